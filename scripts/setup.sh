@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the build dependencies on Debian/Ubuntu when some are missing.
+# As root it installs them; through sudo when available; otherwise it prints
+# the exact apt line and fails.
+set -euo pipefail
+
+PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev libgl-dev
+  libsqlite3-dev
+  unixodbc-dev odbcinst libsqliteodbc
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if ! command -v apt-get >/dev/null 2>&1; then
+  echo "Missing build dependencies: ${missing[*]} (no apt-get here; install them by hand)" >&2
+  exit 1
+fi
+
+line="apt-get install -y --no-install-recommends ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  SUDO=""
+elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+  SUDO="sudo"
+else
+  echo "Missing build dependencies. Install them with:" >&2
+  echo "  sudo apt-get update && sudo $line" >&2
+  exit 1
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO $line

@@ -1,0 +1,5 @@
+#include "engine/version.h"
+
+namespace quodlin::engine {
+const char *versionString() { return kServerVersion; }
+}
