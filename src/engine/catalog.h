@@ -1,0 +1,113 @@
+#pragma once
+// Lookup of catalog objects for the translator and the DDL executor: tables,
+// views, synonyms (resolved to their base), columns with their types and
+// defaults, indexes, constraints and sequences. Reads the catalog tables of the
+// database and the session's temporary tables; writes nothing.
+#include "engine/types.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace quodlin::engine {
+
+struct ColumnInfo {
+    std::string name;
+    int colno = 0;
+    int coltype = 0;         // base code, flag bits removed
+    int collength = 0;
+    int extendedId = 0;
+    bool notNull = false;
+    char defaultType = 0;    // 0 none, else L U C N T S (sysdefaults.type)
+    std::string defaultValue;
+    TypeDesc type() const { return {coltype, collength, extendedId}; }
+};
+
+struct IndexInfo {
+    std::string name;
+    std::string owner;
+    int tabid = 0;
+    char idxtype = 'D';
+    char clustered = ' ';
+    std::vector<int> parts;  // colno, negative for DESC
+};
+
+struct ConstraintInfo {
+    int constrid = 0;
+    std::string name;
+    std::string owner;
+    int tabid = 0;
+    char type = 'U';         // C N P R U
+    std::string idxname;
+    std::vector<int> columns;  // key columns (P U R), referenced columns for C
+    // Referential constraints
+    int refTabid = 0;
+    int refConstrid = 0;
+    char delrule = 'R';
+    std::string checkSql;    // CHECK: the condition translated to SQLite
+};
+
+struct TableInfo {
+    std::string name;        // as stored in systables (lower case unless delimited)
+    std::string owner;
+    int tabid = 0;
+    char tabtype = 'T';      // T V S P Q, blank for pseudo rows
+    bool temp = false;       // session temporary table
+    std::string sqliteName;  // "main"."name" or "temp"."name"
+    std::vector<ColumnInfo> columns;
+    int btabid = 0;          // synonyms: the local base object (0 remote)
+
+    const ColumnInfo *column(const std::string &lowerName) const;
+    int serialColumn() const;  // colno of the SERIAL/SERIAL8/BIGSERIAL column or 0
+};
+
+struct SequenceInfo {
+    int tabid = 0;
+    std::string name;
+    std::string owner;
+    std::int64_t start = 1, increment = 1, minValue = 1, maxValue = 0;
+    bool cycle = false;
+};
+
+class Catalog {
+public:
+    explicit Catalog(sqlite3 *db);
+
+    // Temp tables first, then systables; synonyms resolve to their base
+    // object unless `resolveSynonyms` is false. Empty owner matches any owner.
+    std::optional<TableInfo> findTable(const std::string &name, const std::string &owner = {},
+                                       bool resolveSynonyms = true) const;
+    std::optional<TableInfo> tableById(int tabid) const;
+    std::vector<IndexInfo> indexes(int tabid) const;
+    std::optional<IndexInfo> findIndex(const std::string &name) const;
+    std::vector<ConstraintInfo> constraints(int tabid) const;
+    // Referential constraints of other tables that point at `tabid`.
+    std::vector<ConstraintInfo> referencing(int tabid) const;
+    std::optional<ConstraintInfo> findConstraint(const std::string &name) const;
+    std::optional<SequenceInfo> findSequence(const std::string &name) const;
+
+    // Session temporary tables (kept by the session, not in systables).
+    void addTemp(TableInfo table);
+    void dropTemp(const std::string &name);
+    const TableInfo *temp(const std::string &name) const;
+    const TableInfo *tempById(int tabid) const;
+    std::vector<std::string> tempNames() const;
+
+    // Changes with every DDL statement; part of the translation cache key.
+    std::uint64_t version() const { return m_version; }
+    void bumpVersion() { ++m_version; }
+
+    sqlite3 *db() const { return m_db; }
+
+private:
+    sqlite3 *m_db;
+    std::map<std::string, TableInfo> m_temps;
+    std::uint64_t m_version = 1;
+};
+
+} // namespace quodlin::engine
