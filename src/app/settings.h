@@ -47,8 +47,16 @@ public:
 // The full path of the settings file on platforms that use one (empty on Windows).
 QString SettingsFilePath();
 // The folder that holds the settings file, the alias configuration and (by
-// default) the embedded databases: $QUODLIN_HOME when set.
+// default) the embedded databases: $QUODLIN_HOME when set, else
+// <generic config folder>/Veltrane (~/.config/Veltrane on Linux).
 QString SettingsFolder();
+// The embedded databases' folder: $QUODLIN_HOME/databases when QUODLIN_HOME
+// is set, else <generic data folder>/Veltrane/Quodlin/databases
+// (~/.local/share/Veltrane/Quodlin/databases on Linux). Not created here.
+QString DataFolder();
+// The explain output file offered for a login user:
+// DataFolder()/explain/<user>.out (the embedded driver writes plans there).
+QString DefaultExplainFile(const QString &loginUser);
 
 // An open key of the store, opened without creating it.
 class TWinRegistry {
