@@ -1,0 +1,169 @@
+#include "engine/lexer.h"
+
+#include "engine/error.h"
+
+namespace quodlin::engine {
+
+const char *tokenKindName(TokenKind kind)
+{
+    switch (kind) {
+    case TokenKind::End: return "end of text";
+    case TokenKind::Identifier: return "identifier";
+    case TokenKind::DelimIdent: return "delimited identifier";
+    case TokenKind::String: return "string";
+    case TokenKind::Integer: return "integer";
+    case TokenKind::Number: return "number";
+    case TokenKind::Param: return "parameter";
+    default: return "symbol";
+    }
+}
+
+namespace {
+
+bool isIdentStart(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80; }
+bool isIdentChar(unsigned char c) { return isIdentStart(c) || (c >= '0' && c <= '9') || c == '$'; }
+bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+} // namespace
+
+std::vector<Token> tokenize(std::string_view s, const LexOptions &opts)
+{
+    std::vector<Token> out;
+    out.reserve(s.size() / 4 + 4);
+    const int n = int(s.size());
+    int i = 0;
+    auto push = [&](TokenKind k, int start, int len) -> Token & {
+        Token &t = out.emplace_back();
+        t.kind = k;
+        t.offset = start;
+        t.length = len;
+        return t;
+    };
+    while (i < n) {
+        const unsigned char c = s[i];
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') { ++i; continue; }
+        if (c == '-' && i + 1 < n && s[i + 1] == '-') {
+            while (i < n && s[i] != '\n') ++i;
+            continue;
+        }
+        if (c == '{') {
+            const auto close = s.find('}', i + 1);
+            if (close == std::string_view::npos) raise(-283, {}, i);
+            i = int(close) + 1;
+            continue;
+        }
+        if (c == '/' && i + 1 < n && s[i + 1] == '*') {
+            const auto close = s.find("*/", i + 2);
+            if (close == std::string_view::npos) raise(-943, {}, i);
+            i = int(close) + 2;
+            continue;
+        }
+        const int start = i;
+        if (isIdentStart(c)) {
+            while (i < n && isIdentChar(s[i])) ++i;
+            Token &t = push(TokenKind::Identifier, start, i - start);
+            t.text.resize(i - start);
+            for (int k = 0; k < i - start; ++k) t.text[k] = lower(s[start + k]);
+            continue;
+        }
+        if (isDigit(c) || (c == '.' && i + 1 < n && isDigit(s[i + 1]))) {
+            bool real = false;
+            while (i < n && isDigit(s[i])) ++i;
+            if (i < n && s[i] == '.') {
+                real = true;
+                ++i;
+                while (i < n && isDigit(s[i])) ++i;
+            }
+            if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+                int j = i + 1;
+                if (j < n && (s[j] == '+' || s[j] == '-')) ++j;
+                if (j < n && isDigit(s[j])) {
+                    real = true;
+                    i = j;
+                    while (i < n && isDigit(s[i])) ++i;
+                }
+            }
+            Token &t = push(real ? TokenKind::Number : TokenKind::Integer, start, i - start);
+            t.text.assign(s.substr(start, i - start));
+            continue;
+        }
+        if (c == '\'' || c == '"') {
+            std::string text;
+            ++i;
+            for (;;) {
+                if (i >= n) raise(-282, {}, start);
+                if (s[i] == char(c)) {
+                    if (i + 1 < n && s[i + 1] == char(c)) { text += char(c); i += 2; continue; }
+                    ++i;
+                    break;
+                }
+                text += s[i++];
+            }
+            const bool ident = c == '"' && opts.delimident;
+            Token &t = push(ident ? TokenKind::DelimIdent : TokenKind::String, start, i - start);
+            t.text = std::move(text);
+            t.quotedWithDouble = c == '"';
+            continue;
+        }
+        if (c == '?') { push(TokenKind::Param, start, 1); ++i; continue; }
+        if (c == ':') {
+            if (i + 1 < n && s[i + 1] == ':') { push(TokenKind::DoubleColon, start, 2); i += 2; continue; }
+            // `db:table` (no blank after a word) is a database qualifier, `:name` a parameter.
+            const bool afterWord = !out.empty() && out.back().kind == TokenKind::Identifier
+                && out.back().offset + out.back().length == i;
+            if (!afterWord && i + 1 < n && isIdentStart(s[i + 1])) {
+                ++i;
+                const int nameStart = i;
+                while (i < n && isIdentChar(s[i])) ++i;
+                Token &t = push(TokenKind::Param, start, i - start);
+                t.text.resize(i - nameStart);
+                for (int k = 0; k < i - nameStart; ++k) t.text[k] = lower(s[nameStart + k]);
+                continue;
+            }
+            push(TokenKind::Colon, start, 1); ++i; continue;
+        }
+        TokenKind k = TokenKind::End;
+        int len = 1;
+        const char d = i + 1 < n ? s[i + 1] : '\0';
+        switch (c) {
+        case '(': k = TokenKind::LParen; break;
+        case ')': k = TokenKind::RParen; break;
+        case '[': k = TokenKind::LBracket; break;
+        case ']': k = TokenKind::RBracket; break;
+        case ',': k = TokenKind::Comma; break;
+        case '.': k = TokenKind::Dot; break;
+        case ';': k = TokenKind::Semicolon; break;
+        case '@': k = TokenKind::At; break;
+        case '+': k = TokenKind::Plus; break;
+        case '-': k = TokenKind::Minus; break;
+        case '*': k = TokenKind::Star; break;
+        case '/': k = TokenKind::Slash; break;
+        case '|':
+            if (d != '|') raise(-202, {}, i);
+            k = TokenKind::Concat; len = 2; break;
+        case '=':
+            k = TokenKind::Eq; if (d == '=') len = 2; break;
+        case '!':
+            if (d != '=') raise(-202, {}, i);
+            k = TokenKind::Ne; len = 2; break;
+        case '<':
+            if (d == '=') { k = TokenKind::Le; len = 2; }
+            else if (d == '>') { k = TokenKind::Ne; len = 2; }
+            else k = TokenKind::Lt;
+            break;
+        case '>':
+            if (d == '=') { k = TokenKind::Ge; len = 2; } else k = TokenKind::Gt;
+            break;
+        default:
+            raise(-202, {}, i);
+        }
+        push(k, start, len);
+        i += len;
+    }
+    push(TokenKind::End, n, 0);
+    return out;
+}
+
+} // namespace quodlin::engine

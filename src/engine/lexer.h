@@ -1,0 +1,19 @@
+#pragma once
+// Splits an Informix SQL text into tokens. Skips the three comment styles
+// (-- to end of line, { ... }, /* ... */) and whitespace; reports unterminated
+// strings (-282), braces (-283) and C comments (-943) and stray characters
+// (-202) as EngineErrors at the offset where the construct starts.
+#include "engine/token.h"
+
+#include <string_view>
+#include <vector>
+
+namespace quodlin::engine {
+
+struct LexOptions {
+    bool delimident = false;  // double quotes delimit identifiers instead of strings
+};
+
+std::vector<Token> tokenize(std::string_view text, const LexOptions &opts = {});
+
+} // namespace quodlin::engine

@@ -1,0 +1,45 @@
+#pragma once
+// SQLite user functions that carry the dialect's semantics where SQLite's own
+// differ: MATCHES and LIKE with ESCAPE and blank-insensitive CHAR, date and
+// DATETIME/INTERVAL arithmetic, DBDATE conversion of strings, Informix
+// TRIM/SUBSTR/LENGTH, DECODE-free helpers, DBINFO, USER/TODAY/CURRENT, and the
+// conversions applied to values stored into typed columns. A function fails
+// with an Informix error encoded in the SQLite message (see functionError)
+// so the session can report it with its number.
+#include "engine/engine.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct sqlite3;
+
+namespace quodlin::engine {
+
+// Session facts the functions read. The session owns it, keeps it alive as
+// long as the connection, and refreshes the per-statement fields before each
+// statement (TODAY and CURRENT are fixed for the duration of one statement).
+struct FunctionContext {
+    const Environment *env = nullptr;
+    std::string user;
+    std::string databaseName;
+    std::int64_t sessionId = 1;
+    std::int64_t sqlerrd1 = 0;      // last SERIAL inserted
+    std::int64_t sqlerrd2 = 0;      // rows processed by the last statement
+    std::int64_t lastSerial8 = 0;   // DBINFO('serial8') / DBINFO('bigserial')
+    // Statement clock: 0 means "read the clock on each call".
+    std::int64_t statementDay = 0;
+    std::string statementNow;       // YEAR TO FRACTION(5) canonical text, empty: read the clock
+};
+
+void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx);
+
+// The Informix error carried by a SQLite error message raised from one of
+// these functions; nullopt for other messages.
+std::optional<ErrorInfo> functionError(const std::string &sqliteMessage);
+
+// Pattern matchers (exposed for tests). NUL escape = none.
+bool matchesPattern(const std::string &text, const std::string &pattern, char escape);
+bool likePattern(const std::string &text, const std::string &pattern, char escape);
+
+} // namespace quodlin::engine

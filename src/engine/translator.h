@@ -1,0 +1,52 @@
+#pragma once
+// Translation of parsed queries and DML into SQLite SQL. Resolves names
+// against the catalog (-206, -217, -324), rewrites Informix OUTER joins into
+// LEFT JOINs with the subservient predicates in the ON clause, expands `*`,
+// maps the dialect's operators and functions onto the SQLite functions of
+// sqlfunctions.h, converts DATE strings with DBDATE, and describes the result
+// columns as Informix would. The result depends only on the statement, the
+// catalog version and the environment, so the session may cache it by text.
+#include "engine/ast.h"
+#include "engine/catalog.h"
+#include "engine/engine.h"
+
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace quodlin::engine {
+
+struct TranslationContext {
+    Catalog &catalog;
+    const Environment &env;
+    std::string user;
+};
+
+struct Translation {
+    std::string sql;                         // one SQLite statement; parameters as ?N (N = Informix order, 1-based)
+    int parameterCount = 0;
+    bool returnsRows = false;
+    std::vector<ColumnDescription> columns;  // SELECT result description
+    // SELECT ... INTO TEMP: `sql` creates the table in the temp schema; the
+    // session registers it under this name with `tempColumns`.
+    std::string intoTemp;
+    std::vector<ColumnInfo> tempColumns;
+    // INSERT/UPDATE/DELETE: the target table.
+    std::string targetTable;
+    int targetTabid = 0;
+};
+
+// Translates SELECT, INSERT, UPDATE and DELETE; other statement kinds are
+// the session's (raises -201 when handed one).
+Translation translate(const ast::Statement &statement, TranslationContext &ctx);
+
+// An expression over the columns of one table (CHECK constraints, DEFAULT
+// literals) as SQLite SQL; column names stay unqualified.
+std::string translateExpression(const ast::Expr &expr, const TableInfo &table, TranslationContext &ctx);
+
+// Result description of a SQLite-typed value for expressions: the Informix
+// type an expression has (used for CAST and INTO TEMP columns too).
+ColumnDescription describeType(const TypeDesc &type, const std::string &name);
+
+} // namespace quodlin::engine
