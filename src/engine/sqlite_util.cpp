@@ -1,0 +1,123 @@
+#include "engine/sqlite_util.h"
+
+namespace quodlin::engine::sql {
+
+void fail(sqlite3 *db, const std::string &what)
+{
+    ErrorInfo info = makeError(-999);
+    info.isamMessage = what + ": " + (db ? sqlite3_errmsg(db) : "no database");
+    throw EngineError(info);
+}
+
+void exec(sqlite3 *db, const std::string &text)
+{
+    char *err = nullptr;
+    if (sqlite3_exec(db, text.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string msg = err ? err : "";
+        sqlite3_free(err);
+        ErrorInfo info = makeError(-999);
+        info.isamMessage = msg + " in " + text.substr(0, 200);
+        throw EngineError(info);
+    }
+}
+
+Stmt::Stmt(sqlite3 *db, const std::string &text) : m_db(db)
+{
+    if (sqlite3_prepare_v2(db, text.c_str(), static_cast<int>(text.size()), &m_stmt, nullptr) != SQLITE_OK)
+        fail(db, "prepare " + text.substr(0, 200));
+}
+
+Stmt::~Stmt()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+Stmt &Stmt::bind(int i, std::int64_t v)
+{
+    sqlite3_bind_int64(m_stmt, i, v);
+    return *this;
+}
+
+Stmt &Stmt::bind(int i, double v)
+{
+    sqlite3_bind_double(m_stmt, i, v);
+    return *this;
+}
+
+Stmt &Stmt::bind(int i, const std::string &v)
+{
+    sqlite3_bind_text(m_stmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Stmt &Stmt::bindNull(int i)
+{
+    sqlite3_bind_null(m_stmt, i);
+    return *this;
+}
+
+Stmt &Stmt::bind(int i, const Value &v)
+{
+    switch (v.kind) {
+    case Value::Kind::Null: return bindNull(i);
+    case Value::Kind::Integer: return bind(i, v.integer);
+    case Value::Kind::Float: return bind(i, v.real);
+    case Value::Kind::Text: return bind(i, v.text);
+    case Value::Kind::Blob:
+        sqlite3_bind_blob(m_stmt, i, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    return *this;
+}
+
+bool Stmt::step()
+{
+    int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    fail(m_db, "step");
+}
+
+void Stmt::run()
+{
+    while (step()) {
+    }
+}
+
+void Stmt::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+std::string Stmt::text(int col) const
+{
+    const unsigned char *p = sqlite3_column_text(m_stmt, col);
+    return p ? std::string(reinterpret_cast<const char *>(p), sqlite3_column_bytes(m_stmt, col)) : std::string();
+}
+
+std::string quote(const std::string &name)
+{
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string literal(const std::string &text)
+{
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'')
+            out += '\'';
+        out += c;
+    }
+    return out + "'";
+}
+
+} // namespace quodlin::engine::sql

@@ -1,0 +1,53 @@
+#pragma once
+// Thin RAII helpers over the SQLite C API for the engine's own catalog work.
+// Failures here are engine faults, reported as -999 with the SQLite text kept
+// out of the message (it goes to the ISAM text only for diagnosis).
+#include "engine/engine.h"
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+
+namespace quodlin::engine::sql {
+
+[[noreturn]] void fail(sqlite3 *db, const std::string &what);
+
+void exec(sqlite3 *db, const std::string &text);
+
+class Stmt {
+public:
+    Stmt(sqlite3 *db, const std::string &text);
+    ~Stmt();
+    Stmt(const Stmt &) = delete;
+    Stmt &operator=(const Stmt &) = delete;
+
+    Stmt &bind(int i, std::int64_t v);
+    Stmt &bind(int i, int v) { return bind(i, static_cast<std::int64_t>(v)); }
+    Stmt &bind(int i, double v);
+    Stmt &bind(int i, const std::string &v);
+    Stmt &bind(int i, const char *v) { return bind(i, std::string(v)); }
+    Stmt &bindNull(int i);
+    Stmt &bind(int i, const Value &v);
+
+    bool step();          // true while a row is available
+    void run();           // step to completion
+    void reset();
+
+    std::int64_t integer(int col) const { return sqlite3_column_int64(m_stmt, col); }
+    double real(int col) const { return sqlite3_column_double(m_stmt, col); }
+    std::string text(int col) const;
+    bool isNull(int col) const { return sqlite3_column_type(m_stmt, col) == SQLITE_NULL; }
+    sqlite3_stmt *handle() const { return m_stmt; }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+// Quotes an identifier for SQLite ("a""b").
+std::string quote(const std::string &name);
+// Quotes a string literal for SQLite ('it''s').
+std::string literal(const std::string &text);
+
+} // namespace quodlin::engine::sql
