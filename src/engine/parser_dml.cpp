@@ -1,0 +1,93 @@
+// INSERT, UPDATE and DELETE.
+#include "engine/parser_internal.h"
+
+#include "engine/error.h"
+
+namespace quodlin::engine {
+
+using namespace ast;
+
+StatementPtr Parser::insertStatement()
+{
+    next();
+    expectWord("into");
+    auto s = std::make_unique<InsertStatement>();
+    s->table = objectName();
+    if (at(TokenKind::LParen) && !atWord("select", 1)) s->columns = columnList();
+    if (acceptWord("values")) {
+        expect(TokenKind::LParen);
+        do s->values.push_back(expression()); while (accept(TokenKind::Comma));
+        expect(TokenKind::RParen);
+        return s;
+    }
+    if (atWord("select") || at(TokenKind::LParen)) {
+        s->select = selectStatement(false);
+        return s;
+    }
+    if (atWord("execute")) raise(-999, {}, offset());
+    fail();
+}
+
+StatementPtr Parser::updateStatement()
+{
+    next();
+    auto s = std::make_unique<UpdateStatement>();
+    s->table = objectName();
+    if (!atWord("set")) s->alias = optionalAlias(true);
+    expectWord("set");
+    do {
+        if (at(TokenKind::Star) || at(TokenKind::LParen)) {
+            // SET * = (...) or SET (a, b) = (x, y)
+            std::vector<ColumnRef> cols;
+            if (accept(TokenKind::Star)) s->setStar = true;
+            else cols = columnList();
+            expect(TokenKind::Eq);
+            const int valuesAt = offset();
+            expect(TokenKind::LParen);
+            if (atWord("select")) raise(-999, {}, offset());
+            std::vector<ExprPtr> values;
+            do values.push_back(expression()); while (accept(TokenKind::Comma));
+            expect(TokenKind::RParen);
+            if (!s->setStar && cols.size() != values.size()) raise(-236, {}, valuesAt);
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                Assignment a;
+                if (!s->setStar) a.column = cols[i];
+                else a.column.offset = values[i]->offset;
+                a.value = std::move(values[i]);
+                s->assignments.push_back(std::move(a));
+            }
+            continue;
+        }
+        Assignment a;
+        a.column.offset = offset();
+        a.column.name = name();
+        if (at(TokenKind::Dot)) {  // table.column = ...
+            next();
+            a.column.name = name();
+        }
+        expect(TokenKind::Eq);
+        a.value = expression();
+        s->assignments.push_back(std::move(a));
+    } while (accept(TokenKind::Comma));
+    if (acceptWord("where")) {
+        if (atWord("current") && atWord("of", 1)) raise(-999, {}, offset());
+        s->where = expression();
+    }
+    return s;
+}
+
+StatementPtr Parser::deleteStatement()
+{
+    next();
+    auto s = std::make_unique<DeleteStatement>();
+    acceptWord("from");
+    s->table = objectName();
+    if (!atWord("where")) s->alias = optionalAlias(true);
+    if (acceptWord("where")) {
+        if (atWord("current") && atWord("of", 1)) raise(-999, {}, offset());
+        s->where = expression();
+    }
+    return s;
+}
+
+} // namespace quodlin::engine

@@ -1,0 +1,532 @@
+// Expressions: precedence climbing from OR down to primaries, Informix
+// extensions (MATCHES, UNITS, col[m,n], ::, DATETIME/INTERVAL literals,
+// niladic constants, TRIM/SUBSTRING/EXTEND forms).
+#include "engine/parser_internal.h"
+
+#include "engine/error.h"
+
+namespace quodlin::engine {
+
+using namespace ast;
+
+namespace {
+
+constexpr int kMaxDepth = 200;
+
+ExprPtr make(ExprKind kind, int offset)
+{
+    auto e = std::make_unique<Expr>();
+    e->kind = kind;
+    e->offset = offset;
+    return e;
+}
+
+ExprPtr binary(ExprKind kind, TokenKind op, ExprPtr a, ExprPtr b)
+{
+    auto e = make(kind, a->offset);
+    e->op = op;
+    e->args.push_back(std::move(a));
+    e->args.push_back(std::move(b));
+    return e;
+}
+
+struct DepthGuard {
+    explicit DepthGuard(Parser &p) : p(p)
+    {
+        if (++p.m_depth > kMaxDepth) raise(-201, {}, p.offset());
+    }
+    ~DepthGuard() { --p.m_depth; }
+    Parser &p;
+};
+
+} // namespace
+
+ExprPtr Parser::expression() { return orExpr(); }
+
+ExprPtr Parser::orExpr()
+{
+    ExprPtr e = andExpr();
+    while (acceptWord("or")) e = binary(ExprKind::Or, TokenKind::End, std::move(e), andExpr());
+    return e;
+}
+
+ExprPtr Parser::andExpr()
+{
+    ExprPtr e = notExpr();
+    while (acceptWord("and")) e = binary(ExprKind::And, TokenKind::End, std::move(e), notExpr());
+    return e;
+}
+
+ExprPtr Parser::notExpr()
+{
+    DepthGuard guard(*this);
+    if (atWord("not")) {
+        const int start = next().offset;
+        auto e = make(ExprKind::Not, start);
+        e->args.push_back(notExpr());
+        return e;
+    }
+    return predicate();
+}
+
+ExprPtr Parser::predicate()
+{
+    if (atWord("exists")) {
+        const int start = next().offset;
+        auto e = make(ExprKind::Exists, start);
+        expect(TokenKind::LParen);
+        e->select = selectStatement(false);
+        expect(TokenKind::RParen);
+        return e;
+    }
+    ExprPtr left = concatExpr();
+    for (;;) {
+        const Token &t = peek();
+        switch (t.kind) {
+        case TokenKind::Eq: case TokenKind::Ne: case TokenKind::Lt:
+        case TokenKind::Le: case TokenKind::Gt: case TokenKind::Ge: {
+            const TokenKind op = next().kind;
+            if ((atWord("any") || atWord("all") || atWord("some")) && at(TokenKind::LParen, 1)) {
+                auto e = make(ExprKind::Quantified, left->offset);
+                e->op = op;
+                e->all = next().text == "all";
+                expect(TokenKind::LParen);
+                e->select = selectStatement(false);
+                expect(TokenKind::RParen);
+                e->args.push_back(std::move(left));
+                left = std::move(e);
+                continue;
+            }
+            left = binary(ExprKind::Compare, op, std::move(left), concatExpr());
+            continue;
+        }
+        default:
+            break;
+        }
+        bool negated = false;
+        int save = int(m_pos);
+        if (atWord("not")) { next(); negated = true; }
+        if (acceptWord("in")) {
+            expect(TokenKind::LParen);
+            ExprPtr e;
+            if (atWord("select")) {
+                e = make(ExprKind::InSelect, left->offset);
+                e->select = selectStatement(false);
+                e->args.push_back(std::move(left));
+            } else {
+                e = make(ExprKind::InList, left->offset);
+                e->args.push_back(std::move(left));
+                do e->args.push_back(expression()); while (accept(TokenKind::Comma));
+            }
+            expect(TokenKind::RParen);
+            e->negated = negated;
+            left = std::move(e);
+            continue;
+        }
+        if (acceptWord("between")) {
+            auto e = make(ExprKind::Between, left->offset);
+            e->negated = negated;
+            e->args.push_back(std::move(left));
+            e->args.push_back(concatExpr());
+            expectWord("and");
+            e->args.push_back(concatExpr());
+            left = std::move(e);
+            continue;
+        }
+        if (atWord("like") || atWord("matches")) {
+            auto e = make(next().text == "like" ? ExprKind::Like : ExprKind::Matches, left->offset);
+            e->negated = negated;
+            e->args.push_back(std::move(left));
+            e->args.push_back(concatExpr());
+            if (acceptWord("escape")) e->args.push_back(concatExpr());
+            left = std::move(e);
+            continue;
+        }
+        if (!negated && atWord("is")) {
+            next();
+            auto e = make(ExprKind::IsNull, left->offset);
+            e->negated = acceptWord("not");
+            expectWord("null");
+            e->args.push_back(std::move(left));
+            left = std::move(e);
+            continue;
+        }
+        m_pos = std::size_t(save);
+        return left;
+    }
+}
+
+ExprPtr Parser::concatExpr()
+{
+    ExprPtr e = additive();
+    while (accept(TokenKind::Concat)) e = binary(ExprKind::Binary, TokenKind::Concat, std::move(e), additive());
+    return e;
+}
+
+ExprPtr Parser::additive()
+{
+    ExprPtr e = multiplicative();
+    while (at(TokenKind::Plus) || at(TokenKind::Minus)) {
+        const TokenKind op = next().kind;
+        e = binary(ExprKind::Binary, op, std::move(e), multiplicative());
+    }
+    return e;
+}
+
+ExprPtr Parser::multiplicative()
+{
+    ExprPtr e = unary();
+    while (at(TokenKind::Star) || at(TokenKind::Slash)) {
+        const TokenKind op = next().kind;
+        e = binary(ExprKind::Binary, op, std::move(e), unary());
+    }
+    return e;
+}
+
+ExprPtr Parser::unary()
+{
+    DepthGuard guard(*this);
+    if (at(TokenKind::Minus) || at(TokenKind::Plus)) {
+        const Token &t = next();
+        auto e = make(ExprKind::Unary, t.offset);
+        e->op = t.kind;
+        e->args.push_back(unary());
+        return e;
+    }
+    return postfix(primary());
+}
+
+ExprPtr Parser::postfix(ExprPtr e)
+{
+    for (;;) {
+        if (at(TokenKind::DoubleColon)) {
+            next();
+            auto c = make(ExprKind::Cast, e->offset);
+            c->castType = std::make_unique<TypeName>(typeName());
+            c->args.push_back(std::move(e));
+            e = std::move(c);
+            continue;
+        }
+        if (at(TokenKind::LBracket)) {
+            next();
+            auto s = make(ExprKind::Substring, e->offset);
+            s->args.push_back(std::move(e));
+            s->args.push_back(expression());
+            if (accept(TokenKind::Comma)) s->args.push_back(expression());
+            expect(TokenKind::RBracket);
+            e = std::move(s);
+            continue;
+        }
+        if (atWord("units")) {
+            next();
+            auto u = make(ExprKind::Units, e->offset);
+            u->qualifier.start = unit(false);
+            u->qualifier.end = u->qualifier.start == UnitFraction ? 15 : u->qualifier.start;
+            u->args.push_back(std::move(e));
+            e = std::move(u);
+            continue;
+        }
+        return e;
+    }
+}
+
+ExprPtr Parser::parameter()
+{
+    const Token &t = next();
+    auto e = make(ExprKind::Param, t.offset);
+    e->text = t.text;
+    if (!m_params) raise(-201, {}, t.offset);
+    m_params->push_back(Param{t.text, t.offset});
+    e->paramIndex = int(m_params->size());
+    return e;
+}
+
+ExprPtr Parser::primary()
+{
+    const Token &t = peek();
+    switch (t.kind) {
+    case TokenKind::Integer: {
+        auto e = make(ExprKind::Integer, t.offset);
+        e->text = next().text;
+        return e;
+    }
+    case TokenKind::Number: {
+        auto e = make(ExprKind::Number, t.offset);
+        e->text = next().text;
+        return e;
+    }
+    case TokenKind::String: {
+        auto e = make(ExprKind::String, t.offset);
+        e->text = next().text;
+        return e;
+    }
+    case TokenKind::Param:
+        return parameter();
+    case TokenKind::Star: {
+        auto e = make(ExprKind::Star, next().offset);
+        return e;
+    }
+    case TokenKind::LParen: {
+        const int start = next().offset;
+        if (atWord("select")) {
+            auto e = make(ExprKind::Subquery, start);
+            e->select = selectStatement(false);
+            expect(TokenKind::RParen);
+            return e;
+        }
+        ExprPtr e = expression();
+        expect(TokenKind::RParen);
+        return e;
+    }
+    case TokenKind::DelimIdent:
+    case TokenKind::Identifier:
+        return wordPrimary();
+    default:
+        fail();
+    }
+}
+
+bool Parser::atUnit(int ahead) const
+{
+    const Token &t = peek(ahead);
+    if (t.kind != TokenKind::Identifier) return false;
+    static const char *const units[] = {"year", "month", "day", "hour", "minute", "second", "fraction"};
+    for (const char *u : units)
+        if (t.text == u) return true;
+    return false;
+}
+
+int Parser::unit(bool asEnd)
+{
+    if (!atUnit()) fail();
+    const std::string w = next().text;
+    if (w == "year") return UnitYear;
+    if (w == "month") return UnitMonth;
+    if (w == "day") return UnitDay;
+    if (w == "hour") return UnitHour;
+    if (w == "minute") return UnitMinute;
+    if (w == "second") return UnitSecond;
+    if (!asEnd) return UnitFraction;
+    int digits = 3;
+    if (accept(TokenKind::LParen)) {
+        const int off = offset();
+        digits = int(integerValue());
+        if (digits < 1 || digits > 5) raise(-1268, {}, off);
+        expect(TokenKind::RParen);
+    }
+    return 10 + digits;
+}
+
+DtQualifier Parser::qualifier(bool interval)
+{
+    DtQualifier q;
+    const int start = offset();
+    const bool fractionStart = atWord("fraction");
+    q.start = unit(false);
+    if (accept(TokenKind::LParen)) {
+        const int off = offset();
+        const std::int64_t n = integerValue();
+        if (fractionStart) {  // FRACTION(n) alone: FRACTION TO FRACTION(n)
+            if (n < 1 || n > 5) raise(-1268, {}, off);
+            q.end = 10 + int(n);
+            expect(TokenKind::RParen);
+            if (!acceptWord("to")) return q;
+        } else {
+            if (!interval || n < 1 || n > 9) raise(-1268, {}, off);
+            q.leading = int(n);
+            expect(TokenKind::RParen);
+        }
+    }
+    if (acceptWord("to")) {
+        q.end = unit(true);
+    } else if (q.end < 0) {
+        q.end = q.start == UnitFraction ? 13 : q.start;
+    }
+    if (q.end < q.start && !(q.start == UnitFraction && q.end > UnitSecond)) raise(-1268, {}, start);
+    return q;
+}
+
+std::string Parser::parenthesisedText()
+{
+    const Token &open = peek();
+    expect(TokenKind::LParen);
+    const int begin = open.offset + 1;
+    int depth = 1;
+    while (depth > 0) {
+        if (at(TokenKind::End)) fail();
+        if (at(TokenKind::LParen)) ++depth;
+        if (at(TokenKind::RParen)) --depth;
+        if (depth == 0) break;
+        next();
+    }
+    const int endOff = offset();
+    next();
+    std::string s = m_text.substr(std::size_t(begin), std::size_t(endOff - begin));
+    const auto a = s.find_first_not_of(" \t\r\n");
+    const auto b = s.find_last_not_of(" \t\r\n");
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+
+ExprPtr Parser::wordPrimary()
+{
+    const Token &t = peek();
+    const int start = t.offset;
+    const bool delimited = t.kind == TokenKind::DelimIdent;
+    std::string w = next().text;
+    if (!delimited) {
+        const bool call = at(TokenKind::LParen);
+        const bool dotted = at(TokenKind::Dot);
+        if (w == "null" && !dotted) return make(ExprKind::Null, start);
+        if (w == "case" && !dotted) {
+            auto e = make(ExprKind::Case, start);
+            if (!atWord("when")) {
+                e->hasOperand = true;
+                e->args.push_back(expression());
+            }
+            if (!atWord("when")) fail();
+            while (acceptWord("when")) {
+                e->args.push_back(expression());
+                expectWord("then");
+                e->args.push_back(expression());
+            }
+            if (acceptWord("else")) {
+                e->hasElse = true;
+                e->args.push_back(expression());
+            }
+            expectWord("end");
+            return e;
+        }
+        if (w == "cast" && call) {
+            next();
+            auto e = make(ExprKind::Cast, start);
+            e->args.push_back(expression());
+            expectWord("as");
+            e->castType = std::make_unique<TypeName>(typeName());
+            expect(TokenKind::RParen);
+            return e;
+        }
+        if ((w == "datetime" || w == "interval") && call) {
+            auto e = make(w == "datetime" ? ExprKind::Datetime : ExprKind::Interval, start);
+            e->text = parenthesisedText();
+            e->qualifier = qualifier(w == "interval");
+            return e;
+        }
+        if (!call && !dotted) {
+            if (w == "current") {
+                auto e = make(ExprKind::Constant, start);
+                e->text = w;
+                if (atUnit()) e->qualifier = qualifier(false);
+                return e;
+            }
+            static const char *const constants[] = {"today", "user", "current_user", "sysdate",
+                                                    "dbservername", "sitename", "current_role",
+                                                    "default_role"};
+            for (const char *c : constants) {
+                if (w == c) {
+                    auto e = make(ExprKind::Constant, start);
+                    e->text = w;
+                    return e;
+                }
+            }
+        }
+        if (call) return functionCall(std::move(w), start);
+    }
+    // Column, table.column, owner.table.column, table.*, sequence.NEXTVAL
+    auto e = make(ExprKind::Column, start);
+    e->text = std::move(w);
+    if (at(TokenKind::Dot)) {
+        next();
+        if (at(TokenKind::Star)) {
+            next();
+            e->kind = ExprKind::Star;
+            e->table = std::move(e->text);
+            e->text.clear();
+            return e;
+        }
+        std::string second = name();
+        if (!delimited && (second == "nextval" || second == "currval") && !at(TokenKind::Dot)) {
+            e->kind = ExprKind::Sequence;
+            e->table = std::move(e->text);
+            e->text = std::move(second);
+            return e;
+        }
+        if (at(TokenKind::Dot)) {
+            next();
+            e->owner = std::move(e->text);
+            e->table = std::move(second);
+            if (at(TokenKind::Star)) {
+                next();
+                e->kind = ExprKind::Star;
+                e->text.clear();
+                return e;
+            }
+            e->text = name();
+            return e;
+        }
+        e->table = std::move(e->text);
+        e->text = std::move(second);
+    }
+    return e;
+}
+
+ExprPtr Parser::functionCall(std::string fname, int start)
+{
+    expect(TokenKind::LParen);
+    auto e = make(ExprKind::Function, start);
+    e->text = std::move(fname);
+    const std::string &f = e->text;
+    if (f == "trim") {
+        e->kind = ExprKind::Trim;
+        e->text = "both";
+        if (atWord("leading") || atWord("trailing") || atWord("both")) e->text = next().text;
+        // TRIM([spec] [pad] FROM src) or TRIM(src)
+        ExprPtr first;
+        if (!atWord("from")) first = expression();
+        if (acceptWord("from")) {
+            ExprPtr src = expression();
+            e->args.push_back(std::move(src));
+            if (first) e->args.push_back(std::move(first));
+        } else {
+            if (!first) fail();
+            e->args.push_back(std::move(first));
+        }
+        expect(TokenKind::RParen);
+        return e;
+    }
+    if (f == "substring") {
+        e->args.push_back(expression());
+        if (acceptWord("from")) {
+            e->args.push_back(expression());
+            if (acceptWord("for")) e->args.push_back(expression());
+        } else {
+            while (accept(TokenKind::Comma)) e->args.push_back(expression());
+        }
+        expect(TokenKind::RParen);
+        return e;
+    }
+    if (f == "extend") {
+        e->args.push_back(expression());
+        if (accept(TokenKind::Comma)) e->qualifier = qualifier(false);
+        expect(TokenKind::RParen);
+        return e;
+    }
+    if (at(TokenKind::Star)) {
+        next();
+        e->star = true;
+        expect(TokenKind::RParen);
+        return e;
+    }
+    if (atWord("distinct") || atWord("unique")) {
+        next();
+        e->distinct = true;
+    } else if (atWord("all") && !at(TokenKind::RParen, 1) && !at(TokenKind::Comma, 1)) {
+        next();
+    }
+    if (!at(TokenKind::RParen)) {
+        do e->args.push_back(expression()); while (accept(TokenKind::Comma));
+    }
+    expect(TokenKind::RParen);
+    return e;
+}
+
+} // namespace quodlin::engine

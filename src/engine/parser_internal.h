@@ -1,0 +1,104 @@
+#pragma once
+// The parser's shared state, split over parser_*.cpp by statement family.
+// Internal to the front end; callers use parser.h.
+#include "engine/ast.h"
+#include "engine/parser.h"
+
+#include <string>
+#include <vector>
+
+namespace quodlin::engine {
+
+class Parser {
+public:
+    Parser(const std::string &text, std::vector<Token> tokens, const ParseOptions &opts);
+
+    ast::Script script();
+    ast::ExprPtr standaloneExpression();
+
+    // --- token access
+    const Token &peek(int ahead = 0) const;
+    const Token &next();
+    bool atWord(const char *word, int ahead = 0) const { return peek(ahead).isWord(word); }
+    bool at(TokenKind kind, int ahead = 0) const { return peek(ahead).kind == kind; }
+    bool accept(TokenKind kind);
+    bool acceptWord(const char *word);
+    void expect(TokenKind kind);
+    void expectWord(const char *word);
+    [[noreturn]] void fail() const;
+    [[noreturn]] void failAt(int offset) const;
+    int offset() const { return peek().offset; }
+    int lastEnd() const;
+
+    bool atName(int ahead = 0) const;  // identifier or delimited identifier
+    std::string name();                // an identifier, folded (delimited: as written)
+    ast::ObjectName objectName();      // [db[@server]:][owner.]name
+    std::vector<ast::ColumnRef> columnList();  // ( a, b, ... )
+    std::int64_t integerValue();       // [-]digits
+
+    // --- expressions (parser_expr.cpp)
+    ast::ExprPtr expression();
+    ast::ExprPtr orExpr();
+    ast::ExprPtr andExpr();
+    ast::ExprPtr notExpr();
+    ast::ExprPtr predicate();
+    ast::ExprPtr concatExpr();
+    ast::ExprPtr additive();
+    ast::ExprPtr multiplicative();
+    ast::ExprPtr unary();
+    ast::ExprPtr postfix(ast::ExprPtr e);
+    ast::ExprPtr primary();
+    ast::ExprPtr wordPrimary();
+    ast::ExprPtr functionCall(std::string fname, int start);
+    ast::ExprPtr parameter();
+    bool atUnit(int ahead = 0) const;
+    int unit(bool asEnd);
+    ast::DtQualifier qualifier(bool interval);
+    std::string parenthesisedText();   // DATETIME (...) contents as written
+    ast::TypeName typeName();          // parser_ddl.cpp
+
+    // --- queries (parser_select.cpp)
+    std::unique_ptr<ast::SelectStmt> selectStatement(bool allowInto);
+    ast::SelectCore selectCore();
+    ast::FromItem fromItem();
+    ast::FromItem fromPrimary();
+    std::string optionalAlias(bool allowAs);
+
+    // --- statements
+    ast::StatementPtr statement();
+    ast::StatementPtr insertStatement();    // parser_dml.cpp
+    ast::StatementPtr updateStatement();
+    ast::StatementPtr deleteStatement();
+    ast::StatementPtr createStatement();    // parser_ddl.cpp
+    ast::StatementPtr createTable(bool temp, bool raw);
+    ast::StatementPtr createIndex();
+    ast::StatementPtr sequenceStatement(ast::StmtKind kind);
+    ast::StatementPtr dropStatement();
+    ast::StatementPtr alterStatement();
+    ast::StatementPtr renameStatement();
+    ast::ColumnDef columnDef(bool forAlter);
+    bool atTableConstraint() const;
+    ast::Constraint tableConstraint();
+    void columnConstraints(ast::ColumnDef &col);
+    void constraintTail(ast::Constraint &c);
+    ast::DefaultValue defaultValue();
+    ast::StatementPtr createView();         // parser_misc.cpp
+    ast::StatementPtr createSynonym(bool explicitScope, bool isPublic);
+    ast::StatementPtr createRoutine(bool dba);
+    ast::StatementPtr createTrigger();
+    ast::StatementPtr executeRoutine();
+    ast::StatementPtr setStatement();
+    ast::StatementPtr skipToEnd(ast::StmtKind kind);
+
+    const std::string &m_text;
+    std::vector<Token> m_tokens;
+    std::size_t m_pos = 0;
+    ParseOptions m_opts;
+    std::vector<ast::Param> *m_params = nullptr;
+    int m_depth = 0;  // nesting guard: deep nesting fails cleanly instead of overflowing the stack
+};
+
+// Words that end a select-list item or a table reference when no AS is written.
+bool isClauseWord(const Token &t);
+
+} // namespace quodlin::engine

@@ -1,0 +1,548 @@
+// Script splitting, statement dispatch, session statements and the statements
+// a later engine stage carries out (views, synonyms, routines, triggers,
+// privileges), plus the token helpers every parser file uses.
+#include "engine/parser_internal.h"
+
+#include "engine/error.h"
+#include "engine/lexer.h"
+
+#include <cstring>
+
+namespace quodlin::engine {
+
+using namespace ast;
+
+Parser::Parser(const std::string &text, std::vector<Token> tokens, const ParseOptions &opts)
+    : m_text(text), m_tokens(std::move(tokens)), m_opts(opts)
+{
+}
+
+const Token &Parser::peek(int ahead) const
+{
+    const std::size_t i = m_pos + std::size_t(ahead);
+    return i < m_tokens.size() ? m_tokens[i] : m_tokens.back();
+}
+
+const Token &Parser::next()
+{
+    const Token &t = peek();
+    if (m_pos + 1 < m_tokens.size()) ++m_pos;
+    return t;
+}
+
+bool Parser::accept(TokenKind kind)
+{
+    if (!at(kind)) return false;
+    next();
+    return true;
+}
+
+bool Parser::acceptWord(const char *word)
+{
+    if (!atWord(word)) return false;
+    next();
+    return true;
+}
+
+void Parser::expect(TokenKind kind)
+{
+    if (!accept(kind)) fail();
+}
+
+void Parser::expectWord(const char *word)
+{
+    if (!acceptWord(word)) fail();
+}
+
+void Parser::fail() const { raise(-201, {}, peek().offset); }
+void Parser::failAt(int offset) const { raise(-201, {}, offset); }
+
+int Parser::lastEnd() const
+{
+    if (m_pos == 0) return 0;
+    const Token &t = m_tokens[m_pos - 1];
+    return t.offset + t.length;
+}
+
+bool Parser::atName(int ahead) const
+{
+    const TokenKind k = peek(ahead).kind;
+    return k == TokenKind::Identifier || k == TokenKind::DelimIdent;
+}
+
+std::string Parser::name()
+{
+    if (!atName()) fail();
+    return next().text;
+}
+
+ObjectName Parser::objectName()
+{
+    ObjectName o;
+    o.offset = offset();
+    // Owners may be quoted: "owner".table or 'owner'.table (case kept).
+    if ((at(TokenKind::String) || at(TokenKind::DelimIdent)) && at(TokenKind::Dot, 1)) {
+        o.owner = next().text;
+        next();
+        o.name = name();
+        return o;
+    }
+    std::string first = name();
+    if (at(TokenKind::At)) {  // db@server:...
+        next();
+        o.database = first;
+        o.server = name();
+        expect(TokenKind::Colon);
+        return [&] { ObjectName r = objectName(); r.database = o.database; r.server = o.server; r.offset = o.offset; return r; }();
+    }
+    if (at(TokenKind::Colon)) {
+        next();
+        ObjectName r = objectName();
+        r.database = first;
+        r.offset = o.offset;
+        return r;
+    }
+    if (at(TokenKind::Dot) && atName(1)) {
+        next();
+        o.owner = first;
+        o.name = name();
+        return o;
+    }
+    o.name = first;
+    return o;
+}
+
+std::vector<ColumnRef> Parser::columnList()
+{
+    std::vector<ColumnRef> cols;
+    expect(TokenKind::LParen);
+    do {
+        ColumnRef c;
+        c.offset = offset();
+        c.name = name();
+        cols.push_back(std::move(c));
+    } while (accept(TokenKind::Comma));
+    expect(TokenKind::RParen);
+    return cols;
+}
+
+std::int64_t Parser::integerValue()
+{
+    const bool negative = accept(TokenKind::Minus);
+    if (!negative) accept(TokenKind::Plus);
+    if (!at(TokenKind::Integer)) fail();
+    const Token &t = next();
+    if (t.text.size() > 18) raise(-1284, {}, t.offset);
+    const std::int64_t v = std::stoll(t.text);
+    return negative ? -v : v;
+}
+
+bool isClauseWord(const Token &t)
+{
+    static const char *const words[] = {
+        "from", "where", "group", "having", "order", "union", "into", "join", "inner", "left",
+        "right", "full", "cross", "on", "natural", "limit", "for", "with", "outer", "using", "set",
+        "values", "select", "when", "then", "else", "end", "as", "and", "or", "not",
+    };
+    if (t.kind != TokenKind::Identifier) return false;
+    for (const char *w : words)
+        if (t.text == w) return true;
+    return false;
+}
+
+// ----------------------------------------------------------------- script
+
+Script Parser::script()
+{
+    Script out;
+    while (!at(TokenKind::End)) {
+        if (accept(TokenKind::Semicolon)) continue;
+        const int start = offset();
+        std::vector<Param> params;
+        m_params = &params;
+        StatementPtr s = statement();
+        s->start = start;
+        s->end = lastEnd();
+        s->params = std::move(params);
+        m_params = nullptr;
+        if (!at(TokenKind::End) && !at(TokenKind::Semicolon)) fail();
+        out.push_back(std::move(s));
+    }
+    return out;
+}
+
+ExprPtr Parser::standaloneExpression()
+{
+    std::vector<Param> params;
+    m_params = &params;
+    ExprPtr e = expression();
+    if (!at(TokenKind::End)) fail();
+    m_params = nullptr;
+    return e;
+}
+
+StatementPtr Parser::statement()
+{
+    const Token &t = peek();
+    if (t.kind == TokenKind::LParen) {  // (SELECT ...) UNION ...
+        auto s = std::make_unique<SelectStatement>();
+        s->select = std::move(*selectStatement(true));
+        return s;
+    }
+    if (t.kind != TokenKind::Identifier) fail();
+    const std::string &w = t.text;
+    if (w == "select") {
+        auto s = std::make_unique<SelectStatement>();
+        s->select = std::move(*selectStatement(true));
+        return s;
+    }
+    if (w == "insert") return insertStatement();
+    if (w == "update") {
+        if (atWord("statistics", 1) && !atWord("set", 2)) {
+            next(); next();
+            auto s = std::make_unique<UpdateStatisticsStatement>();
+            if (atWord("low") || atWord("medium") || atWord("high")) s->mode = next().text;
+            if (acceptWord("for")) {
+                if (acceptWord("table")) {
+                    if (atName() || at(TokenKind::String)) {
+                        s->table = objectName();
+                        if (at(TokenKind::LParen)) s->columns = columnList();
+                    }
+                } else if (acceptWord("procedure") || acceptWord("function") || acceptWord("routine")) {
+                    s->forProcedure = true;
+                    if (atName()) s->procedure = objectName();
+                    if (at(TokenKind::LParen)) { while (!at(TokenKind::RParen) && !at(TokenKind::End)) next(); expect(TokenKind::RParen); }
+                } else {
+                    fail();
+                }
+            }
+            while (atWord("distributions") || atWord("only") || atWord("drop") || atWord("resolution")
+                   || at(TokenKind::Integer) || at(TokenKind::Number))
+                next();
+            return s;
+        }
+        return updateStatement();
+    }
+    if (w == "delete") return deleteStatement();
+    if (w == "create") return createStatement();
+    if (w == "drop") return dropStatement();
+    if (w == "alter") return alterStatement();
+    if (w == "rename") return renameStatement();
+    if (w == "truncate") {
+        next();
+        acceptWord("table");
+        auto s = std::make_unique<ObjectStatement>(StmtKind::Truncate);
+        s->name = objectName();
+        if (acceptWord("reuse") || acceptWord("drop")) expectWord("storage");
+        return s;
+    }
+    if (w == "begin") {
+        next();
+        acceptWord("work");
+        if (acceptWord("without")) expectWord("replication");
+        return std::make_unique<SimpleStatement>(StmtKind::Begin);
+    }
+    if (w == "commit" || w == "rollback") {
+        next();
+        acceptWord("work");
+        return std::make_unique<SimpleStatement>(w == "commit" ? StmtKind::Commit : StmtKind::Rollback);
+    }
+    if (w == "set") return setStatement();
+    if (w == "lock") {
+        next();
+        expectWord("table");
+        auto s = std::make_unique<LockTableStatement>();
+        s->table = objectName();
+        expectWord("in");
+        if (acceptWord("exclusive")) s->exclusive = true;
+        else expectWord("share");
+        expectWord("mode");
+        return s;
+    }
+    if (w == "unlock") {
+        next();
+        expectWord("table");
+        auto s = std::make_unique<ObjectStatement>(StmtKind::UnlockTable);
+        s->name = objectName();
+        return s;
+    }
+    if (w == "database") {
+        next();
+        auto s = std::make_unique<DatabaseStatement>(StmtKind::Database);
+        s->name = objectName().name;
+        s->exclusive = acceptWord("exclusive");
+        return s;
+    }
+    if (w == "close") {
+        next();
+        expectWord("database");
+        return std::make_unique<SimpleStatement>(StmtKind::CloseDatabase);
+    }
+    if (w == "grant" || w == "revoke") return skipToEnd(w == "grant" ? StmtKind::Grant : StmtKind::Revoke);
+    if (w == "execute") return executeRoutine();
+    if (w == "call") { // CALL is SPL only, but recognise it as a routine call
+        return executeRoutine();
+    }
+    fail();
+}
+
+StatementPtr Parser::skipToEnd(StmtKind kind)
+{
+    auto s = std::make_unique<RoutineStatement>(kind);
+    while (!at(TokenKind::End) && !at(TokenKind::Semicolon)) next();
+    return s;
+}
+
+// ----------------------------------------------------------------- SET
+
+StatementPtr Parser::setStatement()
+{
+    next();
+    if (acceptWord("isolation")) {
+        acceptWord("to");
+        auto s = std::make_unique<SetIsolationStatement>();
+        if (acceptWord("dirty")) { expectWord("read"); s->level = SetIsolationStatement::Level::DirtyRead; }
+        else if (acceptWord("committed")) {
+            expectWord("read");
+            s->level = SetIsolationStatement::Level::CommittedRead;
+            if (acceptWord("last")) { expectWord("committed"); s->lastCommitted = true; }
+        } else if (acceptWord("cursor")) { expectWord("stability"); s->level = SetIsolationStatement::Level::CursorStability; }
+        else if (acceptWord("repeatable")) { expectWord("read"); s->level = SetIsolationStatement::Level::RepeatableRead; }
+        else fail();
+        if (acceptWord("retain")) { expectWord("update"); expectWord("locks"); s->retainUpdateLocks = true; }
+        return s;
+    }
+    if (atWord("transaction")) {  // ANSI form: SET TRANSACTION ISOLATION LEVEL ...
+        next();
+        auto s = std::make_unique<SetIsolationStatement>();
+        while (!at(TokenKind::End) && !at(TokenKind::Semicolon)) {
+            if (atWord("uncommitted")) s->level = SetIsolationStatement::Level::DirtyRead;
+            if (atWord("serializable") || atWord("repeatable")) s->level = SetIsolationStatement::Level::RepeatableRead;
+            next();
+        }
+        return s;
+    }
+    if (acceptWord("lock")) {
+        expectWord("mode");
+        expectWord("to");
+        auto s = std::make_unique<SetLockModeStatement>();
+        if (acceptWord("not")) { expectWord("wait"); s->waitSeconds = 0; return s; }
+        expectWord("wait");
+        s->waitSeconds = at(TokenKind::Integer) ? int(integerValue()) : -1;
+        return s;
+    }
+    if (acceptWord("explain")) {
+        auto s = std::make_unique<SetExplainStatement>();
+        if (acceptWord("on")) {
+            s->mode = SetExplainStatement::Mode::On;
+            if (acceptWord("avoid_execute")) s->mode = SetExplainStatement::Mode::AvoidExecute;
+        } else if (acceptWord("off")) {
+            s->mode = SetExplainStatement::Mode::Off;
+        } else if (acceptWord("file")) {
+            expectWord("to");
+            s->mode = SetExplainStatement::Mode::File;
+            if (!at(TokenKind::String)) fail();
+            s->file = next().text;
+            if (acceptWord("with")) { expectWord("append"); s->appendFile = true; }
+        } else {
+            fail();
+        }
+        return s;
+    }
+    if (atWord("role")) {
+        next();
+        auto s = std::make_unique<SetOtherStatement>(StmtKind::SetRole);
+        s->what = "role";
+        if (at(TokenKind::String)) s->value = next().text;
+        else s->value = name();
+        return s;
+    }
+    // Settings without meaning for a local file: accept the usual forms.
+    if (!atName()) fail();
+    auto s = std::make_unique<SetOtherStatement>();
+    s->what = peek().text;
+    static const char *const known[] = {"pdqpriority", "optimization", "constraints", "debug",
+                                        "log", "buffered", "deferred_prepare", "environment",
+                                        "statement", "indexes", "triggers", "all", "collation",
+                                        "encryption", "dataskip", "session", "autofree", "connection"};
+    bool ok = false;
+    for (const char *k : known) ok = ok || s->what == k;
+    if (!ok) fail();
+    while (!at(TokenKind::End) && !at(TokenKind::Semicolon)) next();
+    return s;
+}
+
+// --------------------------------------------- statements of a later stage
+
+StatementPtr Parser::createView()
+{
+    auto s = std::make_unique<CreateViewStatement>();
+    if (acceptWord("if")) { expectWord("not"); expectWord("exists"); s->ifNotExists = true; }
+    s->name = objectName();
+    if (at(TokenKind::LParen)) s->columns = columnList();
+    expectWord("as");
+    s->select = selectStatement(false);
+    if (acceptWord("with")) { expectWord("check"); expectWord("option"); s->withCheckOption = true; }
+    return s;
+}
+
+StatementPtr Parser::createSynonym(bool explicitScope, bool isPublic)
+{
+    auto s = std::make_unique<CreateSynonymStatement>();
+    s->explicitScope = explicitScope;
+    s->isPublic = isPublic;
+    if (acceptWord("if")) { expectWord("not"); expectWord("exists"); s->ifNotExists = true; }
+    s->name = objectName();
+    expectWord("for");
+    s->target = objectName();
+    return s;
+}
+
+StatementPtr Parser::createRoutine(bool dba)
+{
+    auto s = std::make_unique<RoutineStatement>(StmtKind::CreateRoutine);
+    s->dba = dba;
+    s->isFunction = next().text == "function";
+    if (acceptWord("if")) { expectWord("not"); expectWord("exists"); }
+    s->name = objectName();
+    if (!at(TokenKind::LParen)) fail();
+    // The body's semicolons belong to it: the statement runs to END PROCEDURE / END FUNCTION.
+    const char *closing = s->isFunction ? "function" : "procedure";
+    for (;;) {
+        if (at(TokenKind::End)) fail();
+        if (atWord("end") && atWord(closing, 1)) { next(); next(); break; }
+        next();
+    }
+    if (acceptWord("document")) {
+        do {
+            if (!at(TokenKind::String)) fail();
+            next();
+        } while (accept(TokenKind::Comma));
+    }
+    if (acceptWord("with")) {
+        expectWord("listing");
+        expectWord("in");
+        if (!at(TokenKind::String)) fail();
+        next();
+    }
+    return s;
+}
+
+StatementPtr Parser::createTrigger()
+{
+    auto s = std::make_unique<RoutineStatement>(StmtKind::CreateTrigger);
+    if (acceptWord("if")) { expectWord("not"); expectWord("exists"); }
+    s->name = objectName();
+    if (acceptWord("instead")) expectWord("of");
+    if (acceptWord("insert")) s->event = 'I';
+    else if (acceptWord("delete")) s->event = 'D';
+    else if (acceptWord("update")) s->event = 'U';
+    else if (acceptWord("select")) s->event = 'S';
+    else fail();
+    if (acceptWord("of")) {
+        do name(); while (accept(TokenKind::Comma));
+    }
+    expectWord("on");
+    s->table = objectName();
+    int depth = 0;
+    while (!at(TokenKind::End) && !(depth == 0 && at(TokenKind::Semicolon))) {
+        if (at(TokenKind::LParen)) ++depth;
+        if (at(TokenKind::RParen)) --depth;
+        next();
+    }
+    return s;
+}
+
+StatementPtr Parser::executeRoutine()
+{
+    const bool call = next().text == "call";
+    auto s = std::make_unique<RoutineStatement>(StmtKind::ExecuteRoutine);
+    if (!call) {
+        if (acceptWord("function")) s->isFunction = true;
+        else if (!acceptWord("procedure") && !acceptWord("routine")) fail();
+    }
+    s->name = objectName();
+    expect(TokenKind::LParen);
+    if (!at(TokenKind::RParen)) {
+        do {
+            if (atName() && at(TokenKind::Eq, 1)) { next(); next(); }  // named argument p = v
+            s->args.push_back(expression());
+        } while (accept(TokenKind::Comma));
+    }
+    expect(TokenKind::RParen);
+    if (acceptWord("into")) {
+        do {
+            ColumnRef c;
+            c.offset = offset();
+            c.name = name();
+            s->into.push_back(std::move(c));
+        } while (accept(TokenKind::Comma));
+    }
+    return s;
+}
+
+// ----------------------------------------------------------------- entry points
+
+Script parseScript(const std::string &text, const ParseOptions &opts)
+{
+    Parser p(text, tokenize(text, LexOptions{opts.delimident}), opts);
+    return p.script();
+}
+
+ExprPtr parseExpression(const std::string &text, const ParseOptions &opts)
+{
+    Parser p(text, tokenize(text, LexOptions{opts.delimident}), opts);
+    return p.standaloneExpression();
+}
+
+const char *ast::statementKindName(StmtKind kind)
+{
+    switch (kind) {
+    case StmtKind::Select: return "SELECT";
+    case StmtKind::Insert: return "INSERT";
+    case StmtKind::Update: return "UPDATE";
+    case StmtKind::Delete: return "DELETE";
+    case StmtKind::CreateTable: return "CREATE TABLE";
+    case StmtKind::DropTable: return "DROP TABLE";
+    case StmtKind::AlterTable: return "ALTER TABLE";
+    case StmtKind::Rename: return "RENAME";
+    case StmtKind::CreateIndex: return "CREATE INDEX";
+    case StmtKind::DropIndex: return "DROP INDEX";
+    case StmtKind::AlterIndex: return "ALTER INDEX";
+    case StmtKind::CreateSequence: return "CREATE SEQUENCE";
+    case StmtKind::AlterSequence: return "ALTER SEQUENCE";
+    case StmtKind::DropSequence: return "DROP SEQUENCE";
+    case StmtKind::Truncate: return "TRUNCATE";
+    case StmtKind::Begin: return "BEGIN WORK";
+    case StmtKind::Commit: return "COMMIT WORK";
+    case StmtKind::Rollback: return "ROLLBACK WORK";
+    case StmtKind::SetIsolation: return "SET ISOLATION";
+    case StmtKind::SetLockMode: return "SET LOCK MODE";
+    case StmtKind::SetExplain: return "SET EXPLAIN";
+    case StmtKind::SetOther: return "SET";
+    case StmtKind::LockTable: return "LOCK TABLE";
+    case StmtKind::UnlockTable: return "UNLOCK TABLE";
+    case StmtKind::Database: return "DATABASE";
+    case StmtKind::CloseDatabase: return "CLOSE DATABASE";
+    case StmtKind::CreateDatabase: return "CREATE DATABASE";
+    case StmtKind::DropDatabase: return "DROP DATABASE";
+    case StmtKind::UpdateStatistics: return "UPDATE STATISTICS";
+    case StmtKind::CreateView: return "CREATE VIEW";
+    case StmtKind::DropView: return "DROP VIEW";
+    case StmtKind::CreateSynonym: return "CREATE SYNONYM";
+    case StmtKind::DropSynonym: return "DROP SYNONYM";
+    case StmtKind::CreateRoutine: return "CREATE PROCEDURE";
+    case StmtKind::DropRoutine: return "DROP PROCEDURE";
+    case StmtKind::CreateTrigger: return "CREATE TRIGGER";
+    case StmtKind::DropTrigger: return "DROP TRIGGER";
+    case StmtKind::CreateRole: return "CREATE ROLE";
+    case StmtKind::DropRole: return "DROP ROLE";
+    case StmtKind::Grant: return "GRANT";
+    case StmtKind::Revoke: return "REVOKE";
+    case StmtKind::ExecuteRoutine: return "EXECUTE PROCEDURE";
+    case StmtKind::SetRole: return "SET ROLE";
+    }
+    return "";
+}
+
+} // namespace quodlin::engine

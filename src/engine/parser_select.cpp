@@ -1,0 +1,186 @@
+// SELECT: SKIP/FIRST/LIMIT, UNIQUE/DISTINCT, labels with or without AS, comma
+// joins with Informix OUTER groups, ANSI joins, derived tables, GROUP BY,
+// HAVING, UNION [ALL], ORDER BY, trailing LIMIT and INTO TEMP.
+#include "engine/parser_internal.h"
+
+#include "engine/error.h"
+
+namespace quodlin::engine {
+
+using namespace ast;
+
+std::unique_ptr<SelectStmt> Parser::selectStatement(bool allowInto)
+{
+    auto s = std::make_unique<SelectStmt>();
+    auto core = [&] {
+        if (at(TokenKind::LParen) && (atWord("select", 1) || at(TokenKind::LParen, 1))) {
+            next();
+            auto inner = selectStatement(false);
+            expect(TokenKind::RParen);
+            if (inner->cores.size() != 1 || !inner->orderBy.empty()) fail();
+            s->cores.push_back(std::move(inner->cores.front()));
+            return;
+        }
+        s->cores.push_back(selectCore());
+    };
+    core();
+    while (acceptWord("union")) {
+        s->unionAll.push_back(acceptWord("all"));
+        core();
+    }
+    if (atWord("order") && atWord("by", 1)) {
+        next(); next();
+        do {
+            OrderItem o;
+            o.expr = expression();
+            if (acceptWord("desc")) o.desc = true;
+            else acceptWord("asc");
+            if (acceptWord("nulls")) {
+                if (acceptWord("first")) o.nulls = 1;
+                else { expectWord("last"); o.nulls = 2; }
+            }
+            s->orderBy.push_back(std::move(o));
+        } while (accept(TokenKind::Comma));
+    }
+    if (atWord("limit") && (at(TokenKind::Integer, 1) || at(TokenKind::Param, 1))) {
+        next();
+        s->limit = primary();
+    }
+    if (atWord("into")) {
+        const int off = next().offset;
+        if (!allowInto) failAt(off);
+        if (!acceptWord("temp")) {
+            if (atWord("standard") || atWord("raw") || atWord("external") || atWord("scratch"))
+                raise(-999, {}, offset());
+            failAt(off);
+        }
+        s->intoTempOffset = offset();
+        s->intoTemp = name();
+        if (acceptWord("with")) { expectWord("no"); expectWord("log"); s->withNoLog = true; }
+    }
+    return s;
+}
+
+SelectCore Parser::selectCore()
+{
+    SelectCore c;
+    c.offset = offset();
+    expectWord("select");
+    auto limitValue = [&] {
+        if (at(TokenKind::Param)) return parameter();
+        return primary();
+    };
+    if (atWord("skip") && (at(TokenKind::Integer, 1) || at(TokenKind::Param, 1))) {
+        next();
+        c.skip = limitValue();
+    }
+    if ((atWord("first") || atWord("limit") || atWord("top")) && (at(TokenKind::Integer, 1) || at(TokenKind::Param, 1))) {
+        next();
+        c.first = limitValue();
+    }
+    if (atWord("distinct") || atWord("unique")) {
+        next();
+        c.distinct = true;
+    } else if (atWord("all") && !at(TokenKind::Comma, 1) && !atWord("from", 1)) {
+        next();
+    }
+    do {
+        SelectItem item;
+        item.offset = offset();
+        item.expr = expression();
+        item.alias = optionalAlias(true);
+        c.items.push_back(std::move(item));
+    } while (accept(TokenKind::Comma));
+    // Informix SPL: SELECT ... INTO variables FROM. Only INTO TEMP belongs to a statement.
+    if (atWord("from")) {
+        next();
+        do c.from.push_back(fromItem()); while (accept(TokenKind::Comma));
+    }
+    if (acceptWord("where")) c.where = expression();
+    if (atWord("group") && atWord("by", 1)) {
+        next(); next();
+        do c.groupBy.push_back(expression()); while (accept(TokenKind::Comma));
+    }
+    if (acceptWord("having")) c.having = expression();
+    return c;
+}
+
+std::string Parser::optionalAlias(bool allowAs)
+{
+    if (allowAs && acceptWord("as")) return name();
+    if (peek().kind == TokenKind::DelimIdent) return next().text;
+    if (peek().kind == TokenKind::Identifier && !isClauseWord(peek())) return next().text;
+    return {};
+}
+
+FromItem Parser::fromPrimary()
+{
+    FromItem f;
+    f.offset = offset();
+    if (atWord("outer") && (at(TokenKind::LParen, 1) || atName(1) || at(TokenKind::String, 1))) {
+        next();
+        f.kind = FromItem::Kind::Outer;
+        if (accept(TokenKind::LParen)) {
+            do f.members.push_back(fromItem()); while (accept(TokenKind::Comma));
+            expect(TokenKind::RParen);
+        } else {
+            f.members.push_back(fromPrimary());
+        }
+        return f;
+    }
+    if (at(TokenKind::LParen)) {
+        if (atWord("select", 1)) {
+            next();
+            f.kind = FromItem::Kind::Derived;
+            f.derived = selectStatement(false);
+            expect(TokenKind::RParen);
+            f.alias = optionalAlias(true);
+            return f;
+        }
+        next();
+        FromItem inner = fromItem();
+        expect(TokenKind::RParen);
+        return inner;
+    }
+    if (atWord("table") && at(TokenKind::LParen, 1)) raise(-999, {}, offset());
+    f.kind = FromItem::Kind::Table;
+    f.table = objectName();
+    f.alias = optionalAlias(true);
+    return f;
+}
+
+FromItem Parser::fromItem()
+{
+    FromItem left = fromPrimary();
+    for (;;) {
+        JoinType type;
+        const int off = offset();
+        if (acceptWord("join")) type = JoinType::Inner;
+        else if (atWord("inner") && atWord("join", 1)) { next(); next(); type = JoinType::Inner; }
+        else if (atWord("cross") && atWord("join", 1)) { next(); next(); type = JoinType::Cross; }
+        else if (atWord("left") || atWord("right") || atWord("full")) {
+            const std::string w = peek().text;
+            if (!(atWord("join", 1) || (atWord("outer", 1) && atWord("join", 2)))) return left;
+            next();
+            acceptWord("outer");
+            expectWord("join");
+            type = w == "left" ? JoinType::Left : w == "right" ? JoinType::Right : JoinType::Full;
+        } else {
+            return left;
+        }
+        FromItem j;
+        j.kind = FromItem::Kind::Join;
+        j.offset = left.offset;
+        j.join = type;
+        j.left = std::make_unique<FromItem>(std::move(left));
+        j.right = std::make_unique<FromItem>(fromPrimary());
+        if (j.right->kind == FromItem::Kind::Outer) failAt(off);
+        if (type != JoinType::Cross) {
+            expectWord("on");
+            j.on = expression();
+        }
+        left = std::move(j);
+    }
+}
+
+} // namespace quodlin::engine
