@@ -1,0 +1,61 @@
+#pragma once
+// Helpers shared by the DDL units: catalog row writers, the SQLite table
+// definition generated from the catalog, and constraint creation.
+#include "engine/session.h"
+#include "engine/sqlite_util.h"
+
+#include <string>
+#include <vector>
+
+namespace quodlin::engine::ddl {
+
+// Re-raises a value conversion failure at `offset`.
+template <typename F>
+auto at(int offset, F &&f) -> decltype(f())
+{
+    try {
+        return f();
+    } catch (const EngineError &e) {
+        if (e.offset() >= 0)
+            throw;
+        ErrorInfo info = e.info();
+        info.offset = offset;
+        throw EngineError(info);
+    }
+}
+
+// The SQLite literal a DEFAULT of the column stores; empty when the default is
+// not a constant (USER, TODAY, CURRENT ... are filled by the INSERT translation).
+std::string defaultLiteral(const ColumnInfo &c, const Environment &env);
+
+// CREATE TABLE text for SQLite from catalog facts.
+std::string tableSql(const std::string &qualifiedName, const std::vector<ColumnInfo> &columns,
+                     const std::vector<std::pair<std::string, std::string>> &checks, const Environment &env);
+
+// Check constraints of a table as (name, SQLite condition), from syschecks.
+std::vector<std::pair<std::string, std::string>> checkSql(SessionImpl &s, const TableInfo &t);
+
+// Writes the sysindexes (or temp index) row and creates the SQLite index.
+void writeIndex(SessionImpl &s, const TableInfo &t, const IndexInfo &ix);
+void createSqliteIndex(SessionImpl &s, const TableInfo &t, const IndexInfo &ix, int offset);
+std::string sqliteIndexName(const std::string &idxname);
+
+// Deletes a constraint's catalog rows and its index (when the index exists
+// only for it); referencing foreign keys of a dropped PK/UNIQUE go too.
+void dropConstraint(SessionImpl &s, const ConstraintInfo &c, std::vector<int> &touchedTabids);
+
+// Catalog counts kept in systables.
+void refreshTableCounts(SessionImpl &s, int tabid);
+
+// Adds a table constraint (PRIMARY KEY, UNIQUE, CHECK, FOREIGN KEY, NOT NULL
+// of a column) to the catalog of table `t`; returns its constrid.
+int addConstraint(SessionImpl &s, TableInfo &t, const ast::Constraint &c, const std::vector<int> &colnos,
+                  const std::string &text);
+
+// Rewrites the SQLite table of `t` from the catalog keeping rowids; `renames`
+// maps new column names to the old ones they take their data from.
+void rebuildTable(SessionImpl &s, const TableInfo &before, const TableInfo &after);
+
+std::string lower(std::string s);
+
+} // namespace quodlin::engine::ddl

@@ -1,0 +1,484 @@
+#include "engine/session.h"
+
+#include "engine/catalog_bootstrap.h"
+#include "engine/parser.h"
+#include "engine/sqlite_util.h"
+#include "engine/values.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace quodlin::engine {
+
+namespace {
+
+SessionImpl *sessionOf(sqlite3_context *ctx)
+{
+    return static_cast<SessionImpl *>(sqlite3_user_data(ctx));
+}
+
+// Errors raised inside SQLite functions and triggers travel in the SQLite
+// message as "quodlin:<sqlcode>:<isamcode>:<argument>".
+std::string encodeError(const ErrorInfo &e, const std::string &arg)
+{
+    return "quodlin:" + std::to_string(e.sqlCode) + ":" + std::to_string(e.isamCode) + ":" + arg;
+}
+
+template <typename F>
+void guarded(sqlite3_context *ctx, F &&f)
+{
+    try {
+        f();
+    } catch (const EngineError &e) {
+        std::string msg = encodeError(e.info(), "");
+        sqlite3_result_error(ctx, msg.c_str(), -1);
+    }
+}
+
+void serialFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    guarded(ctx, [&] {
+        std::int64_t value = sqlite3_value_type(argv[2]) == SQLITE_NULL ? 0 : sqlite3_value_int64(argv[2]);
+        sqlite3_result_int64(ctx, sessionOf(ctx)->serialValue(sqlite3_value_int(argv[0]),
+                                                              sqlite3_value_int(argv[1]), value));
+    });
+}
+
+std::string textArg(sqlite3_value *v)
+{
+    const unsigned char *p = sqlite3_value_text(v);
+    return p ? reinterpret_cast<const char *>(p) : "";
+}
+
+void nextvalFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    guarded(ctx, [&] { sqlite3_result_int64(ctx, sessionOf(ctx)->nextval(textArg(argv[0]))); });
+}
+
+void currvalFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    guarded(ctx, [&] { sqlite3_result_int64(ctx, sessionOf(ctx)->currval(textArg(argv[0]))); });
+}
+
+bool fileExists(const std::string &path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- create/open
+
+void Session::createDatabase(const std::string &path, const std::string &user)
+{
+    if (fileExists(path))
+        raise(-330, path);
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        raise(-330, path);
+    }
+    try {
+        sql::exec(db, "PRAGMA journal_mode=WAL");
+        sql::exec(db, "BEGIN");
+        createCatalog(db, user);
+        sql::exec(db, "COMMIT");
+    } catch (...) {
+        sqlite3_close(db);
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+        std::filesystem::remove(path + "-wal", ec);
+        std::filesystem::remove(path + "-shm", ec);
+        throw;
+    }
+    sqlite3_close(db);
+}
+
+std::unique_ptr<Session> Session::open(const std::string &path, const std::string &user, const Environment &env)
+{
+    if (!fileExists(path))
+        raise(-329, path);
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        raise(-329, path);
+    }
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_stmt *probe = nullptr;
+    bool ours = sqlite3_prepare_v2(db, "SELECT tabid FROM systables WHERE tabid = 99", -1, &probe, nullptr) == SQLITE_OK
+        && sqlite3_step(probe) == SQLITE_ROW;
+    sqlite3_finalize(probe);
+    if (!ours) {
+        sqlite3_close(db);
+        raise(-329, path);
+    }
+    return std::make_unique<SessionImpl>(db, path, user, env);
+}
+
+SessionImpl::SessionImpl(sqlite3 *db, std::string path, std::string user, const Environment &env)
+    : m_db(db), m_path(std::move(path)), m_user(std::move(user)), m_env(env), m_catalog(db)
+{
+    sql::exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA foreign_keys=OFF; PRAGMA recursive_triggers=OFF;"
+                    "CREATE TEMP TABLE quodlin_tempindexes AS SELECT * FROM sysindexes WHERE 0");
+    m_functions.env = &m_env;
+    m_functions.user = m_user;
+    m_functions.databaseName = databaseName();
+    registerDialectFunctions(m_db, &m_functions);
+    const int flags = SQLITE_UTF8;
+    sqlite3_create_function_v2(m_db, "quodlin_serial", 3, flags, this, serialFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "quodlin_nextval", 1, flags, this, nextvalFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "quodlin_currval", 1, flags, this, currvalFunction, nullptr, nullptr, nullptr);
+}
+
+SessionImpl::~SessionImpl()
+{
+    if (m_inTransaction)
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(m_db);
+}
+
+void SessionImpl::setEnvironment(const Environment &env)
+{
+    m_env = env;
+    m_catalog.bumpVersion();
+}
+
+std::string SessionImpl::databaseName() const
+{
+    return std::filesystem::path(m_path).stem().string();
+}
+
+void SessionImpl::interrupt()
+{
+    m_interrupted = true;
+    sqlite3_interrupt(m_db);
+}
+
+std::uint64_t SessionImpl::schemaStamp()
+{
+    sqlite3_stmt *st = nullptr;
+    std::int64_t version = 0;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA schema_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        version = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return (static_cast<std::uint64_t>(version) << 32) ^ m_catalog.version();
+}
+
+std::shared_ptr<const ast::Script> SessionImpl::parse(const std::string &text)
+{
+    std::string key = (m_env.delimident ? "1" : "0") + text;
+    auto it = m_parseCache.find(key);
+    if (it != m_parseCache.end())
+        return it->second;
+    ParseOptions opts;
+    opts.delimident = m_env.delimident;
+    auto script = std::make_shared<const ast::Script>(parseScript(text, opts));
+    if (m_parseCache.size() > 500)
+        m_parseCache.clear();
+    m_parseCache.emplace(std::move(key), script);
+    return script;
+}
+
+// ---------------------------------------------------------------- transactions
+
+void SessionImpl::begin(int offset)
+{
+    if (m_inTransaction)
+        raise(-535, {}, offset);
+    sql::exec(m_db, "BEGIN");
+    m_inTransaction = true;
+}
+
+void SessionImpl::commit(int offset)
+{
+    if (!m_inTransaction)
+        raise(-255, {}, offset);
+    sql::exec(m_db, "COMMIT");
+    m_inTransaction = false;
+}
+
+void SessionImpl::rollback(int offset)
+{
+    if (!m_inTransaction)
+        raise(-255, {}, offset);
+    sql::exec(m_db, "ROLLBACK");
+    m_inTransaction = false;
+    m_catalog.bumpVersion();
+}
+
+void SessionImpl::savepoint()
+{
+    sql::exec(m_db, "SAVEPOINT quodlin_stmt");
+    ++m_savepointDepth;
+}
+
+void SessionImpl::releaseSavepoint()
+{
+    sql::exec(m_db, "RELEASE quodlin_stmt");
+    --m_savepointDepth;
+}
+
+void SessionImpl::rollbackSavepoint()
+{
+    sqlite3_exec(m_db, "ROLLBACK TO quodlin_stmt; RELEASE quodlin_stmt", nullptr, nullptr, nullptr);
+    --m_savepointDepth;
+    m_catalog.bumpVersion();
+}
+
+std::int64_t SessionImpl::nextCounter(const std::string &name)
+{
+    sql::Stmt up(m_db, "UPDATE quodlin_counters SET value = value + 1 WHERE name = ?1 RETURNING value");
+    up.bind(1, name);
+    if (!up.step())
+        sql::fail(m_db, "counter " + name);
+    return up.integer(0);
+}
+
+// ---------------------------------------------------------------- SERIAL and sequences
+
+std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
+{
+    if (value < 0)
+        return value;  // stored as given, the counter stays
+    if (tabid >= kTempTabidBase) {
+        std::int64_t &counter = m_tempSerials[{tabid, colno}];
+        if (value == 0) {
+            value = ++counter;
+            m_lastSerial = value;
+        } else if (value > counter) {
+            counter = value;
+        }
+        return value;
+    }
+    sql::Stmt q(m_db, "SELECT value FROM quodlin_serials WHERE tabid = ?1 AND colno = ?2");
+    q.bind(1, tabid).bind(2, colno);
+    std::int64_t counter = q.step() ? q.integer(0) : 0;
+    std::int64_t newCounter = counter;
+    if (value == 0) {
+        value = counter + 1;
+        newCounter = value;
+        m_lastSerial = value;
+    } else if (value > counter) {
+        newCounter = value;
+    }
+    if (newCounter != counter) {
+        sql::Stmt up(m_db, "INSERT OR REPLACE INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)");
+        up.bind(1, tabid).bind(2, colno).bind(3, newCounter);
+        up.run();
+    }
+    return value;
+}
+
+std::int64_t SessionImpl::nextval(const std::string &name)
+{
+    auto seq = m_catalog.findSequence(name);
+    if (!seq)
+        raise(-206, name, -1, -111);
+    sql::Stmt q(m_db, "SELECT value, called FROM quodlin_sequences WHERE tabid = ?1");
+    q.bind(1, seq->tabid);
+    std::int64_t value = seq->start;
+    if (q.step() && q.integer(1)) {
+        value = q.integer(0) + seq->increment;
+        bool over = seq->increment > 0 ? value > seq->maxValue : value < seq->minValue;
+        if (over) {
+            if (!seq->cycle)
+                raise(-8316, name);
+            value = seq->increment > 0 ? seq->minValue : seq->maxValue;
+        }
+    }
+    sql::Stmt up(m_db, "INSERT OR REPLACE INTO quodlin_sequences (tabid, value, called) VALUES (?1, ?2, 1)");
+    up.bind(1, seq->tabid).bind(2, value);
+    up.run();
+    m_currval[name] = value;
+    return value;
+}
+
+std::int64_t SessionImpl::currval(const std::string &name)
+{
+    if (!m_catalog.findSequence(name))
+        raise(-206, name, -1, -111);
+    auto it = m_currval.find(name);
+    if (it == m_currval.end())
+        raise(-8315, name);
+    return it->second;
+}
+
+// ---------------------------------------------------------------- error mapping
+
+namespace {
+
+std::string afterColon(const std::string &msg)
+{
+    auto p = msg.find(": ");
+    return p == std::string::npos ? std::string() : msg.substr(p + 2);
+}
+
+} // namespace
+
+void SessionImpl::raiseSqliteError(int rc, const ast::Statement &stmt, int targetTabid)
+{
+    std::string msg = sqlite3_errmsg(m_db);
+    int ext = sqlite3_extended_errcode(m_db);
+    int offset = stmt.start;
+    if ((rc & 0xFF) == SQLITE_INTERRUPT || m_interrupted) {
+        m_interrupted = false;
+        raise(-213, {}, offset);
+    }
+    if (msg.rfind("quodlin:", 0) == 0) {
+        std::istringstream in(msg.substr(8));
+        std::string code, isam, arg;
+        std::getline(in, code, ':');
+        std::getline(in, isam, ':');
+        std::getline(in, arg);
+        raise(std::stoi(code), arg, offset, std::stoi(isam));
+    }
+    if (auto e = functionError(msg)) {
+        if (e->offset < 0)
+            e->offset = offset;
+        throw EngineError(*e);
+    }
+    const bool update = stmt.kind == ast::StmtKind::Update;
+    if (ext == SQLITE_CONSTRAINT_NOTNULL)
+        raise(update ? -391 : -391, afterColon(msg), offset);
+    if (ext == SQLITE_CONSTRAINT_CHECK) {
+        std::string name = afterColon(msg);
+        auto c = m_catalog.findConstraint(name);
+        raise(-530, c ? c->owner + "." + name : name, offset);
+    }
+    if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY) {
+        // "UNIQUE constraint failed: t.a, t.b": find the index with these columns.
+        std::string list = afterColon(msg);
+        std::vector<std::string> cols;
+        std::string table;
+        std::istringstream in(list);
+        std::string item;
+        while (std::getline(in, item, ',')) {
+            while (!item.empty() && item[0] == ' ')
+                item.erase(0, 1);
+            auto dot = item.rfind('.');
+            table = item.substr(0, dot);
+            cols.push_back(item.substr(dot + 1));
+        }
+        std::optional<TableInfo> t = targetTabid ? m_catalog.tableById(targetTabid) : m_catalog.findTable(table);
+        if (t && t->name != table)
+            t = m_catalog.findTable(table);
+        if (t) {
+            std::vector<int> colnos;
+            for (const auto &c : cols)
+                if (const ColumnInfo *ci = t->column(c))
+                    colnos.push_back(ci->colno);
+            for (const IndexInfo &ix : m_catalog.indexes(t->tabid)) {
+                if (ix.idxtype != 'U' || ix.parts.size() != colnos.size())
+                    continue;
+                bool same = true;
+                for (size_t i = 0; i < colnos.size(); ++i)
+                    same = same && std::abs(ix.parts[i]) == colnos[i];
+                if (!same)
+                    continue;
+                for (const ConstraintInfo &c : m_catalog.constraints(t->tabid))
+                    if (c.idxname == ix.name)
+                        raise(-268, c.owner + "." + c.name, offset, -100);
+                raise(update ? -346 : -239, ix.owner + "." + ix.name, offset, -100);
+            }
+        }
+        raise(update ? -346 : -239, table, offset, -100);
+    }
+    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
+        raise(-244, {}, offset, -154);
+    switch (stmt.kind) {
+    case ast::StmtKind::Insert: raise(-271, {}, offset);
+    case ast::StmtKind::Update: raise(-346, {}, offset);
+    case ast::StmtKind::Delete: raise(-240, {}, offset);
+    default: raise(-244, {}, offset);
+    }
+}
+
+// ---------------------------------------------------------------- other statements
+
+void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &text)
+{
+    using K = ast::StmtKind;
+    auto asDdl = [&](auto &&run) {
+        savepoint();
+        try {
+            run();
+        } catch (...) {
+            rollbackSavepoint();
+            throw;
+        }
+        releaseSavepoint();
+        m_catalog.bumpVersion();
+    };
+    switch (stmt.kind) {
+    case K::CreateTable:
+        asDdl([&] { ddl::createTable(*this, static_cast<const ast::CreateTableStatement &>(stmt), text); });
+        return;
+    case K::DropTable:
+        asDdl([&] { ddl::dropTable(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
+        return;
+    case K::AlterTable:
+        asDdl([&] { ddl::alterTable(*this, static_cast<const ast::AlterTableStatement &>(stmt), text); });
+        return;
+    case K::Rename:
+        asDdl([&] { ddl::rename(*this, static_cast<const ast::RenameStatement &>(stmt)); });
+        return;
+    case K::Truncate:
+        asDdl([&] { ddl::truncate(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
+        return;
+    case K::CreateIndex:
+        asDdl([&] { ddl::createIndex(*this, static_cast<const ast::CreateIndexStatement &>(stmt)); });
+        return;
+    case K::DropIndex:
+        asDdl([&] { ddl::dropIndex(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
+        return;
+    case K::AlterIndex:
+        asDdl([&] { ddl::alterIndex(*this, static_cast<const ast::AlterIndexStatement &>(stmt)); });
+        return;
+    case K::CreateSequence:
+        asDdl([&] { ddl::createSequence(*this, static_cast<const ast::SequenceStatement &>(stmt)); });
+        return;
+    case K::AlterSequence:
+        asDdl([&] { ddl::alterSequence(*this, static_cast<const ast::SequenceStatement &>(stmt)); });
+        return;
+    case K::DropSequence:
+        asDdl([&] { ddl::dropSequence(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
+        return;
+    case K::Begin:
+        begin(stmt.start);
+        return;
+    case K::Commit:
+        commit(stmt.start);
+        return;
+    case K::Rollback:
+        rollback(stmt.start);
+        return;
+    case K::SetLockMode: {
+        int wait = static_cast<const ast::SetLockModeStatement &>(stmt).waitSeconds;
+        sqlite3_busy_timeout(m_db, wait < 0 ? 3600 * 1000 : wait == 0 ? 5000 : wait * 1000);
+        return;
+    }
+    case K::LockTable:
+    case K::UnlockTable: {
+        const ast::ObjectName &name = stmt.kind == K::LockTable
+            ? static_cast<const ast::LockTableStatement &>(stmt).table
+            : static_cast<const ast::ObjectStatement &>(stmt).name;
+        if (!m_catalog.findTable(name.name, name.owner))
+            raise(-206, name.name, name.offset, -111);
+        return;
+    }
+    case K::SetIsolation:
+    case K::SetExplain:
+    case K::SetOther:
+    case K::Database:
+    case K::CloseDatabase:
+    case K::UpdateStatistics:
+        return;
+    default:
+        raise(-999, {}, stmt.start);
+    }
+}
+
+} // namespace quodlin::engine

@@ -1,0 +1,120 @@
+#pragma once
+// The engine's implementation of Session and Statement (engine.h): one SQLite
+// connection per session (WAL, busy timeout, so several sessions can share a
+// file), the session's temp tables and transaction state, SERIAL counters and
+// sequences, the translation cache, and the mapping of SQLite failures to
+// Informix errors. DDL statements are carried out by the ddl_*.cpp units.
+#include "engine/ast.h"
+#include "engine/catalog.h"
+#include "engine/engine.h"
+#include "engine/sqlfunctions.h"
+#include "engine/translator.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+struct sqlite3;
+
+namespace quodlin::engine {
+
+// Tabids of session temp tables start here so they never meet catalog tabids.
+inline constexpr int kTempTabidBase = 0x40000000;
+
+class SessionImpl : public Session {
+public:
+    SessionImpl(sqlite3 *db, std::string path, std::string user, const Environment &env);
+    ~SessionImpl() override;
+
+    std::unique_ptr<Statement> prepare(const std::string &text) override;
+    void execute(const std::string &text) override;
+    void interrupt() override;
+    const Sqlca &sqlca() const override { return m_sqlca; }
+    const Environment &environment() const override { return m_env; }
+    void setEnvironment(const Environment &env) override;
+    const std::string &user() const override { return m_user; }
+    const std::string &databasePath() const override { return m_path; }
+    std::string databaseName() const override;
+    bool inTransaction() const override { return m_inTransaction; }
+
+    // --- for the statement and DDL units
+    sqlite3 *db() const { return m_db; }
+    Catalog &catalog() { return m_catalog; }
+    FunctionContext &functions() { return m_functions; }
+    TranslationContext translationContext() { return TranslationContext{m_catalog, m_env, m_user}; }
+    std::uint64_t schemaStamp();   // changes with any schema change of the file or the session
+    Sqlca &mutableSqlca() { return m_sqlca; }
+    bool interruptRequested() const { return m_interrupted.load(); }
+    void clearInterrupt() { m_interrupted = false; }
+
+    // Parses (cached by text and DELIMIDENT).
+    std::shared_ptr<const ast::Script> parse(const std::string &text);
+
+    // Runs a statement the translator does not handle (DDL, transactions,
+    // session statements). `text` is the whole prepared text.
+    void executeOther(const ast::Statement &stmt, const std::string &text);
+
+    // Transactions: BEGIN/COMMIT/ROLLBACK WORK and the savepoint around one
+    // statement that must leave no trace when it fails.
+    void begin(int offset);
+    void commit(int offset);
+    void rollback(int offset);
+    void savepoint();
+    void releaseSavepoint();
+    void rollbackSavepoint();
+
+    // Counters kept in quodlin_counters (tabid, constrid, ...).
+    std::int64_t nextCounter(const std::string &name);
+    int nextTempTabid() { return kTempTabidBase + ++m_tempCounter; }
+
+    // SERIAL hook and sequences (registered as SQLite functions).
+    std::int64_t serialValue(int tabid, int colno, std::int64_t value);
+    std::int64_t nextval(const std::string &sequence);
+    std::int64_t currval(const std::string &sequence);
+    std::int64_t lastSerial() const { return m_lastSerial; }
+    void resetLastSerial() { m_lastSerial = 0; }
+
+    // Maps a SQLite failure of a translated statement to an Informix error.
+    [[noreturn]] void raiseSqliteError(int rc, const ast::Statement &stmt, int targetTabid);
+
+private:
+    sqlite3 *m_db;
+    std::string m_path;
+    std::string m_user;
+    Environment m_env;
+    Catalog m_catalog;
+    FunctionContext m_functions;
+    Sqlca m_sqlca;
+    bool m_inTransaction = false;
+    int m_savepointDepth = 0;
+    std::atomic<bool> m_interrupted{false};
+    int m_tempCounter = 0;
+    std::int64_t m_lastSerial = 0;
+    std::map<std::pair<int, int>, std::int64_t> m_tempSerials;
+    std::map<std::string, std::int64_t> m_currval;
+    std::unordered_map<std::string, std::shared_ptr<const ast::Script>> m_parseCache;
+};
+
+// DDL units (ddl_table.cpp, ddl_index.cpp, ddl_sequence.cpp).
+namespace ddl {
+void createTable(SessionImpl &s, const ast::CreateTableStatement &st, const std::string &text);
+void dropTable(SessionImpl &s, const ast::ObjectStatement &st);
+void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::string &text);
+void rename(SessionImpl &s, const ast::RenameStatement &st);
+void truncate(SessionImpl &s, const ast::ObjectStatement &st);
+void createIndex(SessionImpl &s, const ast::CreateIndexStatement &st);
+void dropIndex(SessionImpl &s, const ast::ObjectStatement &st);
+void alterIndex(SessionImpl &s, const ast::AlterIndexStatement &st);
+void createSequence(SessionImpl &s, const ast::SequenceStatement &st);
+void alterSequence(SessionImpl &s, const ast::SequenceStatement &st);
+void dropSequence(SessionImpl &s, const ast::ObjectStatement &st);
+// Registers the table a SELECT ... INTO TEMP created.
+void registerTempTable(SessionImpl &s, const std::string &name, std::vector<ColumnInfo> columns, int offset);
+// Recreates the SQLite indexes and referential triggers of a table from the catalog.
+void rebuildTableObjects(SessionImpl &s, const TableInfo &table);
+} // namespace ddl
+
+} // namespace quodlin::engine

@@ -1,0 +1,317 @@
+// Prepared texts of a session: parameters across all statements of the text,
+// execution in order, the forward cursor over the last SELECT, and the
+// conversion of SQLite values to the engine's typed values.
+#include "engine/session.h"
+#include "engine/sqlite_util.h"
+#include "engine/values.h"
+
+#include <sqlite3.h>
+
+namespace quodlin::engine {
+
+namespace {
+
+Value convert(sqlite3_stmt *st, int i, const ColumnDescription &c)
+{
+    int type = sqlite3_column_type(st, i);
+    if (type == SQLITE_NULL)
+        return Value::null();
+    int code = c.coltype & kTypeMask;
+    auto text = [&]() {
+        const unsigned char *p = sqlite3_column_text(st, i);
+        return std::string(reinterpret_cast<const char *>(p), sqlite3_column_bytes(st, i));
+    };
+    switch (code) {
+    case TDecimal:
+    case TMoney:
+        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+            return Value::fromText(formatDecimal(sqlite3_column_double(st, i), decimalScale(c.collength)));
+        return Value::fromText(text());
+    case TSmallInt: case TInteger: case TSerial: case TDate: case TInt8: case TSerial8:
+    case TBigInt: case TBigSerial: case TBooleanClient:
+        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+            return Value::fromInt(sqlite3_column_int64(st, i));
+        break;
+    case TUdtFixed:
+        if (isBoolean(code, c.extendedId) && type == SQLITE_INTEGER)
+            return Value::fromInt(sqlite3_column_int64(st, i));
+        break;
+    case TFloat: case TSmallFloat:
+        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+            return Value::fromDouble(sqlite3_column_double(st, i));
+        break;
+    case TByte:
+        return Value::fromBlob(std::string(static_cast<const char *>(sqlite3_column_blob(st, i)),
+                                           sqlite3_column_bytes(st, i)));
+    default:
+        if (isCharacter(code, c.extendedId) || code == TText || code == TDateTime || code == TInterval) {
+            if (type == SQLITE_FLOAT)
+                return Value::fromText(formatNumber(sqlite3_column_double(st, i)));
+            return Value::fromText(text());
+        }
+        break;
+    }
+    switch (type) {
+    case SQLITE_INTEGER: return Value::fromInt(sqlite3_column_int64(st, i));
+    case SQLITE_FLOAT: return Value::fromDouble(sqlite3_column_double(st, i));
+    case SQLITE_BLOB:
+        return Value::fromBlob(std::string(static_cast<const char *>(sqlite3_column_blob(st, i)),
+                                           sqlite3_column_bytes(st, i)));
+    default: return Value::fromText(text());
+    }
+}
+
+struct Prepared {
+    std::uint64_t stamp = 0;
+    Translation translation;
+    sqlite3_stmt *stmt = nullptr;
+};
+
+class StatementImpl : public Statement {
+public:
+    StatementImpl(SessionImpl &s, std::string text) : m_s(s), m_text(std::move(text))
+    {
+        m_script = m_s.parse(m_text);
+        m_prepared.resize(m_script->size());
+        for (size_t i = 0; i < m_script->size(); ++i) {
+            const auto &params = (*m_script)[i]->params;
+            for (size_t j = 0; j < params.size(); ++j)
+                m_params.push_back({static_cast<int>(i), static_cast<int>(j + 1), params[j].name});
+        }
+        m_values.resize(m_params.size());
+    }
+
+    ~StatementImpl() override
+    {
+        for (Prepared &p : m_prepared)
+            sqlite3_finalize(p.stmt);
+    }
+
+    int parameterCount() const override { return static_cast<int>(m_params.size()); }
+    std::string parameterName(int index) const override { return m_params.at(index).name; }
+
+    void bind(int index, const Value &value) override
+    {
+        if (index < 0 || index >= parameterCount())
+            raise(-201, {}, -1);
+        m_values[index] = value;
+    }
+
+    void bind(const std::string &name, const Value &value) override
+    {
+        bool found = false;
+        for (size_t i = 0; i < m_params.size(); ++i) {
+            if (m_params[i].name == name) {
+                m_values[i] = value;
+                found = true;
+            }
+        }
+        if (!found)
+            raise(-201, name, -1);
+    }
+
+    void execute() override
+    {
+        close();
+        Sqlca &ca = m_s.mutableSqlca();
+        ca = Sqlca{};
+        m_s.clearInterrupt();
+        m_rowsAffected = 0;
+        try {
+            for (size_t i = 0; i < m_script->size(); ++i) {
+                if (m_s.interruptRequested()) {
+                    m_s.clearInterrupt();
+                    raise(-213, {}, (*m_script)[i]->start);
+                }
+                runOne(i, i + 1 == m_script->size());
+            }
+        } catch (const EngineError &e) {
+            fail(e.info());
+            throw;
+        }
+    }
+
+    bool hasResultSet() const override { return m_cursor != nullptr; }
+    const std::vector<ColumnDescription> &columns() const override { return m_columns; }
+
+    bool next() override
+    {
+        if (!m_cursor)
+            return false;
+        int rc = sqlite3_step(m_cursor);
+        Sqlca &ca = m_s.mutableSqlca();
+        if (rc == SQLITE_ROW) {
+            for (size_t c = 0; c < m_columns.size(); ++c)
+                m_row[c] = convert(m_cursor, static_cast<int>(c), m_columns[c]);
+            ++m_fetched;
+            ca.sqlcode = 0;
+            ca.sqlerrd[2] = m_fetched;
+            return true;
+        }
+        if (rc == SQLITE_DONE) {
+            ca.sqlcode = 100;
+            sqlite3_reset(m_cursor);
+            m_cursor = nullptr;
+            return false;
+        }
+        sqlite3_reset(m_cursor);
+        m_cursor = nullptr;
+        try {
+            m_s.raiseSqliteError(rc, *(*m_script)[m_cursorIndex], 0);
+        } catch (const EngineError &e) {
+            fail(e.info());
+            throw;
+        }
+    }
+
+    const Value &value(int column) const override { return m_row.at(column); }
+
+    void close() override
+    {
+        if (m_cursor)
+            sqlite3_reset(m_cursor);
+        m_cursor = nullptr;
+        m_columns.clear();
+        m_row.clear();
+        m_fetched = 0;
+    }
+
+    std::int64_t rowsAffected() const override { return m_rowsAffected; }
+
+private:
+    struct ParamRef {
+        int statement;
+        int local;  // 1-based within its statement
+        std::string name;
+    };
+
+    void fail(const ErrorInfo &e)
+    {
+        Sqlca &ca = m_s.mutableSqlca();
+        ca.sqlcode = e.sqlCode;
+        ca.sqlerrm = e.message;
+        ca.sqlerrd[1] = e.isamCode;
+        ca.sqlerrd[4] = e.offset < 0 ? 0 : e.offset;
+    }
+
+    void runOne(size_t i, bool last)
+    {
+        const ast::Statement &stmt = *(*m_script)[i];
+        using K = ast::StmtKind;
+        if (stmt.kind != K::Select && stmt.kind != K::Insert && stmt.kind != K::Update && stmt.kind != K::Delete) {
+            m_s.executeOther(stmt, m_text);
+            return;
+        }
+        Prepared &p = m_prepared[i];
+        std::uint64_t stamp = m_s.schemaStamp();
+        if (!p.stmt || p.stamp != stamp) {
+            sqlite3_finalize(p.stmt);
+            p.stmt = nullptr;
+            TranslationContext ctx = m_s.translationContext();
+            p.translation = translate(stmt, ctx);
+            if (sqlite3_prepare_v2(m_s.db(), p.translation.sql.c_str(), -1, &p.stmt, nullptr) != SQLITE_OK) {
+                ErrorInfo info = makeError(-999, {}, stmt.start);
+                info.isamMessage = sqlite3_errmsg(m_s.db());
+                throw EngineError(info);
+            }
+            p.stamp = m_s.schemaStamp();
+        }
+        sqlite3_reset(p.stmt);
+        sqlite3_clear_bindings(p.stmt);
+        for (size_t g = 0; g < m_params.size(); ++g) {
+            if (m_params[g].statement != static_cast<int>(i))
+                continue;
+            const Value &v = m_values[g];
+            int n = m_params[g].local;
+            switch (v.kind) {
+            case Value::Kind::Null: sqlite3_bind_null(p.stmt, n); break;
+            case Value::Kind::Integer: sqlite3_bind_int64(p.stmt, n, v.integer); break;
+            case Value::Kind::Float: sqlite3_bind_double(p.stmt, n, v.real); break;
+            case Value::Kind::Text:
+                sqlite3_bind_text(p.stmt, n, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
+                break;
+            case Value::Kind::Blob:
+                sqlite3_bind_blob(p.stmt, n, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
+                break;
+            }
+        }
+        FunctionContext &fc = m_s.functions();
+        fc.statementDay = todayDayNumber();
+        fc.statementNow = currentDatetime(encodeDatetime(UYear, 15));
+        m_s.resetLastSerial();
+        const Translation &tr = p.translation;
+        if (tr.returnsRows && tr.intoTemp.empty()) {
+            if (!last) {
+                int rc;
+                while ((rc = sqlite3_step(p.stmt)) == SQLITE_ROW) {
+                }
+                if (rc != SQLITE_DONE)
+                    m_s.raiseSqliteError(rc, stmt, 0);
+                return;
+            }
+            m_cursor = p.stmt;
+            m_cursorIndex = i;
+            m_columns = tr.columns;
+            m_row.assign(m_columns.size(), Value::null());
+            return;
+        }
+        int rc;
+        while ((rc = sqlite3_step(p.stmt)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            int code = rc;
+            m_s.raiseSqliteError(code, stmt, tr.targetTabid);
+        }
+        m_rowsAffected = sqlite3_changes64(m_s.db());
+        Sqlca &ca = m_s.mutableSqlca();
+        ca.sqlerrd[2] = m_rowsAffected;
+        ca.sqlerrd[1] = m_s.lastSerial();
+        ca.sqlerrd[5] = sqlite3_last_insert_rowid(m_s.db());
+        ca.sqlcode = (m_rowsAffected == 0 && stmt.kind != K::Insert && stmt.kind != K::Select) ? 100 : 0;
+        fc.sqlerrd1 = m_s.lastSerial();
+        fc.sqlerrd2 = m_rowsAffected;
+        if (!tr.intoTemp.empty()) {
+            ddl::registerTempTable(m_s, tr.intoTemp, tr.tempColumns, stmt.start);
+            sqlite3_finalize(p.stmt);
+            p.stmt = nullptr;
+        }
+    }
+
+    SessionImpl &m_s;
+    std::string m_text;
+    std::shared_ptr<const ast::Script> m_script;
+    std::vector<ParamRef> m_params;
+    std::vector<Value> m_values;
+    std::vector<Prepared> m_prepared;
+    sqlite3_stmt *m_cursor = nullptr;
+    size_t m_cursorIndex = 0;
+    std::vector<ColumnDescription> m_columns;
+    std::vector<Value> m_row;
+    std::int64_t m_fetched = 0;
+    std::int64_t m_rowsAffected = 0;
+};
+
+} // namespace
+
+std::unique_ptr<Statement> SessionImpl::prepare(const std::string &text)
+{
+    try {
+        return std::make_unique<StatementImpl>(*this, text);
+    } catch (const EngineError &e) {
+        m_sqlca = Sqlca{};
+        m_sqlca.sqlcode = e.sqlCode();
+        m_sqlca.sqlerrm = e.info().message;
+        m_sqlca.sqlerrd[1] = e.info().isamCode;
+        m_sqlca.sqlerrd[4] = e.offset() < 0 ? 0 : e.offset();
+        throw;
+    }
+}
+
+void SessionImpl::execute(const std::string &text)
+{
+    auto st = prepare(text);
+    st->execute();
+    st->close();
+}
+
+} // namespace quodlin::engine
