@@ -1,0 +1,152 @@
+// INSERT, UPDATE and DELETE: values converted for their columns (DBDATE for
+// DATE strings, CHAR truncation, range checks), SERIAL values drawn from the
+// session's counters, defaults of omitted columns filled in.
+#include "engine/translate_internal.h"
+
+#include "engine/error.h"
+
+#include <algorithm>
+
+namespace quodlin::engine {
+
+using namespace ast;
+
+namespace {
+
+ScopeTable targetScope(const TableInfo &info, const std::string &alias)
+{
+    ScopeTable t;
+    t.info = &info;
+    t.tableName = info.name;
+    t.owner = info.owner;
+    t.alias = alias.empty() ? info.name : alias;
+    t.sqlRef = info.sqliteName;
+    return t;
+}
+
+const ColumnInfo &findColumn(const TableInfo &info, const ColumnRef &ref)
+{
+    const ColumnInfo *c = info.column(ref.name);
+    if (!c) raise(-217, ref.name, ref.offset);
+    return *c;
+}
+
+} // namespace
+
+Translation Translator::insert(const InsertStatement &s)
+{
+    const TableInfo &info = lookupTable(s.table);
+    if (info.tabtype != 'T') raise(-999, {}, s.table.offset);
+    Translation out;
+    out.targetTable = info.name;
+    out.targetTabid = info.tabid;
+    std::vector<const ColumnInfo *> targets;
+    if (s.columns.empty()) {
+        for (const ColumnInfo &c : info.columns) targets.push_back(&c);
+    } else {
+        for (const ColumnRef &r : s.columns) {
+            const ColumnInfo &c = findColumn(info, r);
+            for (const ColumnInfo *t : targets)
+                if (t == &c) raise(-201, {}, r.offset);
+            targets.push_back(&c);
+        }
+    }
+    // Omitted columns: SERIAL counters and defaults are ours to fill.
+    std::vector<const ColumnInfo *> omitted;
+    for (const ColumnInfo &c : info.columns) {
+        if (std::find(targets.begin(), targets.end(), &c) != targets.end()) continue;
+        if (isSerial(c.coltype) || c.defaultType) omitted.push_back(&c);
+    }
+    auto serialWrap = [&](const ColumnInfo &c, const std::string &value) {
+        return "quodlin_serial(" + std::to_string(info.tabid) + "," + std::to_string(c.colno) + "," + value + ")";
+    };
+    std::string cols;
+    for (const ColumnInfo *c : targets) {
+        if (!cols.empty()) cols += ",";
+        cols += quoteIdent(c->name);
+    }
+    for (const ColumnInfo *c : omitted) {
+        if (!cols.empty()) cols += ",";
+        cols += quoteIdent(c->name);
+    }
+    std::string sql = "INSERT INTO " + info.sqliteName + " (" + cols + ") ";
+    std::vector<std::string> extra;
+    for (const ColumnInfo *c : omitted) extra.push_back(isSerial(c->coltype) ? serialWrap(*c, "0") : defaultValue(*c));
+
+    Scope scope;
+    if (!s.select) {
+        if (s.values.size() != targets.size()) raise(-236, {}, s.values.empty() ? s.start : s.values.front()->offset);
+        sql += "VALUES (";
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            const ColumnInfo &c = *targets[i];
+            Typed v = expr(*s.values[i], scope);
+            if (v.aggregate) raise(-201, {}, s.values[i]->offset);
+            std::string value = isSerial(c.coltype) ? serialWrap(c, v.sql) : storeValue(v, c, s.values[i]->offset);
+            if (i) sql += ",";
+            sql += value;
+        }
+        for (const std::string &e : extra) sql += "," + e;
+        sql += ")";
+    } else {
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < targets.size(); ++i) names.push_back("quodlin_" + std::to_string(i + 1));
+        SelectResult r = select(*s.select, nullptr, &names);
+        if (r.columns.size() != targets.size()) raise(-236, {}, s.select->cores.front().offset);
+        sql += "SELECT ";
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            const ColumnInfo &c = *targets[i];
+            Typed v;
+            v.sql = "\"quodlin_sub\"." + quoteIdent(names[i]);
+            v.type = r.types[i];
+            if (i) sql += ",";
+            sql += isSerial(c.coltype) ? serialWrap(c, v.sql) : (v.type == c.type() ? v.sql : storeValue(v, c, s.start));
+        }
+        for (const std::string &e : extra) sql += "," + e;
+        sql += " FROM (" + r.sql + ") AS \"quodlin_sub\"";
+    }
+    out.sql = std::move(sql);
+    return out;
+}
+
+Translation Translator::update(const UpdateStatement &s)
+{
+    const TableInfo &info = lookupTable(s.table);
+    if (info.tabtype != 'T') raise(-999, {}, s.table.offset);
+    Translation out;
+    out.targetTable = info.name;
+    out.targetTabid = info.tabid;
+    Scope scope;
+    scope.tables.push_back(targetScope(info, s.alias));
+    if (s.setStar && s.assignments.size() != info.columns.size())
+        raise(-236, {}, s.assignments.empty() ? s.start : s.assignments.front().value->offset);
+    std::string sql = "UPDATE " + info.sqliteName + " SET ";
+    for (std::size_t i = 0; i < s.assignments.size(); ++i) {
+        const Assignment &a = s.assignments[i];
+        const ColumnInfo &c = s.setStar ? info.columns[i] : findColumn(info, a.column);
+        if (isSerial(c.coltype)) raise(-232, c.name, a.column.offset);
+        Typed v = expr(*a.value, scope);
+        if (v.aggregate) raise(-201, {}, a.value->offset);
+        if (i) sql += ", ";
+        sql += quoteIdent(c.name) + " = " + storeValue(v, c, a.value->offset);
+    }
+    if (s.where) sql += " WHERE " + expr(*s.where, scope).sql;
+    out.sql = std::move(sql);
+    return out;
+}
+
+Translation Translator::remove(const DeleteStatement &s)
+{
+    const TableInfo &info = lookupTable(s.table);
+    if (info.tabtype != 'T') raise(-999, {}, s.table.offset);
+    Translation out;
+    out.targetTable = info.name;
+    out.targetTabid = info.tabid;
+    Scope scope;
+    scope.tables.push_back(targetScope(info, s.alias));
+    std::string sql = "DELETE FROM " + info.sqliteName;
+    if (s.where) sql += " WHERE " + expr(*s.where, scope).sql;
+    out.sql = std::move(sql);
+    return out;
+}
+
+} // namespace quodlin::engine

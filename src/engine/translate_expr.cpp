@@ -1,0 +1,912 @@
+// Expressions: column resolution (-217, -324), operators with Informix
+// typing (DATE arithmetic, DATETIME/INTERVAL, decimal division), literal
+// conversion with DBDATE where a string meets a DATE, functions and
+// constants mapped onto SQLite's and the dialect functions of sqlfunctions.h.
+#include "engine/translate_internal.h"
+
+#include "engine/error.h"
+
+#include <algorithm>
+#include "engine/values.h"
+
+#include <cstring>
+
+namespace quodlin::engine {
+
+using namespace ast;
+
+std::string quoteIdent(const std::string &name)
+{
+    std::string out;
+    out.reserve(name.size() + 2);
+    out += '"';
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+std::string quoteString(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '\'';
+    for (char c : text) {
+        if (c == '\'') out += '\'';
+        out += c;
+    }
+    out += '\'';
+    return out;
+}
+
+bool isDateLike(int code) { return code == TDate || code == TDateTime || code == TInterval; }
+
+int qualifierOf(const TypeDesc &t) { return t.collength; }
+
+namespace {
+
+TypeDesc type(int code, int collength, int xid = 0) { return TypeDesc{code, collength, xid}; }
+const TypeDesc kNull{TNull, 0, 0};
+const TypeDesc kInteger{TInteger, 4, 0};
+const TypeDesc kInt8{TInt8, 10, 0};
+const TypeDesc kFloat{TFloat, 8, 0};
+const TypeDesc kDate{TDate, 4, 0};
+
+bool isInteger(int code)
+{
+    return code == TSmallInt || code == TInteger || code == TInt8 || code == TBigInt || code == TSerial
+        || code == TSerial8 || code == TBigSerial;
+}
+bool isChar(int code) { return code == TChar || code == TNChar; }
+bool isText(const TypeDesc &t) { return isCharacter(t.code, t.extendedId) || t.code == TText; }
+bool isBool(const TypeDesc &t) { return t.code == TUdtFixed && t.extendedId == kXidBoolean; }
+
+TypeDesc decimalFloat() { return type(TDecimal, encodeDecimal(32, -1)); }
+
+TypeDesc numericResult(const TypeDesc &a, const TypeDesc &b)
+{
+    if (a.code == TNull) return b.code == TNull ? decimalFloat() : b;
+    if (b.code == TNull) return a;
+    if (a.code == TFloat || b.code == TFloat || a.code == TSmallFloat || b.code == TSmallFloat) return kFloat;
+    if (a.code == TMoney || b.code == TMoney) return type(TMoney, encodeDecimal(32, 2));
+    if (isInteger(a.code) && isInteger(b.code)) {
+        if (a.code == TInteger || a.code == TSmallInt || a.code == TSerial)
+            if (b.code == TInteger || b.code == TSmallInt || b.code == TSerial) return kInteger;
+        return kInt8;
+    }
+    return decimalFloat();
+}
+
+[[noreturn]] void reraise(const EngineError &e, int offset)
+{
+    ErrorInfo info = e.info();
+    info.offset = offset;
+    throw EngineError(info);
+}
+
+int intervalDayQualifier(const TypeDesc &a, const TypeDesc &b)
+{
+    // DATETIME - DATETIME: a day-time interval down to the finer end field.
+    const int endA = a.collength & 0xF, endB = b.collength & 0xF;
+    int end = std::max(endA, endB);
+    if (end < int(UDay)) end = UDay;
+    return encodeInterval(UDay, end, 9);
+}
+
+} // namespace
+
+std::string expressionName(const Expr &e)
+{
+    switch (e.kind) {
+    case ExprKind::Column: return e.text;
+    case ExprKind::Integer: case ExprKind::Number: case ExprKind::String: case ExprKind::Null:
+        return "(constant)";
+    case ExprKind::Constant: return "(" + e.text + ")";
+    case ExprKind::Function: {
+        const std::string &f = e.text;
+        if (f == "count" && e.star) return "(count(*))";
+        if (f == "count" || f == "sum" || f == "avg" || f == "min" || f == "max" || f == "stdev"
+            || f == "variance" || f == "range")
+            return "(" + f + ")";
+        return "(expression)";
+    }
+    default: return "(expression)";
+    }
+}
+
+// --------------------------------------------------------------- columns
+
+Typed Translator::column(const Expr &e, Scope &scope)
+{
+    Typed out;
+    auto matchTable = [&](const ScopeTable &t) {
+        if (t.alias == e.table) return e.owner.empty() || t.owner == e.owner || !t.info;
+        return t.info && t.tableName == e.table && (e.owner.empty() || t.owner == e.owner);
+    };
+    int depth = 0;
+    for (Scope *s = &scope; s; s = s->parent, ++depth) {
+        const ScopeTable *found = nullptr;
+        const ColumnInfo *col = nullptr;
+        int foundIndex = -1;
+        bool rowid = false;
+        for (std::size_t i = 0; i < s->tables.size(); ++i) {
+            const ScopeTable &t = s->tables[i];
+            if (!e.table.empty() && !matchTable(t)) continue;
+            const ColumnInfo *c = nullptr;
+            for (const ColumnInfo &ci : t.columns())
+                if (ci.name == e.text) { c = &ci; break; }
+            if (!c) {
+                if (!e.table.empty()) {
+                    if (e.text == "rowid" && t.info) { found = &t; foundIndex = int(i); rowid = true; break; }
+                    raise(-217, e.text, e.offset);
+                }
+                continue;
+            }
+            if (found && e.table.empty()) raise(-324, e.text, e.offset);
+            found = &t;
+            foundIndex = int(i);
+            col = c;
+            if (!e.table.empty()) break;
+        }
+        if (!found && e.table.empty() && e.text == "rowid") {
+            int withInfo = 0;
+            for (std::size_t i = 0; i < s->tables.size(); ++i)
+                if (s->tables[i].info) { found = &s->tables[i]; foundIndex = int(i); ++withInfo; }
+            if (withInfo > 1) raise(-324, e.text, e.offset);
+            rowid = found != nullptr;
+        }
+        if (!found) continue;
+        if (s->refs) s->refs->push_back(foundIndex);
+        if (rowid) {
+            out.sql = found->sqlRef.empty() ? std::string("rowid") : found->sqlRef + ".rowid";
+            out.type = kInteger;
+            out.nullable = found->outer;
+            return out;
+        }
+        out.sql = found->sqlRef.empty() ? quoteIdent(col->name) : found->sqlRef + "." + quoteIdent(col->name);
+        out.type = col->type();
+        out.column = col;
+        out.baseTable = found->tableName;
+        out.nullable = !col->notNull || found->outer;
+        return out;
+    }
+    if (!e.table.empty()) {
+        // A qualifier that names no table of the query.
+        raise(-217, e.table + "." + e.text, e.offset);
+    }
+    raise(-217, e.text, e.offset);
+}
+
+// --------------------------------------------------------------- conversion
+
+std::string Translator::convertTo(const Typed &v, const TypeDesc &t, int offset)
+{
+    if (v.type.code == TNull && !v.literal && v.sql == "NULL") return v.sql;
+    const bool stringLiteral = v.literal && isText(v.type);
+    try {
+        switch (t.code) {
+        case TDate:
+            if (stringLiteral) return std::to_string(parseDate(v.literalText, m_ctx.env));
+            if (v.type.code == TDate || isInteger(v.type.code)) return v.sql;
+            if (v.type.code == TDateTime) return "ifx_date(" + v.sql + ")";
+            return "ifx_store(" + v.sql + ",7,4,0)";
+        case TDateTime:
+            if (stringLiteral) return quoteString(parseDatetime(v.literalText, t.collength));
+            if (v.type.code == TDateTime && v.type.collength == t.collength) return v.sql;
+            if (v.type.code == TDateTime)
+                return "ifx_extend(" + v.sql + "," + std::to_string(v.type.collength) + "," + std::to_string(t.collength) + ")";
+            if (v.type.code == TDate)
+                return "ifx_extend(" + v.sql + ",0," + std::to_string(t.collength) + ")";
+            return "ifx_store(" + v.sql + ",10," + std::to_string(t.collength) + ",0)";
+        case TInterval:
+            if (stringLiteral) return quoteString(formatInterval(parseInterval(v.literalText, t.collength), t.collength));
+            if (v.type.code == TInterval && v.type.collength == t.collength) return v.sql;
+            if (v.type.code == TInterval)
+                return "ifx_interval_cast(" + v.sql + "," + std::to_string(v.type.collength) + "," + std::to_string(t.collength) + ")";
+            return "ifx_store(" + v.sql + ",14," + std::to_string(t.collength) + ",0)";
+        default:
+            break;
+        }
+        if (isBool(t)) {
+            if (stringLiteral) return parseBoolean(v.literalText) ? "1" : "0";
+            if (isBool(v.type) || isInteger(v.type.code)) return v.sql;
+            return "ifx_store(" + v.sql + ",41,1,5)";
+        }
+        if (isChar(t.code) && stringLiteral) {
+            std::string s = v.literalText;
+            while (!s.empty() && s.back() == ' ') s.pop_back();
+            return quoteString(s);
+        }
+    } catch (const EngineError &e) {
+        reraise(e, offset);
+    }
+    return v.sql;
+}
+
+std::string Translator::storeValue(const Typed &v, const ColumnInfo &col, int offset)
+{
+    const TypeDesc t = col.type();
+    if (v.type.code == TNull && v.sql == "NULL") return v.sql;
+    if (t.code == TByte || t.code == TText) return v.sql;
+    if (isDateLike(t.code) || isBool(t)) {
+        const std::string s = convertTo(v, t, offset);
+        if (v.literal || v.type.code == t.code) return s;
+        return s;
+    }
+    if (v.literal && isCharacter(t.code, t.extendedId) && isText(v.type)) {
+        // Truncate now: CHAR/VARCHAR values too long for the column are cut silently.
+        std::string s = v.literalText;
+        const int max = (t.code == TVarChar || t.code == TNVarChar) ? varcharMax(t.collength) : t.collength;
+        if (int(s.size()) > max) s.resize(std::size_t(max));
+        if (isChar(t.code))
+            while (!s.empty() && s.back() == ' ') s.pop_back();
+        return quoteString(s);
+    }
+    return "ifx_store(" + v.sql + "," + std::to_string(t.code) + "," + std::to_string(t.collength) + ","
+        + std::to_string(t.extendedId) + ")";
+}
+
+std::string Translator::defaultValue(const ColumnInfo &col)
+{
+    switch (col.defaultType) {
+    case 'L': {
+        Typed v;
+        v.literal = true;
+        v.literalText = col.defaultValue;
+        v.type = type(TChar, int(col.defaultValue.size()));
+        v.sql = quoteString(col.defaultValue);
+        if (isNumeric(col.coltype)) return quoteString(col.defaultValue);
+        return storeValue(v, col, -1);
+    }
+    case 'U': return "ifx_user()";
+    case 'T': return "ifx_today()";
+    case 'C': return col.coltype == TDateTime ? "ifx_current(" + std::to_string(col.collength) + ")" : "ifx_today()";
+    case 'S': return "ifx_server()";
+    default: return "NULL";
+    }
+}
+
+// --------------------------------------------------------------- operators
+
+Typed Translator::binary(const Expr &e, Scope &scope)
+{
+    Typed a = expr(*e.args[0], scope);
+    Typed b = expr(*e.args[1], scope);
+    Typed out;
+    out.aggregate = a.aggregate || b.aggregate;
+    if (e.op == TokenKind::Concat) {
+        out.sql = "(" + a.sql + "||" + b.sql + ")";
+        out.type = type(TVarChar, encodeVarchar(255));
+        return out;
+    }
+    const char *op = e.op == TokenKind::Plus ? "+" : e.op == TokenKind::Minus ? "-" : e.op == TokenKind::Star ? "*" : "/";
+    // A string next to a DATE/DATETIME takes that type (DBDATE applies).
+    if (a.literal && isText(a.type) && isDateLike(b.type.code) && b.type.code != TInterval)
+        a.sql = convertTo(a, b.type, e.args[0]->offset), a.type = b.type;
+    if (b.literal && isText(b.type) && isDateLike(a.type.code) && a.type.code != TInterval && e.op == TokenKind::Minus)
+        b.sql = convertTo(b, a.type, e.args[1]->offset), b.type = a.type;
+    const int ca = a.type.code, cb = b.type.code;
+    const bool plusMinus = e.op == TokenKind::Plus || e.op == TokenKind::Minus;
+    if (plusMinus && (ca == TDateTime || cb == TDateTime || ca == TInterval || cb == TInterval
+                      || (ca == TDate && cb == TDate))) {
+        const std::string sign = e.op == TokenKind::Plus ? "1" : "-1";
+        if (ca == TDate && cb == TDate && e.op == TokenKind::Minus) {
+            out.sql = "(" + a.sql + "-" + b.sql + ")";
+            out.type = kInteger;
+            return out;
+        }
+        if (ca == TDateTime && cb == TDateTime && e.op == TokenKind::Minus) {
+            const int q = intervalDayQualifier(a.type, b.type);
+            out.sql = "ifx_dt_sub(" + a.sql + "," + std::to_string(a.type.collength) + "," + b.sql + ","
+                + std::to_string(b.type.collength) + "," + std::to_string(q) + ")";
+            out.type = type(TInterval, q);
+            return out;
+        }
+        if ((ca == TDateTime || ca == TDate) && cb == TInterval) {
+            // DATE + n UNITS DAY/MONTH/YEAR stays a DATE; other intervals make a DATETIME.
+            if (ca == TDate) {
+                const int unitEnd = b.type.collength & 0xF;
+                if (unitEnd <= UDay) {
+                    out.sql = "ifx_date_add(" + a.sql + "," + b.sql + "," + std::to_string(b.type.collength) + "," + sign + ")";
+                    out.type = kDate;
+                    return out;
+                }
+                const int q = encodeDatetime(UYear, std::max<int>(UDay, unitEnd));
+                a.sql = "ifx_extend(" + a.sql + ",0," + std::to_string(q) + ")";
+                a.type = type(TDateTime, q);
+            }
+            out.sql = "ifx_dt_add(" + a.sql + "," + std::to_string(a.type.collength) + "," + b.sql + ","
+                + std::to_string(b.type.collength) + "," + sign + ")";
+            out.type = a.type;
+            return out;
+        }
+        if (ca == TInterval && (cb == TDateTime || cb == TDate) && e.op == TokenKind::Plus) {
+            Expr swapped;
+            Typed r;
+            if (cb == TDate && (a.type.collength & 0xF) <= UDay) {
+                r.sql = "ifx_date_add(" + b.sql + "," + a.sql + "," + std::to_string(a.type.collength) + ",1)";
+                r.type = kDate;
+                return r;
+            }
+            std::string dt = b.sql;
+            TypeDesc dtType = b.type;
+            if (cb == TDate) {
+                const int q = encodeDatetime(UYear, std::max<int>(UDay, a.type.collength & 0xF));
+                dt = "ifx_extend(" + b.sql + ",0," + std::to_string(q) + ")";
+                dtType = type(TDateTime, q);
+            }
+            r.sql = "ifx_dt_add(" + dt + "," + std::to_string(dtType.collength) + "," + a.sql + ","
+                + std::to_string(a.type.collength) + ",1)";
+            r.type = dtType;
+            return r;
+        }
+        if (ca == TInterval && cb == TInterval) {
+            out.sql = "ifx_iv_add(" + a.sql + "," + std::to_string(a.type.collength) + "," + b.sql + ","
+                + std::to_string(b.type.collength) + "," + sign + ")";
+            out.type = a.type;
+            return out;
+        }
+        if (ca == TDateTime && cb == TDate && e.op == TokenKind::Minus) {
+            const int q = intervalDayQualifier(a.type, a.type);
+            out.sql = "ifx_dt_sub(" + a.sql + "," + std::to_string(a.type.collength) + ",ifx_extend(" + b.sql
+                + ",0," + std::to_string(a.type.collength) + ")," + std::to_string(a.type.collength) + "," + std::to_string(q) + ")";
+            out.type = type(TInterval, q);
+            return out;
+        }
+        raise(-1266, {}, e.offset);
+    }
+    if (ca == TInterval && (e.op == TokenKind::Star || e.op == TokenKind::Slash)) {
+        out.sql = "ifx_iv_scale(" + a.sql + "," + std::to_string(a.type.collength) + "," + b.sql + ","
+            + (e.op == TokenKind::Star ? "0" : "1") + ")";
+        out.type = a.type;
+        return out;
+    }
+    if (e.op == TokenKind::Slash) {
+        // Informix division is decimal: 7/2 = 3.5; dividing by zero is -1202.
+        out.sql = "ifx_div(" + a.sql + "," + b.sql + ")";
+        out.type = (ca == TFloat || cb == TFloat) ? kFloat : decimalFloat();
+        return out;
+    }
+    if (ca == TDate && plusMinus) {
+        out.sql = "(" + a.sql + op + b.sql + ")";
+        out.type = kDate;
+        return out;
+    }
+    if (cb == TDate && e.op == TokenKind::Plus) {
+        out.sql = "(" + a.sql + op + b.sql + ")";
+        out.type = kDate;
+        return out;
+    }
+    out.sql = "(" + a.sql + op + b.sql + ")";
+    out.type = numericResult(a.type, b.type);
+    return out;
+}
+
+Typed Translator::compare(const Expr &e, Scope &scope)
+{
+    Typed a = expr(*e.args[0], scope);
+    Typed b = expr(*e.args[1], scope);
+    const char *op = "=";
+    switch (e.op) {
+    case TokenKind::Ne: op = "<>"; break;
+    case TokenKind::Lt: op = "<"; break;
+    case TokenKind::Le: op = "<="; break;
+    case TokenKind::Gt: op = ">"; break;
+    case TokenKind::Ge: op = ">="; break;
+    default: break;
+    }
+    auto fit = [&](Typed &x, const Typed &other, int offset) {
+        if (other.type.code == TNull) return;
+        if (x.literal || x.type.code == TNull || (isText(x.type) && !isText(other.type) && !isNumeric(other.type.code))) {
+            if (isDateLike(other.type.code) || isBool(other.type) || (isChar(other.type.code) && x.literal))
+                x.sql = convertTo(x, other.type, offset);
+            else if (isChar(other.type.code) && x.type.code == TNull && x.sql.rfind("?", 0) == 0)
+                x.sql = "rtrim(" + x.sql + ")";
+        }
+    };
+    fit(a, b, e.args[0]->offset);
+    fit(b, a, e.args[1]->offset);
+    Typed out;
+    out.sql = "(" + a.sql + op + b.sql + ")";
+    out.type = kInteger;
+    out.aggregate = a.aggregate || b.aggregate;
+    return out;
+}
+
+std::string Translator::subquery(const SelectStmt &s, Scope &scope, std::vector<TypeDesc> *types)
+{
+    SelectResult r = select(s, &scope);
+    if (types) *types = r.types;
+    return r.sql;
+}
+
+// --------------------------------------------------------------- dispatcher
+
+Typed Translator::expr(const Expr &e, Scope &scope)
+{
+    Typed out;
+    switch (e.kind) {
+    case ExprKind::Null:
+        out.sql = "NULL";
+        return out;
+    case ExprKind::Integer:
+        out.sql = e.text;
+        out.literal = true;
+        out.literalText = e.text;
+        out.type = e.text.size() < 10 ? kInteger : e.text.size() < 19 ? kInt8 : decimalFloat();
+        if (e.text.size() >= 19) out.sql = e.text + ".0";
+        out.nullable = false;
+        return out;
+    case ExprKind::Number:
+        out.sql = e.text;
+        if (out.sql.front() == '.') out.sql.insert(0, "0");
+        out.literal = true;
+        out.literalText = e.text;
+        out.type = e.text.find_first_of("eE") != std::string::npos ? kFloat : decimalFloat();
+        out.nullable = false;
+        return out;
+    case ExprKind::String:
+        out.sql = quoteString(e.text);
+        out.literal = true;
+        out.literalText = e.text;
+        out.type = type(TChar, std::max<int>(1, int(e.text.size())));
+        out.nullable = false;
+        return out;
+    case ExprKind::Column:
+        return column(e, scope);
+    case ExprKind::Star:
+        raise(-201, {}, e.offset);
+    case ExprKind::Param:
+        out.sql = "?" + std::to_string(e.paramIndex);
+        m_params = std::max(m_params, e.paramIndex);
+        return out;
+    case ExprKind::Unary: {
+        Typed a = expr(*e.args[0], scope);
+        if (e.op == TokenKind::Minus) {
+            if (a.type.code == TInterval) {
+                a.sql = "ifx_iv_scale(" + a.sql + "," + std::to_string(a.type.collength) + ",-1,0)";
+                return a;
+            }
+            a.sql = "(-" + a.sql + ")";
+            if (a.literal) a.literalText = "-" + a.literalText;
+        }
+        a.column = nullptr;
+        return a;
+    }
+    case ExprKind::Binary:
+        return binary(e, scope);
+    case ExprKind::Compare:
+        return compare(e, scope);
+    case ExprKind::And:
+    case ExprKind::Or: {
+        Typed a = expr(*e.args[0], scope);
+        Typed b = expr(*e.args[1], scope);
+        out.sql = "(" + a.sql + (e.kind == ExprKind::And ? " AND " : " OR ") + b.sql + ")";
+        out.type = kInteger;
+        out.aggregate = a.aggregate || b.aggregate;
+        return out;
+    }
+    case ExprKind::Not: {
+        Typed a = expr(*e.args[0], scope);
+        out.sql = "(NOT " + a.sql + ")";
+        out.type = kInteger;
+        out.aggregate = a.aggregate;
+        return out;
+    }
+    case ExprKind::IsNull: {
+        Typed a = expr(*e.args[0], scope);
+        out.sql = "(" + a.sql + (e.negated ? " IS NOT NULL)" : " IS NULL)");
+        out.type = kInteger;
+        out.aggregate = a.aggregate;
+        return out;
+    }
+    case ExprKind::Between: {
+        Typed a = expr(*e.args[0], scope);
+        Typed lo = expr(*e.args[1], scope);
+        Typed hi = expr(*e.args[2], scope);
+        const bool conv = isDateLike(a.type.code) || isBool(a.type) || isChar(a.type.code);
+        const std::string l = conv && (lo.literal || lo.type.code == TNull) ? convertTo(lo, a.type, e.args[1]->offset) : lo.sql;
+        const std::string h = conv && (hi.literal || hi.type.code == TNull) ? convertTo(hi, a.type, e.args[2]->offset) : hi.sql;
+        out.sql = "(" + a.sql + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + l + " AND " + h + ")";
+        out.type = kInteger;
+        out.aggregate = a.aggregate;
+        return out;
+    }
+    case ExprKind::InList: {
+        Typed a = expr(*e.args[0], scope);
+        const bool conv = isDateLike(a.type.code) || isBool(a.type) || isChar(a.type.code);
+        out.sql = "(" + a.sql + (e.negated ? " NOT IN (" : " IN (");
+        for (std::size_t i = 1; i < e.args.size(); ++i) {
+            Typed v = expr(*e.args[i], scope);
+            if (i > 1) out.sql += ',';
+            out.sql += conv && (v.literal || v.type.code == TNull) ? convertTo(v, a.type, e.args[i]->offset) : v.sql;
+        }
+        out.sql += "))";
+        out.type = kInteger;
+        out.aggregate = a.aggregate;
+        return out;
+    }
+    case ExprKind::InSelect: {
+        Typed a = expr(*e.args[0], scope);
+        out.sql = "(" + a.sql + (e.negated ? " NOT IN (" : " IN (") + subquery(*e.select, scope) + "))";
+        out.type = kInteger;
+        return out;
+    }
+    case ExprKind::Exists:
+        out.sql = "(EXISTS (" + subquery(*e.select, scope) + "))";
+        out.type = kInteger;
+        return out;
+    case ExprKind::Subquery: {
+        std::vector<TypeDesc> types;
+        out.sql = "(" + subquery(*e.select, scope, &types) + ")";
+        if (types.size() != 1) raise(-201, {}, e.offset);
+        out.type = types.front();
+        return out;
+    }
+    case ExprKind::Quantified: {
+        // x op ANY (q) -> EXISTS (q' WHERE x op c); x op ALL (q) -> NOT EXISTS (q' WHERE NOT x op c)
+        Typed a = expr(*e.args[0], scope);
+        const std::vector<std::string> names{"quodlin_q"};
+        SelectResult r = select(*e.select, &scope, &names);
+        if (r.columns.size() != 1) raise(-201, {}, e.offset);
+        const char *op = "=";
+        switch (e.op) {
+        case TokenKind::Ne: op = "<>"; break;
+        case TokenKind::Lt: op = "<"; break;
+        case TokenKind::Le: op = "<="; break;
+        case TokenKind::Gt: op = ">"; break;
+        case TokenKind::Ge: op = ">="; break;
+        default: break;
+        }
+        const std::string cmp = "(" + a.sql + op + "\"quodlin_sub\".\"quodlin_q\")";
+        if (e.all)
+            out.sql = "(NOT EXISTS (SELECT 1 FROM (" + r.sql + ") AS \"quodlin_sub\" WHERE " + cmp + " IS NOT 1))";
+        else
+            out.sql = "(EXISTS (SELECT 1 FROM (" + r.sql + ") AS \"quodlin_sub\" WHERE " + cmp + "))";
+        out.type = kInteger;
+        return out;
+    }
+    case ExprKind::Like:
+    case ExprKind::Matches: {
+        Typed a = expr(*e.args[0], scope);
+        Typed p = expr(*e.args[1], scope);
+        out.sql = std::string(e.negated ? "(NOT " : "(") + (e.kind == ExprKind::Like ? "ifx_like(" : "ifx_matches(")
+            + a.sql + "," + p.sql;
+        if (e.args.size() > 2) out.sql += "," + expr(*e.args[2], scope).sql;
+        out.sql += "))";
+        out.type = kInteger;
+        out.aggregate = a.aggregate;
+        return out;
+    }
+    case ExprKind::Function:
+        return function(e, scope);
+    case ExprKind::Case: {
+        std::size_t i = 0;
+        out.sql = "(CASE";
+        if (e.hasOperand) out.sql += " " + expr(*e.args[i++], scope).sql;
+        const std::size_t pairsEnd = e.args.size() - (e.hasElse ? 1 : 0);
+        bool typed = false;
+        for (; i + 1 < pairsEnd + 1 && i < pairsEnd; i += 2) {
+            out.sql += " WHEN " + expr(*e.args[i], scope).sql;
+            Typed r = expr(*e.args[i + 1], scope);
+            out.sql += " THEN " + r.sql;
+            if (!typed && r.type.code != TNull) { out.type = r.type; typed = true; }
+            out.aggregate = out.aggregate || r.aggregate;
+        }
+        if (e.hasElse) {
+            Typed r = expr(*e.args.back(), scope);
+            out.sql += " ELSE " + r.sql;
+            if (!typed) out.type = r.type;
+        }
+        out.sql += " END)";
+        return out;
+    }
+    case ExprKind::Cast: {
+        Typed a = expr(*e.args[0], scope);
+        const TypeDesc &t = e.castType->desc;
+        ColumnInfo col;
+        col.coltype = t.code;
+        col.collength = t.collength;
+        col.extendedId = t.extendedId;
+        if (isSerial(t.code)) col.coltype = t.code == TSerial ? TInteger : TBigInt;
+        out.sql = storeValue(a, col, e.offset);
+        out.type = col.type();
+        out.aggregate = a.aggregate;
+        return out;
+    }
+    case ExprKind::Substring: {
+        Typed a = expr(*e.args[0], scope);
+        Typed from = expr(*e.args[1], scope);
+        if (e.args.size() > 2) {
+            Typed to = expr(*e.args[2], scope);
+            out.sql = "substr(" + a.sql + "," + from.sql + ",(" + to.sql + ")-(" + from.sql + ")+1)";
+            if (from.literal && to.literal)
+                out.type = type(TChar, std::max(1, std::atoi(to.literalText.c_str()) - std::atoi(from.literalText.c_str()) + 1));
+            else
+                out.type = type(TChar, a.type.collength);
+        } else {
+            out.sql = "substr(" + a.sql + "," + from.sql + ",1)";
+            out.type = type(TChar, 1);
+        }
+        out.aggregate = a.aggregate;
+        return out;
+    }
+    case ExprKind::Constant: {
+        const std::string &c = e.text;
+        if (c == "today") { out.sql = "ifx_today()"; out.type = kDate; }
+        else if (c == "current" || c == "sysdate") {
+            const int q = e.qualifier.valid() ? encodeDatetime(e.qualifier.start, e.qualifier.end)
+                                              : encodeDatetime(UYear, c == "sysdate" ? 15 : 13);
+            out.sql = "ifx_current(" + std::to_string(q) + ")";
+            out.type = type(TDateTime, q);
+        } else if (c == "user" || c == "current_user") {
+            out.sql = "ifx_user()";
+            out.type = type(TVarChar, encodeVarchar(32));
+        } else if (c == "dbservername" || c == "sitename") {
+            out.sql = "ifx_server()";
+            out.type = type(TVarChar, encodeVarchar(128));
+        } else {  // roles: none is set in a local session
+            out.sql = "NULL";
+            out.type = type(TVarChar, encodeVarchar(32));
+        }
+        return out;
+    }
+    case ExprKind::Datetime: {
+        const int q = encodeDatetime(e.qualifier.start, e.qualifier.end);
+        try {
+            out.sql = quoteString(parseDatetime(e.text, q));
+        } catch (const EngineError &err) {
+            reraise(err, e.offset);
+        }
+        out.type = type(TDateTime, q);
+        return out;
+    }
+    case ExprKind::Interval: {
+        const int q = encodeInterval(e.qualifier.start, e.qualifier.end, e.qualifier.leading);
+        try {
+            out.sql = quoteString(formatInterval(parseInterval(e.text, q), q));
+        } catch (const EngineError &err) {
+            reraise(err, e.offset);
+        }
+        out.type = type(TInterval, q);
+        return out;
+    }
+    case ExprKind::Units: {
+        Typed a = expr(*e.args[0], scope);
+        const int q = e.qualifier.start == UFraction ? encodeInterval(UFraction, 15)
+                                                     : encodeInterval(e.qualifier.start, e.qualifier.start, 9);
+        out.sql = "ifx_units(" + a.sql + "," + std::to_string(q) + ")";
+        out.type = type(TInterval, q);
+        out.aggregate = a.aggregate;
+        return out;
+    }
+    case ExprKind::Sequence: {
+        if (!m_ctx.catalog.findSequence(e.table)) raise(-206, e.table, e.offset, -111);
+        out.sql = std::string(e.text == "nextval" ? "quodlin_nextval(" : "quodlin_currval(") + quoteString(e.table) + ")";
+        out.type = kInt8;
+        return out;
+    }
+    case ExprKind::Trim: {
+        Typed a = expr(*e.args[0], scope);
+        std::string pad = "' '";
+        if (e.args.size() > 1) pad = expr(*e.args[1], scope).sql;
+        out.sql = "ifx_trim(" + a.sql + ",'" + e.text + "'," + pad + ")";
+        out.type = type(TVarChar, encodeVarchar(255));
+        out.aggregate = a.aggregate;
+        return out;
+    }
+    }
+    raise(-201, {}, e.offset);
+}
+
+// --------------------------------------------------------------- functions
+
+Typed Translator::function(const Expr &e, Scope &scope)
+{
+    const std::string &f = e.text;
+    Typed out;
+    std::vector<Typed> args;
+    args.reserve(e.args.size());
+    for (const ExprPtr &a : e.args) args.push_back(expr(*a, scope));
+    auto argc = [&](std::size_t min, std::size_t max) {
+        if (args.size() < min || args.size() > max || e.star) raise(-201, {}, e.offset);
+    };
+    auto call = [&](const char *name) {
+        std::string s = name;
+        s += '(';
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            if (i) s += ',';
+            s += args[i].sql;
+        }
+        s += ')';
+        return s;
+    };
+    auto dateArg = [&](std::size_t i) {
+        // A string given to a date function is a DATE under DBDATE.
+        if (args[i].literal && isText(args[i].type)) args[i].sql = convertTo(args[i], kDate, e.args[i]->offset), args[i].type = kDate;
+    };
+    for (const Typed &a : args) out.aggregate = out.aggregate || a.aggregate;
+
+    // Aggregates
+    if (f == "count" || f == "sum" || f == "avg" || f == "min" || f == "max" || f == "stdev"
+        || f == "variance" || f == "range") {
+        out.aggregate = true;
+        if (f == "count" && e.star) {
+            out.sql = "count(*)";
+            out.type = kInteger;
+            return out;
+        }
+        argc(1, 1);
+        const std::string distinct = e.distinct ? "DISTINCT " : "";
+        if (f == "range") out.sql = "(max(" + args[0].sql + ")-min(" + args[0].sql + "))";
+        else if (f == "stdev" || f == "variance") out.sql = "ifx_" + f + "(" + distinct + args[0].sql + ")";
+        else out.sql = f + "(" + distinct + args[0].sql + ")";
+        const TypeDesc &t = args[0].type;
+        if (f == "count") out.type = kInteger;
+        else if (f == "min" || f == "max") out.type = t;
+        else if (f == "sum") {
+            if (t.code == TMoney) out.type = type(TMoney, encodeDecimal(32, decimalScale(t.collength)));
+            else if (t.code == TDecimal) out.type = type(TDecimal, encodeDecimal(32, decimalScale(t.collength) == 255 ? -1 : decimalScale(t.collength)));
+            else if (t.code == TFloat || t.code == TSmallFloat) out.type = kFloat;
+            else if (isInteger(t.code)) out.type = type(TDecimal, encodeDecimal(32, 0));
+            else out.type = decimalFloat();
+        } else if (f == "range") out.type = t.code == TNull ? decimalFloat() : t;
+        else out.type = t.code == TFloat || t.code == TSmallFloat ? kFloat : decimalFloat();
+        return out;
+    }
+    if (e.distinct || e.star) raise(-201, {}, e.offset);
+
+    if (f == "nvl") {
+        argc(2, 2);
+        out.sql = call("coalesce");
+        out.type = args[0].type.code != TNull ? args[0].type : args[1].type;
+        return out;
+    }
+    if (f == "nullif") { argc(2, 2); out.sql = call("nullif"); out.type = args[0].type; return out; }
+    if (f == "decode") {
+        if (args.size() < 3) raise(-201, {}, e.offset);
+        out.sql = "(CASE";
+        std::size_t i = 1;
+        for (; i + 1 < args.size(); i += 2) {
+            out.sql += " WHEN " + args[0].sql + " IS " + args[i].sql + " THEN " + args[i + 1].sql;
+            if (out.type.code == TNull) out.type = args[i + 1].type;
+        }
+        if (i < args.size()) {
+            out.sql += " ELSE " + args[i].sql;
+            if (out.type.code == TNull) out.type = args[i].type;
+        }
+        out.sql += " END)";
+        return out;
+    }
+    // Dates
+    if (f == "day" || f == "month" || f == "year" || f == "weekday" || f == "quarter") {
+        argc(1, 1);
+        dateArg(0);
+        out.sql = "ifx_" + f + "(" + args[0].sql + ")";
+        out.type = type(TSmallInt, 2);
+        return out;
+    }
+    if (f == "mdy") { argc(3, 3); out.sql = call("ifx_mdy"); out.type = kDate; return out; }
+    if (f == "date") {
+        argc(1, 1);
+        if (args[0].literal && isText(args[0].type)) { dateArg(0); out.sql = args[0].sql; }
+        else out.sql = call("ifx_date");
+        out.type = kDate;
+        return out;
+    }
+    if (f == "extend") {
+        argc(1, 1);
+        dateArg(0);
+        const TypeDesc &t = args[0].type;
+        const int from = t.code == TDateTime ? t.collength : 0;
+        int to = e.qualifier.valid() ? encodeDatetime(e.qualifier.start, e.qualifier.end)
+                                     : (t.code == TDateTime ? t.collength : encodeDatetime(UYear, 13));
+        out.sql = "ifx_extend(" + args[0].sql + "," + std::to_string(from) + "," + std::to_string(to) + ")";
+        out.type = type(TDateTime, to);
+        return out;
+    }
+    if (f == "last_day" || f == "add_months" || f == "months_between" || f == "next_day") {
+        argc(f == "last_day" ? 1 : 2, f == "last_day" ? 1 : 2);
+        dateArg(0);
+        if (f == "months_between") dateArg(1);
+        out.sql = call(("ifx_" + f).c_str());
+        out.type = f == "months_between" ? decimalFloat() : kDate;
+        return out;
+    }
+    if (f == "to_char") {
+        argc(1, 2);
+        const int q = args[0].type.code == TDateTime ? args[0].type.collength : 0;
+        out.sql = "ifx_to_char(" + args[0].sql + "," + std::to_string(args[0].type.code == TDate ? -1 : q) + ","
+            + (args.size() > 1 ? args[1].sql : "NULL") + ")";
+        out.type = type(TVarChar, encodeVarchar(255));
+        return out;
+    }
+    if (f == "to_date") {
+        argc(1, 2);
+        const int q = encodeDatetime(UYear, 15);
+        out.sql = "ifx_to_date(" + args[0].sql + "," + (args.size() > 1 ? args[1].sql : "NULL") + "," + std::to_string(q) + ")";
+        out.type = type(TDateTime, q);
+        return out;
+    }
+    // Strings
+    if (f == "ltrim" || f == "rtrim") {
+        argc(1, 2);
+        out.sql = call(f.c_str());
+        out.type = type(TVarChar, encodeVarchar(255));
+        return out;
+    }
+    if (f == "substr" || f == "substring") {
+        argc(2, 3);
+        out.sql = call(f == "substr" ? "ifx_substr" : "ifx_substring");
+        out.type = type(TVarChar, encodeVarchar(255));
+        return out;
+    }
+    if (f == "length" || f == "len") { argc(1, 1); out.sql = call("ifx_length"); out.type = kInteger; return out; }
+    if (f == "char_length" || f == "character_length") { argc(1, 1); out.sql = call("length"); out.type = kInteger; return out; }
+    if (f == "octet_length") { argc(1, 1); out.sql = call("ifx_octet_length"); out.type = kInteger; return out; }
+    if (f == "upper" || f == "lower" || f == "initcap" || f == "reverse") {
+        argc(1, 1);
+        out.sql = call(f == "upper" ? "upper" : f == "lower" ? "lower" : f == "initcap" ? "ifx_initcap" : "ifx_reverse");
+        out.type = isText(args[0].type) ? args[0].type : type(TVarChar, encodeVarchar(255));
+        return out;
+    }
+    if (f == "lpad" || f == "rpad") { argc(2, 3); out.sql = call(f == "lpad" ? "ifx_lpad" : "ifx_rpad"); out.type = type(TVarChar, encodeVarchar(255)); return out; }
+    if (f == "replace") {
+        argc(2, 3);
+        if (args.size() == 2) out.sql = "replace(" + args[0].sql + "," + args[1].sql + ",'')";
+        else out.sql = call("replace");
+        out.type = type(TVarChar, encodeVarchar(255));
+        return out;
+    }
+    if (f == "concat") { argc(2, 2); out.sql = "(" + args[0].sql + "||" + args[1].sql + ")"; out.type = type(TVarChar, encodeVarchar(255)); return out; }
+    if (f == "instr" || f == "charindex") {
+        argc(2, 2);
+        out.sql = f == "instr" ? call("instr") : "instr(" + args[1].sql + "," + args[0].sql + ")";
+        out.type = kInteger;
+        return out;
+    }
+    if (f == "left") { argc(2, 2); out.sql = "substr(" + args[0].sql + ",1," + args[1].sql + ")"; out.type = type(TVarChar, encodeVarchar(255)); return out; }
+    if (f == "right") { argc(2, 2); out.sql = "ifx_right(" + args[0].sql + "," + args[1].sql + ")"; out.type = type(TVarChar, encodeVarchar(255)); return out; }
+    // Numbers
+    static const char *const math1[] = {"abs", "sqrt", "exp", "logn", "ln", "log10", "ceil", "floor", "sign", "sin",
+                                        "cos", "tan", "asin", "acos", "atan", "hex"};
+    for (const char *m : math1) {
+        if (f == m) {
+            argc(1, 1);
+            out.sql = std::string("ifx_math('") + m + "'," + args[0].sql + ")";
+            out.type = f == "abs" ? args[0].type : f == "hex" ? type(TChar, 10) : f == "sign" || f == "ceil" || f == "floor" ? decimalFloat() : kFloat;
+            if (f == "abs" && out.type.code == TNull) out.type = decimalFloat();
+            return out;
+        }
+    }
+    if (f == "mod") { argc(2, 2); out.sql = call("ifx_mod"); out.type = numericResult(args[0].type, args[1].type); return out; }
+    if (f == "pow" || f == "power" || f == "atan2" || f == "root") {
+        argc(f == "root" ? 1 : 2, 2);
+        out.sql = "ifx_math2('" + f + "'," + args[0].sql + "," + (args.size() > 1 ? args[1].sql : "2") + ")";
+        out.type = kFloat;
+        return out;
+    }
+    if (f == "round" || f == "trunc") {
+        argc(1, 2);
+        out.sql = "ifx_" + f + "(" + args[0].sql + "," + (args.size() > 1 ? args[1].sql : "0") + ")";
+        if (isDateLike(args[0].type.code)) raise(-999, {}, e.offset);
+        out.type = isInteger(args[0].type.code) ? args[0].type : decimalFloat();
+        return out;
+    }
+    if (f == "dbinfo") {
+        argc(1, 2);
+        out.sql = call("ifx_dbinfo");
+        const std::string what = args[0].literal ? args[0].literalText : std::string();
+        if (what == "dbname" || what == "dbhostname" || what == "version") out.type = type(TVarChar, encodeVarchar(128));
+        else if (what == "utc_to_datetime") out.type = type(TDateTime, encodeDatetime(UYear, USecond));
+        else out.type = kInt8;
+        return out;
+    }
+    if (f == "user") { argc(0, 0); out.sql = "ifx_user()"; out.type = type(TVarChar, encodeVarchar(32)); return out; }
+    if (f == "today") { argc(0, 0); out.sql = "ifx_today()"; out.type = kDate; return out; }
+    raise(-674, f, e.offset);
+}
+
+} // namespace quodlin::engine

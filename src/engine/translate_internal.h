@@ -1,0 +1,93 @@
+#pragma once
+// The translator's shared state, split over translate_*.cpp: name scopes,
+// the expression translator with its type inference, and the SELECT/DML
+// builders. Internal to the front end; callers use translator.h.
+#include "engine/ast.h"
+#include "engine/translator.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quodlin::engine {
+
+// An SQL fragment with the Informix type it has.
+struct Typed {
+    std::string sql;
+    TypeDesc type{TNull, 0, 0};
+    bool aggregate = false;
+    bool nullable = true;
+    const ColumnInfo *column = nullptr;   // a plain column reference
+    std::string baseTable;                // its table
+    bool literal = false;                 // a literal string/number (converted at translation time)
+    std::string literalText;
+};
+
+// One table (or derived table) visible in a query block.
+struct ScopeTable {
+    std::string alias;        // what qualifiers match: the alias, else the table name
+    std::string tableName;    // base name (for ColumnDescription.tableName)
+    std::string owner;
+    std::string sqlRef;       // the quoted name used in generated SQL
+    const TableInfo *info = nullptr;
+    std::vector<ColumnInfo> derivedColumns;  // derived tables
+    int group = 0;            // OUTER group the table belongs to (0: dominant)
+    bool outer = false;       // inside an OUTER group or on the optional side of an ANSI join
+
+    const std::vector<ColumnInfo> &columns() const { return info ? info->columns : derivedColumns; }
+};
+
+struct Scope {
+    Scope *parent = nullptr;
+    std::vector<ScopeTable> tables;
+    std::vector<int> *refs = nullptr;        // collects indexes of tables referenced (OUTER analysis)
+    const std::vector<std::string> *labels = nullptr;  // select-list labels (ORDER/GROUP BY)
+};
+
+class Translator {
+public:
+    explicit Translator(TranslationContext &ctx) : m_ctx(ctx) {}
+
+    // translate_select.cpp
+    struct SelectResult {
+        std::string sql;
+        std::vector<ColumnDescription> columns;
+        std::vector<TypeDesc> types;
+    };
+    SelectResult select(const ast::SelectStmt &s, Scope *parent, const std::vector<std::string> *forcedNames = nullptr);
+    SelectResult selectCore(const ast::SelectCore &c, Scope &scope, const std::vector<std::string> *forcedNames,
+                            std::vector<std::string> &labels);
+    void fromClause(const ast::SelectCore &c, Scope &scope, std::string &from, std::string &where);
+    void addTable(const ast::FromItem &item, Scope &scope, int group, bool outer);
+    std::string joinSql(const ast::FromItem &item, Scope &scope, std::size_t &next, int group, bool outer);
+    const TableInfo &lookupTable(const ast::ObjectName &name);
+
+    // translate_expr.cpp
+    Typed expr(const ast::Expr &e, Scope &scope);
+    Typed column(const ast::Expr &e, Scope &scope);
+    Typed function(const ast::Expr &e, Scope &scope);
+    Typed binary(const ast::Expr &e, Scope &scope);
+    Typed compare(const ast::Expr &e, Scope &scope);
+    std::string subquery(const ast::SelectStmt &s, Scope &scope, std::vector<TypeDesc> *types = nullptr);
+    // `value` converted for a place of `type` (a column, or the other side of a comparison).
+    std::string convertTo(const Typed &value, const TypeDesc &type, int offset);
+    std::string storeValue(const Typed &value, const ColumnInfo &col, int offset);
+    std::string defaultValue(const ColumnInfo &col);
+
+    // translate_dml.cpp
+    Translation insert(const ast::InsertStatement &s);
+    Translation update(const ast::UpdateStatement &s);
+    Translation remove(const ast::DeleteStatement &s);
+
+    TranslationContext &m_ctx;
+    std::map<std::string, TableInfo> m_tables;   // lookups of this translation
+    int m_params = 0;
+};
+
+std::string quoteIdent(const std::string &name);
+std::string quoteString(const std::string &text);
+bool isDateLike(int code);
+int qualifierOf(const TypeDesc &t);
+std::string expressionName(const ast::Expr &e);
+
+} // namespace quodlin::engine

@@ -1,0 +1,429 @@
+// SELECT: FROM clauses with Informix OUTER groups rewritten to LEFT JOINs
+// (predicates on the subservient side go into ON, never into WHERE), ANSI
+// joins (RIGHT JOIN swapped into LEFT JOIN), `*` expansion, labels, GROUP BY
+// and ORDER BY by name, label or position, UNION, SKIP/FIRST/LIMIT, and the
+// entry point translate() with INTO TEMP.
+#include "engine/translate_internal.h"
+
+#include "engine/error.h"
+
+#include <algorithm>
+
+namespace quodlin::engine {
+
+using namespace ast;
+
+namespace {
+
+void splitConjuncts(const Expr &e, std::vector<const Expr *> &out)
+{
+    if (e.kind == ExprKind::And) {
+        splitConjuncts(*e.args[0], out);
+        splitConjuncts(*e.args[1], out);
+        return;
+    }
+    out.push_back(&e);
+}
+
+// Informix OUTER groups: group 0 holds the dominant tables; every OUTER (...)
+// opens a group whose parent is the group it was written in.
+struct OuterGroup {
+    int parent = -1;
+    int depth = 0;
+    int offset = 0;
+    std::vector<std::string> items;
+    std::vector<int> children;
+    std::vector<std::string> on;
+    bool linked = false;
+};
+
+std::string joinWith(const std::vector<std::string> &parts, const char *sep)
+{
+    std::string s;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i) s += sep;
+        s += parts[i];
+    }
+    return s;
+}
+
+} // namespace
+
+ColumnDescription describeType(const TypeDesc &t, const std::string &name)
+{
+    ColumnDescription d;
+    d.name = name;
+    if (t.code == TNull) {
+        d.coltype = TVarChar;
+        d.collength = encodeVarchar(255);
+        return d;
+    }
+    d.coltype = t.code;
+    d.collength = t.collength;
+    d.extendedId = t.extendedId;
+    return d;
+}
+
+const TableInfo &Translator::lookupTable(const ObjectName &name)
+{
+    if (!name.database.empty() || !name.server.empty()) raise(-999, {}, name.offset);
+    const std::string key = name.owner + '.' + name.name;
+    auto it = m_tables.find(key);
+    if (it != m_tables.end()) return it->second;
+    std::optional<TableInfo> info = m_ctx.catalog.findTable(name.name, name.owner);
+    if (!info || info->tabtype == 'Q') raise(-206, name.name, name.offset, -111);
+    return m_tables.emplace(key, std::move(*info)).first->second;
+}
+
+void Translator::addTable(const FromItem &item, Scope &scope, int group, bool outer)
+{
+    ScopeTable t;
+    t.group = group;
+    t.outer = outer;
+    if (item.kind == FromItem::Kind::Derived) {
+        t.alias = item.alias.empty() ? "quodlin_d" + std::to_string(scope.tables.size()) : item.alias;
+        t.sqlRef = quoteIdent(t.alias);
+        SelectResult r = select(*item.derived, nullptr);
+        for (std::size_t i = 0; i < r.columns.size(); ++i) {
+            ColumnInfo c;
+            c.name = r.columns[i].name;
+            c.colno = int(i + 1);
+            c.coltype = r.types[i].code;
+            c.collength = r.types[i].collength;
+            c.extendedId = r.types[i].extendedId;
+            t.derivedColumns.push_back(std::move(c));
+        }
+        scope.tables.push_back(std::move(t));
+        return;
+    }
+    const TableInfo &info = lookupTable(item.table);
+    t.info = &info;
+    t.tableName = info.name;
+    t.owner = info.owner;
+    t.alias = item.alias.empty() ? item.table.name : item.alias;
+    for (const ScopeTable &other : scope.tables)
+        if (other.alias == t.alias) raise(-201, {}, item.offset);  // the same name twice needs aliases
+    t.sqlRef = quoteIdent(t.alias);
+    scope.tables.push_back(std::move(t));
+}
+
+std::string Translator::joinSql(const FromItem &item, Scope &scope, std::size_t &, int group, bool outer)
+{
+    if (item.kind == FromItem::Kind::Table || item.kind == FromItem::Kind::Derived) {
+        std::string derivedSql;
+        if (item.kind == FromItem::Kind::Derived) {
+            derivedSql = "(" + select(*item.derived, nullptr).sql + ")";
+        }
+        addTable(item, scope, group, outer);
+        const ScopeTable &t = scope.tables.back();
+        if (item.kind == FromItem::Kind::Derived) return derivedSql + " AS " + t.sqlRef;
+        return t.info->sqliteName + " AS " + t.sqlRef;
+    }
+    if (item.kind == FromItem::Kind::Outer) raise(-201, {}, item.offset);
+    // ANSI join
+    const std::size_t leftStart = scope.tables.size();
+    std::size_t dummy = 0;
+    const std::string l = joinSql(*item.left, scope, dummy, group, outer || item.join == JoinType::Right || item.join == JoinType::Full);
+    const std::size_t rightStart = scope.tables.size();
+    const std::string r = joinSql(*item.right, scope, dummy, group, outer || item.join == JoinType::Left || item.join == JoinType::Full);
+    (void)leftStart;
+    (void)rightStart;
+    if (item.join == JoinType::Cross) return "(" + l + " CROSS JOIN " + r + ")";
+    const std::string on = expr(*item.on, scope).sql;
+    switch (item.join) {
+    case JoinType::Inner: return "(" + l + " JOIN " + r + " ON " + on + ")";
+    case JoinType::Left: return "(" + l + " LEFT JOIN " + r + " ON " + on + ")";
+    // RIGHT JOIN is a LEFT JOIN with the sides swapped (not every SQLite build has RIGHT JOIN).
+    case JoinType::Right: return "(" + r + " LEFT JOIN " + l + " ON " + on + ")";
+    case JoinType::Full: return "(" + l + " FULL JOIN " + r + " ON " + on + ")";
+    default: break;
+    }
+    raise(-201, {}, item.offset);
+}
+
+void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from, std::string &where)
+{
+    std::vector<OuterGroup> groups(1);
+    std::size_t dummy = 0;
+    std::vector<std::pair<const FromItem *, int>> pending;
+    auto walk = [&](auto &self, const std::vector<FromItem> &items, int g) -> void {
+        for (const FromItem &item : items) {
+            if (item.kind == FromItem::Kind::Outer) {
+                OuterGroup child;
+                child.parent = g;
+                child.depth = groups[std::size_t(g)].depth + 1;
+                child.offset = item.offset;
+                groups.push_back(std::move(child));
+                const int id = int(groups.size() - 1);
+                groups[std::size_t(g)].children.push_back(id);
+                self(self, item.members, id);
+                continue;
+            }
+            std::string sql = joinSql(item, scope, dummy, g, g != 0);
+            groups[std::size_t(g)].items.push_back(std::move(sql));
+        }
+    };
+    walk(walk, c.from, 0);
+
+    if (groups.size() == 1) {
+        from = joinWith(groups[0].items, ", ");
+        if (c.where) where = expr(*c.where, scope).sql;
+        return;
+    }
+    // Place each WHERE conjunct by the OUTER groups of the tables it touches.
+    std::vector<const Expr *> conjuncts;
+    if (c.where) splitConjuncts(*c.where, conjuncts);
+    std::vector<std::string> whereParts;
+    auto isAncestor = [&](int a, int d) {
+        for (int g = d; g >= 0; g = groups[std::size_t(g)].parent)
+            if (g == a) return true;
+        return false;
+    };
+    for (const Expr *conj : conjuncts) {
+        std::vector<int> refs;
+        scope.refs = &refs;
+        std::string sql = expr(*conj, scope).sql;
+        scope.refs = nullptr;
+        std::vector<int> touched;
+        for (int t : refs) {
+            const int g = scope.tables[std::size_t(t)].group;
+            if (std::find(touched.begin(), touched.end(), g) == touched.end()) touched.push_back(g);
+        }
+        int deepest = 0;
+        for (int g : touched)
+            if (groups[std::size_t(g)].depth > groups[std::size_t(deepest)].depth) deepest = g;
+        if (deepest == 0) {
+            whereParts.push_back(std::move(sql));
+            continue;
+        }
+        for (int g : touched)
+            if (!isAncestor(g, deepest)) raise(-393, {}, conj->offset);
+        OuterGroup &d = groups[std::size_t(deepest)];
+        for (int g : touched) {
+            if (g == deepest) continue;
+            if (g != d.parent) raise(-396, {}, conj->offset);
+            d.linked = true;
+        }
+        d.on.push_back(std::move(sql));
+    }
+    for (std::size_t g = 1; g < groups.size(); ++g)
+        if (!groups[g].linked) raise(-395, {}, groups[g].offset);
+
+    auto groupSql = [&](auto &self, int g) -> std::string {
+        const OuterGroup &grp = groups[std::size_t(g)];
+        std::string s = joinWith(grp.items, g == 0 ? ", " : " JOIN ");
+        for (int child : grp.children)
+            s += " LEFT JOIN " + self(self, child) + " ON " + joinWith(groups[std::size_t(child)].on, " AND ");
+        if (g != 0 && (grp.items.size() > 1 || !grp.children.empty())) s = "(" + s + ")";
+        return s;
+    };
+    from = groupSql(groupSql, 0);
+    where = joinWith(whereParts, " AND ");
+}
+
+Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scope,
+                                                const std::vector<std::string> *forcedNames,
+                                                std::vector<std::string> &labels)
+{
+    SelectResult r;
+    std::string from, where;
+    if (!c.from.empty()) fromClause(c, scope, from, where);
+    std::string list;
+    auto emit = [&](const std::string &sql, const TypeDesc &type, std::string name, bool nullable,
+                    const std::string &table, const std::string &label) {
+        const std::size_t i = r.columns.size();
+        if (!list.empty()) list += ", ";
+        list += sql;
+        list += " AS ";
+        list += quoteIdent(forcedNames && i < forcedNames->size() ? (*forcedNames)[i] : name);
+        ColumnDescription d = describeType(type, name);
+        d.nullable = nullable;
+        d.tableName = table;
+        r.columns.push_back(std::move(d));
+        r.types.push_back(type);
+        labels.push_back(label);
+    };
+    for (const SelectItem &item : c.items) {
+        const Expr &e = *item.expr;
+        if (e.kind == ExprKind::Star) {
+            bool any = false;
+            for (const ScopeTable &t : scope.tables) {
+                if (!e.table.empty() && t.alias != e.table && !(t.info && t.tableName == e.table)) continue;
+                any = true;
+                for (const ColumnInfo &col : t.columns())
+                    emit(t.sqlRef + "." + quoteIdent(col.name), col.type(), col.name, !col.notNull || t.outer,
+                         t.tableName, col.name);
+            }
+            if (!any) raise(e.table.empty() ? -201 : -217, e.table.empty() ? std::string() : e.table + ".*", e.offset);
+            continue;
+        }
+        Typed t = expr(e, scope);
+        std::string name = !item.alias.empty() ? item.alias : expressionName(e);
+        std::string label = !item.alias.empty() ? item.alias : e.kind == ExprKind::Column ? e.text : std::string();
+        emit(t.sql, t.type, std::move(name), t.nullable, t.column ? t.baseTable : std::string(), label);
+    }
+    std::string sql = "SELECT ";
+    if (c.distinct) sql += "DISTINCT ";
+    sql += list;
+    if (!from.empty()) sql += " FROM " + from;
+    if (!where.empty()) sql += " WHERE " + where;
+    if (!c.groupBy.empty()) {
+        sql += " GROUP BY ";
+        for (std::size_t i = 0; i < c.groupBy.size(); ++i) {
+            const Expr &g = *c.groupBy[i];
+            if (i) sql += ", ";
+            if (g.kind == ExprKind::Integer) {
+                const long n = std::atol(g.text.c_str());
+                if (n < 1 || n > long(r.columns.size())) raise(-201, {}, g.offset);
+                sql += g.text;
+                continue;
+            }
+            if (g.kind == ExprKind::Column && g.table.empty()) {
+                try {
+                    sql += expr(g, scope).sql;
+                } catch (const EngineError &err) {
+                    if (err.sqlCode() != -217) throw;
+                    auto it = std::find(labels.begin(), labels.end(), g.text);
+                    if (it == labels.end()) throw;
+                    sql += std::to_string(it - labels.begin() + 1);
+                }
+                continue;
+            }
+            sql += expr(g, scope).sql;
+        }
+    }
+    if (c.having) sql += " HAVING " + expr(*c.having, scope).sql;
+    r.sql = std::move(sql);
+    return r;
+}
+
+Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
+                                            const std::vector<std::string> *forcedNames)
+{
+    SelectResult result;
+    std::vector<std::string> labels;
+    Scope first;
+    first.parent = parent;
+    for (std::size_t i = 0; i < s.cores.size(); ++i) {
+        const SelectCore &core = s.cores[i];
+        if (i > 0 && (core.skip || core.first)) raise(-944, {}, core.offset);
+        std::vector<std::string> coreLabels;
+        if (i == 0) {
+            SelectResult r = selectCore(core, first, forcedNames, coreLabels);
+            result.sql = std::move(r.sql);
+            result.columns = std::move(r.columns);
+            result.types = std::move(r.types);
+            labels = std::move(coreLabels);
+            continue;
+        }
+        Scope scope;
+        scope.parent = parent;
+        SelectResult r = selectCore(core, scope, forcedNames, coreLabels);
+        if (r.columns.size() != result.columns.size()) raise(-201, {}, core.offset);
+        result.sql += s.unionAll[i - 1] ? " UNION ALL " : " UNION ";
+        result.sql += r.sql;
+    }
+    if (!s.orderBy.empty()) {
+        result.sql += " ORDER BY ";
+        for (std::size_t i = 0; i < s.orderBy.size(); ++i) {
+            const OrderItem &o = s.orderBy[i];
+            const Expr &e = *o.expr;
+            if (i) result.sql += ", ";
+            if (e.kind == ExprKind::Integer) {
+                const long n = std::atol(e.text.c_str());
+                if (n < 1 || n > long(result.columns.size())) raise(-201, {}, e.offset);
+                result.sql += e.text;
+            } else if (e.kind == ExprKind::Column && e.table.empty()
+                       && std::find(labels.begin(), labels.end(), e.text) != labels.end()) {
+                result.sql += std::to_string(std::find(labels.begin(), labels.end(), e.text) - labels.begin() + 1);
+            } else if (s.cores.size() > 1) {
+                // A UNION sorts by its result columns only.
+                int pos = 0;
+                if (e.kind == ExprKind::Column)
+                    for (std::size_t k = 0; k < result.columns.size() && !pos; ++k)
+                        if (result.columns[k].name == e.text) pos = int(k + 1);
+                if (!pos) raise(-201, {}, e.offset);
+                result.sql += std::to_string(pos);
+            } else {
+                result.sql += expr(e, first).sql;
+            }
+            if (o.desc) result.sql += " DESC";
+            if (o.nulls == 1) result.sql += " NULLS FIRST";
+            if (o.nulls == 2) result.sql += " NULLS LAST";
+        }
+    }
+    const SelectCore &head = s.cores.front();
+    const Expr *limit = head.first ? head.first.get() : s.limit.get();
+    if (limit || head.skip) {
+        auto value = [&](const Expr &e) {
+            if (e.kind == ExprKind::Param) {
+                m_params = std::max(m_params, e.paramIndex);
+                return "?" + std::to_string(e.paramIndex);
+            }
+            if (e.kind != ExprKind::Integer) raise(-201, {}, e.offset);
+            return e.text;
+        };
+        result.sql += " LIMIT " + (limit ? value(*limit) : std::string("-1"));
+        if (head.skip) result.sql += " OFFSET " + value(*head.skip);
+    }
+    return result;
+}
+
+Translation translate(const ast::Statement &st, TranslationContext &ctx)
+{
+    Translator t(ctx);
+    Translation out;
+    switch (st.kind) {
+    case StmtKind::Select: {
+        const SelectStmt &sel = static_cast<const SelectStatement &>(st).select;
+        if (!sel.intoTemp.empty()) {
+            if (ctx.catalog.temp(sel.intoTemp)) raise(-958, sel.intoTemp, sel.intoTempOffset);
+            if (sel.cores.front().first || sel.cores.front().skip || sel.limit) raise(-944, {}, sel.cores.front().offset);
+        }
+        Translator::SelectResult r = t.select(sel, nullptr);
+        out.columns = std::move(r.columns);
+        if (sel.intoTemp.empty()) {
+            out.sql = std::move(r.sql);
+            out.returnsRows = true;
+        } else {
+            out.intoTemp = sel.intoTemp;
+            out.sql = "CREATE TEMP TABLE " + quoteIdent(sel.intoTemp) + " AS " + r.sql;
+            for (std::size_t i = 0; i < out.columns.size(); ++i) {
+                ColumnInfo c;
+                c.name = out.columns[i].name;
+                c.colno = int(i + 1);
+                c.coltype = r.types[i].code == TNull ? TVarChar : r.types[i].code;
+                c.collength = r.types[i].code == TNull ? encodeVarchar(255) : r.types[i].collength;
+                c.extendedId = r.types[i].extendedId;
+                if (isSerial(c.coltype)) c.coltype = c.coltype == TSerial ? TInteger : c.coltype == TSerial8 ? TInt8 : TBigInt;
+                out.tempColumns.push_back(std::move(c));
+            }
+            out.columns.clear();
+        }
+        break;
+    }
+    case StmtKind::Insert: out = t.insert(static_cast<const InsertStatement &>(st)); break;
+    case StmtKind::Update: out = t.update(static_cast<const UpdateStatement &>(st)); break;
+    case StmtKind::Delete: out = t.remove(static_cast<const DeleteStatement &>(st)); break;
+    default: raise(-201, {}, st.start);
+    }
+    out.parameterCount = int(st.params.size());
+    return out;
+}
+
+std::string translateExpression(const Expr &e, const TableInfo &table, TranslationContext &ctx)
+{
+    Translator t(ctx);
+    Scope scope;
+    ScopeTable st;
+    st.info = &table;
+    st.alias = table.name;
+    st.tableName = table.name;
+    st.owner = table.owner;
+    scope.tables.push_back(std::move(st));
+    // CHECK constraints and defaults name columns bare (empty sqlRef).
+    std::string sql = t.expr(e, scope).sql;
+    return sql;
+}
+
+} // namespace quodlin::engine
