@@ -462,8 +462,10 @@ void createReferentialTriggers(SessionImpl &s, const ConstraintInfo &fk, bool ch
         std::string match = pairs(*child, fk.columns, "c.", *parent, pcols, "OLD.", " = ", " AND ");
         std::string raiseText = "SELECT RAISE(ABORT, " + sql::literal("quodlin:-692:0:" + label) + ");";
         if (fk.delrule == 'C') {
+            // Trigger bodies take no table aliases in DELETE.
+            std::string direct = pairs(*child, fk.columns, ct + ".", *parent, pcols, "OLD.", " = ", " AND ");
             sql::exec(s.db(), "CREATE TRIGGER main." + trig("pd") + " BEFORE DELETE ON " + pt + " BEGIN DELETE FROM "
-                                  + ct + " AS c WHERE " + match + "; END");
+                                  + ct + " WHERE " + direct + "; END");
         } else {
             sql::exec(s.db(), "CREATE TRIGGER main." + trig("pd") + " BEFORE DELETE ON " + pt + " WHEN EXISTS (SELECT 1 FROM "
                                   + ct + " c WHERE " + match + ") BEGIN " + raiseText + " END");
