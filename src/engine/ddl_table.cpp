@@ -550,7 +550,16 @@ void rebuildTable(SessionImpl &s, const TableInfo &before, const TableInfo &afte
         sql::fail(s.db(), "rebuild");
     }
     sql::exec(s.db(), "DROP TABLE " + before.sqliteName);
-    sql::exec(s.db(), "ALTER TABLE " + schema + sql::quote(scratch) + " RENAME TO " + sql::quote(after.name));
+    // Legacy mode: triggers of other tables that name this one stay valid
+    // and need no rewriting, the new table takes the same name.
+    sql::exec(s.db(), "PRAGMA legacy_alter_table=ON");
+    try {
+        sql::exec(s.db(), "ALTER TABLE " + schema + sql::quote(scratch) + " RENAME TO " + sql::quote(after.name));
+    } catch (...) {
+        sql::exec(s.db(), "PRAGMA legacy_alter_table=OFF");
+        throw;
+    }
+    sql::exec(s.db(), "PRAGMA legacy_alter_table=OFF");
     for (const IndexInfo &ix : s.catalog().indexes(after.tabid))
         createSqliteIndex(s, after, ix, -1);
 }
@@ -774,11 +783,18 @@ namespace {
 void renumberColumns(SessionImpl &s, int tabid, int from, int delta)
 {
     // Shifts colno >= from by delta in every table that stores column numbers.
+    // Through negative numbers so the unique (tabid, colno) indexes never see a clash.
     for (const char *tab : {"syscolumns", "sysdefaults", "syscoldepend", "sysblobs", "syscolauth"}) {
-        sql::Stmt q(s.db(), std::string("UPDATE ") + tab + " SET colno = colno + ?3 WHERE tabid = ?1 AND colno >= ?2");
+        sql::Stmt q(s.db(), std::string("UPDATE ") + tab + " SET colno = -(colno + ?3) WHERE tabid = ?1 AND colno >= ?2");
         q.bind(1, tabid).bind(2, from).bind(3, delta);
         q.run();
+        sql::Stmt back(s.db(), std::string("UPDATE ") + tab + " SET colno = -colno WHERE tabid = ?1 AND colno < 0");
+        back.bind(1, tabid);
+        back.run();
     }
+    sql::Stmt serials(s.db(), "UPDATE quodlin_serials SET colno = colno + ?3 WHERE tabid = ?1 AND colno >= ?2");
+    serials.bind(1, tabid).bind(2, from).bind(3, delta);
+    serials.run();
     for (int p = 1; p <= 16; ++p) {
         std::string col = "part" + std::to_string(p);
         sql::Stmt q(s.db(), "UPDATE sysindexes SET " + col + " = CASE WHEN " + col + " >= ?2 THEN " + col + " + ?3 WHEN "
