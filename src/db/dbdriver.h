@@ -1,0 +1,44 @@
+#pragma once
+// What a driver gives the access layer: connections that run statements and
+// forward-only cursors over their rows. The layer (DbQuery) keeps the rows it
+// has read, formats them and offers bookmarks; a driver only reads.
+#include "db/dbtypes.h"
+
+#include <memory>
+
+namespace quodlin {
+
+class IDbCursor {
+public:
+    virtual ~IDbCursor() = default;
+    virtual const QList<DbColumn> &columns() const = 0;
+    // Reads the next row into `row` (one value per column); false at the end.
+    // The layer removes trailing blanks of String values. Raises DbEngineError.
+    virtual bool fetch(QVariantList &row) = 0;
+};
+
+class IDbConnection {
+public:
+    virtual ~IDbConnection() = default;
+    // Runs `sql` with its parameters (every named one is given, by name; a
+    // positional '?' by order among the unnamed ones). Returns the open cursor
+    // when the statement returns rows, else nullptr once it has run.
+    // Raises DbEngineError.
+    virtual std::unique_ptr<IDbCursor> execute(const QString &sql, const QList<DbParam> &params) = 0;
+    virtual qint64 rowsAffected() const = 0;
+    virtual DbSqlca sqlca() const = 0;
+    virtual DbFormatting formatting() const = 0;
+};
+
+class IDbDriver {
+public:
+    virtual ~IDbDriver() = default;
+    // "EMBEDDED" or "ODBC".
+    virtual QString name() const = 0;
+    // Names this driver offers as aliases of its own (ODBC data sources).
+    virtual QStringList dataSources() const = 0;
+    // Opens a connection from parameter lines ("NAME=value"). Raises DbEngineError.
+    virtual std::unique_ptr<IDbConnection> connect(const QStringList &params) = 0;
+};
+
+} // namespace quodlin

@@ -1,0 +1,229 @@
+#include "db/dbformat.h"
+
+#include <QTime>
+
+namespace quodlin {
+
+namespace {
+
+constexpr int kMemoDisplayWidth = 50;
+constexpr int kUnsizedDisplayWidth = 20;
+// 15 significant digits, sign and point; wider values are rare in practice.
+constexpr int kFloatDisplayWidth = 17;
+
+struct MoneySymbols {
+    QString front;
+    QChar separator = QLatin1Char('.');
+    QString back;
+};
+
+MoneySymbols moneySymbols(const QString &dbmoney)
+{
+    MoneySymbols m;
+    const qsizetype at = [&] {
+        for (qsizetype i = 0; i < dbmoney.size(); ++i)
+            if (dbmoney[i] == QLatin1Char('.') || dbmoney[i] == QLatin1Char(','))
+                return i;
+        return qsizetype(-1);
+    }();
+    if (at < 0) {
+        m.front = dbmoney;
+        return m;
+    }
+    m.front = dbmoney.left(at);
+    m.separator = dbmoney[at];
+    m.back = dbmoney.mid(at + 1);
+    return m;
+}
+
+QString moneyText(const DbColumn &column, const QVariant &value, const DbFormatting &fmt)
+{
+    QString number = DecimalAtScale(value.toString(), column.scale);
+    const MoneySymbols m = moneySymbols(fmt.dbmoney);
+    const bool negative = number.startsWith(QLatin1Char('-'));
+    if (negative)
+        number.remove(0, 1);
+    number.replace(QLatin1Char('.'), m.separator);
+    return (negative ? QStringLiteral("-") : QString()) + m.front + number + m.back;
+}
+
+// Adds one to the last digit of a digit string, carrying to the left.
+QString incrementDigits(QString digits)
+{
+    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
+        if (digits[i] != QLatin1Char('9')) {
+            digits[i] = QChar(digits[i].unicode() + 1);
+            return digits;
+        }
+        digits[i] = QLatin1Char('0');
+    }
+    return QLatin1Char('1') + digits;
+}
+
+} // namespace
+
+QString TrimTrailingBlanks(const QString &text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return end == text.size() ? text : text.left(end);
+}
+
+QString DecimalAtScale(const QString &decimal, int scale)
+{
+    QString text = decimal.trimmed();
+    if (scale < 0 || text.isEmpty())
+        return text;
+    if (text.contains(QLatin1Char('e'), Qt::CaseInsensitive)) {
+        bool ok = false;
+        const double v = text.toDouble(&ok);
+        return ok ? QString::number(v, 'f', scale) : text;
+    }
+    QString sign;
+    if (text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'))) {
+        if (text[0] == QLatin1Char('-'))
+            sign = QStringLiteral("-");
+        text.remove(0, 1);
+    }
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    QString whole = point < 0 ? text : text.left(point);
+    QString fraction = point < 0 ? QString() : text.mid(point + 1);
+    if (whole.isEmpty())
+        whole = QStringLiteral("0");
+    if (fraction.size() > scale) {
+        const bool roundUp = fraction[scale] >= QLatin1Char('5');
+        fraction.truncate(scale);
+        if (roundUp) {
+            const QString digits = incrementDigits(whole + fraction);
+            whole = digits.left(digits.size() - scale);
+            fraction = digits.right(scale);
+        }
+    }
+    fraction = fraction.leftJustified(scale, QLatin1Char('0'));
+    bool allZero = true;
+    for (QChar c : whole + fraction)
+        allZero = allZero && c == QLatin1Char('0');
+    if (allZero)
+        sign.clear();
+    return sign + whole + (scale > 0 ? QLatin1Char('.') + fraction : QString());
+}
+
+QString FormatDbDate(const QDate &date, const QString &dbdate)
+{
+    if (!date.isValid())
+        return {};
+    QStringList parts;
+    QString separator = QStringLiteral("/");
+    const QString f = dbdate.toUpper();
+    bool understood = false;
+    for (qsizetype i = 0; i < f.size(); ++i) {
+        const QChar c = f[i];
+        if (c == QLatin1Char('M')) {
+            parts << QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0'));
+        } else if (c == QLatin1Char('D')) {
+            parts << QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0'));
+        } else if (c == QLatin1Char('Y')) {
+            const bool twoDigits = i + 1 < f.size() && f[i + 1] == QLatin1Char('2');
+            if (i + 1 < f.size() && (f[i + 1] == QLatin1Char('2') || f[i + 1] == QLatin1Char('4')))
+                ++i;
+            const int year = twoDigits ? date.year() % 100 : date.year();
+            parts << QStringLiteral("%1").arg(year, twoDigits ? 2 : 4, 10, QLatin1Char('0'));
+        } else {
+            separator = c == QLatin1Char('0') ? QString() : QString(c);
+            break;
+        }
+        understood = true;
+    }
+    if (!understood || parts.size() != 3)
+        return FormatDbDate(date, QStringLiteral("MDY4/"));
+    return parts.join(separator);
+}
+
+QString DbDisplayText(const DbColumn &column, const QVariant &value, const DbFormatting &fmt)
+{
+    if (!value.isValid())
+        return {};
+    switch (column.type) {
+    case DbFieldType::SmallInt:
+    case DbFieldType::Integer:
+    case DbFieldType::BigInt:
+        return QString::number(value.toLongLong());
+    case DbFieldType::Float:
+        return QString::number(value.toDouble(), 'g', 15);
+    case DbFieldType::Decimal:
+        return DecimalAtScale(value.toString(), column.scale);
+    case DbFieldType::Money:
+        return moneyText(column, value, fmt);
+    case DbFieldType::Date:
+        return FormatDbDate(value.toDate(), fmt.dbdate);
+    case DbFieldType::Time:
+        return value.toTime().toString(QStringLiteral("hh:mm:ss"));
+    case DbFieldType::Boolean:
+        return value.toBool() ? QStringLiteral("t") : QStringLiteral("f");
+    case DbFieldType::Blob:
+        return QStringLiteral("(BYTE)");
+    default:
+        return value.toString();
+    }
+}
+
+QString DbEditText(const DbColumn &column, const QVariant &value, const DbFormatting &fmt)
+{
+    if (column.type == DbFieldType::Money && value.isValid())
+        return DecimalAtScale(value.toString(), column.scale);
+    return DbDisplayText(column, value, fmt);
+}
+
+int DbDefaultDisplayWidth(const DbColumn &column, const DbFormatting &fmt)
+{
+    const int sized = column.size > 0 ? column.size : kUnsizedDisplayWidth;
+    switch (column.type) {
+    case DbFieldType::Memo: return kMemoDisplayWidth;
+    case DbFieldType::SmallInt: return 6;
+    case DbFieldType::Integer: return 11;
+    case DbFieldType::BigInt: return 20;
+    case DbFieldType::Float: return kFloatDisplayWidth;
+    case DbFieldType::Decimal:
+    case DbFieldType::Money: {
+        const int precision = column.size > 0 ? column.size : 16;
+        int width = precision + 1 + (column.scale != 0 ? 1 : 0);
+        if (column.scale < 0)
+            width += 4;  // exponent of a floating decimal
+        if (column.type == DbFieldType::Money) {
+            const MoneySymbols m = moneySymbols(fmt.dbmoney);
+            width += int(m.front.size() + m.back.size());
+        }
+        return width;
+    }
+    case DbFieldType::Date: return int(FormatDbDate(QDate(2000, 12, 31), fmt.dbdate).size());
+    case DbFieldType::Time: return 8;
+    case DbFieldType::Boolean: return 1;
+    case DbFieldType::Blob: return 6;
+    default: return sized;
+    }
+}
+
+QString DbParamValue(const QStringList &lines, const QString &name, const QString &fallback)
+{
+    for (const QString &line : lines) {
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0 && line.left(eq).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(eq + 1);
+    }
+    return fallback;
+}
+
+void SetDbParamValue(QStringList &lines, const QString &name, const QString &value)
+{
+    for (QString &line : lines) {
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0 && line.left(eq).trimmed().compare(name, Qt::CaseInsensitive) == 0) {
+            line = name + QLatin1Char('=') + value;
+            return;
+        }
+    }
+    lines << name + QLatin1Char('=') + value;
+}
+
+} // namespace quodlin

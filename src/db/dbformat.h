@@ -1,0 +1,26 @@
+#pragma once
+// Display and edit texts and default display widths per field type, shared by
+// both drivers so that a value looks the same whichever way it was read.
+//
+// Dates follow DBDATE (default MDY4/), DECIMAL and MONEY show exactly their
+// scale, MONEY carries the DBMONEY currency symbol and decimal separator in the
+// display text only (its edit text is the plain number), BYTE shows "(BYTE)".
+#include "db/dbtypes.h"
+
+#include <QDate>
+
+namespace quodlin {
+
+QString DbDisplayText(const DbColumn &column, const QVariant &value, const DbFormatting &fmt);
+QString DbEditText(const DbColumn &column, const QVariant &value, const DbFormatting &fmt);
+int DbDefaultDisplayWidth(const DbColumn &column, const DbFormatting &fmt);
+
+// A date in a DBDATE format ("MDY4/", "DMY2-", "Y4MD.", "MDY40" = no separator).
+QString FormatDbDate(const QDate &date, const QString &dbdate);
+// A decimal text rounded half away from zero or padded to `scale` digits; a
+// negative scale leaves it as it is.
+QString DecimalAtScale(const QString &decimal, int scale);
+// Removes trailing blanks (the contract for text values read from a server).
+QString TrimTrailingBlanks(const QString &text);
+
+} // namespace quodlin

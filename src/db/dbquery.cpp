@@ -1,0 +1,428 @@
+#include "db/dbquery.h"
+
+#include "db/dbdatabase.h"
+#include "db/dberror.h"
+#include "db/dbformat.h"
+#include "db/dbsession.h"
+#include "db/sqlparams.h"
+
+namespace quodlin {
+
+namespace {
+
+const QString kClosedDataset = QStringLiteral("Cannot perform this operation on a closed dataset");
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QVariant DbRowRef::value(const QString &fieldName) const
+{
+    return m_query.fieldByName(fieldName).valueAt(m_row);
+}
+
+// ---- DbField
+
+QVariant DbField::value() const { return valueAt(m_query->m_current); }
+bool DbField::isNull() const { return !value().isValid(); }
+QString DbField::displayText() const { return displayTextAt(m_query->m_current); }
+QString DbField::editText() const { return editTextAt(m_query->m_current); }
+
+QVariant DbField::valueAt(int row) const
+{
+    if (m_calc) {
+        m_query->cell(row, -1);  // raises for a row that is not there
+        return m_calc(DbRowRef(*m_query, row));
+    }
+    return m_query->cell(row, m_index);
+}
+
+QString DbField::displayTextAt(int row) const
+{
+    const QVariant v = valueAt(row);
+    if (m_hook)
+        return m_hook(v, DbRowRef(*m_query, row));
+    return m_calc ? v.toString() : DbDisplayText(m_column, v, m_query->m_formatting);
+}
+
+QString DbField::editTextAt(int row) const
+{
+    const QVariant v = valueAt(row);
+    return m_calc ? v.toString() : DbEditText(m_column, v, m_query->m_formatting);
+}
+
+// ---- DbQuery
+
+DbQuery::DbQuery(DbSession &session)
+    : m_session(&session)
+{
+}
+
+DbQuery::DbQuery()
+    : DbQuery(DbSession::defaultSession())
+{
+}
+
+DbQuery::~DbQuery()
+{
+    close();
+    setMaster(nullptr);
+    for (DbQuery *d : m_details)
+        d->m_master = nullptr;
+}
+
+void DbQuery::setSql(const QString &sql)
+{
+    close();
+    m_sql = sql;
+}
+
+QStringList DbQuery::paramNames() const
+{
+    return SqlParamNames(m_sql);
+}
+
+void DbQuery::setParam(const QString &name, const QVariant &value)
+{
+    bool known = false;
+    for (const QString &n : paramNames())
+        known = known || sameName(n, name);
+    if (!known)
+        throw DbError(QStringLiteral("Parameter '%1' not found").arg(name));
+    for (DbParam &p : m_params) {
+        if (sameName(p.name, name)) {
+            p.value = value;
+            return;
+        }
+    }
+    m_params << DbParam{name, value};
+}
+
+QVariant DbQuery::param(const QString &name) const
+{
+    for (const DbParam &p : m_params)
+        if (sameName(p.name, name))
+            return p.value;
+    return {};
+}
+
+void DbQuery::setMaster(DbQuery *master)
+{
+    if (m_master)
+        m_master->m_details.removeAll(this);
+    m_master = master;
+    if (m_master)
+        m_master->m_details << this;
+}
+
+DbDatabase &DbQuery::resolveDatabase()
+{
+    DbDatabase *db = m_session->findDatabase(m_databaseName);
+    if (!db)
+        throw DbError(QStringLiteral("Unknown database '%1'").arg(m_databaseName));
+    db->open();
+    return *db;
+}
+
+std::unique_ptr<IDbCursor> DbQuery::run()
+{
+    DbDatabase &db = resolveDatabase();
+    bindFromMaster();
+    QList<DbParam> params;
+    for (const QString &name : paramNames()) {
+        const auto it = std::find_if(m_params.cbegin(), m_params.cend(),
+                                     [&](const DbParam &p) { return sameName(p.name, name); });
+        if (it == m_params.cend())
+            throw DbError(QStringLiteral("No value for parameter '%1'").arg(name));
+        params << DbParam{name, it->value};
+    }
+    auto cursor = db.connection()->execute(m_sql, params);
+    m_rowsAffected = db.connection()->rowsAffected();
+    m_database = &db;
+    return cursor;
+}
+
+void DbQuery::open()
+{
+    close();
+    auto cursor = run();
+    if (!cursor)
+        throw DbNoResultSet();
+    m_formatting = m_database->connection()->formatting();
+    m_cursor = std::move(cursor);
+    m_open = true;
+    m_database->addQuery(this);
+    buildFields(m_cursor->columns());
+    m_current = ensureRow(0) ? 0 : -1;
+    m_eof = m_current < 0;
+    m_bof = true;
+    notifyDetails();
+}
+
+void DbQuery::execSQL()
+{
+    close();
+    run();
+}
+
+void DbQuery::close()
+{
+    m_cursor.reset();
+    if (m_open && m_database)
+        m_database->removeQuery(this);
+    m_open = false;
+    m_fields.clear();
+    m_rows.clear();
+    m_resultColumns = 0;
+    m_current = -1;
+    m_eof = m_bof = true;
+}
+
+void DbQuery::buildFields(const QList<DbColumn> &columns)
+{
+    m_fields.clear();
+    m_resultColumns = int(columns.size());
+    for (const DbColumn &c : columns) {
+        auto f = std::unique_ptr<DbField>(new DbField(*this, int(m_fields.size()), c));
+        f->m_label = c.name;
+        f->m_displayWidth = DbDefaultDisplayWidth(c, m_formatting);
+        m_fields.push_back(std::move(f));
+    }
+    for (const CalculatedField &c : m_calculated) {
+        DbColumn column{c.name, DbFieldType::String, c.displayWidth, 0, true, {}};
+        auto f = std::unique_ptr<DbField>(new DbField(*this, int(m_fields.size()), column));
+        f->m_label = c.label.isEmpty() ? c.name : c.label;
+        f->m_displayWidth = c.displayWidth;
+        f->m_calc = c.calc;
+        m_fields.push_back(std::move(f));
+    }
+    for (auto &f : m_fields) {
+        const auto it = m_fieldSettings.find(f->name().toLower());
+        if (it == m_fieldSettings.end())
+            continue;
+        const FieldSettings &s = it->second;
+        if (s.label)
+            f->m_label = *s.label;
+        if (s.displayWidth)
+            f->m_displayWidth = *s.displayWidth;
+        if (s.visible)
+            f->m_visible = *s.visible;
+        f->m_hook = s.hook;
+    }
+}
+
+bool DbQuery::ensureRow(int row)
+{
+    while (row >= m_rows.size() && m_cursor) {
+        QVariantList values;
+        bool more = false;
+        try {
+            more = m_cursor->fetch(values);
+        } catch (...) {
+            m_cursor.reset();
+            throw;
+        }
+        if (!more) {
+            m_cursor.reset();
+            break;
+        }
+        for (int i = 0; i < values.size() && i < m_resultColumns; ++i)
+            if (m_fields[i]->type() == DbFieldType::String && values[i].typeId() == QMetaType::QString)
+                values[i] = TrimTrailingBlanks(values[i].toString());
+        m_rows << values;
+    }
+    return row >= 0 && row < m_rows.size();
+}
+
+void DbQuery::requireOpen() const
+{
+    if (!m_open)
+        throw DbError(kClosedDataset);
+}
+
+const QVariant &DbQuery::cell(int row, int column) const
+{
+    requireOpen();
+    if (row < 0 || row >= m_rows.size())
+        throw DbError(QStringLiteral("No current record"));
+    static const QVariant null;
+    if (column < 0)
+        return null;
+    const QVariantList &values = m_rows[row];
+    return column < values.size() ? values[column] : null;
+}
+
+void DbQuery::moveTo(int row)
+{
+    if (row == m_current)
+        return;
+    m_current = row;
+    notifyDetails();
+}
+
+void DbQuery::first()
+{
+    requireOpen();
+    m_bof = true;
+    m_eof = !ensureRow(0);
+    if (!m_eof)
+        moveTo(0);
+}
+
+void DbQuery::next()
+{
+    requireOpen();
+    if (m_current >= 0 && ensureRow(m_current + 1)) {
+        m_bof = m_eof = false;
+        moveTo(m_current + 1);
+    } else {
+        m_eof = true;
+    }
+}
+
+void DbQuery::prior()
+{
+    requireOpen();
+    if (m_current > 0) {
+        m_bof = m_eof = false;
+        moveTo(m_current - 1);
+    } else {
+        m_bof = true;
+    }
+}
+
+void DbQuery::last()
+{
+    requireOpen();
+    while (ensureRow(int(m_rows.size()))) {
+    }
+    m_eof = true;
+    m_bof = m_rows.isEmpty();
+    if (!m_rows.isEmpty())
+        moveTo(int(m_rows.size()) - 1);
+}
+
+bool DbQuery::isEmpty() const
+{
+    requireOpen();
+    return !const_cast<DbQuery *>(this)->ensureRow(0);
+}
+
+DbBookmark DbQuery::bookmark() const
+{
+    requireOpen();
+    return m_current;
+}
+
+void DbQuery::gotoBookmark(DbBookmark bookmark)
+{
+    requireOpen();
+    if (!ensureRow(bookmark))
+        throw DbError(QStringLiteral("Record not found"));
+    m_bof = m_eof = false;
+    moveTo(bookmark);
+}
+
+void DbQuery::enableControls()
+{
+    if (m_disabled > 0)
+        --m_disabled;
+    if (m_disabled == 0 && m_movedWhileDisabled) {
+        m_movedWhileDisabled = false;
+        notifyDetails();
+    }
+}
+
+int DbQuery::fetchMore(int count)
+{
+    requireOpen();
+    const int before = int(m_rows.size());
+    ensureRow(before + count - 1);
+    return int(m_rows.size()) - before;
+}
+
+DbField &DbQuery::field(int index) const
+{
+    requireOpen();
+    if (index < 0 || index >= int(m_fields.size()))
+        throw DbError(QStringLiteral("Field index out of range"));
+    return *m_fields[index];
+}
+
+DbField *DbQuery::findField(const QString &name) const
+{
+    for (const auto &f : m_fields)
+        if (sameName(f->name(), name))
+            return f.get();
+    return nullptr;
+}
+
+DbField &DbQuery::fieldByName(const QString &name) const
+{
+    requireOpen();
+    if (DbField *f = findField(name))
+        return *f;
+    throw DbError(QStringLiteral("Field '%1' not found").arg(name));
+}
+
+void DbQuery::setFieldLabel(const QString &field, const QString &label)
+{
+    m_fieldSettings[field.toLower()].label = label;
+    if (DbField *f = findField(field))
+        f->m_label = label;
+}
+
+void DbQuery::setFieldDisplayWidth(const QString &field, int width)
+{
+    m_fieldSettings[field.toLower()].displayWidth = width;
+    if (DbField *f = findField(field))
+        f->m_displayWidth = width;
+}
+
+void DbQuery::setFieldVisible(const QString &field, bool visible)
+{
+    m_fieldSettings[field.toLower()].visible = visible;
+    if (DbField *f = findField(field))
+        f->m_visible = visible;
+}
+
+void DbQuery::setFieldDisplayHook(const QString &field, DbDisplayHook hook)
+{
+    m_fieldSettings[field.toLower()].hook = hook;
+    if (DbField *f = findField(field))
+        f->m_hook = std::move(hook);
+}
+
+void DbQuery::addCalculatedField(const QString &name, const QString &label, int displayWidth, DbCalcFunction calc)
+{
+    m_calculated << CalculatedField{name, label, displayWidth, std::move(calc)};
+}
+
+void DbQuery::notifyDetails()
+{
+    if (m_disabled > 0) {
+        m_movedWhileDisabled = true;
+        return;
+    }
+    const QList<DbQuery *> details = m_details;
+    for (DbQuery *d : details)
+        if (d->isOpen())
+            d->open();
+}
+
+void DbQuery::bindFromMaster()
+{
+    if (!m_master || !m_master->isOpen())
+        return;
+    for (const QString &name : paramNames()) {
+        const DbField *f = m_master->findField(name);
+        if (!f)
+            continue;
+        setParam(name, m_master->m_current >= 0 ? f->value() : QVariant());
+    }
+}
+
+} // namespace quodlin

@@ -1,0 +1,210 @@
+#pragma once
+// A query object: SQL text with named :parameters, run on a database
+// component, with a cursor over its rows and typed fields.
+//
+// Rows are read from the driver only as the cursor (or a grid) reaches them
+// and are kept, so bookmarks, a second walk and going back all work without
+// running the statement again. A detail query names a master: while the
+// detail is open it is re-run, its parameters taken from the master's
+// same-named fields, whenever the master opens or moves (opening a detail
+// also takes them). Field labels, widths, visibility and display hooks may be
+// set by name before opening; they apply whenever the query opens.
+#include "db/dbdriver.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace quodlin {
+
+class DbDatabase;
+class DbQuery;
+class DbSession;
+
+using DbBookmark = int;
+
+// One row of a query, for display hooks and calculated fields.
+class DbRowRef {
+public:
+    DbRowRef(const DbQuery &query, int row) : m_query(query), m_row(row) {}
+    QVariant value(const QString &fieldName) const;
+    int row() const { return m_row; }
+
+private:
+    const DbQuery &m_query;
+    int m_row;
+};
+
+using DbDisplayHook = std::function<QString(const QVariant &value, const DbRowRef &row)>;
+using DbCalcFunction = std::function<QString(const DbRowRef &row)>;
+
+class DbField {
+public:
+    const QString &name() const { return m_column.name; }
+    DbFieldType type() const { return m_column.type; }
+    const DbColumn &column() const { return m_column; }
+    int index() const { return m_index; }
+    bool isCalculated() const { return bool(m_calc); }
+
+    bool visible() const { return m_visible; }
+    void setVisible(bool on) { m_visible = on; }
+    const QString &label() const { return m_label; }
+    void setLabel(const QString &label) { m_label = label; }
+    int displayWidth() const { return m_displayWidth; }
+    void setDisplayWidth(int width) { m_displayWidth = width; }
+
+    // Of the current row; raise DbError when the query is closed or has no row.
+    QVariant value() const;
+    bool isNull() const;
+    QString displayText() const;   // empty for NULL
+    QString editText() const;
+    QString asString() const { return editText(); }
+
+    // Of any row the query has read (grids).
+    QVariant valueAt(int row) const;
+    QString displayTextAt(int row) const;
+    QString editTextAt(int row) const;
+
+private:
+    friend class DbQuery;
+    DbField(DbQuery &query, int index, DbColumn column) : m_query(&query), m_index(index), m_column(std::move(column)) {}
+
+    DbQuery *m_query;
+    int m_index;
+    DbColumn m_column;
+    bool m_visible = true;
+    QString m_label;
+    int m_displayWidth = 0;
+    DbDisplayHook m_hook;
+    DbCalcFunction m_calc;
+};
+
+class DbQuery {
+public:
+    explicit DbQuery(DbSession &session);
+    DbQuery();  // in the default session
+    ~DbQuery();
+    DbQuery(const DbQuery &) = delete;
+    DbQuery &operator=(const DbQuery &) = delete;
+
+    // The unique name of the database component to run on.
+    void setDatabaseName(const QString &name) { m_databaseName = name; }
+    const QString &databaseName() const { return m_databaseName; }
+
+    void setSql(const QString &sql);
+    const QString &sql() const { return m_sql; }
+
+    QStringList paramNames() const;
+    // Raises DbError for a name the SQL text does not hold.
+    void setParam(const QString &name, const QVariant &value);
+    QVariant param(const QString &name) const;
+
+    void setMaster(DbQuery *master);
+    DbQuery *master() const { return m_master; }
+
+    // Ask for an editable result; set before opening.
+    void setLive(bool live) { m_live = live; }
+    bool live() const { return m_live; }
+
+    // Runs the statement and opens its rows. A statement that returns none has
+    // run when this raises DbNoResultSet ("Error creating cursor handle").
+    void open();
+    // Runs the statement without keeping rows.
+    void execSQL();
+    void close();
+    bool isOpen() const { return m_open; }
+    qint64 rowsAffected() const { return m_rowsAffected; }
+
+    void first();
+    void next();
+    void prior();
+    void last();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    bool isEmpty() const;
+    int recNo() const { return m_current; }  // 0-based; -1 without rows
+
+    DbBookmark bookmark() const;
+    void gotoBookmark(DbBookmark bookmark);
+
+    // Suspends detail re-runs while a caller walks the rows; the last enable
+    // re-runs them once when the cursor moved meanwhile.
+    void disableControls() { ++m_disabled; }
+    void enableControls();
+
+    // Rows read so far, reading more on request (grids).
+    int fetchedRowCount() const { return int(m_rows.size()); }
+    bool allFetched() const { return m_cursor == nullptr; }
+    int fetchMore(int count);
+
+    int fieldCount() const { return int(m_fields.size()); }
+    DbField &field(int index) const;
+    DbField *findField(const QString &name) const;
+    // Raises DbError when there is no such field.
+    DbField &fieldByName(const QString &name) const;
+
+    // Settings applied to a field of that name at every open.
+    void setFieldLabel(const QString &field, const QString &label);
+    void setFieldDisplayWidth(const QString &field, int width);
+    void setFieldVisible(const QString &field, bool visible);
+    void setFieldDisplayHook(const QString &field, DbDisplayHook hook);
+    // A string field without a column, its text computed per row.
+    void addCalculatedField(const QString &name, const QString &label, int displayWidth, DbCalcFunction calc);
+
+    DbFormatting formatting() const { return m_formatting; }
+    DbDatabase *database() const { return m_database; }
+
+private:
+    friend class DbField;
+    friend class DbRowRef;
+    struct FieldSettings {
+        std::optional<QString> label;
+        std::optional<int> displayWidth;
+        std::optional<bool> visible;
+        DbDisplayHook hook;
+    };
+    struct CalculatedField {
+        QString name;
+        QString label;
+        int displayWidth;
+        DbCalcFunction calc;
+    };
+
+    DbDatabase &resolveDatabase();
+    std::unique_ptr<IDbCursor> run();
+    void buildFields(const QList<DbColumn> &columns);
+    bool ensureRow(int row);
+    void moveTo(int row);
+    void requireOpen() const;
+    void notifyDetails();
+    void bindFromMaster();
+    const QVariant &cell(int row, int column) const;
+
+    DbSession *m_session;
+    QString m_databaseName;
+    DbDatabase *m_database = nullptr;
+    QString m_sql;
+    QList<DbParam> m_params;
+    DbQuery *m_master = nullptr;
+    QList<DbQuery *> m_details;
+    bool m_live = false;
+
+    std::unique_ptr<IDbCursor> m_cursor;
+    bool m_open = false;
+    std::vector<std::unique_ptr<DbField>> m_fields;
+    QList<QVariantList> m_rows;
+    int m_resultColumns = 0;
+    int m_current = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+    qint64 m_rowsAffected = 0;
+    int m_disabled = 0;
+    bool m_movedWhileDisabled = false;
+    DbFormatting m_formatting;
+    std::map<QString, FieldSettings> m_fieldSettings;  // by lower-case name
+    QList<CalculatedField> m_calculated;
+};
+
+} // namespace quodlin

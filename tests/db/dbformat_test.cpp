@@ -1,0 +1,83 @@
+#include "db/dbformat.h"
+
+#include <gtest/gtest.h>
+
+#include <QTime>
+
+using namespace quodlin;
+
+namespace {
+
+struct TextCase {
+    const char *name;
+    DbColumn column;
+    QVariant value;
+    DbFormatting fmt;
+    QString display;
+    QString edit;
+};
+
+class DbTextTest : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(DbTextTest, FormatsPerType)
+{
+    const TextCase &c = GetParam();
+    EXPECT_EQ(DbDisplayText(c.column, c.value, c.fmt), c.display);
+    EXPECT_EQ(DbEditText(c.column, c.value, c.fmt), c.edit);
+}
+
+DbColumn col(DbFieldType type, int size = 0, int scale = 0)
+{
+    return DbColumn{QStringLiteral("c"), type, size, scale, true, {}};
+}
+
+const DbFormatting usual;
+const DbFormatting european{QStringLiteral("DMY4."), QStringLiteral("DM,")};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DbTextTest,
+    ::testing::Values(
+        TextCase{"Null", col(DbFieldType::Integer), QVariant(), usual, "", ""},
+        TextCase{"EmptyStringIsNotNull", col(DbFieldType::String, 5), QString(""), usual, "", ""},
+        TextCase{"Integer", col(DbFieldType::Integer), qlonglong(-42), usual, "-42", "-42"},
+        TextCase{"DecimalPadded", col(DbFieldType::Decimal, 8, 2), QString("12.5"), usual, "12.50", "12.50"},
+        TextCase{"DecimalRounded", col(DbFieldType::Decimal, 8, 2), QString("-0.125"), usual, "-0.13", "-0.13"},
+        TextCase{"DecimalCarry", col(DbFieldType::Decimal, 8, 1), QString("9.96"), usual, "10.0", "10.0"},
+        TextCase{"DecimalNoScale", col(DbFieldType::Decimal, 8, 0), QString("3.5"), usual, "4", "4"},
+        TextCase{"DecimalNegativeZero", col(DbFieldType::Decimal, 8, 2), QString("-0.001"), usual, "0.00", "0.00"},
+        TextCase{"FloatingDecimalKept", col(DbFieldType::Decimal, 16, -1), QString("1.23456"), usual, "1.23456", "1.23456"},
+        TextCase{"Money", col(DbFieldType::Money, 8, 2), QString("1234.5"), usual, "$1234.50", "1234.50"},
+        TextCase{"MoneyNegative", col(DbFieldType::Money, 8, 2), QString("-3"), usual, "-$3.00", "-3.00"},
+        TextCase{"MoneyEuropean", col(DbFieldType::Money, 8, 2), QString("7.1"), european, "DM7,10", "7.10"},
+        TextCase{"DateDefault", col(DbFieldType::Date), QDate(2024, 3, 9), usual, "03/09/2024", "03/09/2024"},
+        TextCase{"DateEuropean", col(DbFieldType::Date), QDate(2024, 3, 9), european, "09.03.2024", "09.03.2024"},
+        TextCase{"DateYearFirstNoSeparator", col(DbFieldType::Date), QDate(2024, 3, 9),
+                 DbFormatting{"Y4MD0", "$."}, "20240309", "20240309"},
+        TextCase{"DateTwoDigitYear", col(DbFieldType::Date), QDate(2004, 12, 1),
+                 DbFormatting{"DMY2-", "$."}, "01-12-04", "01-12-04"},
+        TextCase{"DateBadFormatFallsBack", col(DbFieldType::Date), QDate(2024, 3, 9),
+                 DbFormatting{"XYZ", "$."}, "03/09/2024", "03/09/2024"},
+        TextCase{"Time", col(DbFieldType::Time), QTime(7, 5, 3), usual, "07:05:03", "07:05:03"},
+        TextCase{"Boolean", col(DbFieldType::Boolean), true, usual, "t", "t"},
+        TextCase{"Blob", col(DbFieldType::Blob), QByteArray("\x01\x02"), usual, "(BYTE)", "(BYTE)"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(DbDefaultDisplayWidth, FitsTheWidestValue)
+{
+    EXPECT_EQ(DbDefaultDisplayWidth(col(DbFieldType::String, 18), usual), 18);
+    EXPECT_EQ(DbDefaultDisplayWidth(col(DbFieldType::SmallInt), usual), 6);   // -32768
+    EXPECT_EQ(DbDefaultDisplayWidth(col(DbFieldType::Integer), usual), 11);   // -2147483648
+    EXPECT_EQ(DbDefaultDisplayWidth(col(DbFieldType::Decimal, 8, 2), usual), 10);  // -123456.78
+    EXPECT_EQ(DbDefaultDisplayWidth(col(DbFieldType::Money, 8, 2), usual), 11);    // -$123456.78
+    EXPECT_EQ(DbDefaultDisplayWidth(col(DbFieldType::Date), usual), 10);
+    EXPECT_EQ(DbDefaultDisplayWidth(col(DbFieldType::Date), DbFormatting{"DMY2-", "$."}), 8);
+}
+
+TEST(TrimTrailingBlanks, KeepsLeadingAndInnerBlanks)
+{
+    EXPECT_EQ(TrimTrailingBlanks("  a b   "), QStringLiteral("  a b"));
+    EXPECT_EQ(TrimTrailingBlanks("   "), QString(""));
+    EXPECT_EQ(TrimTrailingBlanks("a\t"), QStringLiteral("a\t"));
+}
+
+} // namespace
