@@ -14,6 +14,9 @@
 //                                     its currency symbol)
 //   columns                           like query, but the expected lines are the
 //                                     result description: name|coltype|collength
+//   name=value words after "statement ok", "statement error ..." or "query"
+//                                     bind :name parameters (digits bind an integer,
+//                                     "null" NULL, anything else text)
 //   sqlca <sqlerrd index> <value>     checks a field of the last statement's sqlca
 //   env <dbdate|dbcentury|dbmoney|delimident> <value>
 //   session <name>                    later records run in the named session
@@ -133,6 +136,26 @@ std::string where(const std::string &file, const Record &r)
     return fs::path(file).filename().string() + ":" + std::to_string(r.line);
 }
 
+// Binds the name=value words of a record header.
+void bindHeader(Statement &st, const Record &r)
+{
+    for (const std::string &w : r.header) {
+        auto eq = w.find('=');
+        if (eq == std::string::npos)
+            continue;
+        std::string name = w.substr(0, eq), value = w.substr(eq + 1);
+        bool digits = !value.empty() && value.find_first_not_of("-0123456789") == std::string::npos;
+        st.bind(name, value == "null" ? Value::null() : digits ? Value::fromInt(std::stoll(value)) : Value::fromText(value));
+    }
+}
+
+void run(Session &s, const Record &r)
+{
+    auto st = s.prepare(r.sql);
+    bindHeader(*st, r);
+    st->execute();
+}
+
 void runRecord(Context &ctx, const std::string &file, const Record &r)
 {
     const std::string &kind = r.header[0];
@@ -170,7 +193,7 @@ void runRecord(Context &ctx, const std::string &file, const Record &r)
     }
     if (kind == "statement" && r.header.size() >= 2 && r.header[1] == "ok") {
         try {
-            ctx.current->execute(r.sql);
+            run(*ctx.current, r);
         } catch (const EngineError &e) {
             ADD_FAILURE() << at << ": unexpected error " << e.sqlCode() << " at " << e.offset() << ": "
                           << e.info().message << " " << e.info().isamMessage << "\n" << r.sql;
@@ -181,13 +204,15 @@ void runRecord(Context &ctx, const std::string &file, const Record &r)
         int code = std::stoi(r.header[2]);
         std::optional<int> offset, isam;
         for (size_t i = 3; i < r.header.size(); ++i) {
+            if (r.header[i].find('=') != std::string::npos)
+                continue;
             if (r.header[i] == "isam" && i + 1 < r.header.size())
                 isam = std::stoi(r.header[++i]);
             else
                 offset = std::stoi(r.header[i]);
         }
         try {
-            ctx.current->execute(r.sql);
+            run(*ctx.current, r);
             ADD_FAILURE() << at << ": expected error " << code << ", statement succeeded\n" << r.sql;
         } catch (const EngineError &e) {
             EXPECT_EQ(e.sqlCode(), code) << at << ": " << e.info().message << "\n" << r.sql;
@@ -200,10 +225,11 @@ void runRecord(Context &ctx, const std::string &file, const Record &r)
         return;
     }
     if (kind == "query" || kind == "columns") {
-        bool money = r.header.size() > 1 && r.header[1] == "money";
+        bool money = std::find(r.header.begin(), r.header.end(), "money") != r.header.end();
         std::vector<std::string> got;
         try {
             auto st = ctx.current->prepare(r.sql);
+            bindHeader(*st, r);
             st->execute();
             if (!st->hasResultSet()) {
                 ADD_FAILURE() << at << ": no result set\n" << r.sql;
