@@ -87,6 +87,7 @@ SelectCore Parser::selectCore()
     do {
         SelectItem item;
         item.offset = offset();
+        if (atWord("from")) fail();
         item.expr = expression();
         item.alias = optionalAlias(true);
         c.items.push_back(std::move(item));

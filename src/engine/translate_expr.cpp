@@ -48,7 +48,6 @@ int qualifierOf(const TypeDesc &t) { return t.collength; }
 namespace {
 
 TypeDesc type(int code, int collength, int xid = 0) { return TypeDesc{code, collength, xid}; }
-const TypeDesc kNull{TNull, 0, 0};
 const TypeDesc kInteger{TInteger, 4, 0};
 const TypeDesc kInt8{TInt8, 10, 0};
 const TypeDesc kFloat{TFloat, 8, 0};
@@ -65,18 +64,32 @@ bool isBool(const TypeDesc &t) { return t.code == TUdtFixed && t.extendedId == k
 
 TypeDesc decimalFloat() { return type(TDecimal, encodeDecimal(32, -1)); }
 
-TypeDesc numericResult(const TypeDesc &a, const TypeDesc &b)
+// Scale of a fixed-point operand; integers count as scale 0, -1 for floating ones.
+int fixedScale(const TypeDesc &t)
+{
+    if (isInteger(t.code)) return 0;
+    if (t.code == TDecimal || t.code == TMoney) {
+        const int s = decimalScale(t.collength);
+        return s == 255 ? -1 : s;
+    }
+    return -1;
+}
+
+// Informix keeps fixed-point scales: + and - take the larger scale, * the sum.
+TypeDesc numericResult(const TypeDesc &a, const TypeDesc &b, bool multiply = false)
 {
     if (a.code == TNull) return b.code == TNull ? decimalFloat() : b;
     if (b.code == TNull) return a;
     if (a.code == TFloat || b.code == TFloat || a.code == TSmallFloat || b.code == TSmallFloat) return kFloat;
-    if (a.code == TMoney || b.code == TMoney) return type(TMoney, encodeDecimal(32, 2));
     if (isInteger(a.code) && isInteger(b.code)) {
         if (a.code == TInteger || a.code == TSmallInt || a.code == TSerial)
             if (b.code == TInteger || b.code == TSmallInt || b.code == TSerial) return kInteger;
         return kInt8;
     }
-    return decimalFloat();
+    const int sa = fixedScale(a), sb = fixedScale(b);
+    if (sa < 0 || sb < 0) return decimalFloat();
+    const int scale = std::min(multiply ? sa + sb : std::max(sa, sb), 30);
+    return type(a.code == TMoney || b.code == TMoney ? TMoney : TDecimal, encodeDecimal(32, scale));
 }
 
 [[noreturn]] void reraise(const EngineError &e, int offset)
@@ -380,7 +393,7 @@ Typed Translator::binary(const Expr &e, Scope &scope)
         return out;
     }
     out.sql = "(" + a.sql + op + b.sql + ")";
-    out.type = numericResult(a.type, b.type);
+    out.type = numericResult(a.type, b.type, e.op == TokenKind::Star);
     return out;
 }
 
