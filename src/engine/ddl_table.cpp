@@ -641,6 +641,10 @@ void createTable(SessionImpl &s, const ast::CreateTableStatement &st, const std:
         a.run();
     }
 
+    for (size_t i = 0; i < st.columns.size(); ++i)
+        if (isSerial(t.columns[i].coltype) && st.columns[i].type.desc.serialStart > 1)
+            s.setSerialCounter(t.tabid, t.columns[i].colno, st.columns[i].type.desc.serialStart - 1);
+
     // The SQLite table carries NOT NULL, literal defaults and CHECK conditions.
     std::vector<std::pair<std::string, std::string>> checks;
     sql::exec(s.db(), tableSql(t.sqliteName, t.columns, {}, s.environment()));
@@ -918,11 +922,8 @@ void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::s
                 t = *cat.tableById(tabid);
                 for (const ast::Constraint &k : def.constraints)
                     addConstraint(s, t, k, {c.colno}, text);
-                if (isSerial(c.coltype) && def.type.desc.serialStart > 1) {
-                    sql::Stmt q(s.db(), "INSERT OR REPLACE INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)");
-                    q.bind(1, tabid).bind(2, c.colno).bind(3, static_cast<std::int64_t>(def.type.desc.serialStart - 1));
-                    q.run();
-                }
+                if (isSerial(c.coltype) && def.type.desc.serialStart > 1)
+                    s.setSerialCounter(tabid, c.colno, def.type.desc.serialStart - 1);
             }
             rebuild = true;
             break;

@@ -272,6 +272,17 @@ std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
     return value;
 }
 
+void SessionImpl::setSerialCounter(int tabid, int colno, std::int64_t lastValue)
+{
+    if (tabid >= kTempTabidBase) {
+        m_tempSerials[{tabid, colno}] = lastValue;
+        return;
+    }
+    sql::Stmt up(m_db, "INSERT OR REPLACE INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)");
+    up.bind(1, tabid).bind(2, colno).bind(3, lastValue);
+    up.run();
+}
+
 std::int64_t SessionImpl::nextval(const std::string &name)
 {
     auto seq = m_catalog.findSequence(name);

@@ -72,6 +72,7 @@ public:
 
     // SERIAL hook and sequences (registered as SQLite functions).
     std::int64_t serialValue(int tabid, int colno, std::int64_t value);
+    void setSerialCounter(int tabid, int colno, std::int64_t lastValue);
     std::int64_t nextval(const std::string &sequence);
     std::int64_t currval(const std::string &sequence);
     std::int64_t lastSerial() const { return m_lastSerial; }
