@@ -136,12 +136,9 @@ QChar DateSeparatorOf(const QLocale &locale)
 
 QString ExpandTemplateTokens(const QString &text, const QDate &date, const QString &initials, QChar dateSeparator)
 {
-    const QString sep(dateSeparator);
-    const QString formatted = QStringLiteral("%1%4%2%4%3")
-                                  .arg(date.month(), 2, 10, QLatin1Char('0'))
-                                  .arg(date.day(), 2, 10, QLatin1Char('0'))
-                                  .arg(date.year() % 100, 2, 10, QLatin1Char('0'))
-                                  .arg(sep);
+    const auto twoDigits = [](int n) { return QStringLiteral("%1").arg(n % 100, 2, 10, QLatin1Char('0')); };
+    const QString formatted = twoDigits(date.month()) + dateSeparator + twoDigits(date.day()) + dateSeparator
+        + twoDigits(date.year());
     const QString withDate = ReplaceAllText(text, QStringLiteral("<curdate>"), formatted);
     return ReplaceAllText(withDate, QStringLiteral("<initials>"), initials);
 }
