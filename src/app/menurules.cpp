@@ -1,0 +1,90 @@
+#include "app/menurules.h"
+
+#include <initializer_list>
+#include <utility>
+
+namespace quodlin {
+namespace {
+
+using PagePair = std::pair<const char *, const char *>;
+
+bool showsAny(const FrameSnapshot &frame, std::initializer_list<PagePair> pages)
+{
+    for (const VisiblePage &v : frame.visiblePages)
+        for (const auto &[control, page] : pages)
+            if (v.control == QLatin1String(control) && v.page == QLatin1String(page))
+                return true;
+    return false;
+}
+
+} // namespace
+
+bool BrowserSqlPageShown(const FrameSnapshot &frame)
+{
+    return frame.active == ChildKind::Browser
+        && showsAny(frame, {{"tabList", "pageListSQL"},
+                            {"tabTable", "pageTableSQL"},
+                            {"tabProc", "pageProcSQL"},
+                            {"tabTrigger", "pageTriggerSQL"},
+                            {"tabOther", "pageOtherSQL"}});
+}
+
+MenuState ComputeMenuState(const FrameSnapshot &frame)
+{
+    const bool browser = frame.active == ChildKind::Browser;
+    const bool query = frame.active == ChildKind::QueryWindow;
+    const int n = frame.childCount;
+    MenuState m;
+    auto set = [&m](std::initializer_list<Command> commands, bool on) {
+        for (Command c : commands)
+            m.setEnabled(c, on);
+    };
+
+    set({Command::Connect}, true);
+    set({Command::Disconnect}, n >= 1);
+    set({Command::Query, Command::New}, n >= 1);
+    set({Command::Cascade, Command::Tile, Command::ArrangeIcons, Command::MinimizeAll}, n >= 1);
+    set({Command::Refresh}, browser || query);
+    set({Command::Compile}, false);
+    set({Command::Execute}, query || BrowserSqlPageShown(frame));
+    set({Command::PasteQuery}, m.enabled(Command::Execute));
+    set({Command::MemorizeQuery, Command::Cut, Command::Copy, Command::Paste},
+        m.enabled(Command::PasteQuery));
+
+    m.setChecked(Command::ExplainEnabled, (query || browser) && frame.explainFlag);
+    set({Command::ExplainQuery}, m.enabled(Command::Execute) && m.checked(Command::ExplainEnabled));
+
+    set({Command::SaveAsScript},
+        (browser && showsAny(frame, {{"tabTable", "pageTableData"}}))
+            || (browser && frame.resultOpen) || (query && frame.resultOpen));
+    set({Command::SaveAsSqd}, m.enabled(Command::SaveAsScript));
+    set({Command::RefreshData},
+        query
+            || (browser
+                && showsAny(frame, {{"tabList", "pageListSQL"},
+                                    {"tabTable", "pageTableData"},
+                                    {"tabTable", "pageTableSQL"},
+                                    {"tabProc", "pageProcSQL"},
+                                    {"tabTrigger", "pageTriggerSQL"},
+                                    {"tabSyn", "pageSynSQL"},
+                                    {"tabOther", "pageOtherSQL"}})));
+    set({Command::Edit, Command::ExternalEdit, Command::Open}, m.enabled(Command::PasteQuery));
+    set({Command::Save, Command::SaveAs},
+        m.enabled(Command::PasteQuery) || m.enabled(Command::SaveAsScript));
+    set({Command::Print},
+        m.enabled(Command::Execute) || m.enabled(Command::SaveAsScript)
+            || (browser
+                && showsAny(frame, {{"tabTable", "pageTableColumns"},
+                                    {"tabTable", "pageTableIndexes"},
+                                    {"tabTable", "pageTableTriggers"},
+                                    {"tabTable", "pageTableDepends"},
+                                    {"tabTable", "pageTableData"}})));
+    set({Command::Find, Command::Replace, Command::SearchAgain}, m.enabled(Command::PasteQuery));
+    set({Command::Previous}, browser && frame.nodeHasParent);
+    set({Command::Back}, browser && frame.hasPreviousNode);
+    set({Command::NextWindow}, n >= 2);
+    set({Command::QueryTab}, browser);
+    return m;
+}
+
+} // namespace quodlin

@@ -1,0 +1,30 @@
+#include "app/ui/application.h"
+
+#include "app/failure.h"
+#include "app/programinfo.h"
+
+#include <exception>
+#include <stdexcept>
+
+namespace quodlin {
+
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(kProductName);
+    setOrganizationName(QStringLiteral("Veltrane"));
+    setApplicationDisplayName(kMainCaption);
+}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &failure) {
+        ReportUnhandledFailure(failure);
+    } catch (...) {
+        ReportUnhandledFailure(std::runtime_error("Unknown failure"));
+    }
+    return false;
+}
+
+} // namespace quodlin
