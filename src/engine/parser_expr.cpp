@@ -5,6 +5,8 @@
 
 #include "engine/error.h"
 
+#include <string_view>
+
 namespace quodlin::engine {
 
 using namespace ast;
@@ -290,8 +292,8 @@ bool Parser::atUnit(int ahead) const
 {
     const Token &t = peek(ahead);
     if (t.kind != TokenKind::Identifier) return false;
-    static const char *const units[] = {"year", "month", "day", "hour", "minute", "second", "fraction"};
-    for (const char *u : units)
+    static constexpr std::string_view units[] = {"year", "month", "day", "hour", "minute", "second", "fraction"};
+    for (std::string_view u : units)
         if (t.text == u) return true;
     return false;
 }
@@ -418,10 +420,10 @@ ExprPtr Parser::wordPrimary()
                 if (atUnit()) e->qualifier = qualifier(false);
                 return e;
             }
-            static const char *const constants[] = {"today", "user", "current_user", "sysdate",
+            static constexpr std::string_view constants[] = {"today", "user", "current_user", "sysdate",
                                                     "dbservername", "sitename", "current_role",
                                                     "default_role"};
-            for (const char *c : constants) {
+            for (std::string_view c : constants) {
                 if (w == c) {
                     auto e = make(ExprKind::Constant, start);
                     e->text = w;

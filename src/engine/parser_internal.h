@@ -19,12 +19,23 @@ public:
     // --- token access
     const Token &peek(int ahead = 0) const;
     const Token &next();
-    bool atWord(const char *word, int ahead = 0) const { return peek(ahead).isWord(word); }
+    template <std::size_t N>
+    bool atWord(const char (&word)[N], int ahead = 0) const { return peek(ahead).isWord(word); }
     bool at(TokenKind kind, int ahead = 0) const { return peek(ahead).kind == kind; }
     bool accept(TokenKind kind);
-    bool acceptWord(const char *word);
+    template <std::size_t N>
+    bool acceptWord(const char (&word)[N])
+    {
+        if (!atWord(word)) return false;
+        next();
+        return true;
+    }
     void expect(TokenKind kind);
-    void expectWord(const char *word);
+    template <std::size_t N>
+    void expectWord(const char (&word)[N])
+    {
+        if (!acceptWord(word)) fail();
+    }
     [[noreturn]] void fail() const;
     [[noreturn]] void failAt(int offset) const;
     int offset() const { return peek().offset; }

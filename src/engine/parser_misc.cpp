@@ -7,6 +7,7 @@
 #include "engine/lexer.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace quodlin::engine {
 
@@ -37,21 +38,9 @@ bool Parser::accept(TokenKind kind)
     return true;
 }
 
-bool Parser::acceptWord(const char *word)
-{
-    if (!atWord(word)) return false;
-    next();
-    return true;
-}
-
 void Parser::expect(TokenKind kind)
 {
     if (!accept(kind)) fail();
-}
-
-void Parser::expectWord(const char *word)
-{
-    if (!acceptWord(word)) fail();
 }
 
 void Parser::fail() const { raise(-201, {}, peek().offset); }
@@ -139,13 +128,13 @@ std::int64_t Parser::integerValue()
 
 bool isClauseWord(const Token &t)
 {
-    static const char *const words[] = {
+    static constexpr std::string_view words[] = {
         "from", "where", "group", "having", "order", "union", "into", "join", "inner", "left",
         "right", "full", "cross", "on", "natural", "limit", "for", "with", "outer", "using", "set",
         "values", "select", "when", "then", "else", "end", "as", "and", "or", "not",
     };
     if (t.kind != TokenKind::Identifier) return false;
-    for (const char *w : words)
+    for (std::string_view w : words)
         if (t.text == w) return true;
     return false;
 }
@@ -410,7 +399,7 @@ StatementPtr Parser::createRoutine(bool dba)
     const char *closing = s->isFunction ? "function" : "procedure";
     for (;;) {
         if (at(TokenKind::End)) fail();
-        if (atWord("end") && atWord(closing, 1)) { next(); next(); break; }
+        if (atWord("end") && peek(1).isWord(std::string(closing))) { next(); next(); break; }
         next();
     }
     if (acceptWord("document")) {

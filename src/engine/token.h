@@ -4,6 +4,7 @@
 // the parser as an identifier folded to lower case and the parser decides by
 // context; `raw` keeps the spelling for delimited identifiers and messages.
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace quodlin::engine {
@@ -29,8 +30,14 @@ struct Token {
     bool quotedWithDouble = false;  // a String written with double quotes (may be an owner name)
 
     bool is(TokenKind k) const { return kind == k; }
-    // A word (identifier, not delimited) spelled `kw` (lower case).
-    bool isWord(const char *kw) const { return kind == TokenKind::Identifier && text == kw; }
+    // A word (identifier, not delimited) spelled `kw` (lower case). The length
+    // is known at compile time so most mismatches cost one comparison.
+    template <std::size_t N>
+    bool isWord(const char (&kw)[N]) const
+    {
+        return kind == TokenKind::Identifier && text.size() == N - 1 && std::memcmp(text.data(), kw, N - 1) == 0;
+    }
+    bool isWord(const std::string &kw) const { return kind == TokenKind::Identifier && text == kw; }
 };
 
 const char *tokenKindName(TokenKind kind);
