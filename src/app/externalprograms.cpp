@@ -137,6 +137,8 @@ int RunProgramAndWait(const QString &program, const QString &parameters, const Q
         delete process;
         return 2;
     }
+    // The program's output goes where ours goes instead of piling up unread.
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->start();
     if (!process->waitForStarted(-1)) {
         const int code = startFailureCode(process->program());

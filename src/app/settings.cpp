@@ -148,7 +148,8 @@ Location locate(SettingsRoot root, const QStringList &parts)
     if (root == SettingsRoot::LocalMachine)
         return loc; // no machine-wide store outside the registry
     loc.settings = std::make_unique<QSettings>(SettingsFilePath(), QSettings::IniFormat);
-    // Our own key is the file's root; other keys of the user keep their full path.
+    // Our own key is the file's root; other keys of the current user become
+    // groups nested by their full path (Software/Other/Key).
     loc.group = startsWithRoot(parts) ? encodedGroup(parts, rootParts().size()) : encodedGroup(parts, 0);
     return loc;
 }

@@ -190,3 +190,14 @@ INSTANTIATE_TEST_SUITE_P(Rows, OptionsAccelerators,
                                            BuddyRow{"lblConnSqexplnViewer", "&Sqexpln Viewer", "editConnSqexplnViewer"},
                                            BuddyRow{"lblConnSqexplnFile", "&Sqexpln File", "editConnSqexplnFile"}),
                          [](const auto &info) { return std::string(info.param.label); });
+
+TEST_F(OptionsForm, StoredValuesAreShownAndAnUnknownOwnerFormatFallsBack)
+{
+    Settings::write(Settings::Initials, QStringLiteral("jd"));
+    Settings::write(Settings::SaveSettingsOnExit, false);
+    Settings::write(Settings::DisplayOwnerFormat, 7);
+    TfrmOptions form;
+    EXPECT_EQ(text(form, "editInitials"), QStringLiteral("jd"));
+    EXPECT_FALSE(checked(form, "chkSaveSettings"));
+    EXPECT_EQ(form.displayOwnerFormatIndex(), 1);
+}

@@ -51,15 +51,8 @@ void makeReadOnly(QLineEdit *edit)
     edit->setPalette(palette);
 }
 
-// Without a viewer of its own the explain file opens in the editor.
-QString defaultExplainViewer()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("notepad.exe");
-#else
-    return DefaultEditorSetting();
-#endif
-}
+// Shown when the connection has no viewer yet: notepad.exe on Windows, the editor default elsewhere.
+QString defaultExplainViewer() { return DefaultEditorSetting(); }
 
 } // namespace
 
@@ -202,9 +195,11 @@ void TfrmOptions::loadSettings()
     chkQuerytogrid->setChecked(Settings::read(Settings::QueryResultsToGrid));
     chkDisplayOwner->setChecked(Settings::read(Settings::DisplayOwner));
     chkQueryMonoFont->setChecked(Settings::read(Settings::QueryMonoFont));
-    const int format = Settings::read(Settings::DisplayOwnerFormat);
-    if (QAbstractButton *radio = m_ownerFormat->button(format))
-        radio->setChecked(true);
+    // A value outside the three items (edited by hand) shows the default item.
+    QAbstractButton *radio = m_ownerFormat->button(Settings::read(Settings::DisplayOwnerFormat));
+    if (!radio)
+        radio = m_ownerFormat->button(Settings::DisplayOwnerFormat.def);
+    radio->setChecked(true);
 
     if (m_connectionName.isEmpty())
         return;
