@@ -1,0 +1,168 @@
+// Session behaviour beyond single scripts: files, parameters, cursors and
+// their typed values, several sessions on one file, interrupt.
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+using namespace quodlin::engine;
+namespace fs = std::filesystem;
+
+namespace {
+
+class SessionTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("quodlin_session_" + std::to_string(::getpid()) + "_"
+                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        m_path = (m_dir / "stores.db").string();
+        Session::createDatabase(m_path, "ann");
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    fs::path m_dir;
+    std::string m_path;
+};
+
+int codeOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const EngineError &e) {
+        return e.sqlCode();
+    }
+    return 0;
+}
+
+TEST_F(SessionTest, FilesAreNeverOverwrittenOrInvented)
+{
+    EXPECT_EQ(codeOf([&] { Session::createDatabase(m_path, "bob"); }), -330);
+    EXPECT_EQ(codeOf([&] { Session::open((m_dir / "missing.db").string(), "ann"); }), -329);
+    EXPECT_FALSE(fs::exists(m_dir / "missing.db"));
+    auto s = Session::open(m_path, "ann");
+    EXPECT_EQ(s->databaseName(), "stores");
+    EXPECT_EQ(s->user(), "ann");
+}
+
+TEST_F(SessionTest, ParametersByNameAndPositionWithTypedValues)
+{
+    auto s = Session::open(m_path, "ann");
+    s->execute("create table t (id serial, d date, m money(8,2), b boolean, x byte, c char(5), f float)");
+    auto ins = s->prepare("insert into t (d, m, b, x, c, f) values (:d, ?, :b, ?, :c, 2.5); "
+                          "insert into t (d, m, b, x, c, f) values (:d, 0.5, 'f', null, :c, null)");
+    ASSERT_EQ(ins->parameterCount(), 7);
+    EXPECT_EQ(ins->parameterName(0), "d");
+    EXPECT_EQ(ins->parameterName(1), "");
+    ins->bind("d", Value::fromInt(45656));
+    ins->bind(1, Value::fromDouble(12.345));
+    ins->bind("b", Value::fromText("t"));
+    ins->bind(3, Value::fromBlob(std::string("\0\1\2", 3)));
+    ins->bind("c", Value::fromText("ab"));
+    ins->execute();
+    EXPECT_EQ(ins->rowsAffected(), 1);
+    EXPECT_EQ(s->sqlca().sqlerrd[1], 2);
+
+    auto q = s->prepare("select id, d, m, b, x, c, f from t order by id");
+    q->execute();
+    ASSERT_TRUE(q->hasResultSet());
+    const auto &cols = q->columns();
+    ASSERT_EQ(cols.size(), 7u);
+    EXPECT_EQ(cols[1].coltype, 7);
+    EXPECT_EQ(cols[2].coltype, 8);
+    EXPECT_EQ(cols[2].collength, 2050);
+    ASSERT_TRUE(q->next());
+    EXPECT_EQ(q->value(0).integer, 1);
+    EXPECT_EQ(q->value(1).integer, 45656);
+    EXPECT_EQ(q->value(2).text, "12.35");
+    EXPECT_EQ(q->value(3).integer, 1);
+    EXPECT_EQ(q->value(4).kind, Value::Kind::Blob);
+    EXPECT_EQ(q->value(4).text, std::string("\0\1\2", 3));
+    EXPECT_EQ(q->value(5).text, "ab");
+    EXPECT_EQ(q->value(6).real, 2.5);
+    EXPECT_EQ(displayText(q->value(2), cols[2], s->environment(), true), "$12.35");
+    ASSERT_TRUE(q->next());
+    EXPECT_EQ(q->value(2).text, "0.50");
+    EXPECT_EQ(q->value(3).integer, 0);
+    EXPECT_TRUE(q->value(4).isNull());
+    EXPECT_FALSE(q->next());
+    EXPECT_EQ(s->sqlca().sqlcode, 100);
+}
+
+TEST_F(SessionTest, ReexecutesWithNewBindingsAndSeesOtherSessions)
+{
+    auto a = Session::open(m_path, "ann");
+    auto b = Session::open(m_path, "bob");
+    a->execute("create table t (n integer)");
+    auto ins = b->prepare("insert into t values (?)");
+    for (int i = 0; i < 3; ++i) {
+        ins->bind(0, Value::fromInt(i));
+        ins->execute();
+    }
+    auto q = a->prepare("select count(*), sum(n) from t");
+    q->execute();
+    ASSERT_TRUE(q->next());
+    EXPECT_EQ(q->value(0).integer, 3);
+    // An open cursor keeps its snapshot; closing it lets the session see others' work.
+    q->close();
+    // DDL of one session is visible to the other's next prepare.
+    b->execute("alter table t add (m integer)");
+    a->execute("insert into t (n, m) values (9, 9)");
+    a->execute("begin work; insert into t values (10, 10)");
+    EXPECT_TRUE(a->inTransaction());
+    auto seen = b->prepare("select count(*) from t");
+    seen->execute();
+    ASSERT_TRUE(seen->next());
+    EXPECT_EQ(seen->value(0).integer, 4);
+    seen->close();
+    a->execute("commit work");
+    EXPECT_FALSE(a->inTransaction());
+}
+
+TEST_F(SessionTest, InterruptStopsALongStatement)
+{
+    auto s = Session::open(m_path, "ann");
+    s->execute("create table t (n integer)");
+    s->execute("insert into t values (1)");
+    for (int i = 0; i < 12; ++i)
+        s->execute("insert into t select n from t");
+    auto q = s->prepare("select count(*) from t a, t b, t c");
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        s->interrupt();
+    });
+    int code = 0;
+    try {
+        q->execute();
+        while (q->next()) {
+        }
+    } catch (const EngineError &e) {
+        code = e.sqlCode();
+        EXPECT_EQ(e.info().message, "Statement interrupted by user.");
+    }
+    stopper.join();
+    EXPECT_EQ(code, -213);
+    EXPECT_EQ(s->sqlca().sqlcode, -213);
+    // The session goes on working.
+    auto again = s->prepare("select count(*) from t where n = 1");
+    again->execute();
+    EXPECT_TRUE(again->next());
+}
+
+TEST_F(SessionTest, SyntaxErrorsCarryTheirOffsetIntoSqlca)
+{
+    auto s = Session::open(m_path, "ann");
+    EXPECT_EQ(codeOf([&] { s->execute("select * from systables; select * fromm x"); }), -201);
+    EXPECT_EQ(s->sqlca().sqlcode, -201);
+    EXPECT_GT(s->sqlca().sqlerrd[4], 24);
+    EXPECT_EQ(codeOf([&] { s->execute("select * from nosuch"); }), -206);
+    EXPECT_EQ(s->sqlca().sqlerrd[1], -111);
+    EXPECT_EQ(s->sqlca().sqlerrd[4], 14);
+}
+
+} // namespace

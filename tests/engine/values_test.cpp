@@ -1,0 +1,227 @@
+// Value rules: DATE with DBDATE/DBCENTURY, DATETIME/INTERVAL forms and
+// arithmetic, DECIMAL/MONEY display, conversion errors.
+#include "engine/values.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <functional>
+
+using namespace quodlin::engine;
+
+namespace {
+
+int errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const EngineError &e) {
+        return e.sqlCode();
+    }
+    return 0;
+}
+
+Environment envWith(const std::string &dbdate, const std::string &century = "R")
+{
+    Environment e;
+    e.dbdate = dbdate;
+    e.dbcentury = century;
+    return e;
+}
+
+TEST(DateNumbers, InformixDayCount)
+{
+    EXPECT_EQ(dayNumber(1899, 12, 31), 0);
+    EXPECT_EQ(dayNumber(1900, 1, 1), 1);
+    EXPECT_EQ(dayNumber(1, 1, 1), -693594);
+    EXPECT_EQ(dayNumber(9999, 12, 31), 2958464);
+    int y, m, d;
+    civilDate(45656, y, m, d);  // 2024-12-31
+    EXPECT_EQ(y * 10000 + m * 100 + d, 20241231);
+}
+
+struct DateCase {
+    const char *name;
+    const char *dbdate;
+    const char *text;
+    int y, m, d;
+    const char *shown;
+};
+
+class DateTest : public testing::TestWithParam<DateCase> {};
+
+TEST_P(DateTest, ParsesAndFormats)
+{
+    const DateCase &c = GetParam();
+    Environment env = envWith(c.dbdate);
+    EXPECT_EQ(parseDate(c.text, env), dayNumber(c.y, c.m, c.d));
+    EXPECT_EQ(formatDate(dayNumber(c.y, c.m, c.d), env), c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dbdate, DateTest, testing::Values(
+    DateCase{"Mdy4Slash", "MDY4/", "12/31/2024", 2024, 12, 31, "12/31/2024"},
+    DateCase{"Dmy4Dot", "DMY4.", "31.12.2024", 2024, 12, 31, "31.12.2024"},
+    DateCase{"Y4mdDash", "Y4MD-", "2024-12-31", 2024, 12, 31, "2024-12-31"},
+    DateCase{"Dmy2Dash", "DMY2-", "05-03-2024", 2024, 3, 5, "05-03-24"},
+    DateCase{"NoSeparator", "MDY40", "12312024", 2024, 12, 31, "12312024"},
+    DateCase{"SixDigits", "MDY4/", "123124", 2024, 12, 31, "12/31/2024"},
+    DateCase{"OtherSeparatorInText", "MDY4/", "1-5-2024", 2024, 1, 5, "01/05/2024"},
+    DateCase{"ThreeDigitYearKept", "Y4MD-", "999-01-02", 999, 1, 2, "0999-01-02"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct DateError {
+    const char *name;
+    const char *text;
+    int code;
+};
+
+class DateErrorTest : public testing::TestWithParam<DateError> {};
+
+TEST_P(DateErrorTest, Raises)
+{
+    EXPECT_EQ(errorOf([&] { parseDate(GetParam().text, Environment{}); }), GetParam().code);
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, DateErrorTest, testing::Values(
+    DateError{"BadMonth", "13/01/2024", -1205},
+    DateError{"BadDay", "02/30/2024", -1206},
+    DateError{"NotLeap", "02/29/2023", -1206},
+    DateError{"YearZero", "01/01/0000", -1204},
+    DateError{"SevenDigits", "1231202", -1209},
+    DateError{"Letters", "ab/cd/2024", -1218},
+    DateError{"TwoFields", "12/2024", -1218}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Dbcentury, ExpandsTwoDigitYears)
+{
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    const int now = tm.tm_year + 1900, century = now / 100 * 100, yy = now % 100;
+    const int future = (yy + 1) % 100, past = (yy + 99) % 100;
+    EXPECT_EQ(expandYear(yy, "R"), now);
+    EXPECT_EQ(expandYear(future, "P"), century + future - (future > yy ? 100 : 0));
+    EXPECT_EQ(expandYear(past, "F"), century + past + (past < yy ? 100 : 0));
+    EXPECT_EQ(expandYear(future, "C") - now, future > yy ? 1 : 1);
+    EXPECT_EQ(now - expandYear(past, "C"), 1);
+}
+
+struct DatetimeCase {
+    const char *name;
+    const char *text;
+    int qualifier;
+    const char *canonical;
+};
+
+class DatetimeTest : public testing::TestWithParam<DatetimeCase> {};
+
+TEST_P(DatetimeTest, Canonical)
+{
+    EXPECT_EQ(parseDatetime(GetParam().text, GetParam().qualifier), GetParam().canonical);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, DatetimeTest, testing::Values(
+    DatetimeCase{"YearToSecond", "2024-05-17 13:45:10", 3594, "2024-05-17 13:45:10"},
+    DatetimeCase{"Fraction3", "2024-05-17 13:45:10.123", 4365, "2024-05-17 13:45:10.123"},
+    DatetimeCase{"ShortFraction", "2024-05-17 13:45:10.1", 4879, "2024-05-17 13:45:10.10000"},
+    DatetimeCase{"YearToDay", "2024-5-7", 2052, "2024-05-07"},
+    DatetimeCase{"HourToMinute", "13:45", 1128, "13:45"},
+    DatetimeCase{"LeapDay", "2024-02-29", 2052, "2024-02-29"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+class DatetimeErrorTest : public testing::TestWithParam<DateError> {};
+
+TEST_P(DatetimeErrorTest, Raises)
+{
+    EXPECT_EQ(errorOf([&] { parseDatetime(GetParam().text, 3594); }), GetParam().code);
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, DatetimeErrorTest, testing::Values(
+    DateError{"Month13", "2024-13-01 00:00:00", -1263},
+    DateError{"Feb30", "2023-02-29 00:00:00", -1263},
+    DateError{"Hour24", "2024-01-01 24:00:00", -1263},
+    DateError{"Letters", "2024-0x-01 00:00:00", -1262},
+    DateError{"Trailing", "2024-01-01 00:00:00 x", -1264},
+    DateError{"YearTooLong", "20245-01-01 00:00:00", -1261}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Interval, ParseFormatAndArithmetic)
+{
+    const int daySecond = encodeInterval(UDay, USecond);
+    IntervalValue v = parseInterval("3 10:30:00", daySecond);
+    EXPECT_EQ(formatInterval(v, daySecond), "3 10:30:00");
+    EXPECT_EQ(formatInterval(parseInterval("-5", encodeInterval(UDay, UDay, 3)), encodeInterval(UDay, UDay, 3)), "-5");
+    EXPECT_EQ(formatInterval(parseInterval("2-06", 1538), 1538), "2-06");
+    const int minute3 = encodeInterval(UMinute, UMinute, 3);
+    EXPECT_EQ(formatInterval(parseInterval("120", minute3), minute3), "120");
+    EXPECT_EQ(errorOf([&] { parseInterval("1000", minute3); }), -1261);
+    EXPECT_EQ(errorOf([&] { parseInterval("1 25:00:00", daySecond); }), -1263);
+
+    EXPECT_EQ(addInterval("2024-01-31 22:00:00", 3594, v), "2024-02-04 08:30:00");
+    EXPECT_EQ(addInterval("2024-03-01 00:00:00", 3594, v, -1), "2024-02-26 13:30:00");
+    EXPECT_EQ(addInterval("2024-01", encodeDatetime(UYear, UMonth), parseInterval("1-02", 1538)), "2025-03");
+    EXPECT_EQ(errorOf([&] { addInterval("2024-01-31", 2052, parseInterval("0-01", 1538)); }), -1267);
+    IntervalValue diff = subtractDatetimes("2024-03-01 00:00:00", 3594, "2024-02-28 12:00:00", 3594);
+    EXPECT_EQ(formatInterval(diff, daySecond), "1 12:00:00");
+    EXPECT_EQ(extendDatetime("2024-05-17 13:45:10", 3594, 2052), "2024-05-17");
+    EXPECT_EQ(extendDatetime("2024-05-17", 2052, 3594), "2024-05-17 00:00:00");
+}
+
+struct DecimalCase {
+    const char *name;
+    double value;
+    int scale;
+    const char *text;
+};
+
+class DecimalTest : public testing::TestWithParam<DecimalCase> {};
+
+TEST_P(DecimalTest, Formats)
+{
+    EXPECT_EQ(formatDecimal(GetParam().value, GetParam().scale), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scale, DecimalTest, testing::Values(
+    DecimalCase{"PadsScale", 12.5, 2, "12.50"},
+    DecimalCase{"HalfAwayFromZero", 2.675, 2, "2.68"},
+    DecimalCase{"NegativeHalf", -0.125, 2, "-0.13"},
+    DecimalCase{"Carry", 9.995, 2, "10.00"},
+    DecimalCase{"ScaleZero", 2.5, 0, "3"},
+    DecimalCase{"NegativeZero", -0.001, 2, "0.00"},
+    DecimalCase{"Large", 12345678901234.5, 1, "12345678901234.5"},
+    DecimalCase{"FloatingSum", 0.1 + 0.2, 255, "0.3"},
+    DecimalCase{"FloatingThird", 1.0 / 3, 255, "0.333333333333333"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Money, DbmoneyConventions)
+{
+    Environment env;
+    EXPECT_EQ(formatMoney("1.50", env, true), "$1.50");
+    EXPECT_EQ(formatMoney("-1.50", env, true), "-$1.50");
+    EXPECT_EQ(formatMoney("1.50", env, false), "1.50");
+    env.dbmoney = "EUR,";
+    EXPECT_EQ(formatMoney("1234.50", env, true), "EUR1234,50");
+    env.dbmoney = ".DM";
+    EXPECT_EQ(formatMoney("2.00", env, true), "2.00DM");
+}
+
+TEST(Display, TypedValues)
+{
+    Environment env;
+    ColumnDescription money{"m", TMoney, encodeDecimal(8, 2)};
+    EXPECT_EQ(displayText(Value::fromDouble(1.5), money, env, true), "$1.50");
+    EXPECT_EQ(displayText(Value::fromText("1.5"), money, env, false), "1.50");
+    ColumnDescription date{"d", TDate, 4};
+    EXPECT_EQ(displayText(Value::fromInt(1), date, env), "01/01/1900");
+    ColumnDescription boolean{"b", TUdtFixed, 1, true, 5};
+    EXPECT_EQ(displayText(Value::fromInt(1), boolean, env), "t");
+    EXPECT_EQ(displayText(Value::fromInt(0), boolean, env), "f");
+    EXPECT_EQ(displayText(Value::null(), date, env), "");
+    EXPECT_EQ(parseBoolean("T"), true);
+    EXPECT_EQ(errorOf([] { parseBoolean("yes"); }), -1260);
+    EXPECT_EQ(errorOf([] { parseNumber("12x"); }), -1213);
+    EXPECT_EQ(errorOf([] { checkIntegerRange(40000, TSmallInt); }), -1214);
+    EXPECT_EQ(errorOf([] { checkIntegerRange(3e9, TInteger); }), -1215);
+}
+
+} // namespace
