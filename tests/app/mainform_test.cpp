@@ -461,3 +461,49 @@ TEST_F(MainFormTest, DisconnectClosesOnlyTheCurrentConnectionsBrowsers)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainFormTest, BrowsersAtOriginFollowTheFrameSize)
+{
+    TMainForm form;
+    auto *atOrigin = addChild<TestBrowser>(form, "b1");
+    auto *moved = addChild<TestBrowser>(form, "b2");
+    auto *query = addChild<TestQuery>(form, "q");
+    atOrigin->move(0, 0);
+    query->move(0, 0);
+    query->resize(200, 100);
+    moved->setGeometry(10, 10, 200, 100);
+    form.resize(800, 600);
+    QApplication::processEvents();
+    const QSize client = form.mdiArea()->viewport()->size();
+    EXPECT_EQ(atOrigin->size(), QSize(client.width() - 4, client.height() - 4));
+    EXPECT_EQ(moved->size(), QSize(200, 100));
+    EXPECT_EQ(query->size(), QSize(200, 100));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainFormTest, AutoConnectByDirectNameOrLoginWhenItIsEmpty)
+{
+    auto connector = std::make_shared<ScriptedConnector>(log);
+    SetConnector(connector);
+    Settings::write(Settings::AutoConnect, true);
+    Settings::write(Settings::LastConnectDirect, true);
+    Settings::write(Settings::DbAlias, QStringLiteral("demo"));
+    {
+        TMainForm form;
+        form.FormShow();
+        EXPECT_EQ(log, QStringList({"login"}));
+    }
+    log.clear();
+    Settings::write(Settings::DirectConnect, QStringLiteral("local\\stores"));
+    Settings::writeConnection(QStringLiteral("local\\stores"), Settings::ConnLoginUser, QStringLiteral("ann"));
+    TMainForm form;
+    form.FormShow();
+    EXPECT_EQ(log, QStringList({"Quodlin1.connect", "|local\\stores|ann|plain:"}));
+}
+
+} // namespace

@@ -71,7 +71,7 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     history->setReadOnly(true);
     history->setLineWrapMode(QPlainTextEdit::NoWrap);
     history->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    history->setMinimumSize(520, 170);
+    history->setMinimumSize(600, 180);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOK"));

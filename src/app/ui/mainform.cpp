@@ -406,6 +406,12 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_cboDatabaseAlias && event->type() == QEvent::FocusIn)
         rebuildConnectionCombo();
+    // A tool button's hint is its tool tip only; the status bar shows nothing
+    // for it, unlike the menu item that shares its action.
+    if (event->type() == QEvent::StatusTip && watched->parent() == m_toolBar) {
+        setStatusText({});
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -245,7 +245,9 @@ void TMainForm::createToolBars()
     for (const ButtonDef &b : kButtons) {
         QAction *a = action(b.command);
         m_toolBar->addAction(a);
-        m_toolBar->widgetForAction(a)->setObjectName(QLatin1String(b.name));
+        QWidget *button = m_toolBar->widgetForAction(a);
+        button->setObjectName(QLatin1String(b.name));
+        button->installEventFilter(this);
         if (b.separatorAfter)
             m_toolBar->addSeparator();
     }
