@@ -326,14 +326,18 @@ void DbQuery::gotoBookmark(DbBookmark bookmark)
     moveTo(bookmark);
 }
 
+void DbQuery::disableControls()
+{
+    if (m_disabled++ == 0)
+        m_rowWhenDisabled = m_current;
+}
+
 void DbQuery::enableControls()
 {
-    if (m_disabled > 0)
-        --m_disabled;
-    if (m_disabled == 0 && m_movedWhileDisabled) {
-        m_movedWhileDisabled = false;
+    if (m_disabled == 0)
+        return;
+    if (--m_disabled == 0 && m_current != m_rowWhenDisabled)
         notifyDetails();
-    }
 }
 
 int DbQuery::fetchMore(int count)
@@ -403,10 +407,8 @@ void DbQuery::addCalculatedField(const QString &name, const QString &label, int 
 
 void DbQuery::notifyDetails()
 {
-    if (m_disabled > 0) {
-        m_movedWhileDisabled = true;
+    if (m_disabled > 0)
         return;
-    }
     const QList<DbQuery *> details = m_details;
     for (DbQuery *d : details)
         if (d->isOpen())

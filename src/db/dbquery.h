@@ -130,8 +130,8 @@ public:
     void gotoBookmark(DbBookmark bookmark);
 
     // Suspends detail re-runs while a caller walks the rows; the last enable
-    // re-runs them once when the cursor moved meanwhile.
-    void disableControls() { ++m_disabled; }
+    // re-runs them once when the cursor ends on another row than it started.
+    void disableControls();
     void enableControls();
 
     // Rows read so far, reading more on request (grids).
@@ -201,7 +201,7 @@ private:
     bool m_bof = true;
     qint64 m_rowsAffected = 0;
     int m_disabled = 0;
-    bool m_movedWhileDisabled = false;
+    int m_rowWhenDisabled = -1;
     DbFormatting m_formatting;
     std::map<QString, FieldSettings> m_fieldSettings;  // by lower-case name
     QList<CalculatedField> m_calculated;

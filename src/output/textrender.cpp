@@ -1,0 +1,79 @@
+#include "output/textrender.h"
+
+#include "db/dbquery.h"
+
+#include <exception>
+#include <vector>
+
+namespace quodlin {
+
+namespace {
+
+QString trimmedLine(QString line)
+{
+    qsizetype end = line.size();
+    while (end > 0 && line[end - 1].unicode() <= 32)
+        --end;
+    line.truncate(end);
+    return line;
+}
+
+struct Column {
+    const DbField *field;
+    int displayWidth;
+    int width;
+};
+
+template <typename CellText>
+QString buildLine(const std::vector<Column> &columns, CellText cellText)
+{
+    QString line;
+    for (const Column &c : columns)
+        line += cellText(c).leftJustified(c.width, QLatin1Char(' '), true) + QLatin1Char(' ');
+    return trimmedLine(line);
+}
+
+} // namespace
+
+QStringList QueryToTextLines(DbQuery &query)
+{
+    QStringList lines;
+    DbBookmark mark = -1;
+    bool controlsDisabled = false;
+    try {
+        mark = query.bookmark();
+        query.disableControls();
+        controlsDisabled = true;
+        query.first();
+
+        std::vector<Column> columns;
+        for (int i = 0; i < query.fieldCount(); ++i) {
+            const DbField &f = query.field(i);
+            if (!f.visible())
+                continue;
+            const int displayWidth = qMax(0, f.displayWidth());
+            columns.push_back({&f, displayWidth, qMax(displayWidth, int(f.label().size()))});
+        }
+        lines << buildLine(columns, [](const Column &c) { return c.field->label(); });
+        lines << buildLine(columns, [](const Column &c) { return QString(c.width, QLatin1Char('-')); });
+        while (!query.eof()) {
+            lines << buildLine(columns, [](const Column &c) { return c.field->displayText().left(c.displayWidth); });
+            query.next();
+        }
+    } catch (const std::exception &) {
+        // The lines made so far stay; the caller shows no message.
+    }
+    try {
+        if (mark >= 0)
+            query.gotoBookmark(mark);
+    } catch (const std::exception &) {
+    }
+    try {
+        if (controlsDisabled)
+            query.enableControls();
+    } catch (const std::exception &) {
+    }
+    return lines;
+}
+
+} // namespace quodlin

@@ -1,0 +1,21 @@
+#pragma once
+// A result set as a plain text table: a header line of column labels, a line
+// of dashes and one line per record, for the text panes of the query window
+// and the object browser, and for saving or printing them.
+//
+// Column width = the larger of the field's display width and its label's
+// length; values are cut at the display width, padded to the column width and
+// left-aligned; columns are separated by one space; hidden fields are skipped;
+// every line loses its trailing characters of code 32 or less. An error while
+// the lines are produced ends the walk silently with the lines made so far.
+// The query is back on the record that was current before the call, and its
+// detail queries do not follow the walk.
+#include <QStringList>
+
+namespace quodlin {
+
+class DbQuery;
+
+QStringList QueryToTextLines(DbQuery &query);
+
+} // namespace quodlin
