@@ -646,6 +646,11 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
     });
 
     // Strings
+    add(db, ctx, "ifx_text", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
+        if (isNull(v[0])) { sqlite3_result_null(c); return; }
+        if (sqlite3_value_type(v[0]) == SQLITE_FLOAT) guarded(c, n, v, [&] { resultText(c, text(v[0])); });
+        else sqlite3_result_value(c, v[0]);
+    });
     add(db, ctx, "ifx_trim", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const std::string pad = text(v[2]);

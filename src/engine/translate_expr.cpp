@@ -290,7 +290,9 @@ Typed Translator::binary(const Expr &e, Scope &scope)
     Typed out;
     out.aggregate = a.aggregate || b.aggregate;
     if (e.op == TokenKind::Concat) {
-        out.sql = "(" + a.sql + "||" + b.sql + ")";
+        // Numbers print as Informix prints them (3, not SQLite's 3.0).
+        auto asText = [](const Typed &t) { return isText(t.type) ? t.sql : "ifx_text(" + t.sql + ")"; };
+        out.sql = "(" + asText(a) + "||" + asText(b) + ")";
         out.type = type(TVarChar, encodeVarchar(255));
         return out;
     }
