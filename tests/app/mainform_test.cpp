@@ -507,3 +507,33 @@ TEST_F(MainFormTest, AutoConnectByDirectNameOrLoginWhenItIsEmpty)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainFormTest, ComboEntryBringsItsOwnBrowserForward)
+{
+    auto connector = std::make_shared<ScriptedConnector>(log);
+    SetConnector(connector);
+    TMainForm form;
+    form.show();
+    form.FormShow(); // login cancelled; the frame is shown
+    ASSERT_TRUE(form.ConnectDatabase("demo", {}, "bob", {}));
+    ASSERT_TRUE(form.ConnectDatabase("demo", {}, "bob", {}));
+    auto *combo = form.findChild<QComboBox *>("cboDatabaseAlias");
+    const int first = combo->findText(QStringLiteral("demo (Quodlin1)"));
+    ASSERT_GE(first, 0);
+    combo->setCurrentIndex(first);
+    emit combo->activated(first);
+    EXPECT_EQ(form.mdiArea()->activeSubWindow()->objectName(), QStringLiteral("Quodlin1"));
+
+    // Without a current connection the combo keeps what it shows.
+    form.SetCurrentConnection(nullptr);
+    form.findChild<TestBrowser *>("Quodlin1")->own.connected = false;
+    form.findChild<TestBrowser *>("Quodlin2")->own.connected = false;
+    form.SetCurrentConnection(nullptr);
+    ASSERT_EQ(form.CurrentConnection(), nullptr);
+    form.UpdateMenus();
+    EXPECT_EQ(combo->count(), 2);
+}
+
+} // namespace
