@@ -423,6 +423,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             sqlite3_result_double(c, std::fmod(dbl(v[0]), b));
         });
     });
+    add(db, ctx, "ifx_raise", 1, [](sqlite3_context *c, int, sqlite3_value **v) { fail(c, sqlite3_value_int(v[0])); });
     add(db, ctx, "ifx_store", 4, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             storeTo(c, v[0], sqlite3_value_int(v[1]), sqlite3_value_int(v[2]), sqlite3_value_int(v[3]));

@@ -554,10 +554,13 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         out.type = kInteger;
         return out;
     case ExprKind::Subquery: {
-        std::vector<TypeDesc> types;
-        out.sql = "(" + subquery(*e.select, scope, &types) + ")";
-        if (types.size() != 1) raise(-201, {}, e.offset);
-        out.type = types.front();
+        // A scalar subquery with more than one row is -284, not its first row.
+        const std::vector<std::string> names{"quodlin_q"};
+        SelectResult r = select(*e.select, &scope, &names);
+        if (r.columns.size() != 1) raise(-201, {}, e.offset);
+        out.sql = "(SELECT CASE WHEN count(*) > 1 THEN ifx_raise(-284) ELSE min(\"quodlin_q\") END FROM (SELECT * FROM ("
+            + r.sql + ") LIMIT 2))";
+        out.type = r.types.front();
         return out;
     }
     case ExprKind::Quantified: {

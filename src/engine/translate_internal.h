@@ -57,6 +57,8 @@ public:
     SelectResult select(const ast::SelectStmt &s, Scope *parent, const std::vector<std::string> *forcedNames = nullptr);
     SelectResult selectCore(const ast::SelectCore &c, Scope &scope, const std::vector<std::string> *forcedNames,
                             std::vector<std::string> &labels);
+    void checkGrouping(const ast::SelectCore &c, Scope &scope, const std::vector<std::string> &itemSql,
+                       const std::vector<bool> &itemAggregate);
     void fromClause(const ast::SelectCore &c, Scope &scope, std::string &from, std::string &where);
     void addTable(const ast::FromItem &item, Scope &scope, int group, bool outer);
     std::string joinSql(const ast::FromItem &item, Scope &scope, std::size_t &next, int group, bool outer);

@@ -221,6 +221,64 @@ void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from
     where = joinWith(whereParts, " AND ");
 }
 
+namespace {
+
+// Column references of an expression outside aggregates and subqueries.
+void plainColumns(const Expr &e, std::vector<const Expr *> &out)
+{
+    if (e.kind == ExprKind::Column) { out.push_back(&e); return; }
+    if (e.kind == ExprKind::Function) {
+        const std::string &f = e.text;
+        if (f == "count" || f == "sum" || f == "avg" || f == "min" || f == "max" || f == "stdev"
+            || f == "variance" || f == "range")
+            return;
+    }
+    for (const ExprPtr &a : e.args) plainColumns(*a, out);
+}
+
+} // namespace
+
+// Informix refuses a column outside the GROUP BY list next to aggregates (-294)
+// where SQLite would quietly pick a value from some row.
+void Translator::checkGrouping(const SelectCore &c, Scope &scope, const std::vector<std::string> &itemSql,
+                               const std::vector<bool> &itemAggregate)
+{
+    bool anyAggregate = false;
+    for (bool a : itemAggregate) anyAggregate = anyAggregate || a;
+    if (c.groupBy.empty() && !anyAggregate) return;
+    std::vector<std::string> grouped;
+    std::vector<bool> itemGrouped(c.items.size(), false);
+    for (const ExprPtr &g : c.groupBy) {
+        if (g->kind == ExprKind::Integer) {
+            const std::size_t n = std::size_t(std::atol(g->text.c_str()));
+            if (n >= 1 && n <= itemGrouped.size()) itemGrouped[n - 1] = true;
+            continue;
+        }
+        try {
+            grouped.push_back(expr(*g, scope).sql);
+        } catch (const EngineError &) {
+            // A label: the item it names is grouped.
+            for (std::size_t i = 0; i < c.items.size(); ++i)
+                if (g->kind == ExprKind::Column && c.items[i].alias == g->text) itemGrouped[i] = true;
+        }
+    }
+    auto isGrouped = [&](const std::string &sql) { return std::find(grouped.begin(), grouped.end(), sql) != grouped.end(); };
+    for (std::size_t i = 0; i < c.items.size(); ++i) {
+        const Expr &e = *c.items[i].expr;
+        if (e.kind == ExprKind::Star) raise(-294, "*", e.offset);
+        if (itemGrouped[i] || isGrouped(itemSql[i])) continue;
+        std::vector<const Expr *> cols;
+        plainColumns(e, cols);
+        for (const Expr *col : cols) {
+            std::vector<int> *saved = scope.refs;
+            scope.refs = nullptr;
+            const std::string sql = column(*col, scope).sql;
+            scope.refs = saved;
+            if (!isGrouped(sql)) raise(-294, col->text, col->offset);
+        }
+    }
+}
+
 Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scope,
                                                 const std::vector<std::string> *forcedNames,
                                                 std::vector<std::string> &labels)
@@ -243,9 +301,13 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
         r.types.push_back(type);
         labels.push_back(label);
     };
+    std::vector<std::string> itemSql;  // per select item, empty for `*`
+    std::vector<bool> itemAggregate;
     for (const SelectItem &item : c.items) {
         const Expr &e = *item.expr;
         if (e.kind == ExprKind::Star) {
+            itemSql.emplace_back();
+            itemAggregate.push_back(false);
             bool any = false;
             for (const ScopeTable &t : scope.tables) {
                 if (!e.table.empty() && t.alias != e.table && !(t.info && t.tableName == e.table)) continue;
@@ -258,10 +320,13 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
             continue;
         }
         Typed t = expr(e, scope);
+        itemSql.push_back(t.sql);
+        itemAggregate.push_back(t.aggregate);
         std::string name = !item.alias.empty() ? item.alias : expressionName(e);
         std::string label = !item.alias.empty() ? item.alias : e.kind == ExprKind::Column ? e.text : std::string();
         emit(t.sql, t.type, std::move(name), t.nullable, t.column ? t.baseTable : std::string(), label);
     }
+    checkGrouping(c, scope, itemSql, itemAggregate);
     std::string sql = "SELECT ";
     if (c.distinct) sql += "DISTINCT ";
     sql += list;

@@ -160,6 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, TranslatorFetchErrors, ::testing::Values(
     FetchErrorCase{"divideByZero", "select 1 / (tabid - 1) from systables where tabid = 1", -1202},
     FetchErrorCase{"modByZero", "select mod(5, 0) from systables where tabid = 1", -1202},
     FetchErrorCase{"notANumber", "select 'abc'::integer from systables where tabid = 1", -1213},
+    FetchErrorCase{"scalarSubqueryManyRows", "select (select tabid from systables) from systables where tabid = 1", -284},
     FetchErrorCase{"unknownRoutine", "select nosuchfn(1) from systables where tabid = 1", -674}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -210,6 +211,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, TranslatorValues, ::testing::Values(
     ValueCase{"castToDate", "cast('02/29/2024' as date)", "02/29/2024"},
     ValueCase{"dbinfoVersionMajor", "dbinfo('version', 'major')", "14"},
     ValueCase{"matchesEscape", "case when 'a*b' matches 'a\\*b' then 1 else 0 end", "1"},
+    ValueCase{"scalarSubqueryNoRow", "nvl((select tabid from systables where tabid = -5), 7)", "7"},
+    ValueCase{"scalarSubqueryOneRow", "(select tabname from systables where tabid = 2)", "syscolumns"},
     ValueCase{"lastDay", "last_day(mdy(2, 10, 2024))", "02/29/2024"}),
     [](const auto &info) { return std::string(info.param.name); });
 
