@@ -258,6 +258,16 @@ ExprPtr Parser::primary()
         return e;
     }
     case TokenKind::String: {
+        if (at(TokenKind::Dot, 1) && atName(2) && at(TokenKind::Dot, 3)) {
+            // 'owner'.table.column: a quoted owner, not a string.
+            auto e = make(ExprKind::Column, t.offset);
+            e->owner = next().text;
+            next();
+            e->table = name();
+            expect(TokenKind::Dot);
+            e->text = name();
+            return e;
+        }
         auto e = make(ExprKind::String, t.offset);
         e->text = next().text;
         return e;
