@@ -1,6 +1,7 @@
 #include "db/dbsession.h"
 
 #include "db/dbdatabase.h"
+#include "db/embeddeddriver.h"
 #include "db/odbcdriver.h"
 
 #include <algorithm>
@@ -85,6 +86,7 @@ void DbSession::remove(DbDatabase *db)
 
 void RegisterStandardDrivers(DbSession &session)
 {
+    session.registerDriver(std::make_unique<EmbeddedDriver>());
     session.registerDriver(std::make_unique<OdbcDriver>());
 }
 

@@ -1,0 +1,329 @@
+#include "db/embeddeddriver.h"
+
+#include "app/externalprograms.h"
+#include "app/settings.h"
+#include "db/dberror.h"
+#include "engine/demo.h"
+#include "engine/engine.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace quodlin {
+
+namespace engine = quodlin::engine;
+
+namespace {
+
+const QDate kDayZero(1899, 12, 31);
+
+std::string utf8(const QString &s) { return s.toUtf8().toStdString(); }
+QString fromUtf8(const std::string &s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// Engine offsets count bytes of the UTF-8 text; callers count characters.
+int characterOffset(const std::string &text, int byteOffset)
+{
+    if (byteOffset < 0)
+        return -1;
+    const auto end = std::min<std::size_t>(std::size_t(byteOffset), text.size());
+    return int(QString::fromUtf8(text.data(), qsizetype(end)).size());
+}
+
+[[noreturn]] void rethrow(const engine::EngineError &e, const std::string &text)
+{
+    const engine::ErrorInfo &info = e.info();
+    QList<DbErrorEntry> stack{{kDbErrServer, info.sqlCode, fromUtf8(info.message)}};
+    if (info.isamCode != 0)
+        stack << DbErrorEntry{kDbErrIsam, info.isamCode, fromUtf8(info.isamMessage)};
+    throw DbEngineError(fromUtf8(info.message), stack, characterOffset(text, info.offset));
+}
+
+[[noreturn]] void rethrowOther(const std::exception &e)
+{
+    const QString message = QString::fromUtf8(e.what());
+    throw DbEngineError(message, {{kDbErrDriver, 0, message}});
+}
+
+int datetimeWidth(int collength)
+{
+    // Positions in "YYYY-MM-DD hh:mm:ss.fffff" of each unit's start and end.
+    static const int starts[] = {0, 0, 5, 5, 8, 8, 11, 11, 14, 14, 17, 20, 20, 20, 20, 20};
+    static const int ends[] = {4, 4, 7, 7, 10, 10, 13, 13, 16, 16, 19, 21, 22, 23, 24, 25};
+    const int first = (collength >> 4) & 0xF;
+    const int last = collength & 0xF;
+    return qMax(1, ends[last] - starts[first]);
+}
+
+DbColumn toColumn(const engine::ColumnDescription &c)
+{
+    DbColumn d;
+    d.name = fromUtf8(c.name);
+    d.nullable = c.nullable;
+    d.tableName = fromUtf8(c.tableName);
+    const int base = c.coltype & 0xFF;
+    switch (base) {
+    case 0: case 15: case 40: case 43:
+        d.type = DbFieldType::String; d.size = c.collength; break;
+    case 13: case 16:
+        d.type = DbFieldType::String; d.size = c.collength & 0xFF; break;
+    case 12:
+        d.type = DbFieldType::Memo; break;
+    case 1:
+        d.type = DbFieldType::SmallInt; break;
+    case 2: case 6:
+        d.type = DbFieldType::Integer; break;
+    case 17: case 18: case 52: case 53:
+        d.type = DbFieldType::BigInt; break;
+    case 3: case 4:
+        d.type = DbFieldType::Float; break;
+    case 5: case 8:
+        d.type = base == 8 ? DbFieldType::Money : DbFieldType::Decimal;
+        d.size = c.collength >> 8;
+        d.scale = (c.collength & 0xFF) == 0xFF ? -1 : (c.collength & 0xFF);
+        break;
+    case 7:
+        d.type = DbFieldType::Date; break;
+    case 10:
+        d.type = DbFieldType::DateTime; d.size = datetimeWidth(c.collength); break;
+    case 14:
+        d.type = DbFieldType::Interval; d.size = (c.collength >> 8) + 6; break;
+    case 45:
+        d.type = DbFieldType::Boolean; break;
+    case 11:
+        d.type = DbFieldType::Blob; break;
+    case 41:
+        d.type = c.extendedId == 5 ? DbFieldType::Boolean : DbFieldType::Blob; break;
+    default:
+        d.type = DbFieldType::Unknown; d.size = c.collength; break;
+    }
+    return d;
+}
+
+QVariant toVariant(const engine::Value &v, const DbColumn &column)
+{
+    switch (v.kind) {
+    case engine::Value::Kind::Null:
+        return {};
+    case engine::Value::Kind::Integer:
+        if (column.type == DbFieldType::Date)
+            return kDayZero.addDays(v.integer);
+        if (column.type == DbFieldType::Boolean)
+            return v.integer != 0;
+        return qlonglong(v.integer);
+    case engine::Value::Kind::Float:
+        return v.real;
+    case engine::Value::Kind::Blob:
+        return QByteArray(v.text.data(), qsizetype(v.text.size()));
+    case engine::Value::Kind::Text:
+        break;
+    }
+    return fromUtf8(v.text);
+}
+
+engine::Value toValue(const QVariant &v)
+{
+    if (!v.isValid())
+        return engine::Value::null();
+    switch (v.typeId()) {
+    case QMetaType::Bool: case QMetaType::Int: case QMetaType::UInt:
+    case QMetaType::LongLong: case QMetaType::Short:
+        return engine::Value::fromInt(v.toLongLong());
+    case QMetaType::Double: case QMetaType::Float:
+        return engine::Value::fromDouble(v.toDouble());
+    case QMetaType::QDate:
+        return engine::Value::fromInt(kDayZero.daysTo(v.toDate()));
+    case QMetaType::QDateTime:
+        return engine::Value::fromText(utf8(v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+    case QMetaType::QByteArray:
+        return engine::Value::fromBlob(v.toByteArray().toStdString());
+    default:
+        return engine::Value::fromText(utf8(v.toString()));
+    }
+}
+
+class EmbeddedCursor : public IDbCursor {
+public:
+    EmbeddedCursor(std::unique_ptr<engine::Statement> stmt, std::string text)
+        : m_stmt(std::move(stmt)), m_text(std::move(text))
+    {
+        for (const auto &c : m_stmt->columns())
+            m_columns << toColumn(c);
+    }
+    const QList<DbColumn> &columns() const override { return m_columns; }
+    bool fetch(QVariantList &row) override
+    {
+        try {
+            if (!m_stmt->next())
+                return false;
+            row.clear();
+            for (int i = 0; i < m_columns.size(); ++i)
+                row << toVariant(m_stmt->value(i), m_columns[i]);
+            return true;
+        } catch (const engine::EngineError &e) {
+            rethrow(e, m_text);
+        } catch (const std::exception &e) {
+            rethrowOther(e);
+        }
+    }
+
+private:
+    std::unique_ptr<engine::Statement> m_stmt;
+    std::string m_text;
+    QList<DbColumn> m_columns;
+};
+
+class EmbeddedConnection : public IDbConnection {
+public:
+    explicit EmbeddedConnection(std::unique_ptr<engine::Session> session) : m_session(std::move(session)) {}
+
+    std::unique_ptr<IDbCursor> execute(const QString &sql, const QList<DbParam> &params) override
+    {
+        m_rows = 0;
+        m_errorOffset = -1;
+        const std::string text = utf8(sql);
+        try {
+            auto stmt = m_session->prepare(text);
+            int positional = 0;
+            for (int i = 0; i < stmt->parameterCount(); ++i)
+                stmt->bind(i, toValue(valueFor(params, fromUtf8(stmt->parameterName(i)), positional)));
+            stmt->execute();
+            if (stmt->hasResultSet())
+                return std::make_unique<EmbeddedCursor>(std::move(stmt), text);
+            m_rows = stmt->rowsAffected();
+            return nullptr;
+        } catch (const engine::EngineError &e) {
+            m_errorOffset = characterOffset(text, e.offset());
+            rethrow(e, text);
+        } catch (const std::exception &e) {
+            rethrowOther(e);
+        }
+    }
+    qint64 rowsAffected() const override { return m_rows; }
+    DbSqlca sqlca() const override
+    {
+        const engine::Sqlca &s = m_session->sqlca();
+        DbSqlca d;
+        d.sqlcode = s.sqlcode;
+        d.sqlerrm = fromUtf8(s.sqlerrm);
+        for (int i = 0; i < 6; ++i)
+            d.sqlerrd[i] = s.sqlerrd[i];
+        d.sqlerrd[4] = m_errorOffset;
+        return d;
+    }
+    DbFormatting formatting() const override
+    {
+        const engine::Environment &env = m_session->environment();
+        return DbFormatting{fromUtf8(env.dbdate), fromUtf8(env.dbmoney)};
+    }
+
+private:
+    static QVariant valueFor(const QList<DbParam> &params, const QString &name, int &positional)
+    {
+        int skip = positional;
+        for (const DbParam &p : params) {
+            if (name.isEmpty() ? (p.name.isEmpty() && skip-- == 0)
+                               : p.name.compare(name, Qt::CaseInsensitive) == 0) {
+                if (name.isEmpty())
+                    ++positional;
+                return p.value;
+            }
+        }
+        if (name.isEmpty())
+            ++positional;
+        return {};
+    }
+
+    std::unique_ptr<engine::Session> m_session;
+    qint64 m_rows = 0;
+    int m_errorOffset = -1;
+};
+
+[[noreturn]] void connectFailure(const QString &message)
+{
+    throw DbEngineError(message, {{kDbErrConnect, 0, message}});
+}
+
+void createDemo(const QString &path, const std::string &user)
+{
+    // Built beside the target and renamed at the end, so a failed script never
+    // leaves a half-made demo database behind.
+    const QString building = path + QStringLiteral(".building");
+    QFile::remove(building);
+    try {
+        engine::Session::createDatabase(utf8(building), user);
+        auto session = engine::Session::open(utf8(building), user);
+        session->execute(engine::demoScript());
+    } catch (...) {
+        QFile::remove(building);
+        throw;
+    }
+    if (!QFile::rename(building, path)) {
+        QFile::remove(building);
+        connectFailure(QStringLiteral("Cannot create %1").arg(path));
+    }
+}
+
+} // namespace
+
+EmbeddedDriver::EmbeddedDriver(QString dataFolder)
+    : m_dataFolder(std::move(dataFolder))
+{
+}
+
+QString EmbeddedDriver::folder() const
+{
+    return m_dataFolder.isEmpty() ? DataFolder() : m_dataFolder;
+}
+
+QString EmbeddedDriver::databasePath(const QString &databaseName) const
+{
+    return folder() + QLatin1Char('/') + databaseName + QStringLiteral(".db");
+}
+
+bool EmbeddedDriver::isValidDatabaseName(const QString &name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z_][A-Za-z0-9_$]{0,127}$"));
+    return pattern.match(name).hasMatch();
+}
+
+std::unique_ptr<IDbConnection> EmbeddedDriver::connect(const QStringList &params)
+{
+    const QString name = DbParamValue(params, QStringLiteral("DATABASE NAME")).trimmed();
+    if (!isValidDatabaseName(name))
+        connectFailure(QStringLiteral("Invalid database name: %1").arg(name));
+    QString user = DbParamValue(params, QStringLiteral("USER NAME")).trimmed();
+    if (user.isEmpty())
+        user = GetLoginUserName();
+    const QString path = databasePath(name);
+    QDir().mkpath(folder());
+    engine::Environment env;
+    const QString server = DbParamValue(params, QStringLiteral("SERVER NAME")).trimmed();
+    if (!server.isEmpty())
+        env.informixServer = utf8(server);
+    if (!qEnvironmentVariableIsEmpty("DBDATE"))
+        env.dbdate = utf8(qEnvironmentVariable("DBDATE"));
+    if (!qEnvironmentVariableIsEmpty("DBMONEY"))
+        env.dbmoney = utf8(qEnvironmentVariable("DBMONEY"));
+    const QString explain = folder() + QStringLiteral("/explain/") + user + QStringLiteral(".out");
+    QDir().mkpath(QFileInfo(explain).absolutePath());
+    env.explainFile = utf8(explain);
+    try {
+        const bool demo = DbParamValue(params, QStringLiteral("CREATE DEMO")).trimmed()
+                              .compare(QStringLiteral("YES"), Qt::CaseInsensitive) == 0;
+        if (demo && !QFileInfo::exists(path))
+            createDemo(path, utf8(user));
+        return std::make_unique<EmbeddedConnection>(engine::Session::open(utf8(path), utf8(user), env));
+    } catch (const engine::EngineError &e) {
+        rethrow(e, {});
+    } catch (const std::exception &e) {
+        if (dynamic_cast<const DbError *>(&e))
+            throw;
+        rethrowOther(e);
+    }
+}
+
+} // namespace quodlin

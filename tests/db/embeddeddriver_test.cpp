@@ -1,0 +1,164 @@
+// The embedded driver through the access layer, on real engine databases in a
+// temporary data folder.
+#include "db/dbdatabase.h"
+#include "db/dberror.h"
+#include "db/dbquery.h"
+#include "db/dbsession.h"
+#include "db/embeddeddriver.h"
+#include "engine/demo.h"
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace quodlin;
+
+namespace {
+
+class EmbeddedTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_session = std::make_unique<DbSession>(m_dir.filePath("aliases.conf"));
+        auto driver = std::make_unique<EmbeddedDriver>(m_dir.filePath("databases"));
+        m_driver = driver.get();
+        m_session->registerDriver(std::move(driver));
+    }
+    void createDatabase(const QString &name)
+    {
+        QDir().mkpath(m_dir.filePath("databases"));
+        engine::Session::createDatabase(m_driver->databasePath(name).toStdString(), "tester");
+    }
+    std::unique_ptr<DbDatabase> direct(const QString &database, const QString &name = "Quodlin1")
+    {
+        auto db = std::make_unique<DbDatabase>(*m_session);
+        db->setDatabaseName(name);
+        db->setDriverName("INFORMIX");
+        db->setParams({"SERVER NAME=local", "DATABASE NAME=" + database, "USER NAME=tester", "PASSWORD="});
+        return db;
+    }
+    std::unique_ptr<DbQuery> query(const QString &sql, const QString &db = "Quodlin1")
+    {
+        auto q = std::make_unique<DbQuery>(*m_session);
+        q->setDatabaseName(db);
+        q->setSql(sql);
+        return q;
+    }
+    void run(const QString &sql) { query(sql)->execSQL(); }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<DbSession> m_session;
+    EmbeddedDriver *m_driver = nullptr;
+};
+
+TEST_F(EmbeddedTest, DemoAliasCreatesItsDatabaseOnce)
+{
+    try {
+        const std::string probe = m_dir.filePath("probe.db").toStdString();
+        engine::Session::createDatabase(probe, "tester");
+        engine::Session::open(probe, "tester")->execute(engine::demoScript());
+    } catch (const std::exception &e) {
+        GTEST_SKIP() << "the engine cannot run its demo script yet: " << e.what();
+    }
+    DbDatabase db(*m_session);
+    db.setDatabaseName("Quodlin1");
+    db.setAliasName("demo");
+    db.open();
+    EXPECT_TRUE(QFile::exists(m_driver->databasePath("demo")));
+    auto q = query("select count(*) from systables where tabid >= 100");
+    q->open();
+    EXPECT_GT(q->field(0).value().toInt(), 0);
+    q->close();
+    run("create table mine (a integer)");
+    db.close();
+    db.open();  // the existing demo database is kept, with the user's table
+    auto again = query("select count(*) from systables where tabname = 'mine'");
+    again->open();
+    EXPECT_EQ(again->field(0).value().toInt(), 1);
+}
+
+TEST_F(EmbeddedTest, MissingDatabaseAndBadNamesAreRefused)
+{
+    try {
+        direct("nosuch")->open();
+        FAIL() << "opened";
+    } catch (const DbEngineError &e) {
+        EXPECT_EQ(e.nativeCode(), -329);
+    }
+    for (const QString name : {"../x", "a/b", "", "1abc"}) {
+        try {
+            direct(name, "other")->open();
+            FAIL() << "opened " << name.toStdString();
+        } catch (const DbEngineError &e) {
+            EXPECT_TRUE(e.message().startsWith("Invalid database name")) << e.message().toStdString();
+        }
+    }
+}
+
+TEST_F(EmbeddedTest, TypesTextsAndNulls)
+{
+    createDatabase("shop");
+    auto db = direct("shop");
+    db->open();
+    run("create table items (id serial, name char(10), note varchar(20), born date,"
+        " price decimal(8,2), cost money(8,2), at datetime year to second)");
+    auto ins = query("insert into items (name, note, born, price, cost, at) values (:n, :note, :b, :p, :c, :at)");
+    ins->setParam("n", "bolt  ");
+    ins->setParam("note", QString(""));
+    ins->setParam("b", QDate(2024, 2, 29));
+    ins->setParam("p", "12.5");
+    ins->setParam("c", "3");
+    ins->setParam("at", "2024-01-02 03:04:05");
+    ins->execSQL();
+    EXPECT_EQ(ins->rowsAffected(), 1);
+    ins->setParam("note", QVariant());
+    ins->execSQL();
+
+    auto q = query("select * from items order by id");
+    q->open();
+    EXPECT_EQ(q->fieldByName("id").type(), DbFieldType::Integer);
+    EXPECT_EQ(q->fieldByName("name").displayText(), QStringLiteral("bolt"));
+    EXPECT_EQ(q->fieldByName("name").displayWidth(), 10);
+    EXPECT_EQ(q->fieldByName("born").displayText(), QStringLiteral("02/29/2024"));
+    EXPECT_EQ(q->fieldByName("price").displayText(), QStringLiteral("12.50"));
+    EXPECT_EQ(q->fieldByName("cost").displayText(), QStringLiteral("$3.00"));
+    EXPECT_EQ(q->fieldByName("cost").editText(), QStringLiteral("3.00"));
+    EXPECT_EQ(q->fieldByName("at").type(), DbFieldType::DateTime);
+    EXPECT_EQ(q->fieldByName("at").displayText(), QStringLiteral("2024-01-02 03:04:05"));
+    EXPECT_EQ(q->fieldByName("at").displayWidth(), 19);
+    EXPECT_FALSE(q->fieldByName("note").isNull());
+    q->next();
+    EXPECT_TRUE(q->fieldByName("note").isNull());
+}
+
+TEST_F(EmbeddedTest, StatementWithoutRowsSignalsAfterRunning)
+{
+    createDatabase("shop");
+    auto db = direct("shop");
+    db->open();
+    EXPECT_THROW(query("create table t (a integer)")->open(), DbNoResultSet);
+    auto check = query("select count(*) from systables where tabname = 't'");
+    check->open();
+    EXPECT_EQ(check->field(0).value().toInt(), 1);
+}
+
+TEST_F(EmbeddedTest, ErrorsCarryNumberAndCharacterOffset)
+{
+    createDatabase("shop");
+    auto db = direct("shop");
+    db->open();
+    const QString sql = QStringLiteral("select 'äö', tabname fron systables");
+    try {
+        query(sql)->open();
+        FAIL() << "opened";
+    } catch (const DbEngineError &e) {
+        EXPECT_EQ(e.nativeCode(), -201);
+        EXPECT_EQ(e.stack()[0].errorCode, kDbErrServer);
+        EXPECT_EQ(e.errorOffset(), sql.indexOf("fron") + 5) << "offset " << e.errorOffset();
+        EXPECT_EQ(db->errorOffset(), e.errorOffset());
+    }
+}
+
+} // namespace
