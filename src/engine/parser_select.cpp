@@ -46,6 +46,18 @@ std::unique_ptr<SelectStmt> Parser::selectStatement(bool allowInto)
         next();
         s->limit = primary();
     }
+    // Cursor options: nothing to do for a local file.
+    if (allowInto && atWord("for") && (atWord("update", 1) || atWord("read", 1))) {
+        next();
+        if (acceptWord("read")) {
+            expectWord("only");
+        } else {
+            next();
+            if (acceptWord("of")) {
+                do name(); while (accept(TokenKind::Comma));
+            }
+        }
+    }
     if (atWord("into")) {
         const int off = next().offset;
         if (!allowInto) failAt(off);

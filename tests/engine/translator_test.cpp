@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "engine/error.h"
 #include "engine/parser.h"
+#include "engine/sqlfunctions.h"
 #include "engine/translator.h"
 
 #include <gtest/gtest.h>
@@ -233,5 +234,49 @@ TEST_F(TranslatorTest, CatalogStatementsTranslateWithinBudget)
     const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / rounds;
     EXPECT_LT(us, 500.0);  // about 60 us measured; the margin absorbs debug builds and busy machines
 }
+
+} // namespace
+
+namespace {
+
+struct PatternCase {
+    const char *name;
+    bool matches;   // MATCHES, else LIKE
+    const char *text;
+    const char *pattern;
+    char escape;
+    bool expected;
+};
+
+class DialectPatterns : public ::testing::TestWithParam<PatternCase> {};
+
+TEST_P(DialectPatterns, Match)
+{
+    const PatternCase &c = GetParam();
+    EXPECT_EQ(c.matches ? matchesPattern(c.text, c.pattern, c.escape) : likePattern(c.text, c.pattern, c.escape), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DialectPatterns, ::testing::Values(
+    PatternCase{"starAny", true, "procedure", "p*", '\\', true},
+    PatternCase{"starEmpty", true, "p", "p*", '\\', true},
+    PatternCase{"questionOne", true, "ab", "a?", '\\', true},
+    PatternCase{"questionNotEmpty", true, "a", "a?", '\\', false},
+    PatternCase{"setCase", true, "Pi_x", "[Pp][Ii]*", '\\', true},
+    PatternCase{"setMiss", true, "pr_x", "[Pp][Ii]*", '\\', false},
+    PatternCase{"range", true, "m", "[a-z]", '\\', true},
+    PatternCase{"negatedRange", true, "M", "[^a-z]", '\\', true},
+    PatternCase{"negatedRangeMiss", true, "m", "[^a-z]", '\\', false},
+    PatternCase{"escapedStar", true, "a*b", "a\\*b", '\\', true},
+    PatternCase{"escapedStarLiteral", true, "axb", "a\\*b", '\\', false},
+    PatternCase{"customEscape", true, "a?", "a!?", '!', true},
+    PatternCase{"backtracking", true, "aXbXc", "*X*c", '\\', true},
+    PatternCase{"caseSensitive", true, "ABC", "abc", '\\', false},
+    PatternCase{"percentLiteralWithoutEscape", false, "100%", "100%", 0, true},
+    PatternCase{"likeUnderscore", false, "nut", "n_t", '\\', true},
+    PatternCase{"likeEscapedUnderscore", false, "nxt", "n\\_t", '\\', false},
+    PatternCase{"likePercentMiddle", false, "sysindexes", "sys%es", '\\', true},
+    PatternCase{"likeBracketIsLiteral", false, "[a]", "[a]", '\\', true},
+    PatternCase{"likeNoMatch", false, "abc", "abd", '\\', false}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
