@@ -22,13 +22,38 @@ int TableInfo::serialColumn() const
 
 Catalog::Catalog(sqlite3 *db) : m_db(db) {}
 
+Catalog::~Catalog()
+{
+    for (auto &[text, st] : m_statements)
+        sqlite3_finalize(st);
+}
+
+sqlite3_stmt *Catalog::statement(const std::string &text) const
+{
+    auto it = m_statements.find(text);
+    if (it != m_statements.end())
+        return it->second;
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v3(m_db, text.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
+        sql::fail(m_db, "prepare " + text);
+    m_statements.emplace(text, st);
+    return st;
+}
+
+std::uint64_t Catalog::version() const
+{
+    sql::Stmt q(m_db, statement("PRAGMA schema_version"));
+    std::int64_t schema = q.step() ? q.integer(0) : 0;
+    return (static_cast<std::uint64_t>(schema) << 32) ^ m_version;
+}
+
 namespace {
 
-void loadColumns(sqlite3 *db, TableInfo &t)
+void loadColumns(const Catalog &cat, sqlite3 *db, TableInfo &t)
 {
-    sql::Stmt q(db, "SELECT c.colname, c.colno, c.coltype, c.collength, c.extended_id, d.type, d.\"default\""
+    sql::Stmt q(db, cat.statement("SELECT c.colname, c.colno, c.coltype, c.collength, c.extended_id, d.type, d.\"default\""
                     " FROM syscolumns c LEFT JOIN sysdefaults d ON d.tabid = c.tabid AND d.colno = c.colno"
-                    " WHERE c.tabid = ?1 ORDER BY c.colno");
+                    " WHERE c.tabid = ?1 ORDER BY c.colno"));
     q.bind(1, t.tabid);
     while (q.step()) {
         ColumnInfo c;
@@ -78,11 +103,31 @@ std::optional<TableInfo> Catalog::findTable(const std::string &name, const std::
         if (const TableInfo *t = temp(name))
             return *t;
     }
+    if (!m_caching)
+        return loadTable(name, owner, resolveSynonyms);
+    const std::uint64_t v = version();
+    if (v != m_tablesVersion) {
+        m_tables.clear();
+        m_tablesVersion = v;
+    }
+    std::string key = name + '\x1f' + owner + (resolveSynonyms ? "\x1f1" : "\x1f0");
+    auto it = m_tables.find(key);
+    if (it != m_tables.end())
+        return it->second;
+    auto t = loadTable(name, owner, resolveSynonyms);
+    if (t)
+        m_tables.emplace(std::move(key), t);
+    return t;
+}
+
+std::optional<TableInfo> Catalog::loadTable(const std::string &name, const std::string &owner,
+                                            bool resolveSynonyms) const
+{
     std::string text = "SELECT tabid, tabname, owner, tabtype FROM systables WHERE tabname = ?1"
                        " AND tabtype IN ('T', 'V', 'S', 'P', 'Q')";
     if (!owner.empty())
         text += " AND owner = ?2";
-    sql::Stmt q(m_db, text + " ORDER BY tabid LIMIT 1");
+    sql::Stmt q(m_db, statement(text + " ORDER BY tabid LIMIT 1"));
     q.bind(1, name);
     if (!owner.empty())
         q.bind(2, owner);
@@ -95,7 +140,7 @@ std::optional<TableInfo> Catalog::findTable(const std::string &name, const std::
     std::string type = q.text(3);
     t.tabtype = type.empty() ? ' ' : type[0];
     if (t.tabtype == 'S' || t.tabtype == 'P') {
-        sql::Stmt s(m_db, "SELECT btabid FROM syssyntable WHERE tabid = ?1");
+        sql::Stmt s(m_db, statement("SELECT btabid FROM syssyntable WHERE tabid = ?1"));
         s.bind(1, t.tabid);
         if (s.step() && !s.isNull(0))
             t.btabid = static_cast<int>(s.integer(0));
@@ -104,7 +149,7 @@ std::optional<TableInfo> Catalog::findTable(const std::string &name, const std::
         return t;
     }
     t.sqliteName = "main." + sql::quote(t.name);
-    loadColumns(m_db, t);
+    loadColumns(*this, m_db, t);
     return t;
 }
 
@@ -112,7 +157,7 @@ std::optional<TableInfo> Catalog::tableById(int tabid) const
 {
     if (const TableInfo *t = tempById(tabid))
         return *t;
-    sql::Stmt q(m_db, "SELECT tabname, owner FROM systables WHERE tabid = ?1");
+    sql::Stmt q(m_db, statement("SELECT tabname, owner FROM systables WHERE tabid = ?1"));
     q.bind(1, tabid);
     if (!q.step())
         return std::nullopt;

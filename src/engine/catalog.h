@@ -13,6 +13,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace quodlin::engine {
 
@@ -98,16 +99,32 @@ public:
     const TableInfo *tempById(int tabid) const;
     std::vector<std::string> tempNames() const;
 
-    // Changes with every DDL statement; part of the translation cache key.
-    std::uint64_t version() const { return m_version; }
-    void bumpVersion() { ++m_version; }
+    // Changes with every DDL statement of this session and every schema
+    // change of the file by any session; the translation cache key.
+    std::uint64_t version() const;
+    void bumpVersion() { ++m_version; m_tables.clear(); }
+    // Table lookups are cached between schema changes; off while a DDL
+    // statement rewrites the catalog rows it reads back.
+    void setCaching(bool on) { m_caching = on; m_tables.clear(); }
 
     sqlite3 *db() const { return m_db; }
+    // A prepared statement kept for the connection's lifetime.
+    sqlite3_stmt *statement(const std::string &sql) const;
+
+    Catalog(const Catalog &) = delete;
+    Catalog &operator=(const Catalog &) = delete;
+    ~Catalog();
 
 private:
+    std::optional<TableInfo> loadTable(const std::string &name, const std::string &owner, bool resolveSynonyms) const;
+
     sqlite3 *m_db;
     std::map<std::string, TableInfo> m_temps;
     std::uint64_t m_version = 1;
+    bool m_caching = true;
+    mutable std::map<std::string, sqlite3_stmt *> m_statements;
+    mutable std::map<std::string, std::optional<TableInfo>> m_tables;
+    mutable std::uint64_t m_tablesVersion = 0;
 };
 
 } // namespace quodlin::engine

@@ -102,10 +102,12 @@ std::unique_ptr<Session> Session::open(const std::string &path, const std::strin
     if (!fileExists(path))
         raise(-329, path);
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         raise(-329, path);
     }
+    // One thread uses a session at a time; interrupt() is the exception and
+    // sqlite3_interrupt is safe from any thread, so the per-call mutex is not needed.
     sqlite3_busy_timeout(db, 5000);
     sqlite3_stmt *probe = nullptr;
     bool ours = sqlite3_prepare_v2(db, "SELECT tabid FROM systables WHERE tabid = 99", -1, &probe, nullptr) == SQLITE_OK
@@ -159,12 +161,7 @@ void SessionImpl::interrupt()
 
 std::uint64_t SessionImpl::schemaStamp()
 {
-    sqlite3_stmt *st = nullptr;
-    std::int64_t version = 0;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA schema_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        version = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    return (static_cast<std::uint64_t>(version) << 32) ^ m_catalog.version();
+    return m_catalog.version();
 }
 
 std::shared_ptr<const ast::Script> SessionImpl::parse(const std::string &text)
@@ -180,6 +177,23 @@ std::shared_ptr<const ast::Script> SessionImpl::parse(const std::string &text)
         m_parseCache.clear();
     m_parseCache.emplace(std::move(key), script);
     return script;
+}
+
+std::shared_ptr<const Translation> SessionImpl::translation(const std::string &text, size_t index,
+                                                            const ast::Statement &stmt, std::uint64_t stamp)
+{
+    // The environment changes the catalog version (setEnvironment), so the
+    // stamp covers it together with every schema change.
+    std::string key = std::to_string(index) + '\x1f' + text;
+    auto it = m_translationCache.find(key);
+    if (it != m_translationCache.end() && it->second.stamp == stamp)
+        return it->second.translation;
+    TranslationContext ctx = translationContext();
+    auto tr = std::make_shared<const Translation>(translate(stmt, ctx));
+    if (m_translationCache.size() > 500)
+        m_translationCache.clear();
+    m_translationCache[key] = {stamp, tr};
+    return tr;
 }
 
 // ---------------------------------------------------------------- transactions
@@ -414,12 +428,15 @@ void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &te
     using K = ast::StmtKind;
     auto asDdl = [&](auto &&run) {
         savepoint();
+        m_catalog.setCaching(false);
         try {
             run();
         } catch (...) {
+            m_catalog.setCaching(true);
             rollbackSavepoint();
             throw;
         }
+        m_catalog.setCaching(true);
         releaseSavepoint();
         m_catalog.bumpVersion();
     };

@@ -52,6 +52,9 @@ public:
 
     // Parses (cached by text and DELIMIDENT).
     std::shared_ptr<const ast::Script> parse(const std::string &text);
+    // Translates statement `index` of `text`, cached by text, schema stamp and environment.
+    std::shared_ptr<const Translation> translation(const std::string &text, size_t index,
+                                                   const ast::Statement &stmt, std::uint64_t stamp);
 
     // Runs a statement the translator does not handle (DDL, transactions,
     // session statements). `text` is the whole prepared text.
@@ -97,6 +100,11 @@ private:
     std::map<std::pair<int, int>, std::int64_t> m_tempSerials;
     std::map<std::string, std::int64_t> m_currval;
     std::unordered_map<std::string, std::shared_ptr<const ast::Script>> m_parseCache;
+    struct CachedTranslation {
+        std::uint64_t stamp = 0;
+        std::shared_ptr<const Translation> translation;
+    };
+    std::unordered_map<std::string, CachedTranslation> m_translationCache;
 };
 
 // DDL units (ddl_table.cpp, ddl_index.cpp, ddl_sequence.cpp).

@@ -29,7 +29,12 @@ Stmt::Stmt(sqlite3 *db, const std::string &text) : m_db(db)
 
 Stmt::~Stmt()
 {
-    sqlite3_finalize(m_stmt);
+    if (m_owned) {
+        sqlite3_finalize(m_stmt);
+    } else {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
 }
 
 Stmt &Stmt::bind(int i, std::int64_t v)

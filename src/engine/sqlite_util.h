@@ -18,6 +18,8 @@ void exec(sqlite3 *db, const std::string &text);
 class Stmt {
 public:
     Stmt(sqlite3 *db, const std::string &text);
+    // Borrows a prepared statement kept by a cache; reset when done.
+    Stmt(sqlite3 *db, sqlite3_stmt *borrowed) : m_db(db), m_stmt(borrowed), m_owned(false) {}
     ~Stmt();
     Stmt(const Stmt &) = delete;
     Stmt &operator=(const Stmt &) = delete;
@@ -43,6 +45,7 @@ public:
 private:
     sqlite3 *m_db;
     sqlite3_stmt *m_stmt = nullptr;
+    bool m_owned = true;
 };
 
 // Quotes an identifier for SQLite ("a""b").

@@ -7,6 +7,10 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
 namespace quodlin::engine {
 
 namespace {
@@ -59,6 +63,34 @@ Value convert(sqlite3_stmt *st, int i, const ColumnDescription &c)
                                            sqlite3_column_bytes(st, i)));
     default: return Value::fromText(text());
     }
+}
+
+// TODAY and CURRENT are fixed for one statement; the calendar part is
+// recomputed only when the second changes (single-row INSERT loops).
+void refreshClock(FunctionContext &fc)
+{
+    using namespace std::chrono;
+    static thread_local std::int64_t lastSecond = -1;
+    static thread_local std::string base;
+    static thread_local std::int64_t day = 0;
+    const auto now = system_clock::now();
+    const std::int64_t micros = duration_cast<microseconds>(now.time_since_epoch()).count();
+    const std::int64_t second = micros / 1000000;
+    if (second != lastSecond) {
+        std::time_t t = static_cast<std::time_t>(second);
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                      tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+        base = buf;
+        day = dayNumber(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+        lastSecond = second;
+    }
+    char frac[8];
+    std::snprintf(frac, sizeof frac, ".%05d", static_cast<int>((micros % 1000000) / 10));
+    fc.statementDay = day;
+    fc.statementNow.assign(base).append(frac);
 }
 
 struct Prepared {
@@ -207,14 +239,13 @@ private:
         if (!p.stmt || p.stamp != stamp) {
             sqlite3_finalize(p.stmt);
             p.stmt = nullptr;
-            TranslationContext ctx = m_s.translationContext();
-            p.translation = translate(stmt, ctx);
+            p.translation = *m_s.translation(m_text, i, stmt, stamp);
             if (sqlite3_prepare_v2(m_s.db(), p.translation.sql.c_str(), -1, &p.stmt, nullptr) != SQLITE_OK) {
                 ErrorInfo info = makeError(-999, {}, stmt.start);
                 info.isamMessage = sqlite3_errmsg(m_s.db());
                 throw EngineError(info);
             }
-            p.stamp = m_s.schemaStamp();
+            p.stamp = stamp;
         }
         sqlite3_reset(p.stmt);
         sqlite3_clear_bindings(p.stmt);
@@ -236,8 +267,7 @@ private:
             }
         }
         FunctionContext &fc = m_s.functions();
-        fc.statementDay = todayDayNumber();
-        fc.statementNow = currentDatetime(encodeDatetime(UYear, 15));
+        refreshClock(fc);
         m_s.resetLastSerial();
         const Translation &tr = p.translation;
         if (tr.returnsRows && tr.intoTemp.empty()) {

@@ -555,45 +555,6 @@ IntervalValue subtractDatetimes(const std::string &a, int aQualifier, const std:
 
 namespace {
 
-// Rounds a plain decimal string ("-12.345") half away from zero at `scale`.
-std::string roundDecimalText(std::string s, int scale)
-{
-    bool negative = !s.empty() && s[0] == '-';
-    if (negative)
-        s.erase(0, 1);
-    auto dot = s.find('.');
-    std::string intPart = dot == std::string::npos ? s : s.substr(0, dot);
-    std::string frac = dot == std::string::npos ? "" : s.substr(dot + 1);
-    if (static_cast<int>(frac.size()) <= scale) {
-        frac.append(scale - frac.size(), '0');
-    } else {
-        bool up = frac[scale] >= '5';
-        frac.resize(scale);
-        if (up) {
-            std::string digits = intPart + frac;
-            int i = static_cast<int>(digits.size()) - 1;
-            while (i >= 0) {
-                if (digits[i] == '9') {
-                    digits[i] = '0';
-                    --i;
-                } else {
-                    ++digits[i];
-                    break;
-                }
-            }
-            if (i < 0)
-                digits.insert(digits.begin(), '1');
-            intPart = digits.substr(0, digits.size() - scale);
-            frac = digits.substr(digits.size() - scale);
-        }
-    }
-    if (intPart.empty())
-        intPart = "0";
-    std::string out = intPart + (scale > 0 ? "." + frac : "");
-    bool zero = std::all_of(out.begin(), out.end(), [](char c) { return c == '0' || c == '.'; });
-    return (negative && !zero ? "-" : "") + out;
-}
-
 std::string shortestFixed(double v)
 {
     char buf[400];
@@ -609,7 +570,44 @@ std::string formatDecimal(double value, int scale)
         raise(-1200);
     if (scale == 255 || scale < 0)
         return formatNumber(value);
-    return roundDecimalText(shortestFixed(value), scale);
+    // Rounds the shortest exact text of the double (so 2.675 gives 2.68) half
+    // away from zero, in place: this runs once per DECIMAL value fetched.
+    char in[400];
+    auto r = std::to_chars(in, in + sizeof in, value, std::chars_format::fixed);
+    const char *p = in, *end = r.ptr;
+    bool negative = *p == '-';
+    if (negative)
+        ++p;
+    const char *dot = std::find(p, end, '.');
+    const char *frac = dot == end ? end : dot + 1;
+    const int fracLen = static_cast<int>(end - frac);
+    char out[440];
+    char *o = out + 1;  // one spare digit for a carry
+    char *digitsStart = o;
+    o = std::copy(p, dot, o);
+    char *intEnd = o;
+    for (int i = 0; i < scale; ++i)
+        *o++ = i < fracLen ? frac[i] : '0';
+    if (fracLen > scale && frac[scale] >= '5') {
+        char *q = o - 1;
+        while (q >= digitsStart && *q == '9')
+            *q-- = '0';
+        if (q >= digitsStart) {
+            ++*q;
+        } else {
+            *--digitsStart = '1';
+        }
+    }
+    std::string text(digitsStart, intEnd);
+    if (text.empty())
+        text = "0";
+    if (scale > 0) {
+        text += '.';
+        text.append(intEnd, o);
+    }
+    if (negative && text.find_first_not_of("0.") != std::string::npos)
+        text.insert(text.begin(), '-');
+    return text;
 }
 
 std::string formatNumber(double value)
