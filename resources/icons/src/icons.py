@@ -108,6 +108,14 @@ ICONS = {
         f'<rect x="15" y="15" width="4" height="6" rx="1" fill="{YELLOW}" stroke="{YELLOW_D}" stroke-width="1"/>',
 }
 
+# The program's own picture (window icon, About box): the catalog cylinder
+# with a Q standing on it.
+APP_ICON = (cylinder(2.5, 1.5, 15, 20) +
+    f'<circle cx="16" cy="15" r="5.2" fill="#ffffff" stroke="{GREEN_D}" stroke-width="2.2"/>'
+    f'<line x1="18.2" y1="17.4" x2="22" y2="21.5" stroke="{GREEN_D}" stroke-width="2.4" stroke-linecap="round"/>')
+with open("quodlin.svg", "w") as f:
+    f.write(svg(APP_ICON))
+
 for name, body in ICONS.items():
     with open(f"{name}.svg", "w") as f:
         f.write(svg(body))

@@ -41,7 +41,7 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("About ") + kProductName);
     setModal(true);
 
-    m_picture = QPixmap(QStringLiteral(":/icons/about-48.png"));
+    m_picture = QPixmap(QStringLiteral(":/icons/quodlin-48.png"));
     m_icon = new QLabel(this);
     m_icon->setObjectName(QStringLiteral("imgIcon"));
     m_icon->setFixedSize(kIconSize, kIconSize);

@@ -91,7 +91,7 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
 
     createActions();
     createToolBars();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/about-48.png")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quodlin-48.png")));
     m_cboDatabaseAlias->installEventFilter(this);
     FormCreate();
 }
