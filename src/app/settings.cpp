@@ -136,17 +136,21 @@ Location locate(SettingsRoot root, const QStringList &parts)
 {
     Location loc;
     loc.fullKey = parts.join(QLatin1Char('\\'));
+    if (root == SettingsRoot::LocalMachine) {
+#ifdef Q_OS_WIN
+        // Read only, and in the 32-bit view where the 32-bit database layer registers itself.
+        loc.settings = std::make_unique<QSettings>(QStringLiteral("HKEY_LOCAL_MACHINE"), QSettings::Registry32Format);
+        loc.group = encodedGroup(parts, 0);
+#endif
+        return loc; // elsewhere there is no machine-wide store: an empty one
+    }
 #ifdef Q_OS_WIN
     if (usesRegistry()) {
-        const QString hive = root == SettingsRoot::CurrentUser ? QStringLiteral("HKEY_CURRENT_USER")
-                                                               : QStringLiteral("HKEY_LOCAL_MACHINE");
-        loc.settings = std::make_unique<QSettings>(hive, QSettings::NativeFormat);
+        loc.settings = std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER"), QSettings::NativeFormat);
         loc.group = encodedGroup(parts, 0);
         return loc;
     }
 #endif
-    if (root == SettingsRoot::LocalMachine)
-        return loc; // no machine-wide store outside the registry
     loc.settings = std::make_unique<QSettings>(SettingsFilePath(), QSettings::IniFormat);
     // Our own key is the file's root; other keys of the current user become
     // groups nested by their full path (Software/Other/Key).
@@ -215,7 +219,7 @@ void writeValue(SettingsRoot root, const QString &keyPath, const QString &sectio
 {
     const QStringList parts = splitKeyPath(keyPath) + splitKeyPath(section);
     Location loc = locate(root, parts);
-    if (!loc.settings)
+    if (!loc.settings || root == SettingsRoot::LocalMachine)
         throw SettingsError(QStringLiteral("Failed to create key %1").arg(loc.fullKey));
     if (!usesRegistry()) {
         ensurePrivateFile(loc.fullKey);
@@ -356,7 +360,8 @@ bool DeleteSettingKey(const TWinRegistry &reg, const QString &subkey)
     if (splitKeyPath(subkey).isEmpty())
         return false;
     Location loc = locate(reg.root(), parts);
-    if (!loc.settings || !loc.settings->isWritable() || !groupExists(*loc.settings, loc.group))
+    if (!loc.settings || reg.root() == SettingsRoot::LocalMachine || !loc.settings->isWritable()
+        || !groupExists(*loc.settings, loc.group))
         return false;
     loc.settings->remove(loc.group);
     loc.settings->sync();

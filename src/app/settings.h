@@ -4,10 +4,11 @@
 //
 // The addressing is the Windows registry's: a root key, a key path, a section
 // (a subkey of the key path that may itself nest with backslashes) and a value
-// name. On Windows the store is the registry under HKEY_CURRENT_USER; elsewhere
-// it is the INI file Quodlin.conf (in $QUODLIN_HOME when set), in which the key
-// path "Software\Veltrane\Quodlin" is the file's root and deeper keys are
-// groups. Nothing is cached: every call opens the store, does one thing and
+// name. On Windows the store is the registry under HKEY_CURRENT_USER; elsewhere,
+// and wherever QUODLIN_HOME is set, it is the INI file Quodlin.conf (in
+// $QUODLIN_HOME when set), in which the key path "Software\Veltrane\Quodlin"
+// is the file's root and deeper keys are groups. HKEY_LOCAL_MACHINE is only
+// read, and only on Windows; elsewhere it is an empty store. Nothing is cached: every call opens the store, does one thing and
 // closes it, so a write is visible to the next read anywhere, and two running
 // copies end last-writer-wins value by value.
 //
