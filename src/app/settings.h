@@ -8,9 +8,10 @@
 // and wherever QUODLIN_HOME is set, it is the INI file Quodlin.conf (in
 // $QUODLIN_HOME when set), in which the key path "Software\Veltrane\Quodlin"
 // is the file's root and deeper keys are groups. HKEY_LOCAL_MACHINE is only
-// read, and only on Windows; elsewhere it is an empty store. Nothing is cached: every call opens the store, does one thing and
-// closes it, so a write is visible to the next read anywhere, and two running
-// copies end last-writer-wins value by value.
+// read, and only on Windows; elsewhere it is an empty store. Nothing is
+// cached: every call opens the store, does one thing and closes it, so a write
+// is visible to the next read anywhere, and two running copies end
+// last-writer-wins value by value.
 //
 // Inside one key name the store encodes the characters it treats specially
 // ('/' and '%'), so any subkey name round-trips through ListSettingKeys. A
