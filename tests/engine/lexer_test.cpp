@@ -36,6 +36,8 @@ struct LexCase {
     const char *tokens;
 };
 
+void PrintTo(const LexCase &c, std::ostream *os) { *os << c.name; }
+
 class LexerTokens : public ::testing::TestWithParam<LexCase> {};
 
 TEST_P(LexerTokens, Splits)
@@ -66,6 +68,8 @@ struct LexError {
     int code;
     int offset;
 };
+
+void PrintTo(const LexError &c, std::ostream *os) { *os << c.name; }
 
 class LexerErrors : public ::testing::TestWithParam<LexError> {};
 

@@ -110,6 +110,8 @@ struct TypeCase {
     int xid;
 };
 
+void PrintTo(const TypeCase &c, std::ostream *os) { *os << c.name; }
+
 class ParserTypes : public ::testing::TestWithParam<TypeCase> {};
 
 TEST_P(ParserTypes, Encodes)
@@ -238,6 +240,8 @@ struct KindCase {
     StmtKind kind;
 };
 
+void PrintTo(const KindCase &c, std::ostream *os) { *os << c.name; }
+
 class ParserKinds : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(ParserKinds, Recognises)
@@ -280,6 +284,8 @@ struct SyntaxCase {
     const char *sql;
     int offset;
 };
+
+void PrintTo(const SyntaxCase &c, std::ostream *os) { *os << c.name; }
 
 class ParserSyntaxErrors : public ::testing::TestWithParam<SyntaxCase> {};
 

@@ -147,6 +147,8 @@ struct FetchErrorCase {
     int code;
 };
 
+void PrintTo(const FetchErrorCase &c, std::ostream *os) { *os << c.name; }
+
 class TranslatorFetchErrors : public TranslatorTest, public ::testing::WithParamInterface<FetchErrorCase> {};
 
 TEST_P(TranslatorFetchErrors, Raise)
@@ -170,6 +172,8 @@ struct ValueCase {
     const char *expr;
     const char *shown;
 };
+
+void PrintTo(const ValueCase &c, std::ostream *os) { *os << c.name; }
 
 class TranslatorValues : public TranslatorTest, public ::testing::WithParamInterface<ValueCase> {};
 
@@ -247,6 +251,8 @@ struct PatternCase {
     char escape;
     bool expected;
 };
+
+void PrintTo(const PatternCase &c, std::ostream *os) { *os << c.name; }
 
 class DialectPatterns : public ::testing::TestWithParam<PatternCase> {};
 
