@@ -196,6 +196,24 @@ std::shared_ptr<const Translation> SessionImpl::translation(const std::string &t
     return tr;
 }
 
+void SessionImpl::recordError(const ErrorInfo &e)
+{
+    m_sqlca.sqlcode = e.sqlCode;
+    m_sqlca.sqlerrd[1] = e.isamCode;
+    m_sqlca.sqlerrd[4] = e.offset < 0 ? 0 : e.offset;
+    // sqlerrm carries only what filled the message's %s.
+    m_sqlca.sqlerrm.clear();
+    const std::string text = sqlErrorText(e.sqlCode);
+    const auto pos = text.find("%s");
+    if (pos == std::string::npos)
+        return;
+    const std::string prefix = text.substr(0, pos), suffix = text.substr(pos + 2);
+    const std::string &m = e.message;
+    if (m.size() >= prefix.size() + suffix.size() && m.compare(0, prefix.size(), prefix) == 0
+        && m.compare(m.size() - suffix.size(), suffix.size(), suffix) == 0)
+        m_sqlca.sqlerrm = m.substr(prefix.size(), m.size() - prefix.size() - suffix.size());
+}
+
 // ---------------------------------------------------------------- transactions
 
 void SessionImpl::begin(int offset)
@@ -220,6 +238,13 @@ void SessionImpl::rollback(int offset)
         raise(-255, {}, offset);
     sql::exec(m_db, "ROLLBACK");
     m_inTransaction = false;
+    // Temp tables created inside the transaction are gone with it.
+    for (const std::string &name : m_catalog.tempNames()) {
+        sql::Stmt q(m_db, "SELECT 1 FROM sqlite_temp_master WHERE type = 'table' AND name = ?1");
+        q.bind(1, name);
+        if (!q.step())
+            m_catalog.dropTemp(name);
+    }
     m_catalog.bumpVersion();
 }
 

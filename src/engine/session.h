@@ -47,6 +47,8 @@ public:
     TranslationContext translationContext() { return TranslationContext{m_catalog, m_env, m_user}; }
     std::uint64_t schemaStamp();   // changes with any schema change of the file or the session
     Sqlca &mutableSqlca() { return m_sqlca; }
+    // Fills sqlcode, sqlerrm (the message's %s argument), the ISAM code and the offset.
+    void recordError(const ErrorInfo &e);
     bool interruptRequested() const { return m_interrupted.load(); }
     void clearInterrupt() { m_interrupted = false; }
 

@@ -217,14 +217,7 @@ private:
         std::string name;
     };
 
-    void fail(const ErrorInfo &e)
-    {
-        Sqlca &ca = m_s.mutableSqlca();
-        ca.sqlcode = e.sqlCode;
-        ca.sqlerrm = e.message;
-        ca.sqlerrd[1] = e.isamCode;
-        ca.sqlerrd[4] = e.offset < 0 ? 0 : e.offset;
-    }
+    void fail(const ErrorInfo &e) { m_s.recordError(e); }
 
     void runOne(size_t i, bool last)
     {
@@ -329,10 +322,7 @@ std::unique_ptr<Statement> SessionImpl::prepare(const std::string &text)
         return std::make_unique<StatementImpl>(*this, text);
     } catch (const EngineError &e) {
         m_sqlca = Sqlca{};
-        m_sqlca.sqlcode = e.sqlCode();
-        m_sqlca.sqlerrm = e.info().message;
-        m_sqlca.sqlerrd[1] = e.info().isamCode;
-        m_sqlca.sqlerrd[4] = e.offset() < 0 ? 0 : e.offset();
+        recordError(e.info());
         throw;
     }
 }
@@ -341,6 +331,9 @@ void SessionImpl::execute(const std::string &text)
 {
     auto st = prepare(text);
     st->execute();
+    // Rows are discarded but still produced, so their errors surface.
+    while (st->next()) {
+    }
     st->close();
 }
 

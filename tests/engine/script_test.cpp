@@ -154,6 +154,8 @@ void run(Session &s, const Record &r)
     auto st = s.prepare(r.sql);
     bindHeader(*st, r);
     st->execute();
+    while (st->next()) {
+    }
 }
 
 void runRecord(Context &ctx, const std::string &file, const Record &r)

@@ -163,6 +163,7 @@ TEST_F(SessionTest, SyntaxErrorsCarryTheirOffsetIntoSqlca)
     EXPECT_EQ(codeOf([&] { s->execute("select * from nosuch"); }), -206);
     EXPECT_EQ(s->sqlca().sqlerrd[1], -111);
     EXPECT_EQ(s->sqlca().sqlerrd[4], 14);
+    EXPECT_EQ(s->sqlca().sqlerrm, "nosuch");
 }
 
 } // namespace
