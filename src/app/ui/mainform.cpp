@@ -14,10 +14,10 @@
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QPrinter>
 
 #include <algorithm>
 
@@ -71,7 +71,6 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("MainForm"));
     g_mainForm = this;
-    setAttribute(Qt::WA_DeleteOnClose, false);
 
     QFont formFont(QStringLiteral("Arial"), 8);
     formFont.setStyleHint(QFont::SansSerif);
@@ -188,19 +187,17 @@ void TMainForm::FormCreate()
 void TMainForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (m_shown || m_showPending)
-        return;
     // The rest of the sequence runs once the window is on the screen.
-    m_showPending = true;
-    QTimer::singleShot(0, this, [this] {
-        if (!m_shown)
-            FormShow();
-    });
+    if (!m_showStarted)
+        QTimer::singleShot(0, this, &TMainForm::FormShow);
 }
 
 void TMainForm::FormShow()
 {
-    m_showPending = true;
+    // Once only, also when the login dialog lets events run meanwhile.
+    if (m_showStarted)
+        return;
+    m_showStarted = true;
     m_schemaEditorPath = Settings::read(Settings::SchemaEditor);
     m_databaseToolPath = LocateDatabaseTool();
 

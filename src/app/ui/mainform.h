@@ -127,7 +127,7 @@ private:
     std::array<QAction *, kCommandCount> m_actions{};
 
     bool m_shown = false;
-    bool m_showPending = false;
+    bool m_showStarted = false;
     bool m_lastSearchWasReplace = false;
     IConnection *m_currentConnection = nullptr;
     // The child that owns the current connection, so a connection whose window
