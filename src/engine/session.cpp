@@ -40,7 +40,12 @@ void guarded(sqlite3_context *ctx, F &&f)
 void serialFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
     guarded(ctx, [&] {
-        std::int64_t value = sqlite3_value_type(argv[2]) == SQLITE_NULL ? 0 : sqlite3_value_int64(argv[2]);
+        // An explicit NULL stays NULL so the column's NOT NULL reports -391.
+        if (sqlite3_value_type(argv[2]) == SQLITE_NULL) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+        std::int64_t value = sqlite3_value_int64(argv[2]);
         sqlite3_result_int64(ctx, sessionOf(ctx)->serialValue(sqlite3_value_int(argv[0]),
                                                               sqlite3_value_int(argv[1]), value));
     });
@@ -292,19 +297,32 @@ std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
         }
         return value;
     }
-    sql::Stmt q(m_db, "SELECT value FROM quodlin_serials WHERE tabid = ?1 AND colno = ?2");
+    sql::Stmt q(m_db, m_catalog.statement("SELECT value FROM quodlin_serials WHERE tabid = ?1 AND colno = ?2"));
     q.bind(1, tabid).bind(2, colno);
     std::int64_t counter = q.step() ? q.integer(0) : 0;
     std::int64_t newCounter = counter;
     if (value == 0) {
         value = counter + 1;
         newCounter = value;
-        m_lastSerial = value;
+        // sqlerrd[1] reports SERIAL values; SERIAL8/BIGSERIAL go to DBINFO('serial8'/'bigserial').
+        auto t = m_catalog.tableById(tabid);
+        const ColumnInfo *c = nullptr;
+        if (t)
+            for (const ColumnInfo &ci : t->columns)
+                if (ci.colno == colno)
+                    c = &ci;
+        if (c && c->coltype != TSerial) {
+            m_functions.lastSerial8 = value;
+        } else {
+            if (value > 2147483647)
+                raise(-1215);
+            m_lastSerial = value;
+        }
     } else if (value > counter) {
         newCounter = value;
     }
     if (newCounter != counter) {
-        sql::Stmt up(m_db, "INSERT OR REPLACE INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)");
+        sql::Stmt up(m_db, m_catalog.statement("INSERT OR REPLACE INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)"));
         up.bind(1, tabid).bind(2, colno).bind(3, newCounter);
         up.run();
     }
