@@ -176,7 +176,7 @@ int ShellOpen(const QString &file, const QString &parameters, const QString &fol
         return 2;
     const QFileInfo info(target);
     const bool isDocument = parameters.trimmed().isEmpty()
-        && (target.contains(QStringLiteral("://")) || (info.exists() && !info.isExecutable()));
+        && (target.contains(QStringLiteral("://")) || (info.exists() && !(info.isFile() && info.isExecutable())));
     if (!isDocument)
         return RunProgram(file, parameters, folder, showCommand);
 #ifdef Q_OS_MACOS
