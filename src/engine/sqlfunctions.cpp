@@ -655,7 +655,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
     add(db, ctx, "ifx_trim", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const std::string pad = text(v[2]);
-            if (pad.size() != 1) raise(-880);
+            if (pad.size() != 1) raise(-879);
             const std::string mode = text(v[1]);
             std::string s = text(v[0]);
             std::size_t a = 0, b = s.size();

@@ -51,11 +51,14 @@ Translation Translator::insert(const InsertStatement &s)
             targets.push_back(&c);
         }
     }
-    // Omitted columns: SERIAL counters and defaults are ours to fill.
+    // Omitted columns: SERIAL counters and the defaults SQLite cannot compute
+    // (USER, TODAY, CURRENT, DBSERVERNAME) are ours; literal defaults are in
+    // the SQLite table definition already.
     std::vector<const ColumnInfo *> omitted;
     for (const ColumnInfo &c : info.columns) {
         if (std::find(targets.begin(), targets.end(), &c) != targets.end()) continue;
-        if (isSerial(c.coltype) || c.defaultType) omitted.push_back(&c);
+        const bool computed = c.defaultType == 'U' || c.defaultType == 'T' || c.defaultType == 'C' || c.defaultType == 'S';
+        if (isSerial(c.coltype) || computed) omitted.push_back(&c);
     }
     auto serialWrap = [&](const ColumnInfo &c, const std::string &value) {
         return "quodlin_serial(" + std::to_string(info.tabid) + "," + std::to_string(c.colno) + "," + value + ")";

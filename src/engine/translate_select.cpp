@@ -443,6 +443,10 @@ Translation translate(const ast::Statement &st, TranslationContext &ctx)
         const SelectStmt &sel = static_cast<const SelectStatement &>(st).select;
         if (!sel.intoTemp.empty()) {
             if (ctx.catalog.temp(sel.intoTemp)) raise(-958, sel.intoTemp, sel.intoTempOffset);
+            // The new table's columns are named by labels; an expression needs one.
+            for (const SelectItem &item : sel.cores.front().items)
+                if (item.alias.empty() && item.expr->kind != ExprKind::Column && item.expr->kind != ExprKind::Star)
+                    raise(-249, {}, item.offset);
             if (sel.cores.front().first || sel.cores.front().skip || sel.limit) raise(-944, {}, sel.cores.front().offset);
         }
         Translator::SelectResult r = t.select(sel, nullptr);
