@@ -9,7 +9,6 @@
 #include "app/ui/optionsform.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -215,8 +214,9 @@ void TMainForm::fillWindowMenu()
             : QStringLiteral("%1 %2").arg(number).arg(title);
         QAction *entry = m_windowMenu->addAction(caption);
         entry->setProperty("childEntry", true);
-        entry->setCheckable(true);
-        entry->setChecked(window == m_mdiArea->activeSubWindow());
+        // Only the active window carries a check mark, as in the platform's window list.
+        entry->setCheckable(window == m_mdiArea->activeSubWindow());
+        entry->setChecked(entry->isCheckable());
         connect(entry, &QAction::triggered, this, [this, window = QPointer<QMdiSubWindow>(window)] {
             if (window)
                 m_mdiArea->setActiveSubWindow(window);
