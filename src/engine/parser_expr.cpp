@@ -14,6 +14,9 @@ using namespace ast;
 namespace {
 
 constexpr int kMaxDepth = 200;
+// Operator chains are built left-deep; later stages recurse over them, so a
+// chain longer than this is refused instead of exhausting the stack.
+constexpr int kMaxChain = 1000;
 
 ExprPtr make(ExprKind kind, int offset)
 {
@@ -32,30 +35,37 @@ ExprPtr binary(ExprKind kind, TokenKind op, ExprPtr a, ExprPtr b)
     return e;
 }
 
-struct DepthGuard {
-    explicit DepthGuard(Parser &p) : p(p)
-    {
-        if (++p.m_depth > kMaxDepth) raise(-201, {}, p.offset());
-    }
-    ~DepthGuard() { --p.m_depth; }
-    Parser &p;
-};
-
 } // namespace
+
+DepthGuard::DepthGuard(Parser &p) : p(p)
+{
+    if (++p.m_depth > kMaxDepth) {
+        --p.m_depth;
+        raise(-201, {}, p.offset());
+    }
+}
 
 ExprPtr Parser::expression() { return orExpr(); }
 
 ExprPtr Parser::orExpr()
 {
     ExprPtr e = andExpr();
-    while (acceptWord("or")) e = binary(ExprKind::Or, TokenKind::End, std::move(e), andExpr());
+    for (int n = 0; atWord("or"); ++n) {
+        if (n > kMaxChain) fail();
+        next();
+        e = binary(ExprKind::Or, TokenKind::End, std::move(e), andExpr());
+    }
     return e;
 }
 
 ExprPtr Parser::andExpr()
 {
     ExprPtr e = notExpr();
-    while (acceptWord("and")) e = binary(ExprKind::And, TokenKind::End, std::move(e), notExpr());
+    for (int n = 0; atWord("and"); ++n) {
+        if (n > kMaxChain) fail();
+        next();
+        e = binary(ExprKind::And, TokenKind::End, std::move(e), notExpr());
+    }
     return e;
 }
 
@@ -82,7 +92,8 @@ ExprPtr Parser::predicate()
         return e;
     }
     ExprPtr left = concatExpr();
-    for (;;) {
+    for (int n = 0;; ++n) {
+        if (n > kMaxChain) fail();
         const Token &t = peek();
         switch (t.kind) {
         case TokenKind::Eq: case TokenKind::Ne: case TokenKind::Lt:
@@ -161,14 +172,19 @@ ExprPtr Parser::predicate()
 ExprPtr Parser::concatExpr()
 {
     ExprPtr e = additive();
-    while (accept(TokenKind::Concat)) e = binary(ExprKind::Binary, TokenKind::Concat, std::move(e), additive());
+    for (int n = 0; at(TokenKind::Concat); ++n) {
+        if (n > kMaxChain) fail();
+        next();
+        e = binary(ExprKind::Binary, TokenKind::Concat, std::move(e), additive());
+    }
     return e;
 }
 
 ExprPtr Parser::additive()
 {
     ExprPtr e = multiplicative();
-    while (at(TokenKind::Plus) || at(TokenKind::Minus)) {
+    for (int n = 0; at(TokenKind::Plus) || at(TokenKind::Minus); ++n) {
+        if (n > kMaxChain) fail();
         const TokenKind op = next().kind;
         e = binary(ExprKind::Binary, op, std::move(e), multiplicative());
     }
@@ -178,7 +194,8 @@ ExprPtr Parser::additive()
 ExprPtr Parser::multiplicative()
 {
     ExprPtr e = unary();
-    while (at(TokenKind::Star) || at(TokenKind::Slash)) {
+    for (int n = 0; at(TokenKind::Star) || at(TokenKind::Slash); ++n) {
+        if (n > kMaxChain) fail();
         const TokenKind op = next().kind;
         e = binary(ExprKind::Binary, op, std::move(e), unary());
     }
@@ -200,7 +217,8 @@ ExprPtr Parser::unary()
 
 ExprPtr Parser::postfix(ExprPtr e)
 {
-    for (;;) {
+    for (int n = 0;; ++n) {
+        if (n > kMaxChain) fail();
         if (at(TokenKind::DoubleColon)) {
             next();
             auto c = make(ExprKind::Cast, e->offset);

@@ -109,6 +109,14 @@ public:
     int m_depth = 0;  // nesting guard: deep nesting fails cleanly instead of overflowing the stack
 };
 
+// Counts nesting while it lives; too deep a nesting fails with -201 instead
+// of overflowing the stack.
+struct DepthGuard {
+    explicit DepthGuard(Parser &p);
+    ~DepthGuard() { --p.m_depth; }
+    Parser &p;
+};
+
 // Words that end a select-list item or a table reference when no AS is written.
 bool isClauseWord(const Token &t);
 

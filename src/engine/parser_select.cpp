@@ -11,6 +11,7 @@ using namespace ast;
 
 std::unique_ptr<SelectStmt> Parser::selectStatement(bool allowInto)
 {
+    DepthGuard guard(*this);
     auto s = std::make_unique<SelectStmt>();
     auto core = [&] {
         if (at(TokenKind::LParen) && (atWord("select", 1) || at(TokenKind::LParen, 1))) {
@@ -128,6 +129,7 @@ std::string Parser::optionalAlias(bool allowAs)
 
 FromItem Parser::fromPrimary()
 {
+    DepthGuard guard(*this);
     FromItem f;
     f.offset = offset();
     if (atWord("outer") && (at(TokenKind::LParen, 1) || atName(1) || at(TokenKind::String, 1))) {

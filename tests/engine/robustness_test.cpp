@@ -156,4 +156,32 @@ TEST_F(Robustness, RandomTokenSoup)
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 60.0);
 }
 
+TEST_F(Robustness, LongAndDeepInputsFailCleanly)
+{
+    std::string chain = "select 1 from t where a = 0";
+    for (int i = 0; i < 900; ++i) chain += " or a = " + std::to_string(i);
+    EXPECT_NO_THROW(parseScript(chain));
+    ASSERT_TRUE(survive(chain));
+    for (int i = 0; i < 200000; ++i) chain += " or a = 1";
+    ASSERT_TRUE(survive(chain));
+    std::string plus = "select 1";
+    for (int i = 0; i < 200000; ++i) plus += "+1";
+    ASSERT_TRUE(survive(plus + " from t"));
+    std::string from = "select 1 from ";
+    for (int i = 0; i < 200000; ++i) from += "(";
+    ASSERT_TRUE(survive(from));
+    std::string sub = "select 1 from t where a in ";
+    for (int i = 0; i < 100000; ++i) sub += "(select a from t where a in ";
+    ASSERT_TRUE(survive(sub));
+    std::string casts = "select a";
+    for (int i = 0; i < 100000; ++i) casts += "::int";
+    ASSERT_TRUE(survive(casts + " from t"));
+    std::string compares = "select 1 from t where a";
+    for (int i = 0; i < 100000; ++i) compares += " = a";
+    ASSERT_TRUE(survive(compares));
+    std::string outer = "select 1 from t";
+    for (int i = 0; i < 100000; ++i) outer += ", outer (";
+    ASSERT_TRUE(survive(outer));
+}
+
 } // namespace
