@@ -28,6 +28,9 @@ public:
     virtual qint64 rowsAffected() const = 0;
     virtual DbSqlca sqlca() const = 0;
     virtual DbFormatting formatting() const = 0;
+    // The columns of the table's primary key, else of one unique index; empty
+    // when it has neither or the driver cannot tell. Raises nothing.
+    virtual QStringList uniqueKey(const QString &table) { return {}; }
 };
 
 class IDbDriver {

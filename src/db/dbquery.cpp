@@ -6,6 +6,8 @@
 #include "db/dbsession.h"
 #include "db/sqlparams.h"
 
+#include <algorithm>
+
 namespace quodlin {
 
 namespace {
@@ -159,6 +161,17 @@ void DbQuery::open()
     m_current = ensureRow(0) ? 0 : -1;
     m_eof = m_current < 0;
     m_bof = true;
+    if (m_live) {
+        m_liveSelect = AnalyzeLiveSelect(m_sql);
+        if (m_liveSelect) {
+            const QString bare = m_liveSelect->table.section(QLatin1Char(':'), -1);
+            m_keyColumns = m_database->connection()->uniqueKey(bare);
+            const bool keySelected = std::all_of(m_keyColumns.cbegin(), m_keyColumns.cend(),
+                                                 [this](const QString &k) { return findField(k) != nullptr; });
+            if (!keySelected)
+                m_keyColumns.clear();
+        }
+    }
     notifyDetails();
 }
 
@@ -170,6 +183,9 @@ void DbQuery::execSQL()
 
 void DbQuery::close()
 {
+    m_state = EditState::Browse;
+    m_liveSelect.reset();
+    m_keyColumns.clear();
     m_cursor.reset();
     if (m_open && m_database)
         m_database->removeQuery(this);
@@ -266,6 +282,7 @@ void DbQuery::moveTo(int row)
 void DbQuery::first()
 {
     requireOpen();
+    postPending();
     m_bof = true;
     m_eof = !ensureRow(0);
     if (!m_eof)
@@ -275,6 +292,7 @@ void DbQuery::first()
 void DbQuery::next()
 {
     requireOpen();
+    postPending();
     if (m_current >= 0 && ensureRow(m_current + 1)) {
         m_bof = m_eof = false;
         moveTo(m_current + 1);
@@ -286,6 +304,7 @@ void DbQuery::next()
 void DbQuery::prior()
 {
     requireOpen();
+    postPending();
     if (m_current > 0) {
         m_bof = m_eof = false;
         moveTo(m_current - 1);
@@ -297,6 +316,7 @@ void DbQuery::prior()
 void DbQuery::last()
 {
     requireOpen();
+    postPending();
     while (ensureRow(int(m_rows.size()))) {
     }
     m_eof = true;
@@ -320,6 +340,7 @@ DbBookmark DbQuery::bookmark() const
 void DbQuery::gotoBookmark(DbBookmark bookmark)
 {
     requireOpen();
+    postPending();
     if (!ensureRow(bookmark))
         throw DbError(QStringLiteral("Record not found"));
     m_bof = m_eof = false;

@@ -10,6 +10,7 @@
 // also takes them). Field labels, widths, visibility and display hooks may be
 // set by name before opening; they apply whenever the query opens.
 #include "db/dbdriver.h"
+#include "db/liveselect.h"
 
 #include <functional>
 #include <map>
@@ -104,9 +105,25 @@ public:
     void setMaster(DbQuery *master);
     DbQuery *master() const { return m_master; }
 
-    // Ask for an editable result; set before opening.
+    // Ask for an editable result; set before opening. The result is editable
+    // (canModify) when the statement reads one table plainly (liveselect.h).
     void setLive(bool live) { m_live = live; }
     bool live() const { return m_live; }
+    bool canModify() const { return m_liveSelect.has_value(); }
+
+    // Editing: edit() or append(), set values, then post() or cancel(). Posting
+    // or deleting finds the row again by its key and original values and is
+    // refused with DbError, changing nothing, when the row is gone, was changed
+    // by someone else, or cannot be told apart from another. Moving the cursor
+    // posts a pending change; closing drops it.
+    enum class EditState { Browse, Edit, Insert };
+    EditState state() const { return m_state; }
+    void edit();
+    void append();
+    void setFieldValue(const QString &field, const QVariant &value);
+    void post();
+    void cancel();
+    void deleteRecord();
 
     // Runs the statement and opens its rows. A statement that returns none has
     // run when this raises DbNoResultSet ("Error creating cursor handle").
@@ -181,6 +198,12 @@ private:
     void notifyDetails();
     void bindFromMaster();
     const QVariant &cell(int row, int column) const;
+    void requireModifiable() const;
+    void postPending();
+    QList<DbColumn> resultColumns() const;
+    LiveStatement rowCondition(const QVariantList &original) const;
+    void refuseUnlessSingleMatch(const LiveStatement &condition);
+    void runLive(const LiveStatement &statement);
 
     DbSession *m_session;
     QString m_databaseName;
@@ -205,6 +228,10 @@ private:
     DbFormatting m_formatting;
     std::map<QString, FieldSettings> m_fieldSettings;  // by lower-case name
     QList<CalculatedField> m_calculated;
+    std::optional<LiveSelect> m_liveSelect;
+    QStringList m_keyColumns;
+    EditState m_state = EditState::Browse;
+    QVariantList m_original;
 };
 
 } // namespace quodlin

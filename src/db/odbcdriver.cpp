@@ -4,6 +4,7 @@
 #include "db/sqlparams.h"
 
 #include <QDate>
+#include <QMap>
 #include <QTime>
 
 #include <sql.h>
@@ -355,6 +356,50 @@ public:
     }
     qint64 rowsAffected() const override { return m_rows; }
     DbSqlca sqlca() const override { return m_sqlca; }
+    QStringList uniqueKey(const QString &table) override
+    {
+        try {
+            const QString owner = table.contains(QLatin1Char('.')) ? table.section(QLatin1Char('.'), 0, 0) : QString();
+            QByteArray name = table.section(QLatin1Char('.'), -1).toUtf8();
+            QByteArray schema = owner.toUtf8();
+            SQLCHAR *schemaText = owner.isEmpty() ? nullptr : sqlText(schema);
+            const SQLSMALLINT schemaLength = owner.isEmpty() ? 0 : SQLSMALLINT(SQL_NTS);
+            {
+                Statement stmt(m_dbc);
+                if (succeeded(SQLPrimaryKeys(stmt.handle(), nullptr, 0, schemaText, schemaLength,
+                                             sqlText(name), SQL_NTS))) {
+                    // Result columns: 4 COLUMN_NAME, 5 KEY_SEQ.
+                    QMap<int, QString> key;
+                    while (succeeded(SQLFetch(stmt.handle())))
+                        key.insert(readValue(stmt.handle(), 5, DbFieldType::Integer).toInt(),
+                                   readValue(stmt.handle(), 4, DbFieldType::String).toString());
+                    if (!key.isEmpty())
+                        return key.values();
+                }
+            }
+            Statement stmt(m_dbc);
+            if (!succeeded(SQLStatistics(stmt.handle(), nullptr, 0, schemaText, schemaLength, sqlText(name),
+                                         SQL_NTS, SQL_INDEX_UNIQUE, SQL_QUICK)))
+                return {};
+            // Result columns: 6 INDEX_NAME, 8 ORDINAL_POSITION, 9 COLUMN_NAME.
+            QString index;
+            QMap<int, QString> key;
+            while (succeeded(SQLFetch(stmt.handle()))) {
+                const QVariant indexName = readValue(stmt.handle(), 6, DbFieldType::String);
+                const int position = readValue(stmt.handle(), 8, DbFieldType::Integer).toInt();
+                const QString column = readValue(stmt.handle(), 9, DbFieldType::String).toString();
+                if (!indexName.isValid())
+                    continue;  // the table's statistics row
+                if (index.isEmpty())
+                    index = indexName.toString();
+                if (indexName.toString() == index)
+                    key.insert(position, column);
+            }
+            return key.values();
+        } catch (const DbError &) {
+            return {};
+        }
+    }
     DbFormatting formatting() const override { return m_formatting; }
 
 private:

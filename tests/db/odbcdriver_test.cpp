@@ -295,3 +295,100 @@ TEST_F(OdbcTest, ClosingTheDatabaseClosesItsQueries)
 }
 
 } // namespace
+
+namespace {
+
+class OdbcLiveTest : public OdbcTest {
+protected:
+    void SetUp() override
+    {
+        OdbcTest::SetUp();
+        if (IsSkipped())
+            return;
+        run("insert into items (id, name, code) values (1, 'one', 'a')");
+        run("insert into items (id, name, code) values (2, 'two', 'b')");
+        m_live = query("select id, name, code from items order by id");
+        m_live->setLive(true);
+        m_live->open();
+    }
+    QString nameOf(int id)
+    {
+        auto q = query(QStringLiteral("select name from items where id = %1").arg(id));
+        q->open();
+        return q->isEmpty() ? QStringLiteral("<gone>") : q->field(0).displayText();
+    }
+    std::unique_ptr<DbQuery> m_live;
+};
+
+TEST_F(OdbcLiveTest, FindsTheKey)
+{
+    EXPECT_EQ(m_db->connection()->uniqueKey("items"), QStringList({"id"}));
+    EXPECT_EQ(m_db->connection()->uniqueKey("parts"), QStringList());
+    run("create unique index parts_u on parts (part, item)");
+    EXPECT_EQ(m_db->connection()->uniqueKey("parts"), QStringList({"part", "item"}));
+}
+
+TEST_F(OdbcLiveTest, EditInsertAndDeleteAreWrittenBack)
+{
+    ASSERT_TRUE(m_live->canModify());
+    m_live->edit();
+    m_live->setFieldValue("name", "uno");
+    m_live->next();  // moving posts
+    EXPECT_EQ(nameOf(1), QStringLiteral("uno"));
+    m_live->append();
+    m_live->setFieldValue("id", 3);
+    m_live->setFieldValue("name", "three");
+    m_live->post();
+    EXPECT_EQ(nameOf(3), QStringLiteral("three"));
+    m_live->first();
+    m_live->next();
+    m_live->deleteRecord();
+    EXPECT_EQ(nameOf(2), QStringLiteral("<gone>"));
+    EXPECT_EQ(m_live->fieldByName("id").value().toInt(), 3);
+    m_live->edit();
+    m_live->setFieldValue("name", "x");
+    m_live->cancel();
+    EXPECT_EQ(m_live->fieldByName("name").displayText(), QStringLiteral("three"));
+}
+
+TEST_F(OdbcLiveTest, RowChangedByOthersIsRefusedAndKept)
+{
+    run("update items set name = 'theirs' where id = 1");
+    m_live->setFieldValue("name", "mine");
+    EXPECT_THROW(m_live->post(), DbError);
+    EXPECT_EQ(nameOf(1), QStringLiteral("theirs"));
+    m_live->cancel();
+    run("delete from items where id = 2");
+    m_live->next();
+    EXPECT_THROW(m_live->deleteRecord(), DbError);
+}
+
+TEST_F(OdbcLiveTest, EqualRowsWithoutKeyAreNeverChanged)
+{
+    run("insert into parts values (1, 'same')");
+    run("insert into parts values (1, 'same')");
+    auto q = query("select * from parts");
+    q->setLive(true);
+    q->open();
+    q->setFieldValue("part", "other");
+    EXPECT_THROW(q->post(), DbError);
+    q->cancel();
+    EXPECT_THROW(q->deleteRecord(), DbError);
+    auto check = query("select count(*) from parts where part = 'same'");
+    check->open();
+    EXPECT_EQ(check->field(0).value().toInt(), 2);
+}
+
+TEST_F(OdbcLiveTest, OtherStatementsAreReadOnly)
+{
+    auto q = query("select id, name from items where id = 1 union select id, name from items where id = 2");
+    q->setLive(true);
+    q->open();
+    EXPECT_FALSE(q->canModify());
+    EXPECT_THROW(q->edit(), DbError);
+    auto plain = query("select * from items");
+    plain->open();
+    EXPECT_FALSE(plain->canModify());  // not asked for
+}
+
+} // namespace

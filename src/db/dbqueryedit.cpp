@@ -1,0 +1,164 @@
+// Editing of live results: the rows a query read are written back with
+// statements that find each row by its key and original values.
+#include "db/dbdatabase.h"
+#include "db/dberror.h"
+#include "db/dbquery.h"
+
+namespace quodlin {
+
+namespace {
+
+const QString kChangedByOthers = QStringLiteral(
+    "The record was changed or deleted by another user since it was read; refresh the data and try again");
+
+} // namespace
+
+void DbQuery::requireModifiable() const
+{
+    requireOpen();
+    if (!m_liveSelect)
+        throw DbError(QStringLiteral("Cannot modify a read-only result"));
+}
+
+QList<DbColumn> DbQuery::resultColumns() const
+{
+    QList<DbColumn> columns;
+    for (int i = 0; i < m_resultColumns; ++i)
+        columns << m_fields[i]->column();
+    return columns;
+}
+
+LiveStatement DbQuery::rowCondition(const QVariantList &original) const
+{
+    LiveStatement condition = LiveRowCondition(resultColumns(), original, m_keyColumns);
+    if (condition.sql.isEmpty())
+        throw DbError(QStringLiteral("The record cannot be identified: it has no comparable values"));
+    return condition;
+}
+
+void DbQuery::runLive(const LiveStatement &statement)
+{
+    m_database->connection()->execute(statement.sql, statement.params);
+}
+
+// Checked before writing, so a condition that matches several rows (a table
+// without a key holding equal rows) changes none of them.
+void DbQuery::refuseUnlessSingleMatch(const LiveStatement &condition)
+{
+    const LiveStatement count = LiveCount(m_liveSelect->table, condition);
+    auto cursor = m_database->connection()->execute(count.sql, count.params);
+    QVariantList row;
+    const qlonglong matches = cursor && cursor->fetch(row) && !row.isEmpty() ? row[0].toLongLong() : 0;
+    if (matches == 0)
+        throw DbError(kChangedByOthers);
+    if (matches > 1)
+        throw DbError(QStringLiteral("The record cannot be identified: %1 records have the same values").arg(matches));
+}
+
+void DbQuery::edit()
+{
+    requireModifiable();
+    if (m_state != EditState::Browse)
+        return;
+    if (m_current < 0)
+        throw DbError(QStringLiteral("No current record"));
+    m_original = m_rows[m_current];
+    m_state = EditState::Edit;
+}
+
+void DbQuery::append()
+{
+    requireModifiable();
+    postPending();
+    while (ensureRow(int(m_rows.size()))) {
+    }
+    QVariantList empty;
+    for (int i = 0; i < m_resultColumns; ++i)
+        empty << QVariant();
+    m_rows << empty;
+    m_original.clear();
+    m_state = EditState::Insert;
+    m_bof = m_eof = false;
+    moveTo(int(m_rows.size()) - 1);
+}
+
+void DbQuery::setFieldValue(const QString &field, const QVariant &value)
+{
+    requireModifiable();
+    const DbField &f = fieldByName(field);
+    if (f.isCalculated())
+        throw DbError(QStringLiteral("Field '%1' cannot be modified").arg(field));
+    if (m_state == EditState::Browse)
+        edit();
+    QVariantList &row = m_rows[m_current];
+    while (row.size() <= f.index())
+        row << QVariant();
+    row[f.index()] = value;
+}
+
+void DbQuery::post()
+{
+    requireModifiable();
+    if (m_state == EditState::Browse)
+        return;
+    const QVariantList &values = m_rows[m_current];
+    if (m_state == EditState::Insert) {
+        const LiveStatement insert = LiveInsert(m_liveSelect->table, resultColumns(), values);
+        if (insert.sql.isEmpty())
+            throw DbError(QStringLiteral("The new record has no values"));
+        runLive(insert);
+    } else {
+        const LiveStatement condition = rowCondition(m_original);
+        const LiveStatement update = LiveUpdate(m_liveSelect->table, resultColumns(), m_original, values, condition);
+        if (!update.sql.isEmpty()) {
+            refuseUnlessSingleMatch(condition);
+            runLive(update);
+            if (m_database->connection()->rowsAffected() != 1)
+                throw DbError(kChangedByOthers);
+        }
+    }
+    m_state = EditState::Browse;
+    m_original.clear();
+}
+
+void DbQuery::cancel()
+{
+    if (m_state == EditState::Insert) {
+        m_rows.removeAt(m_current);
+        m_state = EditState::Browse;
+        m_eof = m_rows.isEmpty();
+        moveTo(m_rows.isEmpty() ? -1 : qMin(m_current, int(m_rows.size()) - 1));
+    } else if (m_state == EditState::Edit) {
+        m_rows[m_current] = m_original;
+        m_state = EditState::Browse;
+    }
+    m_original.clear();
+}
+
+void DbQuery::deleteRecord()
+{
+    requireModifiable();
+    if (m_state != EditState::Browse)
+        cancel();
+    if (m_current < 0)
+        throw DbError(QStringLiteral("No current record"));
+    const LiveStatement condition = rowCondition(m_rows[m_current]);
+    refuseUnlessSingleMatch(condition);
+    runLive(LiveDelete(m_liveSelect->table, condition));
+    if (m_database->connection()->rowsAffected() != 1)
+        throw DbError(kChangedByOthers);
+    const int at = m_current;
+    m_rows.removeAt(at);
+    m_current = -1;
+    const int target = ensureRow(at) ? at : int(m_rows.size()) - 1;
+    m_eof = target < 0;
+    moveTo(target);
+}
+
+void DbQuery::postPending()
+{
+    if (m_state != EditState::Browse)
+        post();
+}
+
+} // namespace quodlin

@@ -1,0 +1,45 @@
+#pragma once
+// Editable ("live") results: whether a SELECT reads one table plainly enough
+// to write changes back, and the statements that do it.
+//
+// A row is found by the table's key when every key column was selected,
+// else by all its values; in both cases every comparable original value
+// (not floats, TEXT or BYTE) is part of the condition, so a row someone else
+// changed since it was read matches nothing and the change is refused.
+#include "db/dbtypes.h"
+
+#include <optional>
+
+namespace quodlin {
+
+struct LiveSelect {
+    QString table;
+    bool allColumns = false;   // "select *"
+    QStringList columns;       // the plain column names otherwise
+};
+
+// Only "select <columns or *> from <one table> [where ...] [order by ...]";
+// anything else (joins, aliases, expressions, grouping, unions, DISTINCT,
+// FIRST, INTO) gives nothing.
+std::optional<LiveSelect> AnalyzeLiveSelect(const QString &sql);
+
+// A statement with :named parameters.
+struct LiveStatement {
+    QString sql;
+    QList<DbParam> params;
+};
+
+// The condition that finds one read row: key columns (when given) and every
+// comparable column, "c IS NULL" for a NULL original value.
+LiveStatement LiveRowCondition(const QList<DbColumn> &columns, const QVariantList &original,
+                               const QStringList &keyColumns);
+LiveStatement LiveCount(const QString &table, const LiveStatement &condition);
+// Sets only the columns whose value changed; empty sql when none did.
+LiveStatement LiveUpdate(const QString &table, const QList<DbColumn> &columns, const QVariantList &original,
+                         const QVariantList &changed, const LiveStatement &condition);
+// Inserts the columns that are not NULL, so defaults and serials apply to the
+// rest; empty sql when every value is NULL.
+LiveStatement LiveInsert(const QString &table, const QList<DbColumn> &columns, const QVariantList &values);
+LiveStatement LiveDelete(const QString &table, const LiveStatement &condition);
+
+} // namespace quodlin
