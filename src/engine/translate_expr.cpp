@@ -243,11 +243,7 @@ std::string Translator::storeValue(const Typed &v, const ColumnInfo &col, int of
     const TypeDesc t = col.type();
     if (v.type.code == TNull && v.sql == "NULL") return v.sql;
     if (t.code == TByte || t.code == TText) return v.sql;
-    if (isDateLike(t.code) || isBool(t)) {
-        const std::string s = convertTo(v, t, offset);
-        if (v.literal || v.type.code == t.code) return s;
-        return s;
-    }
+    if (isDateLike(t.code) || isBool(t)) return convertTo(v, t, offset);
     if (v.literal && isCharacter(t.code, t.extendedId) && isText(v.type)) {
         // Truncate now: CHAR/VARCHAR values too long for the column are cut silently.
         std::string s = v.literalText;
@@ -338,7 +334,6 @@ Typed Translator::binary(const Expr &e, Scope &scope)
             return out;
         }
         if (ca == TInterval && (cb == TDateTime || cb == TDate) && e.op == TokenKind::Plus) {
-            Expr swapped;
             Typed r;
             if (cb == TDate && (a.type.collength & 0xF) <= UDay) {
                 r.sql = "ifx_date_add(" + b.sql + "," + a.sql + "," + std::to_string(a.type.collength) + ",1)";
@@ -423,6 +418,15 @@ Typed Translator::compare(const Expr &e, Scope &scope)
     };
     fit(a, b, e.args[0]->offset);
     fit(b, a, e.args[1]->offset);
+    if (a.type.code == TDateTime && b.type.code == TDateTime && a.type.collength != b.type.collength) {
+        // Different qualifiers compare over the fields of both.
+        const Qualifier qa = decodeQualifier(a.type.collength, false), qb = decodeQualifier(b.type.collength, false);
+        const int q = encodeDatetime(std::min(qa.start, qb.start), std::max(qa.end, qb.end));
+        if (q != a.type.collength)
+            a.sql = "ifx_extend(" + a.sql + "," + std::to_string(a.type.collength) + "," + std::to_string(q) + ")";
+        if (q != b.type.collength)
+            b.sql = "ifx_extend(" + b.sql + "," + std::to_string(b.type.collength) + "," + std::to_string(q) + ")";
+    }
     Typed out;
     out.sql = "(" + a.sql + op + b.sql + ")";
     out.type = kInteger;

@@ -61,7 +61,7 @@ public:
                        const std::vector<bool> &itemAggregate);
     void fromClause(const ast::SelectCore &c, Scope &scope, std::string &from, std::string &where);
     void addTable(const ast::FromItem &item, Scope &scope, int group, bool outer);
-    std::string joinSql(const ast::FromItem &item, Scope &scope, std::size_t &next, int group, bool outer);
+    std::string joinSql(const ast::FromItem &item, Scope &scope, int group, bool outer);
     const TableInfo &lookupTable(const ast::ObjectName &name);
 
     // translate_expr.cpp

@@ -107,7 +107,7 @@ void Translator::addTable(const FromItem &item, Scope &scope, int group, bool ou
     scope.tables.push_back(std::move(t));
 }
 
-std::string Translator::joinSql(const FromItem &item, Scope &scope, std::size_t &, int group, bool outer)
+std::string Translator::joinSql(const FromItem &item, Scope &scope, int group, bool outer)
 {
     if (item.kind == FromItem::Kind::Table || item.kind == FromItem::Kind::Derived) {
         std::string derivedSql;
@@ -121,13 +121,8 @@ std::string Translator::joinSql(const FromItem &item, Scope &scope, std::size_t 
     }
     if (item.kind == FromItem::Kind::Outer) raise(-201, {}, item.offset);
     // ANSI join
-    const std::size_t leftStart = scope.tables.size();
-    std::size_t dummy = 0;
-    const std::string l = joinSql(*item.left, scope, dummy, group, outer || item.join == JoinType::Right || item.join == JoinType::Full);
-    const std::size_t rightStart = scope.tables.size();
-    const std::string r = joinSql(*item.right, scope, dummy, group, outer || item.join == JoinType::Left || item.join == JoinType::Full);
-    (void)leftStart;
-    (void)rightStart;
+    const std::string l = joinSql(*item.left, scope, group, outer || item.join == JoinType::Right || item.join == JoinType::Full);
+    const std::string r = joinSql(*item.right, scope, group, outer || item.join == JoinType::Left || item.join == JoinType::Full);
     if (item.join == JoinType::Cross) return "(" + l + " CROSS JOIN " + r + ")";
     const std::string on = expr(*item.on, scope).sql;
     switch (item.join) {
@@ -144,8 +139,6 @@ std::string Translator::joinSql(const FromItem &item, Scope &scope, std::size_t 
 void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from, std::string &where)
 {
     std::vector<OuterGroup> groups(1);
-    std::size_t dummy = 0;
-    std::vector<std::pair<const FromItem *, int>> pending;
     auto walk = [&](auto &self, const std::vector<FromItem> &items, int g) -> void {
         for (const FromItem &item : items) {
             if (item.kind == FromItem::Kind::Outer) {
@@ -159,7 +152,7 @@ void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from
                 self(self, item.members, id);
                 continue;
             }
-            std::string sql = joinSql(item, scope, dummy, g, g != 0);
+            std::string sql = joinSql(item, scope, g, g != 0);
             groups[std::size_t(g)].items.push_back(std::move(sql));
         }
     };
