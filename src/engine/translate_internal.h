@@ -60,7 +60,7 @@ public:
     void checkGrouping(const ast::SelectCore &c, Scope &scope, const std::vector<std::string> &itemSql,
                        const std::vector<bool> &itemAggregate);
     void fromClause(const ast::SelectCore &c, Scope &scope, std::string &from, std::string &where);
-    void addTable(const ast::FromItem &item, Scope &scope, int group, bool outer);
+    void addTable(const ast::FromItem &item, Scope &scope, int group, bool outer, const SelectResult *derived);
     std::string joinSql(const ast::FromItem &item, Scope &scope, int group, bool outer);
     const TableInfo &lookupTable(const ast::ObjectName &name);
 

@@ -75,7 +75,7 @@ const TableInfo &Translator::lookupTable(const ObjectName &name)
     return m_tables.emplace(key, std::move(*info)).first->second;
 }
 
-void Translator::addTable(const FromItem &item, Scope &scope, int group, bool outer)
+void Translator::addTable(const FromItem &item, Scope &scope, int group, bool outer, const SelectResult *derived)
 {
     ScopeTable t;
     t.group = group;
@@ -83,7 +83,7 @@ void Translator::addTable(const FromItem &item, Scope &scope, int group, bool ou
     if (item.kind == FromItem::Kind::Derived) {
         t.alias = item.alias.empty() ? "quodlin_d" + std::to_string(scope.tables.size()) : item.alias;
         t.sqlRef = quoteIdent(t.alias);
-        SelectResult r = select(*item.derived, nullptr);
+        const SelectResult &r = *derived;
         for (std::size_t i = 0; i < r.columns.size(); ++i) {
             ColumnInfo c;
             c.name = r.columns[i].name;
@@ -110,13 +110,11 @@ void Translator::addTable(const FromItem &item, Scope &scope, int group, bool ou
 std::string Translator::joinSql(const FromItem &item, Scope &scope, int group, bool outer)
 {
     if (item.kind == FromItem::Kind::Table || item.kind == FromItem::Kind::Derived) {
-        std::string derivedSql;
-        if (item.kind == FromItem::Kind::Derived) {
-            derivedSql = "(" + select(*item.derived, nullptr).sql + ")";
-        }
-        addTable(item, scope, group, outer);
+        SelectResult derived;
+        if (item.kind == FromItem::Kind::Derived) derived = select(*item.derived, nullptr);
+        addTable(item, scope, group, outer, &derived);
         const ScopeTable &t = scope.tables.back();
-        if (item.kind == FromItem::Kind::Derived) return derivedSql + " AS " + t.sqlRef;
+        if (item.kind == FromItem::Kind::Derived) return "(" + derived.sql + ") AS " + t.sqlRef;
         return t.info->sqliteName + " AS " + t.sqlRef;
     }
     if (item.kind == FromItem::Kind::Outer) raise(-201, {}, item.offset);
