@@ -464,6 +464,28 @@ TEST_F(MainFormTest, DisconnectClosesOnlyTheCurrentConnectionsBrowsers)
 
 namespace {
 
+class PrinterDialogs : public IDialogs {
+public:
+    int setupShown = 0;
+    void message(const QString &, const QString &, MessageIcon, void *) override {}
+    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override { return DialogAnswer::No; }
+    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
+    QString openFile(const FileDialogRequest &, void *) override { return {}; }
+    QString saveFile(const FileDialogRequest &, void *) override { return {}; }
+    bool printDialog(void *, void *) override { return false; }
+    bool printerSetupDialog(void *printer, void *) override { setupShown += printer != nullptr; return true; }
+};
+
+TEST_F(MainFormTest, PrintSetupAsksTheDialogInterfaceForTheSharedPrinter)
+{
+    auto dialogs = std::make_shared<PrinterDialogs>();
+    SetDialogs(dialogs);
+    TMainForm form;
+    trigger(form, "mnuFilePrintSetup");
+    trigger(form, "mnuFilePrintSetup");
+    EXPECT_EQ(dialogs->setupShown, 2);
+}
+
 TEST_F(MainFormTest, BrowsersAtOriginFollowTheFrameSize)
 {
     TMainForm form;

@@ -41,13 +41,18 @@ public:
     explicit TMainForm(QWidget *parent = nullptr);
     ~TMainForm() override;
 
+    // Recomputes which commands are available and rebuilds the connection
+    // combo. Runs whenever the active child changes; children call it after a
+    // change of page, result state or connection.
     void UpdateMenus();
+    // The connection new query windows and the Options dialog use (may be null).
     IConnection *CurrentConnection() const;
     void SetCurrentConnection(IConnection *value);
     bool ConnectDatabase(const QString &alias, const QString &directName, const QString &user,
                          const QString &paramsText);
 
-    // The single status panel; an empty text clears it.
+    // The single status panel; an empty text clears it. Long operations write
+    // their text, let pending events run once so it paints, and clear it after.
     void setStatusText(const QString &text);
     QString statusText() const;
 
