@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cstdlib>
+
 namespace quodlin {
 
 namespace engine = quodlin::engine;
@@ -23,6 +25,7 @@ const QDate kDayZero(1899, 12, 31);
 
 std::string utf8(const QString &s) { return s.toUtf8().toStdString(); }
 QString fromUtf8(const std::string &s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString trimmedText(const std::string &s) { return fromUtf8(s).trimmed(); }
 
 // Engine offsets count bytes of the UTF-8 text; callers count characters.
 int characterOffset(const std::string &text, int byteOffset)
@@ -203,6 +206,54 @@ public:
         }
     }
     qint64 rowsAffected() const override { return m_rows; }
+    QStringList uniqueKey(const QString &table) override
+    {
+        const QString owner = table.contains(QLatin1Char('.')) ? table.section(QLatin1Char('.'), 0, 0) : QString();
+        const std::string name = utf8(table.section(QLatin1Char('.'), -1));
+        QString parts;
+        for (int i = 1; i <= 16; ++i)
+            parts += QStringLiteral("%1i.part%2").arg(i > 1 ? QStringLiteral(", ") : QString()).arg(i);
+        const QString ownerTerm = owner.isEmpty() ? QString() : QStringLiteral(" and t.owner = :owner");
+        // The primary key first, else the first unique index by name.
+        const QString primary = QStringLiteral(
+            "select t.tabid, %1 from systables t, sysconstraints c, sysindexes i"
+            " where t.tabname = :tab%2 and c.tabid = t.tabid and c.constrtype = 'P'"
+            " and i.tabid = t.tabid and i.idxname = c.idxname").arg(parts, ownerTerm);
+        const QString unique = QStringLiteral(
+            "select t.tabid, %1 from systables t, sysindexes i"
+            " where t.tabname = :tab%2 and i.tabid = t.tabid and i.idxtype = 'U'"
+            " order by i.idxname").arg(parts, ownerTerm);
+        try {
+            for (const QString &sql : {primary, unique}) {
+                auto stmt = m_session->prepare(utf8(sql));
+                stmt->bind("tab", engine::Value::fromText(name));
+                if (!owner.isEmpty())
+                    stmt->bind("owner", engine::Value::fromText(utf8(owner)));
+                stmt->execute();
+                if (!stmt->next())
+                    continue;
+                const std::int64_t tabid = stmt->value(0).integer;
+                std::vector<std::int64_t> colnos;
+                for (int i = 1; i <= 16; ++i)
+                    if (!stmt->value(i).isNull() && stmt->value(i).integer != 0)
+                        colnos.push_back(std::abs(stmt->value(i).integer));
+                stmt->close();
+                QStringList columns;
+                for (const std::int64_t colno : colnos) {
+                    auto col = m_session->prepare("select colname from syscolumns where tabid = :t and colno = :c");
+                    col->bind("t", engine::Value::fromInt(tabid));
+                    col->bind("c", engine::Value::fromInt(colno));
+                    col->execute();
+                    if (!col->next())
+                        return {};
+                    columns << trimmedText(col->value(0).text);
+                }
+                return columns;
+            }
+        } catch (const std::exception &) {
+        }
+        return {};
+    }
     DbSqlca sqlca() const override
     {
         const engine::Sqlca &s = m_session->sqlca();

@@ -162,3 +162,37 @@ TEST_F(EmbeddedTest, ErrorsCarryNumberAndCharacterOffset)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EmbeddedTest, LiveResultsFindTheKeyAndRefuseChangedRows)
+{
+    createDatabase("shop");
+    auto db = direct("shop");
+    db->open();
+    run("create table items (id integer primary key, name varchar(10), note char(5))");
+    run("create table pairs (a integer, b integer)");
+    run("create unique index pairs_ab on pairs (b, a)");
+    run("insert into items values (1, 'one', NULL)");
+    run("insert into items values (2, 'two', 'x')");
+    EXPECT_EQ(db->connection()->uniqueKey("items"), QStringList({"id"}));
+    EXPECT_EQ(db->connection()->uniqueKey("pairs"), QStringList({"b", "a"}));
+
+    auto live = query("select * from items order by id");
+    live->setLive(true);
+    live->open();
+    live->setFieldValue("name", "uno");
+    live->post();
+    live->next();
+    run("update items set name = 'theirs' where id = 2");
+    live->setFieldValue("name", "mine");
+    EXPECT_THROW(live->post(), DbError);
+    live->cancel();
+    auto check = query("select name from items order by id");
+    check->open();
+    EXPECT_EQ(check->field(0).displayText(), QStringLiteral("uno"));
+    check->next();
+    EXPECT_EQ(check->field(0).displayText(), QStringLiteral("theirs"));
+}
+
+} // namespace
