@@ -15,53 +15,72 @@ namespace quodlin::engine {
 
 namespace {
 
-Value convert(sqlite3_stmt *st, int i, const ColumnDescription &c)
+// Fills `out` in place so a cursor reuses its row buffers from row to row.
+void convertInto(Value &out, sqlite3_stmt *st, int i, const ColumnDescription &c)
 {
-    int type = sqlite3_column_type(st, i);
-    if (type == SQLITE_NULL)
-        return Value::null();
-    int code = c.coltype & kTypeMask;
-    auto text = [&]() {
-        const unsigned char *p = sqlite3_column_text(st, i);
-        return std::string(reinterpret_cast<const char *>(p), sqlite3_column_bytes(st, i));
+    const int type = sqlite3_column_type(st, i);
+    auto setText = [&](Value::Kind kind) {
+        const void *p = kind == Value::Kind::Blob ? sqlite3_column_blob(st, i)
+                                                  : static_cast<const void *>(sqlite3_column_text(st, i));
+        const int n = sqlite3_column_bytes(st, i);
+        out.kind = kind;
+        out.text.assign(p ? static_cast<const char *>(p) : "", static_cast<size_t>(n));
     };
+    auto setInt = [&] {
+        out.kind = Value::Kind::Integer;
+        out.integer = sqlite3_column_int64(st, i);
+    };
+    auto setReal = [&] {
+        out.kind = Value::Kind::Float;
+        out.real = sqlite3_column_double(st, i);
+    };
+    if (type == SQLITE_NULL) {
+        out.kind = Value::Kind::Null;
+        return;
+    }
+    const int code = c.coltype & kTypeMask;
+    const bool numeric = type == SQLITE_INTEGER || type == SQLITE_FLOAT;
     switch (code) {
     case TDecimal:
     case TMoney:
-        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
-            return Value::fromText(formatDecimal(sqlite3_column_double(st, i), decimalScale(c.collength)));
-        return Value::fromText(text());
+        if (numeric) {
+            out.kind = Value::Kind::Text;
+            out.text = formatDecimal(sqlite3_column_double(st, i), decimalScale(c.collength));
+        } else {
+            setText(Value::Kind::Text);
+        }
+        return;
     case TSmallInt: case TInteger: case TSerial: case TDate: case TInt8: case TSerial8:
     case TBigInt: case TBigSerial: case TBooleanClient:
-        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
-            return Value::fromInt(sqlite3_column_int64(st, i));
+        if (numeric)
+            return setInt();
         break;
     case TUdtFixed:
-        if (isBoolean(code, c.extendedId) && type == SQLITE_INTEGER)
-            return Value::fromInt(sqlite3_column_int64(st, i));
+        if (isBoolean(code, c.extendedId) && numeric)
+            return setInt();
         break;
     case TFloat: case TSmallFloat:
-        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
-            return Value::fromDouble(sqlite3_column_double(st, i));
+        if (numeric)
+            return setReal();
         break;
     case TByte:
-        return Value::fromBlob(std::string(static_cast<const char *>(sqlite3_column_blob(st, i)),
-                                           sqlite3_column_bytes(st, i)));
+        return setText(Value::Kind::Blob);
     default:
         if (isCharacter(code, c.extendedId) || code == TText || code == TDateTime || code == TInterval) {
-            if (type == SQLITE_FLOAT)
-                return Value::fromText(formatNumber(sqlite3_column_double(st, i)));
-            return Value::fromText(text());
+            if (type == SQLITE_FLOAT) {
+                out.kind = Value::Kind::Text;
+                out.text = formatNumber(sqlite3_column_double(st, i));
+                return;
+            }
+            return setText(Value::Kind::Text);
         }
         break;
     }
     switch (type) {
-    case SQLITE_INTEGER: return Value::fromInt(sqlite3_column_int64(st, i));
-    case SQLITE_FLOAT: return Value::fromDouble(sqlite3_column_double(st, i));
-    case SQLITE_BLOB:
-        return Value::fromBlob(std::string(static_cast<const char *>(sqlite3_column_blob(st, i)),
-                                           sqlite3_column_bytes(st, i)));
-    default: return Value::fromText(text());
+    case SQLITE_INTEGER: return setInt();
+    case SQLITE_FLOAT: return setReal();
+    case SQLITE_BLOB: return setText(Value::Kind::Blob);
+    default: return setText(Value::Kind::Text);
     }
 }
 
@@ -174,7 +193,7 @@ public:
         Sqlca &ca = m_s.mutableSqlca();
         if (rc == SQLITE_ROW) {
             for (size_t c = 0; c < m_columns.size(); ++c)
-                m_row[c] = convert(m_cursor, static_cast<int>(c), m_columns[c]);
+                convertInto(m_row[c], m_cursor, static_cast<int>(c), m_columns[c]);
             ++m_fetched;
             ca.sqlcode = 0;
             ca.sqlerrd[2] = m_fetched;

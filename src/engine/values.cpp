@@ -570,8 +570,41 @@ std::string formatDecimal(double value, int scale)
         raise(-1200);
     if (scale == 255 || scale < 0)
         return formatNumber(value);
+    // Fast path, taken unless the value sits near a rounding tie: scaling
+    // and rounding the double agrees with rounding its shortest text there.
+    static const double kPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (scale <= 9) {
+        const double scaled = value * kPow10[scale];
+        const double mag = std::fabs(scaled);
+        const double frac = mag - std::floor(mag);
+        if (mag < 1e12 && std::fabs(frac - 0.5) > 1e-3) {
+            long long units = static_cast<long long>(std::floor(mag) + (frac > 0.5 ? 1 : 0));
+            char digits[32];
+            auto d = std::to_chars(digits, digits + sizeof digits, units);
+            int n = static_cast<int>(d.ptr - digits);
+            std::string text;
+            text.reserve(24);
+            if (value < 0 && units != 0)
+                text += '-';
+            if (n <= scale) {
+                text += '0';
+                if (scale > 0) {
+                    text += '.';
+                    text.append(static_cast<size_t>(scale - n), '0');
+                    text.append(digits, static_cast<size_t>(n));
+                }
+            } else {
+                text.append(digits, static_cast<size_t>(n - scale));
+                if (scale > 0) {
+                    text += '.';
+                    text.append(digits + n - scale, static_cast<size_t>(scale));
+                }
+            }
+            return text;
+        }
+    }
     // Rounds the shortest exact text of the double (so 2.675 gives 2.68) half
-    // away from zero, in place: this runs once per DECIMAL value fetched.
+    // away from zero.
     char in[400];
     auto r = std::to_chars(in, in + sizeof in, value, std::chars_format::fixed);
     const char *p = in, *end = r.ptr;

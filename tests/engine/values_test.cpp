@@ -189,6 +189,10 @@ INSTANTIATE_TEST_SUITE_P(Scale, DecimalTest, testing::Values(
     DecimalCase{"ScaleZero", 2.5, 0, "3"},
     DecimalCase{"NegativeZero", -0.001, 2, "0.00"},
     DecimalCase{"Large", 12345678901234.5, 1, "12345678901234.5"},
+    DecimalCase{"TieFromShortestText", 0.005, 2, "0.01"},
+    DecimalCase{"SmallWithLeadingZeros", 0.0123, 3, "0.012"},
+    DecimalCase{"NegativeSmall", -0.0456, 3, "-0.046"},
+    DecimalCase{"BeyondFastPath", 123456789012.345, 3, "123456789012.345"},
     DecimalCase{"FloatingSum", 0.1 + 0.2, 255, "0.3"},
     DecimalCase{"FloatingThird", 1.0 / 3, 255, "0.333333333333333"}),
     [](const auto &info) { return std::string(info.param.name); });
