@@ -549,7 +549,10 @@ Typed Translator::expr(const Expr &e, Scope &scope)
     }
     case ExprKind::InSelect: {
         Typed a = expr(*e.args[0], scope);
-        out.sql = "(" + a.sql + (e.negated ? " NOT IN (" : " IN (") + subquery(*e.select, scope) + "))";
+        std::vector<TypeDesc> types;
+        const std::string sub = subquery(*e.select, scope, &types);
+        if (types.size() != 1) raise(-201, {}, e.select->cores.front().offset);
+        out.sql = "(" + a.sql + (e.negated ? " NOT IN (" : " IN (") + sub + "))";
         out.type = kInteger;
         return out;
     }
