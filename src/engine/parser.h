@@ -2,8 +2,9 @@
 // Recursive-descent parser of the Informix SQL dialect. A script is a list of
 // statements separated by semicolons; each statement records its offset range
 // in the whole text and its parameters (`?` and `:name`) in order of
-// appearance. Syntax errors raise -201 at the offending token; statements the
-// engine does not know at all raise -201 too, so valid syntax never does.
+// appearance. Syntax errors raise -201 at the offending token. Statements a
+// later engine stage carries out (views, routines, triggers, privileges) are
+// recognised and kept as nodes, so valid syntax never fails here.
 #include "engine/ast.h"
 
 #include <string>
