@@ -458,6 +458,8 @@ TEST_F(MainFormTest, DisconnectClosesOnlyTheCurrentConnectionsBrowsers)
     const auto left = form.mdiArea()->subWindowList();
     ASSERT_EQ(left.size(), 1);
     EXPECT_EQ(left[0]->objectName(), QStringLiteral("Quodlin1"));
+    // The closed browser's connection is never handed out again.
+    EXPECT_EQ(form.CurrentConnection(), nullptr);
 }
 
 } // namespace
