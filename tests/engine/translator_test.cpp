@@ -125,6 +125,8 @@ TEST_F(TranslatorTest, SynonymLookupWithoutLocalTableYieldsNoRow)
 TEST_F(TranslatorTest, InsertFillsSerialAndDefaults)
 {
     m_session->execute("insert into part (price) values (2.5); insert into part (pno, descr) values (0, 'x')");
+    EXPECT_EQ(rows("select dbinfo('sqlca.sqlerrd1'), dbinfo('dbname') from systables where tabid = 1"),
+              "2|translator_test\n");
     EXPECT_EQ(rows("select pno, descr, made = today, maker, price from part order by pno"),
               "1|none|1|tester|2.50\n2|x|1|tester|NULL\n");
 }
