@@ -646,8 +646,24 @@ void createTable(SessionImpl &s, const ast::CreateTableStatement &st, const std:
             s.setSerialCounter(t.tabid, t.columns[i].colno, st.columns[i].type.desc.serialStart - 1);
 
     // The SQLite table carries NOT NULL, literal defaults and CHECK conditions.
+    // Temp tables keep no catalog rows, so their CHECK conditions go straight
+    // into the SQLite table; permanent ones are rebuilt from syschecks below.
     std::vector<std::pair<std::string, std::string>> checks;
-    sql::exec(s.db(), tableSql(t.sqliteName, t.columns, {}, s.environment()));
+    if (t.temp) {
+        TranslationContext ctx = s.translationContext();
+        auto addCheck = [&](const ast::Constraint &k) {
+            if (k.kind != ast::Constraint::Kind::Check || !k.check)
+                return;
+            std::string name = k.name.empty() ? "c" + std::to_string(t.tabid) + "_" + std::to_string(checks.size() + 1) : k.name;
+            checks.emplace_back(name, translateExpression(*k.check, t, ctx));
+        };
+        for (const ast::ColumnDef &def : st.columns)
+            for (const ast::Constraint &k : def.constraints)
+                addCheck(k);
+        for (const ast::Constraint &k : st.constraints)
+            addCheck(k);
+    }
+    sql::exec(s.db(), tableSql(t.sqliteName, t.columns, checks, s.environment()));
     if (t.temp)
         cat.addTemp(t);
 
