@@ -418,6 +418,15 @@ Typed Translator::compare(const Expr &e, Scope &scope)
     };
     fit(a, b, e.args[0]->offset);
     fit(b, a, e.args[1]->offset);
+    // A DATE meeting a DATETIME is extended to it.
+    if (a.type.code == TDate && b.type.code == TDateTime) {
+        a.sql = "ifx_extend(" + a.sql + ",0," + std::to_string(encodeDatetime(UYear, UDay)) + ")";
+        a.type = type(TDateTime, encodeDatetime(UYear, UDay));
+    }
+    if (b.type.code == TDate && a.type.code == TDateTime) {
+        b.sql = "ifx_extend(" + b.sql + ",0," + std::to_string(encodeDatetime(UYear, UDay)) + ")";
+        b.type = type(TDateTime, encodeDatetime(UYear, UDay));
+    }
     if (a.type.code == TDateTime && b.type.code == TDateTime && a.type.collength != b.type.collength) {
         // Different qualifiers compare over the fields of both.
         const Qualifier qa = decodeQualifier(a.type.collength, false), qb = decodeQualifier(b.type.collength, false);
