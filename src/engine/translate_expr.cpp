@@ -43,6 +43,13 @@ std::string quoteString(const std::string &text)
 
 bool isDateLike(int code) { return code == TDate || code == TDateTime || code == TInterval; }
 
+long smallNumber(const std::string &digits)
+{
+    // Positions and lengths: anything longer than 9 digits is out of range anyway.
+    if (digits.empty() || digits.size() > 9) return digits.empty() ? 0 : 999999999;
+    return std::strtol(digits.c_str(), nullptr, 10);
+}
+
 int qualifierOf(const TypeDesc &t) { return t.collength; }
 
 namespace {
@@ -657,7 +664,7 @@ Typed Translator::expr(const Expr &e, Scope &scope)
             Typed to = expr(*e.args[2], scope);
             out.sql = "substr(" + a.sql + "," + from.sql + ",(" + to.sql + ")-(" + from.sql + ")+1)";
             if (from.literal && to.literal)
-                out.type = type(TChar, std::max(1, std::atoi(to.literalText.c_str()) - std::atoi(from.literalText.c_str()) + 1));
+                out.type = type(TChar, int(std::clamp<long>(smallNumber(to.literalText) - smallNumber(from.literalText) + 1, 1, 32767)));
             else
                 out.type = type(TChar, a.type.collength);
         } else {

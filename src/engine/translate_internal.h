@@ -89,6 +89,7 @@ public:
 std::string quoteIdent(const std::string &name);
 std::string quoteString(const std::string &text);
 bool isDateLike(int code);
+long smallNumber(const std::string &digits);  // an unsigned literal, saturating
 int qualifierOf(const TypeDesc &t);
 std::string expressionName(const ast::Expr &e);
 

@@ -241,7 +241,7 @@ void Translator::checkGrouping(const SelectCore &c, Scope &scope, const std::vec
     std::vector<bool> itemGrouped(c.items.size(), false);
     for (const ExprPtr &g : c.groupBy) {
         if (g->kind == ExprKind::Integer) {
-            const std::size_t n = std::size_t(std::atol(g->text.c_str()));
+            const std::size_t n = std::size_t(smallNumber(g->text));
             if (n >= 1 && n <= itemGrouped.size()) itemGrouped[n - 1] = true;
             continue;
         }
@@ -329,7 +329,7 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
             const Expr &g = *c.groupBy[i];
             if (i) sql += ", ";
             if (g.kind == ExprKind::Integer) {
-                const long n = std::atol(g.text.c_str());
+                const long n = smallNumber(g.text);
                 if (n < 1 || n > long(r.columns.size())) raise(-201, {}, g.offset);
                 sql += g.text;
                 continue;
@@ -386,7 +386,7 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
             const Expr &e = *o.expr;
             if (i) result.sql += ", ";
             if (e.kind == ExprKind::Integer) {
-                const long n = std::atol(e.text.c_str());
+                const long n = smallNumber(e.text);
                 if (n < 1 || n > long(result.columns.size())) raise(-201, {}, e.offset);
                 result.sql += e.text;
             } else if (e.kind == ExprKind::Column && e.table.empty()
