@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 using namespace quodlin;
@@ -325,6 +326,31 @@ TEST_F(ExternalPrograms, ExplainViewerNeedsTheFlagAndAFile)
     ASSERT_EQ(m_dialogs->shown.size(), 1u);
     EXPECT_EQ(m_dialogs->shown[0].text,
               QStringLiteral("Explain file not specified. See Connection tab in File|Options menu."));
+}
+
+TEST_F(ExternalPrograms, ExplainViewerFallsBackToTheEditorSetting)
+{
+    SKIP_ON_WINDOWS();
+    const QString seen = m_home.path() + QStringLiteral("/viewed.txt");
+    const QString script = writeScript(QStringLiteral("viewer.sh"), "echo \"$1\" > '" + seen.toLocal8Bit() + "'\n");
+    Settings::write(Settings::Editor, QStringLiteral("/bin/sh ") + script);
+    ViewExplainOutput(true, QStringLiteral("/tmp/sqexpln.out"), QString());
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFileInfo::exists(seen) && clock.elapsed() < 5000)
+        QThread::msleep(20);
+    QThread::msleep(50);
+    QFile f(seen);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("/tmp/sqexpln.out\n"));
+    EXPECT_TRUE(m_dialogs->shown.empty());
+}
+
+TEST_F(ExternalPrograms, NothingToStartIsNotStarted)
+{
+    Settings::write(Settings::InformixHelpFile, QString());
+    EXPECT_EQ(StartInformixHelp(), -1);
+    EXPECT_EQ(StartSchemaEditor(QStringLiteral("  ")), -1);
 }
 
 TEST_F(ExternalPrograms, DatabaseToolUsesTheInstalledLauncher)
