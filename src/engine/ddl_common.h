@@ -39,6 +39,8 @@ std::vector<std::pair<std::string, std::string>> checkSql(SessionImpl &s, const 
 void writeIndex(SessionImpl &s, const TableInfo &t, const IndexInfo &ix);
 void createSqliteIndex(SessionImpl &s, const TableInfo &t, const IndexInfo &ix, int offset);
 std::string sqliteIndexName(const std::string &idxname);
+// Drops the SQLite index of an Informix index and its NULL-key triggers.
+void dropSqliteIndex(SessionImpl &s, bool temp, const std::string &idxname);
 
 // Deletes a constraint's catalog rows and its index (when the index exists
 // only for it); referencing foreign keys of a dropped PK/UNIQUE go too.

@@ -65,7 +65,7 @@ void dropIndex(SessionImpl &s, const ast::ObjectStatement &st)
                             + " WHERE idxname = ?1 AND tabid = ?2");
     q.bind(1, ix->name).bind(2, ix->tabid);
     q.run();
-    sql::exec(s.db(), std::string("DROP INDEX IF EXISTS ") + (temp ? "temp." : "main.") + sql::quote(sqliteIndexName(ix->name)));
+    dropSqliteIndex(s, temp, ix->name);
     refreshTableCounts(s, ix->tabid);
 }
 

@@ -161,6 +161,48 @@ void createSqliteIndex(SessionImpl &s, const TableInfo &t, const IndexInfo &ix, 
             raise(-371, {}, offset);
         sql::fail(s.db(), "index");
     }
+    if (ix.idxtype != 'U')
+        return;
+    // Informix treats NULL keys as equal in a unique index; SQLite lets any
+    // number of them in, so keys holding a NULL are checked by triggers.
+    std::string anyNull, sameKey;
+    for (int part : ix.parts)
+        for (const ColumnInfo &ci : t.columns)
+            if (ci.colno == std::abs(part)) {
+                const std::string q = sql::quote(ci.name);
+                anyNull += (anyNull.empty() ? "" : " OR ") + std::string("NEW.") + q + " IS NULL";
+                sameKey += " AND x." + q + " IS NEW." + q;
+            }
+    if (anyNull.empty())
+        return;
+    std::string label = ix.owner + "." + ix.name;
+    bool constraint = false;
+    if (!t.temp) {
+        sql::Stmt c(s.db(), "SELECT owner, constrname FROM sysconstraints WHERE idxname = ?1 AND tabid = ?2");
+        c.bind(1, ix.name).bind(2, t.tabid);
+        if (c.step()) {
+            constraint = true;
+            label = c.text(0) + "." + c.text(1);
+        }
+    }
+    const std::string kind = t.temp ? "CREATE TEMP TRIGGER " : "CREATE TRIGGER main.";
+    const std::string when = " WHEN (" + anyNull + ") AND EXISTS (SELECT 1 FROM " + t.sqliteName + " x WHERE x.rowid IS NOT NEW.rowid"
+        + sameKey + ")";
+    auto body = [&](int code) {
+        return " BEGIN SELECT RAISE(ABORT, " + sql::literal("quodlin:" + std::to_string(code) + ":-100:" + label) + "); END";
+    };
+    sql::exec(s.db(), kind + sql::quote("uq$" + ix.name + "$i") + " BEFORE INSERT ON " + sql::quote(t.name) + when
+                          + body(constraint ? -268 : -239));
+    sql::exec(s.db(), kind + sql::quote("uq$" + ix.name + "$u") + " AFTER UPDATE ON " + sql::quote(t.name) + when
+                          + body(constraint ? -268 : -346));
+}
+
+void dropSqliteIndex(SessionImpl &s, bool temp, const std::string &idxname)
+{
+    const std::string schema = temp ? "temp." : "main.";
+    sql::exec(s.db(), "DROP INDEX IF EXISTS " + schema + sql::quote(sqliteIndexName(idxname)));
+    sql::exec(s.db(), "DROP TRIGGER IF EXISTS " + schema + sql::quote("uq$" + idxname + "$i"));
+    sql::exec(s.db(), "DROP TRIGGER IF EXISTS " + schema + sql::quote("uq$" + idxname + "$u"));
 }
 
 void writeIndex(SessionImpl &s, const TableInfo &t, const IndexInfo &ix)
@@ -290,9 +332,6 @@ int addConstraint(SessionImpl &s, TableInfo &t, const ast::Constraint &k, const 
                     raise(-350, {}, k.offset);
         }
         idxname = " " + suffix;
-        IndexInfo ix{idxname, s.user(), t.tabid, type == 'R' ? 'D' : 'U', ' ', colnos};
-        writeIndex(s, t, ix);
-        createSqliteIndex(s, t, ix, k.offset);
     }
     {
         sql::Stmt q(s.db(), "INSERT INTO sysconstraints (constrid, constrname, owner, tabid, constrtype, idxname)"
@@ -303,6 +342,12 @@ int addConstraint(SessionImpl &s, TableInfo &t, const ast::Constraint &k, const 
         else
             q.bind(6, idxname);
         q.run();
+    }
+    if (!idxname.empty()) {
+        // After the constraint row, so the index knows whose it is.
+        IndexInfo ix{idxname, s.user(), t.tabid, type == 'R' ? 'D' : 'U', ' ', colnos};
+        writeIndex(s, t, ix);
+        createSqliteIndex(s, t, ix, k.offset);
     }
     if (type == 'N') {
         sql::Stmt d(s.db(), "INSERT INTO syscoldepend (constrid, tabid, colno) VALUES (?1, ?2, ?3)");
@@ -515,7 +560,7 @@ void dropConstraint(SessionImpl &s, const ConstraintInfo &c, std::vector<int> &t
         sql::Stmt q(s.db(), "DELETE FROM sysindexes WHERE idxname = ?1 AND tabid = ?2");
         q.bind(1, c.idxname).bind(2, c.tabid);
         q.run();
-        sql::exec(s.db(), "DROP INDEX IF EXISTS main." + sql::quote(sqliteIndexName(c.idxname)));
+        dropSqliteIndex(s, false, c.idxname);
     }
     touched.push_back(c.tabid);
     if (c.type == 'R')
@@ -900,7 +945,7 @@ void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::s
                     sql::Stmt q(s.db(), "DELETE FROM sysindexes WHERE idxname = ?1 AND tabid = ?2");
                     q.bind(1, n).bind(2, tabid);
                     q.run();
-                    sql::exec(s.db(), "DROP INDEX IF EXISTS main." + sql::quote(sqliteIndexName(n)));
+                    dropSqliteIndex(s, false, n);
                 }
                 for (const char *tab : {"syscolumns", "sysdefaults", "sysblobs", "syscolauth", "quodlin_serials"}) {
                     sql::Stmt q(s.db(), std::string("DELETE FROM ") + tab + " WHERE tabid = ?1 AND colno = ?2");
@@ -1074,7 +1119,7 @@ void rename(SessionImpl &s, const ast::RenameStatement &st)
         sql::Stmt c(s.db(), "UPDATE sysconstraints SET idxname = ?2 WHERE idxname = ?1 AND tabid = ?3");
         c.bind(1, ix->name).bind(2, st.newName).bind(3, ix->tabid);
         c.run();
-        sql::exec(s.db(), std::string("DROP INDEX ") + (t && t->temp ? "temp." : "main.") + sql::quote(sqliteIndexName(ix->name)));
+        dropSqliteIndex(s, t && t->temp, ix->name);
         IndexInfo renamed = *ix;
         renamed.name = st.newName;
         if (t)
