@@ -454,7 +454,6 @@ TEST_F(MainFormTest, DisconnectClosesOnlyTheCurrentConnectionsBrowsers)
     EXPECT_EQ(combo->count(), 2);
     EXPECT_EQ(combo->currentText(), QStringLiteral("demo (Quodlin2)"));
     trigger(form, "mnuFileDisconnect");
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const auto left = form.mdiArea()->subWindowList();
     ASSERT_EQ(left.size(), 1);
     EXPECT_EQ(left[0]->objectName(), QStringLiteral("Quodlin1"));

@@ -363,8 +363,10 @@ bool TMainForm::explainQueryEnabled() const { return action(Command::ExplainEnab
 
 IConnection *TMainForm::CurrentConnection() const
 {
-    // A connection whose window is already gone is no connection.
-    if (m_currentConnection && m_currentOwner.isNull() && m_currentOwnerKnown)
+    // A connection whose window is closed or gone is no connection.
+    if (m_currentConnection && m_currentOwnerKnown
+        && (m_currentOwner.isNull()
+            || !m_mdiArea->subWindowList().contains(m_currentOwner.data())))
         return nullptr;
     return m_currentConnection;
 }

@@ -137,7 +137,7 @@ private:
     IConnection *m_currentConnection = nullptr;
     // The child that owns the current connection, so a connection whose window
     // is gone is never handed out.
-    QPointer<QObject> m_currentOwner;
+    QPointer<QMdiSubWindow> m_currentOwner;
     bool m_currentOwnerKnown = false;
     std::unique_ptr<QPrinter> m_printer;
     QString m_schemaEditorPath;
