@@ -107,7 +107,9 @@ std::string dateCanonical(std::int64_t day)
 // ------------------------------------------------------------------ patterns
 
 struct PatternUnit {
-    enum Kind { Any, One, Set, Literal } kind;
+    enum Kind { Any, One, Set, Literal };
+    PatternUnit(Kind k, char ch = 0) : kind(k), c(ch) {}
+    Kind kind;
     char c = 0;
     bool negated = false;
     std::string set;  // pairs lo,hi
@@ -640,7 +642,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
                 }
             }
             if (!validDate(y, mo, d) || h > 23 || mi > 59 || se > 59) raise(-1218);
-            char buf[40];
+            char buf[80];
             std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, se);
             resultText(c, extendDatetime(buf, encodeDatetime(UYear, USecond), q));
         }, false);
