@@ -1,17 +1,25 @@
 // Program start: the title, the dialog implementation, the main window, and
 // the message loop until that window closes.
+#include "app/failure.h"
 #include "app/ui/application.h"
 #include "app/ui/mainform.h"
 #include "app/ui/widgetdialogs.h"
 
+#include <exception>
 #include <memory>
 
 int main(int argc, char **argv)
 {
     quodlin::TApplication app(argc, argv);
     quodlin::SetDialogs(std::make_shared<quodlin::WidgetDialogs>());
-
-    quodlin::TMainForm form;
-    form.show();
-    return app.exec();
+    try {
+        quodlin::TMainForm form;
+        form.show();
+        return app.exec();
+    } catch (const std::exception &failure) {
+        // Only a failure while the main window is created gets here (for
+        // example an unreadable settings value); without it there is nothing to run.
+        quodlin::ReportUnhandledFailure(failure);
+        return 1;
+    }
 }
