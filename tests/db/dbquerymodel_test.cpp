@@ -1,0 +1,88 @@
+#include "db/dbquerymodel.h"
+
+#include "db/dbdatabase.h"
+#include "db/dbquery.h"
+#include "db/dbsession.h"
+#include "db/embeddeddriver.h"
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#if __has_include(<QAbstractItemModelTester>)
+#include <QAbstractItemModelTester>
+#define QUODLIN_HAVE_MODEL_TESTER 1
+#endif
+
+using namespace quodlin;
+
+namespace {
+
+class DbQueryModelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_session = std::make_unique<DbSession>(m_dir.filePath("aliases.conf"));
+        auto driver = std::make_unique<EmbeddedDriver>(m_dir.filePath("db"));
+        QDir().mkpath(m_dir.filePath("db"));
+        engine::Session::createDatabase(driver->databasePath("grid").toStdString(), "tester");
+        m_session->registerDriver(std::move(driver));
+        m_db = std::make_unique<DbDatabase>(*m_session);
+        m_db->setDatabaseName("g");
+        m_db->setParams({"SERVER NAME=local", "DATABASE NAME=grid"});
+        m_db->setDriverName("INFORMIX");
+        m_db->open();
+        m_query = std::make_unique<DbQuery>(*m_session);
+        m_query->setDatabaseName("g");
+        m_query->setSql("create table t (id integer, name char(8), hidden integer)");
+        m_query->execSQL();
+        for (int i = 1; i <= 250; ++i) {
+            m_query->setSql(QStringLiteral("insert into t values (%1, 'n%1', 0)").arg(i));
+            m_query->execSQL();
+        }
+        m_query->setSql("select * from t order by id");
+        m_query->setFieldVisible("hidden", false);
+        m_query->setFieldLabel("name", "Name");
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<DbSession> m_session;
+    std::unique_ptr<DbDatabase> m_db;
+    std::unique_ptr<DbQuery> m_query;
+};
+
+TEST_F(DbQueryModelTest, ReadsRowsInChunksAsTheViewAsks)
+{
+    DbQueryModel model;
+#ifdef QUODLIN_HAVE_MODEL_TESTER
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+#endif
+    m_query->open();
+    model.setQuery(m_query.get());
+    EXPECT_EQ(model.columnCount(), 2);
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Name"));
+    EXPECT_EQ(model.data(model.index(0, 1)).toString(), QStringLiteral("n1"));
+    while (model.canFetchMore({}))
+        model.fetchMore({});
+    EXPECT_EQ(model.rowCount(), 250);
+    EXPECT_EQ(model.data(model.index(249, 0)).toString(), QStringLiteral("250"));
+}
+
+TEST_F(DbQueryModelTest, ClosedOrReopenedQueryNeverCrashesTheView)
+{
+    DbQueryModel model;
+#ifdef QUODLIN_HAVE_MODEL_TESTER
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+#endif
+    m_query->open();
+    model.setQuery(m_query.get());
+    m_query->close();
+    EXPECT_FALSE(model.data(model.index(0, 0)).isValid());
+    model.reset();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_FALSE(model.canFetchMore({}));
+}
+
+} // namespace
