@@ -414,8 +414,9 @@ struct CreateSynonymStatement : Statement {
     ObjectName target;
 };
 
-// CREATE PROCEDURE / FUNCTION, CREATE TRIGGER, GRANT, REVOKE: the header is
-// parsed, the body kept as text (start..end of the statement) for the SPL stage.
+// CREATE PROCEDURE / FUNCTION, CREATE TRIGGER, EXECUTE PROCEDURE, DROP
+// PROCEDURE: the header is parsed, a body kept as text (start..end of the
+// statement) for the SPL stage.
 struct RoutineStatement : Statement {
     explicit RoutineStatement(StmtKind k) : Statement(k) {}
     bool isFunction = false;
@@ -426,6 +427,23 @@ struct RoutineStatement : Statement {
     std::vector<ExprPtr> args;   // EXECUTE PROCEDURE arguments
     std::vector<ColumnRef> into; // EXECUTE ... INTO
     std::vector<TypeName> signature;  // DROP PROCEDURE p(types)
+};
+
+// GRANT and REVOKE of database levels, table and routine privileges, roles.
+struct PrivilegeStatement : Statement {
+    enum class Level : std::uint8_t { Database, Table, Routine, Role, DefaultRole };
+    struct Privilege {
+        std::string name;                // select, update, ..., all, connect, resource, dba, execute, or a role
+        std::vector<ColumnRef> columns;  // SELECT (a, b), UPDATE (a), REFERENCES (a)
+    };
+    explicit PrivilegeStatement(StmtKind k) : Statement(k) {}
+    Level level = Level::Table;
+    std::vector<Privilege> privileges;
+    ObjectName object;                   // table or routine
+    std::vector<std::string> grantees;   // "public" for PUBLIC
+    bool withGrantOption = false;
+    std::string asGrantor;
+    DropMode mode = DropMode::Default;   // REVOKE ... CASCADE | RESTRICT
 };
 
 // A parsed script: its statements in order.

@@ -99,7 +99,7 @@ public:
     ast::StatementPtr createTrigger();
     ast::StatementPtr executeRoutine();
     ast::StatementPtr setStatement();
-    ast::StatementPtr skipToEnd(ast::StmtKind kind);
+    ast::StatementPtr privilegeStatement(bool grant);
 
     const std::string &m_text;
     std::vector<Token> m_tokens;

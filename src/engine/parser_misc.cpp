@@ -267,7 +267,7 @@ StatementPtr Parser::statement()
         expectWord("database");
         return std::make_unique<SimpleStatement>(StmtKind::CloseDatabase);
     }
-    if (w == "grant" || w == "revoke") return skipToEnd(w == "grant" ? StmtKind::Grant : StmtKind::Revoke);
+    if (w == "grant" || w == "revoke") return privilegeStatement(w == "grant");
     if (w == "execute") return executeRoutine();
     if (w == "call") { // CALL is SPL only, but recognise it as a routine call
         return executeRoutine();
@@ -275,10 +275,66 @@ StatementPtr Parser::statement()
     fail();
 }
 
-StatementPtr Parser::skipToEnd(StmtKind kind)
+StatementPtr Parser::privilegeStatement(bool grant)
 {
-    auto s = std::make_unique<RoutineStatement>(kind);
-    while (!at(TokenKind::End) && !at(TokenKind::Semicolon)) next();
+    next();
+    using Level = PrivilegeStatement::Level;
+    auto s = std::make_unique<PrivilegeStatement>(grant ? StmtKind::Grant : StmtKind::Revoke);
+    auto grantee = [&] {
+        if (at(TokenKind::String)) return next().text;
+        return name();
+    };
+    if (atWord("default") && atWord("role", 1)) {
+        next(); next();
+        s->level = Level::DefaultRole;
+        if (grant) s->privileges.push_back({grantee(), {}});
+    } else {
+        // Privilege list up to ON (table or routine privileges) or TO/FROM (levels, roles).
+        do {
+            PrivilegeStatement::Privilege p;
+            p.name = grantee();
+            if (p.name == "all") acceptWord("privileges");
+            if (at(TokenKind::LParen)) p.columns = columnList();
+            s->privileges.push_back(std::move(p));
+        } while (accept(TokenKind::Comma));
+        if (acceptWord("on")) {
+            s->level = Level::Table;
+            if (atWord("procedure") || atWord("function") || atWord("routine") || atWord("specific")) {
+                s->level = Level::Routine;
+                if (acceptWord("specific")) {
+                    if (!acceptWord("procedure") && !acceptWord("function") && !acceptWord("routine")) fail();
+                } else {
+                    next();
+                }
+            } else {
+                acceptWord("table");
+            }
+            s->object = objectName();
+            if (s->level == Level::Routine && accept(TokenKind::LParen)) {
+                if (!at(TokenKind::RParen)) {
+                    do typeName(); while (accept(TokenKind::Comma));
+                }
+                expect(TokenKind::RParen);
+            }
+        } else {
+            const std::string &first = s->privileges.front().name;
+            s->level = (first == "connect" || first == "resource" || first == "dba") ? Level::Database : Level::Role;
+        }
+    }
+    if (grant) expectWord("to");
+    else expectWord("from");
+    do s->grantees.push_back(grantee()); while (accept(TokenKind::Comma));
+    if (grant && atWord("with")) {
+        next();
+        expectWord("grant");
+        expectWord("option");
+        s->withGrantOption = true;
+    }
+    if (acceptWord("as")) s->asGrantor = grantee();
+    if (!grant) {
+        if (acceptWord("cascade")) s->mode = DropMode::Cascade;
+        else if (acceptWord("restrict")) s->mode = DropMode::Restrict;
+    }
     return s;
 }
 

@@ -234,6 +234,30 @@ TEST(Parser, IndexSequenceAndRename)
     EXPECT_EQ(rc.newName, "b");
 }
 
+TEST(Parser, PrivilegeStatements)
+{
+    const Script table = parseScript("grant select (a, b), update on t to bob, 'Ann' with grant option as informix");
+    const auto &g = static_cast<const PrivilegeStatement &>(*table.front());
+    EXPECT_EQ(g.level, PrivilegeStatement::Level::Table);
+    ASSERT_EQ(g.privileges.size(), 2u);
+    EXPECT_EQ(g.privileges[0].columns.size(), 2u);
+    EXPECT_EQ(g.object.name, "t");
+    ASSERT_EQ(g.grantees.size(), 2u);
+    EXPECT_EQ(g.grantees[1], "Ann");
+    EXPECT_TRUE(g.withGrantOption);
+    EXPECT_EQ(g.asGrantor, "informix");
+    const Script level = parseScript("revoke resource from public");
+    EXPECT_EQ(static_cast<const PrivilegeStatement &>(*level.front()).level, PrivilegeStatement::Level::Database);
+    const Script role = parseScript("grant clerk to bob");
+    EXPECT_EQ(static_cast<const PrivilegeStatement &>(*role.front()).level, PrivilegeStatement::Level::Role);
+    const Script routine = parseScript("grant execute on procedure p(int) to public");
+    EXPECT_EQ(static_cast<const PrivilegeStatement &>(*routine.front()).level, PrivilegeStatement::Level::Routine);
+    const Script dflt = parseScript("grant default role clerk to bob");
+    EXPECT_EQ(static_cast<const PrivilegeStatement &>(*dflt.front()).level, PrivilegeStatement::Level::DefaultRole);
+    const Script cascade = parseScript("revoke all privileges on t from bob cascade");
+    EXPECT_EQ(static_cast<const PrivilegeStatement &>(*cascade.front()).mode, DropMode::Cascade);
+}
+
 struct KindCase {
     const char *name;
     const char *sql;
