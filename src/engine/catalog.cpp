@@ -110,7 +110,7 @@ std::optional<TableInfo> Catalog::findTable(const std::string &name, const std::
         m_tables.clear();
         m_tablesVersion = v;
     }
-    std::string key = name + '\x1f' + owner + (resolveSynonyms ? "\x1f1" : "\x1f0");
+    std::string key = name + '\x1f' + owner + '\x1f' + (resolveSynonyms ? '1' : '0');
     auto it = m_tables.find(key);
     if (it != m_tables.end())
         return it->second;

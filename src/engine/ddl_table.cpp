@@ -52,11 +52,6 @@ void collectColumns(const ast::Expr &e, std::vector<std::string> &out)
             collectColumns(*a, out);
 }
 
-bool isTemp(const TableInfo &t)
-{
-    return t.temp;
-}
-
 } // namespace
 
 std::string defaultLiteral(const ColumnInfo &c, const Environment &env)
@@ -424,10 +419,7 @@ int addConstraint(SessionImpl &s, TableInfo &t, const ast::Constraint &k, const 
         }
         sql::Stmt check(s.db(), "SELECT 1 FROM " + t.sqliteName + " c WHERE NOT EXISTS (SELECT 1 FROM "
                                     + parent->sqliteName + " p WHERE " + cond + ") LIMIT 1");
-        bool anyNonNull = false;
-        (void)anyNonNull;
         if (check.step()) {
-            std::string nulls;
             // Rows whose key holds a NULL are not checked.
             sql::Stmt again(s.db(), "SELECT 1 FROM " + t.sqliteName + " c WHERE NOT EXISTS (SELECT 1 FROM "
                                         + parent->sqliteName + " p WHERE " + cond + ") AND " + [&] {
@@ -741,8 +733,6 @@ void createTable(SessionImpl &s, const ast::CreateTableStatement &st, const std:
             hasRefs = true;
             continue;
         }
-        if (k->kind == ast::Constraint::Kind::PrimaryKey && t.temp)
-            ;
         addConstraint(s, t, *k, cols, text);
         if (k->kind == ast::Constraint::Kind::Check)
             hasChecks = true;
@@ -755,7 +745,6 @@ void createTable(SessionImpl &s, const ast::CreateTableStatement &st, const std:
         }
     if (hasChecks && !t.temp) {
         // CHECK conditions live in the SQLite table definition.
-        TableInfo empty = t;
         rebuildTable(s, t, t);
     }
     if (hasRefs) {

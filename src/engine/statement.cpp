@@ -99,7 +99,7 @@ void refreshClock(FunctionContext &fc)
         std::time_t t = static_cast<std::time_t>(second);
         std::tm tm{};
         localtime_r(&t, &tm);
-        char buf[32];
+        char buf[64];
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
                       tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
         base = buf;
