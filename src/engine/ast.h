@@ -426,7 +426,10 @@ struct RoutineStatement : Statement {
     char event = 0;           // trigger event I U D S
     std::vector<ExprPtr> args;   // EXECUTE PROCEDURE arguments
     std::vector<ColumnRef> into; // EXECUTE ... INTO
-    std::vector<TypeName> signature;  // DROP PROCEDURE p(types)
+    std::vector<TypeName> signature;  // DROP PROCEDURE p(types); CREATE: parameter types
+    std::vector<std::string> paramNames;  // CREATE: parameter names
+    std::vector<TypeName> returning;      // CREATE: RETURNING types
+    bool headerParsed = false;            // CREATE: parameters and RETURNING understood
 };
 
 // GRANT and REVOKE of database levels, table and routine privileges, roles.

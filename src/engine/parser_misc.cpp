@@ -451,6 +451,33 @@ StatementPtr Parser::createRoutine(bool dba)
     if (acceptWord("if")) { expectWord("not"); expectWord("exists"); }
     s->name = objectName();
     if (!at(TokenKind::LParen)) fail();
+    // Parameters and RETURNING, best effort: forms the header parser does not
+    // know (LIKE t.c, collections...) leave them empty rather than failing.
+    const std::size_t bodyScan = m_pos;
+    try {
+        expect(TokenKind::LParen);
+        if (!at(TokenKind::RParen)) {
+            do {
+                if ((atWord("out") || atWord("inout") || atWord("in")) && atName(1) && atName(2)) next();
+                s->paramNames.push_back(name());
+                s->signature.push_back(typeName());
+                if (acceptWord("default")) defaultValue();
+            } while (accept(TokenKind::Comma));
+        }
+        expect(TokenKind::RParen);
+        if (acceptWord("returning") || acceptWord("returns")) {
+            do {
+                s->returning.push_back(typeName());
+                if (acceptWord("as")) name();
+            } while (accept(TokenKind::Comma));
+        }
+        s->headerParsed = true;
+    } catch (const EngineError &) {
+        s->signature.clear();
+        s->paramNames.clear();
+        s->returning.clear();
+    }
+    m_pos = bodyScan;
     // The body's semicolons belong to it: the statement runs to END PROCEDURE / END FUNCTION.
     const char *closing = s->isFunction ? "function" : "procedure";
     for (;;) {

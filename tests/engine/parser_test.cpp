@@ -49,7 +49,23 @@ TEST(Parser, ProcedureBodyKeepsItsSemicolons)
     EXPECT_EQ(s[0]->kind, StmtKind::CreateRoutine);
     EXPECT_EQ(text.substr(s[0]->start, s[0]->end - s[0]->start),
               "create procedure p(a int) define x int; let x = a; end procedure");
-    EXPECT_EQ(static_cast<const RoutineStatement &>(*s[0]).name.name, "p");
+    const auto &r = static_cast<const RoutineStatement &>(*s[0]);
+    EXPECT_EQ(r.name.name, "p");
+    EXPECT_TRUE(r.headerParsed);
+    ASSERT_EQ(r.paramNames.size(), 1u);
+    EXPECT_EQ(r.signature.at(0).desc.code, 2);
+}
+
+TEST(Parser, RoutineHeaderOutsideTheKnownFormsStillParses)
+{
+    const Script s = parseScript("create function f(a like t.c, b int) returning char(10) as x; return 'a'; end function");
+    const auto &r = static_cast<const RoutineStatement &>(*s.front());
+    EXPECT_FALSE(r.headerParsed);
+    const Script ok = parseScript("create function g(a int default 1, b char(5)) returning int, decimal(8,2); return 1, 2; end function");
+    const auto &g = static_cast<const RoutineStatement &>(*ok.front());
+    EXPECT_TRUE(g.headerParsed);
+    EXPECT_EQ(g.signature.size(), 2u);
+    EXPECT_EQ(g.returning.size(), 2u);
 }
 
 TEST(Parser, ParametersInOrderOfAppearance)
