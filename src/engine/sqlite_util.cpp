@@ -4,6 +4,12 @@ namespace quodlin::engine::sql {
 
 void fail(sqlite3 *db, const std::string &what)
 {
+    // Interrupts and lock conflicts are not faults of the engine.
+    const int rc = db ? (sqlite3_errcode(db) & 0xFF) : SQLITE_ERROR;
+    if (rc == SQLITE_INTERRUPT)
+        raise(-213);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        raise(-244, {}, -1, -154);
     ErrorInfo info = makeError(-999);
     info.isamMessage = what + ": " + (db ? sqlite3_errmsg(db) : "no database");
     throw EngineError(info);
@@ -12,9 +18,13 @@ void fail(sqlite3 *db, const std::string &what)
 void exec(sqlite3 *db, const std::string &text)
 {
     char *err = nullptr;
-    if (sqlite3_exec(db, text.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    if (int rc = sqlite3_exec(db, text.c_str(), nullptr, nullptr, &err); rc != SQLITE_OK) {
         std::string msg = err ? err : "";
         sqlite3_free(err);
+        if ((rc & 0xFF) == SQLITE_INTERRUPT)
+            raise(-213);
+        if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
+            raise(-244, {}, -1, -154);
         ErrorInfo info = makeError(-999);
         info.isamMessage = msg + " in " + text.substr(0, 200);
         throw EngineError(info);
