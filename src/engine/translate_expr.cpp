@@ -234,6 +234,17 @@ std::string Translator::convertTo(const Typed &v, const TypeDesc &t, int offset)
             if (isBool(v.type) || isInteger(v.type.code)) return v.sql;
             return "ifx_store(" + v.sql + ",41,1,5)";
         }
+        if (isNumeric(t.code) && stringLiteral) {
+            // A string meeting a number must be one (-1213 at the literal).
+            std::string text = v.literalText;
+            const auto a = text.find_first_not_of(" \t");
+            const auto b = text.find_last_not_of(" \t");
+            text = a == std::string::npos ? std::string() : text.substr(a, b - a + 1);
+            const double d = parseNumber(text);
+            const bool digits = !text.empty() && text.size() < 19
+                && text.find_first_not_of("0123456789") == std::string::npos;
+            return digits ? text : formatNumber(d);
+        }
         if (isChar(t.code) && stringLiteral) {
             std::string s = v.literalText;
             while (!s.empty() && s.back() == ' ') s.pop_back();
@@ -251,6 +262,13 @@ std::string Translator::storeValue(const Typed &v, const ColumnInfo &col, int of
     if (v.type.code == TNull && v.sql == "NULL") return v.sql;
     if (t.code == TByte || t.code == TText) return v.sql;
     if (isDateLike(t.code) || isBool(t)) return convertTo(v, t, offset);
+    if (v.literal && isNumeric(t.code) && isText(v.type)) {
+        Typed number = v;
+        number.sql = convertTo(v, t, offset);
+        number.literal = false;
+        number.type = TypeDesc{TDecimal, encodeDecimal(32, -1), 0};
+        return storeValue(number, col, offset);
+    }
     if (v.literal && isCharacter(t.code, t.extendedId) && isText(v.type)) {
         // Truncate now: CHAR/VARCHAR values too long for the column are cut silently.
         std::string s = v.literalText;
@@ -417,7 +435,8 @@ Typed Translator::compare(const Expr &e, Scope &scope)
     auto fit = [&](Typed &x, const Typed &other, int offset) {
         if (other.type.code == TNull) return;
         if (x.literal || x.type.code == TNull || (isText(x.type) && !isText(other.type) && !isNumeric(other.type.code))) {
-            if (isDateLike(other.type.code) || isBool(other.type) || (isChar(other.type.code) && x.literal))
+            if (isDateLike(other.type.code) || isBool(other.type) || (isChar(other.type.code) && x.literal)
+                || (isNumeric(other.type.code) && x.literal && isText(x.type)))
                 x.sql = convertTo(x, other.type, offset);
             else if (isChar(other.type.code) && x.type.code == TNull && x.sql.rfind("?", 0) == 0)
                 x.sql = "rtrim(" + x.sql + ")";
