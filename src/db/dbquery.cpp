@@ -37,7 +37,7 @@ QVariant DbField::valueAt(int row) const
 {
     if (m_calc) {
         m_query->cell(row, -1);  // raises for a row that is not there
-        return m_calc(DbRowRef(*m_query, row));
+        return row < 0 ? QVariant() : QVariant(m_calc(DbRowRef(*m_query, row)));
     }
     return m_query->cell(row, m_index);
 }
@@ -262,9 +262,13 @@ void DbQuery::requireOpen() const
 const QVariant &DbQuery::cell(int row, int column) const
 {
     requireOpen();
+    static const QVariant null;
+    // An open query without rows reads as NULL, as callers of an empty
+    // detail query expect; a row that is not there is an error.
+    if (row == -1 && m_rows.isEmpty())
+        return null;
     if (row < 0 || row >= m_rows.size())
         throw DbError(QStringLiteral("No current record"));
-    static const QVariant null;
     if (column < 0)
         return null;
     const QVariantList &values = m_rows[row];

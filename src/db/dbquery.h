@@ -56,7 +56,8 @@ public:
     int displayWidth() const { return m_displayWidth; }
     void setDisplayWidth(int width) { m_displayWidth = width; }
 
-    // Of the current row; raise DbError when the query is closed or has no row.
+    // Of the current row: NULL when the open query has no rows; DbError when
+    // it is closed.
     QVariant value() const;
     bool isNull() const;
     QString displayText() const;   // empty for NULL

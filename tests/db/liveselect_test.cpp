@@ -48,10 +48,18 @@ INSTANTIATE_TEST_SUITE_P(
         AnalyzeCase{"DerivedTable", "select * from (select * from a)", false, "", {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
+DbColumn column(const QString &name, DbFieldType type)
+{
+    DbColumn c;
+    c.name = name;
+    c.type = type;
+    return c;
+}
+
 TEST(LiveStatements, FindTheRowByKeyAndEveryComparableValue)
 {
-    const QList<DbColumn> columns{{"id", DbFieldType::Integer}, {"name", DbFieldType::String},
-                                  {"ratio", DbFieldType::Float}, {"note", DbFieldType::String}};
+    const QList<DbColumn> columns{column("id", DbFieldType::Integer), column("name", DbFieldType::String),
+                                  column("ratio", DbFieldType::Float), column("note", DbFieldType::String)};
     const QVariantList original{qlonglong(4), "bolt", 0.5, QVariant()};
     const LiveStatement cond = LiveRowCondition(columns, original, {"id"});
     EXPECT_EQ(cond.sql, QStringLiteral("id = :w0 AND name = :w1 AND note IS NULL"));

@@ -283,6 +283,8 @@ TEST_F(OdbcTest, DetailFollowsItsMaster)
     master->open();  // empty master: the detail runs with NULL
     EXPECT_TRUE(detail->isOpen());
     EXPECT_TRUE(detail->isEmpty());
+    EXPECT_TRUE(detail->field(0).isNull());
+    EXPECT_EQ(detail->field(0).displayText(), QString());
 }
 
 TEST_F(OdbcTest, ClosingTheDatabaseClosesItsQueries)

@@ -84,7 +84,7 @@ protected:
 
 TEST_F(TextRenderTest, WorkedExample)
 {
-    open({{DbColumn{"id", DbFieldType::Integer}, 5}, {text("name"), 4}},
+    open({{text("id", DbFieldType::Integer), 5}, {text("name"), 4}},
          {{qlonglong(7), "Smith"}, {QVariant(), "Li"}});
     EXPECT_EQ(QueryToTextLines(m_query), QStringList({"id    name", "----- ----", "7     Smit", "      Li"}));
 }
