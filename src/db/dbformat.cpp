@@ -1,5 +1,9 @@
 #include "db/dbformat.h"
 
+#include "db/dberror.h"
+
+#include <QRegularExpression>
+
 #include <QTime>
 
 namespace quodlin {
@@ -138,6 +142,110 @@ QString FormatDbDate(const QDate &date, const QString &dbdate)
     if (!understood || parts.size() != 3)
         return FormatDbDate(date, QStringLiteral("MDY4/"));
     return parts.join(separator);
+}
+
+namespace {
+
+[[noreturn]] void notA(const QString &text, const char *what)
+{
+    throw DbError(QStringLiteral("'%1' is not a valid %2").arg(text, QLatin1String(what)));
+}
+
+QDate parseDbDate(const QString &text, const QString &dbdate)
+{
+    QString order;  // the letters M, D, Y in the format's order
+    for (QChar c : dbdate.toUpper())
+        if (c == QLatin1Char('M') || c == QLatin1Char('D') || c == QLatin1Char('Y'))
+            order += c;
+    if (order.size() != 3 || !order.contains(QLatin1Char('M')) || !order.contains(QLatin1Char('D')))
+        order = QStringLiteral("MDY");
+    QStringList parts;
+    static const QRegularExpression separated(QStringLiteral("^(\\d{1,4})\\D(\\d{1,4})\\D(\\d{1,4})$"));
+    const QRegularExpressionMatch m = separated.match(text);
+    if (m.hasMatch()) {
+        parts << m.captured(1) << m.captured(2) << m.captured(3);
+    } else {
+        static const QRegularExpression digits(QStringLiteral("^\\d+$"));
+        if (!digits.match(text).hasMatch())
+            return {};
+        qsizetype at = 0;
+        for (QChar c : order) {
+            const int width = c == QLatin1Char('Y') ? (text.size() == 8 ? 4 : 2) : 2;
+            parts << text.mid(at, width);
+            at += width;
+        }
+        if (at != text.size())
+            return {};
+    }
+    int year = 0, month = 0, day = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int v = parts[i].toInt();
+        if (order[i] == QLatin1Char('Y'))
+            year = parts[i].size() <= 2 ? 2000 + v : v;
+        else if (order[i] == QLatin1Char('M'))
+            month = v;
+        else
+            day = v;
+    }
+    return QDate(year, month, day);
+}
+
+} // namespace
+
+QVariant DbParseEditText(const DbColumn &column, const QString &text, const DbFormatting &fmt)
+{
+    if (column.type == DbFieldType::String || column.type == DbFieldType::Memo)
+        return text;
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return {};
+    bool ok = false;
+    switch (column.type) {
+    case DbFieldType::SmallInt:
+    case DbFieldType::Integer:
+    case DbFieldType::BigInt: {
+        const qlonglong v = t.toLongLong(&ok);
+        if (!ok || (column.type == DbFieldType::SmallInt && (v < -32767 || v > 32767))
+            || (column.type == DbFieldType::Integer && (v < -2147483647 || v > 2147483647)))
+            notA(text, "integer");
+        return v;
+    }
+    case DbFieldType::Float: {
+        const double v = t.toDouble(&ok);
+        if (!ok)
+            notA(text, "number");
+        return v;
+    }
+    case DbFieldType::Decimal:
+    case DbFieldType::Money: {
+        static const QRegularExpression number(QStringLiteral("^[-+]?(\\d+\\.?\\d*|\\.\\d+)$"));
+        if (!number.match(t).hasMatch())
+            notA(text, "number");
+        return DecimalAtScale(t, column.scale);
+    }
+    case DbFieldType::Date: {
+        const QDate d = parseDbDate(t, fmt.dbdate);
+        if (!d.isValid())
+            notA(text, "date");
+        return d;
+    }
+    case DbFieldType::Time: {
+        const QTime v = QTime::fromString(t, QStringLiteral("hh:mm:ss"));
+        if (!v.isValid())
+            notA(text, "time");
+        return v;
+    }
+    case DbFieldType::Boolean:
+        if (t == QLatin1String("t") || t == QLatin1String("1"))
+            return true;
+        if (t == QLatin1String("f") || t == QLatin1String("0"))
+            return false;
+        notA(text, "boolean (t or f)");
+    case DbFieldType::Blob:
+        throw DbError(QStringLiteral("A BYTE value cannot be edited as text"));
+    default:
+        return t;
+    }
 }
 
 QString DbDisplayText(const DbColumn &column, const QVariant &value, const DbFormatting &fmt)

@@ -15,6 +15,11 @@ QString DbDisplayText(const DbColumn &column, const QVariant &value, const DbFor
 QString DbEditText(const DbColumn &column, const QVariant &value, const DbFormatting &fmt);
 int DbDefaultDisplayWidth(const DbColumn &column, const DbFormatting &fmt);
 
+// The value an edit text stands for, the reverse of DbEditText. An empty text
+// is NULL, except for strings (an empty string). Raises DbError for a text
+// that is not a value of the type; BYTE cannot be edited as text.
+QVariant DbParseEditText(const DbColumn &column, const QString &text, const DbFormatting &fmt);
+
 // A date in a DBDATE format ("MDY4/", "DMY2-", "Y4MD.", "MDY40" = no separator).
 QString FormatDbDate(const QDate &date, const QString &dbdate);
 // A decimal text rounded half away from zero or padded to `scale` digits; a

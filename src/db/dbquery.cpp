@@ -151,8 +151,10 @@ void DbQuery::open()
 {
     close();
     auto cursor = run();
-    if (!cursor)
+    if (!cursor) {
+        m_database = nullptr;
         throw DbNoResultSet();
+    }
     m_formatting = m_database->connection()->formatting();
     m_cursor = std::move(cursor);
     m_open = true;
@@ -179,6 +181,7 @@ void DbQuery::execSQL()
 {
     close();
     run();
+    m_database = nullptr;
 }
 
 void DbQuery::close()
@@ -189,6 +192,7 @@ void DbQuery::close()
     m_cursor.reset();
     if (m_open && m_database)
         m_database->removeQuery(this);
+    m_database = nullptr;
     m_open = false;
     m_fields.clear();
     m_rows.clear();

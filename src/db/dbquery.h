@@ -63,6 +63,9 @@ public:
     QString displayText() const;   // empty for NULL
     QString editText() const;
     QString asString() const { return editText(); }
+    // Sets the current row's value from an edit text (live results; see
+    // DbParseEditText). Raises DbError for a text that is no value of the type.
+    void setEditText(const QString &text);
 
     // Of any row the query has read (grids).
     QVariant valueAt(int row) const;
@@ -172,6 +175,7 @@ public:
     void addCalculatedField(const QString &name, const QString &label, int displayWidth, DbCalcFunction calc);
 
     DbFormatting formatting() const { return m_formatting; }
+    // The component the open query runs on; null when closed.
     DbDatabase *database() const { return m_database; }
 
 private:

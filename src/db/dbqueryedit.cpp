@@ -2,6 +2,7 @@
 // statements that find each row by its key and original values.
 #include "db/dbdatabase.h"
 #include "db/dberror.h"
+#include "db/dbformat.h"
 #include "db/dbquery.h"
 
 namespace quodlin {
@@ -94,6 +95,12 @@ void DbQuery::setFieldValue(const QString &field, const QVariant &value)
     while (row.size() <= f.index())
         row << QVariant();
     row[f.index()] = value;
+}
+
+void DbField::setEditText(const QString &text)
+{
+    m_query->requireModifiable();
+    m_query->setFieldValue(name(), DbParseEditText(m_column, text, m_query->m_formatting));
 }
 
 void DbQuery::post()

@@ -78,6 +78,32 @@ QVariant DbQueryModel::headerData(int section, Qt::Orientation orientation, int 
     }
 }
 
+Qt::ItemFlags DbQueryModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && m_query && m_query->isOpen() && m_query->canModify()
+        && !m_query->field(m_fields[index.column()]).isCalculated())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool DbQueryModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable) || index.row() >= m_rows)
+        return false;
+    m_lastError.clear();
+    try {
+        if (m_query->recNo() != index.row())
+            m_query->gotoBookmark(index.row());
+        m_query->field(m_fields[index.column()]).setEditText(value.toString());
+    } catch (const DbError &e) {
+        m_lastError = e.message();
+        return false;
+    }
+    emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(int(m_fields.size()) - 1));
+    return true;
+}
+
 bool DbQueryModel::canFetchMore(const QModelIndex &parent) const
 {
     if (m_changing || parent.isValid() || !m_query || !m_query->isOpen())

@@ -25,6 +25,12 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Editable when the query is live: an edit puts the row in edit state;
+    // posting stays with the caller (navigator). A refused text leaves the
+    // value as it was and its reason in lastError().
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    const QString &lastError() const { return m_lastError; }
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
 
@@ -37,6 +43,7 @@ private:
     // Views and testers may ask for more rows while the model announces a
     // change; those requests wait for the next call.
     bool m_changing = false;
+    QString m_lastError;
 };
 
 } // namespace quodlin

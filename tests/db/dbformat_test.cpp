@@ -1,4 +1,5 @@
 #include "db/dbformat.h"
+#include "db/dberror.h"
 
 #include <gtest/gtest.h>
 
@@ -79,5 +80,56 @@ TEST(TrimTrailingBlanks, KeepsLeadingAndInnerBlanks)
     EXPECT_EQ(TrimTrailingBlanks("   "), QString(""));
     EXPECT_EQ(TrimTrailingBlanks("a\t"), QStringLiteral("a\t"));
 }
+
+} // namespace
+
+namespace {
+
+struct ParseCase {
+    const char *name;
+    DbColumn column;
+    QString text;
+    DbFormatting fmt;
+    QVariant expected;  // invalid QVariant with `fails` = the text is refused
+    bool fails;
+};
+
+class DbParseEditTextTest : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(DbParseEditTextTest, ReadsTheTextBack)
+{
+    const ParseCase &c = GetParam();
+    if (c.fails) {
+        EXPECT_THROW(DbParseEditText(c.column, c.text, c.fmt), DbError);
+        return;
+    }
+    const QVariant v = DbParseEditText(c.column, c.text, c.fmt);
+    EXPECT_EQ(v.isValid(), c.expected.isValid());
+    EXPECT_EQ(v, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DbParseEditTextTest,
+    ::testing::Values(
+        ParseCase{"EmptyStringStaysEmpty", col(DbFieldType::String, 5), "", usual, QString(""), false},
+        ParseCase{"EmptyNumberIsNull", col(DbFieldType::Integer), " ", usual, QVariant(), false},
+        ParseCase{"Integer", col(DbFieldType::Integer), " -42 ", usual, qlonglong(-42), false},
+        ParseCase{"IntegerOutOfRange", col(DbFieldType::Integer), "2147483648", usual, {}, true},
+        ParseCase{"SmallIntOutOfRange", col(DbFieldType::SmallInt), "40000", usual, {}, true},
+        ParseCase{"NotAnInteger", col(DbFieldType::Integer), "4x", usual, {}, true},
+        ParseCase{"DecimalToScale", col(DbFieldType::Decimal, 8, 2), "12.345", usual, QString("12.35"), false},
+        ParseCase{"MoneyWithoutSymbol", col(DbFieldType::Money, 8, 2), "3", usual, QString("3.00"), false},
+        ParseCase{"MoneySymbolRefused", col(DbFieldType::Money, 8, 2), "$3", usual, {}, true},
+        ParseCase{"DateUsual", col(DbFieldType::Date), "03/09/2024", usual, QDate(2024, 3, 9), false},
+        ParseCase{"DateShort", col(DbFieldType::Date), "3/9/24", usual, QDate(2024, 3, 9), false},
+        ParseCase{"DateEuropean", col(DbFieldType::Date), "09.03.2024", european, QDate(2024, 3, 9), false},
+        ParseCase{"DateNoSeparator", col(DbFieldType::Date), "20240309", DbFormatting{"Y4MD0", "$."},
+                  QDate(2024, 3, 9), false},
+        ParseCase{"DateImpossible", col(DbFieldType::Date), "02/30/2024", usual, {}, true},
+        ParseCase{"DateGarbage", col(DbFieldType::Date), "soon", usual, {}, true},
+        ParseCase{"Boolean", col(DbFieldType::Boolean), "f", usual, false, false},
+        ParseCase{"BooleanGarbage", col(DbFieldType::Boolean), "yes", usual, {}, true},
+        ParseCase{"Blob", col(DbFieldType::Blob), "00", usual, {}, true}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

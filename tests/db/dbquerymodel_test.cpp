@@ -45,6 +45,13 @@ protected:
         m_query->setFieldVisible("hidden", false);
         m_query->setFieldLabel("name", "Name");
     }
+    void run(const QString &sql)
+    {
+        DbQuery q(*m_session);
+        q.setDatabaseName("g");
+        q.setSql(sql);
+        q.execSQL();
+    }
 
     QTemporaryDir m_dir;
     std::unique_ptr<DbSession> m_session;
@@ -83,6 +90,32 @@ TEST_F(DbQueryModelTest, ClosedOrReopenedQueryNeverCrashesTheView)
     model.reset();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_FALSE(model.canFetchMore({}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DbQueryModelTest, EditsGoThroughTheLiveQuery)
+{
+    run("create unique index t_id on t (id)");
+    m_query->setLive(true);
+    m_query->open();
+    DbQueryModel model(m_query.get());
+#ifdef QUODLIN_HAVE_MODEL_TESTER
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+#endif
+    ASSERT_TRUE(model.flags(model.index(0, 1)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model.setData(model.index(0, 0), "x1"));
+    EXPECT_FALSE(model.lastError().isEmpty());
+    EXPECT_TRUE(model.setData(model.index(0, 1), "first"));
+    EXPECT_EQ(model.data(model.index(0, 1)).toString(), QStringLiteral("first"));
+    m_query->post();
+    auto check = std::make_unique<DbQuery>(*m_session);
+    check->setDatabaseName("g");
+    check->setSql("select name from t where id = 1");
+    check->open();
+    EXPECT_EQ(check->field(0).displayText(), QStringLiteral("first"));
 }
 
 } // namespace
