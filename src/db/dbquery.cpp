@@ -113,6 +113,9 @@ QVariant DbQuery::param(const QString &name) const
 
 void DbQuery::setMaster(DbQuery *master)
 {
+    for (const DbQuery *q = master; q; q = q->m_master)
+        if (q == this)
+            throw DbError(QStringLiteral("A query cannot be its own master"));
     if (m_master)
         m_master->m_details.removeAll(this);
     m_master = master;

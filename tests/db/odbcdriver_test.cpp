@@ -268,6 +268,7 @@ TEST_F(OdbcTest, DetailFollowsItsMaster)
     auto master = query("select id from items order by id");
     auto detail = query("select part from parts where item = :id order by part");
     detail->setMaster(master.get());
+    EXPECT_THROW(master->setMaster(detail.get()), DbError);
     master->open();
     EXPECT_FALSE(detail->isOpen());  // a closed detail stays closed
     detail->open();
