@@ -113,6 +113,12 @@ void DbDatabase::close()
     m_connection.reset();
 }
 
+void DbDatabase::interrupt()
+{
+    if (IDbConnection *c = m_connection.get())
+        c->interrupt();
+}
+
 DbSqlca DbDatabase::sqlca() const
 {
     return m_connection ? m_connection->sqlca() : m_failedOpen;

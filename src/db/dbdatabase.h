@@ -41,6 +41,8 @@ public:
     // Closes every query running on this component first; harmless when closed.
     void close();
     bool connected() const { return m_connection != nullptr; }
+    // Stops the running statement (a Stop command); callable from any thread.
+    void interrupt();
 
     // The SQL communication area after the last statement or failed open.
     DbSqlca sqlca() const;

@@ -206,6 +206,7 @@ public:
         }
     }
     qint64 rowsAffected() const override { return m_rows; }
+    void interrupt() override { m_session->interrupt(); }
     QStringList uniqueKey(const QString &table) override
     {
         const QString owner = table.contains(QLatin1Char('.')) ? table.section(QLatin1Char('.'), 0, 0) : QString();

@@ -10,6 +10,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <atomic>
 #include <vector>
 
 namespace quodlin {
@@ -356,6 +357,11 @@ public:
     }
     qint64 rowsAffected() const override { return m_rows; }
     DbSqlca sqlca() const override { return m_sqlca; }
+    void interrupt() override
+    {
+        if (SQLHSTMT running = m_running.load())
+            SQLCancel(running);
+    }
     QStringList uniqueKey(const QString &table) override
     {
         try {
@@ -413,7 +419,9 @@ private:
             bindParam(stmt->handle(), SQLUSMALLINT(i + 1),
                       paramValue(params, scan.occurrences[i], positional), buffers[i]);
         QByteArray text = scan.positionalSql.toUtf8();
+        m_running = stmt->handle();
         const SQLRETURN rc = SQLExecDirect(stmt->handle(), sqlText(text), SQLINTEGER(text.size()));
+        m_running = SQL_NULL_HSTMT;
         if (!succeeded(rc) && rc != SQL_NO_DATA)
             raise(SQL_HANDLE_STMT, stmt->handle(), kDbErrServer, QStringLiteral("The statement failed"));
         SQLSMALLINT columnCount = 0;
@@ -433,6 +441,7 @@ private:
 
     std::shared_ptr<OdbcEnvironment> m_env;
     SQLHDBC m_dbc;
+    std::atomic<SQLHSTMT> m_running{SQL_NULL_HSTMT};
     DbSqlca m_sqlca;
     qint64 m_rows = 0;
     DbFormatting m_formatting;

@@ -13,6 +13,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
+#include <thread>
+
 using namespace quodlin;
 
 namespace {
@@ -199,6 +202,35 @@ TEST_F(EmbeddedTest, LiveResultsFindTheKeyAndRefuseChangedRows)
     EXPECT_EQ(check->field(0).displayText(), QStringLiteral("uno"));
     check->next();
     EXPECT_EQ(check->field(0).displayText(), QStringLiteral("theirs"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EmbeddedTest, InterruptStopsTheRunningStatement)
+{
+    createDatabase("shop");
+    auto db = direct("shop");
+    db->open();
+    auto q = query("select count(*) from syscolumns a, syscolumns b, syscolumns c");
+    std::thread stopper([&db] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        db->interrupt();
+    });
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        q->open();
+        q->field(0).value();
+        ADD_FAILURE() << "not interrupted";
+    } catch (const DbEngineError &e) {
+        EXPECT_EQ(e.nativeCode(), -213);
+    }
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    auto after = query("select count(*) from systables");
+    after->open();  // the connection stays usable
+    EXPECT_GT(after->field(0).value().toInt(), 0);
 }
 
 } // namespace
