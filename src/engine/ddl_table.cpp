@@ -2,6 +2,7 @@
 // write. Every statement runs inside the session's statement savepoint, so a
 // failure half way leaves neither catalog rows nor SQLite objects behind.
 #include "engine/ddl_common.h"
+#include "engine/ddl_objects.h"
 
 #include "engine/parser.h"
 #include "engine/values.h"
@@ -801,6 +802,7 @@ void dropTable(SessionImpl &s, const ast::ObjectStatement &st)
             parents.push_back(c.refTabid);
 
     const int tabid = t->tabid;
+    dropDependentViews(s, tabid);
     auto del = [&](const std::string &where) {
         sql::Stmt q(s.db(), where);
         q.bind(1, tabid);

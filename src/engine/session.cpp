@@ -1,6 +1,7 @@
 #include "engine/session.h"
 
 #include "engine/catalog_bootstrap.h"
+#include "engine/ddl_objects.h"
 #include "engine/parser.h"
 #include "engine/sqlite_util.h"
 #include "engine/values.h"
@@ -516,6 +517,28 @@ void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &te
         return;
     case K::DropSequence:
         asDdl([&] { ddl::dropSequence(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
+        return;
+    case K::CreateView:
+        asDdl([&] { ddl::createView(*this, static_cast<const ast::CreateViewStatement &>(stmt), text); });
+        return;
+    case K::DropView:
+        asDdl([&] { ddl::dropView(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
+        return;
+    case K::CreateSynonym:
+        asDdl([&] { ddl::createSynonym(*this, static_cast<const ast::CreateSynonymStatement &>(stmt)); });
+        return;
+    case K::DropSynonym:
+        asDdl([&] { ddl::dropSynonym(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
+        return;
+    case K::CreateRole:
+        asDdl([&] { ddl::createRole(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
+        return;
+    case K::DropRole:
+        asDdl([&] { ddl::dropRole(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
+        return;
+    case K::Grant:
+    case K::Revoke:
+        asDdl([&] { ddl::grantRevoke(*this, static_cast<const ast::PrivilegeStatement &>(stmt)); });
         return;
     case K::Begin:
         begin(stmt.start);

@@ -72,6 +72,8 @@ const TableInfo &Translator::lookupTable(const ObjectName &name)
     if (it != m_tables.end()) return it->second;
     std::optional<TableInfo> info = m_ctx.catalog.findTable(name.name, name.owner);
     if (!info || info->tabtype == 'Q') raise(-206, name.name, name.offset, -111);
+    // A synonym still unresolved names a table of another database.
+    if (info->tabtype == 'S' || info->tabtype == 'P') raise(-999, {}, name.offset);
     return m_tables.emplace(key, std::move(*info)).first->second;
 }
 

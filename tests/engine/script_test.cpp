@@ -218,10 +218,12 @@ void runRecord(Context &ctx, const std::string &file, const Record &r)
             ADD_FAILURE() << at << ": expected error " << code << ", statement succeeded\n" << r.sql;
         } catch (const EngineError &e) {
             EXPECT_EQ(e.sqlCode(), code) << at << ": " << e.info().message << "\n" << r.sql;
-            if (offset)
+            if (offset) {
                 EXPECT_EQ(e.offset(), *offset) << at << ": offset of error " << code;
-            if (isam)
+            }
+            if (isam) {
                 EXPECT_EQ(e.info().isamCode, *isam) << at << ": ISAM code";
+            }
             EXPECT_EQ(ctx.current->sqlca().sqlcode, e.sqlCode()) << at << ": sqlca.sqlcode";
         }
         return;

@@ -212,12 +212,12 @@ TEST(Money, DbmoneyConventions)
 TEST(Display, TypedValues)
 {
     Environment env;
-    ColumnDescription money{"m", TMoney, encodeDecimal(8, 2)};
+    ColumnDescription money{"m", TMoney, encodeDecimal(8, 2), true, 0, {}};
     EXPECT_EQ(displayText(Value::fromDouble(1.5), money, env, true), "$1.50");
     EXPECT_EQ(displayText(Value::fromText("1.5"), money, env, false), "1.50");
-    ColumnDescription date{"d", TDate, 4};
+    ColumnDescription date{"d", TDate, 4, true, 0, {}};
     EXPECT_EQ(displayText(Value::fromInt(1), date, env), "01/01/1900");
-    ColumnDescription boolean{"b", TUdtFixed, 1, true, 5};
+    ColumnDescription boolean{"b", TUdtFixed, 1, true, 5, {}};
     EXPECT_EQ(displayText(Value::fromInt(1), boolean, env), "t");
     EXPECT_EQ(displayText(Value::fromInt(0), boolean, env), "f");
     EXPECT_EQ(displayText(Value::null(), date, env), "");

@@ -1,0 +1,20 @@
+#pragma once
+// DDL of views, synonyms, roles and privileges (ddl_view.cpp, ddl_synonym.cpp,
+// ddl_auth.cpp). Privileges are recorded in the catalog, not enforced.
+#include "engine/session.h"
+
+namespace quodlin::engine::ddl {
+
+void createView(SessionImpl &s, const ast::CreateViewStatement &st, const std::string &text);
+void dropView(SessionImpl &s, const ast::ObjectStatement &st);
+// Drops the views built on object `tabid` (and the views built on those).
+void dropDependentViews(SessionImpl &s, int tabid);
+
+void createSynonym(SessionImpl &s, const ast::CreateSynonymStatement &st);
+void dropSynonym(SessionImpl &s, const ast::ObjectStatement &st);
+
+void createRole(SessionImpl &s, const ast::ObjectStatement &st);
+void dropRole(SessionImpl &s, const ast::ObjectStatement &st);
+void grantRevoke(SessionImpl &s, const ast::PrivilegeStatement &st);
+
+} // namespace quodlin::engine::ddl
