@@ -12,6 +12,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
+#include <thread>
+
 using namespace quodlin;
 
 namespace {
@@ -392,6 +395,29 @@ TEST_F(OdbcLiveTest, OtherStatementsAreReadOnly)
     auto plain = query("select * from items");
     plain->open();
     EXPECT_FALSE(plain->canModify());  // not asked for
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OdbcTest, InterruptCancelsTheRunningStatement)
+{
+    auto q = query("with recursive n(i) as (select 1 union all select i + 1 from n where i < 200000000)"
+                   " select count(*) from n");
+    std::thread stopper([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        m_db->interrupt();
+    });
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        q->open();
+        ADD_FAILURE() << "not interrupted";
+    } catch (const DbEngineError &e) {
+        EXPECT_TRUE(e.message().contains("interrupt", Qt::CaseInsensitive)) << e.message().toStdString();
+    }
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
 } // namespace
