@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -18,8 +19,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kScanRows = 1000000;
-constexpr int kInsertRows = 100000;
+// QUODLIN_BENCH_SCALE divides both row counts (e.g. 100 for callgrind runs).
+int benchScale()
+{
+    const char *v = std::getenv("QUODLIN_BENCH_SCALE");
+    const int n = v ? std::atoi(v) : 1;
+    return n > 0 ? n : 1;
+}
+const int kScanRows = 1000000 / benchScale();
+const int kInsertRows = 100000 / benchScale();
 
 struct Fixture {
     std::string path;

@@ -123,6 +123,7 @@ private:
     std::uint64_t m_version = 1;
     bool m_caching = true;
     mutable std::map<std::string, sqlite3_stmt *> m_statements;
+    mutable sqlite3_stmt *m_schemaVersion = nullptr;  // owned by m_statements
     mutable std::map<std::string, std::optional<TableInfo>> m_tables;
     mutable std::uint64_t m_tablesVersion = 0;
 };

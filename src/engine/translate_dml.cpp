@@ -80,16 +80,39 @@ Translation Translator::insert(const InsertStatement &s)
     if (!s.select) {
         if (s.values.size() != targets.size()) raise(-236, {}, s.values.empty() ? s.start : s.values.front()->offset);
         sql += "VALUES (";
+        std::string plain = sql;
+        // A parameter is bound already converted when it is the whole value
+        // and appears nowhere else in the statement.
+        bool otherParams = false;
         for (std::size_t i = 0; i < targets.size(); ++i) {
             const ColumnInfo &c = *targets[i];
             Typed v = expr(*s.values[i], scope);
             if (v.aggregate) raise(-201, {}, s.values[i]->offset);
             std::string value = isSerial(c.coltype) ? serialWrap(c, v.sql) : storeValue(v, c, s.values[i]->offset);
-            if (i) sql += ",";
+            if (i) sql += ",", plain += ",";
             sql += value;
+            const int code = c.coltype & kTypeMask;
+            const bool fast = s.values[i]->kind == ExprKind::Param && !isSerial(c.coltype)
+                && value.rfind("ifx_store(", 0) == 0
+                && (isCharacter(code, c.extendedId) || isNumeric(code) || isBoolean(code, c.extendedId));
+            if (fast) {
+                out.storeTypes.push_back({s.values[i]->paramIndex, c.type()});
+                plain += v.sql;
+            } else {
+                otherParams = otherParams || value.find('?') != std::string::npos;
+                plain += value;
+            }
         }
-        for (const std::string &e : extra) sql += "," + e;
+        for (const std::string &e : extra) sql += "," + e, plain += "," + e;
         sql += ")";
+        plain += ")";
+        for (std::size_t a = 0; a < out.storeTypes.size() && !otherParams; ++a)
+            for (std::size_t b = 0; b < a; ++b)
+                otherParams = otherParams || out.storeTypes[a].param == out.storeTypes[b].param;
+        if (otherParams)
+            out.storeTypes.clear();
+        if (!out.storeTypes.empty())
+            out.plainSql = std::move(plain);
     } else {
         std::vector<std::string> names;
         for (std::size_t i = 0; i < targets.size(); ++i) names.push_back("quodlin_" + std::to_string(i + 1));
