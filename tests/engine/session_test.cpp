@@ -124,6 +124,59 @@ TEST_F(SessionTest, ReexecutesWithNewBindingsAndSeesOtherSessions)
     EXPECT_FALSE(a->inTransaction());
 }
 
+// A re-executed INSERT converts each bound value for its column; a value that
+// does not convert fails with its conversion error and leaves the statement usable.
+TEST_F(SessionTest, BoundInsertValuesTakeTheirColumnTypes)
+{
+    auto s = Session::open(m_path, "ann");
+    s->execute("create table t (n integer, k smallint, c char(4), v varchar(3), d decimal(5,2), b boolean)");
+    auto ins = s->prepare("insert into t values (?, ?, ?, ?, ?, ?)");
+    auto row = [&](Value n, Value k, Value c, Value v, Value d, Value b) {
+        ins->bind(0, n);
+        ins->bind(1, k);
+        ins->bind(2, c);
+        ins->bind(3, v);
+        ins->bind(4, d);
+        ins->bind(5, b);
+        ins->execute();
+    };
+    row(Value::fromText(" 42 "), Value::fromDouble(7), Value::fromInt(7), Value::fromText("abcdef"),
+        Value::fromDouble(3.14159), Value::fromText("t"));
+    EXPECT_EQ(codeOf([&] {
+                  row(Value::fromInt(1), Value::fromInt(40000), Value::null(), Value::null(), Value::null(),
+                      Value::null());
+              }),
+              -1214);
+    EXPECT_EQ(codeOf([&] {
+                  row(Value::fromText("x"), Value::null(), Value::null(), Value::null(), Value::null(), Value::null());
+              }),
+              -1213);
+    EXPECT_EQ(codeOf([&] {
+                  row(Value::null(), Value::null(), Value::null(), Value::null(), Value::fromInt(1000), Value::null());
+              }),
+              -1226);
+    row(Value::fromInt(5), Value::null(), Value::fromText("ab  "), Value::fromDouble(2.5), Value::fromText(" 2.5"),
+        Value::fromInt(0));
+
+    auto q = s->prepare("select n, k, c, v, d, b from t order by n");
+    q->execute();
+    ASSERT_TRUE(q->next());
+    EXPECT_EQ(q->value(0).integer, 5);
+    EXPECT_EQ(q->value(1).kind, Value::Kind::Null);
+    EXPECT_EQ(q->value(2).text, "ab");
+    EXPECT_EQ(q->value(3).text, "2.5");
+    EXPECT_EQ(q->value(4).text, "2.50");
+    EXPECT_EQ(q->value(5).integer, 0);
+    ASSERT_TRUE(q->next());
+    EXPECT_EQ(q->value(0).integer, 42);
+    EXPECT_EQ(q->value(1).integer, 7);
+    EXPECT_EQ(q->value(2).text, "7");
+    EXPECT_EQ(q->value(3).text, "abc");
+    EXPECT_EQ(q->value(4).text, "3.14");
+    EXPECT_EQ(q->value(5).integer, 1);
+    EXPECT_FALSE(q->next());
+}
+
 TEST_F(SessionTest, InterruptStopsALongStatement)
 {
     auto s = Session::open(m_path, "ann");
