@@ -47,7 +47,7 @@ void convertInto(Value &out, sqlite3_stmt *st, int i, const ColumnDescription &c
     case TMoney:
         if (numeric) {
             out.kind = Value::Kind::Text;
-            out.text = formatDecimal(sqlite3_column_double(st, i), decimalScale(c.collength));
+            formatDecimalInto(out.text, sqlite3_column_double(st, i), decimalScale(c.collength));
         } else {
             setText(Value::Kind::Text);
         }

@@ -564,45 +564,69 @@ std::string shortestFixed(double v)
 
 } // namespace
 
+namespace {
+
+// Fast path, taken unless the value sits near a rounding tie: scaling and
+// rounding the double agrees with rounding its shortest text there. Writes
+// at most 24 characters to `out`; false when the slow path must decide.
+bool decimalFast(double value, int scale, char *out, size_t &length)
+{
+    static const double kPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (scale < 0 || scale > 9)
+        return false;
+    const double scaled = value * kPow10[scale];
+    const double mag = std::fabs(scaled);
+    const double frac = mag - std::floor(mag);
+    if (!(mag < 1e12 && std::fabs(frac - 0.5) > 1e-3))
+        return false;
+    long long units = static_cast<long long>(std::floor(mag) + (frac > 0.5 ? 1 : 0));
+    char digits[32];
+    auto d = std::to_chars(digits, digits + sizeof digits, units);
+    const int n = static_cast<int>(d.ptr - digits);
+    char *o = out;
+    if (value < 0 && units != 0)
+        *o++ = '-';
+    if (n <= scale) {
+        *o++ = '0';
+        if (scale > 0) {
+            *o++ = '.';
+            o = std::fill_n(o, scale - n, '0');
+            o = std::copy(digits, digits + n, o);
+        }
+    } else {
+        o = std::copy(digits, digits + n - scale, o);
+        if (scale > 0) {
+            *o++ = '.';
+            o = std::copy(digits + n - scale, digits + n, o);
+        }
+    }
+    length = static_cast<size_t>(o - out);
+    return true;
+}
+
+} // namespace
+
+void formatDecimalInto(std::string &out, double value, int scale)
+{
+    char buf[32];
+    size_t n = 0;
+    if (std::isfinite(value) && scale != 255 && decimalFast(value, scale, buf, n)) {
+        out.assign(buf, n);
+        return;
+    }
+    out = formatDecimal(value, scale);
+}
+
 std::string formatDecimal(double value, int scale)
 {
     if (!std::isfinite(value))
         raise(-1200);
     if (scale == 255 || scale < 0)
         return formatNumber(value);
-    // Fast path, taken unless the value sits near a rounding tie: scaling
-    // and rounding the double agrees with rounding its shortest text there.
-    static const double kPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    if (scale <= 9) {
-        const double scaled = value * kPow10[scale];
-        const double mag = std::fabs(scaled);
-        const double frac = mag - std::floor(mag);
-        if (mag < 1e12 && std::fabs(frac - 0.5) > 1e-3) {
-            long long units = static_cast<long long>(std::floor(mag) + (frac > 0.5 ? 1 : 0));
-            char digits[32];
-            auto d = std::to_chars(digits, digits + sizeof digits, units);
-            int n = static_cast<int>(d.ptr - digits);
-            std::string text;
-            text.reserve(24);
-            if (value < 0 && units != 0)
-                text += '-';
-            if (n <= scale) {
-                text += '0';
-                if (scale > 0) {
-                    text += '.';
-                    text.append(static_cast<size_t>(scale - n), '0');
-                    text.append(digits, static_cast<size_t>(n));
-                }
-            } else {
-                text.append(digits, static_cast<size_t>(n - scale));
-                if (scale > 0) {
-                    text += '.';
-                    text.append(digits + n - scale, static_cast<size_t>(scale));
-                }
-            }
-            return text;
-        }
-    }
+    char buf[32];
+    size_t n = 0;
+    if (decimalFast(value, scale, buf, n))
+        return std::string(buf, n);
     // Rounds the shortest exact text of the double (so 2.675 gives 2.68) half
     // away from zero.
     char in[400];

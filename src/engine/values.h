@@ -58,6 +58,8 @@ IntervalValue subtractDatetimes(const std::string &a, int aQualifier,
 // Half away from zero at `scale` from the nearest double; scale 255 (floating
 // DECIMAL) uses at most 15 significant digits.
 std::string formatDecimal(double value, int scale);
+// The same into `out`, reusing its buffer (a cursor's row values).
+void formatDecimalInto(std::string &out, double value, int scale);
 // An expression result: at most 15 significant digits, no exponent for
 // ordinary magnitudes (0.1+0.2 gives "0.3").
 std::string formatNumber(double value);
