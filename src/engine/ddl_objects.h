@@ -9,6 +9,9 @@ void createView(SessionImpl &s, const ast::CreateViewStatement &st, const std::s
 void dropView(SessionImpl &s, const ast::ObjectStatement &st);
 // Drops the views built on object `tabid` (and the views built on those).
 void dropDependentViews(SessionImpl &s, int tabid);
+// After ALTER TABLE: drops the views of `tabid` that no longer resolve (a
+// column they read was dropped).
+void dropBrokenViews(SessionImpl &s, int tabid);
 
 void createSynonym(SessionImpl &s, const ast::CreateSynonymStatement &st);
 void dropSynonym(SessionImpl &s, const ast::ObjectStatement &st);

@@ -1048,6 +1048,7 @@ void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::s
             if (auto child = cat.tableById(c.tabid))
                 rebuildTableObjects(s, *child);
     refreshTableCounts(s, tabid);
+    dropBrokenViews(s, tabid);
     sql::Stmt v(s.db(), "UPDATE systables SET version = version + 1 WHERE tabid = ?1");
     v.bind(1, tabid);
     v.run();

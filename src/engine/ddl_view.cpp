@@ -9,6 +9,8 @@
 #include "engine/types.h"
 #include "engine/values.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <set>
 
@@ -124,7 +126,11 @@ void createView(SessionImpl &s, const ast::CreateViewStatement &st, const std::s
         const ColumnDescription &d = tr.columns[i];
         ColumnInfo c;
         c.name = st.columns.empty() ? d.name : st.columns[i].name;
-        const int offset = st.columns.empty() ? query.start : st.columns[i].offset;
+        int offset = query.start;
+        if (!st.columns.empty())
+            offset = st.columns[i].offset;
+        else if (query.select.cores.size() == 1 && query.select.cores.front().items.size() == tr.columns.size())
+            offset = query.select.cores.front().items[i].offset;
         if (c.name.empty() || c.name.front() == '(')
             raise(-382, {}, offset);  // an expression needs a name from the column list
         for (const ColumnInfo &other : columns)
@@ -208,6 +214,28 @@ void dropDependentViews(SessionImpl &s, int tabid)
             views.emplace_back(static_cast<int>(q.integer(0)), q.text(1));
     }
     for (const auto &[id, name] : views) {
+        dropDependentViews(s, id);
+        deleteView(s, id, name);
+    }
+}
+
+void dropBrokenViews(SessionImpl &s, int tabid)
+{
+    std::vector<std::pair<int, std::string>> views;
+    {
+        sql::Stmt q(s.db(), "SELECT d.dtabid, t.tabname FROM sysdepend d JOIN systables t ON t.tabid = d.dtabid"
+                            " WHERE d.btabid = ?1 AND d.dtype = 'V'");
+        q.bind(1, tabid);
+        while (q.step())
+            views.emplace_back(static_cast<int>(q.integer(0)), q.text(1));
+    }
+    for (const auto &[id, name] : views) {
+        sqlite3_stmt *probe = nullptr;
+        const std::string text = "SELECT * FROM main." + sql::quote(name);
+        const int rc = sqlite3_prepare_v2(s.db(), text.c_str(), -1, &probe, nullptr);
+        sqlite3_finalize(probe);
+        if (rc == SQLITE_OK)
+            continue;
         dropDependentViews(s, id);
         deleteView(s, id, name);
     }

@@ -287,9 +287,18 @@ std::vector<std::string> orphanRows(const std::string &path)
         "SELECT 'sysconstraints.idxname', constrid FROM sysconstraints c WHERE idxname IS NOT NULL AND NOT EXISTS"
         " (SELECT 1 FROM sysindexes i WHERE i.idxname = c.idxname AND i.tabid = c.tabid)",
         "SELECT 'syssequences', tabid FROM syssequences WHERE tabid NOT IN (SELECT tabid FROM systables)",
+        "SELECT 'sysviews', tabid FROM sysviews WHERE tabid NOT IN (SELECT tabid FROM systables WHERE tabtype = 'V')",
+        "SELECT 'sysdepend', dtabid FROM sysdepend WHERE btabid NOT IN (SELECT tabid FROM systables)"
+        " OR dtabid NOT IN (SELECT tabid FROM systables)",
+        "SELECT 'syssyntable', tabid FROM syssyntable WHERE tabid NOT IN (SELECT tabid FROM systables)"
+        " OR btabid NOT IN (SELECT tabid FROM systables)",
+        "SELECT 'sysroleauth', rolename FROM sysroleauth WHERE rolename NOT IN"
+        " (SELECT username FROM sysusers WHERE usertype = 'G')",
+        "SELECT 'sqlite view', tabid FROM systables t WHERE tabtype = 'V' AND tabid >= 100 AND NOT EXISTS"
+        " (SELECT 1 FROM sqlite_master m WHERE m.type = 'view' AND m.name = t.tabname)",
         "SELECT 'sqlite table', tabid FROM systables t WHERE tabtype = 'T' AND NOT EXISTS"
         " (SELECT 1 FROM sqlite_master m WHERE m.type IN ('table', 'view') AND m.name = t.tabname)",
-        "SELECT 'ncols', tabid FROM systables t WHERE tabtype = 'T' AND ncols <>"
+        "SELECT 'ncols', tabid FROM systables t WHERE (tabtype = 'T' OR (tabtype = 'V' AND tabid >= 100)) AND ncols <>"
         " (SELECT count(*) FROM syscolumns c WHERE c.tabid = t.tabid)",
         "SELECT 'nindexes', tabid FROM systables t WHERE tabid >= 100 AND tabtype = 'T' AND nindexes <>"
         " (SELECT count(*) FROM sysindexes i WHERE i.tabid = t.tabid)",
