@@ -310,6 +310,15 @@ void dropRole(SessionImpl &s, const ast::ObjectStatement &st)
     run("DELETE FROM sysusers WHERE username = ?1");
 }
 
+void setRole(SessionImpl &s, const ast::SetOtherStatement &st)
+{
+    const std::string &name = st.value;
+    if (name == "none" || name == "default" || name == "null")
+        return;
+    if (!isRole(s, name))
+        raise(-634, name, st.start);
+}
+
 void grantRevoke(SessionImpl &s, const ast::PrivilegeStatement &st)
 {
     using Level = ast::PrivilegeStatement::Level;

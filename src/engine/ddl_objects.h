@@ -19,5 +19,7 @@ void dropSynonym(SessionImpl &s, const ast::ObjectStatement &st);
 void createRole(SessionImpl &s, const ast::ObjectStatement &st);
 void dropRole(SessionImpl &s, const ast::ObjectStatement &st);
 void grantRevoke(SessionImpl &s, const ast::PrivilegeStatement &st);
+// SET ROLE: the role must exist; with privileges not enforced it changes nothing.
+void setRole(SessionImpl &s, const ast::SetOtherStatement &st);
 
 } // namespace quodlin::engine::ddl

@@ -540,6 +540,9 @@ void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &te
     case K::Revoke:
         asDdl([&] { ddl::grantRevoke(*this, static_cast<const ast::PrivilegeStatement &>(stmt)); });
         return;
+    case K::SetRole:
+        ddl::setRole(*this, static_cast<const ast::SetOtherStatement &>(stmt));
+        return;
     case K::Begin:
         begin(stmt.start);
         return;
