@@ -17,7 +17,10 @@ void createSynonym(SessionImpl &s, const ast::CreateSynonymStatement &st)
             return;
         raise(-310, st.name.name, st.name.offset);
     }
-    const bool remote = !st.target.database.empty() || !st.target.server.empty();
+    // A target qualified with this database (and server) is local.
+    const bool otherServer = !st.target.server.empty() && st.target.server != s.environment().informixServer;
+    const bool otherDatabase = !st.target.database.empty() && st.target.database != s.databaseName();
+    const bool remote = otherServer || otherDatabase;
     int btabid = 0;
     if (!remote) {
         auto t = cat.findTable(st.target.name, st.target.owner, false);
