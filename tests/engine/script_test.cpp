@@ -292,7 +292,9 @@ std::vector<std::string> orphanRows(const std::string &path)
         " OR dtabid NOT IN (SELECT tabid FROM systables)",
         "SELECT 'syssyntable', tabid FROM syssyntable WHERE tabid NOT IN (SELECT tabid FROM systables)"
         " OR btabid NOT IN (SELECT tabid FROM systables)",
-        "SELECT 'sysroleauth', rolename FROM sysroleauth WHERE rolename NOT IN"
+        "SELECT 'sysroleauth', rowid FROM sysroleauth WHERE rolename NOT IN"
+        " (SELECT username FROM sysusers WHERE usertype = 'G')",
+        "SELECT 'sysusers.defrole', rowid FROM sysusers WHERE defrole IS NOT NULL AND defrole NOT IN"
         " (SELECT username FROM sysusers WHERE usertype = 'G')",
         "SELECT 'sqlite view', tabid FROM systables t WHERE tabtype = 'V' AND tabid >= 100 AND NOT EXISTS"
         " (SELECT 1 FROM sqlite_master m WHERE m.type = 'view' AND m.name = t.tabname)",
