@@ -10,7 +10,7 @@ void dropView(SessionImpl &s, const ast::ObjectStatement &st);
 // Drops the views built on object `tabid` (and the views built on those).
 void dropDependentViews(SessionImpl &s, int tabid);
 // After ALTER TABLE: drops the views of `tabid` that no longer resolve (a
-// column they read was dropped).
+// column they read was dropped) and re-describes the others.
 void dropBrokenViews(SessionImpl &s, int tabid);
 
 void createSynonym(SessionImpl &s, const ast::CreateSynonymStatement &st);

@@ -6,6 +6,7 @@
 #include "engine/ddl_common.h"
 #include "engine/ddl_objects.h"
 
+#include "engine/parser.h"
 #include "engine/types.h"
 #include "engine/values.h"
 
@@ -219,6 +220,67 @@ void dropDependentViews(SessionImpl &s, int tabid)
     }
 }
 
+namespace {
+
+// Re-translates a view from its stored text after its base changed: the
+// column types follow the base and the SQLite view gets the new translation.
+// A text that no longer translates (a base renamed since) keeps the old rows.
+void refreshView(SessionImpl &s, int tabid, const std::string &name)
+{
+    std::string text;
+    {
+        sql::Stmt q(s.db(), "SELECT viewtext FROM sysviews WHERE tabid = ?1 ORDER BY seqno");
+        q.bind(1, tabid);
+        while (q.step())
+            text += q.text(0);
+    }
+    std::vector<std::string> names;
+    {
+        sql::Stmt q(s.db(), "SELECT colname FROM syscolumns WHERE tabid = ?1 ORDER BY colno");
+        q.bind(1, tabid);
+        while (q.step())
+            names.push_back(q.text(0));
+    }
+    Translation tr;
+    try {
+        ParseOptions opts;
+        opts.delimident = s.environment().delimident;
+        ast::Script script = parseScript(text, opts);
+        if (script.size() != 1 || script.front()->kind != ast::StmtKind::CreateView)
+            return;
+        auto &cv = static_cast<ast::CreateViewStatement &>(*script.front());
+        ast::SelectStatement query;
+        query.select = std::move(*cv.select);
+        TranslationContext ctx = s.translationContext();
+        tr = translate(query, ctx);
+    } catch (const EngineError &) {
+        return;
+    }
+    if (tr.columns.size() != names.size() || tr.parameterCount > 0)
+        return;
+    std::string colSql;
+    for (const std::string &n : names)
+        colSql += (colSql.empty() ? "" : ", ") + sql::quote(n);
+    sql::exec(s.db(), "DROP VIEW main." + sql::quote(name));
+    sql::exec(s.db(), "CREATE VIEW main." + sql::quote(name) + " (" + colSql + ") AS " + tr.sql);
+    sql::Stmt u(s.db(), "UPDATE syscolumns SET coltype = ?3, collength = ?4, extended_id = ?5"
+                        " WHERE tabid = ?1 AND colno = ?2");
+    int rowsize = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const ColumnDescription &d = tr.columns[i];
+        u.bind(1, tabid).bind(2, static_cast<int>(i + 1)).bind(3, d.coltype + (d.nullable ? 0 : kNotNullFlag))
+            .bind(4, d.collength).bind(5, d.extendedId);
+        u.run();
+        u.reset();
+        rowsize += storageSize(d.coltype, d.collength, d.extendedId);
+    }
+    sql::Stmt r(s.db(), "UPDATE systables SET rowsize = ?2 WHERE tabid = ?1");
+    r.bind(1, tabid).bind(2, rowsize);
+    r.run();
+}
+
+} // namespace
+
 void dropBrokenViews(SessionImpl &s, int tabid)
 {
     std::vector<std::pair<int, std::string>> views;
@@ -234,8 +296,11 @@ void dropBrokenViews(SessionImpl &s, int tabid)
         const std::string text = "SELECT * FROM main." + sql::quote(name);
         const int rc = sqlite3_prepare_v2(s.db(), text.c_str(), -1, &probe, nullptr);
         sqlite3_finalize(probe);
-        if (rc == SQLITE_OK)
+        if (rc == SQLITE_OK) {
+            refreshView(s, id, name);
+            dropBrokenViews(s, id);  // views on this view follow its new types
             continue;
+        }
         dropDependentViews(s, id);
         deleteView(s, id, name);
     }
