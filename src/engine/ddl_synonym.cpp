@@ -9,6 +9,18 @@
 
 namespace quodlin::engine::ddl {
 
+namespace {
+
+// Synonyms live only in catalog rows; a SQLite schema change tells every
+// session that its cached lookups and translations are stale.
+void touchSchema(SessionImpl &s)
+{
+    sql::exec(s.db(), "CREATE VIEW main.quodlin_schema_touch AS SELECT 1");
+    sql::exec(s.db(), "DROP VIEW main.quodlin_schema_touch");
+}
+
+} // namespace
+
 void createSynonym(SessionImpl &s, const ast::CreateSynonymStatement &st)
 {
     Catalog &cat = s.catalog();
@@ -57,6 +69,7 @@ void createSynonym(SessionImpl &s, const ast::CreateSynonymStatement &st)
         r.bindNull(2).bindNull(3).bindNull(4).bindNull(5).bind(6, btabid);
     }
     r.run();
+    touchSchema(s);
 }
 
 void dropSynonym(SessionImpl &s, const ast::ObjectStatement &st)
@@ -72,6 +85,7 @@ void dropSynonym(SessionImpl &s, const ast::ObjectStatement &st)
         q.bind(1, t->tabid);
         q.run();
     }
+    touchSchema(s);
 }
 
 } // namespace quodlin::engine::ddl
