@@ -234,6 +234,10 @@ void refreshView(SessionImpl &s, int tabid, const std::string &name)
         while (q.step())
             text += q.text(0);
     }
+    // Double quotes read as identifiers or strings depending on the DELIMIDENT
+    // of the session that wrote the text, which is not recorded.
+    if (text.find('"') != std::string::npos)
+        return;
     std::vector<std::string> names;
     {
         sql::Stmt q(s.db(), "SELECT colname FROM syscolumns WHERE tabid = ?1 ORDER BY colno");
