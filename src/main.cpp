@@ -1,6 +1,7 @@
 // Program start: the title, the dialog implementation, the main window, and
 // the message loop until that window closes.
 #include "app/failure.h"
+#include "app/ui/appconnector.h"
 #include "app/ui/application.h"
 #include "app/ui/mainform.h"
 #include "app/ui/widgetdialogs.h"
@@ -12,6 +13,7 @@ int main(int argc, char **argv)
 {
     quodlin::TApplication app(argc, argv);
     quodlin::SetDialogs(std::make_shared<quodlin::WidgetDialogs>());
+    quodlin::InstallAppConnector();
     try {
         quodlin::TMainForm form;
         form.show();

@@ -1,0 +1,224 @@
+#include "cli/clicommands.h"
+
+#include "app/externalprograms.h"
+#include "db/aliasconfig.h"
+#include "db/dbdatabase.h"
+#include "db/dberror.h"
+#include "db/dbquery.h"
+#include "db/dbsession.h"
+#include "db/embeddeddriver.h"
+#include "engine/demo.h"
+#include "engine/engine.h"
+#include "output/textrender.h"
+#include "workspace/statementsplitter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace quodlin::cli {
+
+namespace {
+
+const QString kCliDatabaseName = QStringLiteral("QuodlinCli");
+
+// The report with plain line ends, as a terminal wants them.
+QString report(const std::exception &failure, const QString &context)
+{
+    return DbErrorReport(failure, context).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+// An engine failure in the form of the layer's, so its report names the Informix number.
+DbEngineError asDbError(const engine::EngineError &failure)
+{
+    const QString message = QString::fromStdString(failure.info().message);
+    return DbEngineError(message, {{kDbErrServer, failure.sqlCode(), message}});
+}
+
+// The first line of a statement that is not a comment, to name it in a message.
+QString firstCodeLine(const QString &statement)
+{
+    for (const QString &line : statement.split(QLatin1Char('\n')))
+        if (!line.trimmed().isEmpty() && !line.trimmed().startsWith(QLatin1String("--")))
+            return line.trimmed();
+    return statement.section(QLatin1Char('\n'), 0, 0);
+}
+
+QString userOf(const CliOptions &o) { return o.user ? *o.user : GetLoginUserName(); }
+
+QString passwordOf(const CliOptions &o)
+{
+    return o.password ? *o.password : qEnvironmentVariable("QUODLIN_PASSWORD");
+}
+
+// The statements of one text, run in order on one database component. Rows are
+// printed as the text table; the first failure stops the run.
+int runStatements(DbDatabase &db, const QString &text, QTextStream &out, QTextStream &err,
+                  const QString &context)
+{
+    bool printedResult = false;
+    for (const SqlStatementSpan &statement : SplitSqlStatements(text)) {
+        DbQuery query(db.session());
+        query.setDatabaseName(db.databaseName());
+        try {
+            query.setSql(statement.text);
+            query.open();
+        } catch (const DbNoResultSet &) {
+            continue;
+        } catch (const std::exception &failure) {
+            err << report(failure, context) << '\n';
+            return 1;
+        }
+        if (printedResult)
+            out << '\n';
+        for (const QString &line : QueryToTextLines(query))
+            out << line << '\n';
+        printedResult = true;
+        query.close();
+    }
+    return 0;
+}
+
+} // namespace
+
+int RunAliases(QTextStream &out, QTextStream &err)
+{
+    try {
+        for (const QString &name : DbSession::defaultSession().databaseNames())
+            out << name << '\n';
+        return 0;
+    } catch (const std::exception &failure) {
+        err << report(failure, QStringLiteral("quodlin-cli.aliases")) << '\n';
+        return 1;
+    }
+}
+
+int RunCreateDb(const CliOptions &o, QTextStream &out, QTextStream &err)
+{
+    if (o.arguments.size() != 1) {
+        err << "createdb takes one database name\n" << kUsage;
+        return 2;
+    }
+    const QString name = o.arguments.first();
+    if (!EmbeddedDriver::isValidDatabaseName(name)) {
+        err << "Invalid database name: " << name << '\n' << kUsage;
+        return 2;
+    }
+    DbSession &session = DbSession::defaultSession();
+    const QString context = QStringLiteral("quodlin-cli.createdb");
+    try {
+        AliasConfig config = session.aliasConfig();
+        if (config.find(name)) {
+            err << "An alias named " << name << " exists already; nothing was created.\n";
+            return 1;
+        }
+        auto *driver = dynamic_cast<EmbeddedDriver *>(session.driver(QStringLiteral("EMBEDDED")));
+        if (!driver) {
+            err << "The embedded driver is not available.\n";
+            return 1;
+        }
+        const QString path = driver->databasePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        // The engine refuses an existing file (-330), so nothing is overwritten.
+        engine::Session::createDatabase(path.toStdString(), userOf(o).toStdString());
+        config.aliases << DbAlias{name, QStringLiteral("EMBEDDED"), {QStringLiteral("DATABASE NAME=") + name}};
+        config.save(session.aliasFile());
+    } catch (const engine::EngineError &failure) {
+        err << report(asDbError(failure), context) << '\n';
+        return 1;
+    } catch (const std::exception &failure) {
+        err << report(failure, context) << '\n';
+        return 1;
+    }
+    out << "Created database " << name << " and its alias.\n";
+    if (!o.demo)
+        return 0;
+
+    // The demo runs statement by statement so that every one the engine
+    // cannot run yet is reported, and the rest still loads.
+    DbDatabase db(session);
+    QStringList params{QStringLiteral("USER NAME=") + userOf(o), QStringLiteral("PASSWORD=") + passwordOf(o)};
+    int failed = 0;
+    int total = 0;
+    try {
+        db.setDatabaseName(kCliDatabaseName);
+        db.setAliasName(name);
+        db.setParams(params);
+        db.open();
+    } catch (const std::exception &failure) {
+        err << report(failure, context) << '\n';
+        return 1;
+    }
+    for (const SqlStatementSpan &statement : SplitSqlStatements(QString::fromUtf8(engine::demoScript()))) {
+        ++total;
+        DbQuery query(session);
+        query.setDatabaseName(kCliDatabaseName);
+        try {
+            query.setSql(statement.text);
+            query.execSQL();
+        } catch (const std::exception &failure) {
+            ++failed;
+            err << "Demo statement " << total << " failed: " << firstCodeLine(statement.text)
+                << '\n' << report(failure, context)
+                << '\n';
+        }
+    }
+    if (failed) {
+        err << failed << " of " << total << " demo statements failed.\n";
+        return 1;
+    }
+    out << "Loaded the demo (" << total << " statements).\n";
+    return 0;
+}
+
+int RunSql(const CliOptions &o, QTextStream &out, QTextStream &err)
+{
+    if (o.alias.isEmpty() && o.server.isEmpty()) {
+        err << "sql needs a database: -d ALIAS or -s SERVER -D DATABASE\n" << kUsage;
+        return 2;
+    }
+    if (o.arguments.size() > 1 || (!o.arguments.isEmpty() && !o.file.isEmpty())) {
+        err << "sql takes one text or -f FILE\n" << kUsage;
+        return 2;
+    }
+    QString text;
+    if (!o.file.isEmpty()) {
+        QFile file(o.file);
+        if (!file.open(QIODevice::ReadOnly)) {
+            err << "Cannot read " << o.file << ": " << file.errorString() << '\n';
+            return 1;
+        }
+        text = QString::fromUtf8(file.readAll());
+    } else if (!o.arguments.isEmpty()) {
+        text = o.arguments.first();
+    } else {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            err << "Cannot read the standard input\n";
+            return 1;
+        }
+        text = QString::fromUtf8(in.readAll());
+    }
+
+    const QString context = QStringLiteral("quodlin-cli.sql");
+    DbDatabase db(DbSession::defaultSession());
+    QStringList params;
+    if (o.alias.isEmpty()) {
+        db.setDriverName(kInformixDriverName);
+        params << QStringLiteral("SERVER NAME=") + o.server << QStringLiteral("DATABASE NAME=") + o.database;
+    } else {
+        db.setAliasName(o.alias);
+    }
+    params << QStringLiteral("USER NAME=") + userOf(o) << QStringLiteral("PASSWORD=") + passwordOf(o);
+    try {
+        db.setDatabaseName(kCliDatabaseName);
+        db.setParams(params);
+        db.open();
+    } catch (const std::exception &failure) {
+        err << report(failure, context) << '\n';
+        return 1;
+    }
+    return runStatements(db, text, out, err, context);
+}
+
+} // namespace quodlin::cli

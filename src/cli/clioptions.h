@@ -1,0 +1,36 @@
+#pragma once
+// The command line of quodlin-cli:
+//   quodlin-cli [--home DIR] [-d ALIAS | -s SERVER -D DATABASE] [-u USER] [-p PASSWORD] COMMAND ...
+// Options may stand anywhere; the first other word is the command, the rest its arguments.
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace quodlin::cli {
+
+struct CliOptions {
+    QString home;
+    QString alias;
+    QString server;
+    QString database;
+    std::optional<QString> user;
+    std::optional<QString> password;
+    QString file;      // sql -f FILE
+    bool demo = false; // createdb --demo
+    QString command;
+    QStringList arguments;
+};
+
+// Parses argv without the program name; on a usage error returns nothing and sets `error`.
+std::optional<CliOptions> ParseCliOptions(const QStringList &args, QString &error);
+
+inline const char *const kUsage =
+    "usage: quodlin-cli [--home DIR] [-d ALIAS | -s SERVER -D DATABASE] [-u USER] [-p PASSWORD] COMMAND ...\n"
+    "commands:\n"
+    "  aliases                  list the database names (aliases and data sources)\n"
+    "  createdb NAME [--demo]   create an embedded database NAME and an alias for it\n"
+    "  sql [TEXT | -f FILE]     run SQL statements (from standard input without TEXT or FILE)\n"
+    "The password may also come from QUODLIN_PASSWORD; -u defaults to the login name.\n";
+
+} // namespace quodlin::cli

@@ -1,0 +1,170 @@
+// Connecting through the program's connector: a real embedded database in the
+// test's QUODLIN_HOME, the current connection, the combo and Disconnect.
+#include "app/connector.h"
+#include "app/dialogs.h"
+#include "app/externalprograms.h"
+#include "app/settingdefs.h"
+#include "app/settings.h"
+#include "app/ui/appconnector.h"
+#include "app/ui/mainform.h"
+#include "browser/ui/connectionwindow.h"
+#include "catalog/dbobjectsmodule.h"
+#include "db/aliasconfig.h"
+#include "db/embeddeddriver.h"
+#include "db/ui/dblogin.h"
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+
+using namespace quodlin;
+
+namespace {
+
+class RecordingDialogs : public IDialogs {
+public:
+    void message(const QString &caption, const QString &text, MessageIcon, void *) override
+    {
+        messages << caption + QStringLiteral(": ") + text;
+    }
+    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override { return DialogAnswer::No; }
+    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
+    QString openFile(const FileDialogRequest &, void *) override { return {}; }
+    QString saveFile(const FileDialogRequest &, void *) override { return {}; }
+    bool printDialog(void *, void *) override { return false; }
+    bool printerSetupDialog(void *, void *) override { return false; }
+    QStringList messages;
+};
+
+class LoginConnectTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QFile::remove(SettingsFilePath());
+        m_dialogs = std::make_shared<RecordingDialogs>();
+        m_oldDialogs = SetDialogs(m_dialogs);
+        InstallAppConnector();
+        createShopDatabase();
+    }
+    // An embedded database "shop" with one user table and its alias.
+    static void createShopDatabase()
+    {
+        const QString path = EmbeddedDriver().databasePath(QStringLiteral("shop"));
+        if (QFileInfo::exists(path))
+            return;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        engine::Session::createDatabase(path.toStdString(), "tester");
+        engine::Session::open(path.toStdString(), "tester")->execute("create table item (id integer)");
+        AliasConfig config = AliasConfig::load(AliasConfig::defaultPath());
+        config.aliases << DbAlias{QStringLiteral("shop"), QStringLiteral("EMBEDDED"), {QStringLiteral("DATABASE NAME=shop")}};
+        config.save(AliasConfig::defaultPath());
+    }
+    void TearDown() override
+    {
+        SetConnector(nullptr);
+        SetDatabaseToolLauncher({});
+        SetDialogs(m_oldDialogs);
+        QFile::remove(SettingsFilePath());
+    }
+    static QList<QMdiSubWindow *> windows(TMainForm &form) { return form.mdiArea()->subWindowList(); }
+
+    std::shared_ptr<RecordingDialogs> m_dialogs;
+    std::shared_ptr<IDialogs> m_oldDialogs;
+};
+
+TEST_F(LoginConnectTest, ConnectsToAnAliasAndDisconnects)
+{
+    TMainForm form;
+    ASSERT_TRUE(form.ConnectDatabase(QStringLiteral("shop"), QString(), QStringLiteral("tester"),
+                                     QStringLiteral("USER NAME=tester\r\nPASSWORD=\r\n")))
+        << m_dialogs->messages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(windows(form).size(), 1);
+    auto *window = dynamic_cast<TfrmConnection *>(windows(form).first());
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Objects [shop]"));
+
+    IConnection *current = form.CurrentConnection();
+    ASSERT_EQ(current, window->connection());
+    EXPECT_TRUE(current->isConnected());
+    EXPECT_TRUE(current->finishedConnecting());
+    EXPECT_EQ(current->loginUser(), QStringLiteral("tester"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^shop \\(Quodlin[0-9A-F]+\\)$"))
+                    .match(current->ConnectionDisplayName()).hasMatch())
+        << current->ConnectionDisplayName().toStdString();
+    EXPECT_TRUE(window->findChild<QLabel *>(QStringLiteral("lblStatus"))->text().endsWith(QStringLiteral("\n1 user table")));
+
+    auto *combo = form.findChild<QComboBox *>(QStringLiteral("cboDatabaseAlias"));
+    ASSERT_TRUE(combo);
+    EXPECT_EQ(combo->currentText(), current->ConnectionDisplayName());
+
+    form.action(Command::Disconnect)->setEnabled(true);
+    form.action(Command::Disconnect)->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(windows(form).isEmpty());
+    EXPECT_EQ(form.CurrentConnection(), nullptr);
+}
+
+TEST_F(LoginConnectTest, DirectConnectionToTheEmbeddedServer)
+{
+    TMainForm form;
+    ASSERT_TRUE(form.ConnectDatabase(QString(), QStringLiteral("local\\shop"), QStringLiteral("tester"),
+                                     QStringLiteral("SERVER NAME=local\r\nDATABASE NAME=shop\r\n"
+                                                    "USER NAME=tester\r\nPASSWORD=\r\n")))
+        << m_dialogs->messages.join(QLatin1Char('\n')).toStdString();
+    auto *module = dynamic_cast<TdmDbObjects *>(form.CurrentConnection());
+    ASSERT_TRUE(module);
+    EXPECT_EQ(module->ConnectionName(), QStringLiteral("local\\shop"));
+    EXPECT_EQ(module->directConnectionName(), QStringLiteral("local\\shop"));
+}
+
+TEST_F(LoginConnectTest, FailedConnectionLeavesNoWindowAndReportsTheFailure)
+{
+    TMainForm form;
+    EXPECT_FALSE(form.ConnectDatabase(QStringLiteral("nosuchalias"), QString(), QStringLiteral("tester"),
+                                      QStringLiteral("USER NAME=tester\r\nPASSWORD=\r\n")));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(windows(form).isEmpty());
+    EXPECT_EQ(form.CurrentConnection(), nullptr);
+    ASSERT_EQ(m_dialogs->messages.size(), 1);
+    EXPECT_TRUE(m_dialogs->messages.first().startsWith(QStringLiteral("Error: Database Error in [TfrmDbObjects.Connect]:")))
+        << m_dialogs->messages.first().toStdString();
+}
+
+TEST_F(LoginConnectTest, ConnectCommandRunsTheLoginDialog)
+{
+    TMainForm form;
+    // Answer the modal login dialog once it is up (the command lets events run first).
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [&answer] {
+        auto *login = qobject_cast<TfrmDbLogin *>(QApplication::activeModalWidget());
+        if (!login)
+            return;
+        answer.stop();
+        login->findChild<QComboBox *>(QStringLiteral("cboDbName"))->setEditText(QStringLiteral("shop"));
+        login->findChild<QLineEdit *>(QStringLiteral("editDbUser"))->setText(QStringLiteral("dave"));
+        login->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+    });
+    answer.start();
+    form.action(Command::Connect)->trigger();
+    ASSERT_EQ(windows(form).size(), 1) << m_dialogs->messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(form.CurrentConnection()->ConnectionName(), QStringLiteral("shop"));
+    EXPECT_EQ(form.CurrentConnection()->loginUser(), QStringLiteral("dave"));
+}
+
+} // namespace
