@@ -103,9 +103,12 @@ public:
     // change of the file by any session; the translation cache key.
     std::uint64_t version() const;
     void bumpVersion() { ++m_version; m_tables.clear(); }
+    // Reads the schema cookie again at the next version() (statements that
+    // may change the schema or end the transaction).
+    void forgetSchemaVersion() { m_schemaKnown = false; }
     // Table lookups are cached between schema changes; off while a DDL
     // statement rewrites the catalog rows it reads back.
-    void setCaching(bool on) { m_caching = on; m_tables.clear(); }
+    void setCaching(bool on) { m_caching = on; m_tables.clear(); m_schemaKnown = false; }
 
     sqlite3 *db() const { return m_db; }
     // A prepared statement kept for the connection's lifetime.
@@ -124,6 +127,8 @@ private:
     bool m_caching = true;
     mutable std::map<std::string, sqlite3_stmt *> m_statements;
     mutable sqlite3_stmt *m_schemaVersion = nullptr;  // owned by m_statements
+    mutable std::int64_t m_schema = 0;
+    mutable bool m_schemaKnown = false;
     mutable std::map<std::string, std::optional<TableInfo>> m_tables;
     mutable std::uint64_t m_tablesVersion = 0;
 };

@@ -469,6 +469,7 @@ void SessionImpl::raiseSqliteError(int rc, const ast::Statement &stmt, int targe
 
 void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &text)
 {
+    m_catalog.forgetSchemaVersion();
     using K = ast::StmtKind;
     auto asDdl = [&](auto &&run) {
         savepoint();

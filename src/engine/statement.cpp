@@ -450,6 +450,7 @@ private:
         fc.sqlerrd1 = m_s.lastSerial();
         fc.sqlerrd2 = m_rowsAffected;
         if (!tr.intoTemp.empty()) {
+            m_s.catalog().forgetSchemaVersion();
             ddl::registerTempTable(m_s, tr.intoTemp, tr.tempColumns, stmt.start);
             sqlite3_finalize(p.stmt);
             p.stmt = nullptr;

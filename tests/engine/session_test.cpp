@@ -177,6 +177,31 @@ TEST_F(SessionTest, BoundInsertValuesTakeTheirColumnTypes)
     EXPECT_FALSE(q->next());
 }
 
+// Inside a transaction the schema is read once; DDL of the same transaction
+// must still reach prepared statements.
+TEST_F(SessionTest, DdlInsideATransactionReachesPreparedStatements)
+{
+    auto s = Session::open(m_path, "ann");
+    s->execute("create table t (n integer)");
+    s->execute("begin work");
+    auto ins = s->prepare("insert into t values (?)");
+    ins->bind(0, Value::fromInt(1));
+    ins->execute();
+    s->execute("alter table t add (m integer)");
+    EXPECT_EQ(codeOf([&] { ins->execute(); }), -236);
+    s->execute("alter table t drop (m)");
+    ins->bind(0, Value::fromInt(2));
+    ins->execute();
+    s->execute("commit work");
+    auto q = s->prepare("select n from t order by n");
+    q->execute();
+    ASSERT_TRUE(q->next());
+    EXPECT_EQ(q->value(0).integer, 1);
+    ASSERT_TRUE(q->next());
+    EXPECT_EQ(q->value(0).integer, 2);
+    EXPECT_FALSE(q->next());
+}
+
 TEST_F(SessionTest, InterruptStopsALongStatement)
 {
     auto s = Session::open(m_path, "ann");
