@@ -1,5 +1,7 @@
 // The login dialog: both modes, what OK saves, and what the next dialog remembers.
+#include "app/dialogs.h"
 #include "app/externalprograms.h"
+#include "db/aliasconfig.h"
 #include "app/programinfo.h"
 #include "app/settingdefs.h"
 #include "app/settings.h"
@@ -205,5 +207,50 @@ INSTANTIATE_TEST_SUITE_P(Cases, LoginRequiredTest,
                                            MissingCase{"Database", true, "cboDDbDatabase"},
                                            MissingCase{"DirectUser", true, "editDDbUser"}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+class CountingDialogs : public IDialogs {
+public:
+    void message(const QString &caption, const QString &text, MessageIcon, void *) override
+    {
+        messages << caption + QStringLiteral(": ") + text;
+    }
+    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override { return DialogAnswer::No; }
+    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
+    QString openFile(const FileDialogRequest &, void *) override { return {}; }
+    QString saveFile(const FileDialogRequest &, void *) override { return {}; }
+    bool printDialog(void *, void *) override { return false; }
+    bool printerSetupDialog(void *, void *) override { return false; }
+    QStringList messages;
+};
+
+// A broken alias file is reported once, not at every refill, and direct mode still works.
+TEST_F(LoginDialogTest, BrokenAliasFileIsReportedOnce)
+{
+    const QString path = AliasConfig::defaultPath();
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[demo\n");
+    }
+    auto dialogs = std::make_shared<CountingDialogs>();
+    auto old = SetDialogs(dialogs);
+    {
+        TfrmDbLogin d;
+        d.FillAliasList();
+        d.FillAliasList();
+        ASSERT_EQ(dialogs->messages.size(), 1);
+        EXPECT_TRUE(dialogs->messages.first().startsWith(QStringLiteral(
+            "Error: Borland Database Engine (BDE) or Informix ESQL/C (INET) may not be installed.\r\n"
+            "  Error: ")))
+            << dialogs->messages.first().toStdString();
+        click(d, "btnDirect");
+        setText(d, "cboDDbServer", QStringLiteral("local"));
+        setText(d, "cboDDbDatabase", QStringLiteral("demo"));
+        click(d, "btnOK");
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+    }
+    SetDialogs(old);
+    QFile::remove(path);
+}
 
 } // namespace

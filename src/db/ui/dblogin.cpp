@@ -184,11 +184,15 @@ void TfrmDbLogin::FillAliasList()
         const QStringList names = DbSession::defaultSession().databaseNames();
         m_cboDbName->clear();
         m_cboDbName->addItems(names);
+        m_aliasError.clear();
     } catch (const std::exception &failure) {
-        Dialogs().message(QStringLiteral("Error"),
-                          QStringLiteral("Borland Database Engine (BDE) or Informix ESQL/C (INET) may not be installed.\r\n")
-                              + DbErrorReport(failure, QStringLiteral("TfrmDbLogin.FormCreate")),
-                          MessageIcon::Information);
+        const QString text =
+            QStringLiteral("Borland Database Engine (BDE) or Informix ESQL/C (INET) may not be installed.\r\n")
+            + DbErrorReport(failure, QStringLiteral("TfrmDbLogin.FormCreate"));
+        if (text != m_aliasError) {
+            m_aliasError = text;
+            Dialogs().message(QStringLiteral("Error"), text, MessageIcon::Information);
+        }
     }
     m_cboDbName->setEditText(text);
 }

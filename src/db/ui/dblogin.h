@@ -62,6 +62,9 @@ private:
     QStringList m_params;
     QString m_directName;
     bool m_changing = false;
+    // The alias list failure last shown; activation refills the list, and the
+    // same failure must not come back every time its message box closes.
+    QString m_aliasError;
 };
 
 } // namespace quodlin
