@@ -430,6 +430,9 @@ struct RoutineStatement : Statement {
     std::vector<std::string> paramNames;  // CREATE: parameter names
     std::vector<TypeName> returning;      // CREATE: RETURNING types
     bool headerParsed = false;            // CREATE: parameters and RETURNING understood
+    std::vector<std::string> documents;   // CREATE routine: DOCUMENT texts
+    std::string oldName, newName;         // CREATE TRIGGER: REFERENCING correlation names
+    int headerEnd = -1;                   // CREATE TRIGGER: end of the header text (offset)
 };
 
 // GRANT and REVOKE of database levels, table and routine privileges, roles.

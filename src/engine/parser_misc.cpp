@@ -488,7 +488,7 @@ StatementPtr Parser::createRoutine(bool dba)
     if (acceptWord("document")) {
         do {
             if (!at(TokenKind::String)) fail();
-            next();
+            s->documents.push_back(next().text);
         } while (accept(TokenKind::Comma));
     }
     if (acceptWord("with")) {
@@ -516,6 +516,26 @@ StatementPtr Parser::createTrigger()
     }
     expectWord("on");
     s->table = objectName();
+    if (acceptWord("referencing")) {
+        bool any = false;
+        for (;;) {
+            std::string *target = acceptWord("old") ? &s->oldName : acceptWord("new") ? &s->newName : nullptr;
+            if (!target) break;
+            acceptWord("as");
+            *target = name();
+            any = true;
+        }
+        if (!any) fail();
+    }
+    // The stored header runs through FOR EACH ROW, else up to the first action part.
+    if (atWord("for") && atWord("each", 1) && atWord("row", 2)) {
+        next(); next();
+        const Token &row = next();
+        s->headerEnd = row.offset + row.length;
+    } else {
+        if (!atWord("before") && !atWord("after") && !at(TokenKind::LParen) && !atWord("when")) fail();
+        s->headerEnd = peek(0).offset;
+    }
     int depth = 0;
     while (!at(TokenKind::End) && !(depth == 0 && at(TokenKind::Semicolon))) {
         if (at(TokenKind::LParen)) ++depth;

@@ -2,6 +2,7 @@
 
 #include "engine/catalog_bootstrap.h"
 #include "engine/ddl_objects.h"
+#include "engine/ddl_routine.h"
 #include "engine/parser.h"
 #include "engine/sqlite_util.h"
 #include "engine/values.h"
@@ -530,6 +531,18 @@ void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &te
         return;
     case K::DropSynonym:
         asDdl([&] { ddl::dropSynonym(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
+        return;
+    case K::CreateRoutine:
+        asDdl([&] { ddl::createRoutine(*this, static_cast<const ast::RoutineStatement &>(stmt), text); });
+        return;
+    case K::DropRoutine:
+        asDdl([&] { ddl::dropRoutine(*this, static_cast<const ast::RoutineStatement &>(stmt)); });
+        return;
+    case K::CreateTrigger:
+        asDdl([&] { ddl::createTrigger(*this, static_cast<const ast::RoutineStatement &>(stmt), text); });
+        return;
+    case K::DropTrigger:
+        asDdl([&] { ddl::dropTrigger(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
         return;
     case K::CreateRole:
         asDdl([&] { ddl::createRole(*this, static_cast<const ast::ObjectStatement &>(stmt)); });

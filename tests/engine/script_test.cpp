@@ -21,10 +21,12 @@
 //   env <dbdate|dbcentury|dbmoney|delimident> <value>
 //   session <name>                    later records run in the named session
 //                                     (opened on first use, same file, same user)
+//   demo                              runs the demo database script, which must succeed
 //
 // SQL runs until the blank line (or "----"); several statements separated by
 // ';' run as one multi-statement prepare. After the last record the driver
 // checks that the catalog holds no rows of tables that no longer exist.
+#include "engine/demo.h"
 #include "engine/engine.h"
 
 #include <gtest/gtest.h>
@@ -193,6 +195,15 @@ void runRecord(Context &ctx, const std::string &file, const Record &r)
         EXPECT_EQ(std::to_string(ctx.current->sqlca().sqlerrd[index]), r.header[2]) << at << ": sqlerrd[" << index << "]";
         return;
     }
+    if (kind == "demo") {
+        try {
+            ctx.current->execute(demoScript());
+        } catch (const EngineError &e) {
+            ADD_FAILURE() << at << ": demo script failed with " << e.sqlCode() << " at " << e.offset() << ": "
+                          << e.info().message;
+        }
+        return;
+    }
     if (kind == "statement" && r.header.size() >= 2 && r.header[1] == "ok") {
         try {
             run(*ctx.current, r);
@@ -292,6 +303,10 @@ std::vector<std::string> orphanRows(const std::string &path)
         " OR dtabid NOT IN (SELECT tabid FROM systables)",
         "SELECT 'syssyntable', tabid FROM syssyntable WHERE tabid NOT IN (SELECT tabid FROM systables)"
         " OR btabid NOT IN (SELECT tabid FROM systables)",
+        "SELECT 'sysprocbody', procid FROM sysprocbody WHERE procid NOT IN (SELECT procid FROM sysprocedures)",
+        "SELECT 'sysprocauth', procid FROM sysprocauth WHERE procid NOT IN (SELECT procid FROM sysprocedures)",
+        "SELECT 'systriggers', trigid FROM systriggers WHERE tabid NOT IN (SELECT tabid FROM systables)",
+        "SELECT 'systrigbody', trigid FROM systrigbody WHERE trigid NOT IN (SELECT trigid FROM systriggers)",
         "SELECT 'sysroleauth', rowid FROM sysroleauth WHERE rolename NOT IN"
         " (SELECT username FROM sysusers WHERE usertype = 'G')",
         "SELECT 'sysusers.defrole', rowid FROM sysusers WHERE defrole IS NOT NULL AND defrole NOT IN"
