@@ -417,6 +417,8 @@ struct CreateSynonymStatement : Statement {
 // CREATE PROCEDURE / FUNCTION, CREATE TRIGGER, EXECUTE PROCEDURE, DROP
 // PROCEDURE: the header is parsed, a body kept as text (start..end of the
 // statement) for the SPL stage.
+namespace spl { struct Body; }
+
 struct RoutineStatement : Statement {
     explicit RoutineStatement(StmtKind k) : Statement(k) {}
     bool isFunction = false;
@@ -433,6 +435,7 @@ struct RoutineStatement : Statement {
     std::vector<std::string> documents;   // CREATE routine: DOCUMENT texts
     std::string oldName, newName;         // CREATE TRIGGER: REFERENCING correlation names
     int headerEnd = -1;                   // CREATE TRIGGER: end of the header text (offset)
+    std::shared_ptr<spl::Body> body;      // CREATE routine: the SPL body (spl_ast.h)
 };
 
 // GRANT and REVOKE of database levels, table and routine privileges, roles.

@@ -2,6 +2,7 @@
 // a later engine stage carries out (views, synonyms, routines, triggers,
 // privileges), plus the token helpers every parser file uses.
 #include "engine/parser_internal.h"
+#include "engine/parser_spl.h"
 
 #include "engine/error.h"
 #include "engine/lexer.h"
@@ -471,19 +472,36 @@ StatementPtr Parser::createRoutine(bool dba)
                 if (acceptWord("as")) name();
             } while (accept(TokenKind::Comma));
         }
+        if (acceptWord("specific")) name();
+        if (atWord("with") && at(TokenKind::LParen, 1)) {
+            next();
+            int depth = 0;
+            do {
+                if (at(TokenKind::End)) fail();
+                if (at(TokenKind::LParen)) ++depth;
+                if (at(TokenKind::RParen)) --depth;
+                next();
+            } while (depth > 0);
+        }
         s->headerParsed = true;
     } catch (const EngineError &) {
         s->signature.clear();
         s->paramNames.clear();
         s->returning.clear();
     }
-    m_pos = bodyScan;
-    // The body's semicolons belong to it: the statement runs to END PROCEDURE / END FUNCTION.
     const char *closing = s->isFunction ? "function" : "procedure";
-    for (;;) {
-        if (at(TokenKind::End)) fail();
-        if (atWord("end") && peek(1).isWord(std::string(closing))) { next(); next(); break; }
-        next();
+    if (s->headerParsed) {
+        accept(TokenKind::Semicolon);
+        s->body = parseSplBody(*this, closing);
+        next(); next();
+    } else {
+        // A header form not understood (LIKE parameters...): the body is kept as text only.
+        m_pos = bodyScan;
+        for (;;) {
+            if (at(TokenKind::End)) fail();
+            if (atWord("end") && peek(1).isWord(std::string(closing))) { next(); next(); break; }
+            next();
+        }
     }
     if (acceptWord("document")) {
         do {
