@@ -436,6 +436,7 @@ struct RoutineStatement : Statement {
     std::string oldName, newName;         // CREATE TRIGGER: REFERENCING correlation names
     int headerEnd = -1;                   // CREATE TRIGGER: end of the header text (offset)
     std::shared_ptr<spl::Body> body;      // CREATE routine: the SPL body (spl_ast.h)
+    std::vector<StatementPtr> actions;    // CREATE TRIGGER: the action statements (WHEN conditions in args)
 };
 
 // GRANT and REVOKE of database levels, table and routine privileges, roles.

@@ -546,7 +546,8 @@ StatementPtr Parser::createTrigger()
         if (!any) fail();
     }
     // The stored header runs through FOR EACH ROW, else up to the first action part.
-    if (atWord("for") && atWord("each", 1) && atWord("row", 2)) {
+    const bool forEachRowInHeader = atWord("for") && atWord("each", 1) && atWord("row", 2);
+    if (forEachRowInHeader) {
         next(); next();
         const Token &row = next();
         s->headerEnd = row.offset + row.length;
@@ -554,12 +555,40 @@ StatementPtr Parser::createTrigger()
         if (!atWord("before") && !atWord("after") && !at(TokenKind::LParen) && !atWord("when")) fail();
         s->headerEnd = peek(0).offset;
     }
-    int depth = 0;
-    while (!at(TokenKind::End) && !(depth == 0 && at(TokenKind::Semicolon))) {
-        if (at(TokenKind::LParen)) ++depth;
-        if (at(TokenKind::RParen)) --depth;
-        next();
+    // Action parts: [BEFORE | FOR EACH ROW | AFTER] then one or more [WHEN (cond)] (action, ...).
+    bool rowPart = forEachRowInHeader;
+    for (;;) {
+        if (!rowPart) {
+            if (acceptWord("before") || acceptWord("after")) {
+            } else if (atWord("for") && atWord("each", 1) && atWord("row", 2)) {
+                next(); next(); next();
+            } else {
+                break;
+            }
+        }
+        rowPart = false;
+        if (!at(TokenKind::LParen) && !atWord("when")) fail();
+        while (at(TokenKind::LParen) || atWord("when")) {
+            if (acceptWord("when")) {
+                expect(TokenKind::LParen);
+                s->args.push_back(expression());
+                expect(TokenKind::RParen);
+            }
+            expect(TokenKind::LParen);
+            do {
+                const int start = offset();
+                if (!atWord("insert") && !atWord("update") && !atWord("delete") && !atWord("execute")) fail();
+                StatementPtr a = statement();
+                if (a->kind == StmtKind::UpdateStatistics) failAt(start);
+                a->start = start;
+                a->end = lastEnd();
+                s->actions.push_back(std::move(a));
+            } while (accept(TokenKind::Comma));
+            expect(TokenKind::RParen);
+        }
     }
+    if (s->actions.empty()) fail();
+    if (!acceptWord("enabled")) acceptWord("disabled");
     return s;
 }
 
