@@ -414,9 +414,8 @@ struct CreateSynonymStatement : Statement {
     ObjectName target;
 };
 
-// CREATE PROCEDURE / FUNCTION, CREATE TRIGGER, EXECUTE PROCEDURE, DROP
-// PROCEDURE: the header is parsed, a body kept as text (start..end of the
-// statement) for the SPL stage.
+// CREATE PROCEDURE / FUNCTION (SPL body in spl_ast.h), CREATE TRIGGER,
+// EXECUTE PROCEDURE, DROP PROCEDURE.
 namespace spl { struct Body; }
 
 struct RoutineStatement : Statement {

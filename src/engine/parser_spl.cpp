@@ -96,11 +96,14 @@ public:
         static const char *const words[] = {"let", "return", "while", "foreach", "call", "raise", "system",
                                             "trace", "exit", "continue", "define", "begin", "if", "end"};
         int depth = 0;
+        int cases = 0;  // CASE ... END inside the query
         for (std::size_t i = p.m_pos + 1; i < p.m_tokens.size(); ++i) {
             const Token &t = p.m_tokens[i];
             if (t.kind == TokenKind::End || t.kind == TokenKind::Semicolon) return;
             if (t.kind == TokenKind::LParen) ++depth;
             if (t.kind == TokenKind::RParen) --depth;
+            if (t.isWord("case")) ++cases;
+            if (t.isWord("end") && cases > 0) { --cases; continue; }
             if (depth != 0 || t.kind != TokenKind::Identifier) continue;
             for (const char *w : words) {
                 if (t.text == w) {
