@@ -435,6 +435,7 @@ struct RoutineStatement : Statement {
     std::string oldName, newName;         // CREATE TRIGGER: REFERENCING correlation names
     int headerEnd = -1;                   // CREATE TRIGGER: end of the header text (offset)
     std::shared_ptr<spl::Body> body;      // CREATE routine: the SPL body (spl_ast.h)
+    bool ifNotExists = false;             // CREATE ... IF NOT EXISTS
     std::vector<StatementPtr> actions;    // CREATE TRIGGER: the action statements (WHEN conditions in args)
 };
 

@@ -49,8 +49,11 @@ void createRoutine(SessionImpl &s, const ast::RoutineStatement &st, const std::s
 {
     const std::string types = paramTypes(st.signature);
     for (const auto &[id, have] : routines(s, st.name.name))
-        if (have == types)
+        if (have == types) {
+            if (st.ifNotExists)
+                return;
             raise(-673, st.name.name, st.name.offset);
+        }
     const int procid = static_cast<int>(s.nextCounter("procid"));
     const std::string owner = st.name.owner.empty() ? s.user() : st.name.owner;
     const std::string body = text.substr(static_cast<std::size_t>(st.start),

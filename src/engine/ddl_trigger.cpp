@@ -27,8 +27,11 @@ int findTrigger(SessionImpl &s, const std::string &name)
 
 void createTrigger(SessionImpl &s, const ast::RoutineStatement &st, const std::string &text)
 {
-    if (findTrigger(s, st.name.name))
+    if (findTrigger(s, st.name.name)) {
+        if (st.ifNotExists)
+            return;
         raise(-743, st.name.name, st.name.offset);
+    }
     auto t = s.catalog().findTable(st.table.name, st.table.owner);
     if (!t || t->temp)
         raise(-206, st.table.name, st.table.offset, -111);

@@ -449,7 +449,7 @@ StatementPtr Parser::createRoutine(bool dba)
     auto s = std::make_unique<RoutineStatement>(StmtKind::CreateRoutine);
     s->dba = dba;
     s->isFunction = next().text == "function";
-    if (acceptWord("if")) { expectWord("not"); expectWord("exists"); }
+    if (acceptWord("if")) { expectWord("not"); expectWord("exists"); s->ifNotExists = true; }
     s->name = objectName();
     if (!at(TokenKind::LParen)) fail();
     // Parameters and RETURNING, best effort: forms the header parser does not
@@ -521,7 +521,7 @@ StatementPtr Parser::createRoutine(bool dba)
 StatementPtr Parser::createTrigger()
 {
     auto s = std::make_unique<RoutineStatement>(StmtKind::CreateTrigger);
-    if (acceptWord("if")) { expectWord("not"); expectWord("exists"); }
+    if (acceptWord("if")) { expectWord("not"); expectWord("exists"); s->ifNotExists = true; }
     s->name = objectName();
     if (acceptWord("instead")) expectWord("of");
     if (acceptWord("insert")) s->event = 'I';
