@@ -238,7 +238,7 @@ TEST_F(LoginDialogTest, BrokenAliasFileIsReportedOnce)
         TfrmDbLogin d;
         d.FillAliasList();
         d.FillAliasList();
-        ASSERT_EQ(dialogs->messages.size(), 1);
+        ASSERT_EQ(dialogs->messages.size(), 1) << dialogs->messages.join(QStringLiteral("\n====\n")).toStdString();
         EXPECT_TRUE(dialogs->messages.first().startsWith(QStringLiteral(
             "Error: Borland Database Engine (BDE) or Informix ESQL/C (INET) may not be installed.\r\n"
             "  Error: ")))
