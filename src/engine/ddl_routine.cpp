@@ -1,5 +1,6 @@
 // CREATE / DROP PROCEDURE and FUNCTION: a sysprocedures row, the creation text
-// and DOCUMENT texts in 256-character sysprocbody rows, public EXECUTE.
+// and DOCUMENT texts in 256-character sysprocbody rows, sysproccolumns rows
+// for parameters and RETURNING values, public EXECUTE.
 #include "engine/ddl_routine.h"
 #include "engine/ddl_common.h"
 
@@ -75,6 +76,22 @@ void createRoutine(SessionImpl &s, const ast::RoutineStatement &st, const std::s
         writeChunks(s, "sysprocbody", "procid", procid, 'D', d, seq);
         seq += static_cast<int>((d.size() + kBodyChunk - 1) / kBodyChunk);
     }
+    // Parameters (IN), then RETURNING values (3 when several, 5 when one), paramid from 1.
+    if (st.headerParsed && st.signature.size() == st.paramNames.size()) {
+        sql::Stmt c(s.db(), "INSERT INTO sysproccolumns (procid, paramid, paramname, paramtype, paramlen,"
+                            " paramxid, paramattr) VALUES (?1, ?2, nullif(?3, ''), ?4, ?5, ?6, ?7)");
+        int paramid = 1;
+        auto add = [&](const ast::TypeName &t, const std::string &name, int attr) {
+            c.bind(1, procid).bind(2, paramid++).bind(3, name).bind(4, t.desc.code)
+                .bind(5, t.desc.collength).bind(6, t.desc.extendedId).bind(7, attr);
+            c.run();
+            c.reset();
+        };
+        for (std::size_t i = 0; i < st.signature.size(); ++i)
+            add(st.signature[i], st.paramNames[i], 1);
+        for (const ast::TypeName &t : st.returning)
+            add(t, std::string(), st.returning.size() > 1 ? 3 : 5);
+    }
     sql::Stmt a(s.db(), "INSERT INTO sysprocauth (grantor, grantee, procid, procauth) VALUES (?1, ?2, ?3, 'e')");
     for (const std::string &grantee : {owner, std::string("public")}) {
         a.bind(1, owner).bind(2, grantee).bind(3, procid);
@@ -93,7 +110,7 @@ void dropRoutine(SessionImpl &s, const ast::RoutineStatement &st)
     // Without a signature an overloaded name does not say which routine goes.
     if (ids.size() != 1)
         raise(-674, st.name.name, st.name.offset);
-    for (const char *table : {"sysprocbody", "sysprocauth", "sysprocplan", "sysprocedures"}) {
+    for (const char *table : {"sysprocbody", "sysprocauth", "sysproccolumns", "sysprocplan", "sysprocedures"}) {
         sql::Stmt q(s.db(), std::string("DELETE FROM ") + table + " WHERE procid = ?1");
         q.bind(1, ids.front());
         q.run();

@@ -305,6 +305,7 @@ std::vector<std::string> orphanRows(const std::string &path)
         " OR btabid NOT IN (SELECT tabid FROM systables)",
         "SELECT 'sysprocbody', procid FROM sysprocbody WHERE procid NOT IN (SELECT procid FROM sysprocedures)",
         "SELECT 'sysprocauth', procid FROM sysprocauth WHERE procid NOT IN (SELECT procid FROM sysprocedures)",
+        "SELECT 'sysproccolumns', procid FROM sysproccolumns WHERE procid NOT IN (SELECT procid FROM sysprocedures)",
         "SELECT 'systriggers', trigid FROM systriggers WHERE tabid NOT IN (SELECT tabid FROM systables)",
         "SELECT 'systrigbody', trigid FROM systrigbody WHERE trigid NOT IN (SELECT trigid FROM systriggers)",
         "SELECT 'sysroleauth', rowid FROM sysroleauth WHERE rolename NOT IN"
