@@ -22,4 +22,7 @@ void grantRevoke(SessionImpl &s, const ast::PrivilegeStatement &st);
 // SET ROLE: the role must exist; with privileges not enforced it changes nothing.
 void setRole(SessionImpl &s, const ast::SetOtherStatement &st);
 
+// UPDATE STATISTICS (ddl_statistics.cpp): row and index counts SQLite can tell.
+void updateStatistics(SessionImpl &s, const ast::UpdateStatisticsStatement &st);
+
 } // namespace quodlin::engine::ddl

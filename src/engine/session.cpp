@@ -585,7 +585,9 @@ void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &te
     case K::SetOther:
     case K::Database:
     case K::CloseDatabase:
+        return;
     case K::UpdateStatistics:
+        asDdl([&] { ddl::updateStatistics(*this, static_cast<const ast::UpdateStatisticsStatement &>(stmt)); });
         return;
     default:
         raise(-999, {}, stmt.start);
