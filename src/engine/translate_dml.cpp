@@ -134,15 +134,22 @@ Translation Translator::insert(const InsertStatement &s)
     return out;
 }
 
-Translation Translator::update(const UpdateStatement &s)
+const TableInfo &Translator::dmlTarget(const ObjectName &table, const std::string &alias,
+                                       Translation &out, Scope &scope)
 {
-    const TableInfo &info = lookupTable(s.table);
-    if (info.tabtype != 'T') raise(-999, {}, s.table.offset);
-    Translation out;
+    const TableInfo &info = lookupTable(table);
+    if (info.tabtype != 'T') raise(-999, {}, table.offset);
     out.targetTable = info.name;
     out.targetTabid = info.tabid;
+    scope.tables.push_back(targetScope(info, alias));
+    return info;
+}
+
+Translation Translator::update(const UpdateStatement &s)
+{
+    Translation out;
     Scope scope;
-    scope.tables.push_back(targetScope(info, s.alias));
+    const TableInfo &info = dmlTarget(s.table, s.alias, out, scope);
     if (s.setStar && s.assignments.size() != info.columns.size())
         raise(-236, {}, s.assignments.empty() ? s.start : s.assignments.front().value->offset);
     std::string sql = "UPDATE " + info.sqliteName + " SET ";
@@ -162,13 +169,9 @@ Translation Translator::update(const UpdateStatement &s)
 
 Translation Translator::remove(const DeleteStatement &s)
 {
-    const TableInfo &info = lookupTable(s.table);
-    if (info.tabtype != 'T') raise(-999, {}, s.table.offset);
     Translation out;
-    out.targetTable = info.name;
-    out.targetTabid = info.tabid;
     Scope scope;
-    scope.tables.push_back(targetScope(info, s.alias));
+    const TableInfo &info = dmlTarget(s.table, s.alias, out, scope);
     std::string sql = "DELETE FROM " + info.sqliteName;
     if (s.where) sql += " WHERE " + expr(*s.where, scope).sql;
     out.sql = std::move(sql);

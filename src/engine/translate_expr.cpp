@@ -15,31 +15,25 @@ namespace quodlin::engine {
 
 using namespace ast;
 
-std::string quoteIdent(const std::string &name)
-{
-    std::string out;
-    out.reserve(name.size() + 2);
-    out += '"';
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
-
-std::string quoteString(const std::string &text)
+namespace {
+// SQL quoting: the text between `quote` characters, each inner one doubled.
+std::string quoted(const std::string &text, char quote)
 {
     std::string out;
     out.reserve(text.size() + 2);
-    out += '\'';
+    out += quote;
     for (char c : text) {
-        if (c == '\'') out += '\'';
+        if (c == quote) out += quote;
         out += c;
     }
-    out += '\'';
+    out += quote;
     return out;
 }
+} // namespace
+
+std::string quoteIdent(const std::string &name) { return quoted(name, '"'); }
+
+std::string quoteString(const std::string &text) { return quoted(text, '\''); }
 
 bool isDateLike(int code) { return code == TDate || code == TDateTime || code == TInterval; }
 

@@ -80,6 +80,10 @@ public:
     Translation insert(const ast::InsertStatement &s);
     Translation update(const ast::UpdateStatement &s);
     Translation remove(const ast::DeleteStatement &s);
+    // The table an UPDATE or DELETE changes: looked up, recorded in `out`
+    // and put in `scope` under its alias.
+    const TableInfo &dmlTarget(const ast::ObjectName &table, const std::string &alias,
+                               Translation &out, Scope &scope);
 
     TranslationContext &m_ctx;
     std::map<std::string, TableInfo> m_tables;   // lookups of this translation
