@@ -31,6 +31,9 @@ public:
     // The columns of the table's primary key, else of one unique index; empty
     // when it has neither or the driver cannot tell. Raises nothing.
     virtual QStringList uniqueKey(const QString &table) { return {}; }
+    // Whether the table's rows carry a ROWID that finds one row again (a
+    // table, not a view). Raises nothing.
+    virtual bool hasRowids(const QString &table) { return false; }
     // Stops the statement running on this connection; safe from any thread.
     // The statement fails with the server's "interrupted" error.
     virtual void interrupt() {}

@@ -132,7 +132,7 @@ DbDatabase &DbQuery::resolveDatabase()
     return *db;
 }
 
-std::unique_ptr<IDbCursor> DbQuery::run()
+std::unique_ptr<IDbCursor> DbQuery::run(const QString &sql)
 {
     DbDatabase &db = resolveDatabase();
     bindFromMaster();
@@ -144,7 +144,7 @@ std::unique_ptr<IDbCursor> DbQuery::run()
             throw DbError(QStringLiteral("No value for parameter '%1'").arg(name));
         params << DbParam{name, it->value};
     }
-    auto cursor = db.connection()->execute(m_sql, params);
+    auto cursor = db.connection()->execute(sql, params);
     m_rowsAffected = db.connection()->rowsAffected();
     m_database = &db;
     return cursor;
@@ -153,7 +153,32 @@ std::unique_ptr<IDbCursor> DbQuery::run()
 void DbQuery::open()
 {
     close();
-    auto cursor = run();
+    std::optional<LiveSelect> live = m_live ? AnalyzeLiveSelect(m_sql) : std::nullopt;
+    QStringList key;
+    bool withRowid = false;
+    if (live) {
+        IDbConnection *connection = resolveDatabase().connection();
+        const QString bare = live->table.section(QLatin1Char(':'), -1);
+        key = connection->uniqueKey(bare);
+        const bool keySelected = !key.isEmpty() && (live->allColumns || std::all_of(key.cbegin(), key.cend(),
+            [&](const QString &k) { return live->columns.contains(k, Qt::CaseInsensitive); }));
+        if (!keySelected) {
+            key.clear();
+            withRowid = connection->hasRowids(bare);
+        }
+    }
+    std::unique_ptr<IDbCursor> cursor;
+    if (withRowid) {
+        // A table the server cannot give ROWIDs for (a fragmented one) is
+        // read as written; so is any text the longer form breaks.
+        try {
+            cursor = run(LiveSelectWithRowid(m_sql, *live));
+        } catch (const DbError &) {
+            withRowid = false;
+        }
+    }
+    if (!withRowid)
+        cursor = run(m_sql);
     if (!cursor) {
         m_database = nullptr;
         throw DbNoResultSet();
@@ -162,28 +187,26 @@ void DbQuery::open()
     m_cursor = std::move(cursor);
     m_open = true;
     m_database->addQuery(this);
-    buildFields(m_cursor->columns());
+    QList<DbColumn> columns = m_cursor->columns();
+    if (withRowid && !columns.isEmpty()) {
+        m_rowidColumn = int(columns.size()) - 1;
+        columns.removeLast();
+    }
+    buildFields(columns);
+    if (live) {
+        m_liveSelect = std::move(live);
+        m_keyColumns = key;
+    }
     m_current = ensureRow(0) ? 0 : -1;
     m_eof = m_current < 0;
     m_bof = true;
-    if (m_live) {
-        m_liveSelect = AnalyzeLiveSelect(m_sql);
-        if (m_liveSelect) {
-            const QString bare = m_liveSelect->table.section(QLatin1Char(':'), -1);
-            m_keyColumns = m_database->connection()->uniqueKey(bare);
-            const bool keySelected = std::all_of(m_keyColumns.cbegin(), m_keyColumns.cend(),
-                                                 [this](const QString &k) { return findField(k) != nullptr; });
-            if (!keySelected)
-                m_keyColumns.clear();
-        }
-    }
     notifyDetails();
 }
 
 void DbQuery::execSQL()
 {
     close();
-    run();
+    run(m_sql);
     m_database = nullptr;
 }
 
@@ -199,6 +222,8 @@ void DbQuery::close()
     m_open = false;
     m_fields.clear();
     m_rows.clear();
+    m_rowids.clear();
+    m_rowidColumn = -1;
     m_resultColumns = 0;
     m_current = -1;
     m_eof = m_bof = true;
@@ -252,6 +277,8 @@ bool DbQuery::ensureRow(int row)
             m_cursor.reset();
             break;
         }
+        if (m_rowidColumn >= 0)
+            m_rowids << (m_rowidColumn < values.size() ? values.takeAt(m_rowidColumn) : QVariant());
         for (int i = 0; i < values.size() && i < m_resultColumns; ++i)
             if (m_fields[i]->type() == DbFieldType::String && values[i].typeId() == QMetaType::QString)
                 values[i] = TrimTrailingBlanks(values[i].toString());

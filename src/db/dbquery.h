@@ -195,7 +195,7 @@ private:
     };
 
     DbDatabase &resolveDatabase();
-    std::unique_ptr<IDbCursor> run();
+    std::unique_ptr<IDbCursor> run(const QString &sql);
     void buildFields(const QList<DbColumn> &columns);
     bool ensureRow(int row);
     void moveTo(int row);
@@ -206,7 +206,8 @@ private:
     void requireModifiable() const;
     void postPending();
     QList<DbColumn> resultColumns() const;
-    LiveStatement rowCondition(const QVariantList &original) const;
+    LiveStatement rowCondition(const QVariantList &original, const QVariant &rowid) const;
+    QVariant rowidAt(int row) const;
     void refuseUnlessSingleMatch(const LiveStatement &condition);
     void runLive(const LiveStatement &statement);
 
@@ -223,6 +224,8 @@ private:
     bool m_open = false;
     std::vector<std::unique_ptr<DbField>> m_fields;
     QList<QVariantList> m_rows;
+    QVariantList m_rowids;     // beside m_rows when live rows are found by ROWID
+    int m_rowidColumn = -1;    // the cursor's hidden ROWID column
     int m_resultColumns = 0;
     int m_current = -1;
     bool m_eof = true;

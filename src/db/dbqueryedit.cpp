@@ -29,12 +29,19 @@ QList<DbColumn> DbQuery::resultColumns() const
     return columns;
 }
 
-LiveStatement DbQuery::rowCondition(const QVariantList &original) const
+LiveStatement DbQuery::rowCondition(const QVariantList &original, const QVariant &rowid) const
 {
     LiveStatement condition = LiveRowCondition(resultColumns(), original, m_keyColumns);
+    if (rowid.isValid())
+        return LiveRowidCondition(rowid, condition);
     if (condition.sql.isEmpty())
         throw DbError(QStringLiteral("The record cannot be identified: it has no comparable values"));
     return condition;
+}
+
+QVariant DbQuery::rowidAt(int row) const
+{
+    return row >= 0 && row < m_rowids.size() ? m_rowids[row] : QVariant();
 }
 
 void DbQuery::runLive(const LiveStatement &statement)
@@ -77,6 +84,8 @@ void DbQuery::append()
     for (int i = 0; i < m_resultColumns; ++i)
         empty << QVariant();
     m_rows << empty;
+    if (m_rowidColumn >= 0)
+        m_rowids << QVariant();
     m_original.clear();
     m_state = EditState::Insert;
     m_bof = m_eof = false;
@@ -114,8 +123,13 @@ void DbQuery::post()
         if (insert.sql.isEmpty())
             throw DbError(QStringLiteral("The new record has no values"));
         runLive(insert);
+        if (m_rowidColumn >= 0) {
+            // The server's ROWID of the new row, when it tells (0: it does not).
+            const qint64 rowid = m_database->connection()->sqlca().sqlerrd[5];
+            m_rowids[m_current] = rowid > 0 ? QVariant(rowid) : QVariant();
+        }
     } else {
-        const LiveStatement condition = rowCondition(m_original);
+        const LiveStatement condition = rowCondition(m_original, rowidAt(m_current));
         const LiveStatement update = LiveUpdate(m_liveSelect->table, resultColumns(), m_original, values, condition);
         if (!update.sql.isEmpty()) {
             refuseUnlessSingleMatch(condition);
@@ -132,6 +146,8 @@ void DbQuery::cancel()
 {
     if (m_state == EditState::Insert) {
         m_rows.removeAt(m_current);
+        if (m_current < m_rowids.size())
+            m_rowids.removeAt(m_current);
         m_state = EditState::Browse;
         m_eof = m_rows.isEmpty();
         moveTo(m_rows.isEmpty() ? -1 : qMin(m_current, int(m_rows.size()) - 1));
@@ -149,13 +165,15 @@ void DbQuery::deleteRecord()
         cancel();
     if (m_current < 0)
         throw DbError(QStringLiteral("No current record"));
-    const LiveStatement condition = rowCondition(m_rows[m_current]);
+    const LiveStatement condition = rowCondition(m_rows[m_current], rowidAt(m_current));
     refuseUnlessSingleMatch(condition);
     runLive(LiveDelete(m_liveSelect->table, condition));
     if (m_database->connection()->rowsAffected() != 1)
         throw DbError(kChangedByOthers);
     const int at = m_current;
     m_rows.removeAt(at);
+    if (at < m_rowids.size())
+        m_rowids.removeAt(at);
     m_current = -1;
     const int target = ensureRow(at) ? at : int(m_rows.size()) - 1;
     m_eof = target < 0;

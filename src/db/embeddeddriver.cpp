@@ -207,6 +207,26 @@ public:
     }
     qint64 rowsAffected() const override { return m_rows; }
     void interrupt() override { m_session->interrupt(); }
+    bool hasRowids(const QString &table) override
+    {
+        const QString owner = table.contains(QLatin1Char('.')) ? table.section(QLatin1Char('.'), 0, 0) : QString();
+        try {
+            auto stmt = m_session->prepare(utf8(owner.isEmpty()
+                ? QStringLiteral("select tabtype from systables where tabname = :tab")
+                : QStringLiteral("select tabtype from systables where tabname = :tab and owner = :owner")));
+            stmt->bind("tab", engine::Value::fromText(utf8(table.section(QLatin1Char('.'), -1))));
+            if (!owner.isEmpty())
+                stmt->bind("owner", engine::Value::fromText(utf8(owner)));
+            stmt->execute();
+            // Temporary tables are not in systables; they are tables all the same.
+            if (!stmt->next())
+                return true;
+            const std::string type = stmt->value(0).text;
+            return type == "T" || type == "S" || type == "P";
+        } catch (const std::exception &) {
+            return false;
+        }
+    }
     QStringList uniqueKey(const QString &table) override
     {
         const QString owner = table.contains(QLatin1Char('.')) ? table.section(QLatin1Char('.'), 0, 0) : QString();

@@ -18,6 +18,7 @@ bool isWordChar(QChar c)
 struct Token {
     QString text;
     int depth;
+    qsizetype pos;
 };
 
 QList<Token> tokenize(const QString &sql)
@@ -42,18 +43,18 @@ QList<Token> tokenize(const QString &sql)
             qsizetype j = i + 1;
             while (j < sql.size() && !(sql[j] == c && (j + 1 >= sql.size() || sql[j + 1] != c)))
                 j += sql[j] == c ? 2 : 1;
-            tokens << Token{QStringLiteral("'"), depth};
+            tokens << Token{QStringLiteral("'"), depth, i};
             i = j + 1;
         } else if (isWordChar(c)) {
             qsizetype j = i;
             while (j < sql.size() && isWordChar(sql[j]))
                 ++j;
-            tokens << Token{sql.mid(i, j - i), depth};
+            tokens << Token{sql.mid(i, j - i), depth, i};
             i = j;
         } else {
             if (c == QLatin1Char(')'))
                 --depth;
-            tokens << Token{QString(c), depth};
+            tokens << Token{QString(c), depth, i};
             if (c == QLatin1Char('('))
                 ++depth;
             ++i;
@@ -108,6 +109,7 @@ std::optional<LiveSelect> AnalyzeLiveSelect(const QString &sql)
     }
     if (live.allColumns && !live.columns.isEmpty())
         return std::nullopt;
+    live.fromOffset = tokens[i + 1].pos;
     i += 2;  // past FROM
     if (i >= tokens.size() || tokens[i].text == QStringLiteral("("))
         return std::nullopt;
@@ -145,6 +147,27 @@ LiveStatement LiveRowCondition(const QList<DbColumn> &columns, const QVariantLis
         cond.params << DbParam{param, original[i]};
     }
     cond.sql = terms.join(QStringLiteral(" AND "));
+    return cond;
+}
+
+QString LiveSelectWithRowid(const QString &sql, const LiveSelect &live)
+{
+    if (live.fromOffset < 0)
+        return sql;
+    QString text = sql;
+    text.insert(live.fromOffset, QStringLiteral(", rowid "));
+    return text;
+}
+
+LiveStatement LiveRowidCondition(const QVariant &rowid, const LiveStatement &values)
+{
+    LiveStatement cond;
+    cond.sql = QStringLiteral("rowid = :rid");
+    cond.params << DbParam{QStringLiteral("rid"), rowid};
+    if (!values.sql.isEmpty()) {
+        cond.sql += QStringLiteral(" AND ") + values.sql;
+        cond.params += values.params;
+    }
     return cond;
 }
 

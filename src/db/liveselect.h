@@ -16,12 +16,17 @@ struct LiveSelect {
     QString table;
     bool allColumns = false;   // "select *"
     QStringList columns;       // the plain column names otherwise
+    qsizetype fromOffset = -1; // where the outer FROM starts in the text
 };
 
 // Only "select <columns or *> from <one table> [where ...] [order by ...]";
 // anything else (joins, aliases, expressions, grouping, unions, DISTINCT,
 // FIRST, INTO) gives nothing.
 std::optional<LiveSelect> AnalyzeLiveSelect(const QString &sql);
+
+// The same statement reading the row id as one more, last column, for tables
+// without a selected key.
+QString LiveSelectWithRowid(const QString &sql, const LiveSelect &live);
 
 // A statement with :named parameters.
 struct LiveStatement {
@@ -33,6 +38,9 @@ struct LiveStatement {
 // comparable column, "c IS NULL" for a NULL original value.
 LiveStatement LiveRowCondition(const QList<DbColumn> &columns, const QVariantList &original,
                                const QStringList &keyColumns);
+// The row id narrows the condition to one row even among equal rows; the
+// original values stay so that a row changed since it was read is refused.
+LiveStatement LiveRowidCondition(const QVariant &rowid, const LiveStatement &values);
 LiveStatement LiveCount(const QString &table, const LiveStatement &condition);
 // Sets only the columns whose value changed; empty sql when none did.
 LiveStatement LiveUpdate(const QString &table, const QList<DbColumn> &columns, const QVariantList &original,

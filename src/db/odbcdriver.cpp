@@ -357,6 +357,16 @@ public:
     }
     qint64 rowsAffected() const override { return m_rows; }
     DbSqlca sqlca() const override { return m_sqlca; }
+    // Informix tables have ROWIDs (fragmented ones not: the live query then
+    // falls back to reading without them).
+    bool hasRowids(const QString &) override
+    {
+        SQLCHAR name[128] = {};
+        SQLSMALLINT length = 0;
+        if (!SQL_SUCCEEDED(SQLGetInfo(m_dbc, SQL_DBMS_NAME, name, SQLSMALLINT(sizeof name), &length)))
+            return false;
+        return QString::fromLatin1(reinterpret_cast<const char *>(name)).contains(QStringLiteral("informix"), Qt::CaseInsensitive);
+    }
     void interrupt() override
     {
         if (SQLHSTMT running = m_running.load())

@@ -208,6 +208,61 @@ TEST_F(EmbeddedTest, LiveResultsFindTheKeyAndRefuseChangedRows)
 
 namespace {
 
+TEST_F(EmbeddedTest, LiveResultsWithoutKeyFindRowsByRowid)
+{
+    createDatabase("shop");
+    auto db = direct("shop");
+    db->open();
+    run("create table bins (shelf char(3), qty integer)");
+    run("insert into bins values ('A1', 5)");
+    run("insert into bins values ('A1', 5)");
+    run("insert into bins values ('B2', 7)");
+    auto count = [&](const QString &where) {
+        auto q = query("select count(*) from bins where " + where);
+        q->open();
+        return q->field(0).value().toInt();
+    };
+
+    // Two equal rows: each can be changed and deleted on its own.
+    auto live = query("select shelf, qty from bins order by shelf");
+    live->setLive(true);
+    live->open();
+    EXPECT_EQ(live->fieldCount(), 2);  // the ROWID stays hidden
+    live->setFieldValue("qty", 6);
+    live->post();
+    EXPECT_EQ(count("qty = 6"), 1);
+    EXPECT_EQ(count("qty = 5"), 1);
+    live->next();
+    live->deleteRecord();
+    EXPECT_EQ(count("shelf = 'A1'"), 1);
+
+    // A new row is found by its ROWID too, even beside an equal one.
+    live->append();
+    live->setFieldValue("shelf", "C3");
+    live->setFieldValue("qty", 1);
+    live->post();
+    run("insert into bins values ('C3', 1)");
+    live->setFieldValue("qty", 2);
+    live->post();
+    EXPECT_EQ(count("shelf = 'C3' and qty = 1"), 1);
+    EXPECT_EQ(count("shelf = 'C3' and qty = 2"), 1);
+
+    // Someone else's change is still refused.
+    live->first();
+    run("update bins set qty = 9 where shelf = 'A1'");
+    live->setFieldValue("qty", 3);
+    EXPECT_THROW(live->post(), DbError);
+    live->cancel();
+    EXPECT_EQ(count("qty = 9"), 1);
+
+    // Views have no ROWID: rows are found by their values.
+    run("create view bigbins as select shelf, qty from bins where qty > 1");
+    auto view = query("select * from bigbins order by shelf");
+    view->setLive(true);
+    view->open();
+    EXPECT_EQ(view->fieldCount(), 2);
+}
+
 TEST_F(EmbeddedTest, InterruptStopsTheRunningStatement)
 {
     createDatabase("shop");

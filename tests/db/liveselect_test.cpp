@@ -71,4 +71,26 @@ TEST(LiveStatements, FindTheRowByKeyAndEveryComparableValue)
               QStringLiteral("INSERT INTO t (name) VALUES (:s1)"));
 }
 
+TEST(LiveStatements, RowidJoinsTheSelectAndTheCondition)
+{
+    const QString sql = QStringLiteral("select name,\n  qty FROM stock where qty > 0 -- from here\norder by 1");
+    const auto live = AnalyzeLiveSelect(sql);
+    ASSERT_TRUE(live);
+    EXPECT_EQ(LiveSelectWithRowid(sql, *live),
+              QStringLiteral("select name,\n  qty , rowid FROM stock where qty > 0 -- from here\norder by 1"));
+    const auto star = AnalyzeLiveSelect(QStringLiteral("select * from stock"));
+    ASSERT_TRUE(star);
+    EXPECT_EQ(LiveSelectWithRowid(QStringLiteral("select * from stock"), *star),
+              QStringLiteral("select * , rowid from stock"));
+
+    LiveStatement values;
+    values.sql = QStringLiteral("name = :w0");
+    values.params << DbParam{QStringLiteral("w0"), QStringLiteral("bolt")};
+    const LiveStatement cond = LiveRowidCondition(qlonglong(258), values);
+    EXPECT_EQ(cond.sql, QStringLiteral("rowid = :rid AND name = :w0"));
+    ASSERT_EQ(cond.params.size(), 2);
+    EXPECT_EQ(cond.params[0].value.toLongLong(), 258);
+    EXPECT_EQ(LiveRowidCondition(qlonglong(1), {}).sql, QStringLiteral("rowid = :rid"));
+}
+
 } // namespace
