@@ -437,6 +437,14 @@ struct RoutineStatement : Statement {
     std::shared_ptr<spl::Body> body;      // CREATE routine: the SPL body (spl_ast.h)
     bool ifNotExists = false;             // CREATE ... IF NOT EXISTS
     std::vector<StatementPtr> actions;    // CREATE TRIGGER: the action statements (WHEN conditions in args)
+    bool insteadOf = false;               // CREATE TRIGGER ... INSTEAD OF (views)
+    int oldOffset = -1, newOffset = -1;   // CREATE TRIGGER: the OLD / NEW keywords of REFERENCING
+    int oldNameOffset = -1, newNameOffset = -1;
+    bool forEachRow = false;              // CREATE TRIGGER: a FOR EACH ROW part exists
+    std::string specificName;             // CREATE routine: SPECIFIC name
+    int specificOffset = -1;
+    bool specific = false;                // DROP SPECIFIC ...: name is the specific name
+    bool ifExists = false;                // DROP routine IF EXISTS
 };
 
 // GRANT and REVOKE of database levels, table and routine privileges, roles.
@@ -454,6 +462,11 @@ struct PrivilegeStatement : Statement {
     bool withGrantOption = false;
     std::string asGrantor;
     DropMode mode = DropMode::Default;   // REVOKE ... CASCADE | RESTRICT
+    std::vector<int> granteeOffsets;     // offset of each grantee
+    char routineKind = 'R';              // Routine level: P procedure, F function, R routine
+    bool specific = false;               // ON SPECIFIC ...: object is the specific name
+    bool hasSignature = false;           // ON PROCEDURE p (types): the list was written
+    std::vector<TypeName> signature;
 };
 
 // A parsed script: its statements in order.

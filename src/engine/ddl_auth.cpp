@@ -5,6 +5,7 @@
 // and column privileges syscolauth strings (s u r).
 #include "engine/ddl_common.h"
 #include "engine/ddl_objects.h"
+#include "engine/ddl_routine.h"
 
 #include <cctype>
 
@@ -71,10 +72,16 @@ void databaseLevel(SessionImpl &s, const ast::PrivilegeStatement &st, bool grant
         if (levelRank(l) > levelRank(level))
             level = l;
     }
+    for (std::size_t i = 0; i < st.grantees.size(); ++i) {
+        const std::string &g = st.grantees[i];
+        auto have = userType(s, g);
+        // Only users and PUBLIC hold database levels; a role cannot, so the
+        // grantee is refused rather than silently skipped.
+        if (have && *have == "G")
+            raise(-201, {}, i < st.granteeOffsets.size() ? st.granteeOffsets[i] : st.start);
+    }
     for (const std::string &g : st.grantees) {
         auto have = userType(s, g);
-        if (have && *have == "G")
-            continue;  // a role's database level is not kept in sysusers
         if (grant) {
             if (!have) {
                 sql::Stmt q(s.db(), "INSERT INTO sysusers (username, usertype, priority) VALUES (?1, ?2, 5)");
@@ -305,6 +312,7 @@ void dropRole(SessionImpl &s, const ast::ObjectStatement &st)
     run("DELETE FROM sysroleauth WHERE rolename = ?1 OR grantee = ?1");
     run("DELETE FROM systabauth WHERE grantee = ?1");
     run("DELETE FROM syscolauth WHERE grantee = ?1");
+    run("DELETE FROM sysprocauth WHERE grantee = ?1");
     run("UPDATE sysusers SET defrole = NULL WHERE defrole = ?1");
     run("DELETE FROM sysusers WHERE usertype = 'U' AND defrole IS NULL");
     run("DELETE FROM sysusers WHERE username = ?1");
@@ -337,7 +345,8 @@ void grantRevoke(SessionImpl &s, const ast::PrivilegeStatement &st)
         tableLevel(s, st, grant);
         return;
     case Level::Routine:
-        raise(-999, {}, st.start);  // routines arrive with the SPL stage
+        grantRevokeExecute(s, st);
+        return;
     }
 }
 

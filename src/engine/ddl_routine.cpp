@@ -6,6 +6,8 @@
 
 #include "engine/types.h"
 
+#include <optional>
+
 namespace quodlin::engine::ddl {
 
 namespace {
@@ -20,14 +22,24 @@ std::string paramTypes(const std::vector<ast::TypeName> &types)
     return out;
 }
 
-// Routines named `name`, with their procid and parameter type list.
-std::vector<std::pair<int, std::string>> routines(SessionImpl &s, const std::string &name)
+struct Routine {
+    int procid = 0;
+    std::string owner;
+    std::string types;  // parameter type list
+    bool isProc = true;
+};
+
+// Routines called `name` (their specific name when `specific`), of `owner`
+// when one is written: owners qualify names but do not separate them.
+std::vector<Routine> routines(SessionImpl &s, const std::string &name, const std::string &owner = {},
+                              bool specific = false)
 {
-    std::vector<std::pair<int, std::string>> out;
-    sql::Stmt q(s.db(), "SELECT procid, coalesce(paramtypes, '') FROM sysprocedures WHERE procname = ?1");
-    q.bind(1, name);
+    std::vector<Routine> out;
+    sql::Stmt q(s.db(), std::string("SELECT procid, owner, coalesce(paramtypes, ''), isproc FROM sysprocedures WHERE ")
+                            + (specific ? "specificname" : "procname") + " = ?1 AND (?2 = '' OR owner = ?2)");
+    q.bind(1, name).bind(2, owner);
     while (q.step())
-        out.emplace_back(static_cast<int>(q.integer(0)), q.text(1));
+        out.push_back({static_cast<int>(q.integer(0)), q.text(1), q.text(2), q.text(3) != "f"});
     return out;
 }
 
@@ -49,12 +61,15 @@ void writeChunks(SessionImpl &s, const char *table, const char *idColumn, int id
 void createRoutine(SessionImpl &s, const ast::RoutineStatement &st, const std::string &text)
 {
     const std::string types = paramTypes(st.signature);
-    for (const auto &[id, have] : routines(s, st.name.name))
-        if (have == types) {
+    // Signatures and specific names are unique in the database whatever the owner.
+    for (const Routine &r : routines(s, st.name.name))
+        if (r.types == types) {
             if (st.ifNotExists)
                 return;
             raise(-673, st.name.name, st.name.offset);
         }
+    if (!st.specificName.empty() && !routines(s, st.specificName, {}, true).empty())
+        raise(-743, st.specificName, st.specificOffset);
     const int procid = static_cast<int>(s.nextCounter("procid"));
     const std::string owner = st.name.owner.empty() ? s.user() : st.name.owner;
     const std::string body = text.substr(static_cast<std::size_t>(st.start),
@@ -63,12 +78,12 @@ void createRoutine(SessionImpl &s, const ast::RoutineStatement &st, const std::s
                         " codesize, numargs, isproc, specificname, externalname, paramstyle, langid, paramtypes,"
                         " variant, client, handlesnulls, iterator, percallcost, commutator, negator, selfunc,"
                         " internal, class, stack, parallelizable, costfunc, selconst, collation, procflags)"
-                        " VALUES (?1, ?2, ?3, ?4, ?5, 0, 0, ?6, ?7, ?8, NULL, NULL, 'I', 2, ?9, 't', 'f', 'f',"
+                        " VALUES (?1, ?2, ?3, ?4, ?5, 0, 0, ?6, ?7, ?8, nullif(?10, ''), NULL, 'I', 2, ?9, 't', 'f', 'f',"
                         " 'f', 0, NULL, NULL, NULL, 'f', NULL, 0, 'f', NULL, 0, 'en_US.819', 0)");
     q.bind(1, st.name.name).bind(2, owner).bind(3, procid).bind(4, std::string(st.dba ? "D" : "O"))
         .bind(5, static_cast<int>(st.returning.size()) * 8).bind(6, static_cast<int>(body.size()))
         .bind(7, static_cast<int>(st.paramNames.size())).bind(8, std::string(st.isFunction ? "f" : "t"))
-        .bind(9, types);
+        .bind(9, types).bind(10, st.specificName);
     q.run();
     writeChunks(s, "sysprocbody", "procid", procid, 'T', body, 0);
     int seq = 0;
@@ -104,9 +119,11 @@ void dropRoutine(SessionImpl &s, const ast::RoutineStatement &st)
 {
     const std::string types = paramTypes(st.signature);
     std::vector<int> ids;
-    for (const auto &[id, have] : routines(s, st.name.name))
-        if (st.signature.empty() || have == types)
-            ids.push_back(id);
+    for (const Routine &r : routines(s, st.name.name, st.name.owner, st.specific))
+        if (st.specific || st.signature.empty() || r.types == types)
+            ids.push_back(r.procid);
+    if (ids.empty() && st.ifExists)
+        return;
     // Without a signature an overloaded name does not say which routine goes.
     if (ids.size() != 1)
         raise(-674, st.name.name, st.name.offset);
@@ -114,6 +131,51 @@ void dropRoutine(SessionImpl &s, const ast::RoutineStatement &st)
         sql::Stmt q(s.db(), std::string("DELETE FROM ") + table + " WHERE procid = ?1");
         q.bind(1, ids.front());
         q.run();
+    }
+}
+
+void grantRevokeExecute(SessionImpl &s, const ast::PrivilegeStatement &st)
+{
+    for (const auto &p : st.privileges)
+        if (p.name != "execute" || !p.columns.empty())
+            raise(-201, {}, st.start);
+    const std::string types = paramTypes(st.signature);
+    std::vector<int> ids;
+    for (const Routine &r : routines(s, st.object.name, st.object.owner, st.specific)) {
+        if (st.routineKind == 'P' && !r.isProc)
+            continue;
+        if (st.routineKind == 'F' && r.isProc)
+            continue;
+        if (st.hasSignature && r.types != types)
+            continue;
+        ids.push_back(r.procid);
+    }
+    // An overloaded name needs its parameter types (or the specific name).
+    if (ids.size() != 1)
+        raise(-674, st.object.name, st.object.offset);
+    const int procid = ids.front();
+    const bool grant = st.kind == ast::StmtKind::Grant;
+    const std::string grantor = st.asGrantor.empty() ? s.user() : st.asGrantor;
+    for (const std::string &grantee : st.grantees) {
+        std::optional<std::string> have;
+        {
+            sql::Stmt q(s.db(), "SELECT procauth FROM sysprocauth WHERE procid = ?1 AND grantor = ?2 AND grantee = ?3");
+            q.bind(1, procid).bind(2, grantor).bind(3, grantee);
+            if (q.step())
+                have = q.text(0);
+        }
+        if (!grant) {
+            sql::Stmt d(s.db(), "DELETE FROM sysprocauth WHERE procid = ?1 AND grantor = ?2 AND grantee = ?3");
+            d.bind(1, procid).bind(2, grantor).bind(3, grantee);
+            d.run();
+            continue;
+        }
+        // 'E' = grantable; a plain grant never takes the grant option away.
+        const std::string auth = st.withGrantOption || (have && *have == "E") ? "E" : "e";
+        sql::Stmt w(s.db(), have ? "UPDATE sysprocauth SET procauth = ?4 WHERE procid = ?1 AND grantor = ?2 AND grantee = ?3"
+                                 : "INSERT INTO sysprocauth (procid, grantor, grantee, procauth) VALUES (?1, ?2, ?3, ?4)");
+        w.bind(1, procid).bind(2, grantor).bind(3, grantee).bind(4, auth);
+        w.run();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "engine/ddl_common.h"
 #include "engine/ddl_objects.h"
 
+#include "engine/lexer.h"
 #include "engine/parser.h"
 #include "engine/values.h"
 
@@ -1056,6 +1057,297 @@ void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::s
 
 // ---------------------------------------------------------------- RENAME, TRUNCATE
 
+namespace {
+
+// Stored view, trigger and check texts follow a renamed table or column, as
+// Informix rewrites them. The texts are the user's own, so the rewrite works
+// on their tokens: identifiers in table positions (after FROM, JOIN, a comma
+// or OUTER in a FROM list, or before ".column") or column positions.
+
+bool named(const Token &t, const std::string &name)
+{
+    return (t.kind == TokenKind::Identifier || t.kind == TokenKind::DelimIdent) && t.text == name;
+}
+
+std::vector<Token> lexQuietly(const std::string &text)
+{
+    try {
+        std::vector<Token> tokens = tokenize(text);
+        tokens.push_back(Token{});  // End: lookahead past the last token is safe
+        return tokens;
+    } catch (const EngineError &) {
+        return {};
+    }
+}
+
+std::string replaceAt(std::string text, std::vector<const Token *> at, const std::string &with)
+{
+    std::sort(at.begin(), at.end(), [](const Token *a, const Token *b) { return a->offset > b->offset; });
+    for (const Token *t : at)
+        text.replace(static_cast<std::size_t>(t->offset), static_cast<std::size_t>(t->length), with);
+    return text;
+}
+
+// Marks the tokens that name a table in a FROM list; `aliases` receives the
+// correlation names given to `table`.
+std::vector<bool> tablePositions(const std::vector<Token> &tk, const std::string &table,
+                                 std::vector<std::string> &aliases)
+{
+    enum class Ctx { None, From, On };
+    std::vector<Ctx> ctx{Ctx::None};
+    std::vector<bool> out(tk.size(), false);
+    static const std::set<std::string> notAlias = {"where", "group", "having", "order", "union", "into", "outer",
+                                                   "left", "right", "inner", "full", "cross", "join", "on", "as"};
+    for (std::size_t i = 0; i + 1 < tk.size(); ++i) {
+        const Token &t = tk[i];
+        if (t.is(TokenKind::LParen)) {
+            ctx.push_back(ctx.back() == Ctx::From ? Ctx::From : Ctx::None);
+            continue;
+        }
+        if (t.is(TokenKind::RParen)) {
+            if (ctx.size() > 1)
+                ctx.pop_back();
+            continue;
+        }
+        Ctx &c = ctx.back();
+        if (t.isWord("from")) {
+            c = Ctx::From;
+            continue;
+        }
+        if (t.isWord("where") || t.isWord("group") || t.isWord("having") || t.isWord("order") || t.isWord("union")
+            || t.isWord("into")) {
+            c = Ctx::None;
+            continue;
+        }
+        if (c == Ctx::On && (t.isWord("join") || t.is(TokenKind::Comma))) {
+            c = Ctx::From;
+            continue;
+        }
+        if (c == Ctx::From && t.isWord("on")) {
+            c = Ctx::On;
+            continue;
+        }
+        if (c != Ctx::From || i == 0)
+            continue;
+        const Token &prev = tk[i - 1];
+        const bool start = prev.isWord("from") || prev.isWord("join") || prev.isWord("outer")
+                           || prev.is(TokenKind::Comma) || prev.is(TokenKind::LParen);
+        if (!start || (t.kind != TokenKind::Identifier && t.kind != TokenKind::DelimIdent))
+            continue;
+        std::size_t name = i;
+        if (tk[i + 1].is(TokenKind::Dot) && i + 2 < tk.size())
+            name = i + 2;  // owner.table
+        out[name] = true;
+        if (!named(tk[name], table))
+            continue;
+        std::size_t a = name + 1;
+        if (tk[a].isWord("as"))
+            ++a;
+        if (a < tk.size() && (tk[a].kind == TokenKind::Identifier || tk[a].kind == TokenKind::DelimIdent)
+            && !notAlias.count(tk[a].text))
+            aliases.push_back(tk[a].text);
+    }
+    return out;
+}
+
+// A view text after RENAME TABLE `from` TO `to`.
+std::string renameTableIn(const std::string &text, const std::string &from, const std::string &to)
+{
+    const std::vector<Token> tk = lexQuietly(text);
+    if (tk.empty())
+        return text;
+    std::vector<std::string> aliases;
+    const std::vector<bool> table = tablePositions(tk, from, aliases);
+    // A correlation name spelled like the old table hides it in qualifiers.
+    const bool hidden = std::find(aliases.begin(), aliases.end(), from) != aliases.end();
+    std::vector<const Token *> hits;
+    for (std::size_t i = 0; i + 1 < tk.size(); ++i) {
+        if (!named(tk[i], from))
+            continue;
+        const bool afterDot = i > 0 && tk[i - 1].is(TokenKind::Dot);
+        const bool qualifier = tk[i + 1].is(TokenKind::Dot) && (!afterDot || (i + 2 < tk.size() && tk[i + 2].is(TokenKind::Dot)));
+        if (table[i] || (qualifier && !hidden && !(i > 0 && tk[i - 1].isWord("as"))))
+            hits.push_back(&tk[i]);
+    }
+    return replaceAt(text, hits, to);
+}
+
+// A view or check text after RENAME COLUMN table.`from` TO `to`: the column
+// unqualified, or qualified by the table or one of its correlation names.
+std::string renameColumnIn(const std::string &text, const std::string &table, const std::string &from,
+                           const std::string &to)
+{
+    const std::vector<Token> tk = lexQuietly(text);
+    if (tk.empty())
+        return text;
+    std::vector<std::string> aliases;
+    const std::vector<bool> tables = tablePositions(tk, table, aliases);
+    aliases.push_back(table);
+    std::vector<const Token *> hits;
+    for (std::size_t i = 0; i + 1 < tk.size(); ++i) {
+        if (!named(tk[i], from) || tables[i])
+            continue;
+        const Token &next = tk[i + 1];
+        if (next.is(TokenKind::Dot) || next.is(TokenKind::LParen))
+            continue;  // a qualifier or a function name
+        if (i > 0 && tk[i - 1].isWord("as"))
+            continue;  // a display label
+        if (i > 1 && tk[i - 1].is(TokenKind::Dot)) {
+            const Token &q = tk[i - 2];
+            if (std::find_if(aliases.begin(), aliases.end(), [&](const std::string &a) { return named(q, a); })
+                == aliases.end())
+                continue;
+        }
+        hits.push_back(&tk[i]);
+    }
+    return replaceAt(text, hits, to);
+}
+
+// The 'D' header of a trigger: the table after ON.
+std::string renameTriggerTable(const std::string &text, const std::string &from, const std::string &to)
+{
+    const std::vector<Token> tk = lexQuietly(text);
+    for (std::size_t i = 0; i + 1 < tk.size(); ++i) {
+        if (!tk[i].isWord("on"))
+            continue;
+        std::size_t n = tk[i + 2].is(TokenKind::Dot) ? i + 3 : i + 1;
+        if (n < tk.size() && named(tk[n], from))
+            return replaceAt(text, {&tk[n]}, to);
+        break;
+    }
+    return text;
+}
+
+// The 'D' header of a trigger: UPDATE OF column list.
+std::string renameTriggerColumns(const std::string &text, const std::string &from, const std::string &to)
+{
+    const std::vector<Token> tk = lexQuietly(text);
+    std::vector<const Token *> hits;
+    bool inList = false;
+    for (std::size_t i = 0; i < tk.size(); ++i) {
+        if (tk[i].isWord("on"))
+            break;
+        if (tk[i].isWord("of") && i > 0 && (tk[i - 1].isWord("update") || tk[i - 1].isWord("select")))
+            inList = true;
+        else if (inList && named(tk[i], from))
+            hits.push_back(&tk[i]);
+    }
+    return replaceAt(text, hits, to);
+}
+
+// The 'A' actions of a trigger: correlation.column.
+std::string renameCorrelated(const std::string &text, const std::vector<std::string> &correlations,
+                             const std::string &from, const std::string &to)
+{
+    const std::vector<Token> tk = lexQuietly(text);
+    std::vector<const Token *> hits;
+    for (std::size_t i = 2; i < tk.size(); ++i)
+        if (named(tk[i], from) && tk[i - 1].is(TokenKind::Dot)
+            && std::find_if(correlations.begin(), correlations.end(),
+                            [&](const std::string &c) { return !c.empty() && named(tk[i - 2], c); })
+                   != correlations.end())
+            hits.push_back(&tk[i]);
+    return replaceAt(text, hits, to);
+}
+
+// Reads and rewrites the chunked text of one object (the rows of `keyCol` =
+// `key` when a key column is given). Chunks are padded to their width first,
+// where the storage dropped the blanks that ended one.
+void rewriteChunks(SessionImpl &s, const std::string &table, const std::string &idCol, const std::string &textCol,
+                   const std::string &keyCol, char key, int id, std::size_t width,
+                   const std::function<std::string(const std::string &)> &change)
+{
+    const std::string where = " WHERE " + idCol + " = ?1" + (keyCol.empty() ? "" : " AND " + keyCol + " = ?2");
+    auto bindKeys = [&](sql::Stmt &q) {
+        q.bind(1, id);
+        if (!keyCol.empty())
+            q.bind(2, std::string(1, key));
+    };
+    std::vector<std::string> chunks;
+    {
+        sql::Stmt q(s.db(), "SELECT " + textCol + " FROM " + table + where + " ORDER BY seqno");
+        bindKeys(q);
+        while (q.step())
+            chunks.push_back(q.text(0));
+    }
+    std::string text;
+    for (std::size_t i = 0; i < chunks.size(); ++i) {
+        if (i + 1 < chunks.size())
+            chunks[i].resize(std::max(chunks[i].size(), width), ' ');
+        text += chunks[i];
+    }
+    const std::string changed = change(text);
+    if (changed == text)
+        return;
+    sql::Stmt d(s.db(), "DELETE FROM " + table + where);
+    bindKeys(d);
+    d.run();
+    sql::Stmt w(s.db(), "INSERT INTO " + table + " (" + idCol + ", seqno, " + textCol
+                            + (keyCol.empty() ? ") VALUES (?1, ?3, ?4)" : ", " + keyCol + ") VALUES (?1, ?3, ?4, ?2)"));
+    int seq = 0;
+    for (std::size_t pos = 0; pos < changed.size(); pos += width, ++seq) {
+        bindKeys(w);
+        w.bind(3, seq).bind(4, changed.substr(pos, width));
+        w.run();
+        w.reset();
+    }
+}
+
+std::vector<int> dependentViews(SessionImpl &s, int tabid)
+{
+    std::vector<int> out;
+    sql::Stmt q(s.db(), "SELECT DISTINCT dtabid FROM sysdepend WHERE btabid = ?1 AND dtype = 'V'");
+    q.bind(1, tabid);
+    while (q.step())
+        out.push_back(static_cast<int>(q.integer(0)));
+    return out;
+}
+
+struct TriggerNames {
+    int trigid = 0;
+    std::vector<std::string> correlations;
+};
+
+std::vector<TriggerNames> triggersOn(SessionImpl &s, int tabid)
+{
+    std::vector<TriggerNames> out;
+    sql::Stmt q(s.db(), "SELECT trigid, coalesce(old, ''), coalesce(new, '') FROM systriggers WHERE tabid = ?1");
+    q.bind(1, tabid);
+    while (q.step())
+        out.push_back({static_cast<int>(q.integer(0)), {q.text(1), q.text(2)}});
+    return out;
+}
+
+void textsAfterTableRename(SessionImpl &s, int tabid, const std::string &from, const std::string &to)
+{
+    for (int view : dependentViews(s, tabid))
+        rewriteChunks(s, "sysviews", "tabid", "viewtext", "", 0, view, 64,
+                      [&](const std::string &t) { return renameTableIn(t, from, to); });
+    // The header names the table; triggered actions keep their text.
+    for (const TriggerNames &tr : triggersOn(s, tabid))
+        rewriteChunks(s, "systrigbody", "trigid", "data", "datakey", 'D', tr.trigid, 256,
+                      [&](const std::string &t) { return renameTriggerTable(t, from, to); });
+}
+
+void textsAfterColumnRename(SessionImpl &s, const TableInfo &t, const std::string &from, const std::string &to)
+{
+    for (int view : dependentViews(s, t.tabid))
+        rewriteChunks(s, "sysviews", "tabid", "viewtext", "", 0, view, 64,
+                      [&](const std::string &text) { return renameColumnIn(text, t.name, from, to); });
+    for (const ConstraintInfo &c : s.catalog().constraints(t.tabid))
+        if (c.type == 'C')
+            rewriteChunks(s, "syschecks", "constrid", "checktext", "type", 'T', c.constrid, 32,
+                          [&](const std::string &text) { return renameColumnIn(text, t.name, from, to); });
+    for (const TriggerNames &tr : triggersOn(s, t.tabid)) {
+        rewriteChunks(s, "systrigbody", "trigid", "data", "datakey", 'D', tr.trigid, 256,
+                      [&](const std::string &text) { return renameTriggerColumns(text, from, to); });
+        rewriteChunks(s, "systrigbody", "trigid", "data", "datakey", 'A', tr.trigid, 256,
+                      [&](const std::string &text) { return renameCorrelated(text, tr.correlations, from, to); });
+    }
+}
+
+} // namespace
+
 void rename(SessionImpl &s, const ast::RenameStatement &st)
 {
     Catalog &cat = s.catalog();
@@ -1066,6 +1358,8 @@ void rename(SessionImpl &s, const ast::RenameStatement &st)
         if (st.what == W::Table && st.object.owner.empty() && cat.temp(st.object.name))
             raise(-999, {}, st.object.offset);
         auto t = cat.findTable(st.object.name, st.object.owner, false);
+        if (t && t->tabtype == 'V' && st.what == W::Table)
+            raise(-322, t->name, st.object.offset);
         if (!t || t->tabtype != (st.what == W::Table ? 'T' : 'Q'))
             raise(-206, st.object.name, st.object.offset, -111);
         if (t->tabid < 100)
@@ -1075,8 +1369,11 @@ void rename(SessionImpl &s, const ast::RenameStatement &st)
         sql::Stmt q(s.db(), "UPDATE systables SET tabname = ?2 WHERE tabid = ?1");
         q.bind(1, t->tabid).bind(2, st.newName);
         q.run();
-        if (st.what == W::Table)
+        if (st.what == W::Table) {
             sql::exec(s.db(), "ALTER TABLE " + t->sqliteName + " RENAME TO " + sql::quote(st.newName));
+            textsAfterTableRename(s, t->tabid, t->name, st.newName);
+            dropBrokenViews(s, t->tabid);  // the SQLite views follow the new texts
+        }
         return;
     }
     case W::Column: {
@@ -1095,6 +1392,8 @@ void rename(SessionImpl &s, const ast::RenameStatement &st)
         q.run();
         sql::exec(s.db(), "ALTER TABLE " + t->sqliteName + " RENAME COLUMN " + sql::quote(c->name) + " TO "
                               + sql::quote(st.newName));
+        textsAfterColumnRename(s, *t, c->name, st.newName);
+        dropBrokenViews(s, t->tabid);
         return;
     }
     case W::Index: {

@@ -451,7 +451,11 @@ StatementPtr Parser::dropStatement()
             if (!acceptWord("procedure") && !acceptWord("function") && !acceptWord("routine")) fail();
         }
         s->isFunction = w == "function";
-        if (acceptWord("if")) expectWord("exists");
+        s->specific = w == "specific";
+        if (acceptWord("if")) {
+            expectWord("exists");
+            s->ifExists = true;
+        }
         s->name = objectName();
         if (accept(TokenKind::LParen)) {
             if (!at(TokenKind::RParen)) {

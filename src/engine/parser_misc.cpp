@@ -302,18 +302,18 @@ StatementPtr Parser::privilegeStatement(bool grant)
             s->level = Level::Table;
             if (atWord("procedure") || atWord("function") || atWord("routine") || atWord("specific")) {
                 s->level = Level::Routine;
-                if (acceptWord("specific")) {
-                    if (!acceptWord("procedure") && !acceptWord("function") && !acceptWord("routine")) fail();
-                } else {
-                    next();
-                }
+                s->specific = acceptWord("specific");
+                if (s->specific && !atWord("procedure") && !atWord("function") && !atWord("routine")) fail();
+                const std::string kind = next().text;
+                s->routineKind = kind == "procedure" ? 'P' : kind == "function" ? 'F' : 'R';
             } else {
                 acceptWord("table");
             }
             s->object = objectName();
-            if (s->level == Level::Routine && accept(TokenKind::LParen)) {
+            if (s->level == Level::Routine && !s->specific && accept(TokenKind::LParen)) {
+                s->hasSignature = true;
                 if (!at(TokenKind::RParen)) {
-                    do typeName(); while (accept(TokenKind::Comma));
+                    do s->signature.push_back(typeName()); while (accept(TokenKind::Comma));
                 }
                 expect(TokenKind::RParen);
             }
@@ -324,7 +324,10 @@ StatementPtr Parser::privilegeStatement(bool grant)
     }
     if (grant) expectWord("to");
     else expectWord("from");
-    do s->grantees.push_back(grantee()); while (accept(TokenKind::Comma));
+    do {
+        s->granteeOffsets.push_back(offset());
+        s->grantees.push_back(grantee());
+    } while (accept(TokenKind::Comma));
     if (grant && atWord("with")) {
         next();
         expectWord("grant");
@@ -472,7 +475,11 @@ StatementPtr Parser::createRoutine(bool dba)
                 if (acceptWord("as")) name();
             } while (accept(TokenKind::Comma));
         }
-        if (acceptWord("specific")) name();
+        if (acceptWord("specific")) {
+            const ObjectName specific = objectName();
+            s->specificName = specific.name;
+            s->specificOffset = specific.offset;
+        }
         if (atWord("with") && at(TokenKind::LParen, 1)) {
             next();
             int depth = 0;
@@ -523,13 +530,17 @@ StatementPtr Parser::createTrigger()
     auto s = std::make_unique<RoutineStatement>(StmtKind::CreateTrigger);
     if (acceptWord("if")) { expectWord("not"); expectWord("exists"); s->ifNotExists = true; }
     s->name = objectName();
-    if (acceptWord("instead")) expectWord("of");
+    if (acceptWord("instead")) {
+        expectWord("of");
+        s->insteadOf = true;
+    }
+    // INSTEAD OF triggers have no SELECT event, no column list, no BEFORE/AFTER or WHEN parts.
     if (acceptWord("insert")) s->event = 'I';
     else if (acceptWord("delete")) s->event = 'D';
     else if (acceptWord("update")) s->event = 'U';
-    else if (acceptWord("select")) s->event = 'S';
+    else if (!s->insteadOf && acceptWord("select")) s->event = 'S';
     else fail();
-    if (acceptWord("of")) {
+    if (!s->insteadOf && acceptWord("of")) {
         do name(); while (accept(TokenKind::Comma));
     }
     expectWord("on");
@@ -537,10 +548,15 @@ StatementPtr Parser::createTrigger()
     if (acceptWord("referencing")) {
         bool any = false;
         for (;;) {
-            std::string *target = acceptWord("old") ? &s->oldName : acceptWord("new") ? &s->newName : nullptr;
-            if (!target) break;
+            const bool isOld = atWord("old");
+            if (!isOld && !atWord("new")) break;
+            int &keyword = isOld ? s->oldOffset : s->newOffset;
+            if (keyword >= 0) fail();  // OLD or NEW written twice
+            keyword = offset();
+            next();
             acceptWord("as");
-            *target = name();
+            (isOld ? s->oldNameOffset : s->newNameOffset) = offset();
+            (isOld ? s->oldName : s->newName) = name();
             any = true;
         }
         if (!any) fail();
@@ -551,7 +567,9 @@ StatementPtr Parser::createTrigger()
         next(); next();
         const Token &row = next();
         s->headerEnd = row.offset + row.length;
+        s->forEachRow = true;
     } else {
+        if (s->insteadOf) fail();
         if (!atWord("before") && !atWord("after") && !at(TokenKind::LParen) && !atWord("when")) fail();
         s->headerEnd = peek(0).offset;
     }
@@ -559,9 +577,12 @@ StatementPtr Parser::createTrigger()
     bool rowPart = forEachRowInHeader;
     for (;;) {
         if (!rowPart) {
-            if (acceptWord("before") || acceptWord("after")) {
+            if (s->insteadOf) {
+                break;
+            } else if (acceptWord("before") || acceptWord("after")) {
             } else if (atWord("for") && atWord("each", 1) && atWord("row", 2)) {
                 next(); next(); next();
+                s->forEachRow = true;
             } else {
                 break;
             }
@@ -569,6 +590,7 @@ StatementPtr Parser::createTrigger()
         rowPart = false;
         if (!at(TokenKind::LParen) && !atWord("when")) fail();
         while (at(TokenKind::LParen) || atWord("when")) {
+            if (s->insteadOf && atWord("when")) fail();
             if (acceptWord("when")) {
                 expect(TokenKind::LParen);
                 s->args.push_back(expression());
