@@ -282,7 +282,18 @@ QString DataFolder()
 
 QString DefaultExplainFile(const QString &loginUser)
 {
-    return DataFolder() + QStringLiteral("/explain/") + loginUser + QStringLiteral(".out");
+    return ExplainFileIn(DataFolder(), loginUser);
+}
+
+QString ExplainFileIn(const QString &folder, const QString &loginUser)
+{
+    QString name = loginUser;
+    for (QChar &c : name)
+        if (!(c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('-') || c == QLatin1Char('.')))
+            c = QLatin1Char('_');
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        name.prepend(QLatin1Char('_'));
+    return folder + QStringLiteral("/explain/") + name + QStringLiteral(".out");
 }
 
 TWinRegistry::TWinRegistry(SettingsRoot root, const QString &keyPath)

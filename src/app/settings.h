@@ -59,6 +59,9 @@ QString DataFolder();
 // The explain output file offered for a login user:
 // DataFolder()/explain/<user>.out (the embedded driver writes plans there).
 QString DefaultExplainFile(const QString &loginUser);
+// <folder>/explain/<user>.out, the user name made safe as a file name (a
+// slash or a leading dot cannot lead out of the folder).
+QString ExplainFileIn(const QString &folder, const QString &loginUser);
 
 // An open key of the store, opened without creating it.
 class TWinRegistry {

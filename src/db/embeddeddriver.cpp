@@ -380,7 +380,7 @@ std::unique_ptr<IDbConnection> EmbeddedDriver::connect(const QStringList &params
         env.dbdate = utf8(qEnvironmentVariable("DBDATE"));
     if (!qEnvironmentVariableIsEmpty("DBMONEY"))
         env.dbmoney = utf8(qEnvironmentVariable("DBMONEY"));
-    const QString explain = folder() + QStringLiteral("/explain/") + user + QStringLiteral(".out");
+    const QString explain = ExplainFileIn(folder(), user);
     QDir().mkpath(QFileInfo(explain).absolutePath());
     env.explainFile = utf8(explain);
     try {

@@ -249,4 +249,9 @@ TEST_F(SettingsStore, FoldersFollowQuodlinHome)
     EXPECT_EQ(SettingsFilePath(), file());
     EXPECT_EQ(DataFolder(), m_home.path() + QStringLiteral("/databases"));
     EXPECT_EQ(DefaultExplainFile(QStringLiteral("joe")), m_home.path() + QStringLiteral("/databases/explain/joe.out"));
+    // A user name never leads out of the explain folder.
+    EXPECT_EQ(ExplainFileIn("/d", "../../etc/x"), QStringLiteral("/d/explain/_.._.._etc_x.out"));
+    EXPECT_EQ(ExplainFileIn("/d", ".hidden"), QStringLiteral("/d/explain/_.hidden.out"));
+    EXPECT_EQ(ExplainFileIn("/d", "dom\\joe smith"), QStringLiteral("/d/explain/dom_joe_smith.out"));
+    EXPECT_EQ(ExplainFileIn("/d", QString()), QStringLiteral("/d/explain/_.out"));
 }
