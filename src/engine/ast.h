@@ -445,6 +445,7 @@ struct RoutineStatement : Statement {
     int specificOffset = -1;
     bool specific = false;                // DROP SPECIFIC ...: name is the specific name
     bool ifExists = false;                // DROP routine IF EXISTS
+    bool hasSignature = false;            // DROP routine name (types): the list was written
 };
 
 // GRANT and REVOKE of database levels, table and routine privileges, roles.

@@ -276,12 +276,12 @@ std::optional<ConstraintInfo> Catalog::findConstraint(const std::string &name) c
     return readConstraint(m_db, q);
 }
 
-std::optional<SequenceInfo> Catalog::findSequence(const std::string &name) const
+std::optional<SequenceInfo> Catalog::findSequence(const std::string &name, const std::string &owner) const
 {
     sql::Stmt q(m_db, "SELECT t.tabid, t.tabname, t.owner, s.start_val, s.inc_val, s.min_val, s.max_val, s.cycle"
                       " FROM systables t JOIN syssequences s ON s.tabid = t.tabid"
-                      " WHERE t.tabname = ?1 AND t.tabtype = 'Q'");
-    q.bind(1, name);
+                      " WHERE t.tabname = ?1 AND t.tabtype = 'Q' AND (?2 = '' OR t.owner = ?2)");
+    q.bind(1, name).bind(2, owner);
     if (!q.step())
         return std::nullopt;
     SequenceInfo s;

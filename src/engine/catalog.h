@@ -90,7 +90,8 @@ public:
     // Referential constraints of other tables that point at `tabid`.
     std::vector<ConstraintInfo> referencing(int tabid) const;
     std::optional<ConstraintInfo> findConstraint(const std::string &name) const;
-    std::optional<SequenceInfo> findSequence(const std::string &name) const;
+    // Empty owner matches any owner.
+    std::optional<SequenceInfo> findSequence(const std::string &name, const std::string &owner = {}) const;
 
     // Session temporary tables (kept by the session, not in systables).
     void addTemp(TableInfo table);

@@ -331,6 +331,10 @@ void grantRevoke(SessionImpl &s, const ast::PrivilegeStatement &st)
 {
     using Level = ast::PrivilegeStatement::Level;
     const bool grant = st.kind == ast::StmtKind::Grant;
+    if (grant && st.withGrantOption && (st.level == Level::Table || st.level == Level::Routine))
+        for (std::size_t i = 0; i < st.grantees.size(); ++i)
+            if (st.grantees[i] == "public")
+                raise(-298, {}, i < st.granteeOffsets.size() ? st.granteeOffsets[i] : st.start);
     switch (st.level) {
     case Level::Database:
         databaseLevel(s, st, grant);

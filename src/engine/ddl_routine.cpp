@@ -120,7 +120,7 @@ void dropRoutine(SessionImpl &s, const ast::RoutineStatement &st)
     const std::string types = paramTypes(st.signature);
     std::vector<int> ids;
     for (const Routine &r : routines(s, st.name.name, st.name.owner, st.specific))
-        if (st.specific || st.signature.empty() || r.types == types)
+        if (st.specific || !st.hasSignature || r.types == types)
             ids.push_back(r.procid);
     if (ids.empty() && st.ifExists)
         return;

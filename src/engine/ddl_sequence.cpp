@@ -65,7 +65,7 @@ void createSequence(SessionImpl &s, const ast::SequenceStatement &st)
 
 void alterSequence(SessionImpl &s, const ast::SequenceStatement &st)
 {
-    auto seq = s.catalog().findSequence(st.name.name);
+    auto seq = s.catalog().findSequence(st.name.name, st.name.owner);
     if (!seq)
         raise(-206, st.name.name, st.name.offset, -111);
     std::int64_t inc = st.increment.value_or(seq->increment);
@@ -87,7 +87,7 @@ void alterSequence(SessionImpl &s, const ast::SequenceStatement &st)
 
 void dropSequence(SessionImpl &s, const ast::ObjectStatement &st)
 {
-    auto seq = s.catalog().findSequence(st.name.name);
+    auto seq = s.catalog().findSequence(st.name.name, st.name.owner);
     if (!seq) {
         if (st.ifExists)
             return;

@@ -458,6 +458,7 @@ StatementPtr Parser::dropStatement()
         }
         s->name = objectName();
         if (accept(TokenKind::LParen)) {
+            s->hasSignature = true;
             if (!at(TokenKind::RParen)) {
                 do s->signature.push_back(typeName()); while (accept(TokenKind::Comma));
             }
