@@ -1,8 +1,8 @@
 // CREATE / DROP VIEW: a SQLite view over the translated SELECT, a systables
 // row of tabtype 'V', syscolumns from the result description, the text as
 // written in 64-character sysviews rows and one sysdepend row per object the
-// SELECT reads. Views are read-only (the DML translation refuses them), so a
-// WITH CHECK OPTION cannot be violated and is only kept in the text.
+// SELECT reads. WITH CHECK OPTION is kept in the text only: changes through
+// the view read it back from there (view_dml.cpp).
 #include "engine/ddl_common.h"
 #include "engine/ddl_objects.h"
 

@@ -1,6 +1,7 @@
 // INSERT, UPDATE and DELETE: values converted for their columns (DBDATE for
 // DATE strings, CHAR truncation, range checks), SERIAL values drawn from the
-// session's counters, defaults of omitted columns filled in.
+// session's counters, defaults of omitted columns filled in. A simple view
+// in place of the table stands for its base table (view_dml.cpp).
 #include "engine/translate_internal.h"
 
 #include "engine/error.h"
@@ -35,20 +36,39 @@ const ColumnInfo &findColumn(const TableInfo &info, const ColumnRef &ref)
 
 Translation Translator::insert(const InsertStatement &s)
 {
-    const TableInfo &info = lookupTable(s.table);
-    if (info.tabtype != 'T') raise(-999, {}, s.table.offset);
+    const TableInfo &named = lookupTable(s.table);
+    std::optional<ViewTarget> view;
+    if (named.tabtype == 'V') {
+        view = viewTarget(named, s.table.offset, true);
+        // A computed column cannot take a value, and leaving it out would
+        // write a row the view cannot show as inserted.
+        for (const ColumnRef &r : s.columns) {
+            const ColumnInfo &c = findColumn(named, r);
+            if (!view->baseColumns[std::size_t(&c - named.columns.data())]) raise(-234, c.name, r.offset);
+        }
+        for (std::size_t i = 0; i < named.columns.size(); ++i)
+            if (!view->baseColumns[i]) raise(-234, named.columns[i].name, s.table.offset);
+    } else if (named.tabtype != 'T') {
+        raise(-999, {}, s.table.offset);
+    }
+    const TableInfo &info = view ? *view->base : named;
     Translation out;
     out.targetTable = info.name;
     out.targetTabid = info.tabid;
+    // Columns are named as the view or table shows them; view columns
+    // stand for their base columns.
+    auto target = [&](const ColumnInfo &c) {
+        return view ? view->baseColumns[std::size_t(&c - named.columns.data())] : &c;
+    };
     std::vector<const ColumnInfo *> targets;
     if (s.columns.empty()) {
-        for (const ColumnInfo &c : info.columns) targets.push_back(&c);
+        for (const ColumnInfo &c : named.columns) targets.push_back(target(c));
     } else {
         for (const ColumnRef &r : s.columns) {
-            const ColumnInfo &c = findColumn(info, r);
+            const ColumnInfo *c = target(findColumn(named, r));
             for (const ColumnInfo *t : targets)
-                if (t == &c) raise(-201, {}, r.offset);
-            targets.push_back(&c);
+                if (t == c) raise(-201, {}, r.offset);
+            targets.push_back(c);
         }
     }
     // Omitted columns: SERIAL counters and the defaults SQLite cannot compute
@@ -130,14 +150,30 @@ Translation Translator::insert(const InsertStatement &s)
         for (const std::string &e : extra) sql += "," + e;
         sql += " FROM (" + r.sql + ") AS \"quodlin_sub\"";
     }
+    if (view && !view->check.empty()) {
+        const std::string clause = checkClause(view->check);
+        sql += clause;
+        if (!out.plainSql.empty()) out.plainSql += clause;
+    }
     out.sql = std::move(sql);
     return out;
 }
 
 const TableInfo &Translator::dmlTarget(const ObjectName &table, const std::string &alias,
-                                       Translation &out, Scope &scope)
+                                       Translation &out, Scope &scope, std::optional<ViewTarget> &view,
+                                       bool wantCheck)
 {
     const TableInfo &info = lookupTable(table);
+    if (info.tabtype == 'V') {
+        view = viewTarget(info, table.offset, wantCheck);
+        out.targetTable = view->base->name;
+        out.targetTabid = view->base->tabid;
+        ScopeTable t = targetScope(info, alias);
+        t.sqlRef = view->base->sqliteName;
+        t.columnSql = view->columns;
+        scope.tables.push_back(std::move(t));
+        return info;
+    }
     if (info.tabtype != 'T') raise(-999, {}, table.offset);
     out.targetTable = info.name;
     out.targetTabid = info.tabid;
@@ -145,24 +181,44 @@ const TableInfo &Translator::dmlTarget(const ObjectName &table, const std::strin
     return info;
 }
 
+namespace {
+
+// The statement's own condition ANDed with the rows the view shows.
+std::string whereClause(const std::string &viewWhere, const std::string &own)
+{
+    if (viewWhere.empty()) return own.empty() ? std::string() : " WHERE " + own;
+    return " WHERE " + viewWhere + (own.empty() ? std::string() : " AND (" + own + ")");
+}
+
+} // namespace
+
 Translation Translator::update(const UpdateStatement &s)
 {
     Translation out;
     Scope scope;
-    const TableInfo &info = dmlTarget(s.table, s.alias, out, scope);
+    std::optional<ViewTarget> view;
+    const TableInfo &info = dmlTarget(s.table, s.alias, out, scope, view, true);
     if (s.setStar && s.assignments.size() != info.columns.size())
         raise(-236, {}, s.assignments.empty() ? s.start : s.assignments.front().value->offset);
-    std::string sql = "UPDATE " + info.sqliteName + " SET ";
+    const TableInfo &base = view ? *view->base : info;
+    std::string sql = "UPDATE " + base.sqliteName + " SET ";
     for (std::size_t i = 0; i < s.assignments.size(); ++i) {
         const Assignment &a = s.assignments[i];
-        const ColumnInfo &c = s.setStar ? info.columns[i] : findColumn(info, a.column);
-        if (isSerial(c.coltype)) raise(-232, c.name, a.column.offset);
+        const ColumnInfo *c = s.setStar ? &info.columns[i] : &findColumn(info, a.column);
+        const int offset = s.setStar && view ? a.value->offset : a.column.offset;
+        if (view) {
+            const ColumnInfo *b = view->baseColumns[std::size_t(c - info.columns.data())];
+            if (!b) raise(-234, c->name, offset);
+            c = b;
+        }
+        if (isSerial(c->coltype)) raise(-232, c->name, offset);
         Typed v = expr(*a.value, scope);
         if (v.aggregate) raise(-201, {}, a.value->offset);
         if (i) sql += ", ";
-        sql += quoteIdent(c.name) + " = " + storeValue(v, c, a.value->offset);
+        sql += quoteIdent(c->name) + " = " + storeValue(v, *c, a.value->offset);
     }
-    if (s.where) sql += " WHERE " + expr(*s.where, scope).sql;
+    sql += whereClause(view ? view->where : std::string(), s.where ? expr(*s.where, scope).sql : std::string());
+    if (view && !view->check.empty()) sql += checkClause(view->check);
     out.sql = std::move(sql);
     return out;
 }
@@ -171,9 +227,10 @@ Translation Translator::remove(const DeleteStatement &s)
 {
     Translation out;
     Scope scope;
-    const TableInfo &info = dmlTarget(s.table, s.alias, out, scope);
-    std::string sql = "DELETE FROM " + info.sqliteName;
-    if (s.where) sql += " WHERE " + expr(*s.where, scope).sql;
+    std::optional<ViewTarget> view;
+    const TableInfo &info = dmlTarget(s.table, s.alias, out, scope, view, false);
+    std::string sql = "DELETE FROM " + (view ? view->base->sqliteName : info.sqliteName);
+    sql += whereClause(view ? view->where : std::string(), s.where ? expr(*s.where, scope).sql : std::string());
     out.sql = std::move(sql);
     return out;
 }

@@ -173,6 +173,11 @@ Typed Translator::column(const Expr &e, Scope &scope)
         }
         if (!found) continue;
         if (s->refs) s->refs->push_back(foundIndex);
+        if (col && !found->columnSql.empty()) {
+            Typed o = found->columnSql[std::size_t(col - found->columns().data())];
+            o.nullable = o.nullable || found->outer;
+            return o;
+        }
         if (rowid) {
             out.sql = found->sqlRef.empty() ? std::string("rowid") : found->sqlRef + ".rowid";
             out.type = kInteger;

@@ -6,6 +6,7 @@
 #include "engine/translator.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ struct ScopeTable {
     std::vector<ColumnInfo> derivedColumns;  // derived tables
     int group = 0;            // OUTER group the table belongs to (0: dominant)
     bool outer = false;       // inside an OUTER group or on the optional side of an ANSI join
+    std::vector<Typed> columnSql;  // per column, its SQL when not sqlRef.column (a view being changed)
 
     const std::vector<ColumnInfo> &columns() const { return info ? info->columns : derivedColumns; }
 };
@@ -76,14 +78,39 @@ public:
     std::string storeValue(const Typed &value, const ColumnInfo &col, int offset);
     std::string defaultValue(const ColumnInfo &col);
 
+    // view_dml.cpp: INSERT, UPDATE and DELETE through a simple view (one
+    // table or simple view read without join, DISTINCT, GROUP BY, aggregate
+    // or UNION) become statements on the base table.
+    struct ViewTarget {
+        const TableInfo *base = nullptr;               // the table the statement changes
+        std::vector<Typed> columns;                    // per view column, its value over the base
+        std::vector<const ColumnInfo *> baseColumns;   // per view column, the base column (nullptr: computed)
+        std::string where;                             // the rows the view shows (empty: all)
+        std::string check;                             // what WITH CHECK OPTION demands of a row written (empty: nothing)
+    };
+    // Raises -384 for a view that is not simple and -360 when its conditions
+    // read the table it changes; errors point at `offset`.
+    ViewTarget viewTarget(const TableInfo &view, int offset, bool wantCheck);
+    // One layer of the view chain; `returningRef` names the base as a
+    // RETURNING clause can (unqualified by schema).
+    ViewTarget resolveView(const TableInfo &object, int offset, bool returningRef, int depth,
+                           std::vector<std::string> &where, std::vector<std::string> &check,
+                           std::vector<int> &chain);
+    // The RETURNING clause that fails the statement with -385 when a row
+    // written does not satisfy `check`.
+    static std::string checkClause(const std::string &check);
+
     // translate_dml.cpp
     Translation insert(const ast::InsertStatement &s);
     Translation update(const ast::UpdateStatement &s);
     Translation remove(const ast::DeleteStatement &s);
     // The table an UPDATE or DELETE changes: looked up, recorded in `out`
     // and put in `scope` under its alias.
+    // A view in its place is resolved to its base table (`view`), and the
+    // scope shows the view's columns as expressions over that base.
     const TableInfo &dmlTarget(const ast::ObjectName &table, const std::string &alias,
-                               Translation &out, Scope &scope);
+                               Translation &out, Scope &scope, std::optional<ViewTarget> &view, bool wantCheck);
+
 
     TranslationContext &m_ctx;
     std::map<std::string, TableInfo> m_tables;   // lookups of this translation
