@@ -1089,9 +1089,9 @@ std::string replaceAt(std::string text, std::vector<const Token *> at, const std
 }
 
 // Marks the tokens that name a table in a FROM list; `aliases` receives the
-// correlation names given to `table`.
+// correlation names given to `table`, `others` those given to other tables.
 std::vector<bool> tablePositions(const std::vector<Token> &tk, const std::string &table,
-                                 std::vector<std::string> &aliases)
+                                 std::vector<std::string> &aliases, std::vector<std::string> &others)
 {
     enum class Ctx { None, From, On };
     std::vector<Ctx> ctx{Ctx::None};
@@ -1138,14 +1138,12 @@ std::vector<bool> tablePositions(const std::vector<Token> &tk, const std::string
         if (tk[i + 1].is(TokenKind::Dot) && i + 2 < tk.size())
             name = i + 2;  // owner.table
         out[name] = true;
-        if (!named(tk[name], table))
-            continue;
         std::size_t a = name + 1;
         if (tk[a].isWord("as"))
             ++a;
         if (a < tk.size() && (tk[a].kind == TokenKind::Identifier || tk[a].kind == TokenKind::DelimIdent)
             && !notAlias.count(tk[a].text))
-            aliases.push_back(tk[a].text);
+            (named(tk[name], table) ? aliases : others).push_back(tk[a].text);
     }
     return out;
 }
@@ -1156,10 +1154,11 @@ std::string renameTableIn(const std::string &text, const std::string &from, cons
     const std::vector<Token> tk = lexQuietly(text);
     if (tk.empty())
         return text;
-    std::vector<std::string> aliases;
-    const std::vector<bool> table = tablePositions(tk, from, aliases);
+    std::vector<std::string> aliases, others;
+    const std::vector<bool> table = tablePositions(tk, from, aliases, others);
     // A correlation name spelled like the old table hides it in qualifiers.
-    const bool hidden = std::find(aliases.begin(), aliases.end(), from) != aliases.end();
+    const bool hidden = std::find(aliases.begin(), aliases.end(), from) != aliases.end()
+                        || std::find(others.begin(), others.end(), from) != others.end();
     std::vector<const Token *> hits;
     for (std::size_t i = 0; i + 1 < tk.size(); ++i) {
         if (!named(tk[i], from))
@@ -1180,9 +1179,10 @@ std::string renameColumnIn(const std::string &text, const std::string &table, co
     const std::vector<Token> tk = lexQuietly(text);
     if (tk.empty())
         return text;
-    std::vector<std::string> aliases;
-    const std::vector<bool> tables = tablePositions(tk, table, aliases);
-    aliases.push_back(table);
+    std::vector<std::string> aliases, others;
+    const std::vector<bool> tables = tablePositions(tk, table, aliases, others);
+    if (std::find(others.begin(), others.end(), table) == others.end())
+        aliases.push_back(table);  // unless another table's correlation name hides it
     std::vector<const Token *> hits;
     for (std::size_t i = 0; i + 1 < tk.size(); ++i) {
         if (!named(tk[i], from) || tables[i])
