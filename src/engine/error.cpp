@@ -102,6 +102,7 @@ const std::unordered_map<int, const char *> &sqlMessages()
         {-8301, "Invalid sequence parameters."},
         {-8315, "Sequence (%s) CURRVAL is not yet defined in this session."},
         {-8316, "Sequence (%s) exhausted."},
+        {-9620, "Cannot open the explain output file (%s)."},
         {-1200, "A numeric value is too large for a DECIMAL (or MONEY)."},
         {-1201, "A numeric value is too small (underflow)."},
         {-1202, "An attempt was made to divide by zero."},

@@ -580,8 +580,10 @@ void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &te
             raise(-206, name.name, name.offset, -111);
         return;
     }
-    case K::SetIsolation:
     case K::SetExplain:
+        explain::set(*this, static_cast<const ast::SetExplainStatement &>(stmt));
+        return;
+    case K::SetIsolation:
     case K::SetOther:
     case K::Database:
     case K::CloseDatabase:

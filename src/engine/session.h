@@ -7,6 +7,7 @@
 #include "engine/ast.h"
 #include "engine/catalog.h"
 #include "engine/engine.h"
+#include "engine/explain.h"
 #include "engine/sqlfunctions.h"
 #include "engine/translator.h"
 
@@ -50,6 +51,7 @@ public:
     // Fills sqlcode, sqlerrm (the message's %s argument), the ISAM code and the offset.
     void recordError(const ErrorInfo &e);
     bool interruptRequested() const { return m_interrupted.load(); }
+    ExplainSettings &explainSettings() { return m_explain; }
     void clearInterrupt() { m_interrupted = false; }
 
     // Parses (cached by text and DELIMIDENT).
@@ -94,6 +96,7 @@ private:
     Catalog m_catalog;
     FunctionContext m_functions;
     Sqlca m_sqlca;
+    ExplainSettings m_explain;
     bool m_inTransaction = false;
     int m_savepointDepth = 0;
     std::atomic<bool> m_interrupted{false};

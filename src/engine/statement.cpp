@@ -300,13 +300,17 @@ public:
         }
     }
 
-    bool hasResultSet() const override { return m_cursor != nullptr; }
+    bool hasResultSet() const override { return m_cursor != nullptr || m_noRows; }
     const std::vector<ColumnDescription> &columns() const override { return m_columns; }
 
     bool next() override
     {
-        if (!m_cursor)
+        if (!m_cursor) {
+            if (m_noRows)
+                m_s.mutableSqlca().sqlcode = 100;
+            m_noRows = false;
             return false;
+        }
         int rc = sqlite3_step(m_cursor);
         Sqlca &ca = m_s.mutableSqlca();
         if (rc == SQLITE_ROW) {
@@ -340,6 +344,7 @@ public:
         if (m_cursor)
             sqlite3_reset(m_cursor);
         m_cursor = nullptr;
+        m_noRows = false;
         m_columns.clear();
         m_row.clear();
         m_fetched = 0;
@@ -381,6 +386,15 @@ private:
             const Translation &t = p.translation;
             prepareText(t.plainSql.empty() ? t.sql : t.plainSql, &p.stmt);
             p.stamp = stamp;
+        }
+        // SET EXPLAIN ON AVOID_EXECUTE: the plan is written, nothing runs.
+        if (m_s.explainSettings().on && explain::beforeRun(m_s, stmt, m_text, p.translation)) {
+            if (p.translation.returnsRows && p.translation.intoTemp.empty() && last) {
+                m_columns = p.translation.columns;
+                m_row.assign(m_columns.size(), Value::null());
+                m_noRows = true;
+            }
+            return;
         }
         // Parameters stored into columns are converted here; one that does
         // not convert sends the whole row through the wrapped statement.
@@ -465,6 +479,7 @@ private:
     std::vector<Value> m_bound;  // m_values converted for a plain INSERT
     std::vector<Prepared> m_prepared;
     sqlite3_stmt *m_cursor = nullptr;
+    bool m_noRows = false;  // a result set that was not run (AVOID_EXECUTE)
     size_t m_cursorIndex = 0;
     std::vector<ColumnDescription> m_columns;
     std::vector<Value> m_row;

@@ -1,0 +1,293 @@
+// SET EXPLAIN: the session's explain file and the plan entries written to it.
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+using namespace quodlin::engine;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ExplainTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("quodlin_explain_" + std::to_string(::getpid()) + "_"
+                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir / "explain");
+        m_db = (m_dir / "stores.db").string();
+        m_default = (m_dir / "explain" / "ann.out").string();
+        Session::createDatabase(m_db, "ann");
+        Environment env;
+        env.explainFile = m_default;
+        m_s = Session::open(m_db, "ann", env);
+        m_s->execute("create table customer (customer_num serial, lname char(15), state char(2));"
+                     "create unique index c_num on customer (customer_num);"
+                     "create table orders (order_num serial, customer_num integer, ship_date date);"
+                     "create index o_cust on orders (customer_num)");
+        for (int i = 1; i <= 20; ++i)
+            m_s->execute("insert into customer (lname, state) values ('n" + std::to_string(i) + "', '"
+                         + (i % 4 ? "NY" : "CA") + "')");
+        for (int i = 1; i <= 40; ++i)
+            m_s->execute("insert into orders (customer_num) values (" + std::to_string(i % 20 + 1) + ")");
+    }
+    void TearDown() override
+    {
+        m_s.reset();
+        fs::remove_all(m_dir);
+    }
+
+    static std::string read(const std::string &path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    static std::vector<std::string> lines(const std::string &text)
+    {
+        std::vector<std::string> out;
+        std::istringstream in(text);
+        for (std::string l; std::getline(in, l);)
+            out.push_back(l);
+        return out;
+    }
+    static int count(const std::string &text, const std::string &what)
+    {
+        int n = 0;
+        for (auto p = text.find(what); p != std::string::npos; p = text.find(what, p + 1))
+            ++n;
+        return n;
+    }
+    std::int64_t number(const std::string &sql)
+    {
+        auto st = m_s->prepare(sql);
+        st->execute();
+        EXPECT_TRUE(st->next());
+        return st->value(0).integer;
+    }
+    // The plan of one statement, explained alone into a fresh default file.
+    std::string explainOne(const std::string &sql)
+    {
+        fs::remove(m_default);
+        m_s->execute("set explain on");
+        m_s->execute(sql);
+        m_s->execute("set explain off");
+        return read(m_default);
+    }
+
+    fs::path m_dir;
+    std::string m_db, m_default;
+    std::unique_ptr<Session> m_s;
+};
+
+int codeOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const EngineError &e) {
+        return e.sqlCode();
+    }
+    return 0;
+}
+
+// Each expected line must appear, in this order, as a whole line ("^x": a line starting with x).
+void expectInOrder(const std::vector<std::string> &got, const std::vector<std::string> &want, const std::string &all)
+{
+    size_t at = 0;
+    for (const std::string &w : want) {
+        size_t i = at;
+        const bool prefix = !w.empty() && w[0] == '^';
+        while (i < got.size() && (prefix ? got[i].rfind(w.substr(1), 0) != 0 : got[i] != w))
+            ++i;
+        ASSERT_LT(i, got.size()) << "missing or out of order: [" << w << "]\n" << all;
+        at = i + 1;
+    }
+}
+
+TEST_F(ExplainTest, SequentialScanEntryHasTheInformixLayout)
+{
+    const std::string f = explainOne("select lname from customer\n where state = 'CA';");
+    const auto l = lines(f);
+    ASSERT_GE(l.size(), 8u) << f;
+    EXPECT_EQ(l[0].rfind("QUERY: (OPTIMIZATION TIMESTAMP: ", 0), 0u) << f;
+    EXPECT_EQ(l[0].size(), std::string("QUERY: (OPTIMIZATION TIMESTAMP: 12-06-2026 14:25:02)").size());
+    expectInOrder(l, {"------", "select lname from customer", " where state = 'CA'", "", "  1) ann.customer: SEQUENTIAL SCAN", "",
+                      "        Filters: ann.customer.state = 'CA'"}, f);
+    EXPECT_EQ(count(f, "Estimated Cost: "), 1);
+    EXPECT_EQ(count(f, "Estimated # of Rows Returned: "), 1);
+    EXPECT_EQ(f.find(";"), std::string::npos) << "the terminating semicolon is not part of the text";
+    EXPECT_EQ(f.find("Temporary Files"), std::string::npos);
+    EXPECT_EQ(f.substr(f.size() - 2), "\n\n") << "entries end with a blank line";
+}
+
+TEST_F(ExplainTest, UniqueIndexLookupShowsIndexNameKeysAndFilter)
+{
+    const std::string f = explainOne("select * from customer c where c.customer_num = 7 and lname matches 'n*'");
+    expectInOrder(lines(f), {"Estimated # of Rows Returned: 1", "  1) ann.c: INDEX PATH",
+                             "        Filters: ann.c.lname MATCHES 'n*'", "    (1) Index Name: ann.c_num",
+                             "        Index Keys: customer_num", "        Lower Index Filter: ann.c.customer_num = 7"},
+                  f);
+    EXPECT_EQ(f.find("ix$"), std::string::npos) << "SQLite names stay inside";
+}
+
+TEST_F(ExplainTest, JoinNumbersTablesAndMarksNestedLoops)
+{
+    const std::string f = explainOne("select c.lname, o.order_num from customer c, orders o"
+                                     " where c.customer_num = o.customer_num and c.state = 'CA' order by 1");
+    const auto l = lines(f);
+    expectInOrder(l, {"Temporary Files Required For: Order By", "^  1) ann.", "^  2) ann.", "NESTED LOOP JOIN"}, f);
+    size_t first = 0, second = 0;
+    for (size_t i = 0; i < l.size(); ++i) {
+        if (l[i].rfind("  1) ", 0) == 0) first = i;
+        if (l[i].rfind("  2) ", 0) == 0) second = i;
+    }
+    ASSERT_TRUE(first && second) << f;
+    EXPECT_NE(l[first], l[second]);
+    // The join predicate serves the second table's index; the state test filters customer rows.
+    EXPECT_NE(f.find("Lower Index Filter: ann.c.customer_num = ann.o.customer_num"), std::string::npos) << f;
+    EXPECT_NE(f.find("Filters: ann.c.state = 'CA'"), std::string::npos) << f;
+}
+
+TEST_F(ExplainTest, SubqueryGetsItsOwnBlock)
+{
+    const std::string f = explainOne("select lname from customer where customer_num in"
+                                     " (select customer_num from orders where ship_date is null)");
+    expectInOrder(lines(f), {"  1) ann.customer: INDEX PATH", "        Lower Index Filter: ann.customer.customer_num IN <subquery>",
+                             "    Subquery:", "    ---------",
+                             "      1) ann.orders: SEQUENTIAL SCAN", "            Filters: ann.orders.ship_date IS NULL"},
+                  f);
+}
+
+struct DmlCase {
+    const char *name;
+    const char *sql;
+    const char *table;     // the numbered table line's label
+    const char *check;     // a count that proves the statement ran
+    std::int64_t expected;
+};
+
+class ExplainDml : public ExplainTest, public testing::WithParamInterface<DmlCase> {};
+
+TEST_P(ExplainDml, WritesOneEntryAndStillRuns)
+{
+    const DmlCase &c = GetParam();
+    const std::string f = explainOne(c.sql);
+    EXPECT_EQ(count(f, "QUERY:"), 1) << f;
+    expectInOrder(lines(f), {"------", c.sql, std::string("  1) ") + c.table}, f);
+    EXPECT_EQ(number(c.check), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Statements, ExplainDml,
+    testing::Values(
+        DmlCase{"Update", "update customer set state = 'TX' where customer_num = 3",
+                "ann.customer: INDEX PATH", "select count(*) from customer where state = 'TX'", 1},
+        DmlCase{"Delete", "delete from orders where customer_num > 10", "ann.orders: INDEX PATH",
+                "select count(*) from orders", 20},
+        DmlCase{"InsertSelect", "insert into orders (customer_num) select customer_num from customer where state = 'CA'",
+                "ann.customer: SEQUENTIAL SCAN", "select count(*) from orders", 45}),
+    [](const testing::TestParamInfo<DmlCase> &i) { return std::string(i.param.name); });
+
+TEST_F(ExplainTest, OnlyTheUsersQueriesAreExplained)
+{
+    const std::string f = explainOne("insert into orders (customer_num) values (1);"
+                                     "select tabname from systables where tabid = 1;"
+                                     "create table t2 (a int)");
+    EXPECT_EQ(f, "") << "INSERT ... VALUES, catalog reads and DDL write no entry";
+    EXPECT_EQ(number("select count(*) from orders"), 41);
+}
+
+TEST_F(ExplainTest, EntriesAreAppendedPerExecutionAndOffStopsThem)
+{
+    { std::ofstream(m_default) << "kept\n"; }
+    m_s->execute("set explain on");
+    auto st = m_s->prepare("select order_num from orders; select lname from customer where customer_num = 2");
+    st->execute();
+    st->execute();
+    while (st->next()) {
+    }
+    m_s->execute("set explain on");  // again: never truncates
+    m_s->execute("set explain off");
+    m_s->execute("select * from orders");
+    const std::string f = read(m_default);
+    EXPECT_EQ(f.rfind("kept\nQUERY:", 0), 0u) << f;
+    EXPECT_EQ(count(f, "QUERY:"), 4) << "two statements, two executions, rows fetched do not count";
+    EXPECT_EQ(count(f, "\nselect order_num from orders\n"), 2);
+    EXPECT_NE(f.find("\n\nQUERY:"), std::string::npos) << "a blank line between entries";
+}
+
+TEST_F(ExplainTest, FileToSwitchesFileAndTurnsExplainOn)
+{
+    const std::string other = (m_dir / "other.out").string();
+    m_s->execute("set explain file to '" + other + "' with append");
+    m_s->execute("select * from orders");
+    m_s->execute("set explain off; set explain on");  // the FILE TO file stays the session's
+    m_s->execute("select * from customer");
+    EXPECT_EQ(count(read(other), "QUERY:"), 2);
+    EXPECT_FALSE(fs::exists(m_default));
+}
+
+TEST_F(ExplainTest, AvoidExecuteWritesPlansButRunsNothing)
+{
+    m_s->execute("set explain on avoid_execute");
+    auto sel = m_s->prepare("select order_num, customer_num from orders");
+    sel->execute();
+    EXPECT_TRUE(sel->hasResultSet());
+    EXPECT_EQ(sel->columns().size(), 2u);
+    EXPECT_FALSE(sel->next());
+    EXPECT_EQ(m_s->sqlca().sqlcode, 100);
+    m_s->execute("delete from orders; update customer set state = 'XX'; insert into orders (customer_num) values (5)");
+    m_s->execute("select * from customer into temp tc");
+    m_s->execute("set explain on");
+    EXPECT_EQ(number("select count(*) from orders"), 40);
+    EXPECT_EQ(number("select count(*) from customer where state = 'XX'"), 0);
+    EXPECT_EQ(codeOf([&] { m_s->execute("select * from tc"); }), -206);
+    EXPECT_EQ(count(read(m_default), "QUERY:"), 5 + 1);
+}
+
+TEST_F(ExplainTest, DefaultFileWithoutEnvironmentIsSqexplainOutInTheWorkingFolder)
+{
+    const fs::path cwd = fs::current_path();
+    fs::current_path(m_dir);
+    auto s = Session::open(m_db, "ann");
+    s->execute("set explain on; select * from orders");
+    fs::current_path(cwd);
+    EXPECT_EQ(count(read((m_dir / "sqexplain.out").string()), "QUERY:"), 1);
+}
+
+TEST_F(ExplainTest, UnwritableFileIsReportedAndLosesNothing)
+{
+    // At SET EXPLAIN time: explain stays off, nothing is created.
+    const std::string bad = (m_dir / "nosuch" / "x.out").string();
+    EXPECT_EQ(codeOf([&] { m_s->execute("set explain file to '" + bad + "'"); }), -9620);
+    EXPECT_EQ(m_s->sqlca().sqlcode, -9620);
+    EXPECT_EQ(m_s->sqlca().sqlerrm, bad);
+    EXPECT_EQ(m_s->sqlca().sqlerrd[1], -2) << "the OS error as ISAM code";
+    m_s->execute("select * from orders");
+    EXPECT_FALSE(fs::exists(m_dir / "nosuch"));
+    EXPECT_FALSE(fs::exists(m_default));
+
+    Environment env;
+    env.explainFile = bad;
+    auto other = Session::open(m_db, "ann", env);
+    EXPECT_EQ(codeOf([&] { other->execute("set explain on"); }), -9620);
+
+    // When the file goes away under a running session, the statement is refused before it runs.
+    m_s->execute("set explain on");
+    fs::remove(m_default);
+    fs::create_directory(m_default);
+    EXPECT_EQ(codeOf([&] { m_s->execute("delete from orders"); }), -9620);
+    fs::remove(m_default);
+    m_s->execute("set explain off");
+    EXPECT_EQ(number("select count(*) from orders"), 40);
+}
+
+} // namespace
