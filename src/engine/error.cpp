@@ -80,6 +80,7 @@ const std::unordered_map<int, const char *> &sqlMessages()
         {-667, "Variable (%s) not declared."},
         {-673, "Another routine (%s) with same signature already exists in database."},
         {-674, "Routine (%s) can not be resolved."},
+        {-681, "Column specified more than once in the INSERT list."},
         {-691, "Missing key in referenced table for referential constraint (%s)."},
         {-692, "Key value for constraint (%s) is still being referenced."},
         {-696, "Variable (%s) has undefined value."},

@@ -62,12 +62,17 @@ Translation Translator::insert(const InsertStatement &s)
     };
     std::vector<const ColumnInfo *> targets;
     if (s.columns.empty()) {
-        for (const ColumnInfo &c : named.columns) targets.push_back(target(c));
+        // A view may show one base column twice; which value wins is not for
+        // SQLite to pick silently.
+        for (const ColumnInfo &c : named.columns) {
+            if (std::find(targets.begin(), targets.end(), target(c)) != targets.end()) raise(-681, {}, s.table.offset);
+            targets.push_back(target(c));
+        }
     } else {
         for (const ColumnRef &r : s.columns) {
             const ColumnInfo *c = target(findColumn(named, r));
             for (const ColumnInfo *t : targets)
-                if (t == c) raise(-201, {}, r.offset);
+                if (t == c) raise(view ? -681 : -201, {}, r.offset);
             targets.push_back(c);
         }
     }
@@ -202,6 +207,7 @@ Translation Translator::update(const UpdateStatement &s)
         raise(-236, {}, s.assignments.empty() ? s.start : s.assignments.front().value->offset);
     const TableInfo &base = view ? *view->base : info;
     std::string sql = "UPDATE " + base.sqliteName + " SET ";
+    std::vector<const ColumnInfo *> assigned;
     for (std::size_t i = 0; i < s.assignments.size(); ++i) {
         const Assignment &a = s.assignments[i];
         const ColumnInfo *c = s.setStar ? &info.columns[i] : &findColumn(info, a.column);
@@ -209,6 +215,9 @@ Translation Translator::update(const UpdateStatement &s)
         if (view) {
             const ColumnInfo *b = view->baseColumns[std::size_t(c - info.columns.data())];
             if (!b) raise(-234, c->name, offset);
+            // Two view columns for one base column: no silent last-one-wins.
+            if (std::find(assigned.begin(), assigned.end(), b) != assigned.end()) raise(-681, {}, offset);
+            assigned.push_back(b);
             c = b;
         }
         if (isSerial(c->coltype)) raise(-232, c->name, offset);
