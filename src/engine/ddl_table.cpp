@@ -1163,8 +1163,8 @@ std::string renameTableIn(const std::string &text, const std::string &from, cons
     for (std::size_t i = 0; i + 1 < tk.size(); ++i) {
         if (!named(tk[i], from))
             continue;
-        const bool afterDot = i > 0 && tk[i - 1].is(TokenKind::Dot);
-        const bool qualifier = tk[i + 1].is(TokenKind::Dot) && (!afterDot || (i + 2 < tk.size() && tk[i + 2].is(TokenKind::Dot)));
+        // table.column, owner.table.column
+        const bool qualifier = tk[i + 1].is(TokenKind::Dot);
         if (table[i] || (qualifier && !hidden && !(i > 0 && tk[i - 1].isWord("as"))))
             hits.push_back(&tk[i]);
     }
