@@ -133,6 +133,10 @@ Translator::ViewTarget Translator::resolveView(const TableInfo &object, int offs
         raise(-384, {}, offset);
     const FromItem &from = core.from.front();
     const TableInfo &lower = lookupTable(from.table);
+    // A session temp table hiding the view's table by name: the view reads
+    // the permanent one, so changing the temp table would be the wrong one.
+    if (lower.temp)
+        raise(-384, {}, offset);
     const ViewTarget below = resolveView(lower, offset, returningRef, depth + 1, where, check, chain);
 
     ScopeTable st;
