@@ -456,6 +456,8 @@ struct Access {
     std::string name;       // table or alias as SQLite names it
     std::vector<IndexUse> uses;
     int table = -1;         // Model::tables
+    bool viaView = false;   // a base table read for the view `table`
+    int pos = 0;            // plan order over all blocks
     // filled when the predicates are placed
     std::vector<const Conjunct *> filters;
     std::vector<std::string> lower, upper;
@@ -519,8 +521,8 @@ Access parseAccess(std::string d)
         return a;
     }
     if (startsWith(rest, "AUTOMATIC")) {
+        // Built for this query with the columns it needs: never a key-only read of a real index.
         a.kind = Access::Kind::AutoIndex;
-        use.covering = rest.find("COVERING") != std::string::npos;
     } else {
         a.kind = Access::Kind::Index;
         if (startsWith(rest, "COVERING INDEX ")) {
@@ -645,12 +647,32 @@ public:
     {
         for (Access &a : b.accesses) {
             a.table = claim(a.name);
+            a.pos = m_order++;
             if (a.table >= 0)
-                m_m.tables[a.table].placed = m_order++;
+                m_m.tables[a.table].placed = a.pos;
             m_accesses.push_back(&a);
         }
         for (Block &c : b.children)
             place(c);
+    }
+
+    // A view's base table appears in the plan under its own name; the
+    // view's predicates then filter that table's rows.
+    void placeViews()
+    {
+        for (Access *a : m_accesses) {
+            if (a->table >= 0)
+                continue;
+            for (size_t i = 0; i < m_m.tables.size(); ++i) {
+                TableRef &t = m_m.tables[i];
+                if (t.placed < 0 && t.info && t.info->tabtype == 'V') {
+                    t.placed = a->pos;
+                    a->table = static_cast<int>(i);
+                    a->viaView = true;
+                    break;
+                }
+            }
+        }
     }
 
     // Each predicate goes to the table of its query block that the plan
@@ -915,9 +937,9 @@ private:
 
     std::string tableLabel(const Access &a) const
     {
-        if (a.table >= 0)
+        if (a.table >= 0 && !a.viaView)
             return m_m.label(a.table);
-        if (startsWith(a.name, "quodlin_d"))
+        if (startsWith(a.name, "quodlin_d") || startsWith(a.name, "("))
             return "(Temp Table For Subquery)";
         // A base table inside a view: SQLite names it as the view's text does.
         if (auto t = m_s.catalog().findTable(a.name))
@@ -956,9 +978,9 @@ private:
     double rowsOf(const Access &a)
     {
         std::optional<TableInfo> info;
-        if (a.table >= 0)
+        if (a.table >= 0 && !a.viaView)
             info = m_m.tables[a.table].info;
-        else if (!startsWith(a.name, "quodlin_d"))
+        else if (!startsWith(a.name, "quodlin_d") && !startsWith(a.name, "("))
             info = m_s.catalog().findTable(a.name);
         if (!info)
             return 10;  // a derived table: its own block is estimated apart
@@ -1058,6 +1080,7 @@ std::string entry(SessionImpl &s, const ast::Statement &stmt, const std::string 
     Block plan = PlanReader(queryPlan(s.db(), sql)).read();
     Builder b(s, model);
     b.place(plan);
+    b.placeViews();
     b.assign();
     b.estimate(plan, model.cores.empty() ? -1 : 0);
 

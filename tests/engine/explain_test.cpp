@@ -167,6 +167,43 @@ TEST_F(ExplainTest, SubqueryGetsItsOwnBlock)
                   f);
 }
 
+struct ShapeCase {
+    const char *name;
+    const char *sql;
+    std::vector<std::string> lines;  // in order; "^x" matches a line starting with x
+};
+
+class ExplainShape : public ExplainTest, public testing::WithParamInterface<ShapeCase> {};
+
+TEST_P(ExplainShape, PlanReadsInInformixTerms)
+{
+    m_s->execute("create view ca as select * from customer where state = 'CA'");
+    const std::string f = explainOne(GetParam().sql);
+    expectInOrder(lines(f), GetParam().lines, f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Plans, ExplainShape,
+    testing::Values(
+        ShapeCase{"KeyOnlyIndexScan", "select customer_num from customer order by customer_num",
+                  {"  1) ann.customer: INDEX PATH", "    (1) Index Name: ann.c_num",
+                   "        Index Keys: customer_num   (Key-Only)"}},
+        ShapeCase{"RangeOnIndex", "select * from orders where customer_num between 3 and 5",
+                  {"  1) ann.orders: INDEX PATH", "        Lower Index Filter: ann.orders.customer_num >= 3",
+                   "        Upper Index Filter: ann.orders.customer_num <= 5"}},
+        ShapeCase{"AutomaticIndex", "select * from orders a, orders b where a.ship_date = b.ship_date",
+                  {"  1) ann.a: SEQUENTIAL SCAN", "  2) ann.b: AUTOINDEX PATH", "    (1) Index Keys: ship_date",
+                   "        Lower Index Filter: ann.a.ship_date = ann.b.ship_date", "NESTED LOOP JOIN"}},
+        ShapeCase{"Union", "select lname from customer a union select lname from customer b",
+                  {"  1) ann.a: SEQUENTIAL SCAN", "    Union Query:", "      1) ann.b: SEQUENTIAL SCAN"}},
+        ShapeCase{"ViewReadsItsBaseTable", "select * from ca where lname = 'n4'",
+                  {"  1) ann.customer: SEQUENTIAL SCAN", "        Filters: ann.ca.lname = 'n4'"}},
+        ShapeCase{"GroupAndOrder", "select state, count(*) from customer group by state order by 2",
+                  {"Temporary Files Required For: Order By  Group By",
+                   "  1) ann.customer: SEQUENTIAL SCAN"}},
+        ShapeCase{"OrKeptTogether", "select * from customer where state = 'CA' or lname = 'x'",
+                  {"        Filters: ann.customer.state = 'CA' OR ann.customer.lname = 'x'"}}),
+    [](const testing::TestParamInfo<ShapeCase> &i) { return std::string(i.param.name); });
+
 struct DmlCase {
     const char *name;
     const char *sql;
