@@ -1024,6 +1024,14 @@ std::string timestamp()
     return buf;
 }
 
+// "QUERY:" and the statement as the user wrote it, without its semicolon.
+std::string header(const ast::Statement &stmt, const std::string &text)
+{
+    const size_t from = std::min(static_cast<size_t>(std::max(stmt.start, 0)), text.size());
+    const size_t to = std::min(std::max(static_cast<size_t>(std::max(stmt.end, 0)), from), text.size());
+    return "QUERY: (OPTIMIZATION TIMESTAMP: " + timestamp() + ")\n------\n" + text.substr(from, to - from) + "\n\n";
+}
+
 } // namespace
 
 std::string targetPath(const ExplainSettings &settings, const Environment &env)
@@ -1084,10 +1092,7 @@ std::string entry(SessionImpl &s, const ast::Statement &stmt, const std::string 
     b.assign();
     b.estimate(plan, model.cores.empty() ? -1 : 0);
 
-    const size_t from = std::min(static_cast<size_t>(std::max(stmt.start, 0)), text.size());
-    const size_t to = std::min(std::max(static_cast<size_t>(std::max(stmt.end, 0)), from), text.size());
-    std::string out = "QUERY: (OPTIMIZATION TIMESTAMP: " + timestamp() + ")\n------\n";
-    out += text.substr(from, to - from) + "\n\n";
+    std::string out = header(stmt, text);
     out += "Estimated Cost: " + std::to_string(static_cast<long long>(plan.cost)) + "\n";
     out += "Estimated # of Rows Returned: " + std::to_string(static_cast<long long>(plan.rows)) + "\n";
     if (plan.orderBy || plan.groupBy) {
@@ -1108,7 +1113,14 @@ bool beforeRun(SessionImpl &s, const ast::Statement &stmt, const std::string &te
     const ExplainSettings &x = s.explainSettings();
     if (!x.on)
         return false;
-    const std::string e = entry(s, stmt, text, tr.plainSql.empty() ? tr.sql : tr.plainSql);
+    std::string e;
+    try {
+        e = entry(s, stmt, text, tr.plainSql.empty() ? tr.sql : tr.plainSql);
+    } catch (const std::exception &) {
+        // A plan that cannot be described must not stop the statement; the
+        // entry then names the statement only.
+        e = header(stmt, text);
+    }
     if (!e.empty())
         appendTo(targetPath(x, s.environment()), e, stmt.start);
     return x.avoidExecute;

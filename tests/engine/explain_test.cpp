@@ -33,11 +33,13 @@ protected:
                      "create unique index c_num on customer (customer_num);"
                      "create table orders (order_num serial, customer_num integer, ship_date date);"
                      "create index o_cust on orders (customer_num)");
+        std::string rows;
         for (int i = 1; i <= 20; ++i)
-            m_s->execute("insert into customer (lname, state) values ('n" + std::to_string(i) + "', '"
-                         + (i % 4 ? "NY" : "CA") + "')");
+            rows += "insert into customer (lname, state) values ('n" + std::to_string(i) + "', '"
+                + (i % 4 ? "NY" : "CA") + "');";
         for (int i = 1; i <= 40; ++i)
-            m_s->execute("insert into orders (customer_num) values (" + std::to_string(i % 20 + 1) + ")");
+            rows += "insert into orders (customer_num) values (" + std::to_string(i % 20 + 1) + ");";
+        m_s->execute(rows);
     }
     void TearDown() override
     {
