@@ -247,8 +247,7 @@ void storeTo(sqlite3_context *c, sqlite3_value *v, int code, int collength, int 
         double d = number();
         const int p = decimalPrecision(collength), s = decimalScale(collength);
         if (s != 255) {
-            const double f = std::pow(10.0, s);
-            d = std::round(d * f) / f;
+            d = roundDecimal(d, s);
             if (std::fabs(d) >= std::pow(10.0, p - s)) raise(-1226);
         }
         sqlite3_result_double(c, d);

@@ -566,42 +566,64 @@ std::string shortestFixed(double v)
 
 namespace {
 
-// Fast path, taken unless the value sits near a rounding tie: scaling and
-// rounding the double agrees with rounding its shortest text there. Writes
-// at most 24 characters to `out`; false when the slow path must decide.
-bool decimalFast(double value, int scale, char *out, size_t &length)
+const double kDecimalPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
+// |value| in units of the scale, rounded half away from zero, unless the
+// value sits near a rounding tie: there scaling and rounding the double may
+// disagree with rounding its shortest text, so the text decides (false).
+bool decimalUnits(double value, int scale, std::uint64_t &units)
 {
-    static const double kPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     if (scale < 0 || scale > 9)
         return false;
-    const double scaled = value * kPow10[scale];
-    const double mag = std::fabs(scaled);
-    const double frac = mag - std::floor(mag);
-    if (!(mag < 1e12 && std::fabs(frac - 0.5) > 1e-3))
+    const double mag = std::fabs(value * kDecimalPow10[scale]);
+    if (!(mag < 1e12))  // also NaN
         return false;
-    long long units = static_cast<long long>(std::floor(mag) + (frac > 0.5 ? 1 : 0));
-    char digits[32];
-    auto d = std::to_chars(digits, digits + sizeof digits, units);
-    const int n = static_cast<int>(d.ptr - digits);
-    char *o = out;
-    if (value < 0 && units != 0)
-        *o++ = '-';
-    if (n <= scale) {
-        *o++ = '0';
-        if (scale > 0) {
-            *o++ = '.';
-            o = std::fill_n(o, scale - n, '0');
-            o = std::copy(digits, digits + n, o);
-        }
-    } else {
-        o = std::copy(digits, digits + n - scale, o);
-        if (scale > 0) {
-            *o++ = '.';
-            o = std::copy(digits + n - scale, digits + n, o);
-        }
-    }
-    length = static_cast<size_t>(o - out);
+    const auto whole = static_cast<std::uint64_t>(mag);
+    const double frac = mag - static_cast<double>(whole);
+    if (std::fabs(frac - 0.5) <= 1e-3)
+        return false;
+    units = whole + (frac > 0.5 ? 1 : 0);
     return true;
+}
+
+// The digits are written backwards from `end` in integer arithmetic (to_chars
+// and copies cost over 200 instructions a value on a scan); returns the first
+// character, or nullptr when the slow path must decide. Needs 24 characters.
+char *decimalFast(double value, int scale, char *end)
+{
+    static const char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    std::uint64_t units = 0;
+    if (!decimalUnits(value, scale, units))
+        return nullptr;
+    const bool negative = value < 0 && units != 0;
+    char *p = end;
+    int digits = scale;  // fraction digits still to write
+    auto two = [&] {
+        const auto k = static_cast<unsigned>(units % 100) * 2;
+        units /= 100;
+        *--p = kPairs[k + 1];
+        *--p = kPairs[k];
+    };
+    for (; digits >= 2; digits -= 2)
+        two();
+    if (digits == 1) {
+        *--p = static_cast<char>('0' + units % 10);
+        units /= 10;
+    }
+    if (scale > 0)
+        *--p = '.';
+    while (units >= 100)
+        two();
+    if (units >= 10)
+        two();
+    else
+        *--p = static_cast<char>('0' + units);
+    if (negative)
+        *--p = '-';
+    return p;
 }
 
 } // namespace
@@ -609,9 +631,11 @@ bool decimalFast(double value, int scale, char *out, size_t &length)
 void formatDecimalInto(std::string &out, double value, int scale)
 {
     char buf[32];
-    size_t n = 0;
-    if (std::isfinite(value) && scale != 255 && decimalFast(value, scale, buf, n)) {
-        out.assign(buf, n);
+    char *end = buf + sizeof buf;
+    if (const char *p = scale != 255 ? decimalFast(value, scale, end) : nullptr) {
+        // clear + append reuses the buffer without assign's overlap checks.
+        out.clear();
+        out.append(p, static_cast<size_t>(end - p));
         return;
     }
     out = formatDecimal(value, scale);
@@ -624,9 +648,8 @@ std::string formatDecimal(double value, int scale)
     if (scale == 255 || scale < 0)
         return formatNumber(value);
     char buf[32];
-    size_t n = 0;
-    if (decimalFast(value, scale, buf, n))
-        return std::string(buf, n);
+    if (const char *p = decimalFast(value, scale, buf + sizeof buf))
+        return std::string(p, static_cast<size_t>(buf + sizeof buf - p));
     // Rounds the shortest exact text of the double (so 2.675 gives 2.68) half
     // away from zero.
     char in[400];
@@ -665,6 +688,19 @@ std::string formatDecimal(double value, int scale)
     if (negative && text.find_first_not_of("0.") != std::string::npos)
         text.insert(text.begin(), '-');
     return text;
+}
+
+double roundDecimal(double value, int scale)
+{
+    if (scale < 0 || scale == 255 || !std::isfinite(value))
+        return value;
+    std::uint64_t units = 0;
+    if (decimalUnits(value, scale, units)) {
+        // units / 10^scale is correctly rounded, so it equals reading the text back.
+        const double r = static_cast<double>(units) / kDecimalPow10[scale];
+        return units == 0 ? 0.0 : (value < 0 ? -r : r);
+    }
+    return std::strtod(formatDecimal(value, scale).c_str(), nullptr);
 }
 
 std::string formatNumber(double value)

@@ -60,6 +60,10 @@ IntervalValue subtractDatetimes(const std::string &a, int aQualifier,
 std::string formatDecimal(double value, int scale);
 // The same into `out`, reusing its buffer (a cursor's row values).
 void formatDecimalInto(std::string &out, double value, int scale);
+// `value` rounded to `scale` as formatDecimal shows it: what a DECIMAL or
+// MONEY column stores (9.995 at scale 2 is 10.00, not the 9.99 that scaling
+// the double would give). Scale 255 and non-finite values come back unchanged.
+double roundDecimal(double value, int scale);
 // An expression result: at most 15 significant digits, no exponent for
 // ordinary magnitudes (0.1+0.2 gives "0.3").
 std::string formatNumber(double value);

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <ctime>
+#include <filesystem>
 #include <functional>
+#include <random>
 
 using namespace quodlin::engine;
 
@@ -179,6 +183,10 @@ class DecimalTest : public testing::TestWithParam<DecimalCase> {};
 TEST_P(DecimalTest, Formats)
 {
     EXPECT_EQ(formatDecimal(GetParam().value, GetParam().scale), GetParam().text);
+    // The cursor's variant writes over a buffer holding a previous value.
+    std::string reused = "previous value, longer than any result here";
+    formatDecimalInto(reused, GetParam().value, GetParam().scale);
+    EXPECT_EQ(reused, GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scale, DecimalTest, testing::Values(
@@ -193,9 +201,143 @@ INSTANTIATE_TEST_SUITE_P(Scale, DecimalTest, testing::Values(
     DecimalCase{"SmallWithLeadingZeros", 0.0123, 3, "0.012"},
     DecimalCase{"NegativeSmall", -0.0456, 3, "-0.046"},
     DecimalCase{"BeyondFastPath", 123456789012.345, 3, "123456789012.345"},
+    DecimalCase{"NegativeCarry", -9.995, 2, "-10.00"},
+    DecimalCase{"CarryIntoPoint", 0.999, 2, "1.00"},
+    DecimalCase{"ScaleZeroCarry", 99.5, 0, "100"},
+    DecimalCase{"ScaleZeroNegative", -2.5, 0, "-3"},
+    DecimalCase{"ScaleZeroSmall", 0.4, 0, "0"},
+    DecimalCase{"OddScale", 1234.56789, 3, "1234.568"},
+    DecimalCase{"WidestFastScale", 1.5, 9, "1.500000000"},
+    DecimalCase{"ScaleBeyondFast", 0.1, 12, "0.100000000000"},
+    DecimalCase{"Huge", 1e20, 2, "100000000000000000000.00"},
+    DecimalCase{"HugeNegative", -123456789012345678.0, 0, "-123456789012345680"},
+    DecimalCase{"Tiny", 1e-20, 2, "0.00"},
+    DecimalCase{"TinyNegative", -1e-20, 4, "0.0000"},
+    DecimalCase{"Zero", 0.0, 2, "0.00"},
     DecimalCase{"FloatingSum", 0.1 + 0.2, 255, "0.3"},
     DecimalCase{"FloatingThird", 1.0 / 3, 255, "0.333333333333333"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Rounds the shortest text of the double, digit by digit: the rule the
+// arithmetic fast path must agree with.
+std::string roundShortestText(double value, int scale)
+{
+    char buf[400];
+    auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed);
+    std::string text(buf, r.ptr);
+    auto dot = text.find('.');
+    std::string whole = text.substr(0, dot);
+    std::string frac = dot == std::string::npos ? "" : text.substr(dot + 1);
+    const bool up = static_cast<int>(frac.size()) > scale && frac[scale] >= '5';
+    frac.resize(static_cast<size_t>(scale), '0');
+    std::string digits = whole + frac;
+    if (up) {
+        int i = static_cast<int>(digits.size()) - 1;
+        for (; i >= 0 && digits[i] == '9'; --i)
+            digits[i] = '0';
+        if (i < 0)
+            digits.insert(digits.begin(), '1');
+        else
+            ++digits[i];
+    }
+    std::string out = digits.substr(0, digits.size() - scale);
+    if (scale > 0)
+        out += "." + digits.substr(digits.size() - scale);
+    if (value < 0 && out.find_first_not_of("0.") != std::string::npos)
+        out.insert(out.begin(), '-');
+    return out;
+}
+
+TEST(DecimalSweep, AgreesWithRoundingTheShortestText)
+{
+    std::mt19937_64 rng(20261206);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-8, 12);
+    std::string buffer;
+    int failures = 0;
+    auto check = [&](double v, int scale) {
+        formatDecimalInto(buffer, v, scale);
+        const std::string expected = roundShortestText(v, scale);
+        if (buffer != expected && ++failures <= 5)
+            ADD_FAILURE() << v << " at scale " << scale << ": " << buffer << " instead of " << expected;
+    };
+    // Ties and near-ties written with three decimals (x.xx5), both signs.
+    for (int i = -20000; i <= 20000; ++i)
+        for (int scale = 0; scale <= 3; ++scale)
+            check(i / 1000.0, scale);
+    for (int i = 0; i < 200000; ++i)
+        check(mantissa(rng) * std::pow(10.0, exponent(rng)), i % 10);
+    EXPECT_EQ(failures, 0);
+}
+
+TEST(DecimalStore, RoundsLikeTheDisplay)
+{
+    EXPECT_EQ(roundDecimal(9.995, 2), 10.0);
+    EXPECT_EQ(roundDecimal(-9.995, 2), -10.0);
+    EXPECT_EQ(roundDecimal(2.675, 2), 2.68);
+    EXPECT_EQ(roundDecimal(1.25, 2), 1.25);
+    EXPECT_EQ(roundDecimal(123456789012.345, 2), 123456789012.35);
+    EXPECT_EQ(roundDecimal(0.4, 0), 0.0);
+    EXPECT_FALSE(std::signbit(roundDecimal(-0.001, 2)));
+    EXPECT_EQ(roundDecimal(1.0 / 3, 255), 1.0 / 3);
+    EXPECT_TRUE(std::isinf(roundDecimal(INFINITY, 2)));
+}
+
+TEST(DecimalErrors, NonFiniteValuesAreRefused)
+{
+    EXPECT_EQ(errorOf([] { formatDecimal(INFINITY, 2); }), -1200);
+    EXPECT_EQ(errorOf([] { formatDecimal(NAN, 2); }), -1200);
+    std::string out;
+    EXPECT_EQ(errorOf([&] { formatDecimalInto(out, -INFINITY, 2); }), -1200);
+}
+
+// The cursor reuses its row buffers: a short value after a long one, NULL in
+// between, and text columns next to DECIMAL and MONEY ones.
+TEST(DecimalCursor, RowBuffersCarryNothingOver)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("quodlin_values_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string path = (dir / "v.db").string();
+    {
+        Session::createDatabase(path, "ann");
+        auto s = Session::open(path, "ann");
+        s->execute("create table t (id integer, name varchar(20), d decimal(12,2), m money(8,3), f decimal(8))");
+        s->execute("insert into t values (1, 'a rather long name', 1234567.891, 12345.6786, 0.1);"
+                   "insert into t values (2, 'b', -0.005, -1.0006, 12345678);"
+                   "insert into t values (3, null, null, null, null);"
+                   "insert into t values (4, '', 9.995, 0, -2.5)");
+        // A bound value is stored by the same rule as a literal.
+        auto ins = s->prepare("insert into t values (5, ?, ?, ?, ?)");
+        ins->bind(0, Value::fromText("x"));
+        ins->bind(1, Value::fromDouble(-9.995));
+        ins->bind(2, Value::fromText("2.0005"));
+        ins->bind(3, Value::fromInt(7));
+        ins->execute();
+        auto st = s->prepare("select name, d, m, f from t order by id");
+        st->execute();
+        const char *expected[][4] = {{"a rather long name", "1234567.89", "12345.679", "0.1"},
+                                     {"b", "-0.01", "-1.001", "12345678"},
+                                     {nullptr, nullptr, nullptr, nullptr},
+                                     {"", "10.00", "0.000", "-2.5"},
+                                     {"x", "-10.00", "2.001", "7"}};
+        for (const auto &row : expected) {
+            ASSERT_TRUE(st->next());
+            for (int c = 0; c < 4; ++c) {
+                SCOPED_TRACE(c);
+                if (!row[c]) {
+                    EXPECT_TRUE(st->value(c).isNull());
+                } else {
+                    EXPECT_EQ(st->value(c).kind, Value::Kind::Text);
+                    EXPECT_EQ(st->value(c).text, row[c]);
+                }
+            }
+        }
+        EXPECT_FALSE(st->next());
+    }
+    fs::remove_all(dir);
+}
 
 TEST(Money, DbmoneyConventions)
 {
