@@ -73,6 +73,7 @@ struct CoreInfo {
 struct Conjunct {
     const ast::Expr *expr = nullptr;
     int core = 0;
+    bool outerOn = false;  // from the ON clause of an outer join
 };
 
 bool isAggregate(const ast::Expr &e)
@@ -214,7 +215,7 @@ private:
                 from(*f.left, c);
             if (f.right)
                 from(*f.right, c);
-            conditions(f.on.get(), c);
+            conditions(f.on.get(), c, f.join != ast::JoinType::Inner && f.join != ast::JoinType::Cross);
             break;
         case FK::Derived: {
             TableRef t;
@@ -243,16 +244,16 @@ private:
     }
 
     // WHERE and ON conditions split at their top-level ANDs.
-    void conditions(const ast::Expr *e, int c)
+    void conditions(const ast::Expr *e, int c, bool outerOn = false)
     {
         if (!e)
             return;
         if (e->kind == ast::ExprKind::And) {
             for (const ast::ExprPtr &a : e->args)
-                conditions(a.get(), c);
+                conditions(a.get(), c, outerOn);
             return;
         }
-        conjuncts.push_back({e, c});
+        conjuncts.push_back({e, c, outerOn});
         subqueries(e, c);
     }
 
@@ -448,6 +449,7 @@ struct IndexUse {
     std::string sqliteName;            // empty for an automatic index
     bool covering = false;
     std::vector<std::string> columns;  // constrained key columns, in order
+    size_t equalities = 0;             // leading columns matched with =
 };
 
 struct Access {
@@ -495,6 +497,7 @@ Access parseAccess(std::string d)
     std::string rest = d.substr(using_ + 7);
     // The constrained columns: "(a=? AND b>?)" at the end.
     std::vector<std::string> cols;
+    size_t equalities = 0;
     if (!rest.empty() && rest.back() == ')') {
         const auto open = rest.rfind(" (");
         if (open != std::string::npos) {
@@ -506,6 +509,8 @@ Access parseAccess(std::string d)
                 std::string term = list.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
                 const auto op = term.find_first_of("=<>");
                 std::string col = term.substr(0, op);
+                if (op != std::string::npos && term[op] == '=' && equalities == cols.size())
+                    ++equalities;
                 if (!col.empty() && (cols.empty() || cols.back() != col))
                     cols.push_back(col);
                 if (next == std::string::npos)
@@ -516,6 +521,7 @@ Access parseAccess(std::string d)
     }
     IndexUse use;
     use.columns = cols;
+    use.equalities = equalities;
     if (startsWith(rest, "INTEGER PRIMARY KEY")) {
         a.kind = Access::Kind::Rowid;
         return a;
@@ -751,11 +757,15 @@ public:
             ++n;
             out += in + "  " + std::to_string(n) + ") " + tableLabel(a) + ": " + pathName(a) + "\n\n";
             const size_t body = out.size();
-            if (!a.filters.empty()) {
-                out += in + "        Filters: " + joined(a.filters) + "\n";
-                if (a.kind == Access::Kind::Index || a.kind == Access::Kind::AutoIndex)
-                    out += "\n";
-            }
+            std::vector<const Conjunct *> plain, on;
+            for (const Conjunct *c : a.filters)
+                (c->outerOn ? on : plain).push_back(c);
+            if (!plain.empty())
+                out += in + "        Filters: " + joined(plain) + "\n";
+            if (!on.empty())
+                out += in + "        ON-Filters: " + joined(on) + "\n";
+            if (!a.filters.empty() && (a.kind == Access::Kind::Index || a.kind == Access::Kind::AutoIndex))
+                out += "\n";
             if (a.kind == Access::Kind::Index || a.kind == Access::Kind::AutoIndex) {
                 int k = 0;
                 for (const IndexUse &u : a.uses) {
@@ -903,7 +913,7 @@ private:
         if (a.kind != Access::Kind::Index || a.uses.size() != 1)
             return false;
         auto ix = informixIndex(a.uses.front());
-        return ix && ix->idxtype == 'U' && a.uses.front().columns.size() >= ix->parts.size();
+        return ix && ix->idxtype == 'U' && a.uses.front().equalities >= ix->parts.size();
     }
 
     std::string indexName(const IndexUse &u) const

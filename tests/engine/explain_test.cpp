@@ -202,6 +202,12 @@ INSTANTIATE_TEST_SUITE_P(Plans, ExplainShape,
         ShapeCase{"GroupAndOrder", "select state, count(*) from customer group by state order by 2",
                   {"Temporary Files Required For: Order By  Group By",
                    "  1) ann.customer: SEQUENTIAL SCAN"}},
+        ShapeCase{"OuterJoinOnFilters",
+                  "select * from customer c left join orders o on c.customer_num = o.customer_num and o.ship_date is null"
+                  " where c.state = 'CA'",
+                  {"  1) ann.c: SEQUENTIAL SCAN", "        Filters: ann.c.state = 'CA'", "  2) ann.o: INDEX PATH",
+                   "        ON-Filters: ann.o.ship_date IS NULL",
+                   "        Lower Index Filter: ann.c.customer_num = ann.o.customer_num", "NESTED LOOP JOIN"}},
         ShapeCase{"OrKeptTogether", "select * from customer where state = 'CA' or lname = 'x'",
                   {"        Filters: ann.customer.state = 'CA' OR ann.customer.lname = 'x'"}}),
     [](const testing::TestParamInfo<ShapeCase> &i) { return std::string(i.param.name); });
