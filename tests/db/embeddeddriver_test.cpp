@@ -263,6 +263,32 @@ TEST_F(EmbeddedTest, LiveResultsWithoutKeyFindRowsByRowid)
     EXPECT_EQ(view->fieldCount(), 2);
 }
 
+TEST_F(EmbeddedTest, ExplainBracketWritesThePlanToTheUsersDefaultFile)
+{
+    createDatabase("shop");
+    auto db = direct("shop");
+    db->open();
+    run("create table parts (id integer primary key, name char(20))");
+    const QString file = m_dir.filePath("databases/explain/tester.out");
+
+    // What a query window does around one explained run, each on its own query object.
+    run("set explain off");
+    QFile::remove(file);
+    run("set explain on");
+    auto q = query("select name from parts where id = 7");
+    q->open();
+    run("set explain off");
+    run("select count(*) from parts");  // not explained any more
+
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly)) << file.toStdString();
+    const QString plan = QString::fromUtf8(out.readAll());
+    EXPECT_EQ(plan.count(QStringLiteral("QUERY:")), 1) << plan.toStdString();
+    EXPECT_TRUE(plan.contains(QStringLiteral("select name from parts where id = 7")));
+    EXPECT_TRUE(plan.contains(QStringLiteral("INDEX PATH"))) << plan.toStdString();
+    EXPECT_FALSE(plan.contains(QStringLiteral("count(*)")));
+}
+
 TEST_F(EmbeddedTest, InterruptStopsTheRunningStatement)
 {
     createDatabase("shop");
