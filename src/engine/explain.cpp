@@ -234,10 +234,11 @@ private:
     void addTable(const ast::ObjectName &name, const std::string &alias, int c)
     {
         TableRef t;
-        t.name = name.name;
         t.alias = alias.empty() ? name.name : alias;
         t.core = c;
         t.info = m_s.catalog().findTable(name.name, name.owner);
+        // A synonym's DML runs on its base table, which the plan then names.
+        t.name = t.info ? t.info->name : name.name;
         t.owner = t.info ? t.info->owner : name.owner;
         tables.push_back(std::move(t));
         cores[c].tables.push_back(static_cast<int>(tables.size()) - 1);
