@@ -828,7 +828,8 @@ private:
                 collectRefs(*a, core, refs);
     }
 
-    bool namesOnly(const ast::Expr &e, int table, int core) const
+    // True when `e` does not read `table` (its value is known when the table is probed).
+    bool independentOf(const ast::Expr &e, int table, int core) const
     {
         std::vector<int> refs;
         collectRefs(e, core, refs);
@@ -858,9 +859,9 @@ private:
         if (indexPath && e.kind == EK::Compare && e.op != TokenKind::Ne) {
             TokenKind op = e.op;
             bool hit = false;
-            if (keyColumn(a, *e.args[0], c.core) && namesOnly(*e.args[1], a.table, c.core)) {
+            if (keyColumn(a, *e.args[0], c.core) && independentOf(*e.args[1], a.table, c.core)) {
                 hit = true;
-            } else if (keyColumn(a, *e.args[1], c.core) && namesOnly(*e.args[0], a.table, c.core)) {
+            } else if (keyColumn(a, *e.args[1], c.core) && independentOf(*e.args[0], a.table, c.core)) {
                 hit = true;
                 op = op == TokenKind::Lt ? TokenKind::Gt : op == TokenKind::Le ? TokenKind::Ge
                    : op == TokenKind::Gt ? TokenKind::Lt : op == TokenKind::Ge ? TokenKind::Le : op;
@@ -872,7 +873,7 @@ private:
             }
         }
         if (indexPath && !e.negated && e.kind == EK::Between && keyColumn(a, *e.args[0], c.core)
-            && namesOnly(*e.args[1], a.table, c.core) && namesOnly(*e.args[2], a.table, c.core)) {
+            && independentOf(*e.args[1], a.table, c.core) && independentOf(*e.args[2], a.table, c.core)) {
             a.lower.push_back(print(*e.args[0]) + " >= " + print(*e.args[1]));
             a.upper.push_back(print(*e.args[0]) + " <= " + print(*e.args[2]));
             a.indexed.push_back(&c);
