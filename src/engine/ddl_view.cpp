@@ -5,6 +5,7 @@
 // the view read it back from there (view_dml.cpp).
 #include "engine/ddl_common.h"
 #include "engine/ddl_objects.h"
+#include "engine/ddl_routine.h"
 
 #include "engine/parser.h"
 #include "engine/types.h"
@@ -77,6 +78,7 @@ void collectSelect(const ast::SelectStmt &sel, std::vector<const ast::ObjectName
 void deleteView(SessionImpl &s, int tabid, const std::string &name)
 {
     sql::exec(s.db(), "DROP VIEW IF EXISTS main." + sql::quote(name));
+    dropTriggersOn(s, tabid);  // INSTEAD OF triggers go with their view
     auto del = [&](const char *text) {
         sql::Stmt q(s.db(), text);
         q.bind(1, tabid);
