@@ -1171,10 +1171,38 @@ std::string renameTableIn(const std::string &text, const std::string &from, cons
     return replaceAt(text, hits, to);
 }
 
+// The query block (SELECT ... up to its closing parenthesis or the next
+// UNION member) of every token, -1 outside any; `parent` links nested blocks.
+std::vector<int> queryBlocks(const std::vector<Token> &tk, std::vector<int> &parent)
+{
+    std::vector<int> out(tk.size(), -1);
+    std::vector<std::pair<int, int>> open;  // block, paren depth
+    int depth = 0;
+    for (std::size_t i = 0; i < tk.size(); ++i) {
+        if (tk[i].is(TokenKind::LParen)) {
+            ++depth;
+        } else if (tk[i].is(TokenKind::RParen)) {
+            --depth;
+            while (!open.empty() && open.back().second > depth)
+                open.pop_back();
+        } else if (tk[i].isWord("select")) {
+            if (!open.empty() && open.back().second == depth)
+                open.pop_back();  // the next member of a UNION
+            parent.push_back(open.empty() ? -1 : open.back().first);
+            open.emplace_back(static_cast<int>(parent.size()) - 1, depth);
+        }
+        out[i] = open.empty() ? -1 : open.back().first;
+    }
+    return out;
+}
+
 // A view or check text after RENAME COLUMN table.`from` TO `to`: the column
-// unqualified, or qualified by the table or one of its correlation names.
+// qualified by the table or one of its correlation names, or unqualified in
+// a query block that reads the table, unless a nearer block reads another
+// table with a column of that name (`hasColumn` asks the catalog).
 std::string renameColumnIn(const std::string &text, const std::string &table, const std::string &from,
-                           const std::string &to)
+                           const std::string &to,
+                           const std::function<bool(const std::string &, const std::string &)> &hasColumn)
 {
     const std::vector<Token> tk = lexQuietly(text);
     if (tk.empty())
@@ -1183,6 +1211,25 @@ std::string renameColumnIn(const std::string &text, const std::string &table, co
     const std::vector<bool> tables = tablePositions(tk, table, aliases, others);
     if (std::find(others.begin(), others.end(), table) == others.end())
         aliases.push_back(table);  // unless another table's correlation name hides it
+    std::vector<int> parent;
+    const std::vector<int> block = queryBlocks(tk, parent);
+    std::vector<std::vector<std::string>> reads(parent.size());
+    for (std::size_t i = 0; i < tk.size(); ++i)
+        if (tables[i] && block[i] >= 0)
+            reads[static_cast<std::size_t>(block[i])].push_back(tk[i].text);
+    auto resolvesToTable = [&](int b) {
+        if (b < 0)
+            return parent.empty();  // a check condition: the table's own columns
+        for (; b >= 0; b = parent[static_cast<std::size_t>(b)]) {
+            const auto &names = reads[static_cast<std::size_t>(b)];
+            if (std::find(names.begin(), names.end(), table) != names.end())
+                return true;
+            for (const std::string &n : names)
+                if (hasColumn(n, from))
+                    return false;
+        }
+        return false;
+    };
     std::vector<const Token *> hits;
     for (std::size_t i = 0; i + 1 < tk.size(); ++i) {
         if (!named(tk[i], from) || tables[i])
@@ -1197,6 +1244,8 @@ std::string renameColumnIn(const std::string &text, const std::string &table, co
             if (std::find_if(aliases.begin(), aliases.end(), [&](const std::string &a) { return named(q, a); })
                 == aliases.end())
                 continue;
+        } else if (!resolvesToTable(block[i])) {
+            continue;
         }
         hits.push_back(&tk[i]);
     }
@@ -1331,13 +1380,17 @@ void textsAfterTableRename(SessionImpl &s, int tabid, const std::string &from, c
 
 void textsAfterColumnRename(SessionImpl &s, const TableInfo &t, const std::string &from, const std::string &to)
 {
+    auto hasColumn = [&](const std::string &table, const std::string &column) {
+        auto other = s.catalog().findTable(table);
+        return other && other->tabid != t.tabid && other->column(column);
+    };
     for (int view : dependentViews(s, t.tabid))
         rewriteChunks(s, "sysviews", "tabid", "viewtext", "", 0, view, 64,
-                      [&](const std::string &text) { return renameColumnIn(text, t.name, from, to); });
+                      [&](const std::string &text) { return renameColumnIn(text, t.name, from, to, hasColumn); });
     for (const ConstraintInfo &c : s.catalog().constraints(t.tabid))
         if (c.type == 'C')
             rewriteChunks(s, "syschecks", "constrid", "checktext", "type", 'T', c.constrid, 32,
-                          [&](const std::string &text) { return renameColumnIn(text, t.name, from, to); });
+                          [&](const std::string &text) { return renameColumnIn(text, t.name, from, to, hasColumn); });
     for (const TriggerNames &tr : triggersOn(s, t.tabid)) {
         rewriteChunks(s, "systrigbody", "trigid", "data", "datakey", 'D', tr.trigid, 256,
                       [&](const std::string &text) { return renameTriggerColumns(text, from, to); });
