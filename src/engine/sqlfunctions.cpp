@@ -11,7 +11,9 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -22,6 +24,38 @@ namespace quodlin::engine {
 namespace {
 
 FunctionContext &fctx(sqlite3_context *c) { return *static_cast<FunctionContext *>(sqlite3_user_data(c)); }
+// TODAY and CURRENT are fixed for one statement: the first of them reads the
+// clock; the calendar part is recomputed only when the second changes
+// (single-row INSERT loops).
+void readStatementClock(FunctionContext &fc)
+{
+    using namespace std::chrono;
+    static thread_local std::int64_t lastSecond = -1;
+    static thread_local std::string base;
+    static thread_local std::int64_t day = 0;
+    const auto now = system_clock::now();
+    const std::int64_t micros = duration_cast<microseconds>(now.time_since_epoch()).count();
+    const std::int64_t second = micros / 1000000;
+    if (second != lastSecond) {
+        std::time_t t = static_cast<std::time_t>(second);
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                      tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+        base = buf;
+        day = dayNumber(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+        lastSecond = second;
+    }
+    char frac[6] = {'.'};
+    int units = static_cast<int>((micros % 1000000) / 10);
+    for (int k = 5; k >= 1; --k, units /= 10)
+        frac[k] = static_cast<char>('0' + units % 10);
+    fc.statementDay = day;
+    fc.statementNow.assign(base).append(frac, sizeof frac);
+    fc.clockValid = true;
+}
+
 const Environment &envOf(sqlite3_context *c)
 {
     static const Environment defaults;
@@ -433,15 +467,18 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
 
     // Niladic values: fixed for one statement.
     add(db, ctx, "ifx_today", 0, [](sqlite3_context *c, int, sqlite3_value **) {
-        const FunctionContext &f = fctx(c);
-        sqlite3_result_int64(c, f.statementDay ? f.statementDay : todayDayNumber());
+        FunctionContext &f = fctx(c);
+        if (!f.clockValid)
+            readStatementClock(f);
+        sqlite3_result_int64(c, f.statementDay);
     }, false);
     add(db, ctx, "ifx_current", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
-            const FunctionContext &f = fctx(c);
+            FunctionContext &f = fctx(c);
             const int q = sqlite3_value_int(v[0]);
-            if (f.statementNow.empty()) resultText(c, currentDatetime(q));
-            else resultText(c, extendDatetime(f.statementNow, encodeDatetime(UYear, 15), q));
+            if (!f.clockValid)
+                readStatementClock(f);
+            resultText(c, extendDatetime(f.statementNow, encodeDatetime(UYear, 15), q));
         });
     }, false);
     add(db, ctx, "ifx_user", 0, [](sqlite3_context *c, int, sqlite3_value **) { resultText(c, fctx(c).user); }, false);

@@ -27,9 +27,12 @@ struct FunctionContext {
     std::int64_t sqlerrd1 = 0;      // last SERIAL inserted
     std::int64_t sqlerrd2 = 0;      // rows processed by the last statement
     std::int64_t lastSerial8 = 0;   // DBINFO('serial8') / DBINFO('bigserial')
-    // Statement clock: 0 means "read the clock on each call".
+    // Statement clock, read by the first TODAY or CURRENT of a statement
+    // (most statements use neither); the session clears clockValid before
+    // each statement.
+    bool clockValid = false;
     std::int64_t statementDay = 0;
-    std::string statementNow;       // YEAR TO FRACTION(5) canonical text, empty: read the clock
+    std::string statementNow;       // YEAR TO FRACTION(5) canonical text
 };
 
 void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx);

@@ -101,14 +101,17 @@ double powerOf10(int n)
     return n >= 0 && n <= 22 ? kPow10[n] : std::pow(10.0, n);
 }
 
-// The C++ twin of ifx_store() for the types INSERT binds converted: false
-// when the value would not convert (the wrapped statement then reports it).
-bool storeBound(const Value &in, const TypeDesc &t, Value &out)
+enum class Stored { Failed, AsGiven, Converted };
+
+// The C++ twin of ifx_store() for the types INSERT binds converted. AsGiven
+// when storing would not change the value (bound without a copy), Failed when
+// it would not convert (the wrapped statement then reports it).
+Stored storeBound(const Value &in, const TypeDesc &t, Value &out)
 {
-    if (in.kind == Value::Kind::Null || in.kind == Value::Kind::Blob) {
-        out = in;
-        return in.kind == Value::Kind::Null;
-    }
+    if (in.kind == Value::Kind::Null)
+        return Stored::AsGiven;
+    if (in.kind == Value::Kind::Blob)
+        return Stored::Failed;
     auto text = [&]() -> std::string {
         if (in.kind == Value::Kind::Float)
             return formatNumber(in.real);
@@ -129,53 +132,60 @@ bool storeBound(const Value &in, const TypeDesc &t, Value &out)
         case TChar: case TNChar: case TVarChar: case TNVarChar: case TUdtVar: {
             if (code == TUdtVar && t.extendedId != kXidLVarChar)
                 break;
+            const bool isChar = code == TChar || code == TNChar;
+            const int max = (code == TVarChar || code == TNVarChar) ? varcharMax(collength) : collength;
+            if (in.kind == Value::Kind::Text && (max <= 0 || static_cast<int>(in.text.size()) <= max)
+                && !(isChar && !in.text.empty() && in.text.back() == ' '))
+                return Stored::AsGiven;
             out.kind = Value::Kind::Text;
             out.text = text();
-            const int max = (code == TVarChar || code == TNVarChar) ? varcharMax(collength) : collength;
             if (max > 0 && static_cast<int>(out.text.size()) > max)
                 out.text.resize(static_cast<size_t>(max));
-            if (code == TChar || code == TNChar)
+            if (isChar)
                 while (!out.text.empty() && out.text.back() == ' ')
                     out.text.pop_back();
-            return true;
+            return Stored::Converted;
         }
         case TSmallInt: case TInteger: case TInt8: case TBigInt: case TSerial: case TSerial8: case TBigSerial:
+            if (in.kind == Value::Kind::Integer) {
+                if (code == TSmallInt || code == TInteger || code == TSerial)
+                    checkIntegerRange(static_cast<double>(in.integer), code);
+                return Stored::AsGiven;
+            }
             out.kind = Value::Kind::Integer;
-            if (in.kind == Value::Kind::Integer && code != TSmallInt && code != TInteger && code != TSerial)
-                out.integer = in.integer;
-            else
-                out.integer = checkIntegerRange(number(), code);
-            return true;
+            out.integer = checkIntegerRange(number(), code);
+            return Stored::Converted;
         case TFloat: case TSmallFloat:
+            if (in.kind == Value::Kind::Float)
+                return Stored::AsGiven;
             out.kind = Value::Kind::Float;
             out.real = number();
-            return true;
+            return Stored::Converted;
         case TDecimal: case TMoney: {
             double d = number();
             const int p = decimalPrecision(collength), sc = decimalScale(collength);
             if (sc != 255) {
                 d = roundDecimal(d, sc);
                 if (std::fabs(d) >= powerOf10(p - sc))
-                    return false;
+                    return Stored::Failed;
             }
             out.kind = Value::Kind::Float;
             out.real = d;
-            return true;
+            return Stored::Converted;
         }
         case TUdtFixed:
             if (t.extendedId != kXidBoolean)
                 break;
             out.kind = Value::Kind::Integer;
             out.integer = in.kind == Value::Kind::Integer ? (in.integer ? 1 : 0) : (parseBoolean(text()) ? 1 : 0);
-            return true;
+            return Stored::Converted;
         default:
             break;
         }
     } catch (const EngineError &) {
-        return false;
+        return Stored::Failed;
     }
-    out = in;
-    return true;
+    return Stored::AsGiven;
 }
 
 // `keep` is SQLITE_STATIC when the statement runs to its end before the
@@ -196,40 +206,19 @@ void bindValue(sqlite3_stmt *st, int n, const Value &v, sqlite3_destructor_type 
 }
 
 
-// TODAY and CURRENT are fixed for one statement; the calendar part is
-// recomputed only when the second changes (single-row INSERT loops).
-void refreshClock(FunctionContext &fc)
-{
-    using namespace std::chrono;
-    static thread_local std::int64_t lastSecond = -1;
-    static thread_local std::string base;
-    static thread_local std::int64_t day = 0;
-    const auto now = system_clock::now();
-    const std::int64_t micros = duration_cast<microseconds>(now.time_since_epoch()).count();
-    const std::int64_t second = micros / 1000000;
-    if (second != lastSecond) {
-        std::time_t t = static_cast<std::time_t>(second);
-        std::tm tm{};
-        localtime_r(&t, &tm);
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
-                      tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
-        base = buf;
-        day = dayNumber(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
-        lastSecond = second;
-    }
-    // Digits by hand: snprintf here was 800 instructions of a 9,700 per INSERT.
-    char frac[6] = {'.'};
-    int units = static_cast<int>((micros % 1000000) / 10);
-    for (int k = 5; k >= 1; --k, units /= 10)
-        frac[k] = static_cast<char>('0' + units % 10);
-    fc.statementDay = day;
-    fc.statementNow.assign(base).append(frac, sizeof frac);
-}
+// A parameter of one statement: where its value is (m_values / m_bound),
+// its SQLite number, and the column type it is stored into (-1: none).
+struct PreparedParam {
+    int global = 0;
+    int local = 0;
+    int store = -1;
+    bool converted = false;  // this execution binds m_bound
+};
 
 struct Prepared {
     std::uint64_t stamp = 0;
     Translation translation;
+    std::vector<PreparedParam> params;
     sqlite3_stmt *stmt = nullptr;       // translation.plainSql when there is one
     sqlite3_stmt *wrapped = nullptr;    // translation.sql next to a plainSql, prepared on first need
 };
@@ -366,6 +355,7 @@ private:
     {
         const ast::Statement &stmt = *(*m_script)[i];
         using K = ast::StmtKind;
+        m_s.functions().clockValid = false;
         if (stmt.kind != K::Select && stmt.kind != K::Insert && stmt.kind != K::Update && stmt.kind != K::Delete) {
             m_s.executeOther(stmt, m_text);
             return;
@@ -385,6 +375,18 @@ private:
             p.stmt = p.wrapped = nullptr;
             p.translation = *m_s.translation(m_text, i, stmt, stamp);
             const Translation &t = p.translation;
+            p.params.clear();
+            for (size_t g = 0; g < m_params.size(); ++g) {
+                if (m_params[g].statement != static_cast<int>(i))
+                    continue;
+                PreparedParam pp;
+                pp.global = static_cast<int>(g);
+                pp.local = m_params[g].local;
+                for (size_t k = 0; k < t.storeTypes.size(); ++k)
+                    if (t.storeTypes[k].param == pp.local && pp.store < 0)
+                        pp.store = static_cast<int>(k);
+                p.params.push_back(pp);
+            }
             prepareText(t.plainSql.empty() ? t.sql : t.plainSql, &p.stmt);
             p.stamp = stamp;
         }
@@ -402,18 +404,17 @@ private:
         sqlite3_stmt *run = p.stmt;
         const auto &stores = p.translation.storeTypes;
         bool converted = true;
-        for (size_t g = 0; g < m_params.size() && !stores.empty(); ++g) {
-            if (m_params[g].statement != static_cast<int>(i))
+        for (size_t k = 0; k < p.params.size() && !stores.empty(); ++k) {
+            PreparedParam &pp = p.params[k];
+            pp.converted = false;
+            if (pp.store < 0)
                 continue;
-            const int n = m_params[g].local;
-            const Value &v = m_values[g];
-            auto it = std::find_if(stores.begin(), stores.end(), [n](const auto &s) { return s.param == n; });
-            if (it == stores.end()) {
-                m_bound[g] = v;
-            } else if (!storeBound(v, it->type, m_bound[g])) {
+            const Stored r = storeBound(m_values[pp.global], stores[pp.store].type, m_bound[pp.global]);
+            if (r == Stored::Failed) {
                 converted = false;
                 break;
             }
+            pp.converted = r == Stored::Converted;
         }
         const bool plain = !stores.empty() && converted;
         if (!stores.empty() && !converted) {
@@ -426,12 +427,9 @@ private:
         const Translation &tr0 = p.translation;
         const bool becomesCursor = tr0.returnsRows && tr0.intoTemp.empty() && last;
         const sqlite3_destructor_type keep = becomesCursor ? SQLITE_TRANSIENT : SQLITE_STATIC;
-        for (size_t g = 0; g < m_params.size(); ++g) {
-            if (m_params[g].statement == static_cast<int>(i))
-                bindValue(run, m_params[g].local, plain ? m_bound[g] : m_values[g], keep);
-        }
+        for (const PreparedParam &pp : p.params)
+            bindValue(run, pp.local, plain && pp.converted ? m_bound[pp.global] : m_values[pp.global], keep);
         FunctionContext &fc = m_s.functions();
-        refreshClock(fc);
         m_s.resetLastSerial();
         const Translation &tr = p.translation;
         if (tr.returnsRows && tr.intoTemp.empty()) {

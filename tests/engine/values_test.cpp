@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <thread>
 
 using namespace quodlin::engine;
 
@@ -335,6 +337,47 @@ TEST(DecimalCursor, RowBuffersCarryNothingOver)
             }
         }
         EXPECT_FALSE(st->next());
+    }
+    fs::remove_all(dir);
+}
+
+// TODAY and CURRENT hold one value through a statement and are read again
+// by the next one.
+TEST(StatementClock, FixedWithinAStatementOnly)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("quodlin_clock_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string path = (dir / "c.db").string();
+    {
+        Session::createDatabase(path, "ann");
+        auto s = Session::open(path, "ann");
+        s->execute("create table t (id integer)");
+        s->execute("begin work");
+        auto ins = s->prepare("insert into t values (?)");
+        for (int i = 0; i < 3000; ++i) {
+            ins->bind(0, Value::fromInt(i));
+            ins->execute();
+        }
+        s->execute("commit work");
+        auto readAll = [&](std::string &first) {
+            auto st = s->prepare("select current year to fraction(5), today from t");
+            st->execute();
+            int rows = 0;
+            while (st->next()) {
+                if (rows++ == 0)
+                    first = st->value(0).text;
+                EXPECT_EQ(st->value(0).text, first);
+                EXPECT_EQ(st->value(1).integer, todayDayNumber());
+            }
+            EXPECT_EQ(rows, 3000);
+        };
+        std::string a, b;
+        readAll(a);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        readAll(b);
+        EXPECT_NE(a, b);
     }
     fs::remove_all(dir);
 }
