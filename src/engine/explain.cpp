@@ -65,6 +65,7 @@ struct TableRef {
 
 struct CoreInfo {
     int parent = -1;
+    int container = -1;      // a derived table's query: the block whose FROM holds it
     std::vector<int> tables;
     bool aggregate = false;  // aggregates without GROUP BY: one row
     bool grouped = false;
@@ -170,7 +171,7 @@ public:
     {
         const TableRef &r = tables[t];
         if (r.derived)
-            return r.alias.rfind("quodlin_d", 0) == 0 ? "(Temp Table For Subquery)" : r.alias;
+            return r.alias.rfind("quodlin_", 0) == 0 ? "(Temp Table For Subquery)" : r.alias;
         return r.owner.empty() ? r.alias : r.owner + "." + r.alias;
     }
 
@@ -224,8 +225,13 @@ private:
             t.core = c;
             tables.push_back(std::move(t));
             cores[c].tables.push_back(static_cast<int>(tables.size()) - 1);
-            if (f.derived)
+            if (f.derived) {
+                const size_t first = cores.size();
                 select(*f.derived, -1);
+                for (size_t i = first; i < cores.size(); ++i)
+                    if (cores[i].parent < 0 && cores[i].container < 0)
+                        cores[i].container = c;
+            }
             break;
         }
         }
@@ -579,7 +585,7 @@ private:
                     b.orderBy = true;
                 if (d.find("GROUP BY") != std::string::npos)
                     b.groupBy = true;
-            } else if (d == "COMPOUND QUERY") {
+            } else if (d == "COMPOUND QUERY" || startsWith(d, "MERGE (")) {
                 bool first = true;
                 for (const PlanRow *part : children(r->id)) {
                     if (first) {
@@ -657,6 +663,8 @@ public:
             a.pos = m_order++;
             if (a.table >= 0)
                 m_m.tables[a.table].placed = a.pos;
+            else
+                a.table = again(a.name);  // a table read twice, as a FULL JOIN's right side is
             m_accesses.push_back(&a);
         }
         for (Block &c : b.children)
@@ -697,6 +705,13 @@ public:
                 for (int t : m_m.cores[c.core].tables)
                     if (m_m.tables[t].placed >= 0 && (best < 0 || m_m.tables[t].placed < m_m.tables[best].placed))
                         best = t;
+            // SQLite may have merged a derived table into this block: its tables take the predicate.
+            if (best < 0)
+                for (const Access *a : m_accesses)
+                    if (a->table >= 0 && within(m_m.tables[a->table].core, c.core)) {
+                        best = a->table;
+                        break;
+                    }
             if (best < 0)
                 continue;
             for (Access *a : m_accesses)
@@ -803,6 +818,22 @@ public:
     }
 
 private:
+    bool within(int core, int outer) const
+    {
+        for (int c = core; c >= 0; c = m_m.cores[c].container)
+            if (c == outer)
+                return true;
+        return false;
+    }
+
+    int again(const std::string &name) const
+    {
+        for (int t : m_claimed)
+            if (m_m.tables[t].alias == name)
+                return t;
+        return -1;
+    }
+
     int claim(const std::string &name)
     {
         for (int pass = 0; pass < 2; ++pass)
@@ -951,7 +982,7 @@ private:
     {
         if (a.table >= 0 && !a.viaView)
             return m_m.label(a.table);
-        if (startsWith(a.name, "quodlin_d") || startsWith(a.name, "("))
+        if (startsWith(a.name, "quodlin_") || startsWith(a.name, "("))
             return "(Temp Table For Subquery)";
         // A base table inside a view: SQLite names it as the view's text does.
         if (auto t = m_s.catalog().findTable(a.name))
@@ -992,7 +1023,7 @@ private:
         std::optional<TableInfo> info;
         if (a.table >= 0 && !a.viaView)
             info = m_m.tables[a.table].info;
-        else if (!startsWith(a.name, "quodlin_d") && !startsWith(a.name, "("))
+        else if (!startsWith(a.name, "quodlin_") && !startsWith(a.name, "("))
             info = m_s.catalog().findTable(a.name);
         if (!info)
             return 10;  // a derived table: its own block is estimated apart
