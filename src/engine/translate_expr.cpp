@@ -135,12 +135,17 @@ std::string expressionName(const Expr &e)
 Typed Translator::column(const Expr &e, Scope &scope)
 {
     Typed out;
+    // A qualifier names an alias (or an unaliased table) of any enclosing
+    // query before it names an aliased table by its table name: in a
+    // correlated subquery "t.a" is the outer t, not an inner "t t2".
+    bool byTableName = false;
     auto matchTable = [&](const ScopeTable &t) {
-        if (t.alias == e.table) return e.owner.empty() || t.owner == e.owner || !t.info;
+        if (!byTableName) return t.alias == e.table && (e.owner.empty() || t.owner == e.owner || !t.info);
         return t.info && t.tableName == e.table && (e.owner.empty() || t.owner == e.owner);
     };
-    int depth = 0;
-    for (Scope *s = &scope; s; s = s->parent, ++depth) {
+    for (int pass = 0; pass < (e.table.empty() ? 1 : 2); ++pass)
+    for (Scope *s = &scope; s; s = s->parent) {
+        byTableName = pass == 1;
         const ScopeTable *found = nullptr;
         const ColumnInfo *col = nullptr;
         int foundIndex = -1;
