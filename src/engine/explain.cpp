@@ -482,6 +482,22 @@ struct Block {
     double cost = 0, rows = 0;
 };
 
+// Cost, rows and sorts of a query block, then a blank line.
+std::string summary(const Block &b, const std::string &in)
+{
+    std::string out = in + "Estimated Cost: " + std::to_string(static_cast<long long>(b.cost)) + "\n";
+    out += in + "Estimated # of Rows Returned: " + std::to_string(static_cast<long long>(b.rows)) + "\n";
+    if (b.orderBy || b.groupBy) {
+        out += in + "Temporary Files Required For:";
+        if (b.orderBy)
+            out += " Order By";
+        if (b.groupBy)
+            out += std::string(b.orderBy ? " " : "") + " Group By";
+        out += "\n";
+    }
+    return out + "\n";
+}
+
 bool startsWith(const std::string &s, const char *p)
 {
     return s.rfind(p, 0) == 0;
@@ -809,9 +825,7 @@ public:
             if (c.kind == Block::Kind::Union) {
                 out += inner + "Union Query:\n" + inner + "------------\n\n";
             } else {
-                out += inner + "Subquery:\n" + inner + "---------\n";
-                out += inner + "Estimated Cost: " + std::to_string(static_cast<long long>(c.cost)) + "\n";
-                out += inner + "Estimated # of Rows Returned: " + std::to_string(static_cast<long long>(c.rows)) + "\n\n";
+                out += inner + "Subquery:\n" + inner + "---------\n" + summary(c, inner);
             }
             render(c, inner, out);
         }
@@ -1136,17 +1150,7 @@ std::string entry(SessionImpl &s, const ast::Statement &stmt, const std::string 
     b.estimate(plan, model.cores.empty() ? -1 : 0);
 
     std::string out = header(stmt, text);
-    out += "Estimated Cost: " + std::to_string(static_cast<long long>(plan.cost)) + "\n";
-    out += "Estimated # of Rows Returned: " + std::to_string(static_cast<long long>(plan.rows)) + "\n";
-    if (plan.orderBy || plan.groupBy) {
-        out += "Temporary Files Required For:";
-        if (plan.orderBy)
-            out += " Order By";
-        if (plan.groupBy)
-            out += std::string(plan.orderBy ? " " : "") + " Group By";
-        out += "\n";
-    }
-    out += "\n";
+    out += summary(plan, "");
     b.render(plan, "", out);
     return out;
 }
