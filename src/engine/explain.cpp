@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -1093,8 +1094,13 @@ std::string header(const ast::Statement &stmt, const std::string &text)
 
 std::string targetPath(const ExplainSettings &settings, const Environment &env)
 {
-    if (!settings.fileTo.empty())
+    if (!settings.fileTo.empty()) {
+        // A name without a folder goes where the default file goes.
+        const std::filesystem::path to(settings.fileTo);
+        if (to.is_relative() && !env.explainFile.empty())
+            return (std::filesystem::path(env.explainFile).parent_path() / to).string();
         return settings.fileTo;
+    }
     if (!env.explainFile.empty())
         return env.explainFile;
     return "sqexplain.out";

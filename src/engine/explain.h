@@ -21,8 +21,9 @@ struct ExplainSettings {
 
 namespace explain {
 
-// The file entries go to: FILE TO, else the environment's default, else
-// sqexplain.out in the working folder.
+// The file entries go to: FILE TO (a relative name in the default file's
+// folder), else the environment's default, else sqexplain.out in the
+// working folder.
 std::string targetPath(const ExplainSettings &settings, const Environment &env);
 
 // Carries out SET EXPLAIN. Turning explain on opens the target for append

@@ -283,6 +283,9 @@ TEST_F(ExplainTest, FileToSwitchesFileAndTurnsExplainOn)
     m_s->execute("select * from customer");
     EXPECT_EQ(count(read(other), "QUERY:"), 2);
     EXPECT_FALSE(fs::exists(m_default));
+    // A bare name lands in the default file's folder, not wherever the process runs.
+    m_s->execute("set explain file to 'mine.out'; select * from orders");
+    EXPECT_EQ(count(read((m_dir / "explain" / "mine.out").string()), "QUERY:"), 1);
 }
 
 TEST_F(ExplainTest, AvoidExecuteWritesPlansButRunsNothing)
