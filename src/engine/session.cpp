@@ -362,15 +362,18 @@ std::int64_t SessionImpl::nextval(const std::string &name)
     sql::Stmt up(m_db, "INSERT OR REPLACE INTO quodlin_sequences (tabid, value, called) VALUES (?1, ?2, 1)");
     up.bind(1, seq->tabid).bind(2, value);
     up.run();
-    m_currval[name] = value;
+    m_currval[seq->tabid] = value;
     return value;
 }
 
 std::int64_t SessionImpl::currval(const std::string &name)
 {
-    if (!m_catalog.findSequence(name))
+    auto seq = m_catalog.findSequence(name);
+    if (!seq)
         raise(-206, name, -1, -111);
-    auto it = m_currval.find(name);
+    // By tabid (never reused): a sequence dropped and made again by another
+    // session has no current value here yet.
+    auto it = m_currval.find(seq->tabid);
     if (it == m_currval.end())
         raise(-8315, name);
     return it->second;

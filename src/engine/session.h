@@ -103,7 +103,7 @@ private:
     int m_tempCounter = 0;
     std::int64_t m_lastSerial = 0;
     std::map<std::pair<int, int>, std::int64_t> m_tempSerials;
-    std::map<std::string, std::int64_t> m_currval;
+    std::map<int, std::int64_t> m_currval;  // by the sequence's tabid
     std::unordered_map<std::string, std::shared_ptr<const ast::Script>> m_parseCache;
     struct CachedTranslation {
         std::uint64_t stamp = 0;
