@@ -27,6 +27,8 @@ namespace {
 // Informix reports system errors) as the ISAM companion.
 constexpr int kExplainFileError = -9620;
 
+constexpr double kMaxEstimate = 1e18;
+
 [[noreturn]] void fileError(const std::string &path, int err, int offset)
 {
     ErrorInfo e = makeError(kExplainFileError, path, offset, err ? -err : 0);
@@ -779,8 +781,9 @@ public:
             rows = std::max(1.0, rows / 10);
         if (b.orderBy || b.groupBy)
             cost += rows;
-        b.cost = std::max(1.0, std::ceil(cost));
-        b.rows = std::ceil(rows);
+        // Kept within what prints as a 64-bit integer (cartesian products grow fast).
+        b.cost = std::min(kMaxEstimate, std::max(1.0, std::ceil(cost)));
+        b.rows = std::min(kMaxEstimate, std::ceil(rows));
     }
 
     void render(const Block &b, const std::string &in, std::string &out) const
