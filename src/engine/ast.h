@@ -206,6 +206,11 @@ struct InsertStatement : Statement {
 struct Assignment {
     ColumnRef column;
     ExprPtr value;
+    // SET (a, b) = (SELECT x, y ...): the group's first assignment holds the
+    // subquery and how many columns it fills (the others have no value);
+    // under SET * = (SELECT ...) the one assignment fills every column.
+    bool rowSubquery = false;
+    int rowColumns = 0;
 };
 
 struct UpdateStatement : Statement {

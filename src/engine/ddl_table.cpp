@@ -867,6 +867,8 @@ void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::s
 {
     Catalog &cat = s.catalog();
     auto found = cat.findTable(st.table.name, st.table.owner, false);
+    if (found && found->tabtype == 'V')
+        raise(-322, found->name, st.table.offset);
     if (!found || found->tabtype != 'T')
         raise(-206, st.table.name, st.table.offset, -111);
     if (found->temp)

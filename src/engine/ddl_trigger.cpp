@@ -5,6 +5,8 @@
 #include "engine/ddl_routine.h"
 #include "engine/ddl_common.h"
 
+#include "engine/parser.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -53,6 +55,28 @@ void checkReferencing(const ast::RoutineStatement &st)
     }
 }
 
+// Whether the view was created WITH CHECK OPTION (kept only in its text).
+bool hasCheckOption(SessionImpl &s, int tabid)
+{
+    std::string text;
+    sql::Stmt q(s.db(), "SELECT viewtext FROM sysviews WHERE tabid = ?1 ORDER BY seqno");
+    q.bind(1, tabid);
+    while (q.step())
+        text += q.text(0);
+    // The creator's DELIMIDENT is not recorded: either reading will do.
+    for (bool delimident : {s.environment().delimident, !s.environment().delimident}) {
+        try {
+            ParseOptions opts;
+            opts.delimident = delimident;
+            const ast::Script script = parseScript(text, opts);
+            if (script.size() == 1 && script.front()->kind == ast::StmtKind::CreateView)
+                return static_cast<const ast::CreateViewStatement &>(*script.front()).withCheckOption;
+        } catch (const EngineError &) {
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 void createTrigger(SessionImpl &s, const ast::RoutineStatement &st, const std::string &text)
@@ -73,6 +97,10 @@ void createTrigger(SessionImpl &s, const ast::RoutineStatement &st, const std::s
         raise(-322, t->name, st.table.offset);
     if (st.insteadOf && t->tabtype != 'V')
         raise(-394, st.table.name, st.table.offset);
+    // The view's own check and the trigger's actions would contradict each
+    // other; -322 names the refused trigger on a view.
+    if (st.insteadOf && hasCheckOption(s, t->tabid))
+        raise(-322, t->name, st.table.offset);
     if (t->tabtype != 'T' && t->tabtype != 'V')
         raise(-206, st.table.name, st.table.offset, -111);
     checkReferencing(st);

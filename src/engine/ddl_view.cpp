@@ -104,6 +104,11 @@ void createView(SessionImpl &s, const ast::CreateViewStatement &st, const std::s
     }
     if (!st.select->intoTemp.empty())
         raise(-201, {}, st.select->intoTempOffset);
+    // A UNION view takes no WITH CHECK OPTION: there is no single table whose
+    // rows it could check. No dedicated number is documented; a union view is
+    // not simple, hence -384, at the second SELECT.
+    if (st.withCheckOption && st.select->cores.size() > 1)
+        raise(-384, {}, st.select->cores[1].offset);
 
     // The translator takes a whole statement: lend it the parsed SELECT.
     auto &lent = const_cast<ast::CreateViewStatement &>(st);

@@ -44,7 +44,27 @@ StatementPtr Parser::updateStatement()
             expect(TokenKind::Eq);
             const int valuesAt = offset();
             expect(TokenKind::LParen);
-            if (atWord("select")) raise(-999, {}, offset());
+            if (atWord("select")) {
+                // One subquery row fills the whole list.
+                auto sub = std::make_unique<Expr>();
+                sub->kind = ExprKind::Subquery;
+                sub->offset = offset();
+                sub->select = selectStatement(false);
+                expect(TokenKind::RParen);
+                Assignment a;
+                a.column = s->setStar ? ColumnRef{} : cols.front();
+                if (s->setStar) a.column.offset = sub->offset;
+                a.value = std::move(sub);
+                a.rowSubquery = true;
+                a.rowColumns = s->setStar ? 0 : int(cols.size());
+                s->assignments.push_back(std::move(a));
+                for (std::size_t i = 1; i < cols.size(); ++i) {
+                    Assignment rest;
+                    rest.column = cols[i];
+                    s->assignments.push_back(std::move(rest));
+                }
+                continue;
+            }
             std::vector<ExprPtr> values;
             do values.push_back(expression()); while (accept(TokenKind::Comma));
             expect(TokenKind::RParen);

@@ -196,6 +196,7 @@ std::shared_ptr<const Translation> SessionImpl::translation(const std::string &t
     if (it != m_translationCache.end() && it->second.stamp == stamp)
         return it->second.translation;
     TranslationContext ctx = translationContext();
+    ctx.errorOffsets = true;
     auto tr = std::make_shared<const Translation>(translate(stmt, ctx));
     if (m_translationCache.size() > 500)
         m_translationCache.clear();

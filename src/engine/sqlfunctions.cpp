@@ -1,6 +1,9 @@
 // The dialect's SQLite user functions. Every function maps NULL arguments to
 // NULL (as Informix does), and turns an EngineError into a SQLite error whose
-// message carries the Informix number ("quodlin:<code>:<isam>:<arg>").
+// message carries the Informix number ("quodlin:<code>:<isam>:<arg>"). The
+// functions whose errors point at an expression take its offset in the
+// statement text as an optional last argument and report it as
+// "quodlin@<offset>:<code>:<isam>:<arg>".
 #include "engine/sqlfunctions.h"
 
 #include "engine/error.h"
@@ -77,9 +80,10 @@ void resultText(sqlite3_context *c, const std::string &s)
     sqlite3_result_text(c, s.data(), int(s.size()), SQLITE_TRANSIENT);
 }
 
-void fail(sqlite3_context *c, int code, const std::string &arg = {}, int isam = 0)
+void fail(sqlite3_context *c, int code, const std::string &arg = {}, int isam = 0, int offset = -1)
 {
-    const std::string msg = "quodlin:" + std::to_string(code) + ":" + std::to_string(isam) + ":" + arg;
+    const std::string head = offset < 0 ? std::string("quodlin:") : "quodlin@" + std::to_string(offset) + ":";
+    const std::string msg = head + std::to_string(code) + ":" + std::to_string(isam) + ":" + arg;
     sqlite3_result_error(c, msg.c_str(), int(msg.size()));
 }
 
@@ -91,8 +95,14 @@ bool anyNull(int argc, sqlite3_value **argv)
 }
 
 // Wraps a function body: NULL in -> NULL out, EngineError -> SQLite error.
+// The offset passed after a function's `plain` arguments, -1 when none was.
+int offsetArg(int argc, sqlite3_value **argv, int plain)
+{
+    return argc > plain ? sqlite3_value_int(argv[plain]) : -1;
+}
+
 template <typename F>
-void guarded(sqlite3_context *c, int argc, sqlite3_value **argv, F &&body, bool nullIn = true)
+void guarded(sqlite3_context *c, int argc, sqlite3_value **argv, F &&body, bool nullIn = true, int offset = -1)
 {
     if (nullIn && anyNull(argc, argv)) {
         sqlite3_result_null(c);
@@ -101,9 +111,9 @@ void guarded(sqlite3_context *c, int argc, sqlite3_value **argv, F &&body, bool 
     try {
         body();
     } catch (const EngineError &e) {
-        fail(c, e.sqlCode(), {}, e.info().isamCode);
+        fail(c, e.sqlCode(), {}, e.info().isamCode, offset);
     } catch (const std::exception &) {
-        fail(c, -1213);
+        fail(c, -1213, {}, 0, offset);
     }
 }
 
@@ -324,6 +334,13 @@ void add(sqlite3 *db, FunctionContext *ctx, const char *name, int nargs, Body bo
     sqlite3_create_function_v2(db, name, nargs, flags, ctx, body, nullptr, nullptr, nullptr);
 }
 
+// Registers `name` with and without the trailing offset argument.
+void addAt(sqlite3 *db, FunctionContext *ctx, const char *name, int nargs, Body body)
+{
+    add(db, ctx, name, nargs, body);
+    add(db, ctx, name, nargs + 1, body);
+}
+
 double dbl(sqlite3_value *v)
 {
     if (sqlite3_value_type(v) == SQLITE_TEXT) return parseNumber(text(v));
@@ -419,16 +436,25 @@ bool likePattern(const std::string &text, const std::string &pattern, char escap
 
 std::optional<ErrorInfo> functionError(const std::string &msg)
 {
-    const std::string prefix = "quodlin:";
-    if (msg.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-    const std::size_t a = msg.find(':', prefix.size());
+    const std::string prefix = "quodlin";
+    if (msg.compare(0, prefix.size(), prefix) != 0 || msg.size() <= prefix.size()) return std::nullopt;
+    std::size_t pos = prefix.size();
+    int offset = -1;
+    if (msg[pos] == '@') {
+        const std::size_t colon = msg.find(':', pos + 1);
+        if (colon == std::string::npos) return std::nullopt;
+        offset = std::atoi(msg.substr(pos + 1, colon - pos - 1).c_str());
+        pos = colon;
+    }
+    if (msg[pos] != ':') return std::nullopt;
+    const std::size_t a = msg.find(':', pos + 1);
     if (a == std::string::npos) return std::nullopt;
     const std::size_t b = msg.find(':', a + 1);
     if (b == std::string::npos) return std::nullopt;
-    const int code = std::atoi(msg.substr(prefix.size(), a - prefix.size()).c_str());
+    const int code = std::atoi(msg.substr(pos + 1, a - pos - 1).c_str());
     const int isam = std::atoi(msg.substr(a + 1, b - a - 1).c_str());
     if (code >= 0) return std::nullopt;
-    return makeError(code, msg.substr(b + 1), -1, isam);
+    return makeError(code, msg.substr(b + 1), offset, isam);
 }
 
 void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
@@ -438,14 +464,14 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
     add(db, ctx, "ifx_like", 2, [](sqlite3_context *c, int n, sqlite3_value **v) { fnPattern(c, n, v, false); });
     add(db, ctx, "ifx_like", 3, [](sqlite3_context *c, int n, sqlite3_value **v) { fnPattern(c, n, v, false); });
 
-    add(db, ctx, "ifx_div", 2, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_div", 2, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const double b = dbl(v[1]);
             if (b == 0) raise(-1202);
             sqlite3_result_double(c, dbl(v[0]) / b);
-        });
+        }, true, offsetArg(n, v, 2));
     });
-    add(db, ctx, "ifx_mod", 2, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_mod", 2, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             if (sqlite3_value_type(v[0]) == SQLITE_INTEGER && sqlite3_value_type(v[1]) == SQLITE_INTEGER) {
                 const std::int64_t b = sqlite3_value_int64(v[1]);
@@ -456,13 +482,15 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             const double b = dbl(v[1]);
             if (b == 0) raise(-1202);
             sqlite3_result_double(c, std::fmod(dbl(v[0]), b));
-        });
+        }, true, offsetArg(n, v, 2));
     });
-    add(db, ctx, "ifx_raise", 1, [](sqlite3_context *c, int, sqlite3_value **v) { fail(c, sqlite3_value_int(v[0])); });
-    add(db, ctx, "ifx_store", 4, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_raise", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
+        fail(c, sqlite3_value_int(v[0]), {}, 0, offsetArg(n, v, 1));
+    });
+    addAt(db, ctx, "ifx_store", 4, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             storeTo(c, v[0], sqlite3_value_int(v[1]), sqlite3_value_int(v[2]), sqlite3_value_int(v[3]));
-        });
+        }, true, offsetArg(n, v, 4));
     });
 
     // Niladic values: fixed for one statement.
@@ -505,16 +533,16 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
     add(db, ctx, "ifx_year", 1, [](sqlite3_context *c, int n, sqlite3_value **v) { s_datePart(c, n, v, 2); });
     add(db, ctx, "ifx_weekday", 1, [](sqlite3_context *c, int n, sqlite3_value **v) { s_datePart(c, n, v, 3); });
     add(db, ctx, "ifx_quarter", 1, [](sqlite3_context *c, int n, sqlite3_value **v) { s_datePart(c, n, v, 4); });
-    add(db, ctx, "ifx_mdy", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_mdy", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const std::int64_t m = sqlite3_value_int64(v[0]), d = sqlite3_value_int64(v[1]), y = sqlite3_value_int64(v[2]);
             if (m < 1 || m > 12) raise(-1205);
             if (y < 1 || y > 9999) raise(-1204);
             if (d < 1 || !validDate(int(y), int(m), int(d))) raise(-1206);
             sqlite3_result_int64(c, dayNumber(int(y), int(m), int(d)));
-        });
+        }, true, offsetArg(n, v, 3));
     });
-    add(db, ctx, "ifx_date", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_date", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] { sqlite3_result_int64(c, toDay(c, v[0])); });
     });
     add(db, ctx, "ifx_extend", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
@@ -525,9 +553,9 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
                 return;
             }
             resultText(c, extendDatetime(text(v[0]), from, to));
-        });
+        }, true, offsetArg(n, v, 1));
     });
-    add(db, ctx, "ifx_units", 2, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_units", 2, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const double k = dbl(v[0]);
             const int q = sqlite3_value_int(v[1]);
@@ -541,13 +569,13 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
                 iv.amount = std::llround(k * perUnit[qual.start]);
             }
             resultText(c, formatInterval(iv, q));
-        });
+        }, true, offsetArg(n, v, 2));
     });
-    add(db, ctx, "ifx_dt_add", 5, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_dt_add", 5, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const IntervalValue iv = parseInterval(text(v[2]), sqlite3_value_int(v[3]));
             resultText(c, addInterval(text(v[0]), sqlite3_value_int(v[1]), iv, sqlite3_value_int(v[4])));
-        });
+        }, true, offsetArg(n, v, 5));
     });
     add(db, ctx, "ifx_dt_sub", 5, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
@@ -555,14 +583,14 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             resultText(c, formatInterval(iv, sqlite3_value_int(v[4])));
         });
     });
-    add(db, ctx, "ifx_date_add", 4, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_date_add", 4, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const IntervalValue iv = parseInterval(text(v[1]), sqlite3_value_int(v[2]));
             const std::int64_t sign = sqlite3_value_int(v[3]);
             const std::int64_t day = toDay(c, v[0]);
             if (iv.yearMonth) sqlite3_result_int64(c, addMonths(day, sign * iv.amount, false));
             else sqlite3_result_int64(c, day + sign * (iv.amount / std::int64_t(8640000000)));
-        });
+        }, true, offsetArg(n, v, 4));
     });
     add(db, ctx, "ifx_iv_add", 5, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {

@@ -1,5 +1,7 @@
 #include "engine/sqlite_util.h"
 
+#include "engine/sqlfunctions.h"
+
 namespace quodlin::engine::sql {
 
 void fail(sqlite3 *db, const std::string &what)
@@ -10,6 +12,10 @@ void fail(sqlite3 *db, const std::string &what)
         raise(-213);
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
         raise(-244, {}, -1, -154);
+    // Our own functions and triggers name the Informix error themselves.
+    if (db)
+        if (auto e = functionError(sqlite3_errmsg(db)))
+            throw EngineError(*e);
     ErrorInfo info = makeError(-999);
     info.isamMessage = what + ": " + (db ? sqlite3_errmsg(db) : "no database");
     throw EngineError(info);
@@ -25,6 +31,8 @@ void exec(sqlite3 *db, const std::string &text)
             raise(-213);
         if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
             raise(-244, {}, -1, -154);
+        if (auto e = functionError(msg))
+            throw EngineError(*e);
         ErrorInfo info = makeError(-999);
         info.isamMessage = msg + " in " + text.substr(0, 200);
         throw EngineError(info);

@@ -25,6 +25,13 @@ ScopeTable targetScope(const TableInfo &info, const std::string &alias)
     return t;
 }
 
+// The catalog is the engine's own record of what exists: a row changed by
+// hand would leave SQLite objects without their description, or the reverse.
+void refuseCatalog(const TableInfo &table, int offset)
+{
+    if (table.tabid < 100 && !table.temp) raise(-312, table.name, offset);
+}
+
 const ColumnInfo &findColumn(const TableInfo &info, const ColumnRef &ref)
 {
     const ColumnInfo *c = info.column(ref.name);
@@ -37,9 +44,11 @@ const ColumnInfo &findColumn(const TableInfo &info, const ColumnRef &ref)
 Translation Translator::insert(const InsertStatement &s)
 {
     const TableInfo &named = lookupTable(s.table);
+    refuseCatalog(named, s.table.offset);
     std::optional<ViewTarget> view;
     if (named.tabtype == 'V') {
         view = viewTarget(named, s.table.offset, true);
+        refuseCatalog(*view->base, s.table.offset);
         // A computed column cannot take a value, and leaving it out would
         // write a row the view cannot show as inserted.
         for (const ColumnRef &r : s.columns) {
@@ -150,13 +159,16 @@ Translation Translator::insert(const InsertStatement &s)
             v.sql = "\"quodlin_sub\"." + quoteIdent(names[i]);
             v.type = r.types[i];
             if (i) sql += ",";
-            sql += isSerial(c.coltype) ? serialWrap(c, v.sql) : (v.type == c.type() ? v.sql : storeValue(v, c, s.start));
+            // A conversion error points at the select item that gave the value.
+            const SelectCore &core = s.select->cores.front();
+            const int itemOffset = s.select->cores.size() == 1 && core.items.size() == targets.size() ? core.items[i].expr->offset : s.start;
+            sql += isSerial(c.coltype) ? serialWrap(c, v.sql) : (v.type == c.type() ? v.sql : storeValue(v, c, itemOffset));
         }
         for (const std::string &e : extra) sql += "," + e;
         sql += " FROM (" + r.sql + ") AS \"quodlin_sub\"";
     }
     if (view && !view->check.empty()) {
-        const std::string clause = checkClause(view->check);
+        const std::string clause = checkClause(view->check, s.table.offset);
         sql += clause;
         if (!out.plainSql.empty()) out.plainSql += clause;
     }
@@ -169,8 +181,10 @@ const TableInfo &Translator::dmlTarget(const ObjectName &table, const std::strin
                                        bool wantCheck)
 {
     const TableInfo &info = lookupTable(table);
+    refuseCatalog(info, table.offset);
     if (info.tabtype == 'V') {
         view = viewTarget(info, table.offset, wantCheck);
+        refuseCatalog(*view->base, table.offset);
         out.targetTable = view->base->name;
         out.targetTabid = view->base->tabid;
         ScopeTable t = targetScope(info, alias);
@@ -203,15 +217,16 @@ Translation Translator::update(const UpdateStatement &s)
     Scope scope;
     std::optional<ViewTarget> view;
     const TableInfo &info = dmlTarget(s.table, s.alias, out, scope, view, true);
-    if (s.setStar && s.assignments.size() != info.columns.size())
+    const bool starRow = s.setStar && s.assignments.size() == 1 && s.assignments.front().rowSubquery;
+    if (s.setStar && !starRow && s.assignments.size() != info.columns.size())
         raise(-236, {}, s.assignments.empty() ? s.start : s.assignments.front().value->offset);
     const TableInfo &base = view ? *view->base : info;
     std::string sql = "UPDATE " + base.sqliteName + " SET ";
     std::vector<const ColumnInfo *> assigned;
-    for (std::size_t i = 0; i < s.assignments.size(); ++i) {
-        const Assignment &a = s.assignments[i];
+    // The column the i-th assignment (or the i-th column of SET *) changes,
+    // checked for being assignable.
+    auto target = [&](std::size_t i, const Assignment &a, int offset) {
         const ColumnInfo *c = s.setStar ? &info.columns[i] : &findColumn(info, a.column);
-        const int offset = s.setStar && view ? a.value->offset : a.column.offset;
         if (view) {
             const ColumnInfo *b = view->baseColumns[std::size_t(c - info.columns.data())];
             if (!b) raise(-234, c->name, offset);
@@ -221,13 +236,47 @@ Translation Translator::update(const UpdateStatement &s)
             c = b;
         }
         if (isSerial(c->coltype)) raise(-232, c->name, offset);
+        return c;
+    };
+    bool first = true;
+    for (std::size_t i = 0; i < s.assignments.size(); ++i) {
+        const Assignment &a = s.assignments[i];
+        if (!first) sql += ", ";
+        first = false;
+        if (a.rowSubquery) {
+            const std::size_t n = starRow ? info.columns.size() : std::size_t(a.rowColumns);
+            std::vector<std::string> names;
+            for (std::size_t k = 0; k < n; ++k) names.push_back("quodlin_" + std::to_string(k + 1));
+            SelectResult r = select(*a.value->select, &scope, &names);
+            if (r.columns.size() != n) raise(-236, {}, a.value->offset);
+            // One row at most (-284); none sets NULLs, as the aggregate over
+            // an empty set gives.
+            std::string cols, values;
+            for (std::size_t k = 0; k < n; ++k) {
+                const Assignment &ak = starRow ? a : s.assignments[i + k];
+                const int offset = starRow ? a.value->offset : ak.column.offset;
+                const ColumnInfo *c = target(starRow ? k : i + k, ak, offset);
+                Typed v;
+                v.sql = "min(" + quoteIdent(names[k]) + ")";
+                v.type = r.types[k];
+                std::string value = v.type == c->type() ? v.sql : storeValue(v, *c, a.value->offset);
+                if (k == 0)
+                    value = "CASE WHEN count(*) > 1 THEN ifx_raise(-284) ELSE " + value + " END";
+                cols += (k ? "," : "") + quoteIdent(c->name);
+                values += (k ? "," : "") + value;
+            }
+            sql += "(" + cols + ") = (SELECT " + values + " FROM (SELECT * FROM (" + r.sql + ") LIMIT 2))";
+            if (!starRow) i += n - 1;
+            continue;
+        }
+        const int offset = s.setStar && view ? a.value->offset : a.column.offset;
+        const ColumnInfo *c = target(i, a, offset);
         Typed v = expr(*a.value, scope);
         if (v.aggregate) raise(-201, {}, a.value->offset);
-        if (i) sql += ", ";
         sql += quoteIdent(c->name) + " = " + storeValue(v, *c, a.value->offset);
     }
     sql += whereClause(view ? view->where : std::string(), s.where ? expr(*s.where, scope).sql : std::string());
-    if (view && !view->check.empty()) sql += checkClause(view->check);
+    if (view && !view->check.empty()) sql += checkClause(view->check, s.table.offset);
     out.sql = std::move(sql);
     return out;
 }

@@ -214,8 +214,8 @@ std::string Translator::convertTo(const Typed &v, const TypeDesc &t, int offset)
         case TDate:
             if (stringLiteral) return std::to_string(parseDate(v.literalText, m_ctx.env));
             if (v.type.code == TDate || isInteger(v.type.code)) return v.sql;
-            if (v.type.code == TDateTime) return "ifx_date(" + v.sql + ")";
-            return "ifx_store(" + v.sql + ",7,4,0)";
+            if (v.type.code == TDateTime) return "ifx_date(" + v.sql + at(offset) + ")";
+            return "ifx_store(" + v.sql + ",7,4,0" + at(offset) + ")";
         case TDateTime:
             if (stringLiteral) return quoteString(parseDatetime(v.literalText, t.collength));
             if (v.type.code == TDateTime && v.type.collength == t.collength) return v.sql;
@@ -223,20 +223,20 @@ std::string Translator::convertTo(const Typed &v, const TypeDesc &t, int offset)
                 return "ifx_extend(" + v.sql + "," + std::to_string(v.type.collength) + "," + std::to_string(t.collength) + ")";
             if (v.type.code == TDate)
                 return "ifx_extend(" + v.sql + ",0," + std::to_string(t.collength) + ")";
-            return "ifx_store(" + v.sql + ",10," + std::to_string(t.collength) + ",0)";
+            return "ifx_store(" + v.sql + ",10," + std::to_string(t.collength) + ",0" + at(offset) + ")";
         case TInterval:
             if (stringLiteral) return quoteString(formatInterval(parseInterval(v.literalText, t.collength), t.collength));
             if (v.type.code == TInterval && v.type.collength == t.collength) return v.sql;
             if (v.type.code == TInterval)
                 return "ifx_interval_cast(" + v.sql + "," + std::to_string(v.type.collength) + "," + std::to_string(t.collength) + ")";
-            return "ifx_store(" + v.sql + ",14," + std::to_string(t.collength) + ",0)";
+            return "ifx_store(" + v.sql + ",14," + std::to_string(t.collength) + ",0" + at(offset) + ")";
         default:
             break;
         }
         if (isBool(t)) {
             if (stringLiteral) return parseBoolean(v.literalText) ? "1" : "0";
             if (isBool(v.type) || isInteger(v.type.code)) return v.sql;
-            return "ifx_store(" + v.sql + ",41,1,5)";
+            return "ifx_store(" + v.sql + ",41,1,5" + at(offset) + ")";
         }
         if (isNumeric(t.code) && stringLiteral) {
             // A string meeting a number must be one (-1213 at the literal).
@@ -283,7 +283,7 @@ std::string Translator::storeValue(const Typed &v, const ColumnInfo &col, int of
         return quoteString(s);
     }
     return "ifx_store(" + v.sql + "," + std::to_string(t.code) + "," + std::to_string(t.collength) + ","
-        + std::to_string(t.extendedId) + ")";
+        + std::to_string(t.extendedId) + at(offset) + ")";
 }
 
 std::string Translator::defaultValue(const ColumnInfo &col)
@@ -349,7 +349,7 @@ Typed Translator::binary(const Expr &e, Scope &scope)
             if (ca == TDate) {
                 const int unitEnd = b.type.collength & 0xF;
                 if (unitEnd <= UDay) {
-                    out.sql = "ifx_date_add(" + a.sql + "," + b.sql + "," + std::to_string(b.type.collength) + "," + sign + ")";
+                    out.sql = "ifx_date_add(" + a.sql + "," + b.sql + "," + std::to_string(b.type.collength) + "," + sign + at(e.offset) + ")";
                     out.type = kDate;
                     return out;
                 }
@@ -358,14 +358,14 @@ Typed Translator::binary(const Expr &e, Scope &scope)
                 a.type = type(TDateTime, q);
             }
             out.sql = "ifx_dt_add(" + a.sql + "," + std::to_string(a.type.collength) + "," + b.sql + ","
-                + std::to_string(b.type.collength) + "," + sign + ")";
+                + std::to_string(b.type.collength) + "," + sign + at(e.offset) + ")";
             out.type = a.type;
             return out;
         }
         if (ca == TInterval && (cb == TDateTime || cb == TDate) && e.op == TokenKind::Plus) {
             Typed r;
             if (cb == TDate && (a.type.collength & 0xF) <= UDay) {
-                r.sql = "ifx_date_add(" + b.sql + "," + a.sql + "," + std::to_string(a.type.collength) + ",1)";
+                r.sql = "ifx_date_add(" + b.sql + "," + a.sql + "," + std::to_string(a.type.collength) + ",1" + at(e.offset) + ")";
                 r.type = kDate;
                 return r;
             }
@@ -377,7 +377,7 @@ Typed Translator::binary(const Expr &e, Scope &scope)
                 dtType = type(TDateTime, q);
             }
             r.sql = "ifx_dt_add(" + dt + "," + std::to_string(dtType.collength) + "," + a.sql + ","
-                + std::to_string(a.type.collength) + ",1)";
+                + std::to_string(a.type.collength) + ",1" + at(e.offset) + ")";
             r.type = dtType;
             return r;
         }
@@ -404,7 +404,7 @@ Typed Translator::binary(const Expr &e, Scope &scope)
     }
     if (e.op == TokenKind::Slash) {
         // Informix division is decimal: 7/2 = 3.5; dividing by zero is -1202.
-        out.sql = "ifx_div(" + a.sql + "," + b.sql + ")";
+        out.sql = "ifx_div(" + a.sql + "," + b.sql + at(e.offset) + ")";
         out.type = (ca == TFloat || cb == TFloat) ? kFloat : decimalFloat();
         return out;
     }
@@ -604,7 +604,7 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         const std::vector<std::string> names{"quodlin_q"};
         SelectResult r = select(*e.select, &scope, &names);
         if (r.columns.size() != 1) raise(-201, {}, e.offset);
-        out.sql = "(SELECT CASE WHEN count(*) > 1 THEN ifx_raise(-284) ELSE min(\"quodlin_q\") END FROM (SELECT * FROM ("
+        out.sql = "(SELECT CASE WHEN count(*) > 1 THEN ifx_raise(-284" + at(e.offset) + ") ELSE min(\"quodlin_q\") END FROM (SELECT * FROM ("
             + r.sql + ") LIMIT 2))";
         out.type = r.types.front();
         return out;
@@ -741,7 +741,7 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         Typed a = expr(*e.args[0], scope);
         const int q = e.qualifier.start == UFraction ? encodeInterval(UFraction, 15)
                                                      : encodeInterval(e.qualifier.start, e.qualifier.start, 9);
-        out.sql = "ifx_units(" + a.sql + "," + std::to_string(q) + ")";
+        out.sql = "ifx_units(" + a.sql + "," + std::to_string(q) + at(e.offset) + ")";
         out.type = type(TInterval, q);
         out.aggregate = a.aggregate;
         return out;
@@ -777,13 +777,14 @@ Typed Translator::function(const Expr &e, Scope &scope)
     auto argc = [&](std::size_t min, std::size_t max) {
         if (args.size() < min || args.size() > max || e.star) raise(-201, {}, e.offset);
     };
-    auto call = [&](const char *name) {
+    auto call = [&](const char *name, bool withOffset = false) {
         std::string s = name;
         s += '(';
         for (std::size_t i = 0; i < args.size(); ++i) {
             if (i) s += ',';
             s += args[i].sql;
         }
+        if (withOffset) s += at(e.offset);
         s += ')';
         return s;
     };
@@ -852,11 +853,11 @@ Typed Translator::function(const Expr &e, Scope &scope)
         out.type = type(TSmallInt, 2);
         return out;
     }
-    if (f == "mdy") { argc(3, 3); out.sql = call("ifx_mdy"); out.type = kDate; return out; }
+    if (f == "mdy") { argc(3, 3); out.sql = call("ifx_mdy", true); out.type = kDate; return out; }
     if (f == "date") {
         argc(1, 1);
         if (args[0].literal && isText(args[0].type)) { dateArg(0); out.sql = args[0].sql; }
-        else out.sql = call("ifx_date");
+        else out.sql = call("ifx_date", true);
         out.type = kDate;
         return out;
     }
@@ -945,7 +946,7 @@ Typed Translator::function(const Expr &e, Scope &scope)
             return out;
         }
     }
-    if (f == "mod") { argc(2, 2); out.sql = call("ifx_mod"); out.type = numericResult(args[0].type, args[1].type); return out; }
+    if (f == "mod") { argc(2, 2); out.sql = call("ifx_mod", true); out.type = numericResult(args[0].type, args[1].type); return out; }
     if (f == "pow" || f == "power" || f == "atan2" || f == "root") {
         argc(f == "root" ? 1 : 2, 2);
         out.sql = "ifx_math2('" + f + "'," + args[0].sql + "," + (args.size() > 1 ? args[1].sql : "2") + ")";

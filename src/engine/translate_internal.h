@@ -96,9 +96,9 @@ public:
     ViewTarget resolveView(const TableInfo &object, int offset, bool returningRef, int depth,
                            std::vector<std::string> &where, std::vector<std::string> &check,
                            std::vector<int> &chain);
-    // The RETURNING clause that fails the statement with -385 when a row
-    // written does not satisfy `check`.
-    static std::string checkClause(const std::string &check);
+    // The RETURNING clause that fails the statement with -385 (at `offset`,
+    // the view's name) when a row written does not satisfy `check`.
+    std::string checkClause(const std::string &check, int offset) const;
 
     // translate_dml.cpp
     Translation insert(const ast::InsertStatement &s);
@@ -111,6 +111,13 @@ public:
     const TableInfo &dmlTarget(const ast::ObjectName &table, const std::string &alias,
                                Translation &out, Scope &scope, std::optional<ViewTarget> &view, bool wantCheck);
 
+
+    // ",<offset>" for the SQLite functions that report their errors there;
+    // empty where the SQL outlives the statement text (views, constraints).
+    std::string at(int offset) const
+    {
+        return m_ctx.errorOffsets && offset >= 0 ? "," + std::to_string(offset) : std::string();
+    }
 
     TranslationContext &m_ctx;
     std::map<std::string, TableInfo> m_tables;   // lookups of this translation

@@ -21,6 +21,10 @@ struct TranslationContext {
     Catalog &catalog;
     const Environment &env;
     std::string user;
+    // Runtime errors of the SQL point at the expression that raised them;
+    // only for SQL run once for the text translated (not a view's or a
+    // constraint's stored SQL).
+    bool errorOffsets = false;
 };
 
 struct Translation {

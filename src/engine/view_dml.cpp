@@ -190,6 +190,13 @@ Translator::ViewTarget Translator::resolveView(const TableInfo &object, int offs
 
 Translator::ViewTarget Translator::viewTarget(const TableInfo &view, int offset, bool wantCheck)
 {
+    // Offsets in the view's text mean nothing in the statement's.
+    struct Restore {
+        bool &flag;
+        bool saved;
+        ~Restore() { flag = saved; }
+    } restore{m_ctx.errorOffsets, m_ctx.errorOffsets};
+    m_ctx.errorOffsets = false;
     std::vector<std::string> where, check;
     std::vector<int> chain;
     ViewTarget t = resolveView(view, offset, false, 0, where, check, chain);
@@ -204,10 +211,10 @@ Translator::ViewTarget Translator::viewTarget(const TableInfo &view, int offset,
     return t;
 }
 
-std::string Translator::checkClause(const std::string &check)
+std::string Translator::checkClause(const std::string &check, int offset) const
 {
     // Only a condition that is true keeps the row visible: NULL fails too.
-    return " RETURNING CASE WHEN " + check + " THEN 0 ELSE ifx_raise(-385) END";
+    return " RETURNING CASE WHEN " + check + " THEN 0 ELSE ifx_raise(-385" + at(offset) + ") END";
 }
 
 } // namespace quodlin::engine
