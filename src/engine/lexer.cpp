@@ -20,8 +20,24 @@ const char *tokenKindName(TokenKind kind)
 
 namespace {
 
-bool isIdentStart(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80; }
-bool isIdentChar(unsigned char c) { return isIdentStart(c) || (c >= '0' && c <= '9') || c == '$'; }
+// Character classes by table: the lexer looks at every character of a text.
+enum : unsigned char { kIdentStart = 1, kIdentChar = 2, kUpper = 4 };
+struct CharClasses {
+    unsigned char c[256] = {};
+    constexpr CharClasses()
+    {
+        for (int i = 0; i < 256; ++i) {
+            const bool start = (i >= 'a' && i <= 'z') || (i >= 'A' && i <= 'Z') || i == '_' || i >= 0x80;
+            const bool part = start || (i >= '0' && i <= '9') || i == '$';
+            c[i] = static_cast<unsigned char>((start ? kIdentStart : 0) | (part ? kIdentChar : 0)
+                                              | (i >= 'A' && i <= 'Z' ? kUpper : 0));
+        }
+    }
+};
+constexpr CharClasses kClasses;
+
+bool isIdentStart(unsigned char c) { return kClasses.c[c] & kIdentStart; }
+bool isIdentChar(unsigned char c) { return kClasses.c[c] & kIdentChar; }
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
@@ -31,6 +47,13 @@ char lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 std::vector<Token> tokenize(std::string_view s, const LexOptions &opts)
 {
     std::vector<Token> out;
+    tokenizeInto(s, opts, out);
+    return out;
+}
+
+void tokenizeInto(std::string_view s, const LexOptions &opts, std::vector<Token> &out)
+{
+    out.clear();
     out.reserve(s.size() / 4 + 4);
     const int n = int(s.size());
     int i = 0;
@@ -62,10 +85,14 @@ std::vector<Token> tokenize(std::string_view s, const LexOptions &opts)
         }
         const int start = i;
         if (isIdentStart(c)) {
-            while (i < n && isIdentChar(s[i])) ++i;
+            unsigned char seen = 0;
+            while (i < n && (kClasses.c[static_cast<unsigned char>(s[i])] & kIdentChar))
+                seen |= kClasses.c[static_cast<unsigned char>(s[i++])];
             Token &t = push(TokenKind::Identifier, start, i - start);
-            t.text.resize(i - start);
-            for (int k = 0; k < i - start; ++k) t.text[k] = lower(s[start + k]);
+            t.text.assign(s.data() + start, std::size_t(i - start));
+            if (seen & kUpper)
+                for (char &ch : t.text)
+                    ch = lower(ch);
             continue;
         }
         if (isDigit(c) || (c == '.' && i + 1 < n && isDigit(s[i + 1]))) {
@@ -163,7 +190,6 @@ std::vector<Token> tokenize(std::string_view s, const LexOptions &opts)
         i += len;
     }
     push(TokenKind::End, n, 0);
-    return out;
 }
 
 } // namespace quodlin::engine

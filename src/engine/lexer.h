@@ -15,5 +15,7 @@ struct LexOptions {
 };
 
 std::vector<Token> tokenize(std::string_view text, const LexOptions &opts = {});
+// The same into `out`, reusing its storage.
+void tokenizeInto(std::string_view text, const LexOptions &opts, std::vector<Token> &out);
 
 } // namespace quodlin::engine

@@ -30,12 +30,64 @@ ExprPtr binary(ExprKind kind, TokenKind op, ExprPtr a, ExprPtr b)
 {
     auto e = make(kind, a->offset);
     e->op = op;
+    e->args.reserve(2);
     e->args.push_back(std::move(a));
     e->args.push_back(std::move(b));
     return e;
 }
 
 } // namespace
+
+namespace {
+
+// Freed nodes of this thread, up to kKeepNodes; the rest go back to the heap.
+struct ExprFreeList {
+    struct Node {
+        Node *next;
+    };
+    Node *head = nullptr;
+    std::size_t count = 0;
+    bool alive = true;
+    ~ExprFreeList()
+    {
+        alive = false;
+        while (head) {
+            Node *n = head;
+            head = n->next;
+            ::operator delete(n);
+        }
+        count = 0;
+    }
+};
+constexpr std::size_t kKeepNodes = 4096;
+thread_local ExprFreeList t_freeExprs;
+
+} // namespace
+
+void *Expr::operator new(std::size_t size)
+{
+    ExprFreeList &list = t_freeExprs;
+    if (size == sizeof(Expr) && list.head) {
+        ExprFreeList::Node *n = list.head;
+        list.head = n->next;
+        --list.count;
+        return n;
+    }
+    return ::operator new(size);
+}
+
+void Expr::operator delete(void *p, std::size_t size) noexcept
+{
+    ExprFreeList &list = t_freeExprs;
+    if (size == sizeof(Expr) && list.alive && list.count < kKeepNodes) {
+        auto *n = static_cast<ExprFreeList::Node *>(p);
+        n->next = list.head;
+        list.head = n;
+        ++list.count;
+        return;
+    }
+    ::operator delete(p);
+}
 
 DepthGuard::DepthGuard(Parser &p) : p(p)
 {

@@ -17,12 +17,27 @@ public:
     ast::ExprPtr standaloneExpression();
 
     // --- token access
-    const Token &peek(int ahead = 0) const;
-    const Token &next();
+    // Inline: the parser asks for the current token several times per token.
+    const Token &peek(int ahead = 0) const
+    {
+        const std::size_t i = m_pos + std::size_t(ahead);
+        return i < m_tokens.size() ? m_tokens[i] : m_tokens.back();
+    }
+    const Token &next()
+    {
+        const Token &t = peek();
+        if (m_pos + 1 < m_tokens.size()) ++m_pos;
+        return t;
+    }
     template <std::size_t N>
     bool atWord(const char (&word)[N], int ahead = 0) const { return peek(ahead).isWord(word); }
     bool at(TokenKind kind, int ahead = 0) const { return peek(ahead).kind == kind; }
-    bool accept(TokenKind kind);
+    bool accept(TokenKind kind)
+    {
+        if (!at(kind)) return false;
+        next();
+        return true;
+    }
     template <std::size_t N>
     bool acceptWord(const char (&word)[N])
     {

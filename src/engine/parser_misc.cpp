@@ -19,26 +19,6 @@ Parser::Parser(const std::string &text, std::vector<Token> tokens, const ParseOp
 {
 }
 
-const Token &Parser::peek(int ahead) const
-{
-    const std::size_t i = m_pos + std::size_t(ahead);
-    return i < m_tokens.size() ? m_tokens[i] : m_tokens.back();
-}
-
-const Token &Parser::next()
-{
-    const Token &t = peek();
-    if (m_pos + 1 < m_tokens.size()) ++m_pos;
-    return t;
-}
-
-bool Parser::accept(TokenKind kind)
-{
-    if (!at(kind)) return false;
-    next();
-    return true;
-}
-
 void Parser::expect(TokenKind kind)
 {
     if (!accept(kind)) fail();
@@ -134,9 +114,11 @@ bool isClauseWord(const Token &t)
         "right", "full", "cross", "on", "natural", "limit", "for", "with", "outer", "using", "set",
         "values", "select", "when", "then", "else", "end", "as", "and", "or", "not",
     };
-    if (t.kind != TokenKind::Identifier) return false;
+    // Every word above is 2 to 7 letters; most names are not, or fail on the first letter.
+    if (t.kind != TokenKind::Identifier || t.text.size() < 2 || t.text.size() > 7) return false;
+    const std::string_view text = t.text;
     for (std::string_view w : words)
-        if (t.text == w) return true;
+        if (w[0] == text[0] && w == text) return true;
     return false;
 }
 
@@ -644,10 +626,22 @@ StatementPtr Parser::executeRoutine()
 
 // ----------------------------------------------------------------- entry points
 
+namespace {
+// The token array of the last parse on this thread, kept for the next one
+// (a catalog statement has several hundred tokens).
+thread_local std::vector<Token> t_tokenBuffer;
+constexpr std::size_t kKeepTokens = 4096;
+} // namespace
+
 Script parseScript(const std::string &text, const ParseOptions &opts)
 {
-    Parser p(text, tokenize(text, LexOptions{opts.delimident}), opts);
-    return p.script();
+    std::vector<Token> tokens = std::move(t_tokenBuffer);
+    tokenizeInto(text, LexOptions{opts.delimident}, tokens);
+    Parser p(text, std::move(tokens), opts);
+    Script script = p.script();
+    if (p.m_tokens.capacity() <= kKeepTokens)
+        t_tokenBuffer = std::move(p.m_tokens);
+    return script;
 }
 
 ExprPtr parseExpression(const std::string &text, const ParseOptions &opts)
