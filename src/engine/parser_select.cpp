@@ -97,6 +97,8 @@ SelectCore Parser::selectCore()
     } else if (atWord("all") && !at(TokenKind::Comma, 1) && !atWord("from", 1)) {
         next();
     }
+    // Catalog queries list a dozen items and tables; growing from one moved them five times.
+    c.items.reserve(8);
     do {
         SelectItem item;
         item.offset = offset();
@@ -108,6 +110,7 @@ SelectCore Parser::selectCore()
     // Informix SPL: SELECT ... INTO variables FROM. Only INTO TEMP belongs to a statement.
     if (atWord("from")) {
         next();
+        c.from.reserve(4);
         do c.from.push_back(fromItem()); while (accept(TokenKind::Comma));
     }
     if (acceptWord("where")) c.where = expression();
