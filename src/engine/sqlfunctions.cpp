@@ -543,9 +543,9 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
         }, true, offsetArg(n, v, 3));
     });
     addAt(db, ctx, "ifx_date", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
-        guarded(c, n, v, [&] { sqlite3_result_int64(c, toDay(c, v[0])); });
+        guarded(c, n, v, [&] { sqlite3_result_int64(c, toDay(c, v[0])); }, true, offsetArg(n, v, 1));
     });
-    add(db, ctx, "ifx_extend", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_extend", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const int from = sqlite3_value_int(v[1]), to = sqlite3_value_int(v[2]);
             if (from == 0) {
@@ -553,7 +553,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
                 return;
             }
             resultText(c, extendDatetime(text(v[0]), from, to));
-        }, true, offsetArg(n, v, 1));
+        }, true, offsetArg(n, v, 3));
     });
     addAt(db, ctx, "ifx_units", 2, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {

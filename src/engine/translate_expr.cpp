@@ -220,9 +220,9 @@ std::string Translator::convertTo(const Typed &v, const TypeDesc &t, int offset)
             if (stringLiteral) return quoteString(parseDatetime(v.literalText, t.collength));
             if (v.type.code == TDateTime && v.type.collength == t.collength) return v.sql;
             if (v.type.code == TDateTime)
-                return "ifx_extend(" + v.sql + "," + std::to_string(v.type.collength) + "," + std::to_string(t.collength) + ")";
+                return "ifx_extend(" + v.sql + "," + std::to_string(v.type.collength) + "," + std::to_string(t.collength) + at(offset) + ")";
             if (v.type.code == TDate)
-                return "ifx_extend(" + v.sql + ",0," + std::to_string(t.collength) + ")";
+                return "ifx_extend(" + v.sql + ",0," + std::to_string(t.collength) + at(offset) + ")";
             return "ifx_store(" + v.sql + ",10," + std::to_string(t.collength) + ",0" + at(offset) + ")";
         case TInterval:
             if (stringLiteral) return quoteString(formatInterval(parseInterval(v.literalText, t.collength), t.collength));
@@ -868,7 +868,7 @@ Typed Translator::function(const Expr &e, Scope &scope)
         const int from = t.code == TDateTime ? t.collength : 0;
         int to = e.qualifier.valid() ? encodeDatetime(e.qualifier.start, e.qualifier.end)
                                      : (t.code == TDateTime ? t.collength : encodeDatetime(UYear, 13));
-        out.sql = "ifx_extend(" + args[0].sql + "," + std::to_string(from) + "," + std::to_string(to) + ")";
+        out.sql = "ifx_extend(" + args[0].sql + "," + std::to_string(from) + "," + std::to_string(to) + at(e.offset) + ")";
         out.type = type(TDateTime, to);
         return out;
     }
