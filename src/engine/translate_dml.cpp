@@ -21,7 +21,9 @@ ScopeTable targetScope(const TableInfo &info, const std::string &alias)
     t.tableName = info.name;
     t.owner = info.owner;
     t.alias = alias.empty() ? info.name : alias;
-    t.sqlRef = info.sqliteName;
+    // An alias is named in the statement too: a subquery reading the same
+    // table unaliased would otherwise take "main"."t".col for its own row.
+    t.sqlRef = alias.empty() ? info.sqliteName : quoteIdent(alias);
     return t;
 }
 
@@ -221,7 +223,7 @@ Translation Translator::update(const UpdateStatement &s)
     if (s.setStar && !starRow && s.assignments.size() != info.columns.size())
         raise(-236, {}, s.assignments.empty() ? s.start : s.assignments.front().value->offset);
     const TableInfo &base = view ? *view->base : info;
-    std::string sql = "UPDATE " + base.sqliteName + " SET ";
+    std::string sql = "UPDATE " + base.sqliteName + (view || s.alias.empty() ? "" : " AS " + quoteIdent(s.alias)) + " SET ";
     std::vector<const ColumnInfo *> assigned;
     // The column the i-th assignment (or the i-th column of SET *) changes,
     // checked for being assignable.
@@ -287,7 +289,7 @@ Translation Translator::remove(const DeleteStatement &s)
     Scope scope;
     std::optional<ViewTarget> view;
     const TableInfo &info = dmlTarget(s.table, s.alias, out, scope, view, false);
-    std::string sql = "DELETE FROM " + (view ? view->base->sqliteName : info.sqliteName);
+    std::string sql = "DELETE FROM " + (view ? view->base->sqliteName : info.sqliteName + (s.alias.empty() ? "" : " AS " + quoteIdent(s.alias)));
     sql += whereClause(view ? view->where : std::string(), s.where ? expr(*s.where, scope).sql : std::string());
     out.sql = std::move(sql);
     return out;

@@ -610,7 +610,10 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         return out;
     }
     case ExprKind::Quantified: {
-        // x op ANY (q) -> EXISTS (q' WHERE x op c); x op ALL (q) -> NOT EXISTS (q' WHERE NOT x op c)
+        // x op ANY (q): true when some comparison is true, else unknown when
+        // some is unknown; ALL: false when some is false, else unknown when
+        // some is unknown. A bare (NOT) EXISTS would make unknown false, and
+        // NOT in front of it would then pick the rows a NULL should leave out.
         Typed a = expr(*e.args[0], scope);
         const std::vector<std::string> names{"quodlin_q"};
         SelectResult r = select(*e.select, &scope, &names);
@@ -625,10 +628,11 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         default: break;
         }
         const std::string cmp = "(" + a.sql + op + "\"quodlin_sub\".\"quodlin_q\")";
+        const std::string rows = "EXISTS (SELECT 1 FROM (" + r.sql + ") AS \"quodlin_sub\" WHERE ";
         if (e.all)
-            out.sql = "(NOT EXISTS (SELECT 1 FROM (" + r.sql + ") AS \"quodlin_sub\" WHERE " + cmp + " IS NOT 1))";
+            out.sql = "(CASE WHEN " + rows + cmp + " = 0) THEN 0 WHEN " + rows + cmp + " IS NULL) THEN NULL ELSE 1 END)";
         else
-            out.sql = "(EXISTS (SELECT 1 FROM (" + r.sql + ") AS \"quodlin_sub\" WHERE " + cmp + "))";
+            out.sql = "(CASE WHEN " + rows + cmp + ") THEN 1 WHEN " + rows + cmp + " IS NULL) THEN NULL ELSE 0 END)";
         out.type = kInteger;
         return out;
     }
