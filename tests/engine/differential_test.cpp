@@ -64,6 +64,8 @@ const std::vector<TableDef> kTables = {
 struct GTable {
     const TableDef *def;
     std::string alias;  // empty: referenced by its name
+    Sql derived;        // a derived table: its query, with the columns of `def`
+    bool isDerived = false;
     std::string ref() const { return alias.empty() ? def->name : alias; }
 };
 using Level = std::vector<GTable>;
@@ -153,12 +155,13 @@ public:
     // alias or unaliased table answers to that name and one table has it.
     static bool tableNameResolvesTo(const std::vector<Level> &levels, const GTable *target)
     {
+        if (target->isDerived) return false;
         const std::string name = target->def->name;
         int withName = 0;
         for (const Level &lv : levels)
             for (const GTable &g : lv) {
                 if (g.ref() == name) return false;
-                if (name == g.def->name) ++withName;
+                if (name == g.def->name && !g.isDerived) ++withName;
             }
         return withName == 1;
     }
@@ -173,7 +176,9 @@ public:
             for (GTable &g : l) used.push_back(g.ref());
         for (int i = 0; i < n; ++i) {
             GTable g;
-            g.def = &kTables[std::size_t(pick(int(kTables.size())))];
+            do
+                g.def = &kTables[std::size_t(pick(int(kTables.size())))];
+            while (g.def == m_exclude);
             bool clash = false;
             for (const GTable &o : lv)
                 if (o.ref() == g.def->name) clash = true;
@@ -190,10 +195,18 @@ public:
                             if (u == g.alias) clash = true;
                 } while (clash);
             }
+            if (m_derivedDepth == 0 && chance(12)) {
+                if (g.alias.empty()) g.alias = "dt";
+                for (const GTable &o : lv)
+                    if (o.ref() == g.alias) g.alias += "2";
+                g.derived = derivedTable(*g.def);
+                g.isDerived = true;
+            }
             lv.push_back(g);
         }
         levels.push_back(lv);
         auto item = [&](const GTable &g) {
+            if (g.isDerived) return "(" + g.derived + ") " + g.alias;
             return g.alias.empty() ? Sql(g.def->name) : Sql(std::string(g.def->name) + " " + g.alias);
         };
         Sql from = item(lv[0]);
@@ -207,13 +220,55 @@ public:
             std::vector<Level> onLevels(levels.begin(), levels.end() - 1);
             onLevels.push_back(Level(lv.begin(), lv.begin() + i + 1));
             Sql on = joinCondition(onLevels, i);
-            from = from + (chance(50) ? " left join " : " inner join ") + item(lv[std::size_t(i)]) + " on " + on;
+            const int kind = pick(10);
+            if (kind == 0) {
+                from = from + " cross join " + item(lv[std::size_t(i)]);
+                continue;
+            }
+            const char *join = kind < 4 ? " left join " : kind < 7 ? " inner join " : kind < 9 ? " right join " : " left outer join ";
+            from = from + join + item(lv[std::size_t(i)]) + " on " + on;
         }
         // Comma joins put their conditions in WHERE, which sees every table.
         if (!ansi)
             for (int i = 1; i < n; ++i)
                 if (chance(70)) joinConds.push_back(joinCondition(levels, i));
         return from;
+    }
+
+    // A query with the columns of `shape` (labelled with its names), plain or grouped.
+    Sql derivedTable(const TableDef &shape)
+    {
+        ++m_derivedDepth;
+        std::vector<Level> levels;
+        std::vector<Sql> conds;
+        Sql from = fromClause(levels, 2, conds);
+        if (chance(50)) conds.push_back(predicate(levels, 1));
+        Sql s("select ");
+        const bool grouped = chance(30);
+        Sql groupCol;
+        for (std::size_t i = 0; i < shape.cols.size(); ++i) {
+            Sql c;
+            if (grouped && i == 0) {
+                if (!columnRef(levels, shape.cols[i].type, c, Where::Inner)) c = literal(shape.cols[i].type);
+                groupCol = c;
+            } else if (grouped) {
+                Sql arg;
+                if (!columnRef(levels, shape.cols[i].type, arg, Where::Inner)) arg = literal(shape.cols[i].type);
+                c = (chance(50) ? "max(" : "min(") + arg + ")";
+                if (shape.cols[i].type == Ty::Int && chance(30)) c = Sql("count(*)");
+            } else if (!columnRef(levels, shape.cols[i].type, c, Where::Inner)) {
+                c = literal(shape.cols[i].type);
+            }
+            s = s + (i ? ", " : "") + c + " as " + shape.cols[i].name;
+        }
+        s = s + " from " + from;
+        for (std::size_t i = 0; i < conds.size(); ++i) s = s + (i ? " and " : " where ") + conds[i];
+        // A literal in place of the grouped column needs no GROUP BY.
+        const char head = groupCol.ifx.empty() ? '\'' : groupCol.ifx[0];
+        if (grouped && head != '\'' && head != '-' && !std::isdigit(static_cast<unsigned char>(head)))
+            s = s + " group by " + groupCol;
+        --m_derivedDepth;
+        return s;
     }
 
     // Equates a column of table `i` of the innermost level with an earlier one.
@@ -526,8 +581,11 @@ public:
                 else if (form == 1) v = operand(levels, c.type);
                 else if (form == 2) v = Sql("null");
                 else {
+                    // Informix refuses SET subqueries reading the table changed (-360).
                     std::vector<Level> inner = levels;
+                    m_exclude = &t;
                     v = "(" + subSelect(inner, c.type, 1, true) + ")";
+                    m_exclude = nullptr;
                 }
                 s = s + (i ? ", " : "") + c.name + " = " + v;
             }
@@ -540,6 +598,8 @@ public:
 
 private:
     std::mt19937 m_rng;
+    int m_derivedDepth = 0;
+    const TableDef *m_exclude = nullptr;  // a table subqueries may not read
 };
 
 // Values as text both sides agree on: integral numbers without a fraction.
