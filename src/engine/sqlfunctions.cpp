@@ -101,9 +101,11 @@ int offsetArg(int argc, sqlite3_value **argv, int plain)
     return argc > plain ? sqlite3_value_int(argv[plain]) : -1;
 }
 
+// `plain`: the function's own argument count when an offset may follow them.
 template <typename F>
-void guarded(sqlite3_context *c, int argc, sqlite3_value **argv, F &&body, bool nullIn = true, int offset = -1)
+void guarded(sqlite3_context *c, int argc, sqlite3_value **argv, F &&body, bool nullIn = true, int plain = -1)
 {
+    const auto offset = [&] { return plain < 0 ? -1 : offsetArg(argc, argv, plain); };
     if (nullIn && anyNull(argc, argv)) {
         sqlite3_result_null(c);
         return;
@@ -111,9 +113,9 @@ void guarded(sqlite3_context *c, int argc, sqlite3_value **argv, F &&body, bool 
     try {
         body();
     } catch (const EngineError &e) {
-        fail(c, e.sqlCode(), {}, e.info().isamCode, offset);
+        fail(c, e.sqlCode(), {}, e.info().isamCode, offset());
     } catch (const std::exception &) {
-        fail(c, -1213, {}, 0, offset);
+        fail(c, -1213, {}, 0, offset());
     }
 }
 
@@ -469,7 +471,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             const double b = dbl(v[1]);
             if (b == 0) raise(-1202);
             sqlite3_result_double(c, dbl(v[0]) / b);
-        }, true, offsetArg(n, v, 2));
+        }, true, 2);
     });
     addAt(db, ctx, "ifx_mod", 2, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
@@ -482,7 +484,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             const double b = dbl(v[1]);
             if (b == 0) raise(-1202);
             sqlite3_result_double(c, std::fmod(dbl(v[0]), b));
-        }, true, offsetArg(n, v, 2));
+        }, true, 2);
     });
     addAt(db, ctx, "ifx_raise", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
         fail(c, sqlite3_value_int(v[0]), {}, 0, offsetArg(n, v, 1));
@@ -490,7 +492,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
     addAt(db, ctx, "ifx_store", 4, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             storeTo(c, v[0], sqlite3_value_int(v[1]), sqlite3_value_int(v[2]), sqlite3_value_int(v[3]));
-        }, true, offsetArg(n, v, 4));
+        }, true, 4);
     });
 
     // Niladic values: fixed for one statement.
@@ -540,10 +542,10 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             if (y < 1 || y > 9999) raise(-1204);
             if (d < 1 || !validDate(int(y), int(m), int(d))) raise(-1206);
             sqlite3_result_int64(c, dayNumber(int(y), int(m), int(d)));
-        }, true, offsetArg(n, v, 3));
+        }, true, 3);
     });
     addAt(db, ctx, "ifx_date", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
-        guarded(c, n, v, [&] { sqlite3_result_int64(c, toDay(c, v[0])); }, true, offsetArg(n, v, 1));
+        guarded(c, n, v, [&] { sqlite3_result_int64(c, toDay(c, v[0])); }, true, 1);
     });
     addAt(db, ctx, "ifx_extend", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
@@ -553,7 +555,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
                 return;
             }
             resultText(c, extendDatetime(text(v[0]), from, to));
-        }, true, offsetArg(n, v, 3));
+        }, true, 3);
     });
     addAt(db, ctx, "ifx_units", 2, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
@@ -569,13 +571,13 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
                 iv.amount = std::llround(k * perUnit[qual.start]);
             }
             resultText(c, formatInterval(iv, q));
-        }, true, offsetArg(n, v, 2));
+        }, true, 2);
     });
     addAt(db, ctx, "ifx_dt_add", 5, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const IntervalValue iv = parseInterval(text(v[2]), sqlite3_value_int(v[3]));
             resultText(c, addInterval(text(v[0]), sqlite3_value_int(v[1]), iv, sqlite3_value_int(v[4])));
-        }, true, offsetArg(n, v, 5));
+        }, true, 5);
     });
     add(db, ctx, "ifx_dt_sub", 5, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
@@ -590,7 +592,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             const std::int64_t day = toDay(c, v[0]);
             if (iv.yearMonth) sqlite3_result_int64(c, addMonths(day, sign * iv.amount, false));
             else sqlite3_result_int64(c, day + sign * (iv.amount / std::int64_t(8640000000)));
-        }, true, offsetArg(n, v, 4));
+        }, true, 4);
     });
     add(db, ctx, "ifx_iv_add", 5, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
