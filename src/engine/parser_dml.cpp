@@ -48,7 +48,7 @@ StatementPtr Parser::updateStatement()
                 // One subquery row fills the whole list.
                 auto sub = std::make_unique<Expr>();
                 sub->kind = ExprKind::Subquery;
-                sub->offset = offset();
+                sub->offset = valuesAt;
                 sub->select = selectStatement(false);
                 expect(TokenKind::RParen);
                 Assignment a;

@@ -263,7 +263,7 @@ Translation Translator::update(const UpdateStatement &s)
                 v.type = r.types[k];
                 std::string value = v.type == c->type() ? v.sql : storeValue(v, *c, a.value->offset);
                 if (k == 0)
-                    value = "CASE WHEN count(*) > 1 THEN ifx_raise(-284) ELSE " + value + " END";
+                    value = "CASE WHEN count(*) > 1 THEN ifx_raise(-284" + at(a.value->offset) + ") ELSE " + value + " END";
                 cols += (k ? "," : "") + quoteIdent(c->name);
                 values += (k ? "," : "") + value;
             }
