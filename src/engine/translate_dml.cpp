@@ -241,6 +241,7 @@ Translation Translator::update(const UpdateStatement &s)
         return c;
     };
     bool first = true;
+    m_setTable = base.sqliteName;
     for (std::size_t i = 0; i < s.assignments.size(); ++i) {
         const Assignment &a = s.assignments[i];
         if (!first) sql += ", ";
@@ -277,6 +278,7 @@ Translation Translator::update(const UpdateStatement &s)
         if (v.aggregate) raise(-201, {}, a.value->offset);
         sql += quoteIdent(c->name) + " = " + storeValue(v, *c, a.value->offset);
     }
+    m_setTable.clear();
     sql += whereClause(view ? view->where : std::string(), s.where ? expr(*s.where, scope).sql : std::string());
     if (view && !view->check.empty()) sql += checkClause(view->check, s.table.offset);
     out.sql = std::move(sql);

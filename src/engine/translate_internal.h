@@ -122,6 +122,10 @@ public:
     TranslationContext &m_ctx;
     std::map<std::string, TableInfo> m_tables;   // lookups of this translation
     int m_params = 0;
+    // While UPDATE's SET values are translated: the table it changes, which
+    // no subquery there may read (-360). SQLite would let later rows see the
+    // values written to earlier ones.
+    std::string m_setTable;
 };
 
 std::string quoteIdent(const std::string &name);

@@ -99,6 +99,7 @@ void Translator::addTable(const FromItem &item, Scope &scope, int group, bool ou
         return;
     }
     const TableInfo &info = lookupTable(item.table);
+    if (!m_setTable.empty() && info.sqliteName == m_setTable) raise(-360, {}, item.offset);
     t.info = &info;
     t.tableName = info.name;
     t.owner = info.owner;

@@ -23,6 +23,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -120,7 +121,7 @@ public:
         if (!hasCol) return false;
         const std::string name = c.col->name;
         const std::string qualified = target->ref() + "." + name;
-        const int way = pick(10);
+        const int way = m_forceQualified ? 9 : pick(10);
         // SQLite resolves bare names in ON clauses against the whole join, so
         // its side is always qualified.
         if (way < 3 && bareResolvesTo(levels, name, level, target)) {
@@ -272,7 +273,7 @@ public:
     }
 
     // Equates a column of table `i` of the innermost level with an earlier one.
-    Sql joinCondition(const std::vector<Level> &levels, int i)
+    Sql joinCondition(const std::vector<Level> &levels, int i, bool more = true)
     {
         const Level &lv = levels.back();
         const GTable &right = lv[std::size_t(i)];
@@ -283,7 +284,7 @@ public:
             if (c.type == rc.type) same.push_back(&c);
         const ColDef &lc = *same[std::size_t(pick(int(same.size())))];
         Sql cond(left.ref() + "." + lc.name + (chance(80) ? " = " : " < ") + right.ref() + "." + rc.name);
-        if (chance(20)) cond = "(" + cond + " and " + predicate(levels, 0) + ")";
+        if (more && chance(20)) cond = "(" + cond + " and " + predicate(levels, 0) + ")";
         return cond;
     }
 
@@ -295,6 +296,14 @@ public:
         if (chance(15)) {
             const char *ops[] = {" + ", " - ", " * "};
             return "(" + c + ops[pick(3)] + intLiteral() + ")";
+        }
+        if (chance(4)) return "-" + c;
+        if (chance(4) && m_caseDepth == 0) {
+            ++m_caseDepth;
+            Sql w = predicate(levels, 2);
+            Sql e = "case when " + w + " then " + c + " else " + intLiteral() + " end";
+            --m_caseDepth;
+            return e;
         }
         return c;
     }
@@ -325,7 +334,7 @@ public:
         case 3: {
             Sql s = operand(levels, t) + (chance(30) ? " not in (" : " in (");
             const int n = 1 + pick(3);
-            for (int i = 0; i < n; ++i) s = s + (i ? ", " : "") + literal(t);
+            for (int i = 0; i < n; ++i) s = s + (i ? ", " : "") + (chance(25) ? operand(levels, t) : literal(t));
             return s + ")";
         }
         case 4:
@@ -343,6 +352,10 @@ public:
             // IN (subquery)
             std::vector<Level> inner = levels;
             Sql sub = subSelect(inner, t, depth, false);
+            if (chance(20)) {
+                std::vector<Level> other = levels;
+                sub = sub + (chance(50) ? " union " : " union all ") + subSelect(other, t, depth + 1, false);
+            }
             return operand(levels, t) + (chance(30) ? " not in (" : " in (") + sub + ")";
         }
         case 10: {
@@ -422,8 +435,9 @@ public:
     Sql query(int &columns, bool &ordered)
     {
         ordered = false;
-        const int shape = pick(10);
+        const int shape = pick(11);
         if (shape < 2) return unionQuery(columns, ordered);
+        if (shape == 10) return outerQuery(columns, ordered);
         std::vector<Level> levels;
         std::vector<Sql> conds;
         Sql from = fromClause(levels, 3, conds);
@@ -437,6 +451,10 @@ public:
             for (int i = 0; i < ng; ++i) {
                 Sql g;
                 if (!columnRef(levels, chance(60) ? Ty::Int : Ty::Str, g)) continue;
+                // An expression is grouped when written the same in both places.
+                if (chance(15) && g.lite.find('c') == std::string::npos && g.lite.find('e') == std::string::npos
+                    && g.lite.find('g') == std::string::npos)
+                    g = "(" + g + " + 1)";
                 groups.push_back(g);
                 items.push_back(chance(50) ? g : Sql(g.lite));
             }
@@ -465,13 +483,20 @@ public:
             }
         }
         Sql s = Sql(shape >= 5 && chance(25) ? "select distinct " : "select ");
-        for (std::size_t i = 0; i < items.size(); ++i) s = s + (i ? ", " : "") + items[i];
+        std::vector<std::string> labels(items.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            s = s + (i ? ", " : "") + items[i];
+            if (chance(25)) {
+                labels[i] = "k" + std::to_string(i + 1);
+                s = s + (chance(50) ? " as " : " ") + labels[i];
+            }
+        }
         s = s + " from " + from;
         for (std::size_t i = 0; i < conds.size(); ++i) s = s + (i ? " and " : " where ") + conds[i];
         s = s + tail;
         columns = int(items.size());
         if (chance(40)) {
-            s = s + orderBy(columns);
+            s = s + orderBy(columns, &items, &labels);
             ordered = true;
         }
         return s;
@@ -487,24 +512,100 @@ public:
     Sql aggregate(const std::vector<Level> &levels)
     {
         Sql c;
-        switch (pick(5)) {
+        switch (pick(7)) {
         case 0: return Sql("count(*)");
         case 1: return columnRef(levels, Ty::Int, c) ? "sum(" + c + ")" : Sql("count(*)");
         case 2: return columnRef(levels, Ty::Int, c) ? "max(" + c + ")" : Sql("count(*)");
         case 3: return columnRef(levels, Ty::Int, c) ? "min(" + c + ")" : Sql("count(*)");
-        default: return columnRef(levels, Ty::Int, c) ? "count(" + c + ")" : Sql("count(*)");
+        case 4: return columnRef(levels, Ty::Int, c) ? "count(" + c + ")" : Sql("count(*)");
+        case 5: return columnRef(levels, chance(50) ? Ty::Int : Ty::Str, c) ? "count(distinct " + c + ")" : Sql("count(*)");
+        default: return columnRef(levels, Ty::Int, c) ? "sum(distinct " + c + ")" : Sql("count(*)");
         }
     }
 
     // Every output column, by position, in a random order and direction.
-    Sql orderBy(int columns)
+    // Items are named by label or by their expression when given.
+    Sql orderBy(int columns, const std::vector<Sql> *items = nullptr, const std::vector<std::string> *labels = nullptr)
     {
         std::vector<int> pos(static_cast<std::size_t>(columns));
         for (int i = 0; i < columns; ++i) pos[std::size_t(i)] = i + 1;
         for (int i = columns - 1; i > 0; --i) std::swap(pos[std::size_t(i)], pos[std::size_t(pick(i + 1))]);
         Sql s(" order by ");
         for (int i = 0; i < columns; ++i)
-            s = s + (i ? ", " : "") + std::to_string(pos[std::size_t(i)]) + (chance(30) ? " desc" : "");
+        {
+            const std::size_t k = std::size_t(pos[std::size_t(i)] - 1);
+            Sql key(std::to_string(k + 1));
+            if (labels && !(*labels)[k].empty() && chance(60)) key = Sql((*labels)[k]);
+            else if (items && chance(40) && (*items)[k].lite.find('(') == std::string::npos
+                     && (*items)[k].lite.find(' ') == std::string::npos)
+                key = (*items)[k];
+            s = s + (i ? ", " : "") + key + (chance(30) ? " desc" : "");
+        }
+        return s;
+    }
+
+    // Informix OUTER tables: a condition touching one goes into its LEFT
+    // JOIN's ON clause, the others stay in WHERE.
+    Sql outerQuery(int &columns, bool &ordered)
+    {
+        static const char *const aliases[] = {"x", "y", "z", "w"};
+        std::vector<GTable> dom, opt;
+        const int nd = 1 + pick(2), no = 1 + pick(2);
+        for (int i = 0; i < nd + no; ++i) {
+            GTable g;
+            g.def = &kTables[std::size_t(pick(int(kTables.size())))];
+            g.alias = aliases[i];
+            if (chance(30)) {
+                bool clash = false;
+                for (const GTable &o : dom) clash = clash || o.ref() == g.def->name;
+                for (const GTable &o : opt) clash = clash || o.ref() == g.def->name;
+                if (!clash) g.alias.clear();
+            }
+            (i < nd ? dom : opt).push_back(g);
+        }
+        auto item = [](const GTable &g) { return g.alias.empty() ? std::string(g.def->name) : std::string(g.def->name) + " " + g.alias; };
+        m_forceQualified = true;
+        Sql ifxFrom, liteFrom;
+        std::string ifx, lite;
+        for (std::size_t i = 0; i < dom.size(); ++i) {
+            ifx += (i ? ", " : "") + item(dom[i]);
+            lite += (i ? ", " : "") + item(dom[i]);
+        }
+        std::vector<Sql> where;
+        for (const GTable &o : opt) {
+            std::vector<Level> both{dom};
+            both.back().push_back(o);
+            // Conjuncts are placed one by one: each must touch the OUTER table.
+            Sql on = joinCondition(both, int(both.back().size()) - 1, false);
+            if (chance(50)) on = on + " and " + predicate(std::vector<Level>{Level{o}}, 2);  // no subquery: it might not read o
+            ifx += ", outer " + item(o);
+            lite += " left join " + item(o) + " on " + on.lite;
+            where.push_back(on);
+        }
+        if (chance(60)) where.push_back(predicate(std::vector<Level>{dom}, 0));
+        m_forceQualified = false;
+        std::vector<Level> levels{dom};
+        for (const GTable &o : opt) levels.back().push_back(o);
+        const int n = 1 + pick(3);
+        Sql s("select ");
+        for (int i = 0; i < n; ++i) {
+            Sql c;
+            if (!columnRef(levels, chance(60) ? Ty::Int : Ty::Str, c)) c = Sql(intLiteral());
+            s = s + (i ? ", " : "") + c;
+        }
+        s = s + Sql(" from " + ifx, " from " + lite);
+        // The ON conditions are WHERE conjuncts for Informix only.
+        std::string ifxWhere, liteWhere;
+        for (std::size_t i = 0; i < where.size(); ++i) {
+            ifxWhere += (ifxWhere.empty() ? " where " : " and ") + where[i].ifx;
+            if (i >= opt.size()) liteWhere += (liteWhere.empty() ? " where " : " and ") + where[i].lite;
+        }
+        s = s + Sql(ifxWhere, liteWhere);
+        columns = n;
+        if (chance(40)) {
+            s = s + orderBy(columns);
+            ordered = true;
+        }
         return s;
     }
 
@@ -599,6 +700,8 @@ public:
 private:
     std::mt19937 m_rng;
     int m_derivedDepth = 0;
+    int m_caseDepth = 0;
+    bool m_forceQualified = false;  // conditions made over part of the FROM list
     const TableDef *m_exclude = nullptr;  // a table subqueries may not read
 };
 
@@ -816,7 +919,12 @@ protected:
                 m_engine->execute("rollback work");
                 liteExec("rollback");
             }
-            if (!lite.ok && !eng.ok) continue;  // both refuse: outside the common subset
+            if (!lite.ok && !eng.ok) {
+                // Both refuse: outside the common subset.
+                if (std::getenv("QUODLIN_DIFF_VERBOSE"))
+                    std::printf("refused (%s / %s): %s\n", eng.error.c_str(), lite.error.c_str(), s.ifx.c_str());
+                continue;
+            }
             ++compared;
             if (lite.ok != eng.ok || lite.rows != eng.rows) {
                 ++failures;
