@@ -6,6 +6,7 @@
 
 #include "engine/lexer.h"
 #include "engine/parser.h"
+#include "engine/translate_internal.h"
 #include "engine/values.h"
 
 #include <algorithm>
@@ -569,11 +570,33 @@ void rebuildTable(SessionImpl &s, const TableInfo &before, const TableInfo &afte
     auto checks = checkSql(s, after);
     sql::exec(s.db(), tableSql(schema + sql::quote(scratch), after.columns, checks, s.environment()));
     std::string into = "rowid", from = "rowid";
+    TranslationContext ctx = s.translationContext();
+    Translator convert(ctx);
     for (const ColumnInfo &c : after.columns) {
-        if (!before.column(c.name))
+        const ColumnInfo *old = before.column(c.name);
+        if (!old)
             continue;
         into += ", " + sql::quote(c.name);
-        from += ", " + sql::quote(c.name);
+        // A column whose type changed keeps its values converted as an
+        // UPDATE would store them; one that does not convert fails the ALTER.
+        Typed v;
+        v.sql = sql::quote(c.name);
+        v.type = old->type();
+        v.column = old;
+        // A DATE becomes its DBDATE text and a BOOLEAN t or f, not the
+        // numbers they are stored as.
+        const int oldCode = old->coltype & kTypeMask;
+        if (isCharacter(c.coltype & kTypeMask, c.extendedId) && !isCharacter(oldCode, old->extendedId)) {
+            if (oldCode == TDate)
+                v.sql = "ifx_to_char(" + v.sql + ",-1,NULL)";
+            else if (isBoolean(oldCode, old->extendedId))
+                v.sql = "CASE WHEN " + v.sql + " IS NULL THEN NULL WHEN " + v.sql + " THEN 't' ELSE 'f' END";
+            if (v.sql != sql::quote(c.name)) {
+                v.type = TypeDesc{TChar, 10, 0};
+                v.column = nullptr;
+            }
+        }
+        from += ", " + (old->type() == c.type() ? v.sql : convert.storeValue(v, c, -1));
     }
     char *err = nullptr;
     std::string copy = "INSERT INTO " + schema + sql::quote(scratch) + " (" + into + ") SELECT " + from + " FROM "
@@ -1039,7 +1062,7 @@ void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::s
     }
     TableInfo after = *cat.tableById(tabid);
     if (rebuild)
-        rebuildTable(s, before, after);
+        at(st.table.offset, [&] { rebuildTable(s, before, after); });
     touched.push_back(tabid);
     std::sort(touched.begin(), touched.end());
     touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
