@@ -541,6 +541,13 @@ Typed Translator::expr(const Expr &e, Scope &scope)
     case ExprKind::Or: {
         Typed a = expr(*e.args[0], scope);
         Typed b = expr(*e.args[1], scope);
+        // A chain of ANDs (ORs) in one pair of parentheses: nested ones use up
+        // SQLite's parser stack ("parser stack overflow" on long WHERE clauses).
+        auto flat = [&](const Expr &arg, std::string &sql) {
+            if (arg.kind == e.kind && sql.size() >= 2) sql = sql.substr(1, sql.size() - 2);
+        };
+        flat(*e.args[0], a.sql);
+        flat(*e.args[1], b.sql);
         out.sql = "(" + a.sql + (e.kind == ExprKind::And ? " AND " : " OR ") + b.sql + ")";
         out.type = kInteger;
         out.aggregate = a.aggregate || b.aggregate;
@@ -604,8 +611,19 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         const std::vector<std::string> names{"quodlin_q"};
         SelectResult r = select(*e.select, &scope, &names);
         if (r.columns.size() != 1) raise(-201, {}, e.offset);
-        out.sql = "(SELECT CASE WHEN count(*) > 1 THEN ifx_raise(-284" + at(e.offset) + ") ELSE min(\"quodlin_q\") END FROM (SELECT * FROM ("
-            + r.sql + ") LIMIT 2))";
+        // One aggregate without GROUP BY gives one row: no check needed. Every
+        // level of nesting spared leaves SQLite parser stack for deeper queries.
+        const SelectCore &core = e.select->cores.front();
+        const bool limited = core.first || core.skip || e.select->limit;
+        const Expr &item = *core.items.front().expr;
+        if (e.select->cores.size() == 1 && core.groupBy.empty() && !limited && item.kind == ExprKind::Function
+            && expressionName(item) != "(expression)") {
+            out.sql = "(" + r.sql + ")";
+            out.type = r.types.front();
+            return out;
+        }
+        out.sql = "(SELECT CASE WHEN count(*) > 1 THEN ifx_raise(-284" + at(e.offset) + ") ELSE min(\"quodlin_q\") END FROM ("
+            + (limited ? "SELECT * FROM (" + r.sql + ") LIMIT 2" : r.sql + " LIMIT 2") + "))";
         out.type = r.types.front();
         return out;
     }

@@ -121,17 +121,23 @@ std::string Translator::joinSql(const FromItem &item, Scope &scope, int group, b
         return t.info->sqliteName + " AS " + t.sqlRef;
     }
     if (item.kind == FromItem::Kind::Outer) raise(-201, {}, item.offset);
-    // ANSI join
+    // ANSI join. A join chain stays unparenthesised on the left (joins
+    // associate to the left); only a join on the right needs parentheses.
+    // Each pair costs SQLite parser stack, which long chains ran out of.
+    auto side = [](const FromItem &i, const std::string &sql, bool left) {
+        const bool join = i.kind != FromItem::Kind::Table && i.kind != FromItem::Kind::Derived;
+        return join && !left ? "(" + sql + ")" : sql;
+    };
     const std::string l = joinSql(*item.left, scope, group, outer || item.join == JoinType::Right || item.join == JoinType::Full);
     const std::string r = joinSql(*item.right, scope, group, outer || item.join == JoinType::Left || item.join == JoinType::Full);
-    if (item.join == JoinType::Cross) return "(" + l + " CROSS JOIN " + r + ")";
+    if (item.join == JoinType::Cross) return side(*item.left, l, true) + " CROSS JOIN " + side(*item.right, r, false);
     const std::string on = expr(*item.on, scope).sql;
     switch (item.join) {
-    case JoinType::Inner: return "(" + l + " JOIN " + r + " ON " + on + ")";
-    case JoinType::Left: return "(" + l + " LEFT JOIN " + r + " ON " + on + ")";
+    case JoinType::Inner: return side(*item.left, l, true) + " JOIN " + side(*item.right, r, false) + " ON " + on;
+    case JoinType::Left: return side(*item.left, l, true) + " LEFT JOIN " + side(*item.right, r, false) + " ON " + on;
     // RIGHT JOIN is a LEFT JOIN with the sides swapped (not every SQLite build has RIGHT JOIN).
-    case JoinType::Right: return "(" + r + " LEFT JOIN " + l + " ON " + on + ")";
-    case JoinType::Full: return "(" + l + " FULL JOIN " + r + " ON " + on + ")";
+    case JoinType::Right: return side(*item.right, r, true) + " LEFT JOIN " + side(*item.left, l, false) + " ON " + on;
+    case JoinType::Full: return side(*item.left, l, true) + " FULL JOIN " + side(*item.right, r, false) + " ON " + on;
     default: break;
     }
     raise(-201, {}, item.offset);
@@ -154,6 +160,8 @@ void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from
                 continue;
             }
             std::string sql = joinSql(item, scope, g, g != 0);
+            // An OUTER group is joined on the right: a join chain in it needs parentheses.
+            if (g != 0 && item.kind != FromItem::Kind::Table && item.kind != FromItem::Kind::Derived) sql = "(" + sql + ")";
             groups[std::size_t(g)].items.push_back(std::move(sql));
         }
     };

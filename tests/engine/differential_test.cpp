@@ -183,6 +183,9 @@ public:
             bool clash = false;
             for (const GTable &o : lv)
                 if (o.ref() == g.def->name) clash = true;
+            if (m_noShadow)
+                for (const std::string &u : used)
+                    if (u == g.def->name) clash = true;
             // Aliases are sometimes reused from outer levels to test shadowing.
             if (clash || chance(55)) {
                 static const char *const aliases[] = {"x", "y", "z", "w"};
@@ -191,12 +194,12 @@ public:
                     clash = false;
                     for (const GTable &o : lv)
                         if (o.ref() == g.alias) clash = true;
-                    if (!clash && chance(60))
+                    if (!clash && (m_noShadow || chance(60)))
                         for (const std::string &u : used)
                             if (u == g.alias) clash = true;
                 } while (clash);
             }
-            if (m_derivedDepth == 0 && chance(12)) {
+            if (m_derivedDepth == 0 && !m_noShadow && chance(12)) {
                 if (g.alias.empty()) g.alias = "dt";
                 for (const GTable &o : lv)
                     if (o.ref() == g.alias) g.alias += "2";
@@ -240,6 +243,7 @@ public:
     Sql derivedTable(const TableDef &shape)
     {
         ++m_derivedDepth;
+        ++m_subDepth;
         std::vector<Level> levels;
         std::vector<Sql> conds;
         Sql from = fromClause(levels, 2, conds);
@@ -269,6 +273,7 @@ public:
         if (grouped && head != '\'' && head != '-' && !std::isdigit(static_cast<unsigned char>(head)))
             s = s + " group by " + groupCol;
         --m_derivedDepth;
+        --m_subDepth;
         return s;
     }
 
@@ -324,7 +329,9 @@ public:
 
     Sql predicate(const std::vector<Level> &levels, int depth)
     {
-        const int kind = pick(depth >= 2 ? 7 : 12);
+        // SQLite's parser stack ends at about eight nested subqueries, for the
+        // engine's translation as for plain SQL: stay well inside.
+        const int kind = pick(depth >= 2 || m_subDepth >= 3 ? 7 : 12);
         const Ty t = chance(65) ? Ty::Int : Ty::Str;
         switch (kind) {
         case 0: case 1:
@@ -401,6 +408,14 @@ public:
     // SELECT of one column of type `t` for subqueries; `aggregate` for scalar ones.
     Sql subSelect(std::vector<Level> &levels, Ty t, int depth, bool aggregate, bool named = false)
     {
+        ++m_subDepth;
+        Sql s = subSelectBody(levels, t, depth, aggregate, named);
+        --m_subDepth;
+        return s;
+    }
+
+    Sql subSelectBody(std::vector<Level> &levels, Ty t, int depth, bool aggregate, bool named)
+    {
         std::vector<Sql> joins;
         Sql from = fromClause(levels, 2, joins);
         Sql item;
@@ -466,13 +481,21 @@ public:
                 if (chance(50)) {
                     Sql agg = aggregate(levels);
                     tail = tail + " having " + agg + compareOp() + intLiteralFor(agg);
+                    if (chance(30)) {
+                        // A subquery over the group, correlated by a grouped column.
+                        std::vector<Level> inner = levels;
+                        tail = tail + " and " + agg + compareOp() + "(" + groupedSubquery(inner, groups.front()) + ")";
+                    }
                 }
             }
         } else {
             const int n = 1 + pick(3);
             for (int i = 0; i < n; ++i) {
                 Sql c;
+                Sql d;
                 if (chance(15) && columnRef(levels, Ty::Int, c)) c = "(" + c + " + " + intLiteral() + ")";
+                else if (chance(6) && columnRef(levels, Ty::Str, c) && columnRef(levels, Ty::Str, d)) c = c + " || " + d;
+                else if (chance(6) && columnRef(levels, Ty::Str, c)) c = (chance(50) ? "upper(" : "length(") + c + ")";
                 else if (!columnRef(levels, chance(60) ? Ty::Int : Ty::Str, c)) c = Sql(intLiteral());
                 items.push_back(c);
             }
@@ -499,6 +522,24 @@ public:
             s = s + orderBy(columns, &items, &labels);
             ordered = true;
         }
+        return s;
+    }
+
+    Sql groupedSubquery(std::vector<Level> &levels, const Sql &grouped)
+    {
+        // The grouped column goes in as written for SQLite: qualified by an
+        // alias the subquery must not hide.
+        std::vector<Sql> joins;
+        m_noShadow = true;
+        Sql from = fromClause(levels, 1, joins);
+        m_noShadow = false;
+        Sql c;
+        if (!columnRef(levels, Ty::Int, c, Where::Inner)) c = Sql("1");
+        Sql s = "select count(" + c + ") from " + from;
+        Sql other;
+        const bool isInt = grouped.lite.find(".a") != std::string::npos || grouped.lite.find(".b") != std::string::npos
+            || grouped.lite.find(".d") != std::string::npos;
+        if (columnRef(levels, isInt ? Ty::Int : Ty::Str, other, Where::Inner)) s = s + " where " + other + " = " + Sql(grouped.lite);
         return s;
     }
 
@@ -615,6 +656,7 @@ public:
         std::vector<Ty> types;
         for (int i = 0; i < columns; ++i) types.push_back(chance(60) ? Ty::Int : Ty::Str);
         const int parts = 2 + pick(2);
+        std::vector<std::string> labels(static_cast<std::size_t>(columns));
         Sql s;
         for (int p = 0; p < parts; ++p) {
             std::vector<Level> levels;
@@ -626,6 +668,11 @@ public:
                 Sql c;
                 if (!columnRef(levels, types[std::size_t(i)], c)) c = literal(types[std::size_t(i)]);
                 core = core + (i ? ", " : "") + c;
+                // The first query's labels name the result's columns.
+                if (p == 0 && chance(30)) {
+                    labels[std::size_t(i)] = "u" + std::to_string(i + 1);
+                    core = core + " " + labels[std::size_t(i)];
+                }
             }
             core = core + " from " + from;
             for (std::size_t i = 0; i < conds.size(); ++i) core = core + (i ? " and " : " where ") + conds[i];
@@ -633,7 +680,7 @@ public:
             s = s + core;
         }
         if (chance(40)) {
-            s = s + orderBy(columns);
+            s = s + orderBy(columns, nullptr, &labels);
             ordered = true;
         }
         return s;
@@ -650,13 +697,35 @@ public:
             std::vector<Sql> conds;
             Sql from = fromClause(levels, 2, conds);
             if (chance(70)) conds.push_back(predicate(levels, 0));
-            Sql s = Sql("insert into ") + t.name + " select ";
-            for (std::size_t i = 0; i < t.cols.size(); ++i) {
-                Sql c = chance(85) ? operand(levels, t.cols[i].type) : Sql("null");
+            // Some columns named in another order, the others left NULL.
+            std::vector<std::size_t> cols;
+            for (std::size_t i = 0; i < t.cols.size(); ++i)
+                if (!chance(25)) cols.push_back(i);
+            if (cols.empty()) cols.push_back(0);
+            const bool named = cols.size() < t.cols.size() || chance(30);
+            if (named)
+                for (std::size_t i = cols.size(); i > 1; --i) std::swap(cols[i - 1], cols[std::size_t(pick(int(i)))]);
+            Sql s = Sql("insert into ") + t.name;
+            if (named) {
+                s = s + " (";
+                for (std::size_t i = 0; i < cols.size(); ++i) s = s + (i ? ", " : "") + t.cols[cols[i]].name;
+                s = s + ")";
+            }
+            s = s + (chance(20) ? " select distinct " : " select ");
+            for (std::size_t i = 0; i < cols.size(); ++i) {
+                Sql c = chance(85) ? operand(levels, t.cols[cols[i]].type) : Sql("null");
                 s = s + (i ? ", " : "") + c;
             }
             s = s + " from " + from;
             for (std::size_t i = 0; i < conds.size(); ++i) s = s + (i ? " and " : " where ") + conds[i];
+            if (chance(20)) {
+                std::vector<Level> more;
+                std::vector<Sql> moreConds;
+                Sql from2 = fromClause(more, 1, moreConds);
+                s = s + (chance(50) ? " union select " : " union all select ");
+                for (std::size_t i = 0; i < cols.size(); ++i) s = s + (i ? ", " : "") + operand(more, t.cols[cols[i]].type);
+                s = s + " from " + from2;
+            }
             return s;
         }
         std::vector<Level> levels;
@@ -701,7 +770,9 @@ private:
     std::mt19937 m_rng;
     int m_derivedDepth = 0;
     int m_caseDepth = 0;
-    bool m_forceQualified = false;  // conditions made over part of the FROM list
+    int m_subDepth = 0;
+    bool m_forceQualified = false;
+    bool m_noShadow = false;        // no alias or table name of an enclosing query again  // conditions made over part of the FROM list
     const TableDef *m_exclude = nullptr;  // a table subqueries may not read
 };
 
