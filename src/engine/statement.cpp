@@ -17,13 +17,44 @@ namespace quodlin::engine {
 
 namespace {
 
+// How a result column's values are fetched, decided once per cursor from its
+// declared type instead of per value.
+enum class Fetch : std::uint8_t { Decimal, Integer, Real, Byte, Text, Generic };
+struct FetchPlan {
+    Fetch kind = Fetch::Generic;
+    int scale = 0;  // Decimal
+};
+
+FetchPlan fetchPlan(const ColumnDescription &c)
+{
+    const int code = c.coltype & kTypeMask;
+    switch (code) {
+    case TDecimal:
+    case TMoney:
+        return {Fetch::Decimal, decimalScale(c.collength)};
+    case TSmallInt: case TInteger: case TSerial: case TDate: case TInt8: case TSerial8:
+    case TBigInt: case TBigSerial: case TBooleanClient:
+        return {Fetch::Integer, 0};
+    case TUdtFixed:
+        return {isBoolean(code, c.extendedId) ? Fetch::Integer : Fetch::Generic, 0};
+    case TFloat: case TSmallFloat:
+        return {Fetch::Real, 0};
+    case TByte:
+        return {Fetch::Byte, 0};
+    default:
+        if (isCharacter(code, c.extendedId) || code == TText || code == TDateTime || code == TInterval)
+            return {Fetch::Text, 0};
+        return {Fetch::Generic, 0};
+    }
+}
+
 // Fills `out` in place so a cursor reuses its row buffers from row to row.
 // The column's value is read through sqlite3_column_value once: each
 // sqlite3_column_* call takes the connection mutex again (about 50
 // instructions apiece, a third of the per-row cost of a two-column scan).
 // The value is unprotected, which is safe because a statement is stepped and
 // read by one thread at a time.
-void convertInto(Value &out, sqlite3_stmt *st, int i, const ColumnDescription &c)
+void convertInto(Value &out, sqlite3_stmt *st, int i, FetchPlan plan)
 {
     sqlite3_value *v = sqlite3_column_value(st, i);
     const int type = sqlite3_value_type(v);
@@ -48,42 +79,34 @@ void convertInto(Value &out, sqlite3_stmt *st, int i, const ColumnDescription &c
         out.kind = Value::Kind::Null;
         return;
     }
-    const int code = c.coltype & kTypeMask;
     const bool numeric = type == SQLITE_INTEGER || type == SQLITE_FLOAT;
-    switch (code) {
-    case TDecimal:
-    case TMoney:
+    switch (plan.kind) {
+    case Fetch::Decimal:
         if (numeric) {
             out.kind = Value::Kind::Text;
-            formatDecimalInto(out.text, sqlite3_value_double(v), decimalScale(c.collength));
+            formatDecimalInto(out.text, sqlite3_value_double(v), plan.scale);
         } else {
             setText(Value::Kind::Text);
         }
         return;
-    case TSmallInt: case TInteger: case TSerial: case TDate: case TInt8: case TSerial8:
-    case TBigInt: case TBigSerial: case TBooleanClient:
+    case Fetch::Integer:
         if (numeric)
             return setInt();
         break;
-    case TUdtFixed:
-        if (isBoolean(code, c.extendedId) && numeric)
-            return setInt();
-        break;
-    case TFloat: case TSmallFloat:
+    case Fetch::Real:
         if (numeric)
             return setReal();
         break;
-    case TByte:
+    case Fetch::Byte:
         return setText(Value::Kind::Blob);
-    default:
-        if (isCharacter(code, c.extendedId) || code == TText || code == TDateTime || code == TInterval) {
-            if (type == SQLITE_FLOAT) {
-                out.kind = Value::Kind::Text;
-                out.text = formatNumber(sqlite3_value_double(v));
-                return;
-            }
-            return setText(Value::Kind::Text);
+    case Fetch::Text:
+        if (type == SQLITE_FLOAT) {
+            out.kind = Value::Kind::Text;
+            out.text = formatNumber(sqlite3_value_double(v));
+            return;
         }
+        return setText(Value::Kind::Text);
+    case Fetch::Generic:
         break;
     }
     switch (type) {
@@ -305,7 +328,7 @@ public:
         Sqlca &ca = m_s.mutableSqlca();
         if (rc == SQLITE_ROW) {
             for (size_t c = 0; c < m_columns.size(); ++c)
-                convertInto(m_row[c], m_cursor, static_cast<int>(c), m_columns[c]);
+                convertInto(m_row[c], m_cursor, static_cast<int>(c), m_plans[c]);
             ++m_fetched;
             ca.sqlcode = 0;
             ca.sqlerrd[2] = m_fetched;
@@ -445,6 +468,9 @@ private:
             m_cursorIndex = i;
             m_columns = tr.columns;
             m_row.assign(m_columns.size(), Value::null());
+            m_plans.clear();
+            for (const ColumnDescription &c : m_columns)
+                m_plans.push_back(fetchPlan(c));
             return;
         }
         int rc;
@@ -481,6 +507,7 @@ private:
     bool m_noRows = false;  // a result set that was not run (AVOID_EXECUTE)
     size_t m_cursorIndex = 0;
     std::vector<ColumnDescription> m_columns;
+    std::vector<FetchPlan> m_plans;  // one per column of m_columns while a cursor is open
     std::vector<Value> m_row;
     std::int64_t m_fetched = 0;
     std::int64_t m_rowsAffected = 0;
