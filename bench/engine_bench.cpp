@@ -2,6 +2,10 @@
 // 1,000,000 rows, 100,000 single-row INSERTs in one transaction, and the
 // parse + translate cost of the object browser's catalog statements (cold:
 // parser and translator called directly; warm: the session's caches).
+// Instruction counts, which other work on the machine does not disturb:
+//   QUODLIN_BENCH_SCALE=20 valgrind --tool=callgrind --toggle-collect='*EngineScan*'
+//     --toggle-collect='*fixture*' bench_engine_bench --benchmark_filter=EngineScan/1/
+// (the second toggle leaves out building the data; compare with RawSqliteScan).
 #include "engine/engine.h"
 #include "engine/parser.h"
 #include "engine/session.h"
