@@ -1456,10 +1456,14 @@ void rename(SessionImpl &s, const ast::RenameStatement &st)
     }
     case W::Column: {
         auto t = cat.findTable(st.object.name, st.object.owner, false);
+        if (t && t->tabtype == 'V')
+            raise(-322, t->name, st.object.offset);
         if (!t || t->tabtype != 'T')
             raise(-206, st.object.name, st.object.offset, -111);
         if (t->temp)
             raise(-999, {}, st.object.offset);
+        if (t->tabid < 100)
+            raise(-312, t->name, st.object.offset);
         const ColumnInfo *c = t->column(st.column.name);
         if (!c)
             raise(-352, st.column.name, st.column.offset);
