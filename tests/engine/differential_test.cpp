@@ -345,10 +345,20 @@ public:
             return s + ")";
         }
         case 4:
-            return operand(levels, t) + (chance(25) ? " not between " : " between ") + literal(t) + " and " + literal(t);
+            return operand(levels, t) + (chance(25) ? " not between " : " between ") + (chance(20) ? operand(levels, t) : literal(t))
+                + " and " + literal(t);
         case 5: {
             Sql c;
             if (!columnRef(levels, Ty::Str, c)) return Sql("1 = 1");
+            if (chance(30)) {
+                // MATCHES is GLOB: *, ? and [...], case-sensitive.
+                static const char *const globs[] = {"a*", "*b", "?", "[ab]*", "*[c]", "?b*", "*"};
+                const std::string g = globs[pick(7)];
+                const bool no = chance(25);
+                return {c.ifx + (no ? " not matches '" : " matches '") + g + "'",
+                        (no ? "not (" : "(") + c.lite + " glob '" + g + "')"};
+            }
+            if (chance(10)) return c + " like " + operand(levels, Ty::Str);
             return c + (chance(25) ? " not like '" : " like '") + kPatterns[pick(8)] + "'";
         }
         case 6:
@@ -368,6 +378,7 @@ public:
         case 10: {
             std::vector<Level> inner = levels;
             Sql sub = subSelect(inner, t, depth, false);
+            if (chance(20)) sub = "select *" + Sql(sub.ifx.substr(sub.ifx.find(" from ")), sub.lite.substr(sub.lite.find(" from ")));
             return (chance(30) ? "not exists (" : "exists (") + sub + ")";
         }
         default: {
@@ -475,9 +486,19 @@ public:
             }
             const int na = 1 + pick(2);
             for (int i = 0; i < na; ++i) items.push_back(aggregate(levels));
+            if (!groups.empty() && chance(15)) {
+                std::vector<Level> inner = levels;
+                items.push_back("(" + groupedSubquery(inner, groups.front()) + ")");
+            }
+            if (groups.empty() && chance(50)) {
+                Sql agg = aggregate(levels);
+                tail = " having " + agg + compareOp() + intLiteralFor(agg);
+            }
             if (!groups.empty()) {
                 tail = Sql(" group by ");
-                for (std::size_t i = 0; i < groups.size(); ++i) tail = tail + (i ? ", " : "") + groups[i];
+                const bool positions = chance(20);
+                for (std::size_t i = 0; i < groups.size(); ++i)
+                    tail = tail + (i ? ", " : "") + (positions ? Sql(std::to_string(i + 1)) : groups[i]);
                 if (chance(50)) {
                     Sql agg = aggregate(levels);
                     tail = tail + " having " + agg + compareOp() + intLiteralFor(agg);
@@ -555,7 +576,7 @@ public:
         Sql c;
         switch (pick(7)) {
         case 0: return Sql("count(*)");
-        case 1: return columnRef(levels, Ty::Int, c) ? "sum(" + c + ")" : Sql("count(*)");
+        case 1: return columnRef(levels, Ty::Int, c) ? (chance(30) ? "sum(" + c + " * 2 + 1)" : "sum(" + c + ")") : Sql("count(*)");
         case 2: return columnRef(levels, Ty::Int, c) ? "max(" + c + ")" : Sql("count(*)");
         case 3: return columnRef(levels, Ty::Int, c) ? "min(" + c + ")" : Sql("count(*)");
         case 4: return columnRef(levels, Ty::Int, c) ? "count(" + c + ")" : Sql("count(*)");
@@ -1014,21 +1035,29 @@ protected:
     sqlite3 *m_lite = nullptr;
 };
 
+// QUODLIN_DIFF_SEEDS=n adds n more seeds, for a longer hunt by hand.
+std::vector<unsigned> seeds(std::vector<unsigned> fixed)
+{
+    if (const char *more = std::getenv("QUODLIN_DIFF_SEEDS"))
+        for (unsigned i = 0, n = unsigned(std::atoi(more)); i < n; ++i) fixed.push_back(1000 + i);
+    return fixed;
+}
+
 TEST_F(DifferentialTest, QueriesAgreeWithPlainSqlite)
 {
     int compared = 0;
-    for (unsigned seed : {11u, 23u, 37u, 41u})
-        runSeed(seed, 600, false, compared);
+    for (unsigned seed : seeds({11u, 23u, 37u, 41u}))
+        runSeed(seed, 500, false, compared);
     // The generator must stay mostly inside the shared subset to mean anything.
-    EXPECT_GT(compared, 2000);
+    EXPECT_GT(compared, 1800);
 }
 
 TEST_F(DifferentialTest, ChangesAgreeWithPlainSqlite)
 {
     int compared = 0;
-    for (unsigned seed : {5u, 17u, 29u})
-        runSeed(seed, 250, true, compared);
-    EXPECT_GT(compared, 600);
+    for (unsigned seed : seeds({5u, 17u, 29u}))
+        runSeed(seed, 200, true, compared);
+    EXPECT_GT(compared, 500);
 }
 
 } // namespace
