@@ -579,11 +579,11 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             resultText(c, addInterval(text(v[0]), sqlite3_value_int(v[1]), iv, sqlite3_value_int(v[4])));
         }, true, 5);
     });
-    add(db, ctx, "ifx_dt_sub", 5, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_dt_sub", 5, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const IntervalValue iv = subtractDatetimes(text(v[0]), sqlite3_value_int(v[1]), text(v[2]), sqlite3_value_int(v[3]));
             resultText(c, formatInterval(iv, sqlite3_value_int(v[4])));
-        });
+        }, true, 5);
     });
     addAt(db, ctx, "ifx_date_add", 4, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
@@ -594,7 +594,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             else sqlite3_result_int64(c, day + sign * (iv.amount / std::int64_t(8640000000)));
         }, true, 4);
     });
-    add(db, ctx, "ifx_iv_add", 5, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_iv_add", 5, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const int qa = sqlite3_value_int(v[1]);
             IntervalValue a = parseInterval(text(v[0]), qa);
@@ -602,9 +602,9 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             if (a.yearMonth != b.yearMonth) raise(-1266);
             a.amount += sqlite3_value_int(v[4]) * b.amount;
             resultText(c, formatInterval(a, qa));
-        });
+        }, true, 5);
     });
-    add(db, ctx, "ifx_iv_scale", 4, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_iv_scale", 4, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const int q = sqlite3_value_int(v[1]);
             IntervalValue a = parseInterval(text(v[0]), q);
@@ -616,12 +616,12 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
                 a.amount = std::llround(double(a.amount) * k);
             }
             resultText(c, formatInterval(a, q));
-        });
+        }, true, 4);
     });
-    add(db, ctx, "ifx_interval_cast", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_interval_cast", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             resultText(c, formatInterval(parseInterval(text(v[0]), sqlite3_value_int(v[1])), sqlite3_value_int(v[2])));
-        });
+        }, true, 3);
     });
     add(db, ctx, "ifx_last_day", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
@@ -676,7 +676,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             resultText(c, formatDateTimeParts(y, mo, d, h, mi, s, text(v[2])));
         }, false);
     });
-    add(db, ctx, "ifx_to_date", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
+    addAt(db, ctx, "ifx_to_date", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
         if (isNull(v[0])) { sqlite3_result_null(c); return; }
         guarded(c, n, v, [&] {
             const int q = sqlite3_value_int(v[2]);
@@ -711,7 +711,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             char buf[80];
             std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, se);
             resultText(c, extendDatetime(buf, encodeDatetime(UYear, USecond), q));
-        }, false);
+        }, false, 3);
     });
 
     // Strings

@@ -228,7 +228,7 @@ std::string Translator::convertTo(const Typed &v, const TypeDesc &t, int offset)
             if (stringLiteral) return quoteString(formatInterval(parseInterval(v.literalText, t.collength), t.collength));
             if (v.type.code == TInterval && v.type.collength == t.collength) return v.sql;
             if (v.type.code == TInterval)
-                return "ifx_interval_cast(" + v.sql + "," + std::to_string(v.type.collength) + "," + std::to_string(t.collength) + ")";
+                return "ifx_interval_cast(" + v.sql + "," + std::to_string(v.type.collength) + "," + std::to_string(t.collength) + at(offset) + ")";
             return "ifx_store(" + v.sql + ",14," + std::to_string(t.collength) + ",0" + at(offset) + ")";
         default:
             break;
@@ -340,7 +340,7 @@ Typed Translator::binary(const Expr &e, Scope &scope)
         if (ca == TDateTime && cb == TDateTime && e.op == TokenKind::Minus) {
             const int q = intervalDayQualifier(a.type, b.type);
             out.sql = "ifx_dt_sub(" + a.sql + "," + std::to_string(a.type.collength) + "," + b.sql + ","
-                + std::to_string(b.type.collength) + "," + std::to_string(q) + ")";
+                + std::to_string(b.type.collength) + "," + std::to_string(q) + at(e.offset) + ")";
             out.type = type(TInterval, q);
             return out;
         }
@@ -383,14 +383,14 @@ Typed Translator::binary(const Expr &e, Scope &scope)
         }
         if (ca == TInterval && cb == TInterval) {
             out.sql = "ifx_iv_add(" + a.sql + "," + std::to_string(a.type.collength) + "," + b.sql + ","
-                + std::to_string(b.type.collength) + "," + sign + ")";
+                + std::to_string(b.type.collength) + "," + sign + at(e.offset) + ")";
             out.type = a.type;
             return out;
         }
         if (ca == TDateTime && cb == TDate && e.op == TokenKind::Minus) {
             const int q = intervalDayQualifier(a.type, a.type);
             out.sql = "ifx_dt_sub(" + a.sql + "," + std::to_string(a.type.collength) + ",ifx_extend(" + b.sql
-                + ",0," + std::to_string(a.type.collength) + ")," + std::to_string(a.type.collength) + "," + std::to_string(q) + ")";
+                + ",0," + std::to_string(a.type.collength) + ")," + std::to_string(a.type.collength) + "," + std::to_string(q) + at(e.offset) + ")";
             out.type = type(TInterval, q);
             return out;
         }
@@ -398,7 +398,7 @@ Typed Translator::binary(const Expr &e, Scope &scope)
     }
     if (ca == TInterval && (e.op == TokenKind::Star || e.op == TokenKind::Slash)) {
         out.sql = "ifx_iv_scale(" + a.sql + "," + std::to_string(a.type.collength) + "," + b.sql + ","
-            + (e.op == TokenKind::Star ? "0" : "1") + ")";
+            + (e.op == TokenKind::Star ? "0" : "1") + at(e.offset) + ")";
         out.type = a.type;
         return out;
     }
@@ -913,7 +913,7 @@ Typed Translator::function(const Expr &e, Scope &scope)
     if (f == "to_date") {
         argc(1, 2);
         const int q = encodeDatetime(UYear, 15);
-        out.sql = "ifx_to_date(" + args[0].sql + "," + (args.size() > 1 ? args[1].sql : "NULL") + "," + std::to_string(q) + ")";
+        out.sql = "ifx_to_date(" + args[0].sql + "," + (args.size() > 1 ? args[1].sql : "NULL") + "," + std::to_string(q) + at(e.offset) + ")";
         out.type = type(TDateTime, q);
         return out;
     }
