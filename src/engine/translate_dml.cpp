@@ -279,7 +279,17 @@ Translation Translator::update(const UpdateStatement &s)
         sql += quoteIdent(c->name) + " = " + storeValue(v, *c, a.value->offset);
     }
     m_setTable.clear();
-    sql += whereClause(view ? view->where : std::string(), s.where ? expr(*s.where, scope).sql : std::string());
+    if (!view) m_whereTable = base.sqliteName;
+    std::string own = s.where ? expr(*s.where, scope).sql : std::string();
+    m_whereTable.clear();
+    // SQLite tests each row's WHERE after changing the rows before it, so a
+    // subquery reading the table would see new values: choose the rows first.
+    if (m_whereReadsTarget) {
+        const std::string alias = s.alias.empty() ? std::string() : " AS " + quoteIdent(s.alias);
+        const std::string ref = s.alias.empty() ? base.sqliteName : quoteIdent(s.alias);
+        own = "rowid IN (SELECT " + ref + ".rowid FROM " + base.sqliteName + alias + " WHERE " + own + ")";
+    }
+    sql += whereClause(view ? view->where : std::string(), own);
     if (view && !view->check.empty()) sql += checkClause(view->check, s.table.offset);
     out.sql = std::move(sql);
     return out;

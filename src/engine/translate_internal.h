@@ -126,6 +126,10 @@ public:
     // no subquery there may read (-360). SQLite would let later rows see the
     // values written to earlier ones.
     std::string m_setTable;
+    // While UPDATE's WHERE clause is translated: the table it changes, and
+    // whether a subquery there reads it.
+    std::string m_whereTable;
+    bool m_whereReadsTarget = false;
 };
 
 std::string quoteIdent(const std::string &name);

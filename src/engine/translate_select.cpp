@@ -100,6 +100,7 @@ void Translator::addTable(const FromItem &item, Scope &scope, int group, bool ou
     }
     const TableInfo &info = lookupTable(item.table);
     if (!m_setTable.empty() && info.sqliteName == m_setTable) raise(-360, {}, item.offset);
+    if (!m_whereTable.empty() && info.sqliteName == m_whereTable) m_whereReadsTarget = true;
     t.info = &info;
     t.tableName = info.name;
     t.owner = info.owner;

@@ -783,7 +783,16 @@ public:
         } else {
             s = "delete from " + head;
         }
-        if (chance(90)) s = s + " where " + predicate(levels, 0);
+        if (chance(90)) {
+            Sql cond = predicate(levels, 0);
+            // SQLite's UPDATE tests each row after changing the ones before:
+            // the standard meaning picks the rows first.
+            if (kind == 0) {
+                const std::string ref = target.alias.empty() ? std::string(t.name) : target.alias;
+                cond.lite = "rowid in (select " + ref + ".rowid from " + head.lite + " where " + cond.lite + ")";
+            }
+            s = s + " where " + cond;
+        }
         return s;
     }
 
