@@ -448,6 +448,10 @@ Typed Translator::compare(const Expr &e, Scope &scope)
     };
     fit(a, b, e.args[0]->offset);
     fit(b, a, e.args[1]->offset);
+    // A character value meeting a number is compared as a number (-1213 when
+    // it is none); SQLite would compare the number as text ('9' > 10).
+    if (isText(a.type) && !a.literal && isNumeric(b.type.code)) a.sql = asNumber(a.sql, e.args[0]->offset);
+    if (isText(b.type) && !b.literal && isNumeric(a.type.code)) b.sql = asNumber(b.sql, e.args[1]->offset);
     // A DATE meeting a DATETIME is extended to it.
     if (a.type.code == TDate && b.type.code == TDateTime) {
         a.sql = "ifx_extend(" + a.sql + ",0," + std::to_string(encodeDatetime(UYear, UDay)) + ")";
@@ -471,6 +475,12 @@ Typed Translator::compare(const Expr &e, Scope &scope)
     out.type = kInteger;
     out.aggregate = a.aggregate || b.aggregate;
     return out;
+}
+
+std::string Translator::asNumber(const std::string &sql, int offset)
+{
+    const TypeDesc t = decimalFloat();
+    return "ifx_store(" + sql + "," + std::to_string(t.code) + "," + std::to_string(t.collength) + ",0" + at(offset) + ")";
 }
 
 std::string Translator::subquery(const SelectStmt &s, Scope &scope, std::vector<TypeDesc> *types)
@@ -574,6 +584,8 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         const bool conv = isDateLike(a.type.code) || isBool(a.type) || isChar(a.type.code);
         const std::string l = conv && (lo.literal || lo.type.code == TNull) ? convertTo(lo, a.type, e.args[1]->offset) : lo.sql;
         const std::string h = conv && (hi.literal || hi.type.code == TNull) ? convertTo(hi, a.type, e.args[2]->offset) : hi.sql;
+        if (isText(a.type) && !a.literal && (isNumeric(lo.type.code) || isNumeric(hi.type.code)))
+            a.sql = asNumber(a.sql, e.args[0]->offset);
         out.sql = "(" + a.sql + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + l + " AND " + h + ")";
         out.type = kInteger;
         out.aggregate = a.aggregate;
@@ -582,13 +594,16 @@ Typed Translator::expr(const Expr &e, Scope &scope)
     case ExprKind::InList: {
         Typed a = expr(*e.args[0], scope);
         const bool conv = isDateLike(a.type.code) || isBool(a.type) || isChar(a.type.code);
-        out.sql = "(" + a.sql + (e.negated ? " NOT IN (" : " IN (");
+        std::string list;
+        bool numbers = false;
         for (std::size_t i = 1; i < e.args.size(); ++i) {
             Typed v = expr(*e.args[i], scope);
-            if (i > 1) out.sql += ',';
-            out.sql += conv && (v.literal || v.type.code == TNull) ? convertTo(v, a.type, e.args[i]->offset) : v.sql;
+            if (i > 1) list += ',';
+            list += conv && (v.literal || v.type.code == TNull) ? convertTo(v, a.type, e.args[i]->offset) : v.sql;
+            numbers = numbers || isNumeric(v.type.code);
         }
-        out.sql += "))";
+        if (isText(a.type) && !a.literal && numbers) a.sql = asNumber(a.sql, e.args[0]->offset);
+        out.sql = "(" + a.sql + (e.negated ? " NOT IN (" : " IN (") + list + "))";
         out.type = kInteger;
         out.aggregate = a.aggregate;
         return out;

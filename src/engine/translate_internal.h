@@ -73,6 +73,8 @@ public:
     Typed binary(const ast::Expr &e, Scope &scope);
     Typed compare(const ast::Expr &e, Scope &scope);
     std::string subquery(const ast::SelectStmt &s, Scope &scope, std::vector<TypeDesc> *types = nullptr);
+    // A character value converted to a number for a comparison (-1213 when it is none).
+    std::string asNumber(const std::string &sql, int offset);
     // `value` converted for a place of `type` (a column, or the other side of a comparison).
     std::string convertTo(const Typed &value, const TypeDesc &type, int offset);
     std::string storeValue(const Typed &value, const ColumnInfo &col, int offset);
