@@ -35,6 +35,7 @@ const std::unordered_map<int, const char *> &sqlMessages()
         {-294, "The column (%s) must be in the GROUP BY list."},
         {-297, "Cannot find unique constraint or primary key on referenced table (%s)."},
         {-298, "Cannot grant permission to public with grant option."},
+        {-309, "ORDER BY column (%s) must be in SELECT list."},
         {-310, "Table (%s) already exists in database."},
         {-312, "Cannot update system catalog (%s)."},
         {-313, "Not owner of table."},

@@ -55,6 +55,7 @@ public:
         std::string sql;
         std::vector<ColumnDescription> columns;
         std::vector<TypeDesc> types;
+        std::vector<std::string> itemSql;   // per column, its SQL
     };
     SelectResult select(const ast::SelectStmt &s, Scope *parent, const std::vector<std::string> *forcedNames = nullptr);
     SelectResult selectCore(const ast::SelectCore &c, Scope &scope, const std::vector<std::string> *forcedNames,

@@ -293,6 +293,7 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
     auto emit = [&](const std::string &sql, const TypeDesc &type, std::string name, bool nullable,
                     const std::string &table, const std::string &label) {
         const std::size_t i = r.columns.size();
+        r.itemSql.push_back(sql);
         if (!list.empty()) list += ", ";
         list += sql;
         list += " AS ";
@@ -370,6 +371,7 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
 {
     SelectResult result;
     std::vector<std::string> labels;
+    std::vector<std::string> items;
     Scope first;
     first.parent = parent;
     for (std::size_t i = 0; i < s.cores.size(); ++i) {
@@ -381,6 +383,7 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
             result.sql = std::move(r.sql);
             result.columns = std::move(r.columns);
             result.types = std::move(r.types);
+            items = std::move(r.itemSql);
             labels = std::move(coreLabels);
             continue;
         }
@@ -413,7 +416,13 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
                 if (!pos) raise(-201, {}, e.offset);
                 result.sql += std::to_string(pos);
             } else {
-                result.sql += expr(e, first).sql;
+                // Rows made distinct (or kept in a table) carry only their columns:
+                // SQLite would sort by a value of some row of each group.
+                const std::string sql = expr(e, first).sql;
+                if ((s.cores.front().distinct || !s.intoTemp.empty())
+                    && std::find(items.begin(), items.end(), sql) == items.end())
+                    raise(-309, e.kind == ExprKind::Column ? e.text : expressionName(e), e.offset);
+                result.sql += sql;
             }
             if (o.desc) result.sql += " DESC";
             if (o.nulls == 1) result.sql += " NULLS FIRST";
