@@ -21,7 +21,7 @@ const char *tokenKindName(TokenKind kind)
 namespace {
 
 // Character classes by table: the lexer looks at every character of a text.
-enum : unsigned char { kIdentStart = 1, kIdentChar = 2, kUpper = 4 };
+enum : unsigned char { kIdentStart = 1, kIdentChar = 2, kUpper = 4, kBlank = 8 };
 struct CharClasses {
     unsigned char c[256] = {};
     constexpr CharClasses()
@@ -30,7 +30,9 @@ struct CharClasses {
             const bool start = (i >= 'a' && i <= 'z') || (i >= 'A' && i <= 'Z') || i == '_' || i >= 0x80;
             const bool part = start || (i >= '0' && i <= '9') || i == '$';
             c[i] = static_cast<unsigned char>((start ? kIdentStart : 0) | (part ? kIdentChar : 0)
-                                              | (i >= 'A' && i <= 'Z' ? kUpper : 0));
+                                              | (i >= 'A' && i <= 'Z' ? kUpper : 0)
+                                              | (i == ' ' || i == '\t' || i == '\n' || i == '\r' || i == '\f' || i == '\v'
+                                                     ? kBlank : 0));
         }
     }
 };
@@ -66,7 +68,7 @@ void tokenizeInto(std::string_view s, const LexOptions &opts, std::vector<Token>
     };
     while (i < n) {
         const unsigned char c = s[i];
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') { ++i; continue; }
+        if (kClasses.c[c] & kBlank) { ++i; continue; }
         if (c == '-' && i + 1 < n && s[i + 1] == '-') {
             while (i < n && s[i] != '\n') ++i;
             continue;

@@ -451,15 +451,15 @@ std::string Parser::parenthesisedText()
 
 ExprPtr Parser::wordPrimary()
 {
-    const Token &t = peek();
+    // The word is tested on its token (length first) and copied only into the node.
+    const Token &t = next();
     const int start = t.offset;
     const bool delimited = t.kind == TokenKind::DelimIdent;
-    std::string w = next().text;
     if (!delimited) {
         const bool call = at(TokenKind::LParen);
         const bool dotted = at(TokenKind::Dot);
-        if (w == "null" && !dotted) return make(ExprKind::Null, start);
-        if (w == "case" && !dotted) {
+        if (t.isWord("null") && !dotted) return make(ExprKind::Null, start);
+        if (t.isWord("case") && !dotted) {
             auto e = make(ExprKind::Case, start);
             if (!atWord("when")) {
                 e->hasOperand = true;
@@ -478,7 +478,7 @@ ExprPtr Parser::wordPrimary()
             expectWord("end");
             return e;
         }
-        if (w == "cast" && call) {
+        if (t.isWord("cast") && call) {
             next();
             auto e = make(ExprKind::Cast, start);
             e->args.push_back(expression());
@@ -487,16 +487,16 @@ ExprPtr Parser::wordPrimary()
             expect(TokenKind::RParen);
             return e;
         }
-        if ((w == "datetime" || w == "interval") && call) {
-            auto e = make(w == "datetime" ? ExprKind::Datetime : ExprKind::Interval, start);
+        if ((t.isWord("datetime") || t.isWord("interval")) && call) {
+            auto e = make(t.isWord("datetime") ? ExprKind::Datetime : ExprKind::Interval, start);
             e->text = parenthesisedText();
-            e->qualifier = qualifier(w == "interval");
+            e->qualifier = qualifier(t.isWord("interval"));
             return e;
         }
         if (!call && !dotted) {
-            if (w == "current") {
+            if (t.isWord("current")) {
                 auto e = make(ExprKind::Constant, start);
-                e->text = w;
+                e->text = t.text;
                 if (atUnit()) e->qualifier = qualifier(false);
                 return e;
             }
@@ -504,18 +504,18 @@ ExprPtr Parser::wordPrimary()
                                                     "dbservername", "sitename", "current_role",
                                                     "default_role"};
             for (std::string_view c : constants) {
-                if (w == c) {
+                if (t.text == c) {
                     auto e = make(ExprKind::Constant, start);
-                    e->text = w;
+                    e->text = t.text;
                     return e;
                 }
             }
         }
-        if (call) return functionCall(std::move(w), start);
+        if (call) return functionCall(t.text, start);
     }
     // Column, table.column, owner.table.column, table.*, sequence.NEXTVAL
     auto e = make(ExprKind::Column, start);
-    e->text = std::move(w);
+    e->text = t.text;
     if (at(TokenKind::Dot)) {
         next();
         if (at(TokenKind::Star)) {
