@@ -56,12 +56,18 @@ public:
         std::vector<ColumnDescription> columns;
         std::vector<TypeDesc> types;
         std::vector<std::string> itemSql;   // per column, its SQL
+        std::vector<std::string> grouped;   // SQL of the grouped expressions of a grouped query
     };
     SelectResult select(const ast::SelectStmt &s, Scope *parent, const std::vector<std::string> *forcedNames = nullptr);
     SelectResult selectCore(const ast::SelectCore &c, Scope &scope, const std::vector<std::string> *forcedNames,
                             std::vector<std::string> &labels);
+    // Raises -294 for a column neither grouped nor aggregated (select list,
+    // HAVING); `grouped` gets the SQL of what is grouped, empty when the
+    // query is not grouped.
     void checkGrouping(const ast::SelectCore &c, Scope &scope, const std::vector<std::string> &itemSql,
-                       const std::vector<bool> &itemAggregate);
+                       const std::vector<bool> &itemAggregate, std::vector<std::string> &grouped);
+    // -294 for an ORDER BY of a grouped query that reads a column not grouped.
+    void checkGroupedOrder(const ast::Expr &e, Scope &scope, const std::vector<std::string> &grouped);
     void fromClause(const ast::SelectCore &c, Scope &scope, std::string &from, std::string &where);
     void addTable(const ast::FromItem &item, Scope &scope, int group, bool outer, const SelectResult *derived);
     std::string joinSql(const ast::FromItem &item, Scope &scope, int group, bool outer);

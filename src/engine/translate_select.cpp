@@ -244,12 +244,11 @@ void plainColumns(const Expr &e, std::vector<const Expr *> &out)
 // Informix refuses a column outside the GROUP BY list next to aggregates (-294)
 // where SQLite would quietly pick a value from some row.
 void Translator::checkGrouping(const SelectCore &c, Scope &scope, const std::vector<std::string> &itemSql,
-                               const std::vector<bool> &itemAggregate)
+                               const std::vector<bool> &itemAggregate, std::vector<std::string> &grouped)
 {
-    bool anyAggregate = false;
+    bool anyAggregate = c.having != nullptr;
     for (bool a : itemAggregate) anyAggregate = anyAggregate || a;
     if (c.groupBy.empty() && !anyAggregate) return;
-    std::vector<std::string> grouped;
     std::vector<bool> itemGrouped(c.items.size(), false);
     for (const ExprPtr &g : c.groupBy) {
         if (g->kind == ExprKind::Integer) {
@@ -279,6 +278,25 @@ void Translator::checkGrouping(const SelectCore &c, Scope &scope, const std::vec
             scope.refs = saved;
             if (!isGrouped(sql)) raise(-294, col->text, col->offset);
         }
+    }
+    // HAVING and ORDER BY see groups too: SQLite would take some row's value.
+    for (std::size_t i = 0; i < c.items.size(); ++i)
+        if (itemGrouped[i] && !itemSql[i].empty()) grouped.push_back(itemSql[i]);
+    if (c.having) checkGroupedOrder(*c.having, scope, grouped);
+    // Marks the query grouped even when nothing is (aggregates only).
+    if (grouped.empty()) grouped.push_back({});
+}
+
+void Translator::checkGroupedOrder(const Expr &e, Scope &scope, const std::vector<std::string> &grouped)
+{
+    std::vector<const Expr *> cols;
+    plainColumns(e, cols);
+    for (const Expr *col : cols) {
+        std::vector<int> *saved = scope.refs;
+        scope.refs = nullptr;
+        const std::string sql = column(*col, scope).sql;
+        scope.refs = saved;
+        if (std::find(grouped.begin(), grouped.end(), sql) == grouped.end()) raise(-294, col->text, col->offset);
     }
 }
 
@@ -330,7 +348,7 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
         std::string label = !item.alias.empty() ? item.alias : e.kind == ExprKind::Column ? e.text : std::string();
         emit(t.sql, t.type, std::move(name), t.nullable, t.column ? t.baseTable : std::string(), label);
     }
-    checkGrouping(c, scope, itemSql, itemAggregate);
+    checkGrouping(c, scope, itemSql, itemAggregate, r.grouped);
     std::string sql = "SELECT ";
     if (c.distinct) sql += "DISTINCT ";
     sql += list;
@@ -371,7 +389,7 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
 {
     SelectResult result;
     std::vector<std::string> labels;
-    std::vector<std::string> items;
+    std::vector<std::string> items, grouped;
     Scope first;
     first.parent = parent;
     for (std::size_t i = 0; i < s.cores.size(); ++i) {
@@ -384,6 +402,7 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
             result.columns = std::move(r.columns);
             result.types = std::move(r.types);
             items = std::move(r.itemSql);
+            grouped = std::move(r.grouped);
             labels = std::move(coreLabels);
             continue;
         }
@@ -419,6 +438,8 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
                 // Rows made distinct (or kept in a table) carry only their columns:
                 // SQLite would sort by a value of some row of each group.
                 const std::string sql = expr(e, first).sql;
+                if (!grouped.empty() && std::find(grouped.begin(), grouped.end(), sql) == grouped.end())
+                    checkGroupedOrder(e, first, grouped);
                 if ((s.cores.front().distinct || !s.intoTemp.empty())
                     && std::find(items.begin(), items.end(), sql) == items.end())
                     raise(-309, e.kind == ExprKind::Column ? e.text : expressionName(e), e.offset);
