@@ -468,7 +468,7 @@ public:
         ordered = false;
         const int shape = pick(11);
         if (shape < 2) return unionQuery(columns, ordered);
-        if (shape == 10) return outerQuery(columns, ordered);
+        if (shape == 10) return chance(50) ? outerQuery(columns, ordered) : nestedOuterQuery(columns, ordered);
         std::vector<Level> levels;
         std::vector<Sql> conds;
         Sql from = fromClause(levels, 3, conds);
@@ -669,6 +669,55 @@ public:
         }
         s = s + Sql(ifxWhere, liteWhere);
         columns = n;
+        if (chance(40)) {
+            s = s + orderBy(columns);
+            ordered = true;
+        }
+        return s;
+    }
+
+    // OUTER (a, b) and OUTER (a, OUTER b): a group joined inside, then to the
+    // dominant tables; each condition goes to the innermost group it touches.
+    Sql nestedOuterQuery(int &columns, bool &ordered)
+    {
+        static const char *const aliases[] = {"x", "y", "z", "w"};
+        std::vector<GTable> all;
+        for (int i = 0; i < 3; ++i) {
+            GTable g;
+            g.def = &kTables[std::size_t(pick(int(kTables.size())))];
+            g.alias = aliases[i];
+            all.push_back(g);
+        }
+        const GTable &d = all[0], &o1 = all[1], &o2 = all[2];
+        const bool nested = chance(50);
+        auto item = [](const GTable &g) { return std::string(g.def->name) + " " + g.alias; };
+        m_forceQualified = true;
+        std::vector<Level> l01{Level{d, o1}}, l12{Level{o1, o2}}, lo2{Level{o2}};
+        Sql c01 = joinCondition(l01, 1, false);
+        Sql c12 = joinCondition(l12, 1, false);
+        if (chance(40)) c12 = c12 + " and " + predicate(lo2, 2);
+        Sql dom;
+        if (chance(50)) dom = predicate(std::vector<Level>{Level{d}}, 0);
+        m_forceQualified = false;
+        std::string ifx = " from " + item(d) + ", outer (" + item(o1) + (nested ? ", outer " : ", ") + item(o2) + ")";
+        std::string lite = " from " + item(d) + " left join (" + item(o1)
+            + (nested ? " left join " + item(o2) + " on " + c12.lite + ") on " + c01.lite
+                      : " join " + item(o2) + " on " + c12.lite + ") on " + c01.lite);
+        std::string ifxWhere = " where " + c01.ifx + " and " + c12.ifx;
+        std::string liteWhere;
+        if (!dom.ifx.empty()) {
+            ifxWhere += " and " + dom.ifx;
+            liteWhere = " where " + dom.lite;
+        }
+        std::vector<Level> levels{Level{d, o1, o2}};
+        columns = 1 + pick(3);
+        Sql s("select ");
+        for (int i = 0; i < columns; ++i) {
+            Sql c;
+            if (!columnRef(levels, chance(60) ? Ty::Int : Ty::Str, c)) c = Sql(intLiteral());
+            s = s + (i ? ", " : "") + c;
+        }
+        s = s + Sql(ifx + ifxWhere, lite + liteWhere);
         if (chance(40)) {
             s = s + orderBy(columns);
             ordered = true;
