@@ -279,14 +279,16 @@ Translation Translator::update(const UpdateStatement &s)
         sql += quoteIdent(c->name) + " = " + storeValue(v, *c, a.value->offset);
     }
     m_setTable.clear();
-    if (!view) m_whereTable = base.sqliteName;
+    m_whereTable = base.sqliteName;
     std::string own = s.where ? expr(*s.where, scope).sql : std::string();
     m_whereTable.clear();
     // SQLite tests each row's WHERE after changing the rows before it, so a
     // subquery reading the table would see new values: choose the rows first.
     if (m_whereReadsTarget) {
-        const std::string alias = s.alias.empty() ? std::string() : " AS " + quoteIdent(s.alias);
-        const std::string ref = s.alias.empty() ? base.sqliteName : quoteIdent(s.alias);
+        // Through a view the statement names the base table without the alias.
+        const bool aliased = !s.alias.empty() && !view;
+        const std::string alias = aliased ? " AS " + quoteIdent(s.alias) : std::string();
+        const std::string ref = aliased ? quoteIdent(s.alias) : base.sqliteName;
         own = "rowid IN (SELECT " + ref + ".rowid FROM " + base.sqliteName + alias + " WHERE " + own + ")";
     }
     sql += whereClause(view ? view->where : std::string(), own);
