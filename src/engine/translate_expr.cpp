@@ -190,6 +190,7 @@ Typed Translator::column(const Expr &e, Scope &scope)
             return out;
         }
         out.sql = found->sqlRef.empty() ? quoteIdent(col->name) : found->sqlRef + "." + quoteIdent(col->name);
+        if (s != &scope && s->outerRefs && m_aggregateDepth == 0) s->outerRefs->emplace_back(out.sql, &e);
         out.type = col->type();
         out.column = col;
         out.baseTable = found->tableName;
@@ -810,7 +811,18 @@ Typed Translator::function(const Expr &e, Scope &scope)
     Typed out;
     std::vector<Typed> args;
     args.reserve(e.args.size());
-    for (const ExprPtr &a : e.args) args.push_back(expr(*a, scope));
+    {
+        const bool aggregate = f == "count" || f == "sum" || f == "avg" || f == "min" || f == "max" || f == "stdev"
+            || f == "variance" || f == "range";
+        // Counted down on the way out, also when an argument fails.
+        struct Depth {
+            int &d;
+            bool on;
+            ~Depth() { if (on) --d; }
+        } depth{m_aggregateDepth, aggregate};
+        if (aggregate) ++m_aggregateDepth;
+        for (const ExprPtr &a : e.args) args.push_back(expr(*a, scope));
+    }
     auto argc = [&](std::size_t min, std::size_t max) {
         if (args.size() < min || args.size() > max || e.star) raise(-201, {}, e.offset);
     };

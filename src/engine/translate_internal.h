@@ -44,6 +44,9 @@ struct Scope {
     std::vector<ScopeTable> tables;
     std::vector<int> *refs = nullptr;        // collects indexes of tables referenced (OUTER analysis)
     const std::vector<std::string> *labels = nullptr;  // select-list labels (ORDER/GROUP BY)
+    // Collects this block's columns that a subquery reads outside aggregates
+    // (SQL and reference), for the grouping check of select items.
+    std::vector<std::pair<std::string, const ast::Expr *>> *outerRefs = nullptr;
 };
 
 class Translator {
@@ -64,8 +67,10 @@ public:
     // Raises -294 for a column neither grouped nor aggregated (select list,
     // HAVING); `grouped` gets the SQL of what is grouped, empty when the
     // query is not grouped.
+    using OuterRefs = std::vector<std::pair<std::string, const ast::Expr *>>;
     void checkGrouping(const ast::SelectCore &c, Scope &scope, const std::vector<std::string> &itemSql,
-                       const std::vector<bool> &itemAggregate, std::vector<std::string> &grouped);
+                       const std::vector<bool> &itemAggregate, const std::vector<OuterRefs> &itemOuterRefs,
+                       std::vector<std::string> &grouped);
     // -294 for an ORDER BY of a grouped query that reads a column not grouped.
     void checkGroupedOrder(const ast::Expr &e, Scope &scope, const std::vector<std::string> &grouped);
     void fromClause(const ast::SelectCore &c, Scope &scope, std::string &from, std::string &where);
@@ -131,6 +136,7 @@ public:
     TranslationContext &m_ctx;
     std::map<std::string, TableInfo> m_tables;   // lookups of this translation
     int m_params = 0;
+    int m_aggregateDepth = 0;   // inside an aggregate's argument
     // While UPDATE's SET values are translated: the table it changes, which
     // no subquery there may read (-360). SQLite would let later rows see the
     // values written to earlier ones.

@@ -244,7 +244,8 @@ void plainColumns(const Expr &e, std::vector<const Expr *> &out)
 // Informix refuses a column outside the GROUP BY list next to aggregates (-294)
 // where SQLite would quietly pick a value from some row.
 void Translator::checkGrouping(const SelectCore &c, Scope &scope, const std::vector<std::string> &itemSql,
-                               const std::vector<bool> &itemAggregate, std::vector<std::string> &grouped)
+                               const std::vector<bool> &itemAggregate, const std::vector<OuterRefs> &itemOuterRefs,
+                               std::vector<std::string> &grouped)
 {
     bool anyAggregate = c.having != nullptr;
     for (bool a : itemAggregate) anyAggregate = anyAggregate || a;
@@ -264,6 +265,8 @@ void Translator::checkGrouping(const SelectCore &c, Scope &scope, const std::vec
                 if (g->kind == ExprKind::Column && c.items[i].alias == g->text) itemGrouped[i] = true;
         }
     }
+    for (std::size_t i = 0; i < c.items.size(); ++i)
+        if (itemGrouped[i] && !itemSql[i].empty()) grouped.push_back(itemSql[i]);
     auto isGrouped = [&](const std::string &sql) { return std::find(grouped.begin(), grouped.end(), sql) != grouped.end(); };
     for (std::size_t i = 0; i < c.items.size(); ++i) {
         const Expr &e = *c.items[i].expr;
@@ -278,10 +281,15 @@ void Translator::checkGrouping(const SelectCore &c, Scope &scope, const std::vec
             scope.refs = saved;
             if (!isGrouped(sql)) raise(-294, col->text, col->offset);
         }
+        // A subquery's reference to this block's row has one value per group
+        // only when grouped (also as part of a grouped expression).
+        for (const auto &[sql, ref] : itemOuterRefs[i]) {
+            bool inGrouped = false;
+            for (const std::string &g : grouped) inGrouped = inGrouped || g.find(sql) != std::string::npos;
+            if (!inGrouped) raise(-294, ref->text, ref->offset);
+        }
     }
     // HAVING and ORDER BY see groups too: SQLite would take some row's value.
-    for (std::size_t i = 0; i < c.items.size(); ++i)
-        if (itemGrouped[i] && !itemSql[i].empty()) grouped.push_back(itemSql[i]);
     if (c.having) checkGroupedOrder(*c.having, scope, grouped);
     // Marks the query grouped even when nothing is (aggregates only).
     if (grouped.empty()) grouped.push_back({});
@@ -325,6 +333,7 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
     };
     std::vector<std::string> itemSql;  // per select item, empty for `*`
     std::vector<bool> itemAggregate;
+    std::vector<OuterRefs> itemOuterRefs(c.items.size());
     for (const SelectItem &item : c.items) {
         const Expr &e = *item.expr;
         if (e.kind == ExprKind::Star) {
@@ -341,14 +350,16 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
             if (!any) raise(e.table.empty() ? -201 : -217, e.table.empty() ? std::string() : e.table + ".*", e.offset);
             continue;
         }
+        scope.outerRefs = &itemOuterRefs[itemSql.size()];
         Typed t = expr(e, scope);
+        scope.outerRefs = nullptr;
         itemSql.push_back(t.sql);
         itemAggregate.push_back(t.aggregate);
         std::string name = !item.alias.empty() ? item.alias : expressionName(e);
         std::string label = !item.alias.empty() ? item.alias : e.kind == ExprKind::Column ? e.text : std::string();
         emit(t.sql, t.type, std::move(name), t.nullable, t.column ? t.baseTable : std::string(), label);
     }
-    checkGrouping(c, scope, itemSql, itemAggregate, r.grouped);
+    checkGrouping(c, scope, itemSql, itemAggregate, itemOuterRefs, r.grouped);
     std::string sql = "SELECT ";
     if (c.distinct) sql += "DISTINCT ";
     sql += list;
