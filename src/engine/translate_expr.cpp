@@ -846,6 +846,8 @@ Typed Translator::function(const Expr &e, Scope &scope)
     // Aggregates
     if (f == "count" || f == "sum" || f == "avg" || f == "min" || f == "max" || f == "stdev"
         || f == "variance" || f == "range") {
+        for (const Typed &a : args)
+            if (a.aggregate) raise(-544, {}, e.offset);
         out.aggregate = true;
         if (f == "count" && e.star) {
             out.sql = "count(*)";

@@ -74,6 +74,7 @@ public:
     // -294 for an ORDER BY of a grouped query that reads a column not grouped.
     void checkGroupedOrder(const ast::Expr &e, Scope &scope, const std::vector<std::string> &grouped);
     void fromClause(const ast::SelectCore &c, Scope &scope, std::string &from, std::string &where);
+    std::string whereCondition(const ast::Expr &e, Scope &scope);
     void addTable(const ast::FromItem &item, Scope &scope, int group, bool outer, const SelectResult *derived);
     std::string joinSql(const ast::FromItem &item, Scope &scope, int group, bool outer);
     const TableInfo &lookupTable(const ast::ObjectName &name);

@@ -144,6 +144,25 @@ std::string Translator::joinSql(const FromItem &item, Scope &scope, int group, b
     raise(-201, {}, item.offset);
 }
 
+// Aggregates belong to groups, which WHERE comes before (-303); SQLite
+// refuses them too, but without an Informix error.
+std::string Translator::whereCondition(const Expr &e, Scope &scope)
+{
+    Typed t = expr(e, scope);
+    if (t.aggregate) {
+        // Point at the aggregate (subqueries keep theirs).
+        auto first = [](auto &self, const Expr &x) -> const Expr * {
+            if (x.kind == ExprKind::Function && expressionName(x) != "(expression)") return &x;
+            for (const ExprPtr &a : x.args)
+                if (const Expr *f = self(self, *a)) return f;
+            return nullptr;
+        };
+        const Expr *agg = first(first, e);
+        raise(-303, {}, agg ? agg->offset : e.offset);
+    }
+    return t.sql;
+}
+
 void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from, std::string &where)
 {
     std::vector<OuterGroup> groups(1);
@@ -170,7 +189,7 @@ void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from
 
     if (groups.size() == 1) {
         from = joinWith(groups[0].items, ", ");
-        if (c.where) where = expr(*c.where, scope).sql;
+        if (c.where) where = whereCondition(*c.where, scope);
         return;
     }
     // Place each WHERE conjunct by the OUTER groups of the tables it touches.
@@ -185,7 +204,7 @@ void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from
     for (const Expr *conj : conjuncts) {
         std::vector<int> refs;
         scope.refs = &refs;
-        std::string sql = expr(*conj, scope).sql;
+        std::string sql = whereCondition(*conj, scope);
         scope.refs = nullptr;
         std::vector<int> touched;
         for (int t : refs) {
