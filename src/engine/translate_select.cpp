@@ -149,7 +149,9 @@ std::string Translator::joinSql(const FromItem &item, Scope &scope, int group, b
 std::string Translator::whereCondition(const Expr &e, Scope &scope)
 {
     Typed t = expr(e, scope);
-    if (t.aggregate) {
+    // A subquery's WHERE may aggregate a column of an enclosing query (in a
+    // HAVING subquery); SQLite still refuses the rest.
+    if (t.aggregate && !scope.parent) {
         // Point at the aggregate (subqueries keep theirs).
         auto first = [](auto &self, const Expr &x) -> const Expr * {
             if (x.kind == ExprKind::Function && expressionName(x) != "(expression)") return &x;
