@@ -720,6 +720,24 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
         if (sqlite3_value_type(v[0]) == SQLITE_FLOAT) guarded(c, n, v, [&] { resultText(c, text(v[0])); });
         else sqlite3_result_value(c, v[0]);
     });
+    // The text a DATE, BOOLEAN or fixed-point DECIMAL shows, for a value that
+    // meets a character type (stored, CAST, ||): kind 1 date (DBDATE), 2
+    // boolean (t/f), 3 decimal at the scale in the last argument.
+    add(db, ctx, "ifx_display", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
+        if (isNull(v[0])) { sqlite3_result_null(c); return; }
+        guarded(c, n, v, [&] {
+            switch (sqlite3_value_int(v[1])) {
+            case 1: resultText(c, formatDate(sqlite3_value_int64(v[0]), envOf(c))); return;
+            case 2: resultText(c, sqlite3_value_int64(v[0]) ? "t" : "f"); return;
+            case 3: {
+                const int scale = sqlite3_value_int(v[2]);
+                resultText(c, scale < 0 || scale > 32 ? formatNumber(dbl(v[0])) : formatDecimal(dbl(v[0]), scale));
+                return;
+            }
+            default: resultText(c, text(v[0]));
+            }
+        });
+    }, false);
     add(db, ctx, "ifx_trim", 3, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             const std::string pad = text(v[2]);

@@ -65,6 +65,19 @@ bool isBool(const TypeDesc &t) { return t.code == TUdtFixed && t.extendedId == k
 
 TypeDesc decimalFloat() { return type(TDecimal, encodeDecimal(32, -1)); }
 
+// A value meeting a character type shows its display text: a DATE in the
+// DBDATE form, a BOOLEAN as t/f, a DECIMAL with its scale's digits.
+std::string displayTextSql(const Typed &v)
+{
+    if (v.type.code == TDate) return "ifx_display(" + v.sql + ",1,0)";
+    if (isBool(v.type)) return "ifx_display(" + v.sql + ",2,0)";
+    if (v.type.code == TDecimal || v.type.code == TMoney) {
+        const int scale = decimalScale(v.type.collength);
+        return "ifx_display(" + v.sql + ",3," + std::to_string(scale == 255 ? -1 : scale) + ")";
+    }
+    return "ifx_text(" + v.sql + ")";
+}
+
 // Scale of a fixed-point operand; integers count as scale 0, -1 for floating ones.
 int fixedScale(const TypeDesc &t)
 {
@@ -283,7 +296,11 @@ std::string Translator::storeValue(const Typed &v, const ColumnInfo &col, int of
             while (!s.empty() && s.back() == ' ') s.pop_back();
         return quoteString(s);
     }
-    return "ifx_store(" + v.sql + "," + std::to_string(t.code) + "," + std::to_string(t.collength) + ","
+    std::string value = v.sql;
+    if (isCharacter(t.code, t.extendedId) && !isText(v.type)
+        && (v.type.code == TDate || isBool(v.type) || v.type.code == TDecimal || v.type.code == TMoney))
+        value = displayTextSql(v);
+    return "ifx_store(" + value + "," + std::to_string(t.code) + "," + std::to_string(t.collength) + ","
         + std::to_string(t.extendedId) + at(offset) + ")";
 }
 
@@ -317,7 +334,7 @@ Typed Translator::binary(const Expr &e, Scope &scope)
     out.aggregate = a.aggregate || b.aggregate;
     if (e.op == TokenKind::Concat) {
         // Numbers print as Informix prints them (3, not SQLite's 3.0).
-        auto asText = [](const Typed &t) { return isText(t.type) ? t.sql : "ifx_text(" + t.sql + ")"; };
+        auto asText = [](const Typed &t) { return isText(t.type) ? t.sql : displayTextSql(t); };
         out.sql = "(" + asText(a) + "||" + asText(b) + ")";
         out.type = type(TVarChar, encodeVarchar(255));
         return out;
