@@ -10,6 +10,7 @@
 #include "engine/values.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace quodlin::engine {
 
@@ -17,16 +18,25 @@ using namespace ast;
 
 namespace {
 // SQL quoting: the text between `quote` characters, each inner one doubled.
+void appendQuoted(std::string &out, const std::string &text, char quote)
+{
+    out.reserve(out.size() + text.size() + 2);
+    out += quote;
+    if (text.find(quote) == std::string::npos) {
+        out += text;
+    } else {
+        for (char c : text) {
+            if (c == quote) out += quote;
+            out += c;
+        }
+    }
+    out += quote;
+}
+
 std::string quoted(const std::string &text, char quote)
 {
     std::string out;
-    out.reserve(text.size() + 2);
-    out += quote;
-    for (char c : text) {
-        if (c == quote) out += quote;
-        out += c;
-    }
-    out += quote;
+    appendQuoted(out, text, quote);
     return out;
 }
 } // namespace
@@ -104,6 +114,22 @@ TypeDesc numericResult(const TypeDesc &a, const TypeDesc &b, bool multiply = fal
     if (sa < 0 || sb < 0) return decimalFloat();
     const int scale = std::min(multiply ? sa + sb : std::max(sa, sb), 30);
     return type(a.code == TMoney || b.code == TMoney ? TMoney : TDecimal, encodeDecimal(32, scale));
+}
+
+// CASE, NVL and DECODE give one type wide enough for every branch, so a
+// later branch keeps its digits and its length.
+TypeDesc branchType(const TypeDesc &a, const TypeDesc &b)
+{
+    if (a.code == TNull) return b;
+    if (b.code == TNull) return a;
+    if (isNumeric(a.code) && isNumeric(b.code) && (a.code != b.code || a.collength != b.collength))
+        return numericResult(a, b);
+    if (isCharacter(a.code, a.extendedId) && isCharacter(b.code, b.extendedId)) {
+        // CHAR pads to the longer length; with a varying branch nothing pads.
+        if (isChar(a.code) && isChar(b.code)) return b.collength > a.collength ? b : a;
+        return isChar(a.code) ? b : a;
+    }
+    return a;
 }
 
 [[noreturn]] void reraise(const EngineError &e, int offset)
@@ -202,7 +228,12 @@ Typed Translator::column(const Expr &e, Scope &scope)
             out.nullable = found->outer;
             return out;
         }
-        out.sql = found->sqlRef.empty() ? quoteIdent(col->name) : found->sqlRef + "." + quoteIdent(col->name);
+        if (!found->sqlRef.empty()) {
+            out.sql.reserve(found->sqlRef.size() + col->name.size() + 3);
+            out.sql += found->sqlRef;
+            out.sql += '.';
+        }
+        appendQuoted(out.sql, col->name, '"');
         if (s != &scope && s->outerRefs && m_aggregateDepth == 0) s->outerRefs->emplace_back(out.sql, &e);
         out.type = col->type();
         out.column = col;
@@ -334,7 +365,12 @@ Typed Translator::binary(const Expr &e, Scope &scope)
     out.aggregate = a.aggregate || b.aggregate;
     if (e.op == TokenKind::Concat) {
         // Numbers print as Informix prints them (3, not SQLite's 3.0).
-        auto asText = [](const Typed &t) { return isText(t.type) ? t.sql : displayTextSql(t); };
+        // A CHAR value keeps its padding to the declared length.
+        auto asText = [](const Typed &t) {
+            if (isChar(t.type.code) && !t.literal && t.type.collength > 0)
+                return "ifx_rpad(" + t.sql + "," + std::to_string(t.type.collength) + ")";
+            return isText(t.type) ? t.sql : displayTextSql(t);
+        };
         out.sql = "(" + asText(a) + "||" + asText(b) + ")";
         out.type = type(TVarChar, encodeVarchar(255));
         return out;
@@ -489,7 +525,12 @@ Typed Translator::compare(const Expr &e, Scope &scope)
             b.sql = "ifx_extend(" + b.sql + "," + std::to_string(b.type.collength) + "," + std::to_string(q) + ")";
     }
     Typed out;
-    out.sql = "(" + a.sql + op + b.sql + ")";
+    out.sql.reserve(a.sql.size() + b.sql.size() + 4);
+    out.sql += '(';
+    out.sql += a.sql;
+    out.sql += op;
+    out.sql += b.sql;
+    out.sql += ')';
     out.type = kInteger;
     out.aggregate = a.aggregate || b.aggregate;
     return out;
@@ -571,12 +612,18 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         Typed b = expr(*e.args[1], scope);
         // A chain of ANDs (ORs) in one pair of parentheses: nested ones use up
         // SQLite's parser stack ("parser stack overflow" on long WHERE clauses).
-        auto flat = [&](const Expr &arg, std::string &sql) {
-            if (arg.kind == e.kind && sql.size() >= 2) sql = sql.substr(1, sql.size() - 2);
+        auto flat = [&](const Expr &arg, const std::string &sql) {
+            std::string_view v = sql;
+            if (arg.kind == e.kind && v.size() >= 2) v = v.substr(1, v.size() - 2);
+            return v;
         };
-        flat(*e.args[0], a.sql);
-        flat(*e.args[1], b.sql);
-        out.sql = "(" + a.sql + (e.kind == ExprKind::And ? " AND " : " OR ") + b.sql + ")";
+        const std::string_view l = flat(*e.args[0], a.sql), r = flat(*e.args[1], b.sql);
+        out.sql.reserve(l.size() + r.size() + 7);
+        out.sql += '(';
+        out.sql += l;
+        out.sql += e.kind == ExprKind::And ? " AND " : " OR ";
+        out.sql += r;
+        out.sql += ')';
         out.type = kInteger;
         out.aggregate = a.aggregate || b.aggregate;
         return out;
@@ -706,18 +753,17 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         out.sql = "(CASE";
         if (e.hasOperand) out.sql += " " + expr(*e.args[i++], scope).sql;
         const std::size_t pairsEnd = e.args.size() - (e.hasElse ? 1 : 0);
-        bool typed = false;
         for (; i + 1 < pairsEnd + 1 && i < pairsEnd; i += 2) {
             out.sql += " WHEN " + expr(*e.args[i], scope).sql;
             Typed r = expr(*e.args[i + 1], scope);
             out.sql += " THEN " + r.sql;
-            if (!typed && r.type.code != TNull) { out.type = r.type; typed = true; }
+            out.type = branchType(out.type, r.type);
             out.aggregate = out.aggregate || r.aggregate;
         }
         if (e.hasElse) {
             Typed r = expr(*e.args.back(), scope);
             out.sql += " ELSE " + r.sql;
-            if (!typed) out.type = r.type;
+            out.type = branchType(out.type, r.type);
         }
         out.sql += " END)";
         return out;
@@ -894,7 +940,7 @@ Typed Translator::function(const Expr &e, Scope &scope)
     if (f == "nvl") {
         argc(2, 2);
         out.sql = call("coalesce");
-        out.type = args[0].type.code != TNull ? args[0].type : args[1].type;
+        out.type = branchType(args[0].type, args[1].type);
         return out;
     }
     if (f == "nullif") { argc(2, 2); out.sql = call("nullif"); out.type = args[0].type; return out; }
@@ -904,11 +950,11 @@ Typed Translator::function(const Expr &e, Scope &scope)
         std::size_t i = 1;
         for (; i + 1 < args.size(); i += 2) {
             out.sql += " WHEN " + args[0].sql + " IS " + args[i].sql + " THEN " + args[i + 1].sql;
-            if (out.type.code == TNull) out.type = args[i + 1].type;
+            out.type = branchType(out.type, args[i + 1].type);
         }
         if (i < args.size()) {
             out.sql += " ELSE " + args[i].sql;
-            if (out.type.code == TNull) out.type = args[i].type;
+            out.type = branchType(out.type, args[i].type);
         }
         out.sql += " END)";
         return out;
