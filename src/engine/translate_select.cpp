@@ -8,6 +8,7 @@
 #include "engine/error.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace quodlin::engine {
 
@@ -37,13 +38,21 @@ struct OuterGroup {
     bool linked = false;
 };
 
-std::string joinWith(const std::vector<std::string> &parts, const char *sep)
+void appendJoined(std::string &s, const std::vector<std::string> &parts, std::string_view sep)
 {
-    std::string s;
+    std::size_t n = s.size();
+    for (const std::string &p : parts) n += p.size() + sep.size();
+    s.reserve(n);
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (i) s += sep;
         s += parts[i];
     }
+}
+
+std::string joinWith(const std::vector<std::string> &parts, std::string_view sep)
+{
+    std::string s;
+    appendJoined(s, parts, sep);
     return s;
 }
 
@@ -119,7 +128,12 @@ std::string Translator::joinSql(const FromItem &item, Scope &scope, int group, b
         addTable(item, scope, group, outer, &derived);
         const ScopeTable &t = scope.tables.back();
         if (item.kind == FromItem::Kind::Derived) return "(" + derived.sql + ") AS " + t.sqlRef;
-        return t.info->sqliteName + " AS " + t.sqlRef;
+        std::string sql;
+        sql.reserve(t.info->sqliteName.size() + 4 + t.sqlRef.size());
+        sql += t.info->sqliteName;
+        sql += " AS ";
+        sql += t.sqlRef;
+        return sql;
     }
     if (item.kind == FromItem::Kind::Outer) raise(-201, {}, item.offset);
     // ANSI join. A join chain stays unparenthesised on the left (joins
@@ -198,17 +212,18 @@ void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from
     std::vector<const Expr *> conjuncts;
     if (c.where) splitConjuncts(*c.where, conjuncts);
     std::vector<std::string> whereParts;
+    std::vector<int> refs, touched;
     auto isAncestor = [&](int a, int d) {
         for (int g = d; g >= 0; g = groups[std::size_t(g)].parent)
             if (g == a) return true;
         return false;
     };
     for (const Expr *conj : conjuncts) {
-        std::vector<int> refs;
+        refs.clear();
+        touched.clear();
         scope.refs = &refs;
         std::string sql = whereCondition(*conj, scope);
         scope.refs = nullptr;
-        std::vector<int> touched;
         for (int t : refs) {
             const int g = scope.tables[std::size_t(t)].group;
             if (std::find(touched.begin(), touched.end(), g) == touched.end()) touched.push_back(g);
@@ -235,10 +250,17 @@ void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from
 
     auto groupSql = [&](auto &self, int g) -> std::string {
         const OuterGroup &grp = groups[std::size_t(g)];
-        std::string s = joinWith(grp.items, g == 0 ? ", " : " JOIN ");
-        for (int child : grp.children)
-            s += " LEFT JOIN " + self(self, child) + " ON " + joinWith(groups[std::size_t(child)].on, " AND ");
-        if (g != 0 && (grp.items.size() > 1 || !grp.children.empty())) s = "(" + s + ")";
+        const bool parens = g != 0 && (grp.items.size() > 1 || !grp.children.empty());
+        std::string s;
+        if (parens) s += '(';
+        appendJoined(s, grp.items, g == 0 ? ", " : " JOIN ");
+        for (int child : grp.children) {
+            s += " LEFT JOIN ";
+            s += self(self, child);
+            s += " ON ";
+            appendJoined(s, groups[std::size_t(child)].on, " AND ");
+        }
+        if (parens) s += ')';
         return s;
     };
     from = groupSql(groupSql, 0);
@@ -335,6 +357,8 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
 {
     SelectResult r;
     std::string from, where;
+    // Tables are added one by one; each move of a ScopeTable costs its strings.
+    scope.tables.reserve(scope.tables.size() + c.from.size() + 8);
     if (!c.from.empty()) fromClause(c, scope, from, where);
     std::string list;
     auto emit = [&](const std::string &sql, const TypeDesc &type, std::string name, bool nullable,
@@ -381,11 +405,13 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
         emit(t.sql, t.type, std::move(name), t.nullable, t.column ? t.baseTable : std::string(), label);
     }
     checkGrouping(c, scope, itemSql, itemAggregate, itemOuterRefs, r.grouped);
-    std::string sql = "SELECT ";
+    std::string sql;
+    sql.reserve(list.size() + from.size() + where.size() + 32);
+    sql += "SELECT ";
     if (c.distinct) sql += "DISTINCT ";
     sql += list;
-    if (!from.empty()) sql += " FROM " + from;
-    if (!where.empty()) sql += " WHERE " + where;
+    if (!from.empty()) { sql += " FROM "; sql += from; }
+    if (!where.empty()) { sql += " WHERE "; sql += where; }
     if (!c.groupBy.empty()) {
         sql += " GROUP BY ";
         for (std::size_t i = 0; i < c.groupBy.size(); ++i) {
