@@ -176,7 +176,10 @@ public:
             // A literal is CHAR of its own length.
             return {Sql("'" + s + pad + "'", "'" + s + "'"), t, int(s.size() + pad.size())};
         }
-        case T::Vch: return {Sql(std::string("'") + kVarchars[pick(8)] + "'"), t};
+        case T::Vch: {
+            const std::string v = kVarchars[pick(8)];
+            return {Sql("'" + v + "'"), t, int(v.size())};
+        }
         case T::Date: {
             const std::int64_t day = 36500 + pick(11000);
             return {Sql("'" + dateText(day) + "'", std::to_string(day)), t};
@@ -191,7 +194,7 @@ public:
         E e;
         if (chance(75) && column(t, e)) return e;
         if (t == T::Date) {
-            const int y = 1990 + pick(40), m = 1 + pick(12), d = 1 + pick(28);
+            const int y = 1850 + pick(250), m = 1 + pick(12), d = 1 + pick(28);
             return {Sql("mdy(" + std::to_string(m) + ", " + std::to_string(d) + ", " + std::to_string(y) + ")",
                         std::to_string(dayNumber(y, m, d))),
                     t};
@@ -274,10 +277,10 @@ public:
             }
         }
         case T::Vch: {
-            switch (pick(7)) {
+            switch (pick(8)) {
             case 0: {
                 E a = expr(chance(40) ? T::Chr : T::Vch, d), b = expr(T::Vch, d);
-                return {Sql(a.s.ifx + " || " + b.s.ifx, "(" + padded(a) + " || " + b.s.lite + ")"), t};
+                return {Sql(a.s.ifx + " || " + b.s.ifx, "(" + padded(a) + " || " + padded(b) + ")"), t};
             }
             case 1: {
                 E a = expr(chance(50) ? T::Chr : T::Vch, d);
@@ -292,9 +295,29 @@ public:
                             "substr(" + a.s.lite + ", " + liteFrom + ", " + len + ")"),
                         t};
             }
-            case 3: { E a = expr(T::Vch, d); return {"upper(" + a.s + ")", t}; }
-            case 4: { E a = expr(T::Vch, d); return {"lower(" + a.s + ")", t}; }
+            case 3: { E a = expr(T::Vch, d); return {"upper(" + a.s + ")", t, a.charWidth}; }
+            case 4: { E a = expr(T::Vch, d); return {"lower(" + a.s + ")", t, a.charWidth}; }
             case 5: return caseOf(t, d);
+            case 6: {
+                // CAST to CHAR gives the display text, padded to the length.
+                switch (pick(3)) {
+                case 0: {
+                    E a = expr(T::Int, d);
+                    return {Sql("CAST(" + a.s.ifx + " AS CHAR(12))", "CAST(" + a.s.lite + " AS TEXT)"), t, 12};
+                }
+                case 1: {
+                    E a = expr(T::Date, d);
+                    return {Sql("CAST(" + a.s.ifx + " AS CHAR(10))", liteDateText(a.s.lite)), t, 10};
+                }
+                default: {
+                    E a;
+                    column(T::Dec, a);
+                    return {Sql("CAST(" + a.s.ifx + " AS VARCHAR(12))",
+                                "CASE WHEN " + a.s.lite + " IS NOT NULL THEN printf('%.2f', " + a.s.lite + ") END"),
+                            t};
+                }
+                }
+            }
             default: return nvl(t, d);
             }
         }
@@ -333,8 +356,9 @@ public:
     {
         Sql c = cond(d);
         E a = valueOf(t, d), b = valueOf(t, d);
-        if (chance(30)) return {"CASE WHEN " + c + " THEN " + a.s + " END", t};
-        return {"CASE WHEN " + c + " THEN " + a.s + " ELSE " + b.s + " END", t};
+        if (chance(30)) return {"CASE WHEN " + c + " THEN " + a.s + " END", t, a.charWidth};
+        return {"CASE WHEN " + c + " THEN " + a.s + " ELSE " + b.s + " END", t,
+                a.charWidth && b.charWidth ? std::max(a.charWidth, b.charWidth) : 0};
     }
     E nvl(T t, int d)
     {
@@ -542,7 +566,8 @@ protected:
                         case T::Chr: iv = lv = std::string("'") + kChars[rng() % 8] + "'"; break;
                         case T::Vch: iv = lv = std::string("'") + kVarchars[rng() % 8] + "'"; break;
                         case T::Date: {
-                            const std::int64_t day = 36500 + std::int64_t(rng() % 11000);
+                            const std::int64_t day = rng() % 8 ? 36500 + std::int64_t(rng() % 11000)
+                                                               : -20000 + std::int64_t(rng() % 20000);
                             iv = "'" + dateText(day) + "'";
                             lv = std::to_string(day);
                             break;
@@ -746,7 +771,12 @@ protected:
         case 3:
             if (fromTn) return Sql("tn.bo", "CASE tn.bo WHEN 1 THEN 't' WHEN 0 THEN 'f' END");
             [[fallthrough]];
-        case 4: { E e = g.expr(T::Vch, 2); return Sql(e.s.ifx, fit(g.padded(e))); }
+        case 4: {
+            // A value of CHAR type is stored without its padding (left open
+            // by the server's rules for VARCHAR).
+            E e = g.expr(T::Vch, 2);
+            return Sql(e.s.ifx, fit(e.charWidth ? "rtrim(" + e.s.lite + ")" : e.s.lite));
+        }
         default: { E e = g.expr(T::Chr, 1); return Sql(e.s.ifx, fit(e.s.lite)); }
         }
     }
@@ -757,12 +787,15 @@ protected:
     }
     Sql intoDec(Generator &g)
     {
+        if (g.scope.front() == &kTn && g.chance(20)) return Sql("tn.cd", "CAST(tn.cd AS INTEGER)");
         E e = g.expr(g.chance(70) ? T::Dec : T::Int, 2);
         return Sql(e.s.ifx, liteRound(e.s.lite, 2));
     }
     Sql intoDate(Generator &g)
     {
         if (g.chance(20)) return g.literal(T::Date).s;
+        // An integer stored in a DATE is its day number.
+        if (g.chance(15)) return "40000 + " + g.expr(T::Int, 1).s;
         E e = g.expr(T::Date, 2);
         while (e.s.ifx.front() == '\'') e = g.expr(T::Date, 2);
         return e.s;
