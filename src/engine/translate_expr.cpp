@@ -218,9 +218,10 @@ Typed Translator::column(const Expr &e, Scope &scope)
         if (!found) continue;
         if (s->refs) s->refs->push_back(foundIndex);
         if (col && !found->columnSql.empty()) {
-            Typed o = found->columnSql[std::size_t(col - found->columns().data())];
-            o.nullable = o.nullable || found->outer;
-            return o;
+            // Assigned to `out`: one return object lets the result be built in place.
+            out = found->columnSql[std::size_t(col - found->columns().data())];
+            out.nullable = out.nullable || found->outer;
+            return out;
         }
         if (rowid) {
             out.sql = found->sqlRef.empty() ? std::string("rowid") : found->sqlRef + ".rowid";

@@ -5,6 +5,7 @@
 #include "engine/ast.h"
 #include "engine/translator.h"
 
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -135,7 +136,13 @@ public:
     }
 
     TranslationContext &m_ctx;
-    std::map<std::string, TableInfo> m_tables;   // lookups of this translation
+    // Lookups of this translation (a handful: searched in order; a deque
+    // keeps the references handed out valid).
+    struct LookedUp {
+        std::string owner, name;
+        TableInfo info;
+    };
+    std::deque<LookedUp> m_tables;
     int m_params = 0;
     int m_aggregateDepth = 0;   // inside an aggregate's argument
     // While UPDATE's SET values are translated: the table it changes, which

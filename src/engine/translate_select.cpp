@@ -76,14 +76,13 @@ ColumnDescription describeType(const TypeDesc &t, const std::string &name)
 const TableInfo &Translator::lookupTable(const ObjectName &name)
 {
     if (!name.database.empty() || !name.server.empty()) raise(-999, {}, name.offset);
-    const std::string key = name.owner + '.' + name.name;
-    auto it = m_tables.find(key);
-    if (it != m_tables.end()) return it->second;
+    for (const LookedUp &t : m_tables)
+        if (t.name == name.name && t.owner == name.owner) return t.info;
     std::optional<TableInfo> info = m_ctx.catalog.findTable(name.name, name.owner);
     if (!info || info->tabtype == 'Q') raise(-206, name.name, name.offset, -111);
     // A synonym still unresolved names a table of another database.
     if (info->tabtype == 'S' || info->tabtype == 'P') raise(-999, {}, name.offset);
-    return m_tables.emplace(key, std::move(*info)).first->second;
+    return m_tables.emplace_back(LookedUp{name.owner, name.name, std::move(*info)}).info;
 }
 
 void Translator::addTable(const FromItem &item, Scope &scope, int group, bool outer, const SelectResult *derived)
@@ -176,7 +175,7 @@ std::string Translator::whereCondition(const Expr &e, Scope &scope)
         const Expr *agg = first(first, e);
         raise(-303, {}, agg ? agg->offset : e.offset);
     }
-    return t.sql;
+    return std::move(t.sql);
 }
 
 void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from, std::string &where)
@@ -398,11 +397,11 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
         scope.outerRefs = &itemOuterRefs[itemSql.size()];
         Typed t = expr(e, scope);
         scope.outerRefs = nullptr;
-        itemSql.push_back(t.sql);
+        itemSql.push_back(std::move(t.sql));
         itemAggregate.push_back(t.aggregate);
         std::string name = !item.alias.empty() ? item.alias : expressionName(e);
         std::string label = !item.alias.empty() ? item.alias : e.kind == ExprKind::Column ? e.text : std::string();
-        emit(t.sql, t.type, std::move(name), t.nullable, t.column ? t.baseTable : std::string(), label);
+        emit(itemSql.back(), t.type, std::move(name), t.nullable, t.column ? t.baseTable : std::string(), label);
     }
     checkGrouping(c, scope, itemSql, itemAggregate, itemOuterRefs, r.grouped);
     std::string sql;
