@@ -473,6 +473,14 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             sqlite3_result_double(c, dbl(v[0]) / b);
         }, true, 2);
     });
+    // DATE +/- n must stay within 0001-01-01 .. 9999-12-31.
+    addAt(db, ctx, "ifx_date_range", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
+        guarded(c, n, v, [&] {
+            const double day = dbl(v[0]);
+            if (day < -693594 || day > 2958464) raise(-1267);
+            sqlite3_result_value(c, v[0]);
+        }, true, 1);
+    });
     addAt(db, ctx, "ifx_mod", 2, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             if (sqlite3_value_type(v[0]) == SQLITE_INTEGER && sqlite3_value_type(v[1]) == SQLITE_INTEGER) {

@@ -463,13 +463,9 @@ Typed Translator::binary(const Expr &e, Scope &scope)
         out.type = (ca == TFloat || cb == TFloat) ? kFloat : decimalFloat();
         return out;
     }
-    if (ca == TDate && plusMinus) {
-        out.sql = "(" + a.sql + op + b.sql + ")";
-        out.type = kDate;
-        return out;
-    }
-    if (cb == TDate && e.op == TokenKind::Plus) {
-        out.sql = "(" + a.sql + op + b.sql + ")";
+    if ((ca == TDate && plusMinus) || (cb == TDate && e.op == TokenKind::Plus)) {
+        // A day number past the DATE range is -1267, not a date shown as garbage.
+        out.sql = "ifx_date_range(" + a.sql + op + b.sql + at(e.offset) + ")";
         out.type = kDate;
         return out;
     }
