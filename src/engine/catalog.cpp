@@ -116,19 +116,44 @@ std::optional<TableInfo> Catalog::findTable(const std::string &name, const std::
     }
     if (!m_caching)
         return loadTable(name, owner, resolveSynonyms);
+    std::shared_ptr<const TableInfo> t = findTableShared(name, owner, resolveSynonyms);
+    if (!t)
+        return std::nullopt;
+    return *t;
+}
+
+std::shared_ptr<const TableInfo> Catalog::findTableShared(const std::string &name, const std::string &owner,
+                                                          bool resolveSynonyms) const
+{
+    if (owner.empty()) {
+        if (const TableInfo *t = temp(name))
+            return std::make_shared<const TableInfo>(*t);
+    }
+    if (!m_caching) {
+        std::optional<TableInfo> t = loadTable(name, owner, resolveSynonyms);
+        return t ? std::make_shared<const TableInfo>(std::move(*t)) : nullptr;
+    }
     const std::uint64_t v = version();
     if (v != m_tablesVersion) {
         m_tables.clear();
         m_tablesVersion = v;
     }
-    std::string key = name + '\x1f' + owner + '\x1f' + (resolveSynonyms ? '1' : '0');
+    std::string key;
+    key.reserve(name.size() + owner.size() + 3);
+    key += name;
+    key += '\x1f';
+    key += owner;
+    key += '\x1f';
+    key += resolveSynonyms ? '1' : '0';
     auto it = m_tables.find(key);
     if (it != m_tables.end())
         return it->second;
-    auto t = loadTable(name, owner, resolveSynonyms);
-    if (t)
-        m_tables.emplace(std::move(key), t);
-    return t;
+    std::optional<TableInfo> t = loadTable(name, owner, resolveSynonyms);
+    if (!t)
+        return nullptr;
+    auto shared = std::make_shared<const TableInfo>(std::move(*t));
+    m_tables.emplace(std::move(key), shared);
+    return shared;
 }
 
 std::optional<TableInfo> Catalog::loadTable(const std::string &name, const std::string &owner,

@@ -83,6 +83,10 @@ public:
     // object unless `resolveSynonyms` is false. Empty owner matches any owner.
     std::optional<TableInfo> findTable(const std::string &name, const std::string &owner = {},
                                        bool resolveSynonyms = true) const;
+    // The same without copying the description: the cached one is shared
+    // (null when there is no such object).
+    std::shared_ptr<const TableInfo> findTableShared(const std::string &name, const std::string &owner = {},
+                                                     bool resolveSynonyms = true) const;
     std::optional<TableInfo> tableById(int tabid) const;
     std::vector<IndexInfo> indexes(int tabid) const;
     std::optional<IndexInfo> findIndex(const std::string &name) const;
@@ -130,7 +134,7 @@ private:
     mutable sqlite3_stmt *m_schemaVersion = nullptr;  // owned by m_statements
     mutable std::int64_t m_schema = 0;
     mutable bool m_schemaKnown = false;
-    mutable std::map<std::string, std::optional<TableInfo>> m_tables;
+    mutable std::map<std::string, std::shared_ptr<const TableInfo>> m_tables;
     mutable std::uint64_t m_tablesVersion = 0;
 };
 

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -140,7 +141,7 @@ public:
     // keeps the references handed out valid).
     struct LookedUp {
         std::string owner, name;
-        TableInfo info;
+        std::shared_ptr<const TableInfo> info;  // the catalog's cached description
     };
     std::deque<LookedUp> m_tables;
     int m_params = 0;

@@ -77,12 +77,12 @@ const TableInfo &Translator::lookupTable(const ObjectName &name)
 {
     if (!name.database.empty() || !name.server.empty()) raise(-999, {}, name.offset);
     for (const LookedUp &t : m_tables)
-        if (t.name == name.name && t.owner == name.owner) return t.info;
-    std::optional<TableInfo> info = m_ctx.catalog.findTable(name.name, name.owner);
+        if (t.name == name.name && t.owner == name.owner) return *t.info;
+    std::shared_ptr<const TableInfo> info = m_ctx.catalog.findTableShared(name.name, name.owner);
     if (!info || info->tabtype == 'Q') raise(-206, name.name, name.offset, -111);
     // A synonym still unresolved names a table of another database.
     if (info->tabtype == 'S' || info->tabtype == 'P') raise(-999, {}, name.offset);
-    return m_tables.emplace_back(LookedUp{name.owner, name.name, std::move(*info)}).info;
+    return *m_tables.emplace_back(LookedUp{name.owner, name.name, std::move(info)}).info;
 }
 
 void Translator::addTable(const FromItem &item, Scope &scope, int group, bool outer, const SelectResult *derived)
@@ -376,6 +376,11 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
         labels.push_back(label);
     };
     std::vector<std::string> itemSql;  // per select item, empty for `*`
+    itemSql.reserve(c.items.size());
+    r.columns.reserve(c.items.size());
+    r.types.reserve(c.items.size());
+    r.itemSql.reserve(c.items.size());
+    labels.reserve(c.items.size());
     std::vector<bool> itemAggregate;
     std::vector<OuterRefs> itemOuterRefs(c.items.size());
     for (const SelectItem &item : c.items) {
