@@ -119,7 +119,7 @@ std::string jd(const std::string &x) { return "((" + x + ") + 2415019.5)"; }
 std::string liteDateText(const std::string &x) { return "strftime('%m/%d/%Y', " + jd(x) + ")"; }
 std::string liteRound(const std::string &x, int scale)
 {
-    const std::string p = scale ? "1" + std::string(std::size_t(scale), '0') + ".0" : "1.0";
+    const std::string p = scale > 0 ? "1" + std::string(std::size_t(scale), '0') + ".0" : scale < 0 ? "0.1" : "1.0";
     // The epsilon stands for the exact decimal a rounded operand has in Informix.
     return "(CASE WHEN (" + x + ") < 0 THEN -CAST(-(" + x + ") * " + p + " + 0.5000001 AS INTEGER) ELSE CAST((" + x
         + ") * " + p + " + 0.5000001 AS INTEGER) END / " + p + ")";
@@ -246,7 +246,7 @@ public:
             case 3: { E a = expr(T::Dec, d); return {"abs(" + a.s + ")", t}; }
             case 4: {
                 E a = expr(T::Dec, d);
-                const int scale = pick(2);
+                const int scale = pick(3) - 1;
                 if (chance(30)) return {Sql("round(" + a.s.ifx + ")", liteRound(a.s.lite, 0)), t};
                 return {Sql("round(" + a.s.ifx + ", " + std::to_string(scale) + ")", liteRound(a.s.lite, scale)), t};
             }
@@ -371,10 +371,12 @@ public:
     {
         E x = expr(T::Int, d);
         E v1 = literal(T::Int), v2 = literal(T::Int);
+        // NULL as a value to match tests for NULL.
+        if (chance(25)) v1 = {Sql("NULL", "NULL"), T::Int};
         E r1 = valueOf(t, d), r2 = valueOf(t, d), def = valueOf(t, d);
         return {Sql("decode(" + x.s.ifx + ", " + v1.s.ifx + ", " + r1.s.ifx + ", " + v2.s.ifx + ", " + r2.s.ifx + ", "
                         + def.s.ifx + ")",
-                    "CASE WHEN " + x.s.lite + " = " + v1.s.lite + " THEN " + r1.s.lite + " WHEN " + x.s.lite + " = "
+                    "CASE WHEN " + x.s.lite + " IS " + v1.s.lite + " THEN " + r1.s.lite + " WHEN " + x.s.lite + " = "
                         + v2.s.lite + " THEN " + r2.s.lite + " ELSE " + def.s.lite + " END"),
                 t};
     }
@@ -805,6 +807,21 @@ protected:
     {
         Case c;
         c.dml = true;
+        if (g.chance(15)) {
+            // Literals of one type into columns of another.
+            const std::int64_t day = 36500 + g.pick(11000);
+            const int n = g.pick(200) - 100;
+            // Odd quarters: the literal's last digit is not a zero the text
+            // conversion might drop.
+            const double dec = (2 * g.pick(2000) - 2000 + 1) / 4.0;
+            char decText[32];
+            std::snprintf(decText, sizeof decText, "%.2f", dec);
+            c.sql = Sql("INSERT INTO tm (k, i, d, c, v, dt) VALUES (200, '" + std::to_string(n) + "', '" + decText + "', "
+                            + decText + ", " + std::to_string(n) + ", " + std::to_string(day) + ")",
+                        "INSERT INTO tm (k, i, d, c, v, dt) VALUES (200, " + std::to_string(n) + ", " + decText + ", '"
+                            + decText + "', '" + std::to_string(n) + "', " + std::to_string(day) + ")");
+            return c;
+        }
         if (g.chance(50)) {
             g.scope = {&kTn};
             Sql i = intoInt(g), d = intoDec(g), ch = intoChar(g, 12, true), v = intoChar(g, 20, false), dt = intoDate(g);
