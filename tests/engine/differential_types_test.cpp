@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <unistd.h>
 
@@ -438,7 +439,14 @@ public:
             const char *op = t == T::Bool ? (chance(50) ? "=" : "<>") : ops[pick(6)];
             const T pt = partner(t);
             const bool lit = t == T::Bool || (t == T::Chr && pt == T::Chr && chance(40)) || (t == T::Date && chance(30));
-            return compare(a, lit ? literal(pt, true) : expr(pt, d), op);
+            E b = lit ? literal(pt, true) : expr(pt, d);
+            // The literal on the left now and then: it converts the same way.
+            if (lit && t != T::Bool && chance(30)) {
+                static const std::map<std::string, const char *> flip = {
+                    {"=", "="}, {"<>", "<>"}, {"<", ">"}, {"<=", ">="}, {">", "<"}, {">=", "<="}};
+                return compare(b, a, flip.at(op));
+            }
+            return compare(a, b, op);
         }
         case 2: {
             const int n = 1 + pick(4);
@@ -455,6 +463,8 @@ public:
         }
         case 3: {
             E lo = expr(partner(t), 0), hi = expr(partner(t), 0);
+            if (t == T::Date && chance(40)) lo = literal(T::Date);
+            if (t == T::Date && chance(40)) hi = literal(T::Date);
             if (t == T::Chr || lo.t == T::Chr || hi.t == T::Chr)
                 return Sql(a.s.ifx + " BETWEEN " + lo.s.ifx + " AND " + hi.s.ifx,
                            "rtrim(" + a.s.lite + ") BETWEEN rtrim(" + lo.s.lite + ") AND rtrim(" + hi.s.lite + ")");
@@ -472,6 +482,12 @@ public:
             const bool trim = t == T::Chr || c->type == T::Chr;
             Sql sub = "(SELECT " + (trim ? Sql(col, "rtrim(" + col + ")") : Sql(col)) + " FROM " + Sql(other->name)
                 + (chance(50) ? Sql(std::string(" WHERE ") + other->name + ".k > " + std::to_string(pick(6))) : Sql("")) + ")";
+            if (chance(30)) {
+                // One value per group.
+                const char *fn = chance(50) ? "max(" : "min(";
+                sub = "(SELECT " + (trim ? Sql(fn + col + ")", std::string(fn) + "rtrim(" + col + "))") : Sql(fn + col + ")"))
+                    + " FROM " + Sql(other->name) + " GROUP BY " + Sql(std::string(other->name) + ".k") + ")";
+            }
             return (trim ? Sql(a.s.ifx, "rtrim(" + a.s.lite + ")") : a.s) + (chance(30) ? " NOT IN " : " IN ") + sub;
         }
         case 5: {
@@ -720,7 +736,21 @@ protected:
                 c.types.push_back(rt);
             }
             Sql where = g.chance(60) ? " WHERE " + g.cond(2) : Sql("");
-            Sql having = g.chance(25) ? Sql(" HAVING count(*) > 1") : Sql("");
+            Sql having;
+            switch (g.pick(8)) {
+            case 0: having = Sql(" HAVING count(*) > 1"); break;
+            case 1: having = " HAVING max(tn.dt) > " + g.literal(T::Date).s; break;
+            case 2: having = " HAVING sum(tn.d) >= " + g.literal(T::Dec).s; break;
+            case 3: {
+                E lit = g.literal(T::Chr, true);
+                having = Sql(" HAVING min(tn.c) <= " + lit.s.ifx, " HAVING min(rtrim(tn.c)) <= " + lit.s.lite);
+                break;
+            }
+            case 4:
+                having = Sql(" HAVING avg(tn.i) IN (SELECT max(tm.d) FROM tm GROUP BY tm.k)");
+                break;
+            default: break;
+            }
             // GROUP BY takes a column or a select number.
             const bool bare = key.s.ifx.rfind("tn.", 0) == 0 && key.s.ifx.find(' ') == std::string::npos;
             c.sql = "SELECT " + list + " FROM " + from + where + " GROUP BY " + Sql(bare ? key.s.ifx : "1", "ifnull(" + key.s.lite + ", NULL)") + having;
