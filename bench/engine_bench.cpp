@@ -6,6 +6,10 @@
 //   QUODLIN_BENCH_SCALE=20 valgrind --tool=callgrind --toggle-collect='*EngineScan*'
 //     --toggle-collect='*fixture*' bench_engine_bench --benchmark_filter=EngineScan/1/
 // (the second toggle leaves out building the data; compare with RawSqliteScan).
+// Cold parse + translate per statement: --toggle-collect='*ParseTranslateCold*'
+// --benchmark_filter='ParseTranslateCold/4$' --benchmark_min_time=2, then the
+// inclusive cost of parseScript and translate divided by their call counts
+// (the first call also loads the catalog; a few hundred calls amortise it).
 #include "engine/engine.h"
 #include "engine/parser.h"
 #include "engine/session.h"
