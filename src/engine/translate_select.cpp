@@ -181,6 +181,7 @@ std::string Translator::whereCondition(const Expr &e, Scope &scope)
 void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from, std::string &where)
 {
     std::vector<OuterGroup> groups(1);
+    groups.reserve(c.from.size() + 1);
     auto walk = [&](auto &self, const std::vector<FromItem> &items, int g) -> void {
         for (const FromItem &item : items) {
             if (item.kind == FromItem::Kind::Outer) {
@@ -211,6 +212,7 @@ void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from
     std::vector<const Expr *> conjuncts;
     if (c.where) splitConjuncts(*c.where, conjuncts);
     std::vector<std::string> whereParts;
+    whereParts.reserve(conjuncts.size());
     std::vector<int> refs, touched;
     auto isAncestor = [&](int a, int d) {
         for (int g = d; g >= 0; g = groups[std::size_t(g)].parent)
