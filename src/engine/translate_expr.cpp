@@ -503,6 +503,13 @@ Typed Translator::compare(const Expr &e, Scope &scope)
     // it is none); SQLite would compare the number as text ('9' > 10).
     if (isText(a.type) && !a.literal && isNumeric(b.type.code)) a.sql = asNumber(a.sql, e.args[0]->offset);
     if (isText(b.type) && !b.literal && isNumeric(a.type.code)) b.sql = asNumber(b.sql, e.args[1]->offset);
+    // A text literal with an affinity keeps SQLite from substituting it for the
+    // column elsewhere in the WHERE clause, where a conversion of it to a
+    // number would fail once for the whole statement (-1213 with no such row).
+    if (e.op == TokenKind::Eq) {
+        if (isText(a.type) && !a.literal && b.literal && isText(b.type)) b.sql = "CAST(" + b.sql + " AS TEXT)";
+        else if (isText(b.type) && !b.literal && a.literal && isText(a.type)) a.sql = "CAST(" + a.sql + " AS TEXT)";
+    }
     // A DATE meeting a DATETIME is extended to it.
     if (a.type.code == TDate && b.type.code == TDateTime) {
         a.sql = "ifx_extend(" + a.sql + ",0," + std::to_string(encodeDatetime(UYear, UDay)) + ")";

@@ -475,7 +475,9 @@ public:
             const Table *other = scope.front() == &kTn ? &kTm : &kTn;
             std::vector<const Col *> cols;
             for (const Col &c : other->cols)
-                if (c.type == t || (numeric(t) && numeric(c.type)) || (textual(t) && textual(c.type))) cols.push_back(&c);
+                // Not VARCHAR against CHAR: whether a VARCHAR's trailing blanks
+                // count there is left open.
+                if (c.type == t || (numeric(t) && numeric(c.type))) cols.push_back(&c);
             if (cols.empty()) return a.s + " IS NULL";
             const Col *c = cols[std::size_t(pick(int(cols.size())))];
             const std::string col = std::string(other->name) + "." + c->name;
