@@ -88,6 +88,10 @@ const char *const kChars[] = {"a", "ab", "abc", "b", "ba", "12", "7", "x y"};
 const char *const kDigits[] = {"0", "7", "12", "40", "123"};
 const char *const kVarchars[] = {"a", "ab", "abc", "b", "ba", "12", "AB", "b a"};
 
+// The DBDATE in force: 0 MDY4/, 1 Y4MD-, 2 DMY4.
+int g_dateForm = 0;
+const char *const kDbdate[] = {"MDY4/", "Y4MD-", "DMY4."};
+
 // Day numbers (1899-12-31 = 0) from the civil calendar and back.
 std::int64_t civilDays(int y, int m, int d)
 {
@@ -111,13 +115,19 @@ std::string dateText(std::int64_t day)
     const unsigned m = mp < 10 ? mp + 3 : mp - 9;
     const std::int64_t y = std::int64_t(yoe) + era * 400 + (m <= 2);
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%02u/%02u/%04lld", m, d, static_cast<long long>(y));
+    if (g_dateForm == 1) std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u", static_cast<long long>(y), m, d);
+    else if (g_dateForm == 2) std::snprintf(buf, sizeof buf, "%02u.%02u.%04lld", d, m, static_cast<long long>(y));
+    else std::snprintf(buf, sizeof buf, "%02u/%02u/%04lld", m, d, static_cast<long long>(y));
     return buf;
 }
 
 // SQLite forms of the Informix meanings.
 std::string jd(const std::string &x) { return "((" + x + ") + 2415019.5)"; }
-std::string liteDateText(const std::string &x) { return "strftime('%m/%d/%Y', " + jd(x) + ")"; }
+std::string liteDateText(const std::string &x)
+{
+    static const char *const forms[] = {"%m/%d/%Y", "%Y-%m-%d", "%d.%m.%Y"};
+    return std::string("strftime('") + forms[g_dateForm] + "', " + jd(x) + ")";
+}
 std::string liteRound(const std::string &x, int scale)
 {
     const std::string p = scale > 0 ? "1" + std::string(std::size_t(scale), '0') + ".0" : scale < 0 ? "0.1" : "1.0";
@@ -637,7 +647,7 @@ protected:
                         row += i ? "|" : "";
                         row += v.isNull() ? "NULL"
                                           : cell(i < types.size() ? types[i] : T::Vch,
-                                                 displayText(v, st->columns()[i], Environment{}));
+                                                 displayText(v, st->columns()[i], m_engine->environment()));
                     }
                     o.rows.push_back(row);
                 }
@@ -944,6 +954,22 @@ TEST_F(DifferentialTypesTest, StoringAcrossTypesAgreesWithPlainSqlite)
     for (unsigned seed : seeds({7u, 13u}))
         runSeed(seed, 200, true, compared);
     EXPECT_GT(compared, 300);
+}
+
+// Date literals, DATE shown and DATE stored as text follow DBDATE.
+TEST_F(DifferentialTypesTest, OtherDateFormsAgreeWithPlainSqlite)
+{
+    int compared = 0;
+    for (int form : {1, 2}) {
+        Environment env = m_engine->environment();
+        env.dbdate = kDbdate[form];
+        m_engine->setEnvironment(env);
+        g_dateForm = form;
+        runSeed(100u + unsigned(form), 150, false, compared);
+        runSeed(200u + unsigned(form), 80, true, compared);
+    }
+    g_dateForm = 0;
+    EXPECT_GT(compared, 400);
 }
 
 } // namespace
