@@ -447,8 +447,10 @@ public:
         case 1: {
             static const char *const ops[] = {"=", "<>", "<", "<=", ">", ">="};
             const char *op = t == T::Bool ? (chance(50) ? "=" : "<>") : ops[pick(6)];
-            const T pt = partner(t);
+            // A DATE compares with a day number as well.
+            const T pt = t == T::Date && chance(15) ? T::Int : partner(t);
             const bool lit = t == T::Bool || (t == T::Chr && pt == T::Chr && chance(40)) || (t == T::Date && chance(30));
+            if (pt == T::Int && t == T::Date) return compare(a, {Sql(std::to_string(36500 + pick(11000))), pt}, op);
             E b = lit ? literal(pt, true) : expr(pt, d);
             // The literal on the left now and then: it converts the same way.
             if (lit && t != T::Bool && chance(30)) {
@@ -731,10 +733,10 @@ protected:
                 case 1: agg = "count(" + a.s + ")"; rt = T::Int; break;
                 case 2: agg = "count(DISTINCT " + a.s + ")"; rt = T::Int; break;
                 case 3:
-                    if (numeric(at)) { agg = "sum(" + a.s + ")"; break; }
+                    if (numeric(at)) { agg = (g.chance(30) ? "sum(DISTINCT " : "sum(") + a.s + ")"; break; }
                     [[fallthrough]];
                 case 4:
-                    if (numeric(at)) { agg = "avg(" + a.s + ")"; rt = T::Flt; break; }
+                    if (numeric(at)) { agg = (g.chance(30) ? "avg(DISTINCT " : "avg(") + a.s + ")"; rt = T::Flt; break; }
                     [[fallthrough]];
                 default: {
                     const char *fn = g.chance(50) ? "min(" : "max(";
@@ -772,6 +774,7 @@ protected:
             }
             return c;
         }
+        if (shape == 7) g.scope = {&kTn, &kTm};
         const int n = 1 + g.pick(3);
         Sql list, orderIfx, orderLite;
         std::string oi, ol;
@@ -786,7 +789,14 @@ protected:
             ol += (i ? ", " : "") + ("ifnull(" + e.s.lite + ", NULL)") + (desc ? " DESC" : "");
         }
         const bool distinct = shape == 8;
+        const bool outer = shape == 7;
+        if (outer) g.scope = {&kTn};  // the WHERE reads the preserved table only
         Sql where = g.chance(80) ? " WHERE " + g.cond(3) : Sql("");
+        if (outer) {
+            // OUTER rows of tm come back NULL where no key matches.
+            from = Sql("tn, OUTER tm", "tn LEFT JOIN tm ON tn.k = tm.k");
+            where = Sql(" WHERE tn.k = tm.k" + (where.ifx.empty() ? "" : " AND (" + where.ifx.substr(7) + ")"), where.lite);
+        }
         if (shape == 9) where = " WHERE tn.k = tm.k" + (where.ifx.empty() ? Sql("") : " AND (" + Sql(where.ifx.substr(7), where.lite.substr(7)) + ")");
         c.sql = "SELECT " + Sql(distinct ? "DISTINCT " : "") + list + " FROM " + from + where;
         if (!distinct && g.chance(50)) {
