@@ -1022,6 +1022,12 @@ Typed Translator::function(const Expr &e, Scope &scope)
     }
     if (f == "substr" || f == "substring") {
         argc(2, 3);
+        // A negative SUBSTR start counts back from the end of a CHAR's
+        // declared length, blanks included.
+        if (f == "substr" && isChar(args[0].type.code) && !args[0].literal && args[0].type.collength > 0
+            && !(args[1].literal && isNumeric(args[1].type.code) && args[1].sql.find('-') == std::string::npos))
+            args[0].sql = "(CASE WHEN " + args[1].sql + "<0 THEN ifx_rpad(" + args[0].sql + ","
+                + std::to_string(args[0].type.collength) + ") ELSE " + args[0].sql + " END)";
         out.sql = call(f == "substr" ? "ifx_substr" : "ifx_substring");
         out.type = type(TVarChar, encodeVarchar(255));
         return out;
