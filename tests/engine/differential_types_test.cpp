@@ -298,6 +298,14 @@ public:
                 return {Sql("trim(" + a.s.ifx + ")", "trim(" + a.s.lite + ")"), t};
             }
             case 2: {
+                E ch;
+                if (chance(30) && column(T::Chr, ch)) {
+                    // A negative start counts back from the end of the declared length.
+                    const std::string from = std::to_string(-1 - pick(4)), len = std::to_string(1 + pick(3));
+                    return {Sql("substr(" + ch.s.ifx + ", " + from + ", " + len + ")",
+                                "substr(" + padded(ch) + ", " + from + ", " + len + ")"),
+                            t};
+                }
                 E a = expr(T::Vch, d);
                 const std::string from = std::to_string(pick(4)), len = std::to_string(1 + pick(3));
                 // SUBSTR's start 0 means 1.
