@@ -1022,12 +1022,22 @@ Typed Translator::function(const Expr &e, Scope &scope)
     }
     if (f == "substr" || f == "substring") {
         argc(2, 3);
-        // A negative SUBSTR start counts back from the end of a CHAR's
-        // declared length, blanks included.
-        if (f == "substr" && isChar(args[0].type.code) && !args[0].literal && args[0].type.collength > 0
-            && !(args[1].literal && isNumeric(args[1].type.code) && args[1].sql.find('-') == std::string::npos))
-            args[0].sql = "(CASE WHEN " + args[1].sql + "<0 THEN ifx_rpad(" + args[0].sql + ","
-                + std::to_string(args[0].type.collength) + ") ELSE " + args[0].sql + " END)";
+        if (f == "substr" && isChar(args[0].type.code) && !args[0].literal && args[0].type.collength > 0) {
+            // A negative start counts back from the end of the declared
+            // length, blanks included. The part is a CHAR again: kept without
+            // its trailing blanks like every CHAR value, padded by ||.
+            const bool positive = args[1].literal && isNumeric(args[1].type.code)
+                && args[1].sql.find('-') == std::string::npos;
+            int length = args[0].type.collength;
+            if (!positive)
+                args[0].sql = "(CASE WHEN " + args[1].sql + "<0 THEN ifx_rpad(" + args[0].sql + ","
+                    + std::to_string(length) + ") ELSE " + args[0].sql + " END)";
+            if (args.size() > 2 && args[2].literal && isNumeric(args[2].type.code))
+                length = int(std::clamp<long>(smallNumber(args[2].literalText), 1, length));
+            out.sql = "rtrim(" + call("ifx_substr") + ")";
+            out.type = type(TChar, length);
+            return out;
+        }
         out.sql = call(f == "substr" ? "ifx_substr" : "ifx_substring");
         out.type = type(TVarChar, encodeVarchar(255));
         return out;

@@ -302,11 +302,14 @@ public:
                 if (chance(30) && column(T::Chr, ch)) {
                     // A negative start counts back from the end of the declared length.
                     const std::string from = std::to_string(-1 - pick(4)), len = std::to_string(1 + pick(3));
+                    // The part is a CHAR of that length.
                     return {Sql("substr(" + ch.s.ifx + ", " + from + ", " + len + ")",
-                                "substr(" + padded(ch) + ", " + from + ", " + len + ")"),
-                            t};
+                                "rtrim(substr(" + padded(ch) + ", " + from + ", " + len + "))"),
+                            t, std::atoi(len.c_str())};
                 }
                 E a = expr(T::Vch, d);
+                // Past the end of a CHAR part: whether the result is padded is left open.
+                if (a.charWidth) return {"trim(" + a.s + ")", t};
                 const std::string from = std::to_string(pick(4)), len = std::to_string(1 + pick(3));
                 // SUBSTR's start 0 means 1.
                 const std::string liteFrom = from == "0" ? "1" : from;
