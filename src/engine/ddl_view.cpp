@@ -75,6 +75,18 @@ void collectSelect(const ast::SelectStmt &sel, std::vector<const ast::ObjectName
         collectExpr(o.expr.get(), out);
 }
 
+// The views built directly on `tabid`: (tabid, name).
+std::vector<std::pair<int, std::string>> viewsOn(SessionImpl &s, int tabid)
+{
+    std::vector<std::pair<int, std::string>> views;
+    sql::Stmt q(s.db(), "SELECT d.dtabid, t.tabname FROM sysdepend d JOIN systables t ON t.tabid = d.dtabid"
+                        " WHERE d.btabid = ?1 AND d.dtype = 'V'");
+    q.bind(1, tabid);
+    while (q.step())
+        views.emplace_back(static_cast<int>(q.integer(0)), q.text(1));
+    return views;
+}
+
 void deleteView(SessionImpl &s, int tabid, const std::string &name)
 {
     sql::exec(s.db(), "DROP VIEW IF EXISTS main." + sql::quote(name));
@@ -213,14 +225,7 @@ void createView(SessionImpl &s, const ast::CreateViewStatement &st, const std::s
 
 void dropDependentViews(SessionImpl &s, int tabid)
 {
-    std::vector<std::pair<int, std::string>> views;
-    {
-        sql::Stmt q(s.db(), "SELECT d.dtabid, t.tabname FROM sysdepend d JOIN systables t ON t.tabid = d.dtabid"
-                            " WHERE d.btabid = ?1 AND d.dtype = 'V'");
-        q.bind(1, tabid);
-        while (q.step())
-            views.emplace_back(static_cast<int>(q.integer(0)), q.text(1));
-    }
+    const std::vector<std::pair<int, std::string>> views = viewsOn(s, tabid);
     for (const auto &[id, name] : views) {
         dropDependentViews(s, id);
         deleteView(s, id, name);
@@ -294,14 +299,7 @@ void refreshView(SessionImpl &s, int tabid, const std::string &name)
 
 void dropBrokenViews(SessionImpl &s, int tabid)
 {
-    std::vector<std::pair<int, std::string>> views;
-    {
-        sql::Stmt q(s.db(), "SELECT d.dtabid, t.tabname FROM sysdepend d JOIN systables t ON t.tabid = d.dtabid"
-                            " WHERE d.btabid = ?1 AND d.dtype = 'V'");
-        q.bind(1, tabid);
-        while (q.step())
-            views.emplace_back(static_cast<int>(q.integer(0)), q.text(1));
-    }
+    const std::vector<std::pair<int, std::string>> views = viewsOn(s, tabid);
     for (const auto &[id, name] : views) {
         sqlite3_stmt *probe = nullptr;
         const std::string text = "SELECT * FROM main." + sql::quote(name);
