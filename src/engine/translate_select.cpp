@@ -316,15 +316,7 @@ void Translator::checkGrouping(const SelectCore &c, Scope &scope, const std::vec
         const Expr &e = *c.items[i].expr;
         if (e.kind == ExprKind::Star) raise(-294, "*", e.offset);
         if (itemGrouped[i] || isGrouped(itemSql[i])) continue;
-        std::vector<const Expr *> cols;
-        plainColumns(e, cols);
-        for (const Expr *col : cols) {
-            std::vector<int> *saved = scope.refs;
-            scope.refs = nullptr;
-            const std::string sql = column(*col, scope).sql;
-            scope.refs = saved;
-            if (!isGrouped(sql)) raise(-294, col->text, col->offset);
-        }
+        checkGroupedOrder(e, scope, grouped);
         // A subquery's reference to this block's row has one value per group
         // only when grouped (also as part of a grouped expression).
         for (const auto &[sql, ref] : itemOuterRefs[i]) {
