@@ -560,3 +560,37 @@ TEST_F(MainFormTest, ComboEntryBringsItsOwnBrowserForward)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainFormTest, CascadeKeepsAWorkingSizeAndTheActiveWindowInFront)
+{
+    TMainForm form;
+    form.resize(900, 700);
+    form.show();
+    auto *first = addChild<TestBrowser>(form, "b1");
+    auto *second = addChild<TestQuery>(form, "q1");
+    auto *third = addChild<TestBrowser>(form, "b2");
+    form.mdiArea()->setActiveSubWindow(second);
+    trigger(form, "mnuWindowCascade");
+    const QSize client = form.mdiArea()->viewport()->size();
+    for (QMdiSubWindow *w : QList<QMdiSubWindow *>{first, second, third}) {
+        EXPECT_GT(w->width(), client.width() / 2) << w->objectName().toStdString();
+        EXPECT_GT(w->height(), client.height() / 2) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(form.mdiArea()->activeSubWindow(), second);
+    // The front window is the one offset furthest.
+    EXPECT_GT(second->x(), first->x());
+    EXPECT_GT(second->x(), third->x());
+}
+
+TEST_F(MainFormTest, NoDisplayNameIsAppendedToOtherWindowTitles)
+{
+    // X11 and Wayland append an application display name that was set to
+    // every window title; unset, it reads as the application name.
+    TMainForm form;
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Quodlin"));
+}
+
+} // namespace

@@ -12,7 +12,6 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(kProductName);
     setOrganizationName(QStringLiteral("Veltrane"));
-    setApplicationDisplayName(kMainCaption);
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)

@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -106,11 +107,10 @@ TMainForm::~TMainForm()
 
 void TMainForm::FormCreate()
 {
-    setWindowTitle(kMainCaption);
     // The title (kProgramTitle) captions the login dialog and general error
-    // boxes. The display name stays the caption, because X11 and Wayland
-    // append it to every window title that does not contain it already.
-    QApplication::setApplicationDisplayName(kMainCaption);
+    // boxes. No application display name is set: X11 and Wayland would
+    // append it to every other window's title.
+    setWindowTitle(kMainCaption);
     // Hints reach the status bar through QStatusTipEvent (QMainWindow shows them).
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateMenus(); });
 
@@ -154,7 +154,7 @@ void TMainForm::FormCreate()
     on(Command::EditSchema, [this] { mnuToolsEditSchemaClick(); });
     on(Command::BdeConfiguration, [this] { mnuToolsBDEConfigClick(); });
     on(Command::SetNet32, [this] { mnuToolsSetNet32Click(); });
-    on(Command::Cascade, [this] { m_mdiArea->cascadeSubWindows(); });
+    on(Command::Cascade, [this] { mnuWindowCascadeClick(); });
     on(Command::Tile, [this] { m_mdiArea->tileSubWindows(); });
     on(Command::ArrangeIcons, [this] { mnuWindowArrangeIconsClick(); });
     on(Command::MinimizeAll, [this] { mnuWindowMinimizeAllClick(); });
@@ -403,7 +403,10 @@ void TMainForm::SetCurrentConnection(IConnection *value)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_cboDatabaseAlias && event->type() == QEvent::FocusIn)
+    // Not when the combo's own list closes: the rebuild would replace the
+    // entry just chosen before the combo reports it.
+    if (watched == m_cboDatabaseAlias && event->type() == QEvent::FocusIn
+        && static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
         rebuildConnectionCombo();
     // A tool button's hint is its tool tip only; the status bar shows nothing
     // for it, unlike the menu item that shares its action.
@@ -419,20 +422,25 @@ void TMainForm::rebuildConnectionCombo()
     IConnection *current = CurrentConnection();
     if (!current)
         return;
-    const QString currentName = current->ConnectionDisplayName();
-    const QSignalBlocker block(m_cboDatabaseAlias);
-    m_cboDatabaseAlias->clear();
+    QStringList names;
     const QList<QMdiSubWindow *> windows = childWindows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         auto *browser = dynamic_cast<IObjectBrowserWindow *>(childOf(*it));
         IConnection *c = browser ? browser->connection() : nullptr;
-        if (!c || !c->finishedConnecting())
-            continue;
-        const QString name = c->ConnectionDisplayName();
-        m_cboDatabaseAlias->addItem(name);
-        if (name == currentName)
-            m_cboDatabaseAlias->setCurrentIndex(m_cboDatabaseAlias->count() - 1);
+        if (c && c->finishedConnecting())
+            names << c->ConnectionDisplayName();
     }
+    const QSignalBlocker block(m_cboDatabaseAlias);
+    QStringList shown;
+    for (int i = 0; i < m_cboDatabaseAlias->count(); ++i)
+        shown << m_cboDatabaseAlias->itemText(i);
+    // The same list is left alone, so an open drop-down keeps its entries.
+    if (names != shown) {
+        m_cboDatabaseAlias->clear();
+        m_cboDatabaseAlias->addItems(names);
+    }
+    if (const int index = int(names.indexOf(current->ConnectionDisplayName())); index >= 0)
+        m_cboDatabaseAlias->setCurrentIndex(index);
 }
 
 void TMainForm::cboDatabaseAliasChange()
@@ -445,7 +453,13 @@ void TMainForm::cboDatabaseAliasChange()
         auto *browser = dynamic_cast<IObjectBrowserWindow *>(childOf(*it));
         IConnection *c = browser ? browser->connection() : nullptr;
         if (c && c->isConnected() && c->ConnectionDisplayName() == selected) {
-            m_mdiArea->setActiveSubWindow(*it);
+            QMdiSubWindow *window = *it;
+            if (window->isMinimized())
+                window->showNormal();
+            m_mdiArea->setActiveSubWindow(window);
+            window->raise();
+            SetCurrentConnection(c);
+            UpdateMenus();
             return;
         }
     }

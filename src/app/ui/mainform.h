@@ -117,6 +117,7 @@ private:
     void mnuToolsSetNet32Click();
     void mnuWindowMinimizeAllClick();
     void mnuWindowNextClick();
+    void mnuWindowCascadeClick();
     void mnuWindowArrangeIconsClick();
     void mnuHelpAboutClick();
     void mnuHelpFindErrorClick();

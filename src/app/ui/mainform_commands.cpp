@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 #include "app/externalprograms.h"
 #include "app/templates.h"
+#include "app/windowlayout.h"
 #include "app/ui/aboutbox.h"
 #include "app/ui/optionsform.h"
 
@@ -15,6 +16,8 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 
 #include <exception>
 
@@ -164,6 +167,28 @@ void TMainForm::mnuWindowMinimizeAllClick()
     const QList<QMdiSubWindow *> windows = childWindows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
         (*it)->showMinimized();
+}
+
+void TMainForm::mnuWindowCascadeClick()
+{
+    QList<QMdiSubWindow *> windows;
+    const QList<QMdiSubWindow *> frontFirst = childWindows();
+    for (auto it = frontFirst.rbegin(); it != frontFirst.rend(); ++it)
+        if (!(*it)->isMinimized() && !(*it)->isHidden())
+            windows << *it;
+    if (windows.isEmpty())
+        return;
+    // One title bar further per window, as a cascade shows each caption.
+    QStyleOptionTitleBar option;
+    option.initFrom(windows.front());
+    const int step = windows.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, windows.front())
+        + windows.front()->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, windows.front());
+    const QList<QRect> rects = CascadeGeometry(m_mdiArea->viewport()->size(), int(windows.size()), QPoint(step, step));
+    for (int i = 0; i < windows.size(); ++i) {
+        if (windows[i]->isMaximized())
+            windows[i]->showNormal();
+        windows[i]->setGeometry(rects[i]);
+    }
 }
 
 void TMainForm::mnuWindowArrangeIconsClick()
