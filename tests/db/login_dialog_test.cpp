@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QScreen>
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
@@ -251,6 +253,32 @@ TEST_F(LoginDialogTest, BrokenAliasFileIsReportedOnce)
     }
     SetDialogs(old);
     QFile::remove(path);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LoginDialogTest, SitsCentredOnTheScreenAndKeepsItsPlaceInBothModes)
+{
+    QWidget owner;
+    owner.setGeometry(10, 10, 300, 200);  // far from the screen's centre
+    owner.show();
+    TfrmDbLogin d(&owner);
+    d.show();
+    const QPoint screenCentre = owner.screen()->availableGeometry().center();
+    EXPECT_LE((d.geometry().center() - screenCentre).manhattanLength(), 8);
+
+    const QRect aliasGeometry = d.geometry();
+    const QPoint aliasGroup = child<QWidget>(d, "grpStandard")->pos();
+    click(d, "btnDirect");
+    ASSERT_TRUE(d.directMode());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(d.geometry(), aliasGeometry);
+    EXPECT_EQ(child<QWidget>(d, "grpDirect")->pos(), aliasGroup);
+    click(d, "btnDirect");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(d.geometry(), aliasGeometry);
 }
 
 } // namespace

@@ -13,13 +13,18 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quodlin {
 
@@ -89,10 +94,26 @@ TfrmDbLogin::TfrmDbLogin(QWidget *parent)
     m_btnDirect = named(new QPushButton(QStringLiteral("Di&rect >>")), "btnDirect");
     for (QPushButton *b : {btnCancel, brnBDECfg, btnSetNet32, m_btnDirect})
         b->setAutoDefault(false);
+    // Wide enough for both captions, so switching modes keeps the buttons' column.
+    int directWidth = 0;
+    for (const QString &caption : {QStringLiteral("<< Standa&rd"), QStringLiteral("Di&rect >>")}) {
+        m_btnDirect->setText(caption);
+        directWidth = std::max(directWidth, m_btnDirect->sizeHint().width());
+    }
+    m_btnDirect->setMinimumWidth(directWidth);
 
+    // Both groups share one cell and keep their size while hidden, so
+    // switching modes neither moves the controls nor resizes the dialog.
+    auto *groups = new QGridLayout;
+    groups->setContentsMargins(0, 0, 0, 0);
+    for (QGroupBox *group : {m_grpStandard, m_grpDirect}) {
+        QSizePolicy policy = group->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        group->setSizePolicy(policy);
+        groups->addWidget(group, 0, 0, Qt::AlignTop);
+    }
     auto *left = new QVBoxLayout;
-    left->addWidget(m_grpStandard);
-    left->addWidget(m_grpDirect);
+    left->addLayout(groups);
     left->addWidget(m_chkSavePassword);
     left->addStretch();
     auto *buttons = new QVBoxLayout;
@@ -200,6 +221,12 @@ void TfrmDbLogin::FillAliasList()
 void TfrmDbLogin::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Centred on the screen, not on the main window.
+    if (QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame = geometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
     FormShow();
 }
 
