@@ -113,9 +113,9 @@ ICONS = {
 APP_ICON = (cylinder(2.5, 1.5, 15, 20) +
     f'<circle cx="16" cy="15" r="5.2" fill="#ffffff" stroke="{GREEN_D}" stroke-width="2.2"/>'
     f'<line x1="18.2" y1="17.4" x2="22" y2="21.5" stroke="{GREEN_D}" stroke-width="2.4" stroke-linecap="round"/>')
-with open("quodlin.svg", "w") as f:
-    f.write(svg(APP_ICON))
-
-for name, body in ICONS.items():
-    with open(f"{name}.svg", "w") as f:
-        f.write(svg(body))
+if __name__ == "__main__":
+    with open("quodlin.svg", "w") as f:
+        f.write(svg(APP_ICON))
+    for name, body in ICONS.items():
+        with open(f"{name}.svg", "w") as f:
+            f.write(svg(body))
