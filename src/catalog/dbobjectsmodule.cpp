@@ -1,5 +1,8 @@
 #include "catalog/dbobjectsmodule.h"
 
+#include "catalog/catalogdecoders.h"
+#include "catalog/catalogqueries.h"
+#include "db/dberror.h"
 #include "db/dbquery.h"
 #include "db/dbsession.h"
 
@@ -7,9 +10,53 @@
 
 namespace quodlin {
 
+namespace {
+
+QString text(const DbRowRef &row, const char *field)
+{
+    return row.value(QString::fromLatin1(field)).toString();
+}
+
+int number(const DbRowRef &row, const char *field)
+{
+    return row.value(QString::fromLatin1(field)).toInt();
+}
+
+// Calculated fields whose stored value is their decoded text.
+using Decoder = QString (*)(const QString &);
+DbCalcFunction decoded(const char *field, Decoder decoder)
+{
+    return [field, decoder](const DbRowRef &row) { return decoder(text(row, field)); };
+}
+
+// The row calculation of a decoded field; fields decoded only for display
+// keep an empty value.
+DbCalcFunction calculation(const QString &queryName, const QString &field)
+{
+    const QString key = queryName + QLatin1Char('.') + field;
+    if (key == QLatin1String("qryTable.tabtypedescr"))
+        return decoded("tabtype", TableTypeText);
+    if (key == QLatin1String("qryTableColumns.required"))
+        return [](const DbRowRef &row) { return RequiredText(number(row, "coltype")); };
+    if (key == QLatin1String("qryTableColumns.defaulttypedescr"))
+        return decoded("defaulttype", DefaultKindText);
+    if (key == QLatin1String("qryTableIndexes.idxtypedescr"))
+        return decoded("idxtype", IndexTypeText);
+    if (key == QLatin1String("qryTableTriggers.eventdescr") || key == QLatin1String("qryTrigger.eventdescr"))
+        return decoded("event", TriggerEventText);
+    if (key == QLatin1String("qryProc.modedescr"))
+        return decoded("mode", ProcedureModeText);
+    if (key == QLatin1String("qryTrigger.modedescr"))
+        return decoded("mode", TriggerModeText);
+    return [](const DbRowRef &) { return QString(); };
+}
+
+} // namespace
+
 TdmDbObjects::TdmDbObjects(DbSession &session)
     : m_db(std::make_unique<DbDatabase>(session))
 {
+    createQueries();
 }
 
 TdmDbObjects::TdmDbObjects()
@@ -17,9 +64,108 @@ TdmDbObjects::TdmDbObjects()
 {
 }
 
-TdmDbObjects::~TdmDbObjects() = default;
+TdmDbObjects::~TdmDbObjects()
+{
+    // Details before masters, all before the component.
+    for (auto it = m_queries.rbegin(); it != m_queries.rend(); ++it)
+        (*it)->close();
+}
 
-void TdmDbObjects::SetDatabaseName(const QString &name) { m_db->setDatabaseName(name); }
+void TdmDbObjects::createQueries()
+{
+    for (const CatalogQuery &def : CatalogQueries()) {
+        auto q = std::make_unique<DbQuery>(m_db->session());
+        q->setSql(def.sql);
+        QStringList order;
+        for (const CatalogField &f : def.fields) {
+            order << f.name;
+            if (f.type == CatalogFieldType::Calculated) {
+                q->addCalculatedField(f.name, f.label, f.displayWidth ? f.displayWidth : f.size,
+                                      calculation(def.name, f.name));
+            } else {
+                q->setFieldLabel(f.name, f.label);
+                if (f.displayWidth)
+                    q->setFieldDisplayWidth(f.name, f.displayWidth);
+            }
+            q->setFieldVisible(f.name, !f.hidden);
+            if (f.type == CatalogFieldType::Memo)
+                q->setFieldDisplayHook(f.name, [](const QVariant &v, const DbRowRef &) {
+                    return MemoPlaceholder(!v.isValid());
+                });
+        }
+        q->setFieldOrder(order);
+        m_queries.push_back(std::move(q));
+    }
+    for (const CatalogQuery &def : CatalogQueries())
+        if (!def.master.isEmpty())
+            query(def.name).setMaster(&query(def.master));
+
+    // Display texts only: the stored value of these stays empty.
+    qryTableColumns().setFieldDisplayHook(QStringLiteral("datatype"), [this](const QVariant &, const DbRowRef &row) {
+        return columnTypeText(row);
+    });
+    qryTableColumns().setFieldDisplayHook(QStringLiteral("defaultvaluedesc"), [](const QVariant &, const DbRowRef &row) {
+        return text(row, "defaultvalue");
+    });
+    qryTableDepends().setFieldDisplayHook(QStringLiteral("dtype"), [](const QVariant &v, const DbRowRef &) {
+        return DependTypeText(v.toString());
+    });
+    qryTableColumns().setAfterOpen([this] { m_extendedIdsTable = -1; });
+}
+
+QString TdmDbObjects::columnTypeText(const DbRowRef &row)
+{
+    if (!row.value(QStringLiteral("coltype")).isValid())
+        return {};
+    const int coltype = number(row, "coltype");
+    const int t = coltype & 255;
+    int extendedId = 0;
+    if (t == 40 || t == 41) {
+        const int tabid = number(row, "tabid");
+        if (tabid != m_extendedIdsTable) {
+            m_extendedIds.clear();
+            DbQuery ids(session());
+            ids.setDatabaseName(GetDatabaseName());
+            ids.setSql(QStringLiteral("select colno, extended_id from syscolumns where tabid = :tabid"));
+            ids.setParam(QStringLiteral("tabid"), tabid);
+            try {
+                ids.open();
+                for (; !ids.eof(); ids.next())
+                    m_extendedIds[ids.field(0).value().toInt()] = ids.field(1).value().toInt();
+            } catch (const std::exception &) {
+                // A server without the column: the opaque types stay unnamed.
+            }
+            m_extendedIdsTable = tabid;
+        }
+        const auto it = m_extendedIds.find(number(row, "colno"));
+        extendedId = it == m_extendedIds.end() ? 0 : it->second;
+    }
+    return ColumnTypeText(coltype, number(row, "collength"), extendedId);
+}
+
+DbQuery &TdmDbObjects::query(const QString &name) const
+{
+    const QList<CatalogQuery> &defs = CatalogQueries();
+    for (qsizetype i = 0; i < defs.size(); ++i)
+        if (defs[i].name == name)
+            return *m_queries[size_t(i)];
+    throw DbError(QStringLiteral("Unknown catalog query '%1'").arg(name));
+}
+
+std::vector<DbQuery *> TdmDbObjects::queries() const
+{
+    std::vector<DbQuery *> all;
+    for (const auto &q : m_queries)
+        all.push_back(q.get());
+    return all;
+}
+
+void TdmDbObjects::SetDatabaseName(const QString &name)
+{
+    m_db->setDatabaseName(name);
+    for (const auto &q : m_queries)
+        q->setDatabaseName(name);
+}
 
 void TdmDbObjects::Open(const QString &alias, const QString &directName, const QString &user,
                         const QString &paramsText)
@@ -63,6 +209,48 @@ int TdmDbObjects::UserTableCount()
     const int count = query.isEmpty() ? 0 : query.field(0).value().toInt();
     query.close();
     return count;
+}
+
+namespace {
+
+// Closes the details (in the given order), then the master; sets the
+// master's name and owner; opens the master, then the details.
+void reload(DbQuery &master, const char *nameParam, const QString &name, const QString &owner,
+            std::initializer_list<DbQuery *> details)
+{
+    for (DbQuery *d : details)
+        d->close();
+    master.close();
+    master.setParam(QString::fromLatin1(nameParam), name);
+    master.setParam(QStringLiteral("owner"), owner);
+    master.open();
+    for (DbQuery *d : details)
+        d->open();
+}
+
+} // namespace
+
+void TdmDbObjects::LoadTable(const QString &name, const QString &owner)
+{
+    // Closed in the browser's order (view body first), opened columns first.
+    qryViewBody().close();
+    reload(qryTable(), "tabname", name, owner,
+           {&qryTableColumns(), &qryTableIndexes(), &qryTableTriggers(), &qryTableDepends(), &qryViewBody()});
+}
+
+void TdmDbObjects::LoadProc(const QString &name, const QString &owner)
+{
+    reload(qryProc(), "procname", name, owner, {&qryProcBody()});
+}
+
+void TdmDbObjects::LoadTrigger(const QString &name, const QString &owner)
+{
+    reload(qryTrigger(), "trigname", name, owner, {&qryTrigBody()});
+}
+
+void TdmDbObjects::LoadSynonym(const QString &name, const QString &owner)
+{
+    reload(qrySyn(), "synname", name, owner, {&qrySynLocalTable()});
 }
 
 } // namespace quodlin

@@ -1,17 +1,28 @@
 #pragma once
-// The catalog module of one open connection: it owns the database component
-// (dbDb) that every query of the connection's windows runs on, and carries
-// the direct connection name, the login user and the explain flag. For now it
-// opens the connection and answers the few questions the connection window
-// asks; the catalog statements join it with the object browser.
+// The catalog module of one open connection. It owns the database component
+// dbDb that every query of the connection's windows runs on, the fixed
+// catalog queries of the object browser (catalogqueries.h) with their
+// declared fields, labels, widths, hidden flags, master/detail links and
+// decoded fields (catalogdecoders.h), and qryCompile for compile and drop. It
+// also carries the direct connection name, the login user and the explain flag.
+//
+// The browser window creates one module, names it with SetDatabaseName, opens
+// it with Open, and reads its queries: the tree through objecttree.h, the
+// detail pages through the Load* operations below, whose queries it binds its
+// grids and edit boxes to (visible fields in field order, field labels as
+// titles, display texts as cell texts). The module runs no SQL by itself.
 #include "app/childwindows.h"
 #include "db/dbdatabase.h"
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
 namespace quodlin {
 
+class DbQuery;
+class DbRowRef;
 class DbSession;
 
 class TdmDbObjects : public IConnection {
@@ -20,7 +31,8 @@ public:
     TdmDbObjects();  // in the default session
     ~TdmDbObjects() override;
 
-    // The unique name of dbDb; raises DbError when another component has it.
+    // The unique name of dbDb, set on every query of the module too; raises
+    // DbError when another component has it.
     void SetDatabaseName(const QString &name);
     QString GetDatabaseName() const { return m_db->databaseName(); }
 
@@ -49,13 +61,68 @@ public:
     DbDatabase &dbDb() { return *m_db; }
     DbSession &session() const { return m_db->session(); }
 
+    // A query of the module by its name ("qryTable"); raises DbError for an unknown name.
+    DbQuery &query(const QString &name) const;
+    // Every query, in the order of CatalogQueries().
+    std::vector<DbQuery *> queries() const;
+
+    DbQuery &qryUserTables() const { return query(QStringLiteral("qryUserTables")); }
+    DbQuery &qrySystemTables() const { return query(QStringLiteral("qrySystemTables")); }
+    DbQuery &qryViews() const { return query(QStringLiteral("qryViews")); }
+    DbQuery &qrySystemProcs() const { return query(QStringLiteral("qrySystemProcs")); }
+    DbQuery &qryGeneratedProcs() const { return query(QStringLiteral("qryGeneratedProcs")); }
+    DbQuery &qryUngeneratedProcs() const { return query(QStringLiteral("qryUngeneratedProcs")); }
+    DbQuery &qryInsertTriggers() const { return query(QStringLiteral("qryInsertTriggers")); }
+    DbQuery &qryUpdateTriggers() const { return query(QStringLiteral("qryUpdateTriggers")); }
+    DbQuery &qryDeleteTriggers() const { return query(QStringLiteral("qryDeleteTriggers")); }
+    DbQuery &qrySynonyms() const { return query(QStringLiteral("qrySynonyms")); }
+    DbQuery &qryUsers() const { return query(QStringLiteral("qryUsers")); }
+    DbQuery &qryRoles() const { return query(QStringLiteral("qryRoles")); }
+    DbQuery &qryRoleUsers() const { return query(QStringLiteral("qryRoleUsers")); }
+    DbQuery &qryTable() const { return query(QStringLiteral("qryTable")); }
+    DbQuery &qryTableColumns() const { return query(QStringLiteral("qryTableColumns")); }
+    DbQuery &qryTableIndexes() const { return query(QStringLiteral("qryTableIndexes")); }
+    DbQuery &qryTableTriggers() const { return query(QStringLiteral("qryTableTriggers")); }
+    DbQuery &qryTableDepends() const { return query(QStringLiteral("qryTableDepends")); }
+    DbQuery &qryViewBody() const { return query(QStringLiteral("qryViewBody")); }
+    DbQuery &qryProc() const { return query(QStringLiteral("qryProc")); }
+    DbQuery &qryProcBody() const { return query(QStringLiteral("qryProcBody")); }
+    DbQuery &qryTrigger() const { return query(QStringLiteral("qryTrigger")); }
+    DbQuery &qryTrigBody() const { return query(QStringLiteral("qryTrigBody")); }
+    DbQuery &qrySyn() const { return query(QStringLiteral("qrySyn")); }
+    DbQuery &qrySynLocalTable() const { return query(QStringLiteral("qrySynLocalTable")); }
+    // No statement text: compile and drop set theirs.
+    DbQuery &qryCompile() const { return query(QStringLiteral("qryCompile")); }
+
+    // The detail loads of the browser's pages: close the kind's queries (details
+    // first), set the master's parameters from the node's name and owner, open
+    // the master, then its details. Raise the layer's failures.
+    // Table or view: qryTable with qryTableColumns, qryTableIndexes,
+    // qryTableTriggers, qryTableDepends, qryViewBody.
+    void LoadTable(const QString &name, const QString &owner);
+    // qryProc with qryProcBody.
+    void LoadProc(const QString &name, const QString &owner);
+    // qryTrigger with qryTrigBody.
+    void LoadTrigger(const QString &name, const QString &owner);
+    // qrySyn with qrySynLocalTable.
+    void LoadSynonym(const QString &name, const QString &owner);
+
 private:
+    void createQueries();
+    QString columnTypeText(const DbRowRef &row);
+
     std::unique_ptr<DbDatabase> m_db;
+    std::vector<std::unique_ptr<DbQuery>> m_queries;  // declared after m_db: closed before it goes
     QString m_directName;
     QString m_loginUser;
     bool m_explain = false;
     bool m_ready = false;
     std::function<void()> m_explainChanged;
+    // syscolumns.extended_id by column number of the table qryTableColumns
+    // shows, read once and only for the opaque codes 40 and 41, which the
+    // statement does not select.
+    int m_extendedIdsTable = -1;
+    std::map<int, int> m_extendedIds;
 };
 
 } // namespace quodlin

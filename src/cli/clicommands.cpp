@@ -22,11 +22,7 @@ namespace {
 
 const QString kCliDatabaseName = QStringLiteral("QuodlinCli");
 
-// The report with plain line ends, as a terminal wants them.
-QString report(const std::exception &failure, const QString &context)
-{
-    return DbErrorReport(failure, context).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
+QString report(const std::exception &failure, const QString &context) { return CliReport(failure, context); }
 
 // An engine failure in the form of the layer's, so its report names the Informix number.
 DbEngineError asDbError(const engine::EngineError &failure)
@@ -44,7 +40,7 @@ QString firstCodeLine(const QString &statement)
     return statement.section(QLatin1Char('\n'), 0, 0);
 }
 
-QString userOf(const CliOptions &o) { return o.user ? *o.user : GetLoginUserName(); }
+QString userOf(const CliOptions &o) { return CliUser(o); }
 
 QString passwordOf(const CliOptions &o)
 {
@@ -80,6 +76,23 @@ int runStatements(DbDatabase &db, const QString &text, QTextStream &out, QTextSt
 }
 
 } // namespace
+
+QString CliReport(const std::exception &failure, const QString &context)
+{
+    // Plain line ends, as a terminal wants them.
+    return DbErrorReport(failure, context).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+QString CliUser(const CliOptions &o) { return o.user ? *o.user : GetLoginUserName(); }
+
+QStringList ConnectionParams(const CliOptions &o)
+{
+    QStringList params;
+    if (o.alias.isEmpty())
+        params << QStringLiteral("SERVER NAME=") + o.server << QStringLiteral("DATABASE NAME=") + o.database;
+    params << QStringLiteral("USER NAME=") + CliUser(o) << QStringLiteral("PASSWORD=") + passwordOf(o);
+    return params;
+}
 
 int RunAliases(QTextStream &out, QTextStream &err)
 {
@@ -202,17 +215,13 @@ int RunSql(const CliOptions &o, QTextStream &out, QTextStream &err)
 
     const QString context = QStringLiteral("quodlin-cli.sql");
     DbDatabase db(DbSession::defaultSession());
-    QStringList params;
-    if (o.alias.isEmpty()) {
+    if (o.alias.isEmpty())
         db.setDriverName(kInformixDriverName);
-        params << QStringLiteral("SERVER NAME=") + o.server << QStringLiteral("DATABASE NAME=") + o.database;
-    } else {
+    else
         db.setAliasName(o.alias);
-    }
-    params << QStringLiteral("USER NAME=") + userOf(o) << QStringLiteral("PASSWORD=") + passwordOf(o);
     try {
         db.setDatabaseName(kCliDatabaseName);
-        db.setParams(params);
+        db.setParams(ConnectionParams(o));
         db.open();
     } catch (const std::exception &failure) {
         err << report(failure, context) << '\n';

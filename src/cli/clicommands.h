@@ -5,10 +5,22 @@
 
 #include <QTextStream>
 
+#include <exception>
+
 namespace quodlin::cli {
 
 int RunAliases(QTextStream &out, QTextStream &err);
 int RunCreateDb(const CliOptions &options, QTextStream &out, QTextStream &err);
 int RunSql(const CliOptions &options, QTextStream &out, QTextStream &err);
+int RunTree(const CliOptions &options, QTextStream &out, QTextStream &err);
+int RunShow(const CliOptions &options, QTextStream &out, QTextStream &err);
+
+// Shared by the commands that connect.
+// -u, else the login name.
+QString CliUser(const CliOptions &options);
+// SERVER NAME and DATABASE NAME for a direct connection, then USER NAME and PASSWORD.
+QStringList ConnectionParams(const CliOptions &options);
+// A failure's report with plain line ends.
+QString CliReport(const std::exception &failure, const QString &context);
 
 } // namespace quodlin::cli

@@ -1,63 +1,83 @@
 #include "cli/clioptions.h"
 
+#include <QSet>
+
 namespace quodlin::cli {
 
 std::optional<CliOptions> ParseCliOptions(const QStringList &args, QString &error)
 {
     CliOptions o;
+    QSet<QString> seen;
+    auto word = [&](const QString &w) {
+        if (o.command.isEmpty())
+            o.command = w;
+        else
+            o.arguments << w;
+    };
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        auto value = [&](QString &target) {
-            if (i + 1 >= args.size()) {
-                error = QStringLiteral("%1 needs a value").arg(a);
-                return false;
-            }
-            target = args[++i];
-            return true;
-        };
-        QString v;
-        if (a == QLatin1String("--home")) {
-            if (!value(o.home))
-                return std::nullopt;
-        } else if (a == QLatin1String("-d")) {
-            if (!value(o.alias))
-                return std::nullopt;
-        } else if (a == QLatin1String("-s")) {
-            if (!value(o.server))
-                return std::nullopt;
-        } else if (a == QLatin1String("-D")) {
-            if (!value(o.database))
-                return std::nullopt;
-        } else if (a == QLatin1String("-u")) {
-            if (!value(v))
-                return std::nullopt;
-            o.user = v;
-        } else if (a == QLatin1String("-p")) {
-            if (!value(v))
-                return std::nullopt;
-            o.password = v;
-        } else if (a == QLatin1String("-f")) {
-            if (!value(o.file))
-                return std::nullopt;
-        } else if (a == QLatin1String("--demo")) {
-            o.demo = true;
-        } else if (a == QLatin1String("--")) {
+        if (a == QLatin1String("--")) {
             // Everything after "--" is a word, even when it starts with '-'.
-            for (++i; i < args.size(); ++i) {
-                if (o.command.isEmpty())
-                    o.command = args[i];
-                else
-                    o.arguments << args[i];
-            }
-        } else if (a.size() > 1 && a.startsWith(QLatin1Char('-'))) {
+            for (++i; i < args.size(); ++i)
+                word(args[i]);
+            break;
+        }
+        if (a.size() < 2 || !a.startsWith(QLatin1Char('-'))) {
+            word(a);
+            continue;
+        }
+        // A second -d (or any option) is refused rather than silently replacing the first.
+        const QString name = a == QLatin1String("-h") ? QStringLiteral("--help") : a;
+        if (seen.contains(name)) {
+            error = QStringLiteral("%1 given twice").arg(a);
+            return std::nullopt;
+        }
+        seen.insert(name);
+        if (name == QLatin1String("--help")) {
+            o.help = true;
+            continue;
+        }
+        if (name == QLatin1String("--version")) {
+            o.version = true;
+            continue;
+        }
+        if (name == QLatin1String("--demo")) {
+            o.demo = true;
+            continue;
+        }
+        QString *target = nullptr;
+        std::optional<QString> *optionalTarget = nullptr;
+        if (name == QLatin1String("--home"))
+            target = &o.home;
+        else if (name == QLatin1String("-d"))
+            target = &o.alias;
+        else if (name == QLatin1String("-s"))
+            target = &o.server;
+        else if (name == QLatin1String("-D"))
+            target = &o.database;
+        else if (name == QLatin1String("-f"))
+            target = &o.file;
+        else if (name == QLatin1String("--owner"))
+            optionalTarget = &o.owner;
+        else if (name == QLatin1String("-u"))
+            optionalTarget = &o.user;
+        else if (name == QLatin1String("-p"))
+            optionalTarget = &o.password;
+        if (!target && !optionalTarget) {
             error = QStringLiteral("unknown option %1").arg(a);
             return std::nullopt;
-        } else if (o.command.isEmpty()) {
-            o.command = a;
-        } else {
-            o.arguments << a;
         }
+        if (i + 1 >= args.size()) {
+            error = QStringLiteral("%1 needs a value").arg(a);
+            return std::nullopt;
+        }
+        if (target)
+            *target = args[++i];
+        else
+            *optionalTarget = args[++i];
     }
+    if (o.help || o.version)
+        return o;
     if (o.command.isEmpty()) {
         error = QStringLiteral("no command given");
         return std::nullopt;

@@ -1,7 +1,8 @@
 #pragma once
 // The command line of quodlin-cli:
 //   quodlin-cli [--home DIR] [-d ALIAS | -s SERVER -D DATABASE] [-u USER] [-p PASSWORD] COMMAND ...
-// Options may stand anywhere; the first other word is the command, the rest its arguments.
+// Options may stand anywhere; the first other word is the command, the rest its
+// arguments; "--" ends the options. An option given twice is a usage error.
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,9 @@ struct CliOptions {
     std::optional<QString> password;
     QString file;      // sql -f FILE
     bool demo = false; // createdb --demo
+    std::optional<QString> owner;  // show --owner OWNER
+    bool help = false;     // --help, -h
+    bool version = false;  // --version
     QString command;
     QStringList arguments;
 };
@@ -27,10 +31,16 @@ std::optional<CliOptions> ParseCliOptions(const QStringList &args, QString &erro
 
 inline const char *const kUsage =
     "usage: quodlin-cli [--home DIR] [-d ALIAS | -s SERVER -D DATABASE] [-u USER] [-p PASSWORD] COMMAND ...\n"
+    "       quodlin-cli --help | -h | --version\n"
     "commands:\n"
     "  aliases                  list the database names (aliases and data sources)\n"
     "  createdb NAME [--demo]   create an embedded database NAME and an alias for it\n"
     "  sql [TEXT | -f FILE]     run SQL statements (from standard input without TEXT or FILE)\n"
+    "  tree                     print the object tree as the browser shows it\n"
+    "  show KIND NAME [--owner OWNER]\n"
+    "                           print an object's detail pages; KIND is table, view,\n"
+    "                           procedure, trigger, synonym, user or role\n"
+    "Options end at \"--\": sql -- \"-- a comment ...\" runs a text that starts with '-'.\n"
     "The password may also come from QUODLIN_PASSWORD; -u defaults to the login name.\n";
 
 } // namespace quodlin::cli

@@ -1,5 +1,6 @@
 // quodlin-cli: the command-line companion. Runs the same core as the
-// windows: lists aliases, creates embedded databases, runs SQL.
+// windows: lists aliases, creates embedded databases, runs SQL, prints the
+// object tree and object details.
 #include "app/programinfo.h"
 #include "cli/clicommands.h"
 #include "cli/clioptions.h"
@@ -8,6 +9,22 @@
 #include <QDir>
 
 #include <cstdio>
+#include <functional>
+
+namespace {
+
+using Command = std::function<int(const quodlin::cli::CliOptions &, QTextStream &, QTextStream &)>;
+
+// The commands by name; a new command adds one line.
+const std::pair<const char *, Command> kCommands[] = {
+    {"aliases", [](const auto &, QTextStream &out, QTextStream &err) { return quodlin::cli::RunAliases(out, err); }},
+    {"createdb", quodlin::cli::RunCreateDb},
+    {"sql", quodlin::cli::RunSql},
+    {"tree", quodlin::cli::RunTree},
+    {"show", quodlin::cli::RunShow},
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -23,17 +40,21 @@ int main(int argc, char **argv)
         err << "quodlin-cli: " << error << '\n' << quodlin::cli::kUsage;
         return 2;
     }
+    if (options->help) {
+        out << quodlin::cli::kUsage;
+        return 0;
+    }
+    if (options->version) {
+        out << "quodlin-cli (" << quodlin::kProgramTitle << ")\n";
+        return 0;
+    }
     // Before anything reads a setting or the alias configuration.
     if (!options->home.isEmpty())
         qputenv("QUODLIN_HOME", QDir(options->home).absolutePath().toLocal8Bit());
 
-    const QString &command = options->command;
-    if (command == QLatin1String("aliases"))
-        return quodlin::cli::RunAliases(out, err);
-    if (command == QLatin1String("createdb"))
-        return quodlin::cli::RunCreateDb(*options, out, err);
-    if (command == QLatin1String("sql"))
-        return quodlin::cli::RunSql(*options, out, err);
-    err << "quodlin-cli: unknown command " << command << '\n' << quodlin::cli::kUsage;
+    for (const auto &[name, run] : kCommands)
+        if (options->command == QLatin1String(name))
+            return run(*options, out, err);
+    err << "quodlin-cli: unknown command " << options->command << '\n' << quodlin::cli::kUsage;
     return 2;
 }

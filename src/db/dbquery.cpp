@@ -200,6 +200,8 @@ void DbQuery::open()
     m_current = ensureRow(0) ? 0 : -1;
     m_eof = m_current < 0;
     m_bof = true;
+    if (m_afterOpen)
+        m_afterOpen();
     notifyDetails();
 }
 
@@ -224,7 +226,7 @@ void DbQuery::close()
     m_rows.clear();
     m_rowids.clear();
     m_rowidColumn = -1;
-    m_resultColumns = 0;
+    m_columns.clear();
     m_current = -1;
     m_eof = m_bof = true;
 }
@@ -232,7 +234,7 @@ void DbQuery::close()
 void DbQuery::buildFields(const QList<DbColumn> &columns)
 {
     m_fields.clear();
-    m_resultColumns = int(columns.size());
+    m_columns = columns;
     for (const DbColumn &c : columns) {
         auto f = std::unique_ptr<DbField>(new DbField(*this, int(m_fields.size()), c));
         f->m_label = c.name;
@@ -241,11 +243,22 @@ void DbQuery::buildFields(const QList<DbColumn> &columns)
     }
     for (const CalculatedField &c : m_calculated) {
         DbColumn column{c.name, DbFieldType::String, c.displayWidth, 0, true, {}};
+        // The column index of a calculated field is past the result columns.
         auto f = std::unique_ptr<DbField>(new DbField(*this, int(m_fields.size()), column));
         f->m_label = c.label.isEmpty() ? c.name : c.label;
         f->m_displayWidth = c.displayWidth;
         f->m_calc = c.calc;
         m_fields.push_back(std::move(f));
+    }
+    if (!m_fieldOrder.isEmpty()) {
+        std::vector<std::unique_ptr<DbField>> ordered;
+        for (const QString &name : m_fieldOrder) {
+            const auto it = std::find_if(m_fields.begin(), m_fields.end(),
+                                         [&](const auto &f) { return f && sameName(f->name(), name); });
+            if (it != m_fields.end())
+                ordered.push_back(std::move(*it));
+        }
+        m_fields = std::move(ordered);
     }
     for (auto &f : m_fields) {
         const auto it = m_fieldSettings.find(f->name().toLower());
@@ -279,8 +292,8 @@ bool DbQuery::ensureRow(int row)
         }
         if (m_rowidColumn >= 0)
             m_rowids << (m_rowidColumn < values.size() ? values.takeAt(m_rowidColumn) : QVariant());
-        for (int i = 0; i < values.size() && i < m_resultColumns; ++i)
-            if (m_fields[i]->type() == DbFieldType::String && values[i].typeId() == QMetaType::QString)
+        for (int i = 0; i < values.size() && i < m_columns.size(); ++i)
+            if (m_columns[i].type == DbFieldType::String && values[i].typeId() == QMetaType::QString)
                 values[i] = TrimTrailingBlanks(values[i].toString());
         m_rows << values;
     }

@@ -173,6 +173,13 @@ public:
     void setFieldDisplayHook(const QString &field, DbDisplayHook hook);
     // A string field without a column, its text computed per row.
     void addCalculatedField(const QString &name, const QString &label, int displayWidth, DbCalcFunction calc);
+    // Declares the fields a module designer would: at every open the fields are
+    // the named result columns and calculated fields in this order; a result
+    // column not named gets no field. Empty (the default): every column in
+    // result order, then the calculated fields.
+    void setFieldOrder(const QStringList &names) { m_fieldOrder = names; }
+    // Runs after every successful open, before detail queries follow.
+    void setAfterOpen(std::function<void()> handler) { m_afterOpen = std::move(handler); }
 
     DbFormatting formatting() const { return m_formatting; }
     // The component the open query runs on; null when closed.
@@ -226,7 +233,6 @@ private:
     QList<QVariantList> m_rows;
     QVariantList m_rowids;     // beside m_rows when live rows are found by ROWID
     int m_rowidColumn = -1;    // the cursor's hidden ROWID column
-    int m_resultColumns = 0;
     int m_current = -1;
     bool m_eof = true;
     bool m_bof = true;
@@ -236,6 +242,9 @@ private:
     DbFormatting m_formatting;
     std::map<QString, FieldSettings> m_fieldSettings;  // by lower-case name
     QList<CalculatedField> m_calculated;
+    QStringList m_fieldOrder;
+    QList<DbColumn> m_columns;  // the result columns, whether or not they have a field
+    std::function<void()> m_afterOpen;
     std::optional<LiveSelect> m_liveSelect;
     QStringList m_keyColumns;
     EditState m_state = EditState::Browse;

@@ -23,10 +23,7 @@ void DbQuery::requireModifiable() const
 
 QList<DbColumn> DbQuery::resultColumns() const
 {
-    QList<DbColumn> columns;
-    for (int i = 0; i < m_resultColumns; ++i)
-        columns << m_fields[i]->column();
-    return columns;
+    return m_columns;
 }
 
 LiveStatement DbQuery::rowCondition(const QVariantList &original, const QVariant &rowid) const
@@ -81,7 +78,7 @@ void DbQuery::append()
     while (ensureRow(int(m_rows.size()))) {
     }
     QVariantList empty;
-    for (int i = 0; i < m_resultColumns; ++i)
+    for (qsizetype i = 0; i < m_columns.size(); ++i)
         empty << QVariant();
     m_rows << empty;
     if (m_rowidColumn >= 0)

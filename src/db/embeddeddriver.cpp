@@ -380,6 +380,12 @@ std::unique_ptr<IDbConnection> EmbeddedDriver::connect(const QStringList &params
         env.dbdate = utf8(qEnvironmentVariable("DBDATE"));
     if (!qEnvironmentVariableIsEmpty("DBMONEY"))
         env.dbmoney = utf8(qEnvironmentVariable("DBMONEY"));
+    if (!qEnvironmentVariableIsEmpty("DBCENTURY"))
+        env.dbcentury = utf8(qEnvironmentVariable("DBCENTURY"));
+    // Informix clients turn delimited identifiers on for any value of DELIMIDENT
+    // except n/N (an empty one counts as set).
+    if (qEnvironmentVariableIsSet("DELIMIDENT"))
+        env.delimident = qEnvironmentVariable("DELIMIDENT").trimmed().compare(QStringLiteral("n"), Qt::CaseInsensitive) != 0;
     const QString explain = ExplainFileIn(folder(), user);
     QDir().mkpath(QFileInfo(explain).absolutePath());
     env.explainFile = utf8(explain);

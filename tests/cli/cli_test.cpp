@@ -34,8 +34,14 @@ protected:
 
     static CliRun cli(QStringList args, const QByteArray &input = {})
     {
+        return cliRun(std::move(args), input, QProcessEnvironment::systemEnvironment());
+    }
+
+public:
+    static CliRun cliRun(QStringList args, const QByteArray &input = {},
+                         QProcessEnvironment env = QProcessEnvironment::systemEnvironment())
+    {
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("QUODLIN_PASSWORD"));
         p.setProcessEnvironment(env);
         args.prepend(s_home->path());
@@ -48,6 +54,22 @@ protected:
         p.closeWriteChannel();
         p.waitForFinished(120000);
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+
+protected:
+    // The fixture database of the browser tests, loaded once per home.
+    static void loadBrowserFixture()
+    {
+        static QString loadedHome;
+        if (loadedHome == s_home->path())
+            return;
+        loadedHome = s_home->path();
+        cliRun({QStringLiteral("-u"), QStringLiteral("tester"), QStringLiteral("createdb"), QStringLiteral("brw")});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DELIMIDENT"), QStringLiteral("y"));
+        cliRun({QStringLiteral("-u"), QStringLiteral("tester"), QStringLiteral("-d"), QStringLiteral("brw"),
+                QStringLiteral("sql"), QStringLiteral("-f"), QStringLiteral(QUODLIN_TEST_DATA "/browser/fixture.sql")},
+               {}, env);
     }
 
     static QTemporaryDir *s_home;
@@ -119,6 +141,154 @@ TEST_F(CliTest, CreatesADatabaseRunsScriptsAndNeverOverwrites)
     EXPECT_TRUE(r.out.contains(QRegularExpression(QStringLiteral("\\n +2\\n|\\n2 *\\n")))) << r.out.toStdString();
 }
 
+TEST_F(CliTest, TreePrintsOneIndentedLinePerNode)
+{
+    loadBrowserFixture();
+    const CliRun r = cli({QStringLiteral("-d"), QStringLiteral("brw"), QStringLiteral("tree")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QStringList lines = r.out.split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.takeLast(), QString());
+    // The system tables are left out of the comparison.
+    const qsizetype user = lines.indexOf(QStringLiteral("    User"));
+    ASSERT_GT(user, 3);
+    EXPECT_EQ(lines.mid(0, 3), QStringList({"brw", "  Tables", "    System"}));
+    EXPECT_EQ(lines[3], QStringLiteral("      informix.sysaggregates"));
+    const QStringList rest = lines.mid(user);
+    EXPECT_EQ(rest.mid(0, 4), QStringList({"    User", "      acct.t", "      tester.audit", "      tester.items"}));
+    EXPECT_EQ(rest.mid(rest.size() - 4), QStringList({"  Roles", "    empty_role", "    staff", "      alice"}));
+}
+
+TEST_F(CliTest, ShowPrintsTheTablePages)
+{
+    loadBrowserFixture();
+    const CliRun r = cli({QStringLiteral("-d"), QStringLiteral("brw"), QStringLiteral("show"), QStringLiteral("table"),
+                          QStringLiteral("items"), QStringLiteral("--owner"), QStringLiteral("tester")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString expectedStart = QStringLiteral(
+        "Table: tester.items\n"
+        "\n"
+        "Table\n"
+        "Name: items\n"
+        "Owner: tester\n");
+    EXPECT_TRUE(r.out.startsWith(expectedStart)) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral(
+        "\nColumns\n"
+        "Col No. Name Data Type Reqd Type defaultvalue Default Min Max\n"
+        "------- ---- --------- ---- ---- ------------ ------- --- ---\n"
+        "1       a    INTEGER             (Memo)\n"
+        "2       b    CHAR(4)             (Memo)\n")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\nTriggers\nID  Name   Event\n")) || r.out.contains(QStringLiteral("\nTriggers\nID")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\nDepends\nName Table ID Type\n---- -------- ----\nv1   ")))
+        << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("\nEdit\n")));
+}
+
+TEST_F(CliTest, ShowPrintsAViewWithItsText)
+{
+    loadBrowserFixture();
+    const CliRun r = cli({QStringLiteral("-d"), QStringLiteral("brw"), QStringLiteral("show"), QStringLiteral("view"),
+                          QStringLiteral("v1")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("View: tester.v1\n\nView\nName: v1\n"))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("\nIndexes\n")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\nEdit\nCREATE VIEW v1 (a) AS\n  SELECT a\n   FROM items\n")))
+        << r.out.toStdString();
+}
+
+struct ShowCase {
+    const char *name;
+    QStringList args;
+    int exitCode;
+    const char *out;  // the start of standard output
+    const char *err;  // a part of standard error
+};
+
+class CliShowTest : public CliTest, public ::testing::WithParamInterface<ShowCase> {};
+
+TEST_P(CliShowTest, PrintsOrRefuses)
+{
+    loadBrowserFixture();
+    const ShowCase &c = GetParam();
+    QStringList args{QStringLiteral("-d"), QStringLiteral("brw"), QStringLiteral("show")};
+    const CliRun r = cli(args + c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+    const QString out = QString::fromUtf8(c.out);
+    EXPECT_EQ(r.out.left(out.size()), out) << r.out.toStdString();
+    EXPECT_TRUE(QString(r.err).contains(QString::fromUtf8(c.err))) << r.err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliShowTest,
+    ::testing::Values(
+        ShowCase{"Procedure", {"procedure", "print_x"}, 0,
+                 "Proc: tester.print_x\n\nProcedure\nName: print_x\nOwner: tester\n", ""},
+        ShowCase{"Trigger", {"trigger", "tr_upd"}, 0,
+                 "Trigger: tester.tr_upd\n\nTrigger\nName: tr_upd\nOwner: tester\n", ""},
+        ShowCase{"RemoteSynonym", {"synonym", "s_remote"}, 0,
+                 "Synonym: tester.s_remote\n\nSynonym\nName: s_remote\nOwner: tester\n", ""},
+        ShowCase{"RoleWithMembers", {"role", "staff"}, 0, "Role: staff\n\nRole\nName: staff\n", ""},
+        ShowCase{"User", {"user", "alice"}, 0, "User: alice\n\nUser\nName: alice\n", ""},
+        ShowCase{"UnknownObject", {"table", "nosuch"}, 1, "", "No table named nosuch."},
+        ShowCase{"WrongOwner", {"table", "t", "--owner", "nobody"}, 1, "", "No table named t owned by nobody."},
+        ShowCase{"OwnerFoundWithoutOption", {"table", "t"}, 0, "Table: acct.t\n", ""},
+        ShowCase{"UnknownKind", {"index", "ix3"}, 2, "", "usage: quodlin-cli"},
+        ShowCase{"MissingName", {"table"}, 2, "", "usage: quodlin-cli"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(CliTest, HelpAndVersionPrintToStandardOutput)
+{
+    for (const char *option : {"--help", "-h"}) {
+        const CliRun r = cli({QString::fromLatin1(option)});
+        EXPECT_EQ(r.exitCode, 0) << option;
+        EXPECT_TRUE(r.out.startsWith(QStringLiteral("usage: quodlin-cli"))) << option;
+        EXPECT_EQ(r.err, QString());
+    }
+    const CliRun r = cli({QStringLiteral("--version")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, QStringLiteral("quodlin-cli (Quodlin v2.2c (06/07/97))\n"));
+}
+
+TEST_F(CliTest, DoubleDashEndsTheOptions)
+{
+    const CliRun r = cli({QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("sql"), QStringLiteral("--"),
+                          QStringLiteral("-- a comment\nselect count(*) from systables where tabid = 1")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QRegularExpression(QStringLiteral("\\n *1\\n$")))) << r.out.toStdString();
+}
+
+TEST_F(CliTest, DelimidentFromTheEnvironment)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DELIMIDENT"), QStringLiteral("y"));
+    const CliRun made = cliRun({QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("sql"),
+                                QStringLiteral("create procedure \"PI_Mixed\"() end procedure")}, {}, env);
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+    const CliRun shown = cliRun({QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("sql"),
+                                 QStringLiteral("select procname from sysprocedures where procname = 'PI_Mixed'")},
+                                {}, env);
+    EXPECT_TRUE(shown.out.contains(QStringLiteral("\nPI_Mixed\n"))) << shown.out.toStdString() << shown.err.toStdString();
+    // Without it the double quotes make a string: the name is no identifier.
+    const CliRun plain = cli({QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("sql"),
+                              QStringLiteral("create procedure \"PI_Other\"() end procedure")});
+    EXPECT_EQ(plain.exitCode, 1);
+}
+
+TEST_F(CliTest, DbcenturyFromTheEnvironment)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBCENTURY"), QStringLiteral("P"));
+    const CliRun r = cliRun({QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("sql"),
+                             QStringLiteral("select year(date('01/01/99')) from systables where tabid = 1")}, {}, env);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("1999"))) << r.out.toStdString() << r.err.toStdString();
+    env.insert(QStringLiteral("DBCENTURY"), QStringLiteral("F"));
+    const CliRun f = cliRun({QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("sql"),
+                             QStringLiteral("select year(date('01/01/25')) from systables where tabid = 1")}, {}, env);
+    // The nearest future year; the default (R) would give 2025.
+    EXPECT_TRUE(f.out.contains(QStringLiteral("2125"))) << f.out.toStdString();
+}
+
 struct UsageCase {
     const char *name;
     QStringList args;
@@ -144,6 +314,9 @@ INSTANTIATE_TEST_SUITE_P(
                                                    QStringLiteral("local"), QStringLiteral("-D"), QStringLiteral("demo"),
                                                    QStringLiteral("sql"), QStringLiteral("select 1 from systables")}},
                       UsageCase{"CreateDbWithoutName", {QStringLiteral("createdb")}},
+                      UsageCase{"OptionTwice", {QStringLiteral("-d"), QStringLiteral("a"), QStringLiteral("-d"),
+                                                QStringLiteral("b"), QStringLiteral("tree")}},
+                      UsageCase{"TreeWithoutDatabase", {QStringLiteral("tree")}},
                       UsageCase{"InvalidDatabaseName", {QStringLiteral("createdb"), QStringLiteral("../x")}}),
     [](const auto &info) { return std::string(info.param.name); });
 

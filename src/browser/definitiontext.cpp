@@ -1,0 +1,108 @@
+#include "browser/definitiontext.h"
+
+#include "app/textutil.h"
+#include "db/dbquery.h"
+
+namespace quodlin {
+
+namespace {
+
+const QString kTab = QStringLiteral("\t");
+const QString kTwoBlanks = QStringLiteral("  ");
+
+// Rows in query order; the value, not the display text (a memo shows a placeholder).
+template <typename Row>
+QList<Row> readRows(DbQuery &query, Row (*make)(DbQuery &))
+{
+    QList<Row> rows;
+    if (!query.isOpen())
+        return rows;
+    for (query.first(); !query.eof(); query.next())
+        rows << make(query);
+    return rows;
+}
+
+QString dataOf(DbQuery &query)
+{
+    return query.fieldByName(QStringLiteral("data")).value().toString();
+}
+
+TriggerBodyRow triggerRowOf(DbQuery &query)
+{
+    return {query.fieldByName(QStringLiteral("datakey")).value().toString(), dataOf(query)};
+}
+
+QString glued(const QStringList &rows, int width)
+{
+    QString text;
+    text.reserve(rows.size() * width);
+    for (const QString &row : rows)
+        AppendChunk(text, row, width);
+    return text;
+}
+
+} // namespace
+
+void AppendChunk(QString &text, const QString &row, int width)
+{
+    text += row.left(width);
+    for (qsizetype n = row.size(); n < width; ++n)
+        text += QLatin1Char(' ');
+}
+
+QString RebuildViewText(const QStringList &rows)
+{
+    // Keywords match with exactly one blank on each side; tabs become blanks
+    // only afterwards, so a keyword beside a tab stays on its line.
+    static const std::pair<const char *, const char *> steps[] = {
+        {"CREATE VIEW ", "CREATE VIEW "},
+        {" AS SELECT ", " AS\r\n  SELECT "},
+        {" FROM ", "\r\n   FROM "},
+        {" WHERE ", "\r\n   WHERE "},
+        {" GROUP BY ", "\r\n   GROUP BY "},
+        {" ORDER BY ", "\r\n   ORDER BY "},
+        {" WITH CHECK OPTION", "\r\n  WITH CHECK OPTION"},
+    };
+    QString text = glued(rows, kViewChunkWidth);
+    for (const auto &[from, to] : steps)
+        text = ReplaceAllText(text, QString::fromLatin1(from), QString::fromLatin1(to));
+    return ReplaceAllText(text, kTab, kTwoBlanks);
+}
+
+QString RebuildProcedureText(const QStringList &rows)
+{
+    return ReplaceAllText(glued(rows, kBodyChunkWidth), kTab, kTwoBlanks);
+}
+
+QString RebuildTriggerText(const QList<TriggerBodyRow> &rows)
+{
+    QString text;
+    qsizetype i = 0;
+    for (; i < rows.size() && rows[i].datakey == QLatin1String("D"); ++i)
+        AppendChunk(text, rows[i].data, kBodyChunkWidth);
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).unicode() <= 32)
+        --end;
+    text.truncate(end);
+    text += QStringLiteral("\r\n");
+    for (; i < rows.size() && rows[i].datakey == QLatin1String("A"); ++i)
+        AppendChunk(text, rows[i].data, kBodyChunkWidth);
+    return ReplaceAllText(text, kTab, kTwoBlanks);
+}
+
+QString RebuildViewText(DbQuery &viewBody)
+{
+    return RebuildViewText(QStringList(readRows<QString>(viewBody, dataOf)));
+}
+
+QString RebuildProcedureText(DbQuery &procBody)
+{
+    return RebuildProcedureText(QStringList(readRows<QString>(procBody, dataOf)));
+}
+
+QString RebuildTriggerText(DbQuery &trigBody)
+{
+    return RebuildTriggerText(readRows<TriggerBodyRow>(trigBody, triggerRowOf));
+}
+
+} // namespace quodlin

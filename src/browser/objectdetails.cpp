@@ -1,0 +1,167 @@
+#include "browser/objectdetails.h"
+
+#include "browser/definitiontext.h"
+#include "browser/pagesets.h"
+#include "catalog/dbobjectsmodule.h"
+#include "db/dbquery.h"
+
+#include <vector>
+
+namespace quodlin {
+
+namespace {
+
+QString trimmedEnd(QString line)
+{
+    qsizetype end = line.size();
+    while (end > 0 && line[end - 1].unicode() <= 32)
+        --end;
+    line.truncate(end);
+    return line;
+}
+
+QString fieldText(DbQuery &query, const QString &field)
+{
+    if (!query.isOpen() || query.isEmpty())
+        return {};
+    return query.fieldByName(field).displayText();
+}
+
+void addPropertyLines(QStringList &lines, TdmDbObjects &module, const PageDesc &page)
+{
+    for (const EditBox &box : page.editBoxes) {
+        QString value;
+        if (!box.localQuery.isEmpty() && module.query(box.localQuery).isOpen()
+            && !module.query(box.localQuery).isEmpty())
+            value = fieldText(module.query(box.localQuery), box.localField);
+        else
+            value = fieldText(module.query(box.query), box.field);
+        lines << trimmedEnd(box.caption + QLatin1Char(' ') + value);
+    }
+}
+
+void addSection(QStringList &lines, const QString &caption, const QStringList &body)
+{
+    lines << QString() << caption;
+    lines << body;
+}
+
+} // namespace
+
+QStringList GridTextLines(DbQuery &query)
+{
+    QStringList lines;
+    const int mark = query.recNo();
+    query.disableControls();
+    std::vector<const DbField *> fields;
+    for (int i = 0; i < query.fieldCount(); ++i)
+        if (query.field(i).visible())
+            fields.push_back(&query.field(i));
+    std::vector<QStringList> rows;
+    for (query.first(); !query.eof(); query.next()) {
+        QStringList cells;
+        for (const DbField *f : fields)
+            cells << f->displayText();
+        rows.push_back(cells);
+    }
+    std::vector<qsizetype> widths;
+    for (const DbField *f : fields)
+        widths.push_back(f->label().size());
+    for (const QStringList &cells : rows)
+        for (size_t c = 0; c < widths.size(); ++c)
+            widths[c] = qMax(widths[c], cells[qsizetype(c)].size());
+    auto line = [&](auto cellText) {
+        QString text;
+        for (size_t c = 0; c < widths.size(); ++c)
+            text += cellText(c).leftJustified(widths[c]) + QLatin1Char(' ');
+        return trimmedEnd(text);
+    };
+    lines << line([&](size_t c) { return fields[c]->label(); });
+    lines << line([&](size_t c) { return QString(widths[c], QLatin1Char('-')); });
+    for (const QStringList &cells : rows)
+        lines << line([&](size_t c) { return cells[qsizetype(c)]; });
+    if (mark >= 0)
+        query.gotoBookmark(mark);
+    query.enableControls();
+    return lines;
+}
+
+QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node)
+{
+    const PageView view = PageViewFor(node.Kind);
+    const PageSetDesc *set = FindPageSet(view.pageSet);
+    QStringList lines{CaptionBarText(node.Kind, node.Caption)};
+
+    QString definition;
+    switch (node.Kind) {
+    case KindTable:
+    case KindView:
+        module.LoadTable(node.Name, node.Owner);
+        if (node.Kind == KindView)
+            definition = RebuildViewText(module.qryViewBody());
+        break;
+    case KindProcedure:
+        module.LoadProc(node.Name, node.Owner);
+        definition = RebuildProcedureText(module.qryProcBody());
+        break;
+    case KindTrigger:
+        module.LoadTrigger(node.Name, node.Owner);
+        definition = RebuildTriggerText(module.qryTrigBody());
+        break;
+    case KindSynonym:
+        module.LoadSynonym(node.Name, node.Owner);
+        break;
+    default:
+        break;
+    }
+
+    for (const PageDesc &page : set->pages) {
+        if (view.hiddenPages.contains(page.objectName))
+            continue;
+        const QString caption = StripAccelerator(page.objectName == QLatin1String("pageTableTable")
+                                                     ? view.firstTabCaption
+                                                     : page.caption);
+        if (page.content == PageContent::Properties) {
+            QStringList body;
+            addPropertyLines(body, module, page);
+            addSection(lines, caption, body);
+        } else if (page.content == PageContent::Grid) {
+            addSection(lines, caption, GridTextLines(module.query(page.query)));
+        }
+    }
+    if (node.Kind == KindUser || node.Kind == KindRole) {
+        // The browser shows no property page for these; their list row is the record.
+        const bool role = node.Kind == KindRole;
+        DbQuery &list = role ? module.qryRoles() : module.qryUsers();
+        list.close();
+        list.open();
+        QStringList body;
+        for (list.first(); !list.eof(); list.next()) {
+            if (list.field(0).asString() != node.Name)
+                continue;
+            for (int i = 0; i < list.fieldCount(); ++i)
+                body << trimmedEnd(list.field(i).label() + QStringLiteral(": ") + list.field(i).displayText());
+            break;
+        }
+        list.close();
+        addSection(lines, role ? QStringLiteral("Role") : QStringLiteral("User"), body);
+    }
+    if (node.Kind == KindRole) {
+        // Read without the master: the role list is closed again.
+        DbQuery &members = module.qryRoleUsers();
+        members.close();
+        members.setParam(QStringLiteral("rolename"), node.Name);
+        members.open();
+        addSection(lines, QStringLiteral("Members"), GridTextLines(members));
+        members.close();
+    }
+    if (view.definitionText) {
+        QString text = definition;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        lines << QString() << QStringLiteral("Edit");
+        lines << text.split(QLatin1Char('\n'));
+    }
+    return lines;
+}
+
+} // namespace quodlin

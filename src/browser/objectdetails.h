@@ -1,0 +1,27 @@
+#pragma once
+// An object's detail pages as text, filled as the browser fills them: the
+// caption bar, the property page as "Label: value" lines with the page's
+// captions, each grid page under its caption as a text table of its visible
+// columns, then the rebuilt definition text of a view, procedure or trigger.
+// quodlin-cli show prints it; a print of the pages can reuse it.
+#include "browser/objecttree.h"
+
+#include <QStringList>
+
+namespace quodlin {
+
+class DbQuery;
+class TdmDbObjects;
+
+// A query's rows as a text table: labels of the visible fields, dashes, one
+// line per row of display texts. Unlike the result text of a query window
+// nothing is cut: each column is as wide as its longest text. Trailing
+// blanks are dropped. The cursor ends on the row it started on.
+QStringList GridTextLines(DbQuery &query);
+
+// Loads the node's object through the module (its Load* operation) and
+// returns the lines of its pages. `node` comes from an object tree. Raises
+// the layer's failures.
+QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node);
+
+} // namespace quodlin

@@ -1,0 +1,124 @@
+#include "catalog/catalogdecoders.h"
+
+#include <array>
+
+namespace quodlin {
+
+namespace {
+
+// The Informix time-unit codes; odd codes below 11 name no unit.
+QString unitName(int code)
+{
+    static const std::array<const char *, 16> names = {
+        "YEAR", nullptr, "MONTH", nullptr, "DAY", nullptr, "HOUR", nullptr, "MINUTE", nullptr,
+        "SECOND", "FRACTION(1)", "FRACTION(2)", "FRACTION(3)", "FRACTION(4)", "FRACTION(5)"};
+    const char *name = names[size_t(code & 15)];
+    return name ? QString::fromLatin1(name) : QString();
+}
+
+QString byLetter(const QString &letter, std::initializer_list<std::pair<char, const char *>> table)
+{
+    if (letter.size() != 1)
+        return {};
+    for (const auto &[code, text] : table)
+        if (letter.at(0) == QLatin1Char(code))
+            return QString::fromLatin1(text);
+    return {};
+}
+
+QString pair(int first, int second)
+{
+    return QStringLiteral("(%1,%2)").arg(first).arg(second);
+}
+
+} // namespace
+
+QString DateTimeQualifierText(int collength)
+{
+    const QString start = unitName((collength & 240) >> 4);
+    const QString end = unitName(collength & 15);
+    QString text;
+    if (!start.isEmpty())
+        text += QLatin1Char(' ') + start + QStringLiteral(" TO ");
+    return text + end;
+}
+
+QString ColumnTypeText(int coltype, int collength, int extendedId)
+{
+    const int t = coltype & 255;
+    const int low = collength & 255;
+    const int high = (collength >> 8) & 255;
+    switch (t) {
+    case 0: return QStringLiteral("CHAR(%1)").arg(collength);
+    case 1: return QStringLiteral("SMALLINT");
+    case 2: return QStringLiteral("INTEGER");
+    case 3: return QStringLiteral("FLOAT");
+    case 4: return QStringLiteral("SMALLFLOAT");
+    case 5: return QStringLiteral("DECIMAL") + pair(collength >> 8, low);
+    case 6: return QStringLiteral("SERIAL");
+    case 7: return QStringLiteral("DATE");
+    case 8: return QStringLiteral("MONEY") + pair(collength >> 8, low);
+    case 10: return QStringLiteral("DATETIME") + DateTimeQualifierText(collength);
+    case 11: return QStringLiteral("BYTE");
+    case 12: return QStringLiteral("TEXT");
+    // A reserved minimum shares the two-byte layout of NVARCHAR.
+    case 13: return high ? QStringLiteral("VARCHAR") + pair(low, high) : QStringLiteral("VARCHAR(%1)").arg(collength);
+    case 14: return QStringLiteral("INTERVAL") + DateTimeQualifierText(collength);
+    case 15: return QStringLiteral("NCHAR");
+    case 16: return collength ? QStringLiteral("NVARCHAR") + pair(low, high) : QStringLiteral("NVARCHAR");
+    case 17: return QStringLiteral("INT8");
+    case 18: return QStringLiteral("SERIAL8");
+    case 40: return extendedId == 1 ? QStringLiteral("LVARCHAR(%1)").arg(collength) : QString();
+    case 41: return extendedId == 5 ? QStringLiteral("BOOLEAN") : QString();
+    case 43: return QStringLiteral("LVARCHAR(%1)").arg(collength);
+    case 45: return QStringLiteral("BOOLEAN");
+    case 52: return QStringLiteral("BIGINT");
+    case 53: return QStringLiteral("BIGSERIAL");
+    default: return {};
+    }
+}
+
+QString RequiredText(int coltype)
+{
+    return (coltype & 256) ? QStringLiteral("Reqd") : QString();
+}
+
+QString DefaultKindText(const QString &letter)
+{
+    return byLetter(letter, {{'L', "Literal"}, {'U', "User"}, {'C', "Current"},
+                             {'N', "Null"}, {'T', "Today"}, {'S', "Dbservername"}});
+}
+
+QString TableTypeText(const QString &letter)
+{
+    return byLetter(letter, {{'T', "Table"}, {'V', "View"}, {'S', "Synonym"}, {'L', "Log"}, {'P', "Synonym (ANSI)"}});
+}
+
+QString ProcedureModeText(const QString &letter)
+{
+    return byLetter(letter, {{'D', "DBA"}, {'O', "Owner"}, {'P', "Protected"}});
+}
+
+QString TriggerModeText(const QString &letter) { return letter; }
+
+QString TriggerEventText(const QString &letter)
+{
+    return byLetter(letter, {{'I', "Insert"}, {'U', "Update"}, {'D', "Delete"}});
+}
+
+QString IndexTypeText(const QString &letter)
+{
+    return byLetter(letter, {{'U', "Unique"}, {'D', "Duplicates"}});
+}
+
+QString DependTypeText(const QString &letter)
+{
+    return byLetter(letter, {{'V', "View"}, {'T', "Table"}});
+}
+
+QString MemoPlaceholder(bool isNull)
+{
+    return isNull ? QStringLiteral("(Memo)") : QStringLiteral("(MEMO)");
+}
+
+} // namespace quodlin

@@ -1,0 +1,191 @@
+// The object tree built from a real catalog: categories, labels in every
+// owner format, roles and their members, reselection.
+#include "browser/objecttree.h"
+
+#include "catalog/catalogfixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace quodlin;
+
+static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+struct CaptionCase {
+    const char *name;
+    int kind;
+    bool displayOwner;
+    int format;
+    const char *label;
+};
+
+class NodeCaptionTest : public ::testing::TestWithParam<CaptionCase> {};
+
+TEST_P(NodeCaptionTest, FormatsOwnerAndName)
+{
+    const CaptionCase &c = GetParam();
+    EXPECT_EQ(FormatNodeCaption(c.kind, QStringLiteral("t"), QStringLiteral("acct"), {c.displayOwner, c.format}),
+              QString::fromLatin1(c.label));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NodeCaptionTest,
+    ::testing::Values(CaptionCase{"OwnerDotName", KindTable, true, 1, "acct.t"},
+                      CaptionCase{"QuotedOwner", KindView, true, 2, "\"acct\".t"},
+                      CaptionCase{"NameThenOwner", KindProcedure, true, 0, "t (acct)"},
+                      CaptionCase{"AnyOtherFormat", KindSynonym, true, 3, "t (acct)"},
+                      CaptionCase{"OwnerOff", KindTrigger, false, 1, "t"},
+                      CaptionCase{"UserByName", KindUser, true, 1, "t"},
+                      CaptionCase{"RoleByName", KindRole, true, 2, "t"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// "depth label" lines of the tree without the long system lists.
+QStringList outline(const ObjectTree &tree)
+{
+    QStringList lines;
+    for (const ObjectTreeNode &node : tree.nodes) {
+        const ObjectTreeNode *parent = node.parent < 0 ? nullptr : &tree.nodes[size_t(node.parent)];
+        if (parent && parent->label == QLatin1String("System"))
+            continue;
+        lines << QString(node.depth * 2, QLatin1Char(' ')) + node.label;
+    }
+    return lines;
+}
+
+class ObjectTreeTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_fx = new test::CatalogFixture(QStringLiteral("browser/fixture.sql")); }
+    static void TearDownTestSuite()
+    {
+        delete s_fx;
+        s_fx = nullptr;
+    }
+    static ObjectTree load(const QString &reselect = {}, OwnerDisplay display = {})
+    {
+        return LoadObjectTree(s_fx->module(), QStringLiteral("conn"), display, reselect);
+    }
+    static test::CatalogFixture *s_fx;
+};
+
+test::CatalogFixture *ObjectTreeTest::s_fx = nullptr;
+
+TEST_F(ObjectTreeTest, EveryCategoryInTreeOrder)
+{
+    QStringList statuses;
+    const ObjectTree tree = LoadObjectTree(s_fx->module(), QStringLiteral("conn"), {}, {},
+                                           [&](const QString &s) { statuses << s; });
+    EXPECT_EQ(outline(tree), QStringList({
+        "conn",
+        "  Tables", "    System", "    User", "      acct.t", "      tester.audit", "      tester.items",
+        "  Views", "    tester.v1", "    tester.v2",
+        "  Synonyms", "    tester.s_local", "    tester.s_remote",
+        "  Procedures", "    System", "    Generated", "      tester.PI_x", "      tester.Pu_z", "      tester.pd_y",
+        "    User", "      tester.print_x",
+        "  Triggers", "    Insert", "      tester.tr_ins", "    Update", "      tester.tr_upd",
+        "    Delete", "      tester.tr_del",
+        "  Users", "    alice", "    tester",
+        "  Roles", "    empty_role", "    staff", "      alice"}));
+    EXPECT_EQ(statuses.first(), QStringLiteral("Loading [System Tables]..."));
+    EXPECT_EQ(statuses.last(), QStringLiteral("Loading [Roles]..."));
+    EXPECT_EQ(tree.target, 0);
+    QStringList expanded;
+    for (const ObjectTreeNode &node : tree.nodes)
+        if (node.expanded)
+            expanded << node.label;
+    EXPECT_EQ(expanded, QStringList({"conn", "Tables", "Procedures", "Triggers"}));
+}
+
+TEST_F(ObjectTreeTest, RecordsKindsImagesAndCaptions)
+{
+    const ObjectTree tree = load();
+    auto node = [&](const QString &label, const QString &parentLabel) -> const ObjectTreeNode & {
+        for (const ObjectTreeNode &n : tree.nodes)
+            if (n.label == label && n.parent >= 0 && tree.nodes[size_t(n.parent)].label == parentLabel)
+                return n;
+        throw std::runtime_error("no node " + label.toStdString());
+    };
+    const ObjectTreeNode &systemTables = node(QStringLiteral("System"), QStringLiteral("Tables"));
+    EXPECT_EQ(systemTables.info.Caption, QStringLiteral("System Tables"));
+    EXPECT_EQ(systemTables.info.Kind, KindCategory);
+    EXPECT_EQ(tree.nodes[0].image, ImageConnection);
+    EXPECT_EQ(tree.children(tree.findByLabel(QStringLiteral("System"))).size(), 66);
+
+    const ObjectTreeNode &table = node(QStringLiteral("acct.t"), QStringLiteral("User"));
+    EXPECT_EQ(table.info.Kind, KindTable);
+    EXPECT_EQ(table.info.Name, QStringLiteral("t"));
+    EXPECT_EQ(table.info.Owner, QStringLiteral("acct"));
+    EXPECT_EQ(table.info.Caption, QStringLiteral("acct.t"));
+    EXPECT_EQ(table.image, ImageTable);
+    EXPECT_EQ(node(QStringLiteral("tester.tr_upd"), QStringLiteral("Update")).image, ImageTrigger);
+
+    // A member is labelled by its user name; its record keeps the role's name first.
+    const ObjectTreeNode &member = node(QStringLiteral("alice"), QStringLiteral("staff"));
+    EXPECT_EQ(member.info.Kind, KindUser);
+    EXPECT_EQ(member.info.Name, QStringLiteral("staff"));
+    EXPECT_EQ(member.info.Owner, QStringLiteral("alice"));
+    EXPECT_EQ(member.image, ImageUser);
+    EXPECT_EQ(node(QStringLiteral("staff"), QStringLiteral("Roles")).image, ImageRole);
+    EXPECT_TRUE(tree.children(tree.findByLabel(QStringLiteral("empty_role"))).isEmpty());
+}
+
+TEST_F(ObjectTreeTest, OwnerFormatsApplyToObjectsNotUsers)
+{
+    const ObjectTree quoted = load({}, {true, 2});
+    EXPECT_GE(quoted.findByLabel(QStringLiteral("\"acct\".t")), 0);
+    EXPECT_GE(quoted.findByLabel(QStringLiteral("alice")), 0);
+    const ObjectTree plain = load({}, {false, 1});
+    EXPECT_GE(plain.findByLabel(QStringLiteral("v1")), 0);
+    EXPECT_GE(plain.findByLabel(QStringLiteral("staff")), 0);
+    EXPECT_GE(load({}, {true, 0}).findByLabel(QStringLiteral("t (acct)")), 0);
+}
+
+struct ReselectCase {
+    const char *name;
+    const char *caption;
+    const char *label;
+    const char *parentLabel;
+};
+
+class ReselectTest : public ObjectTreeTest, public ::testing::WithParamInterface<ReselectCase> {};
+
+TEST_P(ReselectTest, TargetsTheLastMatchingCaption)
+{
+    const ObjectTree tree = load(QString::fromLatin1(GetParam().caption));
+    const ObjectTreeNode &target = tree.nodes[size_t(tree.target)];
+    EXPECT_EQ(target.label, QString::fromLatin1(GetParam().label));
+    const QString parent = target.parent < 0 ? QString() : tree.nodes[size_t(target.parent)].label;
+    EXPECT_EQ(parent, QString::fromLatin1(GetParam().parentLabel));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReselectTest,
+    ::testing::Values(ReselectCase{"CategoryByLongName", "System Tables", "System", "Tables"},
+                      ReselectCase{"Object", "tester.tr_del", "tester.tr_del", "Delete"},
+                      ReselectCase{"LaterMatchWins", "alice", "alice", "staff"},
+                      ReselectCase{"UnknownSelectsRoot", "Gone Tables", "conn", ""},
+                      ReselectCase{"RootCaptionIsNoMatch", "conn", "conn", ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ObjectTreeDemo, ListsTheDemoObjects)
+{
+    test::CatalogFixture fx{QString()};
+    const ObjectTree tree = LoadObjectTree(fx.module(), fx.module().ConnectionName(), {});
+    EXPECT_EQ(tree.nodes[0].label, QStringLiteral("local\\fx"));
+    auto childLabels = [&](const QString &label) {
+        QStringList labels;
+        for (int i : tree.children(tree.findByLabel(label)))
+            labels << tree.nodes[size_t(i)].label;
+        return labels;
+    };
+    EXPECT_EQ(childLabels(QStringLiteral("Views")),
+              QStringList({"tester.large_orders", "tester.order_summary", "tester.portsmouth_customers",
+                           "tester.region_sales"}));
+    EXPECT_EQ(childLabels(QStringLiteral("Generated")),
+              QStringList({"tester.pd_customer", "tester.pi_customer", "tester.pu_part_price"}));
+    EXPECT_EQ(childLabels(QStringLiteral("sales_team")), QStringList({"rachel", "tom"}));
+    EXPECT_TRUE(childLabels(QStringLiteral("auditors")).isEmpty());
+    EXPECT_EQ(childLabels(QStringLiteral("Insert")), QStringList({"tester.tr_customer_ins"}));
+}
+
+} // namespace
