@@ -74,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "CREATE VIEW v AS\r\n  SELECT 'a\r\n   FROM b' x\r\n   FROM t"},
         LayoutCase{"OrderByAndCheckOption", "create view v as select a from t order by a with check option",
                    "CREATE VIEW v AS\r\n  SELECT a\r\n   FROM t\r\n   ORDER BY a\r\n  WITH CHECK OPTION"},
-        LayoutCase{"TwoBlanksDoNotMatch", "create view v as select a  from t", "CREATE VIEW v AS\r\n  SELECT a  from t"},
+        LayoutCase{"TwoBlanksInsideAKeywordDoNotMatch", "create view v as select a from t group  by a",
+                   "CREATE VIEW v AS\r\n  SELECT a\r\n   FROM t group  by a"},
         LayoutCase{"TabBesideAKeywordStays", "create view v as select a\tfrom t", "CREATE VIEW v AS\r\n  SELECT a  from t"}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -112,15 +113,15 @@ TEST(DefinitionTextFromCatalog, ViewProcedureAndTrigger)
     TdmDbObjects &m = fx.module();
     m.LoadTable(QStringLiteral("v1"), QStringLiteral("tester"));
     EXPECT_EQ(RebuildViewText(m.qryViewBody()).trimmed(),
-              QStringLiteral("CREATE VIEW v1 (a) AS\r\n  SELECT a\r\n   FROM items\r\n   WHERE a > 0\r\n   GROUP BY a;"));
+              QStringLiteral("CREATE VIEW v1 (a) AS\r\n  SELECT a\r\n   FROM items\r\n   WHERE a > 0\r\n   GROUP BY a"));
 
     m.LoadProc(QStringLiteral("print_x"), QStringLiteral("tester"));
     EXPECT_EQ(RebuildProcedureText(m.qryProcBody()).trimmed(),
-              QStringLiteral("create procedure print_x(p integer)\n  define v integer;\n  let v = p;\nend procedure;"));
+              QStringLiteral("create procedure print_x(p integer)\n  define v integer;\n  let v = p;\nend procedure"));
 
     m.LoadTrigger(QStringLiteral("tr_ins"), QStringLiteral("tester"));
     EXPECT_EQ(RebuildTriggerText(m.qryTrigBody()).trimmed(),
-              QStringLiteral("create trigger tr_ins insert on items\r\n(insert into audit values (1));"));
+              QStringLiteral("create trigger tr_ins insert on items\r\nafter (insert into audit values (1))"));
 }
 
 } // namespace

@@ -78,13 +78,13 @@ TEST_F(ObjectTreeTest, EveryCategoryInTreeOrder)
     EXPECT_EQ(outline(tree), QStringList({
         "conn",
         "  Tables", "    System", "    User", "      acct.t", "      tester.audit", "      tester.items",
-        "  Views", "    tester.v1", "    tester.v2",
+        "  Views", "    informix.sysindices", "    tester.v1", "    tester.v2",
         "  Synonyms", "    tester.s_local", "    tester.s_remote",
         "  Procedures", "    System", "    Generated", "      tester.PI_x", "      tester.Pu_z", "      tester.pd_y",
         "    User", "      tester.print_x",
         "  Triggers", "    Insert", "      tester.tr_ins", "    Update", "      tester.tr_upd",
         "    Delete", "      tester.tr_del",
-        "  Users", "    alice", "    tester",
+        "  Users", "    alice", "    public", "    tester",
         "  Roles", "    empty_role", "    staff", "      alice"}));
     EXPECT_EQ(statuses.first(), QStringLiteral("Loading [System Tables]..."));
     EXPECT_EQ(statuses.last(), QStringLiteral("Loading [Roles]..."));
@@ -179,7 +179,7 @@ TEST(ObjectTreeDemo, ListsTheDemoObjects)
         return labels;
     };
     EXPECT_EQ(childLabels(QStringLiteral("Views")),
-              QStringList({"tester.large_orders", "tester.order_summary", "tester.portsmouth_customers",
+              QStringList({"informix.sysindices", "tester.large_orders", "tester.order_summary", "tester.portsmouth_customers",
                            "tester.region_sales"}));
     EXPECT_EQ(childLabels(QStringLiteral("Generated")),
               QStringList({"tester.pd_customer", "tester.pi_customer", "tester.pu_part_price"}));

@@ -62,14 +62,16 @@ TEST(PageSets, EveryBindingNamesADeclaredField)
     for (const PageSetDesc &set : PageSets()) {
         EXPECT_GE(set.sqlPage(), 0) << set.objectName.toStdString();
         for (const PageDesc &page : set.pages) {
-            if (page.content == PageContent::Grid || page.content == PageContent::Properties)
+            if (page.content == PageContent::Grid || page.content == PageContent::Properties) {
                 EXPECT_NE(FindCatalogQuery(page.query), nullptr) << page.objectName.toStdString();
+            }
             for (const EditBox &box : page.editBoxes) {
                 const CatalogQuery *q = FindCatalogQuery(box.query);
                 ASSERT_NE(q, nullptr) << box.query.toStdString();
                 EXPECT_NE(q->field(box.field), nullptr) << box.field.toStdString();
-                if (!box.localQuery.isEmpty())
+                if (!box.localQuery.isEmpty()) {
                     EXPECT_NE(FindCatalogQuery(box.localQuery)->field(box.localField), nullptr);
+                }
             }
             for (const GotoButton &b : page.buttons) {
                 const CatalogQuery *q = FindCatalogQuery(b.query);
