@@ -19,7 +19,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <QDir>
+#include <QCoreApplication>
 #include <QString>
 
 #include <cstdlib>
@@ -85,7 +85,7 @@ struct Fixture {
     {
         // tmpfs where there is one: building the catalog commits every statement.
         const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        dir = base / ("quodlin_browser_bench_" + std::to_string(::getpid()));
+        dir = base / ("quodlin_browser_bench_" + std::to_string(QCoreApplication::applicationPid()));
         fs::create_directories(dir / "databases");
         const std::string path = (dir / "databases" / "big.db").string();
         engine::Session::createDatabase(path, "bench");

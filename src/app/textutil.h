@@ -9,4 +9,7 @@ namespace quodlin {
 // leaves the text unchanged.
 QString ReplaceAllText(const QString &text, const QString &from, const QString &to);
 
+// `text` without its trailing characters of code 32 or less (blanks, tabs, line ends).
+QString TrimTrailingControls(QString text);
+
 } // namespace quodlin

@@ -32,6 +32,46 @@ TriggerBodyRow triggerRowOf(DbQuery &query)
     return {query.fieldByName(QStringLiteral("datakey")).value().toString(), dataOf(query)};
 }
 
+// Case-insensitive replace-all that leaves quoted literals and comments as
+// they are: a line break inside a literal would change the view's data when
+// the text is compiled again, and one inside a "--" comment would turn the
+// rest of the comment into code.
+QString replaceOutsideLiterals(const QString &text, const QString &from, const QString &to)
+{
+    QString result;
+    result.reserve(text.size() + 64);
+    QChar quote;            // the open literal's quote character, or null
+    bool lineComment = false;
+    bool braceComment = false;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text[i];
+        const bool code = quote.isNull() && !lineComment && !braceComment;
+        if (code && text.mid(i, from.size()).compare(from, Qt::CaseInsensitive) == 0) {
+            result += to;
+            i += from.size();
+            continue;
+        }
+        if (code) {
+            if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
+                quote = c;
+            else if (c == QLatin1Char('{'))
+                braceComment = true;
+            else if (c == QLatin1Char('-') && i + 1 < text.size() && text[i + 1] == QLatin1Char('-'))
+                lineComment = true;
+        } else if (!quote.isNull() && c == quote) {
+            quote = QChar();  // a doubled quote closes and reopens: the same state
+        } else if (lineComment && (c == QLatin1Char('\n') || c == QLatin1Char('\r'))) {
+            lineComment = false;
+        } else if (braceComment && c == QLatin1Char('}')) {
+            braceComment = false;
+        }
+        result += c;
+        ++i;
+    }
+    return result;
+}
+
 QString glued(const QStringList &rows, int width)
 {
     QString text;
@@ -65,7 +105,7 @@ QString RebuildViewText(const QStringList &rows)
     };
     QString text = glued(rows, kViewChunkWidth);
     for (const auto &[from, to] : steps)
-        text = ReplaceAllText(text, QString::fromLatin1(from), QString::fromLatin1(to));
+        text = replaceOutsideLiterals(text, QString::fromLatin1(from), QString::fromLatin1(to));
     return ReplaceAllText(text, kTab, kTwoBlanks);
 }
 
@@ -80,11 +120,7 @@ QString RebuildTriggerText(const QList<TriggerBodyRow> &rows)
     qsizetype i = 0;
     for (; i < rows.size() && rows[i].datakey == QLatin1String("D"); ++i)
         AppendChunk(text, rows[i].data, kBodyChunkWidth);
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).unicode() <= 32)
-        --end;
-    text.truncate(end);
-    text += QStringLiteral("\r\n");
+    text = TrimTrailingControls(text) + QStringLiteral("\r\n");
     for (; i < rows.size() && rows[i].datakey == QLatin1String("A"); ++i)
         AppendChunk(text, rows[i].data, kBodyChunkWidth);
     return ReplaceAllText(text, kTab, kTwoBlanks);

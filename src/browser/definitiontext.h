@@ -1,10 +1,10 @@
 #pragma once
 // The source texts of views, procedures and triggers glued back together from
 // the catalog's fixed-width rows, with a view's text laid out on several
-// lines and tabs turned into two blanks. The layer returns a row without its
-// trailing blanks, but the catalog cuts a statement at exact chunk
-// boundaries, so each row is padded back to the chunk width first. Line
-// breaks are CR LF. The browser puts the result into the object's Edit page
+// lines (never inside a quoted literal or a comment) and tabs turned into two
+// blanks. The layer returns a row without its trailing blanks, but the
+// catalog cuts a statement at exact chunk boundaries, so each row is padded
+// back to the chunk width first. Line breaks are CR LF. The browser puts the result into the object's Edit page
 // editor and keeps it as its definition text; quodlin-cli show prints it.
 #include <QList>
 #include <QString>

@@ -1,5 +1,6 @@
 #include "browser/objectdetails.h"
 
+#include "app/textutil.h"
 #include "browser/definitiontext.h"
 #include "browser/pagesets.h"
 #include "catalog/dbobjectsmodule.h"
@@ -10,15 +11,6 @@
 namespace quodlin {
 
 namespace {
-
-QString trimmedEnd(QString line)
-{
-    qsizetype end = line.size();
-    while (end > 0 && line[end - 1].unicode() <= 32)
-        --end;
-    line.truncate(end);
-    return line;
-}
 
 QString fieldText(DbQuery &query, const QString &field)
 {
@@ -36,7 +28,7 @@ void addPropertyLines(QStringList &lines, TdmDbObjects &module, const PageDesc &
             value = fieldText(module.query(box.localQuery), box.localField);
         else
             value = fieldText(module.query(box.query), box.field);
-        lines << trimmedEnd(box.caption + QLatin1Char(' ') + value);
+        lines << TrimTrailingControls(box.caption + QLatin1Char(' ') + value);
     }
 }
 
@@ -74,7 +66,7 @@ QStringList GridTextLines(DbQuery &query)
         QString text;
         for (size_t c = 0; c < widths.size(); ++c)
             text += cellText(c).leftJustified(widths[c]) + QLatin1Char(' ');
-        return trimmedEnd(text);
+        return TrimTrailingControls(text);
     };
     lines << line([&](size_t c) { return fields[c]->label(); });
     lines << line([&](size_t c) { return QString(widths[c], QLatin1Char('-')); });
@@ -140,7 +132,7 @@ QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node)
             if (list.field(0).asString() != node.Name)
                 continue;
             for (int i = 0; i < list.fieldCount(); ++i)
-                body << trimmedEnd(list.field(i).label() + QStringLiteral(": ") + list.field(i).displayText());
+                body << TrimTrailingControls(list.field(i).label() + QStringLiteral(": ") + list.field(i).displayText());
             break;
         }
         list.close();

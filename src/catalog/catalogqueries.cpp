@@ -35,6 +35,31 @@ FieldDecl C(const char *name, int size, const char *label, int displayWidth = 0)
              false}};
 }
 
+// The shape the table, view and procedure lists share.
+QList<CatalogField> objectList(const char *name, const char *id)
+{
+    return {S(name, 18, "Name"), S("owner", 8, "Owner"), I(id, "ID")};
+}
+
+QList<CatalogField> triggerList()
+{
+    return {S("trigname", 18, "Name"), S("owner", 8, "Owner"), I("trigid", "ID"), S("event", 1, "Event")};
+}
+
+// qrySynonyms and qrySyn.
+QList<CatalogField> synonymFields()
+{
+    return {S("synname", 18, "Name"),        S("owner", 8, "Owner"),        I("tabid", "ID"),
+            S("sservername", 18, "Server"),  S("sdbname", 18, "Database"),  S("sowner", 8, "Table Owner"),
+            S("stabname", 18, "Table Name"), I("sbtabid", "Table ID")};
+}
+
+// Stored text rows of a procedure or trigger.
+QList<CatalogField> bodyRows(const char *id)
+{
+    return {I(id, "ID"), S("datakey", 1, "Data Key"), I("seqno", "Seq No."), M("data", 256)};
+}
+
 QList<CatalogQuery> buildQueries()
 {
     QList<CatalogQuery> q;
@@ -43,76 +68,55 @@ QList<CatalogQuery> buildQueries()
  from systables 
  where tabid >= 100 and tabtype = 'T'
  order by owner, tabname)sql"),
-                      {S("tabname", 18, "Name"),
-                       S("owner", 8, "Owner"),
-                       I("tabid", "ID")}};
+                      objectList("tabname", "tabid")};
     q << CatalogQuery{QStringLiteral("qrySystemTables"), QString(), QString(),
                       QStringLiteral(R"sql(select tabname, owner, tabid
  from systables 
  where tabid < 100 and tabtype = 'T'
  order by owner, tabname)sql"),
-                      {S("tabname", 18, "Name"),
-                       S("owner", 8, "Owner"),
-                       I("tabid", "ID")}};
+                      objectList("tabname", "tabid")};
     q << CatalogQuery{QStringLiteral("qryViews"), QString(), QString(),
                       QStringLiteral(R"sql(select tabname, owner, tabid
  from systables 
  where tabtype = 'V'
  order by owner, tabname)sql"),
-                      {S("tabname", 18, "Name"),
-                       S("owner", 8, "Owner"),
-                       I("tabid", "ID")}};
+                      objectList("tabname", "tabid")};
     q << CatalogQuery{QStringLiteral("qrySystemProcs"), QString(), QString(),
                       QStringLiteral(R"sql(select procname, owner, procid
  from sysprocedures
  where mode = 'P'
  order by owner, procname)sql"),
-                      {S("procname", 18, "Name"),
-                       S("owner", 8, "Owner"),
-                       I("procid", "ID")}};
+                      objectList("procname", "procid")};
     q << CatalogQuery{QStringLiteral("qryGeneratedProcs"), QString(), QString(),
                       QStringLiteral(R"sql(select procname, owner, procid
  from sysprocedures
  where mode <> 'P' and (procname matches '[Pp][Ii]*' or procname matches '[Pp][Dd]*' or procname matches '[Pp][Uu]*')
  order by owner, procname)sql"),
-                      {S("procname", 18, "Name"),
-                       S("owner", 8, "Owner"),
-                       I("procid", "ID")}};
+                      objectList("procname", "procid")};
     q << CatalogQuery{QStringLiteral("qryUngeneratedProcs"), QString(), QString(),
                       QStringLiteral(R"sql(select procname, owner, procid
  from sysprocedures
  where mode <> 'P' and (procname not matches '[Pp][Ii]*' and procname not matches '[Pp][Dd]*' and procname not matches '[Pp][Uu]*')
  order by owner, procname)sql"),
-                      {S("procname", 18, "Name"),
-                       S("owner", 8, "Owner"),
-                       I("procid", "ID")}};
+                      objectList("procname", "procid")};
     q << CatalogQuery{QStringLiteral("qryInsertTriggers"), QString(), QString(),
                       QStringLiteral(R"sql(select trigname, owner, trigid, event
  from systriggers
  where event = 'I'
  order by owner, trigname)sql"),
-                      {S("trigname", 18, "Name"),
-                       S("owner", 8, "Owner"),
-                       I("trigid", "ID"),
-                       S("event", 1, "Event")}};
+                      triggerList()};
     q << CatalogQuery{QStringLiteral("qryUpdateTriggers"), QString(), QString(),
                       QStringLiteral(R"sql(select trigname, owner, trigid, event
  from systriggers
  where event = 'U'
  order by owner, trigname)sql"),
-                      {S("trigname", 18, "Name"),
-                       S("owner", 8, "Owner"),
-                       I("trigid", "ID"),
-                       S("event", 1, "Event")}};
+                      triggerList()};
     q << CatalogQuery{QStringLiteral("qryDeleteTriggers"), QString(), QString(),
                       QStringLiteral(R"sql(select trigname, owner, trigid, event
  from systriggers
  where event = 'D'
  order by owner, trigname)sql"),
-                      {S("trigname", 18, "Name"),
-                       S("owner", 8, "Owner"),
-                       I("trigid", "ID"),
-                       S("event", 1, "Event")}};
+                      triggerList()};
     q << CatalogQuery{QStringLiteral("qrySynonyms"), QString(), QString(),
                       QStringLiteral(R"sql(select z.tabname synname, z.owner owner, z.tabid tabid,
        t.servername sservername, t.dbname sdbname, t.owner sowner, t.tabname stabname, t.btabid sbtabid
@@ -120,14 +124,7 @@ QList<CatalogQuery> buildQueries()
       OUTER syssyntable t
  where z.tabid = t.tabid and z.tabtype in ('P', 'S')
  order by z.owner, z.tabname)sql"),
-                      {S("synname", 18, "Name"),
-                       S("owner", 8, "Owner"),
-                       I("tabid", "ID"),
-                       S("sservername", 18, "Server"),
-                       S("sdbname", 18, "Database"),
-                       S("sowner", 8, "Table Owner"),
-                       S("stabname", 18, "Table Name"),
-                       I("sbtabid", "Table ID")}};
+                      synonymFields()};
     q << CatalogQuery{QStringLiteral("qryUsers"), QString(), QString(),
                       QStringLiteral(R"sql(select username, usertype, priority
  from sysusers
@@ -290,10 +287,7 @@ QList<CatalogQuery> buildQueries()
  where datakey = 'T' and
        procid = :procid
  order by seqno)sql"),
-                      {I("procid", "ID"),
-                       S("datakey", 1, "Data Key"),
-                       I("seqno", "Seq No."),
-                       M("data", 256)}};
+                      bodyRows("procid")};
     q << CatalogQuery{QStringLiteral("qryTrigger"), QStringLiteral("dsTrigger"), QString(),
                       QStringLiteral(R"sql(select s.trigid, s.trigname, s.owner, s.tabid, s.event, s.old, s.new, s.mode,
        t.tabname, t.owner towner
@@ -318,10 +312,7 @@ QList<CatalogQuery> buildQueries()
  where datakey in ('A', 'D') and
        trigid = :trigid
  order by datakey desc, seqno)sql"),
-                      {I("trigid", "ID"),
-                       S("datakey", 1, "Data Key"),
-                       I("seqno", "Seq No."),
-                       M("data", 256)}};
+                      bodyRows("trigid")};
     q << CatalogQuery{QStringLiteral("qrySyn"), QStringLiteral("dsSyn"), QString(),
                       QStringLiteral(R"sql(select z.tabname synname, z.owner owner, z.tabid tabid,
        t.servername sservername, t.dbname sdbname, t.owner sowner, t.tabname stabname, t.btabid sbtabid
@@ -329,14 +320,7 @@ QList<CatalogQuery> buildQueries()
       OUTER syssyntable t
  where z.tabname = :synname and z.owner = :owner and z.tabtype in ('P', 'S') and
        z.tabid = t.tabid)sql"),
-                      {S("synname", 18, "Name"),
-                       S("owner", 8, "Owner"),
-                       I("tabid", "ID"),
-                       S("sservername", 18, "Server"),
-                       S("sdbname", 18, "Database"),
-                       S("sowner", 8, "Table Owner"),
-                       S("stabname", 18, "Table Name"),
-                       I("sbtabid", "Table ID")}};
+                      synonymFields()};
     q << CatalogQuery{QStringLiteral("qrySynLocalTable"), QStringLiteral("dsSynLocalTable"), QStringLiteral("qrySyn"),
                       QStringLiteral(R"sql(select tabname stabname, owner sowner, tabid
  from systables

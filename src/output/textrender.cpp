@@ -1,5 +1,6 @@
 #include "output/textrender.h"
 
+#include "app/textutil.h"
 #include "db/dbquery.h"
 
 #include <exception>
@@ -8,15 +9,6 @@
 namespace quodlin {
 
 namespace {
-
-QString trimmedLine(QString line)
-{
-    qsizetype end = line.size();
-    while (end > 0 && line[end - 1].unicode() <= 32)
-        --end;
-    line.truncate(end);
-    return line;
-}
 
 struct Column {
     const DbField *field;
@@ -30,7 +22,7 @@ QString buildLine(const std::vector<Column> &columns, CellText cellText)
     QString line;
     for (const Column &c : columns)
         line += cellText(c).leftJustified(c.width, QLatin1Char(' '), true) + QLatin1Char(' ');
-    return trimmedLine(line);
+    return TrimTrailingControls(line);
 }
 
 } // namespace

@@ -70,8 +70,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ViewLayoutTest,
     ::testing::Values(
         LayoutCase{"AsAndSelectOnTwoLines", "create view v as\nselect a from t", "CREATE VIEW v as\nselect a\r\n   FROM t"},
-        LayoutCase{"FromInsideALiteral", "create view v as select 'a from b' x from t",
-                   "CREATE VIEW v AS\r\n  SELECT 'a\r\n   FROM b' x\r\n   FROM t"},
+        LayoutCase{"LiteralsAndCommentsKeptWhole",
+                   "create view v as select 'a from b', 'it''s from' x from t -- all from t\nwhere a = \"b where\"",
+                   "CREATE VIEW v AS\r\n  SELECT 'a from b', 'it''s from' x\r\n   FROM t -- all from t\nwhere a = \"b where\""},
         LayoutCase{"OrderByAndCheckOption", "create view v as select a from t order by a with check option",
                    "CREATE VIEW v AS\r\n  SELECT a\r\n   FROM t\r\n   ORDER BY a\r\n  WITH CHECK OPTION"},
         LayoutCase{"TwoBlanksInsideAKeywordDoNotMatch", "create view v as select a from t group  by a",
