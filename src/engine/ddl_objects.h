@@ -15,6 +15,8 @@ void dropBrokenViews(SessionImpl &s, int tabid);
 
 void createSynonym(SessionImpl &s, const ast::CreateSynonymStatement &st);
 void dropSynonym(SessionImpl &s, const ast::ObjectStatement &st);
+// Drops the local synonyms of object `btabid`, which is being dropped.
+void dropSynonymsOf(SessionImpl &s, int btabid);
 
 void createRole(SessionImpl &s, const ast::ObjectStatement &st);
 void dropRole(SessionImpl &s, const ast::ObjectStatement &st);

@@ -2,6 +2,7 @@
 // tabid counter with tables, a syssequences row, and the current value in the
 // private quodlin_sequences table (NEXTVAL is shared by all sessions).
 #include "engine/ddl_common.h"
+#include "engine/ddl_objects.h"
 
 #include "engine/values.h"
 
@@ -93,6 +94,7 @@ void dropSequence(SessionImpl &s, const ast::ObjectStatement &st)
             return;
         raise(-206, st.name.name, st.name.offset, -111);
     }
+    dropSynonymsOf(s, seq->tabid);
     for (const char *tab : {"syssequences", "systabauth", "quodlin_sequences", "systables"}) {
         sql::Stmt q(s.db(), std::string("DELETE FROM ") + tab + " WHERE tabid = ?1");
         q.bind(1, seq->tabid);

@@ -72,6 +72,19 @@ void createSynonym(SessionImpl &s, const ast::CreateSynonymStatement &st)
     touchSchema(s);
 }
 
+void dropSynonymsOf(SessionImpl &s, int btabid)
+{
+    sql::Stmt names(s.db(), "DELETE FROM systables WHERE tabid IN (SELECT tabid FROM syssyntable WHERE btabid = ?1)");
+    names.bind(1, btabid);
+    names.run();
+    const bool any = sqlite3_changes(s.db()) > 0;
+    sql::Stmt rows(s.db(), "DELETE FROM syssyntable WHERE btabid = ?1");
+    rows.bind(1, btabid);
+    rows.run();
+    if (any)
+        touchSchema(s);
+}
+
 void dropSynonym(SessionImpl &s, const ast::ObjectStatement &st)
 {
     auto t = s.catalog().findTable(st.name.name, st.name.owner, false);

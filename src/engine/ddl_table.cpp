@@ -605,10 +605,16 @@ void rebuildTable(SessionImpl &s, const TableInfo &before, const TableInfo &afte
         std::string msg = err ? err : "";
         sqlite3_free(err);
         int ext = sqlite3_extended_errcode(s.db());
-        if (ext == SQLITE_CONSTRAINT_NOTNULL)
-            raise(-391, msg.substr(msg.find(": ") + 2));
-        if (ext == SQLITE_CONSTRAINT_CHECK)
-            raise(-530, msg.substr(msg.find(": ") + 2));
+        // SQLite names the scratch table; the user knows only the table altered.
+        const std::string what = msg.substr(msg.find(": ") + 2);
+        if (ext == SQLITE_CONSTRAINT_NOTNULL) {
+            const auto dot = what.find('.');
+            raise(-391, after.name + (dot == std::string::npos ? "." + what : what.substr(dot)));
+        }
+        if (ext == SQLITE_CONSTRAINT_CHECK) {
+            auto c = s.catalog().findConstraint(what);
+            raise(-530, c ? c->owner + "." + what : what);
+        }
         sql::fail(s.db(), "rebuild");
     }
     sql::exec(s.db(), "DROP TABLE " + before.sqliteName);
@@ -839,9 +845,7 @@ void dropTable(SessionImpl &s, const ast::ObjectStatement &st)
         del(std::string("DELETE FROM ") + tab + " WHERE tabid = ?1");
     del("DELETE FROM systrigbody WHERE trigid IN (SELECT trigid FROM systriggers WHERE tabid = ?1)");
     del("DELETE FROM systriggers WHERE tabid = ?1");
-    // Local synonyms of the table go with it.
-    del("DELETE FROM systables WHERE tabid IN (SELECT tabid FROM syssyntable WHERE btabid = ?1)");
-    del("DELETE FROM syssyntable WHERE btabid = ?1");
+    dropSynonymsOf(s, tabid);
     del("DELETE FROM sysdepend WHERE btabid = ?1");
     del("DELETE FROM systables WHERE tabid = ?1");
     sql::exec(s.db(), "DROP TABLE " + t->sqliteName);

@@ -96,8 +96,7 @@ void deleteView(SessionImpl &s, int tabid, const std::string &name)
         q.bind(1, tabid);
         q.run();
     };
-    del("DELETE FROM systables WHERE tabid IN (SELECT tabid FROM syssyntable WHERE btabid = ?1)");
-    del("DELETE FROM syssyntable WHERE btabid = ?1");
+    dropSynonymsOf(s, tabid);
     for (const char *tab : {"syscolumns", "sysviews", "systabauth", "syscolauth"})
         del((std::string("DELETE FROM ") + tab + " WHERE tabid = ?1").c_str());
     del("DELETE FROM sysdepend WHERE dtabid = ?1 OR btabid = ?1");

@@ -44,6 +44,10 @@ bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
+// Informix names are at most 128 bytes; a longer one would be stored in the
+// catalog and shown truncated by every tool that reads it.
+constexpr int kMaxIdentifier = 128;
+
 } // namespace
 
 std::vector<Token> tokenize(std::string_view s, const LexOptions &opts)
@@ -90,6 +94,7 @@ void tokenizeInto(std::string_view s, const LexOptions &opts, std::vector<Token>
             unsigned char seen = 0;
             while (i < n && (kClasses.c[static_cast<unsigned char>(s[i])] & kIdentChar))
                 seen |= kClasses.c[static_cast<unsigned char>(s[i++])];
+            if (i - start > kMaxIdentifier) raise(-859, {}, start);
             Token &t = push(TokenKind::Identifier, start, i - start);
             t.text.assign(s.data() + start, std::size_t(i - start));
             if (seen & kUpper)
@@ -131,6 +136,7 @@ void tokenizeInto(std::string_view s, const LexOptions &opts, std::vector<Token>
                 text += s[i++];
             }
             const bool ident = c == '"' && opts.delimident;
+            if (ident && int(text.size()) > kMaxIdentifier) raise(-859, {}, start);
             Token &t = push(ident ? TokenKind::DelimIdent : TokenKind::String, start, i - start);
             t.text = std::move(text);
             t.quotedWithDouble = c == '"';

@@ -2,7 +2,8 @@
 // Splits an Informix SQL text into tokens. Skips the three comment styles
 // (-- to end of line, { ... }, /* ... */) and whitespace; reports unterminated
 // strings (-282), braces (-283) and C comments (-943) and stray characters
-// (-202) as EngineErrors at the offset where the construct starts.
+// (-202) and names longer than 128 bytes (-859) as EngineErrors at the
+// offset where the construct starts.
 #include "engine/token.h"
 
 #include <string_view>

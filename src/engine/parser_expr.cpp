@@ -5,6 +5,7 @@
 
 #include "engine/error.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace quodlin::engine {
@@ -14,9 +15,16 @@ using namespace ast;
 namespace {
 
 constexpr int kMaxDepth = 200;
-// Operator chains are built left-deep; later stages recurse over them, so a
-// chain longer than this is refused instead of exhausting the stack.
+// Chains of comparisons or postfix operators are built left-deep; later
+// stages recurse over them, so a chain longer than this is refused instead
+// of exhausting the stack.
 constexpr int kMaxChain = 1000;
+// Chains of AND, OR, ||, + and -, or * alone longer than this become
+// balanced trees: every later stage recurses over the tree, and SQLite refuses
+// expressions nested deeper than 1000 operators or about 100 parentheses.
+// Generated SQL (OR lists, sums) runs to thousands of terms. Shorter chains
+// stay left-deep as written.
+constexpr std::size_t kBalanceFrom = 32;
 
 ExprPtr make(ExprKind kind, int offset)
 {
@@ -33,6 +41,49 @@ ExprPtr binary(ExprKind kind, TokenKind op, ExprPtr a, ExprPtr b)
     e->args.reserve(2);
     e->args.push_back(std::move(a));
     e->args.push_back(std::move(b));
+    return e;
+}
+
+// One operator chain as parsed: ops[i] is the operator before terms[i]
+// (ops[0] unused).
+struct Chain {
+    std::vector<ExprPtr> terms;
+    std::vector<TokenKind> ops;
+
+    void add(TokenKind op, ExprPtr term)
+    {
+        ops.push_back(op);
+        terms.push_back(std::move(term));
+    }
+};
+
+TokenKind inverse(TokenKind op)
+{
+    return op == TokenKind::Plus ? TokenKind::Minus : op == TokenKind::Minus ? TokenKind::Plus : op;
+}
+
+// Terms [from, to) as a balanced tree of `kind`. With `flip`, every operator
+// but the first term's is inverted: a - (b + c) is a - b - c.
+ExprPtr balanced(ExprKind kind, Chain &c, std::size_t from, std::size_t to, bool flip)
+{
+    if (to - from == 1) return std::move(c.terms[from]);
+    const std::size_t mid = from + (to - from) / 2;
+    const TokenKind op = flip ? inverse(c.ops[mid]) : c.ops[mid];
+    ExprPtr left = balanced(kind, c, from, mid, flip);
+    ExprPtr right = balanced(kind, c, mid, to, flip != (op == TokenKind::Minus));
+    return binary(kind, op, std::move(left), std::move(right));
+}
+
+// A chain of products and quotients stays left-deep: (a * c) / (b * d) would
+// overflow where a / b * c / d does not.
+ExprPtr fold(ExprKind kind, Chain &c)
+{
+    const bool quotients = std::find(c.ops.begin() + 1, c.ops.end(), TokenKind::Slash) != c.ops.end();
+    if (c.terms.size() > kBalanceFrom && !quotients)
+        return balanced(kind, c, 0, c.terms.size(), false);
+    ExprPtr e = std::move(c.terms.front());
+    for (std::size_t i = 1; i < c.terms.size(); ++i)
+        e = binary(kind, c.ops[i], std::move(e), std::move(c.terms[i]));
     return e;
 }
 
@@ -101,36 +152,43 @@ ExprPtr Parser::expression() { return orExpr(); }
 
 ExprPtr Parser::orExpr()
 {
-    ExprPtr e = andExpr();
-    for (int n = 0; atWord("or"); ++n) {
-        if (n > kMaxChain) fail();
-        next();
-        e = binary(ExprKind::Or, TokenKind::End, std::move(e), andExpr());
-    }
-    return e;
+    ExprPtr first = andExpr();
+    if (!atWord("or")) return first;
+    Chain c;
+    c.add(TokenKind::End, std::move(first));
+    while (acceptWord("or"))
+        c.add(TokenKind::End, andExpr());
+    return fold(ExprKind::Or, c);
 }
 
 ExprPtr Parser::andExpr()
 {
-    ExprPtr e = notExpr();
-    for (int n = 0; atWord("and"); ++n) {
-        if (n > kMaxChain) fail();
-        next();
-        e = binary(ExprKind::And, TokenKind::End, std::move(e), notExpr());
-    }
-    return e;
+    ExprPtr first = notExpr();
+    if (!atWord("and")) return first;
+    Chain c;
+    c.add(TokenKind::End, std::move(first));
+    while (acceptWord("and"))
+        c.add(TokenKind::End, notExpr());
+    return fold(ExprKind::And, c);
 }
 
 ExprPtr Parser::notExpr()
 {
     DepthGuard guard(*this);
-    if (atWord("not")) {
-        const int start = next().offset;
-        auto e = make(ExprKind::Not, start);
-        e->args.push_back(notExpr());
-        return e;
+    // NOT NOT p is p's truth value: a run of NOTs keeps at most two, so a
+    // long run nests no deeper than a short one.
+    int start = -1, count = 0;
+    for (; atWord("not"); ++count) {
+        const int pos = next().offset;
+        if (start < 0) start = pos;
     }
-    return predicate();
+    ExprPtr e = predicate();
+    for (int i = 0; i < (count % 2 ? 1 : std::min(count, 2)); ++i) {
+        auto n = make(ExprKind::Not, start);
+        n->args.push_back(std::move(e));
+        e = std::move(n);
+    }
+    return e;
 }
 
 ExprPtr Parser::predicate()
@@ -223,48 +281,64 @@ ExprPtr Parser::predicate()
 
 ExprPtr Parser::concatExpr()
 {
-    ExprPtr e = additive();
-    for (int n = 0; at(TokenKind::Concat); ++n) {
-        if (n > kMaxChain) fail();
-        next();
-        e = binary(ExprKind::Binary, TokenKind::Concat, std::move(e), additive());
-    }
-    return e;
+    ExprPtr first = additive();
+    if (!at(TokenKind::Concat)) return first;
+    Chain c;
+    c.add(TokenKind::Concat, std::move(first));
+    while (accept(TokenKind::Concat))
+        c.add(TokenKind::Concat, additive());
+    return fold(ExprKind::Binary, c);
 }
 
 ExprPtr Parser::additive()
 {
-    ExprPtr e = multiplicative();
-    for (int n = 0; at(TokenKind::Plus) || at(TokenKind::Minus); ++n) {
-        if (n > kMaxChain) fail();
+    ExprPtr first = multiplicative();
+    if (!at(TokenKind::Plus) && !at(TokenKind::Minus)) return first;
+    Chain c;
+    c.add(TokenKind::Plus, std::move(first));
+    while (at(TokenKind::Plus) || at(TokenKind::Minus)) {
         const TokenKind op = next().kind;
-        e = binary(ExprKind::Binary, op, std::move(e), multiplicative());
+        c.add(op, multiplicative());
     }
-    return e;
+    return fold(ExprKind::Binary, c);
 }
 
 ExprPtr Parser::multiplicative()
 {
-    ExprPtr e = unary();
-    for (int n = 0; at(TokenKind::Star) || at(TokenKind::Slash); ++n) {
-        if (n > kMaxChain) fail();
+    ExprPtr first = unary();
+    if (!at(TokenKind::Star) && !at(TokenKind::Slash)) return first;
+    Chain c;
+    c.add(TokenKind::Star, std::move(first));
+    for (bool quotients = false; at(TokenKind::Star) || at(TokenKind::Slash);) {
         const TokenKind op = next().kind;
-        e = binary(ExprKind::Binary, op, std::move(e), unary());
+        quotients = quotients || op == TokenKind::Slash;
+        if (quotients && c.terms.size() > std::size_t(kMaxChain)) fail();
+        c.add(op, unary());
     }
-    return e;
+    return fold(ExprKind::Binary, c);
 }
 
 ExprPtr Parser::unary()
 {
     DepthGuard guard(*this);
-    if (at(TokenKind::Minus) || at(TokenKind::Plus)) {
+    // Signs in a row fold as NOTs do: - - x keeps two, - - - x one.
+    int start = -1, minus = 0;
+    bool plus = false;
+    while (at(TokenKind::Minus) || at(TokenKind::Plus)) {
         const Token &t = next();
-        auto e = make(ExprKind::Unary, t.offset);
-        e->op = t.kind;
-        e->args.push_back(unary());
-        return e;
+        if (start < 0) start = t.offset;
+        if (t.kind == TokenKind::Minus) ++minus;
+        else plus = true;
     }
-    return postfix(primary());
+    ExprPtr e = postfix(primary());
+    const int signs = minus % 2 ? 1 : std::min(minus, 2);
+    for (int i = 0; i < std::max(signs, plus ? 1 : 0); ++i) {
+        auto u = make(ExprKind::Unary, start);
+        u->op = signs ? TokenKind::Minus : TokenKind::Plus;
+        u->args.push_back(std::move(e));
+        e = std::move(u);
+    }
+    return e;
 }
 
 ExprPtr Parser::postfix(ExprPtr e)

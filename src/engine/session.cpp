@@ -9,8 +9,11 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 namespace quodlin::engine {
 
@@ -75,6 +78,64 @@ bool fileExists(const std::string &path)
     return std::filesystem::exists(path, ec);
 }
 
+// A file without any write permission is opened read-only, even for a user
+// (such as an administrator) the system would let write it.
+bool writePermitted(const std::string &path)
+{
+    using std::filesystem::perms;
+    std::error_code ec;
+    const perms p = std::filesystem::status(path, ec).permissions();
+    return ec || (p & (perms::owner_write | perms::group_write | perms::others_write)) != perms::none;
+}
+
+// An SQLite URI naming `path` (characters with a meaning in URIs escaped).
+std::string fileUri(const std::string &path, const char *query)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    const std::string generic = std::filesystem::path(path).generic_string();
+    std::string out = "file:";
+    if (generic.size() > 1 && generic[1] == ':')
+        out += '/';  // a drive letter
+    for (unsigned char c : generic) {
+        if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_' || c == '~' || c == ':') {
+            out += char(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out + "?" + query;
+}
+
+int busyHandler(void *session, int attempt)
+{
+    return static_cast<SessionImpl *>(session)->keepWaiting(attempt) ? 1 : 0;
+}
+
+// Opens `target` and reads the catalog's version row; SQLITE_OK when the file
+// is a database of ours, else the failing SQLite code (db closed).
+int openProbed(const std::string &target, int flags, sqlite3 **db)
+{
+    *db = nullptr;
+    int rc = sqlite3_open_v2(target.c_str(), db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(*db, 5000);
+        sqlite3_stmt *probe = nullptr;
+        rc = sqlite3_prepare_v2(*db, "SELECT tabid FROM systables WHERE tabid = 99", -1, &probe, nullptr);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(probe);
+            rc = rc == SQLITE_ROW ? SQLITE_OK : rc == SQLITE_DONE ? SQLITE_NOTADB : rc;
+        }
+        sqlite3_finalize(probe);
+    }
+    if (rc != SQLITE_OK) {
+        sqlite3_close(*db);
+        *db = nullptr;
+    }
+    return rc;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- create/open
@@ -108,29 +169,35 @@ std::unique_ptr<Session> Session::open(const std::string &path, const std::strin
 {
     if (!fileExists(path))
         raise(-329, path);
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        raise(-329, path);
-    }
     // One thread uses a session at a time; interrupt() is the exception and
     // sqlite3_interrupt is safe from any thread, so the per-call mutex is not needed.
-    sqlite3_busy_timeout(db, 5000);
-    sqlite3_stmt *probe = nullptr;
-    bool ours = sqlite3_prepare_v2(db, "SELECT tabid FROM systables WHERE tabid = 99", -1, &probe, nullptr) == SQLITE_OK
-        && sqlite3_step(probe) == SQLITE_ROW;
-    sqlite3_finalize(probe);
-    if (!ours) {
-        sqlite3_close(db);
+    sqlite3 *db = nullptr;
+    int rc = SQLITE_READONLY;
+    if (writePermitted(path))
+        rc = openProbed(path, SQLITE_OPEN_READWRITE, &db);
+    if (rc == SQLITE_OK)
+        return std::make_unique<SessionImpl>(db, path, user, env);
+    const int primary = rc & 0xFF;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        raise(-244, path, -1, -154);
+    if (primary != SQLITE_READONLY && primary != SQLITE_CANTOPEN && primary != SQLITE_IOERR && primary != SQLITE_PERM)
         raise(-329, path);
-    }
-    return std::make_unique<SessionImpl>(db, path, user, env);
+    // The file, or the folder where SQLite keeps its write-ahead files, cannot
+    // be written: read the database as it is. Without those files SQLite
+    // reads a WAL database only when told nothing else changes it (immutable).
+    for (const char *query : {"mode=ro", "mode=ro&immutable=1"})
+        if (openProbed(fileUri(path, query), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db) == SQLITE_OK)
+            return std::make_unique<SessionImpl>(db, path, user, env, true);
+    raise(-329, path);
 }
 
-SessionImpl::SessionImpl(sqlite3 *db, std::string path, std::string user, const Environment &env)
-    : m_db(db), m_path(std::move(path)), m_user(std::move(user)), m_env(env), m_catalog(db)
+SessionImpl::SessionImpl(sqlite3 *db, std::string path, std::string user, const Environment &env, bool readOnly)
+    : m_db(db), m_path(std::move(path)), m_user(std::move(user)), m_env(env), m_catalog(db), m_readOnly(readOnly)
 {
-    sql::exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA foreign_keys=OFF; PRAGMA recursive_triggers=OFF;"
+    sqlite3_busy_handler(m_db, busyHandler, this);
+    if (!m_readOnly)
+        sql::exec(m_db, "PRAGMA journal_mode=WAL");
+    sql::exec(m_db, "PRAGMA foreign_keys=OFF; PRAGMA recursive_triggers=OFF;"
                     "CREATE TEMP TABLE quodlin_tempindexes AS SELECT * FROM sysindexes WHERE 0");
     m_functions.env = &m_env;
     m_functions.user = m_user;
@@ -228,8 +295,68 @@ void SessionImpl::begin(int offset)
 {
     if (m_inTransaction)
         raise(-535, {}, offset);
-    sql::exec(m_db, "BEGIN");
+    // The write lock is taken now, as a statement outside BEGIN WORK takes it;
+    // a read-only database has no writes to wait for.
+    if (m_readOnly)
+        sql::exec(m_db, "BEGIN");
+    else if (!beginWrite(offset))
+        raise(-535, {}, offset);
     m_inTransaction = true;
+}
+
+bool SessionImpl::beginWrite(int offset)
+{
+    // Read-only: SQLite itself refuses the first write (-9621), so work on
+    // temp tables still goes through.
+    if (m_readOnly || m_inTransaction || !sqlite3_get_autocommit(m_db))
+        return false;
+    const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        return true;
+    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED) {
+        if (m_interrupted) {
+            m_interrupted = false;
+            raise(-213, {}, offset);
+        }
+        raise(-244, {}, offset, m_lockIsam);
+    }
+    sql::fail(m_db, "begin");
+}
+
+void SessionImpl::endWrite(bool opened, bool ok)
+{
+    if (!opened)
+        return;
+    if (ok && sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return;
+    const bool failed = ok;  // COMMIT itself failed
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (failed) {
+        m_catalog.bumpVersion();
+        sql::fail(m_db, "commit");
+    }
+}
+
+bool SessionImpl::keepWaiting(int attempt)
+{
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    if (attempt == 0)
+        m_waitStart = now;
+    if (m_lockWaitMs == 0 || m_interrupted) {
+        m_lockIsam = -107;
+        return false;
+    }
+    m_lockIsam = -154;
+    const auto waited = duration_cast<milliseconds>(now - m_waitStart).count();
+    if (m_lockWaitMs > 0 && waited >= m_lockWaitMs)
+        return false;
+    // Short sleeps first: most writes hold the lock for a few milliseconds.
+    long long pause = std::min<long long>(20, 1LL << std::min(attempt, 5));
+    if (m_lockWaitMs > 0)
+        pause = std::min<long long>(pause, m_lockWaitMs - waited);
+    std::this_thread::sleep_for(milliseconds(pause));
+    return true;
 }
 
 void SessionImpl::commit(int offset)
@@ -461,7 +588,9 @@ void SessionImpl::raiseSqliteError(int rc, const ast::Statement &stmt, int targe
         raise(update ? -346 : -239, table, offset, -100);
     }
     if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
-        raise(-244, {}, offset, -154);
+        raise(-244, {}, offset, m_lockIsam);
+    if ((rc & 0xFF) == SQLITE_READONLY)
+        raise(-9621, databaseName(), offset);
     switch (stmt.kind) {
     case ast::StmtKind::Insert: raise(-271, {}, offset);
     case ast::StmtKind::Update: raise(-346, {}, offset);
@@ -571,8 +700,8 @@ void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &te
         rollback(stmt.start);
         return;
     case K::SetLockMode: {
-        int wait = static_cast<const ast::SetLockModeStatement &>(stmt).waitSeconds;
-        sqlite3_busy_timeout(m_db, wait < 0 ? 3600 * 1000 : wait == 0 ? 5000 : wait * 1000);
+        const int wait = static_cast<const ast::SetLockModeStatement &>(stmt).waitSeconds;
+        m_lockWaitMs = wait < 0 ? -1 : std::min(wait, 1000000) * 1000;
         return;
     }
     case K::LockTable:

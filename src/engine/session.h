@@ -12,6 +12,7 @@
 #include "engine/translator.h"
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,7 +28,9 @@ inline constexpr int kTempTabidBase = 0x40000000;
 
 class SessionImpl : public Session {
 public:
-    SessionImpl(sqlite3 *db, std::string path, std::string user, const Environment &env);
+    // `readOnly`: the file (or its folder) cannot be written; reads work and
+    // a statement fails with -9621 when it would change the file.
+    SessionImpl(sqlite3 *db, std::string path, std::string user, const Environment &env, bool readOnly = false);
     ~SessionImpl() override;
 
     std::unique_ptr<Statement> prepare(const std::string &text) override;
@@ -69,6 +72,17 @@ public:
     void begin(int offset);
     void commit(int offset);
     void rollback(int offset);
+    // A statement that may write takes SQLite's write lock before it reads
+    // anything, waiting as SET LOCK MODE says: a deferred transaction that
+    // read first cannot wait for the lock later (SQLite refuses at once when
+    // another session committed in between). Returns whether it opened a
+    // transaction of its own, which endWrite then commits or rolls back;
+    // inside BEGIN WORK the lock is already held.
+    bool beginWrite(int offset);
+    void endWrite(bool opened, bool ok);
+    bool readOnly() const { return m_readOnly; }
+    // SQLite's busy handler: whether to try for a lock once more.
+    bool keepWaiting(int attempt);
     void savepoint();
     void releaseSavepoint();
     void rollbackSavepoint();
@@ -98,6 +112,11 @@ private:
     Sqlca m_sqlca;
     ExplainSettings m_explain;
     bool m_inTransaction = false;
+    bool m_readOnly = false;
+    // SET LOCK MODE: milliseconds to wait for a lock, -1 without limit, 0 not at all.
+    int m_lockWaitMs = 5000;
+    std::chrono::steady_clock::time_point m_waitStart;
+    int m_lockIsam = -154;  // ISAM code of the last lock given up: -107 at once, -154 after waiting
     int m_savepointDepth = 0;
     std::atomic<bool> m_interrupted{false};
     int m_tempCounter = 0;

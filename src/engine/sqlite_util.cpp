@@ -2,7 +2,36 @@
 
 #include "engine/sqlfunctions.h"
 
+#include <filesystem>
+
 namespace quodlin::engine::sql {
+
+std::string limitReached(const std::string &msg)
+{
+    static const std::pair<const char *, const char *> limits[] = {
+        {"tables in a join", "at most 64 tables in one query"},
+        {"too many columns", "at most 2000 columns in a table, a result or an index"},
+        {"too many terms in ORDER BY", "at most 2000 ORDER BY terms"},
+        {"too many terms in GROUP BY", "at most 2000 GROUP BY terms"},
+        {"too many terms in compound SELECT", "at most 500 SELECTs joined by UNION"},
+        {"too many arguments on function", "at most 127 arguments to a function"},
+        {"Expression tree is too large", "expressions nested at most 1000 deep"},
+        {"parser stack overflow", "subqueries and parentheses nested at most about 30 deep"},
+        {"too many SQL variables", "at most 250000 parameters"},
+        {"string or blob too big", "values and statements of at most 1000000000 bytes"},
+        {"too many references to", "at most 65535 references to one table"},
+    };
+    for (const auto &[text, limit] : limits)
+        if (msg.find(text) != std::string::npos)
+            return limit;
+    return {};
+}
+
+void raiseReadOnly(sqlite3 *db)
+{
+    const char *file = sqlite3_db_filename(db, "main");
+    raise(-9621, file ? std::filesystem::path(file).stem().string() : std::string());
+}
 
 void fail(sqlite3 *db, const std::string &what)
 {
@@ -12,10 +41,14 @@ void fail(sqlite3 *db, const std::string &what)
         raise(-213);
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
         raise(-244, {}, -1, -154);
+    if (rc == SQLITE_READONLY)
+        raiseReadOnly(db);
     // Our own functions and triggers name the Informix error themselves.
     if (db)
         if (auto e = functionError(sqlite3_errmsg(db)))
             throw EngineError(*e);
+    if (const std::string limit = limitReached(db ? sqlite3_errmsg(db) : ""); !limit.empty())
+        raise(-9622, limit);
     ErrorInfo info = makeError(-999);
     info.isamMessage = what + ": " + (db ? sqlite3_errmsg(db) : "no database");
     throw EngineError(info);
@@ -31,8 +64,12 @@ void exec(sqlite3 *db, const std::string &text)
             raise(-213);
         if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
             raise(-244, {}, -1, -154);
+        if ((rc & 0xFF) == SQLITE_READONLY)
+            raiseReadOnly(db);
         if (auto e = functionError(msg))
             throw EngineError(*e);
+        if (const std::string limit = limitReached(msg); !limit.empty())
+            raise(-9622, limit);
         ErrorInfo info = makeError(-999);
         info.isamMessage = msg + " in " + text.substr(0, 200);
         throw EngineError(info);

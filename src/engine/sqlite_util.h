@@ -12,6 +12,11 @@
 namespace quodlin::engine::sql {
 
 [[noreturn]] void fail(sqlite3 *db, const std::string &what);
+// -9621 naming the database file of `db`.
+[[noreturn]] void raiseReadOnly(sqlite3 *db);
+// The limit of SQLite's a failure message reports, in words for -9622
+// ("at most 64 tables in one query"); empty when it reports none.
+std::string limitReached(const std::string &sqliteMessage);
 
 void exec(sqlite3 *db, const std::string &text);
 

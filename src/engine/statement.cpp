@@ -124,6 +124,21 @@ double powerOf10(int n)
     return n >= 0 && n <= 22 ? kPow10[n] : std::pow(10.0, n);
 }
 
+// Statements that may change the file (everything but queries, transaction
+// control and session settings).
+bool writes(const ast::Statement &stmt)
+{
+    using K = ast::StmtKind;
+    switch (stmt.kind) {
+    case K::Select: case K::Begin: case K::Commit: case K::Rollback: case K::SetLockMode: case K::SetExplain:
+    case K::SetIsolation: case K::SetOther: case K::SetRole: case K::Database: case K::CloseDatabase:
+    case K::LockTable: case K::UnlockTable:
+        return false;
+    default:
+        return true;
+    }
+}
+
 enum class Stored { Failed, AsGiven, Converted };
 
 // The C++ twin of ifx_store() for the types INSERT binds converted. AsGiven
@@ -305,7 +320,15 @@ public:
                     m_s.clearInterrupt();
                     raise(-213, {}, (*m_script)[i]->start);
                 }
-                runOne(i, i + 1 == m_script->size());
+                const ast::Statement &stmt = *(*m_script)[i];
+                const bool opened = writes(stmt) && m_s.beginWrite(stmt.start);
+                try {
+                    runOne(i, i + 1 == m_script->size());
+                } catch (...) {
+                    m_s.endWrite(opened, false);
+                    throw;
+                }
+                m_s.endWrite(opened, true);
             }
         } catch (const EngineError &e) {
             fail(e.info());
@@ -387,6 +410,11 @@ private:
         std::uint64_t stamp = m_s.schemaStamp();
         auto prepareText = [&](const std::string &sql, sqlite3_stmt **out) {
             if (sqlite3_prepare_v2(m_s.db(), sql.c_str(), -1, out, nullptr) != SQLITE_OK) {
+                const std::string msg = sqlite3_errmsg(m_s.db());
+                if (const std::string limit = sql::limitReached(msg); !limit.empty())
+                    raise(-9622, limit, stmt.start);
+                if ((sqlite3_errcode(m_s.db()) & 0xFF) == SQLITE_BUSY)
+                    raise(-244, {}, stmt.start, -154);
                 ErrorInfo info = makeError(-999, {}, stmt.start);
                 info.isamMessage = sqlite3_errmsg(m_s.db());
                 throw EngineError(info);

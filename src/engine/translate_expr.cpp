@@ -148,7 +148,40 @@ int intervalDayQualifier(const TypeDesc &a, const TypeDesc &b)
     return encodeInterval(UDay, end, 9);
 }
 
+// The operands of a chain of `kind` (AND or OR), in order.
+void collectOperands(const Expr &e, ExprKind kind, std::vector<const Expr *> &out)
+{
+    if (e.kind != kind) {
+        out.push_back(&e);
+        return;
+    }
+    for (const ExprPtr &a : e.args)
+        collectOperands(*a, kind, out);
+}
+
 } // namespace
+
+// Operands joined by `op`, up to 64 in one pair of parentheses and the groups
+// grouped again: SQLite's parser stack holds about 100 open parentheses, and
+// its expression depth (at most 1000) counts every operand of a flat run.
+std::string groupedChain(std::vector<std::string> parts, const char *op)
+{
+    if (parts.empty()) return {};
+    constexpr std::size_t kGroup = 64;
+    while (parts.size() > 1) {
+        std::vector<std::string> groups;
+        for (std::size_t i = 0; i < parts.size(); i += kGroup) {
+            std::string g = "(";
+            for (std::size_t j = i; j < std::min(parts.size(), i + kGroup); ++j) {
+                if (j > i) g += op;
+                g += parts[j];
+            }
+            groups.push_back(g + ")");
+        }
+        parts = std::move(groups);
+    }
+    return parts.front();
+}
 
 std::string expressionName(const Expr &e)
 {
@@ -612,24 +645,17 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         return compare(e, scope);
     case ExprKind::And:
     case ExprKind::Or: {
-        Typed a = expr(*e.args[0], scope);
-        Typed b = expr(*e.args[1], scope);
-        // A chain of ANDs (ORs) in one pair of parentheses: nested ones use up
-        // SQLite's parser stack ("parser stack overflow" on long WHERE clauses).
-        auto flat = [&](const Expr &arg, const std::string &sql) {
-            std::string_view v = sql;
-            if (arg.kind == e.kind && v.size() >= 2) v = v.substr(1, v.size() - 2);
-            return v;
-        };
-        const std::string_view l = flat(*e.args[0], a.sql), r = flat(*e.args[1], b.sql);
-        out.sql.reserve(l.size() + r.size() + 7);
-        out.sql += '(';
-        out.sql += l;
-        out.sql += e.kind == ExprKind::And ? " AND " : " OR ";
-        out.sql += r;
-        out.sql += ')';
+        std::vector<const Expr *> operands;
+        collectOperands(e, e.kind, operands);
+        std::vector<std::string> parts;
+        parts.reserve(operands.size());
+        for (const Expr *o : operands) {
+            Typed t = expr(*o, scope);
+            out.aggregate = out.aggregate || t.aggregate;
+            parts.push_back(std::move(t.sql));
+        }
+        out.sql = groupedChain(std::move(parts), e.kind == ExprKind::And ? " AND " : " OR ");
         out.type = kInteger;
-        out.aggregate = a.aggregate || b.aggregate;
         return out;
     }
     case ExprKind::Not: {

@@ -162,5 +162,10 @@ bool isDateLike(int code);
 long smallNumber(const std::string &digits);  // an unsigned literal, saturating
 int qualifierOf(const TypeDesc &t);
 std::string expressionName(const ast::Expr &e);
+// Conditions joined by `op` (" AND ", " OR "), up to 64 in one pair of
+// parentheses and the groups grouped again: SQLite's parser stack holds
+// about 100 open parentheses, and its expression depth (at most 1000) counts
+// every operand of a flat run. Empty for no parts.
+std::string groupedChain(std::vector<std::string> parts, const char *op);
 
 } // namespace quodlin::engine

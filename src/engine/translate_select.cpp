@@ -56,6 +56,52 @@ std::string joinWith(const std::vector<std::string> &parts, std::string_view sep
     return s;
 }
 
+// SQLite takes at most 500 SELECTs in one compound.
+constexpr std::size_t kMaxCompound = 500;
+
+// Cores [from, to) joined by `op`, in compounds of at most kMaxCompound
+// nested as derived tables. Only for one operator: UNION and UNION ALL are
+// each associative.
+std::string nestedCompound(const std::vector<std::string> &cores, std::size_t from, std::size_t to, const char *op)
+{
+    const std::size_t n = to - from;
+    const std::size_t step = n <= kMaxCompound ? 1 : (n + kMaxCompound - 1) / kMaxCompound;
+    std::string out;
+    for (std::size_t i = from; i < to; i += step) {
+        if (i > from) out += op;
+        if (step == 1) {
+            out += cores[i];
+            continue;
+        }
+        out += "SELECT * FROM (";
+        out += nestedCompound(cores, i, std::min(to, i + step), op);
+        out += ')';
+    }
+    return out;
+}
+
+// A compound of more cores than SQLite takes, by the same rows: a UNION
+// removes duplicates from everything before it, so the cores up to the last
+// UNION form one UNION and the rest follow as UNION ALL.
+std::string regroupedUnion(const std::vector<std::string> &cores, const std::vector<bool> &unionAll)
+{
+    std::size_t distinct = 0;  // cores [0, distinct) make the UNION part
+    for (std::size_t i = unionAll.size(); i > 0; --i)
+        if (!unionAll[i - 1]) {
+            distinct = i + 1;
+            break;
+        }
+    if (distinct == 0)
+        return nestedCompound(cores, 0, cores.size(), " UNION ALL ");
+    std::string out = distinct < cores.size() ? "SELECT * FROM (" : "";
+    out += nestedCompound(cores, 0, distinct, " UNION ");
+    if (distinct == cores.size())
+        return out;
+    out += ") UNION ALL SELECT * FROM (";
+    out += nestedCompound(cores, distinct, cores.size(), " UNION ALL ");
+    return out + ")";
+}
+
 } // namespace
 
 ColumnDescription describeType(const TypeDesc &t, const std::string &name)
@@ -259,13 +305,13 @@ void Translator::fromClause(const SelectCore &c, Scope &scope, std::string &from
             s += " LEFT JOIN ";
             s += self(self, child);
             s += " ON ";
-            appendJoined(s, groups[std::size_t(child)].on, " AND ");
+            s += groupedChain(groups[std::size_t(child)].on, " AND ");
         }
         if (parens) s += ')';
         return s;
     };
     from = groupSql(groupSql, 0);
-    where = joinWith(whereParts, " AND ");
+    where = groupedChain(std::move(whereParts), " AND ");
 }
 
 namespace {
@@ -448,6 +494,8 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
     std::vector<std::string> items, grouped;
     Scope first;
     first.parent = parent;
+    std::vector<std::string> coreSql;  // of every core after the first, when more than SQLite takes in one compound
+    const bool regroup = s.cores.size() > kMaxCompound;
     for (std::size_t i = 0; i < s.cores.size(); ++i) {
         const SelectCore &core = s.cores[i];
         if (i > 0 && (core.skip || core.first)) raise(-944, {}, core.offset);
@@ -466,8 +514,16 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
         scope.parent = parent;
         SelectResult r = selectCore(core, scope, forcedNames, coreLabels);
         if (r.columns.size() != result.columns.size()) raise(-201, {}, core.offset);
+        if (regroup) {
+            coreSql.push_back(std::move(r.sql));
+            continue;
+        }
         result.sql += s.unionAll[i - 1] ? " UNION ALL " : " UNION ";
         result.sql += r.sql;
+    }
+    if (regroup) {
+        coreSql.insert(coreSql.begin(), std::move(result.sql));
+        result.sql = regroupedUnion(coreSql, s.unionAll);
     }
     if (!s.orderBy.empty()) {
         result.sql += " ORDER BY ";

@@ -18,6 +18,7 @@
 //                                     bind :name parameters (digits bind an integer,
 //                                     "null" NULL, anything else text)
 //   sqlca <sqlerrd index> <value>     checks a field of the last statement's sqlca
+//   sqlerrm <text>                    checks what filled the last error's %s
 //   env <dbdate|dbcentury|dbmoney|delimident> <value>
 //   session <name>                    later records run in the named session
 //                                     (opened on first use, same file, same user)
@@ -101,7 +102,7 @@ std::vector<Record> readRecords(const std::string &path)
             cur.line = n;
             cur.header = words(line);
             const std::string &k = cur.header[0];
-            if (k == "env" || k == "session" || k == "sqlca")
+            if (k == "env" || k == "session" || k == "sqlca" || k == "sqlerrm")
                 flush();
             else
                 state = Sql;
@@ -193,6 +194,13 @@ void runRecord(Context &ctx, const std::string &file, const Record &r)
         ASSERT_GE(r.header.size(), 3u) << at;
         int index = std::stoi(r.header[1]);
         EXPECT_EQ(std::to_string(ctx.current->sqlca().sqlerrd[index]), r.header[2]) << at << ": sqlerrd[" << index << "]";
+        return;
+    }
+    if (kind == "sqlerrm") {
+        std::string text;
+        for (size_t i = 1; i < r.header.size(); ++i)
+            text += (i > 1 ? " " : "") + r.header[i];
+        EXPECT_EQ(ctx.current->sqlca().sqlerrm, text) << at;
         return;
     }
     if (kind == "demo") {

@@ -50,6 +50,47 @@ TEST_F(SessionTest, FilesAreNeverOverwrittenOrInvented)
     EXPECT_EQ(s->user(), "ann");
 }
 
+std::int64_t countOf(Session &s, const std::string &sql)
+{
+    auto q = s.prepare(sql);
+    q->execute();
+    return q->next() ? q->value(0).integer : -1;
+}
+
+// A database that cannot be written is read as it is; only what would change
+// it fails, with -9621, and temp tables still work.
+void expectReadOnly(Session &s)
+{
+    EXPECT_EQ(countOf(s, "select count(*) from t"), 2);
+    for (const char *sql : {"insert into t values (3)", "update t set n = 0", "delete from t",
+                            "create table u (n integer)", "drop table t", "create sequence q"})
+        EXPECT_EQ(codeOf([&] { s.execute(sql); }), -9621) << sql;
+    s.execute("begin work");
+    EXPECT_EQ(countOf(s, "select count(*) from t"), 2);
+    s.execute("commit work");
+    s.execute("create temp table scratch (n integer); insert into scratch select n from t");
+    EXPECT_EQ(countOf(s, "select count(*) from scratch where n > 0"), 2);
+    EXPECT_EQ(countOf(s, "select count(*) from systables where tabname in ('u', 'q')"), 0);
+}
+
+TEST_F(SessionTest, ReadOnlyFileIsReadNotWritten)
+{
+    Session::open(m_path, "ann")->execute("create table t (n integer); insert into t values (1); insert into t values (2)");
+    fs::permissions(m_path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    auto s = Session::open(m_path, "ann");
+    expectReadOnly(*s);
+}
+
+TEST_F(SessionTest, DatabaseInAFolderThatTakesNoNewFilesIsReadable)
+{
+    Session::open(m_path, "ann")->execute("create table t (n integer); insert into t values (1); insert into t values (2)");
+    // SQLite cannot create its write-ahead log beside the file; a folder in
+    // the log's place does that even for a user the system lets write anywhere.
+    fs::create_directory(m_path + "-wal");
+    auto s = Session::open(m_path, "ann");
+    expectReadOnly(*s);
+}
+
 TEST_F(SessionTest, ParametersByNameAndPositionWithTypedValues)
 {
     auto s = Session::open(m_path, "ann");

@@ -1,0 +1,168 @@
+// Sessions on one file on several threads: a statement that writes takes the
+// file's write lock before it reads and waits for it as SET LOCK MODE says;
+// a statement that gives up leaves nothing behind.
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+using namespace quodlin::engine;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+class LockWaitTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("quodlin_locks_" + std::to_string(::getpid()) + "_"
+                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        m_path = (m_dir / "locks.db").string();
+        Session::createDatabase(m_path, "ann");
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::int64_t count(Session &s, const std::string &sql)
+    {
+        auto q = s.prepare(sql);
+        q->execute();
+        return q->next() ? q->value(0).integer : -1;
+    }
+
+    fs::path m_dir;
+    std::string m_path;
+};
+
+struct Outcome {
+    int code = 0;
+    int isam = 0;
+    double seconds = 0;
+};
+
+Outcome attempt(Session &s, const std::string &sql)
+{
+    Outcome o;
+    const auto start = Clock::now();
+    try {
+        s.execute(sql);
+    } catch (const EngineError &e) {
+        o.code = e.sqlCode();
+        o.isam = e.info().isamCode;
+    }
+    o.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return o;
+}
+
+// Runs `work(i)` on `n` threads released together; returns each one's error code.
+std::vector<int> together(int n, const std::function<void(int)> &work)
+{
+    std::atomic<int> ready{0};
+    std::vector<int> codes(std::size_t(n), 0);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < n; ++i)
+        threads.emplace_back([&, i] {
+            ++ready;
+            while (ready < n)
+                std::this_thread::yield();
+            try {
+                work(i);
+            } catch (const EngineError &e) {
+                codes[std::size_t(i)] = e.sqlCode();
+            }
+        });
+    for (std::thread &t : threads)
+        t.join();
+    return codes;
+}
+
+TEST_F(LockWaitTest, ConcurrentScriptsOfDdlAndDmlAllComplete)
+{
+    const int kTables = 30;
+    auto codes = together(2, [&](int i) {
+        auto s = Session::open(m_path, "ann");
+        std::string script = "set lock mode to wait 30";
+        for (int t = 0; t < kTables; ++t)
+            script += "; create table s" + std::to_string(i) + "_" + std::to_string(t) + " (a integer, b char(8))";
+        s->execute(script);
+    });
+    EXPECT_EQ(codes, std::vector<int>({0, 0}));
+
+    // Each INSERT reads the table it writes: run under the lock, no two
+    // sessions read the same maximum.
+    auto setup = Session::open(m_path, "ann");
+    setup->execute("create table seq (n integer unique)");
+    codes = together(3, [&](int) {
+        auto s = Session::open(m_path, "ann");
+        s->execute("set lock mode to wait 30");
+        for (int k = 0; k < 40; ++k)
+            s->execute("insert into seq select nvl(max(n), 0) + 1 from seq");
+    });
+    EXPECT_EQ(codes, std::vector<int>({0, 0, 0}));
+    EXPECT_EQ(count(*setup, "select count(*) from systables where tabname matches 's[01]_*'"), 2 * kTables);
+    EXPECT_EQ(count(*setup, "select count(*) from seq"), 120);
+    EXPECT_EQ(count(*setup, "select max(n) from seq"), 120);
+}
+
+TEST_F(LockWaitTest, WaitsAsSetLockModeSays)
+{
+    auto holder = Session::open(m_path, "ann");
+    auto other = Session::open(m_path, "ann");
+    holder->execute("create table t (a integer)");
+    holder->execute("begin work; insert into t values (1)");
+
+    other->execute("set lock mode to not wait");
+    for (const char *sql : {"insert into t select a + 1 from t", "create table u (a integer)", "begin work"}) {
+        const Outcome o = attempt(*other, sql);
+        EXPECT_EQ(o.code, -244) << sql;
+        EXPECT_EQ(o.isam, -107) << sql;
+        EXPECT_LT(o.seconds, 0.5) << sql;
+    }
+    EXPECT_FALSE(other->inTransaction());
+
+    other->execute("set lock mode to wait 1");
+    const Outcome timed = attempt(*other, "update t set a = 5");
+    EXPECT_EQ(timed.code, -244);
+    EXPECT_EQ(timed.isam, -154);
+    EXPECT_GE(timed.seconds, 0.9);
+
+    // Without a limit the statement waits until the lock is released.
+    other->execute("set lock mode to wait");
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        holder->execute("commit work");
+    });
+    const Outcome waited = attempt(*other, "insert into t values (4)");
+    release.join();
+    EXPECT_EQ(waited.code, 0);
+    EXPECT_GE(waited.seconds, 0.2);
+
+    EXPECT_EQ(count(*other, "select count(*) from t"), 2);
+    EXPECT_EQ(count(*other, "select count(*) from systables where tabname = 'u'"), 0);
+}
+
+TEST_F(LockWaitTest, InterruptEndsAWaitWithoutLimit)
+{
+    auto holder = Session::open(m_path, "ann");
+    auto other = Session::open(m_path, "ann");
+    holder->execute("create table t (a integer); begin work; insert into t values (1)");
+    other->execute("set lock mode to wait");
+    std::thread stop([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        other->interrupt();
+    });
+    const Outcome o = attempt(*other, "insert into t values (2)");
+    stop.join();
+    EXPECT_EQ(o.code, -213);
+    holder->execute("rollback work");
+    // The session works on afterwards.
+    EXPECT_EQ(attempt(*other, "insert into t values (3)").code, 0);
+}
+
+} // namespace
