@@ -87,6 +87,50 @@ ExprPtr fold(ExprKind kind, Chain &c)
     return e;
 }
 
+// Builds a chain left-deep while it is short (no lists to allocate for the
+// usual two or three terms) and keeps the terms once it grows long.
+class ChainBuilder {
+public:
+    ChainBuilder(ExprKind kind, TokenKind firstOp, ExprPtr first)
+        : m_kind(kind), m_firstOp(firstOp), m_tree(std::move(first)) {}
+
+    void add(TokenKind op, ExprPtr term)
+    {
+        if (m_chain.terms.empty() && m_joined + 1 < kBalanceFrom) {
+            m_tree = binary(m_kind, op, std::move(m_tree), std::move(term));
+            ++m_joined;
+            return;
+        }
+        if (m_chain.terms.empty())
+            unwind();
+        m_chain.add(op, std::move(term));
+    }
+
+    ExprPtr finish() { return m_chain.terms.empty() ? std::move(m_tree) : fold(m_kind, m_chain); }
+
+private:
+    // The left-deep tree built so far back into terms.
+    void unwind()
+    {
+        std::vector<std::pair<TokenKind, ExprPtr>> later;
+        ExprPtr e = std::move(m_tree);
+        for (std::size_t i = 0; i < m_joined; ++i) {
+            later.emplace_back(e->op, std::move(e->args[1]));
+            ExprPtr left = std::move(e->args[0]);
+            e = std::move(left);
+        }
+        m_chain.add(m_firstOp, std::move(e));
+        for (auto it = later.rbegin(); it != later.rend(); ++it)
+            m_chain.add(it->first, std::move(it->second));
+    }
+
+    ExprKind m_kind;
+    TokenKind m_firstOp;
+    ExprPtr m_tree;
+    std::size_t m_joined = 0;  // operators in m_tree
+    Chain m_chain;
+};
+
 } // namespace
 
 namespace {
@@ -152,24 +196,18 @@ ExprPtr Parser::expression() { return orExpr(); }
 
 ExprPtr Parser::orExpr()
 {
-    ExprPtr first = andExpr();
-    if (!atWord("or")) return first;
-    Chain c;
-    c.add(TokenKind::End, std::move(first));
+    ChainBuilder c(ExprKind::Or, TokenKind::End, andExpr());
     while (acceptWord("or"))
         c.add(TokenKind::End, andExpr());
-    return fold(ExprKind::Or, c);
+    return c.finish();
 }
 
 ExprPtr Parser::andExpr()
 {
-    ExprPtr first = notExpr();
-    if (!atWord("and")) return first;
-    Chain c;
-    c.add(TokenKind::End, std::move(first));
+    ChainBuilder c(ExprKind::And, TokenKind::End, notExpr());
     while (acceptWord("and"))
         c.add(TokenKind::End, notExpr());
-    return fold(ExprKind::And, c);
+    return c.finish();
 }
 
 ExprPtr Parser::notExpr()
@@ -281,41 +319,33 @@ ExprPtr Parser::predicate()
 
 ExprPtr Parser::concatExpr()
 {
-    ExprPtr first = additive();
-    if (!at(TokenKind::Concat)) return first;
-    Chain c;
-    c.add(TokenKind::Concat, std::move(first));
+    ChainBuilder c(ExprKind::Binary, TokenKind::Concat, additive());
     while (accept(TokenKind::Concat))
         c.add(TokenKind::Concat, additive());
-    return fold(ExprKind::Binary, c);
+    return c.finish();
 }
 
 ExprPtr Parser::additive()
 {
-    ExprPtr first = multiplicative();
-    if (!at(TokenKind::Plus) && !at(TokenKind::Minus)) return first;
-    Chain c;
-    c.add(TokenKind::Plus, std::move(first));
+    ChainBuilder c(ExprKind::Binary, TokenKind::Plus, multiplicative());
     while (at(TokenKind::Plus) || at(TokenKind::Minus)) {
         const TokenKind op = next().kind;
         c.add(op, multiplicative());
     }
-    return fold(ExprKind::Binary, c);
+    return c.finish();
 }
 
 ExprPtr Parser::multiplicative()
 {
-    ExprPtr first = unary();
-    if (!at(TokenKind::Star) && !at(TokenKind::Slash)) return first;
-    Chain c;
-    c.add(TokenKind::Star, std::move(first));
-    for (bool quotients = false; at(TokenKind::Star) || at(TokenKind::Slash);) {
+    ChainBuilder c(ExprKind::Binary, TokenKind::Star, unary());
+    bool quotients = false;
+    for (int n = 0; at(TokenKind::Star) || at(TokenKind::Slash); ++n) {
         const TokenKind op = next().kind;
         quotients = quotients || op == TokenKind::Slash;
-        if (quotients && c.terms.size() > std::size_t(kMaxChain)) fail();
+        if (quotients && n > kMaxChain) fail();
         c.add(op, unary());
     }
-    return fold(ExprKind::Binary, c);
+    return c.finish();
 }
 
 ExprPtr Parser::unary()
