@@ -78,6 +78,22 @@ QStringList GridTextLines(DbQuery &query)
     return lines;
 }
 
+QString GotoTargetLabel(TdmDbObjects &module, const GotoButton &button, const OwnerDisplay &display)
+{
+    DbQuery &q = module.query(button.query);
+    if (!q.isOpen() || q.isEmpty())
+        return {};
+    return FormatNodeCaption(KindTable, fieldText(q, button.nameField), fieldText(q, button.ownerField), display);
+}
+
+bool GotoEnabled(TdmDbObjects &module, const GotoButton &button)
+{
+    if (button.enabledByRowsOf.isEmpty())
+        return true;
+    DbQuery &q = module.query(button.enabledByRowsOf);
+    return q.isOpen() && !q.isEmpty();
+}
+
 QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node)
 {
     const PageView view = PageViewFor(node.Kind);

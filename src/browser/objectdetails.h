@@ -19,6 +19,14 @@ class TdmDbObjects;
 // blanks are dropped. The cursor ends on the row it started on.
 QStringList GridTextLines(DbQuery &query);
 
+struct GotoButton;
+// A Go button's target: the label of the table node (kind 1) named by the
+// current row of its query, formatted as the tree formats it. Empty when the
+// query is closed or has no row.
+QString GotoTargetLabel(TdmDbObjects &module, const GotoButton &button, const OwnerDisplay &display);
+// The button is enabled: always, or while its enabling query has a row.
+bool GotoEnabled(TdmDbObjects &module, const GotoButton &button);
+
 // Loads the node's object through the module (its Load* operation) and
 // returns the lines of its pages. `node` comes from an object tree. Raises
 // the layer's failures.

@@ -2,6 +2,8 @@
 // owner format, roles and their members, reselection.
 #include "browser/objecttree.h"
 
+#include "browser/objectdetails.h"
+#include "browser/pagesets.h"
 #include "catalog/catalogfixture.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +140,34 @@ TEST_F(ObjectTreeTest, OwnerFormatsApplyToObjectsNotUsers)
     EXPECT_GE(plain.findByLabel(QStringLiteral("v1")), 0);
     EXPECT_GE(plain.findByLabel(QStringLiteral("staff")), 0);
     EXPECT_GE(load({}, {true, 0}).findByLabel(QStringLiteral("t (acct)")), 0);
+}
+
+// The Go buttons lead to a node of the tree, or are disabled.
+TEST_F(ObjectTreeTest, GotoButtonsFindTheirTableNode)
+{
+    TdmDbObjects &m = s_fx->module();
+    const ObjectTree tree = load({}, {true, 2});
+    auto button = [](const char *set, const char *page) {
+        const PageSetDesc *s = FindPageSet(QString::fromLatin1(set));
+        return s->pages[s->indexOf(QString::fromLatin1(page))].buttons.first();
+    };
+    const GotoButton syn = button("tabSyn", "pageSyn");
+    m.LoadSynonym(QStringLiteral("s_local"), QStringLiteral("tester"));
+    EXPECT_TRUE(GotoEnabled(m, syn));
+    EXPECT_GE(tree.findByLabel(GotoTargetLabel(m, syn, {true, 2})), 0);
+    m.LoadSynonym(QStringLiteral("s_remote"), QStringLiteral("tester"));
+    EXPECT_FALSE(GotoEnabled(m, syn));
+
+    const GotoButton trigger = button("tabTrigger", "pageTrigger");
+    m.LoadTrigger(QStringLiteral("tr_del"), QStringLiteral("tester"));
+    EXPECT_TRUE(GotoEnabled(m, trigger));
+    EXPECT_EQ(GotoTargetLabel(m, trigger, {true, 2}), QStringLiteral("\"tester\".items"));
+
+    const GotoButton depends = button("tabTable", "pageTableDepends");
+    m.LoadTable(QStringLiteral("v1"), QStringLiteral("tester"));
+    EXPECT_EQ(GotoTargetLabel(m, depends, {false, 1}), QStringLiteral("v2"));
+    m.LoadTable(QStringLiteral("v2"), QStringLiteral("tester"));
+    EXPECT_FALSE(GotoEnabled(m, depends));
 }
 
 struct ReselectCase {

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
@@ -156,6 +157,19 @@ TEST_F(CliTest, TreePrintsOneIndentedLinePerNode)
     const QStringList rest = lines.mid(user);
     EXPECT_EQ(rest.mid(0, 4), QStringList({"    User", "      acct.t", "      tester.audit", "      tester.items"}));
     EXPECT_EQ(rest.mid(rest.size() - 4), QStringList({"  Roles", "    empty_role", "    staff", "      alice"}));
+
+    // The owner settings of the browser apply.
+    QSettings settings(s_home->filePath(QStringLiteral("Quodlin.conf")), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Display Owner Format"), 0);
+    settings.sync();
+    EXPECT_TRUE(cli({QStringLiteral("-d"), QStringLiteral("brw"), QStringLiteral("tree")}).out.contains(
+        QStringLiteral("\n      t (acct)\n")));
+    settings.setValue(QStringLiteral("Display Owner"), 0);
+    settings.sync();
+    EXPECT_TRUE(cli({QStringLiteral("-d"), QStringLiteral("brw"), QStringLiteral("tree")}).out.contains(
+        QStringLiteral("\n    User\n      t\n      audit\n")));
+    settings.remove(QStringLiteral("Display Owner"));
+    settings.remove(QStringLiteral("Display Owner Format"));
 }
 
 TEST_F(CliTest, ShowPrintsTheTablePages)
