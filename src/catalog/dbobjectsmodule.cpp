@@ -111,6 +111,12 @@ void TdmDbObjects::createQueries()
         return DependTypeText(v.toString());
     });
     qryTableColumns().setAfterOpen([this] { m_extendedIdsTable = -1; });
+    for (int part = 1; part <= 16; ++part)
+        qryTableIndexes().setFieldDisplayHook(QStringLiteral("colname%1").arg(part),
+                                              [this, part](const QVariant &v, const DbRowRef &row) {
+                                                  return v.isValid() ? v.toString() : descendingPartName(row, part);
+                                              });
+    qryTableIndexes().setAfterOpen([this] { m_descendingTable = -1; });
 }
 
 QString TdmDbObjects::columnTypeText(const DbRowRef &row)
@@ -141,6 +147,45 @@ QString TdmDbObjects::columnTypeText(const DbRowRef &row)
         extendedId = it == m_extendedIds.end() ? 0 : it->second;
     }
     return ColumnTypeText(coltype, number(row, "collength"), extendedId);
+}
+
+QString TdmDbObjects::descendingPartName(const DbRowRef &row, int part)
+{
+    const QVariant tabid = row.value(QStringLiteral("tabid"));
+    if (!tabid.isValid())
+        return {};
+    if (tabid.toInt() != m_descendingTable) {
+        m_descendingParts.clear();
+        m_descendingTable = tabid.toInt();
+        QStringList parts;
+        for (int i = 1; i <= 16; ++i)
+            parts << QStringLiteral("i.part%1").arg(i);
+        DbQuery q(session());
+        q.setDatabaseName(GetDatabaseName());
+        q.setSql(QStringLiteral("select i.owner, i.idxname, ") + parts.join(QStringLiteral(", "))
+                 + QStringLiteral(", c.colno, c.colname from sysindexes i, syscolumns c"
+                                  " where i.tabid = :tabid and c.tabid = i.tabid"));
+        q.setParam(QStringLiteral("tabid"), tabid);
+        try {
+            std::map<int, QString> names;
+            std::map<std::pair<QString, int>, int> negative;
+            for (q.open(); !q.eof(); q.next()) {
+                names[q.field(18).value().toInt()] = q.field(19).asString();
+                const QString index = q.field(0).asString() + QLatin1Char('.') + q.field(1).asString();
+                for (int i = 1; i <= 16; ++i)
+                    if (q.field(1 + i).value().toInt() < 0)
+                        negative[{index, i}] = -q.field(1 + i).value().toInt();
+            }
+            for (const auto &[key, colno] : negative)
+                m_descendingParts[key] = names[colno] + QStringLiteral(" DESC");
+        } catch (const std::exception &) {
+            // Without the lookup the cell stays empty, as the statement leaves it.
+        }
+    }
+    const QString index = row.value(QStringLiteral("owner")).toString() + QLatin1Char('.')
+                        + row.value(QStringLiteral("idxname")).toString();
+    const auto it = m_descendingParts.find({index, part});
+    return it == m_descendingParts.end() ? QString() : it->second;
 }
 
 DbQuery &TdmDbObjects::query(const QString &name) const

@@ -110,6 +110,7 @@ public:
 private:
     void createQueries();
     QString columnTypeText(const DbRowRef &row);
+    QString descendingPartName(const DbRowRef &row, int part);
 
     std::unique_ptr<DbDatabase> m_db;
     std::vector<std::unique_ptr<DbQuery>> m_queries;  // declared after m_db: closed before it goes
@@ -123,6 +124,11 @@ private:
     // statement does not select.
     int m_extendedIdsTable = -1;
     std::map<int, int> m_extendedIds;
+    // Index parts stored negative (descending) do not meet the key column in
+    // qryTableIndexes' joins; their names, by owner.index and part number, of
+    // the table qryTableIndexes shows, read once when such a cell is shown.
+    int m_descendingTable = -1;
+    std::map<std::pair<QString, int>, QString> m_descendingParts;
 };
 
 } // namespace quodlin

@@ -15,7 +15,7 @@ create table acct.t (
     since date default today,
     who char(8) default user
 );
-create index ix3 on acct.t (amount, name, note);
+create index ix3 on acct.t (amount, name desc, note);
 create unique index ixu on acct.t (id);
 create table items (a integer, b char(4));
 create table audit (a integer);
