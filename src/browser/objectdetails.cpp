@@ -160,7 +160,8 @@ QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node)
         members.close();
         members.setParam(QStringLiteral("rolename"), node.Name);
         members.open();
-        addSection(lines, QStringLiteral("Members"), GridTextLines(members));
+        // Under the caption of the list page that shows them.
+        addSection(lines, StripAccelerator(set->pages.first().caption), GridTextLines(members));
         members.close();
     }
     if (view.definitionText) {

@@ -242,7 +242,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "Trigger: tester.tr_upd\n\nTrigger\nName: tr_upd\nOwner: tester\n", ""},
         ShowCase{"RemoteSynonym", {"synonym", "s_remote"}, 0,
                  "Synonym: tester.s_remote\n\nSynonym\nName: s_remote\nOwner: tester\n", ""},
-        ShowCase{"RoleWithMembers", {"role", "staff"}, 0, "Role: staff\n\nRole\nName: staff\n", ""},
+        ShowCase{"RoleWithMembers", {"role", "staff"}, 0,
+                 "Role: staff\n\nRole\nName: staff\nType: G\nPriority: 5\n\nItems\n"
+                 "Role Name User Name Is Grantable\n--------- --------- ------------\nstaff     alice     N\n", ""},
         ShowCase{"User", {"user", "alice"}, 0, "User: alice\n\nUser\nName: alice\n", ""},
         ShowCase{"UnknownObject", {"table", "nosuch"}, 1, "", "No table named nosuch."},
         ShowCase{"WrongOwner", {"table", "t", "--owner", "nobody"}, 1, "", "No table named t owned by nobody."},
