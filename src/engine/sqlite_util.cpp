@@ -16,7 +16,7 @@ std::string limitReached(const std::string &msg)
         {"too many terms in compound SELECT", "at most 500 SELECTs joined by UNION"},
         {"too many arguments on function", "at most 127 arguments to a function"},
         {"Expression tree is too large", "expressions nested at most 1000 deep"},
-        {"parser stack overflow", "subqueries and parentheses nested at most about 30 deep"},
+        {"parser stack overflow", "nesting of SQLite's parser (about 12 subqueries, 30 functions or 90 parentheses)"},
         {"too many SQL variables", "at most 250000 parameters"},
         {"string or blob too big", "values and statements of at most 1000000000 bytes"},
         {"too many references to", "at most 65535 references to one table"},

@@ -124,16 +124,25 @@ double powerOf10(int n)
     return n >= 0 && n <= 22 ? kPow10[n] : std::pow(10.0, n);
 }
 
-// Statements that may change the file (everything but queries, transaction
-// control and session settings).
-bool writes(const ast::Statement &stmt)
+// Statements that may change the file: everything but queries, transaction
+// control, session settings and work on the session's temp tables (which
+// need no lock another session could hold).
+bool writes(SessionImpl &s, const ast::Statement &stmt)
 {
     using K = ast::StmtKind;
+    const auto temp = [&](const ast::ObjectName &name) {
+        return name.owner.empty() && s.catalog().temp(name.name) != nullptr;
+    };
     switch (stmt.kind) {
     case K::Select: case K::Begin: case K::Commit: case K::Rollback: case K::SetLockMode: case K::SetExplain:
     case K::SetIsolation: case K::SetOther: case K::SetRole: case K::Database: case K::CloseDatabase:
     case K::LockTable: case K::UnlockTable:
         return false;
+    case K::Insert: return !temp(static_cast<const ast::InsertStatement &>(stmt).table);
+    case K::Update: return !temp(static_cast<const ast::UpdateStatement &>(stmt).table);
+    case K::Delete: return !temp(static_cast<const ast::DeleteStatement &>(stmt).table);
+    case K::CreateTable: return !static_cast<const ast::CreateTableStatement &>(stmt).temp;
+    case K::DropTable: return !temp(static_cast<const ast::ObjectStatement &>(stmt).name);
     default:
         return true;
     }
@@ -321,7 +330,7 @@ public:
                     raise(-213, {}, (*m_script)[i]->start);
                 }
                 const ast::Statement &stmt = *(*m_script)[i];
-                const bool opened = writes(stmt) && m_s.beginWrite(stmt.start);
+                const bool opened = writes(m_s, stmt) && m_s.beginWrite(stmt.start);
                 try {
                     runOne(i, i + 1 == m_script->size());
                 } catch (...) {

@@ -125,6 +125,10 @@ TEST_F(LockWaitTest, WaitsAsSetLockModeSays)
         EXPECT_LT(o.seconds, 0.5) << sql;
     }
     EXPECT_FALSE(other->inTransaction());
+    // The session's own temp tables need no lock of the file.
+    EXPECT_EQ(attempt(*other, "create temp table scratch (a integer); insert into scratch select a from t; "
+                              "update scratch set a = 2; delete from scratch; drop table scratch").code,
+              0);
 
     other->execute("set lock mode to wait 1");
     const Outcome timed = attempt(*other, "update t set a = 5");
