@@ -188,7 +188,7 @@ DepthGuard::DepthGuard(Parser &p) : p(p)
 {
     if (++p.m_depth > kMaxDepth) {
         --p.m_depth;
-        raise(-201, {}, p.offset());
+        raise(-9622, "at most 200 levels of nesting (parentheses, subqueries, SPL blocks)", p.offset());
     }
 }
 

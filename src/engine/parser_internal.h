@@ -124,8 +124,8 @@ public:
     int m_depth = 0;  // nesting guard: deep nesting fails cleanly instead of overflowing the stack
 };
 
-// Counts nesting while it lives; too deep a nesting fails with -201 instead
-// of overflowing the stack.
+// Counts nesting while it lives; too deep a nesting fails with -9622 (the
+// limit named) instead of overflowing the stack.
 struct DepthGuard {
     explicit DepthGuard(Parser &p);
     ~DepthGuard() { --p.m_depth; }
