@@ -7,7 +7,7 @@
 #include "app/settings.h"
 #include "app/ui/appconnector.h"
 #include "app/ui/mainform.h"
-#include "browser/ui/connectionwindow.h"
+#include "browser/ui/dbobjectswindow.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/aliasconfig.h"
 #include "db/embeddeddriver.h"
@@ -94,7 +94,7 @@ TEST_F(LoginConnectTest, ConnectsToAnAliasAndDisconnects)
                                      QStringLiteral("USER NAME=tester\r\nPASSWORD=\r\n")))
         << m_dialogs->messages.join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(windows(form).size(), 1);
-    auto *window = dynamic_cast<TfrmConnection *>(windows(form).first());
+    auto *window = dynamic_cast<TfrmDbObjects *>(windows(form).first());
     ASSERT_TRUE(window);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Objects [shop]"));
 
@@ -106,7 +106,15 @@ TEST_F(LoginConnectTest, ConnectsToAnAliasAndDisconnects)
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^shop \\(Quodlin[0-9A-F]+\\)$"))
                     .match(current->ConnectionDisplayName()).hasMatch())
         << current->ConnectionDisplayName().toStdString();
-    EXPECT_TRUE(window->findChild<QLabel *>(QStringLiteral("lblStatus"))->text().endsWith(QStringLiteral("\n1 user table")));
+    // The tree lists the one user table under its category.
+    const ObjectTree &tree = window->tree();
+    ASSERT_FALSE(tree.nodes.empty());
+    EXPECT_EQ(tree.nodes[0].label, QStringLiteral("shop"));
+    int userTables = 0;
+    for (const ObjectTreeNode &node : tree.nodes)
+        userTables += node.info.Kind == KindTable && node.parent >= 0
+            && tree.nodes[std::size_t(node.parent)].info.Caption == QStringLiteral("User Tables");
+    EXPECT_EQ(userTables, 1);
 
     auto *combo = form.findChild<QComboBox *>(QStringLiteral("cboDatabaseAlias"));
     ASSERT_TRUE(combo);

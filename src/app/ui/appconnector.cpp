@@ -1,7 +1,7 @@
 #include "app/ui/appconnector.h"
 
 #include "app/ui/mainform.h"
-#include "browser/ui/connectionwindow.h"
+#include "browser/ui/dbobjectswindow.h"
 #include "db/scramble.h"
 #include "db/ui/aliaseditor.h"
 #include "db/ui/dblogin.h"
@@ -27,9 +27,9 @@ IObjectBrowserWindow *AppConnector::createBrowser()
     TMainForm *main = MainForm();
     if (!main)
         return nullptr;
-    auto *window = new TfrmConnection;
+    auto *window = new TfrmDbObjects;
     main->mdiArea()->addSubWindow(window);
-    // New connection windows start at the frame's origin, filling it.
+    // New browsers start at the frame's origin, filling it.
     const QSize client = main->mdiArea()->viewport()->size();
     window->move(0, 0);
     window->resize(client.width() - 4, client.height() - 4);
@@ -39,7 +39,7 @@ IObjectBrowserWindow *AppConnector::createBrowser()
 
 void AppConnector::releaseBrowser(IObjectBrowserWindow *browser)
 {
-    delete dynamic_cast<TfrmConnection *>(browser);
+    delete dynamic_cast<TfrmDbObjects *>(browser);
 }
 
 QString AppConnector::recoverParams(const QString &storedParams) { return ReadScrambled(storedParams); }

@@ -1,0 +1,220 @@
+// The object browser window's side of the work on a large generated database
+// (10,000 tables, 2,000 procedures, every category filled), measured beside
+// the core tree load on the same file so the difference is the widgets' cost:
+//   CoreTree           - connect a catalog module and build the object tree
+//   WindowConnect      - create the browser window and connect it: the same
+//                        tree load plus the tree widget filled and the root shown
+//   WindowSelectTable  - select a table node: its Table, Columns and Indexes
+//                        pages filled, and the Columns and Indexes cells read
+//                        as the grids ask for them
+//   WindowDataPage     - select the 1,000,000-row table with the Data page
+//                        showing: its first chunk of rows in the grid model
+// QUODLIN_BENCH_SCALE=N divides the sizes.
+#include "browser/objecttree.h"
+#include "browser/ui/dbobjectswindow.h"
+#include "catalog/dbobjectsmodule.h"
+#include "db/dbquery.h"
+#include "db/embeddeddriver.h"
+#include "engine/engine.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDir>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+using namespace quodlin;
+namespace fs = std::filesystem;
+
+namespace {
+
+int benchScale()
+{
+    const char *v = std::getenv("QUODLIN_BENCH_SCALE");
+    const int n = v ? std::atoi(v) : 1;
+    return n > 0 ? n : 1;
+}
+const int kTables = 10000 / benchScale();
+const int kProcedures = 2000 / benchScale();
+const int kBigRows = 1000000 / benchScale();
+
+std::string numbered(const char *prefix, int i)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%s%05d", prefix, i);
+    return buffer;
+}
+
+std::string catalogScript()
+{
+    std::string s = "create table big (id integer, name varchar(40), qty integer);";
+    for (int i = 0; i < kTables; ++i) {
+        const std::string t = numbered("t", i);
+        s += "create table " + t + " (id serial not null, name char(20), amount decimal(10,2), since date);";
+        if (i % 10 == 0)
+            s += "create index " + numbered("ix", i) + " on " + t + " (name, amount);";
+    }
+    for (int i = 0; i < kTables / 50; ++i) {
+        s += "create view " + numbered("v", i) + " as select id, name from " + numbered("t", i) + ";";
+        s += "create synonym " + numbered("s", i) + " for " + numbered("t", i) + ";";
+        static const char *const events[] = {"insert", "update", "delete"};
+        s += "create trigger " + numbered("tr", i) + " " + events[i % 3] + " on " + numbered("t", i)
+           + " (insert into big values (1, 'x', 1));";
+    }
+    static const char *const prefixes[] = {"pi_", "pd_", "pu_", "proc_"};
+    for (int i = 0; i < kProcedures; ++i)
+        s += "create procedure " + numbered(prefixes[i % 4], i) + "(p integer) define v integer; let v = p; end procedure;";
+    for (int i = 0; i < 50; ++i)
+        s += "grant connect to " + numbered("u", i) + ";";
+    for (int i = 0; i < 10; ++i) {
+        s += "create role " + numbered("r", i) + ";";
+        for (int j = 0; j < i; ++j)
+            s += "grant " + numbered("r", i) + " to " + numbered("u", j) + ";";
+    }
+    return s;
+}
+
+// The database in the data folder of QUODLIN_HOME (set by main).
+void createDatabase()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    const std::string path = EmbeddedDriver().databasePath(QStringLiteral("big")).toStdString();
+    fs::create_directories(fs::path(path).parent_path());
+    engine::Session::createDatabase(path, "bench");
+    engine::Session::open(path, "bench")->execute(catalogScript());
+    sqlite3 *db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO big VALUES (?1, ?2, ?3)", -1, &st, nullptr);
+    for (int i = 0; i < kBigRows; ++i) {
+        const std::string name = "item " + std::to_string(i);
+        sqlite3_bind_int(st, 1, i);
+        sqlite3_bind_text(st, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(st, 3, i % 97);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+const QString kParams = QStringLiteral("SERVER NAME=local\r\nDATABASE NAME=big\r\nUSER NAME=bench\r\nPASSWORD=");
+
+std::unique_ptr<TfrmDbObjects> openWindow()
+{
+    auto window = std::make_unique<TfrmDbObjects>();
+    window->resize(1000, 700);
+    window->show();
+    window->connectDatabase(QString(), QStringLiteral("local\\big"), QStringLiteral("bench"), kParams);
+    return window;
+}
+
+void CoreTree(benchmark::State &state)
+{
+    createDatabase();
+    size_t nodes = 0;
+    for (auto _ : state) {
+        TdmDbObjects module;
+        module.SetDatabaseName(QStringLiteral("QuodlinBench"));
+        module.Open(QString(), QStringLiteral("local\\big"), QStringLiteral("bench"), kParams);
+        nodes = LoadObjectTree(module, QStringLiteral("local\\big"), {}).nodes.size();
+    }
+    state.counters["nodes"] = double(nodes);
+}
+BENCHMARK(CoreTree)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void WindowConnect(benchmark::State &state)
+{
+    createDatabase();
+    int items = 0;
+    for (auto _ : state) {
+        auto window = openWindow();
+        QCoreApplication::processEvents();  // the first paint of the filled tree
+        state.PauseTiming();
+        if (!window->connected())
+            state.SkipWithError("connect failed");
+        items = window->findChild<QTreeWidget *>(QStringLiteral("tvwTree"))->topLevelItemCount();
+        window.reset();
+        state.ResumeTiming();
+    }
+    state.counters["roots"] = items;
+}
+BENCHMARK(WindowConnect)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+int readCells(const QAbstractItemModel *model)
+{
+    int chars = 0;
+    for (int r = 0; r < model->rowCount(); ++r)
+        for (int c = 0; c < model->columnCount(); ++c)
+            chars += int(model->index(r, c).data().toString().size());
+    return chars;
+}
+
+void WindowSelectTable(benchmark::State &state)
+{
+    createDatabase();
+    auto window = openWindow();
+    const auto *columns = window->findChild<QTableView *>(QStringLiteral("gridTableColumns"));
+    const auto *indexes = window->findChild<QTableView *>(QStringLiteral("gridTableIndexes"));
+    int i = 0;
+    for (auto _ : state) {
+        window->gotoNode(QStringLiteral("bench.") + QString::fromStdString(numbered("t", (i += 10) % kTables)));
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(readCells(columns->model()) + readCells(indexes->model()));
+    }
+}
+BENCHMARK(WindowSelectTable)->Unit(benchmark::kMillisecond);
+
+void WindowDataPage(benchmark::State &state)
+{
+    createDatabase();
+    auto window = openWindow();
+    auto *tab = window->findChild<QTabWidget *>(QStringLiteral("tabTable"));
+    const auto *data = window->findChild<QTableView *>(QStringLiteral("gridTableData"));
+    int rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window->gotoNode(QStringLiteral("bench.t00000"));
+        tab->setCurrentWidget(tab->findChild<QWidget *>(QStringLiteral("pageTableData")));
+        state.ResumeTiming();
+        window->gotoNode(QStringLiteral("bench.big"));
+        QCoreApplication::processEvents();  // the grid lays out, fetches its first chunk and paints
+        rows = data->model()->rowCount();
+        benchmark::DoNotOptimize(readCells(data->model()));
+    }
+    state.counters["rows shown"] = rows;
+}
+BENCHMARK(WindowDataPage)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Settings and the database under a scratch home; tmpfs where there is one.
+    const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const fs::path home = base / ("quodlin_window_bench_" + std::to_string(::getpid()));
+    fs::create_directories(home);
+    setenv("QUODLIN_HOME", home.c_str(), 1);
+    if (!getenv("DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fs::remove_all(home);
+    return 0;
+}

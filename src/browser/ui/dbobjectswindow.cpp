@@ -1,0 +1,651 @@
+#include "browser/ui/dbobjectswindow.h"
+
+#include "app/externalprograms.h"
+#include "app/settingdefs.h"
+#include "app/settings.h"
+#include "app/ui/mainform.h"
+#include "browser/pagesets.h"
+#include "browser/ui/nodeimages.h"
+#include "browser/ui/objectlistview.h"
+#include "catalog/dbobjectsmodule.h"
+#include "db/dberror.h"
+#include "db/dbquery.h"
+#include "db/dbquerymodel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace quodlin {
+
+namespace {
+
+BrowserHooks &hooks()
+{
+    static BrowserHooks installed;
+    return installed;
+}
+
+enum StoredWindowState { StateNormal = 0, StateMinimized = 1, StateMaximized = 2 };
+
+// The wait cursor for the length of a scope.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+void SetBrowserHooks(BrowserHooks installed) { hooks() = std::move(installed); }
+const BrowserHooks &browserHooks() { return hooks(); }
+
+TfrmDbObjects::TfrmDbObjects(QWidget *parent)
+    : QMdiSubWindow(parent)
+    , m_module(std::make_unique<TdmDbObjects>())
+    , m_qryQuery(std::make_unique<DbQuery>())
+    , m_qryTableData(std::make_unique<DbQuery>())
+    , m_qryExplain(std::make_unique<DbQuery>())
+{
+    setObjectName(QStringLiteral("frmDbObjects"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    createLayout();
+    FormCreate();
+}
+
+TfrmDbObjects::~TfrmDbObjects() { FormDestroy(); }
+
+void TfrmDbObjects::FormCreate()
+{
+    m_connected = false;
+    const int state = Settings::read(Settings::ChildWindowState);
+    if (state == StateMaximized)
+        setWindowState(Qt::WindowMaximized);
+    m_splitterExplorer->setSizes({Settings::read(Settings::TreeViewWidth), 10000});
+    setListViewStyle(Settings::read(Settings::ListViewStyle));
+    const int sqlHeight = Settings::read(Settings::SqlRichEditHeight);
+    m_splitterSQL->setSizes({sqlHeight, 10000});
+
+    // The window's identity in upper-case hex names its database component,
+    // unique among the components alive in the process.
+    const QString databaseName = QStringLiteral("Quodlin")
+        + QString::number(reinterpret_cast<quintptr>(this), 16).toUpper();
+    m_module->SetDatabaseName(databaseName);
+    for (DbQuery *q : {m_qryQuery.get(), m_qryTableData.get(), m_qryExplain.get()})
+        q->setDatabaseName(databaseName);
+    m_module->setExplainChanged([] {
+        if (TMainForm *main = MainForm())
+            main->UpdateMenus();
+    });
+
+    m_ownerDisplay.displayOwner = Settings::read(Settings::DisplayOwner);
+    m_ownerDisplay.ownerFormat = Settings::read(Settings::DisplayOwnerFormat);
+    m_editor = Settings::read(Settings::Editor);
+    m_editOnDblClick = Settings::read(Settings::EditOnDblClick);
+    m_editExplainImmediate = Settings::read(Settings::EditExplainImmediate);
+    m_autoRefresh = Settings::read(Settings::QueryAutoRefresh);
+    m_resultsToGrid = Settings::read(Settings::QueryResultsToGrid);
+    applyResultsDisplay(m_resultsToGrid);
+
+    const PageSetDesc *table = FindPageSet(QStringLiteral("tabTable"));
+    m_rememberedTablePage = table->indexOf(QStringLiteral("pageTableColumns"));
+    m_rememberedViewPage = table->indexOf(QStringLiteral("pageTableEdit"));
+}
+
+void TfrmDbObjects::showEvent(QShowEvent *event)
+{
+    QMdiSubWindow::showEvent(event);
+    updateMenus();
+    for (const char *name : {"rtfSQL", "rtfViewText", "rtfProcText", "rtfTriggerText"})
+        if (auto *editor = findChild<QPlainTextEdit *>(QLatin1String(name)))
+            editor->document()->setModified(false);
+}
+
+bool TfrmDbObjects::ready() const { return m_module->finishedConnecting(); }
+
+IConnection *TfrmDbObjects::connection() const { return m_module.get(); }
+
+// ---- connect ------------------------------------------------------------------
+
+void TfrmDbObjects::connectDatabase(const QString &alias, const QString &directName, const QString &user,
+                                    const QString &paramsText)
+{
+    TMainForm *main = MainForm();
+    {
+        const WaitCursor wait;
+        try {
+            m_module->setFinishedConnecting(false);
+            m_connectionName = alias.isEmpty() ? directName : alias;
+            setWindowTitle(QStringLiteral("Objects [") + m_connectionName + QLatin1Char(']'));
+            m_module->Open(alias, directName, user, paramsText);
+            if (main) {
+                main->SetCurrentConnection(m_module.get());
+                if (QMdiArea *area = mdiArea())
+                    connect(area, &QMdiArea::subWindowActivated, this, &TfrmDbObjects::subWindowActivated,
+                            Qt::UniqueConnection);
+            }
+            const QString lastCaption = Settings::readConnection(m_connectionName, Settings::ConnLastNodeCaption);
+            QTabWidget *tabTable = m_pageSets[QStringLiteral("tabTable")].tab;
+            m_rememberedTablePage = StoredPageIndex(
+                ReadMainInteger(QLatin1String(Settings::TabTablePageIndex.name), m_rememberedTablePage),
+                tabTable->count(), m_rememberedTablePage);
+            m_rememberedViewPage = StoredPageIndex(
+                ReadMainInteger(QLatin1String(Settings::TabViewPageIndex.name), m_rememberedViewPage),
+                tabTable->count(), m_rememberedViewPage);
+            loadTree(lastCaption);
+            const std::pair<const char *, const Settings::IntSetting &> stored[] = {
+                {"tabList", Settings::TabListPageIndex}, {"tabProc", Settings::TabProcPageIndex},
+                {"tabTrigger", Settings::TabTriggerPageIndex}, {"tabSyn", Settings::TabSynPageIndex},
+                {"tabOther", Settings::TabOtherPageIndex}};
+            for (const auto &[name, setting] : stored) {
+                QTabWidget *tab = m_pageSets[QLatin1String(name)].tab;
+                const int index = ReadMainInteger(QLatin1String(setting.name), tab->currentIndex());
+                tab->setCurrentIndex(StoredPageIndex(index, tab->count(), tab->currentIndex()));
+            }
+            m_connected = true;
+            m_rtfSQL->setPlainText(Settings::readConnection(m_connectionName, Settings::ConnLastSqlStatement));
+            m_rtfSQL->document()->setModified(false);
+            m_rtfSQL->moveCursor(QTextCursor::Start);
+            m_rtfSQL->ensureCursorVisible();
+            m_module->setFinishedConnecting(true);
+        } catch (const std::exception &failure) {
+            QApplication::restoreOverrideCursor();
+            ShowErrorBox(DbErrorReport(failure, QStringLiteral("TfrmDbObjects.Connect")));
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+    }
+    m_explainFile = Settings::readConnection(m_module->ConnectionName(), Settings::ConnSqexplnFile);
+    m_explainViewer = Settings::readConnection(m_module->ConnectionName(), Settings::ConnSqexplnViewer);
+    if (main) {
+        main->UpdateMenus();
+        m_module->setExplain(main->explainQueryEnabled());
+    }
+}
+
+// ---- tree ---------------------------------------------------------------------
+
+void TfrmDbObjects::setStatus(const QString &text)
+{
+    TMainForm *main = MainForm();
+    if (!main)
+        return;
+    main->setStatusText(text);
+    // Paints the text now without running queued input in the middle of a load.
+    if (!text.isEmpty())
+        main->statusBar()->repaint();
+}
+
+void TfrmDbObjects::updateMenus()
+{
+    if (TMainForm *main = MainForm(); main && !m_destroying)
+        main->UpdateMenus();
+}
+
+void TfrmDbObjects::loadTree(const QString &reselectCaption)
+{
+    setStatus(QStringLiteral("Loading..."));
+    m_listedNode = -1;
+    m_history.clear();
+    {
+        // The old tree goes first: its items point into the node list.
+        const QSignalBlocker block(m_tvwTree);
+        m_tvwTree->clear();
+        m_items.clear();
+        m_tree = ObjectTree{};
+        m_lvwList->clear();
+    }
+    m_tree = LoadObjectTree(*m_module, m_connectionName, m_ownerDisplay, reselectCaption,
+                            [this](const QString &text) { setStatus(text); });
+    fillTreeWidget();
+    QTreeWidgetItem *target = itemOf(m_tree.target);
+    if (!target)
+        target = itemOf(0);
+    if (target) {
+        for (QTreeWidgetItem *up = target->parent(); up; up = up->parent())
+            up->setExpanded(true);
+        m_tvwTree->setCurrentItem(target);
+        m_tvwTree->scrollToItem(target);
+        m_tvwTree->setFocus();
+    }
+    updateMenus();
+    setStatus({});
+    m_refreshPending = false;
+}
+
+void TfrmDbObjects::fillTreeWidget()
+{
+    // Built off the tree and added in one step, with painting held, so a
+    // reload neither flickers nor pays for a view update per node.
+    m_tvwTree->setUpdatesEnabled(false);
+    const QSignalBlocker block(m_tvwTree);
+    m_items.assign(m_tree.nodes.size(), nullptr);
+    QTreeWidgetItem *root = nullptr;
+    for (std::size_t i = 0; i < m_tree.nodes.size(); ++i) {
+        const ObjectTreeNode &node = m_tree.nodes[i];
+        QTreeWidgetItem *parent = node.parent >= 0 ? m_items[std::size_t(node.parent)] : nullptr;
+        auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem;
+        item->setText(0, node.label);
+        item->setIcon(0, NodeIcon(node.image));
+        item->setData(0, Qt::UserRole, int(i));
+        m_items[i] = item;
+        if (!parent && !root)
+            root = item;
+    }
+    if (root)
+        m_tvwTree->addTopLevelItem(root);
+    for (std::size_t i = 0; i < m_tree.nodes.size(); ++i)
+        if (m_tree.nodes[i].expanded)
+            m_items[i]->setExpanded(true);
+    m_tvwTree->setUpdatesEnabled(true);
+}
+
+QTreeWidgetItem *TfrmDbObjects::itemOf(int node) const
+{
+    return node >= 0 && std::size_t(node) < m_items.size() ? m_items[std::size_t(node)] : nullptr;
+}
+
+int TfrmDbObjects::nodeOf(const QTreeWidgetItem *item) const
+{
+    return item ? item->data(0, Qt::UserRole).toInt() : -1;
+}
+
+const TNodeInfo *TfrmDbObjects::currentNode() const
+{
+    const int node = m_history.current();
+    return node >= 0 && std::size_t(node) < m_tree.nodes.size() ? &m_tree.nodes[std::size_t(node)].info : nullptr;
+}
+
+void TfrmDbObjects::tvwTreeCurrentItemChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous)
+{
+    if (m_revertingSelection)
+        return;
+    if (previous && !tvwTreeChanging()) {
+        // Refused: the selection goes back without showing anything again.
+        const QScopedValueRollback<bool> guard(m_revertingSelection, true);
+        m_tvwTree->setCurrentItem(previous);
+        return;
+    }
+    tvwTreeChange(nodeOf(current));
+}
+
+bool TfrmDbObjects::tvwTreeChanging()
+{
+    const TNodeInfo *info = currentNode();
+    if (!info)
+        return true;
+    rememberTablePage(info->Kind);
+    if (hooks().leaveCheck)
+        return hooks().leaveCheck(*this, info->Kind);
+    return true;
+}
+
+void TfrmDbObjects::rememberTablePage(int kind)
+{
+    QTabWidget *tabTable = m_pageSets[QStringLiteral("tabTable")].tab;
+    if (tabTable->currentIndex() < 0)
+        return;
+    if (kind == KindTable)
+        m_rememberedTablePage = tabTable->currentIndex();
+    else if (kind == KindView)
+        m_rememberedViewPage = tabTable->currentIndex();
+}
+
+void TfrmDbObjects::tvwTreeChange(int node)
+{
+    setStatus(QStringLiteral("Loading..."));
+    m_history.selected(node);
+    const TNodeInfo *info = currentNode();
+    if (info) {
+        const TNodeInfo record = *info;
+        m_sbrListCaption->showMessage(CaptionBarText(record.Kind, record.Caption));
+        switch (record.Kind) {
+        case KindCategory:
+        case KindRole: showList(node); break;
+        case KindTable:
+        case KindView: loadTableView(record); break;
+        case KindProcedure: loadProc(record); break;
+        case KindTrigger: loadTrigger(record); break;
+        case KindSynonym: loadSynonym(record); break;
+        default:
+            showPageSet(QStringLiteral("tabOther"));
+            m_definitionText.clear();
+            break;
+        }
+    }
+    updateMenus();
+    setStatus({});
+}
+
+void TfrmDbObjects::gotoNode(const QString &caption)
+{
+    const int node = m_tree.findByLabel(caption);
+    if (node >= 0)
+        gotoNode(node);
+}
+
+void TfrmDbObjects::gotoNode(int node)
+{
+    QTreeWidgetItem *item = itemOf(node);
+    if (!item)
+        return;
+    for (QTreeWidgetItem *up = item->parent(); up; up = up->parent())
+        up->setExpanded(true);
+    m_tvwTree->setCurrentItem(item);
+    m_tvwTree->scrollToItem(item);
+    m_tvwTree->setFocus();
+}
+
+void TfrmDbObjects::back()
+{
+    if (m_history.previous() >= 0)
+        gotoNode(m_history.previous());
+}
+
+void TfrmDbObjects::previous()
+{
+    QTreeWidgetItem *item = itemOf(m_history.current());
+    if (item && item->parent()) {
+        m_tvwTree->setCurrentItem(item->parent());
+        m_tvwTree->setFocus();
+    }
+}
+
+bool TfrmDbObjects::nodeHasParent() const
+{
+    const QTreeWidgetItem *item = itemOf(m_history.current());
+    return item && item->parent();
+}
+
+bool TfrmDbObjects::hasPreviousNode() const { return m_history.previous() >= 0; }
+
+void TfrmDbObjects::refresh()
+{
+    if (!m_connected)
+        return;
+    const TNodeInfo *info = currentNode();
+    const QString caption = info ? info->Caption : QString();
+    try {
+        const WaitCursor wait;
+        loadTree(caption);
+    } catch (const std::exception &failure) {
+        setStatus({});
+        ShowErrorBox(DbErrorReport(failure, QStringLiteral("TfrmDbObjects.Refresh")));
+    }
+}
+
+void TfrmDbObjects::tvwTreeDblClick()
+{
+    QTreeWidgetItem *item = m_tvwTree->currentItem();
+    if (!item)
+        return;
+    tvwTreeChange(nodeOf(item));
+    // Opening the definition in the external editor comes with the workspace's
+    // editor files; the Edit page is shown meanwhile.
+    const TNodeInfo *info = currentNode();
+    if (!info || !m_editOnDblClick)
+        return;
+    const std::pair<int, const char *> editPages[] = {
+        {KindView, "pageTableEdit"}, {KindProcedure, "pageProcEdit"}, {KindTrigger, "pageTriggerEdit"}};
+    for (const auto &[kind, page] : editPages) {
+        if (info->Kind != kind)
+            continue;
+        const QString set = PageViewFor(kind).pageSet;
+        QTabWidget *tab = m_pageSets[set].tab;
+        tab->setCurrentIndex(FindPageSet(set)->indexOf(QLatin1String(page)));
+        if (MainForm())
+            MainForm()->action(Command::ExternalEdit)->trigger();
+    }
+}
+
+void TfrmDbObjects::popupTreePopup()
+{
+    const TNodeInfo *info = currentNode();
+    const int kind = info ? info->Kind : -1;
+    const bool compile = kind == KindView || kind == KindProcedure || kind == KindTrigger;
+    const bool drop = compile || kind == KindTable || kind == KindSynonym;
+    for (QAction *a : m_popupTree->actions()) {
+        const QString name = a->objectName();
+        if (a->isSeparator())
+            continue;
+        if (name == QLatin1String("mnuTreeCancel"))
+            a->setVisible(true);
+        else if (name == QLatin1String("mnuTreeCompile"))
+            a->setVisible(compile);
+        else if (name == QLatin1String("mnuTreeDrop"))
+            a->setVisible(drop);
+        else
+            a->setVisible(false);
+    }
+    findChild<QAction *>(QStringLiteral("mnuTreeCompile"))->setEnabled(bool(hooks().compile));
+    findChild<QAction *>(QStringLiteral("mnuTreeDrop"))->setEnabled(bool(hooks().drop));
+}
+
+// ---- keys and list navigation -------------------------------------------------
+
+void TfrmDbObjects::keyStepPage(bool forward)
+{
+    QStringList visible;
+    for (const auto &[name, set] : m_pageSets)
+        if (!set.tab->isHidden())
+            visible << name;
+    const QString name = FirstVisibleControl(KeyPageControlOrder(), visible);
+    if (name.isEmpty())
+        return;
+    QTabWidget *tab = m_pageSets[name].tab;
+    QList<bool> tabVisible;
+    for (int i = 0; i < tab->count(); ++i)
+        tabVisible << tab->isTabVisible(i);
+    const int next = StepVisiblePage(tabVisible, tab->currentIndex(), forward);
+    if (next >= 0)
+        tab->setCurrentIndex(next);
+}
+
+void TfrmDbObjects::queryTab()
+{
+    QStringList visible;
+    for (const auto &[name, set] : m_pageSets)
+        if (!set.tab->isHidden())
+            visible << name;
+    const QString name = FirstVisibleControl(QueryTabControlOrder(), visible);
+    if (!name.isEmpty()) {
+        const PageSetWidgets &set = m_pageSets[name];
+        if (name == QLatin1String("tabTrigger")) {
+            set.tab->setCurrentIndex(FindPageSet(name)->indexOf(QStringLiteral("pageTriggerEdit")));
+            findChild<QPlainTextEdit *>(QStringLiteral("rtfTriggerText"))->setFocus();
+        } else {
+            set.tab->setCurrentIndex(set.sqlPage);
+            m_rtfSQL->setFocus();
+        }
+    }
+    updateMenus();
+}
+
+void TfrmDbObjects::listActivated(bool expand)
+{
+    const int wanted = m_lvwList->selectedNode();
+    QTreeWidgetItem *selected = m_tvwTree->currentItem();
+    if (wanted < 0 || !selected)
+        return;
+    for (int i = 0; i < selected->childCount(); ++i) {
+        QTreeWidgetItem *child = selected->child(i);
+        if (nodeOf(child) != wanted)
+            continue;
+        m_tvwTree->setCurrentItem(child);
+        if (expand)
+            child->setExpanded(true);
+        return;
+    }
+}
+
+void TfrmDbObjects::setListViewStyle(int style)
+{
+    m_lvwList->setViewStyle(style);
+    const int applied = m_lvwList->viewStyle();
+    for (int i = 0; i < m_listStyleActions.size(); ++i)
+        m_listStyleActions[i]->setChecked(i == applied);
+    m_listedNode = -1;
+    if (m_history.current() >= 0)
+        tvwTreeChange(m_history.current());
+}
+
+QList<VisiblePage> TfrmDbObjects::visiblePages() const
+{
+    QList<VisiblePage> pages;
+    for (const auto &[name, set] : m_pageSets)
+        if (!set.tab->isHidden() && set.tab->currentWidget())
+            pages << VisiblePage{name, set.tab->currentWidget()->objectName()};
+    return pages;
+}
+
+// ---- activation, closing, destruction ----------------------------------------
+
+void TfrmDbObjects::subWindowActivated(QMdiSubWindow *window)
+{
+    if (window == this && m_module->finishedConnecting())
+        activate();
+}
+
+void TfrmDbObjects::readActivationSettings()
+{
+    m_editor = Settings::read(Settings::Editor);
+    m_explainFile = Settings::readConnection(m_module->ConnectionName(), Settings::ConnSqexplnFile);
+    m_explainViewer = Settings::readConnection(m_module->ConnectionName(), Settings::ConnSqexplnViewer);
+    m_editOnDblClick = Settings::read(Settings::EditOnDblClick);
+    m_editExplainImmediate = Settings::read(Settings::EditExplainImmediate);
+    m_ownerDisplay.displayOwner = Settings::read(Settings::DisplayOwner);
+    m_ownerDisplay.ownerFormat = Settings::read(Settings::DisplayOwnerFormat);
+    m_autoRefresh = Settings::read(Settings::QueryAutoRefresh);
+}
+
+void TfrmDbObjects::activate()
+{
+    if (m_connected && MainForm())
+        MainForm()->SetCurrentConnection(m_module.get());
+    readActivationSettings();
+    QFont gridFont = Settings::read(Settings::QueryMonoFont) ? QFont(QStringLiteral("Courier New"))
+                                                              : QFont(QStringLiteral("MS Sans Serif"));
+    gridFont.setPointSize(8);
+    gridFont.setStyleHint(Settings::read(Settings::QueryMonoFont) ? QFont::Monospace : QFont::SansSerif);
+    m_gridResults->setFont(gridFont);
+    const bool toGrid = Settings::read(Settings::QueryResultsToGrid);
+    if (toGrid != m_resultsToGrid) {
+        m_resultsToGrid = toGrid;
+        applyResultsDisplay(toGrid);
+    }
+    if (m_refreshPending)
+        refresh();
+    updateMenus();
+}
+
+bool TfrmDbObjects::canClose()
+{
+    // Leave checks of every kind, in order; the table and view checks keep
+    // the page that shows as both remembered pages.
+    QTabWidget *tabTable = m_pageSets[QStringLiteral("tabTable")].tab;
+    for (int kind : {int(KindTable), int(KindView), int(KindSynonym), int(KindProcedure), int(KindTrigger),
+                     int(KindUser), int(KindRole)}) {
+        if ((kind == KindTable || kind == KindView) && !tabTable->isHidden() && tabTable->currentIndex() >= 0)
+            (kind == KindTable ? m_rememberedTablePage : m_rememberedViewPage) = tabTable->currentIndex();
+        if (hooks().leaveCheck && !hooks().leaveCheck(*this, kind))
+            return false;
+    }
+    return true;
+}
+
+void TfrmDbObjects::closeEvent(QCloseEvent *event)
+{
+    if (!canClose()) {
+        event->ignore();
+        return;
+    }
+    // From here on the main window no longer counts this connection.
+    m_module->setFinishedConnecting(false);
+    if (TMainForm *main = MainForm(); main && main->CurrentConnection() == m_module.get())
+        main->SetCurrentConnection(nullptr);
+    QMdiSubWindow::closeEvent(event);
+}
+
+void TfrmDbObjects::FormDestroy()
+{
+    m_destroying = true;
+    m_module->setFinishedConnecting(false);
+    m_module->setExplainChanged({});
+    const bool save = Settings::read(Settings::SaveSettingsOnExit);
+    if (const TNodeInfo *info = currentNode(); save && info && !m_connectionName.isEmpty())
+        Settings::writeConnection(m_connectionName, Settings::ConnLastNodeCaption, info->Caption);
+
+    TMainForm *main = MainForm();
+    if (main) {
+        if (QMdiArea *area = mdiArea())
+            disconnect(area, nullptr, this, nullptr);
+        // Query windows bound to this connection go with it.
+        for (QMdiSubWindow *window : main->childWindows()) {
+            auto *query = dynamic_cast<IQueryWindow *>(TMainForm::childOf(window));
+            if (window != this && query && query->connection() == m_module.get())
+                delete window;
+        }
+        if (main->CurrentConnection() == m_module.get())
+            main->SetCurrentConnection(nullptr);
+    }
+
+    {
+        const QSignalBlocker block(m_tvwTree);
+        m_tvwTree->clear();
+        m_items.clear();
+        m_tree = ObjectTree{};
+    }
+    for (auto &[name, model] : m_gridModels)
+        model->setQuery(nullptr);
+    m_dsTableData->setQuery(nullptr);
+    m_dsQuery->setQuery(nullptr);
+    m_qryTableData->close();
+    m_qryQuery->close();
+    m_qryExplain->close();
+    m_module->Close();
+
+    if (save) {
+        if (m_connected)
+            Settings::writeConnection(m_connectionName, Settings::ConnLastSqlStatement, m_rtfSQL->toPlainText());
+        Settings::write(Settings::ChildWindowState,
+                        isMaximized() ? StateMaximized : isMinimized() ? StateMinimized : StateNormal);
+        Settings::write(Settings::TreeViewWidth, m_tvwTree->width());
+        Settings::write(Settings::ListViewStyle, m_lvwList->viewStyle());
+        const std::pair<const char *, const Settings::IntSetting &> pages[] = {
+            {"tabList", Settings::TabListPageIndex}, {"tabProc", Settings::TabProcPageIndex},
+            {"tabTrigger", Settings::TabTriggerPageIndex}, {"tabSyn", Settings::TabSynPageIndex},
+            {"tabOther", Settings::TabOtherPageIndex}};
+        for (const auto &[name, setting] : pages)
+            Settings::write(setting, m_pageSets[QLatin1String(name)].tab->currentIndex());
+        Settings::write(Settings::TabTablePageIndex, m_rememberedTablePage);
+        Settings::write(Settings::TabViewPageIndex, m_rememberedViewPage);
+        Settings::write(Settings::SqlRichEditHeight, m_rtfSQL->height());
+    }
+    if (main)
+        QMetaObject::invokeMethod(main, [] { if (TMainForm *m = MainForm()) m->UpdateMenus(); },
+                                  Qt::QueuedConnection);
+}
+
+// ---- commands -----------------------------------------------------------------
+
+bool TfrmDbObjects::resultOpen() const { return m_qryQuery->isOpen(); }
+
+void TfrmDbObjects::execute()
+{
+    if (hooks().executeSql)
+        hooks().executeSql(*this);
+}
+
+void TfrmDbObjects::explainQuery() { ViewExplainOutput(m_module->explain(), m_explainFile, m_explainViewer); }
+
+} // namespace quodlin

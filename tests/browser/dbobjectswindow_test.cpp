@@ -1,0 +1,380 @@
+// The object browser window against a real embedded database, driven through
+// its controls by name: connect and reselect, page sets per kind, navigation
+// (Back, Previous, Go buttons, F11/F12), remembered pages, the data page read
+// only when shown, the list page, the settings written when it goes, and the
+// connection combo with two browsers on one alias.
+#include "app/connector.h"
+#include "app/dialogs.h"
+#include "app/settingdefs.h"
+#include "app/settings.h"
+#include "app/ui/appconnector.h"
+#include "app/ui/mainform.h"
+#include "browser/ui/dbobjectswindow.h"
+#include "browser/ui/objectlistview.h"
+#include "catalog/dbobjectsmodule.h"
+#include "db/aliasconfig.h"
+#include "db/dbquery.h"
+#include "db/embeddeddriver.h"
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+
+using namespace quodlin;
+
+namespace {
+
+class SilentDialogs : public IDialogs {
+public:
+    void message(const QString &caption, const QString &text, MessageIcon, void *) override
+    {
+        messages << caption + QStringLiteral(": ") + text;
+    }
+    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override { return DialogAnswer::No; }
+    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
+    QString openFile(const FileDialogRequest &, void *) override { return {}; }
+    QString saveFile(const FileDialogRequest &, void *) override { return {}; }
+    bool printDialog(void *, void *) override { return false; }
+    bool printerSetupDialog(void *, void *) override { return false; }
+    QStringList messages;
+};
+
+// The program's connector with the login dialog answered by Cancel.
+class NoLoginConnector : public AppConnector {
+public:
+    bool runLoginDialog(LoginResult &) override { return false; }
+};
+
+class BrowserWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        const QString path = EmbeddedDriver().databasePath(QStringLiteral("browse"));
+        if (QFileInfo::exists(path))
+            return;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        engine::Session::createDatabase(path.toStdString(), "tester");
+        auto session = engine::Session::open(path.toStdString(), "tester");
+        for (const char *sql : {
+                 "create table acct.ledger (id serial not null, amount decimal(10,2), stamp datetime year to second)",
+                 "create index ix_amount on acct.ledger (amount)",
+                 "create table t (a integer, b char(4))",
+                 "create table audit (a integer)",
+                 "insert into t values (1, 'x')",
+                 "create view v1 (a) as select a from t where a > 0",
+                 "create synonym s_local for acct.ledger",
+                 "create synonym s_remote for otherdb@far:informix.stock",
+                 "create procedure pu_z() end procedure",
+                 "create trigger tr_ins insert on t after (insert into audit values (1))",
+                 "create role staff",
+                 "grant staff to alice"})
+            session->execute(sql);
+        AliasConfig config = AliasConfig::load(AliasConfig::defaultPath());
+        config.aliases << DbAlias{QStringLiteral("browse"), QStringLiteral("EMBEDDED"),
+                                  {QStringLiteral("DATABASE NAME=browse")}};
+        config.save(AliasConfig::defaultPath());
+    }
+
+    void SetUp() override
+    {
+        QFile::remove(SettingsFilePath());
+        m_oldDialogs = SetDialogs(m_dialogs);
+        SetConnector(std::make_shared<NoLoginConnector>());
+        m_form = std::make_unique<TMainForm>();
+        m_form->resize(1000, 700);
+    }
+    void TearDown() override
+    {
+        m_form.reset();
+        SetConnector(nullptr);
+        SetDialogs(m_oldDialogs);
+        QFile::remove(SettingsFilePath());
+    }
+
+    TfrmDbObjects *connect()
+    {
+        if (!m_form->ConnectDatabase(QStringLiteral("browse"), {}, QStringLiteral("tester"), {}))
+            return nullptr;
+        return dynamic_cast<TfrmDbObjects *>(m_form->mdiArea()->subWindowList().last());
+    }
+    template <class W> static W *child(TfrmDbObjects *w, const char *name)
+    {
+        W *found = w->findChild<W *>(QLatin1String(name));
+        EXPECT_TRUE(found) << name;
+        return found;
+    }
+    static QString currentLabel(TfrmDbObjects *w)
+    {
+        QTreeWidgetItem *item = child<QTreeWidget>(w, "tvwTree")->currentItem();
+        return item ? item->text(0) : QString();
+    }
+    static QStringList visibleTabs(TfrmDbObjects *w, const char *control)
+    {
+        auto *tab = child<QTabWidget>(w, control);
+        QStringList captions;
+        for (int i = 0; i < tab->count(); ++i)
+            if (tab->isTabVisible(i))
+                captions << tab->tabText(i);
+        return captions;
+    }
+    static QString activePage(TfrmDbObjects *w, const char *control)
+    {
+        return child<QTabWidget>(w, control)->currentWidget()->objectName();
+    }
+    static void setPage(TfrmDbObjects *w, const char *control, const char *page)
+    {
+        auto *tab = child<QTabWidget>(w, control);
+        tab->setCurrentWidget(tab->findChild<QWidget *>(QLatin1String(page)));
+    }
+
+    std::shared_ptr<SilentDialogs> m_dialogs = std::make_shared<SilentDialogs>();
+    std::shared_ptr<IDialogs> m_oldDialogs;
+    std::unique_ptr<TMainForm> m_form;
+};
+
+struct ReselectCase {
+    const char *name;
+    const char *saved;
+    const char *label;  // selected node's label
+    const char *captionBar;
+};
+
+class WindowReselectTest : public BrowserWindowTest, public ::testing::WithParamInterface<ReselectCase> {};
+
+TEST_P(WindowReselectTest, SavedCaptionSelectsItsNodeOrTheRoot)
+{
+    const ReselectCase &c = GetParam();
+    Settings::writeConnection(QStringLiteral("browse"), Settings::ConnLastNodeCaption, QLatin1String(c.saved));
+    TfrmDbObjects *w = connect();
+    ASSERT_TRUE(w) << m_dialogs->messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Objects [browse]"));
+    EXPECT_EQ(currentLabel(w), QLatin1String(c.label));
+    EXPECT_EQ(child<QStatusBar>(w, "sbrListCaption")->currentMessage(), QLatin1String(c.captionBar));
+    EXPECT_TRUE(w->ready());
+    EXPECT_FALSE(w->hasPreviousNode());  // Back right after connecting does nothing
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Browser, WindowReselectTest,
+    ::testing::Values(ReselectCase{"LongCategoryCaption", "System Tables", "System", "System Tables"},
+                      ReselectCase{"ObjectCaption", "acct.ledger", "acct.ledger", "Table: acct.ledger"},
+                      ReselectCase{"UnknownCaption", "gone.table", "browse", "browse"},
+                      ReselectCase{"NoCaption", "", "browse", "browse"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(BrowserWindowTest, TablesAndViewsShowTheirOwnTabsAndDecodedColumns)
+{
+    TfrmDbObjects *w = connect();
+    ASSERT_TRUE(w);
+    w->gotoNode(QStringLiteral("acct.ledger"));
+    EXPECT_EQ(visibleTabs(w, "tabTable"), QStringList({"&Table", "&Columns", "&Indexes", "T&riggers", "D&epends",
+                                                       "&Data", "S&QL"}));
+    EXPECT_EQ(child<QLineEdit>(w, "editTabname")->text(), QStringLiteral("ledger"));
+    EXPECT_EQ(child<QLineEdit>(w, "editOwner")->text(), QStringLiteral("acct"));
+    auto *columns = child<QTableView>(w, "gridTableColumns");
+    ASSERT_EQ(columns->model()->rowCount(), 3);
+    QStringList types;
+    for (int row = 0; row < 3; ++row)
+        types << columns->model()->index(row, 2).data().toString();
+    EXPECT_EQ(types, QStringList({"SERIAL", "DECIMAL(10,2)", "DATETIME YEAR TO SECOND"}));
+    EXPECT_EQ(child<QTableView>(w, "gridTableIndexes")->model()->rowCount(), 1);
+    EXPECT_TRUE(w->definitionText().isEmpty());
+    // The SQL panel moved into the shown page set.
+    EXPECT_EQ(child<QWidget>(w, "pnlSQL")->parentWidget()->objectName(), QStringLiteral("pageTableSQL"));
+
+    w->gotoNode(QStringLiteral("tester.v1"));
+    EXPECT_EQ(visibleTabs(w, "tabTable"), QStringList({"&View", "&Columns", "&Edit", "D&epends", "&Data", "S&QL"}));
+    EXPECT_EQ(child<QStatusBar>(w, "sbrListCaption")->currentMessage(), QStringLiteral("View: tester.v1"));
+    EXPECT_TRUE(w->definitionText().startsWith(QStringLiteral("CREATE VIEW v1 (a) AS\r\n")));
+    EXPECT_EQ(child<QPlainTextEdit>(w, "rtfViewText")->toPlainText(),
+              QString(w->definitionText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_FALSE(child<QPlainTextEdit>(w, "rtfViewText")->document()->isModified());
+}
+
+TEST_F(BrowserWindowTest, BackTwicePreviousAndTheGoButtons)
+{
+    TfrmDbObjects *w = connect();
+    ASSERT_TRUE(w);
+    w->gotoNode(QStringLiteral("tester.t"));
+    EXPECT_TRUE(child<QPushButton>(w, "btnTableDependsGoto")->isEnabled());  // v1 depends on t
+    w->gotoNode(QStringLiteral("acct.ledger"));
+    EXPECT_FALSE(child<QPushButton>(w, "btnTableDependsGoto")->isEnabled());
+    w->back();
+    EXPECT_EQ(currentLabel(w), QStringLiteral("tester.t"));
+    w->back();
+    EXPECT_EQ(currentLabel(w), QStringLiteral("acct.ledger"));
+    EXPECT_TRUE(w->nodeHasParent());
+    w->previous();
+    EXPECT_EQ(currentLabel(w), QStringLiteral("User"));
+
+    w->gotoNode(QStringLiteral("tester.tr_ins"));
+    EXPECT_EQ(child<QLineEdit>(w, "editTrigname")->text(), QStringLiteral("tr_ins"));
+    child<QPushButton>(w, "btnTriggerGoto")->click();
+    EXPECT_EQ(currentLabel(w), QStringLiteral("tester.t"));
+    child<QPushButton>(w, "btnTableDependsGoto")->click();
+    EXPECT_EQ(currentLabel(w), QStringLiteral("tester.v1"));
+
+    w->gotoNode(QStringLiteral("tester.s_remote"));
+    EXPECT_FALSE(child<QPushButton>(w, "btnSynGoto")->isEnabled());
+    EXPECT_EQ(child<QLineEdit>(w, "editSdbname")->text(), QStringLiteral("otherdb"));
+    w->gotoNode(QStringLiteral("tester.s_local"));
+    ASSERT_TRUE(child<QPushButton>(w, "btnSynGoto")->isEnabled());
+    child<QPushButton>(w, "btnSynGoto")->click();
+    EXPECT_EQ(currentLabel(w), QStringLiteral("acct.ledger"));
+    // A caption that matches nothing leaves the selection alone.
+    w->gotoNode(QStringLiteral("nobody.nothing"));
+    EXPECT_EQ(currentLabel(w), QStringLiteral("acct.ledger"));
+}
+
+TEST_F(BrowserWindowTest, FunctionKeysStepVisibleTabsAndWrap)
+{
+    m_form->show();
+    TfrmDbObjects *w = connect();
+    ASSERT_TRUE(w);
+    w->gotoNode(QStringLiteral("tester.v1"));
+    m_form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_form.get()));
+    auto *tree = child<QTreeWidget>(w, "tvwTree");
+    setPage(w, "tabTable", "pageTableSQL");
+    QTest::keyClick(tree, Qt::Key_F12);
+    EXPECT_EQ(activePage(w, "tabTable"), QStringLiteral("pageTableTable"));
+    QTest::keyClick(tree, Qt::Key_F11);
+    EXPECT_EQ(activePage(w, "tabTable"), QStringLiteral("pageTableSQL"));
+    setPage(w, "tabTable", "pageTableEdit");
+    QTest::keyClick(tree, Qt::Key_F12);  // Indexes and Triggers are hidden for a view
+    EXPECT_EQ(activePage(w, "tabTable"), QStringLiteral("pageTableDepends"));
+
+    w->gotoNode(QStringLiteral("tester.tr_ins"));
+    w->queryTab();
+    EXPECT_EQ(activePage(w, "tabTrigger"), QStringLiteral("pageTriggerEdit"));
+    w->gotoNode(QStringLiteral("tester.pu_z"));
+    w->queryTab();
+    EXPECT_EQ(activePage(w, "tabProc"), QStringLiteral("pageProcSQL"));
+}
+
+TEST_F(BrowserWindowTest, RememberedPagesAndTheDataPageReadOnlyWhenShown)
+{
+    TfrmDbObjects *w = connect();
+    ASSERT_TRUE(w);
+    w->gotoNode(QStringLiteral("acct.ledger"));
+    EXPECT_EQ(activePage(w, "tabTable"), QStringLiteral("pageTableColumns"));
+    EXPECT_FALSE(w->qryTableData().isOpen());
+    setPage(w, "tabTable", "pageTableIndexes");
+    w->gotoNode(QStringLiteral("tester.v1"));
+    EXPECT_EQ(activePage(w, "tabTable"), QStringLiteral("pageTableEdit"));
+    w->gotoNode(QStringLiteral("tester.t"));
+    EXPECT_EQ(activePage(w, "tabTable"), QStringLiteral("pageTableIndexes"));
+    EXPECT_FALSE(w->qryTableData().isOpen());
+
+    setPage(w, "tabTable", "pageTableData");
+    ASSERT_TRUE(w->qryTableData().isOpen());
+    EXPECT_EQ(w->qryTableData().sql(), QStringLiteral("SELECT * FROM t"));
+    EXPECT_EQ(child<QTableView>(w, "gridTableData")->model()->rowCount(), 1);
+    w->gotoNode(QStringLiteral("acct.ledger"));
+    EXPECT_TRUE(w->qryTableData().isOpen());
+    EXPECT_EQ(w->qryTableData().sql(), QStringLiteral("SELECT * FROM ledger"));  // by name alone
+    EXPECT_EQ(child<QTableView>(w, "gridTableData")->model()->rowCount(), 0);
+}
+
+TEST_F(BrowserWindowTest, ListPageColumnsAndRoleMembers)
+{
+    TfrmDbObjects *w = connect();
+    ASSERT_TRUE(w);
+    auto *list = child<TObjectListView>(w, "lvwList");
+    w->gotoNode(QStringLiteral("Tables"));
+    EXPECT_EQ(list->columnTitles(), QStringList({"Name"}));
+    EXPECT_EQ(list->itemText(0), QStringLiteral("System Tables"));
+    EXPECT_EQ(list->itemText(1), QStringLiteral("User Tables"));
+    // Enter on an item selects and expands that child.
+    list->selectRow(1);
+    QTest::keyClick(list->currentView(), Qt::Key_Return);
+    EXPECT_EQ(currentLabel(w), QStringLiteral("User"));
+    EXPECT_EQ(list->columnTitles(), QStringList({"Name", "Owner"}));
+    EXPECT_EQ(list->itemText(0), QStringLiteral("ledger"));
+    EXPECT_EQ(list->itemText(0, 1), QStringLiteral("acct"));
+    w->setListViewStyle(TObjectListView::List);
+    EXPECT_EQ(list->itemText(0), QStringLiteral("acct.ledger"));
+
+    w->gotoNode(QStringLiteral("staff"));
+    EXPECT_EQ(child<QStatusBar>(w, "sbrListCaption")->currentMessage(), QStringLiteral("Role: staff"));
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->itemText(0), QStringLiteral("alice"));
+}
+
+TEST_F(BrowserWindowTest, SettingsWrittenWhenTheWindowGoes)
+{
+    Settings::write(Settings::TabTriggerPageIndex, 99);  // hand-edited: ignored
+    TfrmDbObjects *w = connect();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(activePage(w, "tabTrigger"), QStringLiteral("pageTrigger"));
+    w->gotoNode(QStringLiteral("tester.t"));
+    setPage(w, "tabTable", "pageTableTriggers");
+    w->gotoNode(QStringLiteral("tester.pu_z"));
+    setPage(w, "tabProc", "pageProcEdit");
+    w->setListViewStyle(TObjectListView::SmallIcons);
+    w->rtfSQL()->setPlainText(QStringLiteral("select * from t"));
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(m_form->mdiArea()->subWindowList().isEmpty());
+
+    EXPECT_EQ(Settings::readConnection(QStringLiteral("browse"), Settings::ConnLastNodeCaption),
+              QStringLiteral("tester.pu_z"));
+    EXPECT_EQ(Settings::readConnection(QStringLiteral("browse"), Settings::ConnLastSqlStatement),
+              QStringLiteral("select * from t"));
+    EXPECT_EQ(Settings::read(Settings::TabTablePageIndex), 4);
+    EXPECT_EQ(Settings::read(Settings::TabViewPageIndex), 2);
+    EXPECT_EQ(Settings::read(Settings::TabProcPageIndex), 1);
+    EXPECT_EQ(Settings::read(Settings::TabTriggerPageIndex), 0);
+    EXPECT_EQ(Settings::read(Settings::ListViewStyle), 1);
+
+    // The next browser starts where this one ended.
+    TfrmDbObjects *next = connect();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(currentLabel(next), QStringLiteral("tester.pu_z"));
+    EXPECT_EQ(activePage(next, "tabProc"), QStringLiteral("pageProcEdit"));
+    EXPECT_EQ(next->rtfSQL()->toPlainText(), QStringLiteral("select * from t"));
+    next->gotoNode(QStringLiteral("tester.t"));
+    EXPECT_EQ(activePage(next, "tabTable"), QStringLiteral("pageTableTriggers"));
+}
+
+TEST_F(BrowserWindowTest, ComboEntryBringsTheSecondBrowserOnTheSameAliasForward)
+{
+    m_form->show();
+    m_form->FormShow();  // the login it asks for is cancelled
+    TfrmDbObjects *first = connect();
+    TfrmDbObjects *second = connect();
+    ASSERT_TRUE(first && second);
+    ASSERT_EQ(m_form->mdiArea()->activeSubWindow(), second);
+    m_form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_form.get()));
+
+    auto *combo = m_form->findChild<QComboBox *>(QStringLiteral("cboDatabaseAlias"));
+    ASSERT_EQ(combo->count(), 2);
+    const int index = combo->findText(first->module().ConnectionDisplayName());
+    ASSERT_GE(index, 0);
+    combo->setFocus();
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(index, 0)).center());
+    EXPECT_EQ(m_form->mdiArea()->activeSubWindow(), first);
+    EXPECT_EQ(m_form->CurrentConnection(), first->connection());
+    EXPECT_EQ(combo->currentText(), first->module().ConnectionDisplayName());
+}
+
+} // namespace
