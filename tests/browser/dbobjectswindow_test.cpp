@@ -314,7 +314,10 @@ TEST_F(BrowserWindowTest, ListPageColumnsAndRoleMembers)
     w->gotoNode(QStringLiteral("staff"));
     EXPECT_EQ(child<QStatusBar>(w, "sbrListCaption")->currentMessage(), QStringLiteral("Role: staff"));
     ASSERT_EQ(list->count(), 1);
-    EXPECT_EQ(list->itemText(0), QStringLiteral("alice"));
+    EXPECT_EQ(list->itemText(0), QStringLiteral("alice"));  // the list style shows the node's label
+    w->setListViewStyle(TObjectListView::Details);
+    EXPECT_EQ(list->itemText(0), QStringLiteral("staff"));  // details read the record: role, member
+    EXPECT_EQ(list->itemText(0, 1), QStringLiteral("alice"));
 }
 
 TEST_F(BrowserWindowTest, SettingsWrittenWhenTheWindowGoes)

@@ -382,9 +382,6 @@ void TfrmDbObjects::showList(int node)
             item.text = n.info.Name;
             item.subItem = n.info.Owner;
         }
-        // A role's member is listed by the user it names, as the tree labels it.
-        if (n.info.Kind == KindUser && record.Kind == KindRole)
-            item.text = n.label;
         items << item;
     }
     m_lvwList->setContents(columns, items);
@@ -470,9 +467,14 @@ void TfrmDbObjects::loadTableView(const TNodeInfo &info)
         if (page.content == PageContent::Grid)
             m_gridModels[page.widgetName]->setQuery(nullptr);
     m_module->LoadTable(info.Name, info.Owner);
-    for (const PageDesc &page : desc->pages)
-        if (page.content == PageContent::Grid)
-            showFirstRows(m_gridModels[page.widgetName], &m_module->query(page.query));
+    for (const PageDesc &page : desc->pages) {
+        if (page.content != PageContent::Grid)
+            continue;
+        showFirstRows(m_gridModels[page.widgetName], &m_module->query(page.query));
+        // Catalog grids are short: their columns fit the texts read.
+        if (auto *grid = tab->findChild<QTableView *>(page.widgetName))
+            grid->resizeColumnsToContents();
+    }
     fillEditBoxes(view.pageSet);
     updateGotoButtons(view.pageSet);
 
