@@ -5,11 +5,17 @@
 namespace quodlin {
 
 // Every occurrence of `from` in `text`, compared without regard to case,
-// replaced by `to`. Replaced text is not searched again; an empty `from`
-// leaves the text unchanged.
+// replaced by `to`. When `to` holds `from` the search goes on after the
+// inserted text; otherwise it starts again from the beginning, so matches
+// that a replacement forms with its neighbours are replaced too. An empty
+// text or `from` leaves the text unchanged.
 QString ReplaceAllText(const QString &text, const QString &from, const QString &to);
 
 // `text` without its trailing characters of code 32 or less (blanks, tabs, line ends).
 QString TrimTrailingControls(QString text);
+
+// Writes `text` as UTF-8 to `path` through a temporary file that replaces
+// the old one only when complete. False with the reason in `error`.
+bool WriteTextFileAtomically(const QString &path, const QString &text, QString *error = nullptr);
 
 } // namespace quodlin
