@@ -5,6 +5,7 @@
 #include "app/ui/application.h"
 #include "app/ui/mainform.h"
 #include "app/ui/widgetdialogs.h"
+#include "workspace/ui/queryform.h"
 
 #include <exception>
 #include <memory>
@@ -14,6 +15,7 @@ int main(int argc, char **argv)
     quodlin::TApplication app(argc, argv);
     quodlin::SetDialogs(std::make_shared<quodlin::WidgetDialogs>());
     quodlin::InstallAppConnector();
+    quodlin::InstallQueryWindowFactory();
     try {
         quodlin::TMainForm form;
         form.show();

@@ -62,6 +62,10 @@ public:
     virtual void replace() = 0;
     virtual void searchAgain() = 0;
 
+    // A statement of this window runs on a worker; Stop interrupts it.
+    virtual bool running() const { return false; }
+    virtual void stop() {}
+
     // The activation handler: re-reads the settings the window uses.
     virtual void activate() = 0;
     // The leave checks run before the window closes; false refuses.

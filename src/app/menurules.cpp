@@ -84,6 +84,12 @@ MenuState ComputeMenuState(const FrameSnapshot &frame)
     set({Command::Back}, browser && frame.hasPreviousNode);
     set({Command::NextWindow}, n >= 2);
     set({Command::QueryTab}, browser);
+    // A running statement owns the connection: what would use it waits for Stop or the end.
+    set({Command::Stop}, frame.running);
+    if (frame.running)
+        set({Command::Execute, Command::RefreshData, Command::Compile, Command::SaveAsScript, Command::SaveAsSqd,
+             Command::Refresh},
+            false);
     return m;
 }
 

@@ -22,7 +22,7 @@ enum class Command {
     LiveData, ExplainEnabled, ToolbarCaptions, ResetTemplates, Options,
     EditSchema, BdeConfiguration, SetNet32,
     Cascade, Tile, ArrangeIcons, MinimizeAll, NextWindow, Previous, Back, QueryTab,
-    About, FindError,
+    About, FindError, Stop,
     Count_
 };
 inline constexpr std::size_t kCommandCount = static_cast<std::size_t>(Command::Count_);
@@ -49,6 +49,8 @@ struct FrameSnapshot {
     bool nodeHasParent = false;
     // Browser only: a node was selected before the current one.
     bool hasPreviousNode = false;
+    // A statement of the active child runs on its connection.
+    bool running = false;
 };
 
 class MenuState {

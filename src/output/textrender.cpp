@@ -27,7 +27,7 @@ QString buildLine(const std::vector<Column> &columns, CellText cellText)
 
 } // namespace
 
-QStringList QueryToTextLines(DbQuery &query)
+QStringList QueryToTextLines(DbQuery &query, const RenderProgress &goOn)
 {
     QStringList lines;
     DbBookmark mark = -1;
@@ -48,8 +48,11 @@ QStringList QueryToTextLines(DbQuery &query)
         }
         lines << buildLine(columns, [](const Column &c) { return c.field->label(); });
         lines << buildLine(columns, [](const Column &c) { return QString(c.width, QLatin1Char('-')); });
+        int records = 0;
         while (!query.eof()) {
             lines << buildLine(columns, [](const Column &c) { return c.field->displayText().left(c.displayWidth); });
+            if (++records % 256 == 0 && goOn && !goOn(records))
+                break;
             query.next();
         }
     } catch (const std::exception &) {

@@ -12,10 +12,16 @@
 // detail queries do not follow the walk.
 #include <QStringList>
 
+#include <functional>
+
 namespace quodlin {
 
 class DbQuery;
 
-QStringList QueryToTextLines(DbQuery &query);
+// Asked every few hundred records with the count so far; false stops the
+// walk, keeping the lines made up to then.
+using RenderProgress = std::function<bool(int records)>;
+
+QStringList QueryToTextLines(DbQuery &query, const RenderProgress &goOn = {});
 
 } // namespace quodlin

@@ -322,7 +322,7 @@ TEST_F(MainFormTest, ToolbarButtonsInOrderWithSeparators)
                         "tbtnOpen=Open/Open (Ctrl-L)", "tbtnSave=Save/Save (F2)",
                         "tbtnExternalEdit=Edit/External Edit (Ctrl-W)", "tbtnPrint=Print/Print (Ctrl-P)", "|",
                         "tbtnCut=Cut/Cut (Ctrl-X)", "tbtnCopy=Copy/Copy (Ctrl-C)", "tbtnPaste=Paste/Paste (Ctrl-V)",
-                        "|", "tbtnQuery=Query/Query (Ctrl-Q)", "tbtnExecute=Execute/Execute (Ctrl-E)",
+                        "|", "tbtnQuery=Query/Query (Ctrl-Q)", "tbtnExecute=Execute/Execute (Ctrl-E)", "tbtnStop=Stop/Stop (Esc)",
                         "tbtnCompile=Compile/Compile (F9)", "|", "tbtnPrevious=Previous/Previous",
                         "tbtnBack=Back/Back (Ctrl-B)", "tbtnNextWindow=Next/Next Window (Ctrl-N)", "|",
                         "tbtnOptions=Options/Options (Ctrl-H)"}));

@@ -106,6 +106,10 @@ ICONS = {
         f'<rect x="13" y="3" width="4" height="6" rx="1" fill="{BLUE}" stroke="{BLUE_D}" stroke-width="1"/>'
         f'<rect x="6" y="9" width="4" height="6" rx="1" fill="{GREEN}" stroke="{GREEN_D}" stroke-width="1"/>'
         f'<rect x="15" y="15" width="4" height="6" rx="1" fill="{YELLOW}" stroke="{YELLOW_D}" stroke-width="1"/>',
+    "16-stop":
+        f'<polygon points="8,3 16,3 21,8 21,16 16,21 8,21 3,16 3,8" fill="{RED}" stroke="{RED_D}" stroke-width="1.2"'
+        f' stroke-linejoin="round"/>'
+        f'<rect x="8" y="8" width="8" height="8" fill="{PAPER}"/>',
 }
 
 # The program's own picture (window icon, About box): the catalog cylinder

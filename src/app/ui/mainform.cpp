@@ -125,6 +125,7 @@ void TMainForm::FormCreate()
     on(Command::NewTrigger, [this] { newFromTemplate(QStringLiteral("Trigger")); });
     on(Command::NewSynonym, [this] { newFromTemplate(QStringLiteral("Synonym")); });
     on(Command::Execute, [this] { routeToChild(&IChildWindow::execute); });
+    on(Command::Stop, [this] { routeToChild(&IChildWindow::stop); });
     on(Command::ExplainQuery, [this] { routeToChild(&IChildWindow::explainQuery); });
     on(Command::Edit, [this] { routeToChild(&IChildWindow::edit); });
     on(Command::ExternalEdit, [this] { routeToChild(&IChildWindow::externalEdit); });
@@ -334,6 +335,7 @@ FrameSnapshot TMainForm::gatherSnapshot() const
         return frame;
     }
     frame.resultOpen = child->resultOpen();
+    frame.running = child->running();
     IConnection *connection = child->connection();
     frame.explainFlag = connection && connection->explain();
     return frame;

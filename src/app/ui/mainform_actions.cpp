@@ -38,6 +38,7 @@ const CommandDef kFileMenu[] = {
     {Command::Query, "mnuFileQuery", "&Query", "Ctrl+Q", "", true, false},
     {Command::Execute, "mnuFileExecute", "Execu&te", "Ctrl+E", "", true, false},
     {Command::ExplainQuery, "mnuFileExplainQuery", "Explain Query", "F10", "", true, false},
+    {Command::Stop, "mnuFileStop", "&Stop", "", "Stop the running statement", true, false},
     {Command::Edit, "mnuFileEdit", "Ed&it", "Ctrl+D", "", true, false},
     {Command::ExternalEdit, "mnuFileExternalEdit", "Ex&ternal Edit", "Ctrl+W", "", true, false},
     {Command::Compile, "mnuFileCompile", "Co&mpile", "F9", "", true, false},
@@ -119,6 +120,7 @@ const ButtonDef kButtons[] = {
     {Command::Paste, "tbtnPaste", "Paste", "Paste (Ctrl-V)", 8, true},
     {Command::Query, "tbtnQuery", "Query", "Query (Ctrl-Q)", 9, false},
     {Command::Execute, "tbtnExecute", "Execute", "Execute (Ctrl-E)", 10, false},
+    {Command::Stop, "tbtnStop", "Stop", "Stop (Esc)", 16, false},
     {Command::Compile, "tbtnCompile", "Compile", "Compile (F9)", 11, true},
     {Command::Previous, "tbtnPrevious", "Previous", "Previous", 12, false},
     {Command::Back, "tbtnBack", "Back", "Back (Ctrl-B)", 13, false},
@@ -130,7 +132,7 @@ const ButtonDef kButtons[] = {
 const char *const kImages[] = {
     "00-connect", "01-disconnect", "02-open", "03-save", "04-extedit", "05-print",
     "06-cut", "07-copy", "08-paste", "09-query", "10-execute", "11-compile",
-    "12-previous", "13-back", "14-next", "15-options",
+    "12-previous", "13-back", "14-next", "15-options", "16-stop",
 };
 
 QIcon toolIcon(int image)

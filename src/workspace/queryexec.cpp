@@ -1,0 +1,180 @@
+#include "workspace/queryexec.h"
+
+#include "app/externalprograms.h"
+#include "db/dbdatabase.h"
+#include "db/dberror.h"
+#include "db/dbquery.h"
+#include "workspace/sqlanalysis.h"
+#include "workspace/statementsplitter.h"
+
+#include <QRegularExpression>
+
+#include <exception>
+
+namespace quodlin {
+
+ExecPlan PrepareExec(ISqlEditor &editor, const ExecOptions &options)
+{
+    ExecPlan plan;
+    plan.context = options.context;
+    if (editor.lineCount() == 0) {
+        plan.empty = true;
+        return plan;
+    }
+    FixCommentColons(editor);
+    plan.sql = editor.text();
+    plan.firstLine = editor.line(0);
+    plan.objectDdl = IsObjectDDL(editor);
+    plan.live = options.liveChecked && options.gridVisible && IsRowReturning(editor);
+    plan.explain = options.explain;
+    plan.explainFile = options.explainFile;
+    plan.renderText = !options.gridVisible;
+    return plan;
+}
+
+namespace {
+
+constexpr int kFirstGridRows = 100;
+
+void runWithoutRows(DbQuery &query, const QString &sql)
+{
+    query.close();
+    query.setSql(sql);
+    query.setLive(false);
+    query.execSQL();
+}
+
+} // namespace
+
+ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery, const std::atomic<bool> *stop,
+                    const RenderProgress &progress)
+{
+    ExecOutcome outcome;
+    if (plan.empty || plan.objectDdl)
+        return outcome;
+    try {
+        query.close();
+        query.setSql(plan.sql);
+        query.setLive(plan.live);
+        if (plan.explain) {
+            runWithoutRows(explainQuery, QStringLiteral("SET EXPLAIN OFF"));
+            ForceDeleteFile(plan.explainFile);
+            runWithoutRows(explainQuery, QStringLiteral("SET EXPLAIN ON"));
+        }
+        try {
+            query.open();
+        } catch (...) {
+            // The bracket closes whatever the statement did.
+            if (plan.explain) {
+                try {
+                    runWithoutRows(explainQuery, QStringLiteral("SET EXPLAIN OFF"));
+                } catch (const std::exception &) {
+                }
+            }
+            throw;
+        }
+        if (plan.explain)
+            runWithoutRows(explainQuery, QStringLiteral("SET EXPLAIN OFF"));
+        // The grid's first screen is read here too, off the window's thread.
+        if (!plan.renderText)
+            query.fetchMore(kFirstGridRows);
+        outcome.result = ExecResult::Rows;
+    } catch (const std::exception &failure) {
+        const DbError *error = dynamic_cast<const DbError *>(&failure);
+        if (error && error->message() == kNoResultSetMessage) {
+            outcome.result = ExecResult::NoRows;
+        } else {
+            outcome.result = ExecResult::Failed;
+            outcome.report = DbErrorReport(failure, plan.context);
+            outcome.errorOffset = FailureErrorOffset(failure);
+            query.close();
+            return outcome;
+        }
+    }
+    outcome.changesCatalog = ChangesCatalogObjects(plan.sql);
+    if (outcome.result == ExecResult::Rows && plan.renderText) {
+        const RenderProgress goOn = [&](int records) {
+            if (stop && stop->load()) {
+                outcome.textStopped = true;
+                return false;
+            }
+            return !progress || progress(records);
+        };
+        outcome.textLines = QueryToTextLines(query, goOn);
+    }
+    return outcome;
+}
+
+QString ExecStatusText(ExecResult result)
+{
+    switch (result) {
+    case ExecResult::Rows:
+        return QStringLiteral("Query executed successfully.");
+    case ExecResult::NoRows:
+        return QStringLiteral("Query compiled successfully.");
+    case ExecResult::Failed:
+        return QStringLiteral("Query compiled with errors.");
+    case ExecResult::NotRun:
+        break;
+    }
+    return QStringLiteral("Compile option disabled in this version.");
+}
+
+QString QueryCaption(const QString &displayName) { return QStringLiteral("Query [") + displayName + QLatin1Char(']'); }
+
+QString QueryCaption(const QString &displayName, bool live, const QString &firstLine)
+{
+    return QueryCaption(displayName) + (live ? QStringLiteral(" [Live]") : QString()) + QStringLiteral(" - ")
+        + firstLine;
+}
+
+int GetErrorOffset(const DbDatabase *db)
+{
+    try {
+        if (!db)
+            return -1;
+        const int offset = db->errorOffset();
+        return offset < 0 ? -1 : offset + 1;
+    } catch (const std::exception &) {
+        return -1;
+    }
+}
+
+int FailureErrorOffset(const std::exception &failure)
+{
+    const auto *engineError = dynamic_cast<const DbEngineError *>(&failure);
+    return engineError && engineError->errorOffset() >= 0 ? engineError->errorOffset() + 1 : -1;
+}
+
+int ErrorCaretPosition(const QString &editorText, int offset)
+{
+    if (offset <= 0)
+        return -1;
+    return CaretFromTextOffset(editorText, offset - 1);
+}
+
+void ShowErrorPosition(ISqlEditor &editor, int offset)
+{
+    const int target = ErrorCaretPosition(editor.text(), offset);
+    if (target >= 0 && editor.caret() != target)
+        editor.setCaret(target);
+}
+
+bool ChangesCatalogObjects(const QString &sql)
+{
+    static const QRegularExpression statement(
+        QStringLiteral("^(?:(?:CREATE|DROP)\\s+(?:(?:UNIQUE|DISTINCT|CLUSTER|DBA|PUBLIC|PRIVATE|STANDARD|RAW)\\s+)*"
+                       "(?:TABLE|VIEW|SYNONYM|INDEX|PROCEDURE|FUNCTION|ROUTINE|TRIGGER)"
+                       "|RENAME\\s+(?:TABLE|COLUMN|INDEX)|ALTER\\s+(?:TABLE|INDEX|FRAGMENT))\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression leadingComments(
+        QStringLiteral("^(?:\\s+|--[^\\n]*|\\{[^}]*\\}|/\\*.*?\\*/)*"), QRegularExpression::DotMatchesEverythingOption);
+    for (const SqlStatementSpan &span : SplitSqlStatements(sql)) {
+        const QString text = span.text.mid(leadingComments.match(span.text).capturedLength());
+        if (statement.match(text).hasMatch())
+            return true;
+    }
+    return false;
+}
+
+} // namespace quodlin

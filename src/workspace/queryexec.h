@@ -1,0 +1,91 @@
+#pragma once
+// The execute path of the SQL windows, in three steps so that the statement
+// itself can run off the user-interface thread:
+//   PrepareExec  (window thread) cleans the editor text and decides what runs;
+//   RunExec      (a worker that owns the connection for the run) runs the
+//                explain bracket and the statement, and renders text results;
+//   the window   shows the outcome with ExecStatusText, QueryCaption and the
+//                error position from the outcome.
+// Every statement is opened; a statement without rows has run when the open
+// fails with "Error creating cursor handle". Object DDL is not run here.
+#include "output/textrender.h"
+#include "workspace/sqleditor.h"
+
+#include <QStringList>
+
+#include <atomic>
+#include <exception>
+
+namespace quodlin {
+
+class DbDatabase;
+class DbQuery;
+
+// What the window knows before a run.
+struct ExecOptions {
+    bool liveChecked = false;      // the window's live switch
+    bool gridVisible = false;      // results go to the grid
+    bool explain = false;          // explain enabled on the connection
+    QString explainFile;           // "SQEXPLN File" (deleted before an explained run)
+    QString context;               // error report context, e.g. "TfrmQuery.ExecSQL"
+};
+
+struct ExecPlan {
+    bool empty = false;            // the editor has no lines: nothing runs
+    bool objectDdl = false;        // not sent to the server
+    QString sql;
+    bool live = false;             // an editable result is requested
+    bool explain = false;
+    QString explainFile;
+    bool renderText = false;       // rows go to the text pane
+    QString context;
+    QString firstLine;             // the editor's first line, for the caption
+};
+
+enum class ExecResult { NotRun, Rows, NoRows, Failed };
+
+struct ExecOutcome {
+    ExecResult result = ExecResult::NotRun;
+    QString report;                // the error report of a failure
+    int errorOffset = -1;          // 1-based offset in the statement text; <= 0 unknown
+    QStringList textLines;         // rendered rows (text pane)
+    bool textStopped = false;      // the rendering was stopped before the last row
+    bool changesCatalog = false;   // a successful run that created, dropped or altered objects
+};
+
+// Runs FixCommentColons on the editor and reads its text and the rules.
+ExecPlan PrepareExec(ISqlEditor &editor, const ExecOptions &options);
+
+// Runs the plan: SET EXPLAIN OFF, delete the explain file, SET EXPLAIN ON,
+// open, SET EXPLAIN OFF (when explaining), then the text rendering. `stop`
+// (may be null) ends a long rendering; the statement itself is stopped by
+// interrupting the connection. Raises nothing.
+ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery,
+                    const std::atomic<bool> *stop = nullptr, const RenderProgress &progress = {});
+
+// "Query executed successfully." for rows, "Query compiled successfully."
+// without rows, "Query compiled with errors." on failure, and "Compile option
+// disabled in this version." for object DDL, which is not run.
+QString ExecStatusText(ExecResult result);
+
+// "Query [name]", then " [Live]" when the live switch is on and the run did
+// not fail, then " - " and the editor's first line.
+QString QueryCaption(const QString &displayName, bool live, const QString &firstLine);
+QString QueryCaption(const QString &displayName);
+
+// The server's error offset of the last statement on the database as the SQL
+// communication area gives it (1-based); -1 when unknown.
+int GetErrorOffset(const DbDatabase *db);
+// The same offset as the failure itself carries it (1-based); -1 when unknown.
+int FailureErrorOffset(const std::exception &failure);
+// The caret target of a 1-based offset in the CR LF joined editor text; -1
+// when the offset is unknown (the caret then stays where it is).
+int ErrorCaretPosition(const QString &editorText, int offset);
+// Puts the caret on the fault (ShowErrorPosition without repaint and focus).
+void ShowErrorPosition(ISqlEditor &editor, int offset);
+
+// Whether a text creates, drops, renames or alters a table, view, synonym,
+// index, procedure, function or trigger (temporary tables excepted).
+bool ChangesCatalogObjects(const QString &sql);
+
+} // namespace quodlin

@@ -1,0 +1,85 @@
+#include "workspace/ui/memorizedqueriesform.h"
+
+#include "workspace/memorizedqueries.h"
+
+#include <QDate>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quodlin {
+
+TfrmMemorizedQueries::TfrmMemorizedQueries(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmMemorizedQueries"));
+    setWindowTitle(QStringLiteral("Memorized Queries"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(287, 210);
+
+    auto *group = new QGroupBox(this);
+    m_lstItems = new QListWidget(group);
+    m_lstItems->setObjectName(QStringLiteral("lstItems"));
+    auto *groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(m_lstItems);
+
+    m_btnPaste = new QPushButton(QStringLiteral("&Paste"), this);
+    m_btnPaste->setObjectName(QStringLiteral("btnPaste"));
+    m_btnPaste->setDefault(true);
+    m_btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    m_btnRemove = new QPushButton(QStringLiteral("&Remove"), this);
+    m_btnRemove->setObjectName(QStringLiteral("btnRemove"));
+    auto *buttons = new QVBoxLayout;
+    buttons->addWidget(m_btnPaste);
+    buttons->addWidget(m_btnCancel);
+    buttons->addWidget(m_btnRemove);
+    buttons->addStretch();
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(group, 1);
+    layout->addLayout(buttons);
+
+    connect(m_lstItems, &QListWidget::itemSelectionChanged, this, &TfrmMemorizedQueries::UpdateButtons);
+    connect(m_lstItems, &QListWidget::itemDoubleClicked, this, &TfrmMemorizedQueries::btnPasteClick);
+    connect(m_btnPaste, &QPushButton::clicked, this, &TfrmMemorizedQueries::btnPasteClick);
+    connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_btnRemove, &QPushButton::clicked, this, &TfrmMemorizedQueries::btnRemoveClick);
+    FillList();
+}
+
+void TfrmMemorizedQueries::FillList()
+{
+    m_lstItems->clear();
+    m_lstItems->addItems(MemorizedQueryEntries());
+    UpdateButtons();
+}
+
+void TfrmMemorizedQueries::UpdateButtons()
+{
+    const QListWidgetItem *item = m_lstItems->currentItem();
+    const bool selected = item && item->isSelected();
+    m_btnPaste->setEnabled(selected);
+    m_btnRemove->setEnabled(selected && CanRemoveEntry(item->text()));
+}
+
+void TfrmMemorizedQueries::btnPasteClick()
+{
+    const QListWidgetItem *item = m_lstItems->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    m_chosen = EntryText(item->text(), QDate::currentDate());
+    accept();
+}
+
+void TfrmMemorizedQueries::btnRemoveClick()
+{
+    const QListWidgetItem *item = m_lstItems->currentItem();
+    if (item && item->isSelected() && CanRemoveEntry(item->text())) {
+        RemoveMemorizedQuery(item->text());
+        FillList();
+    }
+    m_lstItems->setFocus();
+}
+
+} // namespace quodlin

@@ -1,0 +1,787 @@
+#include "workspace/ui/queryform.h"
+
+#include "app/dialogs.h"
+#include "app/externalprograms.h"
+#include "app/settingdefs.h"
+#include "app/templates.h"
+#include "app/textutil.h"
+#include "app/ui/mainform.h"
+#include "catalog/dbobjectsmodule.h"
+#include "db/dberror.h"
+#include "db/dbquery.h"
+#include "db/dbquerymodel.h"
+#include "db/dbsession.h"
+#include "workspace/memorizedqueries.h"
+#include "workspace/sqlanalysis.h"
+#include "workspace/ui/memorizedqueriesform.h"
+#include "workspace/ui/sqleditwidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace quodlin {
+
+namespace {
+
+QPushButton *button(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
+
+QAction *menuItem(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+void selectAll(QPlainTextEdit *editor)
+{
+    // From 0 to the length of the whole text minus one.
+    QTextCursor cursor = editor->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(qMax(0, editor->document()->characterCount() - 2), QTextCursor::KeepAnchor);
+    editor->setTextCursor(cursor);
+}
+
+} // namespace
+
+TfrmQuery::TfrmQuery(QWidget *parent)
+    : QMdiSubWindow(parent)
+    , m_qryQuery(std::make_unique<DbQuery>(DbSession::defaultSession()))
+    , m_qryExplain(std::make_unique<DbQuery>(DbSession::defaultSession()))
+{
+    setObjectName(QStringLiteral("frmQuery"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_model = new DbQueryModel(m_qryQuery.get(), this);
+    buildWidgets();
+    buildMenus();
+    resize(550, 350);
+    readSettings();
+    resize(Settings::read(Settings::QueryWidth), Settings::read(Settings::QueryHeight));
+    applyResultsMode(m_resultsToGrid);
+    m_progressTimer.setSingleShot(true);
+    connect(&m_progressTimer, &QTimer::timeout, this, &TfrmQuery::showProgress);
+    connect(&m_runner, &StatementRunner::finished, this, &TfrmQuery::runFinished);
+}
+
+TfrmQuery::~TfrmQuery()
+{
+    m_runner.stop();
+    m_runner.wait();
+    if (TMainForm *main = MainForm())
+        QTimer::singleShot(0, main, [main] { main->UpdateMenus(); });
+}
+
+void TfrmQuery::buildWidgets()
+{
+    auto *client = new QWidget(this);
+    auto *layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_pnlToolbar = new QWidget(client);
+    m_pnlToolbar->setObjectName(QStringLiteral("pnlToolbar"));
+    auto *toolbarLayout = new QHBoxLayout(m_pnlToolbar);
+    toolbarLayout->setContentsMargins(4, 4, 4, 4);
+    m_label1 = new QLabel(QStringLiteral("Query from Database Connection"), m_pnlToolbar);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_cboDatabaseAlias = new QComboBox(m_pnlToolbar);
+    m_cboDatabaseAlias->setObjectName(QStringLiteral("cboDatabaseAlias"));
+    m_cboDatabaseAlias->setEditable(false);
+    toolbarLayout->addWidget(m_label1);
+    toolbarLayout->addWidget(m_cboDatabaseAlias, 1);
+    layout->addWidget(m_pnlToolbar);
+
+    m_tabQuery = new QTabWidget(client);
+    m_tabQuery->setObjectName(QStringLiteral("tabQuery"));
+    m_tabQuery->setVisible(false);
+
+    m_pageSQL = new QWidget;
+    m_pageSQL->setObjectName(QStringLiteral("pageSQL"));
+    auto *sqlLayout = new QVBoxLayout(m_pageSQL);
+    sqlLayout->setContentsMargins(0, 0, 0, 0);
+    m_rtfSQL = new QPlainTextEdit(m_pageSQL);
+    m_rtfSQL->setObjectName(QStringLiteral("rtfSQL"));
+    SetupSqlEditor(m_rtfSQL);
+    m_rtfSQL->installEventFilter(this);
+    sqlLayout->addWidget(m_rtfSQL, 1);
+    auto *pnlOptions = new QWidget(m_pageSQL);
+    pnlOptions->setObjectName(QStringLiteral("pnlOptions"));
+    auto *optionsLayout = new QHBoxLayout(pnlOptions);
+    optionsLayout->setContentsMargins(4, 2, 4, 2);
+    m_chkLiveQuery = new QCheckBox(QStringLiteral("Live Query"), pnlOptions);
+    m_chkLiveQuery->setObjectName(QStringLiteral("chkLiveQuery"));
+    optionsLayout->addWidget(m_chkLiveQuery);
+    optionsLayout->addStretch();
+    const struct {
+        const char *name;
+        const char *caption;
+        const QString *kind;
+    } newButtons[] = {{"btnNewProc", "New Proc", &kTemplateStoredProcedure},
+                      {"btnNewView", "New View", &kTemplateView},
+                      {"btnNewTrigger", "New Trigger", &kTemplateTrigger},
+                      {"btnNewSyn", "New Syn", &kTemplateSynonym}};
+    for (const auto &b : newButtons) {
+        QPushButton *btn = button(b.name, QString::fromLatin1(b.caption), pnlOptions);
+        const QString kind = *b.kind;
+        connect(btn, &QPushButton::clicked, this, [this, kind] { pasteTemplate(kind); });
+        optionsLayout->addWidget(btn);
+    }
+    QPushButton *btnExecute = button("btnExecute", QStringLiteral("Execute"), pnlOptions);
+    connect(btnExecute, &QPushButton::clicked, this, &TfrmQuery::ExecSQL);
+    optionsLayout->addWidget(btnExecute);
+    sqlLayout->addWidget(pnlOptions);
+    m_tabQuery->addTab(m_pageSQL, QStringLiteral("S&QL"));
+
+    m_pageResults = new QWidget;
+    m_pageResults->setObjectName(QStringLiteral("pageResults"));
+    auto *resultsLayout = new QVBoxLayout(m_pageResults);
+    resultsLayout->setContentsMargins(0, 0, 0, 0);
+    m_dbnavResults = buildNavigator();
+    resultsLayout->addWidget(m_dbnavResults);
+    m_gridResults = new QTableView(m_pageResults);
+    m_gridResults->setObjectName(QStringLiteral("gridResults"));
+    m_gridResults->setModel(m_model);
+    m_gridResults->verticalHeader()->setDefaultSectionSize(m_gridResults->fontMetrics().height() + 6);
+    resultsLayout->addWidget(m_gridResults, 1);
+    m_rtfResults = new QPlainTextEdit(m_pageResults);
+    m_rtfResults->setObjectName(QStringLiteral("rtfResults"));
+    m_rtfResults->setReadOnly(true);
+    SetupSqlEditor(m_rtfResults, false);
+    resultsLayout->addWidget(m_rtfResults, 1);
+    m_tabQuery->addTab(m_pageResults, QStringLiteral("&Results"));
+    layout->addWidget(m_tabQuery, 1);
+
+    // Shown half a second into a run.
+    m_pnlProgress = new QWidget(client);
+    m_pnlProgress->setObjectName(QStringLiteral("pnlProgress"));
+    auto *progressLayout = new QHBoxLayout(m_pnlProgress);
+    progressLayout->setContentsMargins(6, 2, 6, 2);
+    m_lblProgress = new QLabel(m_pnlProgress);
+    m_lblProgress->setObjectName(QStringLiteral("lblProgress"));
+    m_btnStop = button("btnStop", QStringLiteral("Stop"), m_pnlProgress);
+    connect(m_btnStop, &QPushButton::clicked, this, &TfrmQuery::stop);
+    progressLayout->addWidget(m_lblProgress, 1);
+    progressLayout->addWidget(m_btnStop);
+    m_pnlProgress->setVisible(false);
+    layout->addWidget(m_pnlProgress);
+
+    m_statusBar = new QStatusBar(client);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar"));
+    m_statusBar->setSizeGripEnabled(false);
+    layout->addWidget(m_statusBar);
+    setWidget(client);
+
+    connect(m_tabQuery, &QTabWidget::currentChanged, this, &TfrmQuery::pageChanged);
+    connect(m_cboDatabaseAlias, &QComboBox::activated, this, &TfrmQuery::cboDatabaseAliasChange);
+    m_cboDatabaseAlias->installEventFilter(this);
+    auto *previousPage = new QShortcut(QKeySequence(Qt::Key_F11), this);
+    connect(previousPage, &QShortcut::activated, this,
+            [this] { m_tabQuery->setCurrentIndex(qMax(0, m_tabQuery->currentIndex() - 1)); });
+    auto *nextPage = new QShortcut(QKeySequence(Qt::Key_F12), this);
+    connect(nextPage, &QShortcut::activated, this,
+            [this] { m_tabQuery->setCurrentIndex(qMin(m_tabQuery->count() - 1, m_tabQuery->currentIndex() + 1)); });
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &TfrmQuery::stop);
+}
+
+QWidget *TfrmQuery::buildNavigator()
+{
+    auto *nav = new QToolBar(m_pageResults);
+    nav->setObjectName(QStringLiteral("dbnavResults"));
+    nav->setIconSize(QSize(16, 16));
+    DbQuery *q = m_qryQuery.get();
+    auto move = [this, q](auto step) {
+        return [this, q, step] {
+            try {
+                step(*q);
+                const int row = q->recNo();
+                if (row >= 0) {
+                    while (row >= m_model->rowCount() && m_model->canFetchMore({}))
+                        m_model->fetchMore({});
+                    m_gridResults->setCurrentIndex(m_model->index(row, qMax(0, m_gridResults->currentIndex().column())));
+                }
+            } catch (const std::exception &failure) {
+                ShowErrorBox(QString::fromUtf8(failure.what()));
+            }
+        };
+    };
+    auto edit = [this, q](auto step) {
+        return [this, q, step] {
+            try {
+                step(*q);
+            } catch (const std::exception &failure) {
+                ShowErrorBox(DbErrorReport(failure, QStringLiteral("TfrmQuery.dbnavResults")));
+            }
+            m_model->reset();
+        };
+    };
+    const struct {
+        const char *name;
+        const char *text;
+        std::function<void()> run;
+    } buttons[] = {
+        {"navFirst", "|<", move([](DbQuery &d) { d.first(); })},
+        {"navPrior", "<", move([](DbQuery &d) { d.prior(); })},
+        {"navNext", ">", move([](DbQuery &d) { d.next(); })},
+        {"navLast", ">|", move([](DbQuery &d) { d.last(); })},
+        {"navInsert", "+", edit([](DbQuery &d) { d.append(); })},
+        {"navDelete", "-", edit([](DbQuery &d) { d.deleteRecord(); })},
+        {"navEdit", "^", edit([](DbQuery &d) { d.edit(); })},
+        {"navPost", "\u2713", edit([](DbQuery &d) { d.post(); })},
+        {"navCancel", "x", edit([](DbQuery &d) { d.cancel(); })},
+        {"navRefresh", "\u21bb", [this] { ExecSQL(); }},
+    };
+    for (const auto &b : buttons) {
+        QAction *a = nav->addAction(QString::fromUtf8(b.text));
+        a->setObjectName(QLatin1String(b.name));
+        connect(a, &QAction::triggered, this, b.run);
+    }
+    return nav;
+}
+
+void TfrmQuery::buildMenus()
+{
+    m_popupEdit = new QMenu(this);
+    m_popupEdit->setObjectName(QStringLiteral("popupEdit"));
+    connect(menuItem(m_popupEdit, "mnuEditCut", QStringLiteral("Cu&t")), &QAction::triggered, m_rtfSQL,
+            &QPlainTextEdit::cut);
+    connect(menuItem(m_popupEdit, "mnuEditCopy", QStringLiteral("&Copy")), &QAction::triggered, m_rtfSQL,
+            &QPlainTextEdit::copy);
+    connect(menuItem(m_popupEdit, "mnuEditPaste", QStringLiteral("&Paste")), &QAction::triggered, this, [this] {
+        m_rtfSQL->paste();
+        m_rtfSQL->viewport()->update();
+    });
+    connect(menuItem(m_popupEdit, "mnuEditSelectAll", QStringLiteral("Select &All")), &QAction::triggered, this,
+            [this] { selectAll(m_rtfSQL); });
+    m_popupEdit->addSeparator();
+    connect(menuItem(m_popupEdit, "mnuEditSave", QStringLiteral("&Save")), &QAction::triggered, this, &TfrmQuery::save);
+    connect(menuItem(m_popupEdit, "mnuEditSaveAs", QStringLiteral("Save &As...")), &QAction::triggered, this,
+            &TfrmQuery::saveAs);
+    m_popupEdit->addSeparator();
+    connect(menuItem(m_popupEdit, "mnuEditPasteQuery", QStringLiteral("Paste &Query...")), &QAction::triggered, this,
+            &TfrmQuery::PasteMemorizedQuery);
+    connect(menuItem(m_popupEdit, "mnuEditMemorizeQuery", QStringLiteral("&Memorize Query...")), &QAction::triggered,
+            this, &TfrmQuery::MemorizeQuery);
+    m_popupEdit->addSeparator();
+    const struct {
+        const char *newName;
+        const char *newCaption;
+        const char *saveName;
+        const char *saveCaption;
+        const QString *kind;
+    } templates[] = {
+        {"mnuNewProcTemplate", "New St&ored Procedure template", "mnuSaveProcTemplate",
+         "Save as default Stored Procedure template", &kTemplateStoredProcedure},
+        {"mnuNewViewTemplate", "New &View template", "mnuSaveViewTemplate", "Save as default View template",
+         &kTemplateView},
+        {"mnuNewTriggerTemplate", "New &Trigger template", "mnuSaveTriggerTemplate",
+         "Save as default Trigger template", &kTemplateTrigger},
+        {"mnuNewSynTemplate", "New S&ynonym template", "mnuSaveSynTemplate", "Save as default Synonym template",
+         &kTemplateSynonym},
+    };
+    for (const auto &t : templates) {
+        const QString kind = *t.kind;
+        connect(menuItem(m_popupEdit, t.newName, QString::fromLatin1(t.newCaption)), &QAction::triggered, this,
+                [this, kind] { pasteTemplate(kind); });
+    }
+    m_popupEdit->addSeparator();
+    for (const auto &t : templates) {
+        const QString kind = *t.kind;
+        connect(menuItem(m_popupEdit, t.saveName, QString::fromLatin1(t.saveCaption)), &QAction::triggered, this,
+                [this, kind] { SaveAsDefaultTemplate(kind); });
+    }
+    m_rtfSQL->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_rtfSQL, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { m_popupEdit->popup(m_rtfSQL->mapToGlobal(at)); });
+
+    m_popupResults = new QMenu(this);
+    m_popupResults->setObjectName(QStringLiteral("popupResults"));
+    connect(menuItem(m_popupResults, "mnuResultsCopy", QStringLiteral("&Copy")), &QAction::triggered, m_rtfResults,
+            &QPlainTextEdit::copy);
+    connect(menuItem(m_popupResults, "mnuResultsSelectAll", QStringLiteral("Select &All")), &QAction::triggered, this,
+            [this] { selectAll(m_rtfResults); });
+    m_popupResults->addSeparator();
+    connect(menuItem(m_popupResults, "mnuResultsSave", QStringLiteral("&Save")), &QAction::triggered, this,
+            &TfrmQuery::save);
+    connect(menuItem(m_popupResults, "mnuResultsSaveAs", QStringLiteral("Save &As...")), &QAction::triggered, this,
+            &TfrmQuery::saveAs);
+    connect(menuItem(m_popupResults, "mnuResultsSaveAsScript", QStringLiteral("Save as Sc&ript...")),
+            &QAction::triggered, this, &TfrmQuery::saveAsScript);
+    connect(menuItem(m_popupResults, "mnuResultsSaveAsSQD", QStringLiteral("Save as SQD...")), &QAction::triggered,
+            this, &TfrmQuery::saveAsSqd);
+    m_rtfResults->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_rtfResults, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { m_popupResults->popup(m_rtfResults->mapToGlobal(at)); });
+}
+
+void TfrmQuery::readSettings()
+{
+    m_editorProgram = Settings::read(Settings::Editor);
+    m_showExplainImmediate = Settings::read(Settings::EditExplainImmediate);
+    m_autoRefresh = Settings::read(Settings::QueryAutoRefresh);
+    m_resultsToGrid = Settings::read(Settings::QueryResultsToGrid);
+}
+
+void TfrmQuery::applyResultsMode(bool toGrid)
+{
+    m_gridResults->setVisible(toGrid);
+    m_dbnavResults->setVisible(toGrid);
+    m_rtfResults->setVisible(!toGrid);
+    // Detached while text shows the rows, so an open result is not shown twice.
+    m_gridResults->setModel(toGrid ? m_model : nullptr);
+    m_model->setQuery(toGrid && !running() ? m_qryQuery.get() : nullptr);
+    m_chkLiveQuery->setEnabled(toGrid);
+}
+
+// ---- connection -------------------------------------------------------------------
+
+IConnection *TfrmQuery::connection() const
+{
+    // A browser that closed took its connection with it.
+    TMainForm *main = MainForm();
+    if (!m_connection || !main)
+        return nullptr;
+    for (QMdiSubWindow *window : main->childWindows()) {
+        auto *browser = dynamic_cast<IObjectBrowserWindow *>(TMainForm::childOf(window));
+        if (browser && browser->connection() == m_connection)
+            return m_connection;
+    }
+    return nullptr;
+}
+
+DbDatabase *TfrmQuery::database() const
+{
+    auto *module = dynamic_cast<TdmDbObjects *>(connection());
+    return module ? &module->dbDb() : nullptr;
+}
+
+IObjectBrowserWindow *TfrmQuery::findBrowser() const
+{
+    TMainForm *main = MainForm();
+    if (!main || !m_connection)
+        return nullptr;
+    const QString name = m_connection->ConnectionDisplayName();
+    const QList<QMdiSubWindow *> windows = main->childWindows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        auto *browser = dynamic_cast<IObjectBrowserWindow *>(TMainForm::childOf(*it));
+        if (browser && browser->connection() && browser->connection()->ConnectionDisplayName() == name)
+            return browser;
+    }
+    return nullptr;
+}
+
+void TfrmQuery::attachQueries(IConnection *connection)
+{
+    m_qryQuery->close();
+    m_qryExplain->close();
+    m_model->reset();
+    const QString name = connection ? connection->uniqueDatabaseName() : QString();
+    m_qryQuery->setDatabaseName(name);
+    m_qryExplain->setDatabaseName(name);
+}
+
+void TfrmQuery::BindConnection(IConnection *connection)
+{
+    m_connection = connection;
+    if (connection) {
+        attachQueries(connection);
+        setWindowTitle(QueryCaption(connection->ConnectionDisplayName()));
+        FillConnectionList();
+        m_tabQuery->setVisible(true);
+        m_rtfSQL->setFocus();
+        m_explainFile = Settings::readConnection(connection->ConnectionName(), Settings::ConnSqexplnFile);
+        m_explainViewer = Settings::readConnection(connection->ConnectionName(), Settings::ConnSqexplnViewer);
+    } else {
+        m_explainFile.clear();
+        m_explainViewer.clear();
+    }
+    m_bound = true;
+    updateMenus();
+    if (!m_lastStatementLoaded) {
+        TMainForm *main = MainForm();
+        if (connection && main && main->childWindows().size() == 2) {
+            PlainTextSqlEditor editor(m_rtfSQL);
+            const QString last = ReadSettingString(SettingsRoot::CurrentUser, kDbAliasesKey, connection->ConnectionName(),
+                                                   QString::fromUtf8(Settings::ConnLastSqlStatementQuery.name),
+                                                   editor.text());
+            if (last != editor.text())
+                editor.setText(last);
+            editor.setModified(false);
+        }
+        m_lastStatementLoaded = true;
+    }
+    if (TMainForm *main = MainForm())
+        connect(main->mdiArea(), &QMdiArea::subWindowActivated, this, &TfrmQuery::subWindowActivated,
+                Qt::UniqueConnection);
+}
+
+void TfrmQuery::FillConnectionList()
+{
+    TMainForm *main = MainForm();
+    if (!m_connection || !main)
+        return;
+    const QString mine = m_connection->ConnectionDisplayName();
+    const QSignalBlocker block(m_cboDatabaseAlias);
+    m_cboDatabaseAlias->clear();
+    const QList<QMdiSubWindow *> windows = main->childWindows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        auto *browser = dynamic_cast<IObjectBrowserWindow *>(TMainForm::childOf(*it));
+        if (!browser || !browser->connection())
+            continue;
+        const QString name = browser->connection()->ConnectionDisplayName();
+        m_cboDatabaseAlias->addItem(name);
+        if (name == mine)
+            m_cboDatabaseAlias->setCurrentIndex(m_cboDatabaseAlias->count() - 1);
+    }
+}
+
+void TfrmQuery::cboDatabaseAliasChange()
+{
+    TMainForm *main = MainForm();
+    if (!m_bound || !main || m_cboDatabaseAlias->currentIndex() < 0 || running())
+        return;
+    const QString chosen = m_cboDatabaseAlias->currentText();
+    IConnection *found = nullptr;
+    const QList<QMdiSubWindow *> windows = main->childWindows();
+    for (auto it = windows.rbegin(); it != windows.rend() && !found; ++it) {
+        auto *browser = dynamic_cast<IObjectBrowserWindow *>(TMainForm::childOf(*it));
+        if (browser && browser->connection() && browser->connection()->ConnectionDisplayName() == chosen)
+            found = browser->connection();
+    }
+    if (found && found != m_connection) {
+        m_connection = found;
+        attachQueries(found);
+        m_explainFile = Settings::readConnection(found->ConnectionName(), Settings::ConnSqexplnFile);
+        m_explainViewer = Settings::readConnection(found->ConnectionName(), Settings::ConnSqexplnViewer);
+        ShowSqlPage();
+        main->SetCurrentConnection(found);
+    }
+    if (m_connection)
+        setWindowTitle(QueryCaption(m_connection->ConnectionDisplayName()));
+    updateMenus();
+}
+
+bool TfrmQuery::explainEnabled() const
+{
+    IConnection *c = connection();
+    return c && c->explain();
+}
+
+void TfrmQuery::setExplainEnabled(bool on)
+{
+    if (IConnection *c = connection())
+        c->setExplain(on);
+    updateMenus();
+}
+
+// ---- execution ----------------------------------------------------------------------
+
+void TfrmQuery::setStatus(const QString &text) { m_statusBar->showMessage(text); }
+
+void TfrmQuery::ExecSQL()
+{
+    if (running())
+        return;
+    DbDatabase *db = database();
+    m_rtfResults->clear();
+    m_model->setQuery(nullptr);
+    m_qryQuery->close();
+    PlainTextSqlEditor editor(m_rtfSQL);
+    if (editor.lineCount() == 0 || !db)
+        return;
+    if (IsDatabaseBusy(db->databaseName())) {
+        setStatus(QStringLiteral("The connection is busy with another statement."));
+        return;
+    }
+    setStatus(QStringLiteral("Executing query..."));
+    ExecOptions options;
+    options.liveChecked = m_chkLiveQuery->isChecked();
+    options.gridVisible = m_resultsToGrid;
+    options.explain = explainEnabled();
+    options.explainFile = m_explainFile;
+    options.context = QStringLiteral("TfrmQuery.ExecSQL");
+    m_runPlan = PrepareExec(editor, options);
+    setWindowTitle(QueryCaption(m_connection->ConnectionDisplayName()));
+    if (m_runPlan.objectDdl) {
+        showOutcome(m_runPlan, ExecOutcome{});
+        return;
+    }
+    m_runOutcome = ExecOutcome{};
+    const ExecPlan plan = m_runPlan;
+    const bool started = m_runner.start(db, [this, plan](const std::atomic<bool> &stopFlag) {
+        m_runOutcome = RunExec(plan, *m_qryQuery, *m_qryExplain, &stopFlag);
+    });
+    if (!started) {
+        setStatus(QStringLiteral("The connection is busy with another statement."));
+        return;
+    }
+    m_rtfSQL->setReadOnly(true);
+    m_progressTimer.start(500);
+    updateMenus();
+}
+
+void TfrmQuery::showProgress()
+{
+    if (!running())
+        return;
+    m_lblProgress->setText(QStringLiteral("Running... %1 s").arg(m_runner.elapsedMs() / 1000.0, 0, 'f', 1));
+    m_pnlProgress->setVisible(true);
+    m_progressTimer.start(100);
+}
+
+void TfrmQuery::stop()
+{
+    if (!running())
+        return;
+    m_lblProgress->setText(QStringLiteral("Stopping..."));
+    m_runner.stop();
+}
+
+void TfrmQuery::waitForRun() { m_runner.wait(); }
+
+void TfrmQuery::runFinished()
+{
+    m_progressTimer.stop();
+    m_pnlProgress->setVisible(false);
+    m_rtfSQL->setReadOnly(false);
+    showOutcome(m_runPlan, m_runOutcome);
+}
+
+void TfrmQuery::showOutcome(const ExecPlan &plan, const ExecOutcome &outcome)
+{
+    const bool failed = outcome.result == ExecResult::Failed || outcome.result == ExecResult::NoRows;
+    if (outcome.result == ExecResult::Rows) {
+        m_model->setQuery(m_resultsToGrid ? m_qryQuery.get() : nullptr);
+        m_model->reset();
+        m_tabQuery->setCurrentWidget(m_pageResults);
+        if (m_resultsToGrid)
+            m_gridResults->setFocus();
+        else
+            m_rtfResults->setFocus();
+        if (plan.renderText)
+            m_rtfResults->setPlainText(outcome.textLines.join(QLatin1Char('\n')));
+    } else {
+        m_tabQuery->setCurrentWidget(m_pageSQL);
+        m_rtfSQL->setFocus();
+    }
+    setStatus(ExecStatusText(outcome.result));
+    if (outcome.result == ExecResult::Failed) {
+        ShowErrorBox(outcome.report);
+        PlainTextSqlEditor editor(m_rtfSQL);
+        ShowErrorPosition(editor, outcome.errorOffset);
+        m_rtfSQL->setFocus();
+    }
+    if (outcome.result == ExecResult::Rows && outcome.textStopped)
+        setStatus(QStringLiteral("Query executed; the text shows the rows read before Stop."));
+    if (outcome.result == ExecResult::Rows && plan.explain && m_showExplainImmediate)
+        ShowExplainFile();
+    updateMenus();
+    if (m_connection)
+        setWindowTitle(QueryCaption(m_connection->ConnectionDisplayName(), !failed && m_chkLiveQuery->isChecked(),
+                                    plan.firstLine));
+    if (m_autoRefresh && outcome.changesCatalog && outcome.result != ExecResult::Failed)
+        if (IObjectBrowserWindow *browser = findBrowser())
+            browser->refresh();
+}
+
+void TfrmQuery::ShowExplainFile() { ViewExplainOutput(explainEnabled(), m_explainFile, m_explainViewer); }
+
+bool TfrmQuery::resultOpen() const { return !running() && m_qryQuery->isOpen(); }
+
+// ---- pages, templates, memorized queries ----------------------------------------------
+
+void TfrmQuery::ShowSqlPage()
+{
+    m_tabQuery->setCurrentWidget(m_pageSQL);
+    m_rtfSQL->setFocus();
+    updateMenus();
+}
+
+void TfrmQuery::externalEdit()
+{
+    ShowSqlPage();
+    PlainTextSqlEditor editor(m_rtfSQL);
+    QString text = editor.text();
+    QString error;
+    if (ExternalEditText(text, m_editorProgram, &error))
+        editor.setText(text);
+    else if (!error.isEmpty())
+        ShowErrorBox(error);
+}
+
+void TfrmQuery::pasteTemplate(const QString &kind)
+{
+    m_templateKind = kind;
+    if (kind.isEmpty())
+        return;
+    ShowSqlPage();
+    PlainTextSqlEditor editor(m_rtfSQL);
+    const QString text = TemplateTextForPaste(kind, editor.text(), QDate::currentDate());
+    if (text != editor.text())
+        editor.setText(text);
+    editor.setModified(false);
+    editor.setCaret(0);
+    m_rtfSQL->viewport()->update();
+    m_chkLiveQuery->setChecked(false);
+    m_rtfSQL->setFocus();
+}
+
+void TfrmQuery::SaveAsDefaultTemplate(const QString &kind) { WriteTemplate(kind, PlainTextSqlEditor(m_rtfSQL).text()); }
+
+void TfrmQuery::MemorizeQuery()
+{
+    QString description;
+    if (!Dialogs().inputBox(QStringLiteral("Add to Memorized Queries"), QStringLiteral("Description of Query:"),
+                            description, this)
+        || description.isEmpty())
+        return;
+    quodlin::MemorizeQuery(description, PlainTextSqlEditor(m_rtfSQL).text());
+}
+
+void TfrmQuery::PasteMemorizedQuery()
+{
+    TfrmMemorizedQueries dialog(this);
+    PlainTextSqlEditor editor(m_rtfSQL);
+    if (dialog.exec() == QDialog::Accepted)
+        editor.setText(dialog.chosenText());
+    editor.setCaret(0);
+    m_rtfSQL->viewport()->update();
+    m_rtfSQL->setFocus();
+}
+
+// ---- window events ------------------------------------------------------------------
+
+void TfrmQuery::activate()
+{
+    TMainForm *main = MainForm();
+    if (m_bound && main && connection())
+        main->SetCurrentConnection(m_connection);
+    FillConnectionList();
+    readSettings();
+    QFont gridFont(Settings::read(Settings::QueryMonoFont) ? QStringLiteral("Courier New")
+                                                            : QStringLiteral("MS Sans Serif"));
+    m_gridResults->setFont(gridFont);
+    if (m_gridResults->isVisibleTo(m_pageResults) != m_resultsToGrid) {
+        applyResultsMode(m_resultsToGrid);
+        if (!m_resultsToGrid && m_qryQuery->isOpen() && !running())
+            m_rtfResults->setPlainText(QueryToTextLines(*m_qryQuery).join(QLatin1Char('\n')));
+    }
+    updateMenus();
+}
+
+void TfrmQuery::subWindowActivated(QMdiSubWindow *window)
+{
+    if (window == this)
+        activate();
+}
+
+void TfrmQuery::updateMenus()
+{
+    if (TMainForm *main = MainForm())
+        main->UpdateMenus();
+}
+
+void TfrmQuery::pageChanged() { updateMenus(); }
+
+void TfrmQuery::showEvent(QShowEvent *event)
+{
+    QMdiSubWindow::showEvent(event);
+    PlainTextSqlEditor(m_rtfSQL).setModified(false);
+    updateMenus();
+}
+
+bool TfrmQuery::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_cboDatabaseAlias && event->type() == QEvent::FocusIn)
+        FillConnectionList();
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+bool TfrmQuery::canClose()
+{
+    PlainTextSqlEditor editor(m_rtfSQL);
+    if (!editor.modified())
+        return true;
+    const DialogAnswer answer = Dialogs().question(QStringLiteral("Confirm"), QStringLiteral("Query modified, save to file?"),
+                                                   QuestionButtons::YesNoCancel, this);
+    if (answer == DialogAnswer::No) {
+        editor.setModified(false);
+        return true;
+    }
+    if (answer != DialogAnswer::Yes)
+        return false;
+    // Saving to a file: the file name the user picks.
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save As");
+    request.filter = QStringLiteral("SQL files (*.sql);;All files (*)");
+    request.defaultSuffix = QStringLiteral("sql");
+    request.fileName = GetUnqualifiedObjectName(editor).isEmpty() ? QString()
+                                                                  : GetUnqualifiedObjectName(editor) + QStringLiteral(".sql");
+    const QString path = Dialogs().saveFile(request, this);
+    if (path.isEmpty())
+        return false;
+    QString error;
+    if (!WriteTextFileAtomically(path, editor.text(), &error)) {
+        ShowErrorBox(error);
+        return false;
+    }
+    editor.setModified(false);
+    return true;
+}
+
+void TfrmQuery::closeEvent(QCloseEvent *event)
+{
+    if (!canClose()) {
+        event->ignore();
+        return;
+    }
+    m_runner.stop();
+    m_runner.wait();
+    const bool saveSettings = Settings::read(Settings::SaveSettingsOnExit);
+    if (saveSettings && connection())
+        Settings::writeConnection(m_connection->ConnectionName(), Settings::ConnLastSqlStatementQuery,
+                                  PlainTextSqlEditor(m_rtfSQL).text());
+    if (saveSettings && !isMinimized() && !isMaximized()) {
+        Settings::write(Settings::QueryHeight, height());
+        Settings::write(Settings::QueryWidth, width());
+    }
+    QMdiSubWindow::closeEvent(event);
+}
+
+void InstallQueryWindowFactory()
+{
+    SetQueryWindowFactory([](TMainForm &main) -> IQueryWindow * {
+        auto *window = new TfrmQuery;
+        main.mdiArea()->addSubWindow(window);
+        window->show();
+        window->BindConnection(main.CurrentConnection());
+        return window;
+    });
+}
+
+} // namespace quodlin

@@ -1,0 +1,150 @@
+#pragma once
+// TfrmQuery, the query window: SQL written against one open connection, run
+// off the user-interface thread, results in a grid or as text. It can be
+// re-bound to any other open connection through its connection list.
+#include "app/childwindows.h"
+#include "workspace/queryexec.h"
+#include "workspace/statementrunner.h"
+
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+class QToolBar;
+class QWidget;
+
+namespace quodlin {
+
+class DbDatabase;
+class DbQuery;
+class DbQueryModel;
+class TMainForm;
+
+class TfrmQuery : public QMdiSubWindow, public IQueryWindow {
+    Q_OBJECT
+public:
+    explicit TfrmQuery(QWidget *parent = nullptr);
+    ~TfrmQuery() override;
+
+    // Binds to a connection (none leaves the window unbound).
+    void BindConnection(IConnection *connection);
+    // The connection list's choice of another connection.
+    void cboDatabaseAliasChange();
+    void FillConnectionList();
+
+    void ExecSQL();
+    void ShowExplainFile();
+    void ShowSqlPage();
+    bool explainEnabled() const;
+    void setExplainEnabled(bool on);
+    void MemorizeQuery();
+    void PasteMemorizedQuery();
+    void SaveAsDefaultTemplate(const QString &kind);
+
+    // Blocks until a running statement ends and its outcome is shown (tests).
+    void waitForRun();
+    DbQuery &query() const { return *m_qryQuery; }
+    QPlainTextEdit *sqlEditor() const { return m_rtfSQL; }
+
+    // IQueryWindow / IChildWindow
+    void pasteTemplate(const QString &kind) override;
+    IConnection *connection() const override;
+    bool resultOpen() const override;
+    bool running() const override { return m_runner.running(); }
+    void stop() override;
+    void execute() override { ExecSQL(); }
+    void edit() override { ShowSqlPage(); }
+    void externalEdit() override;
+    void openFile() override {}
+    void save() override {}
+    void saveAs() override {}
+    void saveAsScript() override {}
+    void saveAsSqd() override {}
+    void print() override {}
+    void explainQuery() override { ShowExplainFile(); }
+    void refreshData() override { ExecSQL(); }
+    void pasteQuery() override { PasteMemorizedQuery(); }
+    void memorizeQuery() override { MemorizeQuery(); }
+    void find() override {}
+    void replace() override {}
+    void searchAgain() override {}
+    void activate() override;
+    bool canClose() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWidgets();
+    void buildMenus();
+    QWidget *buildNavigator();
+    void readSettings();
+    void applyResultsMode(bool toGrid);
+    void attachQueries(IConnection *connection);
+    IObjectBrowserWindow *findBrowser() const;
+    DbDatabase *database() const;
+    void setStatus(const QString &text);
+    void runFinished();
+    void showOutcome(const ExecPlan &plan, const ExecOutcome &outcome);
+    void showProgress();
+    void pageChanged();
+    void subWindowActivated(QMdiSubWindow *window);
+    void updateMenus();
+
+    // The queries outlive the runner's worker (declared before it).
+    std::unique_ptr<DbQuery> m_qryQuery;
+    std::unique_ptr<DbQuery> m_qryExplain;
+    DbQueryModel *m_model = nullptr;
+
+    QWidget *m_pnlToolbar = nullptr;
+    QLabel *m_label1 = nullptr;
+    QComboBox *m_cboDatabaseAlias = nullptr;
+    QTabWidget *m_tabQuery = nullptr;
+    QWidget *m_pageSQL = nullptr;
+    QWidget *m_pageResults = nullptr;
+    QPlainTextEdit *m_rtfSQL = nullptr;
+    QCheckBox *m_chkLiveQuery = nullptr;
+    QWidget *m_dbnavResults = nullptr;
+    QTableView *m_gridResults = nullptr;
+    QPlainTextEdit *m_rtfResults = nullptr;
+    QWidget *m_pnlProgress = nullptr;
+    QLabel *m_lblProgress = nullptr;
+    QPushButton *m_btnStop = nullptr;
+    QStatusBar *m_statusBar = nullptr;
+    QMenu *m_popupEdit = nullptr;
+    QMenu *m_popupResults = nullptr;
+
+    IConnection *m_connection = nullptr;
+    bool m_bound = false;
+    bool m_lastStatementLoaded = false;
+    QString m_editorProgram;
+    bool m_showExplainImmediate = false;
+    bool m_autoRefresh = true;
+    bool m_resultsToGrid = false;
+    QString m_explainFile;
+    QString m_explainViewer;
+    QString m_templateKind;
+
+    StatementRunner m_runner;
+    QTimer m_progressTimer;
+    ExecPlan m_runPlan;
+    ExecOutcome m_runOutcome;
+};
+
+// Installs the factory through which the main window opens query windows.
+void InstallQueryWindowFactory();
+
+} // namespace quodlin

@@ -1,0 +1,106 @@
+#include "workspace/ui/sqleditwidget.h"
+
+#include "workspace/sqlsyntax.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+
+namespace quodlin {
+
+SqlHighlighter::SqlHighlighter(QTextDocument *document) : QSyntaxHighlighter(document)
+{
+    setDarkBackground(false);
+}
+
+void SqlHighlighter::setDarkBackground(bool dark)
+{
+    // Two sets chosen for contrast above 4.5:1 against white and against #1e1e1e.
+    m_keyword.setForeground(dark ? QColor(0x56, 0x9c, 0xd6) : QColor(0x00, 0x00, 0xa0));
+    m_keyword.setFontWeight(QFont::Bold);
+    m_string.setForeground(dark ? QColor(0xce, 0x91, 0x78) : QColor(0xa3, 0x15, 0x15));
+    m_number.setForeground(dark ? QColor(0xb5, 0xce, 0xa8) : QColor(0x09, 0x6b, 0x5a));
+    m_comment.setForeground(dark ? QColor(0x8a, 0xb8, 0x7a) : QColor(0x00, 0x70, 0x00));
+    m_comment.setFontItalic(true);
+    rehighlight();
+}
+
+void SqlHighlighter::highlightBlock(const QString &text)
+{
+    QList<SqlToken> tokens;
+    const int state = TokenizeSqlLine(text, qMax(0, previousBlockState()), tokens);
+    for (const SqlToken &t : tokens) {
+        switch (t.kind) {
+        case SqlTokenKind::Keyword:
+            setFormat(t.start, t.length, m_keyword);
+            break;
+        case SqlTokenKind::String:
+            setFormat(t.start, t.length, m_string);
+            break;
+        case SqlTokenKind::Number:
+            setFormat(t.start, t.length, m_number);
+            break;
+        case SqlTokenKind::Comment:
+            setFormat(t.start, t.length, m_comment);
+            break;
+        }
+    }
+    setCurrentBlockState(state);
+}
+
+void SetupSqlEditor(QPlainTextEdit *editor, bool highlight)
+{
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(13);
+    editor->setFont(font);
+    editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+    editor->setTabChangesFocus(false);
+    editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    if (highlight) {
+        auto *highlighter = new SqlHighlighter(editor->document());
+        highlighter->setDarkBackground(editor->palette().color(QPalette::Base).lightness() < 128);
+    }
+}
+
+int PlainTextSqlEditor::lineCount() const
+{
+    const QTextDocument *doc = m_editor->document();
+    return doc->isEmpty() ? 0 : doc->blockCount();
+}
+
+QString PlainTextSqlEditor::line(int index) const { return m_editor->document()->findBlockByNumber(index).text(); }
+
+void PlainTextSqlEditor::setLine(int index, const QString &text)
+{
+    const QTextBlock block = m_editor->document()->findBlockByNumber(index);
+    if (!block.isValid())
+        return;
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(text);
+}
+
+void PlainTextSqlEditor::setText(const QString &text)
+{
+    // One undoable edit that keeps the document (and its highlighter).
+    QTextCursor cursor(m_editor->document());
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(SplitEditorLines(text).join(QLatin1Char('\n')));
+}
+
+int PlainTextSqlEditor::caret() const { return m_editor->textCursor().selectionStart(); }
+
+void PlainTextSqlEditor::setCaret(int position)
+{
+    QTextCursor cursor = m_editor->textCursor();
+    cursor.setPosition(qBound(0, position, m_editor->document()->characterCount() - 1));
+    m_editor->setTextCursor(cursor);
+    m_editor->ensureCursorVisible();
+}
+
+bool PlainTextSqlEditor::modified() const { return m_editor->document()->isModified(); }
+
+void PlainTextSqlEditor::setModified(bool on) { m_editor->document()->setModified(on); }
+
+} // namespace quodlin

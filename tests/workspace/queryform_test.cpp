@@ -1,0 +1,232 @@
+// The query window in a main window with stand-in browsers over embedded
+// databases: execution and its outcomes, Stop, binding, closing, templates.
+#include "app/settingdefs.h"
+#include "app/templates.h"
+#include "workspace/ui/queryform.h"
+#include "workspace_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+
+static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+
+using namespace quodlin;
+using namespace quodlin::test;
+
+namespace {
+
+class QueryFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dialogs = std::make_shared<ScriptedDialogs>();
+        previous = SetDialogs(dialogs);
+        CreateEmbeddedDatabase(QStringLiteral("shop"));
+        form = std::make_unique<TMainForm>();
+        browser = addBrowser(QStringLiteral("shop"));
+        RunSql(browser->module, QStringLiteral("create table parts (id integer, name char(12))"));
+        RunSql(browser->module, QStringLiteral("insert into parts values (1, 'bolt')"));
+        Settings::write(Settings::QueryResultsToGrid, false);
+        Settings::write(Settings::EditExplainImmediate, false);
+        Settings::writeConnection(browser->module.ConnectionName(), Settings::ConnLastSqlStatementQuery, QString());
+    }
+    void TearDown() override
+    {
+        form.reset();
+        SetDialogs(previous);
+    }
+    StubBrowser *addBrowser(const QString &database)
+    {
+        auto *b = new StubBrowser(database);
+        form->mdiArea()->addSubWindow(b);
+        b->show();
+        form->SetCurrentConnection(&b->module);
+        return b;
+    }
+    TfrmQuery *openQuery()
+    {
+        auto *q = new TfrmQuery;
+        form->mdiArea()->addSubWindow(q);
+        q->show();
+        q->BindConnection(form->CurrentConnection());
+        return q;
+    }
+    static void run(TfrmQuery *q, const QString &sql)
+    {
+        q->sqlEditor()->setPlainText(sql);
+        q->ExecSQL();
+        q->waitForRun();
+    }
+    template <class T> static T *child(TfrmQuery *q, const char *name) { return q->findChild<T *>(QLatin1String(name)); }
+    static QString status(TfrmQuery *q) { return child<QStatusBar>(q, "StatusBar")->currentMessage(); }
+    static QString page(TfrmQuery *q) { return child<QTabWidget>(q, "tabQuery")->currentWidget()->objectName(); }
+
+    std::shared_ptr<ScriptedDialogs> dialogs;
+    std::shared_ptr<IDialogs> previous;
+    std::unique_ptr<TMainForm> form;
+    StubBrowser *browser = nullptr;
+};
+
+TEST_F(QueryFormTest, RunsSelectInsertAndFaultyStatements)
+{
+    TfrmQuery *q = openQuery();
+    const QString name = browser->module.ConnectionDisplayName();
+
+    run(q, QStringLiteral("select id, name from parts"));
+    EXPECT_EQ(status(q), QStringLiteral("Query executed successfully."));
+    EXPECT_EQ(page(q), QStringLiteral("pageResults"));
+    EXPECT_EQ(child<QPlainTextEdit>(q, "rtfResults")->toPlainText(),
+              QStringLiteral("id          name\n----------- ------------\n1           bolt"));
+    EXPECT_EQ(q->windowTitle(), QStringLiteral("Query [") + name + QStringLiteral("] - select id, name from parts"));
+
+    run(q, QStringLiteral("insert into parts values (2, 'nut')"));
+    EXPECT_EQ(status(q), QStringLiteral("Query compiled successfully."));
+    EXPECT_EQ(page(q), QStringLiteral("pageSQL"));
+    EXPECT_EQ(SelectText(browser->module, QStringLiteral("select count(*) from parts")), QStringLiteral("2"));
+
+    run(q, QStringLiteral("select id,\n  nosuch from parts"));
+    EXPECT_EQ(status(q), QStringLiteral("Query compiled with errors."));
+    ASSERT_EQ(dialogs->messages.size(), 1);
+    EXPECT_TRUE(dialogs->messages[0].startsWith(QStringLiteral("Error: Database Error in [TfrmQuery.ExecSQL]:")))
+        << dialogs->messages[0].toStdString();
+    EXPECT_EQ(q->sqlEditor()->textCursor().position(), 13);  // on "nosuch"
+    EXPECT_EQ(page(q), QStringLiteral("pageSQL"));
+    EXPECT_FALSE(q->query().isOpen());
+
+    // Object DDL is not sent: the procedure does not appear.
+    run(q, QStringLiteral("CREATE PROCEDURE p1() END PROCEDURE"));
+    EXPECT_EQ(status(q), QStringLiteral("Compile option disabled in this version."));
+    EXPECT_EQ(SelectText(browser->module, QStringLiteral("select count(*) from sysprocedures where procname = 'p1'")),
+              QStringLiteral("0"));
+
+    // An empty editor changes nothing but the result pane.
+    const QString title = q->windowTitle();
+    run(q, QString());
+    EXPECT_EQ(q->windowTitle(), title);
+    EXPECT_EQ(status(q), QStringLiteral("Compile option disabled in this version."));
+}
+
+TEST_F(QueryFormTest, LiveCaptionAndGridFollowTheSwitchAndTheMode)
+{
+    Settings::write(Settings::QueryResultsToGrid, true);
+    TfrmQuery *q = openQuery();
+    child<QCheckBox>(q, "chkLiveQuery")->setChecked(true);
+    run(q, QStringLiteral("-- parts: all of them\nselect id from parts"));
+    EXPECT_TRUE(q->query().canModify());
+    EXPECT_EQ(child<QTableView>(q, "gridResults")->model()->rowCount(), 1);
+    EXPECT_TRUE(q->windowTitle().endsWith(QStringLiteral("] [Live] - -- parts- all of them")))
+        << q->windowTitle().toStdString();
+
+    // Text mode: no live request, the caption still says so.
+    Settings::write(Settings::QueryResultsToGrid, false);
+    q->activate();
+    run(q, QStringLiteral("select id from parts"));
+    EXPECT_FALSE(q->query().canModify());
+    EXPECT_TRUE(q->windowTitle().contains(QStringLiteral("[Live]")));
+}
+
+TEST_F(QueryFormTest, ExplainWithoutFileShowsTheNoticeAfterTheRun)
+{
+    Settings::write(Settings::EditExplainImmediate, true);
+    TfrmQuery *q = openQuery();
+    q->setExplainEnabled(true);
+    run(q, QStringLiteral("select name from parts where id = 1"));
+    EXPECT_EQ(status(q), QStringLiteral("Query executed successfully."));
+    EXPECT_EQ(dialogs->messages,
+              QStringList({"Message: Explain file not specified. See Connection tab in File|Options menu."}));
+}
+
+TEST_F(QueryFormTest, StopEndsALongStatementAndTheWindowStaysUsable)
+{
+    TfrmQuery *q = openQuery();
+    q->sqlEditor()->setPlainText(QStringLiteral(
+        "select a.colname from syscolumns a, syscolumns b, syscolumns c where a.colno + b.colno + c.colno < 0"));
+    q->ExecSQL();
+    ASSERT_TRUE(q->running());
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 700)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(q->running()) << "the statement ended by itself; the test needs a longer one";
+    EXPECT_FALSE(child<QWidget>(q, "pnlProgress")->isHidden());
+
+    q->stop();
+    clock.restart();
+    while (q->running() && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(status(q), QStringLiteral("Query compiled with errors."));
+    ASSERT_EQ(dialogs->messages.size(), 1);
+    EXPECT_TRUE(dialogs->messages[0].contains(QStringLiteral("-213"))) << dialogs->messages[0].toStdString();
+    EXPECT_TRUE(child<QWidget>(q, "pnlProgress")->isHidden());
+
+    run(q, QStringLiteral("select id from parts"));
+    EXPECT_EQ(status(q), QStringLiteral("Query executed successfully."));
+}
+
+TEST_F(QueryFormTest, BindingRestoresTheLastStatementForTheFirstWindowOnly)
+{
+    Settings::writeConnection(browser->module.ConnectionName(), Settings::ConnLastSqlStatementQuery,
+                              QStringLiteral("select 1 from parts"));
+    TfrmQuery *first = openQuery();
+    EXPECT_EQ(first->sqlEditor()->toPlainText(), QStringLiteral("select 1 from parts"));
+    EXPECT_FALSE(first->sqlEditor()->document()->isModified());
+    TfrmQuery *second = openQuery();
+    EXPECT_EQ(second->sqlEditor()->toPlainText(), QString());
+
+    // Re-binding through the connection list.
+    CreateEmbeddedDatabase(QStringLiteral("depot"));
+    StubBrowser *other = addBrowser(QStringLiteral("depot"));
+    auto *combo = child<QComboBox>(second, "cboDatabaseAlias");
+    second->FillConnectionList();
+    ASSERT_EQ(combo->count(), 2);
+    combo->setCurrentText(other->module.ConnectionDisplayName());
+    second->cboDatabaseAliasChange();
+    EXPECT_EQ(second->connection(), &other->module);
+    EXPECT_EQ(second->windowTitle(), QStringLiteral("Query [") + other->module.ConnectionDisplayName() + QLatin1Char(']'));
+    run(second, QStringLiteral("select id from parts"));
+    EXPECT_EQ(status(second), QStringLiteral("Query compiled with errors."));  // depot has no parts
+}
+
+TEST_F(QueryFormTest, ClosingAModifiedWindowAsks)
+{
+    TfrmQuery *q = openQuery();
+    q->sqlEditor()->insertPlainText(QStringLiteral("select name from parts"));
+    dialogs->answers = {DialogAnswer::Cancel};
+    EXPECT_FALSE(q->close());
+    EXPECT_EQ(dialogs->questions, QStringList({"Query modified, save to file?"}));
+
+    dialogs->answers = {DialogAnswer::No};
+    EXPECT_TRUE(q->close());
+    EXPECT_EQ(Settings::readConnection(browser->module.ConnectionName(), Settings::ConnLastSqlStatementQuery),
+              QStringLiteral("select name from parts"));
+}
+
+TEST_F(QueryFormTest, TemplatePasteReplacesTheTextUncheckedAndUnmodified)
+{
+    ResetTemplates();
+    TfrmQuery *q = openQuery();
+    child<QCheckBox>(q, "chkLiveQuery")->setChecked(true);
+    q->sqlEditor()->setPlainText(QStringLiteral("select 1 from parts"));
+    q->pasteTemplate(kTemplateView);
+    const QString text = q->sqlEditor()->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("CREATE VIEW <vw_new> AS"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("<curdate>")));
+    EXPECT_FALSE(child<QCheckBox>(q, "chkLiveQuery")->isChecked());
+    EXPECT_FALSE(q->sqlEditor()->document()->isModified());
+    EXPECT_EQ(q->sqlEditor()->textCursor().position(), 0);
+
+    Settings::write(Settings::Initials, QStringLiteral("jd"));
+    q->sqlEditor()->setPlainText(QStringLiteral("-- mine <initials>"));
+    q->SaveAsDefaultTemplate(kTemplateView);
+    q->pasteTemplate(kTemplateView);
+    EXPECT_EQ(q->sqlEditor()->toPlainText(), QStringLiteral("-- mine jd"));
+}
+
+} // namespace

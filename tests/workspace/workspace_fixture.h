@@ -1,0 +1,133 @@
+#pragma once
+// A main window with browser stand-ins that own real connections to embedded
+// databases in the test home, and dialogs answered from a script.
+#include "app/dialogs.h"
+#include "app/ui/mainform.h"
+#include "catalog/dbobjectsmodule.h"
+#include "db/dbquery.h"
+#include "db/dbsession.h"
+#include "db/embeddeddriver.h"
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <deque>
+
+namespace quodlin::test {
+
+class ScriptedDialogs : public IDialogs {
+public:
+    void message(const QString &caption, const QString &text, MessageIcon, void *) override
+    {
+        messages << caption + QStringLiteral(": ") + text;
+    }
+    DialogAnswer question(const QString &, const QString &text, QuestionButtons, void *) override
+    {
+        questions << text;
+        if (answers.empty())
+            return DialogAnswer::Cancel;
+        const DialogAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    bool inputBox(const QString &caption, const QString &prompt, QString &value, void *) override
+    {
+        questions << caption + QStringLiteral(" / ") + prompt;
+        if (inputs.isEmpty())
+            return false;
+        value = inputs.takeFirst();
+        return true;
+    }
+    QString openFile(const FileDialogRequest &, void *) override { return {}; }
+    QString saveFile(const FileDialogRequest &, void *) override { return savePath; }
+    bool printDialog(void *, void *) override { return false; }
+    bool printerSetupDialog(void *, void *) override { return false; }
+
+    QStringList messages;
+    QStringList questions;
+    std::deque<DialogAnswer> answers;
+    QStringList inputs;
+    QString savePath;
+};
+
+// An object browser reduced to what query windows ask of it: its connection.
+class StubBrowser : public QMdiSubWindow, public IObjectBrowserWindow {
+public:
+    explicit StubBrowser(const QString &database)
+    {
+        setAttribute(Qt::WA_DeleteOnClose);
+        static int counter = 0;
+        module.SetDatabaseName(QStringLiteral("QuodlinTest%1").arg(++counter));
+        module.Open(QString(), QStringLiteral("local\\") + database, QStringLiteral("tester"),
+                    QStringLiteral("SERVER NAME=local\nDATABASE NAME=") + database
+                        + QStringLiteral("\nUSER NAME=tester\nPASSWORD="));
+        module.setFinishedConnecting(true);
+    }
+    void connectDatabase(const QString &, const QString &, const QString &, const QString &) override {}
+    void refresh() override { ++refreshes; }
+    void back() override {}
+    void previous() override {}
+    void queryTab() override {}
+    void reloadDataPage() override {}
+    QList<VisiblePage> visiblePages() const override { return {}; }
+    bool nodeHasParent() const override { return false; }
+    bool hasPreviousNode() const override { return false; }
+    IConnection *connection() const override { return const_cast<TdmDbObjects *>(&module); }
+    bool resultOpen() const override { return false; }
+    void execute() override {}
+    void edit() override {}
+    void externalEdit() override {}
+    void openFile() override {}
+    void save() override {}
+    void saveAs() override {}
+    void saveAsScript() override {}
+    void saveAsSqd() override {}
+    void print() override {}
+    void explainQuery() override {}
+    void refreshData() override {}
+    void pasteQuery() override {}
+    void memorizeQuery() override {}
+    void find() override {}
+    void replace() override {}
+    void searchAgain() override {}
+    void activate() override {}
+    bool canClose() override { return true; }
+
+    TdmDbObjects module;
+    int refreshes = 0;
+};
+
+// A fresh embedded database per name.
+inline void CreateEmbeddedDatabase(const QString &name)
+{
+    auto *driver = dynamic_cast<EmbeddedDriver *>(DbSession::defaultSession().driver(QStringLiteral("EMBEDDED")));
+    ASSERT_NE(driver, nullptr);
+    const QString path = driver->databasePath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::remove(path);
+    engine::Session::createDatabase(path.toStdString(), "tester");
+}
+
+inline void RunSql(TdmDbObjects &module, const QString &sql)
+{
+    DbQuery q(module.session());
+    q.setDatabaseName(module.uniqueDatabaseName());
+    q.setSql(sql);
+    q.execSQL();
+}
+
+inline QString SelectText(TdmDbObjects &module, const QString &sql)
+{
+    DbQuery q(module.session());
+    q.setDatabaseName(module.uniqueDatabaseName());
+    q.setSql(sql);
+    q.open();
+    return q.eof() ? QString() : q.field(0).asString();
+}
+
+} // namespace quodlin::test
