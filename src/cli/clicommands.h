@@ -14,6 +14,11 @@ int RunCreateDb(const CliOptions &options, QTextStream &out, QTextStream &err);
 int RunSql(const CliOptions &options, QTextStream &out, QTextStream &err);
 int RunTree(const CliOptions &options, QTextStream &out, QTextStream &err);
 int RunShow(const CliOptions &options, QTextStream &out, QTextStream &err);
+// Compiles the view, procedure or trigger of a file, restoring the old
+// definition when the new text fails (cliworkspace.cpp).
+int RunCompile(const CliOptions &options, QTextStream &out, QTextStream &err);
+// Drops one table, view, procedure, trigger or synonym (cliworkspace.cpp).
+int RunDrop(const CliOptions &options, QTextStream &out, QTextStream &err);
 
 // Shared by the commands that connect.
 // -u, else the login name.

@@ -40,6 +40,9 @@ inline const char *const kUsage =
     "  show KIND NAME [--owner OWNER]\n"
     "                           print an object's detail pages; KIND is table, view,\n"
     "                           procedure, trigger, synonym, user or role\n"
+    "  compile FILE             compile the view, procedure or trigger of FILE (the old one is restored on failure)\n"
+    "  drop KIND NAME [--owner OWNER]\n"
+    "                           drop one object; KIND is table, view, procedure, trigger or synonym\n"
     "Options end at \"--\": sql -- \"-- a comment ...\" runs a text that starts with '-'.\n"
     "The password may also come from QUODLIN_PASSWORD; -u defaults to the login name.\n";
 

@@ -22,6 +22,8 @@ const std::pair<const char *, Command> kCommands[] = {
     {"sql", quodlin::cli::RunSql},
     {"tree", quodlin::cli::RunTree},
     {"show", quodlin::cli::RunShow},
+    {"compile", quodlin::cli::RunCompile},
+    {"drop", quodlin::cli::RunDrop},
 };
 
 } // namespace

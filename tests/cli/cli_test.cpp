@@ -303,6 +303,45 @@ TEST_F(CliTest, DbcenturyFromTheEnvironment)
                              QStringLiteral("select year(date('01/01/25')) from systables where tabid = 1")}, {}, env);
     // The nearest future year; the default (R) would give 2025.
     EXPECT_TRUE(f.out.contains(QStringLiteral("2125"))) << f.out.toStdString();
+TEST_F(CliTest, CompilesRestoresAndDropsObjects)
+{
+    QTemporaryDir files;
+    auto write = [&files](const char *name, const char *text) {
+        const QString path = files.filePath(QString::fromLatin1(name));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+        return path;
+    };
+    const QStringList db{QStringLiteral("-d"), QStringLiteral("cat")};
+    ASSERT_EQ(cli(db + QStringList{"sql", "create table bins (id integer, shelf char(4))"}).exitCode, 0);
+
+    // A new view: the DROP before it fails silently.
+    CliRun r = cli(db + QStringList{"compile", write("v.sql", "CREATE VIEW v_bins AS\n  SELECT id FROM bins;")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Dropping object...\nCompiling object...\nObject compiled successfully.\n"));
+
+    // A broken new text: reported, and the view loaded from the catalog comes back.
+    r = cli(db + QStringList{"compile", write("bad.sql", "CREATE VIEW v_bins AS\n  SELECT nosuch FROM bins;")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, QStringLiteral("Dropping object...\nCompiling object...\nRestoring object...\n"
+                                    "Object compiled with errors.\n"));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Database Error in [TfrmDbObjects.ExecDropCreate]:"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Native Code: -217"))) << r.err.toStdString();
+    r = cli(db + QStringList{"sql", "select id from v_bins"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+
+    r = cli(db + QStringList{"drop", "view", "v_bins"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = cli(db + QStringList{"drop", "view", "v_bins"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("Database Error in [TfrmDbObjects.mnuTreeDropClick (DROP VIEW v_bins)]:")))
+        << r.err.toStdString();
+    r = cli(db + QStringList{"drop", "table", "bins", "--owner", "nobody"});
+    EXPECT_EQ(r.exitCode, 1);
+    r = cli(db + QStringList{"drop", "TABLE", "bins"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("DROP TABLE bins\n"));
 }
 
 struct UsageCase {
@@ -334,6 +373,11 @@ INSTANTIATE_TEST_SUITE_P(
                                                 QStringLiteral("b"), QStringLiteral("tree")}},
                       UsageCase{"TreeWithoutDatabase", {QStringLiteral("tree")}},
                       UsageCase{"InvalidDatabaseName", {QStringLiteral("createdb"), QStringLiteral("../x")}}),
+                      UsageCase{"InvalidDatabaseName", {QStringLiteral("createdb"), QStringLiteral("../x")}},
+                      UsageCase{"CompileWithoutFile", {QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("compile")}},
+                      UsageCase{"DropUnknownKind", {QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("drop"),
+                                                    QStringLiteral("index"), QStringLiteral("i1")}},
+                      UsageCase{"DropWithoutDatabase", {QStringLiteral("drop"), QStringLiteral("table"), QStringLiteral("t")}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

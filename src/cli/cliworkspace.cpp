@@ -1,0 +1,112 @@
+// quodlin-cli compile and drop: the browser's compile and drop without a window.
+#include "cli/clicommands.h"
+
+#include "catalog/dbobjectsmodule.h"
+#include "db/dberror.h"
+#include "db/dbquery.h"
+#include "db/dbsession.h"
+#include "workspace/objectcompile.h"
+#include "workspace/sqlanalysis.h"
+
+#include <QFile>
+
+namespace quodlin::cli {
+
+namespace {
+
+const QString kWorkspaceDatabaseName = QStringLiteral("QuodlinCliCompile");
+
+QString plainLines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+// 2 for a missing database (a usage error), 1 when the connection failed, 0 when open.
+int openModule(TdmDbObjects &module, const CliOptions &o, QTextStream &err, const QString &context)
+{
+    if (o.alias.isEmpty() && o.server.isEmpty()) {
+        err << o.command << " needs a database: -d ALIAS or -s SERVER -D DATABASE\n" << kUsage;
+        return 2;
+    }
+    try {
+        module.SetDatabaseName(kWorkspaceDatabaseName);
+        const QString direct = o.alias.isEmpty() ? o.server + QLatin1Char('\\') + o.database : QString();
+        module.Open(o.alias, direct, CliUser(o), ConnectionParams(o).join(QLatin1Char('\n')));
+    } catch (const std::exception &failure) {
+        err << CliReport(failure, context) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int RunCompile(const CliOptions &o, QTextStream &out, QTextStream &err)
+{
+    if (o.arguments.size() != 1 || o.owner) {
+        err << "compile takes one file\n" << kUsage;
+        return 2;
+    }
+    QFile file(o.arguments.first());
+    if (!file.open(QIODevice::ReadOnly)) {
+        err << "Cannot read " << file.fileName() << ": " << file.errorString() << '\n';
+        return 1;
+    }
+    SqlTextBuffer editor(QString::fromUtf8(file.readAll()));
+    TdmDbObjects module(DbSession::defaultSession());
+    if (const int rc = openModule(module, o, err, QStringLiteral("quodlin-cli.compile")))
+        return rc;
+
+    // The definition the browser's Edit page would hold: what a failed compile restores.
+    QString loaded;
+    const int kind = CreateTextKind(editor);
+    const QString qualified = GetCreateObjectName(editor);
+    const QString name = NameWithoutOwner(qualified).toLower();
+    const QString owner = qualified.contains(QLatin1Char('.')) ? NameWithoutOwner(qualified.section(QLatin1Char('.'), 0, -2)) : QString();
+    if (kind != KindCategory && !name.isEmpty()) {
+        try {
+            if (const std::optional<TNodeInfo> node = FindObjectNode(module, kind, name, owner))
+                loaded = LoadObjectDefinition(module, *node);
+        } catch (const std::exception &failure) {
+            err << "The current definition could not be read; a failed compile cannot restore it.\n"
+                << CliReport(failure, QStringLiteral("quodlin-cli.compile")) << '\n';
+        }
+    }
+    bool failed = false;
+    CompileHooks hooks;
+    hooks.status = [&](const QString &text) { out << text << '\n' << Qt::flush; };
+    hooks.showError = [&](const QString &report) {
+        failed = true;
+        err << plainLines(report) << '\n' << Qt::flush;
+    };
+    const CompileResult result = ExecDropCreate(editor, module.qryCompile(), loaded, hooks);
+    return result.compiled && !failed ? 0 : 1;
+}
+
+int RunDrop(const CliOptions &o, QTextStream &out, QTextStream &err)
+{
+    static const char *const kinds[] = {"table", "view", "procedure", "trigger", "synonym"};
+    int kind = KindCategory;
+    if (o.arguments.size() == 2) {
+        for (int i = 0; i < 5; ++i)
+            if (o.arguments.first().compare(QLatin1String(kinds[i]), Qt::CaseInsensitive) == 0)
+                kind = KindTable + i;
+    }
+    if (kind == KindCategory) {
+        err << "drop takes a kind (table, view, procedure, trigger, synonym) and a name\n" << kUsage;
+        return 2;
+    }
+    const QString name = o.owner ? *o.owner + QLatin1Char('.') + o.arguments[1] : o.arguments[1];
+    const QString statement = DropObjectStatement(kind, name);
+    const QString context = QStringLiteral("TfrmDbObjects.mnuTreeDropClick (") + statement + QLatin1Char(')');
+    TdmDbObjects module(DbSession::defaultSession());
+    if (const int rc = openModule(module, o, err, context))
+        return rc;
+    try {
+        DropObject(module.qryCompile(), statement);
+    } catch (const std::exception &failure) {
+        err << CliReport(failure, context) << '\n';
+        return 1;
+    }
+    out << statement << '\n';
+    return 0;
+}
+
+} // namespace quodlin::cli

@@ -1,0 +1,58 @@
+#pragma once
+// Compile and drop of views, procedures and triggers: the object the text
+// creates is dropped, the text is run, and when that fails the old
+// definition is run again so a failed edit does not leave the database
+// without the object. Every statement runs through the connection's compile
+// query with live results off and no result set. The windows show the
+// status texts and reports through the hooks; the command-line tool prints them.
+#include "browser/objecttree.h"
+#include "workspace/sqleditor.h"
+
+#include <functional>
+#include <optional>
+
+namespace quodlin {
+
+class DbQuery;
+class TdmDbObjects;
+
+struct CompileHooks {
+    std::function<void(const QString &text)> status;        // "Dropping object..." and the rest
+    std::function<void(const QString &report)> showError;   // a failure's report
+    std::function<void(int offset)> showErrorPosition;      // 1-based offset in the editor text
+};
+
+struct CompileResult {
+    bool compiled = false;
+    bool dropped = false;      // the old object was dropped first
+    bool restoreFailed = false;
+};
+
+// The compile of the object editor's text. On success `loadedDefinition`
+// becomes the compiled text; on failure it is run again when the object had
+// been dropped, and stays as it was.
+CompileResult ExecDropCreate(ISqlEditor &editor, DbQuery &compileQuery, QString &loadedDefinition,
+                             const CompileHooks &hooks);
+
+// "DROP TABLE t" and the like for the kinds 1 to 5; empty for other kinds.
+// The name is given without owner.
+QString DropObjectStatement(int kind, const QString &name);
+// Runs the drop; raises the layer's failure.
+void DropObject(DbQuery &compileQuery, const QString &statement);
+
+// The kind a CREATE text defines (view, procedure, trigger, synonym), by
+// its first CREATE line in capitals; KindCategory when none.
+int CreateTextKind(const ISqlEditor &editor);
+// The owner-less part of a possibly owner-qualified, possibly quoted name.
+QString NameWithoutOwner(const QString &name);
+
+// The tree node of the object of that kind and name (and owner, when given);
+// none when there is no such object or several owners have one. Raises the
+// layer's failures.
+std::optional<TNodeInfo> FindObjectNode(TdmDbObjects &module, int kind, const QString &name,
+                                        const QString &owner = QString());
+// The definition text of a view, procedure or trigger as the browser's Edit
+// page shows it: what a failed compile restores. Raises the layer's failures.
+QString LoadObjectDefinition(TdmDbObjects &module, const TNodeInfo &node);
+
+} // namespace quodlin
