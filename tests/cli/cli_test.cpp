@@ -303,6 +303,8 @@ TEST_F(CliTest, DbcenturyFromTheEnvironment)
                              QStringLiteral("select year(date('01/01/25')) from systables where tabid = 1")}, {}, env);
     // The nearest future year; the default (R) would give 2025.
     EXPECT_TRUE(f.out.contains(QStringLiteral("2125"))) << f.out.toStdString();
+}
+
 TEST_F(CliTest, CompilesRestoresAndDropsObjects)
 {
     QTemporaryDir files;
@@ -372,7 +374,6 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"OptionTwice", {QStringLiteral("-d"), QStringLiteral("a"), QStringLiteral("-d"),
                                                 QStringLiteral("b"), QStringLiteral("tree")}},
                       UsageCase{"TreeWithoutDatabase", {QStringLiteral("tree")}},
-                      UsageCase{"InvalidDatabaseName", {QStringLiteral("createdb"), QStringLiteral("../x")}}),
                       UsageCase{"InvalidDatabaseName", {QStringLiteral("createdb"), QStringLiteral("../x")}},
                       UsageCase{"CompileWithoutFile", {QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("compile")}},
                       UsageCase{"DropUnknownKind", {QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("drop"),

@@ -11,6 +11,7 @@
 #include "db/dbquery.h"
 #include "db/dbquerymodel.h"
 #include "db/dbsession.h"
+#include "db/ui/dbnavigator.h"
 #include "workspace/memorizedqueries.h"
 #include "workspace/sqlanalysis.h"
 #include "workspace/ui/memorizedqueriesform.h"
@@ -167,6 +168,7 @@ void TfrmQuery::buildWidgets()
     m_gridResults->setModel(m_model);
     m_gridResults->verticalHeader()->setDefaultSectionSize(m_gridResults->fontMetrics().height() + 6);
     resultsLayout->addWidget(m_gridResults, 1);
+    static_cast<TDbNavigator *>(m_dbnavResults)->setGrid(m_gridResults, m_model);
     m_rtfResults = new QPlainTextEdit(m_pageResults);
     m_rtfResults->setObjectName(QStringLiteral("rtfResults"));
     m_rtfResults->setReadOnly(true);
@@ -211,56 +213,9 @@ void TfrmQuery::buildWidgets()
 
 QWidget *TfrmQuery::buildNavigator()
 {
-    auto *nav = new QToolBar(m_pageResults);
+    auto *nav = new TDbNavigator(m_pageResults);
     nav->setObjectName(QStringLiteral("dbnavResults"));
-    nav->setIconSize(QSize(16, 16));
-    DbQuery *q = m_qryQuery.get();
-    auto move = [this, q](auto step) {
-        return [this, q, step] {
-            try {
-                step(*q);
-                const int row = q->recNo();
-                if (row >= 0) {
-                    while (row >= m_model->rowCount() && m_model->canFetchMore({}))
-                        m_model->fetchMore({});
-                    m_gridResults->setCurrentIndex(m_model->index(row, qMax(0, m_gridResults->currentIndex().column())));
-                }
-            } catch (const std::exception &failure) {
-                ShowErrorBox(QString::fromUtf8(failure.what()));
-            }
-        };
-    };
-    auto edit = [this, q](auto step) {
-        return [this, q, step] {
-            try {
-                step(*q);
-            } catch (const std::exception &failure) {
-                ShowErrorBox(DbErrorReport(failure, QStringLiteral("TfrmQuery.dbnavResults")));
-            }
-            m_model->reset();
-        };
-    };
-    const struct {
-        const char *name;
-        const char *text;
-        std::function<void()> run;
-    } buttons[] = {
-        {"navFirst", "|<", move([](DbQuery &d) { d.first(); })},
-        {"navPrior", "<", move([](DbQuery &d) { d.prior(); })},
-        {"navNext", ">", move([](DbQuery &d) { d.next(); })},
-        {"navLast", ">|", move([](DbQuery &d) { d.last(); })},
-        {"navInsert", "+", edit([](DbQuery &d) { d.append(); })},
-        {"navDelete", "-", edit([](DbQuery &d) { d.deleteRecord(); })},
-        {"navEdit", "^", edit([](DbQuery &d) { d.edit(); })},
-        {"navPost", "\u2713", edit([](DbQuery &d) { d.post(); })},
-        {"navCancel", "x", edit([](DbQuery &d) { d.cancel(); })},
-        {"navRefresh", "\u21bb", [this] { ExecSQL(); }},
-    };
-    for (const auto &b : buttons) {
-        QAction *a = nav->addAction(QString::fromUtf8(b.text));
-        a->setObjectName(QLatin1String(b.name));
-        connect(a, &QAction::triggered, this, b.run);
-    }
+    nav->setRefreshHandler([this] { ExecSQL(); });
     return nav;
 }
 
@@ -355,6 +310,8 @@ void TfrmQuery::applyResultsMode(bool toGrid)
     // Detached while text shows the rows, so an open result is not shown twice.
     m_gridResults->setModel(toGrid ? m_model : nullptr);
     m_model->setQuery(toGrid && !running() ? m_qryQuery.get() : nullptr);
+    // The grid's selection model changes with its model.
+    static_cast<TDbNavigator *>(m_dbnavResults)->setGrid(m_gridResults, m_model);
     m_chkLiveQuery->setEnabled(toGrid);
 }
 
@@ -578,6 +535,7 @@ void TfrmQuery::showOutcome(const ExecPlan &plan, const ExecOutcome &outcome)
     if (outcome.result == ExecResult::Rows) {
         m_model->setQuery(m_resultsToGrid ? m_qryQuery.get() : nullptr);
         m_model->reset();
+        static_cast<TDbNavigator *>(m_dbnavResults)->updateButtons();
         m_tabQuery->setCurrentWidget(m_pageResults);
         if (m_resultsToGrid)
             m_gridResults->setFocus();
