@@ -5,6 +5,7 @@
 #include "app/ui/application.h"
 #include "app/ui/mainform.h"
 #include "app/ui/widgetdialogs.h"
+#include "workspace/ui/browserworkspace.h"
 #include "workspace/ui/queryform.h"
 
 #include <exception>
@@ -16,6 +17,7 @@ int main(int argc, char **argv)
     quodlin::SetDialogs(std::make_shared<quodlin::WidgetDialogs>());
     quodlin::InstallAppConnector();
     quodlin::InstallQueryWindowFactory();
+    quodlin::InstallBrowserWorkspaceHooks();
     try {
         quodlin::TMainForm form;
         form.show();
