@@ -526,6 +526,8 @@ void TfrmQuery::runFinished()
     m_progressTimer.stop();
     m_pnlProgress->setVisible(false);
     m_rtfSQL->setReadOnly(false);
+    // Before any error box: the frame's Stop and Execute must show the run has ended.
+    updateMenus();
     showOutcome(m_runPlan, m_runOutcome);
 }
 
