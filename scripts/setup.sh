@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build dependencies on Debian/Ubuntu when some are missing.
 # As root it installs them; through sudo when available; otherwise it prints
-# the exact apt line and fails.
+# the exact apt line and fails. `setup.sh ci` adds what the CI checks need
+# beyond the build: clang with its sanitizer and libFuzzer runtimes, the
+# desktop-file and AppStream validators, and the Debian package tools.
 set -euo pipefail
 
 PACKAGES=(
@@ -11,6 +13,13 @@ PACKAGES=(
   unixodbc-dev odbcinst libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev
 )
+if [ "${1:-}" = "ci" ]; then
+  PACKAGES+=(
+    clang libclang-rt-dev
+    desktop-file-utils appstream
+    dpkg-dev file groff-base gzip
+  )
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -33,6 +33,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(quodlin::kProductName);
     QCoreApplication::setOrganizationName(QStringLiteral("Veltrane"));
+    QCoreApplication::setApplicationVersion(quodlin::kVersion);
 
     QTextStream out(stdout);
     QTextStream err(stderr);

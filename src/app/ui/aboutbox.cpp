@@ -55,11 +55,14 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     product->setFont(big);
     auto *version = new QLabel(kProgramTitle, this);
     version->setObjectName(QStringLiteral("lblVersion"));
+    auto *release = new QLabel(QStringLiteral("Version ") + kVersion, this);
+    release->setObjectName(QStringLiteral("lblRelease"));
     auto *purpose = new QLabel(QStringLiteral("A workbench for Informix databases."), this);
 
     auto *titles = new QVBoxLayout;
     titles->addWidget(product);
     titles->addWidget(version);
+    titles->addWidget(release);
     titles->addWidget(purpose);
     auto *top = new QHBoxLayout;
     top->addWidget(m_icon, 0, Qt::AlignTop);

@@ -12,6 +12,9 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(kProductName);
     setOrganizationName(QStringLiteral("Veltrane"));
+    setApplicationVersion(kVersion);
+    // Lets the desktop match the windows to the installed entry and icon.
+    setDesktopFileName(kAppId);
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)
