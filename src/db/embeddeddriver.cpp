@@ -17,8 +17,6 @@
 
 namespace quodlin {
 
-namespace engine = quodlin::engine;
-
 namespace {
 
 const QDate kDayZero(1899, 12, 31);
