@@ -59,13 +59,9 @@ done
 
 echo "== the installed quodlin-cli"
 cli="$stage/usr/bin/quodlin-cli"
-out=$("$cli" --version 2>&1) || true
-if [[ "$out" == *"unknown option --version"* ]]; then
-  echo "note: this quodlin-cli has no --version option yet"
-else
-  [[ "$out" == *"$version"* ]] || fail "quodlin-cli --version printed '$out', not $version"
-  echo "$out"
-fi
+out=$("$cli" --version)
+[[ "$out" == "quodlin-cli $version "* ]] || fail "quodlin-cli --version printed '$out', not $version"
+echo "$out"
 # From another folder, so nothing relative to the build tree can be found.
 count=$(cd / && QUODLIN_HOME="$home" "$cli" -d demo sql "select count(*) from systables")
 echo "$count"

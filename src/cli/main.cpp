@@ -48,7 +48,7 @@ int main(int argc, char **argv)
         return 0;
     }
     if (options->version) {
-        out << "quodlin-cli (" << quodlin::kProgramTitle << ")\n";
+        out << "quodlin-cli " << quodlin::kVersion << " (" << quodlin::kProgramTitle << ")\n";
         return 0;
     }
     // Before anything reads a setting or the alias configuration.
