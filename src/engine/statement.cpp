@@ -1,6 +1,7 @@
 // Prepared texts of a session: parameters across all statements of the text,
 // execution in order, the forward cursor over the last SELECT, and the
 // conversion of SQLite values to the engine's typed values.
+#include "engine/decimal.h"
 #include "engine/session.h"
 #include "engine/sqlite_util.h"
 #include "engine/values.h"
@@ -82,11 +83,18 @@ void convertInto(Value &out, sqlite3_stmt *st, int i, FetchPlan plan)
     const bool numeric = type == SQLITE_INTEGER || type == SQLITE_FLOAT;
     switch (plan.kind) {
     case Fetch::Decimal:
-        if (numeric) {
+        if (type == SQLITE_FLOAT) {
+            // A database file from before decimals were kept as text.
             out.kind = Value::Kind::Text;
             formatDecimalInto(out.text, sqlite3_value_double(v), plan.scale);
-        } else {
-            setText(Value::Kind::Text);
+            return;
+        }
+        setText(Value::Kind::Text);
+        // Stored column values are already at their scale; expression
+        // results and integers get the scale's digits here.
+        if (!hasPlainScale(out.text, plan.scale)) {
+            if (std::optional<Decimal> d = Decimal::parse(out.text))
+                out.text = decimalText(*d, plan.scale);
         }
         return;
     case Fetch::Integer:
@@ -115,13 +123,6 @@ void convertInto(Value &out, sqlite3_stmt *st, int i, FetchPlan plan)
     case SQLITE_BLOB: return setText(Value::Kind::Blob);
     default: return setText(Value::Kind::Text);
     }
-}
-
-double powerOf10(int n)
-{
-    static const double kPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12,
-                                    1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    return n >= 0 && n <= 22 ? kPow10[n] : std::pow(10.0, n);
 }
 
 // Statements that may change the file: everything but queries, transaction
@@ -209,15 +210,15 @@ Stored storeBound(const Value &in, const TypeDesc &t, Value &out)
             out.real = number();
             return Stored::Converted;
         case TDecimal: case TMoney: {
-            double d = number();
-            const int p = decimalPrecision(collength), sc = decimalScale(collength);
-            if (sc != 255) {
-                d = roundDecimal(d, sc);
-                if (std::fabs(d) >= powerOf10(p - sc))
-                    return Stored::Failed;
-            }
-            out.kind = Value::Kind::Float;
-            out.real = d;
+            const Decimal d = in.kind == Value::Kind::Integer ? Decimal::fromInt(in.integer)
+                : in.kind == Value::Kind::Float ? Decimal::fromDouble(in.real)
+                                                : Decimal::parseOrRaise(in.text);
+            const int scale = decimalScale(collength);
+            if (in.kind == Value::Kind::Text && hasPlainScale(in.text, scale) && scale != 255
+                && d.integerDigits() <= decimalPrecision(collength) - scale)
+                return Stored::AsGiven;
+            out.kind = Value::Kind::Text;
+            out.text = decimalText(fitColumn(d, collength), scale);
             return Stored::Converted;
         }
         case TUdtFixed:
