@@ -67,7 +67,7 @@ std::string defaultLiteral(const ColumnInfo &c, const Environment &env)
     const std::string &v = c.defaultValue;
     int code = c.coltype;
     if (code == TDecimal || code == TMoney)
-        return sql::literal(decimalText(fitColumn(Decimal::parseOrRaise(v), c.collength), decimalScale(c.collength)));
+        return sql::literal(storedText(v, c.collength));
     if (isNumeric(code)) {
         double d = parseNumber(v);
         if (code == TFloat || code == TSmallFloat)

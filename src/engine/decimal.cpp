@@ -293,6 +293,84 @@ Decimal fitColumn(const Decimal &v, int collength)
     return r;
 }
 
+namespace {
+
+constexpr std::uint64_t kPow10[] = {1ULL, 10ULL, 100ULL, 1000ULL, 10000ULL, 100000ULL, 1000000ULL, 10000000ULL,
+                                    100000000ULL, 1000000000ULL, 10000000000ULL, 100000000000ULL,
+                                    1000000000000ULL, 10000000000000ULL, 100000000000000ULL,
+                                    1000000000000000ULL, 10000000000000000ULL, 100000000000000000ULL,
+                                    1000000000000000000ULL};
+
+// fitColumn for a plain decimal of at most 18 digits into a fixed scale of
+// at most 18: nullopt where it does not apply.
+std::optional<std::string> storedSmall(std::string_view t, int collength)
+{
+    const int p = decimalPrecision(collength), s = decimalScale(collength);
+    if (s == 255 || s > 18) return std::nullopt;
+    std::size_t i = 0;
+    const bool negative = i < t.size() && t[i] == '-';
+    if (i < t.size() && (t[i] == '-' || t[i] == '+')) ++i;
+    std::uint64_t v = 0;
+    int digits = 0, fraction = 0;
+    bool point = false, any = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (isDigit(c)) {
+            any = true;
+            if (v != 0 || c != '0') ++digits;
+            if (digits > 18) return std::nullopt;
+            v = v * 10 + std::uint64_t(c - '0');
+            if (point) ++fraction;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!any) return std::nullopt;
+    if (fraction > s) {
+        // Half away from zero on the magnitude.
+        const std::uint64_t unit = kPow10[fraction - s];
+        const std::uint64_t q = v / unit, r = v % unit;
+        v = q + (2 * r >= unit ? 1 : 0);
+    } else if (fraction < s) {
+        if (digits + (s - fraction) > 18) return std::nullopt;
+        v *= kPow10[s - fraction];
+    }
+    // Integer digits beyond p - s do not fit.
+    if (p - s <= 18 && v / kPow10[s] >= kPow10[p - s]) raise(-1226);
+    char buf[32];
+    char *end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+    std::string digitsText(buf, end);
+    if (s > 0) {
+        if (int(digitsText.size()) <= s) digitsText.insert(0, std::size_t(s + 1 - int(digitsText.size())), '0');
+        digitsText.insert(digitsText.size() - std::size_t(s), 1, '.');
+    }
+    if (negative && v != 0) digitsText.insert(0, 1, '-');
+    return digitsText;
+}
+
+} // namespace
+
+std::string storedText(std::string_view number, int collength)
+{
+    if (std::optional<std::string> small = storedSmall(number, collength)) return std::move(*small);
+    return decimalText(fitColumn(Decimal::parseOrRaise(number), collength), decimalScale(collength));
+}
+
+std::string storedText(std::int64_t number, int collength)
+{
+    char buf[32];
+    return storedText(std::string_view(buf, std::size_t(std::to_chars(buf, buf + sizeof buf, number).ptr - buf)), collength);
+}
+
+std::string storedText(double number, int collength)
+{
+    if (!std::isfinite(number)) raise(-1200);
+    char buf[64];
+    return storedText(std::string_view(buf, std::size_t(std::to_chars(buf, buf + sizeof buf, number).ptr - buf)), collength);
+}
+
 std::string decimalText(const Decimal &v, int scale)
 {
     if (scale == 255 || scale < 0) return v.text();

@@ -96,6 +96,12 @@ Decimal expressionResult(const Decimal &v);
 // stores: rounded to the scale, or to p digits for DECIMAL(p); -1226 when
 // the integer part needs more than p - s digits.
 Decimal fitColumn(const Decimal &v, int collength);
+// The text a DECIMAL/MONEY column of `collength` stores for a number given
+// as text, integer or double: fitColumn on 64-bit integers when the digits
+// allow (the common case: a million INSERTs), on Decimal otherwise.
+std::string storedText(std::string_view number, int collength);
+std::string storedText(std::int64_t number, int collength);
+std::string storedText(double number, int collength);
 // `v` as a fixed-scale column of `scale` shows it, or as it is for scale 255.
 std::string decimalText(const Decimal &v, int scale);
 

@@ -249,10 +249,9 @@ void storeTo(sqlite3_context *c, sqlite3_value *v, int code, int collength, int 
         sqlite3_result_double(c, number());
         return;
     case TDecimal: case TMoney: {
-        const Decimal d = type == SQLITE_INTEGER ? Decimal::fromInt(sqlite3_value_int64(v))
-            : type == SQLITE_FLOAT ? Decimal::fromDouble(sqlite3_value_double(v))
-                                   : Decimal::parseOrRaise(text(v));
-        resultText(c, decimalText(fitColumn(d, collength), decimalScale(collength)));
+        if (type == SQLITE_INTEGER) resultText(c, storedText(std::int64_t(sqlite3_value_int64(v)), collength));
+        else if (type == SQLITE_FLOAT) resultText(c, storedText(sqlite3_value_double(v), collength));
+        else resultText(c, storedText(text(v), collength));
         return;
     }
     case TDate:

@@ -210,15 +210,12 @@ Stored storeBound(const Value &in, const TypeDesc &t, Value &out)
             out.real = number();
             return Stored::Converted;
         case TDecimal: case TMoney: {
-            const Decimal d = in.kind == Value::Kind::Integer ? Decimal::fromInt(in.integer)
-                : in.kind == Value::Kind::Float ? Decimal::fromDouble(in.real)
-                                                : Decimal::parseOrRaise(in.text);
-            const int scale = decimalScale(collength);
-            if (in.kind == Value::Kind::Text && hasPlainScale(in.text, scale) && scale != 255
-                && d.integerDigits() <= decimalPrecision(collength) - scale)
-                return Stored::AsGiven;
             out.kind = Value::Kind::Text;
-            out.text = decimalText(fitColumn(d, collength), scale);
+            out.text = in.kind == Value::Kind::Integer ? storedText(in.integer, collength)
+                : in.kind == Value::Kind::Float       ? storedText(in.real, collength)
+                                                      : storedText(in.text, collength);
+            if (in.kind == Value::Kind::Text && out.text == in.text)
+                return Stored::AsGiven;
             return Stored::Converted;
         }
         case TUdtFixed:
@@ -518,6 +515,8 @@ private:
             int code = rc;
             m_s.raiseSqliteError(code, stmt, tr.targetTabid);
         }
+        if (!tr.tempSelect.empty())
+            fillTempTable(tr, p.params, stmt, prepareText);
         m_rowsAffected = sqlite3_changes64(m_s.db());
         Sqlca &ca = m_s.mutableSqlca();
         ca.sqlerrd[2] = m_rowsAffected;
@@ -532,6 +531,32 @@ private:
             sqlite3_finalize(p.stmt);
             p.stmt = nullptr;
         }
+    }
+
+    // SELECT ... INTO TEMP: the rows go into the table just declared. A
+    // failure drops the table again, so nothing half made remains.
+    template <typename Prepare>
+    void fillTempTable(const Translation &tr, const std::vector<PreparedParam> &params, const ast::Statement &stmt,
+                       Prepare &prepareText)
+    {
+        const std::string table = "temp." + sql::quote(tr.intoTemp);
+        sqlite3_stmt *fill = nullptr;
+        try {
+            prepareText("INSERT INTO " + table + " " + tr.tempSelect, &fill);
+            for (const PreparedParam &pp : params)
+                bindValue(fill, pp.local, m_values[pp.global], SQLITE_STATIC);
+            int rc;
+            while ((rc = sqlite3_step(fill)) == SQLITE_ROW) {
+            }
+            // Reported before finalize and DROP TABLE replace the error text.
+            if (rc != SQLITE_DONE)
+                m_s.raiseSqliteError(rc, stmt, 0);
+        } catch (...) {
+            sqlite3_finalize(fill);
+            sqlite3_exec(m_s.db(), ("DROP TABLE " + table).c_str(), nullptr, nullptr, nullptr);
+            throw;
+        }
+        sqlite3_finalize(fill);
     }
 
     SessionImpl &m_s;

@@ -610,7 +610,11 @@ Translation translate(const ast::Statement &st, TranslationContext &ctx)
             out.returnsRows = true;
         } else {
             out.intoTemp = sel.intoTemp;
-            out.sql = "CREATE TEMP TABLE " + quoteIdent(sel.intoTemp) + " AS " + r.sql;
+            std::vector<std::string> names;
+            for (const ColumnDescription &c : out.columns) names.push_back(c.name);
+            std::sort(names.begin(), names.end());
+            const bool unique = std::adjacent_find(names.begin(), names.end()) == names.end();
+            std::string declared;
             for (std::size_t i = 0; i < out.columns.size(); ++i) {
                 ColumnInfo c;
                 c.name = out.columns[i].name;
@@ -619,7 +623,16 @@ Translation translate(const ast::Statement &st, TranslationContext &ctx)
                 c.collength = r.types[i].code == TNull ? encodeVarchar(255) : r.types[i].collength;
                 c.extendedId = r.types[i].extendedId;
                 if (isSerial(c.coltype)) c.coltype = c.coltype == TSerial ? TInteger : c.coltype == TSerial8 ? TInt8 : TBigInt;
+                declared += (i ? ", " : "") + quoteIdent(c.name) + " " + sqliteStorage(c.coltype, c.extendedId);
                 out.tempColumns.push_back(std::move(c));
+            }
+            // Declared columns keep decimal and blank-padded comparisons; with
+            // repeated names SQLite's own renaming of CREATE TABLE AS is kept.
+            if (unique) {
+                out.sql = "CREATE TEMP TABLE " + quoteIdent(sel.intoTemp) + " (" + declared + ")";
+                out.tempSelect = std::move(r.sql);
+            } else {
+                out.sql = "CREATE TEMP TABLE " + quoteIdent(sel.intoTemp) + " AS " + r.sql;
             }
             out.columns.clear();
         }
