@@ -529,16 +529,31 @@ Typed Translator::binary(const Expr &e, Scope &scope)
         return out;
     }
     out.type = numericResult(a.type, b.type, e.op == TokenKind::Star);
+    for (Typed *x : {&a, &b}) {
+        // An overflow check stays where this operator would not repeat it
+        // (integers under a decimal or FLOAT operator).
+        const bool repeated = isDecimal(x->type) || (isInteger(x->type.code) && isInteger(out.type.code))
+            || (x->type.code == TFloat && out.type.code == TFloat);
+        if (x->wrapPrefix + x->wrapSuffix == 0 || !repeated) continue;
+        x->sql = x->sql.substr(x->wrapPrefix, x->sql.size() - x->wrapPrefix - x->wrapSuffix);
+        x->wrapPrefix = x->wrapSuffix = 0;
+    }
     const std::string plain = "(" + a.sql + op + b.sql + ")";
+    auto wrap = [&](const std::string &prefix, const std::string &inner, const std::string &suffix) {
+        out.sql = prefix + inner + suffix;
+        out.wrapPrefix = std::uint16_t(prefix.size());
+        out.wrapSuffix = std::uint16_t(suffix.size());
+    };
     // No error offsets but for division: GROUP BY matches select items by their SQL text.
     if (isDecimal(out.type)) {
         const char *f = e.op == TokenKind::Plus ? "ifx_dec_add(" : e.op == TokenKind::Minus ? "ifx_dec_sub(" : "ifx_dec_mul(";
-        out.sql = collated(f + decimalSql(a, -1) + "," + decimalSql(b, -1) + ")");
+        wrap("(", f + decimalSql(a, -1) + "," + decimalSql(b, -1) + ")", " COLLATE ifx_decimal)");
     } else if (isInteger(out.type.code)) {
-        // SQLite turns an int64 overflow into a REAL; Informix fails.
-        out.sql = "ifx_int(" + plain + "," + std::to_string(out.type.code) + ")";
+        // SQLite turns an int64 overflow into a REAL (which the operators
+        // above keep); Informix fails.
+        wrap("ifx_int(", plain, "," + std::to_string(out.type.code) + ")");
     } else if (out.type.code == TFloat) {
-        out.sql = "ifx_float(" + plain + ")";
+        wrap("ifx_float(", plain, ")");
     } else {
         out.sql = plain;
     }
@@ -732,6 +747,7 @@ Typed Translator::expr(const Expr &e, Scope &scope)
                 return a;
             }
             a.sql = isDecimal(a.type) ? collated("ifx_dec_neg(" + a.sql + ")") : "(-" + a.sql + ")";
+            a.wrapPrefix = a.wrapSuffix = 0;
             if (a.literal) a.literalText = "-" + a.literalText;
         }
         a.column = nullptr;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 // The translator's shared state, split over translate_*.cpp: name scopes,
 // the expression translator with its type inference, and the SELECT/DML
 // builders. Internal to the front end; callers use translator.h.
@@ -24,6 +25,10 @@ struct Typed {
     std::string baseTable;                // its table
     bool literal = false;                 // a literal string/number (converted at translation time)
     std::string literalText;
+    // An overflow check or collation around `sql` that only the outermost
+    // arithmetic needs: nested operators strip it (SQLite's parser stack
+    // limits the nesting of long sums).
+    std::uint16_t wrapPrefix = 0, wrapSuffix = 0;
 };
 
 // One table (or derived table) visible in a query block.
