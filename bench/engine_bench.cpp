@@ -1,6 +1,7 @@
 // The embedded engine against raw SQLite on the same data: a full scan of
-// 1,000,000 rows, 100,000 single-row INSERTs in one transaction, and the
-// parse + translate cost of the object browser's catalog statements (cold:
+// 1,000,000 rows, an exact SUM over 1,000,000 DECIMAL(16,2) values against
+// SQLite's sum() over the same amounts as REAL, 100,000 single-row INSERTs
+// in one transaction, and the parse + translate cost of the object browser's catalog statements (cold:
 // parser and translator called directly; warm: the session's caches).
 // Instruction counts, which other work on the machine does not disturb:
 //   QUODLIN_BENCH_SCALE=20 valgrind --tool=callgrind --toggle-collect='*EngineScan*'
@@ -18,6 +19,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -39,6 +41,7 @@ const int kInsertRows = 100000 / benchScale();
 
 struct Fixture {
     std::string path;
+    std::int64_t sumCents = 0;  // of table sums
     Fixture()
     {
         fs::path dir = fs::temp_directory_path() / ("quodlin_bench_" + std::to_string(::getpid()));
@@ -48,6 +51,7 @@ struct Fixture {
         auto s = Session::open(path, "bench");
         s->execute("create table scan (id integer, name varchar(40), price decimal(10,2));"
                    "create table ins (id integer, name varchar(40), price decimal(10,2));"
+                   "create table sums (d decimal(16,2), f float);"
                    "create table first_user (a integer, b char(10), c date, d decimal(8,2));"
                    "create index ix3 on first_user (c, a, b)");
         s.reset();
@@ -56,11 +60,27 @@ struct Fixture {
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         sqlite3_stmt *st = nullptr;
         sqlite3_prepare_v2(db, "INSERT INTO scan VALUES (?1, ?2, ?3)", -1, &st, nullptr);
+        char price[32];
         for (int i = 0; i < kScanRows; ++i) {
             std::string name = "item " + std::to_string(i);
             sqlite3_bind_int(st, 1, i);
             sqlite3_bind_text(st, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_double(st, 3, i * 0.25);
+            // DECIMAL(10,2) as the engine stores it: exact text at its scale.
+            std::snprintf(price, sizeof price, "%d.%02d", i / 4, i % 4 * 25);
+            sqlite3_bind_text(st, 3, price, -1, SQLITE_TRANSIENT);
+            sqlite3_step(st);
+            sqlite3_reset(st);
+        }
+        sqlite3_finalize(st);
+        // The same amounts as DECIMAL(16,2) text and as REAL; their exact sum in cents.
+        sqlite3_prepare_v2(db, "INSERT INTO sums VALUES (?1, ?2)", -1, &st, nullptr);
+        for (std::int64_t i = 0; i < kScanRows; ++i) {
+            const std::int64_t cents = (i * 104729) % 1000000000000 - 300000000000;
+            sumCents += cents;
+            std::snprintf(price, sizeof price, "%s%lld.%02lld", cents < 0 ? "-" : "", static_cast<long long>(std::llabs(cents) / 100),
+                          static_cast<long long>(std::llabs(cents) % 100));
+            sqlite3_bind_text(st, 1, price, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_double(st, 2, static_cast<double>(cents) / 100);
             sqlite3_step(st);
             sqlite3_reset(st);
         }
@@ -92,7 +112,7 @@ void RawSqliteScan(benchmark::State &state)
             sum += sqlite3_column_int64(st, 0);
             benchmark::DoNotOptimize(sqlite3_column_text(st, 1));
             if (decimal)
-                benchmark::DoNotOptimize(sqlite3_column_double(st, 2));
+                benchmark::DoNotOptimize(sqlite3_column_text(st, 2));
         }
         sqlite3_finalize(st);
         benchmark::DoNotOptimize(sum);
@@ -116,6 +136,42 @@ void EngineScan(benchmark::State &state)
                 benchmark::DoNotOptimize(st->value(2).text.data());
         }
         benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kScanRows);
+}
+
+// SUM over 1,000,000 amounts: SQLite's sum() over the REAL copy against the
+// engine's exact SUM over DECIMAL(16,2), whose result is checked to the cent.
+void RawSqliteSum(benchmark::State &state)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(fixture().path.c_str(), &db);
+    for (auto _ : state) {
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT sum(f) FROM sums", -1, &st, nullptr);
+        sqlite3_step(st);
+        benchmark::DoNotOptimize(sqlite3_column_double(st, 0));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    state.SetItemsProcessed(state.iterations() * kScanRows);
+}
+
+void EngineSum(benchmark::State &state)
+{
+    auto s = Session::open(fixture().path, "bench");
+    const std::int64_t cents = fixture().sumCents;
+    char expected[48];
+    std::snprintf(expected, sizeof expected, "%s%lld.%02lld", cents < 0 ? "-" : "", static_cast<long long>(std::llabs(cents) / 100),
+                  static_cast<long long>(std::llabs(cents) % 100));
+    for (auto _ : state) {
+        auto st = s->prepare("select sum(d) from sums");
+        st->execute();
+        st->next();
+        if (st->value(0).text != expected) {
+            state.SkipWithError(("inexact sum " + st->value(0).text + ", expected " + expected).c_str());
+            break;
+        }
     }
     state.SetItemsProcessed(state.iterations() * kScanRows);
 }
@@ -229,6 +285,8 @@ void PrepareCached(benchmark::State &state)
 
 BENCHMARK(RawSqliteScan)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(EngineScan)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(RawSqliteSum)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(EngineSum)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(RawSqliteInsert)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(EngineInsert)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(ParseTranslateCold)->DenseRange(0, 5)->Unit(benchmark::kMicrosecond);

@@ -9,7 +9,7 @@ set -euo pipefail
 PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libsqlite3-dev
+  libsqlite3-dev libboost-dev
   unixodbc-dev odbcinst libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev
 )

@@ -1,6 +1,7 @@
 // CREATE / DROP / ALTER / RENAME / TRUNCATE TABLE and the catalog rows they
 // write. Every statement runs inside the session's statement savepoint, so a
 // failure half way leaves neither catalog rows nor SQLite objects behind.
+#include "engine/decimal.h"
 #include "engine/ddl_common.h"
 #include "engine/ddl_objects.h"
 
@@ -65,9 +66,11 @@ std::string defaultLiteral(const ColumnInfo &c, const Environment &env)
         return {};
     const std::string &v = c.defaultValue;
     int code = c.coltype;
+    if (code == TDecimal || code == TMoney)
+        return sql::literal(storedText(v, c.collength));
     if (isNumeric(code)) {
         double d = parseNumber(v);
-        if (code == TDecimal || code == TMoney || code == TFloat || code == TSmallFloat)
+        if (code == TFloat || code == TSmallFloat)
             return formatNumber(d);
         return std::to_string(checkIntegerRange(d, code));
     }

@@ -1171,7 +1171,7 @@ bool beforeRun(SessionImpl &s, const ast::Statement &stmt, const std::string &te
         return false;
     std::string e;
     try {
-        e = entry(s, stmt, text, tr.plainSql.empty() ? tr.sql : tr.plainSql);
+        e = entry(s, stmt, text, !tr.tempSelect.empty() ? tr.tempSelect : tr.plainSql.empty() ? tr.sql : tr.plainSql);
     } catch (const std::exception &) {
         // A plan that cannot be described must not stop the statement; the
         // entry then names the statement only.

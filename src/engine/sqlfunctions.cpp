@@ -5,7 +5,9 @@
 // statement text as an optional last argument and report it as
 // "quodlin@<offset>:<code>:<isam>:<arg>".
 #include "engine/sqlfunctions.h"
+#include "engine/sqlfunction_util.h"
 
+#include "engine/decimal.h"
 #include "engine/error.h"
 #include "engine/types.h"
 #include "engine/values.h"
@@ -23,6 +25,8 @@
 #include <vector>
 
 namespace quodlin::engine {
+
+using namespace fn;
 
 namespace {
 
@@ -64,59 +68,6 @@ const Environment &envOf(sqlite3_context *c)
     static const Environment defaults;
     const FunctionContext &f = fctx(c);
     return f.env ? *f.env : defaults;
-}
-
-bool isNull(sqlite3_value *v) { return sqlite3_value_type(v) == SQLITE_NULL; }
-
-std::string text(sqlite3_value *v)
-{
-    if (sqlite3_value_type(v) == SQLITE_FLOAT) return formatNumber(sqlite3_value_double(v));
-    const unsigned char *t = sqlite3_value_text(v);
-    return t ? std::string(reinterpret_cast<const char *>(t), std::size_t(sqlite3_value_bytes(v))) : std::string();
-}
-
-void resultText(sqlite3_context *c, const std::string &s)
-{
-    sqlite3_result_text(c, s.data(), int(s.size()), SQLITE_TRANSIENT);
-}
-
-void fail(sqlite3_context *c, int code, const std::string &arg = {}, int isam = 0, int offset = -1)
-{
-    const std::string head = offset < 0 ? std::string("quodlin:") : "quodlin@" + std::to_string(offset) + ":";
-    const std::string msg = head + std::to_string(code) + ":" + std::to_string(isam) + ":" + arg;
-    sqlite3_result_error(c, msg.c_str(), int(msg.size()));
-}
-
-bool anyNull(int argc, sqlite3_value **argv)
-{
-    for (int i = 0; i < argc; ++i)
-        if (isNull(argv[i])) return true;
-    return false;
-}
-
-// Wraps a function body: NULL in -> NULL out, EngineError -> SQLite error.
-// The offset passed after a function's `plain` arguments, -1 when none was.
-int offsetArg(int argc, sqlite3_value **argv, int plain)
-{
-    return argc > plain ? sqlite3_value_int(argv[plain]) : -1;
-}
-
-// `plain`: the function's own argument count when an offset may follow them.
-template <typename F>
-void guarded(sqlite3_context *c, int argc, sqlite3_value **argv, F &&body, bool nullIn = true, int plain = -1)
-{
-    const auto offset = [&] { return plain < 0 ? -1 : offsetArg(argc, argv, plain); };
-    if (nullIn && anyNull(argc, argv)) {
-        sqlite3_result_null(c);
-        return;
-    }
-    try {
-        body();
-    } catch (const EngineError &e) {
-        fail(c, e.sqlCode(), {}, e.info().isamCode, offset());
-    } catch (const std::exception &) {
-        fail(c, -1213, {}, 0, offset());
-    }
 }
 
 bool isDatetimeText(const std::string &s)
@@ -284,19 +235,23 @@ void storeTo(sqlite3_context *c, sqlite3_value *v, int code, int collength, int 
             sqlite3_result_int64(c, sqlite3_value_int64(v));
             return;
         }
+        if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) {
+            // Text keeps all 19 digits of an INT8 (a double would not).
+            const std::optional<std::int64_t> i = Decimal::parseOrRaise(text(v)).truncated(0).toInt64();
+            if (!i || *i == INT64_MIN) checkIntegerRange(1e19, code);
+            if (code == TSmallInt || code == TInteger || code == TSerial) checkIntegerRange(double(*i), code);
+            sqlite3_result_int64(c, *i);
+            return;
+        }
         sqlite3_result_int64(c, checkIntegerRange(number(), code));
         return;
     case TFloat: case TSmallFloat:
         sqlite3_result_double(c, number());
         return;
     case TDecimal: case TMoney: {
-        double d = number();
-        const int p = decimalPrecision(collength), s = decimalScale(collength);
-        if (s != 255) {
-            d = roundDecimal(d, s);
-            if (std::fabs(d) >= std::pow(10.0, p - s)) raise(-1226);
-        }
-        sqlite3_result_double(c, d);
+        if (type == SQLITE_INTEGER) resultText(c, storedText(std::int64_t(sqlite3_value_int64(v)), collength));
+        else if (type == SQLITE_FLOAT) resultText(c, storedText(sqlite3_value_double(v), collength));
+        else resultText(c, storedText(text(v), collength));
         return;
     }
     case TDate:
@@ -739,7 +694,14 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
             case 2: resultText(c, sqlite3_value_int64(v[0]) ? "t" : "f"); return;
             case 3: {
                 const int scale = sqlite3_value_int(v[2]);
-                resultText(c, scale < 0 || scale > 32 ? formatNumber(dbl(v[0])) : formatDecimal(dbl(v[0]), scale));
+                if (sqlite3_value_type(v[0]) == SQLITE_FLOAT && (scale < 0 || scale > 32)) {
+                    resultText(c, formatNumber(sqlite3_value_double(v[0])));
+                    return;
+                }
+                const Decimal d = sqlite3_value_type(v[0]) == SQLITE_FLOAT ? Decimal::fromDouble(sqlite3_value_double(v[0]))
+                    : sqlite3_value_type(v[0]) == SQLITE_INTEGER ? Decimal::fromInt(sqlite3_value_int64(v[0]))
+                                                                 : Decimal::parseOrRaise(text(v[0]));
+                resultText(c, decimalText(d, scale < 0 || scale > 32 ? 255 : scale));
                 return;
             }
             default: resultText(c, text(v[0]));
@@ -937,6 +899,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
     add(db, ctx, "ifx_dbinfo", 1, [](sqlite3_context *c, int n, sqlite3_value **v) { s_dbinfo(c, n, v); }, false);
     add(db, ctx, "ifx_dbinfo", 2, [](sqlite3_context *c, int n, sqlite3_value **v) { s_dbinfo(c, n, v); }, false);
 
+    registerDecimalFunctions(db);
     sqlite3_create_function_v2(db, "ifx_variance", 1, SQLITE_UTF8, ctx, nullptr, varianceStep,
                                [](sqlite3_context *c) { varianceFinal(c, false); }, nullptr);
     sqlite3_create_function_v2(db, "ifx_stdev", 1, SQLITE_UTF8, ctx, nullptr, varianceStep,

@@ -36,6 +36,8 @@ struct FunctionContext {
 };
 
 void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx);
+// Exact decimals: the ifx_decimal collation and the decimal functions (decimal.h).
+void registerDecimalFunctions(sqlite3 *db);
 
 // The Informix error carried by a SQLite error message raised from one of
 // these functions; nullopt for other messages.

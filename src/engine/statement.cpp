@@ -1,6 +1,7 @@
 // Prepared texts of a session: parameters across all statements of the text,
 // execution in order, the forward cursor over the last SELECT, and the
 // conversion of SQLite values to the engine's typed values.
+#include "engine/decimal.h"
 #include "engine/session.h"
 #include "engine/sqlite_util.h"
 #include "engine/values.h"
@@ -82,11 +83,18 @@ void convertInto(Value &out, sqlite3_stmt *st, int i, FetchPlan plan)
     const bool numeric = type == SQLITE_INTEGER || type == SQLITE_FLOAT;
     switch (plan.kind) {
     case Fetch::Decimal:
-        if (numeric) {
+        if (type == SQLITE_FLOAT) {
+            // A database file from before decimals were kept as text.
             out.kind = Value::Kind::Text;
             formatDecimalInto(out.text, sqlite3_value_double(v), plan.scale);
-        } else {
-            setText(Value::Kind::Text);
+            return;
+        }
+        setText(Value::Kind::Text);
+        // Stored column values are already at their scale; expression
+        // results and integers get the scale's digits here.
+        if (!hasPlainScale(out.text, plan.scale)) {
+            if (std::optional<Decimal> d = Decimal::parse(out.text))
+                out.text = decimalText(*d, plan.scale);
         }
         return;
     case Fetch::Integer:
@@ -115,13 +123,6 @@ void convertInto(Value &out, sqlite3_stmt *st, int i, FetchPlan plan)
     case SQLITE_BLOB: return setText(Value::Kind::Blob);
     default: return setText(Value::Kind::Text);
     }
-}
-
-double powerOf10(int n)
-{
-    static const double kPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12,
-                                    1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    return n >= 0 && n <= 22 ? kPow10[n] : std::pow(10.0, n);
 }
 
 // Statements that may change the file: everything but queries, transaction
@@ -209,15 +210,12 @@ Stored storeBound(const Value &in, const TypeDesc &t, Value &out)
             out.real = number();
             return Stored::Converted;
         case TDecimal: case TMoney: {
-            double d = number();
-            const int p = decimalPrecision(collength), sc = decimalScale(collength);
-            if (sc != 255) {
-                d = roundDecimal(d, sc);
-                if (std::fabs(d) >= powerOf10(p - sc))
-                    return Stored::Failed;
-            }
-            out.kind = Value::Kind::Float;
-            out.real = d;
+            out.kind = Value::Kind::Text;
+            out.text = in.kind == Value::Kind::Integer ? storedText(in.integer, collength)
+                : in.kind == Value::Kind::Float       ? storedText(in.real, collength)
+                                                      : storedText(in.text, collength);
+            if (in.kind == Value::Kind::Text && out.text == in.text)
+                return Stored::AsGiven;
             return Stored::Converted;
         }
         case TUdtFixed:
@@ -517,6 +515,8 @@ private:
             int code = rc;
             m_s.raiseSqliteError(code, stmt, tr.targetTabid);
         }
+        if (!tr.tempSelect.empty())
+            fillTempTable(tr, p.params, stmt, prepareText);
         m_rowsAffected = sqlite3_changes64(m_s.db());
         Sqlca &ca = m_s.mutableSqlca();
         ca.sqlerrd[2] = m_rowsAffected;
@@ -531,6 +531,32 @@ private:
             sqlite3_finalize(p.stmt);
             p.stmt = nullptr;
         }
+    }
+
+    // SELECT ... INTO TEMP: the rows go into the table just declared. A
+    // failure drops the table again, so nothing half made remains.
+    template <typename Prepare>
+    void fillTempTable(const Translation &tr, const std::vector<PreparedParam> &params, const ast::Statement &stmt,
+                       Prepare &prepareText)
+    {
+        const std::string table = "temp." + sql::quote(tr.intoTemp);
+        sqlite3_stmt *fill = nullptr;
+        try {
+            prepareText("INSERT INTO " + table + " " + tr.tempSelect, &fill);
+            for (const PreparedParam &pp : params)
+                bindValue(fill, pp.local, m_values[pp.global], SQLITE_STATIC);
+            int rc;
+            while ((rc = sqlite3_step(fill)) == SQLITE_ROW) {
+            }
+            // Reported before finalize and DROP TABLE replace the error text.
+            if (rc != SQLITE_DONE)
+                m_s.raiseSqliteError(rc, stmt, 0);
+        } catch (...) {
+            sqlite3_finalize(fill);
+            sqlite3_exec(m_s.db(), ("DROP TABLE " + table).c_str(), nullptr, nullptr, nullptr);
+            throw;
+        }
+        sqlite3_finalize(fill);
     }
 
     SessionImpl &m_s;

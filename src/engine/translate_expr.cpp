@@ -4,6 +4,7 @@
 // constants mapped onto SQLite's and the dialect functions of sqlfunctions.h.
 #include "engine/translate_internal.h"
 
+#include "engine/decimal.h"
 #include "engine/error.h"
 
 #include <algorithm>
@@ -74,6 +75,10 @@ bool isText(const TypeDesc &t) { return isCharacter(t.code, t.extendedId) || t.c
 bool isBool(const TypeDesc &t) { return t.code == TUdtFixed && t.extendedId == kXidBoolean; }
 
 TypeDesc decimalFloat() { return type(TDecimal, encodeDecimal(32, -1)); }
+bool isDecimal(const TypeDesc &t) { return t.code == TDecimal || t.code == TMoney; }
+// Decimal results order, group and compare numerically, as decimal columns do.
+std::string collated(const std::string &sql) { return "(" + sql + " COLLATE ifx_decimal)"; }
+bool isPlainColumn(const Typed &v) { return v.column && !v.baseTable.empty(); }
 
 // A value meeting a character type shows its display text: a DATE in the
 // DBDATE form, a BOOLEAN as t/f, a DECIMAL with its scale's digits.
@@ -88,18 +93,26 @@ std::string displayTextSql(const Typed &v)
     return "ifx_text(" + v.sql + ")";
 }
 
-// Scale of a fixed-point operand; integers count as scale 0, -1 for floating ones.
-int fixedScale(const TypeDesc &t)
+// Precision and scale of an operand in decimal arithmetic; scale -1 for
+// floating ones. Integers count as DECIMAL(5,0), (10,0) and (19,0).
+struct DecimalShape {
+    int precision = 32;
+    int scale = -1;
+};
+DecimalShape decimalShape(const TypeDesc &t)
 {
-    if (isInteger(t.code)) return 0;
-    if (t.code == TDecimal || t.code == TMoney) {
+    if (t.code == TSmallInt) return {5, 0};
+    if (t.code == TInteger || t.code == TSerial) return {10, 0};
+    if (isInteger(t.code)) return {19, 0};
+    if (isDecimal(t)) {
         const int s = decimalScale(t.collength);
-        return s == 255 ? -1 : s;
+        return {decimalPrecision(t.collength), s == 255 ? -1 : s};
     }
-    return -1;
+    return {};
 }
 
-// Informix keeps fixed-point scales: + and - take the larger scale, * the sum.
+// Informix's result precision and scale: + and - keep the larger scale and
+// one more integer digit, * adds precisions and scales (at most 32 digits).
 TypeDesc numericResult(const TypeDesc &a, const TypeDesc &b, bool multiply = false)
 {
     if (a.code == TNull) return b.code == TNull ? decimalFloat() : b;
@@ -110,10 +123,16 @@ TypeDesc numericResult(const TypeDesc &a, const TypeDesc &b, bool multiply = fal
             if (b.code == TInteger || b.code == TSmallInt || b.code == TSerial) return kInteger;
         return kInt8;
     }
-    const int sa = fixedScale(a), sb = fixedScale(b);
-    if (sa < 0 || sb < 0) return decimalFloat();
-    const int scale = std::min(multiply ? sa + sb : std::max(sa, sb), 30);
-    return type(a.code == TMoney || b.code == TMoney ? TMoney : TDecimal, encodeDecimal(32, scale));
+    const DecimalShape x = decimalShape(a), y = decimalShape(b);
+    if (x.scale < 0 || y.scale < 0) return decimalFloat();
+    const int code = a.code == TMoney || b.code == TMoney ? TMoney : TDecimal;
+    if (multiply) {
+        if (x.scale + y.scale > kMaxDecimalDigits) return decimalFloat();
+        return type(code, encodeDecimal(std::min(kMaxDecimalDigits, x.precision + y.precision), x.scale + y.scale));
+    }
+    const int scale = std::max(x.scale, y.scale);
+    const int precision = std::min(kMaxDecimalDigits, std::max(x.precision - x.scale, y.precision - y.scale) + scale + 1);
+    return type(code, encodeDecimal(std::max(precision, scale), scale));
 }
 
 // CASE, NVL and DECODE give one type wide enough for every branch, so a
@@ -323,6 +342,7 @@ std::string Translator::convertTo(const Typed &v, const TypeDesc &t, int offset)
             const auto a = text.find_first_not_of(" \t");
             const auto b = text.find_last_not_of(" \t");
             text = a == std::string::npos ? std::string() : text.substr(a, b - a + 1);
+            if (isDecimal(t)) return quoteString(Decimal::parseOrRaise(text).text());
             const double d = parseNumber(text);
             const bool digits = !text.empty() && text.size() < 19
                 && text.find_first_not_of("0123456789") == std::string::npos;
@@ -490,10 +510,16 @@ Typed Translator::binary(const Expr &e, Scope &scope)
         out.type = a.type;
         return out;
     }
+    const bool floating = ca == TFloat || cb == TFloat || ca == TSmallFloat || cb == TSmallFloat;
     if (e.op == TokenKind::Slash) {
         // Informix division is decimal: 7/2 = 3.5; dividing by zero is -1202.
-        out.sql = "ifx_div(" + a.sql + "," + b.sql + at(e.offset) + ")";
-        out.type = (ca == TFloat || cb == TFloat) ? kFloat : decimalFloat();
+        if (floating) {
+            out.sql = "ifx_float(ifx_div(" + a.sql + "," + b.sql + at(e.offset) + "))";
+            out.type = kFloat;
+        } else {
+            out.sql = collated("ifx_dec_div(" + decimalSql(a, -1) + "," + decimalSql(b, -1) + at(e.offset) + ")");
+            out.type = decimalFloat();
+        }
         return out;
     }
     if ((ca == TDate && plusMinus) || (cb == TDate && e.op == TokenKind::Plus)) {
@@ -502,9 +528,78 @@ Typed Translator::binary(const Expr &e, Scope &scope)
         out.type = kDate;
         return out;
     }
-    out.sql = "(" + a.sql + op + b.sql + ")";
     out.type = numericResult(a.type, b.type, e.op == TokenKind::Star);
+    for (Typed *x : {&a, &b}) {
+        // An overflow check stays where this operator would not repeat it
+        // (integers under a decimal or FLOAT operator).
+        const bool repeated = isDecimal(x->type) || (isInteger(x->type.code) && isInteger(out.type.code))
+            || (x->type.code == TFloat && out.type.code == TFloat);
+        if (x->wrapPrefix + x->wrapSuffix == 0 || !repeated) continue;
+        x->sql = x->sql.substr(x->wrapPrefix, x->sql.size() - x->wrapPrefix - x->wrapSuffix);
+        x->wrapPrefix = x->wrapSuffix = 0;
+    }
+    const std::string plain = "(" + a.sql + op + b.sql + ")";
+    auto wrap = [&](const std::string &prefix, const std::string &inner, const std::string &suffix) {
+        out.sql = prefix + inner + suffix;
+        out.wrapPrefix = std::uint16_t(prefix.size());
+        out.wrapSuffix = std::uint16_t(suffix.size());
+    };
+    // No error offsets but for division: GROUP BY matches select items by their SQL text.
+    if (isDecimal(out.type)) {
+        const char *f = e.op == TokenKind::Plus ? "ifx_dec_add(" : e.op == TokenKind::Minus ? "ifx_dec_sub(" : "ifx_dec_mul(";
+        wrap("(", f + decimalSql(a, -1) + "," + decimalSql(b, -1) + ")", " COLLATE ifx_decimal)");
+    } else if (isInteger(out.type.code)) {
+        // SQLite turns an int64 overflow into a REAL (which the operators
+        // above keep); Informix fails.
+        wrap("ifx_int(", plain, "," + std::to_string(out.type.code) + ")");
+    } else if (out.type.code == TFloat) {
+        wrap("ifx_float(", plain, ")");
+    } else {
+        out.sql = plain;
+    }
     return out;
+}
+
+std::string Translator::decimalSql(const Typed &v, int offset)
+{
+    if (isDecimal(v.type) || (v.type.code == TNull && v.sql == "NULL")) return v.sql;
+    if (v.literal) {
+        try {
+            return quoteString(Decimal::parseOrRaise(v.literalText).text());
+        } catch (const EngineError &e) {
+            reraise(e, offset);
+        }
+    }
+    return "ifx_dec(" + v.sql + at(offset) + ")";
+}
+
+std::string Translator::branchSql(const Typed &v, const TypeDesc &result, int offset)
+{
+    if (isDecimal(result)) return decimalSql(v, offset);
+    if (result.code == TFloat && isDecimal(v.type)) return "CAST(" + v.sql + " AS REAL)";
+    return v.sql;
+}
+
+void Translator::decimalOperands(Typed &left, std::vector<Typed *> others, const std::vector<int> &offsets)
+{
+    bool any = isDecimal(left.type);
+    for (const Typed *o : others) any = any || isDecimal(o->type);
+    if (!any) return;
+    // A decimal column on the left gives its collation to every comparison
+    // of the form (BETWEEN and IN compare with the left operand's).
+    const bool columnCollation = isDecimal(left.type) && isPlainColumn(left);
+    auto toDecimal = [&](Typed &x, int offset) {
+        if (isDecimal(x.type)) return;
+        if (x.type.code == TNull && x.sql == "NULL") return;
+        if (isPlainColumn(x) && isNumeric(x.type.code)) return;
+        if (!isNumeric(x.type.code) && x.type.code != TNull) return;
+        x.sql = decimalSql(x, offset);
+        x.type = decimalFloat();
+        x.column = nullptr;
+    };
+    toDecimal(left, offsets[0]);
+    for (std::size_t i = 0; i < others.size(); ++i) toDecimal(*others[i], offsets[i + 1]);
+    if (!columnCollation) left.sql = collated(left.sql);
 }
 
 Typed Translator::compare(const Expr &e, Scope &scope)
@@ -534,8 +629,14 @@ Typed Translator::compare(const Expr &e, Scope &scope)
     fit(b, a, e.args[1]->offset);
     // A character value meeting a number is compared as a number (-1213 when
     // it is none); SQLite would compare the number as text ('9' > 10).
-    if (isText(a.type) && !a.literal && isNumeric(b.type.code)) a.sql = asNumber(a.sql, e.args[0]->offset);
-    if (isText(b.type) && !b.literal && isNumeric(a.type.code)) b.sql = asNumber(b.sql, e.args[1]->offset);
+    const bool textA = isText(a.type) && !a.literal && isNumeric(b.type.code);
+    const bool textB = isText(b.type) && !b.literal && isNumeric(a.type.code);
+    if (textA) a.sql = asNumber(a.sql, e.args[0]->offset), a.type = decimalFloat(), a.column = nullptr;
+    if (textB) b.sql = asNumber(b.sql, e.args[1]->offset), b.type = decimalFloat(), b.column = nullptr;
+    // A string literal made a decimal above is one now.
+    if (a.literal && isText(a.type) && isDecimal(b.type)) a.type = decimalFloat();
+    if (b.literal && isText(b.type) && isDecimal(a.type)) b.type = decimalFloat();
+    decimalOperands(a, {&b}, {e.args[0]->offset, e.args[1]->offset});
     // A text literal with an affinity keeps SQLite from substituting it for the
     // column elsewhere in the WHERE clause, where a conversion of it to a
     // number would fail once for the whole statement (-1213 with no such row).
@@ -599,8 +700,12 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         out.sql = e.text;
         out.literal = true;
         out.literalText = e.text;
-        out.type = e.text.size() < 10 ? kInteger : e.text.size() < 19 ? kInt8 : decimalFloat();
-        if (e.text.size() >= 19) out.sql = e.text + ".0";
+        out.type = e.text.size() < 10 ? kInteger : kInt8;
+        if (e.text.size() >= 19 && (e.text.size() > 19 || e.text > "9223372036854775807")) {
+            // Past INT8: an exact decimal.
+            out.sql = quoteString(Decimal::parseOrRaise(e.text).text());
+            out.type = decimalFloat();
+        }
         out.nullable = false;
         return out;
     case ExprKind::Number:
@@ -609,6 +714,8 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         out.literal = true;
         out.literalText = e.text;
         out.type = e.text.find_first_of("eE") != std::string::npos ? kFloat : decimalFloat();
+        // A decimal literal is the exact number it spells.
+        if (isDecimal(out.type)) out.sql = quoteString(Decimal::parseOrRaise(e.text).normalized().text());
         out.nullable = false;
         return out;
     case ExprKind::String:
@@ -633,7 +740,14 @@ Typed Translator::expr(const Expr &e, Scope &scope)
                 a.sql = "ifx_iv_scale(" + a.sql + "," + std::to_string(a.type.collength) + ",-1,0)";
                 return a;
             }
-            a.sql = "(-" + a.sql + ")";
+            if (a.literal && isDecimal(a.type)) {
+                a.literalText = a.literalText.starts_with('-') ? a.literalText.substr(1) : "-" + a.literalText;
+                a.sql = quoteString(Decimal::parseOrRaise(a.literalText).normalized().text());
+                a.column = nullptr;
+                return a;
+            }
+            a.sql = isDecimal(a.type) ? collated("ifx_dec_neg(" + a.sql + ")") : "(-" + a.sql + ")";
+            a.wrapPrefix = a.wrapSuffix = 0;
             if (a.literal) a.literalText = "-" + a.literalText;
         }
         a.column = nullptr;
@@ -676,28 +790,43 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         Typed a = expr(*e.args[0], scope);
         Typed lo = expr(*e.args[1], scope);
         Typed hi = expr(*e.args[2], scope);
-        const bool conv = isDateLike(a.type.code) || isBool(a.type) || isChar(a.type.code);
-        const std::string l = conv && (lo.literal || lo.type.code == TNull) ? convertTo(lo, a.type, e.args[1]->offset) : lo.sql;
-        const std::string h = conv && (hi.literal || hi.type.code == TNull) ? convertTo(hi, a.type, e.args[2]->offset) : hi.sql;
+        const bool conv = isDateLike(a.type.code) || isBool(a.type) || isChar(a.type.code) || isDecimal(a.type);
+        if (conv && (lo.literal || lo.type.code == TNull)) lo.sql = convertTo(lo, a.type, e.args[1]->offset);
+        if (conv && (hi.literal || hi.type.code == TNull)) hi.sql = convertTo(hi, a.type, e.args[2]->offset);
         if (isText(a.type) && !a.literal && (isNumeric(lo.type.code) || isNumeric(hi.type.code)))
-            a.sql = asNumber(a.sql, e.args[0]->offset);
-        out.sql = "(" + a.sql + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + l + " AND " + h + ")";
+            a.sql = asNumber(a.sql, e.args[0]->offset), a.type = decimalFloat(), a.column = nullptr;
+        decimalOperands(a, {&lo, &hi}, {e.args[0]->offset, e.args[1]->offset, e.args[2]->offset});
+        out.sql = "(" + a.sql + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + lo.sql + " AND " + hi.sql + ")";
         out.type = kInteger;
         out.aggregate = a.aggregate;
         return out;
     }
     case ExprKind::InList: {
         Typed a = expr(*e.args[0], scope);
-        const bool conv = isDateLike(a.type.code) || isBool(a.type) || isChar(a.type.code);
-        std::string list;
+        const bool conv = isDateLike(a.type.code) || isBool(a.type) || isChar(a.type.code) || isDecimal(a.type);
+        std::vector<Typed> items;
+        items.reserve(e.args.size() - 1);
         bool numbers = false;
         for (std::size_t i = 1; i < e.args.size(); ++i) {
             Typed v = expr(*e.args[i], scope);
-            if (i > 1) list += ',';
-            list += conv && (v.literal || v.type.code == TNull) ? convertTo(v, a.type, e.args[i]->offset) : v.sql;
+            if (conv && (v.literal || v.type.code == TNull)) v.sql = convertTo(v, a.type, e.args[i]->offset);
             numbers = numbers || isNumeric(v.type.code);
+            items.push_back(std::move(v));
         }
-        if (isText(a.type) && !a.literal && numbers) a.sql = asNumber(a.sql, e.args[0]->offset);
+        if (isText(a.type) && !a.literal && numbers)
+            a.sql = asNumber(a.sql, e.args[0]->offset), a.type = decimalFloat(), a.column = nullptr;
+        std::vector<Typed *> others;
+        std::vector<int> offsets{e.args[0]->offset};
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            others.push_back(&items[i]);
+            offsets.push_back(e.args[i + 1]->offset);
+        }
+        decimalOperands(a, others, offsets);
+        std::string list;
+        for (const Typed &v : items) {
+            if (!list.empty()) list += ',';
+            list += v.sql;
+        }
         out.sql = "(" + a.sql + (e.negated ? " NOT IN (" : " IN (") + list + "))";
         out.type = kInteger;
         out.aggregate = a.aggregate;
@@ -783,19 +912,24 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         out.sql = "(CASE";
         if (e.hasOperand) out.sql += " " + expr(*e.args[i++], scope).sql;
         const std::size_t pairsEnd = e.args.size() - (e.hasElse ? 1 : 0);
+        std::vector<std::string> whens;
+        std::vector<Typed> results;
         for (; i + 1 < pairsEnd + 1 && i < pairsEnd; i += 2) {
-            out.sql += " WHEN " + expr(*e.args[i], scope).sql;
-            Typed r = expr(*e.args[i + 1], scope);
-            out.sql += " THEN " + r.sql;
-            out.type = branchType(out.type, r.type);
-            out.aggregate = out.aggregate || r.aggregate;
+            whens.push_back(expr(*e.args[i], scope).sql);
+            results.push_back(expr(*e.args[i + 1], scope));
+            out.type = branchType(out.type, results.back().type);
+            out.aggregate = out.aggregate || results.back().aggregate;
         }
         if (e.hasElse) {
-            Typed r = expr(*e.args.back(), scope);
-            out.sql += " ELSE " + r.sql;
-            out.type = branchType(out.type, r.type);
+            results.push_back(expr(*e.args.back(), scope));
+            out.type = branchType(out.type, results.back().type);
         }
+        // Decimal branches give decimal text whichever branch is taken.
+        auto branch = [&](std::size_t k) { return branchSql(results[k], out.type, e.args[k]->offset); };
+        for (std::size_t k = 0; k < whens.size(); ++k) out.sql += " WHEN " + whens[k] + " THEN " + branch(k);
+        if (e.hasElse) out.sql += " ELSE " + branch(results.size() - 1);
         out.sql += " END)";
+        if (isDecimal(out.type)) out.sql = collated(out.sql);
         return out;
     }
     case ExprKind::Cast: {
@@ -808,6 +942,7 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         if (isSerial(t.code)) col.coltype = t.code == TSerial ? TInteger : TBigInt;
         out.sql = storeValue(a, col, e.offset);
         out.type = col.type();
+        if (isDecimal(out.type)) out.sql = collated(out.sql);
         out.aggregate = a.aggregate;
         return out;
     }
@@ -949,10 +1084,24 @@ Typed Translator::function(const Expr &e, Scope &scope)
         }
         argc(1, 1);
         const std::string distinct = e.distinct ? "DISTINCT " : "";
-        if (f == "range") out.sql = "(max(" + args[0].sql + ")-min(" + args[0].sql + "))";
-        else if (f == "stdev" || f == "variance") out.sql = "ifx_" + f + "(" + distinct + args[0].sql + ")";
-        else out.sql = f + "(" + distinct + args[0].sql + ")";
         const TypeDesc &t = args[0].type;
+        const bool floating = t.code == TFloat || t.code == TSmallFloat;
+        // Decimals compare by the collation; SUM and AVG of anything but
+        // FLOAT are exact (an INT8 sum needs more than 64 bits).
+        const std::string arg = isDecimal(t) ? collated(args[0].sql) : args[0].sql;
+        if (f == "range") {
+            const std::string mm = "max(" + arg + "),min(" + arg + ")";
+            if (isDecimal(t)) out.sql = collated("ifx_dec_sub(" + mm + ")");
+            else if (isInteger(t.code)) out.sql = "ifx_int((max(" + arg + ")-min(" + arg + "))," + std::to_string(TInt8) + ")";
+            else out.sql = "(max(" + arg + ")-min(" + arg + "))";
+        } else if (f == "stdev" || f == "variance") {
+            out.sql = "ifx_" + f + "(" + distinct + arg + ")";
+        } else if ((f == "sum" || f == "avg") && !floating) {
+            out.sql = collated("ifx_" + f + "(" + distinct + arg + ")");
+        } else {
+            out.sql = f + "(" + distinct + arg + ")";
+            if (isDecimal(t)) out.sql = collated(out.sql);
+        }
         if (f == "count") out.type = kInteger;
         else if (f == "min" || f == "max") out.type = t;
         else if (f == "sum") {
@@ -969,24 +1118,26 @@ Typed Translator::function(const Expr &e, Scope &scope)
 
     if (f == "nvl") {
         argc(2, 2);
-        out.sql = call("coalesce");
         out.type = branchType(args[0].type, args[1].type);
+        out.sql = "coalesce(" + branchSql(args[0], out.type, e.args[0]->offset) + "," + branchSql(args[1], out.type, e.args[1]->offset) + ")";
+        if (isDecimal(out.type)) out.sql = collated(out.sql);
         return out;
     }
     if (f == "nullif") { argc(2, 2); out.sql = call("nullif"); out.type = args[0].type; return out; }
     if (f == "decode") {
         if (args.size() < 3) raise(-201, {}, e.offset);
-        out.sql = "(CASE";
         std::size_t i = 1;
-        for (; i + 1 < args.size(); i += 2) {
-            out.sql += " WHEN " + args[0].sql + " IS " + args[i].sql + " THEN " + args[i + 1].sql;
-            out.type = branchType(out.type, args[i + 1].type);
+        for (; i + 1 < args.size(); i += 2) out.type = branchType(out.type, args[i + 1].type);
+        if (i < args.size()) out.type = branchType(out.type, args[i].type);
+        out.sql = "(CASE";
+        for (i = 1; i + 1 < args.size(); i += 2) {
+            Typed subject = args[0], match = args[i];
+            decimalOperands(subject, {&match}, {e.args[0]->offset, e.args[i]->offset});
+            out.sql += " WHEN " + subject.sql + " IS " + match.sql + " THEN " + branchSql(args[i + 1], out.type, e.args[i + 1]->offset);
         }
-        if (i < args.size()) {
-            out.sql += " ELSE " + args[i].sql;
-            out.type = branchType(out.type, args[i].type);
-        }
+        if (i < args.size()) out.sql += " ELSE " + branchSql(args[i], out.type, e.args[i]->offset);
         out.sql += " END)";
+        if (isDecimal(out.type)) out.sql = collated(out.sql);
         return out;
     }
     // Dates
@@ -1100,13 +1251,23 @@ Typed Translator::function(const Expr &e, Scope &scope)
     for (const char *m : math1) {
         if (f == m) {
             argc(1, 1);
-            out.sql = std::string("ifx_math('") + m + "'," + args[0].sql + ")";
+            const bool exact = isDecimal(args[0].type) && (f == "abs" || f == "sign" || f == "ceil" || f == "floor");
+            out.sql = std::string(exact ? "ifx_dec_math('" : "ifx_math('") + m + "'," + args[0].sql + ")";
+            if (exact && f != "sign") out.sql = collated(out.sql);
             out.type = f == "abs" ? args[0].type : f == "hex" ? type(TChar, 10) : f == "sign" || f == "ceil" || f == "floor" ? decimalFloat() : kFloat;
             if (f == "abs" && out.type.code == TNull) out.type = decimalFloat();
             return out;
         }
     }
-    if (f == "mod") { argc(2, 2); out.sql = call("ifx_mod", true); out.type = numericResult(args[0].type, args[1].type); return out; }
+    if (f == "mod") {
+        argc(2, 2);
+        out.type = numericResult(args[0].type, args[1].type);
+        if (isDecimal(out.type))
+            out.sql = collated("ifx_dec_mod(" + decimalSql(args[0], e.args[0]->offset) + "," + decimalSql(args[1], e.args[1]->offset) + at(e.offset) + ")");
+        else
+            out.sql = call("ifx_mod", true);
+        return out;
+    }
     if (f == "pow" || f == "power" || f == "atan2" || f == "root") {
         argc(f == "root" ? 1 : 2, 2);
         out.sql = "ifx_math2('" + f + "'," + args[0].sql + "," + (args.size() > 1 ? args[1].sql : "2") + ")";
@@ -1115,9 +1276,14 @@ Typed Translator::function(const Expr &e, Scope &scope)
     }
     if (f == "round" || f == "trunc") {
         argc(1, 2);
-        out.sql = "ifx_" + f + "(" + args[0].sql + "," + (args.size() > 1 ? args[1].sql : "0") + ")";
         if (isDateLike(args[0].type.code)) raise(-999, {}, e.offset);
-        out.type = isInteger(args[0].type.code) ? args[0].type : decimalFloat();
+        const TypeDesc &t = args[0].type;
+        const std::string digits = args.size() > 1 ? args[1].sql : "0";
+        out.type = isInteger(t.code) ? t : decimalFloat();
+        if (isInteger(t.code) || t.code == TFloat || t.code == TSmallFloat)
+            out.sql = "ifx_" + f + "(" + args[0].sql + "," + digits + ")";
+        else
+            out.sql = collated("ifx_dec_" + f + "(" + decimalSql(args[0], e.args[0]->offset) + "," + digits + at(e.offset) + ")");
         return out;
     }
     if (f == "dbinfo") {

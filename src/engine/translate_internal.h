@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 // The translator's shared state, split over translate_*.cpp: name scopes,
 // the expression translator with its type inference, and the SELECT/DML
 // builders. Internal to the front end; callers use translator.h.
@@ -24,6 +25,10 @@ struct Typed {
     std::string baseTable;                // its table
     bool literal = false;                 // a literal string/number (converted at translation time)
     std::string literalText;
+    // An overflow check or collation around `sql` that only the outermost
+    // arithmetic needs: nested operators strip it (SQLite's parser stack
+    // limits the nesting of long sums).
+    std::uint16_t wrapPrefix = 0, wrapSuffix = 0;
 };
 
 // One table (or derived table) visible in a query block.
@@ -93,6 +98,17 @@ public:
     // `value` converted for a place of `type` (a column, or the other side of a comparison).
     std::string convertTo(const Typed &value, const TypeDesc &type, int offset);
     std::string storeValue(const Typed &value, const ColumnInfo &col, int offset);
+    // `value` as exact decimal text (decimal.h): literals converted now,
+    // other numbers and numeric text by ifx_dec (-1213 at `offset`).
+    std::string decimalSql(const Typed &value, int offset);
+    // One branch of CASE/NVL/DECODE in the type of the whole: decimal text
+    // for a decimal result, a REAL for a FLOAT one.
+    std::string branchSql(const Typed &value, const TypeDesc &result, int offset);
+    // Both sides of a comparison with a DECIMAL side compared as decimals:
+    // numbers made decimal text, ordered by the ifx_decimal collation. A
+    // plain numeric column stays as it is (its affinity converts the other
+    // side, and its index still serves).
+    void decimalOperands(Typed &left, std::vector<Typed *> others, const std::vector<int> &offsets);
     std::string defaultValue(const ColumnInfo &col);
 
     // view_dml.cpp: INSERT, UPDATE and DELETE through a simple view (one

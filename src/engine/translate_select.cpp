@@ -531,13 +531,20 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
             const OrderItem &o = s.orderBy[i];
             const Expr &e = *o.expr;
             if (i) result.sql += ", ";
+            // A decimal result column sorts by number also where SQLite
+            // loses its collation (scalar subqueries, UNION).
+            auto position = [&](long n) {
+                result.sql += std::to_string(n);
+                const TypeDesc &t = result.types[std::size_t(n - 1)];
+                if (t.code == TDecimal || t.code == TMoney) result.sql += " COLLATE ifx_decimal";
+            };
             if (e.kind == ExprKind::Integer) {
                 const long n = smallNumber(e.text);
                 if (n < 1 || n > long(result.columns.size())) raise(-201, {}, e.offset);
-                result.sql += e.text;
+                position(n);
             } else if (e.kind == ExprKind::Column && e.table.empty()
                        && std::find(labels.begin(), labels.end(), e.text) != labels.end()) {
-                result.sql += std::to_string(std::find(labels.begin(), labels.end(), e.text) - labels.begin() + 1);
+                position(std::find(labels.begin(), labels.end(), e.text) - labels.begin() + 1);
             } else if (s.cores.size() > 1) {
                 // A UNION sorts by its result columns only.
                 int pos = 0;
@@ -545,17 +552,19 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
                     for (std::size_t k = 0; k < result.columns.size() && !pos; ++k)
                         if (result.columns[k].name == e.text) pos = int(k + 1);
                 if (!pos) raise(-201, {}, e.offset);
-                result.sql += std::to_string(pos);
+                position(pos);
             } else {
                 // Rows made distinct (or kept in a table) carry only their columns:
                 // SQLite would sort by a value of some row of each group.
-                const std::string sql = expr(e, first).sql;
+                const Typed v = expr(e, first);
+                const std::string &sql = v.sql;
                 if (!grouped.empty() && std::find(grouped.begin(), grouped.end(), sql) == grouped.end())
                     checkGroupedOrder(e, first, grouped);
                 if ((s.cores.front().distinct || !s.intoTemp.empty())
                     && std::find(items.begin(), items.end(), sql) == items.end())
                     raise(-309, e.kind == ExprKind::Column ? e.text : expressionName(e), e.offset);
                 result.sql += sql;
+                if (v.type.code == TDecimal || v.type.code == TMoney) result.sql += " COLLATE ifx_decimal";
             }
             if (o.desc) result.sql += " DESC";
             if (o.nulls == 1) result.sql += " NULLS FIRST";
@@ -601,7 +610,11 @@ Translation translate(const ast::Statement &st, TranslationContext &ctx)
             out.returnsRows = true;
         } else {
             out.intoTemp = sel.intoTemp;
-            out.sql = "CREATE TEMP TABLE " + quoteIdent(sel.intoTemp) + " AS " + r.sql;
+            std::vector<std::string> names;
+            for (const ColumnDescription &c : out.columns) names.push_back(c.name);
+            std::sort(names.begin(), names.end());
+            const bool unique = std::adjacent_find(names.begin(), names.end()) == names.end();
+            std::string declared;
             for (std::size_t i = 0; i < out.columns.size(); ++i) {
                 ColumnInfo c;
                 c.name = out.columns[i].name;
@@ -610,7 +623,16 @@ Translation translate(const ast::Statement &st, TranslationContext &ctx)
                 c.collength = r.types[i].code == TNull ? encodeVarchar(255) : r.types[i].collength;
                 c.extendedId = r.types[i].extendedId;
                 if (isSerial(c.coltype)) c.coltype = c.coltype == TSerial ? TInteger : c.coltype == TSerial8 ? TInt8 : TBigInt;
+                declared += (i ? ", " : "") + quoteIdent(c.name) + " " + sqliteStorage(c.coltype, c.extendedId);
                 out.tempColumns.push_back(std::move(c));
+            }
+            // Declared columns keep decimal and blank-padded comparisons; with
+            // repeated names SQLite's own renaming of CREATE TABLE AS is kept.
+            if (unique) {
+                out.sql = "CREATE TEMP TABLE " + quoteIdent(sel.intoTemp) + " (" + declared + ")";
+                out.tempSelect = std::move(r.sql);
+            } else {
+                out.sql = "CREATE TEMP TABLE " + quoteIdent(sel.intoTemp) + " AS " + r.sql;
             }
             out.columns.clear();
         }

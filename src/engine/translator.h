@@ -36,6 +36,9 @@ struct Translation {
     // session registers it under this name with `tempColumns`.
     std::string intoTemp;
     std::vector<ColumnInfo> tempColumns;
+    // When set, `sql` only declares the table (column collations, which
+    // CREATE TABLE AS drops) and this SELECT then fills it.
+    std::string tempSelect;
     // INSERT/UPDATE/DELETE: the target table.
     std::string targetTable;
     int targetTabid = 0;

@@ -197,12 +197,20 @@ const char *sqliteStorage(int code, int extendedId)
     case TSmallInt: case TInteger: case TSerial: case TDate: case TInt8: case TSerial8:
     case TBigInt: case TBigSerial: case TBooleanClient:
         return "INTEGER";
-    case TFloat: case TSmallFloat: case TDecimal: case TMoney:
+    case TFloat: case TSmallFloat:
         return "REAL";
+    // Exact decimal text ordered numerically (decimal.h).
+    case TDecimal: case TMoney:
+        return "TEXT COLLATE ifx_decimal";
+    // Informix compares character values padded with blanks: 'ab ' = 'ab'.
+    case TChar: case TNChar: case TVarChar: case TNVarChar: case TLVarCharClient:
+        return "TEXT COLLATE RTRIM";
     case TByte:
         return "BLOB";
     case TUdtFixed:
         return extendedId == kXidBoolean ? "INTEGER" : "BLOB";
+    case TUdtVar:
+        return extendedId == kXidLVarChar ? "TEXT COLLATE RTRIM" : "TEXT";
     default:
         return "TEXT";
     }

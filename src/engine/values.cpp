@@ -1,5 +1,7 @@
 #include "engine/values.h"
 
+#include "engine/decimal.h"
+
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -823,13 +825,17 @@ std::string displayText(const Value &value, const ColumnDescription &column, con
         return value.text;
     case TDecimal:
     case TMoney: {
-        int scale = decimalScale(column.collength);
-        std::string text = value.kind == Value::Kind::Text ? value.text : formatDecimal(asDouble(), scale);
-        if (value.kind == Value::Kind::Text && scale != 255) {
-            try {
-                text = formatDecimal(parseNumber(value.text), scale);
-            } catch (const EngineError &) {
-            }
+        const int scale = decimalScale(column.collength);
+        std::string text;
+        if (value.kind == Value::Kind::Float) {
+            text = formatDecimal(value.real, scale);
+        } else if (value.kind == Value::Kind::Integer) {
+            text = decimalText(Decimal::fromInt(value.integer), scale);
+        } else if (hasPlainScale(value.text, scale)) {
+            text = value.text;
+        } else {
+            const std::optional<Decimal> d = Decimal::parse(value.text);
+            text = d ? decimalText(*d, scale) : value.text;
         }
         return code == TMoney ? formatMoney(text, env, withCurrency) : text;
     }

@@ -177,6 +177,32 @@ struct ShapeCase {
 
 class ExplainShape : public ExplainTest, public testing::WithParamInterface<ShapeCase> {};
 
+// Decimal and VARCHAR keys compare by number and blank-padded, and their
+// indexes still serve equality and ranges written at other scales or lengths.
+TEST_F(ExplainTest, DecimalAndVarcharIndexesServeEqualityAndRange)
+{
+    m_s->execute("create table price (amt decimal(12,2), tag varchar(10));"
+                 "create index p_amt on price (amt); create index p_tag on price (tag)");
+    for (int i = 0; i < 30; ++i)
+        m_s->execute("insert into price values (" + std::to_string(i) + ".5, 't" + std::to_string(i % 7) + "')");
+    const struct {
+        const char *where;
+        const char *filter;
+        std::int64_t rows;
+    } cases[] = {
+        {"amt = 12.500", "^        Lower Index Filter: ann.price.amt =", 1},
+        {"amt between 9 and 11.50", "^        Lower Index Filter: ann.price.amt >=", 3},
+        {"amt < 2", "^        Upper Index Filter: ann.price.amt <", 2},
+        {"tag = 't3  '", "^        Lower Index Filter: ann.price.tag =", 4},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.where);
+        const std::string f = explainOne(std::string("select * from price where ") + c.where);
+        expectInOrder(lines(f), {"  1) ann.price: INDEX PATH", c.filter}, f);
+        EXPECT_EQ(number(std::string("select count(*) from price where ") + c.where), c.rows);
+    }
+}
+
 TEST_P(ExplainShape, PlanReadsInInformixTerms)
 {
     m_s->execute("create view ca as select * from customer where state = 'CA'");
