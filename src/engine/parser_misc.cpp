@@ -399,6 +399,14 @@ StatementPtr Parser::setStatement()
     bool ok = false;
     for (const char *k : known) ok = ok || s->what == k;
     if (!ok) fail();
+    if (s->what == "debug" && atWord("file", 1)) {
+        next(); next();
+        expectWord("to");
+        if (!at(TokenKind::String)) fail();
+        s->value = next().text;
+        if (acceptWord("with")) { expectWord("append"); s->append = true; }
+        return s;
+    }
     while (!at(TokenKind::End) && !at(TokenKind::Semicolon)) next();
     return s;
 }
@@ -447,14 +455,14 @@ StatementPtr Parser::createRoutine(bool dba)
                 if ((atWord("out") || atWord("inout") || atWord("in")) && atName(1) && atName(2)) next();
                 s->paramNames.push_back(name());
                 s->signature.push_back(typeName());
-                if (acceptWord("default")) defaultValue();
+                s->paramDefaults.push_back(acceptWord("default") ? defaultValue() : DefaultValue{});
             } while (accept(TokenKind::Comma));
         }
         expect(TokenKind::RParen);
         if (acceptWord("returning") || acceptWord("returns")) {
             do {
                 s->returning.push_back(typeName());
-                if (acceptWord("as")) name();
+                s->returningNames.push_back(acceptWord("as") ? name() : std::string());
             } while (accept(TokenKind::Comma));
         }
         if (acceptWord("specific")) {
@@ -476,7 +484,9 @@ StatementPtr Parser::createRoutine(bool dba)
     } catch (const EngineError &) {
         s->signature.clear();
         s->paramNames.clear();
+        s->paramDefaults.clear();
         s->returning.clear();
+        s->returningNames.clear();
     }
     const char *closing = s->isFunction ? "function" : "procedure";
     if (s->headerParsed) {
@@ -608,7 +618,9 @@ StatementPtr Parser::executeRoutine()
     expect(TokenKind::LParen);
     if (!at(TokenKind::RParen)) {
         do {
-            if (atName() && at(TokenKind::Eq, 1)) { next(); next(); }  // named argument p = v
+            std::string argName;
+            if (atName() && at(TokenKind::Eq, 1)) { argName = name(); next(); }  // named argument p = v
+            s->argNames.push_back(argName);
             s->args.push_back(expression());
         } while (accept(TokenKind::Comma));
     }

@@ -2,6 +2,7 @@
 // execution in order, the forward cursor over the last SELECT, and the
 // conversion of SQLite values to the engine's typed values.
 #include "engine/session.h"
+#include "engine/spl_runtime.h"
 #include "engine/sqlite_util.h"
 #include "engine/values.h"
 
@@ -345,11 +346,24 @@ public:
         }
     }
 
-    bool hasResultSet() const override { return m_cursor != nullptr || m_noRows; }
+    bool hasResultSet() const override { return m_cursor != nullptr || m_noRows || m_routineRows; }
     const std::vector<ColumnDescription> &columns() const override { return m_columns; }
 
     bool next() override
     {
+        if (m_routineRows) {
+            Sqlca &ca = m_s.mutableSqlca();
+            if (m_routinePos >= m_routineResult.rows.size()) {
+                ca.sqlcode = 100;
+                m_routineRows = false;
+                return false;
+            }
+            m_row = std::move(m_routineResult.rows[m_routinePos++]);
+            m_row.resize(m_columns.size());
+            ca.sqlcode = 0;
+            ca.sqlerrd[2] = ++m_fetched;
+            return true;
+        }
         if (!m_cursor) {
             if (m_noRows)
                 m_s.mutableSqlca().sqlcode = 100;
@@ -390,6 +404,8 @@ public:
             sqlite3_reset(m_cursor);
         m_cursor = nullptr;
         m_noRows = false;
+        m_routineRows = false;
+        m_routineResult = {};
         m_columns.clear();
         m_row.clear();
         m_fetched = 0;
@@ -411,6 +427,21 @@ private:
         const ast::Statement &stmt = *(*m_script)[i];
         using K = ast::StmtKind;
         m_s.functions().clockValid = false;
+        if (stmt.kind == K::ExecuteRoutine) {
+            std::vector<Value> params;
+            for (size_t g = 0; g < m_params.size(); ++g)
+                if (m_params[g].statement == static_cast<int>(i))
+                    params.push_back(m_values[g]);
+            spl::ResultRows result = m_s.splRuntime().execute(static_cast<const ast::RoutineStatement &>(stmt), params);
+            if (last && result.hasResultSet) {
+                m_routineResult = std::move(result);
+                m_routinePos = 0;
+                m_routineRows = true;
+                m_columns = m_routineResult.columns;
+                m_row.assign(m_columns.size(), Value::null());
+            }
+            return;
+        }
         if (stmt.kind != K::Select && stmt.kind != K::Insert && stmt.kind != K::Update && stmt.kind != K::Delete) {
             m_s.executeOther(stmt, m_text);
             return;
@@ -542,6 +573,10 @@ private:
     std::vector<Prepared> m_prepared;
     sqlite3_stmt *m_cursor = nullptr;
     bool m_noRows = false;  // a result set that was not run (AVOID_EXECUTE)
+    // EXECUTE PROCEDURE | FUNCTION: the routine's rows, handed out in order.
+    bool m_routineRows = false;
+    spl::ResultRows m_routineResult;
+    size_t m_routinePos = 0;
     size_t m_cursorIndex = 0;
     std::vector<ColumnDescription> m_columns;
     std::vector<FetchPlan> m_plans;  // one per column of m_columns while a cursor is open
