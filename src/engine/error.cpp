@@ -101,6 +101,7 @@ const std::unordered_map<int, const char *> &sqlMessages()
         {-743, "Object (%s) already exists in database."},
         {-745, "Trigger execution has failed."},
         {-746, "%s"},
+        {-747, "Table or column matches object referenced in triggering statement."},
         {-748, "Exceeded limit on maximum number of cascaded triggers."},
         {-800, "Corresponding data types must be compatible in CASE/DECODE/UNION."},
         {-879, "Trim character must be a single character."},

@@ -533,7 +533,7 @@ StatementPtr Parser::createTrigger()
     else if (!s->insteadOf && acceptWord("select")) s->event = 'S';
     else fail();
     if (!s->insteadOf && acceptWord("of")) {
-        do name(); while (accept(TokenKind::Comma));
+        do s->updateColumns.push_back(name()); while (accept(TokenKind::Comma));
     }
     expectWord("on");
     s->table = objectName();
@@ -567,14 +567,18 @@ StatementPtr Parser::createTrigger()
     }
     // Action parts: [BEFORE | FOR EACH ROW | AFTER] then one or more [WHEN (cond)] (action, ...).
     bool rowPart = forEachRowInHeader;
+    // Without a part keyword the actions run once after the statement.
+    char part = forEachRowInHeader ? 'R' : 'A';
     for (;;) {
         if (!rowPart) {
             if (s->insteadOf) {
                 break;
-            } else if (acceptWord("before") || acceptWord("after")) {
+            } else if (atWord("before") || atWord("after")) {
+                part = next().text == "before" ? 'B' : 'A';
             } else if (atWord("for") && atWord("each", 1) && atWord("row", 2)) {
                 next(); next(); next();
                 s->forEachRow = true;
+                part = 'R';
             } else {
                 break;
             }
@@ -583,8 +587,10 @@ StatementPtr Parser::createTrigger()
         if (!at(TokenKind::LParen) && !atWord("when")) fail();
         while (at(TokenKind::LParen) || atWord("when")) {
             if (s->insteadOf && atWord("when")) fail();
+            int when = -1;
             if (acceptWord("when")) {
                 expect(TokenKind::LParen);
+                when = static_cast<int>(s->args.size());
                 s->args.push_back(expression());
                 expect(TokenKind::RParen);
             }
@@ -597,6 +603,8 @@ StatementPtr Parser::createTrigger()
                 a->start = start;
                 a->end = lastEnd();
                 s->actions.push_back(std::move(a));
+                s->actionParts.push_back(part);
+                s->actionWhen.push_back(when);
             } while (accept(TokenKind::Comma));
             expect(TokenKind::RParen);
         }
@@ -625,6 +633,12 @@ StatementPtr Parser::executeRoutine()
         } while (accept(TokenKind::Comma));
     }
     expect(TokenKind::RParen);
+    // A trigger action's procedure that may read and set the row's values.
+    if (atWord("with") && atWord("trigger", 1)) {
+        next(); next();
+        expectWord("references");
+        s->withTriggerReferences = true;
+    }
     if (acceptWord("into")) {
         do {
             ColumnRef c;

@@ -101,6 +101,7 @@ public:
     std::int64_t currval(const std::string &sequence);
     std::int64_t lastSerial() const { return m_lastSerial; }
     void resetLastSerial() { m_lastSerial = 0; }
+    void restoreLastSerial(std::int64_t value) { m_lastSerial = value; }
 
     // The SPL interpreter of this session (created on first use).
     spl::Runtime &splRuntime();

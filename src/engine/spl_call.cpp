@@ -146,7 +146,10 @@ int Interpreter::resolve(const ast::ObjectName &name, const std::vector<TypeDesc
             std::shared_ptr<CompiledRoutine> r;
             try {
                 r = routine(id);
-            } catch (const EngineError &) {
+            } catch (const EngineError &e) {
+                // A routine that does not compile is reported when it is the one called.
+                if (ids.size() == 1)
+                    throw;
                 continue;
             }
             Candidate c;
@@ -180,9 +183,9 @@ ResultRows Runtime::execute(const ast::RoutineStatement &st, const std::vector<V
 {
     Interpreter &in = *m_interpreter;
     ResultRows out;
-    try {
-        std::vector<Value> args;
-        std::vector<TypeDesc> types;
+    std::vector<Value> args;
+    std::vector<TypeDesc> types;
+    {
         if (!st.args.empty()) {
             std::vector<const ast::Expr *> exprs;
             for (const ast::ExprPtr &e : st.args)
@@ -200,6 +203,8 @@ ResultRows Runtime::execute(const ast::RoutineStatement &st, const std::vector<V
                 types.push_back(typeOf(tr.columns[i]));
             }
         }
+    }
+    try {
         const int procid = in.resolve(st.name, types, st.argNames);
         auto r = in.routine(procid);
         Rows rows;
@@ -222,8 +227,7 @@ ResultRows Runtime::execute(const ast::RoutineStatement &st, const std::vector<V
     } catch (const EngineError &e) {
         // Faults inside a routine point at the call.
         ErrorInfo info = e.info();
-        if (info.offset < 0 || !info.routine.empty())
-            info.offset = st.name.offset;
+        info.offset = st.name.offset;
         throw EngineError(info);
     }
     return out;
@@ -290,6 +294,12 @@ void splCall(sqlite3_context *c, int n, sqlite3_value **v)
 void registerFunctions(SessionImpl &s)
 {
     sqlite3_create_function_v2(s.db(), "ifx_spl_call", -1, SQLITE_UTF8, &s, splCall, nullptr, nullptr, nullptr);
+    registerTriggerFunctions(s);
+}
+
+void Runtime::runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run)
+{
+    m_interpreter->runDml(stmt, tabid, run);
 }
 
 } // namespace quodlin::engine::spl

@@ -472,13 +472,17 @@ void Interpreter::runSql(SqlPart &p, Frame &f, const std::vector<int> &into)
         fc.sqlerrd2 = 1;
         return;
     }
-    int rc;
-    while ((rc = sqlite3_step(run.st)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE)
-        m_s.raiseSqliteError(rc, stmt, p.tr.targetTabid);
+    std::int64_t changed = 0;
+    runDml(stmt, p.tr.targetTabid, [&] {
+        int rc;
+        while ((rc = sqlite3_step(run.st)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE)
+            m_s.raiseSqliteError(rc, stmt, p.tr.targetTabid);
+        changed = sqlite3_changes64(m_s.db());
+    });
     fc.sqlerrd1 = m_s.lastSerial();
-    fc.sqlerrd2 = sqlite3_changes64(m_s.db());
+    fc.sqlerrd2 = changed;
 }
 
 // ------------------------------------------------------------ calls

@@ -16,6 +16,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -146,6 +147,29 @@ private:
 
 using Rows = std::vector<std::vector<Value>>;
 
+// A trigger's actions compiled like a routine whose variables are the row's
+// OLD column values (slots 0..n-1) and NEW ones (n..2n-1).
+struct CompiledTrigger {
+    int trigid = 0;
+    std::string name;
+    int tabid = 0;
+    char event = 'I';                   // I U D (INSTEAD OF in lower case)
+    std::vector<std::string> updateColumns;
+    std::string text;
+    ast::Script script;
+    std::vector<VarDecl> vars;
+    std::vector<std::string> columns;   // the table's columns, in order
+    struct Action {
+        char part = 'A';                // B before, R each row, A after
+        int when = -1;                  // index into whens
+        std::unique_ptr<SqlPart> sql;
+        std::unique_ptr<CallPart> call;
+    };
+    std::vector<Action> actions;
+    std::vector<CExpr> whens;
+    bool hasRowActions() const;
+};
+
 // One activation's variables. `ref` points at the frame's own value or, for
 // a GLOBAL variable, at the session's.
 struct Frame {
@@ -188,6 +212,14 @@ public:
 
     void setDebugFile(const std::string &path, bool append);
 
+    // Runs `run`, a DML statement on table `tabid`, with the table's
+    // triggers: BEFORE and AFTER actions around it, FOR EACH ROW actions
+    // from the SQLite triggers that call ifx_trigger_row, and everything
+    // undone when any part fails.
+    void runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run);
+    // ifx_trigger_row(trigid, old values..., new values...)
+    void fireRow(int trigid, int argc, sqlite3_value **argv);
+
     std::map<std::string, Value> globals;
     int depth = 0;
 
@@ -202,6 +234,10 @@ private:
     void bind(sqlite3_stmt *st, SqlPart &p, Frame &f);
     sqlite3_stmt *prepare(SqlPart &p, bool &fresh);
     void trace(const std::string &line);
+    void syncTriggers();
+    std::shared_ptr<CompiledTrigger> compileTrigger(int trigid);
+    void runActions(CompiledTrigger &t, char part, Frame &f);
+    bool savepoint(int which);
 
     SessionImpl &m_s;
     std::unordered_map<int, std::shared_ptr<CompiledRoutine>> m_routines;
@@ -210,7 +246,15 @@ private:
     bool m_debugAppend = false;
     int m_traceMode = 0;               // 0 off, 1 on, 2 procedure calls only
     bool m_systemAllowed = false;
+    std::uint64_t m_triggerStamp = ~std::uint64_t(0);
+    std::unordered_map<int, std::vector<std::shared_ptr<CompiledTrigger>>> m_tableTriggers;  // by tabid
+    std::unordered_map<int, std::shared_ptr<CompiledTrigger>> m_triggers;                   // by trigid
+    int m_cascade = 0;
+    std::vector<int> m_changing;  // tables whose statements are firing triggers, outermost first
+    sqlite3_stmt *m_savepoints[3] = {};  // SAVEPOINT, RELEASE, ROLLBACK TO
 };
+
+void registerTriggerFunctions(SessionImpl &s);
 
 // Raw SQLite value as the engine stores it.
 Value readValue(sqlite3_stmt *st, int column);

@@ -6,6 +6,7 @@
 #include "engine/ast.h"
 #include "engine/engine.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ public:
     // `params` are the values bound to the text's parameters (?N order of
     // the statement).
     ResultRows execute(const ast::RoutineStatement &st, const std::vector<Value> &params);
+
+    // INSERT, UPDATE or DELETE on `tabid`, run by `run`, with the table's triggers.
+    void runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run);
 
     // SET DEBUG FILE TO 'path' [WITH APPEND]
     void setDebugFile(const std::string &path, bool append);

@@ -541,14 +541,21 @@ private:
                 m_plans.push_back(fetchPlan(c));
             return;
         }
-        int rc;
-        while ((rc = sqlite3_step(run)) == SQLITE_ROW) {
-        }
-        if (rc != SQLITE_DONE) {
-            int code = rc;
-            m_s.raiseSqliteError(code, stmt, tr.targetTabid);
-        }
-        m_rowsAffected = sqlite3_changes64(m_s.db());
+        auto step = [&] {
+            int rc;
+            while ((rc = sqlite3_step(run)) == SQLITE_ROW) {
+            }
+            if (rc != SQLITE_DONE) {
+                int code = rc;
+                m_s.raiseSqliteError(code, stmt, tr.targetTabid);
+            }
+            // Read before AFTER trigger actions run statements of their own.
+            m_rowsAffected = sqlite3_changes64(m_s.db());
+        };
+        if (stmt.kind == K::Select)
+            step();
+        else
+            m_s.splRuntime().runDml(stmt, tr.targetTabid, step);
         Sqlca &ca = m_s.mutableSqlca();
         ca.sqlerrd[2] = m_rowsAffected;
         ca.sqlerrd[1] = m_s.lastSerial();
