@@ -10,6 +10,11 @@ namespace quodlin::engine::spl {
 
 using namespace ast;
 
+std::string cursorSlotName(const std::string &cursor)
+{
+    return std::string(spl::kCursorMarker) + ":" + cursor;
+}
+
 int Scopes::find(const std::string &name) const
 {
     for (auto it = levels.rbegin(); it != levels.rend(); ++it) {
@@ -60,6 +65,51 @@ TypeDesc Compiler::likeType(const std::vector<std::string> &like, int offset)
 }
 
 namespace {
+
+// A copy of an expression without subqueries (CASE's operand, once per WHEN).
+ExprPtr cloneExpr(const Expr &e)
+{
+    if (e.select)
+        raise(-999, {}, e.offset);
+    auto c = std::make_unique<Expr>();
+    c->kind = e.kind;
+    c->op = e.op;
+    c->negated = e.negated;
+    c->distinct = e.distinct;
+    c->star = e.star;
+    c->all = e.all;
+    c->hasOperand = e.hasOperand;
+    c->hasElse = e.hasElse;
+    c->offset = e.offset;
+    c->paramIndex = e.paramIndex;
+    c->text = e.text;
+    c->table = e.table;
+    c->owner = e.owner;
+    c->qualifier = e.qualifier;
+    if (e.castType)
+        c->castType = std::make_unique<TypeName>(*e.castType);
+    for (const ExprPtr &a : e.args)
+        c->args.push_back(a ? cloneExpr(*a) : nullptr);
+    return c;
+}
+
+// Whether a statement of `b` updates or deletes WHERE CURRENT OF `cursor`.
+bool usesCursor(const ast::spl::Block &b, const std::string &cursor)
+{
+    for (const ast::spl::StatementPtr &s : b) {
+        if (s->sql && (s->sql->kind == StmtKind::Update || s->sql->kind == StmtKind::Delete)) {
+            const ExprPtr &w = s->sql->kind == StmtKind::Update ? static_cast<UpdateStatement &>(*s->sql).where
+                                                                  : static_cast<DeleteStatement &>(*s->sql).where;
+            if (w && w->kind == ExprKind::Compare && w->args.size() == 2 && w->args[1]->table == spl::kCursorMarker
+                && w->args[1]->text == cursor)
+                return true;
+        }
+        for (const ast::spl::Block &inner : s->blocks)
+            if (usesCursor(inner, cursor))
+                return true;
+    }
+    return false;
+}
 
 bool isIntegerType(int code)
 {
@@ -133,6 +183,13 @@ void Compiler::substitute(ExprPtr &e, SqlPart &part, bool topLevel)
 {
     if (!e)
         return;
+    if (e->kind == ExprKind::Column && e->table == spl::kCursorMarker) {
+        const int slot = scopes.find(cursorSlotName(e->text));
+        if (slot < 0)
+            raise(-201, {}, e->offset);
+        e->table.clear();
+        e->text = cursorSlotName(e->text);
+    }
     if (e->kind == ExprKind::Column && e->owner.empty()) {
         const int slot = e->table.empty() ? scopes.find(e->text) : scopes.findCorrelated(e->table, e->text);
         if (slot >= 0) {
@@ -335,6 +392,25 @@ void Compiler::statement(ast::spl::Statement &in, CStmt &out)
             if (!ex.args.empty())
                 out.call->args = valuesPart(std::move(ex.args), {});
         } else {
+            // UPDATE / DELETE WHERE CURRENT OF the cursor: the query also
+            // fetches the row's rowid into a hidden variable.
+            if (!in.cursor.empty() && in.sql->kind == StmtKind::Select && usesCursor(in.blocks[0], in.cursor)) {
+                auto &sel = static_cast<SelectStatement &>(*in.sql).select;
+                if (sel.cores.size() != 1 || sel.cores[0].from.size() != 1 || sel.cores[0].distinct
+                    || !sel.cores[0].groupBy.empty())
+                    raise(-201, {}, in.offset);
+                SelectItem item;
+                item.expr = std::make_unique<Expr>();
+                item.expr->kind = ExprKind::Column;
+                item.expr->text = "rowid";
+                item.expr->offset = in.offset;
+                sel.cores[0].items.push_back(std::move(item));
+                const std::string hidden = cursorSlotName(in.cursor);
+                int slot = scopes.levels.back().count(hidden) ? scopes.levels.back()[hidden] : -1;
+                if (slot < 0)
+                    slot = declare(hidden, TypeDesc{TInt8, 10, 0}, false, in.offset);
+                out.targets.push_back(slot);
+            }
             out.sql = sqlPart(std::move(in.sql));
         }
         break;
@@ -379,9 +455,36 @@ void Compiler::statement(ast::spl::Statement &in, CStmt &out)
         }
         out.sql = sqlPart(std::move(in.sql));
         return;
-    case Kind::Block:
     case Kind::Continue:
     case Kind::Exit:
+        for (ExprPtr &e : in.exprs)
+            out.exprs.push_back(expr(std::move(e), nullptr));
+        break;
+    case Kind::Case: {
+        // CASE operand WHEN v: the condition operand = v, as IF ... ELIF.
+        ExprPtr operand;
+        std::size_t first = 0;
+        if (in.hasOperand) {
+            operand = std::move(in.exprs[0]);
+            first = 1;
+        }
+        for (std::size_t i = first; i < in.exprs.size(); ++i) {
+            ExprPtr cond = std::move(in.exprs[i]);
+            if (operand) {
+                auto eq = std::make_unique<Expr>();
+                eq->kind = ExprKind::Compare;
+                eq->op = TokenKind::Eq;
+                eq->offset = cond->offset;
+                eq->args.push_back(cloneExpr(*operand));
+                eq->args.push_back(std::move(cond));
+                cond = std::move(eq);
+            }
+            out.exprs.push_back(expr(std::move(cond), nullptr));
+        }
+        break;
+    }
+    case Kind::Block:
+    case Kind::Loop:
         break;
     }
     out.blocks.resize(in.blocks.size());

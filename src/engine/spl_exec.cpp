@@ -146,6 +146,8 @@ Interpreter::Interpreter(SessionImpl &s) : m_s(s)
 Interpreter::~Interpreter()
 {
     sqlite3_finalize(m_store);
+    for (sqlite3_stmt *st : m_savepoints)
+        sqlite3_finalize(st);
 }
 
 std::shared_ptr<CompiledRoutine> Interpreter::routine(int procid)
@@ -649,7 +651,7 @@ Flow Interpreter::loopBody(const CStmt &s, Frame &f, const char *kind, bool &sto
     stop = false;
     const Flow flow = block(s.blocks[0], f);
     if (flow == Flow::Exit || flow == Flow::Continue) {
-        if (t_flowLoop != kind)
+        if (!t_flowLoop.empty() && t_flowLoop != kind && t_flowLoop != s.src->label)
             return flow;
         stop = flow == Flow::Exit;
         return Flow::Next;
@@ -735,7 +737,19 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
             trace("LET " + (*f.vars)[slot].name + " = " + valueText(*f.ref[slot]));
         return Flow::Next;
     }
+    case Kind::Loop:
+        for (;;) {
+            bool stop = false;
+            const Flow flow = loopBody(s, f, "loop", stop);
+            if (flow != Flow::Next)
+                return flow;
+            if (stop)
+                return Flow::Next;
+            if (m_s.interruptRequested())
+                raise(-213);
+        }
     case Kind::If:
+    case Kind::Case:
         for (std::size_t i = 0; i < s.exprs.size(); ++i)
             if (truth(const_cast<CExpr &>(s.exprs[i]), f))
                 return block(s.blocks[i], f);
@@ -846,6 +860,8 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
     }
     case Kind::Continue:
     case Kind::Exit:
+        if (!s.exprs.empty() && !truth(const_cast<CExpr &>(s.exprs[0]), f))
+            return Flow::Next;
         t_flowLoop = src.loop;
         return s.kind == Kind::Exit ? Flow::Exit : Flow::Continue;
     case Kind::Return: {

@@ -104,6 +104,9 @@ struct CompiledRoutine {
     CBlock body;
 };
 
+// The hidden variable that holds a named FOREACH cursor's current rowid.
+std::string cursorSlotName(const std::string &cursor);
+
 // Compiles routine `procid` from its catalog text.
 std::shared_ptr<CompiledRoutine> compileRoutine(SessionImpl &s, int procid);
 

@@ -9,6 +9,7 @@
 #include "engine/sqlite_util.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 
 namespace quodlin::engine::spl {
@@ -134,6 +135,10 @@ std::shared_ptr<CompiledTrigger> Interpreter::compileTrigger(int trigid)
 // moved (any DDL of any session), changed only where they differ.
 void Interpreter::syncTriggers()
 {
+    // Not while triggers run: their compiled actions are in use, and SQLite
+    // changes no trigger of a table a running statement writes.
+    if (m_cascade > 0)
+        return;
     const std::uint64_t stamp = m_s.schemaStamp();
     if (stamp == m_triggerStamp)
         return;
@@ -265,7 +270,7 @@ void Interpreter::runDml(const ast::Statement &stmt, int tabid, const std::funct
     }
     std::vector<std::shared_ptr<CompiledTrigger>> firing;
     for (const auto &t : it->second) {
-        if (t->event != event)
+        if (std::toupper(static_cast<unsigned char>(t->event)) != event)
             continue;
         if (event == 'U' && !t->updateColumns.empty() && !setAll
             && std::none_of(t->updateColumns.begin(), t->updateColumns.end(),
@@ -317,7 +322,8 @@ void Interpreter::fireRow(int trigid, int argc, sqlite3_value **argv)
     auto it = m_triggers.find(trigid);
     if (it == m_triggers.end())
         return;
-    CompiledTrigger &t = *it->second;
+    const std::shared_ptr<CompiledTrigger> keep = it->second;
+    CompiledTrigger &t = *keep;
     Frame f;
     f.setup(t.vars);
     for (int i = 0; i < argc && i < static_cast<int>(f.values.size()); ++i) {

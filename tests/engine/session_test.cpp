@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 using namespace quodlin::engine;
@@ -315,6 +317,20 @@ TEST_F(SessionTest, SplSystemRunsOnlyWhenTheSessionAllowsIt)
     EXPECT_TRUE(fs::exists(marker));
     EXPECT_EQ(codeOf([&] { s->execute("execute procedure fails()"); }), -668);
     ::unsetenv("QUODLIN_SPL_SYSTEM");
+}
+
+TEST_F(SessionTest, TraceWritesToTheDebugFile)
+{
+    auto s = Session::open(m_path, "ann");
+    const std::string file = (m_dir / "trace.out").string();
+    s->execute("create procedure traced(n integer) define i integer; trace 'start ' || n; trace on;"
+               " let i = n * 2; trace off; let i = 0; trace 'end'; end procedure");
+    s->execute("set debug file to '" + file + "'");
+    s->execute("execute procedure traced(21)");
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "start 21\nLET i = 42\nend\n");
 }
 
 TEST_F(SessionTest, TriggersCascadeUpToSixtyOneLevels)
