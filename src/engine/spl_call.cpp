@@ -297,6 +297,11 @@ void registerFunctions(SessionImpl &s)
     registerTriggerFunctions(s);
 }
 
+void Runtime::syncTriggers()
+{
+    m_interpreter->syncTriggers();
+}
+
 void Runtime::runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run)
 {
     m_interpreter->runDml(stmt, tabid, run);

@@ -12,7 +12,7 @@ using namespace ast;
 
 std::string cursorSlotName(const std::string &cursor)
 {
-    return std::string(spl::kCursorMarker) + ":" + cursor;
+    return std::string(ast::spl::kCursorMarker) + ":" + cursor;
 }
 
 int Scopes::find(const std::string &name) const
@@ -100,7 +100,7 @@ bool usesCursor(const ast::spl::Block &b, const std::string &cursor)
         if (s->sql && (s->sql->kind == StmtKind::Update || s->sql->kind == StmtKind::Delete)) {
             const ExprPtr &w = s->sql->kind == StmtKind::Update ? static_cast<UpdateStatement &>(*s->sql).where
                                                                   : static_cast<DeleteStatement &>(*s->sql).where;
-            if (w && w->kind == ExprKind::Compare && w->args.size() == 2 && w->args[1]->table == spl::kCursorMarker
+            if (w && w->kind == ExprKind::Compare && w->args.size() == 2 && w->args[1]->table == ast::spl::kCursorMarker
                 && w->args[1]->text == cursor)
                 return true;
         }
@@ -183,7 +183,7 @@ void Compiler::substitute(ExprPtr &e, SqlPart &part, bool topLevel)
 {
     if (!e)
         return;
-    if (e->kind == ExprKind::Column && e->table == spl::kCursorMarker) {
+    if (e->kind == ExprKind::Column && e->table == ast::spl::kCursorMarker) {
         const int slot = scopes.find(cursorSlotName(e->text));
         if (slot < 0)
             raise(-201, {}, e->offset);

@@ -341,6 +341,9 @@ sqlite3_stmt *Interpreter::prepare(SqlPart &p, bool &fresh)
         p.cached = nullptr;
         TranslationContext ctx = m_s.translationContext();
         if (p.stmt) {
+            // SQLite prepares DML on a view only once its INSTEAD OF trigger exists.
+            if (p.stmt->kind != ast::StmtKind::Select)
+                syncTriggers();
             p.tr = translate(*p.stmt, ctx);
         } else {
             std::vector<const ast::Expr *> exprs;
@@ -455,6 +458,9 @@ void Interpreter::runSql(SqlPart &p, Frame &f, const std::vector<int> &into)
             raise(-685, f.routine ? f.routine->name : std::string());
         int rc = sqlite3_step(run.st);
         if (rc == SQLITE_DONE) {
+            // No row: the targets are NULL (tested with IS NULL afterwards).
+            for (std::size_t i = 0; i < into.size(); ++i)
+                store(f, into[i], Value::null(), typeOf(p.tr.columns[i]));
             m_s.mutableSqlca().sqlcode = 100;
             fc.sqlerrd2 = 0;
             return;

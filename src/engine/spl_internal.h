@@ -220,6 +220,8 @@ public:
     // from the SQLite triggers that call ifx_trigger_row, and everything
     // undone when any part fails.
     void runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run);
+    // Brings the SQLite triggers in line with the catalog's.
+    void syncTriggers();
     // ifx_trigger_row(trigid, old values..., new values...)
     void fireRow(int trigid, int argc, sqlite3_value **argv);
 
@@ -237,7 +239,6 @@ private:
     void bind(sqlite3_stmt *st, SqlPart &p, Frame &f);
     sqlite3_stmt *prepare(SqlPart &p, bool &fresh);
     void trace(const std::string &line);
-    void syncTriggers();
     std::shared_ptr<CompiledTrigger> compileTrigger(int trigid);
     void runActions(CompiledTrigger &t, char part, Frame &f);
     bool savepoint(int which);

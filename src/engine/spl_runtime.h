@@ -38,6 +38,9 @@ public:
     // INSERT, UPDATE or DELETE on `tabid`, run by `run`, with the table's triggers.
     void runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run);
 
+    // Before DML is prepared: SQLite's triggers as the catalog's are.
+    void syncTriggers();
+
     // SET DEBUG FILE TO 'path' [WITH APPEND]
     void setDebugFile(const std::string &path, bool append);
 

@@ -464,6 +464,8 @@ private:
             sqlite3_finalize(p.stmt);
             sqlite3_finalize(p.wrapped);
             p.stmt = p.wrapped = nullptr;
+            if (stmt.kind != K::Select)
+                m_s.splRuntime().syncTriggers();
             p.translation = *m_s.translation(m_text, i, stmt, stamp);
             const Translation &t = p.translation;
             p.params.clear();
