@@ -81,6 +81,7 @@ const std::unordered_map<int, const char *> &sqlMessages()
         {-623, "Unable to find CONSTRAINT (%s)."},
         {-625, "Constraint name (%s) already exists."},
         {-634, "Object (%s) does not exist."},
+        {-648, "Cannot open DEBUG file (%s) for SPL routine trace."},
         {-655, "Number of RETURN values does not match RETURNING clause."},
         {-667, "Variable (%s) not declared."},
         {-668, "System command cannot be executed."},

@@ -211,6 +211,14 @@ SessionImpl::SessionImpl(sqlite3 *db, std::string path, std::string user, const 
     spl::registerFunctions(*this);
 }
 
+// SQLite triggers made for Informix triggers inside a transaction that was
+// rolled back are gone with it.
+void SessionImpl::forgetTemporaryTriggers()
+{
+    if (m_spl)
+        m_spl->forgetTriggers();
+}
+
 spl::Runtime &SessionImpl::splRuntime()
 {
     if (!m_spl)
@@ -341,6 +349,7 @@ void SessionImpl::endWrite(bool opened, bool ok)
         return;
     const bool failed = ok;  // COMMIT itself failed
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    forgetTemporaryTriggers();
     if (failed) {
         m_catalog.bumpVersion();
         sql::fail(m_db, "commit");
@@ -383,6 +392,7 @@ void SessionImpl::rollback(int offset)
         raise(-255, {}, offset);
     sql::exec(m_db, "ROLLBACK");
     m_inTransaction = false;
+    forgetTemporaryTriggers();
     // Temp tables created inside the transaction are gone with it.
     for (const std::string &name : m_catalog.tempNames()) {
         sql::Stmt q(m_db, "SELECT 1 FROM sqlite_temp_master WHERE type = 'table' AND name = ?1");

@@ -105,6 +105,7 @@ public:
 
     // The SPL interpreter of this session (created on first use).
     spl::Runtime &splRuntime();
+    void forgetTemporaryTriggers();
     // An error raised inside a function SQLite called (an SPL routine); the
     // failing statement reports it instead of SQLite's message.
     void setPendingError(ErrorInfo e) { m_pendingError = std::move(e); }

@@ -302,6 +302,11 @@ void Runtime::syncTriggers()
     m_interpreter->syncTriggers();
 }
 
+void Runtime::forgetTriggers()
+{
+    m_interpreter->forgetTriggers();
+}
+
 void Runtime::runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run)
 {
     m_interpreter->runDml(stmt, tabid, run);

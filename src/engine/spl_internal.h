@@ -222,6 +222,7 @@ public:
     void runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run);
     // Brings the SQLite triggers in line with the catalog's.
     void syncTriggers();
+    void forgetTriggers() { m_triggerStamp = ~std::uint64_t(0); }
     // ifx_trigger_row(trigid, old values..., new values...)
     void fireRow(int trigid, int argc, sqlite3_value **argv);
 

@@ -40,6 +40,8 @@ public:
 
     // Before DML is prepared: SQLite's triggers as the catalog's are.
     void syncTriggers();
+    // After a rollback: the next statement checks SQLite's triggers again.
+    void forgetTriggers();
 
     // SET DEBUG FILE TO 'path' [WITH APPEND]
     void setDebugFile(const std::string &path, bool append);
