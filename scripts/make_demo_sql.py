@@ -366,9 +366,13 @@ END PROCEDURE;
 
 CREATE PROCEDURE print_backlog_note(p_order INTEGER)
 RETURNING VARCHAR(80);
-    DEFINE v_esql INTEGER;
+    DEFINE v_esql, v_isam INTEGER;
+    DEFINE v_text VARCHAR(80);
     DEFINE v_backlog CHAR(1);
-    ON EXCEPTION SET v_esql
+    ON EXCEPTION SET v_esql, v_isam, v_text
+        IF v_esql = -746 THEN
+            RAISE EXCEPTION v_esql, v_isam, v_text;
+        END IF;
         RETURN 'print_backlog_note: unexpected error ' || v_esql;
     END EXCEPTION;
     SELECT backlog INTO v_backlog FROM sales_order WHERE order_num = p_order;
@@ -380,6 +384,27 @@ RETURNING VARCHAR(80);
     END IF;
     RETURN 'Order ' || p_order || ' is complete';
 END PROCEDURE;
+
+CREATE PROCEDURE reprice_maker(p_maker CHAR(3), p_percent DECIMAL(5,2))
+RETURNING INTEGER AS parts_changed, MONEY(10,2) AS new_total;
+    DEFINE v_price MONEY(8,2);
+    DEFINE v_count INTEGER;
+    DEFINE v_total MONEY(10,2);
+    IF p_percent < -50 OR p_percent > 100 THEN
+        RAISE EXCEPTION -746, 0, 'Price change out of range';
+    END IF;
+    LET v_count = 0;
+    LET v_total = 0;
+    FOREACH c_part FOR
+        SELECT unit_price INTO v_price FROM part WHERE maker_code = p_maker
+        LET v_price = v_price * (1 + p_percent / 100);
+        UPDATE part SET unit_price = v_price WHERE CURRENT OF c_part;
+        LET v_count = v_count + 1;
+        LET v_total = v_total + v_price;
+    END FOREACH;
+    RETURN v_count, v_total;
+END PROCEDURE
+DOCUMENT 'Changes the prices of one maker''s parts by a percentage; each change is audited.';
 
 -- Triggers
 CREATE TRIGGER tr_customer_ins INSERT ON customer

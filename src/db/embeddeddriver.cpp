@@ -40,6 +40,8 @@ int characterOffset(const std::string &text, int byteOffset)
     QList<DbErrorEntry> stack{{kDbErrServer, info.sqlCode, fromUtf8(info.message)}};
     if (info.isamCode != 0)
         stack << DbErrorEntry{kDbErrIsam, info.isamCode, fromUtf8(info.isamMessage)};
+    if (!info.routine.empty())
+        stack << DbErrorEntry{kDbErrDriver, 0, QStringLiteral("In routine %1").arg(fromUtf8(info.routine))};
     throw DbEngineError(fromUtf8(info.message), stack, characterOffset(text, info.offset));
 }
 

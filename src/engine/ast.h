@@ -381,7 +381,8 @@ struct SetExplainStatement : Statement {
 struct SetOtherStatement : Statement {
     explicit SetOtherStatement(StmtKind k = StmtKind::SetOther) : Statement(k) {}
     std::string what;   // first word after SET
-    std::string value;  // SET ROLE name
+    std::string value;  // SET ROLE name; SET DEBUG FILE TO path
+    bool append = false;  // SET DEBUG FILE ... WITH APPEND
 };
 
 struct LockTableStatement : Statement {
@@ -440,6 +441,10 @@ struct RoutineStatement : Statement {
     std::vector<TypeName> signature;  // DROP PROCEDURE p(types); CREATE: parameter types
     std::vector<std::string> paramNames;  // CREATE: parameter names
     std::vector<TypeName> returning;      // CREATE: RETURNING types
+    std::vector<std::string> returningNames;  // CREATE: RETURNING ... AS name (empty when none)
+    std::vector<DefaultValue> paramDefaults;  // CREATE: parameter DEFAULT (Kind::None when none)
+    std::vector<std::string> argNames;    // EXECUTE: named argument p = v (empty when positional)
+    bool withTriggerReferences = false;   // EXECUTE ... WITH TRIGGER REFERENCES
     bool headerParsed = false;            // CREATE: parameters and RETURNING understood
     std::vector<std::string> documents;   // CREATE routine: DOCUMENT texts
     std::string oldName, newName;         // CREATE TRIGGER: REFERENCING correlation names
@@ -447,6 +452,9 @@ struct RoutineStatement : Statement {
     std::shared_ptr<spl::Body> body;      // CREATE routine: the SPL body (spl_ast.h)
     bool ifNotExists = false;             // CREATE ... IF NOT EXISTS
     std::vector<StatementPtr> actions;    // CREATE TRIGGER: the action statements (WHEN conditions in args)
+    std::vector<char> actionParts;        // CREATE TRIGGER: per action B before, R for each row, A after
+    std::vector<int> actionWhen;          // CREATE TRIGGER: per action the index of its WHEN in args, -1 none
+    std::vector<std::string> updateColumns;  // CREATE TRIGGER UPDATE OF columns
     bool insteadOf = false;               // CREATE TRIGGER ... INSTEAD OF (views)
     int oldOffset = -1, newOffset = -1;   // CREATE TRIGGER: the OLD / NEW keywords of REFERENCING
     int oldNameOffset = -1, newNameOffset = -1;

@@ -104,6 +104,15 @@ void createTrigger(SessionImpl &s, const ast::RoutineStatement &st, const std::s
     if (t->tabtype != 'T' && t->tabtype != 'V')
         raise(-206, st.table.name, st.table.offset, -111);
     checkReferencing(st);
+    // An action on a table that does not exist could never run.
+    for (const ast::StatementPtr &a : st.actions) {
+        const ast::ObjectName *target = nullptr;
+        if (a->kind == ast::StmtKind::Insert) target = &static_cast<const ast::InsertStatement &>(*a).table;
+        if (a->kind == ast::StmtKind::Update) target = &static_cast<const ast::UpdateStatement &>(*a).table;
+        if (a->kind == ast::StmtKind::Delete) target = &static_cast<const ast::DeleteStatement &>(*a).table;
+        if (target && !s.catalog().findTable(target->name, target->owner))
+            raise(-206, target->name, target->offset, -111);
+    }
     const int trigid = static_cast<int>(s.nextCounter("trigid"));
     const std::string owner = st.name.owner.empty() ? s.user() : st.name.owner;
     // INSTEAD OF triggers record their event in lower case.

@@ -14,6 +14,7 @@ struct ErrorInfo {
     int isamCode = 0;         // negative ISAM error number, 0 when none
     std::string isamMessage;  // ISAM text, empty when none
     int offset = -1;          // character offset of the fault in the statement text
+    std::string routine;      // the SPL routine the fault happened in, empty outside routines
 };
 
 class EngineError : public std::runtime_error {

@@ -1,5 +1,6 @@
 // INSERT, UPDATE and DELETE.
 #include "engine/parser_internal.h"
+#include "engine/spl_ast.h"
 
 #include "engine/error.h"
 
@@ -90,10 +91,34 @@ StatementPtr Parser::updateStatement()
         s->assignments.push_back(std::move(a));
     } while (accept(TokenKind::Comma));
     if (acceptWord("where")) {
-        if (atWord("current") && atWord("of", 1)) raise(-999, {}, offset());
-        s->where = expression();
+        s->where = atWord("current") && atWord("of", 1) ? currentOf() : expression();
     }
     return s;
+}
+
+// WHERE CURRENT OF cursor: the row the SPL cursor is on, as `rowid = <the
+// cursor's row>`; the SPL compiler binds the marker column, anywhere else it
+// is an unknown column.
+ExprPtr Parser::currentOf()
+{
+    next();
+    next();
+    auto e = std::make_unique<Expr>();
+    e->kind = ExprKind::Compare;
+    e->op = TokenKind::Eq;
+    e->offset = offset();
+    auto rowid = std::make_unique<Expr>();
+    rowid->kind = ExprKind::Column;
+    rowid->text = "rowid";
+    rowid->offset = e->offset;
+    auto cursor = std::make_unique<Expr>();
+    cursor->kind = ExprKind::Column;
+    cursor->table = spl::kCursorMarker;
+    cursor->offset = offset();
+    cursor->text = name();
+    e->args.push_back(std::move(rowid));
+    e->args.push_back(std::move(cursor));
+    return e;
 }
 
 StatementPtr Parser::deleteStatement()
@@ -104,8 +129,7 @@ StatementPtr Parser::deleteStatement()
     s->table = objectName();
     if (!atWord("where")) s->alias = optionalAlias(true);
     if (acceptWord("where")) {
-        if (atWord("current") && atWord("of", 1)) raise(-999, {}, offset());
-        s->where = expression();
+        s->where = atWord("current") && atWord("of", 1) ? currentOf() : expression();
     }
     return s;
 }

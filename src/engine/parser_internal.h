@@ -95,6 +95,7 @@ public:
     ast::StatementPtr insertStatement();    // parser_dml.cpp
     ast::StatementPtr updateStatement();
     ast::StatementPtr deleteStatement();
+    ast::ExprPtr currentOf();
     ast::StatementPtr createStatement();    // parser_ddl.cpp
     ast::StatementPtr createTable(bool temp, bool raw);
     ast::StatementPtr createIndex();

@@ -399,6 +399,14 @@ StatementPtr Parser::setStatement()
     bool ok = false;
     for (const char *k : known) ok = ok || s->what == k;
     if (!ok) fail();
+    if (s->what == "debug" && atWord("file", 1)) {
+        next(); next();
+        expectWord("to");
+        if (!at(TokenKind::String)) fail();
+        s->value = next().text;
+        if (acceptWord("with")) { expectWord("append"); s->append = true; }
+        return s;
+    }
     while (!at(TokenKind::End) && !at(TokenKind::Semicolon)) next();
     return s;
 }
@@ -447,14 +455,14 @@ StatementPtr Parser::createRoutine(bool dba)
                 if ((atWord("out") || atWord("inout") || atWord("in")) && atName(1) && atName(2)) next();
                 s->paramNames.push_back(name());
                 s->signature.push_back(typeName());
-                if (acceptWord("default")) defaultValue();
+                s->paramDefaults.push_back(acceptWord("default") ? defaultValue() : DefaultValue{});
             } while (accept(TokenKind::Comma));
         }
         expect(TokenKind::RParen);
         if (acceptWord("returning") || acceptWord("returns")) {
             do {
                 s->returning.push_back(typeName());
-                if (acceptWord("as")) name();
+                s->returningNames.push_back(acceptWord("as") ? name() : std::string());
             } while (accept(TokenKind::Comma));
         }
         if (acceptWord("specific")) {
@@ -476,7 +484,9 @@ StatementPtr Parser::createRoutine(bool dba)
     } catch (const EngineError &) {
         s->signature.clear();
         s->paramNames.clear();
+        s->paramDefaults.clear();
         s->returning.clear();
+        s->returningNames.clear();
     }
     const char *closing = s->isFunction ? "function" : "procedure";
     if (s->headerParsed) {
@@ -523,7 +533,7 @@ StatementPtr Parser::createTrigger()
     else if (!s->insteadOf && acceptWord("select")) s->event = 'S';
     else fail();
     if (!s->insteadOf && acceptWord("of")) {
-        do name(); while (accept(TokenKind::Comma));
+        do s->updateColumns.push_back(name()); while (accept(TokenKind::Comma));
     }
     expectWord("on");
     s->table = objectName();
@@ -557,14 +567,18 @@ StatementPtr Parser::createTrigger()
     }
     // Action parts: [BEFORE | FOR EACH ROW | AFTER] then one or more [WHEN (cond)] (action, ...).
     bool rowPart = forEachRowInHeader;
+    // Without a part keyword the actions run once after the statement.
+    char part = forEachRowInHeader ? 'R' : 'A';
     for (;;) {
         if (!rowPart) {
             if (s->insteadOf) {
                 break;
-            } else if (acceptWord("before") || acceptWord("after")) {
+            } else if (atWord("before") || atWord("after")) {
+                part = next().text == "before" ? 'B' : 'A';
             } else if (atWord("for") && atWord("each", 1) && atWord("row", 2)) {
                 next(); next(); next();
                 s->forEachRow = true;
+                part = 'R';
             } else {
                 break;
             }
@@ -573,8 +587,10 @@ StatementPtr Parser::createTrigger()
         if (!at(TokenKind::LParen) && !atWord("when")) fail();
         while (at(TokenKind::LParen) || atWord("when")) {
             if (s->insteadOf && atWord("when")) fail();
+            int when = -1;
             if (acceptWord("when")) {
                 expect(TokenKind::LParen);
+                when = static_cast<int>(s->args.size());
                 s->args.push_back(expression());
                 expect(TokenKind::RParen);
             }
@@ -587,6 +603,8 @@ StatementPtr Parser::createTrigger()
                 a->start = start;
                 a->end = lastEnd();
                 s->actions.push_back(std::move(a));
+                s->actionParts.push_back(part);
+                s->actionWhen.push_back(when);
             } while (accept(TokenKind::Comma));
             expect(TokenKind::RParen);
         }
@@ -608,11 +626,19 @@ StatementPtr Parser::executeRoutine()
     expect(TokenKind::LParen);
     if (!at(TokenKind::RParen)) {
         do {
-            if (atName() && at(TokenKind::Eq, 1)) { next(); next(); }  // named argument p = v
+            std::string argName;
+            if (atName() && at(TokenKind::Eq, 1)) { argName = name(); next(); }  // named argument p = v
+            s->argNames.push_back(argName);
             s->args.push_back(expression());
         } while (accept(TokenKind::Comma));
     }
     expect(TokenKind::RParen);
+    // A trigger action's procedure that may read and set the row's values.
+    if (atWord("with") && atWord("trigger", 1)) {
+        next(); next();
+        expectWord("references");
+        s->withTriggerReferences = true;
+    }
     if (acceptWord("into")) {
         do {
             ColumnRef c;

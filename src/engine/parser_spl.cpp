@@ -21,11 +21,12 @@ public:
     {
         DepthGuard guard(p);
         spl::Block out;
-        while (!p.atWord("end") && !p.atWord("elif") && !p.atWord("else")) {
+        auto stop = [&] { return p.atWord("end") || p.atWord("elif") || p.atWord("else") || p.atWord("when"); };
+        while (!stop()) {
             if (p.at(TokenKind::End)) p.fail();
             if (p.accept(TokenKind::Semicolon)) continue;
             out.push_back(statement());
-            if (!p.accept(TokenKind::Semicolon) && !p.atWord("end") && !p.atWord("elif") && !p.atWord("else"))
+            if (!p.accept(TokenKind::Semicolon) && !stop())
                 p.fail();
         }
         return out;
@@ -122,6 +123,19 @@ public:
         DepthGuard guard(p);
         auto s = std::make_unique<spl::Statement>();
         s->offset = p.offset();
+        // <<label>> names the loop that follows.
+        if (p.at(TokenKind::Lt) && p.at(TokenKind::Lt, 1)) {
+            p.next();
+            p.next();
+            s->label = p.name();
+            p.expect(TokenKind::Gt);
+            p.expect(TokenKind::Gt);
+            if (!p.atWord("for") && !p.atWord("foreach") && !p.atWord("while") && !p.atWord("loop")) p.fail();
+            std::string label = s->label;
+            s = statement();
+            s->label = label;
+            return s;
+        }
         if (p.acceptWord("define")) {
             s->kind = Kind::Define;
             s->global = p.acceptWord("global");
@@ -201,8 +215,27 @@ public:
             endOf("while");
         } else if (p.atWord("continue") || p.atWord("exit")) {
             s->kind = p.next().text == "continue" ? Kind::Continue : Kind::Exit;
-            if (p.atWord("for") || p.atWord("foreach") || p.atWord("while")) s->loop = p.next().text;
-            else p.fail();
+            // A loop kind, a label, or nothing: the innermost loop.
+            if (p.atName() && !p.atWord("when")) s->loop = p.next().text;
+            if (p.acceptWord("when")) s->exprs.push_back(p.expression());
+        } else if (p.acceptWord("loop")) {
+            s->kind = Kind::Loop;
+            s->blocks.push_back(block());
+            endOf("loop");
+        } else if (p.acceptWord("case")) {
+            s->kind = Kind::Case;
+            if (!p.atWord("when")) {
+                s->hasOperand = true;
+                s->exprs.push_back(p.expression());
+            }
+            if (!p.atWord("when")) p.fail();
+            while (p.acceptWord("when")) {
+                s->exprs.push_back(p.expression());
+                p.expectWord("then");
+                s->blocks.push_back(block());
+            }
+            if (p.acceptWord("else")) s->blocks.push_back(block());
+            endOf("case");
         } else if (p.acceptWord("return")) {
             s->kind = Kind::Return;
             if (!p.at(TokenKind::Semicolon) && !p.atWord("end") && !p.atWord("with"))

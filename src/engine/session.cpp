@@ -5,6 +5,7 @@
 #include "engine/ddl_routine.h"
 #include "engine/parser.h"
 #include "engine/sqlite_util.h"
+#include "engine/spl_runtime.h"
 #include "engine/values.h"
 
 #include <sqlite3.h>
@@ -207,10 +208,27 @@ SessionImpl::SessionImpl(sqlite3 *db, std::string path, std::string user, const 
     sqlite3_create_function_v2(m_db, "quodlin_serial", 3, flags, this, serialFunction, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "quodlin_nextval", 1, flags, this, nextvalFunction, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "quodlin_currval", 1, flags, this, currvalFunction, nullptr, nullptr, nullptr);
+    spl::registerFunctions(*this);
+}
+
+// SQLite triggers made for Informix triggers inside a transaction that was
+// rolled back are gone with it.
+void SessionImpl::forgetTemporaryTriggers()
+{
+    if (m_spl)
+        m_spl->forgetTriggers();
+}
+
+spl::Runtime &SessionImpl::splRuntime()
+{
+    if (!m_spl)
+        m_spl = std::make_unique<spl::Runtime>(*this);
+    return *m_spl;
 }
 
 SessionImpl::~SessionImpl()
 {
+    m_spl.reset();
     if (m_inTransaction)
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(m_db);
@@ -331,6 +349,7 @@ void SessionImpl::endWrite(bool opened, bool ok)
         return;
     const bool failed = ok;  // COMMIT itself failed
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    forgetTemporaryTriggers();
     if (failed) {
         m_catalog.bumpVersion();
         sql::fail(m_db, "commit");
@@ -373,6 +392,7 @@ void SessionImpl::rollback(int offset)
         raise(-255, {}, offset);
     sql::exec(m_db, "ROLLBACK");
     m_inTransaction = false;
+    forgetTemporaryTriggers();
     // Temp tables created inside the transaction are gone with it.
     for (const std::string &name : m_catalog.tempNames()) {
         sql::Stmt q(m_db, "SELECT 1 FROM sqlite_temp_master WHERE type = 'table' AND name = ?1");
@@ -524,6 +544,13 @@ void SessionImpl::raiseSqliteError(int rc, const ast::Statement &stmt, int targe
     std::string msg = sqlite3_errmsg(m_db);
     int ext = sqlite3_extended_errcode(m_db);
     int offset = stmt.start;
+    if (m_pendingError) {
+        ErrorInfo e = std::move(*m_pendingError);
+        m_pendingError.reset();
+        if (e.offset < 0)
+            e.offset = offset;
+        throw EngineError(e);
+    }
     if ((rc & 0xFF) == SQLITE_INTERRUPT || m_interrupted) {
         m_interrupted = false;
         raise(-213, {}, offset);
@@ -716,8 +743,13 @@ void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &te
     case K::SetExplain:
         explain::set(*this, static_cast<const ast::SetExplainStatement &>(stmt));
         return;
+    case K::SetOther: {
+        const auto &set = static_cast<const ast::SetOtherStatement &>(stmt);
+        if (set.what == "debug" && !set.value.empty())
+            splRuntime().setDebugFile(set.value, set.append);
+        return;
+    }
     case K::SetIsolation:
-    case K::SetOther:
     case K::Database:
     case K::CloseDatabase:
         return;

@@ -16,12 +16,15 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
 struct sqlite3;
 
 namespace quodlin::engine {
+
+namespace spl { class Runtime; }
 
 // Tabids of session temp tables start here so they never meet catalog tabids.
 inline constexpr int kTempTabidBase = 0x40000000;
@@ -98,6 +101,14 @@ public:
     std::int64_t currval(const std::string &sequence);
     std::int64_t lastSerial() const { return m_lastSerial; }
     void resetLastSerial() { m_lastSerial = 0; }
+    void restoreLastSerial(std::int64_t value) { m_lastSerial = value; }
+
+    // The SPL interpreter of this session (created on first use).
+    spl::Runtime &splRuntime();
+    void forgetTemporaryTriggers();
+    // An error raised inside a function SQLite called (an SPL routine); the
+    // failing statement reports it instead of SQLite's message.
+    void setPendingError(ErrorInfo e) { m_pendingError = std::move(e); }
 
     // Maps a SQLite failure of a translated statement to an Informix error.
     [[noreturn]] void raiseSqliteError(int rc, const ast::Statement &stmt, int targetTabid);
@@ -129,6 +140,8 @@ private:
         std::shared_ptr<const Translation> translation;
     };
     std::unordered_map<std::string, CachedTranslation> m_translationCache;
+    std::unique_ptr<spl::Runtime> m_spl;
+    std::optional<ErrorInfo> m_pendingError;
 };
 
 // DDL units (ddl_table.cpp, ddl_index.cpp, ddl_sequence.cpp).

@@ -9,6 +9,10 @@
 
 namespace quodlin::engine::ast::spl {
 
+// The table qualifier of the column that stands for an SPL cursor's current
+// row in WHERE CURRENT OF (no name the lexer makes can hold it).
+inline const char *const kCursorMarker = "\x01cursor";
+
 enum class Kind : std::uint8_t {
     Define,      // names, type or like; global, exprs[0] = GLOBAL default
     Let,         // names = exprs
@@ -17,8 +21,10 @@ enum class Kind : std::uint8_t {
     ForIn,       // names[0] IN (ranges: exprs in triples from, to, step; single values have null to/step)
     Foreach,     // sql (SELECT or EXECUTE), names = INTO variables, cursor, withHold; blocks[0]
     While,       // exprs[0], blocks[0]
-    Continue,    // loop = FOR / FOREACH / WHILE
+    Continue,    // loop = FOR / FOREACH / WHILE / LOOP / a label / empty (innermost); exprs[0] = WHEN condition
     Exit,
+    Loop,        // LOOP blocks[0] END LOOP
+    Case,        // exprs: [operand] then one value or condition per WHEN; blocks per WHEN, then ELSE
     Return,      // exprs, withResume
     OnException, // codes, names = SET variables, blocks[0] handler, withResume
     Raise,       // exprs: SQL code, ISAM code, text
@@ -45,6 +51,8 @@ struct Statement {
     bool withResume = false;
     bool withHold = false;
     std::string loop;                // CONTINUE / EXIT target, TRACE mode
+    std::string label;               // <<label>> before a loop
+    bool hasOperand = false;         // CASE operand WHEN value ...
     std::string cursor;
     std::vector<std::int64_t> codes; // ON EXCEPTION IN (...)
     ObjectName routine;

@@ -3,6 +3,7 @@
 // conversion of SQLite values to the engine's typed values.
 #include "engine/decimal.h"
 #include "engine/session.h"
+#include "engine/spl_runtime.h"
 #include "engine/sqlite_util.h"
 #include "engine/values.h"
 
@@ -343,11 +344,24 @@ public:
         }
     }
 
-    bool hasResultSet() const override { return m_cursor != nullptr || m_noRows; }
+    bool hasResultSet() const override { return m_cursor != nullptr || m_noRows || m_routineRows; }
     const std::vector<ColumnDescription> &columns() const override { return m_columns; }
 
     bool next() override
     {
+        if (m_routineRows) {
+            Sqlca &ca = m_s.mutableSqlca();
+            if (m_routinePos >= m_routineResult.rows.size()) {
+                ca.sqlcode = 100;
+                m_routineRows = false;
+                return false;
+            }
+            m_row = std::move(m_routineResult.rows[m_routinePos++]);
+            m_row.resize(m_columns.size());
+            ca.sqlcode = 0;
+            ca.sqlerrd[2] = ++m_fetched;
+            return true;
+        }
         if (!m_cursor) {
             if (m_noRows)
                 m_s.mutableSqlca().sqlcode = 100;
@@ -388,6 +402,8 @@ public:
             sqlite3_reset(m_cursor);
         m_cursor = nullptr;
         m_noRows = false;
+        m_routineRows = false;
+        m_routineResult = {};
         m_columns.clear();
         m_row.clear();
         m_fetched = 0;
@@ -409,6 +425,21 @@ private:
         const ast::Statement &stmt = *(*m_script)[i];
         using K = ast::StmtKind;
         m_s.functions().clockValid = false;
+        if (stmt.kind == K::ExecuteRoutine) {
+            std::vector<Value> params;
+            for (size_t g = 0; g < m_params.size(); ++g)
+                if (m_params[g].statement == static_cast<int>(i))
+                    params.push_back(m_values[g]);
+            spl::ResultRows result = m_s.splRuntime().execute(static_cast<const ast::RoutineStatement &>(stmt), params);
+            if (last && result.hasResultSet) {
+                m_routineResult = std::move(result);
+                m_routinePos = 0;
+                m_routineRows = true;
+                m_columns = m_routineResult.columns;
+                m_row.assign(m_columns.size(), Value::null());
+            }
+            return;
+        }
         if (stmt.kind != K::Select && stmt.kind != K::Insert && stmt.kind != K::Update && stmt.kind != K::Delete) {
             m_s.executeOther(stmt, m_text);
             return;
@@ -431,6 +462,8 @@ private:
             sqlite3_finalize(p.stmt);
             sqlite3_finalize(p.wrapped);
             p.stmt = p.wrapped = nullptr;
+            if (stmt.kind != K::Select)
+                m_s.splRuntime().syncTriggers();
             p.translation = *m_s.translation(m_text, i, stmt, stamp);
             const Translation &t = p.translation;
             p.params.clear();
@@ -508,16 +541,23 @@ private:
                 m_plans.push_back(fetchPlan(c));
             return;
         }
-        int rc;
-        while ((rc = sqlite3_step(run)) == SQLITE_ROW) {
-        }
-        if (rc != SQLITE_DONE) {
-            int code = rc;
-            m_s.raiseSqliteError(code, stmt, tr.targetTabid);
-        }
-        if (!tr.tempSelect.empty())
-            fillTempTable(tr, p.params, stmt, prepareText);
-        m_rowsAffected = sqlite3_changes64(m_s.db());
+        auto step = [&] {
+            int rc;
+            while ((rc = sqlite3_step(run)) == SQLITE_ROW) {
+            }
+            if (rc != SQLITE_DONE) {
+                int code = rc;
+                m_s.raiseSqliteError(code, stmt, tr.targetTabid);
+            }
+            if (!tr.tempSelect.empty())
+                fillTempTable(tr, p.params, stmt, prepareText);
+            // Read before AFTER trigger actions run statements of their own.
+            m_rowsAffected = sqlite3_changes64(m_s.db());
+        };
+        if (stmt.kind == K::Select)
+            step();
+        else
+            m_s.splRuntime().runDml(stmt, tr.targetTabid, step);
         Sqlca &ca = m_s.mutableSqlca();
         ca.sqlerrd[2] = m_rowsAffected;
         ca.sqlerrd[1] = m_s.lastSerial();
@@ -568,6 +608,10 @@ private:
     std::vector<Prepared> m_prepared;
     sqlite3_stmt *m_cursor = nullptr;
     bool m_noRows = false;  // a result set that was not run (AVOID_EXECUTE)
+    // EXECUTE PROCEDURE | FUNCTION: the routine's rows, handed out in order.
+    bool m_routineRows = false;
+    spl::ResultRows m_routineResult;
+    size_t m_routinePos = 0;
     size_t m_cursorIndex = 0;
     std::vector<ColumnDescription> m_columns;
     std::vector<FetchPlan> m_plans;  // one per column of m_columns while a cursor is open

@@ -5,6 +5,7 @@
 #include "engine/translate_internal.h"
 
 #include "engine/error.h"
+#include "engine/sqlite_util.h"
 
 #include <algorithm>
 
@@ -34,6 +35,17 @@ void refuseCatalog(const TableInfo &table, int offset)
     if (table.tabid < 100 && !table.temp) raise(-312, table.name, offset);
 }
 
+// A view with an INSTEAD OF trigger for the event takes the statement as it
+// is: the trigger's actions do the work.
+bool insteadOf(Catalog &catalog, const TableInfo &view, char event)
+{
+    if (view.tabtype != 'V')
+        return false;
+    sql::Stmt q(catalog.db(), "SELECT 1 FROM systriggers WHERE tabid = ?1 AND event = ?2");
+    q.bind(1, view.tabid).bind(2, std::string(1, event));
+    return q.step();
+}
+
 const ColumnInfo &findColumn(const TableInfo &info, const ColumnRef &ref)
 {
     const ColumnInfo *c = info.column(ref.name);
@@ -48,7 +60,8 @@ Translation Translator::insert(const InsertStatement &s)
     const TableInfo &named = lookupTable(s.table);
     refuseCatalog(named, s.table.offset);
     std::optional<ViewTarget> view;
-    if (named.tabtype == 'V') {
+    const bool instead = insteadOf(m_ctx.catalog, named, 'i');
+    if (named.tabtype == 'V' && !instead) {
         view = viewTarget(named, s.table.offset, true);
         refuseCatalog(*view->base, s.table.offset);
         // A computed column cannot take a value, and leaving it out would
@@ -59,7 +72,7 @@ Translation Translator::insert(const InsertStatement &s)
         }
         for (std::size_t i = 0; i < named.columns.size(); ++i)
             if (!view->baseColumns[i]) raise(-234, named.columns[i].name, s.table.offset);
-    } else if (named.tabtype != 'T') {
+    } else if (named.tabtype != 'T' && !instead) {
         raise(-999, {}, s.table.offset);
     }
     const TableInfo &info = view ? *view->base : named;
@@ -184,7 +197,8 @@ const TableInfo &Translator::dmlTarget(const ObjectName &table, const std::strin
 {
     const TableInfo &info = lookupTable(table);
     refuseCatalog(info, table.offset);
-    if (info.tabtype == 'V') {
+    const bool instead = insteadOf(m_ctx.catalog, info, wantCheck ? 'u' : 'd');
+    if (info.tabtype == 'V' && !instead) {
         view = viewTarget(info, table.offset, wantCheck);
         refuseCatalog(*view->base, table.offset);
         out.targetTable = view->base->name;
@@ -195,7 +209,7 @@ const TableInfo &Translator::dmlTarget(const ObjectName &table, const std::strin
         scope.tables.push_back(std::move(t));
         return info;
     }
-    if (info.tabtype != 'T') raise(-999, {}, table.offset);
+    if (info.tabtype != 'T' && !instead) raise(-999, {}, table.offset);
     out.targetTable = info.name;
     out.targetTabid = info.tabid;
     scope.tables.push_back(targetScope(info, alias));

@@ -3,6 +3,7 @@
 // conversion with DBDATE where a string meets a DATE, functions and
 // constants mapped onto SQLite's and the dialect functions of sqlfunctions.h.
 #include "engine/translate_internal.h"
+#include "engine/spl_resolve.h"
 
 #include "engine/decimal.h"
 #include "engine/error.h"
@@ -732,6 +733,8 @@ Typed Translator::expr(const Expr &e, Scope &scope)
     case ExprKind::Param:
         out.sql = "?" + std::to_string(e.paramIndex);
         m_params = std::max(m_params, e.paramIndex);
+        // An SPL variable: bound in its declared type's stored form.
+        if (e.castType) out.type = e.castType->desc;
         return out;
     case ExprKind::Unary: {
         Typed a = expr(*e.args[0], scope);
@@ -1297,6 +1300,23 @@ Typed Translator::function(const Expr &e, Scope &scope)
     }
     if (f == "user") { argc(0, 0); out.sql = "ifx_user()"; out.type = type(TVarChar, encodeVarchar(32)); return out; }
     if (f == "today") { argc(0, 0); out.sql = "ifx_today()"; out.type = kDate; return out; }
+    if (e.table.empty() && !e.distinct && !e.star) {
+        std::vector<TypeDesc> argTypes;
+        for (const Typed &a : args) argTypes.push_back(a.type);
+        if (auto r = ::quodlin::engine::spl::resolveFunction(m_ctx.catalog, f, argTypes)) {
+            out.sql = "ifx_spl_call(" + std::to_string(r->procid);
+            for (std::size_t i = 0; i < args.size(); ++i) {
+                ColumnInfo param;
+                param.coltype = r->params[i].code;
+                param.collength = r->params[i].collength;
+                param.extendedId = r->params[i].extendedId;
+                out.sql += "," + storeValue(args[i], param, e.args[i]->offset);
+            }
+            out.sql += ")";
+            out.type = r->result;
+            return out;
+        }
+    }
     raise(-674, f, e.offset);
 }
 

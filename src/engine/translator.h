@@ -59,6 +59,12 @@ struct Translation {
 // the session's (raises -201 when handed one).
 Translation translate(const ast::Statement &statement, TranslationContext &ctx);
 
+// A SELECT without FROM of `exprs` (SPL expressions); an expression with a
+// `storeAs` type other than TNull is converted as storing it in a column of
+// that type converts it.
+Translation translateValues(const std::vector<const ast::Expr *> &exprs, const std::vector<TypeDesc> &storeAs,
+                            TranslationContext &ctx);
+
 // An expression over the columns of one table (CHECK constraints, DEFAULT
 // literals) as SQLite SQL; column names stay unqualified.
 std::string translateExpression(const ast::Expr &expr, const TableInfo &table, TranslationContext &ctx);

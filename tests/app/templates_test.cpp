@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "app/templates.h"
 #include "app/textutil.h"
+#include "engine/engine.h"
 
 #include <gtest/gtest.h>
 
@@ -193,3 +194,34 @@ INSTANTIATE_TEST_SUITE_P(Rows, ReplaceAll,
                                                       "x SP_NEW2"},
                                            ReplaceRow{"EmptyText", "", "a", "b", ""}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// The procedure template, its placeholders filled, compiles in the embedded
+// engine, returns its success value, and turns a failure of its body into
+// the -746 its handler raises.
+TEST_F(Templates, FilledProcedureTemplateRunsInTheEmbeddedEngine)
+{
+    QString text = BuiltInTemplate(kTemplateStoredProcedure);
+    const std::pair<const char *, const char *> fills[] = {
+        {"<arg> <type>", "p_qty INTEGER"}, {"<return_type>", "INTEGER"}, {"<return_error>", "1"},
+        {"<procedure body>", "INSERT INTO stock VALUES (p_qty);"}, {"<return_success>", "0"}};
+    for (const auto &[from, to] : fills)
+        text.replace(QString::fromLatin1(from), QString::fromLatin1(to));
+    const std::string path = (m_home.path() + QStringLiteral("/tpl.db")).toStdString();
+    engine::Session::createDatabase(path, "ann");
+    auto s = engine::Session::open(path, "ann");
+    s->execute("create table stock (qty integer)");
+    s->execute(text.toStdString());
+    auto run = s->prepare("execute procedure sp_new(5)");
+    run->execute();
+    ASSERT_TRUE(run->next());
+    EXPECT_EQ(run->value(0).integer, 0);
+    EXPECT_FALSE(run->next());
+    s->execute("drop table stock");
+    try {
+        s->execute("execute procedure sp_new(5)");
+        ADD_FAILURE() << "the body's failure was not reported";
+    } catch (const engine::EngineError &e) {
+        EXPECT_EQ(e.sqlCode(), -746);
+        EXPECT_EQ(e.info().message, "sp_new: Unexpected error (-206).");
+    }
+}

@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 using namespace quodlin::engine;
@@ -271,6 +273,89 @@ TEST_F(SessionTest, InterruptStopsALongStatement)
     auto again = s->prepare("select count(*) from t where n = 1");
     again->execute();
     EXPECT_TRUE(again->next());
+}
+
+TEST_F(SessionTest, InterruptStopsARunawayRoutineAndRollsItBack)
+{
+    auto s = Session::open(m_path, "ann");
+    s->execute("create table t (n integer)");
+    s->execute("create procedure forever() define i integer; insert into t values (1); let i = 0;"
+               " while 1 = 1 let i = i + 1; end while; end procedure");
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        s->interrupt();
+    });
+    EXPECT_EQ(codeOf([&] { s->execute("execute procedure forever()"); }), -213);
+    stopper.join();
+    auto q = s->prepare("select count(*) from t");
+    q->execute();
+    ASSERT_TRUE(q->next());
+    EXPECT_EQ(q->value(0).integer, 0);
+}
+
+TEST_F(SessionTest, SplSystemRunsOnlyWhenTheSessionAllowsIt)
+{
+    const fs::path marker = m_dir / "ran";
+    const std::string make = "create procedure touch() system 'touch " + marker.string() + "'; end procedure";
+    ::unsetenv("QUODLIN_SPL_SYSTEM");
+    {
+        auto s = Session::open(m_path, "ann");
+        s->execute(make);
+        s->execute("create procedure fails() system 'exit 3'; end procedure");
+        try {
+            s->execute("execute procedure touch()");
+            ADD_FAILURE() << "SYSTEM ran while disabled";
+        } catch (const EngineError &e) {
+            EXPECT_EQ(e.sqlCode(), -668);
+            EXPECT_NE(e.info().message.find("disabled"), std::string::npos);
+        }
+        EXPECT_FALSE(fs::exists(marker));
+    }
+    ::setenv("QUODLIN_SPL_SYSTEM", "1", 1);
+    auto s = Session::open(m_path, "ann");
+    EXPECT_EQ(codeOf([&] { s->execute("execute procedure touch()"); }), 0);
+    EXPECT_TRUE(fs::exists(marker));
+    EXPECT_EQ(codeOf([&] { s->execute("execute procedure fails()"); }), -668);
+    ::unsetenv("QUODLIN_SPL_SYSTEM");
+}
+
+TEST_F(SessionTest, TraceWritesToTheDebugFile)
+{
+    auto s = Session::open(m_path, "ann");
+    const std::string file = (m_dir / "trace.out").string();
+    s->execute("create procedure traced(n integer) define i integer; trace 'start ' || n; trace on;"
+               " let i = n * 2; trace off; let i = 0; trace 'end'; end procedure");
+    s->execute("set debug file to '" + file + "'");
+    s->execute("execute procedure traced(21)");
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "start 21\nLET i = 42\nend\n");
+}
+
+TEST_F(SessionTest, TriggersCascadeUpToSixtyOneLevels)
+{
+    auto s = Session::open(m_path, "ann");
+    auto link = [&](int i) {
+        s->execute("create table c" + std::to_string(i + 1) + " (n integer)");
+        s->execute("create trigger t" + std::to_string(i) + " insert on c" + std::to_string(i)
+                   + " referencing new as x for each row (insert into c" + std::to_string(i + 1) + " values (x.n + 1))");
+    };
+    s->execute("create table c0 (n integer)");
+    for (int i = 0; i < 61; ++i)
+        link(i);
+    auto count = [&](const std::string &table) {
+        auto q = s->prepare("select count(*), max(n) from " + table);
+        q->execute();
+        EXPECT_TRUE(q->next());
+        return q->value(0).integer * 1000 + q->value(1).integer;
+    };
+    EXPECT_EQ(codeOf([&] { s->execute("insert into c0 values (0)"); }), 0);
+    EXPECT_EQ(count("c61"), 1061);
+    link(61);
+    EXPECT_EQ(codeOf([&] { s->execute("insert into c0 values (0)"); }), -748);
+    EXPECT_EQ(count("c0"), 1000);
+    EXPECT_EQ(count("c61"), 1061);
 }
 
 TEST_F(SessionTest, SyntaxErrorsCarryTheirOffsetIntoSqlca)
