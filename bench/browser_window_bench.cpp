@@ -68,7 +68,7 @@ std::string catalogScript()
         s += "create synonym " + numbered("s", i) + " for " + numbered("t", i) + ";";
         static const char *const events[] = {"insert", "update", "delete"};
         s += "create trigger " + numbered("tr", i) + " " + events[i % 3] + " on " + numbered("t", i)
-           + " (insert into big values (1, 'x', 1));";
+           + " after (insert into big values (1, 'x', 1));";
     }
     static const char *const prefixes[] = {"pi_", "pd_", "pu_", "proc_"};
     for (int i = 0; i < kProcedures; ++i)
