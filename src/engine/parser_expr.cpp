@@ -23,8 +23,16 @@ constexpr int kMaxChain = 1000;
 // balanced trees: every later stage recurses over the tree, and SQLite refuses
 // expressions nested deeper than 1000 operators or about 100 parentheses.
 // Generated SQL (OR lists, sums) runs to thousands of terms. Shorter chains
-// stay left-deep as written.
+// stay left-deep as written. AND and OR may stay longer: the translator
+// writes their operands side by side, not nested (and the catalog queries'
+// 33-term WHERE clauses then skip the regrouping).
 constexpr std::size_t kBalanceFrom = 32;
+constexpr std::size_t kBalanceLogicFrom = 64;
+
+std::size_t balanceFrom(ExprKind kind)
+{
+    return kind == ExprKind::And || kind == ExprKind::Or ? kBalanceLogicFrom : kBalanceFrom;
+}
 
 ExprPtr make(ExprKind kind, int offset)
 {
@@ -79,7 +87,7 @@ ExprPtr balanced(ExprKind kind, Chain &c, std::size_t from, std::size_t to, bool
 ExprPtr fold(ExprKind kind, Chain &c)
 {
     const bool quotients = std::find(c.ops.begin() + 1, c.ops.end(), TokenKind::Slash) != c.ops.end();
-    if (c.terms.size() > kBalanceFrom && !quotients)
+    if (c.terms.size() > balanceFrom(kind) && !quotients)
         return balanced(kind, c, 0, c.terms.size(), false);
     ExprPtr e = std::move(c.terms.front());
     for (std::size_t i = 1; i < c.terms.size(); ++i)
@@ -96,7 +104,7 @@ public:
 
     void add(TokenKind op, ExprPtr term)
     {
-        if (m_chain.terms.empty() && m_joined + 1 < kBalanceFrom) {
+        if (m_chain.terms.empty() && m_joined + 1 < balanceFrom(m_kind)) {
             m_tree = binary(m_kind, op, std::move(m_tree), std::move(term));
             ++m_joined;
             return;
@@ -113,6 +121,9 @@ private:
     void unwind()
     {
         std::vector<std::pair<TokenKind, ExprPtr>> later;
+        later.reserve(m_joined);
+        m_chain.terms.reserve(4 * m_joined);
+        m_chain.ops.reserve(4 * m_joined);
         ExprPtr e = std::move(m_tree);
         for (std::size_t i = 0; i < m_joined; ++i) {
             later.emplace_back(e->op, std::move(e->args[1]));
@@ -196,7 +207,9 @@ ExprPtr Parser::expression() { return orExpr(); }
 
 ExprPtr Parser::orExpr()
 {
-    ChainBuilder c(ExprKind::Or, TokenKind::End, andExpr());
+    ExprPtr first = andExpr();
+    if (!atWord("or")) return first;
+    ChainBuilder c(ExprKind::Or, TokenKind::End, std::move(first));
     while (acceptWord("or"))
         c.add(TokenKind::End, andExpr());
     return c.finish();
@@ -204,7 +217,9 @@ ExprPtr Parser::orExpr()
 
 ExprPtr Parser::andExpr()
 {
-    ChainBuilder c(ExprKind::And, TokenKind::End, notExpr());
+    ExprPtr first = notExpr();
+    if (!atWord("and")) return first;
+    ChainBuilder c(ExprKind::And, TokenKind::End, std::move(first));
     while (acceptWord("and"))
         c.add(TokenKind::End, notExpr());
     return c.finish();
@@ -319,7 +334,9 @@ ExprPtr Parser::predicate()
 
 ExprPtr Parser::concatExpr()
 {
-    ChainBuilder c(ExprKind::Binary, TokenKind::Concat, additive());
+    ExprPtr first = additive();
+    if (!at(TokenKind::Concat)) return first;
+    ChainBuilder c(ExprKind::Binary, TokenKind::Concat, std::move(first));
     while (accept(TokenKind::Concat))
         c.add(TokenKind::Concat, additive());
     return c.finish();
@@ -327,7 +344,9 @@ ExprPtr Parser::concatExpr()
 
 ExprPtr Parser::additive()
 {
-    ChainBuilder c(ExprKind::Binary, TokenKind::Plus, multiplicative());
+    ExprPtr first = multiplicative();
+    if (!at(TokenKind::Plus) && !at(TokenKind::Minus)) return first;
+    ChainBuilder c(ExprKind::Binary, TokenKind::Plus, std::move(first));
     while (at(TokenKind::Plus) || at(TokenKind::Minus)) {
         const TokenKind op = next().kind;
         c.add(op, multiplicative());
@@ -337,7 +356,9 @@ ExprPtr Parser::additive()
 
 ExprPtr Parser::multiplicative()
 {
-    ChainBuilder c(ExprKind::Binary, TokenKind::Star, unary());
+    ExprPtr first = unary();
+    if (!at(TokenKind::Star) && !at(TokenKind::Slash)) return first;
+    ChainBuilder c(ExprKind::Binary, TokenKind::Star, std::move(first));
     bool quotients = false;
     for (int n = 0; at(TokenKind::Star) || at(TokenKind::Slash); ++n) {
         const TokenKind op = next().kind;
