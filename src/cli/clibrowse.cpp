@@ -26,24 +26,6 @@ OwnerDisplay ownerDisplay()
     return display;
 }
 
-// Opens the module as the browser's Connect does; false after reporting why.
-bool openModule(TdmDbObjects &module, const CliOptions &o, QTextStream &err, const QString &context)
-{
-    if (o.alias.isEmpty() && o.server.isEmpty()) {
-        err << o.command << " needs a database: -d ALIAS or -s SERVER -D DATABASE\n" << kUsage;
-        return false;
-    }
-    try {
-        module.SetDatabaseName(kBrowseDatabaseName);
-        const QString direct = o.alias.isEmpty() ? o.server + QLatin1Char('\\') + o.database : QString();
-        module.Open(o.alias, direct, CliUser(o), ConnectionParams(o).join(QLatin1Char('\n')));
-    } catch (const std::exception &failure) {
-        err << CliReport(failure, context) << '\n';
-        return false;
-    }
-    return true;
-}
-
 const std::pair<const char *, unsigned char> kKinds[] = {
     {"table", KindTable}, {"view", KindView}, {"procedure", KindProcedure}, {"trigger", KindTrigger},
     {"synonym", KindSynonym}, {"user", KindUser}, {"role", KindRole},
@@ -66,6 +48,23 @@ QList<const ObjectTreeNode *> nodesOfKind(const ObjectTree &tree, unsigned char 
 
 } // namespace
 
+bool OpenBrowseModule(TdmDbObjects &module, const CliOptions &o, QTextStream &err, const QString &context)
+{
+    if (o.alias.isEmpty() && o.server.isEmpty()) {
+        err << o.command << " needs a database: -d ALIAS or -s SERVER -D DATABASE\n" << kUsage;
+        return false;
+    }
+    try {
+        module.SetDatabaseName(kBrowseDatabaseName);
+        const QString direct = o.alias.isEmpty() ? o.server + QLatin1Char('\\') + o.database : QString();
+        module.Open(o.alias, direct, CliUser(o), ConnectionParams(o).join(QLatin1Char('\n')));
+    } catch (const std::exception &failure) {
+        err << CliReport(failure, context) << '\n';
+        return false;
+    }
+    return true;
+}
+
 int RunTree(const CliOptions &o, QTextStream &out, QTextStream &err)
 {
     if (!o.arguments.isEmpty()) {
@@ -74,7 +73,7 @@ int RunTree(const CliOptions &o, QTextStream &out, QTextStream &err)
     }
     const QString context = QStringLiteral("quodlin-cli.tree");
     TdmDbObjects module(DbSession::defaultSession());
-    if (!openModule(module, o, err, context))
+    if (!OpenBrowseModule(module, o, err, context))
         return o.alias.isEmpty() && o.server.isEmpty() ? 2 : 1;
     try {
         const ObjectTree tree = LoadObjectTree(module, module.ConnectionName(), ownerDisplay());
@@ -104,7 +103,7 @@ int RunShow(const CliOptions &o, QTextStream &out, QTextStream &err)
     const QString &name = o.arguments[1];
     const QString context = QStringLiteral("quodlin-cli.show");
     TdmDbObjects module(DbSession::defaultSession());
-    if (!openModule(module, o, err, context))
+    if (!OpenBrowseModule(module, o, err, context))
         return o.alias.isEmpty() && o.server.isEmpty() ? 2 : 1;
     try {
         const ObjectTree tree = LoadObjectTree(module, module.ConnectionName(), ownerDisplay());

@@ -7,6 +7,10 @@
 
 #include <exception>
 
+namespace quodlin {
+class TdmDbObjects;
+}
+
 namespace quodlin::cli {
 
 int RunAliases(QTextStream &out, QTextStream &err);
@@ -19,12 +23,15 @@ int RunShow(const CliOptions &options, QTextStream &out, QTextStream &err);
 int RunCompile(const CliOptions &options, QTextStream &out, QTextStream &err);
 // Drops one table, view, procedure, trigger or synonym (cliworkspace.cpp).
 int RunDrop(const CliOptions &options, QTextStream &out, QTextStream &err);
+int RunSchema(const CliOptions &options, QTextStream &out, QTextStream &err);
 
 // Shared by the commands that connect.
 // -u, else the login name.
 QString CliUser(const CliOptions &options);
 // SERVER NAME and DATABASE NAME for a direct connection, then USER NAME and PASSWORD.
 QStringList ConnectionParams(const CliOptions &options);
+// Opens the module as the browser's Connect does; false after reporting why.
+bool OpenBrowseModule(TdmDbObjects &module, const CliOptions &options, QTextStream &err, const QString &context);
 // A failure's report with plain line ends.
 QString CliReport(const std::exception &failure, const QString &context);
 

@@ -45,6 +45,10 @@ std::optional<CliOptions> ParseCliOptions(const QStringList &args, QString &erro
             o.demo = true;
             continue;
         }
+        if (name == QLatin1String("--no-grants")) {
+            o.noGrants = true;
+            continue;
+        }
         QString *target = nullptr;
         std::optional<QString> *optionalTarget = nullptr;
         if (name == QLatin1String("--home"))
@@ -57,6 +61,10 @@ std::optional<CliOptions> ParseCliOptions(const QStringList &args, QString &erro
             target = &o.database;
         else if (name == QLatin1String("-f"))
             target = &o.file;
+        else if (name == QLatin1String("-t"))
+            target = &o.table;
+        else if (name == QLatin1String("--out"))
+            target = &o.out;
         else if (name == QLatin1String("--owner"))
             optionalTarget = &o.owner;
         else if (name == QLatin1String("-u"))

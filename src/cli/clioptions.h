@@ -19,7 +19,10 @@ struct CliOptions {
     std::optional<QString> password;
     QString file;      // sql -f FILE
     bool demo = false; // createdb --demo
-    std::optional<QString> owner;  // show --owner OWNER
+    QString table;     // schema -t TABLE
+    QString out;       // schema --out FILE
+    bool noGrants = false;  // schema --no-grants
+    std::optional<QString> owner;  // show and schema --owner OWNER
     bool help = false;     // --help, -h
     bool version = false;  // --version
     QString command;
@@ -43,6 +46,8 @@ inline const char *const kUsage =
     "  compile FILE             compile the view, procedure or trigger of FILE (the old one is restored on failure)\n"
     "  drop KIND NAME [--owner OWNER]\n"
     "                           drop one object; KIND is table, view, procedure, trigger or synonym\n"
+    "  schema [-t TABLE] [--owner OWNER] [--no-grants] [--out FILE]\n"
+    "                           print the database's DDL (one table, one owner's objects)\n"
     "Options end at \"--\": sql -- \"-- a comment ...\" runs a text that starts with '-'.\n"
     "The password may also come from QUODLIN_PASSWORD; -u defaults to the login name.\n";
 

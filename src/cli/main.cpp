@@ -24,6 +24,7 @@ const std::pair<const char *, Command> kCommands[] = {
     {"show", quodlin::cli::RunShow},
     {"compile", quodlin::cli::RunCompile},
     {"drop", quodlin::cli::RunDrop},
+    {"schema", quodlin::cli::RunSchema},
 };
 
 } // namespace

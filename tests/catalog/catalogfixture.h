@@ -21,8 +21,28 @@ namespace quodlin::test {
 
 class CatalogFixture {
 public:
+    // SQL run as given, with the default environment (no DELIMIDENT).
+    struct Text {
+        QString sql;
+    };
+
     // `script`: a file under tests/data, or empty for the demo database.
-    explicit CatalogFixture(const QString &script)
+    explicit CatalogFixture(const QString &script) : CatalogFixture(script, nullptr) {}
+    explicit CatalogFixture(const Text &text) : CatalogFixture(QString(), &text.sql) {}
+
+    void run(const QString &sql)
+    {
+        DbQuery q(*m_session);
+        q.setDatabaseName(m_module->GetDatabaseName());
+        q.setSql(sql);
+        q.execSQL();
+    }
+
+    TdmDbObjects &module() { return *m_module; }
+    DbSession &session() { return *m_session; }
+
+private:
+    CatalogFixture(const QString &script, const QString *sql)
     {
         m_session = std::make_unique<DbSession>(m_dir.filePath(QStringLiteral("aliases.conf")));
         auto driver = std::make_unique<EmbeddedDriver>(m_dir.filePath(QStringLiteral("databases")));
@@ -39,7 +59,9 @@ public:
                        QStringLiteral("SERVER NAME=local\r\nDATABASE NAME=fx\r\nUSER NAME=tester\r\nPASSWORD="));
         qunsetenv("DELIMIDENT");
         QString text;
-        if (script.isEmpty()) {
+        if (sql) {
+            text = *sql;
+        } else if (script.isEmpty()) {
             text = QString::fromUtf8(engine::demoScript());
         } else {
             QFile file(QStringLiteral(QUODLIN_TEST_DATA "/") + script);
@@ -51,18 +73,6 @@ public:
             run(statement.text);
     }
 
-    void run(const QString &sql)
-    {
-        DbQuery q(*m_session);
-        q.setDatabaseName(m_module->GetDatabaseName());
-        q.setSql(sql);
-        q.execSQL();
-    }
-
-    TdmDbObjects &module() { return *m_module; }
-    DbSession &session() { return *m_session; }
-
-private:
     QTemporaryDir m_dir;
     std::unique_ptr<DbSession> m_session;
     std::unique_ptr<TdmDbObjects> m_module;

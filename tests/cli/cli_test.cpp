@@ -346,6 +346,41 @@ TEST_F(CliTest, CompilesRestoresAndDropsObjects)
     r = cli(db + QStringList{"drop", "TABLE", "bins"});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("DROP TABLE bins\n"));
+TEST_F(CliTest, SchemaOfTheDemoRebuildsACopyWithTheSameSchema)
+{
+    const QString file = s_home->filePath(QStringLiteral("demo-schema.sql"));
+    CliRun r = cli({QStringLiteral("-d"), QStringLiteral("demo"), QStringLiteral("schema"), QStringLiteral("--out"), file});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QString());
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(written.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("create table \"")));
+
+    ASSERT_EQ(cli({QStringLiteral("createdb"), QStringLiteral("copy")}).exitCode, 0);
+    r = cli({QStringLiteral("-d"), QStringLiteral("copy"), QStringLiteral("sql"), QStringLiteral("-f"), file});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = cli({QStringLiteral("-d"), QStringLiteral("copy"), QStringLiteral("schema")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, text);
+
+    // A failed run leaves the earlier file whole.
+    r = cli({QStringLiteral("-d"), QStringLiteral("demo"), QStringLiteral("schema"), QStringLiteral("-t"),
+             QStringLiteral("no_such_table"), QStringLiteral("--out"), file});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("no_such_table"))) << r.err.toStdString();
+    r = cli({QStringLiteral("-d"), QStringLiteral("demo"), QStringLiteral("schema"), QStringLiteral("--out"),
+             s_home->filePath(QStringLiteral("missing/folder/x.sql"))});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Cannot write"))) << r.err.toStdString();
+    written.seek(0);
+    EXPECT_EQ(QString::fromUtf8(written.readAll()), text);
+
+    r = cli({QStringLiteral("-d"), QStringLiteral("demo"), QStringLiteral("schema"), QStringLiteral("-t"),
+             QStringLiteral("customer"), QStringLiteral("--no-grants")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.count(QStringLiteral("create table")), 1);
+    EXPECT_FALSE(r.out.contains(QStringLiteral("grant ")));
 }
 
 struct UsageCase {
@@ -380,7 +415,9 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"CompileWithoutFile", {QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("compile")}},
                       UsageCase{"DropUnknownKind", {QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("drop"),
                                                     QStringLiteral("index"), QStringLiteral("i1")}},
-                      UsageCase{"DropWithoutDatabase", {QStringLiteral("drop"), QStringLiteral("table"), QStringLiteral("t")}}),
+                      UsageCase{"DropWithoutDatabase", {QStringLiteral("drop"), QStringLiteral("table"), QStringLiteral("t")}},
+                      UsageCase{"SchemaWithArgument", {QStringLiteral("-d"), QStringLiteral("demo"),
+                                                       QStringLiteral("schema"), QStringLiteral("x")}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

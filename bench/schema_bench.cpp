@@ -1,0 +1,130 @@
+// The schema writer on a generated database of 10,000 tables (each with a
+// primary key, a default and every tenth a foreign key and an index), with
+// views, synonyms, triggers, procedures and grants.
+//   WriteWholeSchema - the whole database's DDL on an open connection
+//   WriteOneTable    - one table's DDL (what the DDL page shows)
+// QUODLIN_BENCH_SCALE=N divides the sizes.
+#include "catalog/dbobjectsmodule.h"
+#include "catalog/schemawriter.h"
+#include "db/dbsession.h"
+#include "db/embeddeddriver.h"
+#include "engine/engine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+using namespace quodlin;
+namespace fs = std::filesystem;
+
+namespace {
+
+int benchScale()
+{
+    const char *v = std::getenv("QUODLIN_BENCH_SCALE");
+    const int n = v ? std::atoi(v) : 1;
+    return n > 0 ? n : 1;
+}
+const int kTables = 10000 / benchScale();
+
+std::string numbered(const char *prefix, int i)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%s%05d", prefix, i);
+    return buffer;
+}
+
+std::string schemaScript()
+{
+    std::string s;
+    for (int i = 0; i < kTables; ++i) {
+        const std::string t = numbered("t", i);
+        s += "create table " + t + " (id serial not null, name char(20), amount decimal(10,2) default 0, "
+             "since date default today, ref integer";
+        if (i % 10 == 1)
+            s += ", foreign key (ref) references " + numbered("t", i - 1) + " (id)";
+        s += ", primary key (id));";
+        if (i % 10 == 0)
+            s += "create index " + numbered("ix", i) + " on " + t + " (name, amount desc);";
+        if (i % 20 == 0)
+            s += "grant select on " + t + " to clerk;";
+    }
+    for (int i = 0; i < kTables / 50; ++i) {
+        s += "create view " + numbered("v", i) + " as select id, name from " + numbered("t", i) + " where id > 0;";
+        s += "create synonym " + numbered("s", i) + " for " + numbered("t", i) + ";";
+        s += "create trigger " + numbered("tr", i) + " delete on " + numbered("t", i) +
+             " after (delete from " + numbered("t", i + 1) + " where id = 0);";
+        s += "create procedure " + numbered("p", i) + "(p integer) define v integer; let v = p; end procedure;";
+    }
+    return s;
+}
+
+struct Fixture {
+    fs::path dir;
+    std::unique_ptr<DbSession> session;
+    std::unique_ptr<TdmDbObjects> module;
+
+    Fixture()
+    {
+        const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+        dir = base / ("quodlin_schema_bench_" + std::to_string(QCoreApplication::applicationPid()));
+        fs::create_directories(dir / "databases");
+        const std::string path = (dir / "databases" / "big.db").string();
+        engine::Session::createDatabase(path, "bench");
+        engine::Session::open(path, "bench")->execute(schemaScript());
+        session = std::make_unique<DbSession>(QString::fromStdString((dir / "aliases.conf").string()));
+        session->registerDriver(std::make_unique<EmbeddedDriver>(QString::fromStdString((dir / "databases").string())));
+        module = std::make_unique<TdmDbObjects>(*session);
+        module->SetDatabaseName(QStringLiteral("QuodlinSchemaBench"));
+        module->Open(QString(), QStringLiteral("local\\big"), QStringLiteral("bench"),
+                     QStringLiteral("SERVER NAME=local\nDATABASE NAME=big\nUSER NAME=bench\nPASSWORD="));
+    }
+    ~Fixture()
+    {
+        module.reset();
+        session.reset();
+        fs::remove_all(dir);
+    }
+};
+
+Fixture &fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+void WriteWholeSchema(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    qsizetype size = 0;
+    for (auto _ : state) {
+        size = WriteSchema(*f.module).size();
+        benchmark::DoNotOptimize(size);
+    }
+    state.counters["chars"] = double(size);
+}
+BENCHMARK(WriteWholeSchema)->Unit(benchmark::kMillisecond);
+
+void WriteOneTable(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    int i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(WriteSchema(*f.module, {QString::fromStdString(numbered("t", (i += 7) % kTables)), {}, true}));
+}
+BENCHMARK(WriteOneTable)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,757 @@
+#include "catalog/schemawriter.h"
+
+#include "app/textutil.h"
+#include "browser/definitiontext.h"
+#include "catalog/catalogdecoders.h"
+#include "catalog/dbobjectsmodule.h"
+#include "db/dbquery.h"
+
+#include <QHash>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <functional>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+namespace quodlin {
+
+namespace {
+
+constexpr int kCheckChunkWidth = 32;
+constexpr int kIndexParts = 16;
+constexpr int kDefaultSequenceCache = 20;
+
+struct Column {
+    QString name;
+    int coltype = 0;
+    int collength = 0;
+    int extendedId = 0;
+    QString defaultType;
+    QString defaultText;
+    bool hasDefault = false;
+};
+
+struct Index {
+    QString name, owner, idxtype, clustered;
+    std::vector<int> parts;  // column numbers, negative when descending
+};
+
+struct Constraint {
+    int id = 0;
+    QString name, owner, type, idxname;
+    QString checkText;
+    int primary = 0, ptabid = 0;
+    QString delrule;
+};
+
+struct Object {
+    int tabid = 0;
+    QString name, owner, type;
+    int rowsize = 0, ncols = 0;
+    std::vector<Column> columns;
+    std::vector<Index> indexes;
+    std::vector<Constraint> constraints;
+    QString text;  // a view's text
+    // Synonym target
+    QString servername, dbname, synOwner, synTable;
+    int btabid = 0;
+    // Sequence
+    QMap<QString, QVariant> sequence;
+};
+
+struct Routine {
+    int procid = 0;
+    QString name, owner, isproc, paramtypes, text;
+};
+
+struct Trigger {
+    int trigid = 0, tabid = 0;
+    QString name, owner, text;
+};
+
+struct Grant {
+    QString grantor, grantee, auth;
+    int id = 0, colno = 0;
+};
+
+struct Catalog {
+    std::vector<Object> objects;  // by tabid
+    QHash<int, size_t> byTabid;
+    std::vector<Routine> routines;
+    std::vector<Trigger> triggers;
+    struct User {
+        QString name, type, defaultRole;
+    };
+    std::vector<User> users;
+    std::vector<Grant> roleGrants, tabGrants, colGrants, procGrants;
+
+    Object *object(int tabid)
+    {
+        auto it = byTabid.find(tabid);
+        return it == byTabid.end() ? nullptr : &objects[*it];
+    }
+};
+
+// Runs `sql` on the module's database and calls `row` with the open query at each row.
+void readRows(TdmDbObjects &module, const QString &sql, const std::function<void(DbQuery &)> &row,
+              const QVariantMap &params = {})
+{
+    DbQuery q(module.session());
+    q.setDatabaseName(module.GetDatabaseName());
+    q.setSql(sql);
+    for (auto it = params.cbegin(); it != params.cend(); ++it)
+        q.setParam(it.key(), it.value());
+    q.open();
+    for (q.first(); !q.eof(); q.next())
+        row(q);
+    q.close();
+}
+
+QString str(DbQuery &q, const char *field)
+{
+    return TrimTrailingControls(q.fieldByName(QString::fromLatin1(field)).value().toString());
+}
+
+int num(DbQuery &q, const char *field)
+{
+    return q.fieldByName(QString::fromLatin1(field)).value().toInt();
+}
+
+// The header and the actions as stored; the browser's text puts a line break
+// between them, which compiling again would keep in the actions, so one is
+// added only where the actions start with no blank of their own.
+QString triggerText(const QList<TriggerBodyRow> &rows)
+{
+    QString header, actions;
+    for (const TriggerBodyRow &row : rows)
+        AppendChunk(row.datakey == QLatin1String("D") ? header : actions, row.data, kBodyChunkWidth);
+    header = TrimTrailingControls(header);
+    if (!actions.isEmpty() && actions.at(0).unicode() > 32)
+        header += QLatin1Char('\n');
+    return ReplaceAllText(header + actions, QStringLiteral("\t"), QStringLiteral("  "));
+}
+
+// Views, synonyms, sequences, routines, users and roles: what a whole database adds.
+void loadDatabaseObjects(TdmDbObjects &m, Catalog &c)
+{
+    readRows(m, QStringLiteral("select tabid, seqno, viewtext from sysviews where tabid >= 100 order by tabid, seqno"),
+             [&](DbQuery &q) {
+                 if (Object *o = c.object(num(q, "tabid")))
+                     AppendChunk(o->text, q.fieldByName(QStringLiteral("viewtext")).value().toString(),
+                                 kViewChunkWidth);
+             });
+    readRows(m, QStringLiteral("select tabid, servername, dbname, owner, tabname, btabid from syssyntable"),
+             [&](DbQuery &q) {
+                 Object *o = c.object(num(q, "tabid"));
+                 if (!o)
+                     return;
+                 o->servername = str(q, "servername");
+                 o->dbname = str(q, "dbname");
+                 o->synOwner = str(q, "owner");
+                 o->synTable = str(q, "tabname");
+                 o->btabid = num(q, "btabid");
+             });
+    readRows(m, QStringLiteral("select s.tabid, s.start_val, s.inc_val, s.max_val, s.min_val, s.cycle, s.cache, s.order "
+                               "from syssequences s"),
+             [&](DbQuery &q) {
+                 Object *o = c.object(num(q, "tabid"));
+                 if (!o)
+                     return;
+                 for (const char *f : {"start_val", "inc_val", "max_val", "min_val", "cycle", "cache", "order"})
+                     o->sequence.insert(QString::fromLatin1(f), q.fieldByName(QString::fromLatin1(f)).value());
+             });
+    QHash<int, size_t> routineIndex;
+    readRows(m, QStringLiteral("select procid, procname, owner, isproc, paramtypes from sysprocedures "
+                               "where mode <> 'P' order by procid"),
+             [&](DbQuery &q) {
+                 routineIndex.insert(num(q, "procid"), c.routines.size());
+                 c.routines.push_back({num(q, "procid"), str(q, "procname"), str(q, "owner"), str(q, "isproc"),
+                                       str(q, "paramtypes"), {}});
+             });
+    {
+        QHash<int, QStringList> bodies;
+        readRows(m, QStringLiteral("select procid, seqno, data from sysprocbody where datakey = 'T' order by procid, seqno"),
+                 [&](DbQuery &q) { bodies[num(q, "procid")] << q.fieldByName(QStringLiteral("data")).value().toString(); });
+        for (Routine &r : c.routines)
+            r.text = RebuildProcedureText(bodies.value(r.procid));
+    }
+    readRows(m, QStringLiteral("select username, usertype, defrole from sysusers order by username"),
+             [&](DbQuery &q) { c.users.push_back({str(q, "username"), str(q, "usertype"), str(q, "defrole")}); });
+    readRows(m, QStringLiteral("select rolename, grantee, is_grantable from sysroleauth order by rolename, grantee"),
+             [&](DbQuery &q) { c.roleGrants.push_back({str(q, "rolename"), str(q, "grantee"), str(q, "is_grantable"), 0, 0}); });
+    readRows(m, QStringLiteral("select grantor, grantee, procid, procauth from sysprocauth order by procid, grantor, grantee"),
+             [&](DbQuery &q) {
+                 if (routineIndex.contains(num(q, "procid")))
+                     c.procGrants.push_back(
+                         {str(q, "grantor"), str(q, "grantee"), str(q, "procauth"), num(q, "procid"), 0});
+             });
+}
+
+// `tabids`: the tables to read, or empty for the whole database (then also
+// views, synonyms, sequences, routines, users and roles).
+Catalog loadCatalog(TdmDbObjects &m, const QList<int> &tabids)
+{
+    Catalog c;
+    const bool whole = tabids.isEmpty();
+    QStringList idTexts;
+    for (int id : tabids)
+        idTexts << QString::number(id);
+    // Every per-table statement names its table's id column `tabid` with the alias given.
+    const auto scope = [&](const char *alias) {
+        const QString column = QString::fromLatin1(alias) + QStringLiteral("tabid");
+        return whole ? column + QStringLiteral(" >= 100") : column + QStringLiteral(" in (") + idTexts.join(QLatin1Char(',')) + QLatin1Char(')');
+    };
+    readRows(m, QStringLiteral("select tabid, tabname, owner, tabtype, rowsize, ncols from systables "
+                               "where ") + scope("") + QStringLiteral(" order by tabid"),
+             [&](DbQuery &q) {
+                 Object o;
+                 o.tabid = num(q, "tabid");
+                 o.name = str(q, "tabname");
+                 o.owner = str(q, "owner");
+                 o.type = str(q, "tabtype");
+                 o.rowsize = num(q, "rowsize");
+                 o.ncols = num(q, "ncols");
+                 c.byTabid.insert(o.tabid, c.objects.size());
+                 c.objects.push_back(std::move(o));
+             });
+    readRows(m, QStringLiteral("select tabid, colno, colname, coltype, collength, extended_id from syscolumns "
+                               "where ") + scope("") + QStringLiteral(" order by tabid, colno"),
+             [&](DbQuery &q) {
+                 if (Object *o = c.object(num(q, "tabid")))
+                     o->columns.push_back({str(q, "colname"), num(q, "coltype"), num(q, "collength"),
+                                           num(q, "extended_id"), {}, {}, false});
+             });
+    readRows(m, QStringLiteral("select d.tabid, d.colno, d.type, d.default from sysdefaults d where ") + scope("d."),
+             [&](DbQuery &q) {
+                 Object *o = c.object(num(q, "tabid"));
+                 const int colno = num(q, "colno");
+                 if (!o || colno < 1 || colno > int(o->columns.size()))
+                     return;
+                 Column &col = o->columns[size_t(colno - 1)];
+                 col.hasDefault = true;
+                 col.defaultType = str(q, "type");
+                 col.defaultText = str(q, "default");
+             });
+    QString parts;
+    for (int i = 1; i <= kIndexParts; ++i)
+        parts += QStringLiteral(", part%1").arg(i);
+    readRows(m, QStringLiteral("select idxname, owner, tabid, idxtype, clustered") + parts +
+                    QStringLiteral(" from sysindexes where ") + scope("") + QStringLiteral(" order by tabid, idxname"),
+             [&](DbQuery &q) {
+                 Object *o = c.object(num(q, "tabid"));
+                 if (!o)
+                     return;
+                 Index ix{str(q, "idxname"), str(q, "owner"), str(q, "idxtype"), str(q, "clustered"), {}};
+                 for (int i = 1; i <= kIndexParts; ++i) {
+                     const int part = q.fieldByName(QStringLiteral("part%1").arg(i)).value().toInt();
+                     if (part)
+                         ix.parts.push_back(part);
+                 }
+                 o->indexes.push_back(std::move(ix));
+             });
+    QHash<int, Constraint> constraints;
+    QList<int> constraintOrder;
+    readRows(m, QStringLiteral("select constrid, constrname, owner, tabid, constrtype, idxname from sysconstraints "
+                               "where ") + scope("") + QStringLiteral(" order by constrid"),
+             [&](DbQuery &q) {
+                 Constraint k;
+                 k.id = num(q, "constrid");
+                 k.name = str(q, "constrname");
+                 k.owner = str(q, "owner");
+                 k.type = str(q, "constrtype");
+                 k.idxname = str(q, "idxname");
+                 k.ptabid = num(q, "tabid");  // the owning table until the reference fills it
+                 constraints.insert(k.id, k);
+                 constraintOrder << k.id;
+             });
+    readRows(m, QStringLiteral("select constrid, seqno, checktext from syschecks where type = 'T' order by constrid, seqno"),
+             [&](DbQuery &q) {
+                 auto it = constraints.find(num(q, "constrid"));
+                 if (it != constraints.end())
+                     AppendChunk(it->checkText, q.fieldByName(QStringLiteral("checktext")).value().toString(),
+                                 kCheckChunkWidth);
+             });
+    QHash<int, int> owningTable;
+    for (auto it = constraints.begin(); it != constraints.end(); ++it)
+        owningTable.insert(it.key(), it->ptabid);
+    for (auto it = constraints.begin(); it != constraints.end(); ++it)
+        it->ptabid = 0;
+    readRows(m, QStringLiteral("select constrid, primary, ptabid, delrule from sysreferences"), [&](DbQuery &q) {
+        auto it = constraints.find(num(q, "constrid"));
+        if (it == constraints.end())
+            return;
+        it->primary = num(q, "primary");
+        it->ptabid = num(q, "ptabid");
+        it->delrule = str(q, "delrule");
+    });
+    for (int id : constraintOrder) {
+        Constraint &k = constraints[id];
+        k.checkText = TrimTrailingControls(k.checkText);
+        if (Object *o = c.object(owningTable.value(id)))
+            o->constraints.push_back(k);
+    }
+    if (whole)
+        loadDatabaseObjects(m, c);
+    {
+        QHash<int, QList<TriggerBodyRow>> bodies;
+        readRows(m, QStringLiteral("select trigid, trigname, owner, tabid from systriggers where ") + scope("") +
+                        QStringLiteral(" order by trigid"),
+                 [&](DbQuery &q) {
+                     c.triggers.push_back({num(q, "trigid"), num(q, "tabid"), str(q, "trigname"), str(q, "owner"), {}});
+                 });
+        readRows(m, QStringLiteral("select trigid, datakey, seqno, data from systrigbody where datakey in ('D', 'A') "
+                                   "order by trigid, datakey desc, seqno"),
+                 [&](DbQuery &q) {
+                     bodies[num(q, "trigid")] << TriggerBodyRow{str(q, "datakey"),
+                                                                q.fieldByName(QStringLiteral("data")).value().toString()};
+                 });
+        for (Trigger &t : c.triggers)
+            t.text = triggerText(bodies.value(t.trigid));
+    }
+    readRows(m, QStringLiteral("select grantor, grantee, tabid, tabauth from systabauth where ") + scope("") +
+                    QStringLiteral(" order by tabid, grantor, grantee"),
+             [&](DbQuery &q) {
+                 c.tabGrants.push_back({str(q, "grantor"), str(q, "grantee"), str(q, "tabauth"), num(q, "tabid"), 0});
+             });
+    readRows(m, QStringLiteral("select grantor, grantee, tabid, colno, colauth from syscolauth where ") + scope("") +
+                    QStringLiteral(" order by tabid, grantor, grantee, colno"),
+             [&](DbQuery &q) {
+                 c.colGrants.push_back(
+                     {str(q, "grantor"), str(q, "grantee"), str(q, "colauth"), num(q, "tabid"), num(q, "colno")});
+             });
+    return c;
+}
+
+QString qualified(const QString &owner, const QString &name)
+{
+    return QLatin1Char('"') + owner + QStringLiteral("\".") + name;
+}
+
+bool isCharacterType(int coltype)
+{
+    switch (coltype & 255) {
+    case 0: case 13: case 15: case 16: case 40: case 43: case 7: case 10: case 14: case 41: case 45:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString quoted(const QString &text)
+{
+    QString t = text;
+    t.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + t + QLatin1Char('\'');
+}
+
+QString defaultText(const Column &col)
+{
+    const QString &k = col.defaultType;
+    if (k == QLatin1String("L")) {
+        // The engine keeps character literals bare; numbers read as themselves.
+        if (isCharacterType(col.coltype) && !col.defaultText.startsWith(QLatin1Char('\'')))
+            return quoted(col.defaultText);
+        return col.defaultText;
+    }
+    if (k == QLatin1String("U"))
+        return QStringLiteral("user");
+    if (k == QLatin1String("C"))
+        return QStringLiteral("current") + DateTimeQualifierText(col.collength).toLower();
+    if (k == QLatin1String("N"))
+        return QStringLiteral("null");
+    if (k == QLatin1String("T"))
+        return QStringLiteral("today");
+    if (k == QLatin1String("S"))
+        return QStringLiteral("dbservername");
+    return {};
+}
+
+QString columnList(const Object &table, const std::vector<int> &parts, bool withOrder)
+{
+    QStringList names;
+    for (int part : parts) {
+        const int colno = part < 0 ? -part : part;
+        QString name = colno >= 1 && colno <= int(table.columns.size()) ? table.columns[size_t(colno - 1)].name
+                                                                        : QString::number(colno);
+        if (withOrder && part < 0)
+            name += QStringLiteral(" desc");
+        names << name;
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+const Index *findIndex(const Object &table, const QString &name)
+{
+    for (const Index &ix : table.indexes)
+        if (ix.name == name)
+            return &ix;
+    return nullptr;
+}
+
+// The storage bytes of a key column, for the table comment's index size.
+int keyBytes(const Column &col)
+{
+    const int len = col.collength;
+    switch (col.coltype & 255) {
+    case 5: case 8: return ((len >> 8) + 3) / 2;
+    case 10: case 14: return (((len >> 8) & 255) + 4) / 2;
+    case 13: case 16: return (len & 255) + 1;
+    default: return len;
+    }
+}
+
+class Writer {
+public:
+    Writer(Catalog &c, const SchemaOptions &o) : m_c(c), m_o(o) {}
+
+    QString run();
+
+private:
+    bool wanted(const QString &owner) const { return m_o.owner.isEmpty() || owner == m_o.owner; }
+    void statement(const QString &text) { m_out += TrimTrailingControls(text) + QStringLiteral(";\n\n"); }
+    // The table owner's own constraints go unqualified: the embedded engine
+    // reads no owner there.
+    static QString constraintName(const Object &t, const Constraint &k)
+    {
+        return QStringLiteral(" constraint ") + (k.owner == t.owner ? k.name : qualified(k.owner, k.name));
+    }
+    QString foreignKey(const Object &t, const Constraint &k) const;
+    void writeTable(const Object &t, bool inlineAllKeys);
+    void writeIndexes(const Object &t);
+    void writeSequence(const Object &s);
+    void writeSynonym(const Object &s);
+    void writeTableGrants(const Object &t);
+    void writeRoutineGrants(const Routine &r);
+    void writeDatabaseGrants();
+
+    Catalog &m_c;
+    const SchemaOptions &m_o;
+    QString m_out;
+    QSet<int> m_written;                 // tables written
+    std::vector<std::pair<const Object *, const Constraint *>> m_laterKeys;
+};
+
+QString Writer::foreignKey(const Object &t, const Constraint &k) const
+{
+    const Index *own = findIndex(t, k.idxname);
+    const Object *target = m_c.object(k.ptabid);
+    QString targetCols;
+    if (target)
+        for (const Constraint &pk : target->constraints)
+            if (pk.id == k.primary)
+                if (const Index *pix = findIndex(*target, pk.idxname))
+                    targetCols = columnList(*target, pix->parts, false);
+    QString text = QStringLiteral("foreign key (") + (own ? columnList(t, own->parts, false) : QString()) +
+                   QStringLiteral(") references ") + (target ? qualified(target->owner, target->name) : QString()) +
+                   QStringLiteral(" (") + targetCols + QLatin1Char(')');
+    if (k.delrule == QLatin1String("C"))
+        text += QStringLiteral(" on delete cascade");
+    return text + constraintName(t, k);
+}
+
+void Writer::writeTable(const Object &t, bool inlineAllKeys)
+{
+    int indexSize = 0;
+    for (const Index &ix : t.indexes)
+        for (int part : ix.parts) {
+            const int colno = part < 0 ? -part : part;
+            if (colno >= 1 && colno <= int(t.columns.size()))
+                indexSize += keyBytes(t.columns[size_t(colno - 1)]);
+        }
+    m_out += QStringLiteral("{ TABLE %1 row size = %2 number of columns = %3 index size = %4 }\n")
+                 .arg(qualified(t.owner, t.name))
+                 .arg(t.rowsize)
+                 .arg(t.ncols)
+                 .arg(indexSize);
+    QStringList lines;
+    for (const Column &col : t.columns) {
+        QString line = QStringLiteral("    ") + col.name + QLatin1Char(' ') +
+                       DdlColumnTypeText(col.coltype, col.collength, col.extendedId).toLower();
+        if (col.hasDefault)
+            line += QStringLiteral(" default ") + defaultText(col);
+        if (col.coltype & 256)
+            line += QStringLiteral(" not null");
+        lines << line;
+    }
+    for (const Constraint &k : t.constraints) {
+        QString line;
+        if (k.type == QLatin1String("P") || k.type == QLatin1String("U")) {
+            const Index *ix = findIndex(t, k.idxname);
+            line = (k.type == QLatin1String("P") ? QStringLiteral("primary key (") : QStringLiteral("unique (")) +
+                   (ix ? columnList(t, ix->parts, false) : QString()) + QLatin1Char(')') + constraintName(t, k);
+        } else if (k.type == QLatin1String("C")) {
+            line = QStringLiteral("check ") + k.checkText + constraintName(t, k);
+        } else if (k.type == QLatin1String("R")) {
+            if (!inlineAllKeys && k.ptabid != t.tabid && !m_written.contains(k.ptabid)) {
+                m_laterKeys.emplace_back(&t, &k);
+                continue;
+            }
+            line = foreignKey(t, k);
+        } else {
+            continue;  // NOT NULL is written on the column
+        }
+        lines << QStringLiteral("    ") + line;
+    }
+    statement(QStringLiteral("create table ") + qualified(t.owner, t.name) + QStringLiteral("\n  (\n") +
+              lines.join(QStringLiteral(",\n")) + QStringLiteral("\n  )"));
+    m_written.insert(t.tabid);
+    writeIndexes(t);
+}
+
+void Writer::writeIndexes(const Object &t)
+{
+    QSet<QString> owned;
+    for (const Constraint &k : t.constraints)
+        owned.insert(k.idxname);
+    for (const Index &ix : t.indexes) {
+        if (owned.contains(ix.name))
+            continue;
+        QString text = QStringLiteral("create ");
+        if (ix.idxtype == QLatin1String("U"))
+            text += QStringLiteral("unique ");
+        if (ix.clustered == QLatin1String("C"))
+            text += QStringLiteral("cluster ");
+        text += QStringLiteral("index ") + qualified(ix.owner, ix.name) + QStringLiteral(" on ") +
+                qualified(t.owner, t.name) + QStringLiteral(" (") + columnList(t, ix.parts, true) + QLatin1Char(')');
+        statement(text);
+    }
+}
+
+void Writer::writeSequence(const Object &s)
+{
+    const auto &q = s.sequence;
+    const qint64 increment = q.value(QStringLiteral("inc_val")).toLongLong();
+    QString text = QStringLiteral("create sequence ") + qualified(s.owner, s.name) + QStringLiteral(" increment by ") +
+                   QString::number(increment) + QStringLiteral(" start with ") +
+                   q.value(QStringLiteral("start_val")).toString();
+    // Bounds only where they differ from the defaults of the direction: the
+    // engine refuses the default maximum written out.
+    const qint64 defaultMax = increment > 0 ? std::numeric_limits<qint64>::max() : -1;
+    const qint64 defaultMin = increment > 0 ? 1 : std::numeric_limits<qint64>::min() + 1;
+    const QVariant max = q.value(QStringLiteral("max_val"));
+    const QVariant min = q.value(QStringLiteral("min_val"));
+    if (!max.isNull() && max.toLongLong() != defaultMax)
+        text += QStringLiteral(" maxvalue ") + max.toString();
+    if (!min.isNull() && min.toLongLong() != defaultMin)
+        text += QStringLiteral(" minvalue ") + min.toString();
+    if (q.value(QStringLiteral("cycle")).toString().trimmed() == QLatin1String("1"))
+        text += QStringLiteral(" cycle");
+    const QVariant cache = q.value(QStringLiteral("cache"));
+    if (cache.isNull() || cache.toInt() == 0)
+        text += QStringLiteral(" nocache");
+    else if (cache.toInt() != kDefaultSequenceCache)
+        text += QStringLiteral(" cache ") + cache.toString();
+    if (q.value(QStringLiteral("order")).toString().trimmed() == QLatin1String("1"))
+        text += QStringLiteral(" order");
+    statement(text);
+}
+
+void Writer::writeSynonym(const Object &s)
+{
+    QString target;
+    if (const Object *local = m_c.object(s.btabid))
+        target = qualified(local->owner, local->name);
+    else {
+        target = s.dbname;
+        if (!s.servername.isEmpty())
+            target += QLatin1Char('@') + s.servername;
+        target += QLatin1Char(':') + qualified(s.synOwner, s.synTable);
+    }
+    statement(QStringLiteral("create ") + (s.type == QLatin1String("P") ? QStringLiteral("private ") : QString()) +
+              QStringLiteral("synonym ") + qualified(s.owner, s.name) + QStringLiteral(" for ") + target);
+}
+
+const std::pair<char, const char *> kTableRights[] = {
+    {'s', "select"}, {'u', "update"}, {'i', "insert"}, {'d', "delete"},
+    {'x', "index"},  {'a', "alter"},  {'r', "references"}, {'n', "under"}};
+const std::pair<char, const char *> kColumnRights[] = {{'s', "select"}, {'u', "update"}, {'r', "references"}};
+
+// User and role names keep their case only as quoted strings.
+QString grantee(const QString &name)
+{
+    static const QRegularExpression plain(QStringLiteral("^[a-z_][a-z0-9_$]*$"));
+    return plain.match(name).hasMatch() ? name : quoted(name);
+}
+
+void Writer::writeTableGrants(const Object &t)
+{
+    for (const Grant &g : m_c.tabGrants) {
+        if (g.id != t.tabid || g.grantee == t.owner)
+            continue;
+        for (bool grantable : {false, true}) {
+            QStringList rights;
+            for (const auto &[letter, word] : kTableRights)
+                for (const QChar c : g.auth)
+                    if (c == QLatin1Char(grantable ? QChar(letter).toUpper().toLatin1() : letter))
+                        rights << QString::fromLatin1(word);
+            if (rights.isEmpty())
+                continue;
+            statement(QStringLiteral("grant ") + rights.join(QLatin1Char(',')) + QStringLiteral(" on ") +
+                      qualified(t.owner, t.name) + QStringLiteral(" to ") + grantee(g.grantee) +
+                      (grantable ? QStringLiteral(" with grant option") : QString()) + QStringLiteral(" as ") +
+                      grantee(g.grantor));
+        }
+    }
+    // Column privileges: one statement per grantor, grantee, right and grant option.
+    QMap<std::tuple<QString, QString, int, bool>, QStringList> columns;
+    for (const Grant &g : m_c.colGrants) {
+        if (g.id != t.tabid || g.colno < 1 || g.colno > int(t.columns.size()))
+            continue;
+        for (int i = 0; i < int(std::size(kColumnRights)); ++i)
+            for (const QChar c : g.auth)
+                if (c.toLower() == QLatin1Char(kColumnRights[i].first))
+                    columns[{g.grantor, g.grantee, i, c.isUpper()}] << t.columns[size_t(g.colno - 1)].name;
+    }
+    for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
+        const auto &[grantor, to, right, grantable] = it.key();
+        statement(QStringLiteral("grant ") + QString::fromLatin1(kColumnRights[right].second) + QStringLiteral("(") +
+                  it.value().join(QStringLiteral(", ")) + QStringLiteral(") on ") + qualified(t.owner, t.name) +
+                  QStringLiteral(" to ") + grantee(to) + (grantable ? QStringLiteral(" with grant option") : QString()) +
+                  QStringLiteral(" as ") + grantee(grantor));
+    }
+}
+
+void Writer::writeRoutineGrants(const Routine &r)
+{
+    for (const Grant &g : m_c.procGrants) {
+        if (g.id != r.procid || g.grantee == r.owner)
+            continue;
+        const bool grantable = g.auth == QLatin1String("E");
+        statement(QStringLiteral("grant execute on ") +
+                  (r.isproc == QLatin1String("f") ? QStringLiteral("function ") : QStringLiteral("procedure ")) +
+                  qualified(r.owner, r.name) + QLatin1Char('(') + r.paramtypes + QStringLiteral(") to ") +
+                  grantee(g.grantee) + (grantable ? QStringLiteral(" with grant option") : QString()) +
+                  QStringLiteral(" as ") + grantee(g.grantor));
+    }
+}
+
+void Writer::writeDatabaseGrants()
+{
+    static const std::pair<const char *, const char *> levels[] = {{"D", "dba"}, {"R", "resource"}, {"C", "connect"}};
+    for (const auto &[type, word] : levels)
+        for (const Catalog::User &u : m_c.users)
+            if (u.type == QLatin1String(type))
+                statement(QStringLiteral("grant %1 to %2").arg(QLatin1String(word), grantee(u.name)));
+    for (const Catalog::User &u : m_c.users)
+        if (u.type == QLatin1String("G"))
+            statement(QStringLiteral("create role ") + grantee(u.name));
+    for (const Grant &g : m_c.roleGrants)
+        statement(QStringLiteral("grant ") + grantee(g.grantor) + QStringLiteral(" to ") + grantee(g.grantee) +
+                  (g.auth == QLatin1String("Y") ? QStringLiteral(" with grant option") : QString()));
+    for (const Catalog::User &u : m_c.users)
+        if (!u.defaultRole.isEmpty())
+            statement(QStringLiteral("grant default role ") + grantee(u.defaultRole) + QStringLiteral(" to ") + grantee(u.name));
+}
+
+QString Writer::run()
+{
+    const Object *only = nullptr;
+    if (!m_o.table.isEmpty()) {
+        for (const Object &o : m_c.objects)
+            if (o.type == QLatin1String("T") && o.name == m_o.table && wanted(o.owner) && !only)
+                only = &o;
+        if (!only)
+            throw std::runtime_error(QStringLiteral("No table named %1.").arg(m_o.table).toStdString());
+        writeTable(*only, true);
+        for (const Trigger &tr : m_c.triggers)
+            if (tr.tabid == only->tabid)
+                statement(tr.text);
+        if (m_o.grants)
+            writeTableGrants(*only);
+        return m_out;
+    }
+    if (m_o.grants && m_o.owner.isEmpty())
+        writeDatabaseGrants();
+    // Tables in creation order; a foreign key to a table written later goes
+    // into an ALTER TABLE after all tables.
+    for (const Object &o : m_c.objects)
+        if (o.type == QLatin1String("T") && wanted(o.owner))
+            writeTable(o, false);
+    for (const auto &[t, k] : m_laterKeys)
+        statement(QStringLiteral("alter table ") + qualified(t->owner, t->name) + QStringLiteral(" add constraint (") +
+                  foreignKey(*t, *k) + QLatin1Char(')'));
+    for (const Object &o : m_c.objects)
+        if (o.type == QLatin1String("Q") && wanted(o.owner))
+            writeSequence(o);
+    // Views and synonyms share the creation counter with tables: its order is the dependency order.
+    for (const Object &o : m_c.objects) {
+        if (!wanted(o.owner))
+            continue;
+        if (o.type == QLatin1String("V"))
+            statement(ReplaceAllText(TrimTrailingControls(o.text), QStringLiteral("\t"), QStringLiteral("  ")));
+        else if (o.type == QLatin1String("S") || o.type == QLatin1String("P"))
+            writeSynonym(o);
+    }
+    for (const Routine &r : m_c.routines)
+        if (wanted(r.owner))
+            statement(r.text);
+    for (const Trigger &tr : m_c.triggers)
+        if (wanted(tr.owner))
+            statement(tr.text);
+    if (m_o.grants) {
+        for (const Object &o : m_c.objects)
+            if (o.type != QLatin1String("S") && o.type != QLatin1String("P") && wanted(o.owner))
+                writeTableGrants(o);
+        for (const Routine &r : m_c.routines)
+            if (wanted(r.owner))
+                writeRoutineGrants(r);
+    }
+    return m_out;
+}
+
+} // namespace
+
+QString DdlColumnTypeText(int coltype, int collength, int extendedId)
+{
+    const int t = coltype & 255;
+    if ((t == 5 || t == 8) && (collength & 255) == 255)
+        return (t == 5 ? QStringLiteral("DECIMAL(%1)") : QStringLiteral("MONEY(%1)")).arg(collength >> 8);
+    if (t == 15)
+        return QStringLiteral("NCHAR(%1)").arg(collength);
+    if (t == 14) {
+        // The stored length counts every digit; the fields after the first take (end - start) of them.
+        const int start = (collength >> 4) & 15;
+        const int end = collength & 15;
+        const int leading = ((collength >> 8) & 255) - (end - start);
+        const int usual = start == 0 ? 4 : 2;
+        if (start < 11 && leading > 0 && leading != usual) {
+            const QString text = ColumnTypeText(coltype, collength, extendedId);
+            const qsizetype at = text.indexOf(QStringLiteral(" TO "));
+            if (at > 0)
+                return text.left(at) + QStringLiteral("(%1)").arg(leading) + text.mid(at);
+        }
+    }
+    return ColumnTypeText(coltype, collength, extendedId);
+}
+
+QString WriteSchema(TdmDbObjects &module, const SchemaOptions &options)
+{
+    // One table reads only itself and the tables its foreign keys name.
+    QList<int> tabids;
+    if (!options.table.isEmpty()) {
+        readRows(
+            module, QStringLiteral("select tabid, owner from systables where tabtype = 'T' and tabname = :name order by tabid"),
+            [&](DbQuery &q) {
+                if (options.owner.isEmpty() || str(q, "owner") == options.owner)
+                    tabids << num(q, "tabid");
+            },
+            {{QStringLiteral("name"), options.table}});
+        if (tabids.isEmpty())
+            throw std::runtime_error(QStringLiteral("No table named %1.").arg(options.table).toStdString());
+        if (tabids.size() > 1)
+            throw std::runtime_error(
+                QStringLiteral("Several tables are named %1; give the owner.").arg(options.table).toStdString());
+        readRows(module, QStringLiteral("select r.ptabid from sysreferences r, sysconstraints k "
+                                        "where k.constrid = r.constrid and k.tabid = %1").arg(tabids.first()),
+                 [&](DbQuery &q) { tabids << num(q, "ptabid"); });
+    }
+    Catalog catalog = loadCatalog(module, tabids);
+    QString text = Writer(catalog, options).run();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+} // namespace quodlin
