@@ -346,6 +346,8 @@ TEST_F(CliTest, CompilesRestoresAndDropsObjects)
     r = cli(db + QStringList{"drop", "TABLE", "bins"});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("DROP TABLE bins\n"));
+}
+
 TEST_F(CliTest, SchemaOfTheDemoRebuildsACopyWithTheSameSchema)
 {
     const QString file = s_home->filePath(QStringLiteral("demo-schema.sql"));
