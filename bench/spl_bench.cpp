@@ -41,7 +41,7 @@ struct Fixture {
         s->execute("create trigger trg_audit insert on trg referencing new as n"
                    " for each row (insert into audit values (n.id, n.name))");
         s->execute("create procedure loop_int(n integer) returning integer;"
-                   " define i, a, c integer; let a = 0; let c = 0;"
+                   " define i, c integer; define a int8; let a = 0; let c = 0;"
                    " for i = 1 to n let a = a + i * 2 - 1; if a > i then let c = c + 1; end if; end for;"
                    " return c; end procedure");
         s->execute("create procedure loop_dec(n integer) returning integer;"
