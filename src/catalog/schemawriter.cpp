@@ -412,11 +412,9 @@ public:
 private:
     bool wanted(const QString &owner) const { return m_o.owner.isEmpty() || owner == m_o.owner; }
     void statement(const QString &text) { m_out += TrimTrailingControls(text) + QStringLiteral(";\n\n"); }
-    // The table owner's own constraints go unqualified: the embedded engine
-    // reads no owner there.
-    static QString constraintName(const Object &t, const Constraint &k)
+    static QString constraintName(const Constraint &k)
     {
-        return QStringLiteral(" constraint ") + (k.owner == t.owner ? k.name : qualified(k.owner, k.name));
+        return QStringLiteral(" constraint ") + qualified(k.owner, k.name);
     }
     QString foreignKey(const Object &t, const Constraint &k) const;
     void writeTable(const Object &t, bool inlineAllKeys);
@@ -449,7 +447,7 @@ QString Writer::foreignKey(const Object &t, const Constraint &k) const
                    QStringLiteral(" (") + targetCols + QLatin1Char(')');
     if (k.delrule == QLatin1String("C"))
         text += QStringLiteral(" on delete cascade");
-    return text + constraintName(t, k);
+    return text + constraintName(k);
 }
 
 void Writer::writeTable(const Object &t, bool inlineAllKeys)
@@ -481,9 +479,9 @@ void Writer::writeTable(const Object &t, bool inlineAllKeys)
         if (k.type == QLatin1String("P") || k.type == QLatin1String("U")) {
             const Index *ix = findIndex(t, k.idxname);
             line = (k.type == QLatin1String("P") ? QStringLiteral("primary key (") : QStringLiteral("unique (")) +
-                   (ix ? columnList(t, ix->parts, false) : QString()) + QLatin1Char(')') + constraintName(t, k);
+                   (ix ? columnList(t, ix->parts, false) : QString()) + QLatin1Char(')') + constraintName(k);
         } else if (k.type == QLatin1String("C")) {
-            line = QStringLiteral("check ") + k.checkText + constraintName(t, k);
+            line = QStringLiteral("check ") + k.checkText + constraintName(k);
         } else if (k.type == QLatin1String("R")) {
             if (!inlineAllKeys && k.ptabid != t.tabid && !m_written.contains(k.ptabid)) {
                 m_laterKeys.emplace_back(&t, &k);

@@ -249,6 +249,7 @@ struct Constraint {
     Kind kind = Kind::NotNull;
     int offset = 0;
     std::string name;                 // CONSTRAINT name (after the constraint, or ANSI before it)
+    std::string owner;                // CONSTRAINT owner.name; empty: the creating user
     std::vector<ColumnRef> columns;   // table level; empty for a column constraint
     ExprPtr check;
     std::string checkText;            // CHECK condition as written, parentheses included

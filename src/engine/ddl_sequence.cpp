@@ -59,7 +59,7 @@ void createSequence(SessionImpl &s, const ast::SequenceStatement &st)
     q.run();
     writeSequence(s, tabid, s.nextCounter("seqid"), start, inc, maxv, minv, st.cycle.value_or(false),
                   st.noCache ? 0 : st.cache.value_or(20), st.order.value_or(false), true);
-    sql::Stmt a(s.db(), "INSERT INTO systabauth (grantor, grantee, tabid, tabauth) VALUES (?1, 'public', ?2, 's-------')");
+    sql::Stmt a(s.db(), "INSERT INTO systabauth (grantor, grantee, tabid, tabauth) VALUES (?1, 'public', ?2, 's--------')");
     a.bind(1, owner).bind(2, tabid);
     a.run();
 }

@@ -337,7 +337,7 @@ int addConstraint(SessionImpl &s, TableInfo &t, const ast::Constraint &k, const 
     {
         sql::Stmt q(s.db(), "INSERT INTO sysconstraints (constrid, constrname, owner, tabid, constrtype, idxname)"
                             " VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
-        q.bind(1, constrid).bind(2, name).bind(3, s.user()).bind(4, t.tabid).bind(5, std::string(1, type));
+        q.bind(1, constrid).bind(2, name).bind(3, k.owner.empty() ? s.user() : k.owner).bind(4, t.tabid).bind(5, std::string(1, type));
         if (idxname.empty())
             q.bindNull(6);
         else

@@ -212,15 +212,25 @@ StatementPtr Parser::createTable(bool temp, bool raw)
 
 bool Parser::atTableConstraint() const
 {
-    if (atWord("constraint") && atName(1)) return true;
+    if (atWord("constraint") && (atName(1) || at(TokenKind::String, 1))) return true;
     if ((atWord("unique") || atWord("distinct") || atWord("check")) && at(TokenKind::LParen, 1)) return true;
     if ((atWord("primary") || atWord("foreign")) && atWord("key", 1)) return true;
     return false;
 }
 
+// [owner.]name after CONSTRAINT; the owner may be quoted as in object names.
+std::string Parser::constraintName(std::string &owner)
+{
+    if ((atName() || at(TokenKind::String)) && at(TokenKind::Dot, 1)) {
+        owner = next().text;
+        next();
+    }
+    return name();
+}
+
 void Parser::constraintTail(Constraint &c)
 {
-    if (acceptWord("constraint")) c.name = name();
+    if (acceptWord("constraint")) c.name = constraintName(c.owner);
     if (acceptWord("enabled")) c.mode = 'E';
     else if (acceptWord("disabled")) c.mode = 'D';
     else if (acceptWord("filtering")) {
@@ -235,7 +245,7 @@ Constraint Parser::tableConstraint()
     Constraint c;
     c.offset = offset();
     std::string ansiName;
-    if (acceptWord("constraint")) ansiName = name();
+    if (acceptWord("constraint")) ansiName = constraintName(c.owner);
     const std::string w = name();
     if (w == "unique" || w == "distinct") {
         c.kind = Constraint::Kind::Unique;
@@ -324,7 +334,7 @@ void Parser::columnConstraints(ColumnDef &col)
         Constraint c;
         c.offset = offset();
         std::string ansiName;
-        if (atWord("constraint") && atName(1)) { next(); ansiName = name(); }
+        if (atWord("constraint") && (atName(1) || at(TokenKind::String, 1))) { next(); ansiName = constraintName(c.owner); }
         if (atWord("not") && atWord("null", 1)) {
             next(); next();
             c.kind = Constraint::Kind::NotNull;

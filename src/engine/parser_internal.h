@@ -108,6 +108,7 @@ public:
     ast::Constraint tableConstraint();
     void columnConstraints(ast::ColumnDef &col);
     void constraintTail(ast::Constraint &c);
+    std::string constraintName(std::string &owner);
     ast::DefaultValue defaultValue();
     ast::StatementPtr createView();         // parser_misc.cpp
     ast::StatementPtr createSynonym(bool explicitScope, bool isPublic);

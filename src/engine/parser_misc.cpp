@@ -7,7 +7,9 @@
 #include "engine/error.h"
 #include "engine/lexer.h"
 
+#include <charconv>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 namespace quodlin::engine {
@@ -102,9 +104,12 @@ std::int64_t Parser::integerValue()
     if (!negative) accept(TokenKind::Plus);
     if (!at(TokenKind::Integer)) fail();
     const Token &t = next();
-    if (t.text.size() > 18) raise(-1284, {}, t.offset);
-    const std::int64_t v = std::stoll(t.text);
-    return negative ? -v : v;
+    // Read as unsigned so INT8's whole range (and its most negative value) parses.
+    std::uint64_t v = 0;
+    const auto [end, ec] = std::from_chars(t.text.data(), t.text.data() + t.text.size(), v);
+    const std::uint64_t limit = std::uint64_t(std::numeric_limits<std::int64_t>::max()) + (negative ? 1 : 0);
+    if (ec != std::errc() || end != t.text.data() + t.text.size() || v > limit) raise(-1284, {}, t.offset);
+    return negative ? std::int64_t(0 - v) : std::int64_t(v);
 }
 
 bool isClauseWord(const Token &t)
