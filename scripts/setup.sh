@@ -4,12 +4,13 @@
 # the exact apt line and fails. `setup.sh ci` adds what the CI checks need
 # beyond the build: clang with its sanitizer and libFuzzer runtimes, the
 # desktop-file and AppStream validators, and the Debian package tools.
+# The sqlite3 shell is what the export benchmark measures the writers against.
 set -euo pipefail
 
 PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libsqlite3-dev libboost-dev
+  libsqlite3-dev libboost-dev sqlite3
   unixodbc-dev odbcinst libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev
 )

@@ -9,12 +9,16 @@
 #include "db/embeddeddriver.h"
 #include "engine/demo.h"
 #include "engine/engine.h"
-#include "output/textrender.h"
+#include "catalog/catalogqueries.h"
+#include "db/liveselect.h"
+#include "output/exportwriter.h"
+#include "workspace/loadunload.h"
 #include "workspace/statementsplitter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace quodlin::cli {
 
@@ -47,15 +51,63 @@ QString passwordOf(const CliOptions &o)
     return o.password ? *o.password : qEnvironmentVariable("QUODLIN_PASSWORD");
 }
 
-// The statements of one text, run in order on one database component. Rows are
-// printed as the text table; the first failure stops the run.
-int runStatements(DbDatabase &db, const QString &text, QTextStream &out, QTextStream &err,
+// The SQD key columns of the one table a SELECT reads: the first index as
+// the browser lists it (the catalog's own index statement). None when the
+// statement reads several tables or the name is not one table's.
+QStringList keyColumnsOf(DbDatabase &db, const QString &sql, const QString &tableName)
+{
+    if (!AnalyzeLiveSelect(sql))
+        return {};
+    const QString name = tableName.section(QLatin1Char('.'), -1);
+    QString owner = tableName.contains(QLatin1Char('.')) ? tableName.section(QLatin1Char('.'), 0, 0) : QString();
+    auto query = [&](const QString &text) {
+        auto q = std::make_unique<DbQuery>(db.session());
+        q->setDatabaseName(db.databaseName());
+        q->setSql(text);
+        return q;
+    };
+    if (owner.isEmpty()) {
+        const auto owners = query(QStringLiteral("select owner from systables where tabname = :tabname"));
+        owners->setParam(QStringLiteral("tabname"), name);
+        owners->open();
+        if (owners->isEmpty())
+            return {};
+        owner = owners->field(0).asString();
+        owners->next();
+        if (!owners->eof())
+            return {};  // the same name under several owners
+    }
+    const auto table = query(FindCatalogQuery(QStringLiteral("qryTable"))->sql);
+    table->setParam(QStringLiteral("tabname"), name);
+    table->setParam(QStringLiteral("owner"), owner);
+    const auto indexes = query(FindCatalogQuery(QStringLiteral("qryTableIndexes"))->sql);
+    indexes->setMaster(table.get());
+    table->open();
+    indexes->open();
+    return SqdKeyColumns(table.get(), indexes.get(), name);
+}
+
+// The statements of one text, run in order on one database component; the
+// rows of each go to `out` in the format asked for, UNLOAD and LOAD run on
+// the client. The first failure stops the run.
+int runStatements(DbDatabase &db, const QString &text, QIODevice &out, ExportFormat format, QTextStream &err,
                   const QString &context)
 {
     bool printedResult = false;
     for (const SqlStatementSpan &statement : SplitSqlStatements(text)) {
+        try {
+            if (const std::optional<ClientStatement> client = ParseClientStatement(statement.text)) {
+                // Messages go to the error stream so that the output holds rows only.
+                err << RunClientStatement(db.session(), db.databaseName(), *client).message << '\n';
+                continue;
+            }
+        } catch (const std::exception &failure) {
+            err << report(failure, context) << '\n';
+            return 1;
+        }
         DbQuery query(db.session());
         query.setDatabaseName(db.databaseName());
+        query.setForwardOnly(true);
         try {
             query.setSql(statement.text);
             query.open();
@@ -65,14 +117,33 @@ int runStatements(DbDatabase &db, const QString &text, QTextStream &out, QTextSt
             err << report(failure, context) << '\n';
             return 1;
         }
-        if (printedResult)
-            out << '\n';
-        for (const QString &line : QueryToTextLines(query))
-            out << line << '\n';
+        if (printedResult && format == ExportFormat::Text)
+            out.write("\n");
+        ExportOptions options;
+        options.format = format;
+        options.tableName = ExportTableName(statement.text);
+        options.delimiter = DefaultUnloadDelimiter();
+        options.primaryKey = [&](const QString &table) { return keyColumnsOf(db, statement.text, table); };
+        const ExportResult written = WriteQuery(query, out, options);
+        if (written.failure) {
+            err << written.report(context).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << '\n';
+            return 1;
+        }
         printedResult = true;
         query.close();
     }
     return 0;
+}
+
+std::optional<ExportFormat> formatNamed(const QString &name)
+{
+    static const std::pair<const char *, ExportFormat> kFormats[] = {
+        {"text", ExportFormat::Text}, {"script", ExportFormat::Script}, {"sqd", ExportFormat::Sqd},
+        {"csv", ExportFormat::Csv}, {"unload", ExportFormat::Unload}};
+    for (const auto &[word, format] : kFormats)
+        if (name == QLatin1String(word))
+            return format;
+    return std::nullopt;
 }
 
 } // namespace
@@ -194,6 +265,11 @@ int RunSql(const CliOptions &o, QTextStream &out, QTextStream &err)
         err << "sql takes one text or -f FILE\n" << kUsage;
         return 2;
     }
+    const std::optional<ExportFormat> format = formatNamed(o.format.isEmpty() ? QStringLiteral("text") : o.format);
+    if (!format) {
+        err << "--format is one of text, script, sqd, csv, unload\n" << kUsage;
+        return 2;
+    }
     QString text;
     if (!o.file.isEmpty()) {
         QFile file(o.file);
@@ -227,7 +303,31 @@ int RunSql(const CliOptions &o, QTextStream &out, QTextStream &err)
         err << report(failure, context) << '\n';
         return 1;
     }
-    return runStatements(db, text, out, err, context);
+    out.flush();
+    if (o.out.isEmpty()) {
+        QFile standardOutput;
+        if (!standardOutput.open(stdout, QIODevice::WriteOnly)) {
+            err << "Cannot write the standard output\n";
+            return 1;
+        }
+        return runStatements(db, text, standardOutput, *format, err, context);
+    }
+    // The file appears only when every statement ran and every row was written.
+    QSaveFile file(o.out);
+    if (!file.open(QIODevice::WriteOnly)) {
+        err << "Cannot create " << o.out << ": " << file.errorString() << '\n';
+        return 1;
+    }
+    const int status = runStatements(db, text, file, *format, err, context);
+    if (status != 0) {
+        file.cancelWriting();
+        return status;
+    }
+    if (!file.commit()) {
+        err << "Cannot write " << o.out << ": " << file.errorString() << '\n';
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace quodlin::cli

@@ -63,6 +63,8 @@ std::optional<CliOptions> ParseCliOptions(const QStringList &args, QString &erro
             target = &o.file;
         else if (name == QLatin1String("-t"))
             target = &o.table;
+        else if (name == QLatin1String("--format"))
+            target = &o.format;
         else if (name == QLatin1String("--out"))
             target = &o.out;
         else if (name == QLatin1String("--owner"))

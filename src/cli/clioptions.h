@@ -18,9 +18,10 @@ struct CliOptions {
     std::optional<QString> user;
     std::optional<QString> password;
     QString file;      // sql -f FILE
+    QString format;    // sql --format text|script|sqd|csv|unload
     bool demo = false; // createdb --demo
     QString table;     // schema -t TABLE
-    QString out;       // schema --out FILE
+    QString out;       // sql and schema --out FILE
     bool noGrants = false;  // schema --no-grants
     std::optional<QString> owner;  // show and schema --owner OWNER
     bool help = false;     // --help, -h
@@ -38,7 +39,10 @@ inline const char *const kUsage =
     "commands:\n"
     "  aliases                  list the database names (aliases and data sources)\n"
     "  createdb NAME [--demo]   create an embedded database NAME and an alias for it\n"
-    "  sql [TEXT | -f FILE]     run SQL statements (from standard input without TEXT or FILE)\n"
+    "  sql [--format FORMAT] [--out FILE] [TEXT | -f FILE]\n"
+    "                           run SQL statements (from standard input without TEXT or FILE);\n"
+    "                           rows as FORMAT: text (default), script, sqd, csv or unload,\n"
+    "                           to FILE (written whole or not at all) or standard output\n"
     "  tree                     print the object tree as the browser shows it\n"
     "  show KIND NAME [--owner OWNER]\n"
     "                           print an object's detail pages; KIND is table, view,\n"

@@ -17,6 +17,15 @@ public:
     virtual bool fetch(QVariantList &row) = 0;
 };
 
+// A statement run many times with new values (LOAD's INSERT), prepared once
+// where the driver can.
+class IDbStatement {
+public:
+    virtual ~IDbStatement() = default;
+    // Runs with one value per '?' parameter, in order. Raises DbEngineError.
+    virtual void execute(const QVariantList &values) = 0;
+};
+
 class IDbConnection {
 public:
     virtual ~IDbConnection() = default;
@@ -26,6 +35,9 @@ public:
     // Raises DbEngineError.
     virtual std::unique_ptr<IDbCursor> execute(const QString &sql, const QList<DbParam> &params) = 0;
     virtual qint64 rowsAffected() const = 0;
+    // A statement without rows to run repeatedly; by default the text is
+    // run anew each time.
+    virtual std::unique_ptr<IDbStatement> prepare(const QString &sql);
     virtual DbSqlca sqlca() const = 0;
     virtual DbFormatting formatting() const = 0;
     // The columns of the table's primary key, else of one unique index; empty
@@ -38,6 +50,27 @@ public:
     // The statement fails with the server's "interrupted" error.
     virtual void interrupt() {}
 };
+
+class DbRerunStatement : public IDbStatement {
+public:
+    DbRerunStatement(IDbConnection &connection, QString sql) : m_connection(connection), m_sql(std::move(sql)) {}
+    void execute(const QVariantList &values) override
+    {
+        QList<DbParam> params;
+        for (const QVariant &v : values)
+            params << DbParam{QString(), v};
+        m_connection.execute(m_sql, params);
+    }
+
+private:
+    IDbConnection &m_connection;
+    QString m_sql;
+};
+
+inline std::unique_ptr<IDbStatement> IDbConnection::prepare(const QString &sql)
+{
+    return std::make_unique<DbRerunStatement>(*this, sql);
+}
 
 class IDbDriver {
 public:

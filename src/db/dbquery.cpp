@@ -13,6 +13,7 @@ namespace quodlin {
 namespace {
 
 const QString kClosedDataset = QStringLiteral("Cannot perform this operation on a closed dataset");
+const QString kForwardOnly = QStringLiteral("The query reads forward only: earlier rows are gone");
 
 bool sameName(const QString &a, const QString &b)
 {
@@ -197,6 +198,7 @@ void DbQuery::open()
         m_liveSelect = std::move(live);
         m_keyColumns = key;
     }
+    m_dropRows = m_forwardOnly && !m_liveSelect;
     m_current = ensureRow(0) ? 0 : -1;
     m_eof = m_current < 0;
     m_bof = true;
@@ -224,6 +226,8 @@ void DbQuery::close()
     m_open = false;
     m_fields.clear();
     m_rows.clear();
+    m_firstKept = 0;
+    m_dropRows = false;
     m_rowids.clear();
     m_rowidColumn = -1;
     m_columns.clear();
@@ -277,7 +281,7 @@ void DbQuery::buildFields(const QList<DbColumn> &columns)
 
 bool DbQuery::ensureRow(int row)
 {
-    while (row >= m_rows.size() && m_cursor) {
+    while (row >= m_firstKept + m_rows.size() && m_cursor) {
         QVariantList values;
         bool more = false;
         try {
@@ -295,9 +299,16 @@ bool DbQuery::ensureRow(int row)
         for (int i = 0; i < values.size() && i < m_columns.size(); ++i)
             if (m_columns[i].type == DbFieldType::String && values[i].typeId() == QMetaType::QString)
                 values[i] = TrimTrailingBlanks(values[i].toString());
-        m_rows << values;
+        if (m_dropRows && m_current > m_firstKept) {
+            const int drop = m_current - m_firstKept;
+            m_rows.remove(0, qMin<qsizetype>(drop, m_rows.size()));
+            if (!m_rowids.isEmpty())
+                m_rowids.remove(0, qMin<qsizetype>(drop, m_rowids.size()));
+            m_firstKept = m_current;
+        }
+        m_rows << std::move(values);
     }
-    return row >= 0 && row < m_rows.size();
+    return row >= m_firstKept && row < m_firstKept + m_rows.size();
 }
 
 void DbQuery::requireOpen() const
@@ -314,11 +325,11 @@ const QVariant &DbQuery::cell(int row, int column) const
     // detail query expect; a row that is not there is an error.
     if (row == -1 && m_rows.isEmpty())
         return null;
-    if (row < 0 || row >= m_rows.size())
+    if (row < m_firstKept || row >= m_firstKept + m_rows.size())
         throw DbError(QStringLiteral("No current record"));
     if (column < 0)
         return null;
-    const QVariantList &values = m_rows[row];
+    const QVariantList &values = m_rows[row - m_firstKept];
     return column < values.size() ? values[column] : null;
 }
 
@@ -334,6 +345,8 @@ void DbQuery::first()
 {
     requireOpen();
     postPending();
+    if (m_firstKept > 0)
+        throw DbError(kForwardOnly);
     m_bof = true;
     m_eof = !ensureRow(0);
     if (!m_eof)
@@ -356,6 +369,8 @@ void DbQuery::prior()
 {
     requireOpen();
     postPending();
+    if (m_current > 0 && m_current - 1 < m_firstKept)
+        throw DbError(kForwardOnly);
     if (m_current > 0) {
         m_bof = m_eof = false;
         moveTo(m_current - 1);
@@ -368,18 +383,26 @@ void DbQuery::last()
 {
     requireOpen();
     postPending();
-    while (ensureRow(int(m_rows.size()))) {
+    const int before = m_current;
+    while (ensureRow(m_firstKept + int(m_rows.size()))) {
+        if (m_dropRows)
+            m_current = m_firstKept + int(m_rows.size()) - 1;  // lets the rows behind go
     }
     m_eof = true;
     m_bof = m_rows.isEmpty();
-    if (!m_rows.isEmpty())
-        moveTo(int(m_rows.size()) - 1);
+    if (m_dropRows && m_current != before) {
+        const int reached = m_current;
+        m_current = before;
+        moveTo(reached);
+    } else if (!m_rows.isEmpty()) {
+        moveTo(m_firstKept + int(m_rows.size()) - 1);
+    }
 }
 
 bool DbQuery::isEmpty() const
 {
     requireOpen();
-    return !const_cast<DbQuery *>(this)->ensureRow(0);
+    return m_firstKept == 0 && !const_cast<DbQuery *>(this)->ensureRow(0);
 }
 
 DbBookmark DbQuery::bookmark() const
@@ -392,6 +415,8 @@ void DbQuery::gotoBookmark(DbBookmark bookmark)
 {
     requireOpen();
     postPending();
+    if (bookmark < m_firstKept)
+        throw DbError(kForwardOnly);
     if (!ensureRow(bookmark))
         throw DbError(QStringLiteral("Record not found"));
     m_bof = m_eof = false;
@@ -415,9 +440,9 @@ void DbQuery::enableControls()
 int DbQuery::fetchMore(int count)
 {
     requireOpen();
-    const int before = int(m_rows.size());
+    const int before = m_firstKept + int(m_rows.size());
     ensureRow(before + count - 1);
-    return int(m_rows.size()) - before;
+    return m_firstKept + int(m_rows.size()) - before;
 }
 
 DbField &DbQuery::field(int index) const

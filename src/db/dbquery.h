@@ -94,6 +94,7 @@ public:
     DbQuery(const DbQuery &) = delete;
     DbQuery &operator=(const DbQuery &) = delete;
 
+    DbSession &session() const { return *m_session; }
     // The unique name of the database component to run on.
     void setDatabaseName(const QString &name) { m_databaseName = name; }
     const QString &databaseName() const { return m_databaseName; }
@@ -114,6 +115,13 @@ public:
     void setLive(bool live) { m_live = live; }
     bool live() const { return m_live; }
     bool canModify() const { return m_liveSelect.has_value(); }
+
+    // Keep only the current row while walking forward, so exports and LOAD
+    // read results of any size in flat memory; set before opening. Going back
+    // (prior, a bookmark behind the current row) then raises DbError. Ignored
+    // for a live result, whose rows are edited in place.
+    void setForwardOnly(bool on) { m_forwardOnly = on; }
+    bool forwardOnly() const { return m_forwardOnly; }
 
     // Editing: edit() or append(), set values, then post() or cancel(). Posting
     // or deleting finds the row again by its key and original values and is
@@ -156,7 +164,7 @@ public:
     void enableControls();
 
     // Rows read so far, reading more on request (grids).
-    int fetchedRowCount() const { return int(m_rows.size()); }
+    int fetchedRowCount() const { return m_firstKept + int(m_rows.size()); }
     bool allFetched() const { return m_cursor == nullptr; }
     int fetchMore(int count);
 
@@ -226,11 +234,14 @@ private:
     DbQuery *m_master = nullptr;
     QList<DbQuery *> m_details;
     bool m_live = false;
+    bool m_forwardOnly = false;
 
     std::unique_ptr<IDbCursor> m_cursor;
     bool m_open = false;
     std::vector<std::unique_ptr<DbField>> m_fields;
-    QList<QVariantList> m_rows;
+    QList<QVariantList> m_rows;  // rows m_firstKept... of the result
+    int m_firstKept = 0;         // above 0 only when reading forward only
+    bool m_dropRows = false;
     QVariantList m_rowids;     // beside m_rows when live rows are found by ROWID
     int m_rowidColumn = -1;    // the cursor's hidden ROWID column
     int m_current = -1;

@@ -179,6 +179,29 @@ private:
     QList<DbColumn> m_columns;
 };
 
+class EmbeddedStatement : public IDbStatement {
+public:
+    EmbeddedStatement(std::unique_ptr<engine::Statement> stmt, std::string text)
+        : m_stmt(std::move(stmt)), m_text(std::move(text)) {}
+    void execute(const QVariantList &values) override
+    {
+        try {
+            const int count = m_stmt->parameterCount();
+            for (int i = 0; i < count; ++i)
+                m_stmt->bind(i, i < values.size() ? toValue(values[i]) : engine::Value::null());
+            m_stmt->execute();
+        } catch (const engine::EngineError &e) {
+            rethrow(e, m_text);
+        } catch (const std::exception &e) {
+            rethrowOther(e);
+        }
+    }
+
+private:
+    std::unique_ptr<engine::Statement> m_stmt;
+    std::string m_text;
+};
+
 class EmbeddedConnection : public IDbConnection {
 public:
     explicit EmbeddedConnection(std::unique_ptr<engine::Session> session) : m_session(std::move(session)) {}
@@ -206,6 +229,17 @@ public:
         }
     }
     qint64 rowsAffected() const override { return m_rows; }
+    std::unique_ptr<IDbStatement> prepare(const QString &sql) override
+    {
+        const std::string text = utf8(sql);
+        try {
+            return std::make_unique<EmbeddedStatement>(m_session->prepare(text), text);
+        } catch (const engine::EngineError &e) {
+            rethrow(e, text);
+        } catch (const std::exception &e) {
+            rethrowOther(e);
+        }
+    }
     void interrupt() override { m_session->interrupt(); }
     bool hasRowids(const QString &table) override
     {

@@ -4,28 +4,43 @@
 #include "db/dbquery.h"
 
 #include <exception>
-#include <vector>
 
 namespace quodlin {
 
-namespace {
-
-struct Column {
-    const DbField *field;
-    int displayWidth;
-    int width;
-};
+TextTableLayout::TextTableLayout(const DbQuery &query)
+{
+    for (int i = 0; i < query.fieldCount(); ++i) {
+        const DbField &f = query.field(i);
+        if (!f.visible())
+            continue;
+        const int displayWidth = qMax(0, f.displayWidth());
+        m_columns.push_back({&f, displayWidth, qMax(displayWidth, int(f.label().size()))});
+    }
+}
 
 template <typename CellText>
-QString buildLine(const std::vector<Column> &columns, CellText cellText)
+QString TextTableLayout::line(CellText cellText) const
 {
     QString line;
-    for (const Column &c : columns)
+    for (const Column &c : m_columns)
         line += cellText(c).leftJustified(c.width, QLatin1Char(' '), true) + QLatin1Char(' ');
     return TrimTrailingControls(line);
 }
 
-} // namespace
+QString TextTableLayout::headerLine() const
+{
+    return line([](const Column &c) { return c.field->label(); });
+}
+
+QString TextTableLayout::separatorLine() const
+{
+    return line([](const Column &c) { return QString(c.width, QLatin1Char('-')); });
+}
+
+QString TextTableLayout::recordLine() const
+{
+    return line([](const Column &c) { return c.field->displayText().left(c.displayWidth); });
+}
 
 QStringList QueryToTextLines(DbQuery &query, const RenderProgress &goOn)
 {
@@ -38,19 +53,11 @@ QStringList QueryToTextLines(DbQuery &query, const RenderProgress &goOn)
         controlsDisabled = true;
         query.first();
 
-        std::vector<Column> columns;
-        for (int i = 0; i < query.fieldCount(); ++i) {
-            const DbField &f = query.field(i);
-            if (!f.visible())
-                continue;
-            const int displayWidth = qMax(0, f.displayWidth());
-            columns.push_back({&f, displayWidth, qMax(displayWidth, int(f.label().size()))});
-        }
-        lines << buildLine(columns, [](const Column &c) { return c.field->label(); });
-        lines << buildLine(columns, [](const Column &c) { return QString(c.width, QLatin1Char('-')); });
+        const TextTableLayout layout(query);
+        lines << layout.headerLine() << layout.separatorLine();
         int records = 0;
         while (!query.eof()) {
-            lines << buildLine(columns, [](const Column &c) { return c.field->displayText().left(c.displayWidth); });
+            lines << layout.recordLine();
             if (++records % 256 == 0 && goOn && !goOn(records))
                 break;
             query.next();

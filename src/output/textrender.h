@@ -13,10 +13,34 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 namespace quodlin {
 
+class DbField;
 class DbQuery;
+
+// The columns of the text table over an open query's visible fields, making
+// its lines one at a time (for writers that stream them to a file).
+class TextTableLayout {
+public:
+    explicit TextTableLayout(const DbQuery &query);
+    QString headerLine() const;
+    QString separatorLine() const;
+    // The line of the query's current record.
+    QString recordLine() const;
+
+private:
+    struct Column {
+        const DbField *field;
+        int displayWidth;
+        int width;
+    };
+    template <typename CellText>
+    QString line(CellText cellText) const;
+
+    std::vector<Column> m_columns;
+};
 
 // Asked every few hundred records with the count so far; false stops the
 // walk, keeping the lines made up to then.

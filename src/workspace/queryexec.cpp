@@ -4,6 +4,7 @@
 #include "db/dbdatabase.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
+#include "workspace/loadunload.h"
 #include "workspace/sqlanalysis.h"
 #include "workspace/statementsplitter.h"
 
@@ -44,6 +45,69 @@ void runWithoutRows(DbQuery &query, const QString &sql)
     query.execSQL();
 }
 
+void renderRows(const ExecPlan &plan, DbQuery &query, ExecOutcome &outcome, const std::atomic<bool> *stop,
+                const RenderProgress &progress)
+{
+    if (outcome.result != ExecResult::Rows || !plan.renderText)
+        return;
+    const RenderProgress goOn = [&](int records) {
+        if (stop && stop->load()) {
+            outcome.textStopped = true;
+            return false;
+        }
+        return !progress || progress(records);
+    };
+    outcome.textLines = QueryToTextLines(query, goOn);
+}
+
+void fail(const ExecPlan &plan, DbQuery &query, ExecOutcome &outcome, const std::exception &failure, int shift)
+{
+    outcome.result = ExecResult::Failed;
+    outcome.report = DbErrorReport(failure, plan.context);
+    const int offset = FailureErrorOffset(failure);
+    outcome.errorOffset = offset > 0 ? offset + shift : offset;
+    query.close();
+}
+
+ExecOutcome runWithClientStatements(const ExecPlan &plan, DbQuery &query, const std::atomic<bool> *stop,
+                                    const RenderProgress &progress)
+{
+    ExecOutcome outcome;
+    outcome.result = ExecResult::NoRows;
+    QStringList messages;
+    const QList<SqlStatementSpan> spans = SplitSqlStatements(plan.sql);
+    for (qsizetype i = 0; i < spans.size(); ++i) {
+        const SqlStatementSpan &span = spans[i];
+        try {
+            query.close();
+            if (const std::optional<ClientStatement> client = ParseClientStatement(span.text)) {
+                const ExportProgress goOn = [stop](qint64) { return !(stop && stop->load()); };
+                messages << RunClientStatement(query.session(), query.databaseName(), *client, goOn).message;
+                continue;
+            }
+            query.setSql(span.text);
+            query.setLive(plan.live && i + 1 == spans.size());
+            query.open();
+            if (i + 1 < spans.size())
+                continue;
+            if (!plan.renderText)
+                query.fetchMore(kFirstGridRows);
+            outcome.result = ExecResult::Rows;
+        } catch (const DbNoResultSet &) {
+        } catch (const std::exception &failure) {
+            fail(plan, query, outcome, failure, span.offset);
+            outcome.message = messages.join(QLatin1Char(' '));
+            return outcome;
+        }
+    }
+    if (outcome.result != ExecResult::Rows)
+        query.close();
+    outcome.message = messages.join(QLatin1Char(' '));
+    outcome.changesCatalog = ChangesCatalogObjects(plan.sql);
+    renderRows(plan, query, outcome, stop, progress);
+    return outcome;
+}
+
 } // namespace
 
 ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery, const std::atomic<bool> *stop,
@@ -52,6 +116,8 @@ ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery,
     ExecOutcome outcome;
     if (plan.empty || plan.objectDdl)
         return outcome;
+    if (HasClientStatement(plan.sql))
+        return runWithClientStatements(plan, query, stop, progress);
     try {
         query.close();
         query.setSql(plan.sql);
@@ -84,24 +150,12 @@ ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery,
         if (error && error->message() == kNoResultSetMessage) {
             outcome.result = ExecResult::NoRows;
         } else {
-            outcome.result = ExecResult::Failed;
-            outcome.report = DbErrorReport(failure, plan.context);
-            outcome.errorOffset = FailureErrorOffset(failure);
-            query.close();
+            fail(plan, query, outcome, failure, 0);
             return outcome;
         }
     }
     outcome.changesCatalog = ChangesCatalogObjects(plan.sql);
-    if (outcome.result == ExecResult::Rows && plan.renderText) {
-        const RenderProgress goOn = [&](int records) {
-            if (stop && stop->load()) {
-                outcome.textStopped = true;
-                return false;
-            }
-            return !progress || progress(records);
-        };
-        outcome.textLines = QueryToTextLines(query, goOn);
-    }
+    renderRows(plan, query, outcome, stop, progress);
     return outcome;
 }
 

@@ -51,13 +51,17 @@ struct ExecOutcome {
     QStringList textLines;         // rendered rows (text pane)
     bool textStopped = false;      // the rendering was stopped before the last row
     bool changesCatalog = false;   // a successful run that created, dropped or altered objects
+    QString message;               // what UNLOAD/LOAD did ("12 row(s) loaded."), for the status bar
 };
 
 // Runs FixCommentColons on the editor and reads its text and the rules.
 ExecPlan PrepareExec(ISqlEditor &editor, const ExecOptions &options);
 
 // Runs the plan: SET EXPLAIN OFF, delete the explain file, SET EXPLAIN ON,
-// open, SET EXPLAIN OFF (when explaining), then the text rendering. `stop`
+// open, SET EXPLAIN OFF (when explaining), then the text rendering. A text
+// holding UNLOAD or LOAD (loadunload.h) runs statement by statement instead,
+// without explain, the client statements by the client; the rows of the
+// last statement are the result. `stop`
 // (may be null) ends a long rendering; the statement itself is stopped by
 // interrupting the connection. Raises nothing.
 ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery,

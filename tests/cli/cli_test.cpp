@@ -348,6 +348,56 @@ TEST_F(CliTest, CompilesRestoresAndDropsObjects)
     EXPECT_EQ(r.out, QStringLiteral("DROP TABLE bins\n"));
 }
 
+TEST_F(CliTest, WritesTheExportFormatsAndRunsUnloadAndLoad)
+{
+    const auto sql = [](const QStringList &more, const QByteArray &input = {}) {
+        return cli(QStringList{QStringLiteral("-d"), QStringLiteral("fmt"), QStringLiteral("sql")} + more, input);
+    };
+    ASSERT_EQ(cli({QStringLiteral("createdb"), QStringLiteral("fmt")}).exitCode, 0);
+    CliRun r = sql({}, "create table t (id integer, name char(10));\n"
+                       "create unique index t_name on t (name, id);\n"
+                       "create table t_copy (id integer, name char(10));\n"
+                       "insert into t values (1, 'a''b');\n"
+                       "insert into t values (2, null)");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString select = QStringLiteral("select * from t order by id");
+    struct Expected {
+        const char *format;
+        QString out;
+    };
+    const QString banner = QStringLiteral(";") + QString(76, QLatin1Char('*'));
+    for (const Expected &e :
+         {Expected{"text", "id          name\n----------- ----------\n1           a'b\n2\n"},
+          Expected{"script", "INSERT INTO t (id,name) \r\n     VALUES (1,'a''b');\r\n"
+                             "INSERT INTO t (id,name) \r\n     VALUES (2,NULL);\r\n"},
+          Expected{"sqd", "ZRTSQD1\r\n\r\n" + banner + "\r\n; t\r\n" + banner + "\r\nTable: t\r\nPrimaryKey: name,id\r\n"
+                          "id         , name\r\n1          , 'a'b'\r\n2          , NULL\r\n"},
+          Expected{"csv", "id,name\r\n1,a'b\r\n2,\r\n"},
+          Expected{"unload", "1|a'b|\n2||\n"}}) {
+        r = sql({QStringLiteral("--format"), QString::fromUtf8(e.format), select});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, e.out) << e.format;
+    }
+
+    const QString out = s_home->filePath(QStringLiteral("t.unl"));
+    r = sql({QStringLiteral("--format"), QStringLiteral("unload"), QStringLiteral("--out"), out, select});
+    EXPECT_EQ(r.out, QString());
+    QFile written(out);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), "1|a'b|\n2||\n");
+    // A failing run leaves the file it was to replace alone.
+    r = sql({QStringLiteral("--out"), out, QStringLiteral("select nosuch from t")});
+    EXPECT_EQ(r.exitCode, 1);
+    written.seek(0);
+    EXPECT_EQ(written.readAll(), "1|a'b|\n2||\n");
+
+    r = sql({QStringLiteral("load from '%1' insert into t_copy; select count(*) from t_copy where name = 'a''b'").arg(out)});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QStringLiteral("2 row(s) loaded.\n"));
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("\n1\n"))) << r.out.toStdString();
+}
+
+
 TEST_F(CliTest, SchemaOfTheDemoRebuildsACopyWithTheSameSchema)
 {
     const QString file = s_home->filePath(QStringLiteral("demo-schema.sql"));
@@ -420,6 +470,9 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"DropWithoutDatabase", {QStringLiteral("drop"), QStringLiteral("table"), QStringLiteral("t")}},
                       UsageCase{"SchemaWithArgument", {QStringLiteral("-d"), QStringLiteral("demo"),
                                                        QStringLiteral("schema"), QStringLiteral("x")}}),
+                      UsageCase{"UnknownFormat", {QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("sql"),
+                                                  QStringLiteral("--format"), QStringLiteral("xml"), QStringLiteral("select 1 from systables")}},
+                      UsageCase{"DropWithoutDatabase", {QStringLiteral("drop"), QStringLiteral("table"), QStringLiteral("t")}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,86 +1,12 @@
 #include "output/textrender.h"
 
-#include "db/dbdatabase.h"
-#include "db/dberror.h"
-#include "db/dbquery.h"
-#include "db/dbsession.h"
-
-#include <gtest/gtest.h>
-
-#include <QTemporaryDir>
+#include "output/memoryquery.h"
 
 using namespace quodlin;
 
 namespace {
 
-// Rows held in memory; fetching row `failAt` raises, as a broken connection would.
-class MemoryCursor : public IDbCursor {
-public:
-    MemoryCursor(QList<DbColumn> columns, QList<QVariantList> rows, int failAt)
-        : m_columns(std::move(columns)), m_rows(std::move(rows)), m_failAt(failAt) {}
-    const QList<DbColumn> &columns() const override { return m_columns; }
-    bool fetch(QVariantList &row) override
-    {
-        if (m_next == m_failAt)
-            throw DbEngineError("lost", {{kDbErrServer, -908, "lost"}});
-        if (m_next >= m_rows.size())
-            return false;
-        row = m_rows[m_next++];
-        return true;
-    }
-
-private:
-    QList<DbColumn> m_columns;
-    QList<QVariantList> m_rows;
-    int m_failAt;
-    int m_next = 0;
-};
-
-class MemoryConnection : public IDbConnection {
-public:
-    QList<DbColumn> columns;
-    QList<QVariantList> rows;
-    int failAt = -1;
-    std::unique_ptr<IDbCursor> execute(const QString &, const QList<DbParam> &) override
-    {
-        return std::make_unique<MemoryCursor>(columns, rows, failAt);
-    }
-    qint64 rowsAffected() const override { return 0; }
-    DbSqlca sqlca() const override { return {}; }
-    DbFormatting formatting() const override { return {}; }
-};
-
-class TextRenderTest : public ::testing::Test {
-protected:
-    TextRenderTest() : m_session(m_dir.filePath("aliases.conf")), m_db(m_session), m_query(m_session)
-    {
-        m_db.setDatabaseName("mem");
-        m_query.setDatabaseName("mem");
-        m_query.setSql("select");
-    }
-    // Opens the query over the given columns (name, type, display width) and rows.
-    void open(const QList<std::pair<DbColumn, int>> &columns, const QList<QVariantList> &rows, int failAt = -1)
-    {
-        auto conn = std::make_unique<MemoryConnection>();
-        for (const auto &[column, width] : columns) {
-            conn->columns << column;
-            m_query.setFieldDisplayWidth(column.name, width);
-        }
-        conn->rows = rows;
-        conn->failAt = failAt;
-        m_db.open(std::move(conn));
-        m_query.open();
-    }
-    static DbColumn text(const QString &name, DbFieldType type = DbFieldType::String)
-    {
-        return DbColumn{name, type, 10, 0, true, {}};
-    }
-
-    QTemporaryDir m_dir;
-    DbSession m_session;
-    DbDatabase m_db;
-    DbQuery m_query;
-};
+using TextRenderTest = quodlin::test::MemoryQueryTest;
 
 TEST_F(TextRenderTest, WorkedExample)
 {

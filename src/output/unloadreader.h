@@ -1,0 +1,39 @@
+#pragma once
+// Reads an Informix UNLOAD file record by record (LOAD), in flat memory.
+//
+// A record ends at a newline that no backslash escapes; its values are split
+// at the delimiter, and a backslash makes the next character plain (the
+// delimiter, a backslash, a newline). An empty value is NULL; a value that is
+// exactly a backslash and a blank is the empty string. The delimiter that
+// Informix writes after the last value is optional, a CR before the record's
+// newline is dropped (files edited on Windows) and empty lines are skipped.
+#include <QByteArray>
+#include <QChar>
+#include <QVariantList>
+
+class QIODevice;
+
+namespace quodlin {
+
+class UnloadReader {
+public:
+    // `delimiter` must pass IsValidUnloadDelimiter and be ASCII.
+    UnloadReader(QIODevice &in, QChar delimiter);
+    // The next record's values (QString, or invalid for NULL); false at the
+    // end of the file. Raises DbError when the device fails.
+    bool next(QVariantList &values);
+    // The 1-based line on which the last record began.
+    qint64 recordLine() const { return m_recordLine; }
+
+private:
+    bool fill();
+
+    QIODevice &m_in;
+    char m_delimiter;
+    QByteArray m_buffer;
+    qsizetype m_at = 0;
+    qint64 m_line = 1;
+    qint64 m_recordLine = 0;
+};
+
+} // namespace quodlin

@@ -1,0 +1,257 @@
+#include "output/exportwriter.h"
+
+#include "output/memoryquery.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+
+using namespace quodlin;
+
+namespace {
+
+class ExportTest : public test::MemoryQueryTest {
+protected:
+    QByteArray write(const ExportOptions &options)
+    {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        const ExportResult result = WriteQuery(m_query, buffer, options);
+        EXPECT_TRUE(result.ok()) << result.message().toStdString();
+        return buffer.data();
+    }
+    static ExportOptions as(ExportFormat format, const QString &table = {})
+    {
+        ExportOptions o;
+        o.format = format;
+        o.tableName = table;
+        return o;
+    }
+    void openCustomers(const QList<QVariantList> &rows)
+    {
+        m_query.setSql("select * from customer");
+        open({{text("id", DbFieldType::Integer), 5}, {text("name"), 8}}, rows);
+    }
+};
+
+TEST_F(ExportTest, ScriptDoublesQuotesAndKeepsNullApartFromEmpty)
+{
+    openCustomers({{qlonglong(1), QVariant()}, {qlonglong(2), "Brien"}, {qlonglong(3), "O'Brien"}, {qlonglong(4), ""}});
+    m_query.next();
+    EXPECT_EQ(write(as(ExportFormat::Script, "customer")),
+              "INSERT INTO customer (id,name) \r\n     VALUES (1,NULL);\r\n"
+              "INSERT INTO customer (id,name) \r\n     VALUES (2,'Brien');\r\n"
+              "INSERT INTO customer (id,name) \r\n     VALUES (3,'O''Brien');\r\n"
+              "INSERT INTO customer (id,name) \r\n     VALUES (4,'');\r\n");
+    EXPECT_EQ(m_query.recNo(), 1);  // back where it was
+}
+
+TEST_F(ExportTest, ScriptQuotesEveryTypeSqlNeedsQuotedAndNamesHiddenFields)
+{
+    m_query.setFieldVisible("d", false);
+    open({{text("d", DbFieldType::Date), 10}, {text("f", DbFieldType::Float), 17},
+          {DbColumn{"m", DbFieldType::Money, 8, 2, true, {}}, 10}, {text("b", DbFieldType::Boolean), 1},
+          {text("i", DbFieldType::Interval), 10}},
+         {{QDate(2024, 1, 15), 0.1, "5", true, "1 02:03:04"}});
+    EXPECT_EQ(write(as(ExportFormat::Script)),
+              "INSERT INTO unknown (d,f,m,b,i) \r\n     VALUES ('01/15/2024',0.1,5.00,'t','1 02:03:04');\r\n");
+}
+
+TEST_F(ExportTest, ScriptOfNoRowsIsEmpty)
+{
+    openCustomers({});
+    EXPECT_EQ(write(as(ExportFormat::Script, "customer")), QByteArray());
+}
+
+struct TableNameCase {
+    const char *name;
+    const char *sql;
+    const char *table;
+};
+
+class TableNameTest : public ::testing::TestWithParam<TableNameCase> {};
+
+TEST_P(TableNameTest, FirstWordAfterFrom)
+{
+    EXPECT_EQ(ExportTableName(QString::fromUtf8(GetParam().sql)), QString::fromUtf8(GetParam().table));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rule, TableNameTest,
+    ::testing::Values(TableNameCase{"plain", "select * from customer", "customer"},
+                      TableNameCase{"two_spaces", "select * from  customer", ""},
+                      TableNameCase{"from_starts_a_line", "select *\r\nfrom customer", ""},
+                      TableNameCase{"ends_at_line_end", "select * FROM Customer\r\nwhere 1=1", "Customer"},
+                      TableNameCase{"owner", "select * from informix.systables where tabid > 99",
+                                    "informix.systables"},
+                      TableNameCase{"join", "select * from a, b", "a"},
+                      TableNameCase{"quoted_whole", "select * from \"my table\" where 1=1", "my table"},
+                      TableNameCase{"quoted_part", "select * from \"my table\"x y", "\"my table\"x"},
+                      TableNameCase{"none", "execute procedure p()", ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ExportNames, DefaultFileNameAndStatusTexts)
+{
+    EXPECT_EQ(ExportDefaultFileName("informix.systables", ExportFormat::Script), "informix.systables.sql");
+    EXPECT_EQ(ExportDefaultFileName("customer", ExportFormat::Sqd), "customer.sqd");
+    EXPECT_EQ(ExportDefaultFileName("", ExportFormat::Script), "");
+    EXPECT_EQ(ExportSavedStatusText("/tmp/a.sql"), "Query saved to file [/tmp/a.sql].");
+}
+
+const QByteArray kBanner = ";" + QByteArray(76, '*');
+
+TEST_F(ExportTest, SqdWorkedExample)
+{
+    openCustomers({{qlonglong(1), QVariant()}, {qlonglong(2), "O'Brien"}});
+    ExportOptions o = as(ExportFormat::Sqd, "customer");
+    QString askedFor;
+    o.primaryKey = [&](const QString &table) {
+        askedFor = table;
+        return QStringList{"id"};
+    };
+    EXPECT_EQ(write(o), "ZRTSQD1\r\n\r\n" + kBanner + "\r\n; customer\r\n" + kBanner
+                            + "\r\nTable: customer\r\nPrimaryKey: id\r\n"
+                              "id   , name\r\n1    , NULL\r\n2    , 'O'Brien'\r\n");
+    EXPECT_EQ(askedFor, "customer");
+}
+
+TEST_F(ExportTest, SqdKeyLineFormsAndWidenedColumns)
+{
+    open({{text("a_long_name"), 3}, {text("b"), 4}}, {});
+    ExportOptions o = as(ExportFormat::Sqd);
+    EXPECT_EQ(write(o), "ZRTSQD1\r\n\r\n" + kBanner + "\r\n; unknown\r\n" + kBanner
+                            + "\r\nTable: unknown\r\nPrimaryKey: \r\na_long_name, b\r\n");
+    o.primaryKey = [](const QString &) -> QStringList { throw DbError("no such field"); };
+    EXPECT_TRUE(write(o).contains("\r\nTable: unknown\r\n;PrimaryKey: unknown\r\na_long_name, b\r\n"));
+    o.primaryKey = [](const QString &) { return QStringList{"k1", "k2"}; };
+    EXPECT_TRUE(write(o).contains("\r\nPrimaryKey: k1,k2\r\n"));
+}
+
+TEST_F(ExportTest, CsvQuotesOnlyWhereNeeded)
+{
+    open({{text("a"), 5}, {text("b,c"), 5}, {text("n", DbFieldType::Integer), 5}},
+         {{"x,y", "say \"hi\"", QVariant()}, {"", "two\nlines", qlonglong(-3)}});
+    EXPECT_EQ(write(as(ExportFormat::Csv)),
+              "a,\"b,c\",n\r\n\"x,y\",\"say \"\"hi\"\"\",\r\n\"\",\"two\nlines\",-3\r\n");
+}
+
+TEST_F(ExportTest, UnloadEscapesAndFormatsEveryType)
+{
+    DbFormatting fmt;
+    fmt.dbdate = "DMY4.";
+    open({{text("s"), 10},
+          {text("n", DbFieldType::Integer), 5},
+          {DbColumn{"d", DbFieldType::Decimal, 8, 2, true, {}}, 10},
+          {DbColumn{"m", DbFieldType::Money, 8, 2, true, {}}, 10},
+          {text("dt", DbFieldType::Date), 10},
+          {text("f", DbFieldType::Float), 10},
+          {text("by", DbFieldType::Blob), 10},
+          {text("tx", DbFieldType::Memo), 10},
+          {text("b", DbFieldType::Boolean), 1}},
+         {{"a|b\\c", qlonglong(7), "12.5", "3", QDate(2024, 1, 15), 0.1, QByteArray("\x01\xab", 2), "l1\nl2 ", false},
+          {"", QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), "", QVariant()}},
+         -1, fmt);
+    EXPECT_EQ(write(as(ExportFormat::Unload)),
+              "a\\|b\\\\c|7|12.50|3.00|15.01.2024|0.1|01ab|l1\\\nl2 |f|\n"
+              "\\ |||||||\\ ||\n");
+    ExportOptions semicolon = as(ExportFormat::Unload);
+    semicolon.delimiter = ';';
+    EXPECT_TRUE(write(semicolon).startsWith("a|b\\\\c;7;"));
+}
+
+TEST_F(ExportTest, TextWriterStreamsTheTextTable)
+{
+    open({{text("id", DbFieldType::Integer), 5}, {text("name"), 4}}, {{qlonglong(7), "Smith"}, {QVariant(), "Li"}});
+    EXPECT_EQ(write(as(ExportFormat::Text)), "id    name\n----- ----\n7     Smit\n      Li\n");
+}
+
+TEST_F(ExportTest, ForwardOnlyQueryIsWrittenWholeAndCannotGoBack)
+{
+    m_query.setForwardOnly(true);
+    QList<QVariantList> rows;
+    for (int i = 0; i < 1000; ++i)
+        rows << QVariantList{qlonglong(i)};
+    open({{text("n", DbFieldType::Integer), 5}}, rows);
+    const QByteArray csv = write(as(ExportFormat::Csv));
+    EXPECT_EQ(csv.count('\n'), 1001);
+    EXPECT_TRUE(csv.endsWith("\r\n999\r\n"));
+    EXPECT_TRUE(m_query.eof());
+    EXPECT_THROW(m_query.first(), DbError);
+}
+
+// A device that refuses every write, as a full disk does.
+class FullDevice : public QIODevice {
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64) override
+    {
+        setErrorString("No space left on device");
+        return -1;
+    }
+};
+
+TEST_F(ExportTest, DeviceFailureIsReported)
+{
+    openCustomers({{qlonglong(1), "a"}});
+    FullDevice device;
+    device.open(QIODevice::WriteOnly);
+    const ExportResult result = WriteQuery(m_query, device, as(ExportFormat::Script));
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.message().contains("No space left on device")) << result.message().toStdString();
+    EXPECT_TRUE(result.report("TMainForm.QueryToScriptFile").contains("No space left on device"));
+}
+
+struct KeepOldCase {
+    const char *name;
+    int failAt;          // row whose fetch fails; -1 none
+    bool stop;           // the progress callback says stop
+    bool missingFolder;  // the file's folder is a plain file
+};
+
+class KeepOldFileTest : public test::MemoryQueryTest, public ::testing::WithParamInterface<KeepOldCase> {};
+
+TEST_P(KeepOldFileTest, OldFileStaysAndFailureIsReported)
+{
+    const KeepOldCase &c = GetParam();
+    QList<QVariantList> rows;
+    for (int i = 0; i < 600; ++i)
+        rows << QVariantList{qlonglong(i)};
+    open({{text("n", DbFieldType::Integer), 5}}, rows, c.failAt);
+    const QString folder = m_dir.filePath("plain");
+    QFile(folder).open(QIODevice::WriteOnly);
+    const QString path = c.missingFolder ? folder + "/out.sql" : m_dir.filePath("out.sql");
+    if (!c.missingFolder) {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old contents\n");
+    }
+    ExportOptions o;
+    const ExportResult result =
+        WriteQueryToFile(m_query, path, o, [&](qint64) { return !c.stop; });
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.stopped, c.stop);
+    EXPECT_EQ(bool(result.failure), !c.stop);
+    if (!c.missingFolder) {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), "old contents\n");
+    }
+    // No temporary file is left behind.
+    EXPECT_EQ(QDir(m_dir.path()).entryList({"out.sql*"}, QDir::Files | QDir::Hidden).size(), c.missingFolder ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, KeepOldFileTest,
+                         ::testing::Values(KeepOldCase{"cursor_fails", 300, false, false},
+                                           KeepOldCase{"stopped", -1, true, false},
+                                           KeepOldCase{"folder_is_a_file", -1, false, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ExportDelimiter, RefusesCharactersTheFormatNeeds)
+{
+    for (const char c : {'\\', '\n', ' ', '0', '9', 'a', 'F'})
+        EXPECT_FALSE(IsValidUnloadDelimiter(QLatin1Char(c))) << c;
+    for (const char c : {'|', ',', ';', '\t', 'g'})
+        EXPECT_TRUE(IsValidUnloadDelimiter(QLatin1Char(c))) << c;
+}
+
+} // namespace
