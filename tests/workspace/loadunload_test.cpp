@@ -19,7 +19,7 @@ const QByteArray kEveryType =
     "2|\\ |\\ |\\ |0|0|0|0|0|0|0.000|0|0.00|12/31/1899|1900-01-01 00:00:00|00:00:00.000|0 00:00:00|f|\\ ||\n"
     "3|a\\|b|back\\\\slash|two\\\nlines|-32767|2147483647|-9223372036854775807|9223372036854775807|0.1|1.5|"
     "-12345.678|3.14159|99999999.99|02/29/2024|2024-02-29 23:59:59|12:34:56.789|5 01:02:03|t|"
-    "pipe | backslash \\\\ newline \\\n end|00ff10ab|\n";
+    "pipe \\| backslash \\\\ newline \\\n end|00ff10ab|\n";
 
 class LoadUnloadTest : public ::testing::Test {
 protected:
@@ -130,7 +130,7 @@ TEST_F(LoadUnloadTest, QueryWindowRunsClientStatementsInItsText)
     DbQuery query(m_fx.session()), explain(m_fx.session());
     query.setDatabaseName(m_fx.module().GetDatabaseName());
     ExecOutcome outcome = RunExec(plan, query, explain);
-    EXPECT_EQ(outcome.result, ExecResult::Rows) << outcome.report.toStdString();
+    ASSERT_EQ(outcome.result, ExecResult::Rows) << outcome.report.toStdString();
     EXPECT_EQ(outcome.message, "3 row(s) loaded. 3 row(s) unloaded.");
     EXPECT_EQ(outcome.textLines.last().trimmed(), "3");
     EXPECT_EQ(readFile("ids.unl"), "1|\n2|\n3|\n");
