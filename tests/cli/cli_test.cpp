@@ -469,10 +469,9 @@ INSTANTIATE_TEST_SUITE_P(
                                                     QStringLiteral("index"), QStringLiteral("i1")}},
                       UsageCase{"DropWithoutDatabase", {QStringLiteral("drop"), QStringLiteral("table"), QStringLiteral("t")}},
                       UsageCase{"SchemaWithArgument", {QStringLiteral("-d"), QStringLiteral("demo"),
-                                                       QStringLiteral("schema"), QStringLiteral("x")}}),
+                                                       QStringLiteral("schema"), QStringLiteral("x")}},
                       UsageCase{"UnknownFormat", {QStringLiteral("-d"), QStringLiteral("cat"), QStringLiteral("sql"),
-                                                  QStringLiteral("--format"), QStringLiteral("xml"), QStringLiteral("select 1 from systables")}},
-                      UsageCase{"DropWithoutDatabase", {QStringLiteral("drop"), QStringLiteral("table"), QStringLiteral("t")}}),
+                                                  QStringLiteral("--format"), QStringLiteral("xml"), QStringLiteral("select 1 from systables")}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
