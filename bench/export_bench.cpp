@@ -4,13 +4,15 @@
 //                 column or csv and .output to a file (the process's wall time)
 //   Quodlin/script, Quodlin/text, Quodlin/unload - "select * from wide" read
 //                 forward only through the layer into the writer, into a file
-//   Quodlin/load  - that UNLOAD file loaded into an empty copy of the table
+//   QuodlinLoad   - that UNLOAD file loaded into an empty copy of the table
+//   QuodlinRead   - the rows read through the layer alone (the writers' floor)
 // Goals: script <= half of .mode insert, text <= half of .mode column,
 // unload <= .mode csv, load >= 200,000 rows/s, memory flat in the row count.
 // QUODLIN_BENCH_ROWS sets the rows (default 1,000,000); every Quodlin case
 // reports peak_rss_mb, the resident peak during the case alone (Linux:
 // reset through /proc/self/clear_refs), so runs at two row counts show
-// whether memory grows with the rows. Run it niced on a quiet machine.
+// whether memory grows with the rows; the shell cases report the shell's own
+// CPU time (shell_cpu_ms). Run it niced on a quiet machine.
 #include "db/dbdatabase.h"
 #include "db/dbquery.h"
 #include "db/dbsession.h"
@@ -26,6 +28,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <fstream>
@@ -124,6 +128,16 @@ double peakRssMb()
     return 0;
 }
 
+// User and system time of the finished child processes (the shell's own CPU
+// time, which the benchmark's CPU column cannot see).
+double childCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const auto ms = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
 void Shell(benchmark::State &state, const char *mode)
 {
     Fixture &f = fixture();
@@ -133,6 +147,7 @@ void Shell(benchmark::State &state, const char *mode)
         return;
     }
     const QString out = f.file("shell.out");
+    const double cpuBefore = childCpuMs();
     for (auto _ : state) {
         QProcess p;
         p.start(shell, {QStringLiteral("-batch"), QString::fromStdString(f.dbPath),
@@ -145,6 +160,7 @@ void Shell(benchmark::State &state, const char *mode)
     }
     state.counters["rows"] = f.rows;
     state.counters["file_mb"] = double(QFile(out).size()) / (1 << 20);
+    state.counters["shell_cpu_ms"] = (childCpuMs() - cpuBefore) / double(state.iterations());
 }
 
 void Quodlin(benchmark::State &state, ExportFormat format)
@@ -172,6 +188,25 @@ void Quodlin(benchmark::State &state, ExportFormat format)
     state.counters["rows"] = double(records);
     state.counters["file_mb"] = double(QFile(out).size()) / (1 << 20);
     state.counters["peak_rss_mb"] = peakRssMb();
+}
+
+// The floor under every writer: the rows read through the layer, each
+// field's value taken, nothing written.
+void QuodlinRead(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    qint64 values = 0;
+    for (auto _ : state) {
+        DbQuery query(*f.session);
+        query.setDatabaseName(f.db->databaseName());
+        query.setSql(QStringLiteral("select * from wide"));
+        query.setForwardOnly(true);
+        query.open();
+        for (query.first(); !query.eof(); query.next())
+            for (int i = 0; i < query.fieldCount(); ++i)
+                values += query.field(i).value().isValid();
+    }
+    benchmark::DoNotOptimize(values);
 }
 
 void QuodlinLoad(benchmark::State &state)
@@ -215,6 +250,7 @@ BENCHMARK_CAPTURE(Quodlin, text, ExportFormat::Text)->Apply(Args);
 BENCHMARK_CAPTURE(Shell, csv, "csv")->Apply(Args);
 BENCHMARK_CAPTURE(Quodlin, unload, ExportFormat::Unload)->Apply(Args);
 BENCHMARK(QuodlinLoad)->Apply(Args);
+BENCHMARK(QuodlinRead)->Apply(Args);
 
 } // namespace
 

@@ -6,6 +6,8 @@
 
 #include <QTime>
 
+#include <algorithm>
+
 namespace quodlin {
 
 namespace {
@@ -74,8 +76,42 @@ QString TrimTrailingBlanks(const QString &text)
     return end == text.size() ? text : text.left(end);
 }
 
+namespace {
+
+// Whether a decimal text is already at `scale` as drivers send it: an
+// optional minus, digits, and exactly `scale` digits after a point; not a
+// negative zero, whose sign the full path drops. Exports format every cell,
+// so this saves the general path's work on nearly all of them.
+bool isAtScale(const QString &text, int scale)
+{
+    const qsizetype n = text.size();
+    qsizetype i = n > 0 && text[0] == QLatin1Char('-') ? 1 : 0;
+    const qsizetype start = i;
+    bool nonZero = false;
+    while (i < n && text[i].isDigit()) {
+        nonZero = nonZero || text[i] != QLatin1Char('0');
+        ++i;
+    }
+    if (i == start)
+        return false;
+    if (scale > 0) {
+        if (i >= n || text[i] != QLatin1Char('.') || n - i - 1 != scale)
+            return false;
+        for (++i; i < n; ++i) {
+            if (!text[i].isDigit())
+                return false;
+            nonZero = nonZero || text[i] != QLatin1Char('0');
+        }
+    }
+    return i == n && (start == 0 || nonZero);
+}
+
+} // namespace
+
 QString DecimalAtScale(const QString &decimal, int scale)
 {
+    if (scale >= 0 && isAtScale(decimal, scale))
+        return decimal;
     QString text = decimal.trimmed();
     if (scale < 0 || text.isEmpty())
         return text;
@@ -113,35 +149,87 @@ QString DecimalAtScale(const QString &decimal, int scale)
     return sign + whole + (scale > 0 ? QLatin1Char('.') + fraction : QString());
 }
 
-QString FormatDbDate(const QDate &date, const QString &dbdate)
-{
-    if (!date.isValid())
-        return {};
-    QStringList parts;
+namespace {
+
+// A DBDATE format taken apart: the order of day, month and year, the year's
+// digits and the separator. Parsed once per format, not once per date.
+struct DateLayout {
+    QString format;
+    char order[3] = {'M', 'D', 'Y'};
+    bool twoDigitYear = false;
     QString separator = QStringLiteral("/");
+};
+
+DateLayout parseDateLayout(const QString &dbdate)
+{
+    DateLayout layout;
+    layout.format = dbdate;
     const QString f = dbdate.toUpper();
-    bool understood = false;
+    int parts = 0;
+    bool twoDigits = false;
+    QString separator = QStringLiteral("/");
+    char order[3] = {0, 0, 0};
     for (qsizetype i = 0; i < f.size(); ++i) {
         const QChar c = f[i];
-        if (c == QLatin1Char('M')) {
-            parts << QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0'));
-        } else if (c == QLatin1Char('D')) {
-            parts << QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0'));
-        } else if (c == QLatin1Char('Y')) {
-            const bool twoDigits = i + 1 < f.size() && f[i + 1] == QLatin1Char('2');
-            if (i + 1 < f.size() && (f[i + 1] == QLatin1Char('2') || f[i + 1] == QLatin1Char('4')))
+        if (c == QLatin1Char('M') || c == QLatin1Char('D') || c == QLatin1Char('Y')) {
+            if (parts < 3)
+                order[parts] = char(c.unicode());
+            ++parts;
+            if (c == QLatin1Char('Y') && i + 1 < f.size()
+                && (f[i + 1] == QLatin1Char('2') || f[i + 1] == QLatin1Char('4'))) {
+                twoDigits = f[i + 1] == QLatin1Char('2');
                 ++i;
-            const int year = twoDigits ? date.year() % 100 : date.year();
-            parts << QStringLiteral("%1").arg(year, twoDigits ? 2 : 4, 10, QLatin1Char('0'));
+            }
         } else {
             separator = c == QLatin1Char('0') ? QString() : QString(c);
             break;
         }
-        understood = true;
     }
-    if (!understood || parts.size() != 3)
-        return FormatDbDate(date, QStringLiteral("MDY4/"));
-    return parts.join(separator);
+    // Anything but three parts falls back to the default MDY4/.
+    if (parts == 3) {
+        std::copy(order, order + 3, layout.order);
+        layout.twoDigitYear = twoDigits;
+        layout.separator = separator;
+    }
+    return layout;
+}
+
+void appendDigits(QString &out, int value, int width)
+{
+    QChar digits[8];
+    for (int i = width - 1; i >= 0; --i) {
+        digits[i] = QChar(u'0' + value % 10);
+        value /= 10;
+    }
+    out.append(digits, width);
+}
+
+} // namespace
+
+QString FormatDbDate(const QDate &date, const QString &dbdate)
+{
+    if (!date.isValid())
+        return {};
+    thread_local DateLayout layout = parseDateLayout(QStringLiteral("MDY4/"));
+    if (layout.format != dbdate)
+        layout = parseDateLayout(dbdate);
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    QString text;
+    text.reserve(10);
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0)
+            text += layout.separator;
+        if (layout.order[i] == 'M')
+            appendDigits(text, month, 2);
+        else if (layout.order[i] == 'D')
+            appendDigits(text, day, 2);
+        else if (layout.twoDigitYear)
+            appendDigits(text, year % 100, 2);
+        else
+            appendDigits(text, year, 4);
+    }
+    return text;
 }
 
 namespace {

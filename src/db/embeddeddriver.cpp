@@ -163,6 +163,7 @@ public:
             if (!m_stmt->next())
                 return false;
             row.clear();
+            row.reserve(m_columns.size());
             for (int i = 0; i < m_columns.size(); ++i)
                 row << toVariant(m_stmt->value(i), m_columns[i]);
             return true;

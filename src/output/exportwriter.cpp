@@ -3,6 +3,7 @@
 #include "app/externalprograms.h"
 #include "app/textutil.h"
 #include "db/dberror.h"
+#include "db/dbformat.h"
 #include "db/dbquery.h"
 #include "output/textrender.h"
 
@@ -66,25 +67,37 @@ bool isNumber(DbFieldType type)
 }
 
 // The value as the files hold it: the edit text, except that floats keep
-// every digit (the edit text rounds to 15) and BYTE is hexadecimal.
-QString fileText(const DbField &field)
+// every digit (the edit text rounds to 15) and BYTE is hexadecimal. One read
+// of the value serves the NULL test and the text.
+QString fileText(const DbField &field, const QVariant &value, const DbFormatting &fmt)
 {
-    if (!field.isCalculated()) {
-        if (field.type() == DbFieldType::Float) {
-            const QVariant v = field.value();
-            return v.isValid() ? QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest) : QString();
-        }
-        if (field.type() == DbFieldType::Blob)
-            return QString::fromLatin1(field.value().toByteArray().toHex());
-    }
-    return field.editText();
+    if (field.isCalculated())
+        return value.toString();
+    if (field.type() == DbFieldType::Float)
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    if (field.type() == DbFieldType::Blob)
+        return QString::fromLatin1(value.toByteArray().toHex());
+    return DbEditText(field.column(), value, fmt);
 }
 
-QString quotedDoubling(const QString &text)
+QString editText(const DbField &field, const QVariant &value, const DbFormatting &fmt)
 {
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+    return field.isCalculated() ? value.toString() : DbEditText(field.column(), value, fmt);
+}
+
+void appendQuotedDoubling(QString &line, const QString &text)
+{
+    line += QLatin1Char('\'');
+    if (!text.contains(QLatin1Char('\''))) {
+        line += text;
+    } else {
+        for (QChar c : text) {
+            if (c == QLatin1Char('\''))
+                line += QLatin1Char('\'');
+            line += c;
+        }
+    }
+    line += QLatin1Char('\'');
 }
 
 // One format: lines before the records and the line of the current record.
@@ -96,10 +109,12 @@ public:
 
 protected:
     std::vector<const DbField *> m_fields;  // all of them, hidden ones too
+    DbFormatting m_fmt;
     void takeFields(const DbQuery &query)
     {
         for (int i = 0; i < query.fieldCount(); ++i)
             m_fields.push_back(&query.field(i));
+        m_fmt = query.formatting();
     }
 };
 
@@ -139,14 +154,15 @@ public:
             first = false;
             // BYTE has no SQL literal: its edit text makes the statement fail
             // rather than insert something else.
-            if (f->isNull())
+            const QVariant v = f->value();
+            if (!v.isValid())
                 m_line += QStringLiteral("NULL");
             else if (isNumber(f->type()))
-                m_line += fileText(*f);
+                m_line += fileText(*f, v, m_fmt);
             else if (f->type() == DbFieldType::Blob)
-                m_line += f->editText();
+                m_line += editText(*f, v, m_fmt);
             else
-                m_line += quotedDoubling(f->editText());
+                appendQuotedDoubling(m_line, editText(*f, v, m_fmt));
         }
         m_line += QStringLiteral(");\r\n");
         sink.add(m_line);
@@ -180,14 +196,15 @@ public:
     {
         QStringList cells;
         for (const DbField *f : m_fields) {
-            if (f->isNull())
+            const QVariant v = f->value();
+            if (!v.isValid())
                 cells << QStringLiteral("NULL");
             else if (quoted(f->type()))
-                cells << QLatin1Char('\'') + f->editText() + QLatin1Char('\'');
+                cells << QLatin1Char('\'') + editText(*f, v, m_fmt) + QLatin1Char('\'');
             else if (isNumber(f->type()))
-                cells << fileText(*f);
+                cells << fileText(*f, v, m_fmt);
             else
-                cells << f->editText();
+                cells << editText(*f, v, m_fmt);
         }
         sink.add(line(cells) + kCrLf);
     }
@@ -241,9 +258,10 @@ public:
             if (!first)
                 m_line += QLatin1Char(',');
             first = false;
-            if (f->isNull())
+            const QVariant v = f->value();
+            if (!v.isValid())
                 continue;
-            const QString text = fileText(*f);
+            const QString text = fileText(*f, v, m_fmt);
             m_line += text.isEmpty() ? QStringLiteral("\"\"") : cell(text);
         }
         m_line += kCrLf;
@@ -274,8 +292,9 @@ public:
     {
         m_line.clear();
         for (const DbField *f : m_fields) {
-            if (!f->isNull()) {
-                const QString text = fileText(*f);
+            const QVariant v = f->value();
+            if (v.isValid()) {
+                const QString text = fileText(*f, v, m_fmt);
                 if (text.isEmpty())
                     m_line += QStringLiteral("\\ ");
                 else

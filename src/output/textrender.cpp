@@ -22,9 +22,12 @@ template <typename CellText>
 QString TextTableLayout::line(CellText cellText) const
 {
     QString line;
-    for (const Column &c : m_columns)
-        line += cellText(c).leftJustified(c.width, QLatin1Char(' '), true) + QLatin1Char(' ');
-    return TrimTrailingControls(line);
+    for (const Column &c : m_columns) {
+        const qsizetype start = line.size();
+        line += QStringView(cellText(c)).left(c.width);
+        line.resize(start + c.width + 1, QLatin1Char(' '));
+    }
+    return TrimTrailingControls(std::move(line));
 }
 
 QString TextTableLayout::headerLine() const
@@ -39,7 +42,11 @@ QString TextTableLayout::separatorLine() const
 
 QString TextTableLayout::recordLine() const
 {
-    return line([](const Column &c) { return c.field->displayText().left(c.displayWidth); });
+    return line([](const Column &c) {
+        QString text = c.field->displayText();
+        text.truncate(c.displayWidth);
+        return text;
+    });
 }
 
 QStringList QueryToTextLines(DbQuery &query, const RenderProgress &goOn)
