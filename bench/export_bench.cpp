@@ -104,6 +104,16 @@ struct Fixture {
         fs::remove_all(dir);
     }
     QString file(const char *name) const { return QString::fromStdString((dir / name).string()); }
+    // "select * from wide" opened to be read forward only, as the CLI reads.
+    std::unique_ptr<DbQuery> openWide() const
+    {
+        auto query = std::make_unique<DbQuery>(*session);
+        query->setDatabaseName(db->databaseName());
+        query->setSql(QStringLiteral("select * from wide"));
+        query->setForwardOnly(true);
+        query->open();
+        return query;
+    }
 };
 
 Fixture &fixture()
@@ -170,15 +180,11 @@ void Quodlin(benchmark::State &state, ExportFormat format)
     resetPeakRss();
     qint64 records = 0;
     for (auto _ : state) {
-        DbQuery query(*f.session);
-        query.setDatabaseName(f.db->databaseName());
-        query.setSql(QStringLiteral("select * from wide"));
-        query.setForwardOnly(true);
-        query.open();
+        const std::unique_ptr<DbQuery> query = f.openWide();
         ExportOptions options;
         options.format = format;
         options.tableName = QStringLiteral("wide");
-        const ExportResult result = WriteQueryToFile(query, out, options);
+        const ExportResult result = WriteQueryToFile(*query, out, options);
         if (!result.ok()) {
             state.SkipWithError(result.message().toStdString().c_str());
             return;
@@ -197,14 +203,10 @@ void QuodlinRead(benchmark::State &state)
     Fixture &f = fixture();
     qint64 values = 0;
     for (auto _ : state) {
-        DbQuery query(*f.session);
-        query.setDatabaseName(f.db->databaseName());
-        query.setSql(QStringLiteral("select * from wide"));
-        query.setForwardOnly(true);
-        query.open();
-        for (query.first(); !query.eof(); query.next())
-            for (int i = 0; i < query.fieldCount(); ++i)
-                values += query.field(i).value().isValid();
+        const std::unique_ptr<DbQuery> query = f.openWide();
+        for (query->first(); !query->eof(); query->next())
+            for (int i = 0; i < query->fieldCount(); ++i)
+                values += query->field(i).value().isValid();
     }
     benchmark::DoNotOptimize(values);
 }
