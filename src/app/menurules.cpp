@@ -69,6 +69,9 @@ MenuState ComputeMenuState(const FrameSnapshot &frame)
                                     {"tabSyn", "pageSynSQL"},
                                     {"tabOther", "pageOtherSQL"}})));
     set({Command::Edit, Command::ExternalEdit, Command::Open}, m.enabled(Command::PasteQuery));
+    // The browser's Edit brings an object's definition page to front, so it
+    // is wanted most where the SQL page is not showing.
+    set({Command::Edit}, m.enabled(Command::PasteQuery) || (browser && !frame.visiblePages.isEmpty()));
     set({Command::Save, Command::SaveAs},
         m.enabled(Command::PasteQuery) || m.enabled(Command::SaveAsScript));
     set({Command::Print},
@@ -88,7 +91,7 @@ MenuState ComputeMenuState(const FrameSnapshot &frame)
     set({Command::Stop}, frame.running);
     if (frame.running)
         set({Command::Execute, Command::RefreshData, Command::Compile, Command::SaveAsScript, Command::SaveAsSqd,
-             Command::Refresh},
+             Command::Refresh, Command::Back, Command::Previous},
             false);
     return m;
 }

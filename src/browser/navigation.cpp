@@ -41,6 +41,29 @@ QString FirstVisibleControl(const QStringList &order, const QStringList &visible
     return {};
 }
 
+EditTarget EditCommandTarget(const QString &pageSet, const QString &activePage, bool editTabVisible)
+{
+    struct Rule {
+        const char *pageSet, *sqlPage, *editPage, *editor;
+    };
+    static const Rule rules[] = {{"tabList", "pageListSQL", nullptr, nullptr},
+                                 {"tabTable", "pageTableSQL", "pageTableEdit", "rtfViewText"},
+                                 {"tabSyn", "pageSynSQL", nullptr, nullptr},
+                                 {"tabProc", "pageProcSQL", "pageProcEdit", "rtfProcText"},
+                                 {"tabTrigger", "pageTriggerSQL", "pageTriggerEdit", "rtfTriggerText"},
+                                 {"tabOther", "pageOtherSQL", nullptr, nullptr}};
+    for (const Rule &rule : rules) {
+        if (pageSet != QLatin1String(rule.pageSet))
+            continue;
+        const bool definition = rule.editPage && activePage != QLatin1String(rule.sqlPage)
+            && (editTabVisible || pageSet != QLatin1String("tabTable"));
+        if (definition)
+            return {QLatin1String(rule.editPage), QLatin1String(rule.editor)};
+        return {QLatin1String(rule.sqlPage), QStringLiteral("rtfSQL")};
+    }
+    return {};
+}
+
 int StoredPageIndex(int stored, int pageCount, int current)
 {
     return stored >= 0 && stored < pageCount ? stored : current;

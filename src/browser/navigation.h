@@ -45,6 +45,16 @@ const QStringList &QueryTabControlOrder();
 // The first name of `order` that `visible` holds; empty when none.
 QString FirstVisibleControl(const QStringList &order, const QStringList &visible);
 
+// What the browser's Edit command brings to front: in the page control
+// `pageSet` (the first shown in Query Tab's order) the page `page`, and the
+// editor `editor` that gets the focus. The definition page is the target
+// unless the SQL page is already in front (a view's only when its Edit tab shows).
+struct EditTarget {
+    QString page;
+    QString editor;
+};
+EditTarget EditCommandTarget(const QString &pageSet, const QString &activePage, bool editTabVisible);
+
 // A page index read back from the settings: one outside the control's pages
 // (a hand-edited value) is ignored and the current page kept.
 int StoredPageIndex(int stored, int pageCount, int current);

@@ -24,20 +24,32 @@ QSet<QString> &busyDatabases()
 
 bool claim(const QString &name)
 {
-    QMutexLocker locker(&busyLock());
-    if (busyDatabases().contains(name))
-        return false;
-    busyDatabases().insert(name);
+    {
+        QMutexLocker locker(&busyLock());
+        if (busyDatabases().contains(name))
+            return false;
+        busyDatabases().insert(name);
+    }
+    emit BusyNotifier().busyChanged(name, true);
     return true;
 }
 
 void release(const QString &name)
 {
-    QMutexLocker locker(&busyLock());
-    busyDatabases().remove(name);
+    {
+        QMutexLocker locker(&busyLock());
+        busyDatabases().remove(name);
+    }
+    emit BusyNotifier().busyChanged(name, false);
 }
 
 } // namespace
+
+DatabaseBusyNotifier &BusyNotifier()
+{
+    static DatabaseBusyNotifier notifier;
+    return notifier;
+}
 
 bool IsDatabaseBusy(const QString &uniqueDatabaseName)
 {

@@ -23,6 +23,15 @@ class DbDatabase;
 // Whether a statement runs on the database component of that unique name.
 bool IsDatabaseBusy(const QString &uniqueDatabaseName);
 
+// Tells windows sharing a connection when a run on it starts and ends, so
+// they hold back what would use the connection meanwhile.
+class DatabaseBusyNotifier : public QObject {
+    Q_OBJECT
+signals:
+    void busyChanged(const QString &uniqueDatabaseName, bool busy);
+};
+DatabaseBusyNotifier &BusyNotifier();
+
 class StatementRunner : public QObject {
     Q_OBJECT
 public:

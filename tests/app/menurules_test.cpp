@@ -45,6 +45,13 @@ Set operator+(Set a, const Set &b)
     return a;
 }
 
+Set operator-(Set a, const Set &b)
+{
+    for (Command c : b)
+        a.erase(c);
+    return a;
+}
+
 struct Row {
     const char *name;
     FrameSnapshot frame;
@@ -104,18 +111,19 @@ const Row kRows[] = {
     {"BrowserOtherSql", browser(1, {{"tabOther", "pageOtherSQL"}}),
      kBrowserBase + kEditing + Set{Command::RefreshData}, false},
     {"BrowserSynonymSqlOnlyRefreshesData", browser(1, {{"tabSyn", "pageSynSQL"}}),
-     kBrowserBase + Set{Command::RefreshData}, false},
+     kBrowserBase + Set{Command::RefreshData, Command::Edit}, false},
     {"BrowserTableData", browser(1, {{"tabTable", "pageTableData"}}),
-     kBrowserBase + kExport + Set{Command::RefreshData}, false},
+     kBrowserBase + kExport + Set{Command::RefreshData, Command::Edit}, false},
     {"BrowserTableColumnsPrints", browser(1, {{"tabTable", "pageTableColumns"}}),
-     kBrowserBase + Set{Command::Print}, false},
+     kBrowserBase + Set{Command::Print, Command::Edit}, false},
     {"BrowserTableIndexesPrints", browser(1, {{"tabTable", "pageTableIndexes"}}),
-     kBrowserBase + Set{Command::Print}, false},
+     kBrowserBase + Set{Command::Print, Command::Edit}, false},
     {"BrowserTableTriggersPrints", browser(1, {{"tabTable", "pageTableTriggers"}}),
-     kBrowserBase + Set{Command::Print}, false},
+     kBrowserBase + Set{Command::Print, Command::Edit}, false},
     {"BrowserTableDependsPrints", browser(1, {{"tabTable", "pageTableDepends"}}),
-     kBrowserBase + Set{Command::Print}, false},
-    {"BrowserPageOfAnotherControlCountsNot", browser(1, {{"tabProc", "pageTableSQL"}}), kBrowserBase, false},
+     kBrowserBase + Set{Command::Print, Command::Edit}, false},
+    {"BrowserPageOfAnotherControlCountsNot", browser(1, {{"tabProc", "pageTableSQL"}}),
+     kBrowserBase + Set{Command::Edit}, false},
     {"BrowserSecondVisibleControlCounts", browser(1, {{"tabList", "pageListGeneral"}, {"tabOther", "pageOtherSQL"}}),
      kBrowserBase + kEditing + Set{Command::RefreshData}, false},
     {"BrowserResultOpen", with(browser(1), [](FrameSnapshot &f) { f.resultOpen = true; }),
@@ -128,6 +136,10 @@ const Row kRows[] = {
     {"BrowserNodeWithParentAndHistory",
      with(browser(3), [](FrameSnapshot &f) { f.nodeHasParent = true; f.hasPreviousNode = true; }),
      kBrowserBase + Set{Command::Previous, Command::Back, Command::NextWindow}, false},
+    {"BrowserRunningHoldsWhatUsesTheConnection",
+     with(browser(1, {{"tabTable", "pageTableSQL"}}), [](FrameSnapshot &f) {
+         f.running = true; f.nodeHasParent = true; f.hasPreviousNode = true; f.resultOpen = true; }),
+     kBrowserBase + kEditing + Set{Command::Stop} - Set{Command::Execute, Command::Refresh}, false},
     {"QueryWindowIgnoresBrowserState",
      with(queryWindow(1), [](FrameSnapshot &f) {
          f.nodeHasParent = true; f.hasPreviousNode = true; f.visiblePages = {{"tabTable", "pageTableColumns"}}; }),

@@ -74,3 +74,36 @@ TEST(StoredPageIndexTest, OutOfRangeKeepsTheCurrentPage)
     EXPECT_EQ(StoredPageIndex(-1, 8, 1), 1);
     EXPECT_EQ(StoredPageIndex(0, 0, 0), 0);
 }
+
+struct EditCase {
+    const char *name;
+    const char *pageSet, *activePage;
+    bool editTab;
+    const char *page, *editor;
+};
+
+class EditCommandTest : public testing::TestWithParam<EditCase> {};
+
+TEST_P(EditCommandTest, BringsTheDefinitionUnlessTheSqlPageIsInFront)
+{
+    const EditCase &c = GetParam();
+    const EditTarget target = EditCommandTarget(QLatin1String(c.pageSet), QLatin1String(c.activePage), c.editTab);
+    EXPECT_EQ(target.page, QLatin1String(c.page));
+    EXPECT_EQ(target.editor, QLatin1String(c.editor));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Navigation, EditCommandTest,
+    testing::Values(EditCase{"List", "tabList", "pageListItems", false, "pageListSQL", "rtfSQL"},
+                    EditCase{"ViewColumns", "tabTable", "pageTableColumns", true, "pageTableEdit", "rtfViewText"},
+                    EditCase{"ViewSqlStays", "tabTable", "pageTableSQL", true, "pageTableSQL", "rtfSQL"},
+                    EditCase{"TableHasNoDefinition", "tabTable", "pageTableColumns", false, "pageTableSQL", "rtfSQL"},
+                    EditCase{"Synonym", "tabSyn", "pageSyn", false, "pageSynSQL", "rtfSQL"},
+                    EditCase{"ProcProperties", "tabProc", "pageProc", false, "pageProcEdit", "rtfProcText"},
+                    EditCase{"ProcSqlStays", "tabProc", "pageProcSQL", false, "pageProcSQL", "rtfSQL"},
+                    EditCase{"TriggerProperties", "tabTrigger", "pageTrigger", false, "pageTriggerEdit",
+                             "rtfTriggerText"},
+                    EditCase{"TriggerSqlStays", "tabTrigger", "pageTriggerSQL", false, "pageTriggerSQL", "rtfSQL"},
+                    EditCase{"User", "tabOther", "pageOtherSQL", false, "pageOtherSQL", "rtfSQL"},
+                    EditCase{"NoPageSet", "", "", false, "", ""}),
+    [](const testing::TestParamInfo<EditCase> &info) { return info.param.name; });

@@ -11,10 +11,13 @@
 #include "db/dberror.h"
 #include "db/dbquery.h"
 #include "db/dbquerymodel.h"
+#include "db/ui/dbnavigator.h"
+#include "output/textrender.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -22,7 +25,9 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTreeWidget>
 
 namespace quodlin {
@@ -62,6 +67,20 @@ TfrmDbObjects::TfrmDbObjects(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     createLayout();
     FormCreate();
+    m_progressTimer.setSingleShot(true);
+    connect(&m_progressTimer, &QTimer::timeout, this, &TfrmDbObjects::showProgress);
+    connect(&m_runner, &StatementRunner::finished, this, [this] {
+        m_progressTimer.stop();
+        m_pnlProgress->setVisible(false);
+        m_rtfSQL->setReadOnly(false);
+    });
+    connect(&BusyNotifier(), &DatabaseBusyNotifier::busyChanged, this, [this](const QString &name, bool busy) {
+        if (name == m_module->uniqueDatabaseName())
+            connectionBusyChanged(busy);
+    });
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), widget());
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &TfrmDbObjects::stop);
 }
 
 TfrmDbObjects::~TfrmDbObjects() { FormDestroy(); }
@@ -97,6 +116,11 @@ void TfrmDbObjects::FormCreate()
     m_autoRefresh = Settings::read(Settings::QueryAutoRefresh);
     m_resultsToGrid = Settings::read(Settings::QueryResultsToGrid);
     applyResultsDisplay(m_resultsToGrid);
+
+    if (hooks().decorateEditor)
+        for (const char *name : {"rtfSQL", "rtfViewText", "rtfProcText", "rtfTriggerText"})
+            if (auto *editor = findChild<QPlainTextEdit *>(QLatin1String(name)))
+                hooks().decorateEditor(editor);
 
     const PageSetDesc *table = FindPageSet(QStringLiteral("tabTable"));
     m_rememberedTablePage = table->indexOf(QStringLiteral("pageTableColumns"));
@@ -270,7 +294,8 @@ void TfrmDbObjects::tvwTreeCurrentItemChanged(QTreeWidgetItem *current, QTreeWid
 {
     if (m_revertingSelection)
         return;
-    if (previous && !tvwTreeChanging()) {
+    // Showing a node reads the catalog on the connection a run is using.
+    if (previous && (running() || !tvwTreeChanging())) {
         // Refused: the selection goes back without showing anything again.
         const QScopedValueRollback<bool> guard(m_revertingSelection, true);
         m_tvwTree->setCurrentItem(previous);
@@ -373,8 +398,20 @@ void TfrmDbObjects::refresh()
 {
     if (!m_connected)
         return;
+    if (running()) {
+        m_refreshPending = true;
+        return;
+    }
+    if (hooks().refresh) {
+        hooks().refresh(*this, false);
+        return;
+    }
     const TNodeInfo *info = currentNode();
-    const QString caption = info ? info->Caption : QString();
+    reloadTree(info ? info->Caption : QString());
+}
+
+void TfrmDbObjects::reloadTree(const QString &caption)
+{
     try {
         const WaitCursor wait;
         loadTree(caption);
@@ -384,10 +421,25 @@ void TfrmDbObjects::refresh()
     }
 }
 
+void TfrmDbObjects::selectPreviousSibling()
+{
+    QTreeWidgetItem *item = itemOf(m_history.current());
+    QTreeWidgetItem *parent = item ? item->parent() : nullptr;
+    const int index = parent ? parent->indexOfChild(item) : -1;
+    if (index > 0)
+        m_tvwTree->setCurrentItem(parent->child(index - 1));
+}
+
+bool TfrmDbObjects::isActiveChild() const
+{
+    const TMainForm *main = MainForm();
+    return main && main->mdiArea()->activeSubWindow() == this;
+}
+
 void TfrmDbObjects::tvwTreeDblClick()
 {
     QTreeWidgetItem *item = m_tvwTree->currentItem();
-    if (!item)
+    if (!item || running())
         return;
     tvwTreeChange(nodeOf(item));
     // Opening the definition in the external editor comes with the workspace's
@@ -495,7 +547,7 @@ void TfrmDbObjects::setListViewStyle(int style)
     for (int i = 0; i < m_listStyleActions.size(); ++i)
         m_listStyleActions[i]->setChecked(i == applied);
     m_listedNode = -1;
-    if (m_history.current() >= 0)
+    if (m_history.current() >= 0 && !running())
         tvwTreeChange(m_history.current());
 }
 
@@ -539,17 +591,26 @@ void TfrmDbObjects::activate()
     gridFont.setStyleHint(Settings::read(Settings::QueryMonoFont) ? QFont::Monospace : QFont::SansSerif);
     m_gridResults->setFont(gridFont);
     const bool toGrid = Settings::read(Settings::QueryResultsToGrid);
-    if (toGrid != m_resultsToGrid) {
+    if (toGrid != m_resultsToGrid && !running()) {
         m_resultsToGrid = toGrid;
         applyResultsDisplay(toGrid);
+        if (!toGrid && m_qryQuery->isOpen())
+            m_rtfResults->setPlainText(QueryToTextLines(*m_qryQuery).join(QLatin1Char('\n')));
     }
-    if (m_refreshPending)
-        refresh();
+    // A refresh asked for while another window was active is offered now.
+    if (m_refreshPending && !running()) {
+        if (hooks().refresh)
+            hooks().refresh(*this, true);
+        else
+            refresh();
+    }
     updateMenus();
 }
 
 bool TfrmDbObjects::canClose()
 {
+    if (hooks().closeCheck)
+        return hooks().closeCheck(*this);
     // Leave checks of every kind, in order; the table and view checks keep
     // the page that shows as both remembered pages.
     QTabWidget *tabTable = m_pageSets[QStringLiteral("tabTable")].tab;
@@ -579,6 +640,11 @@ void TfrmDbObjects::closeEvent(QCloseEvent *event)
 void TfrmDbObjects::FormDestroy()
 {
     m_destroying = true;
+    // A statement still running on the connection ends before the connection
+    // does, without its outcome being shown.
+    disconnect(&m_runner, nullptr, nullptr, nullptr);
+    m_runner.stop();
+    m_runner.wait();
     m_module->setFinishedConnecting(false);
     m_module->setExplainChanged({});
     const bool save = Settings::read(Settings::SaveSettingsOnExit);
@@ -638,11 +704,114 @@ void TfrmDbObjects::FormDestroy()
 
 // ---- commands -----------------------------------------------------------------
 
-bool TfrmDbObjects::resultOpen() const { return m_qryQuery->isOpen(); }
+bool TfrmDbObjects::resultOpen() const { return !m_runner.running() && m_qryQuery->isOpen(); }
+
+bool TfrmDbObjects::running() const { return IsDatabaseBusy(m_module->uniqueDatabaseName()); }
+
+void TfrmDbObjects::stop()
+{
+    if (m_runner.running()) {
+        m_lblProgress->setText(QStringLiteral("Stopping..."));
+        m_runner.stop();
+    } else if (running()) {
+        // A query window's statement on this connection.
+        m_module->dbDb().interrupt();
+    }
+}
+
+void TfrmDbObjects::runStarted()
+{
+    m_rtfSQL->setReadOnly(true);
+    m_progressTimer.start(500);
+    updateMenus();
+}
+
+void TfrmDbObjects::showProgress()
+{
+    if (!m_runner.running())
+        return;
+    m_lblProgress->setText(QStringLiteral("Running... %1 s").arg(double(m_runner.elapsedMs()) / 1000.0, 0, 'f', 1));
+    m_pnlProgress->setVisible(true);
+    m_progressTimer.start(100);
+}
+
+void TfrmDbObjects::connectionBusyChanged(bool busy)
+{
+    if (m_destroying)
+        return;
+    // The tree, the other pages and the result grids would read on the
+    // connection; the SQL panel's editor stays usable.
+    m_tvwTree->setEnabled(!busy);
+    m_pnlResultsGrid->setEnabled(!busy);
+    for (const auto &[name, set] : m_pageSets) {
+        set.tab->tabBar()->setEnabled(!busy);
+        for (int i = 0; i < set.tab->count(); ++i)
+            if (i != set.sqlPage)
+                set.tab->widget(i)->setEnabled(!busy);
+    }
+    if (!busy && m_refreshPending && isActiveChild())
+        QTimer::singleShot(0, this, [this] {
+            if (m_refreshPending && !running() && isActiveChild())
+                activate();
+        });
+    updateMenus();
+}
+
+QTabWidget *TfrmDbObjects::shownPageSet(QString *name) const
+{
+    for (const QString &candidate : QueryTabControlOrder()) {
+        const auto found = m_pageSets.find(candidate);
+        if (found != m_pageSets.end() && !found->second.tab->isHidden()) {
+            if (name)
+                *name = candidate;
+            return found->second.tab;
+        }
+    }
+    return nullptr;
+}
+
+void TfrmDbObjects::showSqlPage()
+{
+    QString name;
+    if (QTabWidget *tab = shownPageSet(&name))
+        tab->setCurrentIndex(m_pageSets[name].sqlPage);
+}
+
+QPlainTextEdit *TfrmDbObjects::editTarget()
+{
+    QString name;
+    QTabWidget *tab = shownPageSet(&name);
+    if (!tab)
+        return nullptr;
+    const PageSetDesc *desc = FindPageSet(name);
+    const int editPage = desc->indexOf(QStringLiteral("pageTableEdit"));
+    const bool editTabVisible = name == QLatin1String("tabTable") && editPage >= 0 && tab->isTabVisible(editPage);
+    const QString active = tab->currentWidget() ? tab->currentWidget()->objectName() : QString();
+    const EditTarget target = EditCommandTarget(name, active, editTabVisible);
+    tab->setCurrentIndex(desc->indexOf(target.page));
+    auto *editor = findChild<QPlainTextEdit *>(target.editor);
+    if (editor)
+        editor->setFocus();
+    updateMenus();
+    return editor;
+}
+
+void TfrmDbObjects::externalEdit()
+{
+    if (hooks().externalEdit)
+        hooks().externalEdit(*this);
+}
+
+void TfrmDbObjects::showResultGrid(bool attach)
+{
+    m_dsQuery->setQuery(attach && m_resultsToGrid ? m_qryQuery.get() : nullptr);
+    m_dsQuery->reset();
+    m_dbnavResults->updateButtons();
+}
 
 void TfrmDbObjects::execute()
 {
-    if (hooks().executeSql)
+    if (hooks().executeSql && !running())
         hooks().executeSql(*this);
 }
 

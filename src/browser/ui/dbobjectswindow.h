@@ -7,19 +7,24 @@
 // navigation rules are core code (src/browser); this class gathers the
 // widgets' state, calls them and shows the outcome.
 //
-// Compile, Drop, the definition editors' leave check and running the SQL
-// panel belong to the SQL workspace, which installs them as BrowserHooks.
+// Compile, Drop, the definition editors' leave check, refresh and running
+// the SQL panel belong to the SQL workspace, which installs them as
+// BrowserHooks. While any window runs a statement on this connection the
+// tree and the detail pages are held (they would read the catalog on it).
 #include "app/childwindows.h"
 #include "browser/navigation.h"
 #include "browser/objecttree.h"
+#include "workspace/statementrunner.h"
 
 #include <QMdiSubWindow>
+#include <QTimer>
 
 #include <functional>
 #include <map>
 #include <memory>
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -53,6 +58,15 @@ struct BrowserHooks {
     std::function<bool(TfrmDbObjects &, int kind)> leaveCheck;
     // Runs the SQL panel's statement (Execute while the SQL page shows).
     std::function<void(TfrmDbObjects &)> executeSql;
+    // The close request's leave checks; false keeps the window open. Unset:
+    // leaveCheck for every kind.
+    std::function<bool(TfrmDbObjects &)> closeCheck;
+    // Refresh(prompt): unset reloads the tree at once.
+    std::function<void(TfrmDbObjects &, bool prompt)> refresh;
+    // External Edit (the editor files choose the editor and its page).
+    std::function<void(TfrmDbObjects &)> externalEdit;
+    // Dresses each SQL and definition editor (syntax colouring) once, at creation.
+    std::function<void(QPlainTextEdit *)> decorateEditor;
 };
 void SetBrowserHooks(BrowserHooks hooks);
 const BrowserHooks &browserHooks();
@@ -77,6 +91,38 @@ public:
     QPlainTextEdit *rtfSQL() const { return m_rtfSQL; }
     // Set by a refresh request while another child was active; activation runs it.
     void setRefreshPending(bool on) { m_refreshPending = on; }
+    bool refreshPending() const { return m_refreshPending; }
+    // Reloads the tree selecting the node of that caption again; failures are reported.
+    void reloadTree(const QString &caption);
+    // Selects the node before the current one among its siblings, if any.
+    void selectPreviousSibling();
+    // The table page and view page to show next, from tabTable's active page.
+    void rememberTablePage(int kind);
+    bool isActiveChild() const;
+
+    // What the SQL panel's run works with.
+    StatementRunner &sqlRunner() { return m_runner; }
+    // The SQL panel's run has started: the editor is held and the progress
+    // line shows after half a second.
+    void runStarted();
+    DbQuery &qryExplain() const { return *m_qryExplain; }
+    QPlainTextEdit *rtfResults() const { return m_rtfResults; }
+    QTableView *gridResults() const { return m_gridResults; }
+    // Attaches the result query to the grid (grid mode) once a run has ended.
+    void showResultGrid(bool attach);
+    bool resultsToGrid() const { return m_resultsToGrid; }
+    QString explainFile() const { return m_explainFile; }
+    QString explainViewer() const { return m_explainViewer; }
+    bool editExplainImmediate() const { return m_editExplainImmediate; }
+    bool autoRefresh() const { return m_autoRefresh; }
+    // The first shown page control in the order list, table, synonym,
+    // procedure, trigger, other; null when none shows.
+    QTabWidget *shownPageSet(QString *name = nullptr) const;
+    // Brings the shown page set's SQL page to front.
+    void showSqlPage();
+    // The Edit command: brings the object's definition page (or the SQL page)
+    // to front and focuses its editor, which it returns.
+    QPlainTextEdit *editTarget();
 
     // Selects the first node labelled `caption` (tree order) or the given node;
     // nothing happens when none matches.
@@ -100,9 +146,12 @@ public:
     // IChildWindow
     IConnection *connection() const override;
     bool resultOpen() const override;
+    // A statement runs on this connection, from the SQL panel or a query window.
+    bool running() const override;
+    void stop() override;
     void execute() override;
-    void edit() override {}
-    void externalEdit() override {}
+    void edit() override { editTarget(); }
+    void externalEdit() override;
     void openFile() override {}
     void save() override {}
     void saveAs() override {}
@@ -167,7 +216,8 @@ private:
     void gotoButtonClick(const GotoButton &button);
     void openDataPageIfShown();
     void tabTableChange();
-    void rememberTablePage(int kind);
+    void connectionBusyChanged(bool busy);
+    void showProgress();
     void setStatus(const QString &text);
     void updateMenus();
 
@@ -210,12 +260,17 @@ private:
     QWidget *m_pnlResultsGrid = nullptr;
     QTableView *m_gridResults = nullptr;
     TDbNavigator *m_dbnavResults = nullptr;
+    QWidget *m_pnlProgress = nullptr;
+    QLabel *m_lblProgress = nullptr;
+    QTimer m_progressTimer;
     std::unique_ptr<DbQuery> m_qryQuery;
     std::unique_ptr<DbQuery> m_qryTableData;
     std::unique_ptr<DbQuery> m_qryExplain;
     DbQueryModel *m_dsQuery = nullptr;
     DbQueryModel *m_dsTableData = nullptr;
     std::map<QString, DbQueryModel *> m_gridModels;  // by grid name
+    // Declared last: stopped and waited for before the queries it uses go.
+    StatementRunner m_runner;
 };
 
 } // namespace quodlin

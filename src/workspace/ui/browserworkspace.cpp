@@ -2,23 +2,31 @@
 
 #include "app/dialogs.h"
 #include "app/externalprograms.h"
+#include "app/textutil.h"
 #include "app/ui/mainform.h"
 #include "browser/ui/dbobjectswindow.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
+#include "db/dbquery.h"
+#include "workspace/browseredits.h"
 #include "workspace/objectcompile.h"
 #include "workspace/queryexec.h"
+#include "workspace/sqlanalysis.h"
 #include "workspace/statementrunner.h"
 #include "workspace/ui/sqleditwidget.h"
 
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTableView>
 
 #include <exception>
+#include <memory>
 
 namespace quodlin {
 
 namespace {
+
+const char *const kFileNameProperty = "quodlinFileName";
 
 void setStatus(const QString &text)
 {
@@ -28,11 +36,102 @@ void setStatus(const QString &text)
 
 bool connectionBusy(TfrmDbObjects &browser)
 {
-    if (!IsDatabaseBusy(browser.module().uniqueDatabaseName()))
+    if (!browser.running())
         return false;
     setStatus(QStringLiteral("The connection is busy with another statement."));
     return true;
 }
+
+// Saves a browser editor under the file name it was last saved as, asking
+// for one the first time; atomic, so a failed save leaves the old file.
+bool saveBrowserEditor(TfrmDbObjects &browser, QPlainTextEdit *widget)
+{
+    PlainTextSqlEditor editor(widget);
+    QString path = widget->property(kFileNameProperty).toString();
+    if (path.isEmpty()) {
+        FileDialogRequest request;
+        request.title = QStringLiteral("Save As");
+        request.filter = QStringLiteral("SQL files (*.sql);;All files (*)");
+        request.defaultSuffix = QStringLiteral("sql");
+        const QString name = GetUnqualifiedObjectName(editor);
+        request.fileName = name.isEmpty() ? QString() : name + QStringLiteral(".sql");
+        path = Dialogs().saveFile(request, &browser);
+        if (path.isEmpty())
+            return false;
+    }
+    QString error;
+    if (!WriteTextFileAtomically(path, editor.text(), &error)) {
+        ShowErrorBox(error);
+        return false;
+    }
+    widget->setProperty(kFileNameProperty, path);
+    editor.setModified(false);
+    return true;
+}
+
+// The browser as the leave checks and the refresh see it.
+class BrowserEditors : public IRefreshHost {
+public:
+    explicit BrowserEditors(TfrmDbObjects &browser)
+        : m_browser(browser)
+        , m_sql(browser.rtfSQL())
+        , m_view(editorWidget("rtfViewText"))
+        , m_procedure(editorWidget("rtfProcText"))
+        , m_trigger(editorWidget("rtfTriggerText"))
+    {
+    }
+    bool hasCurrentNode() const override { return m_browser.currentNode() != nullptr; }
+    int currentNodeKind() const override
+    {
+        const TNodeInfo *node = m_browser.currentNode();
+        return node ? node->Kind : int(KindCategory);
+    }
+    // Only the table page set in view tells which page was showing.
+    void rememberTablePage() override { remember(KindTable); }
+    void rememberViewPage() override { remember(KindView); }
+    ISqlEditor *objectEditor(int kind) override
+    {
+        switch (kind) {
+        case KindView: return &m_view;
+        case KindProcedure: return &m_procedure;
+        case KindTrigger: return &m_trigger;
+        default: return nullptr;
+        }
+    }
+    ISqlEditor *sqlEditor() override { return &m_sql; }
+    bool saveEditor(ISqlEditor *editor, bool) override
+    {
+        QPlainTextEdit *widget = editor == &m_sql         ? m_browser.rtfSQL()
+            : editor == &m_view                          ? editorWidget("rtfViewText")
+            : editor == &m_procedure                     ? editorWidget("rtfProcText")
+                                                         : editorWidget("rtfTriggerText");
+        return saveBrowserEditor(m_browser, widget);
+    }
+    bool isActiveWindow() const override { return m_browser.isActiveChild(); }
+    void setRefreshPending(bool on) override { m_browser.setRefreshPending(on); }
+    void setStatus(const QString &text) override { quodlin::setStatus(text); }
+    void reloadTree(const QString &caption) override { m_browser.reloadTree(caption); }
+    QString selectedCaption() const override
+    {
+        const TNodeInfo *node = m_browser.currentNode();
+        return node ? node->Caption : QString();
+    }
+
+private:
+    void remember(int kind)
+    {
+        QString shown;
+        if (m_browser.shownPageSet(&shown) && shown == QLatin1String("tabTable"))
+            m_browser.rememberTablePage(kind);
+    }
+    QPlainTextEdit *editorWidget(const char *name) const
+    {
+        return m_browser.findChild<QPlainTextEdit *>(QLatin1String(name));
+    }
+
+    TfrmDbObjects &m_browser;
+    PlainTextSqlEditor m_sql, m_view, m_procedure, m_trigger;
+};
 
 // The text a failed compile restores: the last one compiled here for that
 // object, else the definition the browser loaded.
@@ -55,6 +154,12 @@ void compileObject(TfrmDbObjects &browser, const TNodeInfo &node)
     static const Target targets[] = {{KindView, "tabTable", "pageTableEdit", "rtfViewText"},
                                      {KindProcedure, "tabProc", "pageProcEdit", "rtfProcText"},
                                      {KindTrigger, "tabTrigger", "pageTriggerEdit", "rtfTriggerText"}};
+    // The SQL page in front of the shown page set runs the SQL panel instead.
+    if (QTabWidget *shown = browser.shownPageSet();
+        shown && shown->currentWidget() && shown->currentWidget()->objectName().endsWith(QLatin1String("SQL"))) {
+        browser.execute();
+        return;
+    }
     for (const Target &t : targets) {
         if (t.kind != node.Kind)
             continue;
@@ -63,11 +168,6 @@ void compileObject(TfrmDbObjects &browser, const TNodeInfo &node)
         auto *editorWidget = browser.findChild<QPlainTextEdit *>(QLatin1String(t.editor));
         if (!tab || !page || !editorWidget)
             return;
-        // The SQL page in front runs the SQL panel instead.
-        if (tab->currentWidget() && tab->currentWidget()->objectName().endsWith(QLatin1String("SQL"))) {
-            browser.execute();
-            return;
-        }
         PlainTextSqlEditor editor(editorWidget);
         QString loaded = loadedDefinition(browser, node);
         CompileHooks hooks;
@@ -104,7 +204,84 @@ void dropObject(TfrmDbObjects &browser, const TNodeInfo &node)
                                                 + QLatin1Char(')')));
         return;
     }
+    // The tree lands next to the dropped object rather than on the root.
+    browser.selectPreviousSibling();
     browser.refresh();
+}
+
+// The end of a run of the SQL panel: pages, focus, status, error report.
+void showSqlOutcome(TfrmDbObjects &browser, const ExecPlan &plan, const ExecOutcome &outcome)
+{
+    QTabWidget *tab = browser.shownPageSet();
+    browser.showResultGrid(outcome.result == ExecResult::Rows);
+    if (tab)
+        browser.showSqlPage();
+    if (outcome.result == ExecResult::Rows) {
+        if (plan.renderText)
+            browser.rtfResults()->setPlainText(outcome.textLines.join(QLatin1Char('\n')));
+        if (browser.resultsToGrid())
+            browser.gridResults()->setFocus();
+        else
+            browser.rtfResults()->setFocus();
+    } else {
+        browser.rtfSQL()->setFocus();
+    }
+    // This browser is the active window: its tree follows a catalog change at once.
+    if (browser.autoRefresh() && outcome.changesCatalog && outcome.result != ExecResult::Failed)
+        browser.refresh();
+    setStatus(ExecStatusText(outcome.result));
+    if (TMainForm *main = MainForm())
+        main->UpdateMenus();
+    if (outcome.result == ExecResult::Failed) {
+        ShowErrorBox(outcome.report);
+        PlainTextSqlEditor editor(browser.rtfSQL());
+        ShowErrorPosition(editor, outcome.errorOffset);
+        browser.rtfSQL()->setFocus();
+    }
+    if (outcome.result == ExecResult::Rows && outcome.textStopped)
+        setStatus(QStringLiteral("Query executed; the text shows the rows read before Stop."));
+    if (outcome.result == ExecResult::Rows && plan.explain && browser.editExplainImmediate())
+        ViewExplainOutput(browser.module().explain(), browser.explainFile(), browser.explainViewer());
+}
+
+void executeSql(TfrmDbObjects &browser)
+{
+    if (!browser.shownPageSet() || connectionBusy(browser))
+        return;
+    browser.rtfResults()->clear();
+    browser.showResultGrid(false);
+    browser.qryQuery().close();
+    PlainTextSqlEditor editor(browser.rtfSQL());
+    if (editor.lineCount() == 0)
+        return;
+    setStatus(QStringLiteral("Executing query..."));
+    ExecOptions options;
+    options.liveChecked = MainForm() && MainForm()->liveDataEnabled();
+    options.gridVisible = browser.resultsToGrid();
+    options.explain = browser.module().explain();
+    options.explainFile = browser.explainFile();
+    options.context = QStringLiteral("TfrmDbObjects.ExecSQL.ExecSQLStandard");
+    const ExecPlan plan = PrepareExec(editor, options);
+    if (plan.objectDdl) {
+        showSqlOutcome(browser, plan, ExecOutcome{});
+        return;
+    }
+    auto outcome = std::make_shared<ExecOutcome>();
+    DbQuery *query = &browser.qryQuery();
+    DbQuery *explain = &browser.qryExplain();
+    StatementRunner &runner = browser.sqlRunner();
+    const QMetaObject::Connection shown = QObject::connect(
+        &runner, &StatementRunner::finished, &browser,
+        [&browser, plan, outcome] { showSqlOutcome(browser, plan, *outcome); }, Qt::SingleShotConnection);
+    const bool started = runner.start(&browser.module().dbDb(), [plan, outcome, query, explain](const std::atomic<bool> &stop) {
+        *outcome = RunExec(plan, *query, *explain, &stop);
+    });
+    if (!started) {
+        QObject::disconnect(shown);
+        setStatus(QStringLiteral("The connection is busy with another statement."));
+        return;
+    }
+    browser.runStarted();
 }
 
 } // namespace
@@ -114,6 +291,22 @@ void InstallBrowserWorkspaceHooks()
     BrowserHooks hooks = browserHooks();
     hooks.compile = compileObject;
     hooks.drop = dropObject;
+    hooks.executeSql = executeSql;
+    hooks.leaveCheck = [](TfrmDbObjects &browser, int kind) {
+        BrowserEditors editors(browser);
+        bool allow = true;
+        CheckModifiedEditors(editors, allow, false, true, true, kind);
+        return allow;
+    };
+    hooks.closeCheck = [](TfrmDbObjects &browser) {
+        BrowserEditors editors(browser);
+        return BrowserCanClose(editors);
+    };
+    hooks.refresh = [](TfrmDbObjects &browser, bool prompt) {
+        BrowserEditors editors(browser);
+        RefreshBrowser(editors, prompt);
+    };
+    hooks.decorateEditor = [](QPlainTextEdit *editor) { new SqlHighlighter(editor->document()); };
     SetBrowserHooks(std::move(hooks));
 }
 
