@@ -187,6 +187,9 @@ TEST_F(BrowserWorkspaceTest, ModifiedEditorsAreOfferedOnLeavingAndClosing)
 {
     w->gotoNode(QStringLiteral("tester.customers_in_region"));
     child<QPlainTextEdit>("rtfProcText")->appendPlainText(QStringLiteral("-- changed"));
+    // Shown again (restored, or another maximized child in front before), it still knows.
+    w->showMinimized();
+    w->showNormal();
     dialogs->answers = {DialogAnswer::Cancel};
     w->gotoNode(QStringLiteral("tester.customer"));
     EXPECT_EQ(selected(), QStringLiteral("tester.customers_in_region"));

@@ -178,6 +178,7 @@ void TfrmDbObjects::createSqlPanel()
     m_pnlResultsGrid = named(new QWidget, QStringLiteral("pnlResultsGrid"));
     auto *gridLayout = bareLayout(m_pnlResultsGrid);
     m_dbnavResults = named(new TDbNavigator, QStringLiteral("dbnavResults"));
+    m_dbnavResults->setRefreshHandler([this] { execute(); });
     m_gridResults = newGrid(QStringLiteral("gridResults"));
     gridLayout->addWidget(m_dbnavResults);
     gridLayout->addWidget(m_gridResults);

@@ -131,6 +131,11 @@ void TfrmDbObjects::showEvent(QShowEvent *event)
 {
     QMdiSubWindow::showEvent(event);
     updateMenus();
+    // Only the first show: a window shown again (restored, or brought back
+    // in the maximized area) keeps the user's unsaved changes marked.
+    if (m_shown)
+        return;
+    m_shown = true;
     for (const char *name : {"rtfSQL", "rtfViewText", "rtfProcText", "rtfTriggerText"})
         if (auto *editor = findChild<QPlainTextEdit *>(QLatin1String(name)))
             editor->document()->setModified(false);

@@ -242,6 +242,7 @@ private:
     bool m_autoRefresh = true;
     bool m_resultsToGrid = false;
     bool m_destroying = false;
+    bool m_shown = false;
 
     QSplitter *m_splitterExplorer = nullptr;
     QTreeWidget *m_tvwTree = nullptr;

@@ -671,7 +671,10 @@ void TfrmQuery::pageChanged() { updateMenus(); }
 void TfrmQuery::showEvent(QShowEvent *event)
 {
     QMdiSubWindow::showEvent(event);
-    PlainTextSqlEditor(m_rtfSQL).setModified(false);
+    // Only the first show: shown again, the window keeps unsaved changes marked.
+    if (!m_shown)
+        PlainTextSqlEditor(m_rtfSQL).setModified(false);
+    m_shown = true;
     updateMenus();
 }
 

@@ -130,6 +130,7 @@ private:
     IConnection *m_connection = nullptr;
     bool m_bound = false;
     bool m_lastStatementLoaded = false;
+    bool m_shown = false;
     QString m_editorProgram;
     bool m_showExplainImmediate = false;
     bool m_autoRefresh = true;
