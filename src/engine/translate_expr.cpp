@@ -692,6 +692,10 @@ std::string Translator::subquery(const SelectStmt &s, Scope &scope, std::vector<
 
 Typed Translator::expr(const Expr &e, Scope &scope)
 {
+    // Each level costs a few kilobytes of stack; SQLite's parser refuses
+    // expressions nested more than about 90 levels anyway.
+    static thread_local int nesting = 0;
+    const NestingGuard guard(nesting, 100, "nested expressions", e.offset);
     Typed out;
     switch (e.kind) {
     case ExprKind::Null:

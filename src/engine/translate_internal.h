@@ -56,6 +56,21 @@ struct Scope {
     std::vector<std::pair<std::string, const ast::Expr *>> *outerRefs = nullptr;
 };
 
+// Counts a recursion's depth (per thread, so translations started inside a
+// translation count too) while it lives; past `limit` levels it fails with
+// -9622 naming the limit, before the recursion can exhaust a small stack (a
+// worker thread's, a sanitizer build's larger frames).
+class NestingGuard {
+public:
+    NestingGuard(int &depth, int limit, const char *what, int offset);
+    ~NestingGuard() { --m_depth; }
+    NestingGuard(const NestingGuard &) = delete;
+    NestingGuard &operator=(const NestingGuard &) = delete;
+
+private:
+    int &m_depth;
+};
+
 class Translator {
 public:
     explicit Translator(TranslationContext &ctx) : m_ctx(ctx) {}

@@ -486,9 +486,19 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
     return r;
 }
 
+NestingGuard::NestingGuard(int &depth, int limit, const char *what, int offset) : m_depth(depth)
+{
+    if (depth >= limit)
+        raise(-9622, "at most " + std::to_string(limit) + " levels of " + what, offset);
+    ++depth;
+}
+
 Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
                                             const std::vector<std::string> *forcedNames)
 {
+    // A query block's frames are larger still; SQLite takes about 12.
+    static thread_local int nesting = 0;
+    const NestingGuard guard(nesting, 32, "nested queries", s.cores.empty() ? -1 : s.cores.front().offset);
     SelectResult result;
     std::vector<std::string> labels;
     std::vector<std::string> items, grouped;
