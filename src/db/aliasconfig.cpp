@@ -45,7 +45,12 @@ AliasConfig AliasConfig::parse(const QString &text, const QString &fileName)
     DbAlias *current = nullptr;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (int n = 0; n < lines.size(); ++n) {
-        const QString line = lines[n].endsWith(QLatin1Char('\r')) ? lines[n].chopped(1) : lines[n];
+        // Every carriage return before the line break goes: a file converted
+        // to CRLF twice ends its lines in \r\r\n, and a value ending in \r
+        // could not be written back.
+        QString line = lines[n];
+        while (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
         const QString trimmed = line.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#')))
             continue;

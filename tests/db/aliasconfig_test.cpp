@@ -26,6 +26,7 @@ TEST(AliasConfig, FirstLoadWritesTheDemoAlias)
 
 TEST(AliasConfig, ReadsAHandWrittenFile)
 {
+    // CRLF line ends, one of them converted twice.
     const AliasConfig config = AliasConfig::parse(
         "# mine\r\n"
         "embedded server = ifx_local\r\n"
@@ -33,7 +34,7 @@ TEST(AliasConfig, ReadsAHandWrittenFile)
         "\r\n"
         "[ stores ]\r\n"
         "driver=odbc\r\n"
-        "DSN=stores_dsn\r\n"
+        "DSN=stores_dsn\r\r\n"
         "CONNECTION STRING=A=b;C= d \r\n");
     EXPECT_EQ(config.embeddedServerName, QStringLiteral("ifx_local"));
     EXPECT_EQ(config.informixOdbcDriver, QStringLiteral("Informix 4.50"));
