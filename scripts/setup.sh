@@ -2,7 +2,8 @@
 # Installs the build dependencies on Debian/Ubuntu when some are missing.
 # As root it installs them; through sudo when available; otherwise it prints
 # the exact apt line and fails. `setup.sh ci` adds what the CI checks need
-# beyond the build: clang with its sanitizer and libFuzzer runtimes, the
+# beyond the build: clang with its sanitizer and libFuzzer runtimes and
+# llvm-symbolizer (sanitizer reports name functions and lines), the
 # desktop-file and AppStream validators, and the Debian package tools.
 # The sqlite3 shell is what the export benchmark measures the writers against.
 set -euo pipefail
@@ -16,7 +17,7 @@ PACKAGES=(
 )
 if [ "${1:-}" = "ci" ]; then
   PACKAGES+=(
-    clang libclang-rt-dev
+    clang libclang-rt-dev llvm
     desktop-file-utils appstream
     dpkg-dev file groff-base gzip
   )
