@@ -2,19 +2,25 @@
 // separated by ';' allowed) that the engine parses, translates and runs on a
 // scratch database with a few tables of every column type. Rows are read and
 // shown as the tools show them. Informix errors are the expected answer to bad
-// text; any other exception escaping the engine is a fault and aborts.
+// text; any other exception escaping the engine is a fault and aborts. A
+// text may loop for ever (an SPL LOOP that never exits), as it may on a
+// server: a watchdog presses Stop after two seconds, as a user would.
 #include "engine/engine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include <unistd.h>
 
@@ -63,6 +69,28 @@ update statistics;
 std::string g_template;  // the scratch database as created, never opened again
 std::string g_work;      // the copy each input runs on
 std::unique_ptr<Session> g_session;
+std::mutex g_sessionMutex;              // the watchdog's Stop against the session's replacement
+std::atomic<long long> g_runningSince{0};  // steady-clock milliseconds; 0 between inputs
+
+long long nowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void watchdog()
+{
+    constexpr long long kStopAfterMs = 2000;
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        // Again at every look: a statement clears a Stop that came before it
+        // began. Under the lock, so no Stop lands once the input is done.
+        const std::lock_guard<std::mutex> lock(g_sessionMutex);
+        const long long since = g_runningSince.load();
+        if (since != 0 && nowMs() - since >= kStopAfterMs && g_session)
+            g_session->interrupt();
+    }
+}
 
 bool lowerContains(std::string_view text, std::string_view word)
 {
@@ -122,6 +150,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
         fault(e.what());
     }
     restoreWork();
+    std::thread(watchdog).detach();
     std::atexit([] {
         g_session.reset();
         std::error_code ec;
@@ -141,26 +170,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!g_session) {
         Environment env;
         env.explainFile = "/dev/null";
-        g_session = Session::open(g_work, "fuzzer", env);
+        auto session = Session::open(g_work, "fuzzer", env);
+        const std::lock_guard<std::mutex> lock(g_sessionMutex);
+        g_session = std::move(session);
     }
     // A transaction undone afterwards keeps the database as created, so one
     // session serves many inputs. A text that ends the transaction itself
     // gets a fresh copy; one that may change the session's settings a fresh
     // session.
     g_session->execute("begin work");
+    g_runningSince = nowMs();
     try {
         run(*g_session, text);
     } catch (const EngineError &) {
     } catch (const std::exception &e) {
         fault(e.what());
     }
-    if (!g_session->inTransaction()) {
+    {
+        const std::lock_guard<std::mutex> lock(g_sessionMutex);
+        g_runningSince = 0;
+    }
+    const auto drop = [] {
+        const std::lock_guard<std::mutex> lock(g_sessionMutex);
         g_session.reset();
+    };
+    if (!g_session->inTransaction()) {
+        drop();
         restoreWork();
         return 0;
     }
     g_session->execute("rollback work");
     if (lowerContains(text, "set ") || lowerContains(text, "nextval"))
-        g_session.reset();
+        drop();
     return 0;
 }
