@@ -14,6 +14,7 @@ PACKAGES=(
   libsqlite3-dev libboost-dev sqlite3
   unixodbc-dev odbcinst libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev
+  poppler-utils  # pdftotext: the printing tests read their PDFs back
 )
 if [ "${1:-}" = "ci" ]; then
   PACKAGES+=(

@@ -58,9 +58,6 @@ public:
     virtual void refreshData() = 0;
     virtual void pasteQuery() = 0;
     virtual void memorizeQuery() = 0;
-    virtual void find() = 0;
-    virtual void replace() = 0;
-    virtual void searchAgain() = 0;
 
     // A statement of this window runs on a worker; Stop interrupts it.
     virtual bool running() const { return false; }

@@ -1,37 +1,35 @@
 #include "app/textutil.h"
 
-#include <QSaveFile>
-
 namespace quodlin {
 
 QString ReplaceAllText(const QString &text, const QString &from, const QString &to)
 {
-    QString result = text;
-    if (text.isEmpty() || from.isEmpty())
-        return result;
-    const bool toHoldsFrom = to.contains(from, Qt::CaseInsensitive);
-    // Rescanning from the start could in principle feed itself; a replacement
-    // count far beyond anything a text can need ends such a loop.
-    qsizetype budget = 4 * (text.size() + 16);
-    qsizetype at = result.indexOf(from, 0, Qt::CaseInsensitive);
-    while (at >= 0 && budget-- > 0) {
-        result.replace(at, from.size(), to);
-        at = result.indexOf(from, toHoldsFrom ? at + to.size() : 0, Qt::CaseInsensitive);
-    }
-    return result;
+    return ReplaceInText(text, from, to, false, true);
 }
 
-bool WriteTextFileAtomically(const QString &path, const QString &text, QString *error)
+QString ReplaceInText(const QString &text, const QString &search, const QString &replacement, bool matchCase,
+                      bool all)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        const QByteArray bytes = text.toUtf8();
-        if (file.write(bytes) == bytes.size() && file.commit())
-            return true;
+    QString result = text;
+    if (text.isEmpty() || search.isEmpty())
+        return result;
+    const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const bool holdsSearch = replacement.contains(search, cs);
+    // Rescanning could in principle feed itself; a replacement count far
+    // beyond anything a text can need ends such a loop.
+    qsizetype budget = 4 * (text.size() + 16);
+    qsizetype at = result.indexOf(search, 0, cs);
+    while (at >= 0 && budget-- > 0) {
+        result.replace(at, search.size(), replacement);
+        if (!all)
+            break;
+        // Nothing before `at` matched, so a new occurrence can only begin
+        // where it overlaps the inserted text: the same as searching from
+        // the start, without rereading the unchanged head.
+        const qsizetype from = holdsSearch ? at + replacement.size() : qMax<qsizetype>(0, at - search.size() + 1);
+        at = result.indexOf(search, from, cs);
     }
-    if (error)
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-    return false;
+    return result;
 }
 
 QString TrimTrailingControls(QString text)

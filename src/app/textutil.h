@@ -10,12 +10,12 @@ namespace quodlin {
 // that a replacement forms with its neighbours are replaced too. An empty
 // text or `from` leaves the text unchanged.
 QString ReplaceAllText(const QString &text, const QString &from, const QString &to);
+// The first occurrence of `search`, or every one as ReplaceAllText does,
+// replaced, compared exactly or without regard to case.
+QString ReplaceInText(const QString &text, const QString &search, const QString &replacement, bool matchCase,
+                      bool all);
 
 // `text` without its trailing characters of code 32 or less (blanks, tabs, line ends).
 QString TrimTrailingControls(QString text);
-
-// Writes `text` as UTF-8 to `path` through a temporary file that replaces
-// the old one only when complete. False with the reason in `error`.
-bool WriteTextFileAtomically(const QString &path, const QString &text, QString *error = nullptr);
 
 } // namespace quodlin

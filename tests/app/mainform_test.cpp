@@ -72,9 +72,6 @@ public:
     void refreshData() override { note("refreshData"); }
     void pasteQuery() override { note("pasteQuery"); }
     void memorizeQuery() override { note("memorizeQuery"); }
-    void find() override { note("find"); }
-    void replace() override { note("replace"); }
-    void searchAgain() override { note("searchAgain"); }
     void activate() override { note("activate"); }
     bool canClose() override { note("canClose"); return mayClose; }
 
@@ -271,9 +268,9 @@ TEST_F(MainFormTest, CommandsGoToQueryWindowOrBrowser)
     trigger(form, "mnuWindowQueryTab");
     addChild<TestQuery>(form, "q");
     trigger(form, "mnuFileExecute");
-    trigger(form, "mnuSearchFind");
+    trigger(form, "mnuFileSave");
     trigger(form, "mnuEditRefresh"); // browsers only
-    EXPECT_EQ(log, QStringList({"b.execute", "b.refresh", "b.queryTab", "q.execute", "q.find"}));
+    EXPECT_EQ(log, QStringList({"b.execute", "b.refresh", "b.queryTab", "q.execute", "q.save"}));
 }
 
 TEST_F(MainFormTest, CompileStaysDisabled)

@@ -27,10 +27,14 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QStandardPaths>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -50,9 +54,10 @@ public:
     bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
     QString openFile(const FileDialogRequest &, void *) override { return {}; }
     QString saveFile(const FileDialogRequest &, void *) override { return {}; }
-    bool printDialog(void *, void *) override { return false; }
+    bool printDialog(void *, void *) override { return printAnswer; }
     bool printerSetupDialog(void *, void *) override { return false; }
     QStringList messages;
+    bool printAnswer = false;
 };
 
 // The program's connector with the login dialog answered by Cancel.
@@ -381,3 +386,50 @@ TEST_F(BrowserWindowTest, ComboEntryBringsTheSecondBrowserOnTheSameAliasForward)
 }
 
 } // namespace
+
+TEST_F(BrowserWindowTest, PrintsTheShownPageWithItsTitle)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    TfrmDbObjects *w = connect();
+    ASSERT_TRUE(w);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("b.pdf"));
+    m_form->printer().setOutputFormat(QPrinter::PdfFormat);
+    m_form->printer().setOutputFileName(pdf);
+    m_dialogs->printAnswer = true;
+    auto printed = [&] {
+        w->print();
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        p.waitForFinished(20000);
+        QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).remove(QLatin1Char('\f')).split('\n');
+        for (QString &l : lines)
+            l = l.trimmed();
+        while (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    };
+
+    w->gotoNode(QStringLiteral("tester.t"));
+    setPage(w, "tabTable", "pageTableColumns");
+    const QStringList columns = printed();
+    ASSERT_GE(columns.size(), 6) << columns.join('\n').toStdString();
+    EXPECT_EQ(columns.mid(0, 2), QStringList({"Columns for [t]", ""}));
+    EXPECT_TRUE(columns[2].startsWith(QStringLiteral("Name"))) << columns[2].toStdString();
+    EXPECT_TRUE(columns[3].startsWith(QStringLiteral("---"))) << columns[3].toStdString();
+    EXPECT_TRUE(columns[4].startsWith(QStringLiteral("a "))) << columns[4].toStdString();
+    EXPECT_EQ(columns.size(), 6);
+    EXPECT_TRUE(child<QPlainTextEdit>(w, "rtfWork")->toPlainText().isEmpty());
+    EXPECT_EQ(m_form->statusText(), QStringLiteral("Printing complete."));
+
+    w->gotoNode(QStringLiteral("tester.pu_z"));
+    setPage(w, "tabProc", "pageProcEdit");
+    const QStringList proc = printed();
+    ASSERT_GE(proc.size(), 3);
+    EXPECT_EQ(proc.mid(0, 2), QStringList({"Stored Procedure [pu_z]", ""}));
+    QStringList text = child<QPlainTextEdit>(w, "rtfProcText")->toPlainText().split('\n');
+    for (QString &l : text)
+        l = l.trimmed();
+    EXPECT_EQ(proc.mid(2), text);
+}

@@ -2,6 +2,7 @@
 // databases: execution and its outcomes, Stop, binding, closing, templates.
 #include "app/settingdefs.h"
 #include "app/templates.h"
+#include "output/ui/finddialogs.h"
 #include "workspace/ui/queryform.h"
 #include "workspace_fixture.h"
 
@@ -9,6 +10,12 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -230,3 +237,132 @@ TEST_F(QueryFormTest, TemplatePasteReplacesTheTextUncheckedAndUnmodified)
 }
 
 } // namespace
+
+namespace {
+
+// The PDF's text, one line per printed line with trailing blanks cut; empty
+// when pdftotext is not installed.
+QStringList PdfLines(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(20000) || p.exitCode() != 0)
+        return {};
+    QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).remove(QLatin1Char('\f')).split(QLatin1Char('\n'));
+    for (QString &l : lines)
+        l = l.trimmed().isEmpty() ? QString() : l.trimmed();
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+bool HavePdfToText() { return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(); }
+
+} // namespace
+
+TEST_F(QueryFormTest, SaveOpenAndTheCloseQuestionUseTheRealSave)
+{
+    QTemporaryDir dir;
+    TfrmQuery *q = openQuery();
+    q->sqlEditor()->setPlainText(QStringLiteral("create view v1 as\nselect * from parts"));
+    dialogs->savePath = dir.filePath(QStringLiteral("v1.sql"));
+    dialogs->answers = {DialogAnswer::Yes};
+    EXPECT_TRUE(q->canClose());
+    EXPECT_EQ(dialogs->fileRequests.last().fileName, QStringLiteral("v1.sql"));
+    QFile saved(dialogs->savePath);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("create view v1 as\r\nselect * from parts\r\n"));
+    EXPECT_EQ(q->sqlFileName(), dialogs->savePath);
+
+    // A failed save keeps the window open and the text modified.
+    q->sqlEditor()->insertPlainText(QStringLiteral("-- more\n"));
+    dialogs->savePath = dir.path();
+    dialogs->answers = {DialogAnswer::Yes};
+    q->saveAs();
+    EXPECT_TRUE(q->sqlEditor()->document()->isModified());
+    EXPECT_EQ(form->statusText(), QStringLiteral("Error saving to file."));
+    dialogs->answers = {DialogAnswer::Yes};
+    EXPECT_FALSE(q->canClose());
+
+    // Open loads into the SQL editor; the results page saves the rendered grid.
+    dialogs->openPath = QString(saved.fileName());
+    q->openFile();
+    EXPECT_EQ(q->sqlEditor()->toPlainText(), QStringLiteral("create view v1 as\nselect * from parts"));
+    Settings::write(Settings::QueryResultsToGrid, true);
+    q->activate();
+    run(q, QStringLiteral("select id, name from parts"));
+    dialogs->savePath = dir.filePath(QStringLiteral("rows.txt"));
+    q->save();
+    QFile rows(dialogs->savePath);
+    ASSERT_TRUE(rows.open(QIODevice::ReadOnly));
+    EXPECT_EQ(rows.readAll(), QByteArray("id          name\r\n----------- ------------\r\n1           bolt\r\n"));
+    EXPECT_EQ(dialogs->fileRequests.last().title, QStringLiteral("Save Results As"));
+    EXPECT_TRUE(child<QPlainTextEdit>(q, "rtfResults")->toPlainText().isEmpty());
+}
+
+TEST_F(QueryFormTest, PrintsQueryAndRenderedResultsToPdf)
+{
+    if (!HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QTemporaryDir dir;
+    Settings::write(Settings::QueryResultsToGrid, true);
+    TfrmQuery *q = openQuery();
+    run(q, QStringLiteral("select id, name from parts"));
+    form->printer().setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath(QStringLiteral("q.pdf"));
+    form->printer().setOutputFileName(pdf);
+    dialogs->printAnswer = true;
+    q->print();
+    EXPECT_EQ(form->statusText(), QStringLiteral("Printing complete."));
+    EXPECT_EQ(PdfLines(pdf), QStringList({"Query and Results", "", "select id, name from parts", "",
+                                          "id          name", "----------- ------------", "1           bolt"}));
+    EXPECT_TRUE(child<QPlainTextEdit>(q, "rtfResults")->toPlainText().isEmpty());
+
+    q->ShowSqlPage();
+    q->print();
+    EXPECT_EQ(PdfLines(pdf), QStringList({"Query", "", "select id, name from parts"}));
+
+    // Cancelled: nothing printed and no claim that it was.
+    QFile::remove(pdf);
+    dialogs->printAnswer = false;
+    q->print();
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(form->statusText(), QString());
+}
+
+TEST_F(QueryFormTest, FindReplaceAndSearchAgainThroughTheDialogs)
+{
+    TfrmQuery *q = openQuery();
+    QPlainTextEdit *sql = q->sqlEditor();
+    sql->setPlainText(QStringLiteral("abc abc\nABC"));
+    sql->moveCursor(QTextCursor::Start);
+    q->ShowSqlPage();
+    auto selection = [sql] { return std::make_pair(sql->textCursor().selectionStart(), sql->textCursor().selectionEnd()); };
+
+    // Search Again before any search opens the find dialog.
+    form->mnuSearchAgainClick();
+    TFindDialog *find = form->findDialog();
+    EXPECT_TRUE(find->isVisible());
+    find->findChild<QLineEdit *>(QStringLiteral("editFind"))->setText(QStringLiteral("abc"));
+    find->findChild<QPushButton *>(QStringLiteral("btnFindNext"))->click();
+    EXPECT_EQ(selection(), std::make_pair(0, 3));
+    EXPECT_FALSE(find->isVisible());
+    form->mnuSearchAgainClick();
+    EXPECT_EQ(selection(), std::make_pair(4, 7));
+    form->mnuSearchAgainClick();
+    EXPECT_EQ(selection(), std::make_pair(8, 11));
+    form->mnuSearchAgainClick();  // beeps, no wrap-around
+    EXPECT_EQ(selection(), std::make_pair(8, 11));
+
+    sql->moveCursor(QTextCursor::Start);
+    form->mnuSearchReplaceClick();
+    TFindDialog *replace = form->replaceDialog();
+    replace->findChild<QLineEdit *>(QStringLiteral("editFind"))->setText(QStringLiteral("abc"));
+    replace->findChild<QLineEdit *>(QStringLiteral("editReplace"))->setText(QStringLiteral("x"));
+    replace->findChild<QPushButton *>(QStringLiteral("btnFindNext"))->click();
+    EXPECT_EQ(sql->toPlainText(), QStringLiteral("x abc\nABC"));
+    EXPECT_EQ(selection(), std::make_pair(0, 1));
+    replace->findChild<QPushButton *>(QStringLiteral("btnReplaceAll"))->click();
+    EXPECT_EQ(sql->toPlainText(), QStringLiteral("x x\nx"));
+    EXPECT_TRUE(sql->document()->isUndoAvailable());
+}

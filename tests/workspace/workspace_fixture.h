@@ -43,9 +43,17 @@ public:
         value = inputs.takeFirst();
         return true;
     }
-    QString openFile(const FileDialogRequest &, void *) override { return {}; }
-    QString saveFile(const FileDialogRequest &, void *) override { return savePath; }
-    bool printDialog(void *, void *) override { return false; }
+    QString openFile(const FileDialogRequest &r, void *) override
+    {
+        fileRequests << r;
+        return openPath;
+    }
+    QString saveFile(const FileDialogRequest &r, void *) override
+    {
+        fileRequests << r;
+        return savePath;
+    }
+    bool printDialog(void *, void *) override { return printAnswer; }
     bool printerSetupDialog(void *, void *) override { return false; }
 
     QStringList messages;
@@ -53,6 +61,9 @@ public:
     std::deque<DialogAnswer> answers;
     QStringList inputs;
     QString savePath;
+    QString openPath;
+    QList<FileDialogRequest> fileRequests;
+    bool printAnswer = false;
 };
 
 // An object browser reduced to what query windows ask of it: its connection.
@@ -92,9 +103,6 @@ public:
     void refreshData() override {}
     void pasteQuery() override {}
     void memorizeQuery() override {}
-    void find() override {}
-    void replace() override {}
-    void searchAgain() override {}
     void activate() override {}
     bool canClose() override { return true; }
 

@@ -144,9 +144,9 @@ void TMainForm::FormCreate()
     on(Command::MemorizeQuery, [this] { routeToChild(&IChildWindow::memorizeQuery); });
     on(Command::Refresh, [this] { routeToBrowser(&IObjectBrowserWindow::refresh); });
     on(Command::RefreshData, [this] { routeToChild(&IChildWindow::refreshData); });
-    on(Command::Find, [this] { routeToChild(&IChildWindow::find); });
-    on(Command::Replace, [this] { routeToChild(&IChildWindow::replace); });
-    on(Command::SearchAgain, [this] { routeToChild(&IChildWindow::searchAgain); });
+    on(Command::Find, [this] { mnuSearchFindClick(); });
+    on(Command::Replace, [this] { mnuSearchReplaceClick(); });
+    on(Command::SearchAgain, [this] { mnuSearchAgainClick(); });
     on(Command::LiveData, [this] { mnuSettingsLiveDataClick(); });
     on(Command::ExplainEnabled, [this] { mnuSettingsExplainQueryClick(); });
     on(Command::ToolbarCaptions, [this] { mnuSettingsToolbarCaptionsClick(); });

@@ -19,11 +19,15 @@ class QComboBox;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPlainTextEdit;
 class QPrinter;
+class QTableView;
 class QToolBar;
 
 namespace quodlin {
 
+class DbQuery;
+class TFindDialog;
 class TMainForm;
 
 // Creates a new query window in the frame, bound to the frame's CurrentConnection.
@@ -78,6 +82,28 @@ public:
     // The show sequence; runs once, after the window first appears.
     void FormShow();
 
+    // Output shared by every child (mainform_output.cpp). The grid, when
+    // given, does not repaint while the rows are walked.
+    void QueryToRichEdit(DbQuery &dataSet, QPlainTextEdit *richEdit, QTableView *grid);
+    // The print dialog, then the title, a blank line and the editors' lines
+    // (absent entries skipped, a blank line between). False when cancelled;
+    // raises when the printer cannot be written.
+    bool PrintRichEdits(const QString &title, const QList<QPlainTextEdit *> &editors);
+    // Prints an SQL editor with a result pane, rendering a hidden pane's rows
+    // first and clearing it again after. False when cancelled.
+    bool PrintQuery(DbQuery *dataSet, QPlainTextEdit *sqlEditor, QPlainTextEdit *pane, QTableView *grid,
+                    const QString &title);
+    // A status text that paints at once, for the core's file operations.
+    std::function<void(const QString &)> statusSink();
+
+    // Find and replace over the active child's active editor.
+    void mnuSearchFindClick();
+    void mnuSearchReplaceClick();
+    void mnuSearchAgainClick();
+    void FindDialogFind(TFindDialog *sender);
+    TFindDialog *findDialog();
+    TFindDialog *replaceDialog();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -98,6 +124,7 @@ private:
     void cboDatabaseAliasChange();
     void fillWindowMenu();
     template <class Child> Child *activeAs() const { return dynamic_cast<Child *>(activeChild()); }
+    QPlainTextEdit *activeEditor() const;
 
     // Command handlers.
     void mnuFileConnectClick();
@@ -141,6 +168,8 @@ private:
     QPointer<QMdiSubWindow> m_currentOwner;
     bool m_currentOwnerKnown = false;
     std::unique_ptr<QPrinter> m_printer;
+    TFindDialog *m_findDialog = nullptr;
+    TFindDialog *m_replaceDialog = nullptr;
     QString m_schemaEditorPath;
     QString m_databaseToolPath;
 };

@@ -66,6 +66,7 @@ TfrmDbObjects::TfrmDbObjects(QWidget *parent)
     setObjectName(QStringLiteral("frmDbObjects"));
     setAttribute(Qt::WA_DeleteOnClose);
     createLayout();
+    createOutputMenus();
     FormCreate();
     m_progressTimer.setSingleShot(true);
     connect(&m_progressTimer, &QTimer::timeout, this, &TfrmDbObjects::showProgress);
@@ -799,12 +800,6 @@ QPlainTextEdit *TfrmDbObjects::editTarget()
         editor->setFocus();
     updateMenus();
     return editor;
-}
-
-void TfrmDbObjects::externalEdit()
-{
-    if (hooks().externalEdit)
-        hooks().externalEdit(*this);
 }
 
 void TfrmDbObjects::showResultGrid(bool attach)

@@ -12,6 +12,7 @@
 // BrowserHooks. While any window runs a statement on this connection the
 // tree and the detail pages are held (they would read the catalog on it).
 #include "app/childwindows.h"
+#include "app/ui/editorhost.h"
 #include "browser/navigation.h"
 #include "browser/objecttree.h"
 #include "workspace/statementrunner.h"
@@ -22,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -63,15 +65,13 @@ struct BrowserHooks {
     std::function<bool(TfrmDbObjects &)> closeCheck;
     // Refresh(prompt): unset reloads the tree at once.
     std::function<void(TfrmDbObjects &, bool prompt)> refresh;
-    // External Edit (the editor files choose the editor and its page).
-    std::function<void(TfrmDbObjects &)> externalEdit;
     // Dresses each SQL and definition editor (syntax colouring) once, at creation.
     std::function<void(QPlainTextEdit *)> decorateEditor;
 };
 void SetBrowserHooks(BrowserHooks hooks);
 const BrowserHooks &browserHooks();
 
-class TfrmDbObjects : public QMdiSubWindow, public IObjectBrowserWindow {
+class TfrmDbObjects : public QMdiSubWindow, public IObjectBrowserWindow, public IEditorHost {
     Q_OBJECT
 public:
     explicit TfrmDbObjects(QWidget *parent = nullptr);
@@ -152,21 +152,22 @@ public:
     void execute() override;
     void edit() override { editTarget(); }
     void externalEdit() override;
-    void openFile() override {}
-    void save() override {}
-    void saveAs() override {}
+    void openFile() override;
+    void save() override { saveEditor(false, false); }
+    void saveAs() override { saveEditor(true, false); }
     void saveAsScript() override {}
     void saveAsSqd() override {}
-    void print() override {}
+    void print() override;
     void explainQuery() override;
     void refreshData() override { reloadDataPage(); }
     void pasteQuery() override {}
     void memorizeQuery() override {}
-    void find() override {}
-    void replace() override {}
-    void searchAgain() override {}
     void activate() override;
     bool canClose() override;
+    // IEditorHost
+    QPlainTextEdit *activeEditor() const override;
+    // The file an editor was last opened from or saved to ("rtfSQL", ...).
+    QString fileName(const QString &editor) const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -221,6 +222,13 @@ private:
     void setStatus(const QString &text);
     void updateMenus();
 
+    // Files, printing and the editors' pop-up menus (dbobjectsoutput.cpp).
+    void createOutputMenus();
+    QPlainTextEdit *editorNamed(const QString &name) const;
+    // Save or Save As through the File menu rules, or of the result pane as
+    // it is (its own pop-up menu); nothing when cancelled.
+    std::optional<QString> saveEditor(bool as, bool resultPaneAsIs);
+
     std::unique_ptr<TdmDbObjects> m_module;
     ObjectTree m_tree;
     std::vector<QTreeWidgetItem *> m_items;  // by node index
@@ -270,6 +278,11 @@ private:
     DbQueryModel *m_dsQuery = nullptr;
     DbQueryModel *m_dsTableData = nullptr;
     std::map<QString, DbQueryModel *> m_gridModels;  // by grid name
+    // The hidden pane catalog lists are rendered into for printing.
+    QPlainTextEdit *m_rtfWork = nullptr;
+    QMenu *m_popupEdit = nullptr;
+    QMenu *m_popupResults = nullptr;
+    std::map<QString, QString> m_fileNames;  // by editor name
     // Declared last: stopped and waited for before the queries it uses go.
     StatementRunner m_runner;
 };

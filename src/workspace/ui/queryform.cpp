@@ -4,7 +4,6 @@
 #include "app/externalprograms.h"
 #include "app/settingdefs.h"
 #include "app/templates.h"
-#include "app/textutil.h"
 #include "app/ui/mainform.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
@@ -12,6 +11,7 @@
 #include "db/dbquerymodel.h"
 #include "db/dbsession.h"
 #include "db/ui/dbnavigator.h"
+#include "output/editorfiles.h"
 #include "workspace/memorizedqueries.h"
 #include "workspace/sqlanalysis.h"
 #include "workspace/ui/memorizedqueriesform.h"
@@ -648,8 +648,8 @@ void TfrmQuery::activate()
     m_gridResults->setFont(gridFont);
     if (m_gridResults->isVisibleTo(m_pageResults) != m_resultsToGrid) {
         applyResultsMode(m_resultsToGrid);
-        if (!m_resultsToGrid && m_qryQuery->isOpen() && !running())
-            m_rtfResults->setPlainText(QueryToTextLines(*m_qryQuery).join(QLatin1Char('\n')));
+        if (!m_resultsToGrid && m_qryQuery->isOpen() && !running() && main)
+            main->QueryToRichEdit(*m_qryQuery, m_rtfResults, nullptr);
     }
     updateMenus();
 }
@@ -698,23 +698,16 @@ bool TfrmQuery::canClose()
     }
     if (answer != DialogAnswer::Yes)
         return false;
-    // Saving to a file: the file name the user picks.
-    FileDialogRequest request;
-    request.title = QStringLiteral("Save As");
-    request.filter = QStringLiteral("SQL files (*.sql);;All files (*)");
-    request.defaultSuffix = QStringLiteral("sql");
-    request.fileName = GetUnqualifiedObjectName(editor).isEmpty() ? QString()
-                                                                  : GetUnqualifiedObjectName(editor) + QStringLiteral(".sql");
-    const QString path = Dialogs().saveFile(request, this);
-    if (path.isEmpty())
+    // The SQL editor's own Save; cancelling the dialog backs out, and a
+    // failed save keeps the window (and the text) open.
+    TMainForm *main = MainForm();
+    if (!main)
         return false;
-    QString error;
-    if (!WriteTextFileAtomically(path, editor.text(), &error)) {
-        ShowErrorBox(error);
+    const std::optional<QString> kept = RichEditFileSave(m_sqlFileName, editor, false, main->statusSink());
+    if (!kept)
         return false;
-    }
-    editor.setModified(false);
-    return true;
+    m_sqlFileName = *kept;
+    return !editor.modified();
 }
 
 void TfrmQuery::closeEvent(QCloseEvent *event)

@@ -3,6 +3,7 @@
 // off the user-interface thread, results in a grid or as text. It can be
 // re-bound to any other open connection through its connection list.
 #include "app/childwindows.h"
+#include "app/ui/editorhost.h"
 #include "workspace/queryexec.h"
 #include "workspace/statementrunner.h"
 
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -31,7 +33,7 @@ class DbQuery;
 class DbQueryModel;
 class TMainForm;
 
-class TfrmQuery : public QMdiSubWindow, public IQueryWindow {
+class TfrmQuery : public QMdiSubWindow, public IQueryWindow, public IEditorHost {
     Q_OBJECT
 public:
     explicit TfrmQuery(QWidget *parent = nullptr);
@@ -66,19 +68,20 @@ public:
     void execute() override { ExecSQL(); }
     void edit() override { ShowSqlPage(); }
     void externalEdit() override;
-    void openFile() override {}
-    void save() override {}
-    void saveAs() override {}
+    // Files, printing and the active editor (queryform_output.cpp).
+    void openFile() override;
+    void save() override { saveEditor(false); }
+    void saveAs() override { saveEditor(true); }
     void saveAsScript() override {}
     void saveAsSqd() override {}
-    void print() override {}
+    void print() override;
+    QPlainTextEdit *activeEditor() const override;
+    QString sqlFileName() const { return m_sqlFileName; }
+    QString resultsFileName() const { return m_resultsFileName; }
     void explainQuery() override { ShowExplainFile(); }
     void refreshData() override { ExecSQL(); }
     void pasteQuery() override { PasteMemorizedQuery(); }
     void memorizeQuery() override { MemorizeQuery(); }
-    void find() override {}
-    void replace() override {}
-    void searchAgain() override {}
     void activate() override;
     bool canClose() override;
 
@@ -103,6 +106,9 @@ private:
     void pageChanged();
     void subWindowActivated(QMdiSubWindow *window);
     void updateMenus();
+    // Save or Save As of the SQL editor, or of the results on the results
+    // page; nothing when cancelled.
+    std::optional<QString> saveEditor(bool as);
 
     // The queries outlive the runner's worker (declared before it).
     std::unique_ptr<DbQuery> m_qryQuery;
@@ -138,6 +144,8 @@ private:
     QString m_explainFile;
     QString m_explainViewer;
     QString m_templateKind;
+    QString m_sqlFileName;
+    QString m_resultsFileName;
 
     StatementRunner m_runner;
     QTimer m_progressTimer;

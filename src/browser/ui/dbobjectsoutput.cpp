@@ -1,0 +1,237 @@
+// The object browser's files, printing and the pop-up menus of its editors
+// and result pane. Which editor a command acts on and what a print holds are
+// core rules (output/printchoice.h); the file operations are the core's
+// (output/editorfiles.h).
+#include "browser/ui/dbobjectswindow.h"
+
+#include "app/externalprograms.h"
+#include "app/ui/mainform.h"
+#include "catalog/dbobjectsmodule.h"
+#include "db/dberror.h"
+#include "db/dbquery.h"
+#include "output/editorfiles.h"
+#include "output/printchoice.h"
+#include "workspace/ui/sqleditwidget.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableView>
+
+#include <exception>
+
+namespace quodlin {
+
+namespace {
+
+QAction *menuItem(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+void selectAll(QPlainTextEdit *editor)
+{
+    if (!editor)
+        return;
+    // From 0 to the length of the whole text minus one.
+    QTextCursor cursor = editor->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(qMax(0, editor->document()->characterCount() - 2), QTextCursor::KeepAnchor);
+    editor->setTextCursor(cursor);
+}
+
+// The current value of a catalog field, empty when the query is closed or empty.
+QString currentText(DbQuery &query, const char *field)
+{
+    if (!query.isOpen() || query.eof())
+        return {};
+    const DbField *f = query.findField(QLatin1String(field));
+    return f ? f->asString() : QString();
+}
+
+} // namespace
+
+QPlainTextEdit *TfrmDbObjects::editorNamed(const QString &name) const
+{
+    return name.isEmpty() ? nullptr : findChild<QPlainTextEdit *>(name);
+}
+
+QString TfrmDbObjects::fileName(const QString &editor) const
+{
+    const auto it = m_fileNames.find(editor);
+    return it == m_fileNames.end() ? QString() : it->second;
+}
+
+QPlainTextEdit *TfrmDbObjects::activeEditor() const
+{
+    if (auto *focused = qobject_cast<QPlainTextEdit *>(focusWidget());
+        focused && focused != m_rtfWork && isAncestorOf(focused))
+        return focused;
+    return editorNamed(BrowserActiveEditor(visiblePages()));
+}
+
+void TfrmDbObjects::createOutputMenus()
+{
+    m_rtfWork = new QPlainTextEdit(this);
+    m_rtfWork->setObjectName(QStringLiteral("rtfWork"));
+    m_rtfWork->setReadOnly(true);
+    m_rtfWork->setFont(m_rtfSQL->font());
+    m_rtfWork->setVisible(false);
+
+    m_popupEdit = new QMenu(this);
+    m_popupEdit->setObjectName(QStringLiteral("popupEdit"));
+    connect(menuItem(m_popupEdit, "mnuCut", QStringLiteral("Cu&t")), &QAction::triggered, this, [this] {
+        if (QPlainTextEdit *e = activeEditor())
+            e->cut();
+    });
+    connect(menuItem(m_popupEdit, "mnuCopy", QStringLiteral("&Copy")), &QAction::triggered, this, [this] {
+        if (QPlainTextEdit *e = activeEditor())
+            e->copy();
+    });
+    connect(menuItem(m_popupEdit, "mnuPaste", QStringLiteral("&Paste")), &QAction::triggered, this, [this] {
+        if (QPlainTextEdit *e = activeEditor()) {
+            e->paste();
+            e->viewport()->update();
+        }
+    });
+    connect(menuItem(m_popupEdit, "mnuSelectAll", QStringLiteral("Select &All")), &QAction::triggered, this,
+            [this] { selectAll(activeEditor()); });
+    m_popupEdit->addSeparator();
+    connect(menuItem(m_popupEdit, "mnuSave", QStringLiteral("&Save")), &QAction::triggered, this, &TfrmDbObjects::save);
+    connect(menuItem(m_popupEdit, "mnuSaveAs", QStringLiteral("Save &As...")), &QAction::triggered, this,
+            &TfrmDbObjects::saveAs);
+    for (const char *name : {"rtfSQL", "rtfViewText", "rtfProcText", "rtfTriggerText"}) {
+        QPlainTextEdit *editor = editorNamed(QLatin1String(name));
+        if (!editor)
+            continue;
+        editor->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(editor, &QWidget::customContextMenuRequested, this, [this, editor](const QPoint &at) {
+            editor->setFocus();
+            m_popupEdit->popup(editor->mapToGlobal(at));
+        });
+    }
+
+    m_popupResults = new QMenu(this);
+    m_popupResults->setObjectName(QStringLiteral("popupResults"));
+    connect(menuItem(m_popupResults, "mnuRCopy", QStringLiteral("&Copy")), &QAction::triggered, m_rtfResults,
+            &QPlainTextEdit::copy);
+    connect(menuItem(m_popupResults, "mnuRSelectAll", QStringLiteral("Select &All")), &QAction::triggered, this,
+            [this] { selectAll(m_rtfResults); });
+    m_popupResults->addSeparator();
+    connect(menuItem(m_popupResults, "mnuRSave", QStringLiteral("&Save")), &QAction::triggered, this,
+            [this] { saveEditor(false, true); });
+    connect(menuItem(m_popupResults, "mnuRSaveAs", QStringLiteral("Save &As...")), &QAction::triggered, this,
+            [this] { saveEditor(true, true); });
+    connect(menuItem(m_popupResults, "mnuRSaveAsScript", QStringLiteral("Save as Sc&ript...")), &QAction::triggered,
+            this, &TfrmDbObjects::saveAsScript);
+    connect(menuItem(m_popupResults, "mnuRSaveAsSQD", QStringLiteral("Save as SQD...")), &QAction::triggered, this,
+            &TfrmDbObjects::saveAsSqd);
+    m_rtfResults->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_rtfResults, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { m_popupResults->popup(m_rtfResults->mapToGlobal(at)); });
+}
+
+void TfrmDbObjects::openFile()
+{
+    TMainForm *main = MainForm();
+    const QString name = BrowserFileEditor(visiblePages(), false, false);
+    QPlainTextEdit *widget = editorNamed(name);
+    if (!main || !widget)
+        return;
+    PlainTextSqlEditor editor(widget);
+    m_fileNames[name] = RichEditFileOpen(fileName(name), editor, main->statusSink());
+}
+
+void TfrmDbObjects::externalEdit()
+{
+    QPlainTextEdit *widget = editorNamed(BrowserFileEditor(visiblePages(), false, false));
+    if (!widget)
+        return;
+    // The editor's page comes to the front first.
+    for (const auto &[name, set] : m_pageSets) {
+        if (set.tab->isHidden())
+            continue;
+        QWidget *page = widget;
+        while (page && set.tab->indexOf(page) < 0)
+            page = page->parentWidget();
+        if (page)
+            set.tab->setCurrentWidget(page);
+    }
+    PlainTextSqlEditor editor(widget);
+    QString text = editor.text();
+    QString error;
+    if (ExternalEditText(text, m_editor, &error))
+        editor.setText(text);
+    else if (!error.isEmpty())
+        ShowErrorBox(error);
+    widget->setFocus();
+}
+
+std::optional<QString> TfrmDbObjects::saveEditor(bool as, bool resultPaneAsIs)
+{
+    TMainForm *main = MainForm();
+    if (!main)
+        return std::nullopt;
+    const QString name = resultPaneAsIs
+        ? QStringLiteral("rtfResults")
+        : BrowserFileEditor(visiblePages(), true, focusWidget() == m_rtfResults);
+    QPlainTextEdit *widget = editorNamed(name);
+    if (!widget)
+        return std::nullopt;
+    const bool resultPane = widget == m_rtfResults;
+    // Through the File menu, results shown as a grid are saved as their text table.
+    const bool render = resultPane && !resultPaneAsIs && m_pnlResultsGrid->isVisibleTo(m_pnlResultsGrid->parentWidget())
+        && m_qryQuery->isOpen();
+    if (render)
+        main->QueryToRichEdit(*m_qryQuery, m_rtfResults, m_gridResults);
+    PlainTextSqlEditor editor(widget);
+    const std::optional<QString> kept = as ? RichEditFileSaveAs(fileName(name), editor, resultPane, main->statusSink())
+                                           : RichEditFileSave(fileName(name), editor, resultPane, main->statusSink());
+    if (render)
+        m_rtfResults->clear();
+    if (kept)
+        m_fileNames[name] = *kept;
+    return kept;
+}
+
+void TfrmDbObjects::print()
+{
+    TMainForm *main = MainForm();
+    if (!main)
+        return;
+    main->statusSink()(QStringLiteral("Printing..."));
+    try {
+        const BrowserPrintChoice choice =
+            ChooseBrowserPrint(visiblePages(), currentText(m_module->qryTable(), "tabname"),
+                               currentText(m_module->qryProc(), "procname"),
+                               currentText(m_module->qryTrigger(), "trigname"));
+        bool printed = false;
+        switch (choice.kind) {
+        case BrowserPrintChoice::Nothing:
+            break;
+        case BrowserPrintChoice::QueryAndResults:
+            printed = main->PrintQuery(m_qryQuery.get(), m_rtfSQL, m_rtfResults, m_gridResults, choice.title);
+            break;
+        case BrowserPrintChoice::EditorText:
+            printed = main->PrintRichEdits(choice.title, {editorNamed(choice.source)});
+            break;
+        case BrowserPrintChoice::CatalogList: {
+            DbQuery &list = choice.source == QLatin1String("qryTableData") ? *m_qryTableData
+                                                                           : m_module->query(choice.source);
+            printed = main->PrintQuery(&list, nullptr, m_rtfWork, findChild<QTableView *>(choice.grid), choice.title);
+            break;
+        }
+        }
+        // A cancelled dialog printed nothing, so it does not claim it did.
+        main->setStatusText(printed ? QStringLiteral("Printing complete.") : QString());
+    } catch (const std::exception &e) {
+        m_rtfWork->clear();
+        ShowErrorBox(DbErrorReport(e, QStringLiteral("TfrmDbObjects.Print")));
+        main->setStatusText(QStringLiteral("Error printing."));
+    }
+}
+
+} // namespace quodlin

@@ -1,0 +1,98 @@
+// The query window's files, printing and active editor.
+#include "workspace/ui/queryform.h"
+
+#include "app/externalprograms.h"
+#include "app/ui/mainform.h"
+#include "db/dberror.h"
+#include "db/dbquery.h"
+#include "output/editorfiles.h"
+#include "workspace/ui/sqleditwidget.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+
+#include <exception>
+
+namespace quodlin {
+
+QPlainTextEdit *TfrmQuery::activeEditor() const
+{
+    if (auto *focused = qobject_cast<QPlainTextEdit *>(focusWidget()); focused && isAncestorOf(focused))
+        return focused;
+    if (m_tabQuery->currentWidget() == m_pageSQL)
+        return m_rtfSQL;
+    if (m_tabQuery->currentWidget() == m_pageResults && m_rtfResults->isVisibleTo(m_pageResults))
+        return m_rtfResults;
+    return nullptr;
+}
+
+void TfrmQuery::openFile()
+{
+    TMainForm *main = MainForm();
+    if (!main)
+        return;
+    PlainTextSqlEditor editor(m_rtfSQL);
+    m_sqlFileName = RichEditFileOpen(m_sqlFileName, editor, main->statusSink());
+}
+
+std::optional<QString> TfrmQuery::saveEditor(bool as)
+{
+    TMainForm *main = MainForm();
+    if (!main)
+        return std::nullopt;
+    auto saveOne = [&](QString &name, QPlainTextEdit *widget, bool resultPane) {
+        PlainTextSqlEditor editor(widget);
+        const std::optional<QString> kept = as ? RichEditFileSaveAs(name, editor, resultPane, main->statusSink())
+                                               : RichEditFileSave(name, editor, resultPane, main->statusSink());
+        if (kept)
+            name = *kept;
+        return kept;
+    };
+    if (m_tabQuery->currentWidget() != m_pageResults)
+        return saveOne(m_sqlFileName, m_rtfSQL, false);
+    // Results shown as a grid are saved as their text table.
+    const bool render = m_gridResults->isVisibleTo(m_pageResults) && m_qryQuery->isOpen() && !running();
+    if (render)
+        main->QueryToRichEdit(*m_qryQuery, m_rtfResults, m_gridResults);
+    const std::optional<QString> kept = saveOne(m_resultsFileName, m_rtfResults, true);
+    if (render)
+        m_rtfResults->clear();
+    return kept;
+}
+
+void TfrmQuery::print()
+{
+    TMainForm *main = MainForm();
+    if (!main)
+        return;
+    main->statusSink()(QStringLiteral("Printing..."));
+    try {
+        bool printed = false;
+        if (m_tabQuery->currentWidget() == m_pageResults) {
+            const bool render = !m_rtfResults->isVisibleTo(m_pageResults) && m_qryQuery->isOpen() && !running();
+            if (render)
+                main->QueryToRichEdit(*m_qryQuery, m_rtfResults, m_gridResults);
+            try {
+                printed = main->PrintRichEdits(QStringLiteral("Query and Results"), {m_rtfSQL, m_rtfResults});
+            } catch (...) {
+                if (render)
+                    m_rtfResults->clear();
+                throw;
+            }
+            if (render)
+                m_rtfResults->clear();
+        } else if (m_tabQuery->currentWidget() == m_pageSQL) {
+            printed = main->PrintRichEdits(QStringLiteral("Query"), {m_rtfSQL});
+        }
+        // A cancelled dialog printed nothing, so it does not claim it did.
+        main->setStatusText(printed ? QStringLiteral("Printing complete.") : QString());
+    } catch (const std::exception &e) {
+        ShowErrorBox(DbErrorReport(e, QStringLiteral("TfrmQuery.Print")));
+        main->setStatusText(QStringLiteral("Error printing."));
+    }
+}
+
+} // namespace quodlin
