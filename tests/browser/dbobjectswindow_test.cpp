@@ -416,9 +416,9 @@ TEST_F(BrowserWindowTest, PrintsTheShownPageWithItsTitle)
     const QStringList columns = printed();
     ASSERT_GE(columns.size(), 6) << columns.join('\n').toStdString();
     EXPECT_EQ(columns.mid(0, 2), QStringList({"Columns for [t]", ""}));
-    EXPECT_TRUE(columns[2].startsWith(QStringLiteral("Name"))) << columns[2].toStdString();
+    EXPECT_TRUE(columns[2].startsWith(QStringLiteral("Col No. Name"))) << columns[2].toStdString();
     EXPECT_TRUE(columns[3].startsWith(QStringLiteral("---"))) << columns[3].toStdString();
-    EXPECT_TRUE(columns[4].startsWith(QStringLiteral("a "))) << columns[4].toStdString();
+    EXPECT_TRUE(columns[4].startsWith(QStringLiteral("1       a"))) << columns[4].toStdString();
     EXPECT_EQ(columns.size(), 6);
     EXPECT_TRUE(child<QPlainTextEdit>(w, "rtfWork")->toPlainText().isEmpty());
     EXPECT_EQ(m_form->statusText(), QStringLiteral("Printing complete."));

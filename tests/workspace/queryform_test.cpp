@@ -264,25 +264,24 @@ TEST_F(QueryFormTest, SaveOpenAndTheCloseQuestionUseTheRealSave)
 {
     QTemporaryDir dir;
     TfrmQuery *q = openQuery();
-    q->sqlEditor()->setPlainText(QStringLiteral("create view v1 as\nselect * from parts"));
+    q->sqlEditor()->insertPlainText(QStringLiteral("create view v1 as\nselect * from parts"));
     dialogs->savePath = dir.filePath(QStringLiteral("v1.sql"));
     dialogs->answers = {DialogAnswer::Yes};
     EXPECT_TRUE(q->canClose());
+    ASSERT_EQ(dialogs->fileRequests.size(), 1);
     EXPECT_EQ(dialogs->fileRequests.last().fileName, QStringLiteral("v1.sql"));
     QFile saved(dialogs->savePath);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), QByteArray("create view v1 as\r\nselect * from parts\r\n"));
     EXPECT_EQ(q->sqlFileName(), dialogs->savePath);
 
-    // A failed save keeps the window open and the text modified.
+    // A failed save keeps the text modified and the remembered name.
     q->sqlEditor()->insertPlainText(QStringLiteral("-- more\n"));
     dialogs->savePath = dir.path();
-    dialogs->answers = {DialogAnswer::Yes};
     q->saveAs();
     EXPECT_TRUE(q->sqlEditor()->document()->isModified());
     EXPECT_EQ(form->statusText(), QStringLiteral("Error saving to file."));
-    dialogs->answers = {DialogAnswer::Yes};
-    EXPECT_FALSE(q->canClose());
+    EXPECT_EQ(q->sqlFileName(), saved.fileName());
 
     // Open loads into the SQL editor; the results page saves the rendered grid.
     dialogs->openPath = QString(saved.fileName());
@@ -337,6 +336,8 @@ TEST_F(QueryFormTest, FindReplaceAndSearchAgainThroughTheDialogs)
     sql->setPlainText(QStringLiteral("abc abc\nABC"));
     sql->moveCursor(QTextCursor::Start);
     q->ShowSqlPage();
+    form->mdiArea()->setActiveSubWindow(q);
+    ASSERT_EQ(form->activeChild(), q);
     auto selection = [sql] { return std::make_pair(sql->textCursor().selectionStart(), sql->textCursor().selectionEnd()); };
 
     // Search Again before any search opens the find dialog.

@@ -197,6 +197,21 @@ std::optional<QString> TfrmDbObjects::saveEditor(bool as, bool resultPaneAsIs)
     return kept;
 }
 
+bool TfrmDbObjects::saveEditorFile(const QString &name)
+{
+    TMainForm *main = MainForm();
+    QPlainTextEdit *widget = editorNamed(name);
+    if (!main || !widget)
+        return false;
+    PlainTextSqlEditor editor(widget);
+    const std::optional<QString> kept =
+        RichEditFileSave(fileName(name), editor, widget == m_rtfResults, main->statusSink());
+    if (!kept)
+        return false;
+    m_fileNames[name] = *kept;
+    return !editor.modified();
+}
+
 void TfrmDbObjects::print()
 {
     TMainForm *main = MainForm();

@@ -168,6 +168,9 @@ public:
     QPlainTextEdit *activeEditor() const override;
     // The file an editor was last opened from or saved to ("rtfSQL", ...).
     QString fileName(const QString &editor) const;
+    // Saves the named editor to its file (Save As when it has none), as the
+    // leave checks' Yes does; false when cancelled or failed.
+    bool saveEditorFile(const QString &editor);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
