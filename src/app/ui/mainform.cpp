@@ -91,6 +91,7 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
 
     createActions();
     createToolBars();
+    createPrintPreviewAction();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quodlin-48.png")));
     m_cboDatabaseAlias->installEventFilter(this);
     FormCreate();

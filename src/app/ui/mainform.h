@@ -114,6 +114,8 @@ private:
     void createActions();
     void createMenus();
     void createToolBars();
+    void createPrintPreviewAction();
+    void mnuFilePrintPreviewClick();
     void FormCreate();
     bool FormCloseQuery();
     void FormClose();
@@ -162,6 +164,8 @@ private:
     bool m_shown = false;
     bool m_showStarted = false;
     bool m_lastSearchWasReplace = false;
+    // Set while Print Preview runs the active child's print.
+    bool m_printPreview = false;
     IConnection *m_currentConnection = nullptr;
     // The child that owns the current connection, so a connection whose window
     // is gone is never handed out.

@@ -12,8 +12,12 @@
 #include "output/ui/textprinter.h"
 #include "workspace/ui/sqleditwidget.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QTableView>
@@ -68,15 +72,46 @@ void TMainForm::QueryToRichEdit(DbQuery &dataSet, QPlainTextEdit *richEdit, QTab
 
 bool TMainForm::PrintRichEdits(const QString &title, const QList<QPlainTextEdit *> &editors)
 {
-    if (!Dialogs().printDialog(&printer(), this))
-        return false;
     QList<std::optional<QStringList>> parts;
     for (QPlainTextEdit *editor : editors)
         parts << (editor ? std::optional<QStringList>(PlainTextSqlEditor(editor).lines()) : std::nullopt);
     const QFont font = !editors.isEmpty() && editors.first() ? editors.first()->font() : QFont();
-    if (!PrintTextLines(printer(), font, PrintDocumentLines(title, parts)))
+    const QStringList lines = PrintDocumentLines(title, parts);
+    if (m_printPreview) {
+        QPrintPreviewDialog preview(&printer(), this);
+        preview.setObjectName(QStringLiteral("PrintPreviewDialog"));
+        connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+                [&](QPrinter *target) { PrintTextLines(*target, font, lines); });
+        return preview.exec() == QDialog::Accepted;
+    }
+    if (!Dialogs().printDialog(&printer(), this))
+        return false;
+    if (!PrintTextLines(printer(), font, lines))
         throw std::runtime_error("The printer could not be opened.");
     return true;
+}
+
+void TMainForm::createPrintPreviewAction()
+{
+    auto *file = menuBar()->findChild<QMenu *>(QStringLiteral("mnuFile"));
+    QAction *print = action(Command::Print);
+    auto *preview = new QAction(tr("Print Pre&view..."), this);
+    preview->setObjectName(QStringLiteral("mnuFilePrintPreview"));
+    preview->setEnabled(print->isEnabled());
+    if (file)
+        file->insertAction(action(Command::PrintSetup), preview);
+    connect(print, &QAction::changed, preview, [preview, print] { preview->setEnabled(print->isEnabled()); });
+    connect(preview, &QAction::triggered, this, &TMainForm::mnuFilePrintPreviewClick);
+}
+
+void TMainForm::mnuFilePrintPreviewClick()
+{
+    // The children print as always; PrintRichEdits shows the pages instead.
+    if (!activeAs<IQueryWindow>() && !activeAs<IObjectBrowserWindow>())
+        return;
+    m_printPreview = true;
+    routeToChild(&IChildWindow::print);
+    m_printPreview = false;
 }
 
 bool TMainForm::PrintQuery(DbQuery *dataSet, QPlainTextEdit *sqlEditor, QPlainTextEdit *pane, QTableView *grid,
