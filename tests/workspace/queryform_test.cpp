@@ -367,3 +367,26 @@ TEST_F(QueryFormTest, FindReplaceAndSearchAgainThroughTheDialogs)
     EXPECT_EQ(sql->toPlainText(), QStringLiteral("x x\nx"));
     EXPECT_TRUE(sql->document()->isUndoAvailable());
 }
+
+TEST_F(QueryFormTest, ResultExportsWriteTheFileAndAFailureKeepsTheOldOne)
+{
+    QTemporaryDir dir;
+    TfrmQuery *q = openQuery();
+    run(q, QStringLiteral("select id, name from parts"));
+    const QString script = dir.filePath(QStringLiteral("parts.sql"));
+    dialogs->savePath = script;
+    q->saveAsScript();
+    EXPECT_EQ(dialogs->fileRequests.last().title, QStringLiteral("Save SQL INSERT Script As"));
+    EXPECT_EQ(dialogs->fileRequests.last().fileName, QStringLiteral("parts.sql"));
+    EXPECT_EQ(form->statusText(), QStringLiteral("Query saved to file [") + script + QStringLiteral("]."));
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("INSERT INTO parts (id,name) \r\n     VALUES (1,'bolt');\r\n"));
+
+    // A folder in place of the file: reported, and the status claims nothing.
+    dialogs->savePath = dir.path();
+    q->saveAsSqd();
+    ASSERT_EQ(dialogs->messages.size(), 1);
+    EXPECT_TRUE(dialogs->messages[0].contains(QStringLiteral("TMainForm.QueryToSQDFile")));
+    EXPECT_EQ(form->statusText(), QStringLiteral("Error saving query to file."));
+}

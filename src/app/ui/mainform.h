@@ -27,6 +27,7 @@ class QToolBar;
 namespace quodlin {
 
 class DbQuery;
+enum class ExportFormat;
 class TFindDialog;
 class TMainForm;
 
@@ -93,6 +94,11 @@ public:
     // first and clearing it again after. False when cancelled.
     bool PrintQuery(DbQuery *dataSet, QPlainTextEdit *sqlEditor, QPlainTextEdit *pane, QTableView *grid,
                     const QString &title);
+    // The result exports (mainform_export.cpp): the save dialog, the writer,
+    // the status texts; a failure is reported and the old file stays.
+    void QueryToScriptFile(DbQuery &dataSet, QTableView *grid);
+    void QueryToSQDFile(DbQuery &dataSet, QTableView *grid);
+    void QueryToFile(ExportFormat format, DbQuery &dataSet, QTableView *grid);
     // A status text that paints at once, for the core's file operations.
     std::function<void(const QString &)> statusSink();
 

@@ -10,6 +10,7 @@
 #include "db/dberror.h"
 #include "db/dbquery.h"
 #include "output/editorfiles.h"
+#include "output/exportwriter.h"
 #include "output/printchoice.h"
 #include "workspace/ui/sqleditwidget.h"
 
@@ -129,10 +130,34 @@ void TfrmDbObjects::createOutputMenus()
             this, &TfrmDbObjects::saveAsScript);
     connect(menuItem(m_popupResults, "mnuRSaveAsSQD", QStringLiteral("Save as SQD...")), &QAction::triggered, this,
             &TfrmDbObjects::saveAsSqd);
+    connect(menuItem(m_popupResults, "mnuRSaveAsCSV", QStringLiteral("Save as CSV...")), &QAction::triggered, this,
+            [this] { exportResults(ExportFormat::Csv); });
+    connect(menuItem(m_popupResults, "mnuRSaveAsUnload", QStringLiteral("Save as UNLOAD...")), &QAction::triggered,
+            this, [this] { exportResults(ExportFormat::Unload); });
     m_rtfResults->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_rtfResults, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { m_popupResults->popup(m_rtfResults->mapToGlobal(at)); });
 }
+
+void TfrmDbObjects::exportResults(ExportFormat format)
+{
+    TMainForm *main = MainForm();
+    if (!main)
+        return;
+    // The data page exports the table's rows; everywhere else the SQL panel's.
+    bool dataPage = false;
+    for (const VisiblePage &v : visiblePages())
+        dataPage = dataPage || (v.control == QLatin1String("tabTable") && v.page == QLatin1String("pageTableData"));
+    DbQuery &query = dataPage ? *m_qryTableData : *m_qryQuery;
+    if (!query.isOpen())
+        return;
+    main->QueryToFile(format, query, findChild<QTableView *>(dataPage ? QStringLiteral("gridTableData")
+                                                                        : QStringLiteral("gridResults")));
+}
+
+void TfrmDbObjects::saveAsScript() { exportResults(ExportFormat::Script); }
+
+void TfrmDbObjects::saveAsSqd() { exportResults(ExportFormat::Sqd); }
 
 void TfrmDbObjects::openFile()
 {

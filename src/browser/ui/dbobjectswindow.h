@@ -41,6 +41,7 @@ class QTreeWidgetItem;
 namespace quodlin {
 
 class DbQuery;
+enum class ExportFormat;
 class DbQueryModel;
 struct GotoButton;
 struct PageDesc;
@@ -155,8 +156,8 @@ public:
     void openFile() override;
     void save() override { saveEditor(false, false); }
     void saveAs() override { saveEditor(true, false); }
-    void saveAsScript() override {}
-    void saveAsSqd() override {}
+    void saveAsScript() override;
+    void saveAsSqd() override;
     void print() override;
     void explainQuery() override;
     void refreshData() override { reloadDataPage(); }
@@ -227,6 +228,8 @@ private:
 
     // Files, printing and the editors' pop-up menus (dbobjectsoutput.cpp).
     void createOutputMenus();
+    // The data page's rows or the SQL panel's result, written by the main window.
+    void exportResults(ExportFormat format);
     QPlainTextEdit *editorNamed(const QString &name) const;
     // Save or Save As through the File menu rules, or of the result pane as
     // it is (its own pop-up menu); nothing when cancelled.

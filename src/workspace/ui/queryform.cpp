@@ -12,6 +12,7 @@
 #include "db/dbsession.h"
 #include "db/ui/dbnavigator.h"
 #include "output/editorfiles.h"
+#include "output/exportwriter.h"
 #include "workspace/memorizedqueries.h"
 #include "workspace/sqlanalysis.h"
 #include "workspace/ui/memorizedqueriesform.h"
@@ -39,6 +40,7 @@
 #include <QVBoxLayout>
 
 #include <exception>
+#include <tuple>
 
 namespace quodlin {
 
@@ -289,6 +291,15 @@ void TfrmQuery::buildMenus()
             &QAction::triggered, this, &TfrmQuery::saveAsScript);
     connect(menuItem(m_popupResults, "mnuResultsSaveAsSQD", QStringLiteral("Save as SQD...")), &QAction::triggered,
             this, &TfrmQuery::saveAsSqd);
+    for (const auto &[name, caption, format] : {std::tuple{"mnuResultsSaveAsCSV", "Save as CSV...", ExportFormat::Csv},
+                                                std::tuple{"mnuResultsSaveAsUnload", "Save as UNLOAD...",
+                                                           ExportFormat::Unload}}) {
+        connect(menuItem(m_popupResults, name, QLatin1String(caption)), &QAction::triggered, this,
+                [this, format = format] {
+                    if (TMainForm *main = MainForm(); main && resultOpen())
+                        main->QueryToFile(format, *m_qryQuery, m_gridResults);
+                });
+    }
     m_rtfResults->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_rtfResults, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { m_popupResults->popup(m_rtfResults->mapToGlobal(at)); });

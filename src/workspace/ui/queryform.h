@@ -72,8 +72,8 @@ public:
     void openFile() override;
     void save() override { saveEditor(false); }
     void saveAs() override { saveEditor(true); }
-    void saveAsScript() override {}
-    void saveAsSqd() override {}
+    void saveAsScript() override;
+    void saveAsSqd() override;
     void print() override;
     QPlainTextEdit *activeEditor() const override;
     QString sqlFileName() const { return m_sqlFileName; }

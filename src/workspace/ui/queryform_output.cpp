@@ -63,6 +63,18 @@ std::optional<QString> TfrmQuery::saveEditor(bool as)
     return kept;
 }
 
+void TfrmQuery::saveAsScript()
+{
+    if (TMainForm *main = MainForm(); main && resultOpen())
+        main->QueryToScriptFile(*m_qryQuery, m_gridResults);
+}
+
+void TfrmQuery::saveAsSqd()
+{
+    if (TMainForm *main = MainForm(); main && resultOpen())
+        main->QueryToSQDFile(*m_qryQuery, m_gridResults);
+}
+
 void TfrmQuery::print()
 {
     TMainForm *main = MainForm();
