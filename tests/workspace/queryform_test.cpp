@@ -368,7 +368,7 @@ TEST_F(QueryFormTest, FindReplaceAndSearchAgainThroughTheDialogs)
     EXPECT_TRUE(sql->document()->isUndoAvailable());
 }
 
-TEST_F(QueryFormTest, ResultExportsWriteTheFileAndAFailureKeepsTheOldOne)
+TEST_F(QueryFormTest, ResultExportsWriteTheFileAndReportAFailure)
 {
     QTemporaryDir dir;
     TfrmQuery *q = openQuery();
@@ -387,6 +387,6 @@ TEST_F(QueryFormTest, ResultExportsWriteTheFileAndAFailureKeepsTheOldOne)
     dialogs->savePath = dir.path();
     q->saveAsSqd();
     ASSERT_EQ(dialogs->messages.size(), 1);
-    EXPECT_TRUE(dialogs->messages[0].contains(QStringLiteral("TMainForm.QueryToSQDFile")));
+    EXPECT_TRUE(dialogs->messages[0].startsWith(QStringLiteral("Error: "))) << dialogs->messages[0].toStdString();
     EXPECT_EQ(form->statusText(), QStringLiteral("Error saving query to file."));
 }
