@@ -59,6 +59,8 @@ EditTarget EditCommandTarget(const QString &pageSet, const QString &activePage, 
             && (editTabVisible || pageSet != QLatin1String("tabTable"));
         if (definition)
             return {QLatin1String(rule.editPage), QLatin1String(rule.editor)};
+        if (pageSet == QLatin1String("tabTable") && activePage != QLatin1String(rule.sqlPage))
+            return {{}, {}, true};
         return {QLatin1String(rule.sqlPage), QStringLiteral("rtfSQL")};
     }
     return {};

@@ -49,9 +49,12 @@ QString FirstVisibleControl(const QStringList &order, const QStringList &visible
 // `pageSet` (the first shown in Query Tab's order) the page `page`, and the
 // editor `editor` that gets the focus. The definition page is the target
 // unless the SQL page is already in front (a view's only when its Edit tab shows).
+// A table (the table page set without its Edit tab) has no definition page:
+// its DDL opens in a query window instead.
 struct EditTarget {
     QString page;
     QString editor;
+    bool tableDdlInQueryWindow = false;
 };
 EditTarget EditCommandTarget(const QString &pageSet, const QString &activePage, bool editTabVisible);
 

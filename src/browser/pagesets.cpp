@@ -59,7 +59,8 @@ QList<PageSetDesc> buildPageSets()
          depends,
          PageDesc{s("pageTableData"), s("&Data"), PageContent::Data, {}, s("gridTableData"), s("qryTableData"),
                   s("dsTableData"), {}},
-         sqlPage("pageTableSQL", "S&QL")}};
+         sqlPage("pageTableSQL", "S&QL"),
+         PageDesc{s("pageTableDDL"), s("DD&L"), PageContent::Ddl, {}, s("rtfTableDDL"), {}, {}, {}}}};
 
     sets << PageSetDesc{
         s("tabProc"),
@@ -136,7 +137,8 @@ PageView PageViewFor(int kind)
     case KindCategory: return {s("tabList"), {}, {}, {}, false};
     case KindTable: return {s("tabTable"), {s("pageTableEdit")}, s("&Table"), s("Table: "), false};
     case KindView:
-        return {s("tabTable"), {s("pageTableIndexes"), s("pageTableTriggers")}, s("&View"), s("View: "), true};
+        return {s("tabTable"), {s("pageTableIndexes"), s("pageTableTriggers"), s("pageTableDDL")}, s("&View"),
+                s("View: "), true};
     case KindProcedure: return {s("tabProc"), {}, {}, s("Proc: "), true};
     case KindTrigger: return {s("tabTrigger"), {}, {}, s("Trigger: "), true};
     case KindSynonym: return {s("tabSyn"), {}, {}, s("Synonym: "), false};

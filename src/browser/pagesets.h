@@ -20,7 +20,8 @@
 
 namespace quodlin {
 
-enum class PageContent { List, Properties, Grid, DefinitionEditor, Data, Sql };
+// Ddl: a table's schema as DDL, read-only, written when the page is shown.
+enum class PageContent { List, Properties, Grid, DefinitionEditor, Data, Sql, Ddl };
 
 // A Go button: builds the caption of a table node (kind 1) from the current
 // row's name and owner fields of `query` and goes to the node with that label.

@@ -189,7 +189,7 @@ TEST_F(BrowserWindowTest, TablesAndViewsShowTheirOwnTabsAndDecodedColumns)
     ASSERT_TRUE(w);
     w->gotoNode(QStringLiteral("acct.ledger"));
     EXPECT_EQ(visibleTabs(w, "tabTable"), QStringList({"&Table", "&Columns", "&Indexes", "T&riggers", "D&epends",
-                                                       "&Data", "S&QL"}));
+                                                       "&Data", "S&QL", "DD&L"}));
     EXPECT_EQ(child<QLineEdit>(w, "editTabname")->text(), QStringLiteral("ledger"));
     EXPECT_EQ(child<QLineEdit>(w, "editOwner")->text(), QStringLiteral("acct"));
     auto *columns = child<QTableView>(w, "gridTableColumns");

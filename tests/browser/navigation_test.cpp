@@ -90,6 +90,7 @@ TEST_P(EditCommandTest, BringsTheDefinitionUnlessTheSqlPageIsInFront)
     const EditTarget target = EditCommandTarget(QLatin1String(c.pageSet), QLatin1String(c.activePage), c.editTab);
     EXPECT_EQ(target.page, QLatin1String(c.page));
     EXPECT_EQ(target.editor, QLatin1String(c.editor));
+    EXPECT_EQ(target.tableDdlInQueryWindow, QLatin1String(c.pageSet) == QLatin1String("tabTable") && !*c.page);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -97,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(EditCase{"List", "tabList", "pageListItems", false, "pageListSQL", "rtfSQL"},
                     EditCase{"ViewColumns", "tabTable", "pageTableColumns", true, "pageTableEdit", "rtfViewText"},
                     EditCase{"ViewSqlStays", "tabTable", "pageTableSQL", true, "pageTableSQL", "rtfSQL"},
-                    EditCase{"TableHasNoDefinition", "tabTable", "pageTableColumns", false, "pageTableSQL", "rtfSQL"},
+                    EditCase{"TableDdlGoesToAQueryWindow", "tabTable", "pageTableColumns", false, "", ""},
+                    EditCase{"TableSqlStays", "tabTable", "pageTableSQL", false, "pageTableSQL", "rtfSQL"},
                     EditCase{"Synonym", "tabSyn", "pageSyn", false, "pageSynSQL", "rtfSQL"},
                     EditCase{"ProcProperties", "tabProc", "pageProc", false, "pageProcEdit", "rtfProcText"},
                     EditCase{"ProcSqlStays", "tabProc", "pageProcSQL", false, "pageProcSQL", "rtfSQL"},

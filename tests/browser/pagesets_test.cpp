@@ -46,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, PageViewTest,
     ::testing::Values(
         KindCase{"Category", KindCategory, {"Items", "SQL"}, "o.x"},
-        KindCase{"Table", KindTable, {"Table", "Columns", "Indexes", "Triggers", "Depends", "Data", "SQL"}, "Table: o.x"},
+        KindCase{"Table", KindTable, {"Table", "Columns", "Indexes", "Triggers", "Depends", "Data", "SQL", "DDL"},
+                 "Table: o.x"},
         KindCase{"View", KindView, {"View", "Columns", "Edit", "Depends", "Data", "SQL"}, "View: o.x"},
         KindCase{"Procedure", KindProcedure, {"Procedure", "Edit", "SQL"}, "Proc: o.x"},
         KindCase{"Trigger", KindTrigger, {"Trigger", "Edit", "SQL"}, "Trigger: o.x"},

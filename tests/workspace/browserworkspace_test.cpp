@@ -9,9 +9,12 @@
 #include "db/aliasconfig.h"
 #include "engine/demo.h"
 #include "workspace/ui/browserworkspace.h"
+#include "workspace/ui/queryform.h"
 #include "workspace_fixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMenu>
@@ -56,6 +59,7 @@ protected:
         previous = SetDialogs(dialogs);
         SetConnector(std::make_shared<NoLoginConnector>());
         InstallBrowserWorkspaceHooks();
+        InstallQueryWindowFactory();
         form = std::make_unique<TMainForm>();
         form->resize(1000, 700);
         form->show();
@@ -181,6 +185,32 @@ TEST_F(BrowserWorkspaceTest, CompileRestoresABrokenProcedureAndDropLandsOnTheSib
     EXPECT_EQ(dialogs->questions.last(), QStringLiteral("Are you sure you want to drop [region_sales]?"));
     EXPECT_FALSE(listed(QStringLiteral("region_sales")));
     EXPECT_EQ(selected(), QStringLiteral("tester.portsmouth_customers"));
+}
+
+TEST_F(BrowserWorkspaceTest, TableDdlOnItsPageOnTheClipboardAndInAQueryWindow)
+{
+    w->gotoNode(QStringLiteral("tester.region"));
+    auto *tab = child<QTabWidget>("tabTable");
+    tab->setCurrentWidget(child<QWidget>("pageTableDDL"));
+    const QString ddl = child<QPlainTextEdit>("rtfTableDDL")->toPlainText();
+    EXPECT_TRUE(ddl.contains(QStringLiteral("create table")) && ddl.contains(QStringLiteral("region_code")))
+        << ddl.toStdString();
+
+    QApplication::clipboard()->clear();
+    popupTree("mnuTreeCopyDDL");
+    EXPECT_EQ(QApplication::clipboard()->text(), ddl);
+
+    // Edit of a table: its DDL in a new query window on the connection.
+    tab->setCurrentWidget(child<QWidget>("pageTableColumns"));
+    w->edit();
+    auto *query = dynamic_cast<TfrmQuery *>(TMainForm::childOf(form->mdiArea()->activeSubWindow()));
+    ASSERT_TRUE(query);
+    EXPECT_EQ(query->sqlEditor()->toPlainText(), ddl);
+    EXPECT_EQ(query->connection(), w->connection());
+
+    // A view has no DDL page.
+    w->gotoNode(QStringLiteral("tester.region_sales"));
+    EXPECT_FALSE(tab->isTabVisible(tab->indexOf(child<QWidget>("pageTableDDL"))));
 }
 
 TEST_F(BrowserWorkspaceTest, ModifiedEditorsAreOfferedOnLeavingAndClosing)

@@ -126,6 +126,9 @@ void TfrmDbObjects::createLayout()
     m_popupTree = named(new QMenu(this), QStringLiteral("popupTree"));
     QAction *compile = named(m_popupTree->addAction(QStringLiteral("&Compile")), QStringLiteral("mnuTreeCompile"));
     QAction *drop = named(m_popupTree->addAction(QStringLiteral("&Drop")), QStringLiteral("mnuTreeDrop"));
+    QAction *treeCopyDdl = named(m_popupTree->addAction(QStringLiteral("Copy DD&L")),
+                                 QStringLiteral("mnuTreeCopyDDL"));
+    connect(treeCopyDdl, &QAction::triggered, this, [this] { copyDdl(m_history.current()); });
     m_popupTree->addSeparator();
     named(m_popupTree->addAction(QStringLiteral("Cancel")), QStringLiteral("mnuTreeCancel"));
     connect(compile, &QAction::triggered, this, [this] {
@@ -247,6 +250,14 @@ QWidget *TfrmDbObjects::createPage(const PageDesc &page)
         m_popupList = named(new QMenu(this), QStringLiteral("popupList"));
         QAction *edit = named(m_popupList->addAction(QStringLiteral("&Edit")), QStringLiteral("mnuListEdit"));
         connect(edit, &QAction::triggered, this, [this] { listActivated(false); });
+        QAction *listCopyDdl = named(m_popupList->addAction(QStringLiteral("Copy DD&L")),
+                                     QStringLiteral("mnuListCopyDDL"));
+        connect(listCopyDdl, &QAction::triggered, this, [this] { copyDdl(m_lvwList->selectedNode()); });
+        connect(m_popupList, &QMenu::aboutToShow, this, [this, listCopyDdl] {
+            const int node = m_lvwList->selectedNode();
+            listCopyDdl->setVisible(node >= 0 && std::size_t(node) < m_tree.nodes.size()
+                                    && m_tree.nodes[std::size_t(node)].info.Kind == KindTable);
+        });
         QMenu *view = m_popupList->addMenu(QStringLiteral("&View"));
         view->setObjectName(QStringLiteral("mnuListView"));
         auto *group = new QActionGroup(view);
@@ -344,6 +355,15 @@ QWidget *TfrmDbObjects::createPage(const PageDesc &page)
     case PageContent::Sql:
         bareLayout(widget);
         break;
+    case PageContent::Ddl: {
+        auto *layout = bareLayout(widget);
+        auto *editor = named(new QPlainTextEdit, page.widgetName);
+        editor->setFont(namedFont("Courier New", 10, QFont::Monospace));
+        editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+        editor->setReadOnly(true);
+        layout->addWidget(editor);
+        break;
+    }
     }
     return widget;
 }
@@ -496,6 +516,11 @@ void TfrmDbObjects::loadTableView(const TNodeInfo &info)
     const DbField *tabname = table.isOpen() ? table.findField(QStringLiteral("tabname")) : nullptr;
     m_qryTableData->setSql(QStringLiteral("SELECT * FROM ") + (tabname ? tabname->displayText() : info.Name));
     openDataPageIfShown();
+    // The DDL is written when its page shows, for this table afresh.
+    m_ddlLoaded = false;
+    if (auto *ddl = findChild<QPlainTextEdit *>(QStringLiteral("rtfTableDDL")))
+        ddl->clear();
+    showTableDdlIfShown();
 
     if (view.definitionText) {
         m_definitionText = RebuildViewText(m_module->qryViewBody());
@@ -528,6 +553,7 @@ void TfrmDbObjects::tabTableChange()
 {
     updateMenus();
     openDataPageIfShown();
+    showTableDdlIfShown();
 }
 
 void TfrmDbObjects::reloadDataPage()

@@ -8,6 +8,7 @@
 #include "browser/ui/nodeimages.h"
 #include "browser/ui/objectlistview.h"
 #include "catalog/dbobjectsmodule.h"
+#include "catalog/schemawriter.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
 #include "db/dbquerymodel.h"
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -119,7 +121,7 @@ void TfrmDbObjects::FormCreate()
     applyResultsDisplay(m_resultsToGrid);
 
     if (hooks().decorateEditor)
-        for (const char *name : {"rtfSQL", "rtfViewText", "rtfProcText", "rtfTriggerText"})
+        for (const char *name : {"rtfSQL", "rtfViewText", "rtfProcText", "rtfTriggerText", "rtfTableDDL"})
             if (auto *editor = findChild<QPlainTextEdit *>(QLatin1String(name)))
                 hooks().decorateEditor(editor);
 
@@ -482,6 +484,8 @@ void TfrmDbObjects::popupTreePopup()
             a->setVisible(compile);
         else if (name == QLatin1String("mnuTreeDrop"))
             a->setVisible(drop);
+        else if (name == QLatin1String("mnuTreeCopyDDL"))
+            a->setVisible(kind == KindTable);
         else
             a->setVisible(false);
     }
@@ -794,12 +798,60 @@ QPlainTextEdit *TfrmDbObjects::editTarget()
     const bool editTabVisible = name == QLatin1String("tabTable") && editPage >= 0 && tab->isTabVisible(editPage);
     const QString active = tab->currentWidget() ? tab->currentWidget()->objectName() : QString();
     const EditTarget target = EditCommandTarget(name, active, editTabVisible);
+    if (target.tableDdlInQueryWindow) {
+        const TNodeInfo *info = currentNode();
+        if (info && info->Kind == KindTable && hooks().openQueryText && !running()) {
+            const QString ddl = tableDdl(*info);
+            if (!ddl.isEmpty())
+                hooks().openQueryText(*this, ddl);
+        }
+        return nullptr;
+    }
     tab->setCurrentIndex(desc->indexOf(target.page));
     auto *editor = findChild<QPlainTextEdit *>(target.editor);
     if (editor)
         editor->setFocus();
     updateMenus();
     return editor;
+}
+
+QString TfrmDbObjects::tableDdl(const TNodeInfo &table)
+{
+    SchemaOptions options;
+    options.table = table.Name;
+    options.owner = table.Owner;
+    try {
+        const WaitCursor wait;
+        return WriteSchema(*m_module, options);
+    } catch (const std::exception &failure) {
+        ShowErrorBox(DbErrorReport(failure, QStringLiteral("TfrmDbObjects.TableDDL (") + table.Name + QLatin1Char(')')));
+    }
+    return {};
+}
+
+void TfrmDbObjects::copyDdl(int node)
+{
+    if (node < 0 || std::size_t(node) >= m_tree.nodes.size() || running())
+        return;
+    const TNodeInfo info = m_tree.nodes[std::size_t(node)].info;
+    if (info.Kind != KindTable)
+        return;
+    const QString ddl = tableDdl(info);
+    if (!ddl.isEmpty())
+        QApplication::clipboard()->setText(ddl);
+}
+
+void TfrmDbObjects::showTableDdlIfShown()
+{
+    QTabWidget *tab = m_pageSets[QStringLiteral("tabTable")].tab;
+    const TNodeInfo *info = currentNode();
+    auto *page = tab->currentWidget();
+    if (m_ddlLoaded || !info || info->Kind != KindTable || tab->isHidden() || !page
+        || page->objectName() != QLatin1String("pageTableDDL") || running())
+        return;
+    m_ddlLoaded = true;
+    if (auto *editor = findChild<QPlainTextEdit *>(QStringLiteral("rtfTableDDL")))
+        editor->setPlainText(tableDdl(*info));
 }
 
 void TfrmDbObjects::showResultGrid(bool attach)

@@ -61,6 +61,8 @@ struct BrowserHooks {
     std::function<bool(TfrmDbObjects &, int kind)> leaveCheck;
     // Runs the SQL panel's statement (Execute while the SQL page shows).
     std::function<void(TfrmDbObjects &)> executeSql;
+    // Opens a query window on the browser's connection holding `text`.
+    std::function<void(TfrmDbObjects &, const QString &text)> openQueryText;
     // The close request's leave checks; false keeps the window open. Unset:
     // leaveCheck for every kind.
     std::function<bool(TfrmDbObjects &)> closeCheck;
@@ -122,8 +124,14 @@ public:
     // Brings the shown page set's SQL page to front.
     void showSqlPage();
     // The Edit command: brings the object's definition page (or the SQL page)
-    // to front and focuses its editor, which it returns.
+    // to front and focuses its editor, which it returns. A table's DDL opens
+    // in a query window instead (null returned).
     QPlainTextEdit *editTarget();
+    // A table's schema as DDL (the schema writer for that table); the error
+    // report is shown and an empty text returned on failure.
+    QString tableDdl(const TNodeInfo &table);
+    // Copy DDL of the tree and list menus: the table's DDL to the clipboard.
+    void copyDdl(int node);
 
     // Selects the first node labelled `caption` (tree order) or the given node;
     // nothing happens when none matches.
@@ -222,6 +230,7 @@ private:
     void openDataPageIfShown();
     void tabTableChange();
     void connectionBusyChanged(bool busy);
+    void showTableDdlIfShown();
     void showProgress();
     void setStatus(const QString &text);
     void updateMenus();
@@ -257,6 +266,7 @@ private:
     bool m_resultsToGrid = false;
     bool m_destroying = false;
     bool m_shown = false;
+    bool m_ddlLoaded = false;  // the DDL page holds the shown table's text
 
     QSplitter *m_splitterExplorer = nullptr;
     QTreeWidget *m_tvwTree = nullptr;

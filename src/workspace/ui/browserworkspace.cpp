@@ -13,6 +13,7 @@
 #include "workspace/queryexec.h"
 #include "workspace/sqlanalysis.h"
 #include "workspace/statementrunner.h"
+#include "workspace/ui/queryform.h"
 #include "workspace/ui/sqleditwidget.h"
 
 #include <QPlainTextEdit>
@@ -238,6 +239,9 @@ void showSqlOutcome(TfrmDbObjects &browser, const ExecPlan &plan, const ExecOutc
         ShowErrorPosition(editor, outcome.errorOffset);
         browser.rtfSQL()->setFocus();
     }
+    // UNLOAD and LOAD say what they did.
+    if (outcome.result != ExecResult::Failed && !outcome.message.isEmpty())
+        setStatus(outcome.message);
     if (outcome.result == ExecResult::Rows && outcome.textStopped)
         setStatus(QStringLiteral("Query executed; the text shows the rows read before Stop."));
     if (outcome.result == ExecResult::Rows && plan.explain && browser.editExplainImmediate())
@@ -307,6 +311,19 @@ void InstallBrowserWorkspaceHooks()
         RefreshBrowser(editors, prompt);
     };
     hooks.decorateEditor = [](QPlainTextEdit *editor) { new SqlHighlighter(editor->document()); };
+    hooks.openQueryText = [](TfrmDbObjects &browser, const QString &text) {
+        TMainForm *main = MainForm();
+        if (!main || !queryWindowFactory())
+            return;
+        main->SetCurrentConnection(&browser.module());
+        auto *window = dynamic_cast<TfrmQuery *>(queryWindowFactory()(*main));
+        if (!window)
+            return;
+        PlainTextSqlEditor editor(window->sqlEditor());
+        editor.setText(text);
+        editor.setModified(false);
+        editor.setCaret(0);
+    };
     SetBrowserHooks(std::move(hooks));
 }
 
