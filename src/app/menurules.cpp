@@ -81,7 +81,8 @@ MenuState ComputeMenuState(const FrameSnapshot &frame)
                                     {"tabTable", "pageTableIndexes"},
                                     {"tabTable", "pageTableTriggers"},
                                     {"tabTable", "pageTableDepends"},
-                                    {"tabTable", "pageTableData"}})));
+                                    {"tabTable", "pageTableData"},
+                                    {"tabTable", "pageTableDDL"}})));
     set({Command::Find, Command::Replace, Command::SearchAgain}, m.enabled(Command::PasteQuery));
     set({Command::Previous}, browser && frame.nodeHasParent);
     set({Command::Back}, browser && frame.hasPreviousNode);

@@ -57,6 +57,8 @@ BrowserPrintChoice ChooseBrowserPrint(const QList<VisiblePage> &visible, const Q
                         QLatin1String(l.grid)};
         if (*page == QLatin1String("pageTableEdit"))
             return {C::EditorText, QStringLiteral("View") + bracketed, QStringLiteral("rtfViewText"), {}};
+        if (*page == QLatin1String("pageTableDDL"))
+            return {C::EditorText, QStringLiteral("DDL for") + bracketed, QStringLiteral("rtfTableDDL"), {}};
         return standard;
     }
     if (shownPage(visible, "tabSyn"))

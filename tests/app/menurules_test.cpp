@@ -120,6 +120,8 @@ const Row kRows[] = {
      kBrowserBase + Set{Command::Print, Command::Edit}, false},
     {"BrowserTableTriggersPrints", browser(1, {{"tabTable", "pageTableTriggers"}}),
      kBrowserBase + Set{Command::Print, Command::Edit}, false},
+    {"BrowserTableDdlPrints", browser(1, {{"tabTable", "pageTableDDL"}}),
+     kBrowserBase + Set{Command::Print, Command::Edit}, false},
     {"BrowserTableDependsPrints", browser(1, {{"tabTable", "pageTableDepends"}}),
      kBrowserBase + Set{Command::Print, Command::Edit}, false},
     {"BrowserPageOfAnotherControlCountsNot", browser(1, {{"tabProc", "pageTableSQL"}}),

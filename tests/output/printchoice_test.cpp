@@ -31,6 +31,7 @@ TEST(PrintChoice, BrowserPagesAndEditors)
         {"tabTable", "pageTableTriggers", C::CatalogList, "Triggers for [orders]", "qryTableTriggers", "", "rtfSQL"},
         {"tabTable", "pageTableDepends", C::CatalogList, "Depends for [orders]", "qryTableDepends", "", "rtfSQL"},
         {"tabTable", "pageTableData", C::CatalogList, "Data for [orders]", "qryTableData", "", "rtfSQL"},
+        {"tabTable", "pageTableDDL", C::EditorText, "DDL for [orders]", "rtfTableDDL", "", "rtfSQL"},
         {"tabTable", "pageTableTable", C::QueryAndResults, "Query and Results", "", "", "rtfSQL"},
         {"tabTable", "pageTableSQL", C::QueryAndResults, "Query and Results", "", "rtfSQL", "rtfSQL"},
         {"tabSyn", "pageSyn", C::QueryAndResults, "Query and Results", "", "", "rtfSQL"},
