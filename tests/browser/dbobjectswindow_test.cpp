@@ -40,25 +40,12 @@
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
+#include "recordingdialogs.h"
+
 using namespace quodlin;
 
 namespace {
 
-class SilentDialogs : public IDialogs {
-public:
-    void message(const QString &caption, const QString &text, MessageIcon, void *) override
-    {
-        messages << caption + QStringLiteral(": ") + text;
-    }
-    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override { return DialogAnswer::No; }
-    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
-    QString openFile(const FileDialogRequest &, void *) override { return {}; }
-    QString saveFile(const FileDialogRequest &, void *) override { return {}; }
-    bool printDialog(void *, void *) override { return printAnswer; }
-    bool printerSetupDialog(void *, void *) override { return false; }
-    QStringList messages;
-    bool printAnswer = false;
-};
 
 // The program's connector with the login dialog answered by Cancel.
 class NoLoginConnector : public AppConnector {
@@ -148,7 +135,7 @@ protected:
         tab->setCurrentWidget(tab->findChild<QWidget *>(QLatin1String(page)));
     }
 
-    std::shared_ptr<SilentDialogs> m_dialogs = std::make_shared<SilentDialogs>();
+    std::shared_ptr<RecordingDialogs> m_dialogs = std::make_shared<RecordingDialogs>();
     std::shared_ptr<IDialogs> m_oldDialogs;
     std::unique_ptr<TMainForm> m_form;
 };

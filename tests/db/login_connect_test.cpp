@@ -32,24 +32,12 @@
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
+#include "recordingdialogs.h"
+
 using namespace quodlin;
 
 namespace {
 
-class RecordingDialogs : public IDialogs {
-public:
-    void message(const QString &caption, const QString &text, MessageIcon, void *) override
-    {
-        messages << caption + QStringLiteral(": ") + text;
-    }
-    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override { return DialogAnswer::No; }
-    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
-    QString openFile(const FileDialogRequest &, void *) override { return {}; }
-    QString saveFile(const FileDialogRequest &, void *) override { return {}; }
-    bool printDialog(void *, void *) override { return false; }
-    bool printerSetupDialog(void *, void *) override { return false; }
-    QStringList messages;
-};
 
 class LoginConnectTest : public ::testing::Test {
 protected:

@@ -20,6 +20,8 @@
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
+#include "recordingdialogs.h"
+
 using namespace quodlin;
 
 namespace {
@@ -210,20 +212,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, LoginRequiredTest,
                                            MissingCase{"DirectUser", true, "editDDbUser"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-class CountingDialogs : public IDialogs {
-public:
-    void message(const QString &caption, const QString &text, MessageIcon, void *) override
-    {
-        messages << caption + QStringLiteral(": ") + text;
-    }
-    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override { return DialogAnswer::No; }
-    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
-    QString openFile(const FileDialogRequest &, void *) override { return {}; }
-    QString saveFile(const FileDialogRequest &, void *) override { return {}; }
-    bool printDialog(void *, void *) override { return false; }
-    bool printerSetupDialog(void *, void *) override { return false; }
-    QStringList messages;
-};
 
 // A broken alias file is reported once, not at every refill, and direct mode still works.
 TEST_F(LoginDialogTest, BrokenAliasFileIsReportedOnce)
@@ -234,7 +222,7 @@ TEST_F(LoginDialogTest, BrokenAliasFileIsReportedOnce)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("[demo\n");
     }
-    auto dialogs = std::make_shared<CountingDialogs>();
+    auto dialogs = std::make_shared<RecordingDialogs>();
     auto old = SetDialogs(dialogs);
     {
         TfrmDbLogin d;
