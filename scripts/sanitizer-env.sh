@@ -8,7 +8,7 @@ export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0${LSAN_OPT
 # what that library had cached is then held by nothing LeakSanitizer can see.
 # Keeping it loaded for the whole process, as a long-running program does,
 # leaves real leaks reported.
-odbcinst=$( (ldconfig -p 2>/dev/null || /sbin/ldconfig -p) | awk '/libodbcinst\.so\.2 /{print $NF; exit}')
+odbcinst=$( (ldconfig -p 2>/dev/null || /sbin/ldconfig -p) | awk '/libodbcinst\.so\.2 / && !found {print $NF; found = 1}')
 if [ -n "$odbcinst" ]; then
   export LD_PRELOAD="${LD_PRELOAD:+$LD_PRELOAD:}$odbcinst"
 fi
