@@ -114,6 +114,14 @@ int busyHandler(void *session, int attempt)
     return static_cast<SessionImpl *>(session)->keepWaiting(attempt) ? 1 : 0;
 }
 
+// Stop reaches the running statement through this rather than
+// sqlite3_interrupt, whose flag stays set while any other cursor of the
+// connection is open (a grid reading lazily), failing every later statement.
+int progressHandler(void *session)
+{
+    return static_cast<SessionImpl *>(session)->interruptRequested() ? 1 : 0;
+}
+
 // Opens `target` and reads the catalog's version row; SQLITE_OK when the file
 // is a database of ours, else the failing SQLite code (db closed).
 int openProbed(const std::string &target, int flags, sqlite3 **db)
@@ -171,7 +179,7 @@ std::unique_ptr<Session> Session::open(const std::string &path, const std::strin
     if (!fileExists(path))
         raise(-329, path);
     // One thread uses a session at a time; interrupt() is the exception and
-    // sqlite3_interrupt is safe from any thread, so the per-call mutex is not needed.
+    // only sets an atomic flag, so the per-call mutex is not needed.
     sqlite3 *db = nullptr;
     int rc = SQLITE_READONLY;
     if (writePermitted(path))
@@ -196,6 +204,7 @@ SessionImpl::SessionImpl(sqlite3 *db, std::string path, std::string user, const 
     : m_db(db), m_path(std::move(path)), m_user(std::move(user)), m_env(env), m_catalog(db), m_readOnly(readOnly)
 {
     sqlite3_busy_handler(m_db, busyHandler, this);
+    sqlite3_progress_handler(m_db, 1000, progressHandler, this);
     if (!m_readOnly)
         sql::exec(m_db, "PRAGMA journal_mode=WAL");
     sql::exec(m_db, "PRAGMA foreign_keys=OFF; PRAGMA recursive_triggers=OFF;"
@@ -248,7 +257,6 @@ std::string SessionImpl::databaseName() const
 void SessionImpl::interrupt()
 {
     m_interrupted = true;
-    sqlite3_interrupt(m_db);
 }
 
 std::uint64_t SessionImpl::schemaStamp()
@@ -391,7 +399,25 @@ void SessionImpl::rollback(int offset)
     if (!m_inTransaction)
         raise(-255, {}, offset);
     sql::exec(m_db, "ROLLBACK");
+    afterRollback();
+}
+
+bool SessionImpl::syncTransaction()
+{
+    // SQLite rolls the whole transaction back by itself when a write inside
+    // it is interrupted or meets a full disk or lack of memory. Statements
+    // after it must not run as their own committed transactions while the
+    // user believes a ROLLBACK WORK can still undo them.
+    if (!m_inTransaction || !sqlite3_get_autocommit(m_db))
+        return false;
+    afterRollback();
+    return true;
+}
+
+void SessionImpl::afterRollback()
+{
     m_inTransaction = false;
+    m_savepointDepth = 0;
     forgetTemporaryTriggers();
     // Temp tables created inside the transaction are gone with it.
     for (const std::string &name : m_catalog.tempNames()) {

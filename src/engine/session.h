@@ -106,6 +106,9 @@ public:
     // The SPL interpreter of this session (created on first use).
     spl::Runtime &splRuntime();
     void forgetTemporaryTriggers();
+    // After a failed statement: true when SQLite ended the user's transaction
+    // (its work is undone); the session then is no longer in one.
+    bool syncTransaction();
     // An error raised inside a function SQLite called (an SPL routine); the
     // failing statement reports it instead of SQLite's message.
     void setPendingError(ErrorInfo e) { m_pendingError = std::move(e); }
@@ -114,6 +117,7 @@ public:
     [[noreturn]] void raiseSqliteError(int rc, const ast::Statement &stmt, int targetTabid);
 
 private:
+    void afterRollback();
     sqlite3 *m_db;
     std::string m_path;
     std::string m_user;

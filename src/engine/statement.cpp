@@ -339,6 +339,7 @@ public:
                 m_s.endWrite(opened, true);
             }
         } catch (const EngineError &e) {
+            m_s.syncTransaction();
             fail(e.info());
             throw;
         }

@@ -273,6 +273,25 @@ TEST_F(SessionTest, InterruptStopsALongStatement)
     auto again = s->prepare("select count(*) from t where n = 1");
     again->execute();
     EXPECT_TRUE(again->next());
+
+    // SQLite undoes the whole transaction when a write in it is interrupted:
+    // the session must know, so later statements are not committed one by
+    // one while the user still expects ROLLBACK WORK to undo them.
+    s->execute("create table u (n integer)");
+    s->execute("begin work");
+    s->execute("insert into u values (99)");
+    std::thread writeStopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        s->interrupt();
+    });
+    EXPECT_EQ(codeOf([&] { s->execute("insert into u select a.n from t a, t b"); }), -213);
+    writeStopper.join();
+    EXPECT_FALSE(s->inTransaction());
+    EXPECT_EQ(codeOf([&] { s->execute("rollback work"); }), -255);
+    auto left = s->prepare("select count(*) from u");
+    left->execute();
+    ASSERT_TRUE(left->next());
+    EXPECT_EQ(left->value(0).integer, 0);
 }
 
 TEST_F(SessionTest, InterruptStopsARunawayRoutineAndRollsItBack)
