@@ -1,7 +1,5 @@
 #include "app/textutil.h"
 
-#include <QSaveFile>
-
 namespace quodlin {
 
 QString ReplaceAllText(const QString &text, const QString &from, const QString &to)
@@ -32,19 +30,6 @@ QString ReplaceInText(const QString &text, const QString &search, const QString 
         at = result.indexOf(search, from, cs);
     }
     return result;
-}
-
-bool WriteTextFileAtomically(const QString &path, const QString &text, QString *error)
-{
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        const QByteArray bytes = text.toUtf8();
-        if (file.write(bytes) == bytes.size() && file.commit())
-            return true;
-    }
-    if (error)
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-    return false;
 }
 
 QString TrimTrailingControls(QString text)

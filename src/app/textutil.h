@@ -15,10 +15,6 @@ QString ReplaceAllText(const QString &text, const QString &from, const QString &
 QString ReplaceInText(const QString &text, const QString &search, const QString &replacement, bool matchCase,
                       bool all);
 
-// Writes `text` as UTF-8 to `path` through a temporary file that replaces
-// the old one only when complete. False with the reason in `error`.
-bool WriteTextFileAtomically(const QString &path, const QString &text, QString *error = nullptr);
-
 // `text` without its trailing characters of code 32 or less (blanks, tabs, line ends).
 QString TrimTrailingControls(QString text);
 

@@ -2,7 +2,6 @@
 
 #include "app/dialogs.h"
 #include "app/externalprograms.h"
-#include "app/textutil.h"
 #include "app/ui/mainform.h"
 #include "browser/ui/dbobjectswindow.h"
 #include "catalog/dbobjectsmodule.h"
@@ -27,8 +26,6 @@ namespace quodlin {
 
 namespace {
 
-const char *const kFileNameProperty = "quodlinFileName";
-
 void setStatus(const QString &text)
 {
     if (TMainForm *main = MainForm())
@@ -40,33 +37,6 @@ bool connectionBusy(TfrmDbObjects &browser)
     if (!browser.running())
         return false;
     setStatus(QStringLiteral("The connection is busy with another statement."));
-    return true;
-}
-
-// Saves a browser editor under the file name it was last saved as, asking
-// for one the first time; atomic, so a failed save leaves the old file.
-bool saveBrowserEditor(TfrmDbObjects &browser, QPlainTextEdit *widget)
-{
-    PlainTextSqlEditor editor(widget);
-    QString path = widget->property(kFileNameProperty).toString();
-    if (path.isEmpty()) {
-        FileDialogRequest request;
-        request.title = QStringLiteral("Save As");
-        request.filter = QStringLiteral("SQL files (*.sql);;All files (*)");
-        request.defaultSuffix = QStringLiteral("sql");
-        const QString name = GetUnqualifiedObjectName(editor);
-        request.fileName = name.isEmpty() ? QString() : name + QStringLiteral(".sql");
-        path = Dialogs().saveFile(request, &browser);
-        if (path.isEmpty())
-            return false;
-    }
-    QString error;
-    if (!WriteTextFileAtomically(path, editor.text(), &error)) {
-        ShowErrorBox(error);
-        return false;
-    }
-    widget->setProperty(kFileNameProperty, path);
-    editor.setModified(false);
     return true;
 }
 
@@ -102,11 +72,11 @@ public:
     ISqlEditor *sqlEditor() override { return &m_sql; }
     bool saveEditor(ISqlEditor *editor, bool) override
     {
-        QPlainTextEdit *widget = editor == &m_sql         ? m_browser.rtfSQL()
-            : editor == &m_view                          ? editorWidget("rtfViewText")
-            : editor == &m_procedure                     ? editorWidget("rtfProcText")
-                                                         : editorWidget("rtfTriggerText");
-        return saveBrowserEditor(m_browser, widget);
+        const QString name = editor == &m_sql       ? QStringLiteral("rtfSQL")
+            : editor == &m_view                    ? QStringLiteral("rtfViewText")
+            : editor == &m_procedure               ? QStringLiteral("rtfProcText")
+                                                   : QStringLiteral("rtfTriggerText");
+        return m_browser.saveEditorFile(name);
     }
     bool isActiveWindow() const override { return m_browser.isActiveChild(); }
     void setRefreshPending(bool on) override { m_browser.setRefreshPending(on); }
