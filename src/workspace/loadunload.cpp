@@ -213,11 +213,14 @@ LoadTransaction beginLoad(IDbConnection &connection)
 }
 
 // The 1-based field of an INSERT failure: the '?' the server's offset points
-// at, else the first value its column type refuses; 0 when neither tells.
+// at, else the first value its column type refuses, else for a NULL refused
+// by a NOT NULL column (which gives neither) the first NULL whose column
+// takes none, or the column -391's message names; 0 when nothing tells.
 int faultyField(const std::exception &failure, const QList<int> &markOffsets, const QVariantList &values,
                 const QList<DbColumn> &columns, const DbFormatting &fmt)
 {
-    if (const auto *engine = dynamic_cast<const DbEngineError *>(&failure)) {
+    const auto *engine = dynamic_cast<const DbEngineError *>(&failure);
+    if (engine) {
         const int at = markOffsets.indexOf(engine->errorOffset());
         if (at >= 0)
             return at + 1;
@@ -231,6 +234,21 @@ int faultyField(const std::exception &failure, const QList<int> &markOffsets, co
             return i + 1;
         }
     }
+    for (int i = 0; i < values.size() && i < columns.size(); ++i)
+        if (!values[i].isValid() && !columns[i].nullable)
+            return i + 1;
+    if (!engine || engine->nativeCode() != -391)
+        return 0;
+    // "Cannot insert a null into column (table.column)."
+    const QString message = engine->stack().first().message;
+    const qsizetype open = message.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = message.indexOf(QLatin1Char(')'), open);
+    if (open < 0 || close < 0)
+        return 0;
+    const QString named = message.mid(open + 1, close - open - 1).section(QLatin1Char('.'), -1);
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns[i].name.compare(named, Qt::CaseInsensitive) == 0)
+            return i + 1;
     return 0;
 }
 

@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadLoadCase{"bad_date", "1|a|01/01/2000||\n2|b|13/45/2000||\n", "line 2, field 3 (dt)"},
                       BadLoadCase{"too_few_values", "1|a|01/01/2000||\n2|b|\n", "line 2"},
                       BadLoadCase{"bad_hex", "1|a\\\nb|01/01/2000|zz|\n", "line 1, field 4 (bt)"},
-                      BadLoadCase{"null_into_not_null", "1|a|||\n|b|||\n", "line 2"}),
+                      BadLoadCase{"null_into_not_null", "1|a|||\n|b|||\n", "line 2, field 1 (id)"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(LoadUnloadTest, MissingFileLeavesNoTrace)
