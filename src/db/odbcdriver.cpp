@@ -11,6 +11,7 @@
 #include <sqlext.h>
 
 #include <atomic>
+#include <optional>
 #include <vector>
 
 namespace quodlin {
@@ -311,11 +312,14 @@ void bindParam(SQLHSTMT stmt, SQLUSMALLINT index, const QVariant &value, ParamBu
         raise(SQL_HANDLE_STMT, stmt, kDbErrDriver, QStringLiteral("Cannot bind parameter %1").arg(index));
 }
 
+// The value of a named parameter, or of the next positional '?' (`positional`
+// counts those already bound).
 QVariant paramValue(const QList<DbParam> &params, const QString &name, int &positional)
 {
     if (name.isEmpty()) {
+        int n = positional++;
         for (const DbParam &p : params)
-            if (p.name.isEmpty() && positional-- == 0)
+            if (p.name.isEmpty() && n-- == 0)
                 return p.value;
         return {};
     }
@@ -348,6 +352,10 @@ public:
         m_sqlca = DbSqlca{};
         m_rows = 0;
         try {
+            if (const std::optional<Transaction> step = transactionStatement(sql)) {
+                transaction(*step);
+                return nullptr;
+            }
             return run(sql, params);
         } catch (const DbEngineError &e) {
             m_sqlca.sqlcode = e.nativeCode();
@@ -419,6 +427,51 @@ public:
     DbFormatting formatting() const override { return m_formatting; }
 
 private:
+    enum class Transaction { Begin, Commit, Rollback };
+
+    // BEGIN, COMMIT and ROLLBACK [WORK] go through the driver manager's own
+    // transaction calls: not every data source takes them as SQL (SQLite has
+    // no WORK), and the Informix driver wants its autocommit mode switched,
+    // not bypassed.
+    static std::optional<Transaction> transactionStatement(const QString &sql)
+    {
+        QStringList words = sql.simplified().toUpper().split(QLatin1Char(' '));
+        if (words.size() == 2 && words.last() == QLatin1String("WORK"))
+            words.removeLast();
+        if (words.size() != 1)
+            return std::nullopt;
+        if (words.first() == QLatin1String("BEGIN"))
+            return Transaction::Begin;
+        if (words.first() == QLatin1String("COMMIT"))
+            return Transaction::Commit;
+        if (words.first() == QLatin1String("ROLLBACK"))
+            return Transaction::Rollback;
+        return std::nullopt;
+    }
+    void transaction(Transaction step)
+    {
+        auto refuse = [](qint32 code, const char *message) {
+            const QString text = QLatin1String(message);
+            throw DbEngineError(text, {{kDbErrServer, code, text}});
+        };
+        if (step == Transaction::Begin) {
+            if (m_inTransaction)
+                refuse(-535, "Already in transaction.");
+            if (!succeeded(SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT,
+                                             reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER)))
+                raise(SQL_HANDLE_DBC, m_dbc, kDbErrServer, QStringLiteral("Cannot begin a transaction"));
+            m_inTransaction = true;
+            return;
+        }
+        if (!m_inTransaction)
+            refuse(-255, "Not in transaction.");
+        const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, m_dbc, step == Transaction::Commit ? SQL_COMMIT : SQL_ROLLBACK);
+        if (!succeeded(rc))
+            raise(SQL_HANDLE_DBC, m_dbc, kDbErrServer, QStringLiteral("Cannot end the transaction"));
+        m_inTransaction = false;
+        SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
+    }
+
     std::unique_ptr<IDbCursor> run(const QString &sql, const QList<DbParam> &params)
     {
         auto stmt = std::make_unique<Statement>(m_dbc);
@@ -455,6 +508,7 @@ private:
     DbSqlca m_sqlca;
     qint64 m_rows = 0;
     DbFormatting m_formatting;
+    bool m_inTransaction = false;
 };
 
 } // namespace

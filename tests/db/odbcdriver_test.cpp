@@ -5,6 +5,7 @@
 #include "db/dbquery.h"
 #include "db/dbsession.h"
 #include "db/odbcdriver.h"
+#include "workspace/loadunload.h"
 
 #include <gtest/gtest.h>
 
@@ -422,6 +423,52 @@ TEST_F(OdbcTest, InterruptCancelsTheRunningStatement)
     }
     stopper.join();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+}
+
+} // namespace
+
+namespace {
+
+// UNLOAD and LOAD are run by the client, so they work over any driver.
+TEST_F(OdbcTest, UnloadAndLoadRoundTripAndABadRowNamesItsLine)
+{
+    auto client = [&](const QString &statement) {
+        return RunClientStatement(*m_session, QStringLiteral("Quodlin7F3A"), *ParseClientStatement(statement));
+    };
+    auto count = [&](const char *table) {
+        auto q = query(QStringLiteral("select count(*) from ") + QLatin1String(table));
+        q->open();
+        return q->field(0).asString();
+    };
+    run("insert into parts values (1, 'a|b')");
+    run("insert into parts values (2, '')");
+    run("insert into parts values (3, NULL)");
+    run("insert into parts values (NULL, 'two\nlines\\')");
+    const QString first = m_dir.filePath("parts.unl"), again = m_dir.filePath("again.unl");
+    EXPECT_EQ(client("unload to '" + first + "' select * from parts order by item").rows, 4);
+    QFile file(first);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray unloaded = file.readAll();
+    EXPECT_EQ(unloaded, QByteArray("|two\\\nlines\\\\|\n1|a\\|b|\n2|\\ |\n3||\n"));
+
+    run("create table copy (item integer, part varchar(10))");
+    EXPECT_EQ(client("load from '" + first + "' insert into copy").message, QStringLiteral("4 row(s) loaded."));
+    client("unload to '" + again + "' select * from copy order by item");
+    QFile copied(again);
+    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copied.readAll(), unloaded);
+
+    // A key the table holds already: the line is named and nothing stays.
+    run("insert into items (id, name) values (1, 'old')");
+    writeFile(m_dir.filePath("bad.unl"), "10|new|\n1|taken|\n");
+    try {
+        client("load from '" + m_dir.filePath("bad.unl") + "' insert into items (id, name)");
+        ADD_FAILURE() << "loaded";
+    } catch (const DbError &e) {
+        const QString report = DbErrorReport(e, "test");
+        EXPECT_TRUE(report.contains("LOAD stopped at line 2")) << report.toStdString();
+    }
+    EXPECT_EQ(count("items"), QStringLiteral("1"));
 }
 
 } // namespace
