@@ -1,27 +1,80 @@
-// Dialogs for window tests: messages are recorded, questions answered No,
-// file and input dialogs cancelled, print dialogs answered as set.
+// Dialogs for tests: messages and questions are recorded; questions take the
+// scripted answers in turn, then `unanswered`; input boxes take the scripted
+// inputs; file dialogs record what they were asked and return the set path
+// (empty: cancelled); print dialogs answer as set and count how often asked.
 #pragma once
 
 #include "app/dialogs.h"
 
+#include <QList>
 #include <QStringList>
+
+#include <deque>
+#include <vector>
 
 namespace quodlin {
 
 class RecordingDialogs : public IDialogs {
 public:
-    void message(const QString &caption, const QString &text, MessageIcon, void *) override
+    struct Shown {
+        QString caption, text;
+        MessageIcon icon;
+        void *owner;
+    };
+    void message(const QString &caption, const QString &text, MessageIcon icon, void *owner) override
     {
         messages << caption + QStringLiteral(": ") + text;
+        shown.push_back({caption, text, icon, owner});
     }
-    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override { return DialogAnswer::No; }
-    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
-    QString openFile(const FileDialogRequest &, void *) override { return {}; }
-    QString saveFile(const FileDialogRequest &, void *) override { return {}; }
-    bool printDialog(void *, void *) override { return printAnswer; }
-    bool printerSetupDialog(void *, void *) override { return false; }
-    QStringList messages;
+    DialogAnswer question(const QString &, const QString &text, QuestionButtons, void *) override
+    {
+        questions << text;
+        if (answers.empty())
+            return unanswered;
+        const DialogAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    bool inputBox(const QString &caption, const QString &prompt, QString &value, void *) override
+    {
+        questions << caption + QStringLiteral(" / ") + prompt;
+        if (inputs.isEmpty())
+            return false;
+        value = inputs.takeFirst();
+        return true;
+    }
+    QString openFile(const FileDialogRequest &r, void *) override
+    {
+        fileRequests << r;
+        return openPath;
+    }
+    QString saveFile(const FileDialogRequest &r, void *) override
+    {
+        fileRequests << r;
+        return savePath;
+    }
+    bool printDialog(void *, void *) override
+    {
+        ++printAsked;
+        return printAnswer;
+    }
+    bool printerSetupDialog(void *printer, void *) override
+    {
+        setupAsked += printer != nullptr;
+        return true;
+    }
+
+    QStringList messages;  // "caption: text"
+    std::vector<Shown> shown;
+    QStringList questions;
+    std::deque<DialogAnswer> answers;
+    DialogAnswer unanswered = DialogAnswer::No;
+    QStringList inputs;
+    QString openPath, savePath;
+    QList<FileDialogRequest> fileRequests;
     bool printAnswer = false;
+    int printAsked = 0;
+    int setupAsked = 0;
 };
 
 } // namespace quodlin

@@ -15,6 +15,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include "recordingdialogs.h"
+
 using namespace quodlin;
 
 // These cases use /bin/sh, '/' paths and the non-Windows command splitting.
@@ -25,28 +27,6 @@ using namespace quodlin;
 #endif
 
 namespace {
-
-struct Shown {
-    QString caption;
-    QString text;
-    MessageIcon icon;
-    void *owner;
-};
-
-class RecordingDialogs : public IDialogs {
-public:
-    std::vector<Shown> shown;
-    void message(const QString &caption, const QString &text, MessageIcon icon, void *owner) override
-    {
-        shown.push_back({caption, text, icon, owner});
-    }
-    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override { return DialogAnswer::No; }
-    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
-    QString openFile(const FileDialogRequest &, void *) override { return {}; }
-    QString saveFile(const FileDialogRequest &, void *) override { return {}; }
-    bool printDialog(void *, void *) override { return false; }
-    bool printerSetupDialog(void *, void *) override { return false; }
-};
 
 // A private QUODLIN_HOME and TMPDIR per test.
 class ExternalPrograms : public ::testing::Test {

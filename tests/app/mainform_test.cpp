@@ -23,6 +23,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "recordingdialogs.h"
+
 // Readable failure output for texts and text lists.
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
@@ -462,26 +464,21 @@ TEST_F(MainFormTest, DisconnectClosesOnlyTheCurrentConnectionsBrowsers)
 
 namespace {
 
-class PrinterDialogs : public IDialogs {
-public:
-    int setupShown = 0;
-    void message(const QString &, const QString &, MessageIcon, void *) override {}
-    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override { return DialogAnswer::No; }
-    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
-    QString openFile(const FileDialogRequest &, void *) override { return {}; }
-    QString saveFile(const FileDialogRequest &, void *) override { return {}; }
-    bool printDialog(void *, void *) override { return false; }
-    bool printerSetupDialog(void *printer, void *) override { setupShown += printer != nullptr; return true; }
-};
-
-TEST_F(MainFormTest, PrintSetupAsksTheDialogInterfaceForTheSharedPrinter)
+TEST_F(MainFormTest, WithNoChildPrintIsOffAndPrintSetupAsksForTheSharedPrinter)
 {
-    auto dialogs = std::make_shared<PrinterDialogs>();
+    auto dialogs = std::make_shared<RecordingDialogs>();
     SetDialogs(dialogs);
+    dialogs->printAnswer = true;
     TMainForm form;
+    form.show();
+    for (const char *name : {"mnuFilePrint", "mnuFilePrintPreview"})
+        EXPECT_FALSE(form.findChild<QAction *>(QLatin1String(name))->isEnabled()) << name;
+    EXPECT_FALSE(form.findChild<QToolButton *>(QStringLiteral("tbtnPrint"))->isEnabled());
+    trigger(form, "mnuFilePrint");
+    EXPECT_EQ(dialogs->printAsked, 0);
     trigger(form, "mnuFilePrintSetup");
     trigger(form, "mnuFilePrintSetup");
-    EXPECT_EQ(dialogs->setupShown, 2);
+    EXPECT_EQ(dialogs->setupAsked, 2);
 }
 
 TEST_F(MainFormTest, BrowsersAtOriginFollowTheFrameSize)

@@ -10,6 +10,8 @@
 #include <set>
 #include <stdexcept>
 
+#include "recordingdialogs.h"
+
 // Readable failure output for texts and text lists.
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
@@ -205,22 +207,6 @@ INSTANTIATE_TEST_SUITE_P(
         {"Umlaut", "Grösse ä", "Grösse ä."},
     }),
     [](const auto &info) { return std::string(info.param.name); });
-
-class RecordingDialogs : public IDialogs {
-public:
-    struct Shown {
-        QString caption, text;
-        MessageIcon icon;
-    };
-    std::vector<Shown> shown;
-    void message(const QString &c, const QString &t, MessageIcon i, void *) override { shown.push_back({c, t, i}); }
-    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override { return DialogAnswer::No; }
-    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
-    QString openFile(const FileDialogRequest &, void *) override { return {}; }
-    QString saveFile(const FileDialogRequest &, void *) override { return {}; }
-    bool printDialog(void *, void *) override { return false; }
-    bool printerSetupDialog(void *, void *) override { return false; }
-};
 
 TEST(UnhandledFailure, ShowsStopBoxWithTitleAndNothingForSilentAbort)
 {

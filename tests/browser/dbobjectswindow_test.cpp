@@ -28,11 +28,9 @@
 #include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,6 +38,7 @@
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
+#include "pdftext.h"
 #include "recordingdialogs.h"
 
 using namespace quodlin;
@@ -376,7 +375,7 @@ TEST_F(BrowserWindowTest, ComboEntryBringsTheSecondBrowserOnTheSameAliasForward)
 
 TEST_F(BrowserWindowTest, PrintsTheShownPageWithItsTitle)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+    if (!test::HavePdfToText())
         GTEST_SKIP() << "pdftotext is not installed";
     TfrmDbObjects *w = connect();
     ASSERT_TRUE(w);
@@ -387,15 +386,7 @@ TEST_F(BrowserWindowTest, PrintsTheShownPageWithItsTitle)
     m_dialogs->printAnswer = true;
     auto printed = [&] {
         w->print();
-        QProcess p;
-        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        p.waitForFinished(20000);
-        QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).remove(QLatin1Char('\f')).split('\n');
-        for (QString &l : lines)
-            l = l.trimmed();
-        while (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        return lines;
+        return test::PdfLines(pdf);
     };
 
     w->gotoNode(QStringLiteral("tester.t"));

@@ -1,6 +1,6 @@
 #include "output/editorfiles.h"
 
-#include "app/dialogs.h"
+#include "recordingdialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -11,36 +11,6 @@
 using namespace quodlin;
 
 namespace {
-
-// Answers the file dialogs from fields and records what they were asked.
-class FileDialogs : public IDialogs {
-public:
-    void message(const QString &caption, const QString &text, MessageIcon, void *) override
-    {
-        messages << caption + QStringLiteral(": ") + text;
-    }
-    DialogAnswer question(const QString &, const QString &, QuestionButtons, void *) override
-    {
-        return DialogAnswer::Cancel;
-    }
-    bool inputBox(const QString &, const QString &, QString &, void *) override { return false; }
-    QString openFile(const FileDialogRequest &r, void *) override
-    {
-        asked = r;
-        return answer;
-    }
-    QString saveFile(const FileDialogRequest &r, void *) override
-    {
-        asked = r;
-        return answer;
-    }
-    bool printDialog(void *, void *) override { return false; }
-    bool printerSetupDialog(void *, void *) override { return false; }
-
-    QString answer;
-    FileDialogRequest asked;
-    QStringList messages;
-};
 
 const QString kProcTemplate = QStringLiteral("-- Name...... <sp_new>\n"
                                              "-- File...... <sp_new>.sql\n"
@@ -57,13 +27,16 @@ protected:
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
+    // The path both file dialogs return; empty: cancelled.
+    void answer(const QString &file) { m_dialogs->openPath = m_dialogs->savePath = file; }
+    const FileDialogRequest &asked() const { return m_dialogs->fileRequests.last(); }
     StatusSink sink()
     {
         return [this](const QString &t) { statuses << t; };
     }
 
     QTemporaryDir m_dir;
-    std::shared_ptr<FileDialogs> m_dialogs = std::make_shared<FileDialogs>();
+    std::shared_ptr<RecordingDialogs> m_dialogs = std::make_shared<RecordingDialogs>();
     std::shared_ptr<IDialogs> m_previous;
     QStringList statuses;
 };
@@ -115,10 +88,10 @@ TEST_F(EditorFilesTest, OpenReadsLinesAndKeepsTheName)
     f.write("select 1\r\nfrom t\r\n");
     f.close();
     SqlTextBuffer editor("-- File...... <sp_new>.sql");
-    m_dialogs->answer = path("a.sql");
+    answer(path("a.sql"));
     EXPECT_EQ(RichEditFileOpen({}, editor, sink()), path("a.sql"));
-    EXPECT_EQ(m_dialogs->asked.title, "Open SQL Script");
-    EXPECT_EQ(m_dialogs->asked.fileName, "*.sql");
+    EXPECT_EQ(asked().title, "Open SQL Script");
+    EXPECT_EQ(asked().fileName, "*.sql");
     EXPECT_EQ(editor.lines(), QStringList({"select 1", "from t"}));
     EXPECT_FALSE(editor.modified());
     EXPECT_EQ(statuses, QStringList({"Opening file...", "File opened successfully."}));
@@ -131,13 +104,13 @@ TEST_F(EditorFilesTest, OpenReadsLinesAndKeepsTheName)
     EXPECT_EQ(editor.text(), QString::fromUtf8("café"));
 
     // A missing file: reported, editor and name kept; a cancelled dialog says nothing.
-    m_dialogs->answer = path("missing.sql");
+    answer(path("missing.sql"));
     EXPECT_EQ(RichEditFileOpen("kept.sql", editor, sink()), "kept.sql");
     EXPECT_EQ(editor.text(), QString::fromUtf8("café"));
     ASSERT_EQ(m_dialogs->messages.size(), 1);
     EXPECT_TRUE(m_dialogs->messages[0].startsWith("Error: "));
     EXPECT_EQ(statuses.last(), "Error opening file.");
-    m_dialogs->answer.clear();
+    answer({});
     statuses.clear();
     EXPECT_EQ(RichEditFileOpen("kept.sql", editor, sink()), "kept.sql");
     EXPECT_TRUE(statuses.isEmpty());
@@ -147,12 +120,12 @@ TEST_F(EditorFilesTest, SaveAsWritesCrLfRenamesAndSaveReusesTheName)
 {
     SqlTextBuffer editor(QString(kProcTemplate).replace("sp_new()", "p1()"));
     editor.setCaret(5);
-    m_dialogs->answer = path("p1.sql");
+    answer(path("p1.sql"));
     const auto saved = RichEditFileSave({}, editor, false, sink());
     ASSERT_TRUE(saved);
     EXPECT_EQ(*saved, path("p1.sql"));
-    EXPECT_EQ(m_dialogs->asked.title, "Save SQL Script As");
-    EXPECT_EQ(m_dialogs->asked.fileName, "p1.sql");
+    EXPECT_EQ(asked().title, "Save SQL Script As");
+    EXPECT_EQ(asked().fileName, "p1.sql");
     EXPECT_EQ(bytes(path("p1.sql")),
               "-- Name...... p1\r\n-- File...... p1.sql\r\ncreate procedure p1()\r\nend procedure;\r\n");
     EXPECT_EQ(editor.caret(), 5);
@@ -160,27 +133,27 @@ TEST_F(EditorFilesTest, SaveAsWritesCrLfRenamesAndSaveReusesTheName)
     EXPECT_EQ(statuses.last(), "File saved successfully.");
 
     // Save with a remembered name: no dialog, no renaming.
-    m_dialogs->asked = {};
+    m_dialogs->fileRequests.clear();
     editor.setText("select sp_new from t");
     EXPECT_EQ(RichEditFileSave(path("p1.sql"), editor, false, sink()), path("p1.sql"));
-    EXPECT_TRUE(m_dialogs->asked.title.isEmpty());
+    EXPECT_TRUE(m_dialogs->fileRequests.isEmpty());
     EXPECT_EQ(bytes(path("p1.sql")), "select sp_new from t\r\n");
 
     // Cancelled: nothing written, the caller hears of it.
-    m_dialogs->answer.clear();
+    answer({});
     EXPECT_FALSE(RichEditFileSaveAs(path("p1.sql"), editor, false, sink()));
-    EXPECT_EQ(m_dialogs->asked.fileName, "p1.sql");
+    EXPECT_EQ(asked().fileName, "p1.sql");
 }
 
 TEST_F(EditorFilesTest, ResultPaneKeepsTheDialogsLastNameAndTextWithoutObjectIsNotRenamed)
 {
     SqlTextBuffer results("id name\n-- ----\n1  sp_new");
-    m_dialogs->answer = path("out.txt");
+    answer(path("out.txt"));
     ASSERT_TRUE(RichEditFileSaveAs({}, results, true, sink()));
-    EXPECT_EQ(m_dialogs->asked.title, "Save Results As");
+    EXPECT_EQ(asked().title, "Save Results As");
     EXPECT_EQ(bytes(path("out.txt")), "id name\r\n-- ----\r\n1  sp_new\r\n");
     ASSERT_TRUE(RichEditFileSaveAs({}, results, true, sink()));
-    EXPECT_EQ(m_dialogs->asked.fileName, "out.txt");
+    EXPECT_EQ(asked().fileName, "out.txt");
 }
 
 TEST_F(EditorFilesTest, FailedSaveReportsAndLeavesTheOldFile)
@@ -193,7 +166,7 @@ TEST_F(EditorFilesTest, FailedSaveReportsAndLeavesTheOldFile)
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder.sql"));
     for (const QString &target : {path("folder.sql"), path("no/such/dir.sql")}) {
         m_dialogs->messages.clear();
-        m_dialogs->answer = target;
+        answer(target);
         EXPECT_EQ(RichEditFileSaveAs(path("good.sql"), editor, false, sink()), path("good.sql")) << target.toStdString();
         EXPECT_EQ(m_dialogs->messages.size(), 1) << target.toStdString();
         EXPECT_EQ(statuses.last(), "Error saving to file.");

@@ -45,13 +45,13 @@ class BrowserEditsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dialogs = std::make_shared<ScriptedDialogs>();
+        dialogs = std::make_shared<RecordingDialogs>();
         previous = SetDialogs(dialogs);
         browser.view.setModified(false);
         browser.trigger.setModified(false);
     }
     void TearDown() override { SetDialogs(previous); }
-    std::shared_ptr<ScriptedDialogs> dialogs;
+    std::shared_ptr<RecordingDialogs> dialogs;
     std::shared_ptr<IDialogs> previous;
     FakeBrowser browser;
 };

@@ -17,9 +17,11 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -55,7 +57,7 @@ protected:
         QFile::remove(path);
         ASSERT_TRUE(QFile::copy(EmbeddedDriver().databasePath(QStringLiteral("panel_demo")), path));
         Settings::write(Settings::QueryResultsToGrid, false);
-        dialogs = std::make_shared<ScriptedDialogs>();
+        dialogs = std::make_shared<RecordingDialogs>();
         previous = SetDialogs(dialogs);
         SetConnector(std::make_shared<NoLoginConnector>());
         InstallBrowserWorkspaceHooks();
@@ -71,7 +73,6 @@ protected:
     }
     void TearDown() override
     {
-        dialogs->answers.assign(8, DialogAnswer::No);
         form.reset();
         SetConnector(nullptr);
         SetDialogs(previous);
@@ -100,8 +101,13 @@ protected:
         return false;
     }
     int count(const QString &sql) { return SelectText(dynamic_cast<TdmDbObjects &>(*w->connection()), sql).toInt(); }
+    static QByteArray bytes(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
 
-    std::shared_ptr<ScriptedDialogs> dialogs;
+    std::shared_ptr<RecordingDialogs> dialogs;
     std::shared_ptr<IDialogs> previous;
     std::unique_ptr<TMainForm> form;
     TfrmDbObjects *w = nullptr;
@@ -250,6 +256,100 @@ TEST_F(BrowserWorkspaceTest, RefreshAskedForElsewhereIsOfferedOnActivation)
     EXPECT_TRUE(dialogs->questions.contains(QStringLiteral("Refresh required, update objects now?")));
     EXPECT_FALSE(w->refreshPending());
     EXPECT_TRUE(listed(QStringLiteral("later_t")));
+}
+
+TEST_F(BrowserWorkspaceTest, EditorFilesOpenSaveExternalEditAndTheLeaveCheckSave)
+{
+    QTemporaryDir dir;
+    // Save asks for a name the first time and then writes without asking.
+    w->gotoNode(QStringLiteral("tester.customer"));
+    w->queryTab();
+    w->rtfSQL()->setPlainText(QStringLiteral("select * from region"));
+    const QString first = dir.filePath(QStringLiteral("a.sql"));
+    dialogs->savePath = first;
+    w->save();
+    EXPECT_EQ(dialogs->fileRequests.last().title, QStringLiteral("Save SQL Script As"));
+    EXPECT_EQ(bytes(first), QByteArray("select * from region\r\n"));
+    EXPECT_EQ(status(), QStringLiteral("File saved successfully."));
+    EXPECT_FALSE(w->rtfSQL()->document()->isModified());
+    w->rtfSQL()->appendPlainText(QStringLiteral("where 1 = 1"));
+    w->save();
+    EXPECT_EQ(dialogs->fileRequests.size(), 1);
+    EXPECT_EQ(bytes(first), QByteArray("select * from region\r\nwhere 1 = 1\r\n"));
+
+    // Save As proposes the remembered name; Open reads into the same editor.
+    dialogs->savePath = dir.filePath(QStringLiteral("b.sql"));
+    w->saveAs();
+    EXPECT_EQ(dialogs->fileRequests.last().fileName, QStringLiteral("a.sql"));
+    EXPECT_EQ(w->fileName(QStringLiteral("rtfSQL")), dialogs->savePath);
+    dialogs->openPath = dir.filePath(QStringLiteral("in.sql"));
+    QFile in(dialogs->openPath);
+    ASSERT_TRUE(in.open(QIODevice::WriteOnly));
+    in.write("select 2\r\nfrom region\r\n");
+    in.close();
+    w->openFile();
+    EXPECT_EQ(dialogs->fileRequests.last().title, QStringLiteral("Open SQL Script"));
+    EXPECT_EQ(w->rtfSQL()->toPlainText(), QStringLiteral("select 2\nfrom region"));
+    EXPECT_EQ(status(), QStringLiteral("File opened successfully."));
+
+    // External Edit brings the procedure's text to the front and takes back
+    // what the editor program wrote.
+    const QString editor = dir.filePath(QStringLiteral("editor.sh"));
+    QFile script(editor);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("echo '-- edited' >> \"$1\"\n");
+    script.close();
+    Settings::write(Settings::Editor, QStringLiteral("/bin/sh ") + editor);
+    w->activate();
+    w->gotoNode(QStringLiteral("tester.customers_in_region"));
+    child<QTabWidget>("tabProc")->setCurrentWidget(child<QWidget>("pageProc"));
+    auto *text = child<QPlainTextEdit>("rtfProcText");
+    const QString edited = text->toPlainText() + QStringLiteral("\n-- edited");
+    w->externalEdit();
+    EXPECT_EQ(child<QTabWidget>("tabProc")->currentWidget()->objectName(), QStringLiteral("pageProcEdit"));
+    EXPECT_EQ(text->toPlainText(), edited);
+
+    // Leaving asks; Yes saves through the editor files' Save As.
+    dialogs->answers = {DialogAnswer::Yes};
+    dialogs->savePath = dir.filePath(QStringLiteral("proc.sql"));
+    w->gotoNode(QStringLiteral("tester.customer"));
+    EXPECT_EQ(selected(), QStringLiteral("tester.customer"));
+    EXPECT_EQ(dialogs->fileRequests.last().fileName, QStringLiteral("customers_in_region.sql"));
+    EXPECT_EQ(bytes(dialogs->savePath), (QString(edited).replace(QLatin1Char('\n'), QStringLiteral("\r\n"))
+                                         + QStringLiteral("\r\n")).toUtf8());
+}
+
+TEST_F(BrowserWorkspaceTest, ResultsAndTheDataPageExportToFiles)
+{
+    QTemporaryDir dir;
+    runSql(QStringLiteral("select region_code, region_name from region where region_code in ('LN', 'SC') order by 1"));
+    struct Export {
+        const char *node;  // empty: the SQL panel's result
+        const char *action, *file;
+        QByteArray bytes;  // the file's start
+    };
+    const QByteArray banner(";" + QByteArray(76, '*') + "\r\n");
+    for (const Export &e : {
+             Export{"", "mnuRSaveAsCSV", "region.csv", "region_code,region_name\r\nLN,London\r\nSC,Scotland\r\n"},
+             Export{"", "mnuRSaveAsUnload", "region.unl", "LN|London|\nSC|Scotland|\n"},
+             Export{"tester.region", "mnuRSaveAsScript", "region.sql",
+                    "INSERT INTO region (region_code,region_name) \r\n     VALUES ('NE','North East');\r\n"},
+             // The key line from the browser's own index list of the table.
+             Export{"tester.region", "mnuRSaveAsSQD", "region.sqd",
+                    "ZRTSQD1\r\n\r\n" + banner + "; region\r\n" + banner
+                        + "Table: region\r\nPrimaryKey: region_code\r\nregion_code, region_name\r\n'NE'       , 'North East'\r\n"}}) {
+        if (*e.node) {
+            w->gotoNode(QLatin1String(e.node));
+            child<QTabWidget>("tabTable")->setCurrentWidget(child<QWidget>("pageTableData"));
+        }
+        const QString path = dir.filePath(QLatin1String(e.file));
+        dialogs->savePath = path;
+        child<QAction>(e.action)->trigger();
+        EXPECT_EQ(dialogs->fileRequests.last().fileName, QLatin1String(e.file));
+        EXPECT_EQ(status(), QStringLiteral("Query saved to file [") + path + QStringLiteral("]."));
+        EXPECT_EQ(bytes(path).left(e.bytes.size()), e.bytes) << e.file;
+    }
+    EXPECT_EQ(bytes(dir.filePath(QStringLiteral("region.sqd"))).count('\n'), 8 + 12);
 }
 
 } // namespace

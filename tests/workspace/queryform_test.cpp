@@ -4,17 +4,17 @@
 #include "app/templates.h"
 #include "output/ui/finddialogs.h"
 #include "workspace/ui/queryform.h"
+#include "pdftext.h"
 #include "workspace_fixture.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QPlainTextEdit>
 #include <QStatusBar>
@@ -32,7 +32,7 @@ class QueryFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dialogs = std::make_shared<ScriptedDialogs>();
+        dialogs = std::make_shared<RecordingDialogs>();
         previous = SetDialogs(dialogs);
         CreateEmbeddedDatabase(QStringLiteral("shop"));
         form = std::make_unique<TMainForm>();
@@ -74,7 +74,7 @@ protected:
     static QString status(TfrmQuery *q) { return child<QStatusBar>(q, "StatusBar")->currentMessage(); }
     static QString page(TfrmQuery *q) { return child<QTabWidget>(q, "tabQuery")->currentWidget()->objectName(); }
 
-    std::shared_ptr<ScriptedDialogs> dialogs;
+    std::shared_ptr<RecordingDialogs> dialogs;
     std::shared_ptr<IDialogs> previous;
     std::unique_ptr<TMainForm> form;
     StubBrowser *browser = nullptr;
@@ -238,28 +238,6 @@ TEST_F(QueryFormTest, TemplatePasteReplacesTheTextUncheckedAndUnmodified)
 
 } // namespace
 
-namespace {
-
-// The PDF's text, one line per printed line with trailing blanks cut; empty
-// when pdftotext is not installed.
-QStringList PdfLines(const QString &pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0)
-        return {};
-    QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).remove(QLatin1Char('\f')).split(QLatin1Char('\n'));
-    for (QString &l : lines)
-        l = l.trimmed().isEmpty() ? QString() : l.trimmed();
-    while (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
-bool HavePdfToText() { return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(); }
-
-} // namespace
-
 TEST_F(QueryFormTest, SaveOpenAndTheCloseQuestionUseTheRealSave)
 {
     QTemporaryDir dir;
@@ -368,20 +346,37 @@ TEST_F(QueryFormTest, FindReplaceAndSearchAgainThroughTheDialogs)
     EXPECT_TRUE(sql->document()->isUndoAvailable());
 }
 
-TEST_F(QueryFormTest, ResultExportsWriteTheFileAndReportAFailure)
+TEST_F(QueryFormTest, ResultExportsFromThePopupMenuWriteTheFileOrReportAFailure)
 {
+    // The browser shows parts: the SQD key line is its first index's columns.
+    RunSql(browser->module, QStringLiteral("create unique index ix_parts on parts (id, name)"));
+    browser->module.LoadTable(QStringLiteral("parts"), QStringLiteral("tester"));
     QTemporaryDir dir;
     TfrmQuery *q = openQuery();
     run(q, QStringLiteral("select id, name from parts"));
-    const QString script = dir.filePath(QStringLiteral("parts.sql"));
-    dialogs->savePath = script;
-    q->saveAsScript();
-    EXPECT_EQ(dialogs->fileRequests.last().title, QStringLiteral("Save SQL INSERT Script As"));
-    EXPECT_EQ(dialogs->fileRequests.last().fileName, QStringLiteral("parts.sql"));
-    EXPECT_EQ(form->statusText(), QStringLiteral("Query saved to file [") + script + QStringLiteral("]."));
-    QFile file(script);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("INSERT INTO parts (id,name) \r\n     VALUES (1,'bolt');\r\n"));
+    struct Export {
+        const char *action, *file, *title;
+        QByteArray bytes;
+    };
+    const QByteArray banner(";" + QByteArray(76, '*') + "\r\n");
+    for (const Export &e : {
+             Export{"mnuResultsSaveAsScript", "parts.sql", "Save SQL INSERT Script As",
+                    "INSERT INTO parts (id,name) \r\n     VALUES (1,'bolt');\r\n"},
+             Export{"mnuResultsSaveAsSQD", "parts.sqd", "Save SQD As",
+                    "ZRTSQD1\r\n\r\n" + banner + "; parts\r\n" + banner
+                        + "Table: parts\r\nPrimaryKey: id,name\r\nid         , name\r\n1          , 'bolt'\r\n"},
+             Export{"mnuResultsSaveAsCSV", "parts.csv", "Save as CSV", "id,name\r\n1,bolt\r\n"},
+             Export{"mnuResultsSaveAsUnload", "parts.unl", "Save as UNLOAD", "1|bolt|\n"}}) {
+        const QString path = dir.filePath(QLatin1String(e.file));
+        dialogs->savePath = path;
+        child<QAction>(q, e.action)->trigger();
+        EXPECT_EQ(dialogs->fileRequests.last().title, QLatin1String(e.title));
+        EXPECT_EQ(dialogs->fileRequests.last().fileName, QLatin1String(e.file));
+        EXPECT_EQ(form->statusText(), QStringLiteral("Query saved to file [") + path + QStringLiteral("]."));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << e.file;
+        EXPECT_EQ(file.readAll(), e.bytes) << e.file;
+    }
 
     // A folder in place of the file: reported, and the status claims nothing.
     dialogs->savePath = dir.path();

@@ -1,13 +1,13 @@
 #pragma once
 // A main window with browser stand-ins that own real connections to embedded
-// databases in the test home, and dialogs answered from a script.
-#include "app/dialogs.h"
+// databases in the test home; dialogs answered by RecordingDialogs.
 #include "app/ui/mainform.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dbquery.h"
 #include "db/dbsession.h"
 #include "db/embeddeddriver.h"
 #include "engine/engine.h"
+#include "recordingdialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -16,55 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include <deque>
-
 namespace quodlin::test {
-
-class ScriptedDialogs : public IDialogs {
-public:
-    void message(const QString &caption, const QString &text, MessageIcon, void *) override
-    {
-        messages << caption + QStringLiteral(": ") + text;
-    }
-    DialogAnswer question(const QString &, const QString &text, QuestionButtons, void *) override
-    {
-        questions << text;
-        if (answers.empty())
-            return DialogAnswer::Cancel;
-        const DialogAnswer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    bool inputBox(const QString &caption, const QString &prompt, QString &value, void *) override
-    {
-        questions << caption + QStringLiteral(" / ") + prompt;
-        if (inputs.isEmpty())
-            return false;
-        value = inputs.takeFirst();
-        return true;
-    }
-    QString openFile(const FileDialogRequest &r, void *) override
-    {
-        fileRequests << r;
-        return openPath;
-    }
-    QString saveFile(const FileDialogRequest &r, void *) override
-    {
-        fileRequests << r;
-        return savePath;
-    }
-    bool printDialog(void *, void *) override { return printAnswer; }
-    bool printerSetupDialog(void *, void *) override { return false; }
-
-    QStringList messages;
-    QStringList questions;
-    std::deque<DialogAnswer> answers;
-    QStringList inputs;
-    QString savePath;
-    QString openPath;
-    QList<FileDialogRequest> fileRequests;
-    bool printAnswer = false;
-};
 
 // An object browser reduced to what query windows ask of it: its connection.
 class StubBrowser : public QMdiSubWindow, public IObjectBrowserWindow {
