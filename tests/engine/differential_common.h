@@ -1,12 +1,22 @@
 #pragma once
 // Pieces both differential tests share: a statement fragment in its engine and
-// plain-SQLite forms, result rows as text, and the seed list.
+// plain-SQLite forms, result rows as text, the seed list, and the fixture that
+// runs statements on both databases and compares what they give.
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace difftest {
 
@@ -54,5 +64,100 @@ inline std::vector<unsigned> seeds(std::vector<unsigned> fixed, unsigned firstEx
         for (unsigned i = 0, n = unsigned(std::atoi(more)); i < n; ++i) fixed.push_back(firstExtra + i);
     return fixed;
 }
+
+// An engine database in a folder of its own and an in-memory SQLite database.
+class TwoDatabases : public testing::Test {
+protected:
+    void open(const std::string &folder)
+    {
+        m_dir = std::filesystem::temp_directory_path() / (folder + std::to_string(::getpid()));
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+        const std::string path = (m_dir / "diff.db").string();
+        quodlin::engine::Session::createDatabase(path, "tester");
+        m_engine = quodlin::engine::Session::open(path, "tester");
+        ASSERT_EQ(sqlite3_open(":memory:", &m_lite), SQLITE_OK);
+    }
+    void TearDown() override
+    {
+        m_engine.reset();
+        sqlite3_close(m_lite);
+        std::filesystem::remove_all(m_dir);
+    }
+
+    void liteExec(const std::string &sql)
+    {
+        char *err = nullptr;
+        ASSERT_EQ(sqlite3_exec(m_lite, sql.c_str(), nullptr, nullptr, &err), SQLITE_OK) << sql << ": " << (err ? err : "");
+    }
+
+    // The rows of `sql`, each cell as `cell` writes the column's value.
+    Outcome engineRows(const std::string &sql,
+                       const std::function<std::string(quodlin::engine::Statement &, int)> &cell)
+    {
+        Outcome o;
+        try {
+            auto st = m_engine->prepare(sql);
+            st->execute();
+            if (st->hasResultSet())
+                while (st->next()) {
+                    std::string row;
+                    for (std::size_t i = 0; i < st->columns().size(); ++i)
+                        row += (i ? "|" : "") + cell(*st, int(i));
+                    o.rows.push_back(row);
+                }
+        } catch (const quodlin::engine::EngineError &e) {
+            o.ok = false;
+            o.error = "error " + std::to_string(e.sqlCode()) + " " + e.what();
+        }
+        return o;
+    }
+    Outcome liteRows(const std::string &sql, const std::function<std::string(sqlite3_stmt *, int)> &cell)
+    {
+        Outcome o;
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(m_lite, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+            o.ok = false;
+            o.error = sqlite3_errmsg(m_lite);
+            return o;
+        }
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            std::string row;
+            for (int i = 0; i < sqlite3_column_count(st); ++i)
+                row += (i ? "|" : "") + cell(st, i);
+            o.rows.push_back(row);
+        }
+        if (rc != SQLITE_DONE) {
+            o.ok = false;
+            o.error = sqlite3_errmsg(m_lite);
+        }
+        sqlite3_finalize(st);
+        return o;
+    }
+
+    // Counts one comparison unless both sides refused (outside the common
+    // subset); the first five mismatches of a run are reported.
+    static void compare(const Outcome &eng, const Outcome &lite, const Sql &s, unsigned seed, int n, int &compared,
+                        int &failures)
+    {
+        if (!lite.ok && !eng.ok) {
+            if (std::getenv("QUODLIN_DIFF_VERBOSE"))
+                std::printf("refused (%s / %s): %s\n", eng.error.c_str(), lite.error.c_str(), s.ifx.c_str());
+            return;
+        }
+        ++compared;
+        if (lite.ok == eng.ok && lite.rows == eng.rows)
+            return;
+        if (++failures <= 5)
+            ADD_FAILURE() << "seed " << seed << " statement " << n << "\n  engine: " << s.ifx << "\n  sqlite: " << s.lite
+                          << "\n  engine result" << (eng.ok ? ":\n" + joined(eng.rows) : " " + eng.error + "\n")
+                          << "  sqlite result" << (lite.ok ? ":\n" + joined(lite.rows) : " " + lite.error + "\n");
+    }
+
+    std::filesystem::path m_dir;
+    std::unique_ptr<quodlin::engine::Session> m_engine;
+    sqlite3 *m_lite = nullptr;
+};
 
 } // namespace difftest

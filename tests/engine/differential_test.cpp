@@ -888,17 +888,11 @@ std::string liteValue(sqlite3_stmt *st, int i)
 
 
 
-class DifferentialTest : public testing::Test {
+class DifferentialTest : public TwoDatabases {
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() / ("quodlin_diff_" + std::to_string(::getpid()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        const std::string path = (m_dir / "diff.db").string();
-        Session::createDatabase(path, "tester");
-        m_engine = Session::open(path, "tester");
-        ASSERT_EQ(sqlite3_open(":memory:", &m_lite), SQLITE_OK);
+        open("quodlin_diff_");
         liteExec("pragma case_sensitive_like = on");
 
         std::mt19937 rng(20261206);
@@ -930,19 +924,6 @@ protected:
         }
         restore();
     }
-    void TearDown() override
-    {
-        m_engine.reset();
-        sqlite3_close(m_lite);
-        fs::remove_all(m_dir);
-    }
-
-    void liteExec(const std::string &sql)
-    {
-        char *err = nullptr;
-        ASSERT_EQ(sqlite3_exec(m_lite, sql.c_str(), nullptr, nullptr, &err), SQLITE_OK) << sql << ": " << (err ? err : "");
-    }
-
     void restore()
     {
         for (const TableDef &t : kTables) {
@@ -955,46 +936,9 @@ protected:
 
     Outcome runEngine(const std::string &sql)
     {
-        Outcome o;
-        try {
-            auto st = m_engine->prepare(sql);
-            st->execute();
-            if (st->hasResultSet())
-                while (st->next()) {
-                    std::string row;
-                    for (std::size_t i = 0; i < st->columns().size(); ++i)
-                        row += (i ? "|" : "") + engineValue(st->value(int(i)));
-                    o.rows.push_back(row);
-                }
-        } catch (const EngineError &e) {
-            o.ok = false;
-            o.error = "error " + std::to_string(e.sqlCode());
-        }
-        return o;
+        return engineRows(sql, [](Statement &st, int i) { return engineValue(st.value(i)); });
     }
-
-    Outcome runLite(const std::string &sql)
-    {
-        Outcome o;
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(m_lite, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-            o.ok = false;
-            o.error = sqlite3_errmsg(m_lite);
-            return o;
-        }
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            std::string row;
-            for (int i = 0; i < sqlite3_column_count(st); ++i) row += (i ? "|" : "") + liteValue(st, i);
-            o.rows.push_back(row);
-        }
-        if (rc != SQLITE_DONE) {
-            o.ok = false;
-            o.error = sqlite3_errmsg(m_lite);
-        }
-        sqlite3_finalize(st);
-        return o;
-    }
+    Outcome runLite(const std::string &sql) { return liteRows(sql, liteValue); }
 
     Rows contents()
     {
@@ -1047,28 +991,10 @@ protected:
                 m_engine->execute("rollback work");
                 liteExec("rollback");
             }
-            if (!lite.ok && !eng.ok) {
-                // Both refuse: outside the common subset.
-                if (std::getenv("QUODLIN_DIFF_VERBOSE"))
-                    std::printf("refused (%s / %s): %s\n", eng.error.c_str(), lite.error.c_str(), s.ifx.c_str());
-                continue;
-            }
-            ++compared;
-            if (lite.ok != eng.ok || lite.rows != eng.rows) {
-                ++failures;
-                if (failures <= 5)
-                    ADD_FAILURE() << "seed " << seed << " statement " << n << "\n  engine: " << s.ifx
-                                  << "\n  sqlite: " << s.lite << "\n  engine result"
-                                  << (eng.ok ? ":\n" + joined(eng.rows) : " " + eng.error + "\n")
-                                  << "  sqlite result" << (lite.ok ? ":\n" + joined(lite.rows) : " " + lite.error + "\n");
-            }
+            compare(eng, lite, s, seed, n, compared, failures);
         }
         return failures;
     }
-
-    fs::path m_dir;
-    std::unique_ptr<Session> m_engine;
-    sqlite3 *m_lite = nullptr;
 };
 
 

@@ -538,17 +538,11 @@ Sql shown(const E &e)
 
 
 
-class DifferentialTypesTest : public testing::Test {
+class DifferentialTypesTest : public TwoDatabases {
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() / ("quodlin_difft_" + std::to_string(::getpid()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        const std::string path = (m_dir / "diff.db").string();
-        Session::createDatabase(path, "tester");
-        m_engine = Session::open(path, "tester");
-        ASSERT_EQ(sqlite3_open(":memory:", &m_lite), SQLITE_OK);
+        open("quodlin_difft_");
 
         std::mt19937 rng(20261207);
         for (const Table *t : {&kTn, &kTm}) {
@@ -598,19 +592,6 @@ protected:
             }
         }
     }
-    void TearDown() override
-    {
-        m_engine.reset();
-        sqlite3_close(m_lite);
-        fs::remove_all(m_dir);
-    }
-
-    void liteExec(const std::string &sql)
-    {
-        char *err = nullptr;
-        ASSERT_EQ(sqlite3_exec(m_lite, sql.c_str(), nullptr, nullptr, &err), SQLITE_OK) << sql << ": " << (err ? err : "");
-    }
-
     static std::string cell(T t, const std::string &text)
     {
         if (!numeric(t)) return "'" + text + "'";
@@ -621,56 +602,25 @@ protected:
 
     Outcome runEngine(const std::string &sql, const std::vector<T> &types)
     {
-        Outcome o;
-        try {
-            auto st = m_engine->prepare(sql);
-            st->execute();
-            if (st->hasResultSet())
-                while (st->next()) {
-                    std::string row;
-                    for (std::size_t i = 0; i < st->columns().size(); ++i) {
-                        const Value &v = st->value(int(i));
-                        row += i ? "|" : "";
-                        row += v.isNull() ? "NULL"
-                                          : cell(i < types.size() ? types[i] : T::Vch,
-                                                 displayText(v, st->columns()[i], m_engine->environment()));
-                    }
-                    o.rows.push_back(row);
-                }
-        } catch (const EngineError &e) {
-            o.ok = false;
-            o.error = "error " + std::to_string(e.sqlCode()) + " " + e.what();
-        }
-        return o;
+        return engineRows(sql, [&](Statement &st, int i) -> std::string {
+            const Value &v = st.value(i);
+            if (v.isNull())
+                return "NULL";
+            return cell(std::size_t(i) < types.size() ? types[std::size_t(i)] : T::Vch,
+                        displayText(v, st.columns()[std::size_t(i)], m_engine->environment()));
+        });
     }
 
     Outcome runLite(const std::string &sql, const std::vector<T> &types)
     {
-        Outcome o;
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(m_lite, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-            o.ok = false;
-            o.error = sqlite3_errmsg(m_lite);
-            return o;
-        }
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            std::string row;
-            for (int i = 0; i < sqlite3_column_count(st); ++i) {
-                row += i ? "|" : "";
-                const T t = std::size_t(i) < types.size() ? types[std::size_t(i)] : T::Vch;
-                if (sqlite3_column_type(st, i) == SQLITE_NULL) row += "NULL";
-                else if (numeric(t)) row += normalNumber(sqlite3_column_double(st, i));
-                else row += "'" + std::string(reinterpret_cast<const char *>(sqlite3_column_text(st, i))) + "'";
-            }
-            o.rows.push_back(row);
-        }
-        if (rc != SQLITE_DONE) {
-            o.ok = false;
-            o.error = sqlite3_errmsg(m_lite);
-        }
-        sqlite3_finalize(st);
-        return o;
+        return liteRows(sql, [&](sqlite3_stmt *st, int i) -> std::string {
+            const T t = std::size_t(i) < types.size() ? types[std::size_t(i)] : T::Vch;
+            if (sqlite3_column_type(st, i) == SQLITE_NULL)
+                return "NULL";
+            if (numeric(t))
+                return normalNumber(sqlite3_column_double(st, i));
+            return "'" + std::string(reinterpret_cast<const char *>(sqlite3_column_text(st, i))) + "'";
+        });
     }
 
     const std::vector<T> tmTypes{T::Int, T::Int, T::Dec, T::Chr, T::Vch, T::Date};
@@ -903,27 +853,10 @@ protected:
                     std::sort(eng.rows.begin(), eng.rows.end());
                 }
             }
-            if (!lite.ok && !eng.ok) {
-                if (std::getenv("QUODLIN_DIFF_VERBOSE"))
-                    std::printf("refused (%s / %s): %s\n", eng.error.c_str(), lite.error.c_str(), c.sql.ifx.c_str());
-                continue;
-            }
-            ++compared;
-            if (lite.ok != eng.ok || lite.rows != eng.rows) {
-                ++failures;
-                if (failures <= 5)
-                    ADD_FAILURE() << "seed " << seed << " statement " << n << "\n  engine: " << c.sql.ifx
-                                  << "\n  sqlite: " << c.sql.lite << "\n  engine result"
-                                  << (eng.ok ? ":\n" + joined(eng.rows) : " " + eng.error + "\n") << "  sqlite result"
-                                  << (lite.ok ? ":\n" + joined(lite.rows) : " " + lite.error + "\n");
-            }
+            compare(eng, lite, c.sql, seed, n, compared, failures);
         }
         return failures;
     }
-
-    fs::path m_dir;
-    std::unique_ptr<Session> m_engine;
-    sqlite3 *m_lite = nullptr;
 };
 
 

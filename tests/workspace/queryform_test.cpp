@@ -117,6 +117,15 @@ TEST_F(QueryFormTest, RunsSelectInsertAndFaultyStatements)
     run(q, QString());
     EXPECT_EQ(q->windowTitle(), title);
     EXPECT_EQ(status(q), QStringLiteral("Compile option disabled in this version."));
+
+    // Explain without a file: the notice after the run.
+    Settings::write(Settings::EditExplainImmediate, true);
+    q->activate();
+    q->setExplainEnabled(true);
+    run(q, QStringLiteral("select name from parts where id = 1"));
+    EXPECT_EQ(status(q), QStringLiteral("Query executed successfully."));
+    EXPECT_EQ(dialogs->messages.last(),
+              QStringLiteral("Message: Explain file not specified. See Connection tab in File|Options menu."));
 }
 
 TEST_F(QueryFormTest, LiveCaptionAndGridFollowTheSwitchAndTheMode)
@@ -136,17 +145,6 @@ TEST_F(QueryFormTest, LiveCaptionAndGridFollowTheSwitchAndTheMode)
     run(q, QStringLiteral("select id from parts"));
     EXPECT_FALSE(q->query().canModify());
     EXPECT_TRUE(q->windowTitle().contains(QStringLiteral("[Live]")));
-}
-
-TEST_F(QueryFormTest, ExplainWithoutFileShowsTheNoticeAfterTheRun)
-{
-    Settings::write(Settings::EditExplainImmediate, true);
-    TfrmQuery *q = openQuery();
-    q->setExplainEnabled(true);
-    run(q, QStringLiteral("select name from parts where id = 1"));
-    EXPECT_EQ(status(q), QStringLiteral("Query executed successfully."));
-    EXPECT_EQ(dialogs->messages,
-              QStringList({"Message: Explain file not specified. See Connection tab in File|Options menu."}));
 }
 
 TEST_F(QueryFormTest, StopEndsALongStatementAndTheWindowStaysUsable)
@@ -201,20 +199,6 @@ TEST_F(QueryFormTest, BindingRestoresTheLastStatementForTheFirstWindowOnly)
     EXPECT_EQ(status(second), QStringLiteral("Query compiled with errors."));  // depot has no parts
 }
 
-TEST_F(QueryFormTest, ClosingAModifiedWindowAsks)
-{
-    TfrmQuery *q = openQuery();
-    q->sqlEditor()->insertPlainText(QStringLiteral("select name from parts"));
-    dialogs->answers = {DialogAnswer::Cancel};
-    EXPECT_FALSE(q->close());
-    EXPECT_EQ(dialogs->questions, QStringList({"Query modified, save to file?"}));
-
-    dialogs->answers = {DialogAnswer::No};
-    EXPECT_TRUE(q->close());
-    EXPECT_EQ(Settings::readConnection(browser->module.ConnectionName(), Settings::ConnLastSqlStatementQuery),
-              QStringLiteral("select name from parts"));
-}
-
 TEST_F(QueryFormTest, TemplatePasteReplacesTheTextUncheckedAndUnmodified)
 {
     ResetTemplates();
@@ -238,11 +222,15 @@ TEST_F(QueryFormTest, TemplatePasteReplacesTheTextUncheckedAndUnmodified)
 
 } // namespace
 
-TEST_F(QueryFormTest, SaveOpenAndTheCloseQuestionUseTheRealSave)
+TEST_F(QueryFormTest, TheCloseQuestionSaveAndOpenUseTheRealFiles)
 {
     QTemporaryDir dir;
     TfrmQuery *q = openQuery();
     q->sqlEditor()->insertPlainText(QStringLiteral("create view v1 as\nselect * from parts"));
+    dialogs->answers = {DialogAnswer::Cancel};
+    EXPECT_FALSE(q->close());
+    EXPECT_EQ(dialogs->questions, QStringList({"Query modified, save to file?"}));
+    // Yes saves through Save As, with the name the text proposes.
     dialogs->savePath = dir.filePath(QStringLiteral("v1.sql"));
     dialogs->answers = {DialogAnswer::Yes};
     EXPECT_TRUE(q->canClose());
@@ -275,6 +263,14 @@ TEST_F(QueryFormTest, SaveOpenAndTheCloseQuestionUseTheRealSave)
     EXPECT_EQ(rows.readAll(), QByteArray("id          name\r\n----------- ------------\r\n1           bolt\r\n"));
     EXPECT_EQ(dialogs->fileRequests.last().title, QStringLiteral("Save Results As"));
     EXPECT_TRUE(child<QPlainTextEdit>(q, "rtfResults")->toPlainText().isEmpty());
+
+    // No closes without saving; the statement is kept for the next window.
+    q->sqlEditor()->setPlainText(QStringLiteral("select name from parts"));
+    q->sqlEditor()->document()->setModified(true);
+    dialogs->answers = {DialogAnswer::No};
+    EXPECT_TRUE(q->close());
+    EXPECT_EQ(Settings::readConnection(browser->module.ConnectionName(), Settings::ConnLastSqlStatementQuery),
+              QStringLiteral("select name from parts"));
 }
 
 TEST_F(QueryFormTest, PrintsQueryAndRenderedResultsToPdf)
