@@ -9,6 +9,8 @@
 
 #include <QList>
 
+#include <atomic>
+
 namespace quodlin {
 
 class DbSession;
@@ -43,6 +45,11 @@ public:
     bool connected() const { return m_connection != nullptr; }
     // Stops the running statement (a Stop command); callable from any thread.
     void interrupt();
+    // Set while a worker thread runs statements on this component: a
+    // connection serves one thread at a time, so grids on the window's thread
+    // read no further rows meanwhile.
+    void setBusy(bool busy) { m_busy = busy; }
+    bool busy() const { return m_busy; }
 
     // The SQL communication area after the last statement or failed open.
     DbSqlca sqlca() const;
@@ -66,6 +73,7 @@ private:
     std::unique_ptr<IDbConnection> m_connection;
     DbSqlca m_failedOpen;
     QList<DbQuery *> m_queries;
+    std::atomic<bool> m_busy{false};
 };
 
 } // namespace quodlin

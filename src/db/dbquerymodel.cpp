@@ -1,5 +1,6 @@
 #include "db/dbquerymodel.h"
 
+#include "db/dbdatabase.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
 
@@ -108,7 +109,10 @@ bool DbQueryModel::canFetchMore(const QModelIndex &parent) const
 {
     if (m_changing || parent.isValid() || !m_query || !m_query->isOpen())
         return false;
-    return m_rows < m_query->fetchedRowCount() || !m_query->allFetched();
+    if (m_rows < m_query->fetchedRowCount())
+        return true;
+    // Reading more would use the connection a running statement holds.
+    return !m_query->allFetched() && !(m_query->database() && m_query->database()->busy());
 }
 
 void DbQueryModel::fetchMore(const QModelIndex &parent)

@@ -65,6 +65,7 @@ StatementRunner::~StatementRunner()
         return;
     stop();
     m_thread->wait();
+    m_database->setBusy(false);
     release(m_databaseName);
     delete m_thread;
 }
@@ -77,6 +78,7 @@ bool StatementRunner::start(DbDatabase *database, Work work)
     if (!claim(m_databaseName))
         return false;
     m_database = database;
+    m_database->setBusy(true);
     m_stop = false;
     m_clock.start();
     m_thread = QThread::create([this, work = std::move(work)] { work(m_stop); });
@@ -108,6 +110,7 @@ void StatementRunner::onThreadFinished()
         return;
     delete m_thread;
     m_thread = nullptr;
+    m_database->setBusy(false);
     m_database = nullptr;
     release(m_databaseName);
     m_clock.invalidate();

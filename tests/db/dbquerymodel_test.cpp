@@ -71,6 +71,12 @@ TEST_F(DbQueryModelTest, ReadsRowsInChunksAsTheViewAsks)
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Name"));
     EXPECT_EQ(model.data(model.index(0, 1)).toString(), QStringLiteral("n1"));
+    // While a worker holds the connection the grid reads nothing more.
+    m_db->setBusy(true);
+    EXPECT_FALSE(model.canFetchMore({}));
+    model.fetchMore({});
+    EXPECT_EQ(m_query->fetchedRowCount(), 1);
+    m_db->setBusy(false);
     while (model.canFetchMore({}))
         model.fetchMore({});
     EXPECT_EQ(model.rowCount(), 250);

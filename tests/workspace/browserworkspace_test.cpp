@@ -143,6 +143,8 @@ TEST_F(BrowserWorkspaceTest, StopEndsARunThatHeldTheTreeAndPages)
         "select a.colname from syscolumns a, syscolumns b, syscolumns c where a.colno + b.colno + c.colno < 0"));
     w->execute();
     ASSERT_TRUE(w->running());
+    DbDatabase &database = dynamic_cast<TdmDbObjects &>(*w->connection()).dbDb();
+    EXPECT_TRUE(database.busy());
     EXPECT_FALSE(child<QTreeWidget>("tvwTree")->isEnabled());
     EXPECT_FALSE(child<QWidget>("pageTableColumns")->isEnabled());
     EXPECT_TRUE(w->rtfSQL()->isReadOnly());
@@ -166,6 +168,7 @@ TEST_F(BrowserWorkspaceTest, StopEndsARunThatHeldTheTreeAndPages)
     ASSERT_EQ(dialogs->messages.size(), 1);
     EXPECT_TRUE(dialogs->messages[0].contains(QStringLiteral("-213")));
     EXPECT_TRUE(child<QTreeWidget>("tvwTree")->isEnabled());
+    EXPECT_FALSE(database.busy());
     EXPECT_FALSE(w->rtfSQL()->isReadOnly());
     w->gotoNode(QStringLiteral("tester.part"));
     EXPECT_EQ(selected(), QStringLiteral("tester.part"));
