@@ -452,6 +452,16 @@ TEST_F(MainFormTest, DisconnectClosesOnlyTheCurrentConnectionsBrowsers)
     auto *combo = form.findChild<QComboBox *>("cboDatabaseAlias");
     EXPECT_EQ(combo->count(), 2);
     EXPECT_EQ(combo->currentText(), QStringLiteral("demo (Quodlin2)"));
+    // Without a current connection the combo keeps what it shows (picking an
+    // entry is the browser window test's, with real browsers on one alias).
+    auto *first = form.findChild<TestBrowser *>("Quodlin1"), *second = form.findChild<TestBrowser *>("Quodlin2");
+    first->own.connected = second->own.connected = false;
+    form.SetCurrentConnection(nullptr);
+    ASSERT_EQ(form.CurrentConnection(), nullptr);
+    form.UpdateMenus();
+    EXPECT_EQ(combo->count(), 2);
+    first->own.connected = second->own.connected = true;
+    form.SetCurrentConnection(second->connection());
     trigger(form, "mnuFileDisconnect");
     const auto left = form.mdiArea()->subWindowList();
     ASSERT_EQ(left.size(), 1);
@@ -521,30 +531,6 @@ TEST_F(MainFormTest, AutoConnectByDirectNameOrLoginWhenItIsEmpty)
     TMainForm form;
     form.FormShow();
     EXPECT_EQ(log, QStringList({"Quodlin1.connect", "|local\\stores|ann|plain:"}));
-}
-
-} // namespace
-
-namespace {
-
-// Picking an entry is the browser window test's (real browsers on one alias).
-TEST_F(MainFormTest, WithoutACurrentConnectionTheComboKeepsItsEntries)
-{
-    auto connector = std::make_shared<ScriptedConnector>(log);
-    SetConnector(connector);
-    TMainForm form;
-    form.show();
-    ASSERT_TRUE(form.ConnectDatabase("demo", {}, "bob", {}));
-    ASSERT_TRUE(form.ConnectDatabase("demo", {}, "bob", {}));
-    auto *combo = form.findChild<QComboBox *>("cboDatabaseAlias");
-    // Without a current connection the combo keeps what it shows.
-    form.SetCurrentConnection(nullptr);
-    form.findChild<TestBrowser *>("Quodlin1")->own.connected = false;
-    form.findChild<TestBrowser *>("Quodlin2")->own.connected = false;
-    form.SetCurrentConnection(nullptr);
-    ASSERT_EQ(form.CurrentConnection(), nullptr);
-    form.UpdateMenus();
-    EXPECT_EQ(combo->count(), 2);
 }
 
 } // namespace

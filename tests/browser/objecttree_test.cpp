@@ -55,22 +55,13 @@ QStringList outline(const ObjectTree &tree)
     return lines;
 }
 
-class ObjectTreeTest : public ::testing::Test {
+class ObjectTreeTest : public test::BrowserFixtureTest {
 protected:
-    static void SetUpTestSuite() { s_fx = new test::CatalogFixture(QStringLiteral("browser/fixture.sql")); }
-    static void TearDownTestSuite()
-    {
-        delete s_fx;
-        s_fx = nullptr;
-    }
     static ObjectTree load(const QString &reselect = {}, OwnerDisplay display = {})
     {
         return LoadObjectTree(s_fx->module(), QStringLiteral("conn"), display, reselect);
     }
-    static test::CatalogFixture *s_fx;
 };
-
-test::CatalogFixture *ObjectTreeTest::s_fx = nullptr;
 
 TEST_F(ObjectTreeTest, EveryCategoryInTreeOrder)
 {

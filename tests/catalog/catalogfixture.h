@@ -10,6 +10,8 @@
 #include "engine/engine.h"
 #include "workspace/statementsplitter.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -76,6 +78,18 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<DbSession> m_session;
     std::unique_ptr<TdmDbObjects> m_module;
+};
+
+// Suites that only read the browser fixture build it once.
+class BrowserFixtureTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_fx = new CatalogFixture(QStringLiteral("browser/fixture.sql")); }
+    static void TearDownTestSuite()
+    {
+        delete s_fx;
+        s_fx = nullptr;
+    }
+    static inline CatalogFixture *s_fx = nullptr;
 };
 
 } // namespace quodlin::test

@@ -46,19 +46,10 @@ QStringList names(DbQuery &q)
     return result;
 }
 
-class ModuleTest : public ::testing::Test {
+class ModuleTest : public test::BrowserFixtureTest {
 protected:
-    static void SetUpTestSuite() { s_fx = new test::CatalogFixture(QStringLiteral("browser/fixture.sql")); }
-    static void TearDownTestSuite()
-    {
-        delete s_fx;
-        s_fx = nullptr;
-    }
     TdmDbObjects &module() { return s_fx->module(); }
-    static test::CatalogFixture *s_fx;
 };
-
-test::CatalogFixture *ModuleTest::s_fx = nullptr;
 
 TEST_F(ModuleTest, NamesConnectionAndEveryQueryAfterTheComponent)
 {
