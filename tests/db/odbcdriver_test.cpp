@@ -451,6 +451,7 @@ TEST_F(OdbcTest, UnloadAndLoadRoundTripAndABadRowNamesItsLine)
     const QByteArray unloaded = file.readAll();
     EXPECT_EQ(unloaded, QByteArray("|two\\\nlines\\\\|\n1|a\\|b|\n2|\\ |\n3||\n"));
 
+    run("drop table if exists copy");
     run("create table copy (item integer, part varchar(10))");
     EXPECT_EQ(client("load from '" + first + "' insert into copy").message, QStringLiteral("4 row(s) loaded."));
     client("unload to '" + again + "' select * from copy order by item");
