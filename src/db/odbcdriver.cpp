@@ -343,6 +343,10 @@ public:
     }
     ~OdbcConnection() override
     {
+        // As the server does for a session that goes; some drivers refuse to
+        // disconnect with a transaction open.
+        if (m_inTransaction)
+            SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK);
         SQLDisconnect(m_dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
     }

@@ -470,6 +470,22 @@ TEST_F(OdbcTest, UnloadAndLoadRoundTripAndABadRowNamesItsLine)
         EXPECT_TRUE(report.contains("LOAD stopped at line 2")) << report.toStdString();
     }
     EXPECT_EQ(count("items"), QStringLiteral("1"));
+
+    // The user's own transaction statements take the same road.
+    auto code = [&](const char *sql) {
+        try {
+            run(QLatin1String(sql));
+        } catch (const DbEngineError &e) {
+            return e.nativeCode();
+        }
+        return 0;
+    };
+    EXPECT_EQ(code("commit work"), -255);
+    EXPECT_EQ(code("BEGIN  WORK"), 0);
+    EXPECT_EQ(code("begin"), -535);
+    run("insert into items (id, name) values (2, 'gone')");
+    EXPECT_EQ(code("rollback"), 0);
+    EXPECT_EQ(count("items"), QStringLiteral("1"));
 }
 
 } // namespace
