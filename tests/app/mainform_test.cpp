@@ -275,17 +275,6 @@ TEST_F(MainFormTest, CommandsGoToQueryWindowOrBrowser)
     EXPECT_EQ(log, QStringList({"b.execute", "b.refresh", "b.queryTab", "q.execute", "q.save"}));
 }
 
-TEST_F(MainFormTest, CompileStaysDisabled)
-{
-    TMainForm form;
-    auto *browser = addChild<TestBrowser>(form, "b");
-    browser->pages = {{"tabProc", "pageProcSQL"}};
-    form.UpdateMenus();
-    EXPECT_TRUE(form.findChild<QAction *>("mnuFileExecute")->isEnabled());
-    EXPECT_FALSE(form.findChild<QAction *>("mnuFileCompile")->isEnabled());
-    EXPECT_FALSE(form.findChild<QToolButton *>("tbtnCompile")->isEnabled());
-}
-
 TEST_F(MainFormTest, NextWindowCyclesThroughAllChildren)
 {
     TMainForm form;
@@ -474,7 +463,7 @@ TEST_F(MainFormTest, DisconnectClosesOnlyTheCurrentConnectionsBrowsers)
 
 namespace {
 
-TEST_F(MainFormTest, WithNoChildPrintIsOffAndPrintSetupAsksForTheSharedPrinter)
+TEST_F(MainFormTest, PrintOffWithoutChildCompileOffEverywhereAndPrintSetupAsksForTheSharedPrinter)
 {
     auto dialogs = std::make_shared<RecordingDialogs>();
     SetDialogs(dialogs);
@@ -489,6 +478,13 @@ TEST_F(MainFormTest, WithNoChildPrintIsOffAndPrintSetupAsksForTheSharedPrinter)
     trigger(form, "mnuFilePrintSetup");
     trigger(form, "mnuFilePrintSetup");
     EXPECT_EQ(dialogs->setupAsked, 2);
+
+    // Compile stays off where Execute is on.
+    addChild<TestBrowser>(form, "b")->pages = {{"tabProc", "pageProcSQL"}};
+    form.UpdateMenus();
+    EXPECT_TRUE(form.findChild<QAction *>("mnuFileExecute")->isEnabled());
+    EXPECT_FALSE(form.findChild<QAction *>("mnuFileCompile")->isEnabled());
+    EXPECT_FALSE(form.findChild<QToolButton *>("tbtnCompile")->isEnabled());
 }
 
 TEST_F(MainFormTest, BrowsersAtOriginFollowTheFrameSize)
