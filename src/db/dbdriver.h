@@ -15,6 +15,20 @@ public:
     // Reads the next row into `row` (one value per column); false at the end.
     // The layer removes trailing blanks of String values. Raises DbEngineError.
     virtual bool fetch(QVariantList &row) = 0;
+    // The same row as cells (for walks that keep no rows); by default made
+    // from fetch's values. The layer removes trailing blanks of String text.
+    virtual bool fetchCells(DbCellRow &row)
+    {
+        if (!fetch(m_values))
+            return false;
+        row.clear();
+        for (const QVariant &v : std::as_const(m_values))
+            row.addVariant(v);
+        return true;
+    }
+
+private:
+    QVariantList m_values;
 };
 
 // A statement run many times with new values (LOAD's INSERT), prepared once

@@ -158,6 +158,7 @@ struct DateLayout {
     char order[3] = {'M', 'D', 'Y'};
     bool twoDigitYear = false;
     QString separator = QStringLiteral("/");
+    std::string separatorUtf8 = "/";
 };
 
 DateLayout parseDateLayout(const QString &dbdate)
@@ -190,6 +191,7 @@ DateLayout parseDateLayout(const QString &dbdate)
         std::copy(order, order + 3, layout.order);
         layout.twoDigitYear = twoDigits;
         layout.separator = separator;
+        layout.separatorUtf8 = separator.toStdString();
     }
     return layout;
 }
@@ -230,6 +232,115 @@ QString FormatDbDate(const QDate &date, const QString &dbdate)
             appendDigits(text, year, 4);
     }
     return text;
+}
+
+namespace {
+
+const QDate kDayZero(1899, 12, 31);
+
+// Proleptic Gregorian date of a day number; the same as QDate for years 1 to
+// 9999, which is all the fast path takes.
+void civilFromDays(qint64 dayNumber, int &year, int &month, int &day)
+{
+    const qint64 z = dayNumber + 693900;  // days since 0000-03-01
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 doe = z - era * 146097;
+    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const qint64 mp = (5 * doy + 2) / 153;
+    day = int(doy - (153 * mp + 2) / 5 + 1);
+    month = int(mp < 10 ? mp + 3 : mp - 9);
+    year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+void appendDigits(std::string &out, int value, int width)
+{
+    char digits[8];
+    for (int i = width - 1; i >= 0; --i) {
+        digits[i] = char('0' + value % 10);
+        value /= 10;
+    }
+    out.append(digits, size_t(width));
+}
+
+} // namespace
+
+qint64 DbDayNumber(const QDate &date) { return kDayZero.daysTo(date); }
+QDate DbDateOfDay(qint64 dayNumber) { return kDayZero.addDays(dayNumber); }
+
+void AppendDbDate(std::string &out, qint64 dayNumber, const QString &dbdate)
+{
+    // 0001-01-01 and 9999-12-31
+    if (dayNumber < -693594 || dayNumber > 2958464) {
+        out += FormatDbDate(DbDateOfDay(dayNumber), dbdate).toStdString();
+        return;
+    }
+    thread_local DateLayout layout = parseDateLayout(QStringLiteral("MDY4/"));
+    if (layout.format != dbdate)
+        layout = parseDateLayout(dbdate);
+    int year = 0, month = 0, day = 0;
+    civilFromDays(dayNumber, year, month, day);
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0)
+            out += layout.separatorUtf8;
+        if (layout.order[i] == 'M')
+            appendDigits(out, month, 2);
+        else if (layout.order[i] == 'D')
+            appendDigits(out, day, 2);
+        else if (layout.twoDigitYear)
+            appendDigits(out, year % 100, 2);
+        else
+            appendDigits(out, year, 4);
+    }
+}
+
+void DbCellRow::addVariant(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        return addNull();
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        return addInteger(value.toLongLong());
+    case QMetaType::Double:
+        return addFloat(value.toDouble());
+    case QMetaType::Bool:
+        return addBoolean(value.toBool());
+    case QMetaType::QDate: {
+        const QDate date = value.toDate();
+        if (!date.isValid())
+            break;
+        return addDate(DbDayNumber(date));
+    }
+    case QMetaType::QString: {
+        const QByteArray text = value.toString().toUtf8();
+        return addText(text.constData(), text.size());
+    }
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return addBytes(bytes.constData(), bytes.size());
+    }
+    default:
+        break;
+    }
+    cells.push_back({DbCell::Kind::Variant, 0, 0, variants.size(), 0});
+    variants << value;
+}
+
+QVariant DbCellRow::variant(int index) const
+{
+    const DbCell &c = cells[size_t(index)];
+    switch (c.kind) {
+    case DbCell::Kind::Null: return {};
+    case DbCell::Kind::Integer: return qlonglong(c.integer);
+    case DbCell::Kind::Float: return c.real;
+    case DbCell::Kind::Date: return DbDateOfDay(c.integer);
+    case DbCell::Kind::Boolean: return c.integer != 0;
+    case DbCell::Kind::Text: return QString::fromUtf8(bytes.data() + c.offset, c.size);
+    case DbCell::Kind::Bytes: return QByteArray(bytes.data() + c.offset, c.size);
+    case DbCell::Kind::Variant: break;
+    }
+    return variants[c.offset];
 }
 
 namespace {

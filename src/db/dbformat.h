@@ -22,6 +22,11 @@ QVariant DbParseEditText(const DbColumn &column, const QString &text, const DbFo
 
 // A date in a DBDATE format ("MDY4/", "DMY2-", "Y4MD.", "MDY40" = no separator).
 QString FormatDbDate(const QDate &date, const QString &dbdate);
+// The same for a day number (days since 1899-12-31), appended as UTF-8.
+void AppendDbDate(std::string &out, qint64 dayNumber, const QString &dbdate);
+// The day number of a date and back.
+qint64 DbDayNumber(const QDate &date);
+QDate DbDateOfDay(qint64 dayNumber);
 // A decimal text rounded half away from zero or padded to `scale` digits; a
 // negative scale leaves it as it is.
 QString DecimalAtScale(const QString &decimal, int scale);

@@ -226,6 +226,8 @@ void DbQuery::close()
     m_open = false;
     m_fields.clear();
     m_rows.clear();
+    m_cellRows.clear();
+    m_spareCells.clear();
     m_firstKept = 0;
     m_dropRows = false;
     m_rowids.clear();
@@ -282,6 +284,11 @@ void DbQuery::buildFields(const QList<DbColumn> &columns)
 bool DbQuery::ensureRow(int row)
 {
     while (row >= m_firstKept + m_rows.size() && m_cursor) {
+        if (m_dropRows) {
+            if (!fetchCellRow())
+                break;
+            continue;
+        }
         QVariantList values;
         bool more = false;
         try {
@@ -299,16 +306,56 @@ bool DbQuery::ensureRow(int row)
         for (int i = 0; i < values.size() && i < m_columns.size(); ++i)
             if (m_columns[i].type == DbFieldType::String && values[i].typeId() == QMetaType::QString)
                 values[i] = TrimTrailingBlanks(values[i].toString());
-        if (m_dropRows && m_current > m_firstKept) {
-            const int drop = m_current - m_firstKept;
-            m_rows.remove(0, qMin<qsizetype>(drop, m_rows.size()));
-            if (!m_rowids.isEmpty())
-                m_rowids.remove(0, qMin<qsizetype>(drop, m_rowids.size()));
-            m_firstKept = m_current;
-        }
         m_rows << std::move(values);
     }
     return row >= m_firstKept && row < m_firstKept + m_rows.size();
+}
+
+// Forward only: the rows behind the current one go (their buffers are
+// reused) and the next is read as cells.
+bool DbQuery::fetchCellRow()
+{
+    if (m_current > m_firstKept) {
+        const int drop = qMin(m_current - m_firstKept, int(m_rows.size()));
+        m_rows.remove(0, drop);
+        for (int i = 0; i < drop; ++i) {
+            m_spareCells.push_back(std::move(m_cellRows.front()));
+            m_cellRows.pop_front();
+        }
+        m_firstKept = m_current;
+    }
+    DbCellRow cells;
+    if (!m_spareCells.empty()) {
+        cells = std::move(m_spareCells.back());
+        m_spareCells.pop_back();
+    }
+    bool more = false;
+    try {
+        more = m_cursor->fetchCells(cells);
+    } catch (...) {
+        m_cursor.reset();
+        throw;
+    }
+    if (!more) {
+        m_cursor.reset();
+        return false;
+    }
+    for (size_t i = 0; i < cells.cells.size() && i < size_t(m_columns.size()); ++i) {
+        DbCell &c = cells.cells[i];
+        if (m_columns[qsizetype(i)].type == DbFieldType::String && c.kind == DbCell::Kind::Text)
+            while (c.size > 0 && cells.bytes[size_t(c.offset + c.size - 1)] == ' ')
+                --c.size;
+    }
+    m_rows << QVariantList();
+    m_cellRows.push_back(std::move(cells));
+    return true;
+}
+
+const DbCellRow *DbQuery::currentCells() const
+{
+    if (!m_dropRows || m_current < m_firstKept || m_current >= m_firstKept + int(m_cellRows.size()))
+        return nullptr;
+    return &m_cellRows[size_t(m_current - m_firstKept)];
 }
 
 void DbQuery::requireOpen() const
@@ -329,7 +376,13 @@ const QVariant &DbQuery::cell(int row, int column) const
         throw DbError(QStringLiteral("No current record"));
     if (column < 0)
         return null;
-    const QVariantList &values = m_rows[row - m_firstKept];
+    QVariantList &values = m_rows[row - m_firstKept];
+    if (m_dropRows && values.isEmpty()) {
+        const DbCellRow &cells = m_cellRows[size_t(row - m_firstKept)];
+        values.reserve(qsizetype(cells.cells.size()));
+        for (int i = 0; i < int(cells.cells.size()); ++i)
+            values << cells.variant(i);
+    }
     return column < values.size() ? values[column] : null;
 }
 

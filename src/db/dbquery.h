@@ -12,6 +12,7 @@
 #include "db/dbdriver.h"
 #include "db/liveselect.h"
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -48,6 +49,7 @@ public:
     const DbColumn &column() const { return m_column; }
     int index() const { return m_index; }
     bool isCalculated() const { return bool(m_calc); }
+    bool hasDisplayHook() const { return bool(m_hook); }
 
     bool visible() const { return m_visible; }
     void setVisible(bool on) { m_visible = on; }
@@ -122,6 +124,10 @@ public:
     // for a live result, whose rows are edited in place.
     void setForwardOnly(bool on) { m_forwardOnly = on; }
     bool forwardOnly() const { return m_forwardOnly; }
+    // The current row as read (DbCellRow), indexed by DbField::index(), while
+    // a forward-only query walks: writers format it without a QVariant per
+    // value. Null for other queries and without a current row.
+    const DbCellRow *currentCells() const;
 
     // Editing: edit() or append(), set values, then post() or cancel(). Posting
     // or deleting finds the row again by its key and original values and is
@@ -213,6 +219,7 @@ private:
     std::unique_ptr<IDbCursor> run(const QString &sql);
     void buildFields(const QList<DbColumn> &columns);
     bool ensureRow(int row);
+    bool fetchCellRow();
     void moveTo(int row);
     void requireOpen() const;
     void notifyDetails();
@@ -239,7 +246,11 @@ private:
     std::unique_ptr<IDbCursor> m_cursor;
     bool m_open = false;
     std::vector<std::unique_ptr<DbField>> m_fields;
-    QList<QVariantList> m_rows;  // rows m_firstKept... of the result
+    // Rows m_firstKept... of the result. Forward only, each row is read as
+    // cells (m_cellRows beside it) and its QVariants are made on first use.
+    mutable QList<QVariantList> m_rows;
+    std::deque<DbCellRow> m_cellRows;
+    std::vector<DbCellRow> m_spareCells;  // dropped rows' buffers, for reuse
     int m_firstKept = 0;         // above 0 only when reading forward only
     bool m_dropRows = false;
     QVariantList m_rowids;     // beside m_rows when live rows are found by ROWID

@@ -13,6 +13,9 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <string>
+#include <vector>
+
 namespace quodlin {
 
 enum class DbFieldType {
@@ -41,6 +44,52 @@ struct DbSqlca {
     qint64 sqlerrd[6] = {0, 0, 0, 0, -1, 0};
     // 0-based character offset of the last error in the statement text; -1 unknown.
     int errorOffset() const { return static_cast<int>(sqlerrd[4]); }
+};
+
+// One row read for streaming (exports, UNLOAD) without a QVariant per value:
+// typed cells, text as UTF-8 in one byte buffer the row reuses from row to
+// row. A value with no cell form of its own is kept as its QVariant.
+struct DbCell {
+    enum class Kind : quint8 { Null, Integer, Float, Date, Boolean, Text, Bytes, Variant };
+    Kind kind = Kind::Null;
+    qint64 integer = 0;     // Integer; Boolean 0/1; Date: days since 1899-12-31
+    double real = 0;        // Float
+    qsizetype offset = 0;   // Text and Bytes: where in DbCellRow::bytes; Variant: index in variants
+    qsizetype size = 0;
+};
+
+struct DbCellRow {
+    std::vector<DbCell> cells;
+    std::string bytes;
+    QVariantList variants;
+
+    // Empties the row, keeping its buffers.
+    void clear()
+    {
+        cells.clear();
+        bytes.clear();
+        variants.clear();
+    }
+    void addNull() { cells.emplace_back(); }
+    void addInteger(qint64 v) { cells.push_back({DbCell::Kind::Integer, v, 0, 0, 0}); }
+    void addFloat(double v) { cells.push_back({DbCell::Kind::Float, 0, v, 0, 0}); }
+    void addDate(qint64 dayNumber) { cells.push_back({DbCell::Kind::Date, dayNumber, 0, 0, 0}); }
+    void addBoolean(bool v) { cells.push_back({DbCell::Kind::Boolean, v ? 1 : 0, 0, 0, 0}); }
+    void addText(const char *data, qsizetype size) { addBuffered(DbCell::Kind::Text, data, size); }
+    void addBytes(const char *data, qsizetype size) { addBuffered(DbCell::Kind::Bytes, data, size); }
+    // A QVariant as the layer carries values (see above) turned into its cell.
+    void addVariant(const QVariant &value);
+    // The cell's bytes (Text: UTF-8).
+    QByteArrayView view(const DbCell &c) const { return {bytes.data() + c.offset, c.size}; }
+    // The cell as the QVariant the layer carries.
+    QVariant variant(int index) const;
+
+private:
+    void addBuffered(DbCell::Kind kind, const char *data, qsizetype size)
+    {
+        cells.push_back({kind, 0, 0, qsizetype(bytes.size()), size});
+        bytes.append(data, size_t(size));
+    }
 };
 
 // DBDATE and DBMONEY of the session.

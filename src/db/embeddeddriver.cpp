@@ -173,6 +173,44 @@ public:
             rethrowOther(e);
         }
     }
+    bool fetchCells(DbCellRow &row) override
+    {
+        try {
+            if (!m_stmt->next())
+                return false;
+            row.clear();
+            for (int i = 0; i < m_columns.size(); ++i) {
+                const engine::Value &v = m_stmt->value(i);
+                switch (v.kind) {
+                case engine::Value::Kind::Null:
+                    row.addNull();
+                    break;
+                case engine::Value::Kind::Integer:
+                    if (m_columns[i].type == DbFieldType::Date)
+                        row.addDate(v.integer);
+                    else if (m_columns[i].type == DbFieldType::Boolean)
+                        row.addBoolean(v.integer != 0);
+                    else
+                        row.addInteger(v.integer);
+                    break;
+                case engine::Value::Kind::Float:
+                    row.addFloat(v.real);
+                    break;
+                case engine::Value::Kind::Blob:
+                    row.addBytes(v.text.data(), qsizetype(v.text.size()));
+                    break;
+                case engine::Value::Kind::Text:
+                    row.addText(v.text.data(), qsizetype(v.text.size()));
+                    break;
+                }
+            }
+            return true;
+        } catch (const engine::EngineError &e) {
+            rethrow(e, m_text);
+        } catch (const std::exception &e) {
+            rethrowOther(e);
+        }
+    }
 
 private:
     std::unique_ptr<engine::Statement> m_stmt;

@@ -11,7 +11,12 @@
 #include <QSaveFile>
 #include <QStringEncoder>
 
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace quodlin {
@@ -21,35 +26,68 @@ namespace {
 const QString kUnknownTable = QStringLiteral("unknown");
 const QString kCrLf = QStringLiteral("\r\n");
 
-// Lines gathered as UTF-8 and handed to the device in large pieces: one
-// write per line costs more than making the line.
+// Lines made as UTF-8 straight into one buffer that goes to the device in
+// large pieces: one write per line costs more than making the line.
 class Sink {
 public:
-    explicit Sink(QIODevice &out) : m_out(out) { m_buffer.reserve(kFlushAt + 4096); }
+    explicit Sink(QIODevice &out) : m_out(out) { buffer.reserve(kFlushAt + 4096); }
+    std::string buffer;
+
     void add(QStringView text)
     {
-        const qsizetype at = m_buffer.size();
-        m_buffer.resize(at + m_encoder.requiredSpace(text.size()));
-        char *end = m_encoder.appendToBuffer(m_buffer.data() + at, text);
-        m_buffer.resize(end - m_buffer.constData());
-        if (m_buffer.size() >= kFlushAt)
+        const size_t at = buffer.size();
+        buffer.resize(at + size_t(m_encoder.requiredSpace(text.size())));
+        char *end = m_encoder.appendToBuffer(buffer.data() + at, text);
+        buffer.resize(size_t(end - buffer.data()));
+        endLine();
+    }
+    // After each line: hands the buffer on once it is large.
+    void endLine()
+    {
+        if (buffer.size() >= kFlushAt)
             flush();
     }
     void flush()
     {
-        if (m_buffer.isEmpty())
+        if (buffer.empty())
             return;
-        if (m_out.write(m_buffer) != m_buffer.size())
+        if (m_out.write(buffer.data(), qint64(buffer.size())) != qint64(buffer.size()))
             throw DbError(QStringLiteral("Cannot write the file: %1").arg(m_out.errorString()));
-        m_buffer.clear();
+        buffer.clear();
     }
 
 private:
-    static constexpr qsizetype kFlushAt = 256 * 1024;
+    static constexpr size_t kFlushAt = 256 * 1024;
     QIODevice &m_out;
-    QByteArray m_buffer;
     QStringEncoder m_encoder{QStringEncoder::Utf8};
 };
+
+void append(std::string &out, QByteArrayView text) { out.append(text.data(), size_t(text.size())); }
+
+bool isAscii(QByteArrayView text)
+{
+    const char *p = text.data();
+    qsizetype n = text.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; n > 0; ++p, --n)
+        if (uchar(*p) & 0x80)
+            return false;
+    return true;
+}
+
+// The length of valid UTF-8 in UTF-16 code units, as QString counts.
+qsizetype utf16Length(QByteArrayView text)
+{
+    qsizetype n = 0;
+    for (const char c : text)
+        n += ((uchar(c) & 0xC0) != 0x80) + (uchar(c) >= 0xF0);
+    return n;
+}
 
 bool isNumber(DbFieldType type)
 {
@@ -66,41 +104,112 @@ bool isNumber(DbFieldType type)
     }
 }
 
-// The value as the files hold it: the edit text, except that floats keep
-// every digit (the edit text rounds to 15) and BYTE is hexadecimal. One read
-// of the value serves the NULL test and the text.
-QString fileText(const DbField &field, const QVariant &value, const DbFormatting &fmt)
+// Whether decimal text is already at `scale` (what DecimalAtScale returns
+// unchanged): an optional minus, digits, a point and exactly `scale` digits;
+// not a negative zero.
+bool isAtScale(QByteArrayView text, int scale)
+{
+    const qsizetype n = text.size();
+    qsizetype i = n > 0 && text[0] == '-' ? 1 : 0;
+    const qsizetype start = i;
+    bool nonZero = false;
+    for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i)
+        nonZero = nonZero || text[i] != '0';
+    if (i == start)
+        return false;
+    if (scale > 0) {
+        if (i >= n || text[i] != '.' || n - i - 1 != scale)
+            return false;
+        for (++i; i < n; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return false;
+            nonZero = nonZero || text[i] != '0';
+        }
+    }
+    return i == n && (start == 0 || nonZero);
+}
+
+// A double as QString::number(v, 'g', p) writes it, for p the shortest
+// round trip or 15 digits; false where only that call gives it (infinities,
+// NaN, more than 15 digits at 15, subnormals). The shortest digits come from
+// std::to_chars; Qt takes the shorter of the fixed and exponent forms for the
+// shortest, the C rule at a precision, exponents of at least two digits.
+bool appendDouble(std::string &out, double v, bool shortest)
+{
+    if (!std::isfinite(v) || (!shortest && v != 0 && std::fabs(v) < DBL_MIN))
+        return false;
+    if (v == 0) {
+        out += '0';
+        return true;
+    }
+    char buffer[40];
+    const char *const end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific).ptr;
+    const char *p = buffer;
+    const bool negative = *p == '-';
+    p += negative;
+    char digits[20];
+    int n = 0;
+    for (; p < end && *p != 'e'; ++p)
+        if (*p != '.')
+            digits[n++] = *p;
+    int x = 0;
+    std::from_chars(p + 1 + (p[1] == '+'), end, x);
+    if (!shortest && n > 15)
+        return false;
+    const int exponentDigits = std::abs(x) >= 100 ? 3 : 2;
+    const int scientificLength = n + (n > 1) + 2 + exponentDigits;
+    const int fixedLength = x >= n - 1 ? x + 1 : x >= 0 ? n + 1 : n + 1 - x;
+    const bool scientific = shortest ? scientificLength < fixedLength : (x < -4 || x >= 15);
+    if (negative)
+        out += '-';
+    if (scientific) {
+        out += digits[0];
+        if (n > 1) {
+            out += '.';
+            out.append(digits + 1, size_t(n - 1));
+        }
+        out += 'e';
+        out += x < 0 ? '-' : '+';
+        const int a = std::abs(x);
+        if (a >= 100)
+            out += char('0' + a / 100);
+        out += char('0' + a / 10 % 10);
+        out += char('0' + a % 10);
+    } else if (x >= n - 1) {
+        out.append(digits, size_t(n));
+        out.append(size_t(x - n + 1), '0');
+    } else if (x >= 0) {
+        out.append(digits, size_t(x + 1));
+        out += '.';
+        out.append(digits + x + 1, size_t(n - x - 1));
+    } else {
+        out += "0.";
+        out.append(size_t(-x - 1), '0');
+        out.append(digits, size_t(n));
+    }
+    return true;
+}
+
+// Which text of a value: the grid's display text, the edit text, or the
+// files' text (the edit text, but floats with every digit and BYTE in hex).
+enum class TextKind { Display, Edit, File };
+
+QString variantText(const DbField &field, const QVariant &value, const DbFormatting &fmt, TextKind kind)
 {
     if (field.isCalculated())
         return value.toString();
-    if (field.type() == DbFieldType::Float)
+    if (kind == TextKind::File && field.type() == DbFieldType::Float)
         return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
-    if (field.type() == DbFieldType::Blob)
+    if (kind == TextKind::File && field.type() == DbFieldType::Blob)
         return QString::fromLatin1(value.toByteArray().toHex());
-    return DbEditText(field.column(), value, fmt);
-}
-
-QString editText(const DbField &field, const QVariant &value, const DbFormatting &fmt)
-{
-    return field.isCalculated() ? value.toString() : DbEditText(field.column(), value, fmt);
-}
-
-void appendQuotedDoubling(QString &line, const QString &text)
-{
-    line += QLatin1Char('\'');
-    if (!text.contains(QLatin1Char('\''))) {
-        line += text;
-    } else {
-        for (QChar c : text) {
-            if (c == QLatin1Char('\''))
-                line += QLatin1Char('\'');
-            line += c;
-        }
-    }
-    line += QLatin1Char('\'');
+    return kind == TextKind::Display ? DbDisplayText(field.column(), value, fmt)
+                                     : DbEditText(field.column(), value, fmt);
 }
 
 // One format: lines before the records and the line of the current record.
+// A record's values come as cells, from the forward-only query itself or
+// made here from the fields' QVariants; the common types are formatted from
+// the cell, anything else through the fields' QString texts.
 class FormatWriter {
 public:
     virtual ~FormatWriter() = default;
@@ -108,27 +217,189 @@ public:
     virtual void record(Sink &sink) = 0;
 
 protected:
-    std::vector<const DbField *> m_fields;  // all of them, hidden ones too
+    std::vector<const DbField *> m_fields;  // all of them, hidden ones too (the text table: the visible ones)
     DbFormatting m_fmt;
+
     void takeFields(const DbQuery &query)
     {
         for (int i = 0; i < query.fieldCount(); ++i)
             m_fields.push_back(&query.field(i));
         m_fmt = query.formatting();
+        m_query = &query;
     }
+    // Takes the current record's values.
+    void loadRecord()
+    {
+        m_row = m_query->currentCells();
+        m_direct = m_row != nullptr;
+        if (m_direct)
+            return;
+        m_own.clear();
+        for (const DbField *f : m_fields)
+            m_own.addVariant(f->value());
+        m_row = &m_own;
+    }
+    bool isNull(size_t k) const { return !m_fields[k]->isCalculated() && cell(k).kind == DbCell::Kind::Null; }
+    // Field k's text of the current record as UTF-8; valid until the next call.
+    QByteArrayView text(size_t k, TextKind kind)
+    {
+        const DbField &f = *m_fields[k];
+        if (f.isCalculated())
+            return encode(f.value().toString());
+        const DbCell &c = cell(k);
+        switch (f.type()) {
+        case DbFieldType::SmallInt:
+        case DbFieldType::Integer:
+        case DbFieldType::BigInt:
+            if (c.kind == DbCell::Kind::Integer) {
+                const auto end = std::to_chars(m_digits, m_digits + sizeof m_digits, c.integer).ptr;
+                return {m_digits, end - m_digits};
+            }
+            break;
+        case DbFieldType::Float:
+            m_chars.clear();
+            if (c.kind == DbCell::Kind::Float && appendDouble(m_chars, c.real, kind == TextKind::File))
+                return {m_chars.data(), qsizetype(m_chars.size())};
+            break;
+        case DbFieldType::Decimal:
+        case DbFieldType::Money:
+            // MONEY's display text carries the currency: the general path.
+            if (c.kind == DbCell::Kind::Text && (f.type() == DbFieldType::Decimal || kind != TextKind::Display)
+                && f.column().scale >= 0 && isAtScale(m_row->view(c), f.column().scale))
+                return m_row->view(c);
+            break;
+        case DbFieldType::Date:
+            if (c.kind == DbCell::Kind::Date) {
+                m_chars.clear();
+                AppendDbDate(m_chars, c.integer, m_fmt.dbdate);
+                return {m_chars.data(), qsizetype(m_chars.size())};
+            }
+            break;
+        case DbFieldType::Boolean:
+            if (c.kind == DbCell::Kind::Boolean)
+                return c.integer ? "t" : "f";
+            break;
+        case DbFieldType::Blob:
+            if (c.kind == DbCell::Kind::Bytes && kind != TextKind::File)
+                return "(BYTE)";
+            if (c.kind == DbCell::Kind::Bytes) {
+                m_scratch = m_row->view(c).toByteArray().toHex();
+                return m_scratch;
+            }
+            break;
+        case DbFieldType::Time:
+            break;
+        default:
+            // Text as read; bytes that are not UTF-8 become U+FFFD, as a
+            // QString round trip makes them.
+            if (c.kind == DbCell::Kind::Text) {
+                const QByteArrayView view = m_row->view(c);
+                if (isAscii(view) || view.isValidUtf8())
+                    return view;
+            }
+            break;
+        }
+        return encode(variantText(f, m_row->variant(cellIndex(k)), m_fmt, kind));
+    }
+    QByteArrayView encode(const QString &text)
+    {
+        m_scratch = text.toUtf8();
+        return m_scratch;
+    }
+
+private:
+    size_t cellIndex(size_t k) const { return m_direct ? size_t(m_fields[k]->index()) : k; }
+    const DbCell &cell(size_t k) const { return m_row->cells[cellIndex(k)]; }
+
+    const DbQuery *m_query = nullptr;
+    const DbCellRow *m_row = nullptr;
+    bool m_direct = false;
+    DbCellRow m_own;
+    QByteArray m_scratch;
+    std::string m_chars;
+    char m_digits[24];
 };
+
+// Appends `text`, each byte of `specials` in it doubled (`escape` 0) or
+// preceded by `escape`; the plain runs between go in one piece.
+void appendEscaped(std::string &out, QByteArrayView text, const char *specials, char escape)
+{
+    const char *p = text.data();
+    const char *const end = p + text.size();
+    while (p < end) {
+        const char *q = p;
+        while (q < end && (*q == 0 || !std::strchr(specials, *q)))
+            ++q;
+        out.append(p, size_t(q - p));
+        if (q == end)
+            break;
+        out += escape ? escape : *q;
+        out += *q;
+        p = q + 1;
+    }
+}
+
+void appendQuotedDoubling(std::string &out, QByteArrayView text)
+{
+    out += '\'';
+    if (text.indexOf('\'') < 0)
+        append(out, text);
+    else
+        appendEscaped(out, text, "'", 0);
+    out += '\'';
+}
 
 class TextWriter : public FormatWriter {
 public:
     void begin(const DbQuery &query, Sink &sink) override
     {
+        takeFields(query);
         m_layout = std::make_unique<TextTableLayout>(query);
+        m_fields.clear();
+        for (const TextTableLayout::Column &c : m_layout->columns())
+            m_fields.push_back(c.field);
         sink.add(m_layout->headerLine() + QLatin1Char('\n'));
         sink.add(m_layout->separatorLine() + QLatin1Char('\n'));
     }
-    void record(Sink &sink) override { sink.add(m_layout->recordLine() + QLatin1Char('\n')); }
+    void record(Sink &sink) override
+    {
+        loadRecord();
+        std::string &out = sink.buffer;
+        const size_t start = out.size();
+        const std::vector<TextTableLayout::Column> &columns = m_layout->columns();
+        for (size_t k = 0; k < columns.size(); ++k) {
+            const TextTableLayout::Column &c = columns[k];
+            qsizetype length = 0;
+            if (c.field->hasDisplayHook() || c.field->isCalculated()) {
+                length = appendCut(out, c.field->displayText(), c.displayWidth);
+            } else if (!isNull(k)) {
+                const QByteArrayView t = text(k, TextKind::Display);
+                if (isAscii(t)) {
+                    length = qMin<qsizetype>(t.size(), c.displayWidth);
+                    append(out, t.first(length));
+                } else {
+                    length = appendCut(out, QString::fromUtf8(t), c.displayWidth);
+                }
+            }
+            out.append(size_t(c.width + 1 - length), ' ');
+        }
+        // Trailing blanks and controls go, as from every line of the table.
+        size_t end = out.size();
+        while (end > start && uchar(out[end - 1]) <= 32)
+            --end;
+        out.resize(end);
+        out += '\n';
+        sink.endLine();
+    }
 
 private:
+    static qsizetype appendCut(std::string &out, QString text, int width)
+    {
+        text.truncate(width);
+        const QByteArray bytes = text.toUtf8();
+        append(out, bytes);
+        return text.size();
+    }
     std::unique_ptr<TextTableLayout> m_layout;
 };
 
@@ -141,37 +412,37 @@ public:
         QStringList names;
         for (const DbField *f : m_fields)
             names << f->name();
-        m_prefix = QStringLiteral("INSERT INTO ") + m_table + QStringLiteral(" (") + names.join(QLatin1Char(','))
-            + QStringLiteral(") \r\n     VALUES (");
+        m_prefix = (QStringLiteral("INSERT INTO ") + m_table + QStringLiteral(" (") + names.join(QLatin1Char(','))
+                    + QStringLiteral(") \r\n     VALUES ("))
+                       .toStdString();
     }
     void record(Sink &sink) override
     {
-        m_line = m_prefix;
-        bool first = true;
-        for (const DbField *f : m_fields) {
-            if (!first)
-                m_line += QLatin1Char(',');
-            first = false;
+        loadRecord();
+        std::string &out = sink.buffer;
+        out += m_prefix;
+        for (size_t k = 0; k < m_fields.size(); ++k) {
+            if (k > 0)
+                out += ',';
             // BYTE has no SQL literal: its edit text makes the statement fail
             // rather than insert something else.
-            const QVariant v = f->value();
-            if (!v.isValid())
-                m_line += QStringLiteral("NULL");
-            else if (isNumber(f->type()))
-                m_line += fileText(*f, v, m_fmt);
-            else if (f->type() == DbFieldType::Blob)
-                m_line += editText(*f, v, m_fmt);
+            const DbFieldType type = m_fields[k]->type();
+            if (isNull(k))
+                out += "NULL";
+            else if (isNumber(type))
+                append(out, text(k, TextKind::File));
+            else if (type == DbFieldType::Blob)
+                append(out, text(k, TextKind::Edit));
             else
-                appendQuotedDoubling(m_line, editText(*f, v, m_fmt));
+                appendQuotedDoubling(out, text(k, TextKind::Edit));
         }
-        m_line += QStringLiteral(");\r\n");
-        sink.add(m_line);
+        out += ");\r\n";
+        sink.endLine();
     }
 
 private:
     QString m_table;
-    QString m_prefix;
-    QString m_line;
+    std::string m_prefix;
 };
 
 class SqdWriter : public FormatWriter {
@@ -185,28 +456,45 @@ public:
                  + kCrLf + QStringLiteral("Table: ") + m_table + kCrLf);
         sink.add(keyLine() + kCrLf);
         takeFields(query);
-        QStringList names;
-        for (const DbField *f : m_fields) {
+        QString names;
+        for (size_t k = 0; k < m_fields.size(); ++k) {
+            const DbField *f = m_fields[k];
             m_widths.push_back(qMax(f->displayWidth(), int(f->name().size())));
-            names << f->name();
+            if (k > 0)
+                names += QStringLiteral(", ");
+            names += f->name().leftJustified(m_widths.back());
         }
-        sink.add(line(names) + kCrLf);
+        sink.add(TrimTrailingControls(names) + kCrLf);
     }
     void record(Sink &sink) override
     {
-        QStringList cells;
-        for (const DbField *f : m_fields) {
-            const QVariant v = f->value();
-            if (!v.isValid())
-                cells << QStringLiteral("NULL");
-            else if (quoted(f->type()))
-                cells << QLatin1Char('\'') + editText(*f, v, m_fmt) + QLatin1Char('\'');
-            else if (isNumber(f->type()))
-                cells << fileText(*f, v, m_fmt);
-            else
-                cells << editText(*f, v, m_fmt);
+        loadRecord();
+        std::string &out = sink.buffer;
+        const size_t start = out.size();
+        for (size_t k = 0; k < m_fields.size(); ++k) {
+            if (k > 0)
+                out += ", ";
+            const DbFieldType type = m_fields[k]->type();
+            const size_t at = out.size();
+            if (isNull(k)) {
+                out += "NULL";
+            } else if (quoted(type)) {
+                out += '\'';
+                append(out, text(k, TextKind::Edit));
+                out += '\'';
+            } else {
+                append(out, text(k, isNumber(type) ? TextKind::File : TextKind::Edit));
+            }
+            const qsizetype length = utf16Length({out.data() + at, qsizetype(out.size() - at)});
+            if (length < m_widths[k])
+                out.append(size_t(m_widths[k] - length), ' ');
         }
-        sink.add(line(cells) + kCrLf);
+        size_t end = out.size();
+        while (end > start && uchar(out[end - 1]) <= 32)
+            --end;
+        out.resize(end);
+        out += "\r\n";
+        sink.endLine();
     }
 
 private:
@@ -224,16 +512,6 @@ private:
             return QStringLiteral(";PrimaryKey: unknown");
         }
     }
-    QString line(const QStringList &cells) const
-    {
-        QString text;
-        for (qsizetype i = 0; i < cells.size(); ++i) {
-            if (i > 0)
-                text += QStringLiteral(", ");
-            text += cells[i].leftJustified(m_widths[size_t(i)]);
-        }
-        return TrimTrailingControls(text);
-    }
 
     QString m_table;
     std::function<QStringList(const QString &)> m_key;
@@ -245,78 +523,88 @@ public:
     void begin(const DbQuery &query, Sink &sink) override
     {
         takeFields(query);
-        QStringList names;
-        for (const DbField *f : m_fields)
-            names << cell(f->name());
-        sink.add(names.join(QLatin1Char(',')) + kCrLf);
+        std::string &out = sink.buffer;
+        for (size_t k = 0; k < m_fields.size(); ++k) {
+            if (k > 0)
+                out += ',';
+            appendCell(out, m_fields[k]->name().toUtf8());
+        }
+        out += "\r\n";
+        sink.endLine();
     }
     void record(Sink &sink) override
     {
-        m_line.clear();
-        bool first = true;
-        for (const DbField *f : m_fields) {
-            if (!first)
-                m_line += QLatin1Char(',');
-            first = false;
-            const QVariant v = f->value();
-            if (!v.isValid())
+        loadRecord();
+        std::string &out = sink.buffer;
+        for (size_t k = 0; k < m_fields.size(); ++k) {
+            if (k > 0)
+                out += ',';
+            if (isNull(k))
                 continue;
-            const QString text = fileText(*f, v, m_fmt);
-            m_line += text.isEmpty() ? QStringLiteral("\"\"") : cell(text);
+            const QByteArrayView t = text(k, TextKind::File);
+            if (t.isEmpty())
+                out += "\"\"";
+            else
+                appendCell(out, t);
         }
-        m_line += kCrLf;
-        sink.add(m_line);
+        out += "\r\n";
+        sink.endLine();
     }
 
 private:
-    static QString cell(const QString &text)
+    static void appendCell(std::string &out, QByteArrayView text)
     {
         bool plain = true;
-        for (QChar c : text)
-            plain = plain && c != QLatin1Char(',') && c != QLatin1Char('"') && c != QLatin1Char('\r')
-                && c != QLatin1Char('\n');
+        for (const char c : text)
+            plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
         if (plain)
-            return text;
-        QString quoted = text;
-        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        return QLatin1Char('"') + quoted + QLatin1Char('"');
+            return append(out, text);
+        out += '"';
+        appendEscaped(out, text, "\"", 0);
+        out += '"';
     }
-    QString m_line;
 };
 
 class UnloadWriter : public FormatWriter {
 public:
-    explicit UnloadWriter(QChar delimiter) : m_delimiter(delimiter) {}
+    explicit UnloadWriter(QChar delimiter) : m_delimiter(delimiter), m_delimiterUtf8(QString(delimiter).toStdString()) {}
     void begin(const DbQuery &query, Sink &) override { takeFields(query); }
     void record(Sink &sink) override
     {
-        m_line.clear();
-        for (const DbField *f : m_fields) {
-            const QVariant v = f->value();
-            if (v.isValid()) {
-                const QString text = fileText(*f, v, m_fmt);
-                if (text.isEmpty())
-                    m_line += QStringLiteral("\\ ");
+        loadRecord();
+        std::string &out = sink.buffer;
+        for (size_t k = 0; k < m_fields.size(); ++k) {
+            if (!isNull(k)) {
+                const QByteArrayView t = text(k, TextKind::File);
+                if (t.isEmpty())
+                    out += "\\ ";
                 else
-                    appendEscaped(text);
+                    appendValue(out, t);
             }
-            m_line += m_delimiter;
+            out += m_delimiterUtf8;
         }
-        m_line += QLatin1Char('\n');
-        sink.add(m_line);
+        out += '\n';
+        sink.endLine();
     }
 
 private:
-    void appendEscaped(const QString &text)
+    void appendValue(std::string &out, QByteArrayView text) const
     {
-        for (QChar c : text) {
-            if (c == m_delimiter || c == QLatin1Char('\\') || c == QLatin1Char('\n'))
-                m_line += QLatin1Char('\\');
-            m_line += c;
+        if (m_delimiterUtf8.size() == 1) {
+            const char specials[] = {m_delimiterUtf8[0], '\\', '\n', 0};
+            appendEscaped(out, text, specials, '\\');
+            return;
         }
+        QString escaped;
+        for (const QChar c : QString::fromUtf8(text)) {
+            if (c == m_delimiter || c == QLatin1Char('\\') || c == QLatin1Char('\n'))
+                escaped += QLatin1Char('\\');
+            escaped += c;
+        }
+        append(out, escaped.toUtf8());
     }
     QChar m_delimiter;
-    QString m_line;
+    std::string m_delimiterUtf8;
 };
 
 std::unique_ptr<FormatWriter> makeWriter(const ExportOptions &o)

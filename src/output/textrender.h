@@ -30,12 +30,15 @@ public:
     // The line of the query's current record.
     QString recordLine() const;
 
-private:
+    // A value is cut at displayWidth and padded to width.
     struct Column {
         const DbField *field;
         int displayWidth;
         int width;
     };
+    const std::vector<Column> &columns() const { return m_columns; }
+
+private:
     template <typename CellText>
     QString line(CellText cellText) const;
 

@@ -1,10 +1,13 @@
 #include "output/exportwriter.h"
 
+#include "db/dbformat.h"
 #include "output/memoryquery.h"
+#include "output/textrender.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 
 using namespace quodlin;
 
@@ -157,6 +160,31 @@ TEST_F(ExportTest, UnloadEscapesAndFormatsEveryType)
     ExportOptions semicolon = as(ExportFormat::Unload);
     semicolon.delimiter = ';';
     EXPECT_TRUE(write(semicolon).startsWith("a|b\\\\c;7;"));
+}
+
+// Floats and dates are formatted without QString and QDate where they can
+// be: the files keep QString::number's shortest text and the text table the
+// grid's, also where the two ways part (ties, subnormals, years out of range).
+TEST_F(ExportTest, FloatsAndDatesKeepTheQtTexts)
+{
+    const QList<double> floats{0.0, -0.0, 0.1, -2.5, 1e-4, 1.5e-5, 1e15, 1e16, 123456789012345678.0, 1.0 / 3, 1e300,
+                               -1e-300, 5e-324, 11014.20751953125, 1e14 + 0.5, 999999999999999.9, qInf(), qQNaN()};
+    const QList<QDate> dates{QDate(1, 1, 1), QDate(1899, 12, 31), QDate(2000, 2, 29), QDate(9999, 12, 31),
+                             QDate(10000, 1, 1), QDate(-5, 3, 1), QDate()};
+    QList<QVariantList> rows;
+    QByteArray expected = "f,d\r\n";
+    for (qsizetype i = 0; i < floats.size(); ++i) {
+        const QDate date = dates[i % dates.size()];
+        rows << QVariantList{floats[i], date};
+        const QByteArray dateText = FormatDbDate(date, QStringLiteral("DMY4-")).toUtf8();
+        expected += QString::number(floats[i], 'g', QLocale::FloatingPointShortest).toUtf8() + ','
+            + (dateText.isEmpty() ? QByteArray("\"\"") : dateText) + "\r\n";
+    }
+    DbFormatting fmt;
+    fmt.dbdate = QStringLiteral("DMY4-");
+    open({{text("f", DbFieldType::Float), 17}, {text("d", DbFieldType::Date), 10}}, rows, -1, fmt);
+    EXPECT_EQ(write(as(ExportFormat::Csv)), expected);
+    EXPECT_EQ(write(as(ExportFormat::Text)), QueryToTextLines(m_query).join(QLatin1Char('\n')).toUtf8() + '\n');
 }
 
 TEST_F(ExportTest, TextWriterStreamsTheTextTable)
