@@ -38,6 +38,14 @@ public:
     virtual ~IDbStatement() = default;
     // Runs with one value per '?' parameter, in order. Raises DbEngineError.
     virtual void execute(const QVariantList &values) = 0;
+    // The same with the values as cells; by default through their QVariants.
+    virtual void execute(const DbCellRow &values)
+    {
+        QVariantList list;
+        for (int i = 0; i < int(values.cells.size()); ++i)
+            list << values.variant(i);
+        execute(list);
+    }
 };
 
 class IDbConnection {

@@ -178,29 +178,33 @@ public:
         try {
             if (!m_stmt->next())
                 return false;
-            row.clear();
+            // Cells overwritten in place: the row keeps its size from row to row.
+            row.bytes.clear();
+            row.variants.clear();
+            row.cells.resize(size_t(m_columns.size()));
             for (int i = 0; i < m_columns.size(); ++i) {
                 const engine::Value &v = m_stmt->value(i);
+                DbCell &c = row.cells[size_t(i)];
                 switch (v.kind) {
                 case engine::Value::Kind::Null:
-                    row.addNull();
+                    c.kind = DbCell::Kind::Null;
                     break;
                 case engine::Value::Kind::Integer:
-                    if (m_columns[i].type == DbFieldType::Date)
-                        row.addDate(v.integer);
-                    else if (m_columns[i].type == DbFieldType::Boolean)
-                        row.addBoolean(v.integer != 0);
-                    else
-                        row.addInteger(v.integer);
+                    c.kind = m_columns[i].type == DbFieldType::Date      ? DbCell::Kind::Date
+                        : m_columns[i].type == DbFieldType::Boolean ? DbCell::Kind::Boolean
+                                                                    : DbCell::Kind::Integer;
+                    c.integer = c.kind == DbCell::Kind::Boolean ? v.integer != 0 : v.integer;
                     break;
                 case engine::Value::Kind::Float:
-                    row.addFloat(v.real);
+                    c.kind = DbCell::Kind::Float;
+                    c.real = v.real;
                     break;
                 case engine::Value::Kind::Blob:
-                    row.addBytes(v.text.data(), qsizetype(v.text.size()));
-                    break;
                 case engine::Value::Kind::Text:
-                    row.addText(v.text.data(), qsizetype(v.text.size()));
+                    c.kind = v.kind == engine::Value::Kind::Text ? DbCell::Kind::Text : DbCell::Kind::Bytes;
+                    c.offset = qsizetype(row.bytes.size());
+                    c.size = qsizetype(v.text.size());
+                    row.bytes.append(v.text);
                     break;
                 }
             }
@@ -235,10 +239,52 @@ public:
             rethrowOther(e);
         }
     }
+    // One value reused for every parameter: binding copies it into buffers
+    // the statement keeps, so text costs no allocation from row to row.
+    void execute(const DbCellRow &values) override
+    {
+        try {
+            const int count = m_stmt->parameterCount();
+            for (int i = 0; i < count; ++i) {
+                engine::Value &v = m_value;
+                const DbCell c = size_t(i) < values.cells.size() ? values.cells[size_t(i)] : DbCell{};
+                switch (c.kind) {
+                case DbCell::Kind::Null:
+                    v.kind = engine::Value::Kind::Null;
+                    break;
+                case DbCell::Kind::Integer:
+                case DbCell::Kind::Date:
+                case DbCell::Kind::Boolean:
+                    v.kind = engine::Value::Kind::Integer;
+                    v.integer = c.integer;
+                    break;
+                case DbCell::Kind::Float:
+                    v.kind = engine::Value::Kind::Float;
+                    v.real = c.real;
+                    break;
+                case DbCell::Kind::Text:
+                case DbCell::Kind::Bytes:
+                    v.kind = c.kind == DbCell::Kind::Text ? engine::Value::Kind::Text : engine::Value::Kind::Blob;
+                    v.text.assign(values.bytes, size_t(c.offset), size_t(c.size));
+                    break;
+                case DbCell::Kind::Variant:
+                    v = toValue(values.variant(i));
+                    break;
+                }
+                m_stmt->bind(i, v);
+            }
+            m_stmt->execute();
+        } catch (const engine::EngineError &e) {
+            rethrow(e, m_text);
+        } catch (const std::exception &e) {
+            rethrowOther(e);
+        }
+    }
 
 private:
     std::unique_ptr<engine::Statement> m_stmt;
     std::string m_text;
+    engine::Value m_value;
 };
 
 class EmbeddedConnection : public IDbConnection {

@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace quodlin::engine {
@@ -155,7 +157,7 @@ enum class Stored { Failed, AsGiven, Converted };
 // The C++ twin of ifx_store() for the types INSERT binds converted. AsGiven
 // when storing would not change the value (bound without a copy), Failed when
 // it would not convert (the wrapped statement then reports it).
-Stored storeBound(const Value &in, const TypeDesc &t, Value &out)
+Stored storeBound(const Value &in, const TypeDesc &t, const Environment &env, Value &out)
 {
     if (in.kind == Value::Kind::Null)
         return Stored::AsGiven;
@@ -219,6 +221,36 @@ Stored storeBound(const Value &in, const TypeDesc &t, Value &out)
                 return Stored::AsGiven;
             return Stored::Converted;
         }
+        case TDate:
+            if (in.kind == Value::Kind::Integer)
+                return Stored::AsGiven;
+            if (in.kind != Value::Kind::Text)
+                return Stored::Failed;
+            out.kind = Value::Kind::Integer;
+            // Date-time text gives its date, as ifx_store() reads it.
+            if (in.text.size() >= 10 && std::isdigit(static_cast<unsigned char>(in.text[0])) && in.text[4] == '-'
+                && in.text[7] == '-') {
+                const int y = std::atoi(in.text.substr(0, 4).c_str()), m = std::atoi(in.text.substr(5, 2).c_str()),
+                          d = std::atoi(in.text.substr(8, 2).c_str());
+                if (!validDate(y, m, d))
+                    return Stored::Failed;
+                out.integer = dayNumber(y, m, d);
+            } else {
+                out.integer = parseDate(in.text, env);
+            }
+            return Stored::Converted;
+        case TDateTime:
+            if (in.kind != Value::Kind::Text)
+                return Stored::Failed;
+            out.kind = Value::Kind::Text;
+            out.text = parseDatetime(in.text, collength);
+            return Stored::Converted;
+        case TInterval:
+            if (in.kind != Value::Kind::Text)
+                return Stored::Failed;
+            out.kind = Value::Kind::Text;
+            out.text = formatInterval(parseInterval(in.text, collength), collength);
+            return Stored::Converted;
         case TUdtFixed:
             if (t.extendedId != kXidBoolean)
                 break;
@@ -501,7 +533,7 @@ private:
             pp.converted = false;
             if (pp.store < 0)
                 continue;
-            const Stored r = storeBound(m_values[pp.global], stores[pp.store].type, m_bound[pp.global]);
+            const Stored r = storeBound(m_values[pp.global], stores[pp.store].type, m_s.environment(), m_bound[pp.global]);
             if (r == Stored::Failed) {
                 converted = false;
                 break;

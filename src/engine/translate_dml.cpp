@@ -143,7 +143,8 @@ Translation Translator::insert(const InsertStatement &s)
             const int code = c.coltype & kTypeMask;
             const bool fast = s.values[i]->kind == ExprKind::Param && !isSerial(c.coltype)
                 && value.rfind("ifx_store(", 0) == 0
-                && (isCharacter(code, c.extendedId) || isNumeric(code) || isBoolean(code, c.extendedId));
+                && (isCharacter(code, c.extendedId) || isNumeric(code) || isBoolean(code, c.extendedId)
+                    || code == TDate || code == TDateTime || code == TInterval);
             if (fast) {
                 out.storeTypes.push_back({s.values[i]->paramIndex, c.type()});
                 plain += v.sql;

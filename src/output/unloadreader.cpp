@@ -27,28 +27,45 @@ bool UnloadReader::fill()
     return got > 0;
 }
 
-bool UnloadReader::next(QVariantList &values)
+bool UnloadReader::next(DbCellRow &values)
 {
-    QByteArray field;
+    std::string &bytes = values.bytes;
+    size_t start = 0;             // where the value begins in bytes
     qsizetype raw = 0;            // characters of the value as written, escapes included
     bool escapedBlank = false;    // the value so far is exactly "\ "
     bool crAtEnd = false;         // the value ends in a CR no backslash escaped
     bool anything = false;        // the record has at least one character
     values.clear();
     auto finish = [&] {
-        if (raw == 0)
-            values << QVariant();
-        else if (escapedBlank && raw == 2)
-            values << QString(QLatin1String(""));
-        else
-            values << QString::fromUtf8(field);
-        field.clear();
+        if (raw == 0) {
+            values.addNull();
+        } else {
+            if (escapedBlank && raw == 2)
+                bytes.resize(start);
+            values.cells.push_back({DbCell::Kind::Text, 0, 0, qsizetype(start), qsizetype(bytes.size() - start)});
+        }
+        start = bytes.size();
         raw = 0;
         escapedBlank = crAtEnd = false;
     };
     m_recordLine = m_line;
     bool ended = false;
     while (!ended && fill()) {
+        // A run of plain characters goes in one piece.
+        const char *const from = m_buffer.constData() + m_at;
+        const char *const end = m_buffer.constData() + m_buffer.size();
+        const char *to = from;
+        while (to < end && *to != '\\' && *to != '\n' && *to != m_delimiter)
+            ++to;
+        if (to > from) {
+            bytes.append(from, size_t(to - from));
+            raw += to - from;
+            m_at += to - from;
+            anything = true;
+            escapedBlank = false;
+            crAtEnd = to[-1] == '\r';
+            continue;
+        }
         const char c = m_buffer[m_at++];
         if (c == '\\') {
             anything = true;
@@ -59,7 +76,7 @@ bool UnloadReader::next(QVariantList &values)
                 ++m_line;
             escapedBlank = raw == 0 && plain == ' ';
             crAtEnd = false;
-            field += plain;
+            bytes += plain;
             raw += 2;
         } else if (c == '\n') {
             ++m_line;
@@ -67,25 +84,19 @@ bool UnloadReader::next(QVariantList &values)
                 ended = true;
             else
                 m_recordLine = m_line;  // an empty line
-        } else if (c == m_delimiter) {
-            anything = true;
-            finish();
         } else {
             anything = true;
-            escapedBlank = false;
-            crAtEnd = c == '\r';
-            field += c;
-            ++raw;
+            finish();
         }
     }
     if (!anything)
         return false;
     if (crAtEnd) {
-        field.chop(1);
+        bytes.pop_back();
         --raw;
     }
     // The delimiter after the last value leaves an empty piece behind it.
-    if (raw > 0 || values.isEmpty())
+    if (raw > 0 || values.cells.empty())
         finish();
     return true;
 }

@@ -7,9 +7,10 @@
 // exactly a backslash and a blank is the empty string. The delimiter that
 // Informix writes after the last value is optional, a CR before the record's
 // newline is dropped (files edited on Windows) and empty lines are skipped.
+#include "db/dbtypes.h"
+
 #include <QByteArray>
 #include <QChar>
-#include <QVariantList>
 
 class QIODevice;
 
@@ -19,9 +20,9 @@ class UnloadReader {
 public:
     // `delimiter` must pass IsValidUnloadDelimiter and be ASCII.
     UnloadReader(QIODevice &in, QChar delimiter);
-    // The next record's values (QString, or invalid for NULL); false at the
-    // end of the file. Raises DbError when the device fails.
-    bool next(QVariantList &values);
+    // The next record's values as Text cells (UTF-8 as in the file), or Null;
+    // false at the end of the file. Raises DbError when the device fails.
+    bool next(DbCellRow &values);
     // The 1-based line on which the last record began.
     qint64 recordLine() const { return m_recordLine; }
 

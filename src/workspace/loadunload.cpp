@@ -305,36 +305,41 @@ ClientRunResult runLoad(DbSession &session, const QString &databaseName, const C
     };
 
     UnloadReader reader(file, st.delimiter);
-    QVariantList values;
+    DbCellRow values;
     qint64 loaded = 0;
     try {
         while (reader.next(values)) {
-            if (values.size() != columns.size()) {
+            if (values.cells.size() != size_t(columns.size())) {
                 const QString message = QStringLiteral("Number of values in load file is not equal to number of "
                                                        "columns (%1 values, %2 columns).")
-                                            .arg(values.size())
+                                            .arg(values.cells.size())
                                             .arg(columns.size());
                 rollback();
                 loadFailure(DbEngineError(message, {{kDbErrServer, -846, message}}), reader.recordLine(), 0, {}, tx,
                             loaded);
             }
             for (int i = 0; i < columns.size(); ++i) {
-                if (columns[i].type != DbFieldType::Blob || !values[i].isValid())
+                DbCell &cell = values.cells[size_t(i)];
+                if (columns[i].type != DbFieldType::Blob || cell.kind == DbCell::Kind::Null)
                     continue;
-                const QByteArray hex = values[i].toString().toLatin1();
-                const QByteArray bytes = QByteArray::fromHex(hex);
-                if (bytes.size() * 2 != hex.size()) {
+                // The bytes go after the record's texts.
+                const QByteArray bytes = QByteArray::fromHex(values.view(cell).toByteArray());
+                if (bytes.size() * 2 != cell.size) {
                     rollback();
                     loadFailure(DbError(QStringLiteral("A BYTE value must be hexadecimal digits.")),
                                 reader.recordLine(), i + 1, columns[i].name, tx, loaded);
                 }
-                values[i] = bytes;
+                cell = {DbCell::Kind::Bytes, 0, 0, qsizetype(values.bytes.size()), bytes.size()};
+                values.bytes.append(bytes.constData(), size_t(bytes.size()));
             }
             try {
                 statement->execute(values);
             } catch (const std::exception &failure) {
                 rollback();
-                const int field = faultyField(failure, markOffsets, values, columns, fmt);
+                QVariantList texts;
+                for (int i = 0; i < int(values.cells.size()); ++i)
+                    texts << values.variant(i);
+                const int field = faultyField(failure, markOffsets, texts, columns, fmt);
                 loadFailure(failure, reader.recordLine(), field, field > 0 ? columns[field - 1].name : QString(), tx,
                             loaded);
             }

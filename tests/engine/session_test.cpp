@@ -220,6 +220,49 @@ TEST_F(SessionTest, BoundInsertValuesTakeTheirColumnTypes)
     EXPECT_FALSE(q->next());
 }
 
+// Dates, date-times and intervals bound bare into an INSERT are converted
+// before binding; they are stored as the general conversion of an expression
+// stores them, and one that does not convert fails with the same error.
+TEST_F(SessionTest, BoundTemporalValuesStoreAsExpressionsDo)
+{
+    auto s = Session::open(m_path, "ann");
+    s->execute("create table t (k integer, d date, ts datetime year to second, iv interval day to second)");
+    auto bare = s->prepare("insert into t (k, d, ts, iv) values (?, ?, ?, ?)");
+    auto general = s->prepare("insert into t (k, d, ts, iv) values (?, ? || '', ? || '', ? || '')");
+    const struct {
+        int column;  // 1 d, 2 ts, 3 iv
+        const char *text;
+    } cases[] = {{1, "02/29/2024"}, {1, "2024-03-01 10:00:00"}, {1, "2/3/24"}, {1, "13/01/2024"},
+                 {1, "2023-02-29"},  {1, "nonsense"},            {2, "2024-01-02 03:04:05"},
+                 {2, "2024-01-02"},  {2, "2024-13-02 03:04:05"}, {3, "3 10:30:00"},
+                 {3, "-5 00:00:00"}, {3, "99 99:99:99"}};
+    const char *names[] = {"", "d", "ts", "iv"};
+    int key = 0;
+    for (const auto &c : cases) {
+        int codes[2];
+        for (Statement *st : {bare.get(), general.get()}) {
+            const int k = ++key;
+            codes[st == general.get()] = codeOf([&] {
+                for (int i = 0; i < 4; ++i)
+                    st->bind(i, i == 0 ? Value::fromInt(k) : i == c.column ? Value::fromText(c.text) : Value::null());
+                st->execute();
+            });
+        }
+        EXPECT_EQ(codes[0], codes[1]) << c.text;
+        if (codes[0] != 0)
+            continue;
+        auto q = s->prepare("select " + std::string(names[c.column]) + " from t where k in (" +
+                            std::to_string(key - 1) + ", " + std::to_string(key) + ") order by k");
+        q->execute();
+        ASSERT_TRUE(q->next());
+        const Value first = q->value(0);
+        ASSERT_TRUE(q->next()) << c.text;
+        EXPECT_EQ(q->value(0).kind, first.kind) << c.text;
+        EXPECT_EQ(q->value(0).integer, first.integer) << c.text;
+        EXPECT_EQ(q->value(0).text, first.text) << c.text;
+    }
+}
+
 // Inside a transaction the schema is read once; DDL of the same transaction
 // must still reach prepared statements.
 TEST_F(SessionTest, DdlInsideATransactionReachesPreparedStatements)

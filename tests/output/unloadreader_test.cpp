@@ -21,11 +21,12 @@ Read readAll(const QByteArray &bytes, QChar delimiter = QLatin1Char('|'))
     buffer.open(QIODevice::ReadOnly);
     UnloadReader reader(buffer, delimiter);
     Read read;
-    QVariantList values;
+    DbCellRow values;
     while (reader.next(values)) {
         QStringList record;
-        for (const QVariant &v : values)
-            record << (v.isValid() ? v.toString() : QStringLiteral("<NULL>"));
+        for (int i = 0; i < int(values.cells.size()); ++i)
+            record << (values.cells[size_t(i)].kind != DbCell::Kind::Null ? values.variant(i).toString()
+                                                                         : QStringLiteral("<NULL>"));
         read.records << record;
         read.lines << reader.recordLine();
     }
