@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
 namespace quodlin::engine {
 
@@ -154,6 +155,48 @@ bool writes(SessionImpl &s, const ast::Statement &stmt)
 
 enum class Stored { Failed, AsGiven, Converted };
 
+// Whether `t` is already the canonical form of a YEAR TO DAY, HOUR, MINUTE
+// or SECOND date-time with every field in range: what parseDatetime gives
+// back unchanged. LOAD files hold their date-times this way.
+bool isCanonicalDatetime(const std::string &t, int collength)
+{
+    const int start = (collength >> 4) & 0xF, end = collength & 0xF;
+    if (start != UYear || (end != UDay && end != UHour && end != UMinute && end != USecond))
+        return false;
+    const size_t n = end == UDay ? 10 : end == UHour ? 13 : end == UMinute ? 16 : 19;
+    static const char layout[] = "dddd-dd-dd dd:dd:dd";
+    if (t.size() != n)
+        return false;
+    for (size_t i = 0; i < n; ++i)
+        if (layout[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(t[i])) : t[i] != layout[i])
+            return false;
+    const auto field = [&](size_t at, size_t digits) {
+        int v = 0;
+        for (size_t i = at; i < at + digits; ++i)
+            v = v * 10 + (t[i] - '0');
+        return v;
+    };
+    if (field(0, 4) < 1 || !validDate(field(0, 4), field(5, 2), field(8, 2)))
+        return false;
+    return (n < 13 || field(11, 2) < 24) && (n < 16 || field(14, 2) < 60) && (n < 19 || field(17, 2) < 60);
+}
+
+// An optional minus and up to 19 digits, exactly; nullopt for anything else.
+std::optional<std::int64_t> plainInteger(const std::string &t)
+{
+    const size_t from = !t.empty() && t[0] == '-' ? 1 : 0;
+    if (t.size() == from || t.size() - from > 19)
+        return std::nullopt;
+    std::int64_t v = 0;
+    for (size_t i = from; i < t.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(t[i])))
+            return std::nullopt;
+        if (__builtin_mul_overflow(v, 10, &v) || __builtin_add_overflow(v, t[i] - '0', &v))
+            return std::nullopt;
+    }
+    return from ? -v : v;
+}
+
 // The C++ twin of ifx_store() for the types INSERT binds converted. AsGiven
 // when storing would not change the value (bound without a copy), Failed when
 // it would not convert (the wrapped statement then reports it).
@@ -204,6 +247,17 @@ Stored storeBound(const Value &in, const TypeDesc &t, const Environment &env, Va
                 return Stored::AsGiven;
             }
             out.kind = Value::Kind::Integer;
+            if (in.kind == Value::Kind::Text) {
+                if (const std::optional<std::int64_t> v = plainInteger(in.text)) {
+                    checkIntegerRange(static_cast<double>(*v), code);
+                    out.integer = *v;
+                    return Stored::Converted;
+                }
+                // A double keeps 15 digits, not an INT8's 19: the exact
+                // conversion of the wrapped statement takes the rest.
+                if (code != TSmallInt && code != TInteger && code != TSerial)
+                    return Stored::Failed;
+            }
             out.integer = checkIntegerRange(number(), code);
             return Stored::Converted;
         case TFloat: case TSmallFloat:
@@ -242,6 +296,8 @@ Stored storeBound(const Value &in, const TypeDesc &t, const Environment &env, Va
         case TDateTime:
             if (in.kind != Value::Kind::Text)
                 return Stored::Failed;
+            if (isCanonicalDatetime(in.text, collength))
+                return Stored::AsGiven;
             out.kind = Value::Kind::Text;
             out.text = parseDatetime(in.text, collength);
             return Stored::Converted;

@@ -320,15 +320,16 @@ private:
     char m_digits[24];
 };
 
-// Appends `text`, each byte of `specials` in it doubled (`escape` 0) or
+// Appends `text`, each byte that is `special` doubled (`escape` 0) or
 // preceded by `escape`; the plain runs between go in one piece.
-void appendEscaped(std::string &out, QByteArrayView text, const char *specials, char escape)
+template <typename Special>
+void appendEscaped(std::string &out, QByteArrayView text, Special special, char escape)
 {
     const char *p = text.data();
     const char *const end = p + text.size();
     while (p < end) {
         const char *q = p;
-        while (q < end && (*q == 0 || !std::strchr(specials, *q)))
+        while (q < end && !special(*q))
             ++q;
         out.append(p, size_t(q - p));
         if (q == end)
@@ -345,7 +346,7 @@ void appendQuotedDoubling(std::string &out, QByteArrayView text)
     if (text.indexOf('\'') < 0)
         append(out, text);
     else
-        appendEscaped(out, text, "'", 0);
+        appendEscaped(out, text, [](char c) { return c == '\''; }, 0);
     out += '\'';
 }
 
@@ -560,7 +561,7 @@ private:
         if (plain)
             return append(out, text);
         out += '"';
-        appendEscaped(out, text, "\"", 0);
+        appendEscaped(out, text, [](char c) { return c == '"'; }, 0);
         out += '"';
     }
 };
@@ -591,8 +592,8 @@ private:
     void appendValue(std::string &out, QByteArrayView text) const
     {
         if (m_delimiterUtf8.size() == 1) {
-            const char specials[] = {m_delimiterUtf8[0], '\\', '\n', 0};
-            appendEscaped(out, text, specials, '\\');
+            const char delimiter = m_delimiterUtf8[0];
+            appendEscaped(out, text, [delimiter](char c) { return c == delimiter || c == '\\' || c == '\n'; }, '\\');
             return;
         }
         QString escaped;

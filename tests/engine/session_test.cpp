@@ -220,30 +220,35 @@ TEST_F(SessionTest, BoundInsertValuesTakeTheirColumnTypes)
     EXPECT_FALSE(q->next());
 }
 
-// Dates, date-times and intervals bound bare into an INSERT are converted
-// before binding; they are stored as the general conversion of an expression
-// stores them, and one that does not convert fails with the same error.
-TEST_F(SessionTest, BoundTemporalValuesStoreAsExpressionsDo)
+// Text bound bare into an INSERT is converted before binding; it is stored
+// as the general conversion of an expression stores it (INT8 to the last of
+// its 19 digits), and text that does not convert fails with the same error.
+TEST_F(SessionTest, BoundTextValuesStoreAsExpressionsDo)
 {
     auto s = Session::open(m_path, "ann");
-    s->execute("create table t (k integer, d date, ts datetime year to second, iv interval day to second)");
-    auto bare = s->prepare("insert into t (k, d, ts, iv) values (?, ?, ?, ?)");
-    auto general = s->prepare("insert into t (k, d, ts, iv) values (?, ? || '', ? || '', ? || '')");
+    s->execute("create table t (k integer, d date, ts datetime year to second, iv interval day to second,"
+               " i8 int8, n smallint)");
+    auto bare = s->prepare("insert into t (k, d, ts, iv, i8, n) values (?, ?, ?, ?, ?, ?)");
+    auto general = s->prepare("insert into t (k, d, ts, iv, i8, n) values (?, ? || '', ? || '', ? || '', ? || '', ? || '')");
     const struct {
-        int column;  // 1 d, 2 ts, 3 iv
+        int column;  // 1 d, 2 ts, 3 iv, 4 i8, 5 n
         const char *text;
-    } cases[] = {{1, "02/29/2024"}, {1, "2024-03-01 10:00:00"}, {1, "2/3/24"}, {1, "13/01/2024"},
-                 {1, "2023-02-29"},  {1, "nonsense"},            {2, "2024-01-02 03:04:05"},
-                 {2, "2024-01-02"},  {2, "2024-13-02 03:04:05"}, {3, "3 10:30:00"},
-                 {3, "-5 00:00:00"}, {3, "99 99:99:99"}};
-    const char *names[] = {"", "d", "ts", "iv"};
+    } cases[] = {{1, "02/29/2024"},          {1, "2024-03-01 10:00:00"}, {1, "2/3/24"},
+                 {1, "13/01/2024"},          {1, "2023-02-29"},          {1, "nonsense"},
+                 {2, "2024-02-29 23:59:59"}, {2, "2024-01-02"},          {2, "2024-13-02 03:04:05"},
+                 {2, "2023-02-29 10:00:00"}, {2, "2024-01-02 24:00:00"}, {2, "2024-01-02 03:04:60"},
+                 {2, "0000-01-02 03:04:05"}, {3, "3 10:30:00"},          {3, "-5 00:00:00"},
+                 {3, "99 99:99:99"},         {4, "1234567890123456789"}, {4, "-9223372036854775807"},
+                 {4, "9223372036854775808"}, {4, " 42"},                 {5, "-32767"},
+                 {5, "32768"},               {5, "7.6"}};
+    const char *names[] = {"", "d", "ts", "iv", "i8", "n"};
     int key = 0;
     for (const auto &c : cases) {
         int codes[2];
         for (Statement *st : {bare.get(), general.get()}) {
             const int k = ++key;
             codes[st == general.get()] = codeOf([&] {
-                for (int i = 0; i < 4; ++i)
+                for (int i = 0; i < 6; ++i)
                     st->bind(i, i == 0 ? Value::fromInt(k) : i == c.column ? Value::fromText(c.text) : Value::null());
                 st->execute();
             });
