@@ -7,6 +7,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <cstring>
 
 namespace quodlin {
 
@@ -253,16 +254,6 @@ void civilFromDays(qint64 dayNumber, int &year, int &month, int &day)
     year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-void appendDigits(std::string &out, int value, int width)
-{
-    char digits[8];
-    for (int i = width - 1; i >= 0; --i) {
-        digits[i] = char('0' + value % 10);
-        value /= 10;
-    }
-    out.append(digits, size_t(width));
-}
-
 } // namespace
 
 qint64 DbDayNumber(const QDate &date) { return kDayZero.daysTo(date); }
@@ -276,22 +267,42 @@ void AppendDbDate(std::string &out, qint64 dayNumber, const QString &dbdate)
         return;
     }
     thread_local DateLayout layout = parseDateLayout(QStringLiteral("MDY4/"));
-    if (layout.format != dbdate)
+    // The same setting comes again and again, mostly as the same shared text.
+    if (layout.format.constData() != dbdate.constData() && layout.format != dbdate)
         layout = parseDateLayout(dbdate);
+    else if (layout.format.constData() != dbdate.constData())
+        layout.format = dbdate;
     int year = 0, month = 0, day = 0;
     civilFromDays(dayNumber, year, month, day);
+    char text[32];
+    char *p = text;
+    const auto digits = [&p](int value, int width) {
+        for (int i = width - 1; i >= 0; --i) {
+            p[i] = char('0' + value % 10);
+            value /= 10;
+        }
+        p += width;
+    };
+    const std::string &separator = layout.separatorUtf8;
     for (int i = 0; i < 3; ++i) {
-        if (i > 0)
-            out += layout.separatorUtf8;
+        if (i > 0 && separator.size() <= 4) {
+            std::memcpy(p, separator.data(), separator.size());
+            p += separator.size();
+        } else if (i > 0) {
+            out.append(text, size_t(p - text));
+            out += separator;
+            p = text;
+        }
         if (layout.order[i] == 'M')
-            appendDigits(out, month, 2);
+            digits(month, 2);
         else if (layout.order[i] == 'D')
-            appendDigits(out, day, 2);
+            digits(day, 2);
         else if (layout.twoDigitYear)
-            appendDigits(out, year % 100, 2);
+            digits(year % 100, 2);
         else
-            appendDigits(out, year, 4);
+            digits(year, 4);
     }
+    out.append(text, size_t(p - text));
 }
 
 void DbCellRow::addVariant(const QVariant &value)

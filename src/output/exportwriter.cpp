@@ -129,6 +129,35 @@ bool isAtScale(QByteArrayView text, int scale)
     return i == n && (start == 0 || nonZero);
 }
 
+// Most stored floats are short decimals (prices, quarters): when `a` is
+// exactly the double nearest m / 10^k for a small k, the smallest such k
+// gives the shortest digits that read back as `a` (m's digits), without the
+// general algorithm. `x` is the first digit's decimal exponent.
+bool shortDecimal(double a, char *digits, int &n, int &x)
+{
+    static constexpr double kPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    if (!(a >= 1e-4 && a < 1e15))
+        return false;
+    for (int k = 0; k < 9; ++k) {
+        const double scaled = a * kPow10[k];
+        // Well below 2^53, so the nearest integer is found despite the
+        // product's rounding.
+        if (scaled >= 1e15)
+            return false;
+        const double m = std::nearbyint(scaled);
+        if (m == 0 || m / kPow10[k] != a)
+            continue;
+        char *const end = std::to_chars(digits, digits + 20, static_cast<long long>(m)).ptr;
+        const int length = int(end - digits);
+        x = length - 1 - k;
+        n = length;
+        while (n > 1 && digits[n - 1] == '0')  // only an integer (k = 0) ends in zeros
+            --n;
+        return true;
+    }
+    return false;
+}
+
 // A double as QString::number(v, 'g', p) writes it, for p the shortest
 // round trip or 15 digits; false where only that call gives it (infinities,
 // NaN, more than 15 digits at 15, subnormals). The shortest digits come from
@@ -142,18 +171,20 @@ bool appendDouble(std::string &out, double v, bool shortest)
         out += '0';
         return true;
     }
-    char buffer[40];
-    const char *const end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific).ptr;
-    const char *p = buffer;
-    const bool negative = *p == '-';
-    p += negative;
-    char digits[20];
+    const bool negative = std::signbit(v);
+    char digits[24];
     int n = 0;
-    for (; p < end && *p != 'e'; ++p)
-        if (*p != '.')
-            digits[n++] = *p;
     int x = 0;
-    std::from_chars(p + 1 + (p[1] == '+'), end, x);
+    if (!shortDecimal(std::fabs(v), digits, n, x)) {
+        char buffer[40];
+        const char *const end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific).ptr;
+        const char *p = buffer + negative;
+        n = 0;
+        for (; p < end && *p != 'e'; ++p)
+            if (*p != '.')
+                digits[n++] = *p;
+        std::from_chars(p + 1 + (p[1] == '+'), end, x);
+    }
     if (!shortest && n > 15)
         return false;
     const int exponentDigits = std::abs(x) >= 100 ? 3 : 2;

@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QLocale>
 
+#include <cmath>
+#include <random>
+
 using namespace quodlin;
 
 namespace {
@@ -167,8 +170,15 @@ TEST_F(ExportTest, UnloadEscapesAndFormatsEveryType)
 // grid's, also where the two ways part (ties, subnormals, years out of range).
 TEST_F(ExportTest, FloatsAndDatesKeepTheQtTexts)
 {
-    const QList<double> floats{0.0, -0.0, 0.1, -2.5, 1e-4, 1.5e-5, 1e15, 1e16, 123456789012345678.0, 1.0 / 3, 1e300,
-                               -1e-300, 5e-324, 11014.20751953125, 1e14 + 0.5, 999999999999999.9, qInf(), qQNaN()};
+    QList<double> floats{0.0, -0.0, 0.1, -2.5, 1e-4, 1.5e-5, 1e15, 1e16, 123456789012345678.0, 1.0 / 3, 1e300,
+                               -1e-300, 5e-324, 11014.20751953125, 1e14 + 0.5, 999999999999999.9, qInf(), qQNaN(),
+                               0.1 + 0.2, 2.675, 1e8 + 0.1, 100.0, 0.00015, 99999999999999.98};
+    // Short decimals (a fast path) and their neighbours (the general one).
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 400; ++i) {
+        const double v = double(random() % 2000000000) / std::pow(10.0, double(random() % 12)) - 1e4;
+        floats << v << std::nextafter(v, 1e300) << std::nextafter(v, -1e300);
+    }
     const QList<QDate> dates{QDate(1, 1, 1), QDate(1899, 12, 31), QDate(2000, 2, 29), QDate(9999, 12, 31),
                              QDate(10000, 1, 1), QDate(-5, 3, 1), QDate()};
     QList<QVariantList> rows;
