@@ -276,12 +276,17 @@ void AppendDbDate(std::string &out, qint64 dayNumber, const QString &dbdate)
     civilFromDays(dayNumber, year, month, day);
     char text[32];
     char *p = text;
+    static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                     "8081828384858687888990919293949596979899";
     const auto digits = [&p](int value, int width) {
-        for (int i = width - 1; i >= 0; --i) {
-            p[i] = char('0' + value % 10);
-            value /= 10;
+        if (width == 4) {
+            std::memcpy(p, kPairs + 2 * (value / 100), 2);
+            p += 2;
+            value %= 100;
         }
-        p += width;
+        std::memcpy(p, kPairs + 2 * value, 2);
+        p += 2;
     };
     const std::string &separator = layout.separatorUtf8;
     for (int i = 0; i < 3; ++i) {

@@ -233,6 +233,7 @@ void DbQuery::close()
     m_rowids.clear();
     m_rowidColumn = -1;
     m_columns.clear();
+    m_charColumns.clear();
     m_current = -1;
     m_eof = m_bof = true;
 }
@@ -241,6 +242,10 @@ void DbQuery::buildFields(const QList<DbColumn> &columns)
 {
     m_fields.clear();
     m_columns = columns;
+    m_charColumns.clear();
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        if (columns[i].type == DbFieldType::String)
+            m_charColumns.push_back(size_t(i));
     for (const DbColumn &c : columns) {
         auto f = std::unique_ptr<DbField>(new DbField(*this, int(m_fields.size()), c));
         f->m_label = c.name;
@@ -315,7 +320,15 @@ bool DbQuery::ensureRow(int row)
 // reused) and the next is read as cells.
 bool DbQuery::fetchCellRow()
 {
-    if (m_current > m_firstKept) {
+    // The common step: the row before the current one goes and the next is
+    // read into its buffers where they are, without moving rows about.
+    const bool inPlace = m_current == m_firstKept + 1 && m_rows.size() == 2 && m_cellRows.size() == 2;
+    if (inPlace) {
+        std::swap(m_cellRows[0], m_cellRows[1]);
+        m_rows[0].swap(m_rows[1]);
+        m_rows[1].clear();
+        m_firstKept = m_current;
+    } else if (m_current > m_firstKept) {
         const int drop = qMin(m_current - m_firstKept, int(m_rows.size()));
         m_rows.remove(0, drop);
         for (int i = 0; i < drop; ++i) {
@@ -324,30 +337,44 @@ bool DbQuery::fetchCellRow()
         }
         m_firstKept = m_current;
     }
-    DbCellRow cells;
-    if (!m_spareCells.empty()) {
-        cells = std::move(m_spareCells.back());
+    DbCellRow spare;
+    if (!inPlace && !m_spareCells.empty()) {
+        spare = std::move(m_spareCells.back());
         m_spareCells.pop_back();
     }
+    DbCellRow &cells = inPlace ? m_cellRows.back() : spare;
+    const auto dropUnread = [this, inPlace] {
+        if (inPlace) {
+            m_rows.removeLast();
+            m_spareCells.push_back(std::move(m_cellRows.back()));
+            m_cellRows.pop_back();
+        }
+    };
     bool more = false;
     try {
         more = m_cursor->fetchCells(cells);
     } catch (...) {
+        dropUnread();
         m_cursor.reset();
         throw;
     }
     if (!more) {
+        dropUnread();
         m_cursor.reset();
         return false;
     }
-    for (size_t i = 0; i < cells.cells.size() && i < size_t(m_columns.size()); ++i) {
+    for (const size_t i : m_charColumns) {
+        if (i >= cells.cells.size())
+            break;
         DbCell &c = cells.cells[i];
-        if (m_columns[qsizetype(i)].type == DbFieldType::String && c.kind == DbCell::Kind::Text)
+        if (c.kind == DbCell::Kind::Text)
             while (c.size > 0 && cells.bytes[size_t(c.offset + c.size - 1)] == ' ')
                 --c.size;
     }
-    m_rows << QVariantList();
-    m_cellRows.push_back(std::move(cells));
+    if (!inPlace) {
+        m_rows << QVariantList();
+        m_cellRows.push_back(std::move(spare));
+    }
     return true;
 }
 

@@ -148,6 +148,43 @@ engine::Value toValue(const QVariant &v)
     }
 }
 
+// A fetched row straight into the layer's cells: the engine's text is
+// copied once, into the row's byte buffer.
+class CellSink final : public engine::RowSink {
+public:
+    CellSink(DbCellRow &row, const QList<DbColumn> &columns) : m_row(row), m_columns(columns) {}
+    void null(int column) override { m_row.cells[size_t(column)].kind = DbCell::Kind::Null; }
+    void integer(int column, std::int64_t v) override
+    {
+        DbCell &c = m_row.cells[size_t(column)];
+        const DbFieldType type = m_columns[column].type;
+        c.kind = type == DbFieldType::Date      ? DbCell::Kind::Date
+            : type == DbFieldType::Boolean ? DbCell::Kind::Boolean
+                                           : DbCell::Kind::Integer;
+        c.integer = c.kind == DbCell::Kind::Boolean ? v != 0 : v;
+    }
+    void real(int column, double v) override
+    {
+        DbCell &c = m_row.cells[size_t(column)];
+        c.kind = DbCell::Kind::Float;
+        c.real = v;
+    }
+    void text(int column, std::string_view v) override { buffered(column, DbCell::Kind::Text, v); }
+    void blob(int column, std::string_view v) override { buffered(column, DbCell::Kind::Bytes, v); }
+
+private:
+    void buffered(int column, DbCell::Kind kind, std::string_view v)
+    {
+        DbCell &c = m_row.cells[size_t(column)];
+        c.kind = kind;
+        c.offset = qsizetype(m_row.bytes.size());
+        c.size = qsizetype(v.size());
+        m_row.bytes.append(v);
+    }
+    DbCellRow &m_row;
+    const QList<DbColumn> &m_columns;
+};
+
 class EmbeddedCursor : public IDbCursor {
 public:
     EmbeddedCursor(std::unique_ptr<engine::Statement> stmt, std::string text)
@@ -176,39 +213,13 @@ public:
     bool fetchCells(DbCellRow &row) override
     {
         try {
-            if (!m_stmt->next())
-                return false;
             // Cells overwritten in place: the row keeps its size from row to row.
             row.bytes.clear();
-            row.variants.clear();
+            if (!row.variants.isEmpty())
+                row.variants.clear();
             row.cells.resize(size_t(m_columns.size()));
-            for (int i = 0; i < m_columns.size(); ++i) {
-                const engine::Value &v = m_stmt->value(i);
-                DbCell &c = row.cells[size_t(i)];
-                switch (v.kind) {
-                case engine::Value::Kind::Null:
-                    c.kind = DbCell::Kind::Null;
-                    break;
-                case engine::Value::Kind::Integer:
-                    c.kind = m_columns[i].type == DbFieldType::Date      ? DbCell::Kind::Date
-                        : m_columns[i].type == DbFieldType::Boolean ? DbCell::Kind::Boolean
-                                                                    : DbCell::Kind::Integer;
-                    c.integer = c.kind == DbCell::Kind::Boolean ? v.integer != 0 : v.integer;
-                    break;
-                case engine::Value::Kind::Float:
-                    c.kind = DbCell::Kind::Float;
-                    c.real = v.real;
-                    break;
-                case engine::Value::Kind::Blob:
-                case engine::Value::Kind::Text:
-                    c.kind = v.kind == engine::Value::Kind::Text ? DbCell::Kind::Text : DbCell::Kind::Bytes;
-                    c.offset = qsizetype(row.bytes.size());
-                    c.size = qsizetype(v.text.size());
-                    row.bytes.append(v.text);
-                    break;
-                }
-            }
-            return true;
+            CellSink sink(row, m_columns);
+            return m_stmt->next(sink);
         } catch (const engine::EngineError &e) {
             rethrow(e, m_text);
         } catch (const std::exception &e) {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quodlin::engine {
@@ -67,6 +68,18 @@ struct Sqlca {
 
 class Statement;
 
+// Takes a fetched row's values one column at a time, in order. Text and
+// blob bytes point into the database's own buffers: valid during the call.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual void null(int column) = 0;
+    virtual void integer(int column, std::int64_t v) = 0;
+    virtual void real(int column, double v) = 0;
+    virtual void text(int column, std::string_view v) = 0;
+    virtual void blob(int column, std::string_view v) = 0;
+};
+
 class Session {
 public:
     // Creates a new database file and its catalog; `user` becomes its DBA.
@@ -113,6 +126,9 @@ public:
     virtual const std::vector<ColumnDescription> &columns() const = 0;
     // Advances the cursor; false at the end (sqlcode 100).
     virtual bool next() = 0;
+    // next(), the row's values handed to `sink` without being copied into
+    // value(), which is not set by this call. For readers of many rows.
+    virtual bool next(RowSink &sink);
     virtual const Value &value(int column) const = 0;
     virtual void close() = 0;
 

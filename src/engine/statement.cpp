@@ -129,6 +129,71 @@ void convertInto(Value &out, sqlite3_stmt *st, int i, FetchPlan plan)
     }
 }
 
+void emitValue(RowSink &sink, int c, const Value &v)
+{
+    switch (v.kind) {
+    case Value::Kind::Null: return sink.null(c);
+    case Value::Kind::Integer: return sink.integer(c, v.integer);
+    case Value::Kind::Float: return sink.real(c, v.real);
+    case Value::Kind::Text: return sink.text(c, v.text);
+    case Value::Kind::Blob: return sink.blob(c, v.text);
+    }
+}
+
+std::string_view textOf(sqlite3_value *v)
+{
+    const auto *p = reinterpret_cast<const char *>(sqlite3_value_text(v));
+    const int n = sqlite3_value_bytes(v);
+    return p ? std::string_view(p, static_cast<size_t>(n)) : std::string_view();
+}
+
+// What convertInto makes of column i, handed to `sink` from SQLite's own
+// memory where no conversion is needed; `scratch` where one is.
+void emitColumn(RowSink &sink, sqlite3_stmt *st, int i, FetchPlan plan, Value &scratch)
+{
+    sqlite3_value *v = sqlite3_column_value(st, i);
+    const int type = sqlite3_value_type(v);
+    if (type == SQLITE_NULL)
+        return sink.null(i);
+    const bool numeric = type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+    switch (plan.kind) {
+    case Fetch::Decimal:
+        if (type != SQLITE_FLOAT) {
+            const std::string_view t = textOf(v);
+            if (hasPlainScale(t, plan.scale))
+                return sink.text(i, t);
+        }
+        break;
+    case Fetch::Integer:
+        if (numeric)
+            return sink.integer(i, sqlite3_value_int64(v));
+        break;
+    case Fetch::Real:
+        if (numeric)
+            return sink.real(i, sqlite3_value_double(v));
+        break;
+    case Fetch::Byte: {
+        const void *p = sqlite3_value_blob(v);
+        const int n = sqlite3_value_bytes(v);
+        return sink.blob(i, p ? std::string_view(static_cast<const char *>(p), static_cast<size_t>(n))
+                              : std::string_view());
+    }
+    case Fetch::Text:
+        if (type != SQLITE_FLOAT)
+            return sink.text(i, textOf(v));
+        break;
+    case Fetch::Generic:
+        switch (type) {
+        case SQLITE_INTEGER: return sink.integer(i, sqlite3_value_int64(v));
+        case SQLITE_FLOAT: return sink.real(i, sqlite3_value_double(v));
+        default: break;
+        }
+        break;
+    }
+    convertInto(scratch, st, i, plan);
+    emitValue(sink, i, scratch);
+}
+
 // Statements that may change the file: everything but queries, transaction
 // control, session settings and work on the session's temp tables (which
 // need no lock another session could hold).
@@ -436,7 +501,13 @@ public:
     bool hasResultSet() const override { return m_cursor != nullptr || m_noRows || m_routineRows; }
     const std::vector<ColumnDescription> &columns() const override { return m_columns; }
 
-    bool next() override
+    bool next() override { return step(nullptr); }
+    bool next(RowSink &sink) override { return step(&sink); }
+
+    const Value &value(int column) const override { return m_row.at(column); }
+
+private:
+    bool step(RowSink *sink)
     {
         if (m_routineRows) {
             Sqlca &ca = m_s.mutableSqlca();
@@ -449,6 +520,9 @@ public:
             m_row.resize(m_columns.size());
             ca.sqlcode = 0;
             ca.sqlerrd[2] = ++m_fetched;
+            if (sink)
+                for (size_t c = 0; c < m_row.size(); ++c)
+                    emitValue(*sink, static_cast<int>(c), m_row[c]);
             return true;
         }
         if (!m_cursor) {
@@ -460,8 +534,13 @@ public:
         int rc = sqlite3_step(m_cursor);
         Sqlca &ca = m_s.mutableSqlca();
         if (rc == SQLITE_ROW) {
-            for (size_t c = 0; c < m_columns.size(); ++c)
-                convertInto(m_row[c], m_cursor, static_cast<int>(c), m_plans[c]);
+            if (sink) {
+                for (size_t c = 0; c < m_columns.size(); ++c)
+                    emitColumn(*sink, m_cursor, static_cast<int>(c), m_plans[c], m_scratch);
+            } else {
+                for (size_t c = 0; c < m_columns.size(); ++c)
+                    convertInto(m_row[c], m_cursor, static_cast<int>(c), m_plans[c]);
+            }
             ++m_fetched;
             ca.sqlcode = 0;
             ca.sqlerrd[2] = m_fetched;
@@ -483,8 +562,7 @@ public:
         }
     }
 
-    const Value &value(int column) const override { return m_row.at(column); }
-
+public:
     void close() override
     {
         if (m_cursor)
@@ -705,11 +783,21 @@ private:
     std::vector<ColumnDescription> m_columns;
     std::vector<FetchPlan> m_plans;  // one per column of m_columns while a cursor is open
     std::vector<Value> m_row;
+    Value m_scratch;  // a value converted on its way to a RowSink
     std::int64_t m_fetched = 0;
     std::int64_t m_rowsAffected = 0;
 };
 
 } // namespace
+
+bool Statement::next(RowSink &sink)
+{
+    if (!next())
+        return false;
+    for (size_t c = 0; c < columns().size(); ++c)
+        emitValue(sink, static_cast<int>(c), value(static_cast<int>(c)));
+    return true;
+}
 
 std::unique_ptr<Statement> SessionImpl::prepare(const std::string &text)
 {

@@ -261,6 +261,14 @@ protected:
     // Takes the current record's values.
     void loadRecord()
     {
+        if (m_cellOf.size() != m_fields.size()) {
+            m_cellOf.clear();
+            m_calculated.clear();
+            for (const DbField *f : m_fields) {
+                m_cellOf.push_back(size_t(f->index()));
+                m_calculated.push_back(f->isCalculated());
+            }
+        }
         m_row = m_query->currentCells();
         m_direct = m_row != nullptr;
         if (m_direct)
@@ -270,27 +278,32 @@ protected:
             m_own.addVariant(f->value());
         m_row = &m_own;
     }
-    bool isNull(size_t k) const { return !m_fields[k]->isCalculated() && cell(k).kind == DbCell::Kind::Null; }
-    // Field k's text of the current record as UTF-8; valid until the next call.
+    bool isNull(size_t k) const { return !m_calculated[k] && cell(k).kind == DbCell::Kind::Null; }
+    // Field k's text of the current record as UTF-8; valid until the next
+    // call for the same field.
     QByteArrayView text(size_t k, TextKind kind)
     {
         const DbField &f = *m_fields[k];
         if (f.isCalculated())
-            return encode(f.value().toString());
+            return encode(k, f.value().toString());
         const DbCell &c = cell(k);
         switch (f.type()) {
         case DbFieldType::SmallInt:
         case DbFieldType::Integer:
         case DbFieldType::BigInt:
             if (c.kind == DbCell::Kind::Integer) {
-                const auto end = std::to_chars(m_digits, m_digits + sizeof m_digits, c.integer).ptr;
-                return {m_digits, end - m_digits};
+                char *const digits = slot(k).digits;
+                const auto end = std::to_chars(digits, digits + sizeof Slot::digits, c.integer).ptr;
+                return {digits, end - digits};
             }
             break;
         case DbFieldType::Float:
-            m_chars.clear();
-            if (c.kind == DbCell::Kind::Float && appendDouble(m_chars, c.real, kind == TextKind::File))
-                return {m_chars.data(), qsizetype(m_chars.size())};
+            if (c.kind == DbCell::Kind::Float) {
+                std::string &chars = slot(k).chars;
+                chars.clear();
+                if (appendDouble(chars, c.real, kind == TextKind::File))
+                    return {chars.data(), qsizetype(chars.size())};
+            }
             break;
         case DbFieldType::Decimal:
         case DbFieldType::Money:
@@ -301,9 +314,10 @@ protected:
             break;
         case DbFieldType::Date:
             if (c.kind == DbCell::Kind::Date) {
-                m_chars.clear();
-                AppendDbDate(m_chars, c.integer, m_fmt.dbdate);
-                return {m_chars.data(), qsizetype(m_chars.size())};
+                std::string &chars = slot(k).chars;
+                chars.clear();
+                AppendDbDate(chars, c.integer, m_fmt.dbdate);
+                return {chars.data(), qsizetype(chars.size())};
             }
             break;
         case DbFieldType::Boolean:
@@ -314,8 +328,9 @@ protected:
             if (c.kind == DbCell::Kind::Bytes && kind != TextKind::File)
                 return "(BYTE)";
             if (c.kind == DbCell::Kind::Bytes) {
-                m_scratch = m_row->view(c).toByteArray().toHex();
-                return m_scratch;
+                QByteArray &scratch = slot(k).scratch;
+                scratch = m_row->view(c).toByteArray().toHex();
+                return scratch;
             }
             break;
         case DbFieldType::Time:
@@ -330,25 +345,39 @@ protected:
             }
             break;
         }
-        return encode(variantText(f, m_row->variant(cellIndex(k)), m_fmt, kind));
+        return encode(k, variantText(f, m_row->variant(cellIndex(k)), m_fmt, kind));
     }
-    QByteArrayView encode(const QString &text)
+    QByteArrayView encode(size_t k, const QString &text)
     {
-        m_scratch = text.toUtf8();
-        return m_scratch;
+        QByteArray &scratch = slot(k).scratch;
+        scratch = text.toUtf8();
+        return scratch;
     }
 
 private:
-    size_t cellIndex(size_t k) const { return m_direct ? size_t(m_fields[k]->index()) : k; }
+    size_t cellIndex(size_t k) const { return m_direct ? m_cellOf[k] : k; }
     const DbCell &cell(size_t k) const { return m_row->cells[cellIndex(k)]; }
 
     const DbQuery *m_query = nullptr;
     const DbCellRow *m_row = nullptr;
     bool m_direct = false;
+    std::vector<size_t> m_cellOf;     // field k's cell in the query's own rows
+    std::vector<char> m_calculated;   // per field
     DbCellRow m_own;
-    QByteArray m_scratch;
-    std::string m_chars;
-    char m_digits[24];
+    // Where field k's text is made when it is not the cell's own bytes; a
+    // slot per field, so a record's texts can be taken all before writing.
+    struct Slot {
+        QByteArray scratch;
+        std::string chars;
+        char digits[24];
+    };
+    Slot &slot(size_t k)
+    {
+        if (k >= m_slots.size())
+            m_slots.resize(m_fields.size());
+        return m_slots[k];
+    }
+    std::vector<Slot> m_slots;
 };
 
 // Appends `text`, each byte that is `special` doubled (`escape` 0) or
@@ -369,16 +398,6 @@ void appendEscaped(std::string &out, QByteArrayView text, Special special, char 
         out += *q;
         p = q + 1;
     }
-}
-
-void appendQuotedDoubling(std::string &out, QByteArrayView text)
-{
-    out += '\'';
-    if (text.indexOf('\'') < 0)
-        append(out, text);
-    else
-        appendEscaped(out, text, [](char c) { return c == '\''; }, 0);
-    out += '\'';
 }
 
 class TextWriter : public FormatWriter {
@@ -448,33 +467,85 @@ public:
                     + QStringLiteral(") \r\n     VALUES ("))
                        .toStdString();
     }
+    // The values' texts first, then the line in one piece of known length:
+    // appending piece by piece cost more than making the texts.
     void record(Sink &sink) override
     {
         loadRecord();
-        std::string &out = sink.buffer;
-        out += m_prefix;
-        for (size_t k = 0; k < m_fields.size(); ++k) {
-            if (k > 0)
-                out += ',';
+        const size_t n = m_fields.size();
+        m_values.resize(n);
+        m_quoted.resize(n);
+        size_t length = m_prefix.size() + n + 3;
+        for (size_t k = 0; k < n; ++k) {
             // BYTE has no SQL literal: its edit text makes the statement fail
             // rather than insert something else.
             const DbFieldType type = m_fields[k]->type();
-            if (isNull(k))
-                out += "NULL";
-            else if (isNumber(type))
-                append(out, text(k, TextKind::File));
-            else if (type == DbFieldType::Blob)
-                append(out, text(k, TextKind::Edit));
-            else
-                appendQuotedDoubling(out, text(k, TextKind::Edit));
+            m_quoted[k] = 0;
+            if (isNull(k)) {
+                m_values[k] = "NULL";
+            } else if (isNumber(type)) {
+                m_values[k] = text(k, TextKind::File);
+            } else if (type == DbFieldType::Blob) {
+                m_values[k] = text(k, TextKind::Edit);
+            } else {
+                m_values[k] = text(k, TextKind::Edit);
+                m_quoted[k] = 1 + countQuotes(m_values[k]);
+            }
+            length += size_t(m_values[k].size()) + (m_quoted[k] ? m_quoted[k] + 1 : 0);
         }
-        out += ");\r\n";
+        std::string &out = sink.buffer;
+        const size_t at = out.size();
+        out.resize(at + length);
+        char *p = out.data() + at;
+        p = put(p, m_prefix.data(), m_prefix.size());
+        for (size_t k = 0; k < n; ++k) {
+            if (k > 0)
+                *p++ = ',';
+            const QByteArrayView v = m_values[k];
+            if (!m_quoted[k]) {
+                p = put(p, v.data(), size_t(v.size()));
+                continue;
+            }
+            *p++ = '\'';
+            if (m_quoted[k] == 1) {
+                p = put(p, v.data(), size_t(v.size()));
+            } else {
+                for (const char c : v) {
+                    *p++ = c;
+                    if (c == '\'')
+                        *p++ = c;
+                }
+            }
+            *p++ = '\'';
+        }
+        p = put(p, ");\r\n", 4);
+        Q_ASSERT(p == out.data() + out.size());
         sink.endLine();
     }
 
 private:
+    static char *put(char *p, const char *text, size_t n)
+    {
+        if (n > 0)
+            std::memcpy(p, text, n);
+        return p + n;
+    }
+    static size_t countQuotes(QByteArrayView text)
+    {
+        size_t count = 0;
+        const char *p = text.data();
+        const char *const end = p + text.size();
+        while (p != end && (p = static_cast<const char *>(std::memchr(p, '\'', size_t(end - p)))) != nullptr) {
+            ++count;
+            ++p;
+        }
+        return count;
+    }
+
     QString m_table;
     std::string m_prefix;
+    std::vector<QByteArrayView> m_values;
+    std::vector<size_t> m_quoted;  // 0: not quoted, else 1 + the quotes inside
 };
 
 class SqdWriter : public FormatWriter {
