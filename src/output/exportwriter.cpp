@@ -11,12 +11,17 @@
 #include <QSaveFile>
 #include <QStringEncoder>
 
+#include <atomic>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quodlin {
@@ -246,6 +251,13 @@ public:
     virtual ~FormatWriter() = default;
     virtual void begin(const DbQuery &query, Sink &sink) = 0;
     virtual void record(Sink &sink) = 0;
+    // The line of a row read earlier (a copy of the query's cells).
+    void record(const DbCellRow &row, Sink &sink)
+    {
+        m_given = &row;
+        record(sink);
+        m_given = nullptr;
+    }
 
 protected:
     std::vector<const DbField *> m_fields;  // all of them, hidden ones too (the text table: the visible ones)
@@ -269,7 +281,7 @@ protected:
                 m_calculated.push_back(f->isCalculated());
             }
         }
-        m_row = m_query->currentCells();
+        m_row = m_given ? m_given : m_query->currentCells();
         m_direct = m_row != nullptr;
         if (m_direct)
             return;
@@ -359,6 +371,7 @@ private:
     const DbCell &cell(size_t k) const { return m_row->cells[cellIndex(k)]; }
 
     const DbQuery *m_query = nullptr;
+    const DbCellRow *m_given = nullptr;
     const DbCellRow *m_row = nullptr;
     bool m_direct = false;
     std::vector<size_t> m_cellOf;     // field k's cell in the query's own rows
@@ -784,6 +797,139 @@ QString ExportResult::report(const QString &context) const
     }
 }
 
+namespace {
+
+// Rows read on the caller's thread are formatted and written on another:
+// reading and formatting take about as long each, so a large export takes
+// the time of the slower one instead of both. Copies of the rows go over in
+// batches, a few in flight, so memory stays flat.
+class WritingThread {
+public:
+    WritingThread(FormatWriter &writer, Sink &sink)
+        : m_thread([this, &writer, &sink] { run(writer, sink); })
+    {
+    }
+    ~WritingThread() { finish(); }
+    WritingThread(const WritingThread &) = delete;
+    WritingThread &operator=(const WritingThread &) = delete;
+
+    // Takes a copy of the row; false once writing has failed.
+    bool add(const DbCellRow &row)
+    {
+        if (m_filling.size() == m_used)
+            m_filling.emplace_back();
+        m_filling[m_used++] = row;  // into a buffer used before: no allocation
+        return m_used < kBatch ? !m_failed : hand();
+    }
+    // Writes what was added and waits; the failure of the writing side.
+    std::exception_ptr finish()
+    {
+        if (m_thread.joinable()) {
+            hand();
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                m_done = true;
+            }
+            m_ready.notify_all();
+            m_thread.join();
+        }
+        return m_failure;
+    }
+
+private:
+    static constexpr size_t kBatch = 256;
+    static constexpr size_t kInFlight = 4;
+    struct Batch {
+        std::vector<DbCellRow> rows;
+        size_t used = 0;
+    };
+
+    bool hand()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_space.wait(lock, [this] { return m_queue.size() < kInFlight || m_failed; });
+        if (m_failed)
+            return false;
+        if (m_used > 0) {
+            m_queue.push_back({std::move(m_filling), m_used});
+            m_filling.clear();
+            m_used = 0;
+            if (!m_spare.empty()) {
+                m_filling = std::move(m_spare.back());
+                m_spare.pop_back();
+            }
+            m_ready.notify_one();
+        }
+        return true;
+    }
+    void run(FormatWriter &writer, Sink &sink)
+    {
+        for (;;) {
+            Batch batch;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_ready.wait(lock, [this] { return !m_queue.empty() || m_done; });
+                if (m_queue.empty())
+                    break;
+                batch = std::move(m_queue.front());
+                m_queue.pop_front();
+            }
+            m_space.notify_one();
+            if (!m_failed) {
+                try {
+                    for (size_t i = 0; i < batch.used; ++i)
+                        writer.record(batch.rows[i], sink);
+                } catch (...) {
+                    fail(std::current_exception());
+                }
+            }
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_spare.push_back(std::move(batch.rows));
+        }
+        if (!m_failed) {
+            try {
+                sink.flush();
+            } catch (...) {
+                fail(std::current_exception());
+            }
+        }
+    }
+    void fail(std::exception_ptr failure)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_failure = std::move(failure);
+            m_failed = true;
+        }
+        m_space.notify_all();
+    }
+
+    std::vector<DbCellRow> m_filling;  // the caller's batch
+    size_t m_used = 0;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;  // a batch to write, or the end
+    std::condition_variable m_space;  // room for a batch, or a failure
+    std::deque<Batch> m_queue;
+    std::vector<std::vector<DbCellRow>> m_spare;  // written batches' buffers
+    bool m_done = false;
+    std::atomic<bool> m_failed{false};
+    std::exception_ptr m_failure;
+    std::thread m_thread;  // last: starts once the rest is made
+};
+
+// Whether every value of a record comes from the query's cells: a computed
+// field or a display hook reads the query's current row, which moves on
+// while the writing thread works.
+bool cellsOnly(const DbQuery &query)
+{
+    for (int i = 0; i < query.fieldCount(); ++i)
+        if (query.field(i).isCalculated() || query.field(i).hasDisplayHook())
+            return false;
+    return true;
+}
+
+} // namespace
+
 ExportResult WriteQuery(DbQuery &query, QIODevice &out, const ExportOptions &options, const ExportProgress &progress)
 {
     ExportResult result;
@@ -798,7 +944,32 @@ ExportResult WriteQuery(DbQuery &query, QIODevice &out, const ExportOptions &opt
         controlsDisabled = true;
         query.first();
         writer->begin(query, sink);
-        while (!query.eof()) {
+        const bool threaded = query.forwardOnly() && query.currentCells() && cellsOnly(query);
+        if (threaded) {
+            WritingThread writing(*writer, sink);
+            std::exception_ptr readFailure;
+            try {
+                while (!query.eof()) {
+                    const DbCellRow *cells = query.currentCells();
+                    if (!cells)
+                        throw DbError(QStringLiteral("The row is not available"));
+                    if (!writing.add(*cells))
+                        break;
+                    if (++result.records % 256 == 0 && progress && !progress(result.records)) {
+                        result.stopped = true;
+                        break;
+                    }
+                    query.next();
+                }
+            } catch (...) {
+                readFailure = std::current_exception();
+            }
+            if (std::exception_ptr writeFailure = writing.finish())
+                std::rethrow_exception(writeFailure);
+            if (readFailure)
+                std::rethrow_exception(readFailure);
+        }
+        while (!threaded && !query.eof()) {
             writer->record(sink);
             if (++result.records % 256 == 0 && progress && !progress(result.records)) {
                 result.stopped = true;

@@ -239,11 +239,39 @@ TEST_F(ExportTest, DeviceFailureIsReported)
     EXPECT_TRUE(result.report("TMainForm.QueryToScriptFile").contains("No space left on device"));
 }
 
+// Forward only, rows are formatted on a writing thread while the next are
+// read: a device failing there stops the reading, and a stop leaves exactly
+// the rows counted.
+TEST_F(ExportTest, ForwardOnlyWritingThreadFailsAndStopsCleanly)
+{
+    m_query.setForwardOnly(true);
+    QList<QVariantList> rows;
+    for (int i = 0; i < 20000; ++i)
+        rows << QVariantList{qlonglong(i), QString("name %1").arg(i)};
+    open({{text("n", DbFieldType::Integer), 5}, {text("name"), 10}}, rows);
+    FullDevice device;
+    device.open(QIODevice::WriteOnly);
+    ExportResult result = WriteQuery(m_query, device, as(ExportFormat::Unload));
+    EXPECT_TRUE(result.message().contains("No space left on device")) << result.message().toStdString();
+    EXPECT_FALSE(result.stopped);
+
+    m_query.close();
+    m_query.open();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    result = WriteQuery(m_query, buffer, as(ExportFormat::Unload), [](qint64 n) { return n < 512; });
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.records, 512);
+    EXPECT_EQ(buffer.data().count('\n'), 512);
+    EXPECT_TRUE(buffer.data().endsWith("511|name 511|\n"));
+}
+
 struct KeepOldCase {
     const char *name;
     int failAt;          // row whose fetch fails; -1 none
     bool stop;           // the progress callback says stop
     bool missingFolder;  // the file's folder is a plain file
+    bool forwardOnly = false;
 };
 
 class KeepOldFileTest : public test::MemoryQueryTest, public ::testing::WithParamInterface<KeepOldCase> {};
@@ -254,6 +282,7 @@ TEST_P(KeepOldFileTest, OldFileStaysAndFailureIsReported)
     QList<QVariantList> rows;
     for (int i = 0; i < 600; ++i)
         rows << QVariantList{qlonglong(i)};
+    m_query.setForwardOnly(c.forwardOnly);
     open({{text("n", DbFieldType::Integer), 5}}, rows, c.failAt);
     const QString folder = m_dir.filePath("plain");
     QFile(folder).open(QIODevice::WriteOnly);
@@ -281,7 +310,9 @@ TEST_P(KeepOldFileTest, OldFileStaysAndFailureIsReported)
 INSTANTIATE_TEST_SUITE_P(Failures, KeepOldFileTest,
                          ::testing::Values(KeepOldCase{"cursor_fails", 300, false, false},
                                            KeepOldCase{"stopped", -1, true, false},
-                                           KeepOldCase{"folder_is_a_file", -1, false, true}),
+                                           KeepOldCase{"folder_is_a_file", -1, false, true},
+                                           KeepOldCase{"cursor_fails_forward_only", 300, false, false, true},
+                                           KeepOldCase{"stopped_forward_only", -1, true, false, true}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ExportDelimiter, RefusesCharactersTheFormatNeeds)
