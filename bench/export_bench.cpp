@@ -8,6 +8,8 @@
 //   QuodlinRead   - the rows read through the layer alone (the writers' floor)
 // Goals: script <= half of .mode insert, text <= half of .mode column,
 // unload <= .mode csv, load >= 200,000 rows/s, memory flat in the row count.
+// Compare wall times: forward-only exports format and write on a second
+// thread, so their CPU column shows the reading thread alone.
 // QUODLIN_BENCH_ROWS sets the rows (default 1,000,000); every Quodlin case
 // reports peak_rss_mb, the resident peak during the case alone (Linux:
 // reset through /proc/self/clear_refs), so runs at two row counts show
