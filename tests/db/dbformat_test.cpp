@@ -136,3 +136,18 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
+
+// The writers' date text (no QDate, the setting remembered between calls)
+// is the grid's for every DBDATE form, also when settings alternate.
+TEST(AppendDbDate, MatchesTheQDateTextAsSettingsAlternate)
+{
+    const QStringList formats{"MDY4/", "DMY2-", "Y4MD.", "Y2DM0", "ymd4\u20ac", "MDY4/", "bad"};
+    for (const qint64 day : {-693594LL, -1LL, 0LL, 36524LL, 730119LL, 2958464LL, -693595LL, 2958465LL}) {
+        for (const QString &format : formats) {
+            std::string text = "x";
+            AppendDbDate(text, day, QString(format));  // a new QString each time: not the remembered one
+            EXPECT_EQ(QString::fromStdString(text), "x" + FormatDbDate(DbDateOfDay(day), format))
+                << day << ' ' << format.toStdString();
+        }
+    }
+}
