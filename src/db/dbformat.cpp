@@ -267,14 +267,16 @@ void AppendDbDate(std::string &out, qint64 dayNumber, const QString &dbdate)
         return;
     }
     thread_local DateLayout layout = parseDateLayout(QStringLiteral("MDY4/"));
-    // The same setting comes again and again, mostly as the same shared text.
-    if (layout.format.constData() != dbdate.constData() && layout.format != dbdate)
-        layout = parseDateLayout(dbdate);
-    else if (layout.format.constData() != dbdate.constData())
+    // The same setting comes again and again, mostly as the same shared
+    // text: comparing the data pointers first spares comparing the texts.
+    if (layout.format.constData() != dbdate.constData()) {
+        if (layout.format != dbdate)
+            layout = parseDateLayout(dbdate);
         layout.format = dbdate;
+    }
     int year = 0, month = 0, day = 0;
     civilFromDays(dayNumber, year, month, day);
-    char text[32];
+    char text[16];  // at most 4 + 2 + 2 digits and two separators of one character (3 bytes in UTF-8)
     char *p = text;
     static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
                                      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -290,13 +292,9 @@ void AppendDbDate(std::string &out, qint64 dayNumber, const QString &dbdate)
     };
     const std::string &separator = layout.separatorUtf8;
     for (int i = 0; i < 3; ++i) {
-        if (i > 0 && separator.size() <= 4) {
+        if (i > 0) {
             std::memcpy(p, separator.data(), separator.size());
             p += separator.size();
-        } else if (i > 0) {
-            out.append(text, size_t(p - text));
-            out += separator;
-            p = text;
         }
         if (layout.order[i] == 'M')
             digits(month, 2);

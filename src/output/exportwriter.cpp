@@ -273,9 +273,9 @@ protected:
     // Takes the current record's values.
     void loadRecord()
     {
-        if (m_cellOf.size() != m_fields.size()) {
-            m_cellOf.clear();
-            m_calculated.clear();
+        // Once, the first time: a writer may narrow m_fields in begin().
+        if (m_slots.size() != m_fields.size()) {
+            m_slots.resize(m_fields.size());
             for (const DbField *f : m_fields) {
                 m_cellOf.push_back(size_t(f->index()));
                 m_calculated.push_back(f->isCalculated());
@@ -384,12 +384,7 @@ private:
         std::string chars;
         char digits[24];
     };
-    Slot &slot(size_t k)
-    {
-        if (k >= m_slots.size())
-            m_slots.resize(m_fields.size());
-        return m_slots[k];
-    }
+    Slot &slot(size_t k) { return m_slots[k]; }
     std::vector<Slot> m_slots;
 };
 
