@@ -228,38 +228,33 @@ protected:
     }
 };
 
-TEST_F(ExportTest, DeviceFailureIsReported)
-{
-    openCustomers({{qlonglong(1), "a"}});
-    FullDevice device;
-    device.open(QIODevice::WriteOnly);
-    const ExportResult result = WriteQuery(m_query, device, as(ExportFormat::Script));
-    EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.message().contains("No space left on device")) << result.message().toStdString();
-    EXPECT_TRUE(result.report("TMainForm.QueryToScriptFile").contains("No space left on device"));
-}
-
 // Forward only, rows are formatted on a writing thread while the next are
-// read: a device failing there stops the reading, and a stop leaves exactly
-// the rows counted.
-TEST_F(ExportTest, ForwardOnlyWritingThreadFailsAndStopsCleanly)
+// read: a device failing there is reported and stops the reading, and a stop
+// leaves exactly the rows counted.
+TEST_F(ExportTest, DeviceFailureIsReportedAndAStopWritesTheRowsCounted)
 {
-    m_query.setForwardOnly(true);
     QList<QVariantList> rows;
     for (int i = 0; i < 20000; ++i)
         rows << QVariantList{qlonglong(i), QString("name %1").arg(i)};
     open({{text("n", DbFieldType::Integer), 5}, {text("name"), 10}}, rows);
-    FullDevice device;
-    device.open(QIODevice::WriteOnly);
-    ExportResult result = WriteQuery(m_query, device, as(ExportFormat::Unload));
-    EXPECT_TRUE(result.message().contains("No space left on device")) << result.message().toStdString();
-    EXPECT_FALSE(result.stopped);
-
+    for (const bool forwardOnly : {false, true}) {
+        m_query.close();
+        m_query.setForwardOnly(forwardOnly);
+        m_query.open();
+        FullDevice device;
+        device.open(QIODevice::WriteOnly);
+        const ExportResult result = WriteQuery(m_query, device, as(ExportFormat::Script));
+        EXPECT_FALSE(result.ok());
+        EXPECT_FALSE(result.stopped);
+        EXPECT_TRUE(result.message().contains("No space left on device")) << result.message().toStdString();
+        EXPECT_TRUE(result.report("TMainForm.QueryToScriptFile").contains("No space left on device"));
+    }
     m_query.close();
     m_query.open();
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    result = WriteQuery(m_query, buffer, as(ExportFormat::Unload), [](qint64 n) { return n < 512; });
+    const ExportResult result =
+        WriteQuery(m_query, buffer, as(ExportFormat::Unload), [](qint64 n) { return n < 512; });
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.records, 512);
     EXPECT_EQ(buffer.data().count('\n'), 512);
