@@ -68,6 +68,9 @@ public:
     // Whether the table's rows carry a ROWID that finds one row again (a
     // table, not a view). Raises nothing.
     virtual bool hasRowids(const QString &table) { return false; }
+    // Whether double quotes delimit identifiers in statements (DELIMIDENT);
+    // SqlName writes names for it. Raises nothing.
+    virtual bool delimitedIdentifiers() const { return false; }
     // Stops the statement running on this connection; safe from any thread.
     // The statement fails with the server's "interrupted" error.
     virtual void interrupt() {}

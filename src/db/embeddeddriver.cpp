@@ -325,6 +325,7 @@ public:
         }
     }
     qint64 rowsAffected() const override { return m_rows; }
+    bool delimitedIdentifiers() const override { return m_session->environment().delimident; }
     std::unique_ptr<IDbStatement> prepare(const QString &sql) override
     {
         const std::string text = utf8(sql);

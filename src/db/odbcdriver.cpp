@@ -379,6 +379,16 @@ public:
             return false;
         return QString::fromLatin1(reinterpret_cast<const char *>(name)).contains(QStringLiteral("informix"), Qt::CaseInsensitive);
     }
+    // The driver names its identifier quote (Informix's: '"' only with
+    // DELIMIDENT); a blank means names cannot be delimited.
+    bool delimitedIdentifiers() const override
+    {
+        SQLCHAR quote[8] = {};
+        SQLSMALLINT length = 0;
+        if (!SQL_SUCCEEDED(SQLGetInfo(m_dbc, SQL_IDENTIFIER_QUOTE_CHAR, quote, SQLSMALLINT(sizeof quote), &length)))
+            return false;
+        return quote[0] == '"';
+    }
     void interrupt() override
     {
         if (SQLHSTMT running = m_running.load())
