@@ -11,6 +11,7 @@
 namespace quodlin {
 
 class IObjectBrowserWindow;
+class IShell;
 
 // What the login dialog hands back when it closes with OK.
 struct LoginResult {
@@ -25,8 +26,8 @@ public:
     virtual ~IConnector() = default;
     // Shows the login dialog modally; false when it was cancelled.
     virtual bool runLoginDialog(LoginResult &out) = 0;
-    // Creates a new, not yet connected object browser inside the frame.
-    virtual IObjectBrowserWindow *createBrowser() = 0;
+    // Creates a new, not yet connected object browser inside the shell.
+    virtual IObjectBrowserWindow *createBrowser(IShell &shell) = 0;
     // Releases a browser whose connection failed; no window is left behind.
     virtual void releaseBrowser(IObjectBrowserWindow *browser) = 0;
     // The parameter text from a stored (hex-encoded, scrambled) "Params" value.

@@ -130,12 +130,12 @@ public:
         out = login;
         return loginOk;
     }
-    IObjectBrowserWindow *createBrowser() override
+    IObjectBrowserWindow *createBrowser(IShell &shell) override
     {
         auto *b = new TestBrowser(QStringLiteral("Quodlin%1").arg(++m_created), m_log);
         b->succeed = nextSucceeds;
         coolBarEnabledDuringConnect = MainForm()->findChild<QToolBar *>("cbrCoolBar")->isEnabled();
-        MainForm()->mdiArea()->addSubWindow(b);
+        shell.addChild(b);
         b->show();
         return b;
     }
@@ -383,9 +383,9 @@ TEST_F(MainFormTest, ExplainToggleGoesToActiveConnection)
 TEST_F(MainFormTest, NewProcedureOpensQueryWindowWithTemplate)
 {
     TMainForm form;
-    SetQueryWindowFactory([this](TMainForm &frame) {
+    SetQueryWindowFactory([this](IShell &shell) {
         auto *q = new TestQuery(QStringLiteral("q"), log);
-        frame.mdiArea()->addSubWindow(q);
+        shell.addChild(q);
         return q;
     });
     trigger(form, "mnuFileNewProc");

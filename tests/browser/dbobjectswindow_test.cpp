@@ -1,8 +1,9 @@
 // The object browser window against a real embedded database, driven through
-// its controls by name: connect and reselect, page sets per kind, navigation
-// (Back, Previous, Go buttons, F11/F12), remembered pages, the data page read
-// only when shown, the list page, the settings written when it goes, and the
-// connection combo with two browsers on one alias.
+// its controls by name under a fake shell: connect and reselect, page sets per
+// kind, navigation (Back, Previous, Go buttons, F11/F12), remembered pages,
+// the data page read only when shown, the list page, the settings written
+// when it goes; and in the main window, the connection combo with two
+// browsers on one alias.
 #include "app/connector.h"
 #include "app/dialogs.h"
 #include "app/settingdefs.h"
@@ -38,6 +39,7 @@
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
+#include "fakeshell.h"
 #include "pdftext.h"
 #include "recordingdialogs.h"
 
@@ -86,23 +88,25 @@ protected:
     {
         QFile::remove(SettingsFilePath());
         m_oldDialogs = SetDialogs(m_dialogs);
-        SetConnector(std::make_shared<NoLoginConnector>());
-        m_form = std::make_unique<TMainForm>();
-        m_form->resize(1000, 700);
+        m_shell = std::make_unique<test::FakeShell>();
     }
     void TearDown() override
     {
-        m_form.reset();
-        SetConnector(nullptr);
+        m_shell.reset();
         SetDialogs(m_oldDialogs);
         QFile::remove(SettingsFilePath());
     }
 
     TfrmDbObjects *connect()
     {
-        if (!m_form->ConnectDatabase(QStringLiteral("browse"), {}, QStringLiteral("tester"), {}))
-            return nullptr;
-        return dynamic_cast<TfrmDbObjects *>(m_form->mdiArea()->subWindowList().last());
+        auto *w = new TfrmDbObjects(*m_shell);
+        m_shell->addChild(w);
+        w->show();
+        w->connectDatabase(QStringLiteral("browse"), {}, QStringLiteral("tester"), {});
+        if (w->connected())
+            return w;
+        delete w;
+        return nullptr;
     }
     template <class W> static W *child(TfrmDbObjects *w, const char *name)
     {
@@ -136,7 +140,7 @@ protected:
 
     std::shared_ptr<RecordingDialogs> m_dialogs = std::make_shared<RecordingDialogs>();
     std::shared_ptr<IDialogs> m_oldDialogs;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<test::FakeShell> m_shell;
 };
 
 struct ReselectCase {
@@ -234,12 +238,12 @@ TEST_F(BrowserWindowTest, BackTwicePreviousAndTheGoButtons)
 
 TEST_F(BrowserWindowTest, FunctionKeysStepVisibleTabsAndWrap)
 {
-    m_form->show();
+    m_shell->area.show();
     TfrmDbObjects *w = connect();
     ASSERT_TRUE(w);
     w->gotoNode(QStringLiteral("tester.v1"));
-    m_form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_form.get()));
+    m_shell->area.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m_shell->area));
     auto *tree = child<QTreeWidget>(w, "tvwTree");
     setPage(w, "tabTable", "pageTableSQL");
     QTest::keyClick(tree, Qt::Key_F12);
@@ -324,7 +328,7 @@ TEST_F(BrowserWindowTest, SettingsWrittenWhenTheWindowGoes)
     w->rtfSQL()->setPlainText(QStringLiteral("select * from t"));
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_TRUE(m_form->mdiArea()->subWindowList().isEmpty());
+    ASSERT_TRUE(m_shell->area.subWindowList().isEmpty());
 
     EXPECT_EQ(Settings::readConnection(QStringLiteral("browse"), Settings::ConnLastNodeCaption),
               QStringLiteral("tester.pu_z"));
@@ -348,16 +352,25 @@ TEST_F(BrowserWindowTest, SettingsWrittenWhenTheWindowGoes)
 
 TEST_F(BrowserWindowTest, ComboEntryBringsTheSecondBrowserOnTheSameAliasForward)
 {
-    m_form->show();
-    m_form->FormShow();  // the login it asks for is cancelled
-    TfrmDbObjects *first = connect();
-    TfrmDbObjects *second = connect();
+    SetConnector(std::make_shared<NoLoginConnector>());
+    const auto form = std::make_unique<TMainForm>();
+    form->resize(1000, 700);
+    form->show();
+    form->FormShow();  // the login it asks for is cancelled
+    auto connectInFrame = [&form]() -> TfrmDbObjects * {
+        if (!form->ConnectDatabase(QStringLiteral("browse"), {}, QStringLiteral("tester"), {}))
+            return nullptr;
+        return dynamic_cast<TfrmDbObjects *>(form->mdiArea()->subWindowList().last());
+    };
+    TfrmDbObjects *first = connectInFrame();
+    TfrmDbObjects *second = connectInFrame();
+    SetConnector(nullptr);
     ASSERT_TRUE(first && second);
-    ASSERT_EQ(m_form->mdiArea()->activeSubWindow(), second);
-    m_form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_form.get()));
+    ASSERT_EQ(form->mdiArea()->activeSubWindow(), second);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
 
-    auto *combo = m_form->findChild<QComboBox *>(QStringLiteral("cboDatabaseAlias"));
+    auto *combo = form->findChild<QComboBox *>(QStringLiteral("cboDatabaseAlias"));
     ASSERT_EQ(combo->count(), 2);
     const int index = combo->findText(first->module().ConnectionDisplayName());
     ASSERT_GE(index, 0);
@@ -365,8 +378,8 @@ TEST_F(BrowserWindowTest, ComboEntryBringsTheSecondBrowserOnTheSameAliasForward)
     combo->showPopup();
     QAbstractItemView *view = combo->view();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(index, 0)).center());
-    EXPECT_EQ(m_form->mdiArea()->activeSubWindow(), first);
-    EXPECT_EQ(m_form->CurrentConnection(), first->connection());
+    EXPECT_EQ(form->mdiArea()->activeSubWindow(), first);
+    EXPECT_EQ(form->CurrentConnection(), first->connection());
     EXPECT_EQ(combo->currentText(), first->module().ConnectionDisplayName());
 }
 
@@ -380,8 +393,8 @@ TEST_F(BrowserWindowTest, PrintsTheShownPageWithItsTitle)
     ASSERT_TRUE(w);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("b.pdf"));
-    m_form->printer().setOutputFormat(QPrinter::PdfFormat);
-    m_form->printer().setOutputFileName(pdf);
+    m_shell->printer().setOutputFormat(QPrinter::PdfFormat);
+    m_shell->printer().setOutputFileName(pdf);
     m_dialogs->printAnswer = true;
     auto printed = [&] {
         w->print();
@@ -398,7 +411,7 @@ TEST_F(BrowserWindowTest, PrintsTheShownPageWithItsTitle)
     EXPECT_TRUE(columns[4].startsWith(QStringLiteral("1       a"))) << columns[4].toStdString();
     EXPECT_EQ(columns.size(), 6);
     EXPECT_TRUE(child<QPlainTextEdit>(w, "rtfWork")->toPlainText().isEmpty());
-    EXPECT_EQ(m_form->statusText(), QStringLiteral("Printing complete."));
+    EXPECT_EQ(m_shell->status, QStringLiteral("Printing complete."));
 
     w->gotoNode(QStringLiteral("tester.pu_z"));
     setPage(w, "tabProc", "pageProcEdit");

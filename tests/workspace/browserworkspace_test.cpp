@@ -2,9 +2,7 @@
 // driven through its controls: the SQL panel's run (text, errors, Stop, the
 // connection held meanwhile, auto refresh), Compile and Drop from the tree
 // menu, the leave and close questions, and the refresh offered on activation.
-#include "app/connector.h"
 #include "app/settingdefs.h"
-#include "app/ui/appconnector.h"
 #include "browser/ui/dbobjectswindow.h"
 #include "db/aliasconfig.h"
 #include "engine/demo.h"
@@ -32,11 +30,6 @@ using namespace quodlin::test;
 
 namespace {
 
-class NoLoginConnector : public AppConnector {
-public:
-    bool runLoginDialog(LoginResult &) override { return false; }
-};
-
 class BrowserWorkspaceTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -61,26 +54,25 @@ protected:
         Settings::write(Settings::QueryResultsToGrid, false);
         dialogs = std::make_shared<RecordingDialogs>();
         previous = SetDialogs(dialogs);
-        SetConnector(std::make_shared<NoLoginConnector>());
         InstallBrowserWorkspaceHooks();
         InstallQueryWindowFactory();
-        form = std::make_unique<TMainForm>();
-        form->resize(1000, 700);
-        form->show();
-        ASSERT_TRUE(form->ConnectDatabase(QStringLiteral("panel"), {}, QStringLiteral("tester"), {}))
-            << dialogs->messages.join(QLatin1Char('\n')).toStdString();
-        w = dynamic_cast<TfrmDbObjects *>(form->mdiArea()->subWindowList().last());
-        ASSERT_TRUE(w);
-        form->mdiArea()->setActiveSubWindow(w);
+        shell = std::make_unique<FakeShell>();
+        shell->area.show();
+        w = new TfrmDbObjects(*shell);
+        shell->addChild(w);
+        w->show();
+        w->connectDatabase(QStringLiteral("panel"), {}, QStringLiteral("tester"), {});
+        ASSERT_TRUE(w->connected()) << dialogs->messages.join(QLatin1Char('\n')).toStdString();
+        shell->area.setActiveSubWindow(w);
     }
     void TearDown() override
     {
-        form.reset();
-        SetConnector(nullptr);
+        shell.reset();
+        SetQueryWindowFactory({});
         SetDialogs(previous);
     }
     template <class W> W *child(const char *name) { return w->findChild<W *>(QLatin1String(name)); }
-    QString status() { return form->statusBar()->currentMessage(); }
+    QString status() { return shell->status; }
     QString selected() { return child<QTreeWidget>("tvwTree")->currentItem()->text(0); }
     void runSql(const QString &sql)
     {
@@ -111,7 +103,7 @@ protected:
 
     std::shared_ptr<RecordingDialogs> dialogs;
     std::shared_ptr<IDialogs> previous;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<FakeShell> shell;
     TfrmDbObjects *w = nullptr;
 };
 
@@ -214,7 +206,7 @@ TEST_F(BrowserWorkspaceTest, TableDdlOnItsPageOnTheClipboardAndInAQueryWindow)
     // Edit of a table: its DDL in a new query window on the connection.
     tab->setCurrentWidget(child<QWidget>("pageTableColumns"));
     w->edit();
-    auto *query = dynamic_cast<TfrmQuery *>(TMainForm::childOf(form->mdiArea()->activeSubWindow()));
+    auto *query = dynamic_cast<TfrmQuery *>(shell->area.activeSubWindow());
     ASSERT_TRUE(query);
     EXPECT_EQ(query->sqlEditor()->toPlainText(), ddl);
     EXPECT_EQ(query->connection(), w->connection());
@@ -248,16 +240,16 @@ TEST_F(BrowserWorkspaceTest, ModifiedEditorsAreOfferedOnLeavingAndClosing)
 
 TEST_F(BrowserWorkspaceTest, RefreshAskedForElsewhereIsOfferedOnActivation)
 {
-    auto *other = form->mdiArea()->addSubWindow(new QWidget);
+    auto *other = shell->area.addSubWindow(new QWidget);
     other->show();
-    form->mdiArea()->setActiveSubWindow(other);
+    shell->area.setActiveSubWindow(other);
     RunSql(dynamic_cast<TdmDbObjects &>(*w->connection()), QStringLiteral("create table later_t (a integer)"));
     w->refresh();
     EXPECT_TRUE(w->refreshPending());
     EXPECT_FALSE(listed(QStringLiteral("later_t")));
 
     dialogs->answers = {DialogAnswer::Yes};
-    form->mdiArea()->setActiveSubWindow(w);
+    shell->area.setActiveSubWindow(w);
     EXPECT_TRUE(dialogs->questions.contains(QStringLiteral("Refresh required, update objects now?")));
     EXPECT_FALSE(w->refreshPending());
     EXPECT_TRUE(listed(QStringLiteral("later_t")));

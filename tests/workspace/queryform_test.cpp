@@ -1,7 +1,9 @@
-// The query window in a main window with stand-in browsers over embedded
-// databases: execution and its outcomes, Stop, binding, closing, templates.
+// The query window under a fake shell with stand-in browsers over embedded
+// databases: execution and its outcomes, Stop, binding, closing, templates;
+// and the main window's find and replace over its editors.
 #include "app/settingdefs.h"
 #include "app/templates.h"
+#include "app/ui/mainform.h"
 #include "output/ui/finddialogs.h"
 #include "workspace/ui/queryform.h"
 #include "pdftext.h"
@@ -35,7 +37,7 @@ protected:
         dialogs = std::make_shared<RecordingDialogs>();
         previous = SetDialogs(dialogs);
         CreateEmbeddedDatabase(QStringLiteral("shop"));
-        form = std::make_unique<TMainForm>();
+        shell = std::make_unique<FakeShell>();
         browser = addBrowser(QStringLiteral("shop"));
         RunSql(browser->module, QStringLiteral("create table parts (id integer, name char(12))"));
         RunSql(browser->module, QStringLiteral("insert into parts values (1, 'bolt')"));
@@ -45,23 +47,23 @@ protected:
     }
     void TearDown() override
     {
-        form.reset();
+        shell.reset();
         SetDialogs(previous);
     }
     StubBrowser *addBrowser(const QString &database)
     {
         auto *b = new StubBrowser(database);
-        form->mdiArea()->addSubWindow(b);
+        shell->addChild(b);
         b->show();
-        form->SetCurrentConnection(&b->module);
+        shell->SetCurrentConnection(&b->module);
         return b;
     }
     TfrmQuery *openQuery()
     {
-        auto *q = new TfrmQuery;
-        form->mdiArea()->addSubWindow(q);
+        auto *q = new TfrmQuery(*shell);
+        shell->addChild(q);
         q->show();
-        q->BindConnection(form->CurrentConnection());
+        q->BindConnection(shell->CurrentConnection());
         return q;
     }
     static void run(TfrmQuery *q, const QString &sql)
@@ -76,7 +78,7 @@ protected:
 
     std::shared_ptr<RecordingDialogs> dialogs;
     std::shared_ptr<IDialogs> previous;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<FakeShell> shell;
     StubBrowser *browser = nullptr;
 };
 
@@ -246,7 +248,7 @@ TEST_F(QueryFormTest, TheCloseQuestionSaveAndOpenUseTheRealFiles)
     dialogs->savePath = dir.path();
     q->saveAs();
     EXPECT_TRUE(q->sqlEditor()->document()->isModified());
-    EXPECT_EQ(form->statusText(), QStringLiteral("Error saving to file."));
+    EXPECT_EQ(shell->status, QStringLiteral("Error saving to file."));
     EXPECT_EQ(q->sqlFileName(), saved.fileName());
 
     // Open loads into the SQL editor; the results page saves the rendered grid.
@@ -281,12 +283,12 @@ TEST_F(QueryFormTest, PrintsQueryAndRenderedResultsToPdf)
     Settings::write(Settings::QueryResultsToGrid, true);
     TfrmQuery *q = openQuery();
     run(q, QStringLiteral("select id, name from parts"));
-    form->printer().setOutputFormat(QPrinter::PdfFormat);
+    shell->printer().setOutputFormat(QPrinter::PdfFormat);
     const QString pdf = dir.filePath(QStringLiteral("q.pdf"));
-    form->printer().setOutputFileName(pdf);
+    shell->printer().setOutputFileName(pdf);
     dialogs->printAnswer = true;
     q->print();
-    EXPECT_EQ(form->statusText(), QStringLiteral("Printing complete."));
+    EXPECT_EQ(shell->status, QStringLiteral("Printing complete."));
     EXPECT_EQ(PdfLines(pdf), QStringList({"Query and Results", "", "select id, name from parts", "",
                                           "id          name", "----------- ------------", "1           bolt"}));
     EXPECT_TRUE(child<QPlainTextEdit>(q, "rtfResults")->toPlainText().isEmpty());
@@ -300,12 +302,16 @@ TEST_F(QueryFormTest, PrintsQueryAndRenderedResultsToPdf)
     dialogs->printAnswer = false;
     q->print();
     EXPECT_FALSE(QFile::exists(pdf));
-    EXPECT_EQ(form->statusText(), QString());
+    EXPECT_EQ(shell->status, QString());
 }
 
 TEST_F(QueryFormTest, FindReplaceAndSearchAgainThroughTheDialogs)
 {
-    TfrmQuery *q = openQuery();
+    const auto form = std::make_unique<TMainForm>();
+    auto *q = new TfrmQuery(*form);
+    form->addChild(q);
+    q->show();
+    q->BindConnection(&browser->module);
     QPlainTextEdit *sql = q->sqlEditor();
     sql->setPlainText(QStringLiteral("abc abc\nABC"));
     sql->moveCursor(QTextCursor::Start);
@@ -368,7 +374,7 @@ TEST_F(QueryFormTest, ResultExportsFromThePopupMenuWriteTheFileOrReportAFailure)
         child<QAction>(q, e.action)->trigger();
         EXPECT_EQ(dialogs->fileRequests.last().title, QLatin1String(e.title));
         EXPECT_EQ(dialogs->fileRequests.last().fileName, QLatin1String(e.file));
-        EXPECT_EQ(form->statusText(), QStringLiteral("Query saved to file [") + path + QStringLiteral("]."));
+        EXPECT_EQ(shell->status, QStringLiteral("Query saved to file [") + path + QStringLiteral("]."));
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << e.file;
         EXPECT_EQ(file.readAll(), e.bytes) << e.file;
@@ -379,5 +385,5 @@ TEST_F(QueryFormTest, ResultExportsFromThePopupMenuWriteTheFileOrReportAFailure)
     q->saveAsSqd();
     ASSERT_EQ(dialogs->messages.size(), 1);
     EXPECT_TRUE(dialogs->messages[0].startsWith(QStringLiteral("Error: "))) << dialogs->messages[0].toStdString();
-    EXPECT_EQ(form->statusText(), QStringLiteral("Error saving query to file."));
+    EXPECT_EQ(shell->status, QStringLiteral("Error saving query to file."));
 }

@@ -1,7 +1,8 @@
 #pragma once
-// A main window with browser stand-ins that own real connections to embedded
-// databases in the test home; dialogs answered by RecordingDialogs.
-#include "app/ui/mainform.h"
+// Browser stand-ins that own real connections to embedded databases in the
+// test home, for windows under a fake shell; dialogs answered by RecordingDialogs.
+#include "app/childwindows.h"
+#include "fakeshell.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dbquery.h"
 #include "db/dbsession.h"

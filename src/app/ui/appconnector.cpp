@@ -22,15 +22,12 @@ bool AppConnector::runLoginDialog(LoginResult &out)
     return true;
 }
 
-IObjectBrowserWindow *AppConnector::createBrowser()
+IObjectBrowserWindow *AppConnector::createBrowser(IShell &shell)
 {
-    TMainForm *main = MainForm();
-    if (!main)
-        return nullptr;
-    auto *window = new TfrmDbObjects;
-    main->mdiArea()->addSubWindow(window);
+    auto *window = new TfrmDbObjects(shell);
+    shell.addChild(window);
     // New browsers start at the frame's origin, filling it.
-    const QSize client = main->mdiArea()->viewport()->size();
+    const QSize client = window->mdiArea()->viewport()->size();
     window->move(0, 0);
     window->resize(client.width() - 4, client.height() - 4);
     window->show();

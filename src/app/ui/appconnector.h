@@ -9,7 +9,7 @@ namespace quodlin {
 class AppConnector : public IConnector {
 public:
     bool runLoginDialog(LoginResult &out) override;
-    IObjectBrowserWindow *createBrowser() override;
+    IObjectBrowserWindow *createBrowser(IShell &shell) override;
     void releaseBrowser(IObjectBrowserWindow *browser) override;
     QString recoverParams(const QString &storedParams) override;
 };

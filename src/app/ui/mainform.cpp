@@ -29,12 +29,6 @@ TMainForm *g_mainForm = nullptr;
 
 } // namespace
 
-QueryWindowFactory &queryWindowFactory()
-{
-    static QueryWindowFactory factory;
-    return factory;
-}
-
 namespace {
 
 enum StoredWindowState { StateNormal = 0, StateMinimized = 1, StateMaximized = 2 };
@@ -63,8 +57,6 @@ private:
 const QString kConnectingText = QStringLiteral("Connecting to database...");
 
 } // namespace
-
-void SetQueryWindowFactory(QueryWindowFactory factory) { queryWindowFactory() = std::move(factory); }
 
 TMainForm *MainForm() { return g_mainForm; }
 
@@ -99,11 +91,22 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
 
 TMainForm::~TMainForm()
 {
-    // The active-window handler goes first so that closing children does not
-    // call back into a half-destroyed frame.
+    // The active-window handler goes first; then the children go while the
+    // frame they call back into is still whole.
     disconnect(m_mdiArea, nullptr, this, nullptr);
+    deleteChildren();
     if (g_mainForm == this)
         g_mainForm = nullptr;
+}
+
+void TMainForm::deleteChildren()
+{
+    QList<QPointer<QMdiSubWindow>> windows;
+    for (QMdiSubWindow *window : childWindows())
+        windows.append(window);
+    // A browser takes its query windows with it, hence the guarded pointers.
+    for (const QPointer<QMdiSubWindow> &window : windows)
+        delete window.data();
 }
 
 void TMainForm::FormCreate()
@@ -249,12 +252,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
     // The children were asked already; close them now so each saves its own
     // settings while the frame still exists.
     disconnect(m_mdiArea, nullptr, this, nullptr);
-    QList<QPointer<QMdiSubWindow>> windows;
-    for (QMdiSubWindow *window : childWindows())
-        windows.append(window);
-    // A browser takes its query windows with it, hence the guarded pointers.
-    for (const QPointer<QMdiSubWindow> &window : windows)
-        delete window.data();
+    deleteChildren();
     event->accept();
 }
 
@@ -297,6 +295,25 @@ IChildWindow *TMainForm::childOf(QMdiSubWindow *window)
 }
 
 IChildWindow *TMainForm::activeChild() const { return childOf(m_mdiArea->activeSubWindow()); }
+
+QList<IChildWindow *> TMainForm::children() const
+{
+    QList<IChildWindow *> list;
+    for (QMdiSubWindow *window : childWindows())
+        if (IChildWindow *child = childOf(window))
+            list << child;
+    return list;
+}
+
+void TMainForm::addChild(QMdiSubWindow *window) { m_mdiArea->addSubWindow(window); }
+
+IQueryWindow *TMainForm::openQueryWindow()
+{
+    const QueryWindowFactory &factory = queryWindowFactory();
+    return factory ? factory(*this) : nullptr;
+}
+
+void TMainForm::triggerCommand(Command command) { action(command)->trigger(); }
 
 void TMainForm::routeToChild(void (IChildWindow::*operation)())
 {
@@ -357,6 +374,8 @@ void TMainForm::UpdateMenus()
     }
     rebuildConnectionCombo();
 }
+
+void TMainForm::updateMenusLater() { QTimer::singleShot(0, this, [this] { UpdateMenus(); }); }
 
 bool TMainForm::liveDataEnabled() const { return action(Command::LiveData)->isChecked(); }
 
@@ -492,7 +511,7 @@ bool TMainForm::ConnectDatabase(const QString &alias, const QString &directName,
     setStatusText(kConnectingText);
     QCoreApplication::processEvents();
 
-    IObjectBrowserWindow *browser = connector->createBrowser();
+    IObjectBrowserWindow *browser = connector->createBrowser(*this);
     if (!browser)
         return false;
     browser->connectDatabase(alias, directName, user, paramsText);
@@ -534,6 +553,12 @@ void TMainForm::setStatusText(const QString &text)
         statusBar()->clearMessage();
     else
         statusBar()->showMessage(text);
+}
+
+void TMainForm::paintStatusText(const QString &text)
+{
+    setStatusText(text);
+    statusBar()->repaint();
 }
 
 QString TMainForm::statusText() const { return statusBar()->currentMessage(); }

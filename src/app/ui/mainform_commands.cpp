@@ -23,18 +23,11 @@
 
 namespace quodlin {
 
-void TMainForm::mnuFileQueryClick()
-{
-    if (const QueryWindowFactory &factory = queryWindowFactory())
-        factory(*this);
-}
+void TMainForm::mnuFileQueryClick() { openQueryWindow(); }
 
 void TMainForm::newFromTemplate(const QString &kind)
 {
-    const QueryWindowFactory &factory = queryWindowFactory();
-    if (!factory)
-        return;
-    if (IQueryWindow *window = factory(*this))
+    if (IQueryWindow *window = openQueryWindow())
         window->pasteTemplate(kind);
 }
 

@@ -1,15 +1,10 @@
-// The main window's output operations that every child calls: results as
-// text, printing, and find and replace over the active editor.
+// The main window's Print Preview, and find and replace over the active
+// child's editor.
 #include "app/ui/mainform.h"
 
-#include "app/dialogs.h"
 #include "app/ui/editorhost.h"
-#include "db/dbquery.h"
 #include "output/findreplace.h"
-#include "output/printchoice.h"
-#include "output/textrender.h"
 #include "output/ui/finddialogs.h"
-#include "output/ui/textprinter.h"
 #include "workspace/ui/sqleditwidget.h"
 
 #include <QAction>
@@ -17,79 +12,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
-#include <QStatusBar>
-#include <QTableView>
-
-#include <stdexcept>
 
 namespace quodlin {
-
-namespace {
-
-// Keeps a grid from repainting while its query's cursor walks the rows.
-class GridDetach {
-public:
-    explicit GridDetach(QTableView *grid) : m_grid(grid), m_was(grid && grid->updatesEnabled())
-    {
-        if (m_grid)
-            m_grid->setUpdatesEnabled(false);
-    }
-    ~GridDetach()
-    {
-        if (m_grid)
-            m_grid->setUpdatesEnabled(m_was);
-    }
-    GridDetach(const GridDetach &) = delete;
-    GridDetach &operator=(const GridDetach &) = delete;
-
-private:
-    QTableView *m_grid;
-    bool m_was;
-};
-
-} // namespace
-
-std::function<void(const QString &)> TMainForm::statusSink()
-{
-    return [this](const QString &text) {
-        setStatusText(text);
-        statusBar()->repaint();
-    };
-}
-
-void TMainForm::QueryToRichEdit(DbQuery &dataSet, QPlainTextEdit *richEdit, QTableView *grid)
-{
-    statusSink()(QStringLiteral("Generating output..."));
-    richEdit->clear();
-    {
-        const GridDetach detach(grid);
-        richEdit->setPlainText(QueryToTextLines(dataSet).join(QLatin1Char('\n')));
-    }
-    setStatusText({});
-}
-
-bool TMainForm::PrintRichEdits(const QString &title, const QList<QPlainTextEdit *> &editors)
-{
-    QList<std::optional<QStringList>> parts;
-    for (QPlainTextEdit *editor : editors)
-        parts << (editor ? std::optional<QStringList>(PlainTextSqlEditor(editor).lines()) : std::nullopt);
-    const QFont font = !editors.isEmpty() && editors.first() ? editors.first()->font() : QFont();
-    const QStringList lines = PrintDocumentLines(title, parts);
-    if (m_printPreview) {
-        QPrintPreviewDialog preview(&printer(), this);
-        preview.setObjectName(QStringLiteral("PrintPreviewDialog"));
-        connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-                [&](QPrinter *target) { PrintTextLines(*target, font, lines); });
-        return preview.exec() == QDialog::Accepted;
-    }
-    if (!Dialogs().printDialog(&printer(), this))
-        return false;
-    if (!PrintTextLines(printer(), font, lines))
-        throw std::runtime_error("The printer could not be opened.");
-    return true;
-}
 
 void TMainForm::createPrintPreviewAction()
 {
@@ -106,35 +30,12 @@ void TMainForm::createPrintPreviewAction()
 
 void TMainForm::mnuFilePrintPreviewClick()
 {
-    // The children print as always; PrintRichEdits shows the pages instead.
+    // The children print as always; PrintRichEdits (output/ui) shows the pages instead.
     if (!activeAs<IQueryWindow>() && !activeAs<IObjectBrowserWindow>())
         return;
     m_printPreview = true;
     routeToChild(&IChildWindow::print);
     m_printPreview = false;
-}
-
-bool TMainForm::PrintQuery(DbQuery *dataSet, QPlainTextEdit *sqlEditor, QPlainTextEdit *pane, QTableView *grid,
-                           const QString &title)
-{
-    const bool render = dataSet && dataSet->isOpen() && pane && !pane->isVisibleTo(pane->parentWidget());
-    if (render)
-        QueryToRichEdit(*dataSet, pane, grid);
-    struct Clear {
-        QPlainTextEdit *pane;
-        ~Clear()
-        {
-            if (pane)
-                pane->clear();
-        }
-    } clearAfter{render ? pane : nullptr};
-    if (dataSet && sqlEditor && pane)
-        return PrintRichEdits(title, {sqlEditor, pane});
-    if (pane)
-        return PrintRichEdits(title, {pane});
-    if (sqlEditor)
-        return PrintRichEdits(title, {sqlEditor});
-    return false;
 }
 
 // ---- find and replace ---------------------------------------------------------------

@@ -5,13 +5,13 @@
 #include "browser/ui/dbobjectswindow.h"
 
 #include "app/externalprograms.h"
-#include "app/ui/mainform.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
 #include "output/editorfiles.h"
 #include "output/exportwriter.h"
 #include "output/printchoice.h"
+#include "output/ui/resultoutput.h"
 #include "workspace/ui/sqleditwidget.h"
 
 #include <QAction>
@@ -141,9 +141,6 @@ void TfrmDbObjects::createOutputMenus()
 
 void TfrmDbObjects::exportResults(ExportFormat format)
 {
-    TMainForm *main = MainForm();
-    if (!main)
-        return;
     // The data page exports the table's rows; everywhere else the SQL panel's.
     bool dataPage = false;
     for (const VisiblePage &v : visiblePages())
@@ -151,8 +148,13 @@ void TfrmDbObjects::exportResults(ExportFormat format)
     DbQuery &query = dataPage ? *m_qryTableData : *m_qryQuery;
     if (!query.isOpen())
         return;
-    main->QueryToFile(format, query, findChild<QTableView *>(dataPage ? QStringLiteral("gridTableData")
-                                                                        : QStringLiteral("gridResults")));
+    // The key line comes from this browser's catalog module, as it shows the table's indexes.
+    TdmDbObjects *module = m_module.get();
+    QueryToFile(m_shell, this, format, query,
+                findChild<QTableView *>(dataPage ? QStringLiteral("gridTableData") : QStringLiteral("gridResults")),
+                [module](const QString &name) {
+                    return SqdKeyColumns(&module->qryTable(), &module->qryTableIndexes(), name);
+                });
 }
 
 void TfrmDbObjects::saveAsScript() { exportResults(ExportFormat::Script); }
@@ -161,13 +163,12 @@ void TfrmDbObjects::saveAsSqd() { exportResults(ExportFormat::Sqd); }
 
 void TfrmDbObjects::openFile()
 {
-    TMainForm *main = MainForm();
     const QString name = BrowserFileEditor(visiblePages(), false, false);
     QPlainTextEdit *widget = editorNamed(name);
-    if (!main || !widget)
+    if (!widget)
         return;
     PlainTextSqlEditor editor(widget);
-    m_fileNames[name] = RichEditFileOpen(fileName(name), editor, main->statusSink());
+    m_fileNames[name] = RichEditFileOpen(fileName(name), editor, m_shell.statusSink());
 }
 
 void TfrmDbObjects::externalEdit()
@@ -197,9 +198,6 @@ void TfrmDbObjects::externalEdit()
 
 std::optional<QString> TfrmDbObjects::saveEditor(bool as, bool resultPaneAsIs)
 {
-    TMainForm *main = MainForm();
-    if (!main)
-        return std::nullopt;
     const QString name = resultPaneAsIs
         ? QStringLiteral("rtfResults")
         : BrowserFileEditor(visiblePages(), true, focusWidget() == m_rtfResults);
@@ -211,10 +209,10 @@ std::optional<QString> TfrmDbObjects::saveEditor(bool as, bool resultPaneAsIs)
     const bool render = resultPane && !resultPaneAsIs && m_pnlResultsGrid->isVisibleTo(m_pnlResultsGrid->parentWidget())
         && m_qryQuery->isOpen();
     if (render)
-        main->QueryToRichEdit(*m_qryQuery, m_rtfResults, m_gridResults);
+        QueryToRichEdit(m_shell, *m_qryQuery, m_rtfResults, m_gridResults);
     PlainTextSqlEditor editor(widget);
-    const std::optional<QString> kept = as ? RichEditFileSaveAs(fileName(name), editor, resultPane, main->statusSink())
-                                           : RichEditFileSave(fileName(name), editor, resultPane, main->statusSink());
+    const std::optional<QString> kept = as ? RichEditFileSaveAs(fileName(name), editor, resultPane, m_shell.statusSink())
+                                           : RichEditFileSave(fileName(name), editor, resultPane, m_shell.statusSink());
     if (render)
         m_rtfResults->clear();
     if (kept)
@@ -224,13 +222,12 @@ std::optional<QString> TfrmDbObjects::saveEditor(bool as, bool resultPaneAsIs)
 
 bool TfrmDbObjects::saveEditorFile(const QString &name)
 {
-    TMainForm *main = MainForm();
     QPlainTextEdit *widget = editorNamed(name);
-    if (!main || !widget)
+    if (!widget)
         return false;
     PlainTextSqlEditor editor(widget);
     const std::optional<QString> kept =
-        RichEditFileSave(fileName(name), editor, widget == m_rtfResults, main->statusSink());
+        RichEditFileSave(fileName(name), editor, widget == m_rtfResults, m_shell.statusSink());
     if (!kept)
         return false;
     m_fileNames[name] = *kept;
@@ -239,10 +236,7 @@ bool TfrmDbObjects::saveEditorFile(const QString &name)
 
 void TfrmDbObjects::print()
 {
-    TMainForm *main = MainForm();
-    if (!main)
-        return;
-    main->statusSink()(QStringLiteral("Printing..."));
+    m_shell.paintStatusText(QStringLiteral("Printing..."));
     try {
         const BrowserPrintChoice choice =
             ChooseBrowserPrint(visiblePages(), currentText(m_module->qryTable(), "tabname"),
@@ -253,24 +247,25 @@ void TfrmDbObjects::print()
         case BrowserPrintChoice::Nothing:
             break;
         case BrowserPrintChoice::QueryAndResults:
-            printed = main->PrintQuery(m_qryQuery.get(), m_rtfSQL, m_rtfResults, m_gridResults, choice.title);
+            printed = PrintQuery(m_shell, this, m_qryQuery.get(), m_rtfSQL, m_rtfResults, m_gridResults, choice.title);
             break;
         case BrowserPrintChoice::EditorText:
-            printed = main->PrintRichEdits(choice.title, {editorNamed(choice.source)});
+            printed = PrintRichEdits(m_shell, this, choice.title, {editorNamed(choice.source)});
             break;
         case BrowserPrintChoice::CatalogList: {
             DbQuery &list = choice.source == QLatin1String("qryTableData") ? *m_qryTableData
                                                                            : m_module->query(choice.source);
-            printed = main->PrintQuery(&list, nullptr, m_rtfWork, findChild<QTableView *>(choice.grid), choice.title);
+            printed = PrintQuery(m_shell, this, &list, nullptr, m_rtfWork, findChild<QTableView *>(choice.grid),
+                                 choice.title);
             break;
         }
         }
         // A cancelled dialog printed nothing, so it does not claim it did.
-        main->setStatusText(printed ? QStringLiteral("Printing complete.") : QString());
+        m_shell.setStatusText(printed ? QStringLiteral("Printing complete.") : QString());
     } catch (const std::exception &e) {
         m_rtfWork->clear();
         ShowErrorBox(DbErrorReport(e, QStringLiteral("TfrmDbObjects.Print")));
-        main->setStatusText(QStringLiteral("Error printing."));
+        m_shell.setStatusText(QStringLiteral("Error printing."));
     }
 }
 

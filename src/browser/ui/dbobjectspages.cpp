@@ -7,7 +7,6 @@
 #include "browser/ui/objectlistview.h"
 #include "catalog/dbobjectsmodule.h"
 #include "app/externalprograms.h"
-#include "app/ui/mainform.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
 #include "db/dbquerymodel.h"
@@ -511,7 +510,7 @@ void TfrmDbObjects::loadTableView(const TNodeInfo &info)
     fillEditBoxes(view.pageSet);
     updateGotoButtons(view.pageSet);
 
-    m_qryTableData->setLive(MainForm() && MainForm()->liveDataEnabled());
+    m_qryTableData->setLive(m_shell.liveDataEnabled());
     DbQuery &table = m_module->qryTable();
     const DbField *tabname = table.isOpen() ? table.findField(QStringLiteral("tabname")) : nullptr;
     m_qryTableData->setSql(QStringLiteral("SELECT * FROM ") + (tabname ? tabname->displayText() : info.Name));
@@ -565,7 +564,7 @@ void TfrmDbObjects::reloadDataPage()
             return;
         m_dsTableData->setQuery(nullptr);
         m_qryTableData->close();
-        m_qryTableData->setLive(MainForm() && MainForm()->liveDataEnabled());
+        m_qryTableData->setLive(m_shell.liveDataEnabled());
         try {
             m_qryTableData->open();
         } catch (const std::exception &) {

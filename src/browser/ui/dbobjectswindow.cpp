@@ -3,7 +3,6 @@
 #include "app/externalprograms.h"
 #include "app/settingdefs.h"
 #include "app/settings.h"
-#include "app/ui/mainform.h"
 #include "browser/pagesets.h"
 #include "browser/ui/nodeimages.h"
 #include "browser/ui/objectlistview.h"
@@ -58,8 +57,9 @@ public:
 void SetBrowserHooks(BrowserHooks installed) { hooks() = std::move(installed); }
 const BrowserHooks &browserHooks() { return hooks(); }
 
-TfrmDbObjects::TfrmDbObjects(QWidget *parent)
+TfrmDbObjects::TfrmDbObjects(IShell &shell, QWidget *parent)
     : QMdiSubWindow(parent)
+    , m_shell(shell)
     , m_module(std::make_unique<TdmDbObjects>())
     , m_qryQuery(std::make_unique<DbQuery>())
     , m_qryTableData(std::make_unique<DbQuery>())
@@ -106,10 +106,7 @@ void TfrmDbObjects::FormCreate()
     m_module->SetDatabaseName(databaseName);
     for (DbQuery *q : {m_qryQuery.get(), m_qryTableData.get(), m_qryExplain.get()})
         q->setDatabaseName(databaseName);
-    m_module->setExplainChanged([] {
-        if (TMainForm *main = MainForm())
-            main->UpdateMenus();
-    });
+    m_module->setExplainChanged([this] { m_shell.UpdateMenus(); });
 
     m_ownerDisplay.displayOwner = Settings::read(Settings::DisplayOwner);
     m_ownerDisplay.ownerFormat = Settings::read(Settings::DisplayOwnerFormat);
@@ -153,7 +150,6 @@ IConnection *TfrmDbObjects::connection() const { return m_module.get(); }
 void TfrmDbObjects::connectDatabase(const QString &alias, const QString &directName, const QString &user,
                                     const QString &paramsText)
 {
-    TMainForm *main = MainForm();
     {
         const WaitCursor wait;
         try {
@@ -161,12 +157,10 @@ void TfrmDbObjects::connectDatabase(const QString &alias, const QString &directN
             m_connectionName = alias.isEmpty() ? directName : alias;
             setWindowTitle(QStringLiteral("Objects [") + m_connectionName + QLatin1Char(']'));
             m_module->Open(alias, directName, user, paramsText);
-            if (main) {
-                main->SetCurrentConnection(m_module.get());
-                if (QMdiArea *area = mdiArea())
-                    connect(area, &QMdiArea::subWindowActivated, this, &TfrmDbObjects::subWindowActivated,
-                            Qt::UniqueConnection);
-            }
+            m_shell.SetCurrentConnection(m_module.get());
+            if (QMdiArea *area = mdiArea())
+                connect(area, &QMdiArea::subWindowActivated, this, &TfrmDbObjects::subWindowActivated,
+                        Qt::UniqueConnection);
             const QString lastCaption = Settings::readConnection(m_connectionName, Settings::ConnLastNodeCaption);
             QTabWidget *tabTable = m_pageSets[QStringLiteral("tabTable")].tab;
             m_rememberedTablePage = StoredPageIndex(
@@ -199,29 +193,25 @@ void TfrmDbObjects::connectDatabase(const QString &alias, const QString &directN
     }
     m_explainFile = Settings::readConnection(m_module->ConnectionName(), Settings::ConnSqexplnFile);
     m_explainViewer = Settings::readConnection(m_module->ConnectionName(), Settings::ConnSqexplnViewer);
-    if (main) {
-        main->UpdateMenus();
-        m_module->setExplain(main->explainQueryEnabled());
-    }
+    m_shell.UpdateMenus();
+    m_module->setExplain(m_shell.explainQueryEnabled());
 }
 
 // ---- tree ---------------------------------------------------------------------
 
 void TfrmDbObjects::setStatus(const QString &text)
 {
-    TMainForm *main = MainForm();
-    if (!main)
-        return;
-    main->setStatusText(text);
     // Paints the text now without running queued input in the middle of a load.
-    if (!text.isEmpty())
-        main->statusBar()->repaint();
+    if (text.isEmpty())
+        m_shell.setStatusText(text);
+    else
+        m_shell.paintStatusText(text);
 }
 
 void TfrmDbObjects::updateMenus()
 {
-    if (TMainForm *main = MainForm(); main && !m_destroying)
-        main->UpdateMenus();
+    if (!m_destroying)
+        m_shell.UpdateMenus();
 }
 
 void TfrmDbObjects::loadTree(const QString &reselectCaption)
@@ -440,8 +430,7 @@ void TfrmDbObjects::selectPreviousSibling()
 
 bool TfrmDbObjects::isActiveChild() const
 {
-    const TMainForm *main = MainForm();
-    return main && main->mdiArea()->activeSubWindow() == this;
+    return mdiArea() && mdiArea()->activeSubWindow() == this;
 }
 
 void TfrmDbObjects::tvwTreeDblClick()
@@ -463,8 +452,7 @@ void TfrmDbObjects::tvwTreeDblClick()
         const QString set = PageViewFor(kind).pageSet;
         QTabWidget *tab = m_pageSets[set].tab;
         tab->setCurrentIndex(FindPageSet(set)->indexOf(QLatin1String(page)));
-        if (MainForm())
-            MainForm()->action(Command::ExternalEdit)->trigger();
+        m_shell.triggerCommand(Command::ExternalEdit);
     }
 }
 
@@ -592,8 +580,8 @@ void TfrmDbObjects::readActivationSettings()
 
 void TfrmDbObjects::activate()
 {
-    if (m_connected && MainForm())
-        MainForm()->SetCurrentConnection(m_module.get());
+    if (m_connected)
+        m_shell.SetCurrentConnection(m_module.get());
     readActivationSettings();
     QFont gridFont = Settings::read(Settings::QueryMonoFont) ? QFont(QStringLiteral("Courier New"))
                                                               : QFont(QStringLiteral("MS Sans Serif"));
@@ -642,8 +630,8 @@ void TfrmDbObjects::closeEvent(QCloseEvent *event)
     }
     // From here on the main window no longer counts this connection.
     m_module->setFinishedConnecting(false);
-    if (TMainForm *main = MainForm(); main && main->CurrentConnection() == m_module.get())
-        main->SetCurrentConnection(nullptr);
+    if (m_shell.CurrentConnection() == m_module.get())
+        m_shell.SetCurrentConnection(nullptr);
     QMdiSubWindow::closeEvent(event);
 }
 
@@ -661,19 +649,16 @@ void TfrmDbObjects::FormDestroy()
     if (const TNodeInfo *info = currentNode(); save && info && !m_connectionName.isEmpty())
         Settings::writeConnection(m_connectionName, Settings::ConnLastNodeCaption, info->Caption);
 
-    TMainForm *main = MainForm();
-    if (main) {
-        if (QMdiArea *area = mdiArea())
-            disconnect(area, nullptr, this, nullptr);
-        // Query windows bound to this connection go with it.
-        for (QMdiSubWindow *window : main->childWindows()) {
-            auto *query = dynamic_cast<IQueryWindow *>(TMainForm::childOf(window));
-            if (window != this && query && query->connection() == m_module.get())
-                delete window;
-        }
-        if (main->CurrentConnection() == m_module.get())
-            main->SetCurrentConnection(nullptr);
+    if (QMdiArea *area = mdiArea())
+        disconnect(area, nullptr, this, nullptr);
+    // Query windows bound to this connection go with it.
+    for (IChildWindow *child : m_shell.children()) {
+        auto *query = dynamic_cast<IQueryWindow *>(child);
+        if (query && query->connection() == m_module.get())
+            delete query;
     }
+    if (m_shell.CurrentConnection() == m_module.get())
+        m_shell.SetCurrentConnection(nullptr);
 
     {
         const QSignalBlocker block(m_tvwTree);
@@ -707,9 +692,7 @@ void TfrmDbObjects::FormDestroy()
         Settings::write(Settings::TabViewPageIndex, m_rememberedViewPage);
         Settings::write(Settings::SqlRichEditHeight, m_rtfSQL->height());
     }
-    if (main)
-        QMetaObject::invokeMethod(main, [] { if (TMainForm *m = MainForm()) m->UpdateMenus(); },
-                                  Qt::QueuedConnection);
+    m_shell.updateMenusLater();
 }
 
 // ---- commands -----------------------------------------------------------------

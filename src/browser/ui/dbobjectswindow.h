@@ -11,7 +11,9 @@
 // the SQL panel belong to the SQL workspace, which installs them as
 // BrowserHooks. While any window runs a statement on this connection the
 // tree and the detail pages are held (they would read the catalog on it).
+// It reaches the frame only through the shell it is given.
 #include "app/childwindows.h"
+#include "app/shell.h"
 #include "app/ui/editorhost.h"
 #include "browser/navigation.h"
 #include "browser/objecttree.h"
@@ -77,8 +79,10 @@ const BrowserHooks &browserHooks();
 class TfrmDbObjects : public QMdiSubWindow, public IObjectBrowserWindow, public IEditorHost {
     Q_OBJECT
 public:
-    explicit TfrmDbObjects(QWidget *parent = nullptr);
+    explicit TfrmDbObjects(IShell &shell, QWidget *parent = nullptr);
     ~TfrmDbObjects() override;
+
+    IShell &shell() const { return m_shell; }
 
     TdmDbObjects &module() const { return *m_module; }
     QString connectionName() const { return m_connectionName; }
@@ -244,6 +248,7 @@ private:
     // it is (its own pop-up menu); nothing when cancelled.
     std::optional<QString> saveEditor(bool as, bool resultPaneAsIs);
 
+    IShell &m_shell;
     std::unique_ptr<TdmDbObjects> m_module;
     ObjectTree m_tree;
     std::vector<QTreeWidgetItem *> m_items;  // by node index

@@ -2,7 +2,6 @@
 
 #include "app/dialogs.h"
 #include "app/externalprograms.h"
-#include "app/ui/mainform.h"
 #include "browser/ui/dbobjectswindow.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
@@ -26,17 +25,11 @@ namespace quodlin {
 
 namespace {
 
-void setStatus(const QString &text)
-{
-    if (TMainForm *main = MainForm())
-        main->setStatusText(text);
-}
-
 bool connectionBusy(TfrmDbObjects &browser)
 {
     if (!browser.running())
         return false;
-    setStatus(QStringLiteral("The connection is busy with another statement."));
+    browser.shell().setStatusText(QStringLiteral("The connection is busy with another statement."));
     return true;
 }
 
@@ -80,7 +73,7 @@ public:
     }
     bool isActiveWindow() const override { return m_browser.isActiveChild(); }
     void setRefreshPending(bool on) override { m_browser.setRefreshPending(on); }
-    void setStatus(const QString &text) override { quodlin::setStatus(text); }
+    void setStatus(const QString &text) override { m_browser.shell().setStatusText(text); }
     void reloadTree(const QString &caption) override { m_browser.reloadTree(caption); }
     QString selectedCaption() const override
     {
@@ -142,7 +135,7 @@ void compileObject(TfrmDbObjects &browser, const TNodeInfo &node)
         PlainTextSqlEditor editor(editorWidget);
         QString loaded = loadedDefinition(browser, node);
         CompileHooks hooks;
-        hooks.status = setStatus;
+        hooks.status = [&browser](const QString &text) { browser.shell().setStatusText(text); };
         hooks.showError = [](const QString &report) { ShowErrorBox(report); };
         hooks.showErrorPosition = [&](int offset) {
             ShowErrorPosition(editor, offset);
@@ -183,6 +176,7 @@ void dropObject(TfrmDbObjects &browser, const TNodeInfo &node)
 // The end of a run of the SQL panel: pages, focus, status, error report.
 void showSqlOutcome(TfrmDbObjects &browser, const ExecPlan &plan, const ExecOutcome &outcome)
 {
+    IShell &shell = browser.shell();
     QTabWidget *tab = browser.shownPageSet();
     browser.showResultGrid(outcome.result == ExecResult::Rows);
     if (tab)
@@ -200,9 +194,8 @@ void showSqlOutcome(TfrmDbObjects &browser, const ExecPlan &plan, const ExecOutc
     // This browser is the active window: its tree follows a catalog change at once.
     if (browser.autoRefresh() && outcome.changesCatalog && outcome.result != ExecResult::Failed)
         browser.refresh();
-    setStatus(ExecStatusText(outcome.result));
-    if (TMainForm *main = MainForm())
-        main->UpdateMenus();
+    shell.setStatusText(ExecStatusText(outcome.result));
+    shell.UpdateMenus();
     if (outcome.result == ExecResult::Failed) {
         ShowErrorBox(outcome.report);
         PlainTextSqlEditor editor(browser.rtfSQL());
@@ -211,9 +204,9 @@ void showSqlOutcome(TfrmDbObjects &browser, const ExecPlan &plan, const ExecOutc
     }
     // UNLOAD and LOAD say what they did.
     if (outcome.result != ExecResult::Failed && !outcome.message.isEmpty())
-        setStatus(outcome.message);
+        shell.setStatusText(outcome.message);
     if (outcome.result == ExecResult::Rows && outcome.textStopped)
-        setStatus(QStringLiteral("Query executed; the text shows the rows read before Stop."));
+        shell.setStatusText(QStringLiteral("Query executed; the text shows the rows read before Stop."));
     if (outcome.result == ExecResult::Rows && plan.explain && browser.editExplainImmediate())
         ViewExplainOutput(browser.module().explain(), browser.explainFile(), browser.explainViewer());
 }
@@ -228,9 +221,9 @@ void executeSql(TfrmDbObjects &browser)
     PlainTextSqlEditor editor(browser.rtfSQL());
     if (editor.lineCount() == 0)
         return;
-    setStatus(QStringLiteral("Executing query..."));
+    browser.shell().setStatusText(QStringLiteral("Executing query..."));
     ExecOptions options;
-    options.liveChecked = MainForm() && MainForm()->liveDataEnabled();
+    options.liveChecked = browser.shell().liveDataEnabled();
     options.gridVisible = browser.resultsToGrid();
     options.explain = browser.module().explain();
     options.explainFile = browser.explainFile();
@@ -252,7 +245,7 @@ void executeSql(TfrmDbObjects &browser)
     });
     if (!started) {
         QObject::disconnect(shown);
-        setStatus(QStringLiteral("The connection is busy with another statement."));
+        browser.shell().setStatusText(QStringLiteral("The connection is busy with another statement."));
         return;
     }
     browser.runStarted();
@@ -282,11 +275,10 @@ void InstallBrowserWorkspaceHooks()
     };
     hooks.decorateEditor = [](QPlainTextEdit *editor) { new SqlHighlighter(editor->document()); };
     hooks.openQueryText = [](TfrmDbObjects &browser, const QString &text) {
-        TMainForm *main = MainForm();
-        if (!main || !queryWindowFactory())
+        if (!queryWindowFactory())
             return;
-        main->SetCurrentConnection(&browser.module());
-        auto *window = dynamic_cast<TfrmQuery *>(queryWindowFactory()(*main));
+        browser.shell().SetCurrentConnection(&browser.module());
+        auto *window = dynamic_cast<TfrmQuery *>(browser.shell().openQueryWindow());
         if (!window)
             return;
         PlainTextSqlEditor editor(window->sqlEditor());

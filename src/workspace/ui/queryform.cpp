@@ -4,7 +4,6 @@
 #include "app/externalprograms.h"
 #include "app/settingdefs.h"
 #include "app/templates.h"
-#include "app/ui/mainform.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
@@ -13,6 +12,7 @@
 #include "db/ui/dbnavigator.h"
 #include "output/editorfiles.h"
 #include "output/exportwriter.h"
+#include "output/ui/resultoutput.h"
 #include "workspace/memorizedqueries.h"
 #include "workspace/sqlanalysis.h"
 #include "workspace/ui/memorizedqueriesform.h"
@@ -71,8 +71,9 @@ void selectAll(QPlainTextEdit *editor)
 
 } // namespace
 
-TfrmQuery::TfrmQuery(QWidget *parent)
+TfrmQuery::TfrmQuery(IShell &shell, QWidget *parent)
     : QMdiSubWindow(parent)
+    , m_shell(shell)
     , m_qryQuery(std::make_unique<DbQuery>(DbSession::defaultSession()))
     , m_qryExplain(std::make_unique<DbQuery>(DbSession::defaultSession()))
 {
@@ -94,8 +95,7 @@ TfrmQuery::~TfrmQuery()
 {
     m_runner.stop();
     m_runner.wait();
-    if (TMainForm *main = MainForm())
-        QTimer::singleShot(0, main, [main] { main->UpdateMenus(); });
+    m_shell.updateMenusLater();
 }
 
 void TfrmQuery::buildWidgets()
@@ -296,8 +296,8 @@ void TfrmQuery::buildMenus()
                                                            ExportFormat::Unload}}) {
         connect(menuItem(m_popupResults, name, QLatin1String(caption)), &QAction::triggered, this,
                 [this, format = format] {
-                    if (TMainForm *main = MainForm(); main && resultOpen())
-                        main->QueryToFile(format, *m_qryQuery, m_gridResults);
+                    if (resultOpen())
+                        QueryToFile(m_shell, this, format, *m_qryQuery, m_gridResults, keyColumns());
                 });
     }
     m_rtfResults->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -328,18 +328,31 @@ void TfrmQuery::applyResultsMode(bool toGrid)
 
 // ---- connection -------------------------------------------------------------------
 
+QList<IConnection *> TfrmQuery::browserConnections() const
+{
+    QList<IConnection *> connections;
+    const QList<IChildWindow *> children = m_shell.children();
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+        if (auto *browser = dynamic_cast<IObjectBrowserWindow *>(*it); browser && browser->connection())
+            connections << browser->connection();
+    return connections;
+}
+
 IConnection *TfrmQuery::connection() const
 {
     // A browser that closed took its connection with it.
-    TMainForm *main = MainForm();
-    if (!m_connection || !main)
-        return nullptr;
-    for (QMdiSubWindow *window : main->childWindows()) {
-        auto *browser = dynamic_cast<IObjectBrowserWindow *>(TMainForm::childOf(window));
-        if (browser && browser->connection() == m_connection)
-            return m_connection;
-    }
-    return nullptr;
+    return m_connection && browserConnections().contains(m_connection) ? m_connection : nullptr;
+}
+
+KeyColumnsLookup TfrmQuery::keyColumns() const
+{
+    // The key line comes from the connection's browser, as it shows the table's indexes.
+    auto *module = dynamic_cast<TdmDbObjects *>(connection());
+    if (!module)
+        return {};
+    return [module](const QString &name) {
+        return SqdKeyColumns(&module->qryTable(), &module->qryTableIndexes(), name);
+    };
 }
 
 DbDatabase *TfrmQuery::database() const
@@ -350,13 +363,12 @@ DbDatabase *TfrmQuery::database() const
 
 IObjectBrowserWindow *TfrmQuery::findBrowser() const
 {
-    TMainForm *main = MainForm();
-    if (!main || !m_connection)
+    if (!m_connection)
         return nullptr;
     const QString name = m_connection->ConnectionDisplayName();
-    const QList<QMdiSubWindow *> windows = main->childWindows();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        auto *browser = dynamic_cast<IObjectBrowserWindow *>(TMainForm::childOf(*it));
+    const QList<IChildWindow *> children = m_shell.children();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        auto *browser = dynamic_cast<IObjectBrowserWindow *>(*it);
         if (browser && browser->connection() && browser->connection()->ConnectionDisplayName() == name)
             return browser;
     }
@@ -391,8 +403,7 @@ void TfrmQuery::BindConnection(IConnection *connection)
     m_bound = true;
     updateMenus();
     if (!m_lastStatementLoaded) {
-        TMainForm *main = MainForm();
-        if (connection && main && main->childWindows().size() == 2) {
+        if (connection && m_shell.children().size() == 2) {
             PlainTextSqlEditor editor(m_rtfSQL);
             const QString last = ReadSettingString(SettingsRoot::CurrentUser, kDbAliasesKey, connection->ConnectionName(),
                                                    QString::fromUtf8(Settings::ConnLastSqlStatementQuery.name),
@@ -403,25 +414,19 @@ void TfrmQuery::BindConnection(IConnection *connection)
         }
         m_lastStatementLoaded = true;
     }
-    if (TMainForm *main = MainForm())
-        connect(main->mdiArea(), &QMdiArea::subWindowActivated, this, &TfrmQuery::subWindowActivated,
-                Qt::UniqueConnection);
+    if (QMdiArea *area = mdiArea())
+        connect(area, &QMdiArea::subWindowActivated, this, &TfrmQuery::subWindowActivated, Qt::UniqueConnection);
 }
 
 void TfrmQuery::FillConnectionList()
 {
-    TMainForm *main = MainForm();
-    if (!m_connection || !main)
+    if (!m_connection)
         return;
     const QString mine = m_connection->ConnectionDisplayName();
     const QSignalBlocker block(m_cboDatabaseAlias);
     m_cboDatabaseAlias->clear();
-    const QList<QMdiSubWindow *> windows = main->childWindows();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        auto *browser = dynamic_cast<IObjectBrowserWindow *>(TMainForm::childOf(*it));
-        if (!browser || !browser->connection())
-            continue;
-        const QString name = browser->connection()->ConnectionDisplayName();
+    for (IConnection *connection : browserConnections()) {
+        const QString name = connection->ConnectionDisplayName();
         m_cboDatabaseAlias->addItem(name);
         if (name == mine)
             m_cboDatabaseAlias->setCurrentIndex(m_cboDatabaseAlias->count() - 1);
@@ -430,16 +435,15 @@ void TfrmQuery::FillConnectionList()
 
 void TfrmQuery::cboDatabaseAliasChange()
 {
-    TMainForm *main = MainForm();
-    if (!m_bound || !main || m_cboDatabaseAlias->currentIndex() < 0 || running())
+    if (!m_bound || m_cboDatabaseAlias->currentIndex() < 0 || running())
         return;
     const QString chosen = m_cboDatabaseAlias->currentText();
     IConnection *found = nullptr;
-    const QList<QMdiSubWindow *> windows = main->childWindows();
-    for (auto it = windows.rbegin(); it != windows.rend() && !found; ++it) {
-        auto *browser = dynamic_cast<IObjectBrowserWindow *>(TMainForm::childOf(*it));
-        if (browser && browser->connection() && browser->connection()->ConnectionDisplayName() == chosen)
-            found = browser->connection();
+    for (IConnection *connection : browserConnections()) {
+        if (connection->ConnectionDisplayName() == chosen) {
+            found = connection;
+            break;
+        }
     }
     if (found && found != m_connection) {
         m_connection = found;
@@ -447,7 +451,7 @@ void TfrmQuery::cboDatabaseAliasChange()
         m_explainFile = Settings::readConnection(found->ConnectionName(), Settings::ConnSqexplnFile);
         m_explainViewer = Settings::readConnection(found->ConnectionName(), Settings::ConnSqexplnViewer);
         ShowSqlPage();
-        main->SetCurrentConnection(found);
+        m_shell.SetCurrentConnection(found);
     }
     if (m_connection)
         setWindowTitle(QueryCaption(m_connection->ConnectionDisplayName()));
@@ -649,9 +653,8 @@ void TfrmQuery::PasteMemorizedQuery()
 
 void TfrmQuery::activate()
 {
-    TMainForm *main = MainForm();
-    if (m_bound && main && connection())
-        main->SetCurrentConnection(m_connection);
+    if (m_bound && connection())
+        m_shell.SetCurrentConnection(m_connection);
     FillConnectionList();
     readSettings();
     QFont gridFont(Settings::read(Settings::QueryMonoFont) ? QStringLiteral("Courier New")
@@ -659,8 +662,8 @@ void TfrmQuery::activate()
     m_gridResults->setFont(gridFont);
     if (m_gridResults->isVisibleTo(m_pageResults) != m_resultsToGrid) {
         applyResultsMode(m_resultsToGrid);
-        if (!m_resultsToGrid && m_qryQuery->isOpen() && !running() && main)
-            main->QueryToRichEdit(*m_qryQuery, m_rtfResults, nullptr);
+        if (!m_resultsToGrid && m_qryQuery->isOpen() && !running())
+            QueryToRichEdit(m_shell, *m_qryQuery, m_rtfResults, nullptr);
     }
     updateMenus();
 }
@@ -673,8 +676,7 @@ void TfrmQuery::subWindowActivated(QMdiSubWindow *window)
 
 void TfrmQuery::updateMenus()
 {
-    if (TMainForm *main = MainForm())
-        main->UpdateMenus();
+    m_shell.UpdateMenus();
 }
 
 void TfrmQuery::pageChanged() { updateMenus(); }
@@ -711,10 +713,7 @@ bool TfrmQuery::canClose()
         return false;
     // The SQL editor's own Save; cancelling the dialog backs out, and a
     // failed save keeps the window (and the text) open.
-    TMainForm *main = MainForm();
-    if (!main)
-        return false;
-    const std::optional<QString> kept = RichEditFileSave(m_sqlFileName, editor, false, main->statusSink());
+    const std::optional<QString> kept = RichEditFileSave(m_sqlFileName, editor, false, m_shell.statusSink());
     if (!kept)
         return false;
     m_sqlFileName = *kept;
@@ -742,11 +741,11 @@ void TfrmQuery::closeEvent(QCloseEvent *event)
 
 void InstallQueryWindowFactory()
 {
-    SetQueryWindowFactory([](TMainForm &main) -> IQueryWindow * {
-        auto *window = new TfrmQuery;
-        main.mdiArea()->addSubWindow(window);
+    SetQueryWindowFactory([](IShell &shell) -> IQueryWindow * {
+        auto *window = new TfrmQuery(shell);
+        shell.addChild(window);
         window->show();
-        window->BindConnection(main.CurrentConnection());
+        window->BindConnection(shell.CurrentConnection());
         return window;
     });
 }

@@ -1,8 +1,10 @@
 #pragma once
 // TfrmQuery, the query window: SQL written against one open connection, run
 // off the user-interface thread, results in a grid or as text. It can be
-// re-bound to any other open connection through its connection list.
+// re-bound to any other open connection through its connection list. It
+// reaches the frame only through the shell it is given.
 #include "app/childwindows.h"
+#include "app/shell.h"
 #include "app/ui/editorhost.h"
 #include "workspace/queryexec.h"
 #include "workspace/statementrunner.h"
@@ -11,6 +13,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,12 +34,11 @@ namespace quodlin {
 class DbDatabase;
 class DbQuery;
 class DbQueryModel;
-class TMainForm;
 
 class TfrmQuery : public QMdiSubWindow, public IQueryWindow, public IEditorHost {
     Q_OBJECT
 public:
-    explicit TfrmQuery(QWidget *parent = nullptr);
+    explicit TfrmQuery(IShell &shell, QWidget *parent = nullptr);
     ~TfrmQuery() override;
 
     // Binds to a connection (none leaves the window unbound).
@@ -98,6 +100,10 @@ private:
     void applyResultsMode(bool toGrid);
     void attachQueries(IConnection *connection);
     IObjectBrowserWindow *findBrowser() const;
+    // The open browsers' connections, in the frame's order (the back one first).
+    QList<IConnection *> browserConnections() const;
+    // The SQD key line's source: the catalog module of the bound connection.
+    std::function<QStringList(const QString &table)> keyColumns() const;
     DbDatabase *database() const;
     void setStatus(const QString &text);
     void runFinished();
@@ -110,6 +116,7 @@ private:
     // page; nothing when cancelled.
     std::optional<QString> saveEditor(bool as);
 
+    IShell &m_shell;
     // The queries outlive the runner's worker (declared before it).
     std::unique_ptr<DbQuery> m_qryQuery;
     std::unique_ptr<DbQuery> m_qryExplain;

@@ -2,10 +2,10 @@
 #include "workspace/ui/queryform.h"
 
 #include "app/externalprograms.h"
-#include "app/ui/mainform.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
 #include "output/editorfiles.h"
+#include "output/ui/resultoutput.h"
 #include "workspace/ui/sqleditwidget.h"
 
 #include <QApplication>
@@ -31,22 +31,16 @@ QPlainTextEdit *TfrmQuery::activeEditor() const
 
 void TfrmQuery::openFile()
 {
-    TMainForm *main = MainForm();
-    if (!main)
-        return;
     PlainTextSqlEditor editor(m_rtfSQL);
-    m_sqlFileName = RichEditFileOpen(m_sqlFileName, editor, main->statusSink());
+    m_sqlFileName = RichEditFileOpen(m_sqlFileName, editor, m_shell.statusSink());
 }
 
 std::optional<QString> TfrmQuery::saveEditor(bool as)
 {
-    TMainForm *main = MainForm();
-    if (!main)
-        return std::nullopt;
     auto saveOne = [&](QString &name, QPlainTextEdit *widget, bool resultPane) {
         PlainTextSqlEditor editor(widget);
-        const std::optional<QString> kept = as ? RichEditFileSaveAs(name, editor, resultPane, main->statusSink())
-                                               : RichEditFileSave(name, editor, resultPane, main->statusSink());
+        const std::optional<QString> kept = as ? RichEditFileSaveAs(name, editor, resultPane, m_shell.statusSink())
+                                               : RichEditFileSave(name, editor, resultPane, m_shell.statusSink());
         if (kept)
             name = *kept;
         return kept;
@@ -56,7 +50,7 @@ std::optional<QString> TfrmQuery::saveEditor(bool as)
     // Results shown as a grid are saved as their text table.
     const bool render = m_gridResults->isVisibleTo(m_pageResults) && m_qryQuery->isOpen() && !running();
     if (render)
-        main->QueryToRichEdit(*m_qryQuery, m_rtfResults, m_gridResults);
+        QueryToRichEdit(m_shell, *m_qryQuery, m_rtfResults, m_gridResults);
     const std::optional<QString> kept = saveOne(m_resultsFileName, m_rtfResults, true);
     if (render)
         m_rtfResults->clear();
@@ -65,30 +59,27 @@ std::optional<QString> TfrmQuery::saveEditor(bool as)
 
 void TfrmQuery::saveAsScript()
 {
-    if (TMainForm *main = MainForm(); main && resultOpen())
-        main->QueryToScriptFile(*m_qryQuery, m_gridResults);
+    if (resultOpen())
+        QueryToScriptFile(m_shell, this, *m_qryQuery, m_gridResults);
 }
 
 void TfrmQuery::saveAsSqd()
 {
-    if (TMainForm *main = MainForm(); main && resultOpen())
-        main->QueryToSQDFile(*m_qryQuery, m_gridResults);
+    if (resultOpen())
+        QueryToSQDFile(m_shell, this, *m_qryQuery, m_gridResults, keyColumns());
 }
 
 void TfrmQuery::print()
 {
-    TMainForm *main = MainForm();
-    if (!main)
-        return;
-    main->statusSink()(QStringLiteral("Printing..."));
+    m_shell.paintStatusText(QStringLiteral("Printing..."));
     try {
         bool printed = false;
         if (m_tabQuery->currentWidget() == m_pageResults) {
             const bool render = !m_rtfResults->isVisibleTo(m_pageResults) && m_qryQuery->isOpen() && !running();
             if (render)
-                main->QueryToRichEdit(*m_qryQuery, m_rtfResults, m_gridResults);
+                QueryToRichEdit(m_shell, *m_qryQuery, m_rtfResults, m_gridResults);
             try {
-                printed = main->PrintRichEdits(QStringLiteral("Query and Results"), {m_rtfSQL, m_rtfResults});
+                printed = PrintRichEdits(m_shell, this, QStringLiteral("Query and Results"), {m_rtfSQL, m_rtfResults});
             } catch (...) {
                 if (render)
                     m_rtfResults->clear();
@@ -97,13 +88,13 @@ void TfrmQuery::print()
             if (render)
                 m_rtfResults->clear();
         } else if (m_tabQuery->currentWidget() == m_pageSQL) {
-            printed = main->PrintRichEdits(QStringLiteral("Query"), {m_rtfSQL});
+            printed = PrintRichEdits(m_shell, this, QStringLiteral("Query"), {m_rtfSQL});
         }
         // A cancelled dialog printed nothing, so it does not claim it did.
-        main->setStatusText(printed ? QStringLiteral("Printing complete.") : QString());
+        m_shell.setStatusText(printed ? QStringLiteral("Printing complete.") : QString());
     } catch (const std::exception &e) {
         ShowErrorBox(DbErrorReport(e, QStringLiteral("TfrmQuery.Print")));
-        main->setStatusText(QStringLiteral("Error printing."));
+        m_shell.setStatusText(QStringLiteral("Error printing."));
     }
 }
 

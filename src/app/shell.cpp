@@ -1,0 +1,13 @@
+#include "app/shell.h"
+
+namespace quodlin {
+
+QueryWindowFactory &queryWindowFactory()
+{
+    static QueryWindowFactory factory;
+    return factory;
+}
+
+void SetQueryWindowFactory(QueryWindowFactory factory) { queryWindowFactory() = std::move(factory); }
+
+} // namespace quodlin

@@ -1,0 +1,176 @@
+#include "output/ui/resultoutput.h"
+
+#include "app/dialogs.h"
+#include "app/externalprograms.h"
+#include "app/shell.h"
+#include "db/dbquery.h"
+#include "output/exportwriter.h"
+#include "output/printchoice.h"
+#include "output/textrender.h"
+#include "output/ui/textprinter.h"
+#include "workspace/ui/sqleditwidget.h"
+
+#include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTableView>
+
+#include <optional>
+#include <stdexcept>
+
+namespace quodlin {
+
+namespace {
+
+// Keeps a grid from repainting while its query's cursor walks the rows.
+class GridDetach {
+public:
+    explicit GridDetach(QTableView *grid) : m_grid(grid), m_was(grid && grid->updatesEnabled())
+    {
+        if (m_grid)
+            m_grid->setUpdatesEnabled(false);
+    }
+    ~GridDetach()
+    {
+        if (m_grid)
+            m_grid->setUpdatesEnabled(m_was);
+    }
+    GridDetach(const GridDetach &) = delete;
+    GridDetach &operator=(const GridDetach &) = delete;
+
+private:
+    QTableView *m_grid;
+    bool m_was;
+};
+
+struct ExportDialog {
+    const char *title;
+    const char *suffix;
+    const char *filter;
+    const char *context;
+};
+
+ExportDialog dialogFor(ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::Sqd:
+        return {"Save SQD As", "sqd", "SQD Files (*.sqd *.SQD);;Text Files (*.txt *.TXT);;All Files (*)",
+                "TMainForm.QueryToSQDFile"};
+    case ExportFormat::Csv:
+        return {"Save as CSV", "csv", "CSV Files (*.csv *.CSV);;Text Files (*.txt *.TXT);;All Files (*)",
+                "TMainForm.QueryToCSVFile"};
+    case ExportFormat::Unload:
+        return {"Save as UNLOAD", "unl", "UNLOAD Files (*.unl *.UNL);;Text Files (*.txt *.TXT);;All Files (*)",
+                "TMainForm.QueryToUnloadFile"};
+    default:
+        return {"Save SQL INSERT Script As", "sql",
+                "SQL Files (*.sql *.SQL);;Text Files (*.txt *.TXT);;All Files (*)", "TMainForm.QueryToScriptFile"};
+    }
+}
+
+} // namespace
+
+void QueryToRichEdit(IShell &shell, DbQuery &dataSet, QPlainTextEdit *richEdit, QTableView *grid)
+{
+    shell.paintStatusText(QStringLiteral("Generating output..."));
+    richEdit->clear();
+    {
+        const GridDetach detach(grid);
+        richEdit->setPlainText(QueryToTextLines(dataSet).join(QLatin1Char('\n')));
+    }
+    shell.setStatusText({});
+}
+
+bool PrintRichEdits(IShell &shell, QWidget *from, const QString &title, const QList<QPlainTextEdit *> &editors)
+{
+    QList<std::optional<QStringList>> parts;
+    for (QPlainTextEdit *editor : editors)
+        parts << (editor ? std::optional<QStringList>(PlainTextSqlEditor(editor).lines()) : std::nullopt);
+    const QFont font = !editors.isEmpty() && editors.first() ? editors.first()->font() : QFont();
+    const QStringList lines = PrintDocumentLines(title, parts);
+    QPrinter &printer = shell.printer();
+    if (shell.printPreviewing()) {
+        QPrintPreviewDialog preview(&printer, from->window());
+        preview.setObjectName(QStringLiteral("PrintPreviewDialog"));
+        QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                         [&](QPrinter *target) { PrintTextLines(*target, font, lines); });
+        return preview.exec() == QDialog::Accepted;
+    }
+    if (!Dialogs().printDialog(&printer, from->window()))
+        return false;
+    if (!PrintTextLines(printer, font, lines))
+        throw std::runtime_error("The printer could not be opened.");
+    return true;
+}
+
+bool PrintQuery(IShell &shell, QWidget *from, DbQuery *dataSet, QPlainTextEdit *sqlEditor, QPlainTextEdit *pane,
+                QTableView *grid, const QString &title)
+{
+    const bool render = dataSet && dataSet->isOpen() && pane && !pane->isVisibleTo(pane->parentWidget());
+    if (render)
+        QueryToRichEdit(shell, *dataSet, pane, grid);
+    struct Clear {
+        QPlainTextEdit *pane;
+        ~Clear()
+        {
+            if (pane)
+                pane->clear();
+        }
+    } clearAfter{render ? pane : nullptr};
+    if (dataSet && sqlEditor && pane)
+        return PrintRichEdits(shell, from, title, {sqlEditor, pane});
+    if (pane)
+        return PrintRichEdits(shell, from, title, {pane});
+    if (sqlEditor)
+        return PrintRichEdits(shell, from, title, {sqlEditor});
+    return false;
+}
+
+void QueryToScriptFile(IShell &shell, QWidget *from, DbQuery &dataSet, QTableView *grid)
+{
+    QueryToFile(shell, from, ExportFormat::Script, dataSet, grid, {});
+}
+
+void QueryToSQDFile(IShell &shell, QWidget *from, DbQuery &dataSet, QTableView *grid,
+                    const KeyColumnsLookup &primaryKey)
+{
+    QueryToFile(shell, from, ExportFormat::Sqd, dataSet, grid, primaryKey);
+}
+
+void QueryToFile(IShell &shell, QWidget *from, ExportFormat format, DbQuery &dataSet, QTableView *grid,
+                 const KeyColumnsLookup &primaryKey)
+{
+    const ExportDialog dialog = dialogFor(format);
+    const QString table = ExportTableName(dataSet.sql());
+    FileDialogRequest request;
+    request.title = QLatin1String(dialog.title);
+    request.filter = QLatin1String(dialog.filter);
+    request.defaultSuffix = QLatin1String(dialog.suffix);
+    request.fileName = format == ExportFormat::Script || format == ExportFormat::Sqd
+        ? ExportDefaultFileName(table, format)
+        : (table.isEmpty() ? QString() : table + QLatin1Char('.') + QLatin1String(dialog.suffix));
+    const QString path = Dialogs().saveFile(request, from->window());
+    if (path.isEmpty())
+        return;
+    shell.paintStatusText(ExportSavingStatusText());
+
+    ExportOptions options;
+    options.format = format;
+    options.tableName = table;
+    options.delimiter = DefaultUnloadDelimiter();
+    options.primaryKey = primaryKey;
+    ExportResult result;
+    {
+        const GridDetach detach(grid);
+        result = WriteQueryToFile(dataSet, path, options);
+    }
+    if (result.ok()) {
+        shell.setStatusText(ExportSavedStatusText(path));
+        return;
+    }
+    // Nothing replaced the old file, so the status does not claim it was saved.
+    ShowErrorBox(result.report(QLatin1String(dialog.context)));
+    shell.setStatusText(QStringLiteral("Error saving query to file."));
+}
+
+} // namespace quodlin

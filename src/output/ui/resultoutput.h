@@ -1,0 +1,45 @@
+#pragma once
+// The result output every window with a result offers: the rows as a text
+// table in a pane, printing editors and results, and the exports (INSERT
+// script, SQD, CSV, UNLOAD) with their save dialogs and status texts. The
+// core renders and writes; these gather the widgets, the shell's printer and
+// status panel, and show the outcome. Dialogs belong to `from`'s window.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QPlainTextEdit;
+class QTableView;
+class QWidget;
+
+namespace quodlin {
+
+class DbQuery;
+class IShell;
+enum class ExportFormat;
+
+// The query's rows as text into the pane. The grid, when given, does not
+// repaint while the rows are walked.
+void QueryToRichEdit(IShell &shell, DbQuery &dataSet, QPlainTextEdit *richEdit, QTableView *grid);
+// The print dialog (or the shell's preview), then the title, a blank line
+// and the editors' lines (absent entries skipped, a blank line between).
+// False when cancelled; raises when the printer cannot be written.
+bool PrintRichEdits(IShell &shell, QWidget *from, const QString &title, const QList<QPlainTextEdit *> &editors);
+// Prints an SQL editor with a result pane, rendering a hidden pane's rows
+// first and clearing it again after. False when cancelled.
+bool PrintQuery(IShell &shell, QWidget *from, DbQuery *dataSet, QPlainTextEdit *sqlEditor, QPlainTextEdit *pane,
+                QTableView *grid, const QString &title);
+
+// The SQD key line's columns of a table (ExportOptions::primaryKey).
+using KeyColumnsLookup = std::function<QStringList(const QString &table)>;
+// The save dialog, the writer, the status texts; a failure is reported and
+// the old file stays.
+void QueryToFile(IShell &shell, QWidget *from, ExportFormat format, DbQuery &dataSet, QTableView *grid,
+                 const KeyColumnsLookup &primaryKey);
+void QueryToScriptFile(IShell &shell, QWidget *from, DbQuery &dataSet, QTableView *grid);
+void QueryToSQDFile(IShell &shell, QWidget *from, DbQuery &dataSet, QTableView *grid,
+                    const KeyColumnsLookup &primaryKey);
+
+} // namespace quodlin
