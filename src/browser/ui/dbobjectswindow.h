@@ -17,7 +17,7 @@
 #include "app/ui/editorhost.h"
 #include "browser/navigation.h"
 #include "browser/objecttree.h"
-#include "workspace/statementrunner.h"
+#include "db/statementrunner.h"
 
 #include <QMdiSubWindow>
 #include <QTimer>

@@ -6,11 +6,11 @@
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
+#include "db/statementrunner.h"
 #include "workspace/browseredits.h"
 #include "workspace/objectcompile.h"
 #include "workspace/queryexec.h"
 #include "workspace/sqlanalysis.h"
-#include "workspace/statementrunner.h"
 #include "workspace/ui/queryform.h"
 #include "workspace/ui/sqleditwidget.h"
 

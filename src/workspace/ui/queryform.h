@@ -6,8 +6,8 @@
 #include "app/childwindows.h"
 #include "app/shell.h"
 #include "app/ui/editorhost.h"
+#include "db/statementrunner.h"
 #include "workspace/queryexec.h"
-#include "workspace/statementrunner.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>

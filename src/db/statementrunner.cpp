@@ -1,4 +1,4 @@
-#include "workspace/statementrunner.h"
+#include "db/statementrunner.h"
 
 #include "db/dbdatabase.h"
 
