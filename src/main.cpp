@@ -1,10 +1,10 @@
 // Program start: the title, the dialog implementation, the main window, and
 // the message loop until that window closes.
 #include "app/failure.h"
-#include "app/ui/appconnector.h"
-#include "app/ui/application.h"
-#include "app/ui/mainform.h"
 #include "app/ui/widgetdialogs.h"
+#include "shell/appconnector.h"
+#include "shell/application.h"
+#include "shell/mainform.h"
 #include "workspace/ui/browserworkspace.h"
 #include "workspace/ui/queryform.h"
 

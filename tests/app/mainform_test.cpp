@@ -4,7 +4,7 @@
 #include "app/dialogs.h"
 #include "app/settingdefs.h"
 #include "app/templates.h"
-#include "app/ui/mainform.h"
+#include "shell/mainform.h"
 
 #include <gtest/gtest.h>
 

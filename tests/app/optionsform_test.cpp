@@ -3,7 +3,7 @@
 #include "app/externalprograms.h"
 #include "app/settingdefs.h"
 #include "app/settings.h"
-#include "app/ui/optionsform.h"
+#include "shell/optionsform.h"
 
 #include <gtest/gtest.h>
 

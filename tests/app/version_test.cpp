@@ -1,7 +1,7 @@
 // The release number is set once, in the top CMakeLists.txt; what a user
 // reads must follow it without anyone editing a second place.
 #include "app/programinfo.h"
-#include "app/ui/aboutbox.h"
+#include "shell/aboutbox.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,6 @@
 #include "app/dialogs.h"
 #include "app/settingdefs.h"
 #include "app/settings.h"
-#include "app/ui/appconnector.h"
-#include "app/ui/mainform.h"
 #include "browser/ui/dbobjectswindow.h"
 #include "browser/ui/objectlistview.h"
 #include "catalog/dbobjectsmodule.h"
@@ -17,6 +15,8 @@
 #include "db/dbquery.h"
 #include "db/embeddeddriver.h"
 #include "engine/engine.h"
+#include "shell/appconnector.h"
+#include "shell/mainform.h"
 
 #include <gtest/gtest.h>
 

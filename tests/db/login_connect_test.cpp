@@ -5,14 +5,14 @@
 #include "app/externalprograms.h"
 #include "app/settingdefs.h"
 #include "app/settings.h"
-#include "app/ui/appconnector.h"
-#include "app/ui/mainform.h"
 #include "browser/ui/dbobjectswindow.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/aliasconfig.h"
 #include "db/embeddeddriver.h"
 #include "db/ui/dblogin.h"
 #include "engine/engine.h"
+#include "shell/appconnector.h"
+#include "shell/mainform.h"
 
 #include <gtest/gtest.h>
 

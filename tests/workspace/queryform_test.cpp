@@ -3,7 +3,7 @@
 // and the main window's find and replace over its editors.
 #include "app/settingdefs.h"
 #include "app/templates.h"
-#include "app/ui/mainform.h"
+#include "shell/mainform.h"
 #include "output/ui/finddialogs.h"
 #include "workspace/ui/queryform.h"
 #include "pdftext.h"

@@ -1,13 +1,13 @@
 // The main window's own commands: new windows, clipboard, printing, the
 // Settings, Tools, Window and Help menus.
-#include "app/ui/mainform.h"
+#include "shell/mainform.h"
 
 #include "app/dialogs.h"
 #include "app/externalprograms.h"
 #include "app/templates.h"
 #include "app/windowlayout.h"
-#include "app/ui/aboutbox.h"
-#include "app/ui/optionsform.h"
+#include "shell/aboutbox.h"
+#include "shell/optionsform.h"
 
 #include <QAction>
 #include <QMdiArea>

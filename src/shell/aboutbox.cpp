@@ -1,4 +1,4 @@
-#include "app/ui/aboutbox.h"
+#include "shell/aboutbox.h"
 
 #include "app/programinfo.h"
 

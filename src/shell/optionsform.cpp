@@ -1,4 +1,4 @@
-#include "app/ui/optionsform.h"
+#include "shell/optionsform.h"
 
 #include "app/externalprograms.h"
 #include "app/settingdefs.h"

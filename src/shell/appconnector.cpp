@@ -1,6 +1,6 @@
-#include "app/ui/appconnector.h"
+#include "shell/appconnector.h"
 
-#include "app/ui/mainform.h"
+#include "shell/mainform.h"
 #include "browser/ui/dbobjectswindow.h"
 #include "db/scramble.h"
 #include "db/ui/aliaseditor.h"

@@ -1,6 +1,6 @@
 // The main window's Print Preview, and find and replace over the active
 // child's editor.
-#include "app/ui/mainform.h"
+#include "shell/mainform.h"
 
 #include "app/ui/editorhost.h"
 #include "output/findreplace.h"

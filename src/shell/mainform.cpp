@@ -1,4 +1,4 @@
-#include "app/ui/mainform.h"
+#include "shell/mainform.h"
 
 #include "app/connector.h"
 #include "app/externalprograms.h"

@@ -1,6 +1,6 @@
 // The main window's commands: one QAction per command, created here from one
 // table and shared by the menu bar and the tool bar.
-#include "app/ui/mainform.h"
+#include "shell/mainform.h"
 
 #include "app/settingdefs.h"
 

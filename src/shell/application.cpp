@@ -1,4 +1,4 @@
-#include "app/ui/application.h"
+#include "shell/application.h"
 
 #include "app/failure.h"
 #include "app/programinfo.h"
