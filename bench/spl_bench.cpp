@@ -8,11 +8,18 @@
 //    transaction into a table whose FOR EACH ROW trigger writes an audit
 //    row, against the same INSERT plus the audit INSERT issued by hand.
 //    (TriggerInsert - HandInsert) / rows is the trigger's own overhead.
+//  - SplCompile/N: the first call of a routine of N LET statements in a new
+//    session, which compiles it (running N native LETs costs microseconds).
+//    peak_rss_mb is the resident peak during the case alone (Linux: reset
+//    through /proc/self/clear_refs); time and memory should both grow
+//    linearly in N (goal: 50,000 statements in under a second).
+// --benchmark_filter=SplCompile skips the 100,000-row fixture.
 #include "engine/engine.h"
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 using namespace quodlin::engine;
@@ -145,6 +152,54 @@ void TriggerInsert(benchmark::State &state) { insertRows(state, false); }
 void HandInsert(benchmark::State &state) { insertRows(state, true); }
 BENCHMARK(TriggerInsert)->Unit(benchmark::kMillisecond);
 BENCHMARK(HandInsert)->Unit(benchmark::kMillisecond);
+
+// The resident peak from here on (Linux only; elsewhere the counter reads 0).
+void resetPeakRss()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double peakRssMb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+void SplCompile(benchmark::State &state)
+{
+    const int statements = static_cast<int>(state.range(0));
+    const fs::path dir = fs::temp_directory_path() / ("quodlin_spl_compile_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string path = (dir / "compile.db").string();
+    fs::remove(path);
+    Session::createDatabase(path, "bench");
+    std::string text = "create procedure long_one() returning integer; define a integer; let a = 0;";
+    for (int i = 0; i < statements; ++i)
+        text += " let a = a + " + std::to_string(i % 7) + ";";
+    text += " return a; end procedure";
+    Session::open(path, "bench")->execute(text);
+    resetPeakRss();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto s = Session::open(path, "bench");
+        state.ResumeTiming();
+        auto q = s->prepare("execute procedure long_one()");
+        q->execute();
+        q->next();
+        benchmark::DoNotOptimize(q->value(0).integer);
+        q.reset();
+        state.PauseTiming();
+        s.reset();
+        state.ResumeTiming();
+    }
+    state.counters["peak_rss_mb"] = peakRssMb();
+    fs::remove_all(dir);
+}
+BENCHMARK(SplCompile)->Arg(8000)->Arg(16000)->Arg(50000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
