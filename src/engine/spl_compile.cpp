@@ -505,15 +505,17 @@ std::shared_ptr<CompiledRoutine> compileRoutine(SessionImpl &s, int procid)
         r->isFunction = q.text(1) == "f";
         sql::Stmt b(s.db(), "SELECT data FROM sysprocbody WHERE procid = ?1 AND datakey = 'T' ORDER BY seqno");
         b.bind(1, procid);
+        std::string text;
         while (b.step())
-            r->text += b.text(0);
+            text += b.text(0);
+        r->text = std::make_shared<const std::string>(std::move(text));
     }
     // The creator's DELIMIDENT is not recorded: either reading will do.
     for (bool delimident : {s.environment().delimident, !s.environment().delimident}) {
         try {
             ParseOptions opts;
             opts.delimident = delimident;
-            r->script = parseScript(r->text, opts);
+            r->script = parseScript(*r->text, opts);
             break;
         } catch (const EngineError &) {
             r->script.clear();

@@ -444,7 +444,7 @@ void Interpreter::runSql(SqlPart &p, Frame &f, const std::vector<int> &into)
     const ast::Statement &stmt = *p.stmt;
     using K = ast::StmtKind;
     if (stmt.kind != K::Select && stmt.kind != K::Insert && stmt.kind != K::Update && stmt.kind != K::Delete) {
-        m_s.executeOther(stmt, p.text);
+        m_s.executeOther(stmt, *p.text);
         return;
     }
     bool fresh = false;

@@ -40,7 +40,9 @@ struct SqlPart {
     std::vector<ast::ExprPtr> exprs;
     std::vector<TypeDesc> storeAs;   // per expression: converted as stored in this type (TNull: not)
     std::vector<int> slots;
-    std::string text;                // the text the statement's offsets refer to
+    // The text the statement's offsets refer to: the routine's own, shared by
+    // all its parts (a copy each made compiling quadratic in the length).
+    std::shared_ptr<const std::string> text;
     std::uint64_t stamp = ~std::uint64_t(0);
     Translation tr;
     sqlite3_stmt *cached = nullptr;
@@ -94,7 +96,7 @@ struct CompiledRoutine {
     int procid = 0;
     std::string name;
     bool isFunction = false;
-    std::string text;
+    std::shared_ptr<const std::string> text;
     ast::Script script;                // owns the syntax tree the parts point into
     std::vector<VarDecl> vars;
     int paramCount = 0;
@@ -123,8 +125,8 @@ public:
 // Compiles a block of statements into `out`, declaring into `vars`.
 class Compiler {
 public:
-    Compiler(SessionImpl &s, std::vector<VarDecl> &vars, const std::string &text)
-        : m_s(s), m_vars(vars), m_text(text) {}
+    Compiler(SessionImpl &s, std::vector<VarDecl> &vars, std::shared_ptr<const std::string> text)
+        : m_s(s), m_vars(vars), m_text(std::move(text)) {}
     Scopes scopes;
     void block(ast::spl::Block &in, CBlock &out);
     // SQL statement with variables as parameters.
@@ -145,7 +147,7 @@ private:
 
     SessionImpl &m_s;
     std::vector<VarDecl> &m_vars;
-    const std::string &m_text;
+    std::shared_ptr<const std::string> m_text;
 };
 
 using Rows = std::vector<std::vector<Value>>;
@@ -158,7 +160,7 @@ struct CompiledTrigger {
     int tabid = 0;
     char event = 'I';                   // I U D (INSTEAD OF in lower case)
     std::vector<std::string> updateColumns;
-    std::string text;
+    std::shared_ptr<const std::string> text;
     ast::Script script;
     std::vector<VarDecl> vars;
     std::vector<std::string> columns;   // the table's columns, in order

@@ -82,14 +82,16 @@ std::shared_ptr<CompiledTrigger> Interpreter::compileTrigger(int trigid)
         sql::Stmt b(m_s.db(), "SELECT data FROM systrigbody WHERE trigid = ?1 AND datakey IN ('D', 'A')"
                               " ORDER BY datakey DESC, seqno");
         b.bind(1, trigid);
+        std::string text;
         while (b.step())
-            t->text += b.text(0);
+            text += b.text(0);
+        t->text = std::make_shared<const std::string>(std::move(text));
     }
     for (bool delimident : {m_s.environment().delimident, !m_s.environment().delimident}) {
         try {
             ParseOptions opts;
             opts.delimident = delimident;
-            t->script = parseScript(t->text, opts);
+            t->script = parseScript(*t->text, opts);
             break;
         } catch (const EngineError &) {
             t->script.clear();
