@@ -194,6 +194,26 @@ std::string isamErrorText(int isamCode)
     return it == isamMessages().end() ? std::string() : std::string(it->second);
 }
 
+std::optional<std::string> messageArgument(const ErrorInfo &e)
+{
+    const std::string text = sqlErrorText(e.sqlCode);
+    const auto pos = text.find("%s");
+    if (pos == std::string::npos)
+        return std::nullopt;
+    const std::string prefix = text.substr(0, pos), suffix = text.substr(pos + 2);
+    const std::string &m = e.message;
+    if (m.size() < prefix.size() + suffix.size() || m.compare(0, prefix.size(), prefix) != 0)
+        return std::nullopt;
+    std::size_t end = m.size() - suffix.size();
+    if (m.compare(end, suffix.size(), suffix) != 0) {
+        // A sentence added after the text ("... file (x). Files named ...").
+        end = m.rfind(suffix + " ");
+        if (end == std::string::npos || end < prefix.size())
+            return std::nullopt;
+    }
+    return m.substr(prefix.size(), end - prefix.size());
+}
+
 ErrorInfo makeError(int sqlCode, const std::string &arg, int offset, int isamCode,
                     const std::string &isamArg)
 {

@@ -3,6 +3,7 @@
 // error number and its message with "%s" filled, the ISAM error number and
 // message where Informix gives one, and the character offset (0-based, in the
 // whole statement text) of the fault; -1 when no position applies.
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -34,6 +35,10 @@ private:
 std::string sqlErrorText(int sqlCode);
 // The Informix message text of an ISAM error number; empty for an unknown number.
 std::string isamErrorText(int isamCode);
+
+// What filled the "%s" of `e`'s message; nullopt when the message is not the
+// number's text (filled, and perhaps followed by a sentence of its own).
+std::optional<std::string> messageArgument(const ErrorInfo &e);
 
 // Builds an error from the message table, filling the first "%s" with `arg`.
 ErrorInfo makeError(int sqlCode, const std::string &arg = {}, int offset = -1,

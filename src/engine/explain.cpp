@@ -1,5 +1,6 @@
 #include "engine/explain.h"
 
+#include "engine/file_access.h"
 #include "engine/session.h"
 #include "engine/sqlite_util.h"
 
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -1097,16 +1097,7 @@ std::string header(const ast::Statement &stmt, const std::string &text)
 
 std::string targetPath(const ExplainSettings &settings, const Environment &env)
 {
-    if (!settings.fileTo.empty()) {
-        // A name without a folder goes where the default file goes.
-        const std::filesystem::path to(settings.fileTo);
-        if (to.is_relative() && !env.explainFile.empty())
-            return (std::filesystem::path(env.explainFile).parent_path() / to).string();
-        return settings.fileTo;
-    }
-    if (!env.explainFile.empty())
-        return env.explainFile;
-    return "sqexplain.out";
+    return settings.fileTo.empty() ? defaultExplainFile(env) : sessionFilePath(env, settings.fileTo);
 }
 
 void set(SessionImpl &s, const ast::SetExplainStatement &st)
@@ -1130,6 +1121,7 @@ void set(SessionImpl &s, const ast::SetExplainStatement &st)
     case M::File:
         if (st.file.empty())
             fileError(st.file, ENOENT, st.start);
+        writableFile(s.environment(), st.file, kExplainFileError, st.start);
         next.fileTo = st.file;
         next.on = true;
         next.avoidExecute = false;

@@ -28,6 +28,7 @@ std::string targetPath(const ExplainSettings &settings, const Environment &env);
 
 // Carries out SET EXPLAIN. Turning explain on opens the target for append
 // (creating it) and fails, leaving the settings as they were, when it cannot.
+// FILE TO outside the session's folder needs the switch (file_access.h).
 void set(SessionImpl &s, const ast::SetExplainStatement &st);
 
 // The entry of one SELECT, INSERT ... SELECT, UPDATE or DELETE; `sql` is the

@@ -303,16 +303,7 @@ void SessionImpl::recordError(const ErrorInfo &e)
     m_sqlca.sqlerrd[1] = e.isamCode;
     m_sqlca.sqlerrd[4] = e.offset < 0 ? 0 : e.offset;
     // sqlerrm carries only what filled the message's %s.
-    m_sqlca.sqlerrm.clear();
-    const std::string text = sqlErrorText(e.sqlCode);
-    const auto pos = text.find("%s");
-    if (pos == std::string::npos)
-        return;
-    const std::string prefix = text.substr(0, pos), suffix = text.substr(pos + 2);
-    const std::string &m = e.message;
-    if (m.size() >= prefix.size() + suffix.size() && m.compare(0, prefix.size(), prefix) == 0
-        && m.compare(m.size() - suffix.size(), suffix.size(), suffix) == 0)
-        m_sqlca.sqlerrm = m.substr(prefix.size(), m.size() - prefix.size() - suffix.size());
+    m_sqlca.sqlerrm = messageArgument(e).value_or(std::string());
 }
 
 // ---------------------------------------------------------------- transactions

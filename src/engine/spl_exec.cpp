@@ -2,6 +2,7 @@
 // SQL parts with variables bound.
 #include "engine/spl_internal.h"
 
+#include "engine/file_access.h"
 #include "engine/sqlite_util.h"
 
 #include <algorithm>
@@ -38,21 +39,6 @@ bool isIntegerCode(int code)
 bool isCharCode(const TypeDesc &t)
 {
     return isCharacter(t.code, t.extendedId);
-}
-
-// What filled the message's %s (the -746 text, a table name).
-std::string errorArgument(const ErrorInfo &e)
-{
-    const std::string text = sqlErrorText(e.sqlCode);
-    const auto pos = text.find("%s");
-    if (pos == std::string::npos)
-        return e.message;
-    const std::string prefix = text.substr(0, pos), suffix = text.substr(pos + 2);
-    const std::string &m = e.message;
-    if (m.size() >= prefix.size() + suffix.size() && m.compare(0, prefix.size(), prefix) == 0
-        && m.compare(m.size() - suffix.size(), suffix.size(), suffix) == 0)
-        return m.substr(prefix.size(), m.size() - prefix.size() - suffix.size());
-    return e.message;
 }
 
 std::string valueText(const Value &v)
@@ -137,11 +123,7 @@ void Frame::setup(const std::vector<VarDecl> &v)
         ref[i] = &values[i];
 }
 
-Interpreter::Interpreter(SessionImpl &s) : m_s(s)
-{
-    const char *allow = std::getenv("QUODLIN_SPL_SYSTEM");
-    m_systemAllowed = allow && std::string(allow) == "1";
-}
+Interpreter::Interpreter(SessionImpl &s) : m_s(s) {}
 
 Interpreter::~Interpreter()
 {
@@ -160,8 +142,9 @@ std::shared_ptr<CompiledRoutine> Interpreter::routine(int procid)
     return r;
 }
 
-void Interpreter::setDebugFile(const std::string &path, bool append)
+void Interpreter::setDebugFile(const std::string &named, bool append)
 {
+    const std::string path = writableFile(m_s.environment(), named, -648, -1);
     m_debugFile = path;
     m_debugAppend = append;
     if (!append) {
@@ -617,7 +600,7 @@ Flow Interpreter::block(const CBlock &b, Frame &f)
                     throw Unhandled{info};
                 const int ownerId = f.handlers[owner].id;
                 const Value setValues[3] = {Value::fromInt(info.sqlCode), Value::fromInt(info.isamCode),
-                                            Value::fromText(errorArgument(info))};
+                                            Value::fromText(messageArgument(info).value_or(info.message))};
                 const TypeDesc setTypes[3] = {{TInteger, 4, 0}, {TInteger, 4, 0}, {TVarChar, encodeVarchar(255), 0}};
                 for (std::size_t t = 0; t < handler->targets.size() && t < 3; ++t)
                     store(f, handler->targets[t], setValues[t], setTypes[t]);
@@ -918,9 +901,10 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
     }
     case Kind::System: {
         const std::string command = valueText(eval(const_cast<CExpr &>(s.exprs[0]), f));
-        if (!m_systemAllowed) {
+        if (!outsideAccessAllowed()) {
             ErrorInfo e = makeError(-668);
-            e.message = "System command cannot be executed: SYSTEM is disabled (QUODLIN_SPL_SYSTEM=1 enables it).";
+            e.message = "System command cannot be executed: SYSTEM is disabled (" + std::string(kOutsideAccessVariable)
+                + "=1 enables it).";
             throw EngineError(e);
         }
         if (std::system(command.c_str()) != 0)

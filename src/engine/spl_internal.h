@@ -252,7 +252,6 @@ private:
     std::string m_debugFile;
     bool m_debugAppend = false;
     int m_traceMode = 0;               // 0 off, 1 on, 2 procedure calls only
-    bool m_systemAllowed = false;
     std::uint64_t m_triggerStamp = ~std::uint64_t(0);
     std::unordered_map<int, std::vector<std::shared_ptr<CompiledTrigger>>> m_tableTriggers;  // by tabid
     std::unordered_map<int, std::shared_ptr<CompiledTrigger>> m_triggers;                   // by trigid

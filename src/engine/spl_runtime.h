@@ -43,7 +43,9 @@ public:
     // After a rollback: the next statement checks SQLite's triggers again.
     void forgetTriggers();
 
-    // SET DEBUG FILE TO 'path' [WITH APPEND]
+    // SET DEBUG FILE TO 'path' [WITH APPEND]: a relative path goes where
+    // the explain file goes; outside that folder it needs the switch of
+    // file_access.h (-648 otherwise).
     void setDebugFile(const std::string &path, bool append);
 
     Interpreter &interpreter() { return *m_interpreter; }

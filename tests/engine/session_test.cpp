@@ -6,8 +6,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 using namespace quodlin::engine;
@@ -417,46 +415,6 @@ TEST_F(SessionTest, InterruptStopsARunawayRoutineAndRollsItBack)
     q->execute();
     ASSERT_TRUE(q->next());
     EXPECT_EQ(q->value(0).integer, 0);
-}
-
-TEST_F(SessionTest, SplSystemRunsOnlyWhenTheSessionAllowsIt)
-{
-    const fs::path marker = m_dir / "ran";
-    const std::string make = "create procedure touch() system 'touch " + marker.string() + "'; end procedure";
-    ::unsetenv("QUODLIN_SPL_SYSTEM");
-    {
-        auto s = Session::open(m_path, "ann");
-        s->execute(make);
-        s->execute("create procedure fails() system 'exit 3'; end procedure");
-        try {
-            s->execute("execute procedure touch()");
-            ADD_FAILURE() << "SYSTEM ran while disabled";
-        } catch (const EngineError &e) {
-            EXPECT_EQ(e.sqlCode(), -668);
-            EXPECT_NE(e.info().message.find("disabled"), std::string::npos);
-        }
-        EXPECT_FALSE(fs::exists(marker));
-    }
-    ::setenv("QUODLIN_SPL_SYSTEM", "1", 1);
-    auto s = Session::open(m_path, "ann");
-    EXPECT_EQ(codeOf([&] { s->execute("execute procedure touch()"); }), 0);
-    EXPECT_TRUE(fs::exists(marker));
-    EXPECT_EQ(codeOf([&] { s->execute("execute procedure fails()"); }), -668);
-    ::unsetenv("QUODLIN_SPL_SYSTEM");
-}
-
-TEST_F(SessionTest, TraceWritesToTheDebugFile)
-{
-    auto s = Session::open(m_path, "ann");
-    const std::string file = (m_dir / "trace.out").string();
-    s->execute("create procedure traced(n integer) define i integer; trace 'start ' || n; trace on;"
-               " let i = n * 2; trace off; let i = 0; trace 'end'; end procedure");
-    s->execute("set debug file to '" + file + "'");
-    s->execute("execute procedure traced(21)");
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), "start 21\nLET i = 42\nend\n");
 }
 
 TEST_F(SessionTest, TriggersCascadeUpToSixtyOneLevels)

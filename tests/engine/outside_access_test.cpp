@@ -1,0 +1,172 @@
+// What SQL and SPL may reach outside the database file: the files SET
+// EXPLAIN FILE TO and SET DEBUG FILE TO name, and SYSTEM's commands. Without
+// QUODLIN_SPL_SYSTEM=1 only the explain folder is written and no command
+// runs, whoever asks: a statement typed, a routine, a trigger, a view.
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+using namespace quodlin::engine;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sets the switch for its lifetime; tests start with it unset.
+struct SwitchedOn {
+    SwitchedOn() { ::setenv("QUODLIN_SPL_SYSTEM", "1", 1); }
+    ~SwitchedOn() { ::unsetenv("QUODLIN_SPL_SYSTEM"); }
+};
+
+std::string read(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+EngineError failureOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const EngineError &e) {
+        return e;
+    }
+    return EngineError(ErrorInfo{});
+}
+
+class OutsideAccess : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::unsetenv("QUODLIN_SPL_SYSTEM");
+        m_dir = fs::temp_directory_path() / ("quodlin_outside_" + std::to_string(::getpid()) + "_"
+                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir / "explain" / "sub");
+        const std::string db = (m_dir / "stores.db").string();
+        Session::createDatabase(db, "ann");
+        Environment env;
+        env.explainFile = (m_dir / "explain" / "ann.out").string();
+        m_s = Session::open(db, "ann", env);
+        m_s->execute("create table t (n integer); insert into t values (1);"
+                     "create procedure traced(n integer) define i integer; trace 'start ' || n; trace on;"
+                     " let i = n * 2; trace off; let i = 0; trace 'end'; end procedure");
+    }
+    void TearDown() override
+    {
+        m_s.reset();
+        fs::remove_all(m_dir);
+    }
+    std::string path(const std::string &relative) const { return (m_dir / relative).lexically_normal().string(); }
+
+    fs::path m_dir;
+    std::unique_ptr<Session> m_s;
+};
+
+struct NamedFile {
+    const char *name;
+    const char *statement;  // {dir} stands for the test's folder
+    const char *writes;     // the file written, relative to the test's folder
+    bool withoutSwitch;     // written while the switch is off
+    int refusal;            // the error when it is not
+};
+
+void PrintTo(const NamedFile &c, std::ostream *os) { *os << c.name; }
+
+class FileNamedInSql : public OutsideAccess, public testing::WithParamInterface<NamedFile> {
+protected:
+    std::string statement() const
+    {
+        std::string s = GetParam().statement;
+        if (const auto at = s.find("{dir}"); at != std::string::npos)
+            s.replace(at, 5, m_dir.string());
+        return s;
+    }
+    bool debugFile() const { return std::string(GetParam().statement).find("debug") != std::string::npos; }
+    void expectWritten() const
+    {
+        const std::string text = read(path(GetParam().writes));
+        if (debugFile())
+            EXPECT_EQ(text, "start 21\nLET i = 42\nend\n");
+        else
+            EXPECT_EQ(text.rfind("QUERY:", 0), 0u) << text;
+    }
+};
+
+TEST_P(FileNamedInSql, IsWrittenInTheExplainFolderOrWithTheSwitch)
+{
+    const std::string run = statement() + (debugFile() ? "; execute procedure traced(21)" : "; select * from t");
+    if (GetParam().withoutSwitch) {
+        m_s->execute(run);
+        expectWritten();
+        return;
+    }
+    const EngineError e = failureOf([&] { m_s->execute(run); });
+    EXPECT_EQ(e.sqlCode(), GetParam().refusal);
+    EXPECT_NE(e.info().message.find(path(GetParam().writes)), std::string::npos) << e.info().message;
+    EXPECT_NE(e.info().message.find("QUODLIN_SPL_SYSTEM=1"), std::string::npos) << e.info().message;
+    EXPECT_EQ(m_s->sqlca().sqlerrm, path(GetParam().writes)) << "the file fills the message's %s";
+    EXPECT_FALSE(fs::exists(path(GetParam().writes)));
+
+    SwitchedOn on;
+    m_s->execute(run);
+    expectWritten();
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FileNamedInSql, testing::Values(
+    NamedFile{"explainOn", "set explain on", "explain/ann.out", true, 0},
+    NamedFile{"explainBareName", "set explain file to 'mine.out'", "explain/mine.out", true, 0},
+    NamedFile{"explainDefaultByPath", "set explain file to '{dir}/explain/ann.out'", "explain/ann.out", true, 0},
+    NamedFile{"explainAbsolute", "set explain file to '{dir}/other.out'", "other.out", false, -9620},
+    NamedFile{"explainParentFolder", "set explain file to '../other.out'", "other.out", false, -9620},
+    NamedFile{"explainSubfolder", "set explain file to 'sub/x.out'", "explain/sub/x.out", false, -9620},
+    NamedFile{"debugBareName", "set debug file to 'trace.out'", "explain/trace.out", true, 0},
+    NamedFile{"debugAbsolute", "set debug file to '{dir}/trace.out'", "trace.out", false, -648},
+    NamedFile{"debugParentFolder", "set debug file to '../trace.out' with append", "trace.out", false, -648}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A database from someone else runs its routines inside the user's own
+// statements: a trigger on a plain INSERT, a function in a view.
+TEST_F(OutsideAccess, RoutinesOfTheDatabaseCannotWriteOutside)
+{
+    const std::string target = path("owned.txt");
+    m_s->execute("create procedure plant() set debug file to '" + target + "' with append; trace 'owned'; end procedure;"
+                 "create function planted() returning integer; set debug file to '" + target + "';"
+                 " trace 'owned'; return 1; end function;"
+                 "create trigger t_ins insert on t for each row (execute procedure plant());"
+                 "create view v (n, x) as select n, planted() from t");
+    EXPECT_EQ(failureOf([&] { m_s->execute("insert into t values (2)"); }).sqlCode(), -648);
+    EXPECT_EQ(failureOf([&] { m_s->execute("select * from v"); }).sqlCode(), -648);
+    EXPECT_FALSE(fs::exists(target));
+    auto count = m_s->prepare("select count(*) from t");
+    count->execute();
+    ASSERT_TRUE(count->next());
+    EXPECT_EQ(count->value(0).integer, 1) << "the INSERT was undone with its trigger";
+}
+
+TEST_F(OutsideAccess, SystemRunsOnlyWithTheSwitch)
+{
+    const fs::path marker = m_dir / "ran";
+    m_s->execute("create procedure touch() system 'touch " + marker.string() + "'; end procedure;"
+                 "create procedure fails() system 'exit 3'; end procedure");
+    const EngineError off = failureOf([&] { m_s->execute("execute procedure touch()"); });
+    EXPECT_EQ(off.sqlCode(), -668);
+    EXPECT_NE(off.info().message.find("QUODLIN_SPL_SYSTEM=1"), std::string::npos) << off.info().message;
+    EXPECT_FALSE(fs::exists(marker));
+
+    SwitchedOn on;
+    m_s->execute("execute procedure touch()");
+    EXPECT_TRUE(fs::exists(marker));
+    EXPECT_EQ(failureOf([&] { m_s->execute("execute procedure fails()"); }).sqlCode(), -668);
+}
+
+} // namespace
