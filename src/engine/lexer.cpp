@@ -128,6 +128,8 @@ void tokenizeInto(std::string_view s, const LexOptions &opts, std::vector<Token>
             ++i;
             for (;;) {
                 if (i >= n) raise(-282, {}, start);
+                // SQLite's statement text ends at a NUL; a literal cannot carry one.
+                if (s[i] == '\0') raise(-202, {}, i);
                 if (s[i] == char(c)) {
                     if (i + 1 < n && s[i + 1] == char(c)) { text += char(c); i += 2; continue; }
                     ++i;

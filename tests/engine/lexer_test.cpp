@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 using namespace quodlin::engine;
 
 namespace {
@@ -64,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, LexerTokens, ::testing::Values(
 
 struct LexError {
     const char *name;
-    const char *sql;
+    std::string_view sql;
     int code;
     int offset;
 };
@@ -90,7 +92,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, LexerErrors, ::testing::Values(
     LexError{"unterminatedBrace", "select 1 { comment", -283, 9},
     LexError{"unterminatedCComment", "select /* x", -943, 7},
     LexError{"strayCharacter", "select # from t", -202, 7},
-    LexError{"singleBar", "a | b", -202, 2}),
+    LexError{"singleBar", "a | b", -202, 2},
+    LexError{"nulInString", std::string_view("select 'a\0b'", 12), -202, 9},
+    LexError{"nulOutsideString", std::string_view("select \0", 8), -202, 7}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
