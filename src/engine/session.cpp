@@ -20,6 +20,18 @@ namespace quodlin::engine {
 
 namespace {
 
+// What a statement that could not write its change reports (with the ISAM
+// error that says why); 0 for statements without one of their own.
+int writeFailureCode(ast::StmtKind kind)
+{
+    switch (kind) {
+    case ast::StmtKind::Insert: return -271;
+    case ast::StmtKind::Update: return -346;
+    case ast::StmtKind::Delete: return -240;
+    default: return 0;
+    }
+}
+
 SessionImpl *sessionOf(sqlite3_context *ctx)
 {
     return static_cast<SessionImpl *>(sqlite3_user_data(ctx));
@@ -132,6 +144,9 @@ int openProbed(const std::string &target, int flags, sqlite3 **db)
         sqlite3_busy_timeout(*db, 5000);
         sqlite3_stmt *probe = nullptr;
         rc = sqlite3_prepare_v2(*db, "SELECT tabid FROM systables WHERE tabid = 99", -1, &probe, nullptr);
+        // This statement fails to compile only where there is no catalog.
+        if (rc == SQLITE_ERROR)
+            rc = SQLITE_NOTADB;
         if (rc == SQLITE_OK) {
             rc = sqlite3_step(probe);
             rc = rc == SQLITE_ROW ? SQLITE_OK : rc == SQLITE_DONE ? SQLITE_NOTADB : rc;
@@ -186,17 +201,24 @@ std::unique_ptr<Session> Session::open(const std::string &path, const std::strin
         rc = openProbed(path, SQLITE_OPEN_READWRITE, &db);
     if (rc == SQLITE_OK)
         return std::make_unique<SessionImpl>(db, path, user, env);
+    auto notDatabase = [](int code) { return (code & 0xFF) == SQLITE_NOTADB || (code & 0xFF) == SQLITE_CORRUPT; };
     const int primary = rc & 0xFF;
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
         raise(-244, path, -1, -154);
+    if (notDatabase(rc))
+        sql::raiseFileFailure(path, rc, 0, 0, -1);
     if (primary != SQLITE_READONLY && primary != SQLITE_CANTOPEN && primary != SQLITE_IOERR && primary != SQLITE_PERM)
         raise(-329, path);
     // The file, or the folder where SQLite keeps its write-ahead files, cannot
     // be written: read the database as it is. Without those files SQLite
     // reads a WAL database only when told nothing else changes it (immutable).
-    for (const char *query : {"mode=ro", "mode=ro&immutable=1"})
-        if (openProbed(fileUri(path, query), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db) == SQLITE_OK)
+    for (const char *query : {"mode=ro", "mode=ro&immutable=1"}) {
+        rc = openProbed(fileUri(path, query), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db);
+        if (rc == SQLITE_OK)
             return std::make_unique<SessionImpl>(db, path, user, env, true);
+        if (notDatabase(rc))
+            sql::raiseFileFailure(path, rc, 0, 0, -1);
+    }
     raise(-329, path);
 }
 
@@ -340,19 +362,29 @@ bool SessionImpl::beginWrite(int offset)
     sql::fail(m_db, "begin");
 }
 
-void SessionImpl::endWrite(bool opened, bool ok)
+void SessionImpl::endWrite(bool opened, bool ok, const ast::Statement &stmt)
 {
     if (!opened)
         return;
-    if (ok && sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+    const int rc = ok ? sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) : SQLITE_OK;
+    if (ok && rc == SQLITE_OK)
         return;
-    const bool failed = ok;  // COMMIT itself failed
+    // Taken before ROLLBACK replaces them: a full disk shows at COMMIT.
+    const int systemErrno = sqlite3_system_errno(m_db);
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     forgetTemporaryTriggers();
-    if (failed) {
-        m_catalog.bumpVersion();
-        sql::fail(m_db, "commit");
+    if (!ok)
+        return;
+    m_catalog.bumpVersion();
+    if (sql::isFileFailure(rc)) {
+        const char *file = sqlite3_db_filename(m_db, "main");
+        sql::raiseFileFailure(file ? file : m_path, rc, systemErrno, writeFailureCode(stmt.kind), stmt.start);
     }
+    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
+        raise(-244, {}, stmt.start, -154);
+    ErrorInfo info = makeError(-999, {}, stmt.start);
+    info.isamMessage = "commit: " + std::string(sqlite3_errstr(rc));
+    throw EngineError(info);
 }
 
 bool SessionImpl::keepWaiting(int attempt)
@@ -572,6 +604,8 @@ void SessionImpl::raiseSqliteError(int rc, const ast::Statement &stmt, int targe
         m_interrupted = false;
         raise(-213, {}, offset);
     }
+    if (sql::isFileFailure(rc) || sql::isFileFailure(ext))
+        sql::raiseFileFailure(m_db, sql::isFileFailure(rc) ? rc : ext, writeFailureCode(stmt.kind), offset);
     if (msg.rfind("quodlin:", 0) == 0) {
         std::istringstream in(msg.substr(8));
         std::string code, isam, arg;

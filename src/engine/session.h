@@ -82,7 +82,8 @@ public:
     // transaction of its own, which endWrite then commits or rolls back;
     // inside BEGIN WORK the lock is already held.
     bool beginWrite(int offset);
-    void endWrite(bool opened, bool ok);
+    // A failed COMMIT reports as `stmt` would (a full disk: -271 for INSERT).
+    void endWrite(bool opened, bool ok, const ast::Statement &stmt);
     bool readOnly() const { return m_readOnly; }
     // SQLite's busy handler: whether to try for a lock once more.
     bool keepWaiting(int attempt);

@@ -2,6 +2,8 @@
 
 #include "engine/sqlfunctions.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace quodlin::engine::sql {
@@ -27,6 +29,42 @@ std::string limitReached(const std::string &msg)
     return {};
 }
 
+bool isFileFailure(int rc)
+{
+    const int primary = rc & 0xFF;
+    return primary == SQLITE_FULL || primary == SQLITE_IOERR || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+void raiseFileFailure(const std::string &path, int rc, int systemErrno, int writeCode, int offset)
+{
+    const int primary = rc & 0xFF;
+    // The ISAM text names the file: the SQL error of a statement (-271) cannot.
+    const std::string where = " (" + path + ").";
+    auto withFile = [&](const std::string &text) { return text.substr(0, text.size() - 1) + where; };
+    if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) {
+        ErrorInfo e = makeError(-9623, path, offset, -105);
+        e.isamMessage = withFile(e.isamMessage);
+        throw EngineError(e);
+    }
+    const int sqlCode = writeCode ? writeCode : -9624;
+    if (primary == SQLITE_FULL || systemErrno == ENOSPC) {
+        ErrorInfo e = makeError(sqlCode, path, offset, -131);
+        e.isamMessage = withFile(e.isamMessage);
+        throw EngineError(e);
+    }
+    // Informix reports an operating system failure as its errno, negated.
+    const int err = systemErrno > 0 ? systemErrno : EIO;
+    ErrorInfo e = makeError(sqlCode, path, offset, -err);
+    e.isamMessage = withFile(std::string(std::strerror(err)) + ".");
+    throw EngineError(e);
+}
+
+void raiseFileFailure(sqlite3 *db, int rc, int writeCode, int offset)
+{
+    const char *file = sqlite3_db_filename(db, "main");
+    raiseFileFailure(file ? file : "", rc, sqlite3_system_errno(db), writeCode, offset);
+}
+
 void raiseReadOnly(sqlite3 *db)
 {
     const char *file = sqlite3_db_filename(db, "main");
@@ -43,6 +81,8 @@ void fail(sqlite3 *db, const std::string &what)
         raise(-244, {}, -1, -154);
     if (rc == SQLITE_READONLY)
         raiseReadOnly(db);
+    if (isFileFailure(rc))
+        raiseFileFailure(db, rc, 0, -1);
     // Our own functions and triggers name the Informix error themselves.
     if (db)
         if (auto e = functionError(sqlite3_errmsg(db)))
@@ -66,6 +106,8 @@ void exec(sqlite3 *db, const std::string &text)
             raise(-244, {}, -1, -154);
         if ((rc & 0xFF) == SQLITE_READONLY)
             raiseReadOnly(db);
+        if (isFileFailure(rc))
+            raiseFileFailure(db, rc, 0, -1);
         if (auto e = functionError(msg))
             throw EngineError(*e);
         if (const std::string limit = limitReached(msg); !limit.empty())

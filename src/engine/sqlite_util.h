@@ -1,7 +1,9 @@
 #pragma once
 // Thin RAII helpers over the SQLite C API for the engine's own catalog work.
 // Failures here are engine faults, reported as -999 with the SQLite text kept
-// out of the message (it goes to the ISAM text only for diagnosis).
+// out of the message (it goes to the ISAM text only for diagnosis), except
+// those of the file itself (full disk, I/O error, damage: raiseFileFailure),
+// interrupts, locks and read-only files.
 #include "engine/engine.h"
 
 #include <sqlite3.h>
@@ -14,6 +16,17 @@ namespace quodlin::engine::sql {
 [[noreturn]] void fail(sqlite3 *db, const std::string &what);
 // -9621 naming the database file of `db`.
 [[noreturn]] void raiseReadOnly(sqlite3 *db);
+// Whether a failure code (primary or extended) is the database file's own:
+// a full disk, an I/O error, a file that is not a database or is damaged.
+bool isFileFailure(int rc);
+// Raises a file failure of `db` naming its file. A full disk or an I/O error
+// is `writeCode` (the statement's own, e.g. -271 for INSERT; 0: -9624) with
+// ISAM -131 or the OS error; a damaged file or one that is no database is
+// -9623 with ISAM -105.
+[[noreturn]] void raiseFileFailure(sqlite3 *db, int rc, int writeCode, int offset);
+// The same for a file that is not open (or not a database) at `path`.
+[[noreturn]] void raiseFileFailure(const std::string &path, int rc, int systemErrno, int writeCode, int offset);
+
 // The limit of SQLite's a failure message reports, in words for -9622
 // ("at most 64 tables in one query"); empty when it reports none.
 std::string limitReached(const std::string &sqliteMessage);

@@ -486,10 +486,10 @@ public:
                 try {
                     runOne(i, i + 1 == m_script->size());
                 } catch (...) {
-                    m_s.endWrite(opened, false);
+                    m_s.endWrite(opened, false, stmt);
                     throw;
                 }
-                m_s.endWrite(opened, true);
+                m_s.endWrite(opened, true, stmt);
             }
         } catch (const EngineError &e) {
             m_s.syncTransaction();
@@ -620,6 +620,8 @@ private:
                     raise(-9622, limit, stmt.start);
                 if ((sqlite3_errcode(m_s.db()) & 0xFF) == SQLITE_BUSY)
                     raise(-244, {}, stmt.start, -154);
+                if (sql::isFileFailure(sqlite3_extended_errcode(m_s.db())))
+                    sql::raiseFileFailure(m_s.db(), sqlite3_extended_errcode(m_s.db()), 0, stmt.start);
                 ErrorInfo info = makeError(-999, {}, stmt.start);
                 info.isamMessage = sqlite3_errmsg(m_s.db());
                 throw EngineError(info);
