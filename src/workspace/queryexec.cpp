@@ -218,8 +218,9 @@ bool ChangesCatalogObjects(const QString &sql)
 {
     static const QRegularExpression statement(
         QStringLiteral("^(?:(?:CREATE|DROP)\\s+(?:(?:UNIQUE|DISTINCT|CLUSTER|DBA|PUBLIC|PRIVATE|STANDARD|RAW)\\s+)*"
-                       "(?:TABLE|VIEW|SYNONYM|INDEX|PROCEDURE|FUNCTION|ROUTINE|TRIGGER)"
-                       "|RENAME\\s+(?:TABLE|COLUMN|INDEX)|ALTER\\s+(?:TABLE|INDEX|FRAGMENT))\\b"),
+                       "(?:TABLE|VIEW|SYNONYM|INDEX|SEQUENCE|PROCEDURE|FUNCTION|ROUTINE|TRIGGER|ROLE)"
+                       "|RENAME\\s+(?:TABLE|COLUMN|INDEX|SEQUENCE)|ALTER\\s+(?:TABLE|INDEX|FRAGMENT|SEQUENCE)"
+                       "|GRANT|REVOKE)\\b"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression leadingComments(
         QStringLiteral("^(?:\\s+|--[^\\n]*|\\{[^}]*\\}|/\\*.*?\\*/)*"), QRegularExpression::DotMatchesEverythingOption);

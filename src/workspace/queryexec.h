@@ -88,8 +88,10 @@ int ErrorCaretPosition(const QString &editorText, int offset);
 // Puts the caret on the fault (ShowErrorPosition without repaint and focus).
 void ShowErrorPosition(ISqlEditor &editor, int offset);
 
-// Whether a text creates, drops, renames or alters a table, view, synonym,
-// index, procedure, function or trigger (temporary tables excepted).
+// Whether a text changes what the object tree shows: creates, drops, renames
+// or alters a table, view, synonym, index, sequence, procedure, function,
+// trigger or role (temporary tables excepted), or grants or revokes a
+// privilege or a role (users and role members).
 bool ChangesCatalogObjects(const QString &sql);
 
 } // namespace quodlin

@@ -167,7 +167,18 @@ INSTANTIATE_TEST_SUITE_P(
                       CatalogChangeRow{"SecondStatement", "select 1 from t; drop synonym s", true},
                       CatalogChangeRow{"RenameColumn", "rename column t.a to b", true},
                       CatalogChangeRow{"AlterTable", "alter table t add c int", true},
-                      CatalogChangeRow{"WordInsideString", "select 'drop table t' from t", false}));
+                      CatalogChangeRow{"WordInsideString", "select 'drop table t' from t", false},
+                      CatalogChangeRow{"CreateRole", "create role staff", true},
+                      CatalogChangeRow{"DropRoleAfterComment", "{ gone } drop role staff", true},
+                      CatalogChangeRow{"GrantRoleToUser", "grant staff to alice", true},
+                      CatalogChangeRow{"RevokeDatabasePrivilege", "revoke connect from bob", true},
+                      CatalogChangeRow{"GrantTablePrivilege", "select 1 from t;\nGRANT select ON t TO public", true},
+                      CatalogChangeRow{"SetRoleChangesNothing", "set role staff", false},
+                      CatalogChangeRow{"TableNamedGrants", "update grants set a = 1", false},
+                      CatalogChangeRow{"CreateSequence", "create sequence seq_a increment by 2", true},
+                      CatalogChangeRow{"AlterSequence", "alter sequence seq_a restart with 1", true},
+                      CatalogChangeRow{"RenameSequence", "rename sequence seq_a to seq_b", true},
+                      CatalogChangeRow{"DropSequence", "drop sequence seq_b", true}));
 
 struct TokenRow {
     const char *name;
