@@ -201,7 +201,6 @@ void DbQuery::open()
     m_dropRows = m_forwardOnly && !m_liveSelect;
     m_current = ensureRow(0) ? 0 : -1;
     m_eof = m_current < 0;
-    m_bof = true;
     if (m_afterOpen)
         m_afterOpen();
     notifyDetails();
@@ -235,7 +234,7 @@ void DbQuery::close()
     m_columns.clear();
     m_charColumns.clear();
     m_current = -1;
-    m_eof = m_bof = true;
+    m_eof = true;
 }
 
 void DbQuery::buildFields(const QList<DbColumn> &columns)
@@ -427,7 +426,6 @@ void DbQuery::first()
     postPending();
     if (m_firstKept > 0)
         throw DbError(kForwardOnly);
-    m_bof = true;
     m_eof = !ensureRow(0);
     if (!m_eof)
         moveTo(0);
@@ -438,7 +436,7 @@ void DbQuery::next()
     requireOpen();
     postPending();
     if (m_current >= 0 && ensureRow(m_current + 1)) {
-        m_bof = m_eof = false;
+        m_eof = false;
         moveTo(m_current + 1);
     } else {
         m_eof = true;
@@ -452,10 +450,8 @@ void DbQuery::prior()
     if (m_current > 0 && m_current - 1 < m_firstKept)
         throw DbError(kForwardOnly);
     if (m_current > 0) {
-        m_bof = m_eof = false;
+        m_eof = false;
         moveTo(m_current - 1);
-    } else {
-        m_bof = true;
     }
 }
 
@@ -469,7 +465,6 @@ void DbQuery::last()
             m_current = m_firstKept + int(m_rows.size()) - 1;  // lets the rows behind go
     }
     m_eof = true;
-    m_bof = m_rows.isEmpty();
     if (m_dropRows && m_current != before) {
         const int reached = m_current;
         m_current = before;
@@ -499,7 +494,7 @@ void DbQuery::gotoBookmark(DbBookmark bookmark)
         throw DbError(kForwardOnly);
     if (!ensureRow(bookmark))
         throw DbError(QStringLiteral("Record not found"));
-    m_bof = m_eof = false;
+    m_eof = false;
     moveTo(bookmark);
 }
 

@@ -54,9 +54,7 @@ public:
     bool visible() const { return m_visible; }
     void setVisible(bool on) { m_visible = on; }
     const QString &label() const { return m_label; }
-    void setLabel(const QString &label) { m_label = label; }
     int displayWidth() const { return m_displayWidth; }
-    void setDisplayWidth(int width) { m_displayWidth = width; }
 
     // Of the current row: NULL when the open query has no rows; DbError when
     // it is closed.
@@ -157,7 +155,6 @@ public:
     void prior();
     void last();
     bool eof() const { return m_eof; }
-    bool bof() const { return m_bof; }
     bool isEmpty() const;
     int recNo() const { return m_current; }  // 0-based; -1 without rows
 
@@ -258,7 +255,6 @@ private:
     int m_rowidColumn = -1;    // the cursor's hidden ROWID column
     int m_current = -1;
     bool m_eof = true;
-    bool m_bof = true;
     qint64 m_rowsAffected = 0;
     int m_disabled = 0;
     int m_rowWhenDisabled = -1;

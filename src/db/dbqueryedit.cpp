@@ -85,7 +85,7 @@ void DbQuery::append()
         m_rowids << QVariant();
     m_original.clear();
     m_state = EditState::Insert;
-    m_bof = m_eof = false;
+    m_eof = false;
     moveTo(int(m_rows.size()) - 1);
 }
 

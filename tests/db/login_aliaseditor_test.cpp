@@ -28,7 +28,7 @@ TEST_P(AliasCheckTest, Check)
 {
     AliasConfig config;
     config.aliases << DbAlias{QStringLiteral("demo"), QStringLiteral("EMBEDDED"), {QStringLiteral("DATABASE NAME=demo")}};
-    const QString problem = TfrmAliasEditor::CheckAlias(config, GetParam().alias, GetParam().original);
+    const QString problem = TfrmAliasEditor::checkAlias(config, GetParam().alias, GetParam().original);
     EXPECT_EQ(problem.isEmpty(), GetParam().accepted) << problem.toStdString();
 }
 

@@ -63,7 +63,7 @@ protected:
         auto *q = new TfrmQuery(*shell);
         shell->addChild(q);
         q->show();
-        q->BindConnection(shell->CurrentConnection());
+        q->bindConnection(shell->CurrentConnection());
         return q;
     }
     static void run(TfrmQuery *q, const QString &sql)
@@ -191,7 +191,7 @@ TEST_F(QueryFormTest, BindingRestoresTheLastStatementForTheFirstWindowOnly)
     CreateEmbeddedDatabase(QStringLiteral("depot"));
     StubBrowser *other = addBrowser(QStringLiteral("depot"));
     auto *combo = child<QComboBox>(second, "cboDatabaseAlias");
-    second->FillConnectionList();
+    second->fillConnectionList();
     ASSERT_EQ(combo->count(), 2);
     combo->setCurrentText(other->module.ConnectionDisplayName());
     second->cboDatabaseAliasChange();
@@ -217,7 +217,7 @@ TEST_F(QueryFormTest, TemplatePasteReplacesTheTextUncheckedAndUnmodified)
 
     Settings::write(Settings::Initials, QStringLiteral("jd"));
     q->sqlEditor()->setPlainText(QStringLiteral("-- mine <initials>"));
-    q->SaveAsDefaultTemplate(kTemplateView);
+    q->saveAsDefaultTemplate(kTemplateView);
     q->pasteTemplate(kTemplateView);
     EXPECT_EQ(q->sqlEditor()->toPlainText(), QStringLiteral("-- mine jd"));
 }
@@ -293,7 +293,7 @@ TEST_F(QueryFormTest, PrintsQueryAndRenderedResultsToPdf)
                                           "id          name", "----------- ------------", "1           bolt"}));
     EXPECT_TRUE(child<QPlainTextEdit>(q, "rtfResults")->toPlainText().isEmpty());
 
-    q->ShowSqlPage();
+    q->showSqlPage();
     q->print();
     EXPECT_EQ(PdfLines(pdf), QStringList({"Query", "", "select id, name from parts"}));
 
@@ -311,11 +311,11 @@ TEST_F(QueryFormTest, FindReplaceAndSearchAgainThroughTheDialogs)
     auto *q = new TfrmQuery(*form);
     form->addChild(q);
     q->show();
-    q->BindConnection(&browser->module);
+    q->bindConnection(&browser->module);
     QPlainTextEdit *sql = q->sqlEditor();
     sql->setPlainText(QStringLiteral("abc abc\nABC"));
     sql->moveCursor(QTextCursor::Start);
-    q->ShowSqlPage();
+    q->showSqlPage();
     form->mdiArea()->setActiveSubWindow(q);
     ASSERT_EQ(form->activeChild(), q);
     auto selection = [sql] { return std::make_pair(sql->textCursor().selectionStart(), sql->textCursor().selectionEnd()); };

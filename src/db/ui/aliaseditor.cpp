@@ -104,7 +104,7 @@ void TfrmAliasEditor::updateButtons()
     m_btnRemove->setEnabled(editable);
 }
 
-QString TfrmAliasEditor::CheckAlias(const AliasConfig &config, const DbAlias &alias, const QString &original)
+QString TfrmAliasEditor::checkAlias(const AliasConfig &config, const DbAlias &alias, const QString &original)
 {
     const QString name = alias.name.trimmed();
     if (name.isEmpty())
@@ -155,7 +155,7 @@ bool TfrmAliasEditor::editInForm(DbAlias &alias, const QString &original)
         for (const QString &line : memoParams->toPlainText().split(QLatin1Char('\n')))
             if (!line.trimmed().isEmpty())
                 candidate.params << line.trimmed();
-        const QString problem = CheckAlias(m_config, candidate, original);
+        const QString problem = checkAlias(m_config, candidate, original);
         if (!problem.isEmpty()) {
             Dialogs().message(QStringLiteral("Error"), problem, MessageIcon::Information, &form);
             return;

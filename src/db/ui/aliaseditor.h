@@ -21,7 +21,7 @@ public:
 
     // Validates an alias for the configuration (`original`: the name it had,
     // empty for a new one); returns the reason it cannot be saved, or empty.
-    static QString CheckAlias(const AliasConfig &config, const DbAlias &alias, const QString &original);
+    static QString checkAlias(const AliasConfig &config, const DbAlias &alias, const QString &original);
 
 private:
     void reload();

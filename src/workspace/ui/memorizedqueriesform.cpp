@@ -40,22 +40,22 @@ TfrmMemorizedQueries::TfrmMemorizedQueries(QWidget *parent) : QDialog(parent)
     layout->addWidget(group, 1);
     layout->addLayout(buttons);
 
-    connect(m_lstItems, &QListWidget::itemSelectionChanged, this, &TfrmMemorizedQueries::UpdateButtons);
+    connect(m_lstItems, &QListWidget::itemSelectionChanged, this, &TfrmMemorizedQueries::updateButtons);
     connect(m_lstItems, &QListWidget::itemDoubleClicked, this, &TfrmMemorizedQueries::btnPasteClick);
     connect(m_btnPaste, &QPushButton::clicked, this, &TfrmMemorizedQueries::btnPasteClick);
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_btnRemove, &QPushButton::clicked, this, &TfrmMemorizedQueries::btnRemoveClick);
-    FillList();
+    fillList();
 }
 
-void TfrmMemorizedQueries::FillList()
+void TfrmMemorizedQueries::fillList()
 {
     m_lstItems->clear();
     m_lstItems->addItems(MemorizedQueryEntries());
-    UpdateButtons();
+    updateButtons();
 }
 
-void TfrmMemorizedQueries::UpdateButtons()
+void TfrmMemorizedQueries::updateButtons()
 {
     const QListWidgetItem *item = m_lstItems->currentItem();
     const bool selected = item && item->isSelected();
@@ -77,7 +77,7 @@ void TfrmMemorizedQueries::btnRemoveClick()
     const QListWidgetItem *item = m_lstItems->currentItem();
     if (item && item->isSelected() && CanRemoveEntry(item->text())) {
         RemoveMemorizedQuery(item->text());
-        FillList();
+        fillList();
     }
     m_lstItems->setFocus();
 }

@@ -16,8 +16,8 @@ public:
     // The text of the pasted entry (after the dialog closed with OK).
     const QString &chosenText() const { return m_chosen; }
 
-    void FillList();
-    void UpdateButtons();
+    void fillList();
+    void updateButtons();
     void btnPasteClick();
     void btnRemoveClick();
 

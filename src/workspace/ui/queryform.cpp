@@ -241,9 +241,9 @@ void TfrmQuery::buildMenus()
             &TfrmQuery::saveAs);
     m_popupEdit->addSeparator();
     connect(menuItem(m_popupEdit, "mnuEditPasteQuery", QStringLiteral("Paste &Query...")), &QAction::triggered, this,
-            &TfrmQuery::PasteMemorizedQuery);
+            &TfrmQuery::pasteQuery);
     connect(menuItem(m_popupEdit, "mnuEditMemorizeQuery", QStringLiteral("&Memorize Query...")), &QAction::triggered,
-            this, &TfrmQuery::MemorizeQuery);
+            this, &TfrmQuery::memorizeQuery);
     m_popupEdit->addSeparator();
     const struct {
         const char *newName;
@@ -270,7 +270,7 @@ void TfrmQuery::buildMenus()
     for (const auto &t : templates) {
         const QString kind = *t.kind;
         connect(menuItem(m_popupEdit, t.saveName, QString::fromLatin1(t.saveCaption)), &QAction::triggered, this,
-                [this, kind] { SaveAsDefaultTemplate(kind); });
+                [this, kind] { saveAsDefaultTemplate(kind); });
     }
     m_rtfSQL->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_rtfSQL, &QWidget::customContextMenuRequested, this,
@@ -385,13 +385,13 @@ void TfrmQuery::attachQueries(IConnection *connection)
     m_qryExplain->setDatabaseName(name);
 }
 
-void TfrmQuery::BindConnection(IConnection *connection)
+void TfrmQuery::bindConnection(IConnection *connection)
 {
     m_connection = connection;
     if (connection) {
         attachQueries(connection);
         setWindowTitle(QueryCaption(connection->ConnectionDisplayName()));
-        FillConnectionList();
+        fillConnectionList();
         m_tabQuery->setVisible(true);
         m_rtfSQL->setFocus();
         m_explainFile = Settings::readConnection(connection->ConnectionName(), Settings::ConnSqexplnFile);
@@ -418,7 +418,7 @@ void TfrmQuery::BindConnection(IConnection *connection)
         connect(area, &QMdiArea::subWindowActivated, this, &TfrmQuery::subWindowActivated, Qt::UniqueConnection);
 }
 
-void TfrmQuery::FillConnectionList()
+void TfrmQuery::fillConnectionList()
 {
     if (!m_connection)
         return;
@@ -450,7 +450,7 @@ void TfrmQuery::cboDatabaseAliasChange()
         attachQueries(found);
         m_explainFile = Settings::readConnection(found->ConnectionName(), Settings::ConnSqexplnFile);
         m_explainViewer = Settings::readConnection(found->ConnectionName(), Settings::ConnSqexplnViewer);
-        ShowSqlPage();
+        showSqlPage();
         m_shell.SetCurrentConnection(found);
     }
     if (m_connection)
@@ -590,7 +590,7 @@ bool TfrmQuery::resultOpen() const { return !running() && m_qryQuery->isOpen(); 
 
 // ---- pages, templates, memorized queries ----------------------------------------------
 
-void TfrmQuery::ShowSqlPage()
+void TfrmQuery::showSqlPage()
 {
     m_tabQuery->setCurrentWidget(m_pageSQL);
     m_rtfSQL->setFocus();
@@ -599,7 +599,7 @@ void TfrmQuery::ShowSqlPage()
 
 void TfrmQuery::externalEdit()
 {
-    ShowSqlPage();
+    showSqlPage();
     PlainTextSqlEditor editor(m_rtfSQL);
     QString text = editor.text();
     QString error;
@@ -614,7 +614,7 @@ void TfrmQuery::pasteTemplate(const QString &kind)
     m_templateKind = kind;
     if (kind.isEmpty())
         return;
-    ShowSqlPage();
+    showSqlPage();
     PlainTextSqlEditor editor(m_rtfSQL);
     const QString text = TemplateTextForPaste(kind, editor.text(), QDate::currentDate());
     if (text != editor.text())
@@ -626,9 +626,9 @@ void TfrmQuery::pasteTemplate(const QString &kind)
     m_rtfSQL->setFocus();
 }
 
-void TfrmQuery::SaveAsDefaultTemplate(const QString &kind) { WriteTemplate(kind, PlainTextSqlEditor(m_rtfSQL).text()); }
+void TfrmQuery::saveAsDefaultTemplate(const QString &kind) { WriteTemplate(kind, PlainTextSqlEditor(m_rtfSQL).text()); }
 
-void TfrmQuery::MemorizeQuery()
+void TfrmQuery::memorizeQuery()
 {
     QString description;
     if (!Dialogs().inputBox(QStringLiteral("Add to Memorized Queries"), QStringLiteral("Description of Query:"),
@@ -638,7 +638,7 @@ void TfrmQuery::MemorizeQuery()
     quodlin::MemorizeQuery(description, PlainTextSqlEditor(m_rtfSQL).text());
 }
 
-void TfrmQuery::PasteMemorizedQuery()
+void TfrmQuery::pasteQuery()
 {
     TfrmMemorizedQueries dialog(this);
     PlainTextSqlEditor editor(m_rtfSQL);
@@ -655,7 +655,7 @@ void TfrmQuery::activate()
 {
     if (m_bound && connection())
         m_shell.SetCurrentConnection(m_connection);
-    FillConnectionList();
+    fillConnectionList();
     readSettings();
     QFont gridFont(Settings::read(Settings::QueryMonoFont) ? QStringLiteral("Courier New")
                                                             : QStringLiteral("MS Sans Serif"));
@@ -694,7 +694,7 @@ void TfrmQuery::showEvent(QShowEvent *event)
 bool TfrmQuery::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_cboDatabaseAlias && event->type() == QEvent::FocusIn)
-        FillConnectionList();
+        fillConnectionList();
     return QMdiSubWindow::eventFilter(watched, event);
 }
 
@@ -745,7 +745,7 @@ void InstallQueryWindowFactory()
         auto *window = new TfrmQuery(shell);
         shell.addChild(window);
         window->show();
-        window->BindConnection(shell.CurrentConnection());
+        window->bindConnection(shell.CurrentConnection());
         return window;
     });
 }

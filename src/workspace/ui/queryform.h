@@ -42,19 +42,17 @@ public:
     ~TfrmQuery() override;
 
     // Binds to a connection (none leaves the window unbound).
-    void BindConnection(IConnection *connection);
+    void bindConnection(IConnection *connection);
     // The connection list's choice of another connection.
     void cboDatabaseAliasChange();
-    void FillConnectionList();
+    void fillConnectionList();
 
     void ExecSQL();
     void ShowExplainFile();
-    void ShowSqlPage();
+    void showSqlPage();
     bool explainEnabled() const;
     void setExplainEnabled(bool on);
-    void MemorizeQuery();
-    void PasteMemorizedQuery();
-    void SaveAsDefaultTemplate(const QString &kind);
+    void saveAsDefaultTemplate(const QString &kind);
 
     // Blocks until a running statement ends and its outcome is shown (tests).
     void waitForRun();
@@ -68,7 +66,7 @@ public:
     bool running() const override { return m_runner.running(); }
     void stop() override;
     void execute() override { ExecSQL(); }
-    void edit() override { ShowSqlPage(); }
+    void edit() override { showSqlPage(); }
     void externalEdit() override;
     // Files, printing and the active editor (queryform_output.cpp).
     void openFile() override;
@@ -79,11 +77,12 @@ public:
     void print() override;
     QPlainTextEdit *activeEditor() const override;
     QString sqlFileName() const { return m_sqlFileName; }
-    QString resultsFileName() const { return m_resultsFileName; }
     void explainQuery() override { ShowExplainFile(); }
     void refreshData() override { ExecSQL(); }
-    void pasteQuery() override { PasteMemorizedQuery(); }
-    void memorizeQuery() override { MemorizeQuery(); }
+    // The Memorized Queries dialog; the chosen text replaces the SQL.
+    void pasteQuery() override;
+    // Asks for a description and memorizes the SQL under it.
+    void memorizeQuery() override;
     void activate() override;
     bool canClose() override;
 
