@@ -1,6 +1,7 @@
 #include "app/externalprograms.h"
 
 #include "app/dialogs.h"
+#include "app/outputfile.h"
 #include "app/platform.h"
 #include "app/settingdefs.h"
 #include "app/settings.h"
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -416,10 +416,9 @@ bool ExternalEditText(QString &text, const QString &editorSetting, QString *erro
     const QString remembered = text;
     QString failure;
     do {
-        QSaveFile out(temp);
         const QString eol = platformEol();
         const QString content = text.isEmpty() ? QString() : text.split(QLatin1Char('\n')).join(eol) + eol;
-        if (temp.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(content.toUtf8()) < 0 || !out.commit()) {
+        if (temp.isEmpty() || !WriteWholeFile(temp, content.toUtf8())) {
             failure = QStringLiteral("Cannot write the temporary file %1").arg(temp);
             break;
         }

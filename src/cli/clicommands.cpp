@@ -1,6 +1,7 @@
 #include "cli/clicommands.h"
 
 #include "app/externalprograms.h"
+#include "app/outputfile.h"
 #include "db/aliasconfig.h"
 #include "db/dbdatabase.h"
 #include "db/dberror.h"
@@ -18,7 +19,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace quodlin::cli {
 
@@ -312,15 +312,16 @@ int RunSql(const CliOptions &o, QTextStream &out, QTextStream &err)
         }
         return runStatements(db, text, standardOutput, *format, err, context);
     }
-    // The file appears only when every statement ran and every row was written.
-    QSaveFile file(o.out);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // A file appears only when every statement ran and every row was written
+    // (a device or FIFO is written as the rows come).
+    OutputFile file(o.out);
+    if (!file.open()) {
         err << "Cannot create " << o.out << ": " << file.errorString() << '\n';
         return 1;
     }
     const int status = runStatements(db, text, file, *format, err, context);
     if (status != 0) {
-        file.cancelWriting();
+        file.cancel();
         return status;
     }
     if (!file.commit()) {

@@ -1,11 +1,10 @@
 // quodlin-cli schema: the database's DDL on standard output or into a file.
 #include "cli/clicommands.h"
 
+#include "app/outputfile.h"
 #include "catalog/dbobjectsmodule.h"
 #include "catalog/schemawriter.h"
 #include "db/dbsession.h"
-
-#include <QSaveFile>
 
 namespace quodlin::cli {
 
@@ -31,9 +30,9 @@ int RunSchema(const CliOptions &o, QTextStream &out, QTextStream &err)
         return 0;
     }
     // Written whole or not at all: a failed run leaves an earlier file as it was.
-    QSaveFile file(o.out);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
-        err << "Cannot write " << o.out << ": " << file.errorString() << '\n';
+    QString error;
+    if (!WriteWholeFile(o.out, text.toUtf8(), &error)) {
+        err << error << '\n';
         return 1;
     }
     return 0;

@@ -1,12 +1,12 @@
 #include "db/aliasconfig.h"
 
+#include "app/outputfile.h"
 #include "app/settings.h"
 #include "db/dberror.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace quodlin {
 
@@ -129,9 +129,9 @@ AliasConfig AliasConfig::load(const QString &path)
 void AliasConfig::save(const QString &path) const
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(toText().toUtf8()) < 0 || !file.commit())
-        throw DbError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    QString error;
+    if (!WriteWholeFile(path, toText().toUtf8(), &error))
+        throw DbError(error);
 }
 
 } // namespace quodlin

@@ -44,7 +44,7 @@ public:
     static QString defaultPath();
     // Reads the file; writes defaults() there first when it does not exist.
     static AliasConfig load(const QString &path);
-    // Atomic write (QSaveFile); raises DbError when it cannot be written.
+    // Atomic write (OutputFile); raises DbError when it cannot be written.
     void save(const QString &path) const;
 };
 

@@ -2,13 +2,13 @@
 
 #include "app/dialogs.h"
 #include "app/externalprograms.h"
+#include "app/outputfile.h"
 #include "app/textutil.h"
 #include "db/dberror.h"
 #include "workspace/sqlanalysis.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <stdexcept>
@@ -134,17 +134,10 @@ bool ReadEditorFile(const QString &path, QStringList &lines, QString *error)
 
 bool WriteEditorFile(const QString &path, const QStringList &lines, QString *error)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        QByteArray bytes;
-        for (const QString &line : lines)
-            bytes += line.toUtf8() + "\r\n";
-        if (file.write(bytes) == bytes.size() && file.commit())
-            return true;
-    }
-    if (error)
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-    return false;
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    return WriteWholeFile(path, bytes, error);
 }
 
 QString RichEditFileOpen(const QString &name, ISqlEditor &editor, const StatusSink &status)

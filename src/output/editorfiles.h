@@ -6,7 +6,7 @@
 // with their own editors and remembered file names; each function reports to
 // the user itself (status text, error box) and hands back the name to keep.
 //
-// Files are written through QSaveFile, so a failed save never replaces a good
+// Files are written through OutputFile, so a failed save never replaces a good
 // file, and the failure is reported. Lines end in CR LF; text is written as
 // UTF-8 and read as UTF-8, or as Latin-1 when the bytes are not valid UTF-8
 // (files from 8-bit Windows editors).

@@ -1,6 +1,7 @@
 #include "output/exportwriter.h"
 
 #include "app/externalprograms.h"
+#include "app/outputfile.h"
 #include "app/textutil.h"
 #include "db/dberror.h"
 #include "db/dbformat.h"
@@ -8,7 +9,6 @@
 #include "output/textrender.h"
 
 #include <QLocale>
-#include <QSaveFile>
 #include <QStringEncoder>
 
 #include <atomic>
@@ -57,7 +57,7 @@ public:
         if (buffer.empty())
             return;
         if (m_out.write(buffer.data(), qint64(buffer.size())) != qint64(buffer.size()))
-            throw DbError(QStringLiteral("Cannot write the file: %1").arg(m_out.errorString()));
+            throw DbError(WriteFailureText(m_out));
         buffer.clear();
     }
 
@@ -996,8 +996,8 @@ ExportResult WriteQuery(DbQuery &query, QIODevice &out, const ExportOptions &opt
 ExportResult WriteQueryToFile(DbQuery &query, const QString &fileName, const ExportOptions &options,
                               const ExportProgress &progress)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    OutputFile file(fileName);
+    if (!file.open()) {
         ExportResult result;
         result.failure = std::make_exception_ptr(
             DbError(QStringLiteral("Cannot create %1: %2").arg(fileName, file.errorString())));
@@ -1005,7 +1005,7 @@ ExportResult WriteQueryToFile(DbQuery &query, const QString &fileName, const Exp
     }
     ExportResult result = WriteQuery(query, file, options, progress);
     if (!result.ok()) {
-        file.cancelWriting();
+        file.cancel();
         return result;
     }
     if (!file.commit())

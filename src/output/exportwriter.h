@@ -7,8 +7,9 @@
 // A writer walks an open query from its first record to its end and writes
 // each line as soon as it is made, so with a forward-only query
 // (DbQuery::setForwardOnly) memory does not grow with the row count. Files go
-// through QSaveFile: the new file replaces the old one only when everything
-// was written; a failure or a stop leaves any old file as it was.
+// through OutputFile: the new file replaces the old one only when everything
+// was written; a failure or a stop leaves any old file as it was (a device or
+// FIFO is written directly).
 // Afterwards the query is back on the record that was current before (not
 // for a forward-only query) and its detail queries did not follow the walk.
 //
