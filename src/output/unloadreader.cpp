@@ -12,7 +12,10 @@ constexpr qint64 kChunk = 1 << 20;
 
 } // namespace
 
-UnloadReader::UnloadReader(QIODevice &in, QChar delimiter) : m_in(in), m_delimiter(char(delimiter.toLatin1())) {}
+UnloadReader::UnloadReader(QIODevice &in, QChar delimiter, qint64 maxRecordBytes)
+    : m_in(in), m_delimiter(char(delimiter.toLatin1())), m_maxRecordBytes(maxRecordBytes)
+{
+}
 
 bool UnloadReader::fill()
 {
@@ -49,6 +52,19 @@ bool UnloadReader::next(DbCellRow &values)
         escapedBlank = crAtEnd = false;
     };
     m_recordLine = m_line;
+    qint64 taken = 0;  // bytes of the record read so far
+    auto take = [&](qint64 n) {
+        taken += n;
+        if (taken <= m_maxRecordBytes)
+            return;
+        const QString limit = m_maxRecordBytes % (1 << 20) == 0
+            ? QStringLiteral("%1 MB").arg(m_maxRecordBytes >> 20)
+            : QStringLiteral("%1 bytes").arg(m_maxRecordBytes);
+        throw DbError(QStringLiteral("The record on line %1 of the load file is longer than %2, the most LOAD "
+                                     "reads in one record.")
+                          .arg(m_recordLine)
+                          .arg(limit));
+    };
     bool ended = false;
     while (!ended && fill()) {
         // A run of plain characters goes in one piece.
@@ -58,6 +74,7 @@ bool UnloadReader::next(DbCellRow &values)
         while (to < end && *to != '\\' && *to != '\n' && *to != m_delimiter)
             ++to;
         if (to > from) {
+            take(to - from);
             bytes.append(from, size_t(to - from));
             raw += to - from;
             m_at += to - from;
@@ -67,6 +84,8 @@ bool UnloadReader::next(DbCellRow &values)
             continue;
         }
         const char c = m_buffer[m_at++];
+        if (c != '\n')
+            take(1);
         if (c == '\\') {
             anything = true;
             if (!fill())

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "db/dberror.h"
+
 #include <QBuffer>
+#include <QFile>
 
 using namespace quodlin;
 
@@ -14,12 +17,12 @@ struct Read {
     QList<qint64> lines;
 };
 
-Read readAll(const QByteArray &bytes, QChar delimiter = QLatin1Char('|'))
+Read readAll(const QByteArray &bytes, QChar delimiter = QLatin1Char('|'), qint64 limit = kMaxLoadRecordBytes)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    UnloadReader reader(buffer, delimiter);
+    UnloadReader reader(buffer, delimiter, limit);
     Read read;
     DbCellRow values;
     while (reader.next(values)) {
@@ -75,6 +78,56 @@ TEST(UnloadReader, OtherDelimiterAndEscapeAcrossReadChunks)
     ASSERT_EQ(read.records.size(), 1);
     EXPECT_EQ(read.records[0].size(), 1);
     EXPECT_TRUE(read.records[0][0].endsWith("x|y"));
+}
+
+struct LongRecordCase {
+    const char *name;
+    QByteArray input;
+    const char *failure;  // empty: read whole
+};
+
+class UnloadReaderLimit : public ::testing::TestWithParam<LongRecordCase> {};
+
+// With a limit of 32 bytes per record.
+TEST_P(UnloadReaderLimit, RecordOverTheLimitNamesItsLine)
+{
+    const LongRecordCase &c = GetParam();
+    try {
+        const Read read = readAll(c.input, QLatin1Char('|'), 32);
+        EXPECT_STREQ(c.failure, "") << read.records.size();
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.message(), QString::fromUtf8(c.failure));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, UnloadReaderLimit,
+    ::testing::Values(
+        LongRecordCase{"at_the_limit", QByteArray(31, 'x') + "|\n" + QByteArray(32, '\n'), ""},
+        LongRecordCase{"long_value", "ok|\n" + QByteArray(33, 'x') + "|\n",
+                       "The record on line 2 of the load file is longer than 32 bytes, the most LOAD reads in one record."},
+        LongRecordCase{"delimiters_only", "a|\n\n" + QByteArray(40, '|'),
+                       "The record on line 3 of the load file is longer than 32 bytes, the most LOAD reads in one record."},
+        LongRecordCase{"escaped_newlines", "a|\n" + QByteArray("x\\\n").repeated(20),
+                       "The record on line 2 of the load file is longer than 32 bytes, the most LOAD reads in one record."}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A device of endless NUL bytes stops at the real limit instead of taking all
+// memory.
+TEST(UnloadReader, EndlessRecordStopsAtTheLimit)
+{
+    QFile zero(QStringLiteral("/dev/zero"));
+    if (!zero.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        GTEST_SKIP() << "no /dev/zero";
+    UnloadReader reader(zero, QLatin1Char('|'));
+    DbCellRow values;
+    try {
+        reader.next(values);
+        ADD_FAILURE() << "read a record of " << values.bytes.size() << " bytes";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.message(), "The record on line 1 of the load file is longer than 256 MB, the most LOAD reads in one "
+                               "record.");
+    }
 }
 
 } // namespace
