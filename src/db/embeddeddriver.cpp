@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <cstdlib>
@@ -338,6 +339,17 @@ public:
         }
     }
     void interrupt() override { m_session->interrupt(); }
+    // A whole script of statements, as the engine runs it.
+    void runScript(const std::string &script)
+    {
+        try {
+            m_session->execute(script);
+        } catch (const engine::EngineError &e) {
+            rethrow(e, {});
+        } catch (const std::exception &e) {
+            rethrowOther(e);
+        }
+    }
     bool hasRowids(const QString &table) override
     {
         const QString owner = table.contains(QLatin1Char('.')) ? table.section(QLatin1Char('.'), 0, 0) : QString();
@@ -450,24 +462,11 @@ private:
     throw DbEngineError(message, {{kDbErrConnect, 0, message}});
 }
 
-void createDemo(const QString &path, const std::string &user)
+// The database file and the files SQLite keeps beside it.
+void removeDatabaseFiles(const QString &path)
 {
-    // Built beside the target and renamed at the end, so a failed script never
-    // leaves a half-made demo database behind.
-    const QString building = path + QStringLiteral(".building");
-    QFile::remove(building);
-    try {
-        engine::Session::createDatabase(utf8(building), user);
-        auto session = engine::Session::open(utf8(building), user);
-        session->execute(engine::demoScript());
-    } catch (...) {
-        QFile::remove(building);
-        throw;
-    }
-    if (!QFile::rename(building, path)) {
-        QFile::remove(building);
-        connectFailure(QStringLiteral("Cannot create %1").arg(path));
-    }
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
 }
 
 } // namespace
@@ -485,6 +484,43 @@ QString EmbeddedDriver::folder() const
 QString EmbeddedDriver::databasePath(const QString &databaseName) const
 {
     return folder() + QLatin1Char('/') + databaseName + QStringLiteral(".db");
+}
+
+void EmbeddedDriver::createDatabase(const QString &name, const QString &user,
+                                    const std::function<void(IDbConnection &)> &fill) const
+{
+    if (!isValidDatabaseName(name))
+        connectFailure(QStringLiteral("Invalid database name: %1").arg(name));
+    const QString path = databasePath(name);
+    QDir().mkpath(folder());
+    // What a killed run left behind is no database anybody has used.
+    const QDir dir(folder());
+    for (const QString &leftover : dir.entryList({name + QStringLiteral(".db.*building*")}, QDir::Files | QDir::Hidden))
+        QFile::remove(dir.filePath(leftover));
+    const QString building = QStringLiteral("%1.%2.building")
+                                 .arg(path)
+                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    try {
+        if (QFileInfo::exists(path))
+            engine::raise(-330, utf8(path));
+        engine::Session::createDatabase(utf8(building), utf8(user));
+        {
+            EmbeddedConnection connection(engine::Session::open(utf8(building), utf8(user)));
+            if (fill)
+                fill(connection);
+        }
+        // Closing the last connection moved everything from the write-ahead
+        // log into the file; a log still there would be lost by the rename.
+        if (QFileInfo(building + QStringLiteral("-wal")).size() > 0 || !QFile::rename(building, path))
+            engine::raise(-330, utf8(path));
+    } catch (const engine::EngineError &e) {
+        removeDatabaseFiles(building);
+        rethrow(e, {});
+    } catch (...) {
+        removeDatabaseFiles(building);
+        throw;
+    }
+    removeDatabaseFiles(building);
 }
 
 bool EmbeddedDriver::isValidDatabaseName(const QString &name)
@@ -520,11 +556,23 @@ std::unique_ptr<IDbConnection> EmbeddedDriver::connect(const QStringList &params
     const QString explain = ExplainFileIn(folder(), user);
     QDir().mkpath(QFileInfo(explain).absolutePath());
     env.explainFile = utf8(explain);
+    const bool demo = DbParamValue(params, QStringLiteral("CREATE DEMO")).trimmed()
+                          .compare(QStringLiteral("YES"), Qt::CaseInsensitive) == 0;
+    if (demo && !QFileInfo::exists(path)) {
+        try {
+            // One transaction: a commit per statement waits for the disk each time.
+            createDatabase(name, user, [](IDbConnection &c) {
+                c.execute(QStringLiteral("BEGIN WORK"), {});
+                static_cast<EmbeddedConnection &>(c).runScript(engine::demoScript());
+                c.execute(QStringLiteral("COMMIT WORK"), {});
+            });
+        } catch (const DbEngineError &) {
+            // Another program may have made the same demo meanwhile.
+            if (!QFileInfo::exists(path))
+                throw;
+        }
+    }
     try {
-        const bool demo = DbParamValue(params, QStringLiteral("CREATE DEMO")).trimmed()
-                              .compare(QStringLiteral("YES"), Qt::CaseInsensitive) == 0;
-        if (demo && !QFileInfo::exists(path))
-            createDemo(path, utf8(user));
         return std::make_unique<EmbeddedConnection>(engine::Session::open(utf8(path), utf8(user), env));
     } catch (const engine::EngineError &e) {
         rethrow(e, {});

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -534,6 +535,61 @@ TEST_F(CliTest, OutToAFifoWritesThroughIt)
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// createdb --demo killed at moments spread over its run leaves either nothing
+// (and createdb then succeeds) or the whole database; never a part of one or
+// an alias without its database.
+TEST(CliCreateDb, KilledMidwayLeavesNothingOrTheWholeDemo)
+{
+    QTemporaryDir home;
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/quodlin-cli");
+    const auto run = [&](const QStringList &args) {
+        QProcess p;
+        p.start(program, QStringList{QStringLiteral("--home"), home.path()} + args);
+        p.waitForFinished(300000);
+        return CliRun{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                      QString::fromUtf8(p.readAllStandardError())};
+    };
+    const QString counts = QStringLiteral(
+        "select count(*) from systables; select count(*) from sysprocedures; select count(*) from systriggers; "
+        "select count(*) from order_line; select count(*) from audit_log");
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_EQ(run({QStringLiteral("createdb"), QStringLiteral("whole"), QStringLiteral("--demo")}).exitCode, 0);
+    const qint64 duration = timer.elapsed();
+    const CliRun whole = run({QStringLiteral("-d"), QStringLiteral("whole"), QStringLiteral("sql"), counts});
+    ASSERT_EQ(whole.exitCode, 0) << whole.err.toStdString();
+
+    const QDir databases(home.filePath(QStringLiteral("databases")));
+    constexpr int kKills = 6;
+    for (int i = 0; i < kKills; ++i) {
+        const QString name = QStringLiteral("killed%1").arg(i);
+        QProcess p;
+        p.start(program, {QStringLiteral("--home"), home.path(), QStringLiteral("createdb"), name, QStringLiteral("--demo")});
+        ASSERT_TRUE(p.waitForStarted());
+        // From at once to after the run would have ended.
+        const qint64 delay = duration * i * 6 / (5 * (kKills - 1));
+        p.waitForFinished(int(delay) + 1);
+        p.kill();
+        p.waitForFinished();
+        const bool alias = run({QStringLiteral("aliases")}).out.split(QLatin1Char('\n')).contains(name);
+        const bool database = databases.exists(name + QStringLiteral(".db"));
+        SCOPED_TRACE(QStringLiteral("%1 killed after %2 ms: alias %3, database %4")
+                         .arg(name).arg(delay).arg(alias).arg(database).toStdString());
+        EXPECT_TRUE(database || !alias);
+        if (!database) {
+            const CliRun again = run({QStringLiteral("createdb"), name, QStringLiteral("--demo")});
+            EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+        }
+        // A database there is whole, whichever run made it (reached without
+        // the alias, which a kill just after the rename has not written yet).
+        const CliRun now = run({QStringLiteral("-s"), QStringLiteral("local"), QStringLiteral("-D"), name,
+                                QStringLiteral("sql"), counts});
+        EXPECT_EQ(now.out, whole.out) << now.err.toStdString();
+        EXPECT_EQ(databases.entryList({name + QStringLiteral(".db*")}, QDir::Files | QDir::Hidden).size(), 1)
+            << databases.entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(' ')).toStdString();
+    }
 }
 
 #endif

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -67,8 +68,7 @@ TEST_F(EmbeddedTest, DemoAliasCreatesItsDatabaseOnce)
         DbDatabase db(*m_session);
         db.setAliasName("demo");
         EXPECT_THROW(db.open(), DbEngineError);
-        EXPECT_FALSE(QFile::exists(m_driver->databasePath("demo")));
-        EXPECT_FALSE(QFile::exists(m_driver->databasePath("demo") + ".building"));
+        EXPECT_EQ(QDir(m_dir.filePath("databases")).entryList(QDir::Files | QDir::Hidden), QStringList());
         GTEST_SKIP() << "the engine cannot run its demo script yet: " << e.what();
     }
     DbDatabase db(*m_session);
@@ -86,6 +86,37 @@ TEST_F(EmbeddedTest, DemoAliasCreatesItsDatabaseOnce)
     auto again = query("select count(*) from systables where tabname = 'mine'");
     again->open();
     EXPECT_EQ(again->field(0).value().toInt(), 1);
+}
+
+// A database appears whole or not at all; what a killed run left is cleared.
+TEST_F(EmbeddedTest, CreateDatabaseIsWholeOrNothing)
+{
+    const QDir folder(m_dir.filePath("databases"));
+    const auto files = [&] { return folder.entryList(QDir::Files | QDir::Hidden); };
+    QDir().mkpath(folder.path());
+    for (const char *leftover : {"shop.db.0badf00d.building", "shop.db.0badf00d.building-wal", "shop.db.building"})
+        QFile(folder.filePath(leftover)).open(QIODevice::WriteOnly);
+    const auto table = [](IDbConnection &c) { c.execute("create table t (a integer)", {}); };
+    const auto failing = [&](IDbConnection &c) {
+        table(c);
+        EXPECT_FALSE(files().contains("shop.db"));
+        EXPECT_FALSE(files().contains("shop.db.0badf00d.building"));
+        c.execute("insert into nosuch values (1)", {});
+    };
+    EXPECT_THROW(m_driver->createDatabase("shop", "tester", failing), DbEngineError);
+    EXPECT_EQ(files(), QStringList());
+
+    m_driver->createDatabase("shop", "tester", table);
+    EXPECT_EQ(files(), QStringList{"shop.db"});
+    try {
+        m_driver->createDatabase("shop", "tester");
+        ADD_FAILURE() << "an existing database was created again";
+    } catch (const DbEngineError &e) {
+        EXPECT_EQ(e.nativeCode(), -330);
+    }
+    auto db = direct("shop");
+    db->open();
+    run("insert into t values (1)");
 }
 
 TEST_F(EmbeddedTest, MissingDatabaseAndBadNamesAreRefused)
