@@ -28,14 +28,15 @@ std::string defaultExplainFile(const Environment &env)
 
 namespace {
 
-bool insideSessionFolder(const Environment &env, const std::string &named)
+// `path` is where a name resolved to (sessionFilePath).
+bool insideSessionFolder(const Environment &env, const std::string &path)
 {
-    const fs::path path(named);
-    if (path.lexically_normal() == fs::path(defaultExplainFile(env)).lexically_normal())
+    const fs::path normal = fs::path(path).lexically_normal();
+    if (normal == fs::path(defaultExplainFile(env)).lexically_normal())
         return true;
-    // One plain component: no folder, no root, not "." or "..".
-    return !env.explainFile.empty() && !named.empty() && path.is_relative() && path.filename() == path
-        && named != "." && named != "..";
+    if (env.explainFile.empty() || !normal.has_filename() || normal.filename() == "..")
+        return false;
+    return normal.parent_path() == fs::path(env.explainFile).lexically_normal().parent_path();
 }
 
 } // namespace
@@ -43,7 +44,7 @@ bool insideSessionFolder(const Environment &env, const std::string &named)
 std::string writableFile(const Environment &env, const std::string &named, int sqlCode, int offset)
 {
     const std::string path = sessionFilePath(env, named);
-    if (insideSessionFolder(env, named) || outsideAccessAllowed())
+    if (insideSessionFolder(env, path) || outsideAccessAllowed())
         return path;
     ErrorInfo e = makeError(sqlCode, path, offset);
     const std::string variable = std::string(kOutsideAccessVariable) + "=1";

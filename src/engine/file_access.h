@@ -7,8 +7,9 @@
 // both are refused unless the process's environment has QUODLIN_SPL_SYSTEM=1.
 // One switch serves both because a file written with chosen text is as
 // strong as a command (a line added to a shell's start-up file runs as one).
-// Without it SQL still writes the session's explain file and files named
-// without a folder beside it, in the folder the user's settings chose.
+// Without it SQL still writes the session's explain file and other files in
+// its folder, the one the user's settings chose (a name without a folder
+// goes there).
 #include "engine/engine.h"
 
 #include <string>
@@ -29,9 +30,9 @@ std::string sessionFilePath(const Environment &env, const std::string &named);
 std::string defaultExplainFile(const Environment &env);
 
 // The path of `named` (sessionFilePath) when SQL may write it: always with
-// the switch, else only the default explain file and names without a folder
-// when the environment names an explain file. Otherwise raises `sqlCode`
-// naming the file, with a message that says how to allow it.
+// the switch, else only the default explain file and, when the environment
+// names one, other files in its folder. Otherwise raises `sqlCode` naming
+// the file, with a message that says how to allow it.
 std::string writableFile(const Environment &env, const std::string &named, int sqlCode, int offset);
 
 } // namespace quodlin::engine

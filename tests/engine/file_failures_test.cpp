@@ -190,8 +190,9 @@ TEST_P(WriteFailure, NamesTheFileAndKeepsTheDatabase)
     EXPECT_EQ(s->sqlca().sqlcode, GetParam().sqlCode);
 
     disk.failWrites(SQLITE_OK);
-    if (statement == "commit work")
+    if (statement == "commit work") {
         EXPECT_EQ(failureOf([&] { s->execute("rollback work"); }).sqlCode(), -255) << "the transaction ended";
+    }
     EXPECT_EQ(rows(*s), 1) << "nothing of the failed statement stays";
     s->execute("insert into t values (3, 'c')");
     EXPECT_EQ(rows(*s), 2) << "the session goes on once the disk has room";

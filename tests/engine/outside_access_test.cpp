@@ -126,12 +126,14 @@ INSTANTIATE_TEST_SUITE_P(Files, FileNamedInSql, testing::Values(
     NamedFile{"explainOn", "set explain on", "explain/ann.out", true, 0},
     NamedFile{"explainBareName", "set explain file to 'mine.out'", "explain/mine.out", true, 0},
     NamedFile{"explainDefaultByPath", "set explain file to '{dir}/explain/ann.out'", "explain/ann.out", true, 0},
+    NamedFile{"explainAbsoluteInFolder", "set explain file to '{dir}/explain/mine.out'", "explain/mine.out", true, 0},
     NamedFile{"explainAbsolute", "set explain file to '{dir}/other.out'", "other.out", false, -9620},
     NamedFile{"explainParentFolder", "set explain file to '../other.out'", "other.out", false, -9620},
     NamedFile{"explainSubfolder", "set explain file to 'sub/x.out'", "explain/sub/x.out", false, -9620},
     NamedFile{"debugBareName", "set debug file to 'trace.out'", "explain/trace.out", true, 0},
     NamedFile{"debugAbsolute", "set debug file to '{dir}/trace.out'", "trace.out", false, -648},
-    NamedFile{"debugParentFolder", "set debug file to '../trace.out' with append", "trace.out", false, -648}),
+    NamedFile{"debugParentFolder", "set debug file to '../trace.out' with append", "trace.out", false, -648},
+    NamedFile{"debugOutOfAndBackIn", "set debug file to '../explain/trace.out'", "explain/trace.out", true, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // A database from someone else runs its routines inside the user's own
