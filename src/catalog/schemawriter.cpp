@@ -663,24 +663,32 @@ QString Writer::run()
     }
     if (m_o.grants && m_o.owner.isEmpty())
         writeDatabaseGrants();
+    // Privileges follow in the order the objects are written, which a copy
+    // made from this text keeps (its ids are given in that order).
+    std::vector<const Object *> written;
     // Tables in creation order; a foreign key to a table written later goes
     // into an ALTER TABLE after all tables.
     for (const Object &o : m_c.objects)
-        if (o.type == QLatin1String("T") && wanted(o.owner))
+        if (o.type == QLatin1String("T") && wanted(o.owner)) {
             writeTable(o, false);
+            written.push_back(&o);
+        }
     for (const auto &[t, k] : m_laterKeys)
         statement(QStringLiteral("alter table ") + qualified(t->owner, t->name) + QStringLiteral(" add constraint (") +
                   foreignKey(*t, *k) + QLatin1Char(')'));
     for (const Object &o : m_c.objects)
-        if (o.type == QLatin1String("Q") && wanted(o.owner))
+        if (o.type == QLatin1String("Q") && wanted(o.owner)) {
             writeSequence(o);
+            written.push_back(&o);
+        }
     // Views and synonyms share the creation counter with tables: its order is the dependency order.
     for (const Object &o : m_c.objects) {
         if (!wanted(o.owner))
             continue;
-        if (o.type == QLatin1String("V"))
+        if (o.type == QLatin1String("V")) {
             statement(ReplaceAllText(TrimTrailingControls(o.text), QStringLiteral("\t"), QStringLiteral("  ")));
-        else if (o.type == QLatin1String("S") || o.type == QLatin1String("P"))
+            written.push_back(&o);
+        } else if (o.type == QLatin1String("S") || o.type == QLatin1String("P"))
             writeSynonym(o);
     }
     for (const Routine &r : m_c.routines)
@@ -690,9 +698,8 @@ QString Writer::run()
         if (wanted(tr.owner))
             statement(tr.text);
     if (m_o.grants) {
-        for (const Object &o : m_c.objects)
-            if (o.type != QLatin1String("S") && o.type != QLatin1String("P") && wanted(o.owner))
-                writeTableGrants(o);
+        for (const Object *o : written)
+            writeTableGrants(*o);
         for (const Routine &r : m_c.routines)
             if (wanted(r.owner))
                 writeRoutineGrants(r);

@@ -109,3 +109,9 @@ grant select on kinds to public as ann;
 grant execute on function twice(integer) to clerks;
 grant execute on procedure add_one(decimal(10,2)) to bob;
 grant default role watchers to carol;
+
+-- Made after the views: a copy makes it before them, so privileges follow
+-- the order objects are written in, not their ids.
+create table late (l integer);
+grant select on v_parent to ann;
+grant insert on late to ann;
