@@ -186,6 +186,7 @@ void Quodlin(benchmark::State &state, ExportFormat format)
         ExportOptions options;
         options.format = format;
         options.tableName = QStringLiteral("wide");
+        options.table.name = options.tableName;
         const ExportResult result = WriteQueryToFile(*query, out, options);
         if (!result.ok()) {
             state.SkipWithError(result.message().toStdString().c_str());

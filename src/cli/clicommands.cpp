@@ -10,7 +10,6 @@
 #include "db/embeddeddriver.h"
 #include "engine/demo.h"
 #include "catalog/catalogqueries.h"
-#include "db/liveselect.h"
 #include "output/exportwriter.h"
 #include "workspace/loadunload.h"
 #include "workspace/statementsplitter.h"
@@ -43,13 +42,14 @@ QString passwordOf(const CliOptions &o)
 
 // The SQD key columns of the one table a SELECT reads: the first index as
 // the browser lists it (the catalog's own index statement). None when the
-// statement reads several tables or the name is not one table's.
-QStringList keyColumnsOf(DbDatabase &db, const QString &sql, const QString &tableName)
+// statement reads several tables, another database's or the name is not one
+// table's.
+QStringList keyColumnsOf(DbDatabase &db, const ExportTable &tableRead)
 {
-    if (!AnalyzeLiveSelect(sql))
+    if (tableRead.name.isEmpty() || !tableRead.alone || !tableRead.database.isEmpty())
         return {};
-    const QString name = tableName.section(QLatin1Char('.'), -1);
-    QString owner = tableName.contains(QLatin1Char('.')) ? tableName.section(QLatin1Char('.'), 0, 0) : QString();
+    const QString &name = tableRead.name;
+    QString owner = tableRead.owner;
     auto query = [&](const QString &text) {
         auto q = std::make_unique<DbQuery>(db.session());
         q->setDatabaseName(db.databaseName());
@@ -113,7 +113,8 @@ int runStatements(DbDatabase &db, const QString &text, QIODevice &out, ExportFor
         options.format = format;
         options.tableName = ExportTableName(statement.text);
         options.delimiter = DefaultUnloadDelimiter();
-        options.primaryKey = [&](const QString &table) { return keyColumnsOf(db, statement.text, table); };
+        options.table = ExportTableOf(statement.text);
+        options.primaryKey = [&](const QString &) { return keyColumnsOf(db, options.table); };
         const ExportResult written = WriteQuery(query, out, options);
         if (written.failure) {
             err << written.report(context).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << '\n';

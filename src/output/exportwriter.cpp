@@ -6,9 +6,11 @@
 #include "db/dberror.h"
 #include "db/dbformat.h"
 #include "db/dbquery.h"
+#include "db/sqlname.h"
 #include "output/textrender.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringEncoder>
 
 #include <atomic>
@@ -470,7 +472,7 @@ public:
         takeFields(query);
         QStringList names;
         for (const DbField *f : m_fields)
-            names << f->name();
+            names << SqlName(f->name(), SqlNameStyle::Delimident);
         m_prefix = (QStringLiteral("INSERT INTO ") + m_table + QStringLiteral(" (") + names.join(QLatin1Char(','))
                     + QStringLiteral(") \r\n     VALUES ("))
                        .toStdString();
@@ -558,8 +560,8 @@ private:
 
 class SqdWriter : public FormatWriter {
 public:
-    SqdWriter(QString table, std::function<QStringList(const QString &)> key)
-        : m_table(std::move(table)), m_key(std::move(key)) {}
+    SqdWriter(QString table, QString keyTable, std::function<QStringList(const QString &)> key)
+        : m_table(std::move(table)), m_keyTable(std::move(keyTable)), m_key(std::move(key)) {}
     void begin(const DbQuery &query, Sink &sink) override
     {
         const QString banner = QLatin1Char(';') + QString(76, QLatin1Char('*'));
@@ -617,7 +619,7 @@ private:
     QString keyLine() const
     {
         try {
-            const QStringList key = m_key ? m_key(m_table) : QStringList();
+            const QStringList key = m_key ? m_key(m_keyTable) : QStringList();
             return QStringLiteral("PrimaryKey: ") + key.join(QLatin1Char(','));
         } catch (...) {
             return QStringLiteral(";PrimaryKey: unknown");
@@ -625,6 +627,7 @@ private:
     }
 
     QString m_table;
+    QString m_keyTable;  // as the catalog names it
     std::function<QStringList(const QString &)> m_key;
     std::vector<int> m_widths;
 };
@@ -718,13 +721,27 @@ private:
     std::string m_delimiterUtf8;
 };
 
+QString tableSql(const ExportTable &t)
+{
+    if (t.name.isEmpty())
+        return kUnknownTable;
+    QString text;
+    if (!t.database.isEmpty()) {
+        text = SqlName(t.database, SqlNameStyle::Delimident);
+        if (!t.server.isEmpty())
+            text += QLatin1Char('@') + SqlName(t.server, SqlNameStyle::Delimident);
+        text += QLatin1Char(':');
+    }
+    return text + SqlName(t.owner, t.name, SqlNameStyle::Delimident);
+}
+
 std::unique_ptr<FormatWriter> makeWriter(const ExportOptions &o)
 {
     const QString table = o.tableName.isEmpty() ? kUnknownTable : o.tableName;
     switch (o.format) {
     case ExportFormat::Text: return std::make_unique<TextWriter>();
-    case ExportFormat::Script: return std::make_unique<ScriptWriter>(table);
-    case ExportFormat::Sqd: return std::make_unique<SqdWriter>(table, o.primaryKey);
+    case ExportFormat::Script: return std::make_unique<ScriptWriter>(tableSql(o.table));
+    case ExportFormat::Sqd: return std::make_unique<SqdWriter>(table, o.table.name, o.primaryKey);
     case ExportFormat::Csv: return std::make_unique<CsvWriter>();
     case ExportFormat::Unload: break;
     }
@@ -741,6 +758,71 @@ QString ExportTableName(const QString &sql)
     if (at < 0)
         return {};
     return ExtractDelimitedField(1, sql.mid(at + 6), QStringLiteral(" ,\r\n"), QLatin1Char('"'));
+}
+
+ExportTable ExportTableOf(const QString &sql)
+{
+    const qsizetype at = sql.toUpper().indexOf(QStringLiteral(" FROM "));
+    if (at < 0)
+        return {};
+    qsizetype i = at + 6;
+    const auto charAt = [&](qsizetype k) { return k < sql.size() ? sql.at(k) : QChar(); };
+    // One part: bare, or in double (an owner also single) quotes.
+    const auto part = [&](QString &out) {
+        const QChar quote = charAt(i);
+        if (quote == QLatin1Char('"') || quote == QLatin1Char('\'')) {
+            for (++i; i < sql.size(); ++i) {
+                if (sql.at(i) != quote) {
+                    out += sql.at(i);
+                } else if (charAt(i + 1) == quote) {
+                    out += quote;
+                    ++i;
+                } else {
+                    ++i;
+                    return !out.isEmpty();
+                }
+            }
+            return false;
+        }
+        const qsizetype start = i;
+        while (i < sql.size() && (sql.at(i).isLetterOrNumber() || sql.at(i) == QLatin1Char('_') || sql.at(i) == QLatin1Char('$')))
+            ++i;
+        out = sql.mid(start, i - start).toLower();
+        return !out.isEmpty();
+    };
+    ExportTable t;
+    QString first;
+    if (!part(first))
+        return {};
+    if (charAt(i) == QLatin1Char('@') || charAt(i) == QLatin1Char(':')) {
+        t.database = first;
+        first.clear();
+        if (charAt(i) == QLatin1Char('@')) {
+            ++i;
+            if (!part(t.server))
+                return {};
+        }
+        if (charAt(i) != QLatin1Char(':'))
+            return {};
+        ++i;
+        if (!part(first))
+            return {};
+    }
+    if (charAt(i) == QLatin1Char('.')) {
+        t.owner = first;
+        ++i;
+        if (!part(t.name))
+            return {};
+    } else {
+        t.name = first;
+    }
+    const QChar end = charAt(i);
+    if (!end.isNull() && !end.isSpace() && end != QLatin1Char(';') && end != QLatin1Char(',') && end != QLatin1Char(')'))
+        return {};
+    static const QRegularExpression clause(QStringLiteral("^\\s*(;|$|(where|order|group|having|into|for)\\b)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    t.alone = clause.match(sql.mid(i)).hasMatch();
+    return t;
 }
 
 QString ExportDefaultFileName(const QString &tableName, ExportFormat format)

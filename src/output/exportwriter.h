@@ -16,7 +16,8 @@
 // Formats (all text UTF-8):
 //  Text    the text table of QueryToTextLines, lines ended by LF.
 //  Script  per record "INSERT INTO t (a,b) \r\n     VALUES (1,'x');\r\n",
-//          all fields, NULL unquoted, strings, dates, times, date-times,
+//          table and field names through SqlName (a name that needs it
+//          delimited, for a session with DELIMIDENT), all fields, NULL unquoted, strings, dates, times, date-times,
 //          intervals, TEXT and booleans quoted with inner quotes doubled;
 //          BYTE, which has no SQL literal, as its edit text "(BYTE)".
 //  Sqd     the "ZRTSQD1" header with the table and key line, a column line
@@ -50,6 +51,17 @@ enum class ExportFormat { Text, Script, Sqd, Csv, Unload };
 // by a blank, comma, CR or LF outside double quotes; a word wholly in double
 // quotes loses them. Empty when there is none.
 QString ExportTableName(const QString &sql);
+// The same word as the table the catalog names: [database[@server]:][owner.]name,
+// each part bare (folded to lower case, as the server folds it) or in double
+// quotes (taken as written, doubled quotes undone). Empty name when the word
+// is no such reference. `alone` tells that nothing after it names another
+// table (it ends the statement or WHERE, ORDER BY, GROUP BY, HAVING, INTO or
+// FOR follows).
+struct ExportTable {
+    QString database, server, owner, name;
+    bool alone = false;
+};
+ExportTable ExportTableOf(const QString &sql);
 // The file name the save dialogs propose: the table name with ".sql" or
 // ".sqd"; empty without a table name.
 QString ExportDefaultFileName(const QString &tableName, ExportFormat format);
@@ -61,11 +73,14 @@ QString ExportSavedStatusText(const QString &fileName);
 
 struct ExportOptions {
     ExportFormat format = ExportFormat::Script;
-    // Script and SQD: the table the statements and the header name; empty
+    // SQD: the table the header names, as typed (ExportTableName); empty
     // means "unknown".
     QString tableName;
-    // SQD: the key columns of the table named in the file ("unknown" when
-    // tableName is empty), e.g. through SqdKeyColumns, for the line
+    // Script: the table the INSERT statements name (ExportTableOf), every
+    // part written as SqlName writes it for DELIMIDENT; no name gives "unknown".
+    ExportTable table;
+    // SQD: the key columns of the table, asked with table.name (the name as
+    // the catalog has it), e.g. through SqdKeyColumns, for the line
     // "PrimaryKey: a,b". Unset or empty gives "PrimaryKey: "; raising
     // anything gives ";PrimaryKey: unknown".
     std::function<QStringList(const QString &tableName)> primaryKey;

@@ -403,6 +403,17 @@ TEST_F(CliTest, WritesTheExportFormatsAndRunsUnloadAndLoad)
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, QStringLiteral("2 row(s) loaded.\n"));
     EXPECT_TRUE(r.out.endsWith(QStringLiteral("\n1\n"))) << r.out.toStdString();
+
+    // The key line of a table named in double quotes.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DELIMIDENT"), QStringLiteral("y"));
+    const QStringList fmt{QStringLiteral("-d"), QStringLiteral("fmt"), QStringLiteral("sql")};
+    r = cliRun(fmt + QStringList{QStringLiteral("create table \"My \"\"t\"\"\" (k integer, v char(3), primary key (k))")}, {}, env);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = cliRun(fmt + QStringList{QStringLiteral("--format"), QStringLiteral("sqd"), QStringLiteral("select * from \"My \"\"t\"\"\"")},
+               {}, env);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\r\nPrimaryKey: k\r\n"))) << r.out.toStdString();
 }
 
 

@@ -32,6 +32,7 @@ protected:
         ExportOptions o;
         o.format = format;
         o.tableName = table;
+        o.table.name = table;
         return o;
     }
     void openCustomers(const QList<QVariantList> &rows)
@@ -64,6 +65,21 @@ TEST_F(ExportTest, ScriptQuotesEveryTypeSqlNeedsQuotedAndNamesHiddenFields)
               "INSERT INTO unknown (d,f,m,b,i) \r\n     VALUES ('01/15/2024',0.1,5.00,'t','1 02:03:04');\r\n");
 }
 
+// Names are written through SqlName, a bare table name as the server folds it.
+TEST_F(ExportTest, ScriptWritesTableAndFieldNamesAsNames)
+{
+    m_query.setSql("select * from t");
+    open({{text("a) values (9); drop table victim; insert into t (a"), 5}, {text("select"), 5}, {text("k"), 5}},
+         {{"x", "y", "z"}});
+    ExportOptions o = as(ExportFormat::Script);
+    o.table = ExportTableOf("select * from Stores@Srv:\"Owner\".\"my \"\"t\"\"\" where 1=1");
+    EXPECT_EQ(write(o), "INSERT INTO stores@srv:\"Owner\".\"my \"\"t\"\"\" "
+                        "(\"a) values (9); drop table victim; insert into t (a\",\"select\",k) \r\n"
+                        "     VALUES ('x','y','z');\r\n");
+    o.table = ExportTableOf("select * from Informix.Customer");
+    EXPECT_TRUE(write(o).startsWith("INSERT INTO informix.customer ("));
+}
+
 TEST_F(ExportTest, ScriptOfNoRowsIsEmpty)
 {
     openCustomers({});
@@ -73,28 +89,42 @@ TEST_F(ExportTest, ScriptOfNoRowsIsEmpty)
 struct TableNameCase {
     const char *name;
     const char *sql;
-    const char *table;
+    const char *table;     // ExportTableName
+    ExportTable resolved;  // ExportTableOf
 };
 
 class TableNameTest : public ::testing::TestWithParam<TableNameCase> {};
 
 TEST_P(TableNameTest, FirstWordAfterFrom)
 {
-    EXPECT_EQ(ExportTableName(QString::fromUtf8(GetParam().sql)), QString::fromUtf8(GetParam().table));
+    const TableNameCase &c = GetParam();
+    EXPECT_EQ(ExportTableName(QString::fromUtf8(c.sql)), QString::fromUtf8(c.table));
+    const ExportTable t = ExportTableOf(QString::fromUtf8(c.sql));
+    EXPECT_EQ(QStringList({t.database, t.server, t.owner, t.name}),
+              QStringList({c.resolved.database, c.resolved.server, c.resolved.owner, c.resolved.name}));
+    EXPECT_EQ(t.alone, c.resolved.alone);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rule, TableNameTest,
-    ::testing::Values(TableNameCase{"plain", "select * from customer", "customer"},
-                      TableNameCase{"two_spaces", "select * from  customer", ""},
-                      TableNameCase{"from_starts_a_line", "select *\r\nfrom customer", ""},
-                      TableNameCase{"ends_at_line_end", "select * FROM Customer\r\nwhere 1=1", "Customer"},
+    ::testing::Values(TableNameCase{"plain", "select * from customer", "customer", {{}, {}, {}, "customer", true}},
+                      TableNameCase{"two_spaces", "select * from  customer", "", {}},
+                      TableNameCase{"from_starts_a_line", "select *\r\nfrom customer", "", {}},
+                      TableNameCase{"ends_at_line_end", "select * FROM Customer\r\nwhere 1=1", "Customer",
+                                    {{}, {}, {}, "customer", true}},
                       TableNameCase{"owner", "select * from informix.systables where tabid > 99",
-                                    "informix.systables"},
-                      TableNameCase{"join", "select * from a, b", "a"},
-                      TableNameCase{"quoted_whole", "select * from \"my table\" where 1=1", "my table"},
-                      TableNameCase{"quoted_part", "select * from \"my table\"x y", "\"my table\"x"},
-                      TableNameCase{"none", "execute procedure p()", ""}),
+                                    "informix.systables", {{}, {}, "informix", "systables", true}},
+                      TableNameCase{"join", "select * from a, b", "a", {{}, {}, {}, "a", false}},
+                      TableNameCase{"alias", "select * from a x", "a", {{}, {}, {}, "a", false}},
+                      TableNameCase{"quoted_whole", "select * from \"my table\" where 1=1", "my table",
+                                    {{}, {}, {}, "my table", true}},
+                      TableNameCase{"quoted_quotes", "select * from 'Own'.\"say \"\"hi\"\"\";", "'Own'.\"say \"\"hi\"\"\";",
+                                    {{}, {}, "Own", "say \"hi\"", true}},
+                      TableNameCase{"quoted_part", "select * from \"my table\"x y", "\"my table\"x", {}},
+                      TableNameCase{"unclosed", "select * from \"my table", "\"my table", {}},
+                      TableNameCase{"database", "select * from Db@Srv:o.t order by 1", "Db@Srv:o.t",
+                                    {"db", "srv", "o", "t", true}},
+                      TableNameCase{"none", "execute procedure p()", "", {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ExportNames, DefaultFileNameAndStatusTexts)
@@ -111,6 +141,8 @@ TEST_F(ExportTest, SqdWorkedExample)
 {
     openCustomers({{qlonglong(1), QVariant()}, {qlonglong(2), "O'Brien"}});
     ExportOptions o = as(ExportFormat::Sqd, "customer");
+    // The key is asked for under the name the catalog has.
+    o.table = ExportTableOf("select * from \"Customer\"");
     QString askedFor;
     o.primaryKey = [&](const QString &table) {
         askedFor = table;
@@ -119,7 +151,7 @@ TEST_F(ExportTest, SqdWorkedExample)
     EXPECT_EQ(write(o), "ZRTSQD1\r\n\r\n" + kBanner + "\r\n; customer\r\n" + kBanner
                             + "\r\nTable: customer\r\nPrimaryKey: id\r\n"
                               "id   , name\r\n1    , NULL\r\n2    , 'O'Brien'\r\n");
-    EXPECT_EQ(askedFor, "customer");
+    EXPECT_EQ(askedFor, "Customer");
 }
 
 TEST_F(ExportTest, SqdKeyLineFormsAndWidenedColumns)

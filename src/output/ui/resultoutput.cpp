@@ -157,6 +157,7 @@ void QueryToFile(IShell &shell, QWidget *from, ExportFormat format, DbQuery &dat
     ExportOptions options;
     options.format = format;
     options.tableName = table;
+    options.table = ExportTableOf(dataSet.sql());
     options.delimiter = DefaultUnloadDelimiter();
     options.primaryKey = primaryKey;
     ExportResult result;
