@@ -85,8 +85,19 @@ QString glued(const QStringList &rows, int width)
 
 void AppendChunk(QString &text, const QString &row, int width)
 {
-    text += row.left(width);
-    for (qsizetype n = row.size(); n < width; ++n)
+    // The rows are CHAR columns, so the width counts UTF-8 bytes: a row
+    // holding letters beyond ASCII has fewer characters.
+    int bytes = 0;
+    qsizetype n = 0;
+    for (; n < row.size(); ++n) {
+        const char16_t c = row.at(n).unicode();
+        const int size = c < 0x80 ? 1 : c < 0x800 || QChar::isSurrogate(c) ? 2 : 3;
+        if (bytes + size > width)
+            break;
+        bytes += size;
+    }
+    text += row.left(n);
+    for (; bytes < width; ++bytes)
         text += QLatin1Char(' ');
 }
 

@@ -17,7 +17,8 @@ class DbQuery;
 inline constexpr int kViewChunkWidth = 64;
 inline constexpr int kBodyChunkWidth = 256;
 
-// Appends `row` padded with blanks to `width` and cut to it.
+// Appends `row` padded with blanks to `width` and cut to it, counted in
+// UTF-8 bytes as the catalog's CHAR columns count.
 void AppendChunk(QString &text, const QString &row, int width);
 
 // Rows of sysviews.viewtext in seqno order.

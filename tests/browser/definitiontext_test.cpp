@@ -51,6 +51,17 @@ TEST(ViewText, FiveLinesWithTheLastChunkPadded)
                         + blanks(64 - stored.size()));
 }
 
+TEST(ViewText, ChunksAreCountedInBytes)
+{
+    // 60 bytes in 58 characters: the row is padded with 4 blanks, not 6.
+    const QString row = QStringLiteral("create view v (a) as select \"caf") + QChar(0xe9) + QChar(0xe9)
+                        + QString(60 - 36, QLatin1Char('x'));
+    ASSERT_EQ(row.toUtf8().size(), 60);
+    EXPECT_EQ(RebuildViewText(QStringList{row, QStringLiteral("\"")}),
+              QStringLiteral("CREATE VIEW v (a) AS\r\n  SELECT ") + row.mid(28) + blanks(4) + QStringLiteral("\"")
+                  + blanks(63));
+}
+
 struct LayoutCase {
     const char *name;
     const char *stored;
