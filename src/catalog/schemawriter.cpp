@@ -5,10 +5,10 @@
 #include "catalog/catalogdecoders.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dbquery.h"
+#include "db/sqlname.h"
 
 #include <QHash>
 #include <QMap>
-#include <QRegularExpression>
 #include <QSet>
 
 #include <functional>
@@ -325,9 +325,21 @@ Catalog loadCatalog(TdmDbObjects &m, const QList<int> &tabids)
     return c;
 }
 
-QString qualified(const QString &owner, const QString &name)
+// Names are written for a session with DELIMIDENT on, the only one that can
+// run a schema holding names that need delimiting; plain names stay bare.
+QString ddlName(const QString &text)
 {
-    return QLatin1Char('"') + owner + QStringLiteral("\".") + name;
+    return SqlName(text, SqlNameStyle::Delimident);
+}
+
+// The owner always in double quotes, as the server's own texts write it (a
+// view's "owner".name): a bare owner is upshifted in an ANSI database.
+QString qualified(const QString &owner, const QString &objectName)
+{
+    const QString text = SqlName(owner, objectName, SqlNameStyle::Delimident);
+    if (owner.isEmpty() || text.startsWith(QLatin1Char('"')))
+        return text;
+    return QLatin1Char('"') + text.left(owner.size()) + QLatin1Char('"') + text.mid(owner.size());
 }
 
 bool isCharacterType(int coltype)
@@ -340,20 +352,13 @@ bool isCharacterType(int coltype)
     }
 }
 
-QString quoted(const QString &text)
-{
-    QString t = text;
-    t.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + t + QLatin1Char('\'');
-}
-
 QString defaultText(const Column &col)
 {
     const QString &k = col.defaultType;
     if (k == QLatin1String("L")) {
         // The engine keeps character literals bare; numbers read as themselves.
         if (isCharacterType(col.coltype) && !col.defaultText.startsWith(QLatin1Char('\'')))
-            return quoted(col.defaultText);
+            return SqlString(col.defaultText);
         return col.defaultText;
     }
     if (k == QLatin1String("U"))
@@ -374,7 +379,7 @@ QString columnList(const Object &table, const std::vector<int> &parts, bool with
     QStringList names;
     for (int part : parts) {
         const int colno = part < 0 ? -part : part;
-        QString name = colno >= 1 && colno <= int(table.columns.size()) ? table.columns[size_t(colno - 1)].name
+        QString name = colno >= 1 && colno <= int(table.columns.size()) ? ddlName(table.columns[size_t(colno - 1)].name)
                                                                         : QString::number(colno);
         if (withOrder && part < 0)
             name += QStringLiteral(" desc");
@@ -459,14 +464,15 @@ void Writer::writeTable(const Object &t, bool inlineAllKeys)
             if (colno >= 1 && colno <= int(t.columns.size()))
                 indexSize += keyBytes(t.columns[size_t(colno - 1)]);
         }
+    // A '}' in a name would end the comment early and leave the rest to run.
     m_out += QStringLiteral("{ TABLE %1 row size = %2 number of columns = %3 index size = %4 }\n")
-                 .arg(qualified(t.owner, t.name))
+                 .arg(qualified(t.owner, t.name).replace(QLatin1Char('}'), QLatin1Char('?')))
                  .arg(t.rowsize)
                  .arg(t.ncols)
                  .arg(indexSize);
     QStringList lines;
     for (const Column &col : t.columns) {
-        QString line = QStringLiteral("    ") + col.name + QLatin1Char(' ') +
+        QString line = QStringLiteral("    ") + ddlName(col.name) + QLatin1Char(' ') +
                        DdlColumnTypeText(col.coltype, col.collength, col.extendedId).toLower();
         if (col.hasDefault)
             line += QStringLiteral(" default ") + defaultText(col);
@@ -553,9 +559,9 @@ void Writer::writeSynonym(const Object &s)
     if (const Object *local = m_c.object(s.btabid))
         target = qualified(local->owner, local->name);
     else {
-        target = s.dbname;
+        target = ddlName(s.dbname);
         if (!s.servername.isEmpty())
-            target += QLatin1Char('@') + s.servername;
+            target += QLatin1Char('@') + ddlName(s.servername);
         target += QLatin1Char(':') + qualified(s.synOwner, s.synTable);
     }
     statement(QStringLiteral("create ") + (s.type == QLatin1String("P") ? QStringLiteral("private ") : QString()) +
@@ -567,11 +573,12 @@ const std::pair<char, const char *> kTableRights[] = {
     {'x', "index"},  {'a', "alter"},  {'r', "references"}, {'n', "under"}};
 const std::pair<char, const char *> kColumnRights[] = {{'s', "select"}, {'u', "update"}, {'r', "references"}};
 
-// User and role names keep their case only as quoted strings.
+// User and role names keep their case only as quoted strings; PUBLIC is the keyword.
 QString grantee(const QString &name)
 {
-    static const QRegularExpression plain(QStringLiteral("^[a-z_][a-z0-9_$]*$"));
-    return plain.match(name).hasMatch() ? name : quoted(name);
+    if (name == QLatin1String("public") || (!name.isEmpty() && !name.contains(QChar(0)) && ddlName(name) == name))
+        return name;
+    return SqlString(name);
 }
 
 void Writer::writeTableGrants(const Object &t)
@@ -601,7 +608,7 @@ void Writer::writeTableGrants(const Object &t)
         for (int i = 0; i < int(std::size(kColumnRights)); ++i)
             for (const QChar c : g.auth)
                 if (c.toLower() == QLatin1Char(kColumnRights[i].first))
-                    columns[{g.grantor, g.grantee, i, c.isUpper()}] << t.columns[size_t(g.colno - 1)].name;
+                    columns[{g.grantor, g.grantee, i, c.isUpper()}] << ddlName(t.columns[size_t(g.colno - 1)].name);
     }
     for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
         const auto &[grantor, to, right, grantable] = it.key();

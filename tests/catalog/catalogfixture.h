@@ -23,14 +23,15 @@ namespace quodlin::test {
 
 class CatalogFixture {
 public:
-    // SQL run as given, with the default environment (no DELIMIDENT).
+    // SQL run as given, with the default environment (no DELIMIDENT) unless asked.
     struct Text {
         QString sql;
+        bool delimident = false;
     };
 
     // `script`: a file under tests/data, or empty for the demo database.
     explicit CatalogFixture(const QString &script) : CatalogFixture(script, nullptr) {}
-    explicit CatalogFixture(const Text &text) : CatalogFixture(QString(), &text.sql) {}
+    explicit CatalogFixture(const Text &text) : CatalogFixture(QString(), &text.sql, text.delimident) {}
 
     void run(const QString &sql)
     {
@@ -44,7 +45,7 @@ public:
     DbSession &session() { return *m_session; }
 
 private:
-    CatalogFixture(const QString &script, const QString *sql)
+    CatalogFixture(const QString &script, const QString *sql, bool delimident = false)
     {
         m_session = std::make_unique<DbSession>(m_dir.filePath(QStringLiteral("aliases.conf")));
         auto driver = std::make_unique<EmbeddedDriver>(m_dir.filePath(QStringLiteral("databases")));
@@ -55,7 +56,7 @@ private:
         m_module = std::make_unique<TdmDbObjects>(*m_session);
         m_module->SetDatabaseName(QStringLiteral("QuodlinTest"));
         // Scripts may name objects in mixed case; the demo uses double-quoted strings.
-        if (!script.isEmpty())
+        if (!script.isEmpty() || delimident)
             qputenv("DELIMIDENT", "y");
         m_module->Open(QString(), QStringLiteral("local\\fx"), QStringLiteral("tester"),
                        QStringLiteral("SERVER NAME=local\r\nDATABASE NAME=fx\r\nUSER NAME=tester\r\nPASSWORD="));

@@ -1,11 +1,16 @@
 // The schema writer's round trip: the DDL it writes, run into an empty
 // database, gives a catalog that writes the same DDL and agrees with the
-// original on everything DDL sets.
+// original on everything DDL sets, for ordinary names and for names that
+// break SQL pasted together.
 #include "catalog/schemawriter.h"
 #include "catalogfixture.h"
+#include "db/sqlname.h"
+#include "hostilenames.h"
+#include "output/exportwriter.h"
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QRegularExpression>
 
 using quodlin::test::CatalogFixture;
@@ -73,26 +78,95 @@ const char *const kCatalogChecks[] = {
 };
 
 struct RoundTripCase {
-    const char *name;
-    const char *script;  // under tests/data; empty for the demo
+    std::string name;
+    QString script;     // under tests/data; empty with no sql for the demo
+    QString sql;        // else this text, run with DELIMIDENT on, as is the copy
+    QString exported;   // a SELECT whose rows the INSERT script export carries into the copy
 };
+
+void PrintTo(const RoundTripCase &c, std::ostream *os) { *os << c.name; }
+
+// Each legal name that breaks pasted SQL as every kind of name the schema
+// writes: table, column, index, constraint, view, synonym, routine, role,
+// owner and grantee (user and role names are at most 32 bytes).
+RoundTripCase hostileCase(const testing::HostileName &hostile)
+{
+    const QString n = hostile.name;
+    const auto id = [&](const char *prefix) {
+        const QString p = QString::fromLatin1(prefix);
+        return SqlName(p + n.left(128 - p.size()));
+    };
+    const QString table = id(""), column = id(""), other = id("c "), view = SqlName(n.left(32), "v " + n.left(100));
+    const QString user = SqlString(n.left(32)), role = SqlString(("r " + n).left(32));
+    const QStringList statements{
+        "create table victim (x integer)",
+        "create table " + table + " (k integer, " + column + " varchar(40), " + other + " integer default 7, primary key (k) constraint " +
+            id("pk ") + ", unique (" + other + ") constraint " + id("u ") + ")",
+        "create index " + id("ix ") + " on " + table + " (" + column + " desc, k)",
+        "create view " + view + " (a, b) as select k, " + column + " from " + table,
+        "create synonym " + id("s ") + " for " + table,
+        "create procedure " + id("p ") + "(a integer) end procedure",
+        "create role " + role,
+        "grant " + role + " to " + user,
+        "grant select on " + table + " to " + user + " with grant option",
+        "grant update(" + column + ", " + other + ") on " + table + " to " + role,
+        "grant select on " + view + " to public",
+        "grant execute on procedure " + id("p ") + "(integer) to " + user,
+        "insert into " + table + " values (1, 'it''s; drop table victim', 2)",
+        "insert into " + table + " values (2, null, 3)",
+    };
+    return {std::string("Hostile_") + hostile.label, {}, statements.join(QStringLiteral(";\n")), "select * from " + table};
+}
+
+std::vector<RoundTripCase> roundTripCases()
+{
+    std::vector<RoundTripCase> cases{{"Demo", {}, {}, {}}, {"Everything", QStringLiteral("schema/everything.sql"), {}, {}}};
+    // The table's comment line is a { } comment, which a '}' would end.
+    QList<testing::HostileName> names = testing::HostileNames();
+    names.append({"close_brace", QStringLiteral("x } drop table victim; { y")});
+    for (const testing::HostileName &hostile : names)
+        cases.push_back(hostileCase(hostile));
+    return cases;
+}
 
 class SchemaRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
-TEST_P(SchemaRoundTrip, CopyWritesTheSameTextAndCatalog)
+// The schema run into an empty database gives the same catalog and writes
+// the same text again; the INSERT script of a table's rows, run into the
+// copy, gives the same rows; `victim` survives both.
+TEST_P(SchemaRoundTrip, CopyWritesTheSameTextCatalogAndRows)
 {
-    CatalogFixture original(QString::fromLatin1(GetParam().script));
+    const RoundTripCase &c = GetParam();
+    const bool delimident = !c.sql.isEmpty();
+    CatalogFixture original = delimident ? CatalogFixture(CatalogFixture::Text{c.sql, true}) : CatalogFixture(c.script);
     const QString first = WriteSchema(original.module());
-    CatalogFixture copy(CatalogFixture::Text{first});
+    CatalogFixture copy(CatalogFixture::Text{first, delimident});
     EXPECT_EQ(WriteSchema(copy.module()), first);
     for (const char *check : kCatalogChecks)
         EXPECT_EQ(rowsOf(copy, QString::fromLatin1(check)), rowsOf(original, QString::fromLatin1(check))) << check;
+    if (c.exported.isEmpty())
+        return;
+
+    copy.run(QStringLiteral("insert into victim values (1)"));
+    DbQuery rows(original.session());
+    rows.setDatabaseName(original.module().GetDatabaseName());
+    rows.setSql(c.exported);
+    rows.open();
+    ExportOptions options;
+    options.format = ExportFormat::Script;
+    options.table = ExportTableOf(c.exported);
+    QBuffer script;
+    script.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(WriteQuery(rows, script, options).ok());
+    for (const SqlStatementSpan &statement : SplitSqlStatements(QString::fromUtf8(script.data())))
+        copy.run(statement.text);
+    EXPECT_EQ(rowsOf(copy, c.exported + QStringLiteral(" order by 1")),
+              rowsOf(original, c.exported + QStringLiteral(" order by 1")));
+    EXPECT_EQ(rowsOf(copy, QStringLiteral("select x from victim")), QStringList{QStringLiteral("1")});
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, SchemaRoundTrip,
-                         ::testing::Values(RoundTripCase{"Demo", ""},
-                                           RoundTripCase{"Everything", "schema/everything.sql"}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Databases, SchemaRoundTrip, ::testing::ValuesIn(roundTripCases()),
+                         [](const auto &info) { return info.param.name; });
 
 // Statements of one table, one owner and without grants.
 TEST(SchemaOptions, SelectWhatIsWritten)
