@@ -41,4 +41,28 @@ QString TrimTrailingControls(QString text)
     return text;
 }
 
+QString EscapeControls(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == '\\')
+            out += QStringLiteral("\\\\");
+        else if (u == '\n')
+            out += QStringLiteral("\\n");
+        else if (u == '\r')
+            out += QStringLiteral("\\r");
+        else if (u == '\t')
+            out += QStringLiteral("\\t");
+        else if (u < 0x20 || (u >= 0x7f && u <= 0x9f))
+            out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else if ((u >= 0x2028 && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069))
+            out += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 } // namespace quodlin

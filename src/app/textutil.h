@@ -18,4 +18,12 @@ QString ReplaceInText(const QString &text, const QString &search, const QString 
 // `text` without its trailing characters of code 32 or less (blanks, tabs, line ends).
 QString TrimTrailingControls(QString text);
 
+// `text` for a terminal line, each character shown as itself except: a
+// backslash doubled, LF, CR and TAB as \n, \r and \t, other control
+// characters (C0, DEL, C1) as \xHH, and the line and paragraph separators
+// and the bidirectional overrides (U+2028..U+202E, U+2066..U+2069) as
+// \uHHHH. So a name cannot split a line, move the cursor or reorder what
+// follows it, and reads back unambiguously.
+QString EscapeControls(const QString &text);
+
 } // namespace quodlin

@@ -28,7 +28,7 @@ void addPropertyLines(QStringList &lines, TdmDbObjects &module, const PageDesc &
             value = fieldText(module.query(box.localQuery), box.localField);
         else
             value = fieldText(module.query(box.query), box.field);
-        lines << TrimTrailingControls(box.caption + QLatin1Char(' ') + value);
+        lines << EscapeControls(TrimTrailingControls(box.caption + QLatin1Char(' ') + value));
     }
 }
 
@@ -53,12 +53,15 @@ QStringList GridTextLines(DbQuery &query)
     for (query.first(); !query.eof(); query.next()) {
         QStringList cells;
         for (const DbField *f : fields)
-            cells << f->displayText();
+            cells << EscapeControls(f->displayText());
         rows.push_back(cells);
     }
+    std::vector<QString> labels;
     std::vector<qsizetype> widths;
-    for (const DbField *f : fields)
-        widths.push_back(f->label().size());
+    for (const DbField *f : fields) {
+        labels.push_back(EscapeControls(f->label()));
+        widths.push_back(labels.back().size());
+    }
     for (const QStringList &cells : rows)
         for (size_t c = 0; c < widths.size(); ++c)
             widths[c] = qMax(widths[c], cells[qsizetype(c)].size());
@@ -68,7 +71,7 @@ QStringList GridTextLines(DbQuery &query)
             text += cellText(c).leftJustified(widths[c]) + QLatin1Char(' ');
         return TrimTrailingControls(text);
     };
-    lines << line([&](size_t c) { return fields[c]->label(); });
+    lines << line([&](size_t c) { return labels[c]; });
     lines << line([&](size_t c) { return QString(widths[c], QLatin1Char('-')); });
     for (const QStringList &cells : rows)
         lines << line([&](size_t c) { return cells[qsizetype(c)]; });
@@ -98,7 +101,7 @@ QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node)
 {
     const PageView view = PageViewFor(node.Kind);
     const PageSetDesc *set = FindPageSet(view.pageSet);
-    QStringList lines{CaptionBarText(node.Kind, node.Caption)};
+    QStringList lines{EscapeControls(CaptionBarText(node.Kind, node.Caption))};
 
     QString definition;
     switch (node.Kind) {
@@ -148,7 +151,8 @@ QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node)
             if (list.field(0).asString() != node.Name)
                 continue;
             for (int i = 0; i < list.fieldCount(); ++i)
-                body << TrimTrailingControls(list.field(i).label() + QStringLiteral(": ") + list.field(i).displayText());
+                body << EscapeControls(
+                    TrimTrailingControls(list.field(i).label() + QStringLiteral(": ") + list.field(i).displayText()));
             break;
         }
         list.close();

@@ -3,6 +3,8 @@
 // caption bar, the property page as "Label: value" lines with the page's
 // captions, each grid page under its caption as a text table of its visible
 // columns, then the rebuilt definition text of a view, procedure or trigger.
+// Names and values are shown through EscapeControls (a name holding a line
+// break stays on its line); the definition text is printed as stored.
 // quodlin-cli show prints it; a print of the pages can reuse it.
 #include "browser/objecttree.h"
 
@@ -14,7 +16,7 @@ class DbQuery;
 class TdmDbObjects;
 
 // A query's rows as a text table: labels of the visible fields, dashes, one
-// line per row of display texts. Unlike the result text of a query window
+// line per row of display texts (through EscapeControls). Unlike the result text of a query window
 // nothing is cut: each column is as wide as its longest text. Trailing
 // blanks are dropped. The cursor ends on the row it started on.
 QStringList GridTextLines(DbQuery &query);

@@ -2,6 +2,7 @@
 #include "cli/clicommands.h"
 
 #include "app/settingdefs.h"
+#include "app/textutil.h"
 #include "browser/objectdetails.h"
 #include "browser/objecttree.h"
 #include "catalog/dbobjectsmodule.h"
@@ -78,7 +79,7 @@ int RunTree(const CliOptions &o, QTextStream &out, QTextStream &err)
     try {
         const ObjectTree tree = LoadObjectTree(module, module.ConnectionName(), ownerDisplay());
         for (const ObjectTreeNode &node : tree.nodes)
-            out << QString(node.depth * 2, QLatin1Char(' ')) << node.label << '\n';
+            out << QString(node.depth * 2, QLatin1Char(' ')) << EscapeControls(node.label) << '\n';
     } catch (const std::exception &failure) {
         err << CliReport(failure, context) << '\n';
         return 1;
@@ -112,16 +113,16 @@ int RunShow(const CliOptions &o, QTextStream &out, QTextStream &err)
             if (node->info.Name == name && (!o.owner || node->info.Owner == *o.owner))
                 matches << node;
         if (matches.isEmpty()) {
-            err << "No " << o.arguments[0] << " named " << name;
+            err << "No " << o.arguments[0] << " named " << EscapeControls(name);
             if (o.owner)
-                err << " owned by " << *o.owner;
+                err << " owned by " << EscapeControls(*o.owner);
             err << ".\n";
             return 1;
         }
         if (matches.size() > 1) {
-            err << "Several " << o.arguments[0] << "s are named " << name << "; give --owner (";
+            err << "Several " << o.arguments[0] << "s are named " << EscapeControls(name) << "; give --owner (";
             for (qsizetype i = 0; i < matches.size(); ++i)
-                err << (i ? ", " : "") << matches[i]->info.Owner;
+                err << (i ? ", " : "") << EscapeControls(matches[i]->info.Owner);
             err << ").\n";
             return 1;
         }

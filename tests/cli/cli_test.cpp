@@ -257,11 +257,38 @@ INSTANTIATE_TEST_SUITE_P(
                  "Role Name User Name Is Grantable\n--------- --------- ------------\nstaff     alice     N\n", ""},
         ShowCase{"User", {"user", "alice"}, 0, "User: alice\n\nUser\nName: alice\n", ""},
         ShowCase{"UnknownObject", {"table", "nosuch"}, 1, "", "No table named nosuch."},
+        ShowCase{"UnknownObjectEscaped", {"table", "no\nsuch\x1b[2J"}, 1, "", "No table named no\\nsuch\\x1b[2J."},
         ShowCase{"WrongOwner", {"table", "t", "--owner", "nobody"}, 1, "", "No table named t owned by nobody."},
         ShowCase{"OwnerFoundWithoutOption", {"table", "t"}, 0, "Table: acct.t\n", ""},
         ShowCase{"UnknownKind", {"index", "ix3"}, 2, "", "usage: quodlin-cli"},
         ShowCase{"MissingName", {"table"}, 2, "", "usage: quodlin-cli"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Names holding line breaks and terminal controls print escaped, one node a line.
+TEST_F(CliTest, TreeAndShowPrintNamesEscaped)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DELIMIDENT"), QStringLiteral("y"));
+    const QStringList db{QStringLiteral("-u"), QStringLiteral("tester"), QStringLiteral("-d"), QStringLiteral("esc")};
+    ASSERT_EQ(cli({QStringLiteral("createdb"), QStringLiteral("esc")}).exitCode, 0);
+    const QString name = QStringLiteral("two\nlines\x1b[2J\\");
+    const QString shown = QStringLiteral("two\\nlines\\x1b[2J\\\\");
+    CliRun r = cliRun(db + QStringList{QStringLiteral("sql"), QStringLiteral("create table \"%1\" (\"c\tx\" integer)").arg(name)},
+                      {}, env);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+
+    r = cli(db + QStringList{QStringLiteral("tree")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\n    User\n      tester.") + shown + QLatin1Char('\n'))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QChar(0x1b)));
+
+    r = cli(db + QStringList{QStringLiteral("show"), QStringLiteral("table"), name});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Table: tester.") + shown + QStringLiteral("\n\nTable\nName: ") + shown + QLatin1Char('\n')))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\n1       c\\tx "))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QChar(0x1b)));
+}
 
 TEST_F(CliTest, HelpAndVersionPrintToStandardOutput)
 {
