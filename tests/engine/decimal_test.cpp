@@ -4,25 +4,15 @@
 #include "engine/decimal.h"
 #include "engine/error.h"
 #include "engine/types.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <random>
 
 using namespace quodlin::engine;
 
 namespace {
-
-int sqlCodeOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EngineError &e) {
-        return e.sqlCode();
-    }
-    return 0;
-}
 
 struct OrderCase {
     const char *name, *a, *b;
@@ -60,7 +50,7 @@ TEST_P(DecimalStore, RoundsHalfAwayFromZeroOrRefuses)
     const ValueCase &c = GetParam();
     const int collength = encodeDecimal(c.precision, c.scale);
     if (!c.stored) {
-        EXPECT_EQ(sqlCodeOf([&] { storedText(std::string_view(c.in), collength); }), -1226);
+        EXPECT_EQ(enginetest::codeOf([&] { storedText(std::string_view(c.in), collength); }), -1226);
         return;
     }
     EXPECT_EQ(storedText(std::string_view(c.in), collength), c.stored);
@@ -92,9 +82,9 @@ TEST(DecimalStoreRandom, SmallPathAgreesWithDecimalPath)
         for (int i = 0; i < fraction; ++i) in += char('0' + rng() % 10);
         const int collength = encodeDecimal(p, s);
         std::string general;
-        const int generalCode = sqlCodeOf([&] { general = decimalText(fitColumn(Decimal::parseOrRaise(in), collength), s); });
+        const int generalCode = enginetest::codeOf([&] { general = decimalText(fitColumn(Decimal::parseOrRaise(in), collength), s); });
         std::string fast;
-        EXPECT_EQ(sqlCodeOf([&] { fast = storedText(std::string_view(in), collength); }), generalCode) << in << " " << p << "," << s;
+        EXPECT_EQ(enginetest::codeOf([&] { fast = storedText(std::string_view(in), collength); }), generalCode) << in << " " << p << "," << s;
         EXPECT_EQ(fast, general) << in << " " << p << "," << s;
     }
 }
@@ -120,12 +110,12 @@ TEST(DecimalArithmetic, DivisionRoundsOnceToThirtyTwoDigits)
     EXPECT_EQ(divide(Decimal::fromInt(2), Decimal::fromInt(3)).text(), "0.66666666666666666666666666666667");
     EXPECT_EQ(divide(Decimal::fromInt(-1), Decimal::fromInt(8)).text(), "-0.125");
     EXPECT_EQ(divide(Decimal::parseOrRaise("1e40"), Decimal::fromInt(3)).text(), "3333333333333333333333333333333300000000");
-    EXPECT_EQ(sqlCodeOf([] { divide(Decimal::fromInt(1), Decimal::parseOrRaise("0.00")); }), -1202);
+    EXPECT_EQ(enginetest::codeOf([] { divide(Decimal::fromInt(1), Decimal::parseOrRaise("0.00")); }), -1202);
     EXPECT_EQ(expressionResult(Decimal::parseOrRaise("123456789012345678901234567890123.5")).text(),
               "123456789012345678901234567890120");
-    EXPECT_EQ(sqlCodeOf([] { expressionResult(Decimal::parseOrRaise("1e130")); }), -1200);
+    EXPECT_EQ(enginetest::codeOf([] { expressionResult(Decimal::parseOrRaise("1e130")); }), -1200);
     EXPECT_EQ(Decimal::fromDouble(0.1).text(), "0.1");
-    EXPECT_EQ(sqlCodeOf([] { Decimal::parseOrRaise("12a"); }), -1213);
+    EXPECT_EQ(enginetest::codeOf([] { Decimal::parseOrRaise("12a"); }), -1213);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // Pieces both differential tests share: a statement fragment in its engine and
 // plain-SQLite forms, result rows as text, the seed list, and the fixture that
 // runs statements on both databases and compares what they give.
-#include "engine/engine.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -11,12 +11,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
 
 namespace difftest {
 
@@ -68,12 +66,10 @@ inline std::vector<unsigned> seeds(std::vector<unsigned> fixed, unsigned firstEx
 // An engine database in a folder of its own and an in-memory SQLite database.
 class TwoDatabases : public testing::Test {
 protected:
-    void open(const std::string &folder)
+    void open(const std::string &tag)
     {
-        m_dir = std::filesystem::temp_directory_path() / (folder + std::to_string(::getpid()));
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
-        const std::string path = (m_dir / "diff.db").string();
+        m_folder = std::make_unique<enginetest::ScratchFolder>(tag);
+        const std::string path = m_folder->file("diff.db");
         quodlin::engine::Session::createDatabase(path, "tester");
         m_engine = quodlin::engine::Session::open(path, "tester");
         ASSERT_EQ(sqlite3_open(":memory:", &m_lite), SQLITE_OK);
@@ -82,7 +78,7 @@ protected:
     {
         m_engine.reset();
         sqlite3_close(m_lite);
-        std::filesystem::remove_all(m_dir);
+        m_folder.reset();
     }
 
     void liteExec(const std::string &sql)
@@ -155,7 +151,7 @@ protected:
                           << "  sqlite result" << (lite.ok ? ":\n" + joined(lite.rows) : " " + lite.error + "\n");
     }
 
-    std::filesystem::path m_dir;
+    std::unique_ptr<enginetest::ScratchFolder> m_folder;
     std::unique_ptr<quodlin::engine::Session> m_engine;
     sqlite3 *m_lite = nullptr;
 };

@@ -6,18 +6,14 @@
 // and literals written at other scales, SUM/MIN/MAX/AVG/COUNT DISTINCT, CAST
 // to another precision, and the trip through character text and back.
 #include "differential_common.h"
-#include "engine/engine.h"
 
 #include <boost/multiprecision/cpp_int.hpp>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <optional>
 #include <random>
-#include <unistd.h>
 
 using namespace quodlin::engine;
-namespace fs = std::filesystem;
 using Big = boost::multiprecision::cpp_int;
 
 namespace {
@@ -112,22 +108,9 @@ std::string randomDigits(std::mt19937 &rng, int n, bool leadingNonZero)
     return s;
 }
 
-class DifferentialDecimalTest : public testing::TestWithParam<unsigned> {
+class DifferentialDecimalTest : public enginetest::ScratchDatabaseTest, public testing::WithParamInterface<unsigned> {
 protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("quodlin_diffdec_" + std::to_string(::getpid()) + "_" + std::to_string(GetParam()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        const std::string path = (m_dir / "dec.db").string();
-        Session::createDatabase(path, "tester");
-        m_s = Session::open(path, "tester");
-    }
-    void TearDown() override
-    {
-        m_s.reset();
-        fs::remove_all(m_dir);
-    }
+    DifferentialDecimalTest() : ScratchDatabaseTest("dec.db", "tester") { m_s = open(); }
 
     // Rows as displayText shows them; "error <code>" on failure.
     difftest::Rows run(const std::string &sql, const std::optional<Value> &param = {})
@@ -151,7 +134,6 @@ protected:
         return rows;
     }
 
-    fs::path m_dir;
     std::unique_ptr<Session> m_s;
 };
 

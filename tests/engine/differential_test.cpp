@@ -30,12 +30,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <random>
 #include <sstream>
 
 using namespace quodlin::engine;
-namespace fs = std::filesystem;
 using namespace difftest;
 
 namespace {
@@ -892,7 +890,7 @@ class DifferentialTest : public TwoDatabases {
 protected:
     void SetUp() override
     {
-        open("quodlin_diff_");
+        open("diff");
         liteExec("pragma case_sensitive_like = on");
 
         std::mt19937 rng(20261206);

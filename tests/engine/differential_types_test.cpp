@@ -29,13 +29,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <random>
-#include <unistd.h>
 
 using namespace quodlin::engine;
-namespace fs = std::filesystem;
 using namespace difftest;
 
 namespace {
@@ -542,7 +539,7 @@ class DifferentialTypesTest : public TwoDatabases {
 protected:
     void SetUp() override
     {
-        open("quodlin_difft_");
+        open("difftypes");
 
         std::mt19937 rng(20261207);
         for (const Table *t : {&kTn, &kTm}) {

@@ -1,34 +1,24 @@
 // SET EXPLAIN: the session's explain file and the plan entries written to it.
-#include "engine/engine.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <sstream>
 
 using namespace quodlin::engine;
-namespace fs = std::filesystem;
+using namespace enginetest;
 
 namespace {
 
-class ExplainTest : public testing::Test {
+class ExplainTest : public ScratchDatabaseTest {
 protected:
-    void SetUp() override
+    ExplainTest()
     {
-        m_dir = fs::temp_directory_path() / ("quodlin_explain_" + std::to_string(::getpid()) + "_"
-                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
         fs::create_directories(m_dir / "explain");
-        m_db = (m_dir / "stores.db").string();
         m_default = (m_dir / "explain" / "ann.out").string();
-        Session::createDatabase(m_db, "ann");
         Environment env;
         env.explainFile = m_default;
-        m_s = Session::open(m_db, "ann", env);
+        m_s = open(env);
         m_s->execute("create table customer (customer_num serial, lname char(15), state char(2));"
                      "create unique index c_num on customer (customer_num);"
                      "create table orders (order_num serial, customer_num integer, ship_date date);"
@@ -41,19 +31,8 @@ protected:
             rows += "insert into orders (customer_num) values (" + std::to_string(i % 20 + 1) + ");";
         m_s->execute(rows);
     }
-    void TearDown() override
-    {
-        m_s.reset();
-        fs::remove_all(m_dir);
-    }
 
-    static std::string read(const std::string &path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    static std::string read(const std::string &path) { return readFile(path); }
     static std::vector<std::string> lines(const std::string &text)
     {
         std::vector<std::string> out;
@@ -69,13 +48,7 @@ protected:
             ++n;
         return n;
     }
-    std::int64_t number(const std::string &sql)
-    {
-        auto st = m_s->prepare(sql);
-        st->execute();
-        EXPECT_TRUE(st->next());
-        return st->value(0).integer;
-    }
+    std::int64_t number(const std::string &sql) { return firstInt(*m_s, sql); }
     // The plan of one statement, explained alone into a fresh default file.
     std::string explainOne(const std::string &sql)
     {
@@ -86,20 +59,9 @@ protected:
         return read(m_default);
     }
 
-    fs::path m_dir;
-    std::string m_db, m_default;
+    std::string m_default;
     std::unique_ptr<Session> m_s;
 };
-
-int codeOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EngineError &e) {
-        return e.sqlCode();
-    }
-    return 0;
-}
 
 // Each expected line must appear, in this order, as a whole line ("^x": a line starting with x).
 void expectInOrder(const std::vector<std::string> &got, const std::vector<std::string> &want, const std::string &all)
@@ -333,7 +295,7 @@ TEST_F(ExplainTest, DefaultFileWithoutEnvironmentIsSqexplainOutInTheWorkingFolde
 {
     const fs::path cwd = fs::current_path();
     fs::current_path(m_dir);
-    auto s = Session::open(m_db, "ann");
+    auto s = open();
     s->execute("set explain on; select * from orders");
     fs::current_path(cwd);
     EXPECT_EQ(count(read((m_dir / "sqexplain.out").string()), "QUERY:"), 1);
@@ -355,7 +317,7 @@ TEST_F(ExplainTest, UnwritableFileIsReportedAndLosesNothing)
 
     Environment env;
     env.explainFile = bad;
-    auto other = Session::open(m_db, "ann", env);
+    auto other = open(env);
     EXPECT_EQ(codeOf([&] { other->execute("set explain on"); }), -9620);
 
     // When the file goes away under a running session, the statement is refused before it runs.

@@ -3,7 +3,7 @@
 // full disk is SQLite's own: a VFS over the default one that, once armed,
 // answers every write with the code a full disk gives (tests need no small
 // filesystem and no root).
-#include "engine/engine.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -12,12 +12,9 @@
 
 #include <atomic>
 #include <cerrno>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 
 using namespace quodlin::engine;
-namespace fs = std::filesystem;
+using namespace enginetest;
 
 namespace {
 
@@ -122,39 +119,11 @@ private:
 
 // ------------------------------------------------------------ tests
 
-EngineError failureOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EngineError &e) {
-        return e;
-    }
-    return EngineError(ErrorInfo{});
-}
-
-class FileFailures : public testing::Test {
+class FileFailures : public ScratchDatabaseTest {
 protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("quodlin_filefail_" + std::to_string(::getpid()) + "_"
-                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_path = (m_dir / "stores.db").string();
-        Session::createDatabase(m_path, "ann");
-        Session::open(m_path, "ann")->execute("create table t (n integer, s varchar(200)); insert into t values (1, 'a')");
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    FileFailures() { open()->execute("create table t (n integer, s varchar(200)); insert into t values (1, 'a')"); }
 
-    static std::int64_t rows(Session &s)
-    {
-        auto q = s.prepare("select count(*) from t");
-        q->execute();
-        return q->next() ? q->value(0).integer : -1;
-    }
-
-    fs::path m_dir;
-    std::string m_path;
+    static std::int64_t rows(Session &s) { return firstInt(s, "select count(*) from t"); }
 };
 
 struct WriteCase {

@@ -1,44 +1,21 @@
 // Sessions on one file on several threads: a statement that writes takes the
 // file's write lock before it reads and waits for it as SET LOCK MODE says;
 // a statement that gives up leaves nothing behind.
-#include "engine/engine.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 using namespace quodlin::engine;
-namespace fs = std::filesystem;
+using namespace enginetest;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-class LockWaitTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("quodlin_locks_" + std::to_string(::getpid()) + "_"
-                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_path = (m_dir / "locks.db").string();
-        Session::createDatabase(m_path, "ann");
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::int64_t count(Session &s, const std::string &sql)
-    {
-        auto q = s.prepare(sql);
-        q->execute();
-        return q->next() ? q->value(0).integer : -1;
-    }
-
-    fs::path m_dir;
-    std::string m_path;
-};
+class LockWaitTest : public ScratchDatabaseTest {};
 
 struct Outcome {
     int code = 0;
@@ -105,9 +82,9 @@ TEST_F(LockWaitTest, ConcurrentScriptsOfDdlAndDmlAllComplete)
             s->execute("insert into seq select nvl(max(n), 0) + 1 from seq");
     });
     EXPECT_EQ(codes, std::vector<int>({0, 0, 0}));
-    EXPECT_EQ(count(*setup, "select count(*) from systables where tabname matches 's[01]_*'"), 2 * kTables);
-    EXPECT_EQ(count(*setup, "select count(*) from seq"), 120);
-    EXPECT_EQ(count(*setup, "select max(n) from seq"), 120);
+    EXPECT_EQ(firstInt(*setup, "select count(*) from systables where tabname matches 's[01]_*'"), 2 * kTables);
+    EXPECT_EQ(firstInt(*setup, "select count(*) from seq"), 120);
+    EXPECT_EQ(firstInt(*setup, "select max(n) from seq"), 120);
 }
 
 TEST_F(LockWaitTest, WaitsAsSetLockModeSays)
@@ -157,8 +134,8 @@ TEST_F(LockWaitTest, WaitsAsSetLockModeSays)
         EXPECT_GE(waited.seconds, 0.2);
     }
 
-    EXPECT_EQ(count(*other, "select count(*) from t"), 2);
-    EXPECT_EQ(count(*other, "select count(*) from systables where tabname = 'u'"), 0);
+    EXPECT_EQ(firstInt(*other, "select count(*) from t"), 2);
+    EXPECT_EQ(firstInt(*other, "select count(*) from systables where tabname = 'u'"), 0);
 }
 
 } // namespace

@@ -2,20 +2,14 @@
 // EXPLAIN FILE TO and SET DEBUG FILE TO name, and SYSTEM's commands. Without
 // QUODLIN_SPL_SYSTEM=1 only the explain folder is written and no command
 // runs, whoever asks: a statement typed, a routine, a trigger, a view.
-#include "engine/engine.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <sstream>
 
 using namespace quodlin::engine;
-namespace fs = std::filesystem;
+using namespace enginetest;
 
 namespace {
 
@@ -25,50 +19,21 @@ struct SwitchedOn {
     ~SwitchedOn() { ::unsetenv("QUODLIN_SPL_SYSTEM"); }
 };
 
-std::string read(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-EngineError failureOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EngineError &e) {
-        return e;
-    }
-    return EngineError(ErrorInfo{});
-}
-
-class OutsideAccess : public testing::Test {
+class OutsideAccess : public ScratchDatabaseTest {
 protected:
-    void SetUp() override
+    OutsideAccess()
     {
         ::unsetenv("QUODLIN_SPL_SYSTEM");
-        m_dir = fs::temp_directory_path() / ("quodlin_outside_" + std::to_string(::getpid()) + "_"
-                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
         fs::create_directories(m_dir / "explain" / "sub");
-        const std::string db = (m_dir / "stores.db").string();
-        Session::createDatabase(db, "ann");
         Environment env;
         env.explainFile = (m_dir / "explain" / "ann.out").string();
-        m_s = Session::open(db, "ann", env);
+        m_s = open(env);
         m_s->execute("create table t (n integer); insert into t values (1);"
                      "create procedure traced(n integer) define i integer; trace 'start ' || n; trace on;"
                      " let i = n * 2; trace off; let i = 0; trace 'end'; end procedure");
     }
-    void TearDown() override
-    {
-        m_s.reset();
-        fs::remove_all(m_dir);
-    }
     std::string path(const std::string &relative) const { return (m_dir / relative).lexically_normal().string(); }
 
-    fs::path m_dir;
     std::unique_ptr<Session> m_s;
 };
 
@@ -94,7 +59,7 @@ protected:
     bool debugFile() const { return std::string(GetParam().statement).find("debug") != std::string::npos; }
     void expectWritten() const
     {
-        const std::string text = read(path(GetParam().writes));
+        const std::string text = readFile(path(GetParam().writes));
         if (debugFile())
             EXPECT_EQ(text, "start 21\nLET i = 42\nend\n");
         else

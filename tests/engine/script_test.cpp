@@ -29,6 +29,7 @@
 // checks that the catalog holds no rows of tables that no longer exist.
 #include "engine/demo.h"
 #include "engine/engine.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -353,11 +354,9 @@ std::vector<std::string> orphanRows(const std::string &path)
 TEST_P(ScriptTest, Runs)
 {
     const std::string file = GetParam();
-    fs::path dir = fs::temp_directory_path() / ("quodlin_script_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const enginetest::ScratchFolder folder("script");
     Context ctx;
-    ctx.path = (dir / (fs::path(file).stem().string() + ".db")).string();
-    fs::remove(ctx.path);
+    ctx.path = folder.file(fs::path(file).stem().string() + ".db");
     Session::createDatabase(ctx.path, "tester");
     ctx.sessions["main"] = Session::open(ctx.path, "tester", ctx.env);
     ctx.current = ctx.sessions["main"].get();
@@ -366,7 +365,6 @@ TEST_P(ScriptTest, Runs)
     ctx.sessions.clear();
     for (const std::string &o : orphanRows(ctx.path))
         ADD_FAILURE() << fs::path(file).filename().string() << ": orphan catalog row: " << o;
-    fs::remove_all(dir);
 }
 
 std::string testName(const testing::TestParamInfo<std::string> &info)

@@ -1,44 +1,18 @@
 // Session behaviour beyond single scripts: files, parameters, cursors and
 // their typed values, several sessions on one file, interrupt.
-#include "engine/engine.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 using namespace quodlin::engine;
-namespace fs = std::filesystem;
+using namespace enginetest;
 
 namespace {
 
-class SessionTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("quodlin_session_" + std::to_string(::getpid()) + "_"
-                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_path = (m_dir / "stores.db").string();
-        Session::createDatabase(m_path, "ann");
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    fs::path m_dir;
-    std::string m_path;
-};
-
-int codeOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EngineError &e) {
-        return e.sqlCode();
-    }
-    return 0;
-}
+class SessionTest : public ScratchDatabaseTest {};
 
 TEST_F(SessionTest, FilesAreNeverOverwrittenOrInvented)
 {
@@ -50,27 +24,20 @@ TEST_F(SessionTest, FilesAreNeverOverwrittenOrInvented)
     EXPECT_EQ(s->user(), "ann");
 }
 
-std::int64_t countOf(Session &s, const std::string &sql)
-{
-    auto q = s.prepare(sql);
-    q->execute();
-    return q->next() ? q->value(0).integer : -1;
-}
-
 // A database that cannot be written is read as it is; only what would change
 // it fails, with -9621, and temp tables still work.
 void expectReadOnly(Session &s)
 {
-    EXPECT_EQ(countOf(s, "select count(*) from t"), 2);
+    EXPECT_EQ(firstInt(s, "select count(*) from t"), 2);
     for (const char *sql : {"insert into t values (3)", "update t set n = 0", "delete from t",
                             "create table u (n integer)", "drop table t", "create sequence q"})
         EXPECT_EQ(codeOf([&] { s.execute(sql); }), -9621) << sql;
     s.execute("begin work");
-    EXPECT_EQ(countOf(s, "select count(*) from t"), 2);
+    EXPECT_EQ(firstInt(s, "select count(*) from t"), 2);
     s.execute("commit work");
     s.execute("create temp table scratch (n integer); insert into scratch select n from t");
-    EXPECT_EQ(countOf(s, "select count(*) from scratch where n > 0"), 2);
-    EXPECT_EQ(countOf(s, "select count(*) from systables where tabname in ('u', 'q')"), 0);
+    EXPECT_EQ(firstInt(s, "select count(*) from scratch where n > 0"), 2);
+    EXPECT_EQ(firstInt(s, "select count(*) from systables where tabname in ('u', 'q')"), 0);
 }
 
 TEST_F(SessionTest, ReadOnlyFileIsReadNotWritten)

@@ -1,6 +1,7 @@
 // Value rules: DATE with DBDATE/DBCENTURY, DATETIME/INTERVAL forms and
 // arithmetic, DECIMAL/MONEY display, conversion errors.
 #include "engine/values.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,6 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
-#include <filesystem>
 #include <functional>
 #include <random>
 #include <thread>
@@ -17,15 +17,7 @@ using namespace quodlin::engine;
 
 namespace {
 
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EngineError &e) {
-        return e.sqlCode();
-    }
-    return 0;
-}
+int errorOf(const std::function<void()> &f) { return enginetest::codeOf(f); }
 
 Environment envWith(const std::string &dbdate, const std::string &century = "R")
 {
@@ -297,89 +289,77 @@ TEST(DecimalErrors, NonFiniteValuesAreRefused)
 // between, and text columns next to DECIMAL and MONEY ones.
 TEST(DecimalCursor, RowBuffersCarryNothingOver)
 {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("quodlin_values_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const std::string path = (dir / "v.db").string();
-    {
-        Session::createDatabase(path, "ann");
-        auto s = Session::open(path, "ann");
-        s->execute("create table t (id integer, name varchar(20), d decimal(12,2), m money(8,3), f decimal(8))");
-        s->execute("insert into t values (1, 'a rather long name', 1234567.891, 12345.6786, 0.1);"
-                   "insert into t values (2, 'b', -0.005, -1.0006, 12345678);"
-                   "insert into t values (3, null, null, null, null);"
-                   "insert into t values (4, '', 9.995, 0, -2.5)");
-        // A bound value is stored by the same rule as a literal.
-        auto ins = s->prepare("insert into t values (5, ?, ?, ?, ?)");
-        ins->bind(0, Value::fromText("x"));
-        ins->bind(1, Value::fromDouble(-9.995));
-        ins->bind(2, Value::fromText("2.0005"));
-        ins->bind(3, Value::fromInt(7));
-        ins->execute();
-        auto st = s->prepare("select name, d, m, f from t order by id");
-        st->execute();
-        const char *expected[][4] = {{"a rather long name", "1234567.89", "12345.679", "0.1"},
-                                     {"b", "-0.01", "-1.001", "12345678"},
-                                     {nullptr, nullptr, nullptr, nullptr},
-                                     {"", "10.00", "0.000", "-2.5"},
-                                     {"x", "-10.00", "2.001", "7"}};
-        for (const auto &row : expected) {
-            ASSERT_TRUE(st->next());
-            for (int c = 0; c < 4; ++c) {
-                SCOPED_TRACE(c);
-                if (!row[c]) {
-                    EXPECT_TRUE(st->value(c).isNull());
-                } else {
-                    EXPECT_EQ(st->value(c).kind, Value::Kind::Text);
-                    EXPECT_EQ(st->value(c).text, row[c]);
-                }
+    const enginetest::ScratchFolder folder("values");
+    const std::string path = folder.file("v.db");
+    Session::createDatabase(path, "ann");
+    auto s = Session::open(path, "ann");
+    s->execute("create table t (id integer, name varchar(20), d decimal(12,2), m money(8,3), f decimal(8))");
+    s->execute("insert into t values (1, 'a rather long name', 1234567.891, 12345.6786, 0.1);"
+               "insert into t values (2, 'b', -0.005, -1.0006, 12345678);"
+               "insert into t values (3, null, null, null, null);"
+               "insert into t values (4, '', 9.995, 0, -2.5)");
+    // A bound value is stored by the same rule as a literal.
+    auto ins = s->prepare("insert into t values (5, ?, ?, ?, ?)");
+    ins->bind(0, Value::fromText("x"));
+    ins->bind(1, Value::fromDouble(-9.995));
+    ins->bind(2, Value::fromText("2.0005"));
+    ins->bind(3, Value::fromInt(7));
+    ins->execute();
+    auto st = s->prepare("select name, d, m, f from t order by id");
+    st->execute();
+    const char *expected[][4] = {{"a rather long name", "1234567.89", "12345.679", "0.1"},
+                                 {"b", "-0.01", "-1.001", "12345678"},
+                                 {nullptr, nullptr, nullptr, nullptr},
+                                 {"", "10.00", "0.000", "-2.5"},
+                                 {"x", "-10.00", "2.001", "7"}};
+    for (const auto &row : expected) {
+        ASSERT_TRUE(st->next());
+        for (int c = 0; c < 4; ++c) {
+            SCOPED_TRACE(c);
+            if (!row[c]) {
+                EXPECT_TRUE(st->value(c).isNull());
+            } else {
+                EXPECT_EQ(st->value(c).kind, Value::Kind::Text);
+                EXPECT_EQ(st->value(c).text, row[c]);
             }
         }
-        EXPECT_FALSE(st->next());
     }
-    fs::remove_all(dir);
+    EXPECT_FALSE(st->next());
 }
 
 // TODAY and CURRENT hold one value through a statement and are read again
 // by the next one.
 TEST(StatementClock, FixedWithinAStatementOnly)
 {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("quodlin_clock_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const std::string path = (dir / "c.db").string();
-    {
-        Session::createDatabase(path, "ann");
-        auto s = Session::open(path, "ann");
-        s->execute("create table t (id integer)");
-        s->execute("begin work");
-        auto ins = s->prepare("insert into t values (?)");
-        for (int i = 0; i < 3000; ++i) {
-            ins->bind(0, Value::fromInt(i));
-            ins->execute();
-        }
-        s->execute("commit work");
-        auto readAll = [&](std::string &first) {
-            auto st = s->prepare("select current year to fraction(5), today from t");
-            st->execute();
-            int rows = 0;
-            while (st->next()) {
-                if (rows++ == 0)
-                    first = st->value(0).text;
-                EXPECT_EQ(st->value(0).text, first);
-                EXPECT_EQ(st->value(1).integer, todayDayNumber());
-            }
-            EXPECT_EQ(rows, 3000);
-        };
-        std::string a, b;
-        readAll(a);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        readAll(b);
-        EXPECT_NE(a, b);
+    const enginetest::ScratchFolder folder("clock");
+    const std::string path = folder.file("c.db");
+    Session::createDatabase(path, "ann");
+    auto s = Session::open(path, "ann");
+    s->execute("create table t (id integer)");
+    s->execute("begin work");
+    auto ins = s->prepare("insert into t values (?)");
+    for (int i = 0; i < 3000; ++i) {
+        ins->bind(0, Value::fromInt(i));
+        ins->execute();
     }
-    fs::remove_all(dir);
+    s->execute("commit work");
+    auto readAll = [&](std::string &first) {
+        auto st = s->prepare("select current year to fraction(5), today from t");
+        st->execute();
+        int rows = 0;
+        while (st->next()) {
+            if (rows++ == 0)
+                first = st->value(0).text;
+            EXPECT_EQ(st->value(0).text, first);
+            EXPECT_EQ(st->value(1).integer, todayDayNumber());
+        }
+        EXPECT_EQ(rows, 3000);
+    };
+    std::string a, b;
+    readAll(a);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    readAll(b);
+    EXPECT_NE(a, b);
 }
 
 TEST(Money, DbmoneyConventions)

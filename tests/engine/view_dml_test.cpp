@@ -1,57 +1,26 @@
 // Changes through views from prepared statements: positional parameters on
 // the bound-and-converted INSERT path, counts in the sqlca, and prepared
 // statements following a view that is dropped and defined again.
-#include "engine/engine.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <functional>
-
 using namespace quodlin::engine;
-namespace fs = std::filesystem;
+using namespace enginetest;
 
 namespace {
 
-class ViewDmlTest : public testing::Test {
+class ViewDmlTest : public ScratchDatabaseTest {
 protected:
-    void SetUp() override
+    ViewDmlTest() : ScratchDatabaseTest("shop.db")
     {
-        m_dir = fs::temp_directory_path() / ("quodlin_viewdml_" + std::to_string(::getpid()) + "_"
-                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        const std::string path = (m_dir / "shop.db").string();
-        Session::createDatabase(path, "ann");
-        m_s = Session::open(path, "ann");
+        m_s = open();
         m_s->execute("create table item (id serial, name varchar(20) not null, qty integer, price decimal(6,2))");
         m_s->execute("create view instock as select id, name, qty, price from item where qty > 0 with check option");
     }
-    void TearDown() override
-    {
-        m_s.reset();
-        fs::remove_all(m_dir);
-    }
 
-    std::int64_t count(const std::string &where)
-    {
-        auto q = m_s->prepare("select count(*) from item where " + where);
-        q->execute();
-        EXPECT_TRUE(q->next());
-        return q->value(0).integer;
-    }
+    std::int64_t count(const std::string &where) { return firstInt(*m_s, "select count(*) from item where " + where); }
 
-    static int codeOf(const std::function<void()> &f)
-    {
-        try {
-            f();
-        } catch (const EngineError &e) {
-            return e.sqlCode();
-        }
-        return 0;
-    }
-
-    fs::path m_dir;
     std::unique_ptr<Session> m_s;
 };
 
