@@ -1,125 +1,31 @@
-// The translator end to end through a session: the catalog statements the
-// object browser sends, with their parameters bound as the browser binds
-// them; errors raised while rows are fetched; the translation budget.
-#include "engine/catalog.h"
-#include "engine/engine.h"
-#include "engine/error.h"
-#include "engine/parser.h"
+// The translator end to end through a session: defaults and serials filled,
+// parameters against dates and chars, errors raised while rows are fetched,
+// and the dialect's functions and patterns.
 #include "engine/sqlfunctions.h"
-#include "engine/translator.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-
-#include <cstdlib>
-#include <filesystem>
 
 using namespace quodlin::engine;
-namespace fs = std::filesystem;
+using namespace enginetest;
 
 namespace {
 
-class TranslatorTest : public ::testing::Test {
+class TranslatorTest : public ScratchDatabaseTest {
 protected:
-    void SetUp() override
+    TranslatorTest() : ScratchDatabaseTest("translator_test.db", "tester")
     {
-        const char *home = std::getenv("QUODLIN_HOME");
-        m_path = (fs::path(home ? home : fs::temp_directory_path().string()) / "translator_test.db").string();
-        fs::remove(m_path);
-        Session::createDatabase(m_path, "tester");
-        m_session = Session::open(m_path, "tester");
+        m_session = open();
         m_session->execute(
             "create table part (pno serial, descr char(20) default 'none', made date default today, maker char(18) default user,"
-            " price decimal(8,2));"
-            "create index ix_part on part (maker, descr, pno);"
-            "create unique index ux_part on part (pno);"
-            "create table plain (a integer)");
-    }
-    void TearDown() override
-    {
-        m_session.reset();
-        fs::remove(m_path);
+            " price decimal(8,2))");
     }
 
-    // Rows as "a|b|c" lines, NULL for nulls; parameters bound by name.
-    std::string rows(const std::string &sql, const std::vector<std::pair<std::string, Value>> &params = {})
-    {
-        auto st = m_session->prepare(sql);
-        for (const auto &[name, value] : params) st->bind(name, value);
-        st->execute();
-        std::string out;
-        while (st->next()) {
-            for (std::size_t i = 0; i < st->columns().size(); ++i) {
-                if (i) out += '|';
-                const Value &v = st->value(int(i));
-                out += v.isNull() ? "NULL" : displayText(v, st->columns()[i], m_session->environment());
-            }
-            out += '\n';
-        }
-        return out;
-    }
+    std::string rows(const std::string &sql) { return rowsText(*m_session, sql); }
+    int fetchError(const std::string &sql) { return codeOf([&] { rows(sql); }); }
 
-    int fetchError(const std::string &sql)
-    {
-        try {
-            rows(sql);
-        } catch (const EngineError &e) {
-            return e.sqlCode();
-        }
-        return 0;
-    }
-
-    std::string m_path;
     std::unique_ptr<Session> m_session;
 };
-
-TEST_F(TranslatorTest, TableDetailStatements)
-{
-    EXPECT_EQ(rows("select tabname, owner, tabid, rowsize, tabtype\n from systables \n where tabname = :tabname and owner = :owner",
-                   {{"tabname", Value::fromText("part")}, {"owner", Value::fromText("tester")}}).substr(0, 16),
-              "part|tester|100|");
-    // Columns with their defaults through OUTER sysdefaults: a column without a default keeps its row.
-    EXPECT_EQ(rows("select c.tabid tabid, c.colno colno, c.colname colname, c.coltype coltype,\n"
-                   "       c.collength collength, c.colmin colmin, c.colmax colmax,\n"
-                   "       d.type defaulttype, d.default defaultvalue\n"
-                   " from syscolumns c,\n      OUTER sysdefaults d\n"
-                   " where c.tabid = :tabid and\n       d.tabid = c.tabid and d.colno = c.colno\n order by c.colno",
-                   {{"tabid", Value::fromInt(100)}}),
-              "100|1|pno|262|4|NULL|NULL|NULL|NULL\n"
-              "100|2|descr|0|20|NULL|NULL|L|none\n"
-              "100|3|made|7|4|NULL|NULL|T|NULL\n"
-              "100|4|maker|0|18|NULL|NULL|U|NULL\n"
-              "100|5|price|5|2050|NULL|NULL|NULL|NULL\n");
-}
-
-TEST_F(TranslatorTest, IndexStatementFillsOnlyTheKeyColumns)
-{
-    std::string sql = "select i.idxname, i.owner, i.tabid, i.idxtype";
-    for (int k = 1; k <= 16; ++k) sql += ", c" + std::to_string(k) + ".colname colname" + std::to_string(k);
-    sql += " from sysindexes i";
-    for (int k = 1; k <= 16; ++k) sql += ", OUTER syscolumns c" + std::to_string(k);
-    sql += " where i.tabid = :tabid";
-    for (int k = 1; k <= 16; ++k) {
-        const std::string c = "c" + std::to_string(k);
-        sql += " and i.tabid = " + c + ".tabid and i.part" + std::to_string(k) + " = " + c + ".colno";
-    }
-    sql += " order by i.clustered, i.idxtype desc";
-    const std::string got = rows(sql, {{"tabid", Value::fromInt(100)}});
-    std::string nulls;
-    for (int k = 0; k < 13; ++k) nulls += "|NULL";
-    EXPECT_EQ(got, "ux_part|tester|100|U|pno|NULL|NULL" + nulls + "\n"
-                   "ix_part|tester|100|D|maker|descr|pno" + nulls + "\n");
-}
-
-TEST_F(TranslatorTest, SynonymLookupWithoutLocalTableYieldsNoRow)
-{
-    EXPECT_EQ(rows("select tabname stabname, owner sowner, tabid\n from systables\n where tabid = :sbtabid",
-                   {{"sbtabid", Value::null()}}),
-              "");
-    EXPECT_EQ(rows("select tabname stabname, owner sowner, tabid from systables where tabid = :sbtabid",
-                   {{"sbtabid", Value::fromInt(101)}}),
-              "plain|tester|101\n");
-}
 
 TEST_F(TranslatorTest, InsertFillsSerialAndDefaults)
 {
@@ -133,7 +39,7 @@ TEST_F(TranslatorTest, InsertFillsSerialAndDefaults)
 TEST_F(TranslatorTest, ParametersMeetDatesAndChars)
 {
     m_session->execute("insert into part (descr, made) values ('bolt', '05/17/2024')");
-    EXPECT_EQ(rows("select descr from part where made = ? and descr = ?", {}).size(), 0u);
+    EXPECT_EQ(rows("select descr from part where made = ? and descr = ?"), "");
     auto st = m_session->prepare("select pno from part where made = ? and descr = ?");
     st->bind(0, Value::fromText("05/17/2024"));
     st->bind(1, Value::fromText("bolt   "));
