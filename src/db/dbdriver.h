@@ -13,10 +13,12 @@ public:
     virtual ~IDbCursor() = default;
     virtual const QList<DbColumn> &columns() const = 0;
     // Reads the next row into `row` (one value per column); false at the end.
-    // The layer removes trailing blanks of String values. Raises DbEngineError.
+    // The layer removes trailing blanks of blank-padded columns' values
+    // (DbColumn::blankPadded). Raises DbEngineError.
     virtual bool fetch(QVariantList &row) = 0;
     // The same row as cells (for walks that keep no rows); by default made
-    // from fetch's values. The layer removes trailing blanks of String text.
+    // from fetch's values; trailing blanks go as for fetch. Text cells keep
+    // the bytes as the server gave them, valid UTF-8 or not.
     virtual bool fetchCells(DbCellRow &row)
     {
         if (!fetch(m_values))

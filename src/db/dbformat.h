@@ -30,7 +30,7 @@ QDate DbDateOfDay(qint64 dayNumber);
 // A decimal text rounded half away from zero or padded to `scale` digits; a
 // negative scale leaves it as it is.
 QString DecimalAtScale(const QString &decimal, int scale);
-// Removes trailing blanks (the contract for text values read from a server).
+// Removes trailing blanks (the contract for CHAR values read from a server).
 QString TrimTrailingBlanks(const QString &text);
 
 } // namespace quodlin

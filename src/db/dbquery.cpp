@@ -232,7 +232,7 @@ void DbQuery::close()
     m_rowids.clear();
     m_rowidColumn = -1;
     m_columns.clear();
-    m_charColumns.clear();
+    m_paddedColumns.clear();
     m_current = -1;
     m_eof = true;
 }
@@ -241,10 +241,10 @@ void DbQuery::buildFields(const QList<DbColumn> &columns)
 {
     m_fields.clear();
     m_columns = columns;
-    m_charColumns.clear();
+    m_paddedColumns.clear();
     for (qsizetype i = 0; i < columns.size(); ++i)
-        if (columns[i].type == DbFieldType::String)
-            m_charColumns.push_back(size_t(i));
+        if (columns[i].blankPadded)
+            m_paddedColumns.push_back(size_t(i));
     for (const DbColumn &c : columns) {
         auto f = std::unique_ptr<DbField>(new DbField(*this, int(m_fields.size()), c));
         f->m_label = c.name;
@@ -308,7 +308,7 @@ bool DbQuery::ensureRow(int row)
         if (m_rowidColumn >= 0)
             m_rowids << (m_rowidColumn < values.size() ? values.takeAt(m_rowidColumn) : QVariant());
         for (int i = 0; i < values.size() && i < m_columns.size(); ++i)
-            if (m_columns[i].type == DbFieldType::String && values[i].typeId() == QMetaType::QString)
+            if (m_columns[i].blankPadded && values[i].typeId() == QMetaType::QString)
                 values[i] = TrimTrailingBlanks(values[i].toString());
         m_rows << std::move(values);
     }
@@ -362,7 +362,7 @@ bool DbQuery::fetchCellRow()
         m_cursor.reset();
         return false;
     }
-    for (const size_t i : m_charColumns) {
+    for (const size_t i : m_paddedColumns) {
         if (i >= cells.cells.size())
             break;
         DbCell &c = cells.cells[i];

@@ -248,7 +248,7 @@ private:
     mutable QList<QVariantList> m_rows;
     std::deque<DbCellRow> m_cellRows;
     std::vector<DbCellRow> m_spareCells;  // dropped rows' buffers, for reuse
-    std::vector<size_t> m_charColumns;      // String columns, whose trailing blanks go
+    std::vector<size_t> m_paddedColumns;    // CHAR columns, whose trailing blanks go
     int m_firstKept = 0;         // above 0 only when reading forward only
     bool m_dropRows = false;
     QVariantList m_rowids;     // beside m_rows when live rows are found by ROWID

@@ -30,6 +30,9 @@ struct DbColumn {
     int scale = 0;          // digits after the point for DECIMAL/MONEY; -1 floating
     bool nullable = true;
     QString tableName;      // base table when the driver knows it
+    // CHAR and NCHAR: blank-padded to their length, so trailing blanks are
+    // padding and the layer drops them; VARCHAR, LVARCHAR and TEXT keep theirs.
+    bool blankPadded = false;
 };
 
 struct DbParam {
@@ -79,7 +82,8 @@ struct DbCellRow {
     void addBytes(const char *data, qsizetype size) { addBuffered(DbCell::Kind::Bytes, data, size); }
     // A QVariant as the layer carries values (see above) turned into its cell.
     void addVariant(const QVariant &value);
-    // The cell's bytes (Text: UTF-8).
+    // The cell's bytes (Text: UTF-8 as a rule; bytes a server or a file gave
+    // that are not UTF-8 stay as they were).
     QByteArrayView view(const DbCell &c) const { return {bytes.data() + c.offset, c.size}; }
     // The cell as the QVariant the layer carries.
     QVariant variant(int index) const;

@@ -70,7 +70,9 @@ DbColumn toColumn(const engine::ColumnDescription &c)
     d.tableName = fromUtf8(c.tableName);
     const int base = c.coltype & 0xFF;
     switch (base) {
-    case 0: case 15: case 40: case 43:
+    case 0: case 15:
+        d.type = DbFieldType::String; d.size = c.collength; d.blankPadded = true; break;
+    case 40: case 43:
         d.type = DbFieldType::String; d.size = c.collength; break;
     case 13: case 16:
         d.type = DbFieldType::String; d.size = c.collength & 0xFF; break;

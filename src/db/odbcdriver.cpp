@@ -76,8 +76,15 @@ DbColumn describe(SQLHSTMT stmt, SQLUSMALLINT index)
     c.tableName = QString::fromUtf8(reinterpret_cast<const char *>(table));
     const QString type = QString::fromUtf8(reinterpret_cast<const char *>(typeName)).toUpper();
     switch (sqlType) {
-    case SQL_CHAR: case SQL_VARCHAR: case SQL_WCHAR: case SQL_WVARCHAR:
-        c.type = DbFieldType::String; break;
+    case SQL_CHAR: case SQL_WCHAR: case SQL_VARCHAR: case SQL_WVARCHAR: {
+        // Some drivers (SQLite's) call every text column VARCHAR; the
+        // declared type still tells CHAR.
+        const QString declared = type.section(QLatin1Char('('), 0, 0).trimmed();
+        c.type = DbFieldType::String;
+        c.blankPadded = sqlType == SQL_CHAR || sqlType == SQL_WCHAR || declared == QLatin1String("CHAR")
+            || declared == QLatin1String("NCHAR") || declared == QLatin1String("CHARACTER");
+        break;
+    }
     case SQL_LONGVARCHAR: case SQL_WLONGVARCHAR:
         c.type = DbFieldType::Memo; break;
     case SQL_TINYINT: case SQL_SMALLINT:

@@ -187,16 +187,48 @@ TEST_F(ExportTest, UnloadEscapesAndFormatsEveryType)
           {text("by", DbFieldType::Blob), 10},
           {text("tx", DbFieldType::Memo), 10},
           {text("b", DbFieldType::Boolean), 1}},
-         {{"a|b\\c", qlonglong(7), "12.5", "3", QDate(2024, 1, 15), 0.1, QByteArray("\x01\xab", 2), "l1\nl2 ", false},
+         {{QString::fromUtf8("a|b\\c\u00a7"), qlonglong(7), "12.5", "3", QDate(2024, 1, 15), 0.1, QByteArray("\x01\xab", 2), "l1\nl2 ", false},
           {"", QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), "", QVariant()}},
          -1, fmt);
     EXPECT_EQ(write(as(ExportFormat::Unload)),
-              "a\\|b\\\\c|7|12.50|3.00|15.01.2024|0.1|01ab|l1\\\nl2 |f|\n"
+              "a\\|b\\\\c\xc2\xa7|7|12.50|3.00|15.01.2024|0.1|01ab|l1\\\nl2 |f|\n"
               "\\ |||||||\\ ||\n");
     ExportOptions semicolon = as(ExportFormat::Unload);
     semicolon.delimiter = ';';
-    EXPECT_TRUE(write(semicolon).startsWith("a|b\\\\c;7;"));
+    EXPECT_TRUE(write(semicolon).startsWith("a|b\\\\c\xc2\xa7;7;"));
+    // A delimiter of two UTF-8 bytes is escaped where it occurs.
+    ExportOptions section = as(ExportFormat::Unload);
+    section.delimiter = QChar(0xa7);
+    EXPECT_TRUE(write(section).startsWith("a|b\\\\c\\\xc2\xa7\xc2\xa7" "7\xc2\xa7"));
 }
+
+// Only CHAR's trailing blanks are padding: VARCHAR and TEXT values keep
+// theirs in the grid and in every file, read forward only or kept.
+class TrailingBlankTest : public ExportTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TrailingBlankTest, GoOnlyFromCharValues)
+{
+    DbColumn padded = text("c");
+    padded.blankPadded = true;
+    m_query.setSql("select * from t");
+    m_query.setForwardOnly(GetParam());
+    open({{padded, 4}, {text("v"), 4}, {text("x", DbFieldType::Memo), 4}}, {{"ab  ", "ab  ", "ab  "}});
+    EXPECT_EQ(m_query.field(0).displayText(), QStringLiteral("ab"));
+    EXPECT_EQ(m_query.field(1).displayText(), QStringLiteral("ab  "));
+    EXPECT_EQ(m_query.field(2).value(), QVariant("ab  "));
+    const std::pair<ExportFormat, QByteArray> expected[] = {
+        {ExportFormat::Csv, "c,v,x\r\nab,ab  ,ab  \r\n"},
+        {ExportFormat::Script, "INSERT INTO t (c,v,x) \r\n     VALUES ('ab','ab  ','ab  ');\r\n"},
+        {ExportFormat::Unload, "ab|ab  |ab  |\n"},
+    };
+    for (const auto &[format, bytes] : expected) {
+        m_query.open();  // forward only, each walk reads anew
+        EXPECT_EQ(write(as(format, "t")), bytes) << int(format);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Reading, TrailingBlankTest, ::testing::Values(false, true),
+                         [](const auto &info) { return std::string(info.param ? "ForwardOnly" : "Kept"); });
 
 // Floats and dates are formatted without QString and QDate where they can
 // be: the files keep QString::number's shortest text and the text table the
