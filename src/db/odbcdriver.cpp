@@ -116,10 +116,11 @@ DbColumn describe(SQLHSTMT stmt, SQLUSMALLINT index)
     return c;
 }
 
-// Reads a character or binary column whole, in chunks.
-QVariant readLong(SQLHSTMT stmt, SQLUSMALLINT index, bool binary)
+// Reads a character or binary column whole, in chunks, into `data`; false
+// for NULL.
+bool readBytes(SQLHSTMT stmt, SQLUSMALLINT index, bool binary, QByteArray &data)
 {
-    QByteArray data;
+    data.resize(0);
     char buffer[kChunk];
     const SQLSMALLINT ctype = binary ? SQL_C_BINARY : SQL_C_CHAR;
     for (;;) {
@@ -130,16 +131,37 @@ QVariant readLong(SQLHSTMT stmt, SQLUSMALLINT index, bool binary)
         if (!succeeded(rc))
             raise(SQL_HANDLE_STMT, stmt, kDbErrServer, QStringLiteral("Cannot read column %1").arg(index));
         if (indicator == SQL_NULL_DATA)
-            return {};
+            return false;
         const SQLLEN room = binary ? kChunk : kChunk - 1;
         const SQLLEN got = (indicator == SQL_NO_TOTAL || indicator > room) ? room : indicator;
         data.append(buffer, got);
         if (rc == SQL_SUCCESS)
             break;
     }
+    return true;
+}
+
+QVariant readLong(SQLHSTMT stmt, SQLUSMALLINT index, bool binary)
+{
+    QByteArray data;
+    if (!readBytes(stmt, index, binary, data))
+        return {};
     if (binary)
         return data;
     return QString::fromUtf8(data);
+}
+
+// Whether readValue reads the type as character data.
+bool readAsText(DbFieldType type)
+{
+    switch (type) {
+    case DbFieldType::SmallInt: case DbFieldType::Integer: case DbFieldType::BigInt: case DbFieldType::Float:
+    case DbFieldType::Boolean: case DbFieldType::Date: case DbFieldType::Time: case DbFieldType::DateTime:
+    case DbFieldType::Blob:
+        return false;
+    default:
+        return true;
+    }
 }
 
 template <typename T>
@@ -236,10 +258,32 @@ public:
             row << readValue(m_stmt->handle(), SQLUSMALLINT(i + 1), m_columns[i].type);
         return true;
     }
+    // Character data goes into the cells as the driver gives it, so bytes
+    // that are not UTF-8 reach an UNLOAD file unchanged.
+    bool fetchCells(DbCellRow &row) override
+    {
+        const SQLRETURN rc = SQLFetch(m_stmt->handle());
+        if (rc == SQL_NO_DATA)
+            return false;
+        if (!succeeded(rc))
+            raise(SQL_HANDLE_STMT, m_stmt->handle(), kDbErrServer, QStringLiteral("Fetch failed"));
+        row.clear();
+        for (int i = 0; i < m_columns.size(); ++i) {
+            const SQLUSMALLINT index = SQLUSMALLINT(i + 1);
+            if (!readAsText(m_columns[i].type))
+                row.addVariant(readValue(m_stmt->handle(), index, m_columns[i].type));
+            else if (readBytes(m_stmt->handle(), index, false, m_text))
+                row.addText(m_text.constData(), m_text.size());
+            else
+                row.addNull();
+        }
+        return true;
+    }
 
 private:
     std::unique_ptr<Statement> m_stmt;
     QList<DbColumn> m_columns;
+    QByteArray m_text;
 };
 
 // One bound parameter's storage; it lives until the statement has run.
@@ -252,16 +296,18 @@ struct ParamBuffer {
     SQLLEN indicator = 0;
 };
 
-void bindParam(SQLHSTMT stmt, SQLUSMALLINT index, const QVariant &value, ParamBuffer &b)
+// Binds `value`, or when `text` is given those bytes as character data.
+void bindParam(SQLHSTMT stmt, SQLUSMALLINT index, const QVariant &value, ParamBuffer &b,
+               const QByteArrayView *text = nullptr)
 {
     SQLSMALLINT ctype = SQL_C_CHAR, sqltype = SQL_VARCHAR, digits = 0;
     SQLULEN size = 1;
     void *data = nullptr;
     SQLLEN length = 0;
-    if (!value.isValid()) {
+    if (!text && !value.isValid()) {
         b.indicator = SQL_NULL_DATA;
     } else {
-        switch (value.typeId()) {
+        switch (text ? QMetaType::QString : value.typeId()) {
         case QMetaType::Bool: case QMetaType::Int: case QMetaType::UInt:
         case QMetaType::LongLong: case QMetaType::Short:
             b.integer = value.toLongLong();
@@ -304,7 +350,7 @@ void bindParam(SQLHSTMT stmt, SQLUSMALLINT index, const QVariant &value, ParamBu
             sqltype = SQL_LONGVARBINARY;
             break;
         default:
-            b.bytes = value.toString().toUtf8();
+            b.bytes = text ? text->toByteArray() : value.toString().toUtf8();
             break;
         }
         if (!data) {
@@ -374,6 +420,21 @@ public:
             throw;
         }
     }
+    // The statement's '?' take a row's cells, text as its bytes (LOAD keeps
+    // what is not UTF-8 as it was in the file).
+    void executeCells(const QString &sql, const DbCellRow &values)
+    {
+        m_sqlca = DbSqlca{};
+        m_rows = 0;
+        try {
+            run(sql, {}, &values);
+        } catch (const DbEngineError &e) {
+            m_sqlca.sqlcode = e.nativeCode();
+            m_sqlca.sqlerrm = e.message();
+            throw;
+        }
+    }
+    std::unique_ptr<IDbStatement> prepare(const QString &sql) override;
     qint64 rowsAffected() const override { return m_rows; }
     DbSqlca sqlca() const override { return m_sqlca; }
     // Informix tables have ROWIDs (fragmented ones not: the live query then
@@ -493,15 +554,25 @@ private:
         SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
     }
 
-    std::unique_ptr<IDbCursor> run(const QString &sql, const QList<DbParam> &params)
+    std::unique_ptr<IDbCursor> run(const QString &sql, const QList<DbParam> &params, const DbCellRow *cells = nullptr)
     {
         auto stmt = std::make_unique<Statement>(m_dbc);
         const SqlParamScan scan = ScanSqlParams(sql);
         std::vector<ParamBuffer> buffers(scan.occurrences.size());
         int positional = 0;
-        for (int i = 0; i < scan.occurrences.size(); ++i)
-            bindParam(stmt->handle(), SQLUSMALLINT(i + 1),
-                      paramValue(params, scan.occurrences[i], positional), buffers[i]);
+        for (int i = 0; i < scan.occurrences.size(); ++i) {
+            const SQLUSMALLINT index = SQLUSMALLINT(i + 1);
+            if (!cells) {
+                bindParam(stmt->handle(), index, paramValue(params, scan.occurrences[i], positional), buffers[i]);
+            } else if (size_t(i) >= cells->cells.size()) {
+                bindParam(stmt->handle(), index, {}, buffers[i]);
+            } else if (const DbCell &c = cells->cells[size_t(i)]; c.kind == DbCell::Kind::Text) {
+                const QByteArrayView text = cells->view(c);
+                bindParam(stmt->handle(), index, {}, buffers[i], &text);
+            } else {
+                bindParam(stmt->handle(), index, cells->variant(i), buffers[i]);
+            }
+        }
         QByteArray text = scan.positionalSql.toUtf8();
         m_running = stmt->handle();
         const SQLRETURN rc = SQLExecDirect(stmt->handle(), sqlText(text), SQLINTEGER(text.size()));
@@ -531,6 +602,23 @@ private:
     DbFormatting m_formatting;
     bool m_inTransaction = false;
 };
+
+class OdbcStatement : public DbRerunStatement {
+public:
+    OdbcStatement(OdbcConnection &connection, const QString &sql)
+        : DbRerunStatement(connection, sql), m_connection(connection), m_sql(sql) {}
+    using DbRerunStatement::execute;
+    void execute(const DbCellRow &values) override { m_connection.executeCells(m_sql, values); }
+
+private:
+    OdbcConnection &m_connection;
+    QString m_sql;
+};
+
+std::unique_ptr<IDbStatement> OdbcConnection::prepare(const QString &sql)
+{
+    return std::make_unique<OdbcStatement>(*this, sql);
+}
 
 } // namespace
 

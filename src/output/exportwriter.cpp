@@ -350,13 +350,10 @@ protected:
         case DbFieldType::Time:
             break;
         default:
-            // Text as read; bytes that are not UTF-8 become U+FFFD, as a
-            // QString round trip makes them.
-            if (c.kind == DbCell::Kind::Text) {
-                const QByteArrayView view = m_row->view(c);
-                if (isAscii(view) || view.isValidUtf8())
-                    return view;
-            }
+            // Text as read, bytes that are not UTF-8 too: the files keep the
+            // data (the text table turns them into U+FFFD as the grid does).
+            if (c.kind == DbCell::Kind::Text)
+                return m_row->view(c);
             break;
         }
         return encode(k, variantText(f, m_row->variant(cellIndex(k)), m_fmt, kind));
@@ -681,7 +678,7 @@ private:
 
 class UnloadWriter : public FormatWriter {
 public:
-    explicit UnloadWriter(QChar delimiter) : m_delimiter(delimiter), m_delimiterUtf8(QString(delimiter).toStdString()) {}
+    explicit UnloadWriter(QChar delimiter) : m_delimiterUtf8(QString(delimiter).toStdString()) {}
     void begin(const DbQuery &query, Sink &) override { takeFields(query); }
     void record(Sink &sink) override
     {
@@ -709,15 +706,24 @@ private:
             appendEscaped(out, text, [delimiter](char c) { return c == delimiter || c == '\\' || c == '\n'; }, '\\');
             return;
         }
-        QString escaped;
-        for (const QChar c : QString::fromUtf8(text)) {
-            if (c == m_delimiter || c == QLatin1Char('\\') || c == QLatin1Char('\n'))
-                escaped += QLatin1Char('\\');
-            escaped += c;
+        // A delimiter of several bytes is matched as bytes, so text that is
+        // not UTF-8 passes unchanged.
+        const std::string_view delimiter = m_delimiterUtf8;
+        const char *p = text.data();
+        const char *const end = p + text.size();
+        while (p < end) {
+            if (*p == '\\' || *p == '\n') {
+                out += '\\';
+                out += *p++;
+            } else if (size_t(end - p) >= delimiter.size() && delimiter.compare(0, delimiter.size(), p, delimiter.size()) == 0) {
+                out += '\\';
+                out += delimiter;
+                p += delimiter.size();
+            } else {
+                out += *p++;
+            }
         }
-        append(out, escaped.toUtf8());
     }
-    QChar m_delimiter;
     std::string m_delimiterUtf8;
 };
 

@@ -13,7 +13,10 @@
 // Afterwards the query is back on the record that was current before (not
 // for a forward-only query) and its detail queries did not follow the walk.
 //
-// Formats (all text UTF-8):
+// Formats (all text UTF-8; a text value read forward only whose bytes are
+// not UTF-8 keeps its bytes in every format but Text, which shows U+FFFD as
+// the grid does; a value's trailing blanks are kept unless its column is
+// CHAR, whose padding the access layer drops):
 //  Text    the text table of QueryToTextLines, lines ended by LF.
 //  Script  per record "INSERT INTO t (a,b) \r\n     VALUES (1,'x');\r\n",
 //          table and field names through SqlName (a name that needs it

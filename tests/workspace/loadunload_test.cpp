@@ -60,17 +60,66 @@ protected:
     test::CatalogFixture m_fx;
 };
 
+// Text with trailing blanks and bytes that are not UTF-8 (Latin-1 here):
+// only CHAR loses its blanks, as Informix's UNLOAD writes it.
+const QByteArray kBlanksAndBytes =
+    "4|ab  |ab  |ab  |||||||||||||||||\n"
+    "5|caf\xe9 |caf\xe9|caf\xe9  |||||||||||||||caf\xe9 ||\n";
+const QByteArray kBlanksAndBytesUnloaded =
+    "4|ab|ab  |ab  |||||||||||||||||\n"
+    "5|caf\xe9|caf\xe9|caf\xe9  |||||||||||||||caf\xe9 ||\n";
+
 TEST_F(LoadUnloadTest, EveryTypeSurvivesLoadUnloadAndACopy)
 {
-    writeFile("in.unl", kEveryType);
+    writeFile("in.unl", kEveryType + kBlanksAndBytes);
     EXPECT_EQ(run(QStringLiteral("load from '%1' insert into every_type").arg(path("in.unl"))).message,
-              "3 row(s) loaded.");
-    EXPECT_EQ(run(QStringLiteral("unload to '%1' select * from every_type order by id").arg(path("out.unl"))).rows, 3);
-    EXPECT_EQ(readFile("out.unl"), kEveryType);
+              "5 row(s) loaded.");
+    EXPECT_EQ(run(QStringLiteral("unload to '%1' select * from every_type order by id").arg(path("out.unl"))).rows, 5);
+    EXPECT_EQ(readFile("out.unl"), kEveryType + kBlanksAndBytesUnloaded);
 
     run(QStringLiteral("load from '%1' insert into every_copy").arg(path("out.unl")));
     run(QStringLiteral("unload to '%1' select * from every_copy order by id").arg(path("again.unl")));
-    EXPECT_EQ(readFile("again.unl"), kEveryType);
+    EXPECT_EQ(readFile("again.unl"), kEveryType + kBlanksAndBytesUnloaded);
+}
+
+// Read forward only, the script and CSV files keep the bytes and the
+// blanks too; the text table and the grid show U+FFFD for the bytes.
+TEST_F(LoadUnloadTest, ExportsKeepBlanksAndBytesTheGridShowsReplaced)
+{
+    writeFile("in.unl", kBlanksAndBytes);
+    run(QStringLiteral("load from '%1' insert into every_type").arg(path("in.unl")));
+    const QString select = QStringLiteral("select c, vc, lv from every_type order by id");
+    const std::pair<ExportFormat, QByteArray> expected[] = {
+        {ExportFormat::Csv, "c,vc,lv\r\nab,ab  ,ab  \r\ncaf\xe9,caf\xe9,caf\xe9  \r\n"},
+        {ExportFormat::Script, "INSERT INTO every_type (c,vc,lv) \r\n     VALUES ('ab','ab  ','ab  ');\r\n"
+                               "INSERT INTO every_type (c,vc,lv) \r\n     VALUES ('caf\xe9','caf\xe9','caf\xe9  ');\r\n"},
+        {ExportFormat::Text, "caf\xef\xbf\xbd       caf\xef\xbf\xbd                                     caf\xef\xbf\xbd\n"},
+    };
+    for (const auto &[format, bytes] : expected) {
+        DbQuery q(m_fx.session());
+        q.setDatabaseName(m_fx.module().GetDatabaseName());
+        q.setSql(select);
+        q.setForwardOnly(true);
+        q.open();
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        ExportOptions options;
+        options.format = format;
+        options.table = ExportTableOf(select);
+        ASSERT_TRUE(WriteQuery(q, buffer, options).ok());
+        if (format == ExportFormat::Text)  // the last line
+            EXPECT_TRUE(buffer.data().endsWith(bytes)) << buffer.data().toStdString();
+        else
+            EXPECT_EQ(buffer.data(), bytes) << int(format);
+    }
+    DbQuery grid(m_fx.session());
+    grid.setDatabaseName(m_fx.module().GetDatabaseName());
+    grid.setSql(select);
+    grid.open();
+    EXPECT_EQ(grid.field(0).displayText(), QStringLiteral("ab"));
+    EXPECT_EQ(grid.field(1).displayText(), QStringLiteral("ab  "));
+    grid.next();
+    EXPECT_EQ(grid.field(2).displayText(), QStringLiteral("caf\ufffd  "));
 }
 
 // Read forward only, rows come as cells without a QVariant per value: every
