@@ -10,6 +10,7 @@
 #include "db/embeddeddriver.h"
 #include "engine/demo.h"
 #include "catalog/catalogqueries.h"
+#include "output/editorfiles.h"
 #include "output/exportwriter.h"
 #include "workspace/loadunload.h"
 #include "workspace/statementsplitter.h"
@@ -251,12 +252,11 @@ int RunSql(const CliOptions &o, QTextStream &out, QTextStream &err)
     }
     QString text;
     if (!o.file.isEmpty()) {
-        QFile file(o.file);
-        if (!file.open(QIODevice::ReadOnly)) {
-            err << "Cannot read " << o.file << ": " << file.errorString() << '\n';
+        QString error;
+        if (!ReadEditorText(o.file, text, &error)) {
+            err << error << '\n';
             return 1;
         }
-        text = QString::fromUtf8(file.readAll());
     } else if (!o.arguments.isEmpty()) {
         text = o.arguments.first();
     } else {
@@ -265,7 +265,7 @@ int RunSql(const CliOptions &o, QTextStream &out, QTextStream &err)
             err << "Cannot read the standard input\n";
             return 1;
         }
-        text = QString::fromUtf8(in.readAll());
+        text = DecodeEditorText(in.readAll());
     }
 
     const QString context = QStringLiteral("quodlin-cli.sql");

@@ -5,10 +5,9 @@
 #include "db/dberror.h"
 #include "db/dbquery.h"
 #include "db/dbsession.h"
+#include "output/editorfiles.h"
 #include "workspace/objectcompile.h"
 #include "workspace/sqlanalysis.h"
-
-#include <QFile>
 
 namespace quodlin::cli {
 
@@ -44,12 +43,13 @@ int RunCompile(const CliOptions &o, QTextStream &out, QTextStream &err)
         err << "compile takes one file\n" << kUsage;
         return 2;
     }
-    QFile file(o.arguments.first());
-    if (!file.open(QIODevice::ReadOnly)) {
-        err << "Cannot read " << file.fileName() << ": " << file.errorString() << '\n';
+    QString text;
+    QString error;
+    if (!ReadEditorText(o.arguments.first(), text, &error)) {
+        err << error << '\n';
         return 1;
     }
-    SqlTextBuffer editor(QString::fromUtf8(file.readAll()));
+    SqlTextBuffer editor(text);
     TdmDbObjects module(DbSession::defaultSession());
     if (const int rc = openModule(module, o, err, QStringLiteral("quodlin-cli.compile")))
         return rc;

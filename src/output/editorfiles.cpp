@@ -106,7 +106,18 @@ QString RenameForSaveAs(const QString &text, const QString &objectName, const QS
     return result;
 }
 
-bool ReadEditorFile(const QString &path, QStringList &lines, QString *error)
+QString DecodeEditorText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+bool ReadEditorText(const QString &path, QString &text, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -120,12 +131,15 @@ bool ReadEditorFile(const QString &path, QStringList &lines, QString *error)
             *error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    text = DecodeEditorText(bytes);
+    return true;
+}
+
+bool ReadEditorFile(const QString &path, QStringList &lines, QString *error)
+{
+    QString text;
+    if (!ReadEditorText(path, text, error))
+        return false;
     lines = SplitEditorLines(text);
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();

@@ -38,6 +38,11 @@ QString FileNameOnly(const QString &path);
 QString RenameForSaveAs(const QString &text, const QString &objectName, const QString &chosenPath,
                         const QString &rememberedName);
 
+// SQL text from a file's bytes: UTF-8, else Latin-1 (see above); a leading
+// byte order mark goes.
+QString DecodeEditorText(const QByteArray &bytes);
+// The file's text, decoded so. False with the reason in `error`.
+bool ReadEditorText(const QString &path, QString &text, QString *error = nullptr);
 // The file's lines (a final line break ends the last line, it adds none).
 // False with the reason in `error`.
 bool ReadEditorFile(const QString &path, QStringList &lines, QString *error = nullptr);

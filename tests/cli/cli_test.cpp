@@ -383,6 +383,28 @@ TEST_F(CliTest, CompilesRestoresAndDropsObjects)
     EXPECT_EQ(r.out, QStringLiteral("DROP TABLE bins\n"));
 }
 
+// Script files are read as the editors read them: UTF-8, else Latin-1.
+TEST_F(CliTest, LatinOneScriptsAndCompiledFilesKeepTheirCharacters)
+{
+    QTemporaryDir files;
+    auto write = [&files](const char *name, const QByteArray &bytes) {
+        const QString path = files.filePath(QString::fromLatin1(name));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    };
+    const QStringList db{QStringLiteral("-d"), QStringLiteral("cat")};
+    CliRun r = cli(db + QStringList{"sql", "-f", write("latin.sql", "create table words (w varchar(10));\n"
+                                                                   "insert into words values ('caf\xe9');\n")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = cli(db + QStringList{"compile", write("p.sql", "CREATE PROCEDURE p_word() RETURNING VARCHAR(10);\n"
+                                                      "  RETURN 'na\xefve';\nEND PROCEDURE;\n")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = cli(db + QStringList{"sql", "--format", "unload", "select w from words; execute procedure p_word()"});
+    EXPECT_EQ(r.out, QStringLiteral("caf\u00e9|\nna\u00efve|\n"));
+}
+
 TEST_F(CliTest, WritesTheExportFormatsAndRunsUnloadAndLoad)
 {
     const auto sql = [](const QStringList &more, const QByteArray &input = {}) {
