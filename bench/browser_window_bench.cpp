@@ -16,6 +16,7 @@
 #include "db/dbquery.h"
 #include "db/embeddeddriver.h"
 #include "engine/engine.h"
+#include "shell/mainform.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -70,9 +71,12 @@ void createDatabase()
 
 const QString kParams = QStringLiteral("SERVER NAME=local\r\nDATABASE NAME=big\r\nUSER NAME=bench\r\nPASSWORD=");
 
+// The frame the windows report to, made once the application exists.
+TMainForm *g_frame = nullptr;
+
 std::unique_ptr<TfrmDbObjects> openWindow()
 {
-    auto window = std::make_unique<TfrmDbObjects>();
+    auto window = std::make_unique<TfrmDbObjects>(*g_frame);
     window->resize(1000, 700);
     window->show();
     window->connectDatabase(QString(), QStringLiteral("local\\big"), QStringLiteral("bench"), kParams);
@@ -169,7 +173,12 @@ int main(int argc, char **argv)
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    {
+        TMainForm frame;
+        g_frame = &frame;
+        benchmark::RunSpecifiedBenchmarks();
+        g_frame = nullptr;
+    }
     benchmark::Shutdown();
     fs::remove_all(home);
     return 0;
