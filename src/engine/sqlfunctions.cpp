@@ -900,6 +900,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
     add(db, ctx, "ifx_dbinfo", 2, [](sqlite3_context *c, int n, sqlite3_value **v) { s_dbinfo(c, n, v); }, false);
 
     registerDecimalFunctions(db);
+    registerModernFunctions(db);
     sqlite3_create_function_v2(db, "ifx_variance", 1, SQLITE_UTF8, ctx, nullptr, varianceStep,
                                [](sqlite3_context *c) { varianceFinal(c, false); }, nullptr);
     sqlite3_create_function_v2(db, "ifx_stdev", 1, SQLITE_UTF8, ctx, nullptr, varianceStep,

@@ -38,6 +38,8 @@ struct FunctionContext {
 void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx);
 // Exact decimals: the ifx_decimal collation and the decimal functions (decimal.h).
 void registerDecimalFunctions(sqlite3 *db);
+// Bitwise, ASCII/CHR, CHARINDEX/INSTR with positions, numeric TO_CHAR/TO_NUMBER.
+void registerModernFunctions(sqlite3 *db);
 
 // The Informix error carried by a SQLite error message raised from one of
 // these functions; nullopt for other messages.
