@@ -102,6 +102,8 @@ std::string regroupedUnion(const std::vector<std::string> &cores, const std::vec
     return out + ")";
 }
 
+bool isSysmaster(const ObjectName &name) { return name.database == "sysmaster" && name.server.empty(); }
+
 } // namespace
 
 ColumnDescription describeType(const TypeDesc &t, const std::string &name)
@@ -121,6 +123,11 @@ ColumnDescription describeType(const TypeDesc &t, const std::string &name)
 
 const TableInfo &Translator::lookupTable(const ObjectName &name)
 {
+    if (isSysmaster(name)) {
+        // Only sysdual is there, and it is read only.
+        if (name.name == "sysdual") raise(-312, name.name, name.offset);
+        raise(-206, "sysmaster:" + name.name, name.offset, -111);
+    }
     if (!name.database.empty() || !name.server.empty()) raise(-999, {}, name.offset);
     for (const LookedUp &t : m_tables)
         if (t.name == name.name && t.owner == name.owner) return *t.info;
@@ -167,6 +174,30 @@ void Translator::addTable(const FromItem &item, Scope &scope, int group, bool ou
 
 std::string Translator::joinSql(const FromItem &item, Scope &scope, int group, bool outer)
 {
+    if (item.kind == FromItem::Kind::Table && isSysmaster(item.table)) {
+        // sysmaster:sysdual, the one-row table of newer servers: its one
+        // column `dummy` CHAR(1) holds 'X'. No other sysmaster table exists here.
+        const ObjectName &name = item.table;
+        if (name.name != "sysdual" || (!name.owner.empty() && name.owner != "informix"))
+            raise(-206, "sysmaster:" + (name.owner.empty() ? "" : name.owner + ".") + name.name, name.offset, -111);
+        ScopeTable t;
+        t.group = group;
+        t.outer = outer;
+        t.alias = item.alias.empty() ? name.name : item.alias;
+        for (const ScopeTable &other : scope.tables)
+            if (other.alias == t.alias) raise(-201, {}, item.offset);
+        t.tableName = name.name;
+        t.owner = "informix";
+        t.sqlRef = quoteIdent(t.alias);
+        ColumnInfo dummy;
+        dummy.name = "dummy";
+        dummy.colno = 1;
+        dummy.coltype = TChar;
+        dummy.collength = 1;
+        t.derivedColumns.push_back(std::move(dummy));
+        scope.tables.push_back(std::move(t));
+        return "(SELECT 'X' AS dummy) AS " + scope.tables.back().sqlRef;
+    }
     if (item.kind == FromItem::Kind::Table || item.kind == FromItem::Kind::Derived) {
         SelectResult derived;
         if (item.kind == FromItem::Kind::Derived) derived = select(*item.derived, nullptr);
