@@ -139,7 +139,7 @@ struct OrderItem {
     int nulls = 0;  // 0 default, 1 NULLS FIRST, 2 NULLS LAST
 };
 
-// One SELECT block (a UNION has several).
+// One SELECT block (a combined query has several).
 struct SelectCore {
     int offset = 0;
     ExprPtr skip, first;   // SKIP n, FIRST n / LIMIT n
@@ -149,11 +149,17 @@ struct SelectCore {
     ExprPtr where;
     std::vector<ExprPtr> groupBy;
     ExprPtr having;
+    // A parenthesised combined query in the place of this block
+    // (`a UNION (b INTERSECT c)`); the fields above are then unused.
+    std::unique_ptr<SelectStmt> nested;
 };
+
+// The set operators between query blocks: one precedence, left to right.
+enum class SetOp : std::uint8_t { Union, UnionAll, Intersect, Except };
 
 struct SelectStmt {
     std::vector<SelectCore> cores;
-    std::vector<bool> unionAll;   // cores.size() - 1 entries
+    std::vector<SetOp> setOps;    // cores.size() - 1 entries
     std::vector<OrderItem> orderBy;
     ExprPtr limit;                // trailing LIMIT n
     std::string intoTemp;         // INTO TEMP name

@@ -189,6 +189,10 @@ private:
     void select(const ast::SelectStmt &s, int parent)
     {
         for (const ast::SelectCore &core : s.cores) {
+            if (core.nested) {
+                select(*core.nested, parent);
+                continue;
+            }
             const int c = newCore(parent);
             cores[c].grouped = !core.groupBy.empty();
             for (const ast::FromItem &f : core.from)

@@ -118,9 +118,10 @@ bool isClauseWord(const Token &t)
         "from", "where", "group", "having", "order", "union", "into", "join", "inner", "left",
         "right", "full", "cross", "on", "natural", "limit", "for", "with", "outer", "using", "set",
         "values", "select", "when", "then", "else", "end", "as", "and", "or", "not",
+        "intersect", "minus", "except",
     };
-    // Every word above is 2 to 7 letters; most names are not, or fail on the first letter.
-    if (t.kind != TokenKind::Identifier || t.text.size() < 2 || t.text.size() > 7) return false;
+    // Every word above is 2 to 9 letters; most names are not, or fail on the first letter.
+    if (t.kind != TokenKind::Identifier || t.text.size() < 2 || t.text.size() > 9) return false;
     const std::string_view text = t.text;
     for (std::string_view w : words)
         if (w[0] == text[0] && w == text) return true;

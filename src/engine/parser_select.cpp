@@ -1,6 +1,7 @@
 // SELECT: SKIP/FIRST/LIMIT, UNIQUE/DISTINCT, labels with or without AS, comma
 // joins with Informix OUTER groups, ANSI joins, derived tables, GROUP BY,
-// HAVING, UNION [ALL], ORDER BY, trailing LIMIT and INTO TEMP.
+// HAVING, UNION [ALL], INTERSECT, MINUS/EXCEPT, ORDER BY, trailing LIMIT and
+// INTO TEMP.
 #include "engine/parser_internal.h"
 
 #include "engine/error.h"
@@ -16,17 +17,32 @@ std::unique_ptr<SelectStmt> Parser::selectStatement(bool allowInto)
     auto core = [&] {
         if (at(TokenKind::LParen) && (atWord("select", 1) || at(TokenKind::LParen, 1))) {
             next();
+            const int off = offset();
             auto inner = selectStatement(false);
             expect(TokenKind::RParen);
-            if (inner->cores.size() != 1 || !inner->orderBy.empty()) fail();
-            s->cores.push_back(std::move(inner->cores.front()));
+            if (!inner->orderBy.empty() || inner->limit) fail();
+            if (inner->cores.size() == 1) {
+                s->cores.push_back(std::move(inner->cores.front()));
+                return;
+            }
+            SelectCore grouped;
+            grouped.offset = off;
+            grouped.nested = std::move(inner);
+            s->cores.push_back(std::move(grouped));
             return;
         }
         s->cores.push_back(selectCore());
     };
     core();
-    while (acceptWord("union")) {
-        s->unionAll.push_back(acceptWord("all"));
+    for (;;) {
+        SetOp op;
+        if (acceptWord("union")) op = acceptWord("all") ? SetOp::UnionAll : SetOp::Union;
+        else if (acceptWord("intersect")) op = SetOp::Intersect;
+        else if (acceptWord("minus") || acceptWord("except")) op = SetOp::Except;
+        else break;
+        // ALL belongs to UNION only: INTERSECT and MINUS always give distinct rows.
+        if (atWord("all")) fail();
+        s->setOps.push_back(op);
         core();
     }
     if (atWord("order") && atWord("by", 1)) {

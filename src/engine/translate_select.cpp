@@ -1,8 +1,8 @@
 // SELECT: FROM clauses with Informix OUTER groups rewritten to LEFT JOINs
 // (predicates on the subservient side go into ON, never into WHERE), ANSI
 // joins (RIGHT JOIN swapped into LEFT JOIN), `*` expansion, labels, GROUP BY
-// and ORDER BY by name, label or position, UNION, SKIP/FIRST/LIMIT, and the
-// entry point translate() with INTO TEMP.
+// and ORDER BY by name, label or position, UNION, INTERSECT and MINUS,
+// SKIP/FIRST/LIMIT, and the entry point translate() with INTO TEMP.
 #include "engine/translate_internal.h"
 
 #include "engine/error.h"
@@ -80,14 +80,41 @@ std::string nestedCompound(const std::vector<std::string> &cores, std::size_t fr
     return out;
 }
 
-// A compound of more cores than SQLite takes, by the same rows: a UNION
-// removes duplicates from everything before it, so the cores up to the last
-// UNION form one UNION and the rest follow as UNION ALL.
-std::string regroupedUnion(const std::vector<std::string> &cores, const std::vector<bool> &unionAll)
+const char *setOperator(SetOp op)
 {
+    switch (op) {
+    case SetOp::Union: return " UNION ";
+    case SetOp::UnionAll: return " UNION ALL ";
+    case SetOp::Intersect: return " INTERSECT ";
+    case SetOp::Except: return " EXCEPT ";
+    }
+    return " UNION ";
+}
+
+// A compound of more cores than SQLite takes, by the same rows. UNIONs
+// alone: a UNION removes duplicates from everything before it, so the
+// cores up to the last UNION form one UNION and the rest follow as UNION
+// ALL. With INTERSECT or MINUS among them: the operators group from the
+// left, so each full compound becomes the first block of the next.
+std::string regroupedCompound(const std::vector<std::string> &cores, const std::vector<SetOp> &ops)
+{
+    if (std::any_of(ops.begin(), ops.end(), [](SetOp op) { return op == SetOp::Intersect || op == SetOp::Except; })) {
+        std::string out = cores.front();
+        std::size_t inCompound = 1;
+        for (std::size_t i = 1; i < cores.size(); ++i) {
+            if (inCompound == kMaxCompound) {
+                out = "SELECT * FROM (" + out + ")";
+                inCompound = 1;
+            }
+            out += setOperator(ops[i - 1]);
+            out += cores[i];
+            ++inCompound;
+        }
+        return out;
+    }
     std::size_t distinct = 0;  // cores [0, distinct) make the UNION part
-    for (std::size_t i = unionAll.size(); i > 0; --i)
-        if (!unionAll[i - 1]) {
+    for (std::size_t i = ops.size(); i > 0; --i)
+        if (ops[i - 1] == SetOp::Union) {
             distinct = i + 1;
             break;
         }
@@ -537,12 +564,21 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
     first.parent = parent;
     std::vector<std::string> coreSql;  // of every core after the first, when more than SQLite takes in one compound
     const bool regroup = s.cores.size() > kMaxCompound;
+    // A parenthesised combined query stands as a derived table.
+    auto block = [&](const SelectCore &core, Scope &scope, std::vector<std::string> &coreLabels) {
+        if (!core.nested) return selectCore(core, scope, forcedNames, coreLabels);
+        SelectResult r = select(*core.nested, parent, forcedNames);
+        r.sql = "SELECT * FROM (" + r.sql + ")";
+        r.itemSql.clear();
+        r.grouped.clear();
+        return r;
+    };
     for (std::size_t i = 0; i < s.cores.size(); ++i) {
         const SelectCore &core = s.cores[i];
         if (i > 0 && (core.skip || core.first)) raise(-944, {}, core.offset);
         std::vector<std::string> coreLabels;
         if (i == 0) {
-            SelectResult r = selectCore(core, first, forcedNames, coreLabels);
+            SelectResult r = block(core, first, coreLabels);
             result.sql = std::move(r.sql);
             result.columns = std::move(r.columns);
             result.types = std::move(r.types);
@@ -553,18 +589,18 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
         }
         Scope scope;
         scope.parent = parent;
-        SelectResult r = selectCore(core, scope, forcedNames, coreLabels);
+        SelectResult r = block(core, scope, coreLabels);
         if (r.columns.size() != result.columns.size()) raise(-201, {}, core.offset);
         if (regroup) {
             coreSql.push_back(std::move(r.sql));
             continue;
         }
-        result.sql += s.unionAll[i - 1] ? " UNION ALL " : " UNION ";
+        result.sql += setOperator(s.setOps[i - 1]);
         result.sql += r.sql;
     }
     if (regroup) {
         coreSql.insert(coreSql.begin(), std::move(result.sql));
-        result.sql = regroupedUnion(coreSql, s.unionAll);
+        result.sql = regroupedCompound(coreSql, s.setOps);
     }
     if (!s.orderBy.empty()) {
         result.sql += " ORDER BY ";
@@ -586,8 +622,8 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
             } else if (e.kind == ExprKind::Column && e.table.empty()
                        && std::find(labels.begin(), labels.end(), e.text) != labels.end()) {
                 position(std::find(labels.begin(), labels.end(), e.text) - labels.begin() + 1);
-            } else if (s.cores.size() > 1) {
-                // A UNION sorts by its result columns only.
+            } else if (s.cores.size() > 1 || s.cores.front().nested) {
+                // A combined query sorts by its result columns only.
                 int pos = 0;
                 if (e.kind == ExprKind::Column)
                     for (std::size_t k = 0; k < result.columns.size() && !pos; ++k)
