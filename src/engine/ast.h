@@ -157,7 +157,16 @@ struct SelectCore {
 // The set operators between query blocks: one precedence, left to right.
 enum class SetOp : std::uint8_t { Union, UnionAll, Intersect, Except };
 
+// WITH name [(columns)] AS (query): a table the statement's query reads.
+struct CommonTable {
+    std::string name;
+    std::vector<std::string> columns;  // empty: the query's own names
+    std::unique_ptr<SelectStmt> query;
+    int offset = 0;
+};
+
 struct SelectStmt {
+    std::vector<CommonTable> with;  // in order: each may read those before it
     std::vector<SelectCore> cores;
     std::vector<SetOp> setOps;    // cores.size() - 1 entries
     std::vector<OrderItem> orderBy;

@@ -21,7 +21,7 @@ StatementPtr Parser::insertStatement()
         expect(TokenKind::RParen);
         return s;
     }
-    if (atWord("select") || at(TokenKind::LParen)) {
+    if (atWord("select") || at(TokenKind::LParen) || (atWord("with") && atName(1))) {
         s->select = selectStatement(false);
         return s;
     }

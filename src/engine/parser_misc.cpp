@@ -169,7 +169,7 @@ StatementPtr Parser::statement()
     }
     if (t.kind != TokenKind::Identifier) fail();
     const std::string &w = t.text;
-    if (w == "select") {
+    if (w == "select" || (w == "with" && (atName(1) || atWord("recursive", 1)))) {
         auto s = std::make_unique<SelectStatement>();
         s->select = std::move(*selectStatement(true));
         return s;

@@ -1,7 +1,7 @@
-// SELECT: SKIP/FIRST/LIMIT, UNIQUE/DISTINCT, labels with or without AS, comma
-// joins with Informix OUTER groups, ANSI joins, derived tables, GROUP BY,
-// HAVING, UNION [ALL], INTERSECT, MINUS/EXCEPT, ORDER BY, trailing LIMIT and
-// INTO TEMP.
+// SELECT: WITH common tables, SKIP/FIRST/LIMIT, UNIQUE/DISTINCT, labels with
+// or without AS, comma joins with Informix OUTER groups, ANSI joins, derived
+// tables, GROUP BY, HAVING, UNION [ALL], INTERSECT, MINUS/EXCEPT, ORDER BY,
+// trailing LIMIT and INTO TEMP.
 #include "engine/parser_internal.h"
 
 #include "engine/error.h"
@@ -14,6 +14,25 @@ std::unique_ptr<SelectStmt> Parser::selectStatement(bool allowInto)
 {
     DepthGuard guard(*this);
     auto s = std::make_unique<SelectStmt>();
+    if (atWord("with") && (atName(1) || atWord("recursive", 1))) {
+        next();
+        if (atWord("recursive") && atName(1)) raise(-999, {}, offset());
+        do {
+            CommonTable t;
+            t.offset = offset();
+            t.name = name();
+            if (accept(TokenKind::LParen)) {
+                do t.columns.push_back(name()); while (accept(TokenKind::Comma));
+                expect(TokenKind::RParen);
+            }
+            expectWord("as");
+            expect(TokenKind::LParen);
+            t.query = selectStatement(false);
+            expect(TokenKind::RParen);
+            s->with.push_back(std::move(t));
+        } while (accept(TokenKind::Comma));
+        if (!atWord("select") && !at(TokenKind::LParen)) fail();
+    }
     auto core = [&] {
         if (at(TokenKind::LParen) && (atWord("select", 1) || at(TokenKind::LParen, 1))) {
             next();

@@ -167,7 +167,19 @@ public:
         return m_ctx.errorOffsets && offset >= 0 ? "," + std::to_string(offset) : std::string();
     }
 
+    // The common tables (WITH) visible where a query is translated, the
+    // innermost last. Each is read as a derived table of its own SQL.
+    struct CommonTableInfo {
+        std::string name;
+        std::string sql;
+        std::vector<ColumnInfo> columns;
+    };
+    const CommonTableInfo *commonTable(const ast::ObjectName &name) const;
+    void addCommonTables(const ast::SelectStmt &s);
+
     TranslationContext &m_ctx;
+    std::vector<CommonTableInfo> m_commonTables;
+    int m_commonTableCount = 0;
     // Lookups of this translation (a handful: searched in order; a deque
     // keeps the references handed out valid).
     struct LookedUp {

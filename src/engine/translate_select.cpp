@@ -199,8 +199,63 @@ void Translator::addTable(const FromItem &item, Scope &scope, int group, bool ou
     scope.tables.push_back(std::move(t));
 }
 
+const Translator::CommonTableInfo *Translator::commonTable(const ObjectName &name) const
+{
+    if (!name.owner.empty() || !name.database.empty() || !name.server.empty()) return nullptr;
+    for (auto t = m_commonTables.rbegin(); t != m_commonTables.rend(); ++t)
+        if (t->name == name.name) return &*t;
+    return nullptr;
+}
+
+void Translator::addCommonTables(const SelectStmt &s)
+{
+    const std::size_t outer = m_commonTables.size();
+    for (const CommonTable &t : s.with) {
+        for (std::size_t k = outer; k < m_commonTables.size(); ++k)
+            if (m_commonTables[k].name == t.name) raise(-201, {}, t.offset);
+        // Not yet visible to its own query: WITH RECURSIVE is refused.
+        const SelectResult r = select(*t.query, nullptr);
+        if (!t.columns.empty() && t.columns.size() != r.columns.size()) raise(-201, {}, t.offset);
+        CommonTableInfo info;
+        info.name = t.name;
+        std::string names;
+        for (std::size_t i = 0; i < r.columns.size(); ++i) {
+            ColumnInfo c;
+            c.name = t.columns.empty() ? r.columns[i].name : t.columns[i];
+            c.colno = int(i + 1);
+            c.coltype = r.types[i].code;
+            c.collength = r.types[i].collength;
+            c.extendedId = r.types[i].extendedId;
+            for (const ColumnInfo &other : info.columns)
+                if (other.name == c.name) raise(-201, {}, t.offset);
+            names += (i ? "," : "") + quoteIdent(c.name);
+            info.columns.push_back(std::move(c));
+        }
+        // A name of its own, so a common table read inside another's query
+        // never meets the outer one's name.
+        const std::string cte = quoteIdent("quodlin_cte" + std::to_string(++m_commonTableCount));
+        info.sql = "WITH " + cte + "(" + names + ") AS (" + r.sql + ") SELECT * FROM " + cte;
+        m_commonTables.push_back(std::move(info));
+    }
+}
+
 std::string Translator::joinSql(const FromItem &item, Scope &scope, int group, bool outer)
 {
+    if (item.kind == FromItem::Kind::Table) {
+        if (const CommonTableInfo *cte = commonTable(item.table)) {
+            ScopeTable t;
+            t.group = group;
+            t.outer = outer;
+            t.alias = item.alias.empty() ? cte->name : item.alias;
+            for (const ScopeTable &other : scope.tables)
+                if (other.alias == t.alias) raise(-201, {}, item.offset);
+            t.tableName = cte->name;
+            t.sqlRef = quoteIdent(t.alias);
+            t.derivedColumns = cte->columns;
+            scope.tables.push_back(std::move(t));
+            return "(" + cte->sql + ") AS " + scope.tables.back().sqlRef;
+        }
+    }
     if (item.kind == FromItem::Kind::Table && isSysmaster(item.table)) {
         // sysmaster:sysdual, the one-row table of newer servers: its one
         // column `dummy` CHAR(1) holds 'X'. No other sysmaster table exists here.
@@ -557,6 +612,14 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
     // A query block's frames are larger still; SQLite takes about 12.
     static thread_local int nesting = 0;
     const NestingGuard guard(nesting, 32, "nested queries", s.cores.empty() ? -1 : s.cores.front().offset);
+    // The statement's common tables are visible to its query blocks and
+    // their subqueries, and gone after it.
+    struct Restore {
+        std::vector<CommonTableInfo> &tables;
+        std::size_t size;
+        ~Restore() { tables.resize(size); }
+    } restore{m_commonTables, m_commonTables.size()};
+    addCommonTables(s);
     SelectResult result;
     std::vector<std::string> labels;
     std::vector<std::string> items, grouped;
