@@ -404,9 +404,9 @@ std::optional<ClientStatement> ParseClientStatement(const QString &statement)
     return st;
 }
 
-bool HasClientStatement(const QString &text)
+bool HasClientStatement(const QList<SqlStatementSpan> &statements)
 {
-    for (const SqlStatementSpan &span : SplitSqlStatements(text)) {
+    for (const SqlStatementSpan &span : statements) {
         Scanner s(span.text);
         if (s.keyword("UNLOAD") || s.keyword("LOAD"))
             return true;

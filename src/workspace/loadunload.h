@@ -17,6 +17,7 @@
 // Relative file names are taken from the program's working folder. The
 // delimiter is DELIMITER's, else DBDELIMITER's, else '|'.
 #include "output/exportwriter.h"
+#include "workspace/statementsplitter.h"
 
 #include <QStringList>
 
@@ -42,8 +43,8 @@ struct ClientStatement {
 // but is malformed raises DbEngineError -201 at the fault's offset, as the
 // server reports a syntax error.
 std::optional<ClientStatement> ParseClientStatement(const QString &statement);
-// Whether any statement of a text is UNLOAD or LOAD.
-bool HasClientStatement(const QString &text);
+// Whether any of the statements is UNLOAD or LOAD.
+bool HasClientStatement(const QList<SqlStatementSpan> &statements);
 
 struct ClientRunResult {
     qint64 rows = 0;

@@ -8,11 +8,34 @@
 #include "workspace/sqlanalysis.h"
 #include "workspace/statementsplitter.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 #include <exception>
 
 namespace quodlin {
+
+namespace {
+
+void readText(ExecPlan &plan, const QString &sql)
+{
+    plan.sql = sql;
+    plan.statements = SplitSqlStatements(sql);
+    plan.clientStatements = HasClientStatement(plan.statements);
+    plan.changesCatalog = ChangesCatalogObjects(plan.statements);
+}
+
+void readOptions(ExecPlan &plan, const ExecOptions &options)
+{
+    plan.context = options.context;
+    plan.explain = options.explain;
+    plan.explainFile = options.explainFile;
+    plan.renderText = !options.gridVisible;
+    plan.autoRefresh = options.autoRefresh;
+    plan.explainImmediate = options.explainImmediate;
+}
+
+} // namespace
 
 ExecPlan PrepareExec(ISqlEditor &editor, const ExecOptions &options)
 {
@@ -23,14 +46,18 @@ ExecPlan PrepareExec(ISqlEditor &editor, const ExecOptions &options)
         return plan;
     }
     FixCommentColons(editor);
-    plan.sql = editor.text();
+    readText(plan, editor.text());
+    readOptions(plan, options);
     plan.firstLine = editor.line(0);
     plan.objectDdl = IsObjectDDL(editor);
     plan.live = options.liveChecked && options.gridVisible && IsRowReturning(editor);
-    plan.explain = options.explain;
-    plan.explainFile = options.explainFile;
-    plan.renderText = !options.gridVisible;
     return plan;
+}
+
+ExecPlan PrepareExec(const QString &sql, const ExecOptions &options)
+{
+    SqlTextBuffer editor(sql);
+    return PrepareExec(editor, options);
 }
 
 namespace {
@@ -75,7 +102,7 @@ ExecOutcome runWithClientStatements(const ExecPlan &plan, DbQuery &query, const 
     ExecOutcome outcome;
     outcome.result = ExecResult::NoRows;
     QStringList messages;
-    const QList<SqlStatementSpan> spans = SplitSqlStatements(plan.sql);
+    const QList<SqlStatementSpan> &spans = plan.statements;
     for (qsizetype i = 0; i < spans.size(); ++i) {
         const SqlStatementSpan &span = spans[i];
         try {
@@ -94,6 +121,8 @@ ExecOutcome runWithClientStatements(const ExecPlan &plan, DbQuery &query, const 
                 query.fetchMore(kFirstGridRows);
             outcome.result = ExecResult::Rows;
         } catch (const DbNoResultSet &) {
+            if (const QString count = RowCountText(span.text, query.rowsAffected()); !count.isEmpty())
+                messages << count;
         } catch (const std::exception &failure) {
             fail(plan, query, outcome, failure, span.offset);
             outcome.message = messages.join(QLatin1Char(' '));
@@ -103,7 +132,7 @@ ExecOutcome runWithClientStatements(const ExecPlan &plan, DbQuery &query, const 
     if (outcome.result != ExecResult::Rows)
         query.close();
     outcome.message = messages.join(QLatin1Char(' '));
-    outcome.changesCatalog = ChangesCatalogObjects(plan.sql);
+    outcome.changesCatalog = plan.changesCatalog;
     renderRows(plan, query, outcome, stop, progress);
     return outcome;
 }
@@ -116,7 +145,7 @@ ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery,
     ExecOutcome outcome;
     if (plan.empty || plan.objectDdl)
         return outcome;
-    if (HasClientStatement(plan.sql))
+    if (plan.clientStatements)
         return runWithClientStatements(plan, query, stop, progress);
     try {
         query.close();
@@ -149,12 +178,15 @@ ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery,
         const DbError *error = dynamic_cast<const DbError *>(&failure);
         if (error && error->message() == kNoResultSetMessage) {
             outcome.result = ExecResult::NoRows;
+            // A text run whole reports the count of its last statement only.
+            if (!plan.statements.isEmpty())
+                outcome.message = RowCountText(plan.statements.last().text, query.rowsAffected());
         } else {
             fail(plan, query, outcome, failure, 0);
             return outcome;
         }
     }
-    outcome.changesCatalog = ChangesCatalogObjects(plan.sql);
+    outcome.changesCatalog = plan.changesCatalog;
     renderRows(plan, query, outcome, stop, progress);
     return outcome;
 }
@@ -214,7 +246,19 @@ void ShowErrorPosition(ISqlEditor &editor, int offset)
         editor.setCaret(target);
 }
 
-bool ChangesCatalogObjects(const QString &sql)
+namespace {
+
+// The statement from its first word on: blanks and comments before it skipped.
+QString withoutLeadingComments(const QString &statement)
+{
+    static const QRegularExpression leadingComments(
+        QStringLiteral("^(?:\\s+|--[^\\n]*|\\{[^}]*\\}|/\\*.*?\\*/)*"), QRegularExpression::DotMatchesEverythingOption);
+    return statement.mid(leadingComments.match(statement).capturedLength());
+}
+
+} // namespace
+
+bool ChangesCatalogObjects(const QList<SqlStatementSpan> &statements)
 {
     static const QRegularExpression statement(
         QStringLiteral("^(?:(?:CREATE|DROP)\\s+(?:(?:UNIQUE|DISTINCT|CLUSTER|DBA|PUBLIC|PRIVATE|STANDARD|RAW)\\s+)*"
@@ -222,14 +266,45 @@ bool ChangesCatalogObjects(const QString &sql)
                        "|RENAME\\s+(?:TABLE|COLUMN|INDEX|SEQUENCE)|ALTER\\s+(?:TABLE|INDEX|FRAGMENT|SEQUENCE)"
                        "|GRANT|REVOKE)\\b"),
         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression leadingComments(
-        QStringLiteral("^(?:\\s+|--[^\\n]*|\\{[^}]*\\}|/\\*.*?\\*/)*"), QRegularExpression::DotMatchesEverythingOption);
-    for (const SqlStatementSpan &span : SplitSqlStatements(sql)) {
-        const QString text = span.text.mid(leadingComments.match(span.text).capturedLength());
-        if (statement.match(text).hasMatch())
+    for (const SqlStatementSpan &span : statements)
+        if (statement.match(withoutLeadingComments(span.text)).hasMatch())
             return true;
-    }
     return false;
+}
+
+QString RowCountText(const QString &statement, qint64 rows)
+{
+    // UPDATE STATISTICS changes no rows; a table named "statistics" may be updated.
+    static const QRegularExpression verb(
+        QStringLiteral("^(INSERT|UPDATE(?!\\s+STATISTICS\\b(?!\\s+SET\\b))|DELETE|MERGE)\\b"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = verb.match(withoutLeadingComments(statement));
+    if (!match.hasMatch())
+        return {};
+    static const QHash<QString, QString> done = {{QStringLiteral("INSERT"), QStringLiteral("inserted")},
+                                                 {QStringLiteral("UPDATE"), QStringLiteral("updated")},
+                                                 {QStringLiteral("DELETE"), QStringLiteral("deleted")},
+                                                 {QStringLiteral("MERGE"), QStringLiteral("merged")}};
+    return QStringLiteral("%1 row(s) %2.").arg(rows).arg(done.value(match.captured(1).toUpper()));
+}
+
+OutcomeView ViewOfOutcome(const ExecPlan &plan, const ExecOutcome &outcome)
+{
+    OutcomeView view;
+    const bool rows = outcome.result == ExecResult::Rows;
+    const bool failed = outcome.result == ExecResult::Failed;
+    view.rowsShown = rows;
+    view.renderText = rows && plan.renderText;
+    view.errorReport = failed;
+    view.refreshTree = plan.autoRefresh && outcome.changesCatalog && !failed;
+    view.showExplain = rows && plan.explain && plan.explainImmediate;
+    if (rows && outcome.textStopped)
+        view.status = QStringLiteral("Query executed; the text shows the rows read before Stop.");
+    else if (!failed && !outcome.message.isEmpty())
+        view.status = outcome.message;
+    else
+        view.status = ExecStatusText(outcome.result);
+    return view;
 }
 
 } // namespace quodlin

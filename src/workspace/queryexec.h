@@ -10,6 +10,7 @@
 // fails with "Error creating cursor handle". Object DDL is not run here.
 #include "output/textrender.h"
 #include "workspace/sqleditor.h"
+#include "workspace/statementsplitter.h"
 
 #include <QStringList>
 
@@ -28,18 +29,27 @@ struct ExecOptions {
     bool explain = false;          // explain enabled on the connection
     QString explainFile;           // "SQEXPLN File" (deleted before an explained run)
     QString context;               // error report context, e.g. "TfrmQuery.ExecSQL"
+    bool autoRefresh = false;      // "Query Auto Refresh": the tree follows a catalog change
+    bool explainImmediate = false; // "Edit Explain Immediate": the explain file after the run
 };
 
+// The text is split into statements once, here; the run, the catalog
+// change check and the row counts read the statements from the plan.
 struct ExecPlan {
     bool empty = false;            // the editor has no lines: nothing runs
     bool objectDdl = false;        // not sent to the server
     QString sql;
+    QList<SqlStatementSpan> statements;
+    bool clientStatements = false; // UNLOAD or LOAD among them: run one by one
+    bool changesCatalog = false;   // see ChangesCatalogObjects
     bool live = false;             // an editable result is requested
     bool explain = false;
     QString explainFile;
     bool renderText = false;       // rows go to the text pane
     QString context;
     QString firstLine;             // the editor's first line, for the caption
+    bool autoRefresh = false;
+    bool explainImmediate = false;
 };
 
 enum class ExecResult { NotRun, Rows, NoRows, Failed };
@@ -51,17 +61,22 @@ struct ExecOutcome {
     QStringList textLines;         // rendered rows (text pane)
     bool textStopped = false;      // the rendering was stopped before the last row
     bool changesCatalog = false;   // a successful run that created, dropped or altered objects
-    QString message;               // what UNLOAD/LOAD did ("12 row(s) loaded."), for the status bar
+    // What UNLOAD, LOAD, INSERT, UPDATE, DELETE and MERGE did ("12 row(s)
+    // loaded.", "3 row(s) updated."), for the status line.
+    QString message;
 };
 
-// Runs FixCommentColons on the editor and reads its text and the rules.
+// Runs FixCommentColons on the editor and reads its text, its statements and the rules.
 ExecPlan PrepareExec(ISqlEditor &editor, const ExecOptions &options);
+// The same for a text (tests, tools).
+ExecPlan PrepareExec(const QString &sql, const ExecOptions &options = {});
 
 // Runs the plan: SET EXPLAIN OFF, delete the explain file, SET EXPLAIN ON,
 // open, SET EXPLAIN OFF (when explaining), then the text rendering. A text
 // holding UNLOAD or LOAD (loadunload.h) runs statement by statement instead,
 // without explain, the client statements by the client; the rows of the
-// last statement are the result. `stop`
+// last statement are the result. A DML statement run alone, or last in a
+// text run whole, says how many rows it changed in the message. `stop`
 // (may be null) ends a long rendering; the statement itself is stopped by
 // interrupting the connection. Raises nothing.
 ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery,
@@ -77,6 +92,21 @@ QString ExecStatusText(ExecResult result);
 QString QueryCaption(const QString &displayName, bool live, const QString &firstLine);
 QString QueryCaption(const QString &displayName);
 
+// "N row(s) inserted." (updated, deleted, merged) for a DML statement as the
+// Informix tools word it; empty for any other statement.
+QString RowCountText(const QString &statement, qint64 rows);
+
+// What a window shows at the end of a run; the run panel acts on it.
+struct OutcomeView {
+    bool rowsShown = false;        // a result set is open: the results in front
+    bool renderText = false;       // the rendered lines go to the text pane
+    QString status;                // the status line's last text
+    bool errorReport = false;      // the report in an error box, the caret on the fault
+    bool refreshTree = false;      // the object tree follows a catalog change
+    bool showExplain = false;      // the explain file is opened
+};
+OutcomeView ViewOfOutcome(const ExecPlan &plan, const ExecOutcome &outcome);
+
 // The server's error offset of the last statement on the database as the SQL
 // communication area gives it (1-based); -1 when unknown.
 int GetErrorOffset(const DbDatabase *db);
@@ -88,10 +118,10 @@ int ErrorCaretPosition(const QString &editorText, int offset);
 // Puts the caret on the fault (ShowErrorPosition without repaint and focus).
 void ShowErrorPosition(ISqlEditor &editor, int offset);
 
-// Whether a text changes what the object tree shows: creates, drops, renames
-// or alters a table, view, synonym, index, sequence, procedure, function,
-// trigger or role (temporary tables excepted), or grants or revokes a
+// Whether statements change what the object tree shows: create, drop, rename
+// or alter a table, view, synonym, index, sequence, procedure, function,
+// trigger or role (temporary tables excepted), or grant or revoke a
 // privilege or a role (users and role members).
-bool ChangesCatalogObjects(const QString &sql);
+bool ChangesCatalogObjects(const QList<SqlStatementSpan> &statements);
 
 } // namespace quodlin

@@ -6,6 +6,7 @@
 #include "db/dbsession.h"
 #include "db/odbcdriver.h"
 #include "workspace/loadunload.h"
+#include "workspace/queryexec.h"
 
 #include <gtest/gtest.h>
 
@@ -489,6 +490,33 @@ TEST_F(OdbcTest, UnloadAndLoadRoundTripAndABadRowNamesItsLine)
     run("insert into items (id, name) values (2, 'gone')");
     EXPECT_EQ(code("rollback"), 0);
     EXPECT_EQ(count("items"), QStringLiteral("1"));
+}
+
+} // namespace
+
+namespace {
+
+// The row counts the windows show come from SQLRowCount over ODBC.
+TEST_F(OdbcTest, RunsSayHowManyRowsTheirStatementsChanged)
+{
+    for (int item = 1; item <= 3; ++item)
+        run(QStringLiteral("insert into parts values (%1, 'p')").arg(item));
+    DbQuery query(*m_session), explain(*m_session);
+    query.setDatabaseName("Quodlin7F3A");
+    explain.setDatabaseName("Quodlin7F3A");
+    const std::pair<QString, QString> runs[] = {
+        {"update parts set part = 'q' where item < 3", "2 row(s) updated."},
+        {"delete from parts where item = 1", "1 row(s) deleted."},
+        {"select count(*) from parts where item = 0", ""},
+        {"unload to '" + m_dir.filePath("p.unl") + "' select * from parts;\ninsert into parts select * from parts",
+         "2 row(s) unloaded. 2 row(s) inserted."},
+    };
+    for (const auto &[sql, message] : runs) {
+        SCOPED_TRACE(sql.toStdString());
+        const ExecOutcome outcome = RunExec(PrepareExec(sql), query, explain);
+        EXPECT_NE(outcome.result, ExecResult::Failed) << outcome.report.toStdString();
+        EXPECT_EQ(outcome.message, message);
+    }
 }
 
 } // namespace

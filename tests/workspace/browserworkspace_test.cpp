@@ -1,6 +1,6 @@
 // The object browser with the workspace's hooks over the demo database,
-// driven through its controls: the SQL panel's run (text, errors, Stop, the
-// connection held meanwhile, auto refresh), Compile and Drop from the tree
+// driven through its controls: the SQL panel's run wired to the pages and
+// the tree (the connection held meanwhile, Stop, auto refresh), Compile and Drop from the tree
 // menu, the leave and close questions, and the refresh offered on activation.
 #include "app/settingdefs.h"
 #include "browser/ui/dbobjectswindow.h"
@@ -80,7 +80,7 @@ protected:
         w->queryTab();
         w->rtfSQL()->setPlainText(sql);
         w->execute();
-        w->sqlRunner().wait();
+        w->runPanel().wait();
     }
     void popupTree(const char *item)
     {
@@ -107,12 +107,17 @@ protected:
     TfrmDbObjects *w = nullptr;
 };
 
+// The run itself is the run panel's (runpanel_test.cpp); this checks the
+// browser's side of it: its pages, the frame's status line, the tree.
 TEST_F(BrowserWorkspaceTest, SqlPanelRunsReportsAndRefreshesTheTree)
 {
     runSql(QStringLiteral("select count(*) from region"));
     EXPECT_EQ(status(), QStringLiteral("Query executed successfully."));
     EXPECT_TRUE(w->rtfResults()->toPlainText().contains(QStringLiteral("-----------")));
     EXPECT_EQ(child<QTabWidget>("tabTable")->currentWidget()->objectName(), QStringLiteral("pageTableSQL"));
+
+    runSql(QStringLiteral("update region set region_name = region_name"));
+    EXPECT_EQ(status(), QStringLiteral("%1 row(s) updated.").arg(count(QStringLiteral("select count(*) from region"))));
 
     runSql(QStringLiteral("select region_code,\n  nosuch from region"));
     EXPECT_EQ(status(), QStringLiteral("Query compiled with errors."));
@@ -129,7 +134,7 @@ TEST_F(BrowserWorkspaceTest, SqlPanelRunsReportsAndRefreshesTheTree)
     EXPECT_EQ(selected(), QStringLiteral("tester.customer"));
 }
 
-TEST_F(BrowserWorkspaceTest, StopEndsARunThatHeldTheTreeAndPages)
+TEST_F(BrowserWorkspaceTest, ARunHoldsTheTreeAndPagesUntilStopEndsIt)
 {
     w->gotoNode(QStringLiteral("tester.customer"));
     w->queryTab();
@@ -148,10 +153,9 @@ TEST_F(BrowserWorkspaceTest, StopEndsARunThatHeldTheTreeAndPages)
 
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 700)
+    while (clock.elapsed() < 300)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     ASSERT_TRUE(w->running()) << "the statement ended by itself; the test needs a longer one";
-    EXPECT_FALSE(child<QWidget>("pnlProgress")->isHidden());
     w->stop();
     clock.restart();
     while (w->running() && clock.elapsed() < 5000)
@@ -159,11 +163,8 @@ TEST_F(BrowserWorkspaceTest, StopEndsARunThatHeldTheTreeAndPages)
     EXPECT_LT(clock.elapsed(), 1000);
     QCoreApplication::processEvents();
     EXPECT_EQ(status(), QStringLiteral("Query compiled with errors."));
-    ASSERT_EQ(dialogs->messages.size(), 1);
-    EXPECT_TRUE(dialogs->messages[0].contains(QStringLiteral("-213")));
     EXPECT_TRUE(child<QTreeWidget>("tvwTree")->isEnabled());
     EXPECT_FALSE(database.busy());
-    EXPECT_FALSE(w->rtfSQL()->isReadOnly());
     w->gotoNode(QStringLiteral("tester.part"));
     EXPECT_EQ(selected(), QStringLiteral("tester.part"));
 }

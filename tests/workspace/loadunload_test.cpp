@@ -216,21 +216,22 @@ TEST_F(LoadUnloadTest, MissingFileLeavesNoTrace)
 TEST_F(LoadUnloadTest, QueryWindowRunsClientStatementsInItsText)
 {
     writeFile("in.unl", kEveryType);
-    ExecPlan plan;
-    plan.renderText = true;
-    plan.context = "TfrmQuery.ExecSQL";
-    plan.sql = QStringLiteral("load from '%1' insert into every_type;\nunload to '%2' select id from every_type;\n"
-                              "select count(*) n from every_type")
-                   .arg(path("in.unl"), path("ids.unl"));
+    ExecOptions options;
+    options.context = "TfrmQuery.ExecSQL";
+    ExecPlan plan = PrepareExec(QStringLiteral("load from '%1' insert into every_type;\nunload to '%2' select id from every_type;\n"
+                                               "update every_type set id = id where id < 3;\nselect count(*) n from every_type")
+                                    .arg(path("in.unl"), path("ids.unl")),
+                                options);
     DbQuery query(m_fx.session()), explain(m_fx.session());
     query.setDatabaseName(m_fx.module().GetDatabaseName());
     ExecOutcome outcome = RunExec(plan, query, explain);
     ASSERT_EQ(outcome.result, ExecResult::Rows) << outcome.report.toStdString();
-    EXPECT_EQ(outcome.message, "3 row(s) loaded. 3 row(s) unloaded.");
+    EXPECT_EQ(outcome.message, "3 row(s) loaded. 3 row(s) unloaded. 2 row(s) updated.");
     EXPECT_EQ(outcome.textLines.last().trimmed(), "3");
     EXPECT_EQ(readFile("ids.unl"), "1|\n2|\n3|\n");
 
-    plan.sql = QStringLiteral("select 1 from every_type;\nunload to '%1' select nosuch from every_type").arg(path("x"));
+    plan = PrepareExec(QStringLiteral("select 1 from every_type;\nunload to '%1' select nosuch from every_type").arg(path("x")),
+                       options);
     outcome = RunExec(plan, query, explain);
     EXPECT_EQ(outcome.result, ExecResult::Failed);
     EXPECT_EQ(outcome.errorOffset, plan.sql.indexOf("nosuch") + 1);

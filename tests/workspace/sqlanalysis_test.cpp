@@ -5,6 +5,7 @@
 #include "workspace/queryexec.h"
 #include "workspace/sqlanalysis.h"
 #include "workspace/sqlsyntax.h"
+#include "workspace/statementsplitter.h"
 
 #include <gtest/gtest.h>
 
@@ -155,7 +156,7 @@ struct CatalogChangeRow {
 
 class CatalogChanges : public ::testing::TestWithParam<CatalogChangeRow> {};
 
-TEST_P(CatalogChanges, Detect) { EXPECT_EQ(ChangesCatalogObjects(QString::fromUtf8(GetParam().sql)), GetParam().changes); }
+TEST_P(CatalogChanges, Detect) { EXPECT_EQ(ChangesCatalogObjects(SplitSqlStatements(QString::fromUtf8(GetParam().sql))), GetParam().changes); }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CatalogChanges,
@@ -179,6 +180,95 @@ INSTANTIATE_TEST_SUITE_P(
                       CatalogChangeRow{"AlterSequence", "alter sequence seq_a restart with 1", true},
                       CatalogChangeRow{"RenameSequence", "rename sequence seq_a to seq_b", true},
                       CatalogChangeRow{"DropSequence", "drop sequence seq_b", true}));
+
+struct RowCountRow {
+    const char *name;
+    const char *statement;
+    const char *text;
+};
+
+class RowCounts : public ::testing::TestWithParam<RowCountRow> {};
+
+TEST_P(RowCounts, Text) { EXPECT_EQ(RowCountText(QString::fromUtf8(GetParam().statement), 3), GetParam().text); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RowCounts,
+    ::testing::Values(RowCountRow{"Insert", "insert into t values (1)", "3 row(s) inserted."},
+                      RowCountRow{"UpdateAfterComments", "-- fix\n{ old } /* x */ UPDATE t SET a = 1", "3 row(s) updated."},
+                      RowCountRow{"Delete", "delete from t where a > 1", "3 row(s) deleted."},
+                      RowCountRow{"Merge", "merge into t using s on t.a = s.a when matched then update set b = 1",
+                                  "3 row(s) merged."},
+                      RowCountRow{"Select", "select * from t", ""},
+                      RowCountRow{"CreateTable", "create table t (a int)", ""},
+                      RowCountRow{"UpdateStatistics", "update statistics for table t", ""},
+                      RowCountRow{"TableNamedStatistics", "update statistics set a = 1", "3 row(s) updated."},
+                      RowCountRow{"WordNotVerb", "inserted_rows", ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct OutcomeRow {
+    const char *name;
+    ExecResult result;
+    const char *message;
+    bool textStopped;
+    bool changesCatalog;
+    bool autoRefresh;
+    bool explainImmediate;
+    // expected
+    const char *status;
+    bool rowsShown;
+    bool errorReport;
+    bool refreshTree;
+    bool showExplain;
+};
+
+class OutcomeViews : public ::testing::TestWithParam<OutcomeRow> {};
+
+TEST_P(OutcomeViews, What)
+{
+    const OutcomeRow &r = GetParam();
+    ExecPlan plan;
+    plan.renderText = true;
+    plan.explain = true;
+    plan.autoRefresh = r.autoRefresh;
+    plan.explainImmediate = r.explainImmediate;
+    ExecOutcome outcome;
+    outcome.result = r.result;
+    outcome.message = QString::fromUtf8(r.message);
+    outcome.textStopped = r.textStopped;
+    outcome.changesCatalog = r.changesCatalog;
+    const OutcomeView view = ViewOfOutcome(plan, outcome);
+    EXPECT_EQ(view.status, QString::fromUtf8(r.status));
+    EXPECT_EQ(view.rowsShown, r.rowsShown);
+    EXPECT_EQ(view.renderText, r.rowsShown);
+    EXPECT_EQ(view.errorReport, r.errorReport);
+    EXPECT_EQ(view.refreshTree, r.refreshTree);
+    EXPECT_EQ(view.showExplain, r.showExplain);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, OutcomeViews,
+    ::testing::Values(
+        OutcomeRow{"Rows", ExecResult::Rows, "", false, false, true, false, "Query executed successfully.", true,
+                   false, false, false},
+        OutcomeRow{"RowsAfterLoad", ExecResult::Rows, "3 row(s) loaded.", false, false, true, false,
+                   "3 row(s) loaded.", true, false, false, false},
+        OutcomeRow{"RowsStopped", ExecResult::Rows, "3 row(s) loaded.", true, false, true, false,
+                   "Query executed; the text shows the rows read before Stop.", true, false, false, false},
+        OutcomeRow{"ExplainShownAfterRows", ExecResult::Rows, "", false, false, true, true,
+                   "Query executed successfully.", true, false, false, true},
+        OutcomeRow{"NoRows", ExecResult::NoRows, "", false, false, true, true, "Query compiled successfully.", false,
+                   false, false, false},
+        OutcomeRow{"RowCount", ExecResult::NoRows, "2 row(s) deleted.", false, false, true, false,
+                   "2 row(s) deleted.", false, false, false, false},
+        OutcomeRow{"CatalogChanged", ExecResult::NoRows, "", false, true, true, false, "Query compiled successfully.",
+                   false, false, true, false},
+        OutcomeRow{"CatalogChangedNoAutoRefresh", ExecResult::NoRows, "", false, true, false, false,
+                   "Query compiled successfully.", false, false, false, false},
+        OutcomeRow{"FailedKeepsNoMessage", ExecResult::Failed, "3 row(s) loaded.", false, true, true, true,
+                   "Query compiled with errors.", false, true, false, false},
+        OutcomeRow{"ObjectDdlNotRun", ExecResult::NotRun, "", false, false, true, true,
+                   "Compile option disabled in this version.", false, false, false, false}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 struct TokenRow {
     const char *name;

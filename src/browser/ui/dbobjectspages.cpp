@@ -189,17 +189,8 @@ void TfrmDbObjects::createSqlPanel()
     m_splitterSQL->setStretchFactor(1, 1);
     m_dsQuery = named(new DbQueryModel(m_qryQuery.get(), this), QStringLiteral("dsQuery"));
 
-    // Shown half a second into a run of the panel's statement.
-    m_pnlProgress = named(new QWidget, QStringLiteral("pnlProgress"));
-    auto *progress = new QHBoxLayout(m_pnlProgress);
-    progress->setContentsMargins(6, 2, 6, 2);
-    m_lblProgress = named(new QLabel, QStringLiteral("lblProgress"));
-    auto *btnStop = named(new QPushButton(QStringLiteral("Stop")), QStringLiteral("btnStop"));
-    connect(btnStop, &QPushButton::clicked, this, &TfrmDbObjects::stop);
-    progress->addWidget(m_lblProgress, 1);
-    progress->addWidget(btnStop);
-    m_pnlProgress->setVisible(false);
-    layout->addWidget(m_pnlProgress);
+    m_runPanel = std::make_unique<RunPanel>(this, m_rtfSQL, m_rtfResults, *m_qryQuery, *m_qryExplain, runHooks());
+    layout->addWidget(m_runPanel->progressLine());
 }
 
 void TfrmDbObjects::applyResultsDisplay(bool toGrid)

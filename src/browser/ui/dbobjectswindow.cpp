@@ -28,6 +28,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTableView>
 #include <QTreeWidget>
 
@@ -70,20 +71,10 @@ TfrmDbObjects::TfrmDbObjects(IShell &shell, QWidget *parent)
     createLayout();
     createOutputMenus();
     FormCreate();
-    m_progressTimer.setSingleShot(true);
-    connect(&m_progressTimer, &QTimer::timeout, this, &TfrmDbObjects::showProgress);
-    connect(&m_runner, &StatementRunner::finished, this, [this] {
-        m_progressTimer.stop();
-        m_pnlProgress->setVisible(false);
-        m_rtfSQL->setReadOnly(false);
-    });
     connect(&BusyNotifier(), &DatabaseBusyNotifier::busyChanged, this, [this](const QString &name, bool busy) {
         if (name == m_module->uniqueDatabaseName())
             connectionBusyChanged(busy);
     });
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), widget());
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &TfrmDbObjects::stop);
 }
 
 TfrmDbObjects::~TfrmDbObjects() { FormDestroy(); }
@@ -640,9 +631,7 @@ void TfrmDbObjects::FormDestroy()
     m_destroying = true;
     // A statement still running on the connection ends before the connection
     // does, without its outcome being shown.
-    disconnect(&m_runner, nullptr, nullptr, nullptr);
-    m_runner.stop();
-    m_runner.wait();
+    m_runPanel->abandon();
     m_module->setFinishedConnecting(false);
     m_module->setExplainChanged({});
     const bool save = Settings::read(Settings::SaveSettingsOnExit);
@@ -697,35 +686,44 @@ void TfrmDbObjects::FormDestroy()
 
 // ---- commands -----------------------------------------------------------------
 
-bool TfrmDbObjects::resultOpen() const { return !m_runner.running() && m_qryQuery->isOpen(); }
+bool TfrmDbObjects::resultOpen() const { return !m_runPanel->running() && m_qryQuery->isOpen(); }
 
 bool TfrmDbObjects::running() const { return IsDatabaseBusy(m_module->uniqueDatabaseName()); }
 
 void TfrmDbObjects::stop()
 {
-    if (m_runner.running()) {
-        m_lblProgress->setText(QStringLiteral("Stopping..."));
-        m_runner.stop();
-    } else if (running()) {
+    if (m_runPanel->running())
+        m_runPanel->stop();
+    else if (running())
         // A query window's statement on this connection.
         m_module->dbDb().interrupt();
-    }
 }
 
-void TfrmDbObjects::runStarted()
+RunPanelHooks TfrmDbObjects::runHooks()
 {
-    m_rtfSQL->setReadOnly(true);
-    m_progressTimer.start(500);
-    updateMenus();
+    RunPanelHooks hooks;
+    hooks.status = [this](const QString &text) { m_shell.setStatusText(text); };
+    hooks.clearResult = [this] { showResultGrid(false); };
+    hooks.showResult = [this](bool rows) { showSqlResult(rows); };
+    hooks.runChanged = [this](const ExecPlan &, const ExecOutcome *) { m_shell.UpdateMenus(); };
+    // This browser is the active window: its tree follows a catalog change at once.
+    hooks.refreshTree = [this] { refresh(); };
+    hooks.showExplain = [this] { explainQuery(); };
+    hooks.stop = [this] { stop(); };
+    return hooks;
 }
 
-void TfrmDbObjects::showProgress()
+void TfrmDbObjects::showSqlResult(bool rows)
 {
-    if (!m_runner.running())
-        return;
-    m_lblProgress->setText(QStringLiteral("Running... %1 s").arg(double(m_runner.elapsedMs()) / 1000.0, 0, 'f', 1));
-    m_pnlProgress->setVisible(true);
-    m_progressTimer.start(100);
+    showResultGrid(rows);
+    if (shownPageSet())
+        showSqlPage();
+    if (!rows)
+        m_rtfSQL->setFocus();
+    else if (m_resultsToGrid)
+        m_gridResults->setFocus();
+    else
+        m_rtfResults->setFocus();
 }
 
 void TfrmDbObjects::connectionBusyChanged(bool busy)
@@ -846,8 +844,17 @@ void TfrmDbObjects::showResultGrid(bool attach)
 
 void TfrmDbObjects::execute()
 {
-    if (hooks().executeSql && !running())
-        hooks().executeSql(*this);
+    if (!shownPageSet() || running())
+        return;
+    ExecOptions options;
+    options.liveChecked = m_shell.liveDataEnabled();
+    options.gridVisible = m_resultsToGrid;
+    options.explain = m_module->explain();
+    options.explainFile = m_explainFile;
+    options.context = QStringLiteral("TfrmDbObjects.ExecSQL.ExecSQLStandard");
+    options.autoRefresh = m_autoRefresh;
+    options.explainImmediate = m_editExplainImmediate;
+    m_runPanel->execute(&m_module->dbDb(), options);
 }
 
 void TfrmDbObjects::explainQuery() { ViewExplainOutput(m_module->explain(), m_explainFile, m_explainViewer); }

@@ -17,10 +17,9 @@
 #include "app/ui/editorhost.h"
 #include "browser/navigation.h"
 #include "browser/objecttree.h"
-#include "db/statementrunner.h"
+#include "workspace/ui/runpanel.h"
 
 #include <QMdiSubWindow>
-#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -61,8 +60,6 @@ struct BrowserHooks {
     // Before the selection leaves a node of `kind` and before closing (once per
     // kind): may ask about a modified editor; false refuses.
     std::function<bool(TfrmDbObjects &, int kind)> leaveCheck;
-    // Runs the SQL panel's statement (Execute while the SQL page shows).
-    std::function<void(TfrmDbObjects &)> executeSql;
     // Opens a query window on the browser's connection holding `text`.
     std::function<void(TfrmDbObjects &, const QString &text)> openQueryText;
     // The close request's leave checks; false keeps the window open. Unset:
@@ -107,21 +104,10 @@ public:
     void rememberTablePage(int kind);
     bool isActiveChild() const;
 
-    // What the SQL panel's run works with.
-    StatementRunner &sqlRunner() { return m_runner; }
-    // The SQL panel's run has started: the editor is held and the progress
-    // line shows after half a second.
-    void runStarted();
+    // Runs the SQL panel's text.
+    RunPanel &runPanel() { return *m_runPanel; }
     DbQuery &qryExplain() const { return *m_qryExplain; }
     QPlainTextEdit *rtfResults() const { return m_rtfResults; }
-    QTableView *gridResults() const { return m_gridResults; }
-    // Attaches the result query to the grid (grid mode) once a run has ended.
-    void showResultGrid(bool attach);
-    bool resultsToGrid() const { return m_resultsToGrid; }
-    QString explainFile() const { return m_explainFile; }
-    QString explainViewer() const { return m_explainViewer; }
-    bool editExplainImmediate() const { return m_editExplainImmediate; }
-    bool autoRefresh() const { return m_autoRefresh; }
     // The first shown page control in the order list, table, synonym,
     // procedure, trigger, other; null when none shows.
     QTabWidget *shownPageSet(QString *name = nullptr) const;
@@ -235,7 +221,12 @@ private:
     void tabTableChange();
     void connectionBusyChanged(bool busy);
     void showTableDdlIfShown();
-    void showProgress();
+    RunPanelHooks runHooks();
+    // Attaches the result query to the grid (grid mode) once a run has ended.
+    void showResultGrid(bool attach);
+    // After a run of the SQL panel: the SQL page in front, the grid attached
+    // and focused, or the result text, or the SQL editor.
+    void showSqlResult(bool rows);
     void setStatus(const QString &text);
     void updateMenus();
 
@@ -290,9 +281,6 @@ private:
     QWidget *m_pnlResultsGrid = nullptr;
     QTableView *m_gridResults = nullptr;
     TDbNavigator *m_dbnavResults = nullptr;
-    QWidget *m_pnlProgress = nullptr;
-    QLabel *m_lblProgress = nullptr;
-    QTimer m_progressTimer;
     std::unique_ptr<DbQuery> m_qryQuery;
     std::unique_ptr<DbQuery> m_qryTableData;
     std::unique_ptr<DbQuery> m_qryExplain;
@@ -305,7 +293,7 @@ private:
     QMenu *m_popupResults = nullptr;
     std::map<QString, QString> m_fileNames;  // by editor name
     // Declared last: stopped and waited for before the queries it uses go.
-    StatementRunner m_runner;
+    std::unique_ptr<RunPanel> m_runPanel;
 };
 
 } // namespace quodlin

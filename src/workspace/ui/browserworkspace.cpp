@@ -6,7 +6,6 @@
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
-#include "db/statementrunner.h"
 #include "workspace/browseredits.h"
 #include "workspace/objectcompile.h"
 #include "workspace/queryexec.h"
@@ -173,84 +172,6 @@ void dropObject(TfrmDbObjects &browser, const TNodeInfo &node)
     browser.refresh();
 }
 
-// The end of a run of the SQL panel: pages, focus, status, error report.
-void showSqlOutcome(TfrmDbObjects &browser, const ExecPlan &plan, const ExecOutcome &outcome)
-{
-    IShell &shell = browser.shell();
-    QTabWidget *tab = browser.shownPageSet();
-    browser.showResultGrid(outcome.result == ExecResult::Rows);
-    if (tab)
-        browser.showSqlPage();
-    if (outcome.result == ExecResult::Rows) {
-        if (plan.renderText)
-            browser.rtfResults()->setPlainText(outcome.textLines.join(QLatin1Char('\n')));
-        if (browser.resultsToGrid())
-            browser.gridResults()->setFocus();
-        else
-            browser.rtfResults()->setFocus();
-    } else {
-        browser.rtfSQL()->setFocus();
-    }
-    // This browser is the active window: its tree follows a catalog change at once.
-    if (browser.autoRefresh() && outcome.changesCatalog && outcome.result != ExecResult::Failed)
-        browser.refresh();
-    shell.setStatusText(ExecStatusText(outcome.result));
-    shell.UpdateMenus();
-    if (outcome.result == ExecResult::Failed) {
-        ShowErrorBox(outcome.report);
-        PlainTextSqlEditor editor(browser.rtfSQL());
-        ShowErrorPosition(editor, outcome.errorOffset);
-        browser.rtfSQL()->setFocus();
-    }
-    // UNLOAD and LOAD say what they did.
-    if (outcome.result != ExecResult::Failed && !outcome.message.isEmpty())
-        shell.setStatusText(outcome.message);
-    if (outcome.result == ExecResult::Rows && outcome.textStopped)
-        shell.setStatusText(QStringLiteral("Query executed; the text shows the rows read before Stop."));
-    if (outcome.result == ExecResult::Rows && plan.explain && browser.editExplainImmediate())
-        ViewExplainOutput(browser.module().explain(), browser.explainFile(), browser.explainViewer());
-}
-
-void executeSql(TfrmDbObjects &browser)
-{
-    if (!browser.shownPageSet() || connectionBusy(browser))
-        return;
-    browser.rtfResults()->clear();
-    browser.showResultGrid(false);
-    browser.qryQuery().close();
-    PlainTextSqlEditor editor(browser.rtfSQL());
-    if (editor.lineCount() == 0)
-        return;
-    browser.shell().setStatusText(QStringLiteral("Executing query..."));
-    ExecOptions options;
-    options.liveChecked = browser.shell().liveDataEnabled();
-    options.gridVisible = browser.resultsToGrid();
-    options.explain = browser.module().explain();
-    options.explainFile = browser.explainFile();
-    options.context = QStringLiteral("TfrmDbObjects.ExecSQL.ExecSQLStandard");
-    const ExecPlan plan = PrepareExec(editor, options);
-    if (plan.objectDdl) {
-        showSqlOutcome(browser, plan, ExecOutcome{});
-        return;
-    }
-    auto outcome = std::make_shared<ExecOutcome>();
-    DbQuery *query = &browser.qryQuery();
-    DbQuery *explain = &browser.qryExplain();
-    StatementRunner &runner = browser.sqlRunner();
-    const QMetaObject::Connection shown = QObject::connect(
-        &runner, &StatementRunner::finished, &browser,
-        [&browser, plan, outcome] { showSqlOutcome(browser, plan, *outcome); }, Qt::SingleShotConnection);
-    const bool started = runner.start(&browser.module().dbDb(), [plan, outcome, query, explain](const std::atomic<bool> &stop) {
-        *outcome = RunExec(plan, *query, *explain, &stop);
-    });
-    if (!started) {
-        QObject::disconnect(shown);
-        browser.shell().setStatusText(QStringLiteral("The connection is busy with another statement."));
-        return;
-    }
-    browser.runStarted();
-}
-
 } // namespace
 
 void InstallBrowserWorkspaceHooks()
@@ -258,7 +179,6 @@ void InstallBrowserWorkspaceHooks()
     BrowserHooks hooks = browserHooks();
     hooks.compile = compileObject;
     hooks.drop = dropObject;
-    hooks.executeSql = executeSql;
     hooks.leaveCheck = [](TfrmDbObjects &browser, int kind) {
         BrowserEditors editors(browser);
         bool allow = true;

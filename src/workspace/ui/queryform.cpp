@@ -86,15 +86,11 @@ TfrmQuery::TfrmQuery(IShell &shell, QWidget *parent)
     readSettings();
     resize(Settings::read(Settings::QueryWidth), Settings::read(Settings::QueryHeight));
     applyResultsMode(m_resultsToGrid);
-    m_progressTimer.setSingleShot(true);
-    connect(&m_progressTimer, &QTimer::timeout, this, &TfrmQuery::showProgress);
-    connect(&m_runner, &StatementRunner::finished, this, &TfrmQuery::runFinished);
 }
 
 TfrmQuery::~TfrmQuery()
 {
-    m_runner.stop();
-    m_runner.wait();
+    m_runPanel->abandon();
     m_shell.updateMenusLater();
 }
 
@@ -179,19 +175,8 @@ void TfrmQuery::buildWidgets()
     m_tabQuery->addTab(m_pageResults, QStringLiteral("&Results"));
     layout->addWidget(m_tabQuery, 1);
 
-    // Shown half a second into a run.
-    m_pnlProgress = new QWidget(client);
-    m_pnlProgress->setObjectName(QStringLiteral("pnlProgress"));
-    auto *progressLayout = new QHBoxLayout(m_pnlProgress);
-    progressLayout->setContentsMargins(6, 2, 6, 2);
-    m_lblProgress = new QLabel(m_pnlProgress);
-    m_lblProgress->setObjectName(QStringLiteral("lblProgress"));
-    m_btnStop = button("btnStop", QStringLiteral("Stop"), m_pnlProgress);
-    connect(m_btnStop, &QPushButton::clicked, this, &TfrmQuery::stop);
-    progressLayout->addWidget(m_lblProgress, 1);
-    progressLayout->addWidget(m_btnStop);
-    m_pnlProgress->setVisible(false);
-    layout->addWidget(m_pnlProgress);
+    m_runPanel = std::make_unique<RunPanel>(this, m_rtfSQL, m_rtfResults, *m_qryQuery, *m_qryExplain, runHooks());
+    layout->addWidget(m_runPanel->progressLine());
 
     m_statusBar = new QStatusBar(client);
     m_statusBar->setObjectName(QStringLiteral("StatusBar"));
@@ -208,9 +193,6 @@ void TfrmQuery::buildWidgets()
     auto *nextPage = new QShortcut(QKeySequence(Qt::Key_F12), this);
     connect(nextPage, &QShortcut::activated, this,
             [this] { m_tabQuery->setCurrentIndex(qMin(m_tabQuery->count() - 1, m_tabQuery->currentIndex() + 1)); });
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &TfrmQuery::stop);
 }
 
 QWidget *TfrmQuery::buildNavigator()
@@ -475,81 +457,49 @@ void TfrmQuery::setExplainEnabled(bool on)
 
 void TfrmQuery::setStatus(const QString &text) { m_statusBar->showMessage(text); }
 
+RunPanelHooks TfrmQuery::runHooks()
+{
+    RunPanelHooks hooks;
+    hooks.status = [this](const QString &text) { setStatus(text); };
+    hooks.clearResult = [this] { m_model->setQuery(nullptr); };
+    hooks.prepared = [this](const ExecPlan &) { setWindowTitle(QueryCaption(m_connection->ConnectionDisplayName())); };
+    hooks.showResult = [this](bool rows) { showResult(rows); };
+    hooks.runChanged = [this](const ExecPlan &plan, const ExecOutcome *outcome) {
+        updateMenus();
+        if (!outcome || !m_connection)
+            return;
+        const bool failed = outcome->result == ExecResult::Failed || outcome->result == ExecResult::NoRows;
+        setWindowTitle(QueryCaption(m_connection->ConnectionDisplayName(), !failed && m_chkLiveQuery->isChecked(),
+                                    plan.firstLine));
+    };
+    hooks.refreshTree = [this] {
+        if (IObjectBrowserWindow *browser = findBrowser())
+            browser->refresh();
+    };
+    hooks.showExplain = [this] { ShowExplainFile(); };
+    return hooks;
+}
+
 void TfrmQuery::ExecSQL()
 {
-    if (running())
-        return;
-    DbDatabase *db = database();
-    m_rtfResults->clear();
-    m_model->setQuery(nullptr);
-    m_qryQuery->close();
-    PlainTextSqlEditor editor(m_rtfSQL);
-    if (editor.lineCount() == 0 || !db)
-        return;
-    if (IsDatabaseBusy(db->databaseName())) {
-        setStatus(QStringLiteral("The connection is busy with another statement."));
-        return;
-    }
-    setStatus(QStringLiteral("Executing query..."));
     ExecOptions options;
     options.liveChecked = m_chkLiveQuery->isChecked();
     options.gridVisible = m_resultsToGrid;
     options.explain = explainEnabled();
     options.explainFile = m_explainFile;
     options.context = QStringLiteral("TfrmQuery.ExecSQL");
-    m_runPlan = PrepareExec(editor, options);
-    setWindowTitle(QueryCaption(m_connection->ConnectionDisplayName()));
-    if (m_runPlan.objectDdl) {
-        showOutcome(m_runPlan, ExecOutcome{});
-        return;
-    }
-    m_runOutcome = ExecOutcome{};
-    const ExecPlan plan = m_runPlan;
-    const bool started = m_runner.start(db, [this, plan](const std::atomic<bool> &stopFlag) {
-        m_runOutcome = RunExec(plan, *m_qryQuery, *m_qryExplain, &stopFlag);
-    });
-    if (!started) {
-        setStatus(QStringLiteral("The connection is busy with another statement."));
-        return;
-    }
-    m_rtfSQL->setReadOnly(true);
-    m_progressTimer.start(500);
-    updateMenus();
+    options.autoRefresh = m_autoRefresh;
+    options.explainImmediate = m_showExplainImmediate;
+    m_runPanel->execute(database(), options);
 }
 
-void TfrmQuery::showProgress()
-{
-    if (!running())
-        return;
-    m_lblProgress->setText(QStringLiteral("Running... %1 s").arg(m_runner.elapsedMs() / 1000.0, 0, 'f', 1));
-    m_pnlProgress->setVisible(true);
-    m_progressTimer.start(100);
-}
+void TfrmQuery::stop() { m_runPanel->stop(); }
 
-void TfrmQuery::stop()
-{
-    if (!running())
-        return;
-    m_lblProgress->setText(QStringLiteral("Stopping..."));
-    m_runner.stop();
-}
+void TfrmQuery::waitForRun() { m_runPanel->wait(); }
 
-void TfrmQuery::waitForRun() { m_runner.wait(); }
-
-void TfrmQuery::runFinished()
+void TfrmQuery::showResult(bool rows)
 {
-    m_progressTimer.stop();
-    m_pnlProgress->setVisible(false);
-    m_rtfSQL->setReadOnly(false);
-    // Before any error box: the frame's Stop and Execute must show the run has ended.
-    updateMenus();
-    showOutcome(m_runPlan, m_runOutcome);
-}
-
-void TfrmQuery::showOutcome(const ExecPlan &plan, const ExecOutcome &outcome)
-{
-    const bool failed = outcome.result == ExecResult::Failed || outcome.result == ExecResult::NoRows;
-    if (outcome.result == ExecResult::Rows) {
+    if (rows) {
         m_model->setQuery(m_resultsToGrid ? m_qryQuery.get() : nullptr);
         m_model->reset();
         static_cast<TDbNavigator *>(m_dbnavResults)->updateButtons();
@@ -558,30 +508,10 @@ void TfrmQuery::showOutcome(const ExecPlan &plan, const ExecOutcome &outcome)
             m_gridResults->setFocus();
         else
             m_rtfResults->setFocus();
-        if (plan.renderText)
-            m_rtfResults->setPlainText(outcome.textLines.join(QLatin1Char('\n')));
     } else {
         m_tabQuery->setCurrentWidget(m_pageSQL);
         m_rtfSQL->setFocus();
     }
-    setStatus(ExecStatusText(outcome.result));
-    if (outcome.result == ExecResult::Failed) {
-        ShowErrorBox(outcome.report);
-        PlainTextSqlEditor editor(m_rtfSQL);
-        ShowErrorPosition(editor, outcome.errorOffset);
-        m_rtfSQL->setFocus();
-    }
-    if (outcome.result == ExecResult::Rows && outcome.textStopped)
-        setStatus(QStringLiteral("Query executed; the text shows the rows read before Stop."));
-    if (outcome.result == ExecResult::Rows && plan.explain && m_showExplainImmediate)
-        ShowExplainFile();
-    updateMenus();
-    if (m_connection)
-        setWindowTitle(QueryCaption(m_connection->ConnectionDisplayName(), !failed && m_chkLiveQuery->isChecked(),
-                                    plan.firstLine));
-    if (m_autoRefresh && outcome.changesCatalog && outcome.result != ExecResult::Failed)
-        if (IObjectBrowserWindow *browser = findBrowser())
-            browser->refresh();
 }
 
 void TfrmQuery::ShowExplainFile() { ViewExplainOutput(explainEnabled(), m_explainFile, m_explainViewer); }
@@ -726,8 +656,7 @@ void TfrmQuery::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    m_runner.stop();
-    m_runner.wait();
+    m_runPanel->abandon();
     const bool saveSettings = Settings::read(Settings::SaveSettingsOnExit);
     if (saveSettings && connection())
         Settings::writeConnection(m_connection->ConnectionName(), Settings::ConnLastSqlStatementQuery,

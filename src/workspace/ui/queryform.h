@@ -6,12 +6,10 @@
 #include "app/childwindows.h"
 #include "app/shell.h"
 #include "app/ui/editorhost.h"
-#include "db/statementrunner.h"
-#include "workspace/queryexec.h"
+#include "workspace/ui/runpanel.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -63,7 +61,7 @@ public:
     void pasteTemplate(const QString &kind) override;
     IConnection *connection() const override;
     bool resultOpen() const override;
-    bool running() const override { return m_runner.running(); }
+    bool running() const override { return m_runPanel->running(); }
     void stop() override;
     void execute() override { ExecSQL(); }
     void edit() override { showSqlPage(); }
@@ -105,9 +103,9 @@ private:
     std::function<QStringList(const QString &table)> keyColumns() const;
     DbDatabase *database() const;
     void setStatus(const QString &text);
-    void runFinished();
-    void showOutcome(const ExecPlan &plan, const ExecOutcome &outcome);
-    void showProgress();
+    RunPanelHooks runHooks();
+    // After a run: the results page with the grid or text, else the SQL page.
+    void showResult(bool rows);
     void pageChanged();
     void subWindowActivated(QMdiSubWindow *window);
     void updateMenus();
@@ -132,9 +130,6 @@ private:
     QWidget *m_dbnavResults = nullptr;
     QTableView *m_gridResults = nullptr;
     QPlainTextEdit *m_rtfResults = nullptr;
-    QWidget *m_pnlProgress = nullptr;
-    QLabel *m_lblProgress = nullptr;
-    QPushButton *m_btnStop = nullptr;
     QStatusBar *m_statusBar = nullptr;
     QMenu *m_popupEdit = nullptr;
     QMenu *m_popupResults = nullptr;
@@ -153,10 +148,8 @@ private:
     QString m_sqlFileName;
     QString m_resultsFileName;
 
-    StatementRunner m_runner;
-    QTimer m_progressTimer;
-    ExecPlan m_runPlan;
-    ExecOutcome m_runOutcome;
+    // Declared last: its run ends before the queries and widgets it uses go.
+    std::unique_ptr<RunPanel> m_runPanel;
 };
 
 // Installs the factory through which the main window opens query windows.
