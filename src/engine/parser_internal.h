@@ -85,6 +85,8 @@ public:
 
     // --- queries (parser_select.cpp)
     std::unique_ptr<ast::SelectStmt> selectStatement(bool allowInto);
+    // WITH name [(columns)] AS (query), ...: after the WITH.
+    std::vector<ast::CommonTable> commonTables();
     ast::SelectCore selectCore();
     ast::FromItem fromItem();
     ast::FromItem fromPrimary();

@@ -169,7 +169,28 @@ StatementPtr Parser::statement()
     }
     if (t.kind != TokenKind::Identifier) fail();
     const std::string &w = t.text;
-    if (w == "select" || (w == "with" && (atName(1) || atWord("recursive", 1)))) {
+    if (w == "with" && (atName(1) || atWord("recursive", 1))) {
+        // WITH ... SELECT, and WITH ... INSERT INTO t SELECT: the common
+        // tables serve the INSERT's query.
+        const int start = offset();
+        next();
+        std::vector<CommonTable> with = commonTables();
+        if (!atWord("insert")) {
+            if (!atWord("select") && !at(TokenKind::LParen)) fail();
+            auto s = std::make_unique<SelectStatement>();
+            s->select = std::move(*selectStatement(true));
+            for (std::size_t i = 0; i < with.size(); ++i)
+                s->select.with.insert(s->select.with.begin() + std::ptrdiff_t(i), std::move(with[i]));
+            return s;
+        }
+        StatementPtr st = insertStatement();
+        auto &insert = static_cast<InsertStatement &>(*st);
+        if (!insert.select) failAt(start);
+        for (std::size_t i = 0; i < with.size(); ++i)
+            insert.select->with.insert(insert.select->with.begin() + std::ptrdiff_t(i), std::move(with[i]));
+        return st;
+    }
+    if (w == "select") {
         auto s = std::make_unique<SelectStatement>();
         s->select = std::move(*selectStatement(true));
         return s;

@@ -16,21 +16,7 @@ std::unique_ptr<SelectStmt> Parser::selectStatement(bool allowInto)
     auto s = std::make_unique<SelectStmt>();
     if (atWord("with") && (atName(1) || atWord("recursive", 1))) {
         next();
-        if (atWord("recursive") && atName(1)) raise(-999, {}, offset());
-        do {
-            CommonTable t;
-            t.offset = offset();
-            t.name = name();
-            if (accept(TokenKind::LParen)) {
-                do t.columns.push_back(name()); while (accept(TokenKind::Comma));
-                expect(TokenKind::RParen);
-            }
-            expectWord("as");
-            expect(TokenKind::LParen);
-            t.query = selectStatement(false);
-            expect(TokenKind::RParen);
-            s->with.push_back(std::move(t));
-        } while (accept(TokenKind::Comma));
+        s->with = commonTables();
         if (!atWord("select") && !at(TokenKind::LParen)) fail();
     }
     auto core = [&] {
@@ -107,6 +93,27 @@ std::unique_ptr<SelectStmt> Parser::selectStatement(bool allowInto)
         if (acceptWord("with")) { expectWord("no"); expectWord("log"); s->withNoLog = true; }
     }
     return s;
+}
+
+std::vector<CommonTable> Parser::commonTables()
+{
+    if (atWord("recursive") && atName(1)) raise(-999, {}, offset());
+    std::vector<CommonTable> out;
+    do {
+        CommonTable t;
+        t.offset = offset();
+        t.name = name();
+        if (accept(TokenKind::LParen)) {
+            do t.columns.push_back(name()); while (accept(TokenKind::Comma));
+            expect(TokenKind::RParen);
+        }
+        expectWord("as");
+        expect(TokenKind::LParen);
+        t.query = selectStatement(false);
+        expect(TokenKind::RParen);
+        out.push_back(std::move(t));
+    } while (accept(TokenKind::Comma));
+    return out;
 }
 
 SelectCore Parser::selectCore()
