@@ -5,7 +5,10 @@
 #include "db/dbformat.h"
 #include "db/dbquery.h"
 #include "db/dbsession.h"
+#include "db/sqlname.h"
+#include "db/sqlnamereader.h"
 #include "output/unloadreader.h"
+#include "workspace/builtstatement.h"
 #include "workspace/statementsplitter.h"
 
 #include <QFile>
@@ -73,18 +76,24 @@ public:
         }
         syntaxError(start);
     }
-    // An identifier, plain or in double quotes (kept with its quotes).
+    // [owner.]name, each plain or in double quotes (the owner also in single ones).
+    SqlQualifiedName qualifiedName()
+    {
+        const int start = offset();
+        const std::optional<SqlQualifiedName> name = ReadSqlQualifiedName(m_text, start);
+        if (!name)
+            syntaxError(start);
+        m_at = int(name->end);
+        return *name;
+    }
+    // A name without owner.
     QString name()
     {
         const int start = offset();
-        if (m_at < m_text.size() && m_text[m_at] == QLatin1Char('"')) {
-            string();
-            return m_text.mid(start, m_at - start);
-        }
-        const QString w = word();
-        if (w.isEmpty())
+        const SqlQualifiedName name = qualifiedName();
+        if (!name.owner.isEmpty())
             syntaxError(start);
-        return w;
+        return name.name;
     }
     bool punct(QChar c)
     {
@@ -175,31 +184,15 @@ ClientRunResult runUnload(DbSession &session, const QString &databaseName, const
     return {result.records, QStringLiteral("%1 row(s) unloaded.").arg(result.records)};
 }
 
-enum class LoadTransaction { Own, Users, None };
-
-LoadTransaction beginLoad(IDbConnection &connection)
-{
-    try {
-        connection.execute(QStringLiteral("BEGIN WORK"), {});
-        return LoadTransaction::Own;
-    } catch (const DbEngineError &e) {
-        if (e.nativeCode() == -535)
-            return LoadTransaction::Users;
-        if (e.nativeCode() == -256)
-            return LoadTransaction::None;
-        throw;
-    }
-}
-
 [[noreturn]] void loadFailure(const std::exception &cause, qint64 line, int field, const QString &column,
-                              LoadTransaction tx, qint64 loaded)
+                              WorkTransaction tx, qint64 loaded)
 {
     QString where = QStringLiteral("LOAD stopped at line %1").arg(line);
     if (field > 0)
         where += QStringLiteral(", field %1 (%2)").arg(field).arg(column);
-    if (tx == LoadTransaction::Own)
+    if (tx == WorkTransaction::Own)
         where += QStringLiteral("; no rows were loaded.");
-    else if (tx == LoadTransaction::Users)
+    else if (tx == WorkTransaction::Users)
         where += QStringLiteral("; %1 row(s) before it are in the open transaction.").arg(loaded);
     else
         where += QStringLiteral("; %1 row(s) before it were loaded.").arg(loaded);
@@ -255,21 +248,30 @@ int faultyField(const std::exception &failure, const QList<int> &markOffsets, co
 ClientRunResult runLoad(DbSession &session, const QString &databaseName, const ClientStatement &st,
                         const ExportProgress &progress)
 {
+    DbDatabase *db = session.findDatabase(databaseName);
+    if (!db)
+        throw DbError(QStringLiteral("Unknown database '%1'").arg(databaseName));
+    db->open();
+    IDbConnection &connection = *db->connection();
+    const SqlNameStyle style = SqlNameStyleOf(&connection);
+    QStringList columnNames;
+    for (const QString &column : st.columns)
+        columnNames << SqlName(column, style);
+    const QString columnList = columnNames.join(QStringLiteral(", "));
     // The target's columns, their types telling how the file's texts convert.
-    const QString columnList = st.columns.join(QStringLiteral(", "));
     QList<DbColumn> columns;
     DbFormatting fmt;
     {
         DbQuery describe(session);
         describe.setDatabaseName(databaseName);
         describe.setSql(QStringLiteral("SELECT %1 FROM %2 WHERE 1 = 0")
-                            .arg(columnList.isEmpty() ? QStringLiteral("*") : columnList, st.table));
+                            .arg(columnList.isEmpty() ? QStringLiteral("*") : columnList, SqlName(st.owner, st.table, style)));
         describe.open();
         for (int i = 0; i < describe.fieldCount(); ++i)
             columns << describe.field(i).column();
         fmt = describe.formatting();
     }
-    QString insert = QStringLiteral("INSERT INTO ") + st.table;
+    QString insert = QStringLiteral("INSERT INTO ") + SqlName(st.owner, st.table, style);
     if (!columnList.isEmpty())
         insert += QStringLiteral(" (") + columnList + QLatin1Char(')');
     insert += QStringLiteral(" VALUES (");
@@ -286,14 +288,9 @@ ClientRunResult runLoad(DbSession &session, const QString &databaseName, const C
     if (!file.open(QIODevice::ReadOnly))
         throw DbError(QStringLiteral("Cannot open %1: %2").arg(st.fileName, file.errorString()));
 
-    DbDatabase *db = session.findDatabase(databaseName);
-    if (!db)
-        throw DbError(QStringLiteral("Unknown database '%1'").arg(databaseName));
-    db->open();
-    IDbConnection &connection = *db->connection();
     const std::unique_ptr<IDbStatement> statement = connection.prepare(insert);
-    const LoadTransaction tx = beginLoad(connection);
-    bool open = tx == LoadTransaction::Own;
+    const WorkTransaction tx = BeginWork(connection);
+    bool open = tx == WorkTransaction::Own;
     auto rollback = [&] {
         if (!open)
             return;
@@ -346,7 +343,7 @@ ClientRunResult runLoad(DbSession &session, const QString &databaseName, const C
             ++loaded;
             if (loaded % 256 == 0 && progress && !progress(loaded)) {
                 rollback();
-                throw DbError(tx == LoadTransaction::Own
+                throw DbError(tx == WorkTransaction::Own
                                   ? QStringLiteral("LOAD stopped; no rows were loaded.")
                                   : QStringLiteral("LOAD stopped after %1 row(s).").arg(loaded));
             }
@@ -391,7 +388,9 @@ std::optional<ClientStatement> ParseClientStatement(const QString &statement)
     st.delimiter = delimiterClause(s);
     s.require("INSERT");
     s.require("INTO");
-    st.table = s.name();
+    const SqlQualifiedName table = s.qualifiedName();
+    st.owner = table.owner;
+    st.table = table.name;
     if (s.punct(QLatin1Char('('))) {
         do
             st.columns << s.name();

@@ -15,7 +15,9 @@
 // records before the bad one stay, as with the server's tool; inside the
 // user's own transaction they stay in it for the user to commit or roll back.
 // Relative file names are taken from the program's working folder. The
-// delimiter is DELIMITER's, else DBDELIMITER's, else '|'.
+// delimiter is DELIMITER's, else DBDELIMITER's, else '|'. LOAD's table and
+// column names are read as names and written into its statements by SqlName
+// (a table of another database is not taken).
 #include "output/exportwriter.h"
 #include "workspace/statementsplitter.h"
 
@@ -34,8 +36,9 @@ struct ClientStatement {
     QChar delimiter;
     QString select;        // UNLOAD: the SELECT statement
     int selectOffset = 0;  // where it starts in the statement text
-    QString table;         // LOAD: the target table as typed
-    QStringList columns;   // LOAD: the columns named; empty for all of them
+    QString owner;         // LOAD: the target table's owner, empty when not named
+    QString table;         // LOAD: the target table's name (quotes undone, bare names folded)
+    QStringList columns;   // LOAD: the columns named, as names; empty for all of them
 };
 
 // The UNLOAD or LOAD statement of `statement` (one statement, no semicolon);

@@ -260,7 +260,8 @@ TEST_P(ParseClientTest, Recognises)
         EXPECT_EQ(st->select, QString::fromUtf8(c.rest));
         EXPECT_EQ(QString::fromUtf8(c.text).mid(st->selectOffset), st->select);
     } else {
-        EXPECT_EQ((QStringList{st->table} + st->columns).join(' '), QString::fromUtf8(c.rest));
+        const QString table = st->owner.isEmpty() ? st->table : st->owner + QLatin1Char('.') + st->table;
+        EXPECT_EQ((QStringList{table} + st->columns).join(' '), QString::fromUtf8(c.rest));
     }
 }
 
@@ -271,8 +272,10 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"unload_delimiter", "-- note\nUNLOAD TO \"it's\" DELIMITER ';'\n  SELECT 1 from t", "it's", ';',
                   "SELECT 1 from t"},
         ParseCase{"quote_doubled", "unload to 'it''s' select 1 from t", "it's", '|', "select 1 from t"},
-        ParseCase{"load_columns", "load from 'f' delimiter ',' insert into owner.t (a, \"B\")", "f", ',',
-                  "owner.t a \"B\""},
+        ParseCase{"load_columns", "load from 'f' delimiter ',' insert into Owner.T (a, \"B\")", "f", ',',
+                  "owner.t a B"},
+        ParseCase{"load_delimited", "load from 'f' insert into 'Joe' . \"my \"\"t\"\"\" (\"a b\")", "f", '|',
+                  "Joe.my \"t\" a b"},
         ParseCase{"load_all", "LOAD FROM '/x/y' INSERT INTO t", "/x/y", '|', "t"},
         ParseCase{"other", "select * from unload", "", '|', ""},
         ParseCase{"word_starting_alike", "loads from 'f'", "", '|', ""}),
@@ -305,6 +308,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SyntaxCase{"hex_delimiter", "unload to 'f' delimiter 'a' select 1", 24},
                       SyntaxCase{"long_delimiter", "load from 'f' delimiter '||' insert into t", 24},
                       SyntaxCase{"trailing_words", "load from 'f' insert into t extra", 28},
+                      SyntaxCase{"other_database", "load from 'f' insert into db:t", 28},
                       SyntaxCase{"unclosed_columns", "load from 'f' insert into t (a, b", 33}),
     [](const auto &info) { return std::string(info.param.name); });
 
