@@ -177,4 +177,9 @@ QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node)
     return lines;
 }
 
+QString TableDataStatement(const QString &name, SqlNameStyle style)
+{
+    return QStringLiteral("SELECT * FROM ") + SqlName(name, style);
+}
+
 } // namespace quodlin

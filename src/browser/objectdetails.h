@@ -7,6 +7,7 @@
 // break stays on its line); the definition text is printed as stored.
 // quodlin-cli show prints it; a print of the pages can reuse it.
 #include "browser/objecttree.h"
+#include "db/sqlname.h"
 
 #include <QStringList>
 
@@ -33,5 +34,10 @@ bool GotoEnabled(TdmDbObjects &module, const GotoButton &button);
 // returns the lines of its pages. `node` comes from an object tree. Raises
 // the layer's failures.
 QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node);
+
+// The data page's statement: every column of the table or view, its name
+// written by SqlName (without owner, as the exports read the table's name
+// from it). Raises DbError when the name cannot be written in that style.
+QString TableDataStatement(const QString &name, SqlNameStyle style);
 
 } // namespace quodlin

@@ -65,11 +65,12 @@ public:
     virtual DbSqlca sqlca() const = 0;
     virtual DbFormatting formatting() const = 0;
     // The columns of the table's primary key, else of one unique index; empty
-    // when it has neither or the driver cannot tell. Raises nothing.
-    virtual QStringList uniqueKey(const QString &table) { return {}; }
+    // when it has neither or the driver cannot tell. The names are as the
+    // catalog holds them (an empty owner: any). Raises nothing.
+    virtual QStringList uniqueKey(const QString &owner, const QString &table) { return {}; }
     // Whether the table's rows carry a ROWID that finds one row again (a
     // table, not a view). Raises nothing.
-    virtual bool hasRowids(const QString &table) { return false; }
+    virtual bool hasRowids(const QString &owner, const QString &table) { return false; }
     // Whether double quotes delimit identifiers in statements (DELIMIDENT);
     // SqlName writes names for it. Raises nothing.
     virtual bool delimitedIdentifiers() const { return false; }

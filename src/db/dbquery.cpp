@@ -159,13 +159,12 @@ void DbQuery::open()
     bool withRowid = false;
     if (live) {
         IDbConnection *connection = resolveDatabase().connection();
-        const QString bare = live->table.section(QLatin1Char(':'), -1);
-        key = connection->uniqueKey(bare);
+        key = connection->uniqueKey(live->owner, live->table);
         const bool keySelected = !key.isEmpty() && (live->allColumns || std::all_of(key.cbegin(), key.cend(),
             [&](const QString &k) { return live->columns.contains(k, Qt::CaseInsensitive); }));
         if (!keySelected) {
             key.clear();
-            withRowid = connection->hasRowids(bare);
+            withRowid = connection->hasRowids(live->owner, live->table);
         }
     }
     std::unique_ptr<IDbCursor> cursor;

@@ -227,6 +227,7 @@ private:
     QList<DbColumn> resultColumns() const;
     LiveStatement rowCondition(const QVariantList &original, const QVariant &rowid) const;
     QVariant rowidAt(int row) const;
+    SqlNameStyle nameStyle() const;
     void refuseUnlessSingleMatch(const LiveStatement &condition);
     void runLive(const LiveStatement &statement);
 

@@ -28,12 +28,17 @@ QList<DbColumn> DbQuery::resultColumns() const
 
 LiveStatement DbQuery::rowCondition(const QVariantList &original, const QVariant &rowid) const
 {
-    LiveStatement condition = LiveRowCondition(resultColumns(), original, m_keyColumns);
+    LiveStatement condition = LiveRowCondition(resultColumns(), original, m_keyColumns, nameStyle());
     if (rowid.isValid())
         return LiveRowidCondition(rowid, condition);
     if (condition.sql.isEmpty())
         throw DbError(QStringLiteral("The record cannot be identified: it has no comparable values"));
     return condition;
+}
+
+SqlNameStyle DbQuery::nameStyle() const
+{
+    return SqlNameStyleOf(m_database ? m_database->connection() : nullptr);
 }
 
 QVariant DbQuery::rowidAt(int row) const
@@ -50,7 +55,7 @@ void DbQuery::runLive(const LiveStatement &statement)
 // without a key holding equal rows) changes none of them.
 void DbQuery::refuseUnlessSingleMatch(const LiveStatement &condition)
 {
-    const LiveStatement count = LiveCount(m_liveSelect->table, condition);
+    const LiveStatement count = LiveCount(*m_liveSelect, condition, nameStyle());
     auto cursor = m_database->connection()->execute(count.sql, count.params);
     QVariantList row;
     const qlonglong matches = cursor && cursor->fetch(row) && !row.isEmpty() ? row[0].toLongLong() : 0;
@@ -116,7 +121,7 @@ void DbQuery::post()
         return;
     const QVariantList &values = m_rows[m_current];
     if (m_state == EditState::Insert) {
-        const LiveStatement insert = LiveInsert(m_liveSelect->table, resultColumns(), values);
+        const LiveStatement insert = LiveInsert(*m_liveSelect, resultColumns(), values, nameStyle());
         if (insert.sql.isEmpty())
             throw DbError(QStringLiteral("The new record has no values"));
         runLive(insert);
@@ -127,7 +132,7 @@ void DbQuery::post()
         }
     } else {
         const LiveStatement condition = rowCondition(m_original, rowidAt(m_current));
-        const LiveStatement update = LiveUpdate(m_liveSelect->table, resultColumns(), m_original, values, condition);
+        const LiveStatement update = LiveUpdate(*m_liveSelect, resultColumns(), m_original, values, condition, nameStyle());
         if (!update.sql.isEmpty()) {
             refuseUnlessSingleMatch(condition);
             runLive(update);
@@ -164,7 +169,7 @@ void DbQuery::deleteRecord()
         throw DbError(QStringLiteral("No current record"));
     const LiveStatement condition = rowCondition(m_rows[m_current], rowidAt(m_current));
     refuseUnlessSingleMatch(condition);
-    runLive(LiveDelete(m_liveSelect->table, condition));
+    runLive(LiveDelete(*m_liveSelect, condition, nameStyle()));
     if (m_database->connection()->rowsAffected() != 1)
         throw DbError(kChangedByOthers);
     const int at = m_current;

@@ -352,14 +352,13 @@ public:
             rethrowOther(e);
         }
     }
-    bool hasRowids(const QString &table) override
+    bool hasRowids(const QString &owner, const QString &table) override
     {
-        const QString owner = table.contains(QLatin1Char('.')) ? table.section(QLatin1Char('.'), 0, 0) : QString();
         try {
             auto stmt = m_session->prepare(utf8(owner.isEmpty()
                 ? QStringLiteral("select tabtype from systables where tabname = :tab")
                 : QStringLiteral("select tabtype from systables where tabname = :tab and owner = :owner")));
-            stmt->bind("tab", engine::Value::fromText(utf8(table.section(QLatin1Char('.'), -1))));
+            stmt->bind("tab", engine::Value::fromText(utf8(table)));
             if (!owner.isEmpty())
                 stmt->bind("owner", engine::Value::fromText(utf8(owner)));
             stmt->execute();
@@ -372,10 +371,9 @@ public:
             return false;
         }
     }
-    QStringList uniqueKey(const QString &table) override
+    QStringList uniqueKey(const QString &owner, const QString &table) override
     {
-        const QString owner = table.contains(QLatin1Char('.')) ? table.section(QLatin1Char('.'), 0, 0) : QString();
-        const std::string name = utf8(table.section(QLatin1Char('.'), -1));
+        const std::string name = utf8(table);
         QString parts;
         for (int i = 1; i <= 16; ++i)
             parts += QStringLiteral("%1i.part%2").arg(i > 1 ? QStringLiteral(", ") : QString()).arg(i);

@@ -1,5 +1,7 @@
 #include "db/liveselect.h"
 
+#include "db/sqlnamereader.h"
+
 #include <QRegularExpression>
 
 namespace quodlin {
@@ -113,11 +115,15 @@ std::optional<LiveSelect> AnalyzeLiveSelect(const QString &sql)
     i += 2;  // past FROM
     if (i >= tokens.size() || tokens[i].text == QStringLiteral("("))
         return std::nullopt;
-    live.table = tokens[i].text;
-    const QString bare = live.table.section(QLatin1Char(':'), -1).section(QLatin1Char('.'), -1);
-    if (!isName(bare))
+    if (tokens[i].text.contains(QLatin1Char(':')) || tokens[i].text.contains(QLatin1Char('@')))
         return std::nullopt;
-    ++i;
+    const std::optional<SqlQualifiedName> table = ReadSqlQualifiedName(sql, tokens[i].pos);
+    if (!table)
+        return std::nullopt;
+    live.owner = table->owner;
+    live.table = table->name;
+    while (i < tokens.size() && tokens[i].pos < table->end)
+        ++i;
     if (i < tokens.size() && !is(tokens[i], "where") && !is(tokens[i], "order") && tokens[i].text != QStringLiteral(";"))
         return std::nullopt;
     for (; i < tokens.size(); ++i) {
@@ -130,7 +136,7 @@ std::optional<LiveSelect> AnalyzeLiveSelect(const QString &sql)
 }
 
 LiveStatement LiveRowCondition(const QList<DbColumn> &columns, const QVariantList &original,
-                               const QStringList &keyColumns)
+                               const QStringList &keyColumns, SqlNameStyle style)
 {
     LiveStatement cond;
     QStringList terms;
@@ -139,11 +145,11 @@ LiveStatement LiveRowCondition(const QList<DbColumn> &columns, const QVariantLis
         if (!key && !isComparable(columns[i].type))
             continue;
         if (!original[i].isValid()) {
-            terms << columns[i].name + QStringLiteral(" IS NULL");
+            terms << SqlName(columns[i].name, style) + QStringLiteral(" IS NULL");
             continue;
         }
         const QString param = QStringLiteral("w%1").arg(i);
-        terms << QStringLiteral("%1 = :%2").arg(columns[i].name, param);
+        terms << QStringLiteral("%1 = :%2").arg(SqlName(columns[i].name, style), param);
         cond.params << DbParam{param, original[i]};
     }
     cond.sql = terms.join(QStringLiteral(" AND "));
@@ -171,13 +177,14 @@ LiveStatement LiveRowidCondition(const QVariant &rowid, const LiveStatement &val
     return cond;
 }
 
-LiveStatement LiveCount(const QString &table, const LiveStatement &condition)
+LiveStatement LiveCount(const LiveSelect &live, const LiveStatement &condition, SqlNameStyle style)
 {
-    return {QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(table, condition.sql), condition.params};
+    return {QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(SqlName(live.owner, live.table, style), condition.sql),
+            condition.params};
 }
 
-LiveStatement LiveUpdate(const QString &table, const QList<DbColumn> &columns, const QVariantList &original,
-                         const QVariantList &changed, const LiveStatement &condition)
+LiveStatement LiveUpdate(const LiveSelect &live, const QList<DbColumn> &columns, const QVariantList &original,
+                         const QVariantList &changed, const LiveStatement &condition, SqlNameStyle style)
 {
     LiveStatement st;
     QStringList sets;
@@ -186,17 +193,19 @@ LiveStatement LiveUpdate(const QString &table, const QList<DbColumn> &columns, c
         if (before.isValid() == changed[i].isValid() && before == changed[i])
             continue;
         const QString param = QStringLiteral("s%1").arg(i);
-        sets << QStringLiteral("%1 = :%2").arg(columns[i].name, param);
+        sets << QStringLiteral("%1 = :%2").arg(SqlName(columns[i].name, style), param);
         st.params << DbParam{param, changed[i]};
     }
     if (sets.isEmpty())
         return {};
-    st.sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, sets.join(QStringLiteral(", ")), condition.sql);
+    st.sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                 .arg(SqlName(live.owner, live.table, style), sets.join(QStringLiteral(", ")), condition.sql);
     st.params += condition.params;
     return st;
 }
 
-LiveStatement LiveInsert(const QString &table, const QList<DbColumn> &columns, const QVariantList &values)
+LiveStatement LiveInsert(const LiveSelect &live, const QList<DbColumn> &columns, const QVariantList &values,
+                         SqlNameStyle style)
 {
     LiveStatement st;
     QStringList names, markers;
@@ -204,19 +213,21 @@ LiveStatement LiveInsert(const QString &table, const QList<DbColumn> &columns, c
         if (!values[i].isValid())
             continue;
         const QString param = QStringLiteral("s%1").arg(i);
-        names << columns[i].name;
+        names << SqlName(columns[i].name, style);
         markers << QLatin1Char(':') + param;
         st.params << DbParam{param, values[i]};
     }
     if (!names.isEmpty())
         st.sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                     .arg(table, names.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
+                     .arg(SqlName(live.owner, live.table, style), names.join(QStringLiteral(", ")),
+                          markers.join(QStringLiteral(", ")));
     return st;
 }
 
-LiveStatement LiveDelete(const QString &table, const LiveStatement &condition)
+LiveStatement LiveDelete(const LiveSelect &live, const LiveStatement &condition, SqlNameStyle style)
 {
-    return {QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, condition.sql), condition.params};
+    return {QStringLiteral("DELETE FROM %1 WHERE %2").arg(SqlName(live.owner, live.table, style), condition.sql),
+            condition.params};
 }
 
 } // namespace quodlin

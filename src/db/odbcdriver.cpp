@@ -439,7 +439,7 @@ public:
     DbSqlca sqlca() const override { return m_sqlca; }
     // Informix tables have ROWIDs (fragmented ones not: the live query then
     // falls back to reading without them).
-    bool hasRowids(const QString &) override
+    bool hasRowids(const QString &, const QString &) override
     {
         SQLCHAR name[128] = {};
         SQLSMALLINT length = 0;
@@ -462,11 +462,10 @@ public:
         if (SQLHSTMT running = m_running.load())
             SQLCancel(running);
     }
-    QStringList uniqueKey(const QString &table) override
+    QStringList uniqueKey(const QString &owner, const QString &table) override
     {
         try {
-            const QString owner = table.contains(QLatin1Char('.')) ? table.section(QLatin1Char('.'), 0, 0) : QString();
-            QByteArray name = table.section(QLatin1Char('.'), -1).toUtf8();
+            QByteArray name = table.toUtf8();
             QByteArray schema = owner.toUtf8();
             SQLCHAR *schemaText = owner.isEmpty() ? nullptr : sqlText(schema);
             const SQLSMALLINT schemaLength = owner.isEmpty() ? 0 : SQLSMALLINT(SQL_NTS);

@@ -215,8 +215,8 @@ TEST_F(EmbeddedTest, LiveResultsFindTheKeyAndRefuseChangedRows)
     run("create unique index pairs_ab on pairs (b, a)");
     run("insert into items values (1, 'one', NULL)");
     run("insert into items values (2, 'two', 'x')");
-    EXPECT_EQ(db->connection()->uniqueKey("items"), QStringList({"id"}));
-    EXPECT_EQ(db->connection()->uniqueKey("pairs"), QStringList({"b", "a"}));
+    EXPECT_EQ(db->connection()->uniqueKey({}, "items"), QStringList({"id"}));
+    EXPECT_EQ(db->connection()->uniqueKey({}, "pairs"), QStringList({"b", "a"}));
 
     auto live = query("select * from items order by id");
     live->setLive(true);

@@ -334,10 +334,10 @@ protected:
 
 TEST_F(OdbcLiveTest, FindsTheKey)
 {
-    EXPECT_EQ(m_db->connection()->uniqueKey("items"), QStringList({"id"}));
-    EXPECT_EQ(m_db->connection()->uniqueKey("parts"), QStringList());
+    EXPECT_EQ(m_db->connection()->uniqueKey({}, "items"), QStringList({"id"}));
+    EXPECT_EQ(m_db->connection()->uniqueKey({}, "parts"), QStringList());
     run("create unique index parts_u on parts (part, item)");
-    EXPECT_EQ(m_db->connection()->uniqueKey("parts"), QStringList({"part", "item"}));
+    EXPECT_EQ(m_db->connection()->uniqueKey({}, "parts"), QStringList({"part", "item"}));
 }
 
 TEST_F(OdbcLiveTest, EditInsertAndDeleteAreWrittenBack)

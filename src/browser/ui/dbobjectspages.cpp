@@ -1,6 +1,7 @@
 // The browser's layout, its six page sets built from their description, and
 // what each kind of node loads into them.
 #include "browser/definitiontext.h"
+#include "browser/objectdetails.h"
 #include "browser/pagesets.h"
 #include "browser/ui/dbobjectswindow.h"
 #include "browser/ui/nodeimages.h"
@@ -8,6 +9,7 @@
 #include "catalog/dbobjectsmodule.h"
 #include "app/externalprograms.h"
 #include "db/dberror.h"
+#include "db/dbdatabase.h"
 #include "db/dbquery.h"
 #include "db/dbquerymodel.h"
 #include "db/ui/dbnavigator.h"
@@ -29,6 +31,8 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace quodlin {
 
@@ -504,7 +508,15 @@ void TfrmDbObjects::loadTableView(const TNodeInfo &info)
     m_qryTableData->setLive(m_shell.liveDataEnabled());
     DbQuery &table = m_module->qryTable();
     const DbField *tabname = table.isOpen() ? table.findField(QStringLiteral("tabname")) : nullptr;
-    m_qryTableData->setSql(QStringLiteral("SELECT * FROM ") + (tabname ? tabname->displayText() : info.Name));
+    m_tableDataFailure.clear();
+    try {
+        m_qryTableData->setSql(TableDataStatement(tabname ? tabname->displayText() : info.Name,
+                                                  SqlNameStyleOf(m_module->dbDb().connection())));
+    } catch (const std::exception &failure) {
+        // The page stays empty; when it shows, the report names the table that cannot be written.
+        m_qryTableData->setSql(QString());
+        m_tableDataFailure = DbErrorReport(failure, QStringLiteral("TfrmDbObjects.tvwTreeChange.LoadTableView"));
+    }
     openDataPageIfShown();
     // The DDL is written when its page shows, for this table afresh.
     m_ddlLoaded = false;
@@ -525,9 +537,13 @@ void TfrmDbObjects::openDataPageIfShown()
 {
     QTabWidget *tab = m_pageSets[QStringLiteral("tabTable")].tab;
     const int dataPage = FindPageSet(QStringLiteral("tabTable"))->indexOf(QStringLiteral("pageTableData"));
-    if (tab->isHidden() || tab->currentIndex() != dataPage || m_qryTableData->isOpen()
-        || m_qryTableData->sql().isEmpty())
+    if (tab->isHidden() || tab->currentIndex() != dataPage || m_qryTableData->isOpen())
         return;
+    if (m_qryTableData->sql().isEmpty()) {
+        if (!m_tableDataFailure.isEmpty())
+            ShowErrorBox(std::exchange(m_tableDataFailure, QString()));
+        return;
+    }
     try {
         m_qryTableData->open();
     } catch (const std::exception &failure) {

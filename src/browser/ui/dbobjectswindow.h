@@ -263,6 +263,7 @@ private:
     bool m_destroying = false;
     bool m_shown = false;
     bool m_ddlLoaded = false;  // the DDL page holds the shown table's text
+    QString m_tableDataFailure;  // why the shown table's data page has no statement
 
     QSplitter *m_splitterExplorer = nullptr;
     QTreeWidget *m_tvwTree = nullptr;
