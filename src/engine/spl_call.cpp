@@ -305,6 +305,7 @@ void Runtime::syncTriggers()
 void Runtime::forgetTriggers()
 {
     m_interpreter->forgetTriggers();
+    m_interpreter->forgetRoutines();
 }
 
 void Runtime::runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run)

@@ -40,7 +40,8 @@ public:
 
     // Before DML is prepared: SQLite's triggers as the catalog's are.
     void syncTriggers();
-    // After a rollback: the next statement checks SQLite's triggers again.
+    // After a rollback: the next statement checks SQLite's triggers again and
+    // compiles the routines it calls anew.
     void forgetTriggers();
 
     // SET DEBUG FILE TO 'path' [WITH APPEND]: a relative path goes where
