@@ -6,6 +6,7 @@
 #include "db/dbquery.h"
 #include "db/dbsession.h"
 #include "output/editorfiles.h"
+#include "workspace/builtstatement.h"
 #include "workspace/objectcompile.h"
 #include "workspace/sqlanalysis.h"
 
@@ -56,22 +57,22 @@ int RunCompile(const CliOptions &o, QTextStream &out, QTextStream &err)
 
     // The definition the browser's Edit page would hold: what a failed compile restores.
     QString loaded;
-    const int kind = CreateTextKind(editor);
-    const QString qualified = GetCreateObjectName(editor);
-    const QString name = NameWithoutOwner(qualified).toLower();
-    const QString owner = qualified.contains(QLatin1Char('.')) ? NameWithoutOwner(qualified.section(QLatin1Char('.'), 0, -2)) : QString();
-    if (kind != KindCategory && !name.isEmpty()) {
+    if (const std::optional<CreatedObject> created = CreatedObjectOf(editor)) {
         try {
-            if (const std::optional<TNodeInfo> node = FindObjectNode(module, kind, name, owner))
+            if (const std::optional<TNodeInfo> node = FindObjectNode(module, created->kind, created->name, created->owner))
                 loaded = LoadObjectDefinition(module, *node);
         } catch (const std::exception &failure) {
             err << "The current definition could not be read; a failed compile cannot restore it.\n"
                 << CliReport(failure, QStringLiteral("quodlin-cli.compile")) << '\n';
         }
     }
+    // An open catalog cursor keeps a read snapshot, and a session holding one
+    // cannot wait for the write lock that the compile's BEGIN WORK takes.
+    for (DbQuery *query : module.queries())
+        query->close();
     bool failed = false;
     CompileHooks hooks;
-    hooks.status = [&](const QString &text) { out << text << '\n' << Qt::flush; };
+    hooks.status = [&](const QString &status) { out << status << '\n' << Qt::flush; };
     hooks.showError = [&](const QString &report) {
         failed = true;
         err << plainLines(report) << '\n' << Qt::flush;
@@ -93,13 +94,17 @@ int RunDrop(const CliOptions &o, QTextStream &out, QTextStream &err)
         err << "drop takes a kind (table, view, procedure, trigger, synonym) and a name\n" << kUsage;
         return 2;
     }
-    const QString name = o.owner ? *o.owner + QLatin1Char('.') + o.arguments[1] : o.arguments[1];
-    const QString statement = DropObjectStatement(kind, name);
-    const QString context = QStringLiteral("TfrmDbObjects.mnuTreeDropClick (") + statement + QLatin1Char(')');
+    const QString owner = o.owner ? *o.owner : QString();
+    const QString &name = o.arguments[1];
     TdmDbObjects module(DbSession::defaultSession());
-    if (const int rc = openModule(module, o, err, context))
-        return rc;
+    QString statement;
+    QString context = QStringLiteral("TfrmDbObjects.mnuTreeDropClick");
     try {
+        // The name is written for the connection, so the connection comes first.
+        if (const int rc = openModule(module, o, err, context))
+            return rc;
+        statement = DropObjectStatement(kind, owner, name, QueryNameStyle(module.qryCompile()));
+        context += QStringLiteral(" (") + statement + QLatin1Char(')');
         DropObject(module.qryCompile(), statement);
     } catch (const std::exception &failure) {
         err << CliReport(failure, context) << '\n';

@@ -4,6 +4,7 @@
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
+#include "workspace/builtstatement.h"
 #include "workspace/queryexec.h"
 #include "workspace/sqlanalysis.h"
 
@@ -21,6 +22,18 @@ void runStatement(DbQuery &query, const QString &sql)
     query.execSQL();
 }
 
+// A failure that ended the transaction already (an interrupted write) has
+// undone it all: -255 then means the old object is back.
+void rollbackWork(DbQuery &query)
+{
+    try {
+        RunBuiltStatement(query, QStringLiteral("ROLLBACK WORK"));
+    } catch (const DbEngineError &e) {
+        if (e.nativeCode() != -255)
+            throw;
+    }
+}
+
 void say(const CompileHooks &hooks, const char *text)
 {
     if (hooks.status)
@@ -33,30 +46,47 @@ CompileResult ExecDropCreate(ISqlEditor &editor, DbQuery &compileQuery, QString 
                              const CompileHooks &hooks)
 {
     CompileResult result;
+    auto report = [&hooks](const std::exception &failure, const char *context) {
+        if (hooks.showError)
+            hooks.showError(DbErrorReport(failure, QString::fromLatin1(context)));
+    };
     say(hooks, "Dropping object...");
     FixCommentColons(editor);
+    WorkTransaction transaction = WorkTransaction::None;
+    try {
+        transaction = BeginWork(QueryConnection(compileQuery));
+    } catch (const std::exception &failure) {
+        // The lock was not granted (or the connection failed): nothing was dropped.
+        report(failure, "TfrmDbObjects.ExecDropCreate");
+        say(hooks, "Object compiled with errors.");
+        compileQuery.close();
+        return result;
+    }
     result.dropped = DropBeforeCreate(editor, compileQuery);
     say(hooks, "Compiling object...");
     const QString text = editor.text();
     try {
         runStatement(compileQuery, text);
+        if (transaction == WorkTransaction::Own)
+            RunBuiltStatement(compileQuery, QStringLiteral("COMMIT WORK"));
         loadedDefinition = text;
         result.compiled = true;
         say(hooks, "Object compiled successfully.");
     } catch (const std::exception &failure) {
-        if (hooks.showError)
-            hooks.showError(DbErrorReport(failure, QStringLiteral("TfrmDbObjects.ExecDropCreate")));
+        report(failure, "TfrmDbObjects.ExecDropCreate");
         if (hooks.showErrorPosition)
             hooks.showErrorPosition(FailureErrorOffset(failure));
-        if (result.dropped) {
+        if (result.dropped)
             say(hooks, "Restoring object...");
-            try {
+        try {
+            // Our own transaction's rollback brings the old object back; elsewhere it is run again.
+            if (transaction == WorkTransaction::Own)
+                rollbackWork(compileQuery);
+            else if (result.dropped)
                 runStatement(compileQuery, loadedDefinition);
-            } catch (const std::exception &restoreFailure) {
-                result.restoreFailed = true;
-                if (hooks.showError)
-                    hooks.showError(DbErrorReport(restoreFailure, QStringLiteral("TfrmDbObjects.Compile.ExecDropCreate")));
-            }
+        } catch (const std::exception &restoreFailure) {
+            result.restoreFailed = true;
+            report(restoreFailure, "TfrmDbObjects.Compile.ExecDropCreate");
         }
         say(hooks, "Object compiled with errors.");
     }
@@ -64,49 +94,24 @@ CompileResult ExecDropCreate(ISqlEditor &editor, DbQuery &compileQuery, QString 
     return result;
 }
 
-QString DropObjectStatement(int kind, const QString &name)
+QString DropObjectStatement(int kind, const QString &owner, const QString &name, SqlNameStyle style)
 {
     static const char *const statements[] = {"DROP TABLE ", "DROP VIEW ", "DROP PROCEDURE ", "DROP TRIGGER ",
                                              "DROP SYNONYM "};
     if (kind < KindTable || kind > KindSynonym)
         return {};
-    return QString::fromLatin1(statements[kind - KindTable]) + name;
+    return QLatin1String(statements[kind - KindTable]) + SqlName(owner, name, style);
 }
 
 void DropObject(DbQuery &compileQuery, const QString &statement)
 {
-    compileQuery.close();
-    compileQuery.setSql(statement);
-    compileQuery.setLive(false);
-    try {
-        compileQuery.execSQL();
-    } catch (...) {
-        compileQuery.close();
-        throw;
-    }
-    compileQuery.close();
+    RunBuiltStatement(compileQuery, statement);
 }
 
 int CreateTextKind(const ISqlEditor &editor)
 {
-    const QString drop = DropStatementFor(editor, QString());
-    if (drop.startsWith(QLatin1String("DROP TRIGGER")))
-        return KindTrigger;
-    if (drop.startsWith(QLatin1String("DROP PROCEDURE")))
-        return KindProcedure;
-    if (drop.startsWith(QLatin1String("DROP VIEW")))
-        return KindView;
-    if (drop.startsWith(QLatin1String("DROP SYNONYM")))
-        return KindSynonym;
-    return KindCategory;
-}
-
-QString NameWithoutOwner(const QString &name)
-{
-    QString result = name.mid(name.lastIndexOf(QLatin1Char('.')) + 1);
-    if (result.size() >= 2 && result.startsWith(QLatin1Char('"')) && result.endsWith(QLatin1Char('"')))
-        result = result.mid(1, result.size() - 2);
-    return result;
+    const std::optional<CreatedObject> created = CreatedObjectOf(editor);
+    return created ? created->kind : KindCategory;
 }
 
 std::optional<TNodeInfo> FindObjectNode(TdmDbObjects &module, int kind, const QString &name, const QString &owner)

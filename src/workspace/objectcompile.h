@@ -1,11 +1,23 @@
 #pragma once
 // Compile and drop of views, procedures and triggers: the object the text
 // creates is dropped, the text is run, and when that fails the old
-// definition is run again so a failed edit does not leave the database
+// definition comes back, so a failed edit does not leave the database
 // without the object. Every statement runs through the connection's compile
 // query with live results off and no result set. The windows show the
 // status texts and reports through the hooks; the command-line tool prints them.
+//
+// Where the server has transactions, drop and create are one transaction
+// (BEGIN WORK ... COMMIT WORK): a failed create is undone by ROLLBACK WORK,
+// and a crash between the two loses nothing. BEGIN WORK takes the engine's
+// write lock, waiting as SET LOCK MODE says; when it cannot be had the
+// compile fails before anything is dropped. Inside a transaction the user
+// opened on that connection the compile runs within it (no BEGIN, no
+// COMMIT: committing it would commit the user's work too), restoring the old
+// definition by running it again on failure; the user's COMMIT or ROLLBACK
+// decides. A database without transactions (BEGIN WORK fails with -256) is
+// dropped, created and restored statement by statement.
 #include "browser/objecttree.h"
+#include "db/sqlname.h"
 #include "workspace/sqleditor.h"
 
 #include <functional>
@@ -34,17 +46,16 @@ struct CompileResult {
 CompileResult ExecDropCreate(ISqlEditor &editor, DbQuery &compileQuery, QString &loadedDefinition,
                              const CompileHooks &hooks);
 
-// "DROP TABLE t" and the like for the kinds 1 to 5; empty for other kinds.
-// The name is given without owner.
-QString DropObjectStatement(int kind, const QString &name);
-// Runs the drop; raises the layer's failure.
+// "DROP TABLE t" and the like for the kinds 1 to 5, owner and name written
+// by SqlName (an empty owner writes the name alone); empty for other kinds.
+// Raises DbError naming the object when it cannot be written in that style.
+QString DropObjectStatement(int kind, const QString &owner, const QString &name, SqlNameStyle style);
+// Runs the drop as one statement; raises the layer's failure.
 void DropObject(DbQuery &compileQuery, const QString &statement);
 
 // The kind a CREATE text defines (view, procedure, trigger, synonym), by
 // its first CREATE line in capitals; KindCategory when none.
 int CreateTextKind(const ISqlEditor &editor);
-// The owner-less part of a possibly owner-qualified, possibly quoted name.
-QString NameWithoutOwner(const QString &name);
 
 // The tree node of the object of that kind and name (and owner, when given);
 // none when there is no such object or several owners have one. Raises the

@@ -1,7 +1,10 @@
 #include "workspace/sqlanalysis.h"
 
 #include "app/textutil.h"
+#include "browser/objecttree.h"
 #include "db/dbquery.h"
+#include "db/sqlnamereader.h"
+#include "workspace/builtstatement.h"
 
 #include <QRegularExpression>
 
@@ -18,8 +21,6 @@ bool containsAny(const QString &text, std::initializer_list<const char *> words)
             return true;
     return false;
 }
-
-const char *const kObjectWords[] = {" TRIGGER ", " PROCEDURE ", " VIEW ", " SYNONYM "};
 
 } // namespace
 
@@ -134,19 +135,79 @@ QString GetUnqualifiedObjectName(const ISqlEditor &editor)
     return name;
 }
 
-QString DropStatementFor(const ISqlEditor &editor, const QString &name)
+std::optional<CreatedObject> CreatedObjectOf(const ISqlEditor &editor)
 {
     const int n = editor.lineCount();
-    for (int i = 0; i < n; ++i) {
-        const QString line = TrimSql(editor.line(i));
-        if (!line.startsWith(QLatin1String("CREATE ")))
-            continue;
-        for (const char *word : kObjectWords)
-            if (line.contains(QLatin1String(word)))
-                return QStringLiteral("DROP ") + TrimSql(QString::fromLatin1(word)) + QLatin1Char(' ') + name;
+    int first = 0;
+    while (first < n && !TrimSql(editor.line(first)).startsWith(QLatin1String("CREATE ")))
+        ++first;
+    if (first >= n)
+        return std::nullopt;
+    // Joined as the compile runs the text, so a name holding a line break is read as created.
+    const QString text = editor.lines().mid(first).join(QStringLiteral("\r\n"));
+    qsizetype at = SkipSqlBlanks(text, 0);
+    // The next bare word, upper-cased; empty when something else stands there.
+    auto word = [&text, &at]() {
+        at = SkipSqlBlanks(text, at);
+        qsizetype end = at;
+        while (end < text.size() && (text[end].isLetterOrNumber() || text[end] == QLatin1Char('_')))
+            ++end;
+        return UpperAscii(text.mid(at, end - at));
+    };
+    auto take = [&](const char *expected) {
+        const qsizetype before = at;
+        const QString w = word();
+        if (w == QLatin1String(expected)) {
+            at += w.size();
+            return true;
+        }
+        at = before;
+        return false;
+    };
+    if (!take("CREATE"))
+        return std::nullopt;
+    take("DBA");
+    static const std::pair<const char *, int> kinds[] = {
+        {"TRIGGER", KindTrigger}, {"PROCEDURE", KindProcedure}, {"VIEW", KindView}, {"SYNONYM", KindSynonym}};
+    CreatedObject created;
+    const bool publicOrPrivate = take("PUBLIC") || take("PRIVATE");
+    for (const auto &[keyword, kind] : kinds)
+        if (take(keyword))
+            created.kind = kind;
+    if (created.kind == 0 || (publicOrPrivate && created.kind != KindSynonym))
+        return std::nullopt;
+    if (take("IF") && !(take("NOT") && take("EXISTS")))
+        return std::nullopt;
+    const std::optional<SqlQualifiedName> name = ReadSqlQualifiedName(text, SkipSqlBlanks(text, at));
+    if (!name)
+        return std::nullopt;
+    // A database-qualified name (db:owner.name) is not dropped here.
+    if (const qsizetype after = SkipSqlBlanks(text, name->end); after < text.size() && text[after] == QLatin1Char(':'))
+        return std::nullopt;
+    created.owner = name->owner;
+    created.name = name->name;
+    created.written = text.mid(name->start, name->end - name->start);
+    return created;
+}
+
+namespace {
+
+QString dropStatement(const std::optional<CreatedObject> &created, SqlNameStyle style)
+{
+    if (!created)
         return {};
-    }
-    return {};
+    const char *word = created->kind == KindTrigger     ? "DROP TRIGGER "
+                       : created->kind == KindProcedure ? "DROP PROCEDURE "
+                       : created->kind == KindView      ? "DROP VIEW "
+                                                        : "DROP SYNONYM ";
+    return QLatin1String(word) + SqlName(created->owner, created->name, style);
+}
+
+} // namespace
+
+QString DropStatementFor(const ISqlEditor &editor, SqlNameStyle style)
+{
+    return dropStatement(CreatedObjectOf(editor), style);
 }
 
 void RenamePlaceholders(ISqlEditor &editor, const QString &name)
@@ -168,16 +229,12 @@ void RenamePlaceholders(ISqlEditor &editor, const QString &name)
 
 bool DropBeforeCreate(ISqlEditor &editor, DbQuery &query)
 {
-    const QString name = GetCreateObjectName(editor);
-    const QString drop = DropStatementFor(editor, name);
-    RenamePlaceholders(editor, name);
-    if (drop.isEmpty())
+    const std::optional<CreatedObject> created = CreatedObjectOf(editor);
+    RenamePlaceholders(editor, created ? created->written : GetCreateObjectName(editor));
+    if (!created)
         return false;
     try {
-        query.close();
-        query.setSql(drop);
-        query.setLive(false);
-        query.execSQL();
+        RunBuiltStatement(query, dropStatement(created, QueryNameStyle(query)));
         return true;
     } catch (const std::exception &) {
         return false;

@@ -7,9 +7,12 @@
 //
 // Keywords match in capitals only where the operations say so; that is how
 // the query window tells DDL apart, and tests hold the cases.
+#include "db/sqlname.h"
 #include "workspace/sqleditor.h"
 
 #include <QStringList>
+
+#include <optional>
 
 namespace quodlin {
 
@@ -30,14 +33,30 @@ bool IsRowReturning(const ISqlEditor &editor);
 QString GetCreateObjectName(const ISqlEditor &editor);
 QString GetUnqualifiedObjectName(const ISqlEditor &editor);
 
-// The DROP statement for the editor's first CREATE line of a trigger,
-// procedure, view or synonym; empty for any other text.
-QString DropStatementFor(const ISqlEditor &editor, const QString &name);
+// The object a text creates. The statement is the one on the first line that
+// begins with "CREATE " in capitals (the line that decides whether a compile
+// drops first), read as CREATE [DBA] [PUBLIC | PRIVATE] kind [IF NOT EXISTS]
+// [owner.]name with the name rules of sqlnamereader.h.
+struct CreatedObject {
+    int kind = 0;      // KindView, KindProcedure, KindTrigger or KindSynonym
+    QString owner;     // empty when the text names none
+    QString name;
+    QString written;   // owner and name as the text writes them
+};
+// Nothing when that line creates none of the four kinds or names no object
+// that can be read (a template's "<vw_new>", a database-qualified name).
+std::optional<CreatedObject> CreatedObjectOf(const ISqlEditor &editor);
+
+// The DROP statement for the object the editor's text creates, its name
+// written by SqlName; empty for any other text. Raises DbError when the name
+// cannot be written in that style.
+QString DropStatementFor(const ISqlEditor &editor, SqlNameStyle style = SqlNameStyle::Delimident);
 // Renames the template placeholders to the CREATE text's object name unless
 // that name still holds "_new"; keeps the caret where it was.
 void RenamePlaceholders(ISqlEditor &editor, const QString &name);
-// Renames the placeholders, then drops the object the text creates when it
-// exists. True when a DROP ran without failure; every failure is swallowed.
+// Renames the placeholders to the created object's name as written, then
+// drops that object when it exists, as the one statement of the query. True
+// when a DROP ran without failure; every failure is swallowed.
 bool DropBeforeCreate(ISqlEditor &editor, DbQuery &query);
 
 void FixCommentColons(ISqlEditor &editor);

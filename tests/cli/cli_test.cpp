@@ -1,5 +1,8 @@
 // quodlin-cli as a user runs it: the built program in a temporary home.
 #include "app/programinfo.h"
+#include "db/sqlname.h"
+#include "engine/engine.h"
+#include "hostilenames.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +16,10 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <chrono>
+#include <thread>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -403,6 +410,178 @@ TEST_F(CliTest, LatinOneScriptsAndCompiledFilesKeepTheirCharacters)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     r = cli(db + QStringList{"sql", "--format", "unload", "select w from words; execute procedure p_word()"});
     EXPECT_EQ(r.out, QStringLiteral("caf\u00e9|\nna\u00efve|\n"));
+}
+
+// Drop and compile with the legal names that break SQL pasted from names
+// (DELIMIDENT set): the statement names the object alone, and a table named
+// victim survives every step.
+TEST_F(CliTest, DropAndCompileTouchTheNamedObjectAlone)
+{
+    using quodlin::SqlName;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DELIMIDENT"), QStringLiteral("y"));
+    const auto run = [&env](const QStringList &args) {
+        return cliRun(QStringList{QStringLiteral("-u"), QStringLiteral("tester"), QStringLiteral("-d"),
+                                  QStringLiteral("hostile")} + args, {}, env);
+    };
+    const auto unload = [&run](const QString &select) {
+        const CliRun r = run({QStringLiteral("sql"), QStringLiteral("--format"), QStringLiteral("unload"), select});
+        return r.exitCode == 0 ? r.out : QStringLiteral("failed: ") + r.err;
+    };
+    ASSERT_EQ(cliRun({QStringLiteral("-u"), QStringLiteral("tester"), QStringLiteral("createdb"), QStringLiteral("hostile")}).exitCode, 0);
+    ASSERT_EQ(run({QStringLiteral("sql"), QStringLiteral("create table victim (id integer); insert into victim values (7)")}).exitCode, 0);
+    const QString tables = QStringLiteral("select count(*) from systables where tabid >= 100");
+    for (const quodlin::testing::HostileName &h : quodlin::testing::HostileNames()) {
+        SCOPED_TRACE(h.label);
+        const QString quoted = SqlName(h.name);
+        ASSERT_EQ(run({QStringLiteral("sql"), QStringLiteral("create table ") + quoted + QStringLiteral(" (id integer)")}).exitCode, 0);
+        // Every other name is given with its owner.
+        const bool withOwner = (&h - &quodlin::testing::HostileNames().first()) % 2 == 1;
+        QStringList args{QStringLiteral("drop"), QStringLiteral("table"), h.name};
+        if (withOwner)
+            args << QStringLiteral("--owner") << QStringLiteral("tester");
+        const CliRun r = run(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, QStringLiteral("DROP TABLE ") + (withOwner ? QStringLiteral("tester.") : QString()) + quoted
+                             + QLatin1Char('\n'));
+        EXPECT_EQ(unload(tables), QStringLiteral("1|\n"));
+        EXPECT_EQ(unload(QStringLiteral("select id from victim")), QStringLiteral("7|\n"));
+    }
+
+    // A view, a trigger and a synonym whose names hold blanks compile again and again.
+    QTemporaryDir files;
+    const auto compile = [&](const QString &text) {
+        const QString path = files.filePath(QStringLiteral("object.sql"));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(text.toUtf8());
+        f.close();
+        return run({QStringLiteral("compile"), path});
+    };
+    ASSERT_EQ(run({QStringLiteral("sql"), QStringLiteral("create table log (v integer); create table \" victim\" (id integer)")}).exitCode, 0);
+    for (int round = 1; round <= 2; ++round) {
+        const QString n = QString::number(round);
+        for (const QString &text : {QStringLiteral("CREATE VIEW \"my view\" (v) AS SELECT ") + n + QStringLiteral(" FROM victim"),
+                                    QStringLiteral("CREATE TRIGGER 'tester'.\"my \"\"trigger\"\"\" INSERT ON \" victim\"\n"
+                                                   "  FOR EACH ROW (INSERT INTO log VALUES (") + n + QStringLiteral("))"),
+                                    QStringLiteral("CREATE SYNONYM \"a; drop table victim\" FOR victim")}) {
+            const CliRun r = compile(text);
+            EXPECT_EQ(r.exitCode, 0) << text.toStdString() << '\n' << r.err.toStdString();
+        }
+    }
+    EXPECT_EQ(unload(QStringLiteral("select v from \"my view\"")), QStringLiteral("2|\n"));
+    EXPECT_EQ(run({QStringLiteral("sql"), QStringLiteral("insert into \" victim\" values (1)")}).exitCode, 0);
+    EXPECT_EQ(unload(QStringLiteral("select v from log")), QStringLiteral("2|\n"));
+    EXPECT_EQ(unload(QStringLiteral("select id from \"a; drop table victim\"")), QStringLiteral("7|\n"));
+
+    // Without DELIMIDENT such a name cannot be written: a report naming it, exit 1, nothing dropped.
+    const CliRun plain = cliRun({QStringLiteral("-u"), QStringLiteral("tester"), QStringLiteral("-d"), QStringLiteral("hostile"),
+                                 QStringLiteral("drop"), QStringLiteral("table"), QStringLiteral(" victim")});
+    EXPECT_EQ(plain.exitCode, 1);
+    EXPECT_TRUE(plain.err.contains(QStringLiteral("\" victim\"")) && plain.err.contains(QStringLiteral("DELIMIDENT")))
+        << plain.err.toStdString();
+    EXPECT_EQ(unload(QStringLiteral("select count(*) from \" victim\"")), QStringLiteral("1|\n"));
+}
+
+// compile replaces a procedure in one transaction: killed at any moment after
+// "Compiling object..." (printed once the old procedure is dropped), the
+// database holds the old text or the new one, never neither.
+TEST_F(CliTest, CompileKilledAtAnyMomentKeepsTheProcedure)
+{
+    const QStringList db{QStringLiteral("-u"), QStringLiteral("tester"), QStringLiteral("-d"), QStringLiteral("crash")};
+    ASSERT_EQ(cli({QStringLiteral("-u"), QStringLiteral("tester"), QStringLiteral("createdb"), QStringLiteral("crash")}).exitCode, 0);
+    QTemporaryDir files;
+    // A long body, so that creating it takes a while to be killed in.
+    QString body;
+    for (int i = 0; i < 2000; ++i)
+        body += QStringLiteral("  LET x = x + %1;\n").arg(i);
+    const auto source = [&](int value) {
+        const QString path = files.filePath(QStringLiteral("p%1.sql").arg(value));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(QStringLiteral("CREATE PROCEDURE p() RETURNING INTEGER;\n  DEFINE x INTEGER;\n  LET x = 0;\n%1"
+                               "  RETURN %2;\nEND PROCEDURE\n").arg(body).arg(value).toUtf8());
+        return path;
+    };
+    const auto value = [&db]() {
+        const CliRun r = cli(db + QStringList{QStringLiteral("sql"), QStringLiteral("--format"), QStringLiteral("unload"),
+                                              QStringLiteral("execute procedure p()")});
+        return r.exitCode == 0 ? r.out.section(QLatin1Char('|'), 0, 0).toInt() : -1;
+    };
+    ASSERT_EQ(cli(db + QStringList{QStringLiteral("compile"), source(0)}).exitCode, 0);
+    int before = 0;
+    int replaced = 0;
+    for (int attempt = 1; attempt <= 16; ++attempt) {
+        QProcess p;
+        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/quodlin-cli"),
+                QStringList{QStringLiteral("--home"), s_home->path()} + db
+                    + QStringList{QStringLiteral("compile"), source(attempt)});
+        ASSERT_TRUE(p.waitForStarted());
+        QByteArray out;
+        while (!out.contains("Compiling object...") && p.state() == QProcess::Running) {
+            p.waitForReadyRead(100);
+            out += p.readAllStandardOutput();
+        }
+        // Staggered: the first kills land before the create ends, the last after the commit.
+        QThread::usleep(static_cast<unsigned long>((attempt - 1) * 6000));
+        p.kill();
+        p.waitForFinished(10000);
+        const int now = value();
+        EXPECT_TRUE(now == before || now == attempt) << "attempt " << attempt << ": " << now;
+        replaced += now == attempt;
+        before = now;
+    }
+    RecordProperty("replaced_before_kill", replaced);
+}
+
+// Another session holds the write lock longer than compile waits (5 seconds
+// before any SET LOCK MODE): compile fails with -244 before dropping anything.
+TEST_F(CliTest, CompileThatCannotHaveTheLockLeavesTheProcedure)
+{
+    const QStringList db{QStringLiteral("-u"), QStringLiteral("tester"), QStringLiteral("-d"), QStringLiteral("locked")};
+    ASSERT_EQ(cli({QStringLiteral("-u"), QStringLiteral("tester"), QStringLiteral("createdb"), QStringLiteral("locked")}).exitCode, 0);
+    ASSERT_EQ(cli(db + QStringList{QStringLiteral("sql"), QStringLiteral("create table t (id integer);\n"
+                                                                      "create procedure p() returning integer; return 1; end procedure")})
+                  .exitCode,
+              0);
+    QTemporaryDir files;
+    const QString path = files.filePath(QStringLiteral("p.sql"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("CREATE PROCEDURE p() RETURNING INTEGER;\n  RETURN 2;\nEND PROCEDURE\n");
+    f.close();
+
+    const auto value = [&db]() {
+        const CliRun r = cli(db + QStringList{QStringLiteral("sql"), QStringLiteral("--format"), QStringLiteral("unload"),
+                                              QStringLiteral("execute procedure p()")});
+        return r.exitCode == 0 ? r.out : r.err;
+    };
+    auto holder = quodlin::engine::Session::open((s_home->path() + QStringLiteral("/databases/locked.db")).toStdString(), "other");
+    holder->execute("BEGIN WORK");
+    holder->execute("insert into t values (1)");
+    QElapsedTimer waited;
+    waited.start();
+    CliRun r = cli(db + QStringList{QStringLiteral("compile"), path});
+    const qint64 ms = waited.elapsed();
+    holder->execute("ROLLBACK WORK");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Native Code: -244")) && r.err.contains(QStringLiteral("Native Code: -154")))
+        << r.err.toStdString();
+    EXPECT_GE(ms, 4500);  // it waited for the lock, as SET LOCK MODE's default says
+    EXPECT_EQ(r.out, QStringLiteral("Dropping object...\nObject compiled with errors.\n"));
+    EXPECT_EQ(value(), QStringLiteral("1|\n"));
+
+    // A lock given up within the wait: the compile goes on and replaces the procedure.
+    holder->execute("BEGIN WORK");
+    holder->execute("insert into t values (1)");
+    std::thread release([&holder] {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        holder->execute("ROLLBACK WORK");
+    });
+    r = cli(db + QStringList{QStringLiteral("compile"), path});
+    release.join();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(value(), QStringLiteral("2|\n"));
 }
 
 TEST_F(CliTest, WritesTheExportFormatsAndRunsUnloadAndLoad)

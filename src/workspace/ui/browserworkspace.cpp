@@ -9,6 +9,7 @@
 #include "workspace/browseredits.h"
 #include "workspace/objectcompile.h"
 #include "workspace/queryexec.h"
+#include "workspace/builtstatement.h"
 #include "workspace/sqlanalysis.h"
 #include "workspace/ui/queryform.h"
 #include "workspace/ui/sqleditwidget.h"
@@ -157,14 +158,16 @@ void dropObject(TfrmDbObjects &browser, const TNodeInfo &node)
                            QuestionButtons::YesNo, &browser)
         != DialogAnswer::Yes)
         return;
-    const QString statement = DropObjectStatement(node.Kind, node.Name);
-    if (statement.isEmpty())
+    if (node.Kind < KindTable || node.Kind > KindSynonym)
         return;
+    QString statement;
     try {
+        statement = DropObjectStatement(node.Kind, node.Owner, node.Name, QueryNameStyle(browser.module().qryCompile()));
         DropObject(browser.module().qryCompile(), statement);
     } catch (const std::exception &failure) {
-        ShowErrorBox(DbErrorReport(failure, QStringLiteral("TfrmDbObjects.mnuTreeDropClick (") + statement
-                                                + QLatin1Char(')')));
+        const QString context = QStringLiteral("TfrmDbObjects.mnuTreeDropClick");
+        ShowErrorBox(DbErrorReport(failure, statement.isEmpty() ? context : context + QStringLiteral(" (") + statement
+                                                                             + QLatin1Char(')')));
         return;
     }
     // The tree lands next to the dropped object rather than on the root.
