@@ -1,0 +1,180 @@
+// No path pastes a name into SQL text: the sources under src/ are searched for
+// string literals that start a statement ("DROP ", "SELECT * FROM ", ...) or
+// end in a word a name follows ("... FROM ", "TABLE "), joined to other text
+// with + or .arg(). Such a statement passes only when it writes through
+// SqlName or SqlString; sqlname.cpp itself is where names become text.
+#include <gtest/gtest.h>
+
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace {
+
+// Not searched:
+// - src/engine/: its translator writes SQLite's SQL with its own quoteIdent.
+// - schemawriter.cpp and exportwriter.cpp are being moved onto SqlName in a
+//   change of their own; they join this search when it lands.
+const char *const kSkipped[] = {"src/engine/", "src/db/sqlname.cpp", "src/catalog/schemawriter.cpp",
+                                "src/output/exportwriter.cpp"};
+
+// Joined statements that hold no name, each with its reason.
+struct Allowed {
+    const char *file;
+    const char *literal;
+};
+const Allowed kAllowed[] = {
+    // The index part columns i.part1 .. i.part16, generated from numbers.
+    {"src/catalog/dbobjectsmodule.cpp", "select i.owner, i.idxname, "},
+};
+
+struct Literal {
+    qsizetype start;  // the opening quote
+    qsizetype end;    // past the closing quote
+    QString text;
+};
+
+// The string literals of a C++ source, comments and character literals skipped.
+QList<Literal> literals(const QString &src)
+{
+    QList<Literal> found;
+    qsizetype i = 0;
+    const qsizetype n = src.size();
+    while (i < n) {
+        if (src.mid(i, 2) == QLatin1String("//")) {
+            const qsizetype end = src.indexOf(QLatin1Char('\n'), i);
+            i = end < 0 ? n : end;
+        } else if (src.mid(i, 2) == QLatin1String("/*")) {
+            const qsizetype end = src.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+        } else if (src[i] == QLatin1Char('\'') || src[i] == QLatin1Char('"')) {
+            const QChar quote = src[i];
+            if (quote == QLatin1Char('"') && i > 0 && src[i - 1] == QLatin1Char('R')) {
+                const qsizetype open = src.indexOf(QLatin1Char('('), i);
+                const QString close = QLatin1Char(')') + src.mid(i + 1, open - i - 1) + QLatin1Char('"');
+                const qsizetype end = src.indexOf(close, open);
+                found << Literal{i, end + close.size(), src.mid(open + 1, end - open - 1)};
+                i = end + close.size();
+                continue;
+            }
+            QString text;
+            qsizetype j = i + 1;
+            while (j < n && src[j] != quote) {
+                const qsizetype step = src[j] == QLatin1Char('\\') ? 2 : 1;
+                text += src.mid(j, step);
+                j += step;
+            }
+            if (quote == QLatin1Char('"'))
+                found << Literal{i, j + 1, text};
+            i = j + 1;
+        } else {
+            ++i;
+        }
+    }
+    return found;
+}
+
+bool isPlus(const QString &src, qsizetype at)
+{
+    return at >= 0 && at < src.size() && src[at] == QLatin1Char('+')
+        && (at + 1 >= src.size() || (src[at + 1] != QLatin1Char('+') && src[at + 1] != QLatin1Char('=')))
+        && (at == 0 || src[at - 1] != QLatin1Char('+'));
+}
+
+// Whether the literal is joined to something: "..." + x, x + "...", "...".arg(x),
+// also through QStringLiteral(...) and the like.
+bool joined(const QString &src, const Literal &lit)
+{
+    qsizetype k = lit.end;
+    while (k < src.size() && (src[k].isSpace() || src[k] == QLatin1Char(')')))
+        ++k;
+    if (isPlus(src, k) || src.mid(k, 5) == QLatin1String(".arg("))
+        return true;
+    k = lit.start - 1;
+    while (k >= 0 && src[k].isSpace())
+        --k;
+    for (const char *wrapper : {"QStringLiteral(", "QLatin1String(", "QLatin1StringView(", "QString::fromLatin1(",
+                                "QString::fromUtf8("}) {
+        const QLatin1String w(wrapper);
+        if (k + 1 >= w.size() && src.mid(k + 1 - w.size(), w.size()) == w) {
+            k -= w.size();
+            break;
+        }
+    }
+    while (k >= 0 && src[k].isSpace())
+        --k;
+    return isPlus(src, k);
+}
+
+bool buildsSql(const QString &literal)
+{
+    static const QRegularExpression head(
+        QStringLiteral("^\\s*(DROP|SELECT|INSERT\\s+INTO|DELETE\\s+FROM|UPDATE|GRANT|REVOKE|ALTER|RENAME|CREATE|EXECUTE|"
+                       "LOCK\\s+TABLE|UNLOCK\\s+TABLE|TRUNCATE|LOAD\\s+FROM|UNLOAD\\s+TO)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tail(
+        QStringLiteral("\\b(FROM|INTO|JOIN|TABLE|VIEW|PROCEDURE|FUNCTION|TRIGGER|SYNONYM|INDEX|ON|UPDATE)\\s+$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return head.match(literal).hasMatch() || tail.match(literal).hasMatch();
+}
+
+// Each joined statement outside SqlName, as "file:line: literal".
+QStringList pastedNames(const QString &file, const QString &src)
+{
+    QStringList faults;
+    for (const Literal &lit : literals(src)) {
+        if (!buildsSql(lit.text) || !joined(src, lit))
+            continue;
+        // The statement: from the literal's line to the next semicolon.
+        const qsizetype from = src.lastIndexOf(QLatin1Char('\n'), lit.start) + 1;
+        const qsizetype to = src.indexOf(QLatin1Char(';'), lit.end);
+        const QString statement = src.mid(from, to < 0 ? -1 : to - from);
+        if (statement.contains(QLatin1String("SqlName(")) || statement.contains(QLatin1String("SqlString(")))
+            continue;
+        bool allowed = false;
+        for (const Allowed &a : kAllowed)
+            allowed = allowed || (file == QLatin1String(a.file) && lit.text == QLatin1String(a.literal));
+        if (!allowed)
+            faults << QStringLiteral("%1:%2: \"%3\"").arg(file).arg(src.left(lit.start).count(QLatin1Char('\n')) + 1).arg(lit.text);
+    }
+    return faults;
+}
+
+TEST(SqlNameScan, FindsAPastedNameAndPassesSqlName)
+{
+    const QString pasted = QStringLiteral("q.setSql(QStringLiteral(\"DROP TABLE \") + name);\n"
+                                          "q.setSql(QStringLiteral(\"SELECT %1 FROM %2\")\n    .arg(cols, table));\n"
+                                          "q.setSql(\"select * from \" + t);\n");
+    EXPECT_EQ(pastedNames(QStringLiteral("x.cpp"), pasted).size(), 3) << pastedNames(QStringLiteral("x.cpp"), pasted).join('\n').toStdString();
+    const QString written = QStringLiteral("q.setSql(QStringLiteral(\"DROP TABLE \") + SqlName(owner, name, style));\n"
+                                           "// \"DROP \" + name in a comment\n"
+                                           "if (line.startsWith(QLatin1String(\"CREATE \")))\n    ++first;\n"
+                                           "ask(QStringLiteral(\"Are you sure you want to drop [\") + name);\n");
+    EXPECT_EQ(pastedNames(QStringLiteral("x.cpp"), written), QStringList());
+}
+
+TEST(SqlNameScan, NoSourcePastesANameIntoSql)
+{
+    const QString root = QStringLiteral(QUODLIN_SOURCE_DIR);
+    QStringList faults;
+    int searched = 0;
+    QDirIterator it(root + QStringLiteral("/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString file = path.mid(root.size() + 1);
+        bool skipped = false;
+        for (const char *s : kSkipped)
+            skipped = skipped || file.startsWith(QLatin1String(s));
+        if (skipped)
+            continue;
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        faults += pastedNames(file, QString::fromUtf8(f.readAll()));
+        ++searched;
+    }
+    EXPECT_GT(searched, 100);
+    EXPECT_EQ(faults, QStringList()) << faults.join('\n').toStdString();
+}
+
+} // namespace
