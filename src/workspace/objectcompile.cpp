@@ -53,14 +53,21 @@ CompileResult ExecDropCreate(ISqlEditor &editor, DbQuery &compileQuery, QString 
     say(hooks, "Dropping object...");
     FixCommentColons(editor);
     WorkTransaction transaction = WorkTransaction::None;
-    try {
-        transaction = BeginWork(QueryConnection(compileQuery));
-    } catch (const std::exception &failure) {
-        // The lock was not granted (or the connection failed): nothing was dropped.
+    auto giveUp = [&](const std::exception &failure) {
         report(failure, "TfrmDbObjects.ExecDropCreate");
         say(hooks, "Object compiled with errors.");
         compileQuery.close();
         return result;
+    };
+    try {
+        transaction = BeginWork(QueryConnection(compileQuery));
+    } catch (const DbEngineError &e) {
+        // The lock was not granted, or Stop: nothing was dropped. Any other
+        // refusal of BEGIN WORK is a server without transactions.
+        if (e.nativeCode() == -244 || e.nativeCode() == -213)
+            return giveUp(e);
+    } catch (const std::exception &failure) {
+        return giveUp(failure);  // no connection
     }
     result.dropped = DropBeforeCreate(editor, compileQuery);
     say(hooks, "Compiling object...");

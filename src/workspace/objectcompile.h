@@ -14,8 +14,9 @@
 // opened on that connection the compile runs within it (no BEGIN, no
 // COMMIT: committing it would commit the user's work too), restoring the old
 // definition by running it again on failure; the user's COMMIT or ROLLBACK
-// decides. A database without transactions (BEGIN WORK fails with -256) is
-// dropped, created and restored statement by statement.
+// decides. A database without transactions (BEGIN WORK refused other than
+// for the lock or Stop: -256 on Informix) is dropped, created and restored
+// statement by statement.
 #include "browser/objecttree.h"
 #include "db/sqlname.h"
 #include "workspace/sqleditor.h"
