@@ -114,8 +114,9 @@ bool WriteHandle::copyAccessOf(const QString &model)
     // The owner only root may give; the group any member of it. A group the
     // user is not in stays the user's own, as when the user copies a file.
     if (from.st_uid != self.st_uid || from.st_gid != self.st_gid) {
-        if (::fchown(int(m_handle), from.st_uid, from.st_gid) != 0)
-            (void)::fchown(int(m_handle), uid_t(-1), from.st_gid);
+        const bool given = ::fchown(int(m_handle), from.st_uid, from.st_gid) == 0
+            || ::fchown(int(m_handle), uid_t(-1), from.st_gid) == 0;
+        Q_UNUSED(given)
     }
     // After the owner: a change of owner clears the set-id bits.
     if (::fchmod(int(m_handle), from.st_mode & 07777) != 0)
