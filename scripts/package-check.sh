@@ -3,7 +3,8 @@
 # it): an install into a temporary DESTDIR (listed), the desktop entry and
 # AppStream file validated, the manual pages free of formatter warnings, the
 # installed quodlin-cli working from there with nothing of the build tree, one
-# version everywhere, and the Debian package built and inspected.
+# version everywhere, and the Debian package built, inspected and passed by
+# lintian without an error or warning.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh ci
@@ -28,6 +29,7 @@ expected=(
   "usr/share/metainfo/$app_id.metainfo.xml"
   "usr/share/icons/hicolor/scalable/apps/$app_id.svg"
   usr/share/man/man1/quodlin.1.gz usr/share/man/man1/quodlin-cli.1.gz
+  usr/share/doc/quodlin/copyright usr/share/doc/quodlin/changelog.gz
 )
 for size in 16 32 48 64 128 256; do
   expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png")
@@ -83,4 +85,7 @@ done
 for f in "${expected[@]}"; do
   [[ "$contents" == *" ./$f"* ]] || fail "the package lacks $f"
 done
+echo "== lintian"
+# Every error and warning fails the check (informational tags are shown).
+lintian --fail-on error,warning --display-info "$deb" || fail "lintian reported errors or warnings"
 echo "package check passed: $deb"

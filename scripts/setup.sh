@@ -4,7 +4,8 @@
 # the exact apt line and fails. `setup.sh ci` adds what the CI checks need
 # beyond the build: clang with its sanitizer and libFuzzer runtimes and
 # llvm-symbolizer (sanitizer reports name functions and lines), the
-# desktop-file and AppStream validators, and the Debian package tools.
+# desktop-file and AppStream validators, and the Debian package tools and
+# checker (lintian).
 # The sqlite3 shell is what the export benchmark measures the writers against.
 set -euo pipefail
 
@@ -20,7 +21,7 @@ if [ "${1:-}" = "ci" ]; then
   PACKAGES+=(
     clang libclang-rt-dev llvm
     desktop-file-utils appstream
-    dpkg-dev file groff-base gzip
+    dpkg-dev file groff-base gzip lintian
   )
 fi
 
