@@ -15,6 +15,7 @@
 // reset through /proc/self/clear_refs), so runs at two row counts show
 // whether memory grows with the rows; the shell cases report the shell's own
 // CPU time (shell_cpu_ms). Run it niced on a quiet machine.
+#include "peakrss.h"
 #include "db/dbdatabase.h"
 #include "db/dbquery.h"
 #include "db/dbsession.h"
@@ -124,21 +125,8 @@ Fixture &fixture()
     return f;
 }
 
-// The resident peak from here on (Linux only; elsewhere the counter reads 0).
-void resetPeakRss()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double peakRssMb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
+using quodlin::bench::peakRssMb;
+using quodlin::bench::resetPeakRss;
 
 // User and system time of the finished child processes (the shell's own CPU
 // time, which the benchmark's CPU column cannot see).

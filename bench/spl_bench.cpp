@@ -14,6 +14,7 @@
 //    through /proc/self/clear_refs); time and memory should both grow
 //    linearly in N (goal: 50,000 statements in under a second).
 // --benchmark_filter=SplCompile skips the 100,000-row fixture.
+#include "peakrss.h"
 #include "engine/engine.h"
 
 #include <benchmark/benchmark.h>
@@ -153,21 +154,8 @@ void HandInsert(benchmark::State &state) { insertRows(state, true); }
 BENCHMARK(TriggerInsert)->Unit(benchmark::kMillisecond);
 BENCHMARK(HandInsert)->Unit(benchmark::kMillisecond);
 
-// The resident peak from here on (Linux only; elsewhere the counter reads 0).
-void resetPeakRss()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double peakRssMb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
+using quodlin::bench::peakRssMb;
+using quodlin::bench::resetPeakRss;
 
 void SplCompile(benchmark::State &state)
 {
