@@ -246,13 +246,20 @@ public:
     OdbcCursor(std::unique_ptr<Statement> stmt, QList<DbColumn> columns)
         : m_stmt(std::move(stmt)), m_columns(std::move(columns)) {}
     const QList<DbColumn> &columns() const override { return m_columns; }
-    bool fetch(QVariantList &row) override
+    // Moves to the next row; false at the end.
+    bool nextRow()
     {
         const SQLRETURN rc = SQLFetch(m_stmt->handle());
         if (rc == SQL_NO_DATA)
             return false;
         if (!succeeded(rc))
             raise(SQL_HANDLE_STMT, m_stmt->handle(), kDbErrServer, QStringLiteral("Fetch failed"));
+        return true;
+    }
+    bool fetch(QVariantList &row) override
+    {
+        if (!nextRow())
+            return false;
         row.clear();
         for (int i = 0; i < m_columns.size(); ++i)
             row << readValue(m_stmt->handle(), SQLUSMALLINT(i + 1), m_columns[i].type);
@@ -262,11 +269,8 @@ public:
     // that are not UTF-8 reach an UNLOAD file unchanged.
     bool fetchCells(DbCellRow &row) override
     {
-        const SQLRETURN rc = SQLFetch(m_stmt->handle());
-        if (rc == SQL_NO_DATA)
+        if (!nextRow())
             return false;
-        if (!succeeded(rc))
-            raise(SQL_HANDLE_STMT, m_stmt->handle(), kDbErrServer, QStringLiteral("Fetch failed"));
         row.clear();
         for (int i = 0; i < m_columns.size(); ++i) {
             const SQLUSMALLINT index = SQLUSMALLINT(i + 1);
