@@ -580,7 +580,7 @@ Typed Translator::compare(const Expr &e, Scope &scope)
     out.sql += op;
     out.sql += b.sql;
     out.sql += ')';
-    out.type = kInteger;
+    out.type = kBoolean;
     out.aggregate = a.aggregate || b.aggregate;
     return out;
 }
@@ -686,20 +686,20 @@ Typed Translator::expr(const Expr &e, Scope &scope)
             parts.push_back(std::move(t.sql));
         }
         out.sql = groupedChain(std::move(parts), e.kind == ExprKind::And ? " AND " : " OR ");
-        out.type = kInteger;
+        out.type = kBoolean;
         return out;
     }
     case ExprKind::Not: {
         Typed a = expr(*e.args[0], scope);
         out.sql = "(NOT " + a.sql + ")";
-        out.type = kInteger;
+        out.type = kBoolean;
         out.aggregate = a.aggregate;
         return out;
     }
     case ExprKind::IsNull: {
         Typed a = expr(*e.args[0], scope);
         out.sql = "(" + a.sql + (e.negated ? " IS NOT NULL)" : " IS NULL)");
-        out.type = kInteger;
+        out.type = kBoolean;
         out.aggregate = a.aggregate;
         return out;
     }
@@ -714,7 +714,7 @@ Typed Translator::expr(const Expr &e, Scope &scope)
             a.sql = asNumber(a.sql, e.args[0]->offset), a.type = decimalFloat(), a.column = nullptr;
         decimalOperands(a, {&lo, &hi}, {e.args[0]->offset, e.args[1]->offset, e.args[2]->offset});
         out.sql = "(" + a.sql + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + lo.sql + " AND " + hi.sql + ")";
-        out.type = kInteger;
+        out.type = kBoolean;
         out.aggregate = a.aggregate;
         return out;
     }
@@ -745,7 +745,7 @@ Typed Translator::expr(const Expr &e, Scope &scope)
             list += v.sql;
         }
         out.sql = "(" + a.sql + (e.negated ? " NOT IN (" : " IN (") + list + "))";
-        out.type = kInteger;
+        out.type = kBoolean;
         out.aggregate = a.aggregate;
         return out;
     }
@@ -755,12 +755,12 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         const std::string sub = subquery(*e.select, scope, &types);
         if (types.size() != 1) raise(-201, {}, e.select->cores.front().offset);
         out.sql = "(" + a.sql + (e.negated ? " NOT IN (" : " IN (") + sub + "))";
-        out.type = kInteger;
+        out.type = kBoolean;
         return out;
     }
     case ExprKind::Exists:
         out.sql = "(EXISTS (" + subquery(*e.select, scope) + "))";
-        out.type = kInteger;
+        out.type = kBoolean;
         return out;
     case ExprKind::Subquery: {
         // A scalar subquery with more than one row is -284, not its first row.
@@ -807,7 +807,7 @@ Typed Translator::expr(const Expr &e, Scope &scope)
             out.sql = "(CASE WHEN " + rows + cmp + " = 0) THEN 0 WHEN " + rows + cmp + " IS NULL) THEN NULL ELSE 1 END)";
         else
             out.sql = "(CASE WHEN " + rows + cmp + ") THEN 1 WHEN " + rows + cmp + " IS NULL) THEN NULL ELSE 0 END)";
-        out.type = kInteger;
+        out.type = kBoolean;
         return out;
     }
     case ExprKind::Like:
@@ -818,7 +818,7 @@ Typed Translator::expr(const Expr &e, Scope &scope)
             + a.sql + "," + p.sql;
         if (e.args.size() > 2) out.sql += "," + expr(*e.args[2], scope).sql;
         out.sql += "))";
-        out.type = kInteger;
+        out.type = kBoolean;
         out.aggregate = a.aggregate;
         return out;
     }

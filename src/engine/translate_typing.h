@@ -14,6 +14,8 @@ inline const TypeDesc kInteger{TInteger, 4, 0};
 inline const TypeDesc kInt8{TInt8, 10, 0};
 inline const TypeDesc kFloat{TFloat, 8, 0};
 inline const TypeDesc kDate{TDate, 4, 0};
+// Comparisons and logical operators: a BOOLEAN, shown t/f in a select list.
+inline const TypeDesc kBoolean{TUdtFixed, 1, kXidBoolean};
 
 inline bool isInteger(int code)
 {

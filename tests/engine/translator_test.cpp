@@ -33,7 +33,7 @@ TEST_F(TranslatorTest, InsertFillsSerialAndDefaults)
     EXPECT_EQ(rows("select dbinfo('sqlca.sqlerrd1'), dbinfo('dbname') from systables where tabid = 1"),
               "2|translator_test\n");
     EXPECT_EQ(rows("select pno, descr, made = today, maker, price from part order by pno"),
-              "1|none|1|tester|2.50\n2|x|1|tester|NULL\n");
+              "1|none|t|tester|2.50\n2|x|t|tester|NULL\n");
 }
 
 TEST_F(TranslatorTest, ParametersMeetDatesAndChars)
