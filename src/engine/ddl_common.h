@@ -54,10 +54,14 @@ void refreshTableCounts(SessionImpl &s, int tabid);
 int addConstraint(SessionImpl &s, TableInfo &t, const ast::Constraint &c, const std::vector<int> &colnos,
                   const std::string &text);
 
-// Rewrites the SQLite table of `t` from the catalog keeping rowids; `renames`
-// maps new column names to the old ones they take their data from.
+// Rewrites the SQLite table of `t` from the catalog keeping rowids.
 void rebuildTable(SessionImpl &s, const TableInfo &before, const TableInfo &after);
 
 std::string lower(std::string s);
+
+// A column's syscolumns row with its sysdefaults and sysblobs rows.
+void writeColumn(SessionImpl &s, int tabid, const ColumnInfo &c);
+// Column facts from a definition; checks DEFAULT rules (-592, -593).
+ColumnInfo columnFromDef(SessionImpl &s, const ast::ColumnDef &def, int colno);
 
 } // namespace quodlin::engine::ddl
