@@ -114,6 +114,44 @@ void renumberColumns(SessionImpl &s, int tabid, int from, int delta)
     }
 }
 
+// MODIFY drops what the column carried unless the clause states it again:
+// its NOT NULL, its single-column keys (with the foreign keys of any table
+// that reference them), checks and foreign keys on it alone, and the foreign
+// keys that reference a key of several columns it belongs to (that key stays).
+// A key stated again in the same form stays as it is, with its name and
+// referencing keys; its entry in `restated` is then cleared.
+void dropUnrestated(SessionImpl &s, int tabid, int colno, std::vector<const ast::Constraint *> &restated,
+                    std::vector<int> &touched)
+{
+    using CK = ast::Constraint::Kind;
+    Catalog &cat = s.catalog();
+    for (const ConstraintInfo &k : cat.constraints(tabid)) {
+        const bool on = std::find(k.columns.begin(), k.columns.end(), colno) != k.columns.end();
+        if (!on)
+            continue;
+        const bool alone = k.columns.size() == 1;
+        if ((k.type == 'P' || k.type == 'U') && !alone) {
+            for (const ConstraintInfo &r : cat.referencing(tabid))
+                if (r.refConstrid == k.constrid)
+                    dropConstraint(s, r, touched);
+            continue;
+        }
+        if (!alone || (k.type == 'R' && k.columns.front() != colno))
+            continue;
+        if (k.type == 'P' || k.type == 'U') {
+            const CK kind = k.type == 'P' ? CK::PrimaryKey : CK::Unique;
+            auto same = std::find_if(restated.begin(), restated.end(), [&](const ast::Constraint *r) {
+                return r && r->kind == kind && (r->name.empty() || r->name == k.name);
+            });
+            if (same != restated.end()) {
+                *same = nullptr;
+                continue;
+            }
+        }
+        dropConstraint(s, k, touched);
+    }
+}
+
 } // namespace
 
 void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::string &text)
@@ -210,17 +248,18 @@ void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::s
                 if (!old)
                     raise(-352, def.name, def.offset);
                 ColumnInfo c = columnFromDef(s, def, old->colno);
+                std::vector<const ast::Constraint *> restated;
+                for (const ast::Constraint &k : def.constraints)
+                    restated.push_back(&k);
+                dropUnrestated(s, tabid, c.colno, restated, touched);
                 if (!c.notNull) {
-                    // A key column stays NOT NULL.
+                    // A column of a key that stays remains NOT NULL.
                     for (const ConstraintInfo &k : cat.constraints(tabid))
                         if (k.type == 'P')
                             for (int p : k.columns)
                                 if (p == c.colno)
                                     c.notNull = true;
                 }
-                for (const ConstraintInfo &k : cat.constraints(tabid))
-                    if (k.type == 'N' && !k.columns.empty() && k.columns[0] == c.colno)
-                        dropConstraint(s, k, touched);
                 for (const char *tab : {"syscolumns", "sysdefaults", "sysblobs"}) {
                     sql::Stmt q(s.db(), std::string("DELETE FROM ") + tab + " WHERE tabid = ?1 AND colno = ?2");
                     q.bind(1, tabid).bind(2, c.colno);
@@ -228,8 +267,9 @@ void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::s
                 }
                 writeColumn(s, tabid, c);
                 t = *cat.tableById(tabid);
-                for (const ast::Constraint &k : def.constraints)
-                    addConstraint(s, t, k, {c.colno}, text);
+                for (const ast::Constraint *k : restated)
+                    if (k)
+                        addConstraint(s, t, *k, {c.colno}, text);
                 if (isSerial(c.coltype) && def.type.desc.serialStart > 1)
                     s.setSerialCounter(tabid, c.colno, def.type.desc.serialStart - 1);
             }
@@ -297,8 +337,10 @@ void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::s
     std::sort(touched.begin(), touched.end());
     touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
     for (int id : touched)
-        if (auto other = cat.tableById(id))
+        if (auto other = cat.tableById(id)) {
             rebuildTableObjects(s, *other);
+            refreshTableCounts(s, id);
+        }
     if (rebuild)
         for (const ConstraintInfo &c : cat.referencing(tabid))
             if (auto child = cat.tableById(c.tabid))
