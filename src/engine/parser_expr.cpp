@@ -285,7 +285,7 @@ ExprPtr Parser::predicate()
         if (acceptWord("in")) {
             expect(TokenKind::LParen);
             ExprPtr e;
-            if (atWord("select")) {
+            if (atQuery()) {
                 e = make(ExprKind::InSelect, left->offset);
                 e->select = selectStatement(false);
                 e->args.push_back(std::move(left));
@@ -475,7 +475,7 @@ ExprPtr Parser::primary()
     }
     case TokenKind::LParen: {
         const int start = next().offset;
-        if (atWord("select")) {
+        if (atQuery()) {
             auto e = make(ExprKind::Subquery, start);
             e->select = selectStatement(false);
             expect(TokenKind::RParen);

@@ -57,6 +57,11 @@ public:
     int lastEnd() const;
 
     bool atName(int ahead = 0) const;  // identifier or delimited identifier
+    // A query starts here: SELECT, or WITH and a common table.
+    bool atQuery(int ahead = 0) const
+    {
+        return atWord("select", ahead) || (atWord("with", ahead) && (atName(ahead + 1) || atWord("recursive", ahead + 1)));
+    }
     std::string name();                // an identifier, folded (delimited: as written)
     ast::ObjectName objectName();      // [db[@server]:][owner.]name
     std::vector<ast::ColumnRef> columnList();  // ( a, b, ... )

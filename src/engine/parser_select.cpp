@@ -97,7 +97,8 @@ std::unique_ptr<SelectStmt> Parser::selectStatement(bool allowInto)
 
 std::vector<CommonTable> Parser::commonTables()
 {
-    if (atWord("recursive") && atName(1)) raise(-999, {}, offset());
+    // A common table that reads itself is recursive; the ANSI keyword may say so.
+    if (atWord("recursive") && atName(1)) next();
     std::vector<CommonTable> out;
     do {
         CommonTable t;
@@ -189,7 +190,7 @@ FromItem Parser::fromPrimary()
         return f;
     }
     if (at(TokenKind::LParen)) {
-        if (atWord("select", 1)) {
+        if (atQuery(1)) {
             next();
             f.kind = FromItem::Kind::Derived;
             f.derived = selectStatement(false);

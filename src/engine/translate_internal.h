@@ -173,7 +173,11 @@ public:
         std::string name;
         std::string sql;
         std::vector<ColumnInfo> columns;
+        bool direct = false;  // `sql` is the name of the table being defined (recursion)
     };
+    // A common table that reads itself: its query as SQLite's recursive one
+    // over the table named `cte`.
+    SelectResult recursiveCommonTable(const ast::CommonTable &t, const std::string &cte);
     const CommonTableInfo *commonTable(const ast::ObjectName &name) const;
     void addCommonTables(const ast::SelectStmt &s);
 

@@ -207,14 +207,125 @@ const Translator::CommonTableInfo *Translator::commonTable(const ObjectName &nam
     return nullptr;
 }
 
+namespace {
+
+// Whether a query reads the table `name` anywhere (FROM lists, derived
+// tables, subqueries), a common table of its own of that name aside.
+bool reads(const SelectStmt &s, const std::string &name);
+
+bool reads(const Expr &e, const std::string &name)
+{
+    if (e.select && reads(*e.select, name)) return true;
+    for (const ExprPtr &a : e.args)
+        if (a && reads(*a, name)) return true;
+    return false;
+}
+
+bool reads(const FromItem &f, const std::string &name)
+{
+    if (f.kind == FromItem::Kind::Table) return f.table.owner.empty() && f.table.database.empty() && f.table.name == name;
+    if (f.kind == FromItem::Kind::Derived) return reads(*f.derived, name);
+    if (f.kind == FromItem::Kind::Join)
+        return reads(*f.left, name) || reads(*f.right, name) || (f.on && reads(*f.on, name));
+    for (const FromItem &m : f.members)
+        if (reads(m, name)) return true;
+    return false;
+}
+
+bool reads(const SelectCore &c, const std::string &name)
+{
+    if (c.nested) return reads(*c.nested, name);
+    for (const FromItem &f : c.from)
+        if (reads(f, name)) return true;
+    for (const SelectItem &i : c.items)
+        if (reads(*i.expr, name)) return true;
+    for (const ExprPtr &g : c.groupBy)
+        if (reads(*g, name)) return true;
+    return (c.where && reads(*c.where, name)) || (c.having && reads(*c.having, name));
+}
+
+bool reads(const SelectStmt &s, const std::string &name)
+{
+    for (const CommonTable &t : s.with) {
+        if (reads(*t.query, name)) return true;
+        if (t.name == name) return false;
+    }
+    for (const SelectCore &c : s.cores)
+        if (reads(c, name)) return true;
+    return false;
+}
+
+} // namespace
+
+Translator::SelectResult Translator::recursiveCommonTable(const CommonTable &t, const std::string &cte)
+{
+    // The non-recursive blocks first, joined as written; then the one block
+    // that reads the table, after UNION ALL (as Informix demands).
+    const SelectStmt &q = *t.query;
+    const std::size_t last = q.cores.size() - 1;
+    if (q.setOps.back() != SetOp::UnionAll || !q.orderBy.empty() || q.limit)
+        raise(-201, {}, q.cores[last].offset);
+    for (std::size_t i = 0; i < last; ++i)
+        if (reads(q.cores[i], t.name)) raise(-201, {}, q.cores[i].offset);
+    SelectResult anchor;
+    auto block = [&](const SelectCore &core) {
+        if (core.nested) {
+            SelectResult r = select(*core.nested, nullptr);
+            r.sql = "SELECT * FROM (" + r.sql + ")";
+            return r;
+        }
+        Scope scope;
+        std::vector<std::string> labels;
+        return selectCore(core, scope, nullptr, labels);
+    };
+    for (std::size_t i = 0; i < last; ++i) {
+        SelectResult r = block(q.cores[i]);
+        if (i == 0) {
+            anchor = std::move(r);
+            continue;
+        }
+        if (r.columns.size() != anchor.columns.size()) raise(-201, {}, q.cores[i].offset);
+        anchor.sql += setOperator(q.setOps[i - 1]);
+        anchor.sql += r.sql;
+    }
+    if (!t.columns.empty() && t.columns.size() != anchor.columns.size()) raise(-201, {}, t.offset);
+    // While its recursive block is translated the table is SQLite's own
+    // recursive table, read by its name.
+    CommonTableInfo self;
+    self.name = t.name;
+    self.sql = cte;
+    self.direct = true;
+    for (std::size_t i = 0; i < anchor.columns.size(); ++i) {
+        ColumnInfo c;
+        c.name = t.columns.empty() ? anchor.columns[i].name : t.columns[i];
+        c.colno = int(i + 1);
+        c.coltype = anchor.types[i].code;
+        c.collength = anchor.types[i].collength;
+        c.extendedId = anchor.types[i].extendedId;
+        self.columns.push_back(std::move(c));
+    }
+    m_commonTables.push_back(std::move(self));
+    SelectResult step = block(q.cores[last]);
+    m_commonTables.pop_back();
+    if (step.columns.size() != anchor.columns.size()) raise(-201, {}, q.cores[last].offset);
+    // SQLite's compounds group from the left as Informix's do.
+    anchor.sql += " UNION ALL " + step.sql;
+    return anchor;
+}
+
 void Translator::addCommonTables(const SelectStmt &s)
 {
     const std::size_t outer = m_commonTables.size();
     for (const CommonTable &t : s.with) {
         for (std::size_t k = outer; k < m_commonTables.size(); ++k)
             if (m_commonTables[k].name == t.name) raise(-201, {}, t.offset);
-        // Not yet visible to its own query: WITH RECURSIVE is refused.
-        const SelectResult r = select(*t.query, nullptr);
+        // A name of its own, so a common table read inside another's query
+        // never meets the outer one's name.
+        const std::string cte = quoteIdent("quodlin_cte" + std::to_string(++m_commonTableCount));
+        // Recursive when its last block reads it; elsewhere its own name
+        // means the database's table of that name.
+        const bool recursive = t.query->cores.size() > 1 && reads(t.query->cores.back(), t.name);
+        const SelectResult r = recursive ? recursiveCommonTable(t, cte) : select(*t.query, nullptr);
         if (!t.columns.empty() && t.columns.size() != r.columns.size()) raise(-201, {}, t.offset);
         CommonTableInfo info;
         info.name = t.name;
@@ -231,10 +342,7 @@ void Translator::addCommonTables(const SelectStmt &s)
             names += (i ? "," : "") + quoteIdent(c.name);
             info.columns.push_back(std::move(c));
         }
-        // A name of its own, so a common table read inside another's query
-        // never meets the outer one's name.
-        const std::string cte = quoteIdent("quodlin_cte" + std::to_string(++m_commonTableCount));
-        info.sql = "WITH " + cte + "(" + names + ") AS (" + r.sql + ") SELECT * FROM " + cte;
+        info.sql = std::string(recursive ? "WITH RECURSIVE " : "WITH ") + cte + "(" + names + ") AS (" + r.sql + ") SELECT * FROM " + cte;
         m_commonTables.push_back(std::move(info));
     }
 }
@@ -253,6 +361,7 @@ std::string Translator::joinSql(const FromItem &item, Scope &scope, int group, b
             t.sqlRef = quoteIdent(t.alias);
             t.derivedColumns = cte->columns;
             scope.tables.push_back(std::move(t));
+            if (cte->direct) return cte->sql + " AS " + scope.tables.back().sqlRef;
             return "(" + cte->sql + ") AS " + scope.tables.back().sqlRef;
         }
     }
