@@ -92,6 +92,8 @@ class IQueryWindow : public IChildWindow {
 public:
     // Pastes the named template ("Stored Procedure", "View", "Trigger", "Synonym").
     virtual void pasteTemplate(const QString &kind) = 0;
+    // Bound to this connection, whether or not its browser still lists it.
+    virtual bool boundTo(const IConnection *connection) const = 0;
 };
 
 } // namespace quodlin

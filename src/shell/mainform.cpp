@@ -5,13 +5,13 @@
 #include "app/programinfo.h"
 #include "app/settingdefs.h"
 #include "app/templates.h"
+#include "app/ui/comboboxes.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
-#include <QFocusEvent>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -85,7 +85,7 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
     createToolBars();
     createPrintPreviewAction();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quodlin-48.png")));
-    m_cboDatabaseAlias->installEventFilter(this);
+    RefillOnFocus(m_cboDatabaseAlias, [this] { rebuildConnectionCombo(); });
     FormCreate();
 }
 
@@ -425,11 +425,6 @@ void TMainForm::SetCurrentConnection(IConnection *value)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
-    // Not when the combo's own list closes: the rebuild would replace the
-    // entry just chosen before the combo reports it.
-    if (watched == m_cboDatabaseAlias && event->type() == QEvent::FocusIn
-        && static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
-        rebuildConnectionCombo();
     // A tool button's hint is its tool tip only; the status bar shows nothing
     // for it, unlike the menu item that shares its action.
     if (event->type() == QEvent::StatusTip && watched->parent() == m_toolBar) {
@@ -453,14 +448,8 @@ void TMainForm::rebuildConnectionCombo()
             names << c->ConnectionDisplayName();
     }
     const QSignalBlocker block(m_cboDatabaseAlias);
-    QStringList shown;
-    for (int i = 0; i < m_cboDatabaseAlias->count(); ++i)
-        shown << m_cboDatabaseAlias->itemText(i);
     // The same list is left alone, so an open drop-down keeps its entries.
-    if (names != shown) {
-        m_cboDatabaseAlias->clear();
-        m_cboDatabaseAlias->addItems(names);
-    }
+    SetComboItems(m_cboDatabaseAlias, names);
     if (const int index = int(names.indexOf(current->ConnectionDisplayName())); index >= 0)
         m_cboDatabaseAlias->setCurrentIndex(index);
 }

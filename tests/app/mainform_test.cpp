@@ -119,6 +119,7 @@ class TestQuery : public TestChild<IQueryWindow> {
 public:
     using TestChild::TestChild;
     void pasteTemplate(const QString &kind) override { m_log << m_name + QStringLiteral(".template ") + kind; }
+    bool boundTo(const IConnection *c) const override { return c && c == conn; }
 };
 
 class ScriptedConnector : public IConnector {

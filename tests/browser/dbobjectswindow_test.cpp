@@ -39,6 +39,7 @@
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
+#include "combopick.h"
 #include "fakeshell.h"
 #include "pdftext.h"
 #include "recordingdialogs.h"
@@ -372,12 +373,7 @@ TEST_F(BrowserWindowTest, ComboEntryBringsTheSecondBrowserOnTheSameAliasForward)
 
     auto *combo = form->findChild<QComboBox *>(QStringLiteral("cboDatabaseAlias"));
     ASSERT_EQ(combo->count(), 2);
-    const int index = combo->findText(first->module().ConnectionDisplayName());
-    ASSERT_GE(index, 0);
-    combo->setFocus();
-    combo->showPopup();
-    QAbstractItemView *view = combo->view();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(index, 0)).center());
+    test::PickFromList(combo, first->module().ConnectionDisplayName(), test::PickBy::Mouse);
     EXPECT_EQ(form->mdiArea()->activeSubWindow(), first);
     EXPECT_EQ(form->CurrentConnection(), first->connection());
     EXPECT_EQ(combo->currentText(), first->module().ConnectionDisplayName());

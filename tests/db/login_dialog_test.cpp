@@ -20,6 +20,7 @@
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
+#include "combopick.h"
 #include "recordingdialogs.h"
 
 using namespace quodlin;
@@ -71,6 +72,28 @@ TEST_F(LoginDialogTest, FreshDialogOffersTheDemoAliasInAliasMode)
     EXPECT_EQ(text(d, "editDDbUser"), GetLoginUserName());
     EXPECT_EQ(child<QPushButton>(d, "btnDirect")->text(), QStringLiteral("Di&rect >>"));
     EXPECT_TRUE(items(d, "cboDDbServer").isEmpty());
+}
+
+// An alias chosen from the list, by mouse or by keyboard, stays in the box and OK takes it.
+TEST_F(LoginDialogTest, AliasChosenFromTheListIsTaken)
+{
+    AliasConfig config = AliasConfig::load(AliasConfig::defaultPath());
+    if (!config.find(QStringLiteral("shop")))
+        config.aliases << DbAlias{QStringLiteral("shop"), QStringLiteral("EMBEDDED"),
+                                  {QStringLiteral("DATABASE NAME=shop")}};
+    config.save(AliasConfig::defaultPath());
+    for (const test::PickBy by : {test::PickBy::Mouse, test::PickBy::Keyboard}) {
+        TfrmDbLogin d;
+        d.show();
+        d.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        auto *combo = child<QComboBox>(d, "cboDbName");
+        test::PickFromList(combo, QStringLiteral("shop"), by);
+        EXPECT_EQ(combo->currentText(), QStringLiteral("shop"));
+        click(d, "btnOK");
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_EQ(d.alias(), QStringLiteral("shop"));
+    }
 }
 
 struct SaveCase {

@@ -13,11 +13,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTabWidget>
@@ -237,6 +239,44 @@ TEST_F(BrowserWorkspaceTest, ModifiedEditorsAreOfferedOnLeavingAndClosing)
     dialogs->answers = {DialogAnswer::Cancel};
     EXPECT_FALSE(w->canClose());
     EXPECT_TRUE(dialogs->questions.last().startsWith(QStringLiteral("Query modified, save to file?")));
+}
+
+// Query windows close with the browser they are bound to, once their unsaved
+// text was offered (keeping it keeps the browser); the others stay.
+TEST_F(BrowserWorkspaceTest, ClosingABrowserClosesTheQueryWindowsBoundToIt)
+{
+    QPointer<TfrmDbObjects> first = w;
+    QPointer<TfrmDbObjects> second = new TfrmDbObjects(*shell);
+    shell->addChild(second);
+    second->show();
+    second->connectDatabase(QStringLiteral("panel"), {}, QStringLiteral("tester"), {});
+    ASSERT_TRUE(second->connected());
+    shell->SetCurrentConnection(first->connection());
+    QPointer<TfrmQuery> mine = dynamic_cast<TfrmQuery *>(shell->openQueryWindow());
+    QPointer<TfrmQuery> rebound = dynamic_cast<TfrmQuery *>(shell->openQueryWindow());
+    ASSERT_TRUE(mine && rebound);
+    auto *combo = rebound->findChild<QComboBox *>(QStringLiteral("cboDatabaseAlias"));
+    rebound->fillConnectionList();
+    combo->setCurrentText(second->connection()->ConnectionDisplayName());
+    rebound->cboDatabaseAliasChange();
+    ASSERT_EQ(rebound->connection(), second->connection());
+    mine->sqlEditor()->setPlainText(QStringLiteral("select 1 from customer"));
+    mine->sqlEditor()->document()->setModified(true);
+
+    dialogs->answers = {DialogAnswer::Cancel};
+    EXPECT_FALSE(first->close());
+    EXPECT_EQ(dialogs->questions, QStringList({"Query modified, save to file?"}));
+    dialogs->answers = {DialogAnswer::No};
+    EXPECT_TRUE(first->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull() && mine.isNull());
+    ASSERT_FALSE(rebound.isNull());
+    EXPECT_EQ(rebound->connection(), second->connection());
+
+    EXPECT_TRUE(second->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(rebound.isNull());
+    EXPECT_TRUE(shell->children().isEmpty());
 }
 
 TEST_F(BrowserWorkspaceTest, RefreshAskedForElsewhereIsOfferedOnActivation)

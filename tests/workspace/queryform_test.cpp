@@ -8,6 +8,7 @@
 #include "workspace/ui/queryform.h"
 #include "pdftext.h"
 #include "workspace_fixture.h"
+#include "combopick.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -164,19 +165,31 @@ TEST_F(QueryFormTest, BindingRestoresTheLastStatementForTheFirstWindowOnly)
     EXPECT_FALSE(first->sqlEditor()->document()->isModified());
     TfrmQuery *second = openQuery();
     EXPECT_EQ(second->sqlEditor()->toPlainText(), QString());
+}
 
-    // Re-binding through the connection list.
+// The connection list rebinds to the entry chosen from its drop-down, by
+// mouse or by keyboard: box, caption and the database a statement runs on.
+TEST_F(QueryFormTest, ChoosingFromTheConnectionListRebindsTheWindow)
+{
+    TfrmQuery *q = openQuery();
     CreateEmbeddedDatabase(QStringLiteral("depot"));
-    StubBrowser *other = addBrowser(QStringLiteral("depot"));
-    auto *combo = child<QComboBox>(second, "cboDatabaseAlias");
-    second->fillConnectionList();
-    ASSERT_EQ(combo->count(), 2);
-    combo->setCurrentText(other->module.ConnectionDisplayName());
-    second->cboDatabaseAliasChange();
-    EXPECT_EQ(second->connection(), &other->module);
-    EXPECT_EQ(second->windowTitle(), QStringLiteral("Query [") + other->module.ConnectionDisplayName() + QLatin1Char(']'));
-    run(second, QStringLiteral("select id from parts"));
-    EXPECT_EQ(status(second), QStringLiteral("Query compiled with errors."));  // depot has no parts
+    StubBrowser *depot = addBrowser(QStringLiteral("depot"));
+    shell->area.show();
+    shell->area.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&shell->area));
+    shell->area.setActiveSubWindow(q);
+    auto *combo = child<QComboBox>(q, "cboDatabaseAlias");
+    for (const auto &[by, target, ran] :
+         {std::tuple{PickBy::Mouse, depot, "Query compiled with errors."},  // depot has no parts
+          std::tuple{PickBy::Keyboard, browser, "Query executed successfully."}}) {
+        const QString name = target->module.ConnectionDisplayName();
+        PickFromList(combo, name, by);
+        EXPECT_EQ(combo->currentText(), name);
+        EXPECT_EQ(q->connection(), &target->module);
+        EXPECT_EQ(q->windowTitle(), QStringLiteral("Query [") + name + QLatin1Char(']'));
+        run(q, QStringLiteral("select id from parts"));
+        EXPECT_EQ(status(q), QLatin1String(ran)) << name.toStdString();
+    }
 }
 
 TEST_F(QueryFormTest, TemplatePasteReplacesTheTextUncheckedAndUnmodified)

@@ -596,6 +596,16 @@ void TfrmDbObjects::activate()
     updateMenus();
 }
 
+QList<QMdiSubWindow *> TfrmDbObjects::boundQueryWindows() const
+{
+    QList<QMdiSubWindow *> windows;
+    for (IChildWindow *child : m_shell.children())
+        if (auto *query = dynamic_cast<IQueryWindow *>(child); query && query->boundTo(m_module.get()))
+            if (auto *window = dynamic_cast<QMdiSubWindow *>(query))
+                windows << window;
+    return windows;
+}
+
 bool TfrmDbObjects::canClose()
 {
     if (hooks().closeCheck)
@@ -619,6 +629,14 @@ void TfrmDbObjects::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // The bound query windows go with the connection: each one's unsaved
+    // text is offered first, and keeping it keeps the connection.
+    for (QMdiSubWindow *window : boundQueryWindows()) {
+        if (!dynamic_cast<IChildWindow *>(window)->canClose()) {
+            event->ignore();
+            return;
+        }
+    }
     // From here on the main window no longer counts this connection.
     m_module->setFinishedConnecting(false);
     if (m_shell.CurrentConnection() == m_module.get())
@@ -640,11 +658,11 @@ void TfrmDbObjects::FormDestroy()
 
     if (QMdiArea *area = mdiArea())
         disconnect(area, nullptr, this, nullptr);
-    // Query windows bound to this connection go with it.
-    for (IChildWindow *child : m_shell.children()) {
-        auto *query = dynamic_cast<IQueryWindow *>(child);
-        if (query && query->connection() == m_module.get())
-            delete query;
+    // Query windows bound to this connection close with it, so none is left
+    // on a closed connection; their close keeps the last statement.
+    for (QMdiSubWindow *window : boundQueryWindows()) {
+        window->close();
+        delete window;
     }
     if (m_shell.CurrentConnection() == m_module.get())
         m_shell.SetCurrentConnection(nullptr);

@@ -191,6 +191,8 @@ private:
     // Window life.
     void FormCreate();
     void FormDestroy();
+    // The query windows bound to this browser's connection.
+    QList<QMdiSubWindow *> boundQueryWindows() const;
     void subWindowActivated(QMdiSubWindow *window);
     void readActivationSettings();
 

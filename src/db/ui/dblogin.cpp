@@ -4,6 +4,7 @@
 #include "app/externalprograms.h"
 #include "app/programinfo.h"
 #include "app/settingdefs.h"
+#include "app/ui/comboboxes.h"
 #include "db/dberror.h"
 #include "db/dbsession.h"
 #include "db/loginsettings.h"
@@ -133,7 +134,7 @@ TfrmDbLogin::TfrmDbLogin(QWidget *parent)
     connect(m_cboDbName, &QComboBox::currentTextChanged, this, &TfrmDbLogin::cboDbNameChange);
     connect(m_cboDDbServer, &QComboBox::currentTextChanged, this, &TfrmDbLogin::cboDDbServerChange);
     connect(m_cboDDbDatabase, &QComboBox::currentTextChanged, this, &TfrmDbLogin::cboDDbDatabaseChange);
-    m_cboDbName->installEventFilter(this);
+    RefillOnFocus(m_cboDbName, [this] { FillAliasList(); });
 
     FormCreate();
 }
@@ -202,9 +203,7 @@ void TfrmDbLogin::FillAliasList()
     const QString text = m_cboDbName->currentText();
     const QSignalBlocker block(m_cboDbName);
     try {
-        const QStringList names = DbSession::defaultSession().databaseNames();
-        m_cboDbName->clear();
-        m_cboDbName->addItems(names);
+        SetComboItems(m_cboDbName, DbSession::defaultSession().databaseNames());
         m_aliasError.clear();
     } catch (const std::exception &failure) {
         const QString text =
@@ -252,13 +251,6 @@ bool TfrmDbLogin::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate)
         FillAliasList();
     return QDialog::event(event);
-}
-
-bool TfrmDbLogin::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_cboDbName && event->type() == QEvent::FocusIn)
-        FillAliasList();
-    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmDbLogin::cboDbNameChange()

@@ -33,7 +33,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();

@@ -4,6 +4,7 @@
 #include "app/externalprograms.h"
 #include "app/settingdefs.h"
 #include "app/templates.h"
+#include "app/ui/comboboxes.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
@@ -125,7 +126,6 @@ void TfrmQuery::buildWidgets()
     m_rtfSQL = new QPlainTextEdit(m_pageSQL);
     m_rtfSQL->setObjectName(QStringLiteral("rtfSQL"));
     SetupSqlEditor(m_rtfSQL);
-    m_rtfSQL->installEventFilter(this);
     sqlLayout->addWidget(m_rtfSQL, 1);
     auto *pnlOptions = new QWidget(m_pageSQL);
     pnlOptions->setObjectName(QStringLiteral("pnlOptions"));
@@ -186,7 +186,7 @@ void TfrmQuery::buildWidgets()
 
     connect(m_tabQuery, &QTabWidget::currentChanged, this, &TfrmQuery::pageChanged);
     connect(m_cboDatabaseAlias, &QComboBox::activated, this, &TfrmQuery::cboDatabaseAliasChange);
-    m_cboDatabaseAlias->installEventFilter(this);
+    RefillOnFocus(m_cboDatabaseAlias, [this] { fillConnectionList(); });
     auto *previousPage = new QShortcut(QKeySequence(Qt::Key_F11), this);
     connect(previousPage, &QShortcut::activated, this,
             [this] { m_tabQuery->setCurrentIndex(qMax(0, m_tabQuery->currentIndex() - 1)); });
@@ -404,15 +404,12 @@ void TfrmQuery::fillConnectionList()
 {
     if (!m_connection)
         return;
-    const QString mine = m_connection->ConnectionDisplayName();
+    QStringList names;
+    for (IConnection *connection : browserConnections())
+        names << connection->ConnectionDisplayName();
     const QSignalBlocker block(m_cboDatabaseAlias);
-    m_cboDatabaseAlias->clear();
-    for (IConnection *connection : browserConnections()) {
-        const QString name = connection->ConnectionDisplayName();
-        m_cboDatabaseAlias->addItem(name);
-        if (name == mine)
-            m_cboDatabaseAlias->setCurrentIndex(m_cboDatabaseAlias->count() - 1);
-    }
+    SetComboItems(m_cboDatabaseAlias, names);
+    m_cboDatabaseAlias->setCurrentIndex(int(names.indexOf(m_connection->ConnectionDisplayName())));
 }
 
 void TfrmQuery::cboDatabaseAliasChange()
@@ -621,13 +618,6 @@ void TfrmQuery::showEvent(QShowEvent *event)
     updateMenus();
 }
 
-bool TfrmQuery::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_cboDatabaseAlias && event->type() == QEvent::FocusIn)
-        fillConnectionList();
-    return QMdiSubWindow::eventFilter(watched, event);
-}
-
 bool TfrmQuery::canClose()
 {
     PlainTextSqlEditor editor(m_rtfSQL);
@@ -658,7 +648,8 @@ void TfrmQuery::closeEvent(QCloseEvent *event)
     }
     m_runPanel->abandon();
     const bool saveSettings = Settings::read(Settings::SaveSettingsOnExit);
-    if (saveSettings && connection())
+    // Also while the browser closes this window on its way out.
+    if (saveSettings && m_connection)
         Settings::writeConnection(m_connection->ConnectionName(), Settings::ConnLastSqlStatementQuery,
                                   PlainTextSqlEditor(m_rtfSQL).text());
     if (saveSettings && !isMinimized() && !isMaximized()) {

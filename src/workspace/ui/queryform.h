@@ -59,6 +59,7 @@ public:
 
     // IQueryWindow / IChildWindow
     void pasteTemplate(const QString &kind) override;
+    bool boundTo(const IConnection *c) const override { return c && c == m_connection; }
     IConnection *connection() const override;
     bool resultOpen() const override;
     bool running() const override { return m_runPanel->running(); }
@@ -87,7 +88,6 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildWidgets();
