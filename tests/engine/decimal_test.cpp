@@ -57,10 +57,9 @@ TEST_P(DecimalStore, RoundsHalfAwayFromZeroOrRefuses)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DecimalStore,
-    testing::Values(ValueCase{"HalfUp", "2.675", 5, 2, "2.68"}, ValueCase{"HalfDownNegative", "-2.675", 5, 2, "-2.68"},
-                    ValueCase{"Padded", "3", 5, 2, "3.00"}, ValueCase{"RoundsIntoOverflow", "999.995", 5, 2, nullptr},
-                    ValueCase{"AllFraction", "0.995", 2, 2, nullptr}, ValueCase{"TinyToZero", "-0.004", 4, 2, "0.00"},
-                    ValueCase{"Exponent", "1.5e3", 6, 1, "1500.0"}, ValueCase{"Blanks", " 12.5 ", 4, 1, "12.5"},
+    // Fixed scales are rounded and refused as the differential decimal test
+    // checks at every precision; these are the inputs it does not write.
+    testing::Values(ValueCase{"Exponent", "1.5e3", 6, 1, "1500.0"}, ValueCase{"Blanks", " 12.5 ", 4, 1, "12.5"},
                     ValueCase{"ThirtyTwoDigits", "12345678901234567890123456789012", 32, 0,
                               "12345678901234567890123456789012"},
                     ValueCase{"Wide", "1234567890123456789012.345", 30, 2, "1234567890123456789012.35"},

@@ -938,21 +938,12 @@ protected:
     }
     Outcome runLite(const std::string &sql) { return liteRows(sql, liteValue); }
 
-    Rows contents()
+    Rows contents(bool engine)
     {
         Rows all;
         for (const TableDef &t : kTables) {
-            Outcome o = runLite(std::string("select '") + t.name + "', * from " + t.name);
-            all.insert(all.end(), o.rows.begin(), o.rows.end());
-        }
-        std::sort(all.begin(), all.end());
-        return all;
-    }
-    Rows engineContents()
-    {
-        Rows all;
-        for (const TableDef &t : kTables) {
-            Outcome o = runEngine(std::string("select '") + t.name + "', * from " + t.name);
+            const std::string sql = std::string("select '") + t.name + "', * from " + t.name;
+            Outcome o = engine ? runEngine(sql) : runLite(sql);
             all.insert(all.end(), o.rows.begin(), o.rows.end());
         }
         std::sort(all.begin(), all.end());
@@ -979,8 +970,8 @@ protected:
             Outcome lite = runLite(s.lite);
             Outcome eng = runEngine(s.ifx);
             if (dml) {
-                if (lite.ok) lite.rows = contents();
-                if (eng.ok) eng.rows = engineContents();
+                if (lite.ok) lite.rows = contents(false);
+                if (eng.ok) eng.rows = contents(true);
             } else if (!ordered) {
                 std::sort(lite.rows.begin(), lite.rows.end());
                 std::sort(eng.rows.begin(), eng.rows.end());

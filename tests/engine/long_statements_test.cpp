@@ -1,5 +1,5 @@
 // Generated statements beyond what people type and what the fuzz target's
-// short inputs reach: OR lists, sums and UNIONs of thousands of terms, and
+// short inputs reach: OR lists, sums and combined queries of thousands of terms, and
 // seeded random AND/OR/NOT chains, checked against a reference computed here
 // (three-valued logic included); the limits that remain fail with an error
 // that names them, never -999; error offsets stay inside the text.
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <random>
 #include <set>
@@ -116,34 +117,45 @@ TEST_F(LongStatements, OuterJoinsWithManyConditions)
     EXPECT_EQ(rows(sql), "10\n");
 }
 
-TEST_F(LongStatements, UnionsOfMoreSelectsThanSqliteTakes)
+TEST_F(LongStatements, CombinedQueriesOfMoreSelectsThanSqliteTakes)
 {
-    // A UNION removes the duplicates of everything before it; the UNION ALLs
-    // after the last UNION keep theirs.
-    std::mt19937 random(11);
-    std::multiset<int> reference;
+    // UNION [ALL], MINUS and INTERSECT past SQLite's 500 SELECTs a compound
+    // still group from the left: UNION ALL adds copies, the others make the
+    // result distinct first.
+    std::mt19937 random(7);
+    std::map<int, int> reference;  // value -> copies
+    auto distinct = [&] {
+        for (auto &[v, copies] : reference) copies = 1;
+    };
     std::string sql;
-    const int cores = 1200;
-    for (int i = 0; i < cores; ++i) {
-        const int w = int(random() % 7);
-        const bool all = random() % 3 != 0 && i > 0;
-        if (i > 0)
-            sql += all ? " union all " : " union ";
-        sql += "select v from n where v < 20 and w = " + std::to_string(w);
-        for (int v = 0; v < 20; ++v)
-            if (rowOf(v).w == w)
-                reference.insert(v);
-        if (!all && i > 0) {
-            std::set<int> distinct(reference.begin(), reference.end());
-            reference = std::multiset<int>(distinct.begin(), distinct.end());
+    for (int i = 0; i < 1300; ++i) {
+        const int m = 2 + int(random() % 4), r = int(random() % std::uint32_t(m));
+        std::map<int, int> block;
+        for (int v = 0; v < 30; ++v)
+            if (v % m == r) block[v] = 1;
+        // Mostly UNION ALL and UNION, so the result stays large enough to show a wrong grouping.
+        const int op = i == 0 ? -1 : int(random() % 10);
+        if (i == 0) {
+            reference = block;
+        } else if (op < 7) {
+            for (const auto &[v, copies] : block) reference[v] += copies;
+            if (op >= 4) distinct();
+        } else if (op < 9) {
+            distinct();
+            for (const auto &[v, copies] : block) reference.erase(v);
+        } else {
+            distinct();
+            std::erase_if(reference, [&](const auto &e) { return !block.count(e.first); });
         }
+        if (i > 0) sql += op < 4 ? " union all " : op < 7 ? " union " : op < 9 ? " minus " : " intersect ";
+        sql += "select v from n where v < 30 and mod(v, " + std::to_string(m) + ") = " + std::to_string(r);
     }
     std::string expected;
-    for (int v : reference)
-        expected += std::to_string(v) + "\n";
+    for (const auto &[v, copies] : reference)
+        for (int k = 0; k < copies; ++k) expected += std::to_string(v) + "\n";
     EXPECT_EQ(rows(sql + " order by 1"), expected);
 
-    const std::string allSql = joined(cores, [](int i) { return "select " + std::to_string(i) + " from n where v = 0"; },
+    const std::string allSql = joined(1200, [](int i) { return "select " + std::to_string(i) + " from n where v = 0"; },
                                       " union all ");
     EXPECT_EQ(rows("select count(*) from n where v in (" + allSql + ")"), "100\n");
 }

@@ -409,16 +409,4 @@ TEST_F(SessionTest, TriggersCascadeUpToSixtyOneLevels)
     EXPECT_EQ(count("c61"), 1061);
 }
 
-TEST_F(SessionTest, SyntaxErrorsCarryTheirOffsetIntoSqlca)
-{
-    auto s = Session::open(m_path, "ann");
-    EXPECT_EQ(codeOf([&] { s->execute("select * from systables; select * fromm x"); }), -201);
-    EXPECT_EQ(s->sqlca().sqlcode, -201);
-    EXPECT_GT(s->sqlca().sqlerrd[4], 24);
-    EXPECT_EQ(codeOf([&] { s->execute("select * from nosuch"); }), -206);
-    EXPECT_EQ(s->sqlca().sqlerrd[1], -111);
-    EXPECT_EQ(s->sqlca().sqlerrd[4], 14);
-    EXPECT_EQ(s->sqlca().sqlerrm, "nosuch");
-}
-
 } // namespace

@@ -185,21 +185,13 @@ TEST_P(DecimalTest, Formats)
 
 INSTANTIATE_TEST_SUITE_P(Scale, DecimalTest, testing::Values(
     DecimalCase{"PadsScale", 12.5, 2, "12.50"},
-    DecimalCase{"HalfAwayFromZero", 2.675, 2, "2.68"},
-    DecimalCase{"NegativeHalf", -0.125, 2, "-0.13"},
     DecimalCase{"Carry", 9.995, 2, "10.00"},
-    DecimalCase{"ScaleZero", 2.5, 0, "3"},
     DecimalCase{"NegativeZero", -0.001, 2, "0.00"},
     DecimalCase{"Large", 12345678901234.5, 1, "12345678901234.5"},
-    DecimalCase{"TieFromShortestText", 0.005, 2, "0.01"},
     DecimalCase{"SmallWithLeadingZeros", 0.0123, 3, "0.012"},
     DecimalCase{"NegativeSmall", -0.0456, 3, "-0.046"},
     DecimalCase{"BeyondFastPath", 123456789012.345, 3, "123456789012.345"},
-    DecimalCase{"NegativeCarry", -9.995, 2, "-10.00"},
-    DecimalCase{"CarryIntoPoint", 0.999, 2, "1.00"},
     DecimalCase{"ScaleZeroCarry", 99.5, 0, "100"},
-    DecimalCase{"ScaleZeroNegative", -2.5, 0, "-3"},
-    DecimalCase{"ScaleZeroSmall", 0.4, 0, "0"},
     DecimalCase{"OddScale", 1234.56789, 3, "1234.568"},
     DecimalCase{"WidestFastScale", 1.5, 9, "1.500000000"},
     DecimalCase{"ScaleBeyondFast", 0.1, 12, "0.100000000000"},
@@ -213,7 +205,8 @@ INSTANTIATE_TEST_SUITE_P(Scale, DecimalTest, testing::Values(
     [](const auto &info) { return std::string(info.param.name); });
 
 // Rounds the shortest text of the double, digit by digit: the rule the
-// arithmetic fast path must agree with.
+// arithmetic fast path must agree with (ties, carries and signs at small
+// scales are the sweep's, not rows of the table above).
 std::string roundShortestText(double value, int scale)
 {
     char buf[400];
@@ -287,12 +280,11 @@ TEST(DecimalErrors, NonFiniteValuesAreRefused)
 
 // The cursor reuses its row buffers: a short value after a long one, NULL in
 // between, and text columns next to DECIMAL and MONEY ones.
-TEST(DecimalCursor, RowBuffersCarryNothingOver)
+class ValuesSession : public enginetest::ScratchDatabaseTest {};
+
+TEST_F(ValuesSession, RowBuffersCarryNothingOver)
 {
-    const enginetest::ScratchFolder folder("values");
-    const std::string path = folder.file("v.db");
-    Session::createDatabase(path, "ann");
-    auto s = Session::open(path, "ann");
+    auto s = open();
     s->execute("create table t (id integer, name varchar(20), d decimal(12,2), m money(8,3), f decimal(8))");
     s->execute("insert into t values (1, 'a rather long name', 1234567.891, 12345.6786, 0.1);"
                "insert into t values (2, 'b', -0.005, -1.0006, 12345678);"
@@ -329,12 +321,9 @@ TEST(DecimalCursor, RowBuffersCarryNothingOver)
 
 // TODAY and CURRENT hold one value through a statement and are read again
 // by the next one.
-TEST(StatementClock, FixedWithinAStatementOnly)
+TEST_F(ValuesSession, ClockFixedWithinAStatementOnly)
 {
-    const enginetest::ScratchFolder folder("clock");
-    const std::string path = folder.file("c.db");
-    Session::createDatabase(path, "ann");
-    auto s = Session::open(path, "ann");
+    auto s = open();
     s->execute("create table t (id integer)");
     s->execute("begin work");
     auto ins = s->prepare("insert into t values (?)");
@@ -362,35 +351,18 @@ TEST(StatementClock, FixedWithinAStatementOnly)
     EXPECT_NE(a, b);
 }
 
-TEST(Money, DbmoneyConventions)
+// The display of each type is the scripts' (values_display); here the
+// conventions no script reaches.
+TEST(Display, MoneyConventionsAndConversionErrors)
 {
     Environment env;
-    EXPECT_EQ(formatMoney("1.50", env, true), "$1.50");
     EXPECT_EQ(formatMoney("-1.50", env, true), "-$1.50");
-    EXPECT_EQ(formatMoney("1.50", env, false), "1.50");
-    env.dbmoney = "EUR,";
-    EXPECT_EQ(formatMoney("1234.50", env, true), "EUR1234,50");
     env.dbmoney = ".DM";
     EXPECT_EQ(formatMoney("2.00", env, true), "2.00DM");
-}
-
-TEST(Display, TypedValues)
-{
-    Environment env;
-    ColumnDescription money{"m", TMoney, encodeDecimal(8, 2), true, 0, {}};
-    EXPECT_EQ(displayText(Value::fromDouble(1.5), money, env, true), "$1.50");
-    EXPECT_EQ(displayText(Value::fromText("1.5"), money, env, false), "1.50");
     ColumnDescription date{"d", TDate, 4, true, 0, {}};
-    EXPECT_EQ(displayText(Value::fromInt(1), date, env), "01/01/1900");
-    ColumnDescription boolean{"b", TUdtFixed, 1, true, 5, {}};
-    EXPECT_EQ(displayText(Value::fromInt(1), boolean, env), "t");
-    EXPECT_EQ(displayText(Value::fromInt(0), boolean, env), "f");
     EXPECT_EQ(displayText(Value::null(), date, env), "");
     EXPECT_EQ(parseBoolean("T"), true);
     EXPECT_EQ(errorOf([] { parseBoolean("yes"); }), -1260);
-    EXPECT_EQ(errorOf([] { parseNumber("12x"); }), -1213);
-    EXPECT_EQ(errorOf([] { checkIntegerRange(40000, TSmallInt); }), -1214);
-    EXPECT_EQ(errorOf([] { checkIntegerRange(3e9, TInteger); }), -1215);
 }
 
 } // namespace
