@@ -46,6 +46,8 @@ struct DateCase {
     const char *shown;
 };
 
+// The four-digit forms of DBDATE are the typed differential test's; these
+// are the other forms and the readings of unusual text.
 class DateTest : public testing::TestWithParam<DateCase> {};
 
 TEST_P(DateTest, ParsesAndFormats)
@@ -57,9 +59,6 @@ TEST_P(DateTest, ParsesAndFormats)
 }
 
 INSTANTIATE_TEST_SUITE_P(Dbdate, DateTest, testing::Values(
-    DateCase{"Mdy4Slash", "MDY4/", "12/31/2024", 2024, 12, 31, "12/31/2024"},
-    DateCase{"Dmy4Dot", "DMY4.", "31.12.2024", 2024, 12, 31, "31.12.2024"},
-    DateCase{"Y4mdDash", "Y4MD-", "2024-12-31", 2024, 12, 31, "2024-12-31"},
     DateCase{"Dmy2Dash", "DMY2-", "05-03-2024", 2024, 3, 5, "05-03-24"},
     DateCase{"NoSeparator", "MDY40", "12312024", 2024, 12, 31, "12312024"},
     DateCase{"SixDigits", "MDY4/", "123124", 2024, 12, 31, "12/31/2024"},
