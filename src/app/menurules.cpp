@@ -1,19 +1,15 @@
 #include "app/menurules.h"
 
 #include <initializer_list>
-#include <utility>
 
 namespace quodlin {
 namespace {
 
-using PagePair = std::pair<const char *, const char *>;
-
-bool showsAny(const FrameSnapshot &frame, std::initializer_list<PagePair> pages)
+bool showsAny(const FrameSnapshot &frame, bool VisiblePage::*offer)
 {
     for (const VisiblePage &v : frame.visiblePages)
-        for (const auto &[control, page] : pages)
-            if (v.control == QLatin1String(control) && v.page == QLatin1String(page))
-                return true;
+        if (v.*offer)
+            return true;
     return false;
 }
 
@@ -21,12 +17,7 @@ bool showsAny(const FrameSnapshot &frame, std::initializer_list<PagePair> pages)
 
 bool BrowserSqlPageShown(const FrameSnapshot &frame)
 {
-    return frame.active == ChildKind::Browser
-        && showsAny(frame, {{"tabList", "pageListSQL"},
-                            {"tabTable", "pageTableSQL"},
-                            {"tabProc", "pageProcSQL"},
-                            {"tabTrigger", "pageTriggerSQL"},
-                            {"tabOther", "pageOtherSQL"}});
+    return frame.active == ChildKind::Browser && showsAny(frame, &VisiblePage::runsSql);
 }
 
 MenuState ComputeMenuState(const FrameSnapshot &frame)
@@ -55,19 +46,10 @@ MenuState ComputeMenuState(const FrameSnapshot &frame)
     set({Command::ExplainQuery}, m.enabled(Command::Execute) && m.checked(Command::ExplainEnabled));
 
     set({Command::SaveAsScript},
-        (browser && showsAny(frame, {{"tabTable", "pageTableData"}}))
+        (browser && showsAny(frame, &VisiblePage::exportsData))
             || (browser && frame.resultOpen) || (query && frame.resultOpen));
     set({Command::SaveAsSqd}, m.enabled(Command::SaveAsScript));
-    set({Command::RefreshData},
-        query
-            || (browser
-                && showsAny(frame, {{"tabList", "pageListSQL"},
-                                    {"tabTable", "pageTableData"},
-                                    {"tabTable", "pageTableSQL"},
-                                    {"tabProc", "pageProcSQL"},
-                                    {"tabTrigger", "pageTriggerSQL"},
-                                    {"tabSyn", "pageSynSQL"},
-                                    {"tabOther", "pageOtherSQL"}})));
+    set({Command::RefreshData}, query || (browser && showsAny(frame, &VisiblePage::refreshesData)));
     set({Command::Edit, Command::ExternalEdit, Command::Open}, m.enabled(Command::PasteQuery));
     // The browser's Edit brings an object's definition page to front, so it
     // is wanted most where the SQL page is not showing.
@@ -76,13 +58,7 @@ MenuState ComputeMenuState(const FrameSnapshot &frame)
         m.enabled(Command::PasteQuery) || m.enabled(Command::SaveAsScript));
     set({Command::Print},
         m.enabled(Command::Execute) || m.enabled(Command::SaveAsScript)
-            || (browser
-                && showsAny(frame, {{"tabTable", "pageTableColumns"},
-                                    {"tabTable", "pageTableIndexes"},
-                                    {"tabTable", "pageTableTriggers"},
-                                    {"tabTable", "pageTableDepends"},
-                                    {"tabTable", "pageTableData"},
-                                    {"tabTable", "pageTableDDL"}})));
+            || (browser && showsAny(frame, &VisiblePage::prints)));
     set({Command::Find, Command::Replace, Command::SearchAgain}, m.enabled(Command::PasteQuery));
     set({Command::Previous}, browser && frame.nodeHasParent);
     set({Command::Back}, browser && frame.hasPreviousNode);

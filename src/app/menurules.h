@@ -29,11 +29,16 @@ inline constexpr std::size_t kCommandCount = static_cast<std::size_t>(Command::C
 
 enum class ChildKind { None, Browser, QueryWindow, Other };
 
-// A page control of a browser that is visible, and the page it shows
-// (object names such as "tabTable" / "pageTableData").
+// A page control of a browser that is visible, the page it shows (object
+// names such as "tabTable" / "pageTableData") and what that page offers,
+// from the browser's page layout (browser/pagecommands.h fills it in).
 struct VisiblePage {
     QString control;
     QString page;
+    bool runsSql = false;        // an SQL panel that Execute runs
+    bool refreshesData = false;  // an SQL panel or the data page: Refresh Data
+    bool exportsData = false;    // the data page: Save as Script and SQD
+    bool prints = false;         // a catalog grid, the data page or the DDL page
 };
 
 struct FrameSnapshot {

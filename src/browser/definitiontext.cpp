@@ -152,4 +152,15 @@ QString RebuildTriggerText(DbQuery &trigBody)
     return RebuildTriggerText(readRows<TriggerBodyRow>(trigBody, triggerRowOf));
 }
 
+QString RebuildDefinitionText(DefinitionLayout layout, DbQuery &body)
+{
+    switch (layout) {
+    case DefinitionLayout::View: return RebuildViewText(body);
+    case DefinitionLayout::Routine: return RebuildProcedureText(body);
+    case DefinitionLayout::Trigger: return RebuildTriggerText(body);
+    case DefinitionLayout::None: break;
+    }
+    return {};
+}
+
 } // namespace quodlin

@@ -6,6 +6,8 @@
 // catalog cuts a statement at exact chunk boundaries, so each row is padded
 // back to the chunk width first. Line breaks are CR LF. The browser puts the result into the object's Edit page
 // editor and keeps it as its definition text; quodlin-cli show prints it.
+#include "catalog/objectkinds.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -40,5 +42,7 @@ QString RebuildTriggerText(const QList<TriggerBodyRow> &rows);
 QString RebuildViewText(DbQuery &viewBody);
 QString RebuildProcedureText(DbQuery &procBody);
 QString RebuildTriggerText(DbQuery &trigBody);
+// The one of the three a kind's layout names; empty for DefinitionLayout::None.
+QString RebuildDefinitionText(DefinitionLayout layout, DbQuery &body);
 
 } // namespace quodlin

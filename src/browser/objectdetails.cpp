@@ -103,27 +103,12 @@ QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node)
     const PageSetDesc *set = FindPageSet(view.pageSet);
     QStringList lines{EscapeControls(CaptionBarText(node.Kind, node.Caption))};
 
+    const ObjectKindDesc *kind = FindObjectKind(node.Kind);
     QString definition;
-    switch (node.Kind) {
-    case KindTable:
-    case KindView:
-        module.LoadTable(node.Name, node.Owner);
-        if (node.Kind == KindView)
-            definition = RebuildViewText(module.qryViewBody());
-        break;
-    case KindProcedure:
-        module.LoadProc(node.Name, node.Owner);
-        definition = RebuildProcedureText(module.qryProcBody());
-        break;
-    case KindTrigger:
-        module.LoadTrigger(node.Name, node.Owner);
-        definition = RebuildTriggerText(module.qryTrigBody());
-        break;
-    case KindSynonym:
-        module.LoadSynonym(node.Name, node.Owner);
-        break;
-    default:
-        break;
+    if (kind) {
+        module.LoadObject(node.Kind, node.Name, node.Owner, node.Id);
+        if (kind->definition != DefinitionLayout::None)
+            definition = RebuildDefinitionText(kind->definition, module.query(kind->bodyQuery));
     }
 
     for (const PageDesc &page : set->pages) {
@@ -140,10 +125,9 @@ QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node)
             addSection(lines, caption, GridTextLines(module.query(page.query)));
         }
     }
-    if (node.Kind == KindUser || node.Kind == KindRole) {
+    if (kind && kind->masterQuery.isEmpty() && !kind->lists.isEmpty()) {
         // The browser shows no property page for these; their list row is the record.
-        const bool role = node.Kind == KindRole;
-        DbQuery &list = role ? module.qryRoles() : module.qryUsers();
+        DbQuery &list = module.query(kind->lists.first().query);
         list.close();
         list.open();
         QStringList body;
@@ -156,13 +140,13 @@ QStringList ObjectDetailLines(TdmDbObjects &module, const TNodeInfo &node)
             break;
         }
         list.close();
-        addSection(lines, role ? QStringLiteral("Role") : QStringLiteral("User"), body);
+        addSection(lines, kind->title, body);
     }
-    if (node.Kind == KindRole) {
-        // Read without the master: the role list is closed again.
-        DbQuery &members = module.qryRoleUsers();
+    if (kind && !kind->memberQuery.isEmpty()) {
+        // Read without the master: the list is closed again.
+        DbQuery &members = module.query(kind->memberQuery);
         members.close();
-        members.setParam(QStringLiteral("rolename"), node.Name);
+        members.setParam(kind->memberParam, node.Name);
         members.open();
         // Under the caption of the list page that shows them.
         addSection(lines, StripAccelerator(set->pages.first().caption), GridTextLines(members));

@@ -7,7 +7,8 @@ namespace quodlin {
 
 QString FormatNodeCaption(int kind, const QString &name, const QString &owner, const OwnerDisplay &display)
 {
-    if (kind == KindUser || kind == KindRole || !display.displayOwner)
+    const ObjectKindDesc *desc = FindObjectKind(kind);
+    if ((desc && desc->labelledByName) || !display.displayOwner)
         return name;
     switch (display.ownerFormat) {
     case 1: return owner + QLatin1Char('.') + name;
@@ -64,24 +65,25 @@ public:
         return add(parent, TNodeInfo{KindCategory, {}, {}, caption}, label, image);
     }
 
-    // `members`: the rows are a role's members, labelled by their user name
+    // `members`: the rows are an object's members, labelled by their name
     // (the second column).
-    void load(int parent, DbQuery &query, unsigned char kind, bool members = false)
+    void load(int parent, DbQuery &query, const ObjectKindDesc &kind, bool members = false)
     {
         if (m_status)
             m_status(QStringLiteral("Loading [") + m_lastCategory + QStringLiteral("]..."));
-        const int image = kind == KindUser ? int(ImageUser) : m_tree.nodes[size_t(parent)].image;
         query.close();
         query.open();
-        query.disableControls();  // members are read per role below, not on every move
+        query.disableControls();  // members are read per object below, not on every move
         try {
+            const DbField *id = kind.idField.isEmpty() ? nullptr : query.findField(kind.idField);
             for (query.first(); !query.eof(); query.next()) {
                 const QString name = query.field(0).asString();
                 const QString owner = query.field(1).asString();
-                const QString caption = FormatNodeCaption(kind, members ? owner : name, owner, m_display);
-                const int node = add(parent, TNodeInfo{kind, name, owner, caption}, caption, image);
-                if (kind == KindRole)
-                    loadMembers(node, query);
+                const QString caption = FormatNodeCaption(kind.kind, members ? owner : name, owner, m_display);
+                TNodeInfo info{kind.kind, name, owner, caption, id ? id->value().toInt() : 0};
+                const int node = add(parent, std::move(info), caption, kind.image);
+                if (!kind.memberQuery.isEmpty())
+                    loadMembers(node, query, kind);
             }
         } catch (...) {
             query.enableControls();
@@ -99,12 +101,12 @@ public:
     }
 
 private:
-    void loadMembers(int roleNode, DbQuery &roles)
+    void loadMembers(int node, DbQuery &list, const ObjectKindDesc &kind)
     {
-        DbQuery &members = m_module.qryRoleUsers();
+        DbQuery &members = m_module.query(kind.memberQuery);
         members.close();
-        members.setParam(QStringLiteral("rolename"), roles.field(0).value());
-        load(roleNode, members, KindUser, true);
+        members.setParam(kind.memberParam, list.field(0).value());
+        load(node, members, *FindObjectKind(kind.memberKind), true);
     }
 
     TdmDbObjects &m_module;
@@ -123,38 +125,23 @@ ObjectTree LoadObjectTree(TdmDbObjects &module, const QString &connectionName, c
 {
     TreeBuilder b(module, display, reselectCaption, status);
     const int root = b.add(-1, TNodeInfo{KindCategory, {}, {}, connectionName}, connectionName, ImageConnection);
-
-    const int tables = b.category(root, QStringLiteral("Tables"), QStringLiteral("Tables"), ImageTable);
-    b.load(b.category(tables, QStringLiteral("System"), QStringLiteral("System Tables"), ImageTable),
-           module.qrySystemTables(), KindTable);
-    b.load(b.category(tables, QStringLiteral("User"), QStringLiteral("User Tables"), ImageTable),
-           module.qryUserTables(), KindTable);
-    b.load(b.category(root, QStringLiteral("Views"), QStringLiteral("Views"), ImageView), module.qryViews(), KindView);
-    b.load(b.category(root, QStringLiteral("Synonyms"), QStringLiteral("Synonyms"), ImageSynonym),
-           module.qrySynonyms(), KindSynonym);
-
-    const int procs = b.category(root, QStringLiteral("Procedures"), QStringLiteral("Procedures"), ImageProcedure);
-    b.load(b.category(procs, QStringLiteral("System"), QStringLiteral("System Procedures"), ImageProcedure),
-           module.qrySystemProcs(), KindProcedure);
-    b.load(b.category(procs, QStringLiteral("Generated"), QStringLiteral("Generated Procedures"), ImageProcedure),
-           module.qryGeneratedProcs(), KindProcedure);
-    b.load(b.category(procs, QStringLiteral("User"), QStringLiteral("User Procedures"), ImageProcedure),
-           module.qryUngeneratedProcs(), KindProcedure);
-
-    const int triggers = b.category(root, QStringLiteral("Triggers"), QStringLiteral("Triggers"), ImageTrigger);
-    b.load(b.category(triggers, QStringLiteral("Insert"), QStringLiteral("Insert Triggers"), ImageTrigger),
-           module.qryInsertTriggers(), KindTrigger);
-    b.load(b.category(triggers, QStringLiteral("Update"), QStringLiteral("Update Triggers"), ImageTrigger),
-           module.qryUpdateTriggers(), KindTrigger);
-    b.load(b.category(triggers, QStringLiteral("Delete"), QStringLiteral("Delete Triggers"), ImageTrigger),
-           module.qryDeleteTriggers(), KindTrigger);
-
-    b.load(b.category(root, QStringLiteral("Users"), QStringLiteral("Users"), ImageUser), module.qryUsers(), KindUser);
-    b.load(b.category(root, QStringLiteral("Roles"), QStringLiteral("Roles"), ImageRole), module.qryRoles(), KindRole);
+    QList<int> expanded{root};
+    for (const ObjectKindDesc &kind : ObjectKinds()) {
+        const int category = b.category(root, kind.category, kind.category, kind.image);
+        // A kind of one list hangs its objects under its category; one of
+        // several has a sub-category per list, and opens expanded.
+        if (kind.lists.size() > 1)
+            expanded << category;
+        for (const ObjectList &list : kind.lists) {
+            const int parent = kind.lists.size() > 1 ? b.category(category, list.label, list.caption, kind.image)
+                                                     : category;
+            b.load(parent, module.query(list.query), kind);
+        }
+    }
 
     ObjectTree tree = b.finish();
-    for (const int expanded : {root, tables, procs, triggers})
-        tree.nodes[size_t(expanded)].expanded = true;
+    for (const int node : expanded)
+        tree.nodes[size_t(node)].expanded = true;
     return tree;
 }
 

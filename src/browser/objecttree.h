@@ -5,6 +5,8 @@
 // list queries and builds it; the browser window turns the nodes into tree
 // items one to one (node i's parent is an earlier node), expands the nodes
 // marked expanded and selects `target`; quodlin-cli prints the same nodes.
+#include "catalog/objectkinds.h"
+
 #include <QList>
 #include <QString>
 
@@ -15,23 +17,14 @@ namespace quodlin {
 
 class TdmDbObjects;
 
-// Object kinds as stored in each node record.
-enum ObjectKind : unsigned char {
-    KindCategory = 0, KindTable = 1, KindView = 2, KindProcedure = 3,
-    KindTrigger = 4, KindSynonym = 5, KindUser = 6, KindRole = 7,
-};
-
-// Image indexes shared by the small and large image lists.
-enum NodeImage {
-    ImageTable = 0, ImageView = 1, ImageProcedure = 2, ImageTrigger = 3,
-    ImageSynonym = 4, ImageConnection = 5, ImageUser = 6, ImageRole = 7,
-};
-
 struct TNodeInfo {
     unsigned char Kind = KindCategory;
     QString Name;     // first column of the list query; empty for categories
     QString Owner;    // second column; empty for categories
     QString Caption;  // the label for objects; the long name for categories ("System Tables")
+    // The list's id column (tabid, procid, trigid) where the kind has one:
+    // it tells apart routines that share a name.
+    int Id = 0;
 };
 
 // The settings "Display Owner" and "Display Owner Format".
@@ -40,7 +33,7 @@ struct OwnerDisplay {
     int ownerFormat = 1;  // 0 name (owner), 1 owner.name, 2 "owner".name
 };
 
-// The label of an object node. Users and roles are labelled by name alone.
+// The label of an object node. Kinds labelled by name (users, roles) show the name alone.
 QString FormatNodeCaption(int kind, const QString &name, const QString &owner, const OwnerDisplay &display);
 
 struct ObjectTreeNode {
@@ -62,9 +55,11 @@ struct ObjectTree {
     int findByLabel(const QString &label) const;
 };
 
-// Runs the list queries of the module in tree order and builds the tree. The
-// root is labelled `connectionName`. Role nodes get their members (labelled by
-// the member's user name; their record's Name stays the role name). The target
+// Runs the list queries of the kinds (objectkinds.h) in tree order and builds
+// the tree: a category per kind, a sub-category per list where the kind has
+// several. The root is labelled `connectionName`. Nodes of a kind with
+// members get them (a role's users, labelled by the member's user name;
+// their record's Name stays the role name). The target
 // is the last node (not the root) whose record caption equals
 // `reselectCaption`, else the root. `status` receives "Loading [...]..." as
 // each list starts. Raises the layer's failures; the queries are closed after.

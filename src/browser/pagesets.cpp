@@ -13,9 +13,10 @@ PageDesc sqlPage(const char *name, const char *caption)
     return PageDesc{s(name), s(caption), PageContent::Sql, {}, {}, {}, {}, {}};
 }
 
-PageDesc gridPage(const char *name, const char *caption, const char *grid, const char *query, const char *ds)
+PageDesc gridPage(const char *name, const char *caption, const char *grid, const char *query, const char *ds,
+                  const char *printTitle)
 {
-    return PageDesc{s(name), s(caption), PageContent::Grid, {}, s(grid), s(query), s(ds), {}};
+    return PageDesc{s(name), s(caption), PageContent::Grid, {}, s(grid), s(query), s(ds), {}, s(printTitle)};
 }
 
 PageDesc editorPage(const char *name, const char *editor, const char *bodyQuery)
@@ -43,7 +44,7 @@ QList<PageSetDesc> buildPageSets()
                          sqlPage("pageListSQL", "S&QL")}};
 
     PageDesc depends = gridPage("pageTableDepends", "D&epends", "gridTableDepends", "qryTableDepends",
-                                "dsTableDepends");
+                                "dsTableDepends", "Depends for");
     depends.buttons << GotoButton{s("btnTableDependsGoto"), s("&Go"), s("qryTableDepends"), s("dtabname"),
                                   s("downer"), s("qryTableDepends")};
     sets << PageSetDesc{
@@ -52,15 +53,18 @@ QList<PageSetDesc> buildPageSets()
                         {box("Name:", "qryTable", "tabname"), box("Owner:", "qryTable", "owner"),
                          box("ID:", "qryTable", "tabid"), box("Type:", "qryTable", "tabtypedescr"),
                          box("Row Size:", "qryTable", "rowsize")}),
-         gridPage("pageTableColumns", "&Columns", "gridTableColumns", "qryTableColumns", "dsTableColumns"),
+         gridPage("pageTableColumns", "&Columns", "gridTableColumns", "qryTableColumns", "dsTableColumns",
+                  "Columns for"),
          editorPage("pageTableEdit", "rtfViewText", "qryViewBody"),
-         gridPage("pageTableIndexes", "&Indexes", "gridTableIndexes", "qryTableIndexes", "dsTableIndexes"),
-         gridPage("pageTableTriggers", "T&riggers", "gridTableTriggers", "qryTableTriggers", "dsTableTriggers"),
+         gridPage("pageTableIndexes", "&Indexes", "gridTableIndexes", "qryTableIndexes", "dsTableIndexes",
+                  "Indexes for"),
+         gridPage("pageTableTriggers", "T&riggers", "gridTableTriggers", "qryTableTriggers", "dsTableTriggers",
+                  "Triggers for"),
          depends,
          PageDesc{s("pageTableData"), s("&Data"), PageContent::Data, {}, s("gridTableData"), s("qryTableData"),
-                  s("dsTableData"), {}},
+                  s("dsTableData"), {}, s("Data for")},
          sqlPage("pageTableSQL", "S&QL"),
-         PageDesc{s("pageTableDDL"), s("DD&L"), PageContent::Ddl, {}, s("rtfTableDDL"), {}, {}, {}}}};
+         PageDesc{s("pageTableDDL"), s("DD&L"), PageContent::Ddl, {}, s("rtfTableDDL"), {}, {}, {}, s("DDL for")}}};
 
     sets << PageSetDesc{
         s("tabProc"),
@@ -68,7 +72,8 @@ QList<PageSetDesc> buildPageSets()
                         {box("Name:", "qryProc", "procname"), box("Owner:", "qryProc", "owner"),
                          box("ID:", "qryProc", "procid"), box("Mode:", "qryProc", "modedescr"),
                          box("No. Args:", "qryProc", "numargs")}),
-         editorPage("pageProcEdit", "rtfProcText", "qryProcBody"), sqlPage("pageProcSQL", "S&QL")}};
+         editorPage("pageProcEdit", "rtfProcText", "qryProcBody"), sqlPage("pageProcSQL", "S&QL")},
+        s("rtfProcText")};
 
     EditBox triggerTable = box("Table:", "qryTrigger", "tabname");
     triggerTable.gotoButton = s("btnTriggerGoto");
@@ -80,8 +85,11 @@ QList<PageSetDesc> buildPageSets()
                          box("Event:", "qryTrigger", "eventdescr"), triggerTable,
                          box("Owner:", "qryTrigger", "towner"), box("Table ID:", "qryTrigger", "tabid")},
                         {GotoButton{s("btnTriggerGoto"), s("&Go"), s("qryTrigger"), s("tabname"), s("towner"), {}}}),
-         editorPage("pageTriggerEdit", "rtfTriggerText", "qryTrigBody"), sqlPage("pageTriggerSQL", "S&QL")}};
+         editorPage("pageTriggerEdit", "rtfTriggerText", "qryTrigBody"), sqlPage("pageTriggerSQL", "S&QL")},
+        s("rtfTriggerText")};
 
+    PageDesc synonymSql = sqlPage("pageSynSQL", "&SQL");
+    synonymSql.executeHidden = true;
     EditBox synTable{s("Table:"), s("qrySyn"), s("stabname"), s("qrySynLocalTable"), s("stabname"), s("btnSynGoto")};
     EditBox synOwner{s("Owner:"), s("qrySyn"), s("sowner"), s("qrySynLocalTable"), s("sowner"), {}};
     sets << PageSetDesc{
@@ -93,7 +101,7 @@ QList<PageSetDesc> buildPageSets()
                          box("Table ID:", "qrySyn", "sbtabid")},
                         {GotoButton{s("btnSynGoto"), s("&Go"), s("qrySynLocalTable"), s("stabname"), s("sowner"),
                                     s("qrySynLocalTable")}}),
-         sqlPage("pageSynSQL", "&SQL")}};
+         synonymSql}};
 
     sets << PageSetDesc{s("tabOther"), {sqlPage("pageOtherSQL", "&SQL")}};
     return sets;
@@ -133,18 +141,26 @@ const PageSetDesc *FindPageSet(const QString &objectName)
 
 PageView PageViewFor(int kind)
 {
-    switch (kind) {
-    case KindCategory: return {s("tabList"), {}, {}, {}, false};
-    case KindTable: return {s("tabTable"), {s("pageTableEdit")}, s("&Table"), s("Table: "), false};
-    case KindView:
-        return {s("tabTable"), {s("pageTableIndexes"), s("pageTableTriggers"), s("pageTableDDL")}, s("&View"),
-                s("View: "), true};
-    case KindProcedure: return {s("tabProc"), {}, {}, s("Proc: "), true};
-    case KindTrigger: return {s("tabTrigger"), {}, {}, s("Trigger: "), true};
-    case KindSynonym: return {s("tabSyn"), {}, {}, s("Synonym: "), false};
-    case KindRole: return {s("tabList"), {}, {}, s("Role: "), false};
-    default: return {s("tabOther"), {}, {}, s("User: "), false};
-    }
+    if (kind == KindCategory)
+        return {s("tabList"), {}, {}, {}, false};
+    // A kind the table does not know is shown as a user is.
+    const ObjectKindDesc *desc = FindObjectKind(kind);
+    if (!desc)
+        desc = FindObjectKind(KindUser);
+    return {desc->pageSet, desc->hiddenPages, desc->firstTabCaption, desc->captionPrefix,
+            desc->definition != DefinitionLayout::None};
+}
+
+DefinitionPageRef DefinitionPage(int kind)
+{
+    const PageView view = PageViewFor(kind);
+    const PageSetDesc *set = FindPageSet(view.pageSet);
+    if (!view.definitionText || !set)
+        return {};
+    for (const PageDesc &page : set->pages)
+        if (page.content == PageContent::DefinitionEditor && !view.hiddenPages.contains(page.objectName))
+            return {set, &page};
+    return {};
 }
 
 QString CaptionBarText(int kind, const QString &caption)
@@ -158,7 +174,9 @@ QList<ListColumn> ListColumnsFor(int nodeKind, int firstChildKind)
     const ListColumn owner{s("Owner"), 175};
     if (firstChildKind == KindCategory)
         return {ListColumn{s("Name"), 0}};
-    if (firstChildKind < 0 && nodeKind == KindRole)
+    // An object whose members are its children (a role) lists names alone.
+    const ObjectKindDesc *node = FindObjectKind(nodeKind);
+    if (firstChildKind < 0 && node && !node->memberQuery.isEmpty())
         return {name};
     return {name, owner};
 }
@@ -166,7 +184,8 @@ QList<ListColumn> ListColumnsFor(int nodeKind, int firstChildKind)
 ListItemText ListItemFor(const TNodeInfo &child, bool detailsStyle, int columnCount)
 {
     ListItemText item;
-    if (child.Kind == KindCategory || child.Kind == KindRole || !detailsStyle) {
+    const ObjectKindDesc *kind = FindObjectKind(child.Kind);
+    if (!kind || !kind->memberQuery.isEmpty() || !detailsStyle) {
         item.caption = child.Caption;
     } else {
         item.caption = child.Name;

@@ -55,11 +55,20 @@ struct PageDesc {
     QString query;             // the grid's or the edit boxes' query; "qryTableData" for the data page
     QString dataSource;        // "dsTableColumns"
     QList<GotoButton> buttons; // Go buttons on the page (below a grid, or beside an edit box)
+    // A grid or DDL page prints as "<printTitle> [name]"; a definition
+    // editor prints under its kind's title instead.
+    QString printTitle{};      // "Columns for"
+    // An SQL page whose statements the frame's Execute does not offer to run
+    // (a synonym's: Refresh Data alone).
+    bool executeHidden = false;
 };
 
 struct PageSetDesc {
     QString objectName;  // "tabTable"
     QList<PageDesc> pages;
+    // The editor Open, Save and External Edit act on from a page that is
+    // neither the SQL page nor a definition editor.
+    QString fileEditor = QStringLiteral("rtfSQL");
 
     // Index of the page; -1 when none.
     int indexOf(const QString &pageName) const;
@@ -80,8 +89,17 @@ struct PageView {
     QString captionPrefix;       // caption bar: prefix + record caption ("Table: ")
     bool definitionText = false; // the kind has a rebuilt definition text
 };
-// Kinds 0 and 7 show the list; 6 and any kind above 7 the user page set.
+// The kind's row of objectkinds.h; categories show the list, an unknown kind
+// is shown as a user.
 PageView PageViewFor(int kind);
+// The page set and definition editor page of a kind whose definition text
+// is edited (its set's DefinitionEditor page, not hidden for it); null set
+// and page for other kinds.
+struct DefinitionPageRef {
+    const PageSetDesc *set = nullptr;
+    const PageDesc *page = nullptr;
+};
+DefinitionPageRef DefinitionPage(int kind);
 // The caption bar text of a node: "Table: acct.t", or the caption alone for categories.
 QString CaptionBarText(int kind, const QString &caption);
 // The list page of a category or role: its columns, decided by the node's

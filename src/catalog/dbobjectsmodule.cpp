@@ -2,6 +2,7 @@
 
 #include "catalog/catalogdecoders.h"
 #include "catalog/catalogqueries.h"
+#include "catalog/objectkinds.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
 #include "db/dbsession.h"
@@ -256,46 +257,38 @@ int TdmDbObjects::UserTableCount()
     return count;
 }
 
-namespace {
-
-// Closes the details (in the given order), then the master; sets the
-// master's name and owner; opens the master, then the details.
-void reload(DbQuery &master, const char *nameParam, const QString &name, const QString &owner,
-            std::initializer_list<DbQuery *> details)
+void TdmDbObjects::LoadObject(int kind, const QString &name, const QString &owner, int id)
 {
-    for (DbQuery *d : details)
-        d->close();
+    const ObjectKindDesc *desc = FindObjectKind(kind);
+    if (!desc || desc->masterQuery.isEmpty())
+        return;
+    DbQuery &master = query(desc->masterQuery);
+    std::vector<DbQuery *> details;
+    for (const CatalogQuery &q : CatalogQueries())
+        if (q.master == desc->masterQuery)
+            details.push_back(&query(q.name));
+    for (auto d = details.rbegin(); d != details.rend(); ++d)
+        (*d)->close();
     master.close();
-    master.setParam(QString::fromLatin1(nameParam), name);
+    master.setParam(desc->nameParam, name);
     master.setParam(QStringLiteral("owner"), owner);
     master.open();
+    // Overloaded routines share name and owner: the id picks the node's own row.
+    if (const DbField *idField = id && !desc->idField.isEmpty() ? master.findField(desc->idField) : nullptr) {
+        master.disableControls();
+        for (master.first(); !master.eof() && idField->value().toInt() != id; master.next()) {
+        }
+        if (master.eof())
+            master.first();
+        master.enableControls();
+    }
     for (DbQuery *d : details)
         d->open();
 }
 
-} // namespace
-
-void TdmDbObjects::LoadTable(const QString &name, const QString &owner)
-{
-    // Closed in the browser's order (view body first), opened columns first.
-    qryViewBody().close();
-    reload(qryTable(), "tabname", name, owner,
-           {&qryTableColumns(), &qryTableIndexes(), &qryTableTriggers(), &qryTableDepends(), &qryViewBody()});
-}
-
-void TdmDbObjects::LoadProc(const QString &name, const QString &owner)
-{
-    reload(qryProc(), "procname", name, owner, {&qryProcBody()});
-}
-
-void TdmDbObjects::LoadTrigger(const QString &name, const QString &owner)
-{
-    reload(qryTrigger(), "trigname", name, owner, {&qryTrigBody()});
-}
-
-void TdmDbObjects::LoadSynonym(const QString &name, const QString &owner)
-{
-    reload(qrySyn(), "synname", name, owner, {&qrySynLocalTable()});
-}
+void TdmDbObjects::LoadTable(const QString &name, const QString &owner) { LoadObject(KindTable, name, owner); }
+void TdmDbObjects::LoadProc(const QString &name, const QString &owner) { LoadObject(KindProcedure, name, owner); }
+void TdmDbObjects::LoadTrigger(const QString &name, const QString &owner) { LoadObject(KindTrigger, name, owner); }
+void TdmDbObjects::LoadSynonym(const QString &name, const QString &owner) { LoadObject(KindSynonym, name, owner); }
 
 } // namespace quodlin

@@ -94,17 +94,16 @@ public:
     // No statement text: compile and drop set theirs.
     DbQuery &qryCompile() const { return query(QStringLiteral("qryCompile")); }
 
-    // The detail loads of the browser's pages: close the kind's queries (details
-    // first), set the master's parameters from the node's name and owner, open
-    // the master, then its details. Raise the layer's failures.
-    // Table or view: qryTable with qryTableColumns, qryTableIndexes,
-    // qryTableTriggers, qryTableDepends, qryViewBody.
+    // The detail load of the browser's pages for a node of that kind
+    // (objectkinds.h): close the master's details and the master, set its
+    // name and owner parameters, open it (on the row of `id` where rows share
+    // the name), then its details in declaration order. Nothing for a kind
+    // without a master. Raises the layer's failures.
+    void LoadObject(int kind, const QString &name, const QString &owner, int id = 0);
+    // The same for a table or view, procedure, trigger, synonym.
     void LoadTable(const QString &name, const QString &owner);
-    // qryProc with qryProcBody.
     void LoadProc(const QString &name, const QString &owner);
-    // qryTrigger with qryTrigBody.
     void LoadTrigger(const QString &name, const QString &owner);
-    // qrySyn with qrySynLocalTable.
     void LoadSynonym(const QString &name, const QString &owner);
 
 private:

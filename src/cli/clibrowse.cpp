@@ -27,20 +27,15 @@ OwnerDisplay ownerDisplay()
     return display;
 }
 
-const std::pair<const char *, unsigned char> kKinds[] = {
-    {"table", KindTable}, {"view", KindView}, {"procedure", KindProcedure}, {"trigger", KindTrigger},
-    {"synonym", KindSynonym}, {"user", KindUser}, {"role", KindRole},
-};
-
-// The object nodes of a kind as the tree lists them; users only under
-// "Users" (a role's member nodes carry the role's name).
+// The object nodes of a kind as the tree lists them; members (a role's
+// users) only under their category, as they carry the role's name.
 QList<const ObjectTreeNode *> nodesOfKind(const ObjectTree &tree, unsigned char kind)
 {
     QList<const ObjectTreeNode *> nodes;
     for (const ObjectTreeNode &node : tree.nodes) {
         if (node.info.Kind != kind)
             continue;
-        if (kind == KindUser && tree.nodes[size_t(node.parent)].info.Kind != KindCategory)
+        if (tree.nodes[size_t(node.parent)].info.Kind != KindCategory)
             continue;
         nodes << &node;
     }
@@ -93,11 +88,8 @@ int RunShow(const CliOptions &o, QTextStream &out, QTextStream &err)
         err << "show takes a kind and a name\n" << kUsage;
         return 2;
     }
-    int kind = -1;
-    for (const auto &[word, k] : kKinds)
-        if (o.arguments[0] == QLatin1String(word))
-            kind = k;
-    if (kind < 0) {
+    const ObjectKindDesc *kind = FindObjectKindByCliName(o.arguments[0]);
+    if (!kind || kind->cliName != o.arguments[0]) {
         err << "Unknown kind " << o.arguments[0] << "\n" << kUsage;
         return 2;
     }
@@ -109,7 +101,7 @@ int RunShow(const CliOptions &o, QTextStream &out, QTextStream &err)
     try {
         const ObjectTree tree = LoadObjectTree(module, module.ConnectionName(), ownerDisplay());
         QList<const ObjectTreeNode *> matches;
-        for (const ObjectTreeNode *node : nodesOfKind(tree, static_cast<unsigned char>(kind)))
+        for (const ObjectTreeNode *node : nodesOfKind(tree, kind->kind))
             if (node->info.Name == name && (!o.owner || node->info.Owner == *o.owner))
                 matches << node;
         if (matches.isEmpty()) {

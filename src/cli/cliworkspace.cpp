@@ -83,15 +83,9 @@ int RunCompile(const CliOptions &o, QTextStream &out, QTextStream &err)
 
 int RunDrop(const CliOptions &o, QTextStream &out, QTextStream &err)
 {
-    static const char *const kinds[] = {"table", "view", "procedure", "trigger", "synonym"};
-    int kind = KindCategory;
-    if (o.arguments.size() == 2) {
-        for (int i = 0; i < 5; ++i)
-            if (o.arguments.first().compare(QLatin1String(kinds[i]), Qt::CaseInsensitive) == 0)
-                kind = KindTable + i;
-    }
-    if (kind == KindCategory) {
-        err << "drop takes a kind (table, view, procedure, trigger, synonym) and a name\n" << kUsage;
+    const ObjectKindDesc *kind = o.arguments.size() == 2 ? FindObjectKindByCliName(o.arguments.first()) : nullptr;
+    if (!kind || kind->dropWord.isEmpty()) {
+        err << "drop takes a kind (" << CliKindNames(true) << ") and a name\n" << kUsage;
         return 2;
     }
     const QString owner = o.owner ? *o.owner : QString();
@@ -103,7 +97,7 @@ int RunDrop(const CliOptions &o, QTextStream &out, QTextStream &err)
         // The name is written for the connection, so the connection comes first.
         if (const int rc = openModule(module, o, err, context))
             return rc;
-        statement = DropObjectStatement(kind, owner, name, QueryNameStyle(module.qryCompile()));
+        statement = DropNodeStatement(module, TNodeInfo{kind->kind, name, owner, {}}, QueryNameStyle(module.qryCompile()));
         context += QStringLiteral(" (") + statement + QLatin1Char(')');
         DropObject(module.qryCompile(), statement);
     } catch (const std::exception &failure) {

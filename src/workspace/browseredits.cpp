@@ -33,25 +33,14 @@ bool CheckModifiedEditors(IBrowserEditors &browser, bool &allow, bool checkSqlEd
         kind = browser.currentNodeKind();
     ISqlEditor *objectEditor = nullptr;
     QString label;
-    switch (kind) {
-    case KindTable:
+    // Table and view share a page set, and each keeps the page it last showed.
+    if (kind == KindTable)
         browser.rememberTablePage();
-        break;
-    case KindView:
+    else if (kind == KindView)
         browser.rememberViewPage();
-        objectEditor = browser.objectEditor(KindView);
-        label = QStringLiteral("View");
-        break;
-    case KindProcedure:
-        objectEditor = browser.objectEditor(KindProcedure);
-        label = QStringLiteral("Stored Procedure");
-        break;
-    case KindTrigger:
-        objectEditor = browser.objectEditor(KindTrigger);
-        label = QStringLiteral("Trigger");
-        break;
-    default:
-        break;
+    if (const ObjectKindDesc *desc = FindObjectKind(kind); desc && desc->definition != DefinitionLayout::None) {
+        objectEditor = browser.objectEditor(kind);
+        label = desc->title;
     }
     bool result = true;
     if (checkObjectEditor)
@@ -65,10 +54,10 @@ bool BrowserCanClose(IBrowserEditors &browser)
 {
     bool allow = true;
     CheckModifiedEditors(browser, allow, true, false, true, KindCategory);
-    for (const int kind : {KindTable, KindView, KindSynonym, KindProcedure, KindTrigger, KindUser, KindRole}) {
+    for (const ObjectKindDesc &kind : ObjectKinds()) {
         if (!allow)
             break;
-        CheckModifiedEditors(browser, allow, false, true, true, kind);
+        CheckModifiedEditors(browser, allow, false, true, true, kind.kind);
     }
     return allow;
 }

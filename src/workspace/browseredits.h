@@ -4,6 +4,7 @@
 // window, each modified editor is offered for saving (Yes saves, No drops
 // the change, Cancel stays); a refresh asked for while the browser is not
 // the active window waits in a pending flag until it is.
+#include "catalog/objectkinds.h"
 #include "workspace/sqleditor.h"
 
 namespace quodlin {
@@ -16,7 +17,7 @@ public:
     // The browser keeps the table page and the view page it last showed.
     virtual void rememberTablePage() {}
     virtual void rememberViewPage() {}
-    // The edit page editor of a view (2), procedure (3) or trigger (4); null otherwise.
+    // The edit page editor of a kind with a definition text; null otherwise.
     virtual ISqlEditor *objectEditor(int kind) = 0;
     virtual ISqlEditor *sqlEditor() = 0;
     // Saves the editor under its file name (the save of the editor files);

@@ -1,6 +1,7 @@
 #include "workspace/objectcompile.h"
 
 #include "browser/definitiontext.h"
+#include "catalog/catalogdecoders.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
@@ -103,11 +104,58 @@ CompileResult ExecDropCreate(ISqlEditor &editor, DbQuery &compileQuery, QString 
 
 QString DropObjectStatement(int kind, const QString &owner, const QString &name, SqlNameStyle style)
 {
-    static const char *const statements[] = {"DROP TABLE ", "DROP VIEW ", "DROP PROCEDURE ", "DROP TRIGGER ",
-                                             "DROP SYNONYM "};
-    if (kind < KindTable || kind > KindSynonym)
+    const ObjectKindDesc *desc = FindObjectKind(kind);
+    if (!desc || desc->dropWord.isEmpty())
         return {};
-    return QLatin1String(statements[kind - KindTable]) + SqlName(owner, name, style);
+    return QStringLiteral("DROP ") + desc->dropWord + QLatin1Char(' ') + SqlName(owner, name, style);
+}
+
+QString DropNodeStatement(TdmDbObjects &module, const TNodeInfo &node, SqlNameStyle style)
+{
+    const ObjectKindDesc *desc = FindObjectKind(node.Kind);
+    if (!desc || desc->definition != DefinitionLayout::Routine)
+        return DropObjectStatement(node.Kind, node.Owner, node.Name, style);
+    DbQuery routines(module.session());
+    routines.setDatabaseName(module.GetDatabaseName());
+    // Without an owner the name alone finds it, as the drop then writes it.
+    routines.setSql(node.Owner.isEmpty()
+                        ? QStringLiteral("select procid, isproc from sysprocedures where procname = :procname")
+                        : QStringLiteral("select procid, isproc from sysprocedures"
+                                         " where procname = :procname and owner = :owner"));
+    routines.setParam(QStringLiteral("procname"), node.Name);
+    if (!node.Owner.isEmpty())
+        routines.setParam(QStringLiteral("owner"), node.Owner);
+    routines.open();
+    int procid = 0;
+    bool function = false;
+    int count = 0;
+    for (routines.first(); !routines.eof(); routines.next()) {
+        ++count;
+        if (!node.Id || routines.field(0).value().toInt() == node.Id) {
+            procid = routines.field(0).value().toInt();
+            function = routines.field(1).asString() == QLatin1String("f");
+        }
+    }
+    routines.close();
+    const QString routine = SqlName(node.Owner, node.Name, style);
+    if (!procid || (!node.Id && count > 1))
+        throw DbError(count ? QStringLiteral("Several routines are named %1; the one to drop needs its parameter types.")
+                                  .arg(routine)
+                            : QStringLiteral("No routine is named %1.").arg(routine));
+    // The parameter types name this routine alone among those sharing its name.
+    DbQuery params(module.session());
+    params.setDatabaseName(module.GetDatabaseName());
+    params.setSql(QStringLiteral("select paramtype, paramlen, paramxid from sysproccolumns"
+                                 " where procid = :procid and paramattr in (1, 2, 4) order by paramid"));
+    params.setParam(QStringLiteral("procid"), procid);
+    params.open();
+    QStringList types;
+    for (params.first(); !params.eof(); params.next())
+        types << ColumnTypeText(params.field(0).value().toInt(), params.field(1).value().toInt(),
+                                params.field(2).value().toInt());
+    params.close();
+    return QStringLiteral("DROP ") + desc->createWords.value(function ? 1 : 0) + QLatin1Char(' ')
+        + SqlName(node.Owner, node.Name, style) + QLatin1Char('(') + types.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
 void DropObject(DbQuery &compileQuery, const QString &statement)
@@ -137,19 +185,11 @@ std::optional<TNodeInfo> FindObjectNode(TdmDbObjects &module, int kind, const QS
 
 QString LoadObjectDefinition(TdmDbObjects &module, const TNodeInfo &node)
 {
-    switch (node.Kind) {
-    case KindView:
-        module.LoadTable(node.Name, node.Owner);
-        return RebuildViewText(module.qryViewBody());
-    case KindProcedure:
-        module.LoadProc(node.Name, node.Owner);
-        return RebuildProcedureText(module.qryProcBody());
-    case KindTrigger:
-        module.LoadTrigger(node.Name, node.Owner);
-        return RebuildTriggerText(module.qryTrigBody());
-    default:
+    const ObjectKindDesc *kind = FindObjectKind(node.Kind);
+    if (!kind || kind->definition == DefinitionLayout::None)
         return {};
-    }
+    module.LoadObject(node.Kind, node.Name, node.Owner, node.Id);
+    return RebuildDefinitionText(kind->definition, module.query(kind->bodyQuery));
 }
 
 } // namespace quodlin

@@ -47,15 +47,22 @@ struct CompileResult {
 CompileResult ExecDropCreate(ISqlEditor &editor, DbQuery &compileQuery, QString &loadedDefinition,
                              const CompileHooks &hooks);
 
-// "DROP TABLE t" and the like for the kinds 1 to 5, owner and name written
-// by SqlName (an empty owner writes the name alone); empty for other kinds.
-// Raises DbError naming the object when it cannot be written in that style.
+// "DROP TABLE t" and the like with the kind's drop word (objectkinds.h),
+// owner and name written by SqlName (an empty owner writes the name alone);
+// empty for kinds that are not dropped. Raises DbError naming the object
+// when it cannot be written in that style.
 QString DropObjectStatement(int kind, const QString &owner, const QString &name, SqlNameStyle style);
+// The same for a tree node, but a routine is dropped as the catalog has it:
+// DROP PROCEDURE or DROP FUNCTION (sysprocedures.isproc) with its parameter
+// types (sysproccolumns), the node's id choosing among routines that share
+// the name, so the others stay. Without an id the name must be unique.
+// Raises DbError when no routine or several match, and the layer's failures.
+QString DropNodeStatement(TdmDbObjects &module, const TNodeInfo &node, SqlNameStyle style);
 // Runs the drop as one statement; raises the layer's failure.
 void DropObject(DbQuery &compileQuery, const QString &statement);
 
-// The kind a CREATE text defines (view, procedure, trigger, synonym), by
-// its first CREATE line in capitals; KindCategory when none.
+// The kind a CREATE text defines (a kind with create words), by its first
+// CREATE line in capitals; KindCategory when none.
 int CreateTextKind(const ISqlEditor &editor);
 
 // The tree node of the object of that kind and name (and owner, when given);
@@ -63,7 +70,7 @@ int CreateTextKind(const ISqlEditor &editor);
 // layer's failures.
 std::optional<TNodeInfo> FindObjectNode(TdmDbObjects &module, int kind, const QString &name,
                                         const QString &owner = QString());
-// The definition text of a view, procedure or trigger as the browser's Edit
+// The definition text of a node whose kind keeps one, as the browser's Edit
 // page shows it: what a failed compile restores. Raises the layer's failures.
 QString LoadObjectDefinition(TdmDbObjects &module, const TNodeInfo &node);
 

@@ -1,7 +1,7 @@
 #include "workspace/sqlanalysis.h"
 
 #include "app/textutil.h"
-#include "browser/objecttree.h"
+#include "catalog/objectkinds.h"
 #include "db/dbquery.h"
 #include "db/sqlnamereader.h"
 #include "workspace/builtstatement.h"
@@ -20,6 +20,57 @@ bool containsAny(const QString &text, std::initializer_list<const char *> words)
         if (text.contains(QLatin1String(w)))
             return true;
     return false;
+}
+
+// The parameter types of the routine parameter list at `at`; see CreatedObject.
+std::optional<QStringList> routineSignature(const QString &text, qsizetype at)
+{
+    at = SkipSqlBlanks(text, at);
+    if (at >= text.size() || text[at] != QLatin1Char('('))
+        return std::nullopt;
+    QStringList params;
+    QString current;
+    int depth = 0;
+    QChar quote;  // a DEFAULT literal's, inside which nothing splits
+    for (++at; at < text.size(); ++at) {
+        const QChar c = text[at];
+        if (!quote.isNull() || c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = quote.isNull() ? c : c == quote ? QChar() : quote;
+            current += c;
+            continue;
+        }
+        if (c == QLatin1Char(')') && depth == 0)
+            break;
+        if (c == QLatin1Char(',') && depth == 0) {
+            params << current;
+            current.clear();
+            continue;
+        }
+        depth += c == QLatin1Char('(') ? 1 : c == QLatin1Char(')') ? -1 : 0;
+        current += c;
+    }
+    if (at >= text.size())
+        return std::nullopt;
+    if (!params.isEmpty() || !current.trimmed().isEmpty())
+        params << current;
+    static const QRegularExpression plainType(QStringLiteral("^[A-Za-z][A-Za-z0-9_(), ]*$"));
+    QStringList types;
+    for (const QString &param : params) {
+        QStringList words = param.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (!words.isEmpty() && QStringList{"IN", "OUT", "INOUT"}.contains(UpperAscii(words.first())))
+            words.removeFirst();
+        for (qsizetype i = 1; i < words.size(); ++i)
+            if (UpperAscii(words[i]) == QLatin1String("DEFAULT"))
+                words = words.mid(0, i);
+        if (words.size() < 2)
+            return std::nullopt;
+        const QString type = words.mid(1).join(QLatin1Char(' '));
+        const QString first = UpperAscii(words[1]);
+        if (first == QLatin1String("LIKE") || first == QLatin1String("REFERENCES") || !plainType.match(type).hasMatch())
+            return std::nullopt;
+        types << type;
+    }
+    return types;
 }
 
 } // namespace
@@ -167,15 +218,16 @@ std::optional<CreatedObject> CreatedObjectOf(const ISqlEditor &editor)
     if (!take("CREATE"))
         return std::nullopt;
     take("DBA");
-    static const std::pair<const char *, int> kinds[] = {
-        {"TRIGGER", KindTrigger}, {"PROCEDURE", KindProcedure}, {"VIEW", KindView}, {"SYNONYM", KindSynonym}};
     CreatedObject created;
     const bool publicOrPrivate = take("PUBLIC") || take("PRIVATE");
-    for (const auto &[keyword, kind] : kinds)
-        if (take(keyword))
-            created.kind = kind;
-    if (created.kind == 0 || (publicOrPrivate && created.kind != KindSynonym))
+    const qsizetype before = at;
+    const QString createWord = word();
+    const ObjectKindDesc *kind = FindObjectKindByCreateWord(createWord);
+    if (!kind || (publicOrPrivate && kind->kind != KindSynonym))
         return std::nullopt;
+    at = SkipSqlBlanks(text, before) + createWord.size();
+    created.kind = kind->kind;
+    created.word = createWord;
     if (take("IF") && !(take("NOT") && take("EXISTS")))
         return std::nullopt;
     const std::optional<SqlQualifiedName> name = ReadSqlQualifiedName(text, SkipSqlBlanks(text, at));
@@ -187,27 +239,28 @@ std::optional<CreatedObject> CreatedObjectOf(const ISqlEditor &editor)
     created.owner = name->owner;
     created.name = name->name;
     created.written = text.mid(name->start, name->end - name->start);
+    if (kind->definition == DefinitionLayout::Routine)
+        created.signature = routineSignature(text, name->end);
     return created;
 }
 
 namespace {
 
-QString dropStatement(const std::optional<CreatedObject> &created, SqlNameStyle style)
+QString dropStatement(const CreatedObject &created, SqlNameStyle style, bool withSignature = true)
 {
-    if (!created)
-        return {};
-    const char *word = created->kind == KindTrigger     ? "DROP TRIGGER "
-                       : created->kind == KindProcedure ? "DROP PROCEDURE "
-                       : created->kind == KindView      ? "DROP VIEW "
-                                                        : "DROP SYNONYM ";
-    return QLatin1String(word) + SqlName(created->owner, created->name, style);
+    QString statement = QStringLiteral("DROP ") + created.word + QLatin1Char(' ')
+        + SqlName(created.owner, created.name, style);
+    if (withSignature && created.signature)
+        statement += QLatin1Char('(') + created.signature->join(QStringLiteral(", ")) + QLatin1Char(')');
+    return statement;
 }
 
 } // namespace
 
 QString DropStatementFor(const ISqlEditor &editor, SqlNameStyle style)
 {
-    return dropStatement(CreatedObjectOf(editor), style);
+    const std::optional<CreatedObject> created = CreatedObjectOf(editor);
+    return created ? dropStatement(*created, style) : QString();
 }
 
 void RenamePlaceholders(ISqlEditor &editor, const QString &name)
@@ -234,7 +287,16 @@ bool DropBeforeCreate(ISqlEditor &editor, DbQuery &query)
     if (!created)
         return false;
     try {
-        RunBuiltStatement(query, dropStatement(created, QueryNameStyle(query)));
+        RunBuiltStatement(query, dropStatement(*created, QueryNameStyle(query)));
+        return true;
+    } catch (const std::exception &) {
+    }
+    if (!created->signature)
+        return false;
+    // No routine has the text's parameter types: the one routine of that
+    // name is replaced (the server refuses the drop when others share it).
+    try {
+        RunBuiltStatement(query, dropStatement(*created, QueryNameStyle(query), false));
         return true;
     } catch (const std::exception &) {
         return false;

@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/settingdefs.h"
 #include "app/templates.h"
+#include "browser/pagecommands.h"
 #include "shell/mainform.h"
 
 #include <gtest/gtest.h>
@@ -264,7 +265,7 @@ TEST_F(MainFormTest, CommandsGoToQueryWindowOrBrowser)
 {
     TMainForm form;
     auto *browser = addChild<TestBrowser>(form, "b");
-    browser->pages = {{"tabList", "pageListSQL"}};
+    browser->pages = {DescribeVisiblePage("tabList", "pageListSQL")};
     form.UpdateMenus();
     trigger(form, "mnuFileExecute");
     trigger(form, "mnuEditRefresh");
@@ -481,7 +482,7 @@ TEST_F(MainFormTest, PrintOffWithoutChildCompileOffEverywhereAndPrintSetupAsksFo
     EXPECT_EQ(dialogs->setupAsked, 2);
 
     // Compile stays off where Execute is on.
-    addChild<TestBrowser>(form, "b")->pages = {{"tabProc", "pageProcSQL"}};
+    addChild<TestBrowser>(form, "b")->pages = {DescribeVisiblePage("tabProc", "pageProcSQL")};
     form.UpdateMenus();
     EXPECT_TRUE(form.findChild<QAction *>("mnuFileExecute")->isEnabled());
     EXPECT_FALSE(form.findChild<QAction *>("mnuFileCompile")->isEnabled());

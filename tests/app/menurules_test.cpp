@@ -4,6 +4,7 @@
 #include "app/failure.h"
 #include "app/menurules.h"
 #include "app/programinfo.h"
+#include "browser/pagecommands.h"
 
 #include <gtest/gtest.h>
 
@@ -61,12 +62,14 @@ struct Row {
     bool explainChecked;
 };
 
-FrameSnapshot browser(int n, QList<VisiblePage> pages = {})
+// Pages as the browser describes them from its layout.
+FrameSnapshot browser(int n, const QList<std::pair<const char *, const char *>> &pages = {})
 {
     FrameSnapshot f;
     f.childCount = n;
     f.active = ChildKind::Browser;
-    f.visiblePages = std::move(pages);
+    for (const auto &[control, page] : pages)
+        f.visiblePages << DescribeVisiblePage(QLatin1String(control), QLatin1String(page));
     return f;
 }
 
@@ -146,7 +149,7 @@ const Row kRows[] = {
      kBrowserBase + kEditing + Set{Command::Stop} - Set{Command::Execute, Command::Refresh}, false},
     {"QueryWindowIgnoresBrowserState",
      with(queryWindow(1), [](FrameSnapshot &f) {
-         f.nodeHasParent = true; f.hasPreviousNode = true; f.visiblePages = {{"tabTable", "pageTableColumns"}}; }),
+         f.nodeHasParent = true; f.hasPreviousNode = true; f.visiblePages = {DescribeVisiblePage("tabTable", "pageTableColumns")}; }),
      kAnyChild + kEditing + Set{Command::Refresh, Command::RefreshData}, false},
 };
 

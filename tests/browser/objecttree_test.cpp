@@ -5,8 +5,14 @@
 #include "browser/objectdetails.h"
 #include "browser/pagesets.h"
 #include "catalog/catalogfixture.h"
+#include "catalog/catalogqueries.h"
+#include "workspace/sqlanalysis.h"
 
 #include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <algorithm>
 
 using namespace quodlin;
 
@@ -120,6 +126,59 @@ TEST_F(ObjectTreeTest, RecordsKindsImagesAndCaptions)
     EXPECT_EQ(member.image, ImageUser);
     EXPECT_EQ(node(QStringLiteral("staff"), QStringLiteral("Roles")).image, ImageRole);
     EXPECT_TRUE(tree.children(tree.findByLabel(QStringLiteral("empty_role"))).isEmpty());
+}
+
+// Every row of the kinds table is reachable: its category and objects in
+// the tree, its command-line word, the pages and catalog queries it names,
+// a print title, and compile reading its create words back to the kind.
+TEST_F(ObjectTreeTest, EveryKindIsReachableEverywhere)
+{
+    const ObjectTree tree = load();
+    QStringList cliNames;
+    for (const ObjectKindDesc &kind : ObjectKinds()) {
+        SCOPED_TRACE(kind.cliName.toStdString());
+        const int category = tree.findByLabel(kind.category);
+        ASSERT_GT(category, 0);
+        EXPECT_EQ(tree.nodes[size_t(category)].image, kind.image);
+        EXPECT_TRUE(std::any_of(tree.nodes.begin(), tree.nodes.end(), [&](const ObjectTreeNode &n) {
+            return n.info.Kind == kind.kind && !n.info.Name.isEmpty() && n.image == kind.image;
+        }));
+        EXPECT_TRUE(QFile::exists(QStringLiteral(":/icons/node-") + kind.icon + QStringLiteral("-16.png")));
+
+        EXPECT_EQ(FindObjectKindByCliName(kind.cliName.toUpper()), &kind);
+        EXPECT_FALSE(cliNames.contains(kind.cliName));
+        cliNames << kind.cliName;
+
+        EXPECT_FALSE(kind.title.isEmpty());
+        const PageSetDesc *set = FindPageSet(kind.pageSet);
+        ASSERT_NE(set, nullptr);
+        for (const QString &hidden : kind.hiddenPages)
+            EXPECT_GE(set->indexOf(hidden), 0) << hidden.toStdString();
+        EXPECT_EQ(DefinitionPage(kind.kind).page != nullptr, kind.definition != DefinitionLayout::None);
+        for (const ObjectList &list : kind.lists) {
+            const CatalogQuery *query = FindCatalogQuery(list.query);
+            ASSERT_NE(query, nullptr) << list.query.toStdString();
+            if (!kind.idField.isEmpty()) {
+                EXPECT_NE(query->field(kind.idField), nullptr);
+            }
+        }
+        for (const QString &name : {kind.masterQuery, kind.bodyQuery, kind.memberQuery}) {
+            if (!name.isEmpty()) {
+                EXPECT_NE(FindCatalogQuery(name), nullptr) << name.toStdString();
+            }
+        }
+        if (!kind.masterQuery.isEmpty()) {
+            EXPECT_TRUE(FindCatalogQuery(kind.masterQuery)->sql.contains(QLatin1Char(':') + kind.nameParam));
+        }
+
+        for (const QString &word : kind.createWords) {
+            const SqlTextBuffer text(QStringLiteral("CREATE ") + word + QStringLiteral(" made_here ()"));
+            const std::optional<CreatedObject> created = CreatedObjectOf(text);
+            ASSERT_TRUE(created) << word.toStdString();
+            EXPECT_EQ(created->kind, kind.kind);
+            EXPECT_TRUE(DropStatementFor(text).startsWith(QStringLiteral("DROP ") + word + QStringLiteral(" made_here")));
+        }
+    }
 }
 
 TEST_F(ObjectTreeTest, OwnerFormatsApplyToObjectsNotUsers)

@@ -2,6 +2,8 @@
 // a field the catalog module declares.
 #include "browser/pagesets.h"
 
+#include "browser/pagecommands.h"
+
 #include "catalog/catalogqueries.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +113,49 @@ TEST(ListPage, ItemsByStyle)
     EXPECT_EQ(ListItemFor(table, false, 2).subItems, QStringList({""}));
     EXPECT_EQ(ListItemFor(category, true, 1).caption, QStringLiteral("System Tables"));
     EXPECT_TRUE(ListItemFor(category, true, 1).subItems.isEmpty());
+}
+
+// Print, the edit commands and the file commands by the page shown; the
+// definition editor prints under the title of the kind showing it.
+TEST(PageCommands, PrintEditAndFileEditorByPage)
+{
+    using C = BrowserPrintChoice;
+    struct Case {
+        const char *control, *page;
+        int kind;
+        C::Kind print;
+        QString title, source, activeEditor, fileEditor;
+    } cases[] = {
+        {"tabList", "pageListItems", KindCategory, C::QueryAndResults, "Query and Results", "", "", "rtfSQL"},
+        {"tabList", "pageListSQL", KindRole, C::QueryAndResults, "Query and Results", "", "rtfSQL", "rtfSQL"},
+        {"tabTable", "pageTableColumns", KindTable, C::CatalogList, "Columns for [orders]", "qryTableColumns", "", "rtfSQL"},
+        {"tabTable", "pageTableEdit", KindView, C::EditorText, "View [orders]", "rtfViewText", "rtfViewText", "rtfViewText"},
+        {"tabTable", "pageTableDepends", KindView, C::CatalogList, "Depends for [orders]", "qryTableDepends", "", "rtfSQL"},
+        {"tabTable", "pageTableData", KindTable, C::CatalogList, "Data for [orders]", "qryTableData", "", "rtfSQL"},
+        {"tabTable", "pageTableDDL", KindTable, C::EditorText, "DDL for [orders]", "rtfTableDDL", "", "rtfSQL"},
+        {"tabTable", "pageTableTable", KindTable, C::QueryAndResults, "Query and Results", "", "", "rtfSQL"},
+        {"tabSyn", "pageSyn", KindSynonym, C::QueryAndResults, "Query and Results", "", "", "rtfSQL"},
+        {"tabProc", "pageProcEdit", KindProcedure, C::EditorText, "Stored Procedure [orders]", "rtfProcText",
+         "rtfProcText", "rtfProcText"},
+        {"tabProc", "pageProc", KindProcedure, C::QueryAndResults, "Query and Results", "", "", "rtfProcText"},
+        {"tabProc", "pageProcSQL", KindProcedure, C::QueryAndResults, "Query and Results", "", "rtfSQL", "rtfSQL"},
+        {"tabTrigger", "pageTriggerEdit", KindTrigger, C::EditorText, "Trigger [orders]", "rtfTriggerText",
+         "rtfTriggerText", "rtfTriggerText"},
+        {"tabOther", "pageOtherSQL", KindUser, C::QueryAndResults, "Query and Results", "", "rtfSQL", "rtfSQL"},
+    };
+    for (const Case &c : cases) {
+        const QList<VisiblePage> visible{DescribeVisiblePage(QLatin1String(c.control), QLatin1String(c.page))};
+        const ObjectKindDesc *kind = FindObjectKind(c.kind);
+        const C choice = ChooseBrowserPrint(visible, kind ? kind->title : QString(), QStringLiteral("orders"));
+        EXPECT_EQ(choice.kind, c.print) << c.page;
+        EXPECT_EQ(choice.title, c.title) << c.page;
+        EXPECT_EQ(choice.source, c.source) << c.page;
+        EXPECT_EQ(BrowserActiveEditor(visible), c.activeEditor) << c.page;
+        EXPECT_EQ(BrowserFileEditor(visible, true, false), c.fileEditor) << c.page;
+        EXPECT_EQ(BrowserFileEditor(visible, true, true), "rtfResults") << c.page;
+    }
+    EXPECT_EQ(ChooseBrowserPrint({}, {}, {}).kind, C::Nothing);
+    EXPECT_EQ(BrowserFileEditor({}, false, true), "");
 }
 
 TEST(Captions, AcceleratorMarksRemoved)

@@ -448,6 +448,20 @@ TEST_F(CliTest, DropAndCompileTouchTheNamedObjectAlone)
         EXPECT_EQ(unload(QStringLiteral("select id from victim")), QStringLiteral("7|\n"));
     }
 
+    // A function is dropped as one, by its parameter types; a name that
+    // routines share drops nothing.
+    ASSERT_EQ(run({QStringLiteral("sql"), QStringLiteral(
+                       "create function solo(a integer) returning integer; return a; end function;"
+                       "create function twin(a integer) returning integer; return a; end function;"
+                       "create function twin(a char(10)) returning integer; return 1; end function")}).exitCode, 0);
+    CliRun routine = run({QStringLiteral("drop"), QStringLiteral("procedure"), QStringLiteral("solo")});
+    EXPECT_EQ(routine.out, QStringLiteral("DROP FUNCTION solo(INTEGER)\n")) << routine.err.toStdString();
+    routine = run({QStringLiteral("drop"), QStringLiteral("procedure"), QStringLiteral("twin")});
+    EXPECT_EQ(routine.exitCode, 1);
+    EXPECT_TRUE(routine.err.contains(QStringLiteral("Several routines are named twin"))) << routine.err.toStdString();
+    EXPECT_EQ(unload(QStringLiteral("select count(*) from sysprocedures where procname in ('solo', 'twin')")),
+              QStringLiteral("2|\n"));
+
     // A view, a trigger and a synonym whose names hold blanks compile again and again.
     QTemporaryDir files;
     const auto compile = [&](const QString &text) {

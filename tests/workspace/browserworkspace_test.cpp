@@ -171,19 +171,8 @@ TEST_F(BrowserWorkspaceTest, ARunHoldsTheTreeAndPagesUntilStopEndsIt)
     EXPECT_EQ(selected(), QStringLiteral("tester.part"));
 }
 
-TEST_F(BrowserWorkspaceTest, CompileRestoresABrokenProcedureAndDropLandsOnTheSibling)
+TEST_F(BrowserWorkspaceTest, DropLandsOnTheSibling)
 {
-    const QString procedures = QStringLiteral("select count(*) from sysprocedures where procname = 'customers_in_region'");
-    w->gotoNode(QStringLiteral("tester.customers_in_region"));
-    auto *text = child<QPlainTextEdit>("rtfProcText");
-    ASSERT_TRUE(text->toPlainText().contains(QStringLiteral("CREATE PROCEDURE")));
-    text->setPlainText(text->toPlainText().replace(QStringLiteral("END PROCEDURE"), QStringLiteral("END PROCEDUR")));
-    popupTree("mnuTreeCompile");
-    EXPECT_EQ(status(), QStringLiteral("Object compiled with errors."));
-    EXPECT_EQ(dialogs->messages.size(), 1);
-    EXPECT_EQ(count(procedures), 1);
-    EXPECT_EQ(child<QTabWidget>("tabProc")->currentWidget()->objectName(), QStringLiteral("pageProcEdit"));
-
     // Views in tree order: ..., tester.portsmouth_customers, tester.region_sales.
     w->gotoNode(QStringLiteral("tester.region_sales"));
     dialogs->answers = {DialogAnswer::Yes};
@@ -191,6 +180,63 @@ TEST_F(BrowserWorkspaceTest, CompileRestoresABrokenProcedureAndDropLandsOnTheSib
     EXPECT_EQ(dialogs->questions.last(), QStringLiteral("Are you sure you want to drop [region_sales]?"));
     EXPECT_FALSE(listed(QStringLiteral("region_sales")));
     EXPECT_EQ(selected(), QStringLiteral("tester.portsmouth_customers"));
+}
+
+// A function compiles, restores and drops as a procedure does; routines
+// sharing a name are shown, compiled and dropped each alone, by their
+// parameter types.
+TEST_F(BrowserWorkspaceTest, FunctionsAndOverloadsCompileRestoreAndDropAlone)
+{
+    const auto routines = [&](const char *name) {
+        return count(QStringLiteral("select count(*) from sysprocedures where procname = '%1'").arg(QLatin1String(name)));
+    };
+    const auto bodies = [&](const char *text) {
+        return count(QStringLiteral("select count(*) from sysprocbody where data like '%%1%'").arg(QLatin1String(text)));
+    };
+    auto *text = child<QPlainTextEdit>("rtfProcText");
+    auto compile = [&](const char *from, const char *to) {
+        text->setPlainText(text->toPlainText().replace(QLatin1String(from), QLatin1String(to)));
+        popupTree("mnuTreeCompile");
+        return status();
+    };
+    w->gotoNode(QStringLiteral("tester.order_total"));
+    ASSERT_TRUE(text->toPlainText().contains(QStringLiteral("CREATE FUNCTION")));
+    EXPECT_EQ(compile("NVL(v_total, 0)", "NVL(v_total, 1)"), QStringLiteral("Object compiled successfully."));
+    EXPECT_TRUE(dialogs->messages.isEmpty()) << dialogs->messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(routines("order_total"), 1);
+    EXPECT_EQ(bodies("NVL(v_total, 1)"), 1);
+    EXPECT_EQ(compile("END FUNCTION", "END FUNCTIO"), QStringLiteral("Object compiled with errors."));
+    EXPECT_EQ(dialogs->messages.size(), 1);
+    EXPECT_EQ(child<QTabWidget>("tabProc")->currentWidget()->objectName(), QStringLiteral("pageProcEdit"));
+    EXPECT_EQ(routines("order_total"), 1);
+    EXPECT_EQ(bodies("NVL(v_total, 1)"), 1);
+
+    TdmDbObjects &module = dynamic_cast<TdmDbObjects &>(*w->connection());
+    RunSql(module, QStringLiteral("CREATE FUNCTION twin(a INTEGER) RETURNING INTEGER; RETURN 1; END FUNCTION"));
+    RunSql(module, QStringLiteral("CREATE FUNCTION twin(a CHAR(10)) RETURNING INTEGER; RETURN 2; END FUNCTION"));
+    w->refresh();
+    QList<int> twins;
+    for (size_t i = 0; i < w->tree().nodes.size(); ++i)
+        if (w->tree().nodes[i].info.Name == QLatin1String("twin"))
+            twins << int(i);
+    ASSERT_EQ(twins.size(), 2);
+    w->gotoNode(twins[1]);
+    ASSERT_TRUE(text->toPlainText().contains(QStringLiteral("RETURN 2"))) << text->toPlainText().toStdString();
+    EXPECT_EQ(compile("RETURN 2", "RETURN 3"), QStringLiteral("Object compiled successfully."));
+    EXPECT_EQ(routines("twin"), 2);
+    EXPECT_EQ(bodies("RETURN 1;"), 1);
+    EXPECT_EQ(bodies("RETURN 3;"), 1);
+
+    dialogs->answers = {DialogAnswer::Yes};
+    w->gotoNode(twins[0]);
+    popupTree("mnuTreeDrop");
+    EXPECT_EQ(routines("twin"), 1);
+    EXPECT_EQ(bodies("RETURN 3;"), 1);
+    dialogs->answers = {DialogAnswer::Yes};
+    w->gotoNode(QStringLiteral("tester.order_total"));
+    popupTree("mnuTreeDrop");
+    EXPECT_EQ(routines("order_total"), 0);
+    EXPECT_EQ(dialogs->messages.size(), 1);
 }
 
 TEST_F(BrowserWorkspaceTest, TableDdlOnItsPageOnTheClipboardAndInAQueryWindow)

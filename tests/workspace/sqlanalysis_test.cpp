@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         NameRow{"OtherOwnerKept", "CREATE VIEW joe.vw_a AS", "joe.vw_a", "joe.vw_a", "DROP VIEW joe.vw_a"},
         NameRow{"BannerWordTakesTheName",
                 "-- this procedure computes totals\nCREATE PROCEDURE p_tot()\nEND PROCEDURE", "computes totals",
-                "computes totals", "DROP PROCEDURE p_tot"},
+                "computes totals", "DROP PROCEDURE p_tot()"},
         NameRow{"TriggerOnOneLine", "CREATE TRIGGER t1 INSERT ON x FOR EACH ROW (EXECUTE PROCEDURE p1);", "t1",
                 "t1", "DROP TRIGGER t1"},
         NameRow{"CreateTableHasNoName", "-- <new>.sql\nCREATE TABLE t (a INT)", "", "", ""},
@@ -99,14 +99,21 @@ INSTANTIATE_TEST_SUITE_P(
         // The DROP reads the name as the server does; the file-name proposal keeps its own rule.
         NameRow{"DelimitedWithBlank", "CREATE VIEW \"my view\" AS SELECT 1", "\"my", "\"my", "DROP VIEW \"my view\""},
         NameRow{"QuotedOwnerAndDoubledQuotes", "CREATE PROCEDURE 'Joe'.\"p \"\"x\"\"\"()", "'Joe'.\"p \"\"x\"\"\"",
-                "'Joe'.\"p \"\"x\"\"\"", "DROP PROCEDURE \"Joe\".\"p \"\"x\"\"\""},
-        NameRow{"BareNamesFold", "CREATE DBA PROCEDURE Joe . P1(x INT)", "Joe . P1", "Joe . P1", "DROP PROCEDURE joe.p1"},
+                "'Joe'.\"p \"\"x\"\"\"", "DROP PROCEDURE \"Joe\".\"p \"\"x\"\"\"()"},
+        NameRow{"BareNamesFold", "CREATE DBA PROCEDURE Joe . P1(x INT)", "Joe . P1", "Joe . P1", "DROP PROCEDURE joe.p1(INT)"},
         NameRow{"IfNotExists", "CREATE VIEW IF NOT EXISTS v2 AS SELECT 1", "IF", "IF", "DROP VIEW v2"},
         NameRow{"PublicSynonym", "CREATE PUBLIC SYNONYM s1 FOR t", "", "", "DROP SYNONYM s1"},
         NameRow{"CommentBeforeName", "CREATE VIEW {x} \"a -- b\" AS SELECT 1", "{x}", "{x}", "DROP VIEW \"a -- b\""},
         NameRow{"NameOnTheNextLine", "CREATE TRIGGER\n  \"two\nlines\" INSERT ON t", "", "", "DROP TRIGGER \"two\r\nlines\""},
         NameRow{"OtherDatabase", "CREATE VIEW db:v AS SELECT 1", "db:v", "db:v", ""},
-        NameRow{"TableIsNotDropped", "CREATE TABLE t (a INT) -- VIEW ", "", "", ""}),
+        NameRow{"TableIsNotDropped", "CREATE TABLE t (a INT) -- VIEW ", "", "", ""},
+        // A routine is dropped by its parameter types, so its overloads stay.
+        NameRow{"FunctionSignature",
+                "CREATE FUNCTION f(OUT a INTEGER, b CHAR( 10 ) DEFAULT 'x, y', c\n DECIMAL(5,2))\nRETURNING INT;", "",
+                "", "DROP FUNCTION f(INTEGER, CHAR( 10 ), DECIMAL(5,2))"},
+        NameRow{"DbaFunctionWithoutParameters", "CREATE DBA FUNCTION g() RETURNING INT;", "", "", "DROP FUNCTION g()"},
+        NameRow{"LikeTypeDropsByName", "CREATE FUNCTION f(a LIKE t.c) RETURNING INT;", "", "", "DROP FUNCTION f"},
+        NameRow{"CommentInListDropsByName", "CREATE FUNCTION f(a INT -- x\n) RETURNING INT;", "", "", "DROP FUNCTION f"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(RenamePlaceholders, RenamedObjectReplacesEveryPlaceholderAndKeepsTheCaret)

@@ -1,16 +1,16 @@
 // The object browser's files, printing and the pop-up menus of its editors
 // and result pane. Which editor a command acts on and what a print holds are
-// core rules (output/printchoice.h); the file operations are the core's
+// core rules (browser/pagecommands.h); the file operations are the core's
 // (output/editorfiles.h).
 #include "browser/ui/dbobjectswindow.h"
 
 #include "app/externalprograms.h"
+#include "browser/pagecommands.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
 #include "output/editorfiles.h"
 #include "output/exportwriter.h"
-#include "output/printchoice.h"
 #include "output/ui/resultoutput.h"
 #include "workspace/ui/sqleditwidget.h"
 
@@ -45,11 +45,11 @@ void selectAll(QPlainTextEdit *editor)
 }
 
 // The current value of a catalog field, empty when the query is closed or empty.
-QString currentText(DbQuery &query, const char *field)
+QString currentText(DbQuery &query, const QString &field)
 {
     if (!query.isOpen() || query.eof())
         return {};
-    const DbField *f = query.findField(QLatin1String(field));
+    const DbField *f = query.findField(field);
     return f ? f->asString() : QString();
 }
 
@@ -238,10 +238,14 @@ void TfrmDbObjects::print()
 {
     m_shell.paintStatusText(QStringLiteral("Printing..."));
     try {
-        const BrowserPrintChoice choice =
-            ChooseBrowserPrint(visiblePages(), currentText(m_module->qryTable(), "tabname"),
-                               currentText(m_module->qryProc(), "procname"),
-                               currentText(m_module->qryTrigger(), "trigname"));
+        // The object's name as its master query read it.
+        const TNodeInfo *node = currentNode();
+        const ObjectKindDesc *kind = node ? FindObjectKind(node->Kind) : nullptr;
+        const bool loaded = kind && !kind->masterQuery.isEmpty();
+        const BrowserPrintChoice choice = ChooseBrowserPrint(
+            visiblePages(), kind ? kind->title : QString(),
+            loaded ? currentText(m_module->query(kind->masterQuery), kind->nameParam)
+                   : QString());
         bool printed = false;
         switch (choice.kind) {
         case BrowserPrintChoice::Nothing:

@@ -386,30 +386,17 @@ void TfrmDbObjects::showList(int node)
     m_listedNode = node;
     const QList<int> children = m_tree.children(node);
     const TNodeInfo &record = m_tree.nodes[std::size_t(node)].info;
-    using Column = TObjectListView::Column;
-    const QList<Column> nameAndOwner{Column{QStringLiteral("Name"), 200}, Column{QStringLiteral("Owner"), 175}};
-    QList<Column> columns;
-    if (children.isEmpty())
-        columns = record.Kind == KindRole ? QList<Column>{Column{QStringLiteral("Name"), 200}} : nameAndOwner;
-    else if (m_tree.nodes[std::size_t(children.front())].info.Kind != KindCategory)
-        columns = nameAndOwner;
-    else
-        columns = {Column{QStringLiteral("Name"), 0}};
+    QList<TObjectListView::Column> columns;
+    const int firstChildKind = children.isEmpty() ? -1 : m_tree.nodes[std::size_t(children.front())].info.Kind;
+    for (const ListColumn &column : ListColumnsFor(record.Kind, firstChildKind))
+        columns << TObjectListView::Column{column.title, column.width};
     const bool details = m_lvwList->viewStyle() == TObjectListView::Details;
     QList<TObjectListView::Item> items;
     items.reserve(children.size());
     for (int child : children) {
         const ObjectTreeNode &n = m_tree.nodes[std::size_t(child)];
-        TObjectListView::Item item;
-        item.node = child;
-        item.image = n.image;
-        if (n.info.Kind == KindCategory || n.info.Kind == KindRole || !details) {
-            item.text = n.info.Kind == KindCategory || n.info.Kind == KindRole ? n.info.Caption : n.label;
-        } else {
-            item.text = n.info.Name;
-            item.subItem = n.info.Owner;
-        }
-        items << item;
+        const ListItemText text = ListItemFor(n.info, details, int(columns.size()));
+        items << TObjectListView::Item{text.caption, text.subItems.value(0), n.image, child};
     }
     m_lvwList->setContents(columns, items);
     m_definitionText.clear();
@@ -493,7 +480,7 @@ void TfrmDbObjects::loadTableView(const TNodeInfo &info)
     for (const PageDesc &page : desc->pages)
         if (page.content == PageContent::Grid)
             m_gridModels[page.widgetName]->setQuery(nullptr);
-    m_module->LoadTable(info.Name, info.Owner);
+    m_module->LoadObject(info.Kind, info.Name, info.Owner, info.Id);
     for (const PageDesc &page : desc->pages) {
         if (page.content != PageContent::Grid)
             continue;
@@ -524,8 +511,8 @@ void TfrmDbObjects::loadTableView(const TNodeInfo &info)
         ddl->clear();
     showTableDdlIfShown();
 
-    if (view.definitionText) {
-        m_definitionText = RebuildViewText(m_module->qryViewBody());
+    if (const ObjectKindDesc *kind = FindObjectKind(info.Kind); kind && kind->definition != DefinitionLayout::None) {
+        m_definitionText = RebuildDefinitionText(kind->definition, m_module->query(kind->bodyQuery));
         viewText->setPlainText(m_definitionText);
         viewText->document()->setModified(false);
     } else {
@@ -585,38 +572,24 @@ void TfrmDbObjects::reloadDataPage()
         execute();
 }
 
-void TfrmDbObjects::loadProc(const TNodeInfo &info)
+void TfrmDbObjects::loadObjectPages(const TNodeInfo &info)
 {
-    auto *editor = findChild<QPlainTextEdit *>(QStringLiteral("rtfProcText"));
-    editor->document()->setModified(false);
-    showPageSet(QStringLiteral("tabProc"));
-    m_module->LoadProc(info.Name, info.Owner);
-    fillEditBoxes(QStringLiteral("tabProc"));
-    m_definitionText = RebuildProcedureText(m_module->qryProcBody());
-    editor->setPlainText(m_definitionText);
-    editor->document()->setModified(false);
-}
-
-void TfrmDbObjects::loadTrigger(const TNodeInfo &info)
-{
-    auto *editor = findChild<QPlainTextEdit *>(QStringLiteral("rtfTriggerText"));
-    editor->document()->setModified(false);
-    showPageSet(QStringLiteral("tabTrigger"));
-    m_module->LoadTrigger(info.Name, info.Owner);
-    fillEditBoxes(QStringLiteral("tabTrigger"));
-    updateGotoButtons(QStringLiteral("tabTrigger"));
-    m_definitionText = RebuildTriggerText(m_module->qryTrigBody());
-    editor->setPlainText(m_definitionText);
-    editor->document()->setModified(false);
-}
-
-void TfrmDbObjects::loadSynonym(const TNodeInfo &info)
-{
-    showPageSet(QStringLiteral("tabSyn"));
-    m_module->LoadSynonym(info.Name, info.Owner);
-    fillEditBoxes(QStringLiteral("tabSyn"));
-    updateGotoButtons(QStringLiteral("tabSyn"));
+    const PageView view = PageViewFor(info.Kind);
+    const DefinitionPageRef definition = DefinitionPage(info.Kind);
+    auto *editor = definition.page ? findChild<QPlainTextEdit *>(definition.page->widgetName) : nullptr;
+    if (editor)
+        editor->document()->setModified(false);
+    showPageSet(view.pageSet);
+    m_module->LoadObject(info.Kind, info.Name, info.Owner, info.Id);
+    fillEditBoxes(view.pageSet);
+    updateGotoButtons(view.pageSet);
     m_definitionText.clear();
+    if (!editor)
+        return;
+    const ObjectKindDesc *kind = FindObjectKind(info.Kind);
+    m_definitionText = RebuildDefinitionText(kind->definition, m_module->query(kind->bodyQuery));
+    editor->setPlainText(m_definitionText);
+    editor->document()->setModified(false);
 }
 
 } // namespace quodlin

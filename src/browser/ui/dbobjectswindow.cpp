@@ -3,6 +3,7 @@
 #include "app/externalprograms.h"
 #include "app/settingdefs.h"
 #include "app/settings.h"
+#include "browser/pagecommands.h"
 #include "browser/pagesets.h"
 #include "browser/ui/nodeimages.h"
 #include "browser/ui/objectlistview.h"
@@ -31,6 +32,8 @@
 #include <QTimer>
 #include <QTableView>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace quodlin {
 
@@ -323,19 +326,18 @@ void TfrmDbObjects::tvwTreeChange(int node)
     if (info) {
         const TNodeInfo record = *info;
         m_sbrListCaption->showMessage(CaptionBarText(record.Kind, record.Caption));
-        switch (record.Kind) {
-        case KindCategory:
-        case KindRole: showList(node); break;
-        case KindTable:
-        case KindView: loadTableView(record); break;
-        case KindProcedure: loadProc(record); break;
-        case KindTrigger: loadTrigger(record); break;
-        case KindSynonym: loadSynonym(record); break;
-        default:
-            showPageSet(QStringLiteral("tabOther"));
-            m_definitionText.clear();
-            break;
-        }
+        // What the kind's page set holds decides how it is filled.
+        const PageSetDesc *set = FindPageSet(PageViewFor(record.Kind).pageSet);
+        auto holds = [set](PageContent content) {
+            return std::any_of(set->pages.begin(), set->pages.end(),
+                               [content](const PageDesc &page) { return page.content == content; });
+        };
+        if (holds(PageContent::List))
+            showList(node);
+        else if (holds(PageContent::Data))
+            loadTableView(record);
+        else
+            loadObjectPages(record);
     }
     updateMenus();
     setStatus({});
@@ -435,24 +437,21 @@ void TfrmDbObjects::tvwTreeDblClick()
     const TNodeInfo *info = currentNode();
     if (!info || !m_editOnDblClick)
         return;
-    const std::pair<int, const char *> editPages[] = {
-        {KindView, "pageTableEdit"}, {KindProcedure, "pageProcEdit"}, {KindTrigger, "pageTriggerEdit"}};
-    for (const auto &[kind, page] : editPages) {
-        if (info->Kind != kind)
-            continue;
-        const QString set = PageViewFor(kind).pageSet;
-        QTabWidget *tab = m_pageSets[set].tab;
-        tab->setCurrentIndex(FindPageSet(set)->indexOf(QLatin1String(page)));
-        m_shell.triggerCommand(Command::ExternalEdit);
-    }
+    const DefinitionPageRef definition = DefinitionPage(info->Kind);
+    if (!definition.page)
+        return;
+    QTabWidget *tab = m_pageSets[definition.set->objectName].tab;
+    tab->setCurrentIndex(definition.set->indexOf(definition.page->objectName));
+    m_shell.triggerCommand(Command::ExternalEdit);
 }
 
 void TfrmDbObjects::popupTreePopup()
 {
     const TNodeInfo *info = currentNode();
     const int kind = info ? info->Kind : -1;
-    const bool compile = kind == KindView || kind == KindProcedure || kind == KindTrigger;
-    const bool drop = compile || kind == KindTable || kind == KindSynonym;
+    const bool compile = DefinitionPage(kind).page != nullptr;
+    const ObjectKindDesc *desc = FindObjectKind(kind);
+    const bool drop = desc && !desc->dropWord.isEmpty();
     for (QAction *a : m_popupTree->actions()) {
         const QString name = a->objectName();
         if (a->isSeparator())
@@ -545,7 +544,7 @@ QList<VisiblePage> TfrmDbObjects::visiblePages() const
     QList<VisiblePage> pages;
     for (const auto &[name, set] : m_pageSets)
         if (!set.tab->isHidden() && set.tab->currentWidget())
-            pages << VisiblePage{name, set.tab->currentWidget()->objectName()};
+            pages << DescribeVisiblePage(name, set.tab->currentWidget()->objectName());
     return pages;
 }
 
@@ -613,8 +612,8 @@ bool TfrmDbObjects::canClose()
     // Leave checks of every kind, in order; the table and view checks keep
     // the page that shows as both remembered pages.
     QTabWidget *tabTable = m_pageSets[QStringLiteral("tabTable")].tab;
-    for (int kind : {int(KindTable), int(KindView), int(KindSynonym), int(KindProcedure), int(KindTrigger),
-                     int(KindUser), int(KindRole)}) {
+    for (const ObjectKindDesc &desc : ObjectKinds()) {
+        const int kind = desc.kind;
         if ((kind == KindTable || kind == KindView) && !tabTable->isHidden() && tabTable->currentIndex() >= 0)
             (kind == KindTable ? m_rememberedTablePage : m_rememberedViewPage) = tabTable->currentIndex();
         if (hooks().leaveCheck && !hooks().leaveCheck(*this, kind))

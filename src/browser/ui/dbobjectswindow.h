@@ -213,9 +213,8 @@ private:
     void showPageSet(const QString &name);
     void showList(int node);
     void loadTableView(const TNodeInfo &info);
-    void loadProc(const TNodeInfo &info);
-    void loadTrigger(const TNodeInfo &info);
-    void loadSynonym(const TNodeInfo &info);
+    // Any other kind: its page set, edit boxes, Go buttons and definition text.
+    void loadObjectPages(const TNodeInfo &info);
     void fillEditBoxes(const QString &pageSet);
     void updateGotoButtons(const QString &pageSet);
     void gotoButtonClick(const GotoButton &button);

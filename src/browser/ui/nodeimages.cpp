@@ -4,13 +4,25 @@
 
 namespace quodlin {
 
+namespace {
+
+QString iconName(int image)
+{
+    if (image == ImageConnection)
+        return QStringLiteral("5-connection");
+    for (const ObjectKindDesc &kind : ObjectKinds())
+        if (kind.image == image)
+            return kind.icon;
+    return {};
+}
+
+} // namespace
+
 QIcon NodeIcon(int image, bool large)
 {
-    static const std::array<const char *, kNodeImageCount> names{
-        "0-table", "1-view", "2-procedure", "3-trigger", "4-synonym", "5-connection", "6-user", "7-role"};
     if (image < 0 || image >= kNodeImageCount)
         return {};
-    const QString base = QStringLiteral(":/icons/node-") + QLatin1String(names[std::size_t(image)]);
+    const QString base = QStringLiteral(":/icons/node-") + iconName(image);
     // Built once per index and size: every tree node shares it.
     static std::array<QIcon, kNodeImageCount> small, both;
     QIcon &icon = large ? both[std::size_t(image)] : small[std::size_t(image)];

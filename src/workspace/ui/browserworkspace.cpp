@@ -2,6 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/externalprograms.h"
+#include "browser/pagesets.h"
 #include "browser/ui/dbobjectswindow.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
@@ -19,6 +20,7 @@
 #include <QTableView>
 
 #include <exception>
+#include <map>
 #include <memory>
 
 namespace quodlin {
@@ -36,14 +38,7 @@ bool connectionBusy(TfrmDbObjects &browser)
 // The browser as the leave checks and the refresh see it.
 class BrowserEditors : public IRefreshHost {
 public:
-    explicit BrowserEditors(TfrmDbObjects &browser)
-        : m_browser(browser)
-        , m_sql(browser.rtfSQL())
-        , m_view(editorWidget("rtfViewText"))
-        , m_procedure(editorWidget("rtfProcText"))
-        , m_trigger(editorWidget("rtfTriggerText"))
-    {
-    }
+    explicit BrowserEditors(TfrmDbObjects &browser) : m_browser(browser), m_sql(browser.rtfSQL()) {}
     bool hasCurrentNode() const override { return m_browser.currentNode() != nullptr; }
     int currentNodeKind() const override
     {
@@ -55,20 +50,22 @@ public:
     void rememberViewPage() override { remember(KindView); }
     ISqlEditor *objectEditor(int kind) override
     {
-        switch (kind) {
-        case KindView: return &m_view;
-        case KindProcedure: return &m_procedure;
-        case KindTrigger: return &m_trigger;
-        default: return nullptr;
-        }
+        const DefinitionPageRef definition = DefinitionPage(kind);
+        if (!definition.page)
+            return nullptr;
+        std::unique_ptr<PlainTextSqlEditor> &editor = m_editors[definition.page->widgetName];
+        if (!editor)
+            editor = std::make_unique<PlainTextSqlEditor>(
+                m_browser.findChild<QPlainTextEdit *>(definition.page->widgetName));
+        return editor.get();
     }
     ISqlEditor *sqlEditor() override { return &m_sql; }
     bool saveEditor(ISqlEditor *editor, bool) override
     {
-        const QString name = editor == &m_sql       ? QStringLiteral("rtfSQL")
-            : editor == &m_view                    ? QStringLiteral("rtfViewText")
-            : editor == &m_procedure               ? QStringLiteral("rtfProcText")
-                                                   : QStringLiteral("rtfTriggerText");
+        QString name = QStringLiteral("rtfSQL");
+        for (const auto &[widget, kept] : m_editors)
+            if (kept.get() == editor)
+                name = widget;
         return m_browser.saveEditorFile(name);
     }
     bool isActiveWindow() const override { return m_browser.isActiveChild(); }
@@ -88,20 +85,22 @@ private:
         if (m_browser.shownPageSet(&shown) && shown == QLatin1String("tabTable"))
             m_browser.rememberTablePage(kind);
     }
-    QPlainTextEdit *editorWidget(const char *name) const
-    {
-        return m_browser.findChild<QPlainTextEdit *>(QLatin1String(name));
-    }
-
     TfrmDbObjects &m_browser;
-    PlainTextSqlEditor m_sql, m_view, m_procedure, m_trigger;
+    PlainTextSqlEditor m_sql;
+    std::map<QString, std::unique_ptr<PlainTextSqlEditor>> m_editors;  // by editor widget name
 };
 
 // The text a failed compile restores: the last one compiled here for that
 // object, else the definition the browser loaded.
+// Routines sharing a name keep theirs apart by id.
+QByteArray compiledProperty(const TNodeInfo &node)
+{
+    return ("compiled:" + node.Owner + '.' + node.Name + '#' + QString::number(node.Id)).toUtf8();
+}
+
 QString loadedDefinition(TfrmDbObjects &browser, const TNodeInfo &node)
 {
-    const QVariant compiled = browser.property(("compiled:" + node.Owner + '.' + node.Name).toUtf8().constData());
+    const QVariant compiled = browser.property(compiledProperty(node).constData());
     return compiled.isValid() ? compiled.toString() : browser.definitionText();
 }
 
@@ -109,44 +108,33 @@ void compileObject(TfrmDbObjects &browser, const TNodeInfo &node)
 {
     if (connectionBusy(browser))
         return;
-    struct Target {
-        int kind;
-        const char *tab;
-        const char *page;
-        const char *editor;
-    };
-    static const Target targets[] = {{KindView, "tabTable", "pageTableEdit", "rtfViewText"},
-                                     {KindProcedure, "tabProc", "pageProcEdit", "rtfProcText"},
-                                     {KindTrigger, "tabTrigger", "pageTriggerEdit", "rtfTriggerText"}};
     // The SQL page in front of the shown page set runs the SQL panel instead.
     if (QTabWidget *shown = browser.shownPageSet();
         shown && shown->currentWidget() && shown->currentWidget()->objectName().endsWith(QLatin1String("SQL"))) {
         browser.execute();
         return;
     }
-    for (const Target &t : targets) {
-        if (t.kind != node.Kind)
-            continue;
-        auto *tab = browser.findChild<QTabWidget *>(QLatin1String(t.tab));
-        auto *page = browser.findChild<QWidget *>(QLatin1String(t.page));
-        auto *editorWidget = browser.findChild<QPlainTextEdit *>(QLatin1String(t.editor));
-        if (!tab || !page || !editorWidget)
-            return;
-        PlainTextSqlEditor editor(editorWidget);
-        QString loaded = loadedDefinition(browser, node);
-        CompileHooks hooks;
-        hooks.status = [&browser](const QString &text) { browser.shell().setStatusText(text); };
-        hooks.showError = [](const QString &report) { ShowErrorBox(report); };
-        hooks.showErrorPosition = [&](int offset) {
-            ShowErrorPosition(editor, offset);
-            tab->setCurrentWidget(page);
-            editorWidget->setFocus();
-        };
-        const CompileResult result = ExecDropCreate(editor, browser.module().qryCompile(), loaded, hooks);
-        if (result.compiled)
-            browser.setProperty(("compiled:" + node.Owner + '.' + node.Name).toUtf8().constData(), loaded);
+    const DefinitionPageRef definition = DefinitionPage(node.Kind);
+    if (!definition.page)
         return;
-    }
+    auto *tab = browser.findChild<QTabWidget *>(definition.set->objectName);
+    auto *page = browser.findChild<QWidget *>(definition.page->objectName);
+    auto *editorWidget = browser.findChild<QPlainTextEdit *>(definition.page->widgetName);
+    if (!tab || !page || !editorWidget)
+        return;
+    PlainTextSqlEditor editor(editorWidget);
+    QString loaded = loadedDefinition(browser, node);
+    CompileHooks hooks;
+    hooks.status = [&browser](const QString &text) { browser.shell().setStatusText(text); };
+    hooks.showError = [](const QString &report) { ShowErrorBox(report); };
+    hooks.showErrorPosition = [&](int offset) {
+        ShowErrorPosition(editor, offset);
+        tab->setCurrentWidget(page);
+        editorWidget->setFocus();
+    };
+    const CompileResult result = ExecDropCreate(editor, browser.module().qryCompile(), loaded, hooks);
+    if (result.compiled)
+        browser.setProperty(compiledProperty(node).constData(), loaded);
 }
 
 void dropObject(TfrmDbObjects &browser, const TNodeInfo &node)
@@ -158,11 +146,11 @@ void dropObject(TfrmDbObjects &browser, const TNodeInfo &node)
                            QuestionButtons::YesNo, &browser)
         != DialogAnswer::Yes)
         return;
-    if (node.Kind < KindTable || node.Kind > KindSynonym)
-        return;
     QString statement;
     try {
-        statement = DropObjectStatement(node.Kind, node.Owner, node.Name, QueryNameStyle(browser.module().qryCompile()));
+        statement = DropNodeStatement(browser.module(), node, QueryNameStyle(browser.module().qryCompile()));
+        if (statement.isEmpty())
+            return;
         DropObject(browser.module().qryCompile(), statement);
     } catch (const std::exception &failure) {
         const QString context = QStringLiteral("TfrmDbObjects.mnuTreeDropClick");
