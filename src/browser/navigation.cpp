@@ -1,5 +1,7 @@
 #include "browser/navigation.h"
 
+#include "browser/pagesets.h"
+
 namespace quodlin {
 
 int StepVisiblePage(const QList<bool> &tabVisible, int current, bool forward)
@@ -43,27 +45,21 @@ QString FirstVisibleControl(const QStringList &order, const QStringList &visible
 
 EditTarget EditCommandTarget(const QString &pageSet, const QString &activePage, bool editTabVisible)
 {
-    struct Rule {
-        const char *pageSet, *sqlPage, *editPage, *editor;
-    };
-    static const Rule rules[] = {{"tabList", "pageListSQL", nullptr, nullptr},
-                                 {"tabTable", "pageTableSQL", "pageTableEdit", "rtfViewText"},
-                                 {"tabSyn", "pageSynSQL", nullptr, nullptr},
-                                 {"tabProc", "pageProcSQL", "pageProcEdit", "rtfProcText"},
-                                 {"tabTrigger", "pageTriggerSQL", "pageTriggerEdit", "rtfTriggerText"},
-                                 {"tabOther", "pageOtherSQL", nullptr, nullptr}};
-    for (const Rule &rule : rules) {
-        if (pageSet != QLatin1String(rule.pageSet))
-            continue;
-        const bool definition = rule.editPage && activePage != QLatin1String(rule.sqlPage)
-            && (editTabVisible || pageSet != QLatin1String("tabTable"));
-        if (definition)
-            return {QLatin1String(rule.editPage), QLatin1String(rule.editor)};
-        if (pageSet == QLatin1String("tabTable") && activePage != QLatin1String(rule.sqlPage))
-            return {{}, {}, true};
-        return {QLatin1String(rule.sqlPage), QStringLiteral("rtfSQL")};
+    const PageSetDesc *set = FindPageSet(pageSet);
+    if (!set)
+        return {};
+    const QString sqlPage = set->pages[set->sqlPage()].objectName;
+    if (activePage != sqlPage) {
+        for (const PageDesc &page : set->pages) {
+            if (page.content == PageContent::DefinitionEditor && editTabVisible)
+                return {page.objectName, page.widgetName};
+        }
+        // Without a definition, a set that shows DDL opens it in a query window.
+        for (const PageDesc &page : set->pages)
+            if (page.content == PageContent::Ddl)
+                return {{}, {}, true};
     }
-    return {};
+    return {sqlPage, QStringLiteral("rtfSQL")};
 }
 
 int StoredPageIndex(int stored, int pageCount, int current)

@@ -47,10 +47,10 @@ QString FirstVisibleControl(const QStringList &order, const QStringList &visible
 
 // What the browser's Edit command brings to front: in the page control
 // `pageSet` (the first shown in Query Tab's order) the page `page`, and the
-// editor `editor` that gets the focus. The definition page is the target
-// unless the SQL page is already in front (a view's only when its Edit tab shows).
-// A table (the table page set without its Edit tab) has no definition page:
-// its DDL opens in a query window instead.
+// editor `editor` that gets the focus. The set's definition editor page is
+// the target while its tab shows (`editTabVisible`) and the SQL page is not
+// in front. Without one, a set with a DDL page (a table's) opens the DDL in
+// a query window instead; any other shows its SQL page.
 struct EditTarget {
     QString page;
     QString editor;

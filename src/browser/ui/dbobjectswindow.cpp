@@ -792,8 +792,11 @@ QPlainTextEdit *TfrmDbObjects::editTarget()
     if (!tab)
         return nullptr;
     const PageSetDesc *desc = FindPageSet(name);
-    const int editPage = desc->indexOf(QStringLiteral("pageTableEdit"));
-    const bool editTabVisible = name == QLatin1String("tabTable") && editPage >= 0 && tab->isTabVisible(editPage);
+    int editPage = -1;
+    for (int i = 0; i < desc->pages.size(); ++i)
+        if (desc->pages[i].content == PageContent::DefinitionEditor)
+            editPage = i;
+    const bool editTabVisible = editPage >= 0 && tab->isTabVisible(editPage);
     const QString active = tab->currentWidget() ? tab->currentWidget()->objectName() : QString();
     const EditTarget target = EditCommandTarget(name, active, editTabVisible);
     if (target.tableDdlInQueryWindow) {
