@@ -1,5 +1,5 @@
 #pragma once
-// Compile and drop of views, procedures and triggers: the object the text
+// Compile and drop of views, procedures, functions and triggers: the object the text
 // creates is dropped, the text is run, and when that fails the old
 // definition comes back, so a failed edit does not leave the database
 // without the object. Every statement runs through the connection's compile

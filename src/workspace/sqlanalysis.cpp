@@ -153,6 +153,7 @@ QString GetCreateObjectName(const ISqlEditor &editor)
     static const Kind kinds[] = {
         {"CREATE TRIGGER", "CREATE DBA TRIGGER", "TRIGGER ", QLatin1Char(' ')},
         {"CREATE PROCEDURE", "CREATE DBA PROCEDURE", "PROCEDURE ", QLatin1Char('(')},
+        {"CREATE FUNCTION", "CREATE DBA FUNCTION", "FUNCTION ", QLatin1Char('(')},
         {"CREATE VIEW", "CREATE DBA VIEW", "VIEW ", QLatin1Char(' ')},
         {"CREATE SYNONYM", "CREATE DBA SYNONYM", "SYNONYM ", QLatin1Char(' ')},
     };

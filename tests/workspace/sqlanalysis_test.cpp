@@ -109,11 +109,12 @@ INSTANTIATE_TEST_SUITE_P(
         NameRow{"TableIsNotDropped", "CREATE TABLE t (a INT) -- VIEW ", "", "", ""},
         // A routine is dropped by its parameter types, so its overloads stay.
         NameRow{"FunctionSignature",
-                "CREATE FUNCTION f(OUT a INTEGER, b CHAR( 10 ) DEFAULT 'x, y', c\n DECIMAL(5,2))\nRETURNING INT;", "",
-                "", "DROP FUNCTION f(INTEGER, CHAR( 10 ), DECIMAL(5,2))"},
-        NameRow{"DbaFunctionWithoutParameters", "CREATE DBA FUNCTION g() RETURNING INT;", "", "", "DROP FUNCTION g()"},
-        NameRow{"LikeTypeDropsByName", "CREATE FUNCTION f(a LIKE t.c) RETURNING INT;", "", "", "DROP FUNCTION f"},
-        NameRow{"CommentInListDropsByName", "CREATE FUNCTION f(a INT -- x\n) RETURNING INT;", "", "", "DROP FUNCTION f"}),
+                "CREATE FUNCTION f(OUT a INTEGER, b CHAR( 10 ) DEFAULT 'x, y', c\n DECIMAL(5,2))\nRETURNING INT;", "f",
+                "f", "DROP FUNCTION f(INTEGER, CHAR( 10 ), DECIMAL(5,2))"},
+        NameRow{"DbaFunctionWithoutParameters", "CREATE DBA FUNCTION informix.g() RETURNING INT;", "informix.g", "g",
+                "DROP FUNCTION informix.g()"},
+        NameRow{"LikeTypeDropsByName", "CREATE FUNCTION f(a LIKE t.c) RETURNING INT;", "f", "f", "DROP FUNCTION f"},
+        NameRow{"CommentInListDropsByName", "CREATE FUNCTION f(a INT -- x\n) RETURNING INT;", "f", "f", "DROP FUNCTION f"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(RenamePlaceholders, RenamedObjectReplacesEveryPlaceholderAndKeepsTheCaret)
