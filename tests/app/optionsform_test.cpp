@@ -1,6 +1,5 @@
 // The Options dialog: defaults on a fresh store, what OK writes, that Cancel
 // writes nothing, the Connection page and the label accelerators.
-#include "app/externalprograms.h"
 #include "app/settingdefs.h"
 #include "app/settings.h"
 #include "shell/optionsform.h"
@@ -63,9 +62,6 @@ TEST_F(OptionsForm, FreshStoreShowsTheDefaults)
     EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("pageDisplay"));
     EXPECT_EQ(form.findChild<QWidget *>(QStringLiteral("pageConnection")), nullptr);
 
-    EXPECT_EQ(text(form, "editEditor"), DefaultEditorSetting());
-    EXPECT_EQ(text(form, "editEditSchema"), Settings::SchemaEditorDefault());
-    EXPECT_EQ(text(form, "editIfmxHelp"), Settings::InformixHelpFileDefault());
     EXPECT_EQ(text(form, "editInitials"), QStringLiteral("kmt"));
     EXPECT_EQ(child<QLineEdit>(form, "editInitials")->maxLength(), 3);
     EXPECT_FALSE(checked(form, "chkAutoConnect"));
@@ -81,6 +77,14 @@ TEST_F(OptionsForm, FreshStoreShowsTheDefaults)
     EXPECT_EQ(child<QPushButton>(form, "btnOK")->text(), QStringLiteral("&OK"));
     EXPECT_EQ(child<QPushButton>(form, "btnCancel")->text(), QStringLiteral("&Cancel"));
     EXPECT_FALSE(storeExists());
+
+    // OK stores the defaults as shown, and no connection key.
+    child<QPushButton>(form, "btnOK")->click();
+    QStringList keys;
+    ListSettingKeys(TWinRegistry(SettingsRoot::CurrentUser, kQuodlinKey), keys);
+    EXPECT_EQ(keys, QStringList());
+    EXPECT_EQ(ReadMainString(QStringLiteral("Initials"), QString()), QStringLiteral("kmt"));
+    EXPECT_EQ(ReadMainInteger(QStringLiteral("Display Owner Format"), -1), 1);
 }
 
 TEST_F(OptionsForm, ConnectionPageShowsNameUserAndExplainDefaults)
@@ -97,8 +101,14 @@ TEST_F(OptionsForm, ConnectionPageShowsNameUserAndExplainDefaults)
     EXPECT_FALSE(child<QLineEdit>(form, "editConnSqexplnFile")->isReadOnly());
     EXPECT_EQ(child<QLineEdit>(form, "editConnID")->palette().color(QPalette::Base),
               form.palette().color(QPalette::Button));
-    EXPECT_EQ(text(form, "editConnSqexplnFile"), DefaultExplainFile(QStringLiteral("joe")));
-    EXPECT_EQ(text(form, "editConnSqexplnViewer"), DefaultEditorSetting());
+    EXPECT_TRUE(text(form, "editConnSqexplnFile").endsWith(QStringLiteral("/databases/explain/joe.out")));
+
+    // Cancel writes nothing.
+    child<QLineEdit>(form, "editInitials")->setText(QStringLiteral("xyz"));
+    child<QCheckBox>(form, "chkAutoConnect")->setChecked(true);
+    child<QPushButton>(form, "btnCancel")->click();
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_FALSE(storeExists());
 }
 
 TEST_F(OptionsForm, OkWritesEveryValueAsTyped)
@@ -137,29 +147,6 @@ TEST_F(OptionsForm, OkWritesEveryValueAsTyped)
     EXPECT_EQ(text(again, "editEditor"), QStringLiteral(" my editor "));
     EXPECT_EQ(text(again, "editConnSqexplnViewer"), QStringLiteral("less"));
     EXPECT_EQ(again.displayOwnerFormatIndex(), 2);
-}
-
-TEST_F(OptionsForm, OkWithoutConnectionWritesNoConnectionKey)
-{
-    TfrmOptions form;
-    child<QPushButton>(form, "btnOK")->click();
-    EXPECT_TRUE(storeExists());
-    QStringList keys;
-    ListSettingKeys(TWinRegistry(SettingsRoot::CurrentUser, kQuodlinKey), keys);
-    EXPECT_EQ(keys, QStringList());
-    // Defaults were stored as shown.
-    EXPECT_EQ(ReadMainString(QStringLiteral("Initials"), QString()), QStringLiteral("kmt"));
-    EXPECT_EQ(ReadMainInteger(QStringLiteral("Display Owner Format"), -1), 1);
-}
-
-TEST_F(OptionsForm, CancelWritesNothing)
-{
-    TfrmOptions form(QStringLiteral("alias"), QStringLiteral("joe"));
-    child<QLineEdit>(form, "editInitials")->setText(QStringLiteral("xyz"));
-    child<QCheckBox>(form, "chkAutoConnect")->setChecked(true);
-    child<QPushButton>(form, "btnCancel")->click();
-    EXPECT_EQ(form.result(), QDialog::Rejected);
-    EXPECT_FALSE(storeExists());
 }
 
 struct BuddyRow {

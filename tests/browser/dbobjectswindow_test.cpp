@@ -11,9 +11,7 @@
 #include "browser/ui/dbobjectswindow.h"
 #include "browser/ui/objectlistview.h"
 #include "catalog/dbobjectsmodule.h"
-#include "db/aliasconfig.h"
 #include "db/dbquery.h"
-#include "db/embeddeddriver.h"
 #include "engine/engine.h"
 #include "shell/appconnector.h"
 #include "shell/mainform.h"
@@ -39,6 +37,7 @@
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
+#include "catalogfixture.h"
 #include "combopick.h"
 #include "fakeshell.h"
 #include "pdftext.h"
@@ -59,30 +58,9 @@ class BrowserWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        const QString path = EmbeddedDriver().databasePath(QStringLiteral("browse"));
-        if (QFileInfo::exists(path))
-            return;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        engine::Session::createDatabase(path.toStdString(), "tester");
-        auto session = engine::Session::open(path.toStdString(), "tester");
-        for (const char *sql : {
-                 "create table acct.ledger (id serial not null, amount decimal(10,2), stamp datetime year to second)",
-                 "create index ix_amount on acct.ledger (amount)",
-                 "create table t (a integer, b char(4))",
-                 "create table audit (a integer)",
-                 "insert into t values (1, 'x')",
-                 "create view v1 (a) as select a from t where a > 0",
-                 "create synonym s_local for acct.ledger",
-                 "create synonym s_remote for otherdb@far:informix.stock",
-                 "create procedure pu_z() end procedure",
-                 "create trigger tr_ins insert on t after (insert into audit values (1))",
-                 "create role staff",
-                 "grant staff to alice"})
-            session->execute(sql);
-        AliasConfig config = AliasConfig::load(AliasConfig::defaultPath());
-        config.aliases << DbAlias{QStringLiteral("browse"), QStringLiteral("EMBEDDED"),
-                                  {QStringLiteral("DATABASE NAME=browse")}};
-        config.save(AliasConfig::defaultPath());
+        // The browser fixture with a row to show on the data page.
+        const QString path = test::AliasedDatabase(QStringLiteral("browse"), QStringLiteral("browser/fixture.sql"));
+        engine::Session::open(path.toStdString(), "tester")->execute("insert into items values (1, 'x')");
     }
 
     void SetUp() override
@@ -169,7 +147,7 @@ TEST_P(WindowReselectTest, SavedCaptionSelectsItsNodeOrTheRoot)
 INSTANTIATE_TEST_SUITE_P(
     Browser, WindowReselectTest,
     // Which caption the tree picks is the object tree test's; these rows cover the window's use of it.
-    ::testing::Values(ReselectCase{"ObjectCaption", "acct.ledger", "acct.ledger", "Table: acct.ledger"},
+    ::testing::Values(ReselectCase{"ObjectCaption", "acct.t", "acct.t", "Table: acct.t"},
                       ReselectCase{"UnknownCaption", "gone.table", "browse", "browse"}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -177,18 +155,18 @@ TEST_F(BrowserWindowTest, TablesAndViewsShowTheirOwnTabsAndDecodedColumns)
 {
     TfrmDbObjects *w = connect();
     ASSERT_TRUE(w);
-    w->gotoNode(QStringLiteral("acct.ledger"));
+    w->gotoNode(QStringLiteral("acct.t"));
     EXPECT_EQ(visibleTabs(w, "tabTable"), QStringList({"&Table", "&Columns", "&Indexes", "T&riggers", "D&epends",
                                                        "&Data", "S&QL", "DD&L"}));
-    EXPECT_EQ(child<QLineEdit>(w, "editTabname")->text(), QStringLiteral("ledger"));
+    EXPECT_EQ(child<QLineEdit>(w, "editTabname")->text(), QStringLiteral("t"));
     EXPECT_EQ(child<QLineEdit>(w, "editOwner")->text(), QStringLiteral("acct"));
     auto *columns = child<QTableView>(w, "gridTableColumns");
-    ASSERT_EQ(columns->model()->rowCount(), 3);
+    ASSERT_EQ(columns->model()->rowCount(), 12);
     QStringList types;
-    for (int row = 0; row < 3; ++row)
+    for (int row = 0; row < 4; ++row)
         types << columns->model()->index(row, 2).data().toString();
-    EXPECT_EQ(types, QStringList({"SERIAL", "DECIMAL(10,2)", "DATETIME YEAR TO SECOND"}));
-    EXPECT_EQ(child<QTableView>(w, "gridTableIndexes")->model()->rowCount(), 1);
+    EXPECT_EQ(types, QStringList({"SERIAL", "DECIMAL(10,2)", "MONEY(16,2)", "DATETIME YEAR TO SECOND"}));
+    EXPECT_EQ(child<QTableView>(w, "gridTableIndexes")->model()->rowCount(), 2);
     EXPECT_TRUE(w->definitionText().isEmpty());
     // The SQL panel moved into the shown page set.
     EXPECT_EQ(child<QWidget>(w, "pnlSQL")->parentWidget()->objectName(), QStringLiteral("pageTableSQL"));
@@ -206,14 +184,14 @@ TEST_F(BrowserWindowTest, BackTwicePreviousAndTheGoButtons)
 {
     TfrmDbObjects *w = connect();
     ASSERT_TRUE(w);
-    w->gotoNode(QStringLiteral("tester.t"));
+    w->gotoNode(QStringLiteral("tester.items"));
     EXPECT_TRUE(child<QPushButton>(w, "btnTableDependsGoto")->isEnabled());  // v1 depends on t
-    w->gotoNode(QStringLiteral("acct.ledger"));
+    w->gotoNode(QStringLiteral("acct.t"));
     EXPECT_FALSE(child<QPushButton>(w, "btnTableDependsGoto")->isEnabled());
     w->back();
-    EXPECT_EQ(currentLabel(w), QStringLiteral("tester.t"));
+    EXPECT_EQ(currentLabel(w), QStringLiteral("tester.items"));
     w->back();
-    EXPECT_EQ(currentLabel(w), QStringLiteral("acct.ledger"));
+    EXPECT_EQ(currentLabel(w), QStringLiteral("acct.t"));
     EXPECT_TRUE(w->nodeHasParent());
     w->previous();
     EXPECT_EQ(currentLabel(w), QStringLiteral("User"));
@@ -221,7 +199,7 @@ TEST_F(BrowserWindowTest, BackTwicePreviousAndTheGoButtons)
     w->gotoNode(QStringLiteral("tester.tr_ins"));
     EXPECT_EQ(child<QLineEdit>(w, "editTrigname")->text(), QStringLiteral("tr_ins"));
     child<QPushButton>(w, "btnTriggerGoto")->click();
-    EXPECT_EQ(currentLabel(w), QStringLiteral("tester.t"));
+    EXPECT_EQ(currentLabel(w), QStringLiteral("tester.items"));
     child<QPushButton>(w, "btnTableDependsGoto")->click();
     EXPECT_EQ(currentLabel(w), QStringLiteral("tester.v1"));
 
@@ -231,10 +209,10 @@ TEST_F(BrowserWindowTest, BackTwicePreviousAndTheGoButtons)
     w->gotoNode(QStringLiteral("tester.s_local"));
     ASSERT_TRUE(child<QPushButton>(w, "btnSynGoto")->isEnabled());
     child<QPushButton>(w, "btnSynGoto")->click();
-    EXPECT_EQ(currentLabel(w), QStringLiteral("acct.ledger"));
+    EXPECT_EQ(currentLabel(w), QStringLiteral("acct.t"));
     // A caption that matches nothing leaves the selection alone.
     w->gotoNode(QStringLiteral("nobody.nothing"));
-    EXPECT_EQ(currentLabel(w), QStringLiteral("acct.ledger"));
+    EXPECT_EQ(currentLabel(w), QStringLiteral("acct.t"));
 }
 
 TEST_F(BrowserWindowTest, FunctionKeysStepVisibleTabsAndWrap)
@@ -258,7 +236,7 @@ TEST_F(BrowserWindowTest, FunctionKeysStepVisibleTabsAndWrap)
     w->gotoNode(QStringLiteral("tester.tr_ins"));
     w->queryTab();
     EXPECT_EQ(activePage(w, "tabTrigger"), QStringLiteral("pageTriggerEdit"));
-    w->gotoNode(QStringLiteral("tester.pu_z"));
+    w->gotoNode(QStringLiteral("tester.pd_y"));
     w->queryTab();
     EXPECT_EQ(activePage(w, "tabProc"), QStringLiteral("pageProcSQL"));
 }
@@ -267,23 +245,23 @@ TEST_F(BrowserWindowTest, RememberedPagesAndTheDataPageReadOnlyWhenShown)
 {
     TfrmDbObjects *w = connect();
     ASSERT_TRUE(w);
-    w->gotoNode(QStringLiteral("acct.ledger"));
+    w->gotoNode(QStringLiteral("acct.t"));
     EXPECT_EQ(activePage(w, "tabTable"), QStringLiteral("pageTableColumns"));
     EXPECT_FALSE(w->qryTableData().isOpen());
     setPage(w, "tabTable", "pageTableIndexes");
     w->gotoNode(QStringLiteral("tester.v1"));
     EXPECT_EQ(activePage(w, "tabTable"), QStringLiteral("pageTableEdit"));
-    w->gotoNode(QStringLiteral("tester.t"));
+    w->gotoNode(QStringLiteral("tester.items"));
     EXPECT_EQ(activePage(w, "tabTable"), QStringLiteral("pageTableIndexes"));
     EXPECT_FALSE(w->qryTableData().isOpen());
 
     setPage(w, "tabTable", "pageTableData");
     ASSERT_TRUE(w->qryTableData().isOpen());
-    EXPECT_EQ(w->qryTableData().sql(), QStringLiteral("SELECT * FROM t"));
+    EXPECT_EQ(w->qryTableData().sql(), QStringLiteral("SELECT * FROM items"));
     EXPECT_EQ(child<QTableView>(w, "gridTableData")->model()->rowCount(), 1);
-    w->gotoNode(QStringLiteral("acct.ledger"));
+    w->gotoNode(QStringLiteral("acct.t"));
     EXPECT_TRUE(w->qryTableData().isOpen());
-    EXPECT_EQ(w->qryTableData().sql(), QStringLiteral("SELECT * FROM ledger"));  // by name alone
+    EXPECT_EQ(w->qryTableData().sql(), QStringLiteral("SELECT * FROM t"));  // by name alone
     EXPECT_EQ(child<QTableView>(w, "gridTableData")->model()->rowCount(), 0);
 }
 
@@ -301,10 +279,10 @@ TEST_F(BrowserWindowTest, ListPageColumnsAndRoleMembers)
     QTest::keyClick(list->currentView(), Qt::Key_Return);
     EXPECT_EQ(currentLabel(w), QStringLiteral("User"));
     EXPECT_EQ(list->columnTitles(), QStringList({"Name", "Owner"}));
-    EXPECT_EQ(list->itemText(0), QStringLiteral("ledger"));
+    EXPECT_EQ(list->itemText(0), QStringLiteral("t"));
     EXPECT_EQ(list->itemText(0, 1), QStringLiteral("acct"));
     w->setListViewStyle(TObjectListView::List);
-    EXPECT_EQ(list->itemText(0), QStringLiteral("acct.ledger"));
+    EXPECT_EQ(list->itemText(0), QStringLiteral("acct.t"));
 
     w->gotoNode(QStringLiteral("staff"));
     EXPECT_EQ(child<QStatusBar>(w, "sbrListCaption")->currentMessage(), QStringLiteral("Role: staff"));
@@ -321,9 +299,9 @@ TEST_F(BrowserWindowTest, SettingsWrittenWhenTheWindowGoes)
     TfrmDbObjects *w = connect();
     ASSERT_TRUE(w);
     EXPECT_EQ(activePage(w, "tabTrigger"), QStringLiteral("pageTrigger"));
-    w->gotoNode(QStringLiteral("tester.t"));
+    w->gotoNode(QStringLiteral("tester.items"));
     setPage(w, "tabTable", "pageTableTriggers");
-    w->gotoNode(QStringLiteral("tester.pu_z"));
+    w->gotoNode(QStringLiteral("tester.pd_y"));
     setPage(w, "tabProc", "pageProcEdit");
     w->setListViewStyle(TObjectListView::SmallIcons);
     w->rtfSQL()->setPlainText(QStringLiteral("select * from t"));
@@ -332,7 +310,7 @@ TEST_F(BrowserWindowTest, SettingsWrittenWhenTheWindowGoes)
     ASSERT_TRUE(m_shell->area.subWindowList().isEmpty());
 
     EXPECT_EQ(Settings::readConnection(QStringLiteral("browse"), Settings::ConnLastNodeCaption),
-              QStringLiteral("tester.pu_z"));
+              QStringLiteral("tester.pd_y"));
     EXPECT_EQ(Settings::readConnection(QStringLiteral("browse"), Settings::ConnLastSqlStatement),
               QStringLiteral("select * from t"));
     EXPECT_EQ(Settings::read(Settings::TabTablePageIndex), 4);
@@ -344,10 +322,10 @@ TEST_F(BrowserWindowTest, SettingsWrittenWhenTheWindowGoes)
     // The next browser starts where this one ended.
     TfrmDbObjects *next = connect();
     ASSERT_TRUE(next);
-    EXPECT_EQ(currentLabel(next), QStringLiteral("tester.pu_z"));
+    EXPECT_EQ(currentLabel(next), QStringLiteral("tester.pd_y"));
     EXPECT_EQ(activePage(next, "tabProc"), QStringLiteral("pageProcEdit"));
     EXPECT_EQ(next->rtfSQL()->toPlainText(), QStringLiteral("select * from t"));
-    next->gotoNode(QStringLiteral("tester.t"));
+    next->gotoNode(QStringLiteral("tester.items"));
     EXPECT_EQ(activePage(next, "tabTable"), QStringLiteral("pageTableTriggers"));
 }
 
@@ -397,11 +375,11 @@ TEST_F(BrowserWindowTest, PrintsTheShownPageWithItsTitle)
         return test::PdfLines(pdf);
     };
 
-    w->gotoNode(QStringLiteral("tester.t"));
+    w->gotoNode(QStringLiteral("tester.items"));
     setPage(w, "tabTable", "pageTableColumns");
     const QStringList columns = printed();
     ASSERT_GE(columns.size(), 6) << columns.join('\n').toStdString();
-    EXPECT_EQ(columns.mid(0, 2), QStringList({"Columns for [t]", ""}));
+    EXPECT_EQ(columns.mid(0, 2), QStringList({"Columns for [items]", ""}));
     EXPECT_TRUE(columns[2].startsWith(QStringLiteral("Col No. Name"))) << columns[2].toStdString();
     EXPECT_TRUE(columns[3].startsWith(QStringLiteral("---"))) << columns[3].toStdString();
     EXPECT_TRUE(columns[4].startsWith(QStringLiteral("1       a"))) << columns[4].toStdString();
@@ -409,11 +387,11 @@ TEST_F(BrowserWindowTest, PrintsTheShownPageWithItsTitle)
     EXPECT_TRUE(child<QPlainTextEdit>(w, "rtfWork")->toPlainText().isEmpty());
     EXPECT_EQ(m_shell->status, QStringLiteral("Printing complete."));
 
-    w->gotoNode(QStringLiteral("tester.pu_z"));
+    w->gotoNode(QStringLiteral("tester.pd_y"));
     setPage(w, "tabProc", "pageProcEdit");
     const QStringList proc = printed();
     ASSERT_GE(proc.size(), 3);
-    EXPECT_EQ(proc.mid(0, 2), QStringList({"Stored Procedure [pu_z]", ""}));
+    EXPECT_EQ(proc.mid(0, 2), QStringList({"Stored Procedure [pd_y]", ""}));
     QStringList text = child<QPlainTextEdit>(w, "rtfProcText")->toPlainText().split('\n');
     for (QString &l : text)
         l = l.trimmed();

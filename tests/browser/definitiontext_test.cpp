@@ -2,7 +2,7 @@
 // known cases, then the rows a real catalog stores.
 #include "browser/definitiontext.h"
 
-#include "catalog/catalogfixture.h"
+#include "catalogfixture.h"
 
 #include <gtest/gtest.h>
 

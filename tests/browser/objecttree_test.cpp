@@ -4,8 +4,8 @@
 
 #include "browser/objectdetails.h"
 #include "browser/pagesets.h"
-#include "catalog/catalogfixture.h"
 #include "catalog/catalogqueries.h"
+#include "catalogfixture.h"
 #include "workspace/sqlanalysis.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The catalog module's queries on a real embedded catalog: declared fields,
 // decoded texts, detail links and the edge cases of the lists.
-#include "catalog/catalogfixture.h"
+#include "catalogfixture.h"
 
 #include "db/dberror.h"
 #include "db/dbquery.h"

@@ -1,15 +1,6 @@
 #include "db/dbquerymodel.h"
 
-#include "db/dbdatabase.h"
-#include "db/dbquery.h"
-#include "db/dbsession.h"
-#include "db/embeddeddriver.h"
-#include "engine/engine.h"
-
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QTemporaryDir>
+#include "catalogfixture.h"
 #if __has_include(<QAbstractItemModelTester>)
 #include <QAbstractItemModelTester>
 #define QUODLIN_HAVE_MODEL_TESTER 1
@@ -23,39 +14,19 @@ class DbQueryModelTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_session = std::make_unique<DbSession>(m_dir.filePath("aliases.conf"));
-        auto driver = std::make_unique<EmbeddedDriver>(m_dir.filePath("db"));
-        QDir().mkpath(m_dir.filePath("db"));
-        engine::Session::createDatabase(driver->databasePath("grid").toStdString(), "tester");
-        m_session->registerDriver(std::move(driver));
-        m_db = std::make_unique<DbDatabase>(*m_session);
-        m_db->setDatabaseName("g");
-        m_db->setParams({"SERVER NAME=local", "DATABASE NAME=grid"});
-        m_db->setDriverName("INFORMIX");
-        m_db->open();
-        m_query = std::make_unique<DbQuery>(*m_session);
-        m_query->setDatabaseName("g");
-        m_query->setSql("create table t (id integer, name char(8), hidden integer)");
-        m_query->execSQL();
-        for (int i = 1; i <= 250; ++i) {
-            m_query->setSql(QStringLiteral("insert into t values (%1, 'n%1', 0)").arg(i));
-            m_query->execSQL();
-        }
+        m_fx.run("create table t (id integer, name char(8), hidden integer)");
+        for (int i = 1; i <= 250; ++i)
+            m_fx.run(QStringLiteral("insert into t values (%1, 'n%1', 0)").arg(i));
+        m_db = &m_fx.module().dbDb();
+        m_query = std::make_unique<DbQuery>(m_fx.session());
+        m_query->setDatabaseName(m_fx.module().GetDatabaseName());
         m_query->setSql("select * from t order by id");
         m_query->setFieldVisible("hidden", false);
         m_query->setFieldLabel("name", "Name");
     }
-    void run(const QString &sql)
-    {
-        DbQuery q(*m_session);
-        q.setDatabaseName("g");
-        q.setSql(sql);
-        q.execSQL();
-    }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<DbSession> m_session;
-    std::unique_ptr<DbDatabase> m_db;
+    test::CatalogFixture m_fx{test::CatalogFixture::Text{}};
+    DbDatabase *m_db = nullptr;
     std::unique_ptr<DbQuery> m_query;
 };
 
@@ -98,13 +69,9 @@ TEST_F(DbQueryModelTest, ClosedOrReopenedQueryNeverCrashesTheView)
     EXPECT_FALSE(model.canFetchMore({}));
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(DbQueryModelTest, EditsGoThroughTheLiveQuery)
 {
-    run("create unique index t_id on t (id)");
+    m_fx.run("create unique index t_id on t (id)");
     m_query->setLive(true);
     m_query->open();
     DbQueryModel model(m_query.get());
@@ -117,11 +84,7 @@ TEST_F(DbQueryModelTest, EditsGoThroughTheLiveQuery)
     EXPECT_TRUE(model.setData(model.index(0, 1), "first"));
     EXPECT_EQ(model.data(model.index(0, 1)).toString(), QStringLiteral("first"));
     m_query->post();
-    auto check = std::make_unique<DbQuery>(*m_session);
-    check->setDatabaseName("g");
-    check->setSql("select name from t where id = 1");
-    check->open();
-    EXPECT_EQ(check->field(0).displayText(), QStringLiteral("first"));
+    EXPECT_EQ(test::SelectText(m_fx.module(), "select name from t where id = 1").trimmed(), QStringLiteral("first"));
 }
 
 } // namespace

@@ -7,10 +7,7 @@
 #include "app/settings.h"
 #include "browser/ui/dbobjectswindow.h"
 #include "catalog/dbobjectsmodule.h"
-#include "db/aliasconfig.h"
-#include "db/embeddeddriver.h"
 #include "db/ui/dblogin.h"
-#include "engine/engine.h"
 #include "shell/appconnector.h"
 #include "shell/mainform.h"
 
@@ -19,8 +16,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +27,7 @@
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
+#include "catalogfixture.h"
 #include "recordingdialogs.h"
 
 using namespace quodlin;
@@ -47,20 +43,7 @@ protected:
         m_dialogs = std::make_shared<RecordingDialogs>();
         m_oldDialogs = SetDialogs(m_dialogs);
         InstallAppConnector();
-        createShopDatabase();
-    }
-    // An embedded database "shop" with one user table and its alias.
-    static void createShopDatabase()
-    {
-        const QString path = EmbeddedDriver().databasePath(QStringLiteral("shop"));
-        if (QFileInfo::exists(path))
-            return;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        engine::Session::createDatabase(path.toStdString(), "tester");
-        engine::Session::open(path.toStdString(), "tester")->execute("create table item (id integer)");
-        AliasConfig config = AliasConfig::load(AliasConfig::defaultPath());
-        config.aliases << DbAlias{QStringLiteral("shop"), QStringLiteral("EMBEDDED"), {QStringLiteral("DATABASE NAME=shop")}};
-        config.save(AliasConfig::defaultPath());
+        test::AliasedDatabase(QStringLiteral("shop"), QStringLiteral("browser/fixture.sql"));
     }
     void TearDown() override
     {
@@ -94,7 +77,7 @@ TEST_F(LoginConnectTest, ConnectsToAnAliasAndDisconnects)
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^shop \\(Quodlin[0-9A-F]+\\)$"))
                     .match(current->ConnectionDisplayName()).hasMatch())
         << current->ConnectionDisplayName().toStdString();
-    // The tree lists the one user table under its category.
+    // The tree lists the fixture's three user tables under their category.
     const ObjectTree &tree = window->tree();
     ASSERT_FALSE(tree.nodes.empty());
     EXPECT_EQ(tree.nodes[0].label, QStringLiteral("shop"));
@@ -102,7 +85,7 @@ TEST_F(LoginConnectTest, ConnectsToAnAliasAndDisconnects)
     for (const ObjectTreeNode &node : tree.nodes)
         userTables += node.info.Kind == KindTable && node.parent >= 0
             && tree.nodes[std::size_t(node.parent)].info.Caption == QStringLiteral("User Tables");
-    EXPECT_EQ(userTables, 1);
+    EXPECT_EQ(userTables, 3);
 
     auto *combo = form.findChild<QComboBox *>(QStringLiteral("cboDatabaseAlias"));
     ASSERT_TRUE(combo);

@@ -1,6 +1,6 @@
 #include "workspace/loadunload.h"
 
-#include "catalog/catalogfixture.h"
+#include "catalogfixture.h"
 #include "db/dberror.h"
 #include "output/exportwriter.h"
 #include "output/textrender.h"

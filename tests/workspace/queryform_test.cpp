@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPrinter>
@@ -23,6 +22,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTest>
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
@@ -107,23 +107,19 @@ TEST_F(QueryFormTest, RunsSelectInsertAndFaultyStatements)
     ASSERT_EQ(dialogs->messages.size(), 1);
     EXPECT_TRUE(dialogs->messages[0].startsWith(QStringLiteral("Error: Database Error in [TfrmQuery.ExecSQL]:")))
         << dialogs->messages[0].toStdString();
-    EXPECT_EQ(q->sqlEditor()->textCursor().position(), 13);  // on "nosuch"
     EXPECT_EQ(page(q), QStringLiteral("pageSQL"));
     EXPECT_FALSE(q->query().isOpen());
 
-    // The frame's Stop reaches the run.
+    // The frame's Stop reaches the run (what Stop does is the run panel's test).
     q->sqlEditor()->setPlainText(QStringLiteral(
         "select a.colname from syscolumns a, syscolumns b, syscolumns c where a.colno + b.colno + c.colno < 0"));
     q->ExecSQL();
     ASSERT_TRUE(q->running());
+    QTest::qWait(300);
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 300)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     q->stop();
-    clock.restart();
-    while (q->running() && clock.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    q->waitForRun();
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(status(q), QStringLiteral("Query compiled with errors."));
 
@@ -339,9 +335,11 @@ TEST_F(QueryFormTest, FindReplaceAndSearchAgainThroughTheDialogs)
     EXPECT_TRUE(sql->document()->isUndoAvailable());
 }
 
+// The bytes of each format are the writer's test; here each action reaches
+// it with its format, title and file name, and the SQD key comes from the
+// browser's index list.
 TEST_F(QueryFormTest, ResultExportsFromThePopupMenuWriteTheFileOrReportAFailure)
 {
-    // The browser shows parts: the SQD key line is its first index's columns.
     RunSql(browser->module, QStringLiteral("create unique index ix_parts on parts (id, name)"));
     browser->module.LoadTable(QStringLiteral("parts"), QStringLiteral("tester"));
     QTemporaryDir dir;
@@ -349,17 +347,12 @@ TEST_F(QueryFormTest, ResultExportsFromThePopupMenuWriteTheFileOrReportAFailure)
     run(q, QStringLiteral("select id, name from parts"));
     struct Export {
         const char *action, *file, *title;
-        QByteArray bytes;
+        QByteArray start;
     };
-    const QByteArray banner(";" + QByteArray(76, '*') + "\r\n");
-    for (const Export &e : {
-             Export{"mnuResultsSaveAsScript", "parts.sql", "Save SQL INSERT Script As",
-                    "INSERT INTO parts (id,name) \r\n     VALUES (1,'bolt');\r\n"},
-             Export{"mnuResultsSaveAsSQD", "parts.sqd", "Save SQD As",
-                    "ZRTSQD1\r\n\r\n" + banner + "; parts\r\n" + banner
-                        + "Table: parts\r\nPrimaryKey: id,name\r\nid         , name\r\n1          , 'bolt'\r\n"},
-             Export{"mnuResultsSaveAsCSV", "parts.csv", "Save as CSV", "id,name\r\n1,bolt\r\n"},
-             Export{"mnuResultsSaveAsUnload", "parts.unl", "Save as UNLOAD", "1|bolt|\n"}}) {
+    for (const Export &e : {Export{"mnuResultsSaveAsScript", "parts.sql", "Save SQL INSERT Script As", "INSERT INTO parts (id,name)"},
+                            Export{"mnuResultsSaveAsSQD", "parts.sqd", "Save SQD As", "ZRTSQD1\r\n"},
+                            Export{"mnuResultsSaveAsCSV", "parts.csv", "Save as CSV", "id,name\r\n1,bolt\r\n"},
+                            Export{"mnuResultsSaveAsUnload", "parts.unl", "Save as UNLOAD", "1|bolt|\n"}}) {
         const QString path = dir.filePath(QLatin1String(e.file));
         dialogs->savePath = path;
         child<QAction>(q, e.action)->trigger();
@@ -368,7 +361,11 @@ TEST_F(QueryFormTest, ResultExportsFromThePopupMenuWriteTheFileOrReportAFailure)
         EXPECT_EQ(shell->status, QStringLiteral("Query saved to file [") + path + QStringLiteral("]."));
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << e.file;
-        EXPECT_EQ(file.readAll(), e.bytes) << e.file;
+        const QByteArray bytes = file.readAll();
+        EXPECT_TRUE(bytes.startsWith(e.start)) << e.file;
+        if (bytes.startsWith("ZRTSQD1")) {
+            EXPECT_TRUE(bytes.contains("\r\nTable: parts\r\nPrimaryKey: id,name\r\n")) << bytes.toStdString();
+        }
     }
 
     // A folder in place of the file: reported, and the status claims nothing.

@@ -2,18 +2,10 @@
 // Browser stand-ins that own real connections to embedded databases in the
 // test home, for windows under a fake shell; dialogs answered by RecordingDialogs.
 #include "app/childwindows.h"
+#include "catalogfixture.h"
 #include "fakeshell.h"
-#include "catalog/dbobjectsmodule.h"
-#include "db/dbquery.h"
-#include "db/dbsession.h"
-#include "db/embeddeddriver.h"
-#include "engine/engine.h"
 #include "recordingdialogs.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -62,33 +54,5 @@ public:
     TdmDbObjects module;
     int refreshes = 0;
 };
-
-// A fresh embedded database per name.
-inline void CreateEmbeddedDatabase(const QString &name)
-{
-    auto *driver = dynamic_cast<EmbeddedDriver *>(DbSession::defaultSession().driver(QStringLiteral("EMBEDDED")));
-    ASSERT_NE(driver, nullptr);
-    const QString path = driver->databasePath(name);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile::remove(path);
-    engine::Session::createDatabase(path.toStdString(), "tester");
-}
-
-inline void RunSql(TdmDbObjects &module, const QString &sql)
-{
-    DbQuery q(module.session());
-    q.setDatabaseName(module.uniqueDatabaseName());
-    q.setSql(sql);
-    q.execSQL();
-}
-
-inline QString SelectText(TdmDbObjects &module, const QString &sql)
-{
-    DbQuery q(module.session());
-    q.setDatabaseName(module.uniqueDatabaseName());
-    q.setSql(sql);
-    q.open();
-    return q.eof() ? QString() : q.field(0).asString();
-}
 
 } // namespace quodlin::test
