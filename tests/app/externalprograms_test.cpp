@@ -157,7 +157,7 @@ TEST_F(ExternalPrograms, QuitWhileWaitingEndsTheWait)
     EXPECT_LT(waited, 1500);
 }
 
-TEST_F(ExternalPrograms, TempFileNameTakesTheExtension)
+TEST_F(ExternalPrograms, TempFileNameTakesTheExtensionFolderAndPrefix)
 {
     const QString sql = MakeTempFileName(QString(), QString(), QStringLiteral("SQL"));
     EXPECT_TRUE(sql.endsWith(QStringLiteral(".SQL"))) << sql.toStdString();
@@ -171,10 +171,8 @@ TEST_F(ExternalPrograms, TempFileNameTakesTheExtension)
     EXPECT_TRUE(MakeTempFileName(QString(), QString(), QString()).endsWith(QStringLiteral(".TMP")));
     EXPECT_EQ(tmpEntries().size(), 3);
     EXPECT_NE(sql, MakeTempFileName(QString(), QString(), QStringLiteral("SQL")));
-}
 
-TEST_F(ExternalPrograms, TempFileNameCreatesItsFolderAndUsesThePrefix)
-{
+    // A folder of its own is made; the prefix is used.
     const QString folder = m_home.path() + QStringLiteral("/a/b");
     const QString name = MakeTempFileName(folder, QStringLiteral("QRY"), QStringLiteral("out"));
     EXPECT_TRUE(QFileInfo(name).fileName().startsWith(QStringLiteral("QRY")));
@@ -238,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldRow{"EmptyText", 1, "", ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(ExternalPrograms, ForceDeleteFileRemovesReadOnlyFiles)
+TEST_F(ExternalPrograms, ForceDeleteFileAndForceFolders)
 {
     const QString path = m_tmp.path() + QStringLiteral("/ro.txt");
     QFile(path).open(QIODevice::WriteOnly);
@@ -246,10 +244,7 @@ TEST_F(ExternalPrograms, ForceDeleteFileRemovesReadOnlyFiles)
     EXPECT_TRUE(ForceDeleteFile(path));
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_FALSE(ForceDeleteFile(path));
-}
 
-TEST_F(ExternalPrograms, ForceFoldersCreatesEveryLevel)
-{
     const QString deep = m_tmp.path() + QStringLiteral("/one/two/three");
     EXPECT_TRUE(ForceFolders(deep));
     EXPECT_TRUE(QFileInfo(deep).isDir());

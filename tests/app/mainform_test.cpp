@@ -206,45 +206,39 @@ TEST_F(MainFormTest, FreshStartUsesDefaultsAndSeedsTemplates)
     EXPECT_EQ(form.statusText(), QStringLiteral("Templates reset."));
 }
 
-TEST_F(MainFormTest, MaximizedExitRestartsMaximized)
+// Exit saves the bounds and the captions' state; minimized, only the
+// captions; maximized, the next start is maximized again.
+TEST_F(MainFormTest, ExitSavesTheGeometryTheNextStartUses)
 {
     {
         TMainForm form;
-        form.showMaximized();
-        QApplication::processEvents();
-        ASSERT_TRUE(form.isMaximized());
-        EXPECT_TRUE(form.close());
-    }
-    EXPECT_EQ(Settings::read(Settings::MainFormWindowState), 2);
-    TMainForm again;
-    EXPECT_TRUE(again.windowState() & Qt::WindowMaximized);
-}
-
-TEST_F(MainFormTest, NormalExitSavesBoundsAndCaptions)
-{
-    {
-        TMainForm form;
-        form.move(30, 40);
-        form.resize(700, 500);
+        form.setWindowState(Qt::WindowMinimized);
         form.findChild<QAction *>("mnuSettingsToolbarCaptions")->trigger();
-        EXPECT_EQ(form.findChild<QToolBar *>("tbrToolbar")->toolButtonStyle(), Qt::ToolButtonIconOnly);
         form.close();
     }
-    TMainForm again;
-    EXPECT_EQ(again.pos(), QPoint(30, 40));
-    EXPECT_EQ(again.size(), QSize(700, 500));
-    EXPECT_FALSE(again.findChild<QAction *>("mnuSettingsToolbarCaptions")->isChecked());
-}
-
-TEST_F(MainFormTest, MinimizedExitWritesOnlyToolbarCaptions)
-{
-    TMainForm form;
-    form.setWindowState(Qt::WindowMinimized);
-    form.findChild<QAction *>("mnuSettingsToolbarCaptions")->trigger();
-    form.close();
     EXPECT_FALSE(Settings::read(Settings::ToolbarCaptions));
     EXPECT_EQ(ReadMainInteger(QStringLiteral("MainForm Width"), -1), -1);
     EXPECT_EQ(ReadMainInteger(QStringLiteral("MainForm WindowState"), -1), -1);
+    {
+        TMainForm form;
+        EXPECT_EQ(form.findChild<QToolBar *>("tbrToolbar")->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        form.move(30, 40);
+        form.resize(700, 500);
+        form.close();
+    }
+    {
+        TMainForm again;
+        EXPECT_EQ(again.pos(), QPoint(30, 40));
+        EXPECT_EQ(again.size(), QSize(700, 500));
+        EXPECT_FALSE(again.findChild<QAction *>("mnuSettingsToolbarCaptions")->isChecked());
+        again.showMaximized();
+        QApplication::processEvents();
+        ASSERT_TRUE(again.isMaximized());
+        EXPECT_TRUE(again.close());
+    }
+    EXPECT_EQ(Settings::read(Settings::MainFormWindowState), 2);
+    TMainForm maximized;
+    EXPECT_TRUE(maximized.windowState() & Qt::WindowMaximized);
 }
 
 TEST_F(MainFormTest, RefusingChildCancelsExitAndWritesNothing)

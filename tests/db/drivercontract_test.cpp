@@ -1,7 +1,8 @@
 // What every driver owes the access layer, run against the embedded engine
 // and against a real ODBC driver (SQLite's, set up by odbcdriver_test.cpp):
-// parameters and types, statements without rows, server errors, live
-// results written back by key, and interrupting a running statement.
+// parameters and types, row counts, statements without rows, server errors,
+// live results written back by key, interrupting a running statement, the
+// client's LOAD and UNLOAD, and the user's own transaction statements.
 #include "db/dbdatabase.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
@@ -9,10 +10,12 @@
 #include "db/embeddeddriver.h"
 #include "db/odbcdriver.h"
 #include "engine/engine.h"
+#include "workspace/loadunload.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -92,6 +95,9 @@ TEST_P(DriverContract, ParametersTypesNullsAndBlanks)
     ins->setParam("id", 2);
     ins->setParam("name", QVariant());
     ins->execSQL();
+    auto update = query("update items set ratio = 0.25 where id < 3");
+    update->execSQL();
+    EXPECT_EQ(update->rowsAffected(), 2);  // the windows' "2 row(s) updated."
 
     auto q = query("select id, name, code, born, price, ratio from items where id = :id or id = :id + 1 order by id");
     q->setParam("id", 1);
@@ -227,6 +233,56 @@ TEST_P(DriverContract, InterruptStopsTheRunningStatementAndTheConnectionStays)
     }
     stopper.join();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_EQ(text("select count(*) from items"), QStringLiteral("0"));
+}
+
+// UNLOAD and LOAD are run by the client over any driver: every escape, the
+// blanks of VARCHAR and bytes that are not UTF-8 come back unchanged, and a
+// row the table refuses is named by its line and leaves nothing loaded.
+TEST_P(DriverContract, LoadAndUnloadRoundTripAndABadRowLeavesNothing)
+{
+    const auto client = [this](const QString &statement) {
+        return RunClientStatement(*m_session, QStringLiteral("Contract"), *ParseClientStatement(statement));
+    };
+    const auto write = [](const QString &path, const QByteArray &bytes) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    const QByteArray rows("|two\\\nlines\\\\|\n1|a\\|b|\n2|\\ |\n3||\n4|ab  |\n5|caf\xe9|\n");
+    const QString in = m_dir.filePath("in.unl"), out = m_dir.filePath("out.unl");
+    ASSERT_TRUE(write(in, rows));
+    EXPECT_EQ(client("load from '" + in + "' insert into parts").message, QStringLiteral("6 row(s) loaded."));
+    EXPECT_EQ(client("unload to '" + out + "' select * from parts order by item").rows, 6);
+    QFile unloaded(out);
+    ASSERT_TRUE(unloaded.open(QIODevice::ReadOnly));
+    EXPECT_EQ(unloaded.readAll(), rows);
+
+    run("insert into items (id, name) values (1, 'old')");
+    ASSERT_TRUE(write(in, "10|new|\n1|taken|\n"));
+    try {
+        client("load from '" + in + "' insert into items (id, name)");
+        ADD_FAILURE() << "loaded";
+    } catch (const DbError &e) {
+        EXPECT_TRUE(DbErrorReport(e, "test").contains("LOAD stopped at line 2")) << DbErrorReport(e, "test").toStdString();
+    }
+    EXPECT_EQ(text("select count(*) from items"), QStringLiteral("1"));
+}
+
+TEST_P(DriverContract, TheUsersTransactionStatements)
+{
+    const auto code = [this](const char *sql) {
+        try {
+            run(QLatin1String(sql));
+        } catch (const DbEngineError &e) {
+            return e.nativeCode();
+        }
+        return 0;
+    };
+    EXPECT_EQ(code("commit work"), -255);
+    EXPECT_EQ(code("BEGIN  WORK"), 0);
+    EXPECT_EQ(code("begin"), -535);
+    run("insert into items (id, name) values (2, 'gone')");
+    EXPECT_EQ(code("rollback"), 0);
     EXPECT_EQ(text("select count(*) from items"), QStringLiteral("0"));
 }
 

@@ -5,8 +5,6 @@
 #include "db/dbquery.h"
 #include "db/dbsession.h"
 #include "db/odbcdriver.h"
-#include "workspace/loadunload.h"
-#include "workspace/queryexec.h"
 
 #include <gtest/gtest.h>
 
@@ -251,91 +249,6 @@ TEST_F(OdbcTest, EqualRowsWithoutKeyAreNeverChanged)
     auto check = query("select count(*) from parts where part = 'same'");
     check->open();
     EXPECT_EQ(check->field(0).value().toInt(), 2);
-}
-
-// UNLOAD and LOAD are run by the client, so they work over any driver.
-TEST_F(OdbcTest, UnloadAndLoadRoundTripAndABadRowNamesItsLine)
-{
-    auto client = [&](const QString &statement) {
-        return RunClientStatement(*m_session, QStringLiteral("Quodlin7F3A"), *ParseClientStatement(statement));
-    };
-    auto count = [&](const char *table) {
-        auto q = query(QStringLiteral("select count(*) from ") + QLatin1String(table));
-        q->open();
-        return q->field(0).asString();
-    };
-    run("insert into parts values (1, 'a|b')");
-    run("insert into parts values (2, '')");
-    run("insert into parts values (3, NULL)");
-    run("insert into parts values (NULL, 'two\nlines\\')");
-    // VARCHAR's blanks stay; bytes that are not UTF-8 pass both ways unchanged.
-    run("insert into parts values (4, 'ab  ')");
-    run("insert into parts values (5, cast(x'636166e9' as text))");
-    const QString first = m_dir.filePath("parts.unl"), again = m_dir.filePath("again.unl");
-    EXPECT_EQ(client("unload to '" + first + "' select * from parts order by item").rows, 6);
-    QFile file(first);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray unloaded = file.readAll();
-    EXPECT_EQ(unloaded, QByteArray("|two\\\nlines\\\\|\n1|a\\|b|\n2|\\ |\n3||\n4|ab  |\n5|caf\xe9|\n"));
-
-    run("drop table if exists copy");
-    run("create table copy (item integer, part varchar(10))");
-    EXPECT_EQ(client("load from '" + first + "' insert into copy").message, QStringLiteral("6 row(s) loaded."));
-    client("unload to '" + again + "' select * from copy order by item");
-    QFile copied(again);
-    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copied.readAll(), unloaded);
-
-    // A key the table holds already: the line is named and nothing stays.
-    run("insert into items (id, name) values (1, 'old')");
-    writeFile(m_dir.filePath("bad.unl"), "10|new|\n1|taken|\n");
-    try {
-        client("load from '" + m_dir.filePath("bad.unl") + "' insert into items (id, name)");
-        ADD_FAILURE() << "loaded";
-    } catch (const DbError &e) {
-        const QString report = DbErrorReport(e, "test");
-        EXPECT_TRUE(report.contains("LOAD stopped at line 2")) << report.toStdString();
-    }
-    EXPECT_EQ(count("items"), QStringLiteral("1"));
-
-    // The user's own transaction statements take the same road.
-    auto code = [&](const char *sql) {
-        try {
-            run(QLatin1String(sql));
-        } catch (const DbEngineError &e) {
-            return e.nativeCode();
-        }
-        return 0;
-    };
-    EXPECT_EQ(code("commit work"), -255);
-    EXPECT_EQ(code("BEGIN  WORK"), 0);
-    EXPECT_EQ(code("begin"), -535);
-    run("insert into items (id, name) values (2, 'gone')");
-    EXPECT_EQ(code("rollback"), 0);
-    EXPECT_EQ(count("items"), QStringLiteral("1"));
-}
-
-// The row counts the windows show come from SQLRowCount over ODBC.
-TEST_F(OdbcTest, RunsSayHowManyRowsTheirStatementsChanged)
-{
-    for (int item = 1; item <= 3; ++item)
-        run(QStringLiteral("insert into parts values (%1, 'p')").arg(item));
-    DbQuery query(*m_session), explain(*m_session);
-    query.setDatabaseName("Quodlin7F3A");
-    explain.setDatabaseName("Quodlin7F3A");
-    const std::pair<QString, QString> runs[] = {
-        {"update parts set part = 'q' where item < 3", "2 row(s) updated."},
-        {"delete from parts where item = 1", "1 row(s) deleted."},
-        {"select count(*) from parts where item = 0", ""},
-        {"unload to '" + m_dir.filePath("p.unl") + "' select * from parts;\ninsert into parts select * from parts",
-         "2 row(s) unloaded. 2 row(s) inserted."},
-    };
-    for (const auto &[sql, message] : runs) {
-        SCOPED_TRACE(sql.toStdString());
-        const ExecOutcome outcome = RunExec(PrepareExec(sql), query, explain);
-        EXPECT_NE(outcome.result, ExecResult::Failed) << outcome.report.toStdString();
-        EXPECT_EQ(outcome.message, message);
-    }
 }
 
 } // namespace

@@ -318,10 +318,12 @@ TEST_F(BrowserWorkspaceTest, RefreshAskedForElsewhereIsOfferedOnActivation)
     EXPECT_TRUE(listed(QStringLiteral("later_t")));
 }
 
+// What Save, Save As and Open write and read is editorfiles_test.cpp's; here
+// the SQL panel reaches them with its titles and remembered name, External
+// Edit takes back the procedure's text, and leaving saves under its name.
 TEST_F(BrowserWorkspaceTest, EditorFilesOpenSaveExternalEditAndTheLeaveCheckSave)
 {
     QTemporaryDir dir;
-    // Save asks for a name the first time and then writes without asking.
     w->gotoNode(QStringLiteral("tester.customer"));
     w->queryTab();
     w->rtfSQL()->setPlainText(QStringLiteral("select * from region"));
@@ -329,31 +331,16 @@ TEST_F(BrowserWorkspaceTest, EditorFilesOpenSaveExternalEditAndTheLeaveCheckSave
     dialogs->savePath = first;
     w->save();
     EXPECT_EQ(dialogs->fileRequests.last().title, QStringLiteral("Save SQL Script As"));
-    EXPECT_EQ(bytes(first), QByteArray("select * from region\r\n"));
     EXPECT_EQ(status(), QStringLiteral("File saved successfully."));
-    EXPECT_FALSE(w->rtfSQL()->document()->isModified());
-    w->rtfSQL()->appendPlainText(QStringLiteral("where 1 = 1"));
-    w->save();
-    EXPECT_EQ(dialogs->fileRequests.size(), 1);
-    EXPECT_EQ(bytes(first), QByteArray("select * from region\r\nwhere 1 = 1\r\n"));
-
-    // Save As proposes the remembered name; Open reads into the same editor.
     dialogs->savePath = dir.filePath(QStringLiteral("b.sql"));
     w->saveAs();
     EXPECT_EQ(dialogs->fileRequests.last().fileName, QStringLiteral("a.sql"));
     EXPECT_EQ(w->fileName(QStringLiteral("rtfSQL")), dialogs->savePath);
-    dialogs->openPath = dir.filePath(QStringLiteral("in.sql"));
-    QFile in(dialogs->openPath);
-    ASSERT_TRUE(in.open(QIODevice::WriteOnly));
-    in.write("select 2\r\nfrom region\r\n");
-    in.close();
+    dialogs->openPath = first;
     w->openFile();
     EXPECT_EQ(dialogs->fileRequests.last().title, QStringLiteral("Open SQL Script"));
-    EXPECT_EQ(w->rtfSQL()->toPlainText(), QStringLiteral("select 2\nfrom region"));
-    EXPECT_EQ(status(), QStringLiteral("File opened successfully."));
+    EXPECT_EQ(w->rtfSQL()->toPlainText(), QStringLiteral("select * from region"));
 
-    // External Edit brings the procedure's text to the front and takes back
-    // what the editor program wrote.
     const QString editor = dir.filePath(QStringLiteral("editor.sh"));
     QFile script(editor);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
@@ -369,14 +356,12 @@ TEST_F(BrowserWorkspaceTest, EditorFilesOpenSaveExternalEditAndTheLeaveCheckSave
     EXPECT_EQ(child<QTabWidget>("tabProc")->currentWidget()->objectName(), QStringLiteral("pageProcEdit"));
     EXPECT_EQ(text->toPlainText(), edited);
 
-    // Leaving asks; Yes saves through the editor files' Save As.
     dialogs->answers = {DialogAnswer::Yes};
     dialogs->savePath = dir.filePath(QStringLiteral("proc.sql"));
     w->gotoNode(QStringLiteral("tester.customer"));
     EXPECT_EQ(selected(), QStringLiteral("tester.customer"));
     EXPECT_EQ(dialogs->fileRequests.last().fileName, QStringLiteral("customers_in_region.sql"));
-    EXPECT_EQ(bytes(dialogs->savePath), (QString(edited).replace(QLatin1Char('\n'), QStringLiteral("\r\n"))
-                                         + QStringLiteral("\r\n")).toUtf8());
+    EXPECT_TRUE(bytes(dialogs->savePath).endsWith("\r\n-- edited\r\n"));
 }
 
 // The bytes are the writer's test: the SQL panel's result and the data page
