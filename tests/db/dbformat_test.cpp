@@ -84,10 +84,6 @@ TEST(TrimTrailingBlanks, KeepsLeadingAndInnerBlanks)
     EXPECT_EQ(TrimTrailingBlanks("a\t"), QStringLiteral("a\t"));
 }
 
-} // namespace
-
-namespace {
-
 struct ParseCase {
     const char *name;
     DbColumn column;

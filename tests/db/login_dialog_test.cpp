@@ -235,7 +235,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, LoginRequiredTest,
                                            MissingCase{"DirectUser", true, "editDDbUser"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-
 // A broken alias file is reported once, not at every refill, and direct mode still works.
 TEST_F(LoginDialogTest, BrokenAliasFileIsReportedOnce)
 {
@@ -265,10 +264,6 @@ TEST_F(LoginDialogTest, BrokenAliasFileIsReportedOnce)
     SetDialogs(old);
     QFile::remove(path);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(LoginDialogTest, SitsCentredOnTheScreenAndKeepsItsPlaceInBothModes)
 {
