@@ -145,14 +145,15 @@ QString DropNodeStatement(TdmDbObjects &module, const TNodeInfo &node, SqlNameSt
     // The parameter types name this routine alone among those sharing its name.
     DbQuery params(module.session());
     params.setDatabaseName(module.GetDatabaseName());
-    params.setSql(QStringLiteral("select paramtype, paramlen, paramxid from sysproccolumns"
+    // Parameters are attributes 1 (IN), 2 (INOUT) and 4 (OUT). The extended
+    // type id is not read: its column is pxid on some server versions.
+    params.setSql(QStringLiteral("select paramtype, paramlen from sysproccolumns"
                                  " where procid = :procid and paramattr in (1, 2, 4) order by paramid"));
     params.setParam(QStringLiteral("procid"), procid);
     params.open();
     QStringList types;
     for (params.first(); !params.eof(); params.next())
-        types << ColumnTypeText(params.field(0).value().toInt(), params.field(1).value().toInt(),
-                                params.field(2).value().toInt());
+        types << ColumnTypeText(params.field(0).value().toInt(), params.field(1).value().toInt());
     params.close();
     return QStringLiteral("DROP ") + desc->createWords.value(function ? 1 : 0) + QLatin1Char(' ')
         + SqlName(node.Owner, node.Name, style) + QLatin1Char('(') + types.join(QStringLiteral(", ")) + QLatin1Char(')');
