@@ -40,6 +40,7 @@ struct TypeName {
 };
 
 struct SelectStmt;
+struct WindowSpec;
 struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
 
@@ -95,6 +96,7 @@ struct Expr {
     DtQualifier qualifier;
     std::unique_ptr<TypeName> castType;
     std::unique_ptr<SelectStmt> select;
+    std::unique_ptr<WindowSpec> over;   // Function: OVER (...) of an OLAP window function
 
     // Nodes are recycled through a per-thread free list: a catalog statement
     // makes a few hundred, and malloc's small-bin path cost a sixth of a parse.
@@ -137,6 +139,23 @@ struct OrderItem {
     ExprPtr expr;
     bool desc = false;
     int nulls = 0;  // 0 default, 1 NULLS FIRST, 2 NULLS LAST
+};
+
+// OVER ([PARTITION BY ...] [ORDER BY ...] [ROWS|RANGE frame]) of an OLAP
+// function. A frame bound is UNBOUNDED PRECEDING/FOLLOWING, CURRENT ROW or
+// n PRECEDING/FOLLOWING.
+struct FrameBound {
+    enum class Kind : std::uint8_t { UnboundedPreceding, Preceding, CurrentRow, Following, UnboundedFollowing };
+    Kind kind = Kind::CurrentRow;
+    ExprPtr offset;
+};
+
+struct WindowSpec {
+    std::vector<ExprPtr> partition;
+    std::vector<OrderItem> order;
+    bool hasFrame = false;
+    bool rows = false;   // ROWS, else RANGE
+    FrameBound start, end;
 };
 
 // One SELECT block (a combined query has several).

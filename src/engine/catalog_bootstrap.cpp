@@ -221,6 +221,8 @@ TypeDesc parseCatalogType(const std::string &textIn)
     if (base == "date") return {TDate, 4};
     if (base == "text") return {TText, 56};
     if (base == "byte") return {TByte, 56};
+    if (base == "blob") return {TUdtFixed, 72, kXidBlob};
+    if (base == "clob") return {TUdtFixed, 72, kXidClob};
     if (base == "boolean") return {TUdtFixed, 1, kXidBoolean};
     if (text.rfind("datetime ", 0) == 0 || text.rfind("interval ", 0) == 0) {
         bool interval = text[0] == 'i';

@@ -515,6 +515,13 @@ void DecimalSum::add(const Decimal &v)
     m_big = true;
 }
 
+void DecimalSum::remove(const Decimal &v)
+{
+    --m_count;
+    m_total = m_total - v;
+    m_big = true;
+}
+
 Decimal DecimalSum::value() const
 {
     Decimal small(fromInt128(m_small), m_scale);

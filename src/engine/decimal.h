@@ -121,6 +121,8 @@ public:
     void add(std::string_view text);
     void add(std::int64_t v);
     void add(const Decimal &v);
+    // A value added before leaves the sum (a window frame moving on).
+    void remove(const Decimal &v);
     Decimal value() const;
     std::int64_t count() const { return m_count; }
 

@@ -110,6 +110,32 @@ void sumStep(sqlite3_context *c, int, sqlite3_value **v)
     }
 }
 
+// As a window function: the value so far (kept for later rows), and a row
+// leaving the frame.
+void sumValue(sqlite3_context *c, bool average)
+{
+    DecimalSum *s = sumOf(c, false);
+    try {
+        if (!s || s->count() == 0) sqlite3_result_null(c);
+        else if (average) resultDecimal(c, divide(s->value(), Decimal::fromInt(s->count())));
+        else resultDecimal(c, s->value());
+    } catch (const EngineError &e) {
+        fail(c, e.sqlCode());
+    }
+}
+
+void sumInverse(sqlite3_context *c, int, sqlite3_value **v)
+{
+    if (isNull(v[0])) return;
+    DecimalSum *s = sumOf(c, false);
+    if (!s) return;
+    try {
+        s->remove(decimalOf(v[0]));
+    } catch (const EngineError &e) {
+        fail(c, e.sqlCode());
+    }
+}
+
 void sumFinal(sqlite3_context *c, bool average)
 {
     DecimalSum *s = sumOf(c, false);
@@ -177,10 +203,12 @@ void registerDecimalFunctions(sqlite3 *db)
             sqlite3_result_value(c, v[0]);
         }, true, 1);
     });
-    sqlite3_create_function_v2(db, "ifx_sum", 1, SQLITE_UTF8, nullptr, nullptr, sumStep,
-                               [](sqlite3_context *c) { sumFinal(c, false); }, nullptr);
-    sqlite3_create_function_v2(db, "ifx_avg", 1, SQLITE_UTF8, nullptr, nullptr, sumStep,
-                               [](sqlite3_context *c) { sumFinal(c, true); }, nullptr);
+    sqlite3_create_window_function(db, "ifx_sum", 1, SQLITE_UTF8, nullptr, sumStep,
+                                   [](sqlite3_context *c) { sumFinal(c, false); },
+                                   [](sqlite3_context *c) { sumValue(c, false); }, sumInverse, nullptr);
+    sqlite3_create_window_function(db, "ifx_avg", 1, SQLITE_UTF8, nullptr, sumStep,
+                                   [](sqlite3_context *c) { sumFinal(c, true); },
+                                   [](sqlite3_context *c) { sumValue(c, true); }, sumInverse, nullptr);
 }
 
 } // namespace quodlin::engine

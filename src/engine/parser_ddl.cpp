@@ -123,8 +123,11 @@ TypeName Parser::typeName()
         }
     } else if (w == "boolean") {
         t.desc = {TUdtFixed, 1, kXidBoolean};
-    } else if (w == "blob" || w == "clob" || w == "set" || w == "multiset" || w == "list" || w == "row") {
-        raise(-999, {}, t.offset);
+    } else if (w == "blob" || w == "clob") {
+        // Smart large objects, kept in the row as BYTE and TEXT are.
+        t.desc = {TUdtFixed, 72, w == "blob" ? kXidBlob : kXidClob};
+    } else if (w == "set" || w == "multiset" || w == "list" || w == "row") {
+        raise(-9625, (w == "row" ? "ROW" : "collection") + std::string(" types (") + w + ")", t.offset);
     } else {
         failAt(t.offset);
     }

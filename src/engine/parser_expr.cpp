@@ -721,6 +721,7 @@ ExprPtr Parser::functionCall(std::string fname, int start)
         next();
         e->star = true;
         expect(TokenKind::RParen);
+        if (atWord("over") && at(TokenKind::LParen, 1)) e->over = windowSpec();
         return e;
     }
     if (atWord("distinct") || atWord("unique")) {
@@ -733,7 +734,60 @@ ExprPtr Parser::functionCall(std::string fname, int start)
         do e->args.push_back(expression()); while (accept(TokenKind::Comma));
     }
     expect(TokenKind::RParen);
+    if (atWord("over") && at(TokenKind::LParen, 1)) e->over = windowSpec();
     return e;
+}
+
+std::unique_ptr<WindowSpec> Parser::windowSpec()
+{
+    next();
+    expect(TokenKind::LParen);
+    auto w = std::make_unique<WindowSpec>();
+    if (atWord("partition") && atWord("by", 1)) {
+        next(); next();
+        do w->partition.push_back(expression()); while (accept(TokenKind::Comma));
+    }
+    if (atWord("order") && atWord("by", 1)) {
+        next(); next();
+        do {
+            OrderItem o;
+            o.expr = expression();
+            if (acceptWord("desc")) o.desc = true;
+            else acceptWord("asc");
+            if (acceptWord("nulls")) {
+                if (acceptWord("first")) o.nulls = 1;
+                else { expectWord("last"); o.nulls = 2; }
+            }
+            w->order.push_back(std::move(o));
+        } while (accept(TokenKind::Comma));
+    }
+    if (atWord("rows") || atWord("range")) {
+        w->hasFrame = true;
+        w->rows = next().text == "rows";
+        auto bound = [&](FrameBound &b) {
+            using K = FrameBound::Kind;
+            if (acceptWord("unbounded")) {
+                if (acceptWord("preceding")) b.kind = K::UnboundedPreceding;
+                else { expectWord("following"); b.kind = K::UnboundedFollowing; }
+            } else if (acceptWord("current")) {
+                expectWord("row");
+                b.kind = K::CurrentRow;
+            } else {
+                b.offset = primary();
+                if (acceptWord("preceding")) b.kind = K::Preceding;
+                else { expectWord("following"); b.kind = K::Following; }
+            }
+        };
+        if (acceptWord("between")) {
+            bound(w->start);
+            expectWord("and");
+            bound(w->end);
+        } else {
+            bound(w->start);
+        }
+    }
+    expect(TokenKind::RParen);
+    return w;
 }
 
 } // namespace quodlin::engine

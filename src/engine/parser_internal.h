@@ -81,6 +81,7 @@ public:
     ast::ExprPtr primary();
     ast::ExprPtr wordPrimary();
     ast::ExprPtr functionCall(std::string fname, int start);
+    std::unique_ptr<ast::WindowSpec> windowSpec();
     ast::ExprPtr parameter();
     bool atUnit(int ahead = 0) const;
     int unit(bool asEnd);

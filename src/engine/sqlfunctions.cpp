@@ -333,6 +333,16 @@ void varianceStep(sqlite3_context *c, int, sqlite3_value **argv)
     s->sumSq += x * x;
 }
 
+void varianceInverse(sqlite3_context *c, int, sqlite3_value **argv)
+{
+    auto *s = static_cast<VarianceState *>(sqlite3_aggregate_context(c, sizeof(VarianceState)));
+    if (!s || isNull(argv[0])) return;
+    const double x = sqlite3_value_double(argv[0]);
+    s->n -= 1;
+    s->sum -= x;
+    s->sumSq -= x * x;
+}
+
 void varianceFinal(sqlite3_context *c, bool root)
 {
     auto *s = static_cast<VarianceState *>(sqlite3_aggregate_context(c, 0));
@@ -901,10 +911,13 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
 
     registerDecimalFunctions(db);
     registerModernFunctions(db);
-    sqlite3_create_function_v2(db, "ifx_variance", 1, SQLITE_UTF8, ctx, nullptr, varianceStep,
-                               [](sqlite3_context *c) { varianceFinal(c, false); }, nullptr);
-    sqlite3_create_function_v2(db, "ifx_stdev", 1, SQLITE_UTF8, ctx, nullptr, varianceStep,
-                               [](sqlite3_context *c) { varianceFinal(c, true); }, nullptr);
+    // Window functions too: the final step only reads the state.
+    sqlite3_create_window_function(db, "ifx_variance", 1, SQLITE_UTF8, ctx, varianceStep,
+                                   [](sqlite3_context *c) { varianceFinal(c, false); },
+                                   [](sqlite3_context *c) { varianceFinal(c, false); }, varianceInverse, nullptr);
+    sqlite3_create_window_function(db, "ifx_stdev", 1, SQLITE_UTF8, ctx, varianceStep,
+                                   [](sqlite3_context *c) { varianceFinal(c, true); },
+                                   [](sqlite3_context *c) { varianceFinal(c, true); }, varianceInverse, nullptr);
 }
 
 } // namespace quodlin::engine

@@ -41,6 +41,8 @@ FetchPlan fetchPlan(const ColumnDescription &c)
     case TBigInt: case TBigSerial: case TBooleanClient:
         return {Fetch::Integer, 0};
     case TUdtFixed:
+        if (c.extendedId == kXidBlob) return {Fetch::Byte, 0};
+        if (c.extendedId == kXidClob) return {Fetch::Text, 0};
         return {isBoolean(code, c.extendedId) ? Fetch::Integer : Fetch::Generic, 0};
     case TFloat: case TSmallFloat:
         return {Fetch::Real, 0};

@@ -274,7 +274,8 @@ std::string Translator::storeValue(const Typed &v, const ColumnInfo &col, int of
 {
     const TypeDesc t = col.type();
     if (v.type.code == TNull && v.sql == "NULL") return v.sql;
-    if (t.code == TByte || t.code == TText) return v.sql;
+    if (t.code == TByte || t.code == TText || (t.code == TUdtFixed && (t.extendedId == kXidBlob || t.extendedId == kXidClob)))
+        return v.sql;
     if (isDateLike(t.code) || isBool(t)) return convertTo(v, t, offset);
     if (v.literal && isNumeric(t.code) && isText(v.type)) {
         Typed number = v;

@@ -17,6 +17,7 @@ using namespace typing;
 
 Typed Translator::function(const Expr &e, Scope &scope)
 {
+    if (e.over) return window(e, scope);
     const std::string &f = e.text;
     Typed out;
     std::vector<Typed> args;
@@ -84,16 +85,7 @@ Typed Translator::function(const Expr &e, Scope &scope)
             out.sql = f + "(" + distinct + arg + ")";
             if (isDecimal(t)) out.sql = collated(out.sql);
         }
-        if (f == "count") out.type = kInteger;
-        else if (f == "min" || f == "max") out.type = t;
-        else if (f == "sum") {
-            if (t.code == TMoney) out.type = type(TMoney, encodeDecimal(32, decimalScale(t.collength)));
-            else if (t.code == TDecimal) out.type = type(TDecimal, encodeDecimal(32, decimalScale(t.collength) == 255 ? -1 : decimalScale(t.collength)));
-            else if (t.code == TFloat || t.code == TSmallFloat) out.type = kFloat;
-            else if (isInteger(t.code)) out.type = type(TDecimal, encodeDecimal(32, 0));
-            else out.type = decimalFloat();
-        } else if (f == "range") out.type = t.code == TNull ? decimalFloat() : t;
-        else out.type = t.code == TFloat || t.code == TSmallFloat ? kFloat : decimalFloat();
+        out.type = aggregateType(f, t);
         return out;
     }
     if (e.distinct || e.star) raise(-201, {}, e.offset);

@@ -105,6 +105,8 @@ public:
     Typed expr(const ast::Expr &e, Scope &scope);
     Typed column(const ast::Expr &e, Scope &scope);
     Typed function(const ast::Expr &e, Scope &scope);
+    // translate_window.cpp: an OLAP function with its OVER clause.
+    Typed window(const ast::Expr &e, Scope &scope);
     Typed binary(const ast::Expr &e, Scope &scope);
     Typed compare(const ast::Expr &e, Scope &scope);
     std::string subquery(const ast::SelectStmt &s, Scope &scope, std::vector<TypeDesc> *types = nullptr);

@@ -87,6 +87,25 @@ inline TypeDesc numericResult(const TypeDesc &a, const TypeDesc &b, bool multipl
     return type(code, encodeDecimal(std::max(precision, scale), scale));
 }
 
+// The type of an aggregate `f` (count, sum, avg, min, max, stdev, variance,
+// range) of values of type `t`: SUM of integers is DECIMAL(32,0), of
+// decimals DECIMAL(32) at their scale; AVG, STDEV and VARIANCE are floating
+// decimals but of FLOAT values.
+inline TypeDesc aggregateType(const std::string &f, const TypeDesc &t)
+{
+    if (f == "count") return kInteger;
+    if (f == "min" || f == "max") return t;
+    if (f == "sum") {
+        if (t.code == TMoney) return type(TMoney, encodeDecimal(32, decimalScale(t.collength)));
+        if (t.code == TDecimal) return type(TDecimal, encodeDecimal(32, decimalScale(t.collength) == 255 ? -1 : decimalScale(t.collength)));
+        if (t.code == TFloat || t.code == TSmallFloat) return kFloat;
+        if (isInteger(t.code)) return type(TDecimal, encodeDecimal(32, 0));
+        return decimalFloat();
+    }
+    if (f == "range") return t.code == TNull ? decimalFloat() : t;
+    return t.code == TFloat || t.code == TSmallFloat ? kFloat : decimalFloat();
+}
+
 // CASE, NVL and DECODE give one type wide enough for every branch, so a
 // later branch keeps its digits and its length.
 inline TypeDesc branchType(const TypeDesc &a, const TypeDesc &b)

@@ -180,9 +180,9 @@ std::string typeText(int coltype, int collength, int extendedId)
     case TUdtFixed:
         if (extendedId == kXidBoolean)
             return "BOOLEAN";
-        if (extendedId == 10)
+        if (extendedId == kXidBlob)
             return "BLOB";
-        if (extendedId == 11)
+        if (extendedId == kXidClob)
             return "CLOB";
         break;
     case TNull: return "NULL";

@@ -18,6 +18,8 @@ inline constexpr int kNotNullFlag = 256;
 inline constexpr int kTypeMask = 0xFF;
 inline constexpr int kXidLVarChar = 1;
 inline constexpr int kXidBoolean = 5;
+inline constexpr int kXidBlob = 10;
+inline constexpr int kXidClob = 11;
 
 // DATETIME/INTERVAL time units as stored in a qualifier. FRACTION(n) as an
 // end unit is 10 + n; FRACTION as a start unit is 12.

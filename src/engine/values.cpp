@@ -858,7 +858,9 @@ std::string displayText(const Value &value, const ColumnDescription &column, con
     switch (value.kind) {
     case Value::Kind::Integer: return std::to_string(value.integer);
     case Value::Kind::Float: return formatNumber(value.real);
-    case Value::Kind::Blob: return code == TText ? value.text : "<BYTE value>";
+    case Value::Kind::Blob:
+        if (code == TText || (code == TUdtFixed && column.extendedId == kXidClob)) return value.text;
+        return code == TUdtFixed ? "<BLOB value>" : "<BYTE value>";
     default: return value.text;
     }
 }
