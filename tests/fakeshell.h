@@ -3,6 +3,7 @@
 // window, the status text kept, menu refreshes counted, frame commands
 // logged, a printer the tests point at a PDF file.
 #include "app/shell.h"
+#include "output/ui/textprinter.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -15,7 +16,11 @@ namespace quodlin::test {
 
 class FakeShell : public IShell {
 public:
-    FakeShell() { area.resize(1000, 700); }
+    FakeShell()
+    {
+        area.resize(1000, 700);
+        SetUpNewPrinter(m_printer);
+    }
     // The children go first: they call back while they are destroyed.
     ~FakeShell() override
     {

@@ -49,9 +49,14 @@ QString TextTableLayout::recordLine() const
     });
 }
 
-QStringList QueryToTextLines(DbQuery &query, const RenderProgress &goOn)
+namespace {
+
+// Walks the query's records from the first, calling `begin` once it is on
+// the first and `record` for each; the query returns to its record and its
+// detail queries were not moved. A closed query calls neither.
+template <typename Begin, typename Record>
+void walkRecords(DbQuery &query, const RenderProgress &goOn, Begin begin, Record record)
 {
-    QStringList lines;
     DbBookmark mark = -1;
     bool controlsDisabled = false;
     try {
@@ -59,12 +64,10 @@ QStringList QueryToTextLines(DbQuery &query, const RenderProgress &goOn)
         query.disableControls();
         controlsDisabled = true;
         query.first();
-
-        const TextTableLayout layout(query);
-        lines << layout.headerLine() << layout.separatorLine();
+        begin();
         int records = 0;
         while (!query.eof()) {
-            lines << layout.recordLine();
+            record();
             if (++records % 256 == 0 && goOn && !goOn(records))
                 break;
             query.next();
@@ -82,7 +85,33 @@ QStringList QueryToTextLines(DbQuery &query, const RenderProgress &goOn)
             query.enableControls();
     } catch (const std::exception &) {
     }
+}
+
+} // namespace
+
+QStringList QueryToTextLines(DbQuery &query, const RenderProgress &goOn)
+{
+    const TextTableLayout layout(query);
+    QStringList lines;
+    walkRecords(
+        query, goOn, [&] { lines << layout.headerLine() << layout.separatorLine(); },
+        [&] { lines << layout.recordLine(); });
     return lines;
+}
+
+PrintTable QueryToPrintTable(DbQuery &query, const RenderProgress &goOn)
+{
+    PrintTable cells;
+    const TextTableLayout layout(query);
+    for (const TextTableLayout::Column &c : layout.columns())
+        cells.headings << c.field->label();
+    walkRecords(query, goOn, [] {}, [&] {
+        QStringList row;
+        for (const TextTableLayout::Column &c : layout.columns())
+            row << c.field->displayText();
+        cells.rows << row;
+    });
+    return cells;
 }
 
 } // namespace quodlin

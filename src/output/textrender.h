@@ -10,6 +10,8 @@
 // the lines are produced ends the walk silently with the lines made so far.
 // The query is back on the record that was current before the call, and its
 // detail queries do not follow the walk.
+#include "output/printlayout.h"
+
 #include <QStringList>
 
 #include <functional>
@@ -50,5 +52,9 @@ private:
 using RenderProgress = std::function<bool(int records)>;
 
 QStringList QueryToTextLines(DbQuery &query, const RenderProgress &goOn = {});
+
+// The visible fields' labels and every record's whole display texts, for
+// the printed table, which sizes its columns itself.
+PrintTable QueryToPrintTable(DbQuery &query, const RenderProgress &goOn = {});
 
 } // namespace quodlin

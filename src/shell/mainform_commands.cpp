@@ -6,6 +6,7 @@
 #include "app/externalprograms.h"
 #include "app/templates.h"
 #include "app/windowlayout.h"
+#include "output/ui/textprinter.h"
 #include "shell/aboutbox.h"
 #include "shell/optionsform.h"
 
@@ -55,8 +56,10 @@ void TMainForm::mnuFilePrintSetupClick() { Dialogs().printerSetupDialog(&printer
 
 QPrinter &TMainForm::printer()
 {
-    if (!m_printer)
+    if (!m_printer) {
         m_printer = std::make_unique<QPrinter>();
+        SetUpNewPrinter(*m_printer);
+    }
     return *m_printer;
 }
 

@@ -28,6 +28,8 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -60,7 +62,11 @@ protected:
     {
         // The browser fixture with a row to show on the data page.
         const QString path = test::AliasedDatabase(QStringLiteral("browse"), QStringLiteral("browser/fixture.sql"));
-        engine::Session::open(path.toStdString(), "tester")->execute("insert into items values (1, 'x')");
+        auto session = engine::Session::open(path.toStdString(), "tester");
+        session->execute("insert into items values (1, 'x')");
+        session->execute("create table acct.wholesale_price_list_for_the_whole_catalogue_of_spokes "
+                         "(supplier_reference_for_catalogue_items varchar(120) default 'unassigned' not null, "
+                         "unit_price money(12,2))");
     }
 
     void SetUp() override
@@ -287,6 +293,37 @@ TEST_F(BrowserWindowTest, ListPageColumnsAndRoleMembers)
     EXPECT_EQ(list->itemText(0, 1), QStringLiteral("alice"));
 }
 
+TEST_F(BrowserWindowTest, TreeLabelsAndListCaptionsShowWhole)
+{
+    TfrmDbObjects *w = connect();
+    ASSERT_TRUE(w);
+    const QString longName = QStringLiteral("acct.wholesale_price_list_for_the_whole_catalogue_of_spokes");
+    w->gotoNode(longName);
+    auto *tree = child<QTreeWidget>(w, "tvwTree");
+    QCoreApplication::processEvents();
+    const QRect label = tree->visualItemRect(tree->currentItem());
+    EXPECT_GE(label.width(), tree->fontMetrics().horizontalAdvance(longName)) << "the label is cut";
+    EXPECT_GT(tree->horizontalScrollBar()->maximum(), 0) << "a label wider than the tree scrolls";
+
+    // The connection's list: Tables, Views, Procedures, ...
+    const QString root = tree->topLevelItem(0)->text(0);
+    auto *list = child<TObjectListView>(w, "lvwList");
+    for (int style : {TObjectListView::LargeIcons, TObjectListView::SmallIcons, TObjectListView::List}) {
+        w->setListViewStyle(style);
+        w->gotoNode(root);
+        QAbstractItemView *view = list->currentView();
+        QCoreApplication::processEvents();
+        for (int row = 0; row < list->count(); ++row) {
+            const QModelIndex index = view->model()->index(row, 0);
+            const QString caption = index.data().toString();
+            // Large icons put the caption under the icon, the others beside it.
+            const int beside = style == TObjectListView::LargeIcons ? 0 : view->iconSize().width();
+            EXPECT_GE(view->visualRect(index).width(), view->fontMetrics().horizontalAdvance(caption) + beside)
+                << "style " << style << ": " << caption.toStdString();
+        }
+    }
+}
+
 TEST_F(BrowserWindowTest, SettingsWrittenWhenTheWindowGoes)
 {
     Settings::write(Settings::TabTriggerPageIndex, 99);  // hand-edited: ignored
@@ -299,6 +336,7 @@ TEST_F(BrowserWindowTest, SettingsWrittenWhenTheWindowGoes)
     setPage(w, "tabProc", "pageProcEdit");
     w->setListViewStyle(TObjectListView::SmallIcons);
     w->rtfSQL()->setPlainText(QStringLiteral("select * from t"));
+    child<QSplitter>(w, "splitterExplorer")->setSizes({310, 600});
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_TRUE(m_shell->area.subWindowList().isEmpty());
@@ -312,10 +350,12 @@ TEST_F(BrowserWindowTest, SettingsWrittenWhenTheWindowGoes)
     EXPECT_EQ(Settings::read(Settings::TabProcPageIndex), 1);
     EXPECT_EQ(Settings::read(Settings::TabTriggerPageIndex), 0);
     EXPECT_EQ(Settings::read(Settings::ListViewStyle), 1);
+    EXPECT_EQ(Settings::read(Settings::TreeViewWidth), 310);
 
     // The next browser starts where this one ended.
     TfrmDbObjects *next = connect();
     ASSERT_TRUE(next);
+    EXPECT_EQ(child<QTreeWidget>(next, "tvwTree")->width(), 310);
     EXPECT_EQ(currentLabel(next), QStringLiteral("tester.pd_y"));
     EXPECT_EQ(activePage(next, "tabProc"), QStringLiteral("pageProcEdit"));
     EXPECT_EQ(next->rtfSQL()->toPlainText(), QStringLiteral("select * from t"));
@@ -369,15 +409,31 @@ TEST_F(BrowserWindowTest, PrintsTheShownPageWithItsTitle)
         return test::PdfLines(pdf);
     };
 
-    w->gotoNode(QStringLiteral("tester.items"));
+    // Every heading and every value of the grid reach the paper whole, inside margins printers can print.
+    w->gotoNode(QStringLiteral("acct.wholesale_price_list_for_the_whole_catalogue_of_spokes"));
     setPage(w, "tabTable", "pageTableColumns");
     const QStringList columns = printed();
     ASSERT_GE(columns.size(), 6) << columns.join('\n').toStdString();
-    EXPECT_EQ(columns.mid(0, 2), QStringList({"Columns for [items]", ""}));
-    EXPECT_TRUE(columns[2].startsWith(QStringLiteral("Col No. Name"))) << columns[2].toStdString();
-    EXPECT_TRUE(columns[3].startsWith(QStringLiteral("---"))) << columns[3].toStdString();
-    EXPECT_TRUE(columns[4].startsWith(QStringLiteral("1       a"))) << columns[4].toStdString();
-    EXPECT_EQ(columns.size(), 6);
+    EXPECT_EQ(columns.mid(0, 2),
+              QStringList({"Columns for [wholesale_price_list_for_the_whole_catalogue_of_spokes]", ""}));
+    const QAbstractItemModel *grid = child<QTableView>(w, "gridTableColumns")->model();
+    ASSERT_EQ(grid->rowCount(), 2);
+    const QString paper = columns.join('\n');
+    for (int c = 0; c < grid->columnCount(); ++c) {
+        const QString heading = grid->headerData(c, Qt::Horizontal).toString();
+        EXPECT_TRUE(paper.contains(heading)) << heading.toStdString() << " missing from\n" << paper.toStdString();
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            const QString value = grid->index(r, c).data().toString().trimmed();
+            EXPECT_TRUE(paper.contains(value)) << value.toStdString() << " missing from\n" << paper.toStdString();
+        }
+    }
+    EXPECT_TRUE(paper.contains(QStringLiteral("supplier_reference_for_catalogue_items")));
+    EXPECT_TRUE(paper.contains(QStringLiteral("unassigned")));
+    const test::PdfTextArea area = test::PdfFirstPageTextArea(pdf);
+    const double tenMm = 10 * 72 / 25.4;
+    EXPECT_GE(area.text.left(), tenMm);
+    EXPECT_GE(area.text.top(), tenMm);
+    EXPECT_LE(area.text.right(), area.page.width() - tenMm);
     EXPECT_TRUE(child<QPlainTextEdit>(w, "rtfWork")->toPlainText().isEmpty());
     EXPECT_EQ(m_shell->status, QStringLiteral("Printing complete."));
 

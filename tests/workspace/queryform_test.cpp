@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -153,6 +154,41 @@ TEST_F(QueryFormTest, LiveCaptionAndGridFollowTheSwitchAndTheMode)
     EXPECT_TRUE(q->windowTitle().contains(QStringLiteral("[Live]")));
 }
 
+TEST_F(QueryFormTest, GridColumnsFitTheirValuesAndKeepTheUsersWidths)
+{
+    const QString kit = QStringLiteral("Spokes & nipples, stainless, 2.0 mm");
+    RunSql(browser->module, QStringLiteral("create table kits (id integer, name varchar(60), note lvarchar(900))"));
+    RunSql(browser->module, QStringLiteral("insert into kits values (1, '%1', '%2')").arg(kit, QString(800, 'n')));
+    Settings::write(Settings::QueryResultsToGrid, true);
+    shell->area.show();  // a hidden grid has no width to size against
+    TfrmQuery *q = openQuery();
+    q->resize(900, 500);
+    auto *grid = child<QTableView>(q, "gridResults");
+    auto settle = [] {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    };
+    const QString all = QStringLiteral("select id, name, note from kits");
+    run(q, all);
+    settle();
+    EXPECT_GE(grid->columnWidth(1), grid->fontMetrics().horizontalAdvance(kit)) << "the value is cut";
+    EXPECT_LT(grid->columnWidth(0), grid->columnWidth(1));
+    EXPECT_GT(grid->columnWidth(2), grid->columnWidth(1)) << "a long value gets room";
+    EXPECT_LE(grid->columnWidth(2), grid->viewport()->width() / 3) << "but not the whole grid";
+
+    // The user's widths come back with the same query; another query fits afresh.
+    grid->setColumnWidth(1, 45);
+    run(q, QStringLiteral("select name from kits"));
+    settle();
+    EXPECT_GE(grid->columnWidth(0), grid->fontMetrics().horizontalAdvance(kit));
+    run(q, all);
+    settle();
+    EXPECT_EQ(grid->columnWidth(1), 45);
+    // Double-clicking the header edge fits the column.
+    emit grid->horizontalHeader()->sectionHandleDoubleClicked(1);
+    EXPECT_GE(grid->columnWidth(1), grid->fontMetrics().horizontalAdvance(kit));
+}
+
 TEST_F(QueryFormTest, BindingRestoresTheLastStatementForTheFirstWindowOnly)
 {
     Settings::writeConnection(browser->module.ConnectionName(), Settings::ConnLastSqlStatementQuery,
@@ -268,8 +304,9 @@ TEST_F(QueryFormTest, PrintsQueryAndRenderedResultsToPdf)
     dialogs->printAnswer = true;
     q->print();
     EXPECT_EQ(shell->status, QStringLiteral("Printing complete."));
-    EXPECT_EQ(PdfLines(pdf), QStringList({"Query and Results", "", "select id, name from parts", "",
-                                          "id          name", "----------- ------------", "1           bolt"}));
+    // Columns as wide as their values, not the fields' display widths.
+    EXPECT_EQ(PdfLines(pdf), QStringList({"Query and Results", "", "select id, name from parts", "", "id name",
+                                          "-- ----", "1 bolt"}));
     EXPECT_TRUE(child<QPlainTextEdit>(q, "rtfResults")->toPlainText().isEmpty());
 
     q->showSqlPage();

@@ -13,6 +13,7 @@
 #include "db/dbquery.h"
 #include "db/dbquerymodel.h"
 #include "db/ui/dbnavigator.h"
+#include "db/ui/gridcolumns.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -108,6 +109,10 @@ void TfrmDbObjects::createLayout()
     m_tvwTree->setExpandsOnDoubleClick(false);
     m_tvwTree->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tvwTree->setMinimumWidth(20);
+    // Long owner.name labels scroll sideways instead of being cut.
+    m_tvwTree->header()->setStretchLastSection(false);
+    m_tvwTree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_tvwTree->setTextElideMode(Qt::ElideNone);
     m_splitterExplorer->addWidget(m_tvwTree);
 
     m_pnlDetails = named(new QWidget, QStringLiteral("pnlDetails"));
@@ -192,6 +197,7 @@ void TfrmDbObjects::createSqlPanel()
     m_splitterSQL->addWidget(results);
     m_splitterSQL->setStretchFactor(1, 1);
     m_dsQuery = named(new DbQueryModel(m_qryQuery.get(), this), QStringLiteral("dsQuery"));
+    new GridColumnSizer(m_gridResults, m_dsQuery);
 
     m_runPanel = std::make_unique<RunPanel>(this, m_rtfSQL, m_rtfResults, *m_qryQuery, *m_qryExplain, runHooks());
     layout->addWidget(m_runPanel->progressLine());
@@ -308,6 +314,7 @@ QWidget *TfrmDbObjects::createPage(const PageDesc &page)
         QTableView *grid = newGrid(page.widgetName);
         auto *model = named(new DbQueryModel(&m_module->query(page.query), this), page.dataSource);
         grid->setModel(model);
+        new GridColumnSizer(grid, model);
         m_gridModels[page.widgetName] = model;
         layout->addWidget(grid, 1);
         for (const GotoButton &button : page.buttons) {
@@ -339,6 +346,7 @@ QWidget *TfrmDbObjects::createPage(const PageDesc &page)
         QTableView *grid = newGrid(page.widgetName);
         m_dsTableData = named(new DbQueryModel(m_qryTableData.get(), this), page.dataSource);
         grid->setModel(m_dsTableData);
+        new GridColumnSizer(grid, m_dsTableData);
         grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
         navigator->setGrid(grid, m_dsTableData);
         navigator->setRefreshHandler([this] { reloadDataPage(); });
@@ -481,14 +489,9 @@ void TfrmDbObjects::loadTableView(const TNodeInfo &info)
         if (page.content == PageContent::Grid)
             m_gridModels[page.widgetName]->setQuery(nullptr);
     m_module->LoadObject(info.Kind, info.Name, info.Owner, info.Id);
-    for (const PageDesc &page : desc->pages) {
-        if (page.content != PageContent::Grid)
-            continue;
-        showFirstRows(m_gridModels[page.widgetName], &m_module->query(page.query));
-        // Catalog grids are short: their columns fit the texts read.
-        if (auto *grid = tab->findChild<QTableView *>(page.widgetName))
-            grid->resizeColumnsToContents();
-    }
+    for (const PageDesc &page : desc->pages)
+        if (page.content == PageContent::Grid)
+            showFirstRows(m_gridModels[page.widgetName], &m_module->query(page.query));
     fillEditBoxes(view.pageSet);
     updateGotoButtons(view.pageSet);
 

@@ -3,11 +3,14 @@
 #include "browser/ui/nodeimages.h"
 
 #include <QHeaderView>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QListView>
 #include <QStackedLayout>
 #include <QStandardItemModel>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace quodlin {
 
@@ -42,7 +45,9 @@ TObjectListView::TObjectListView(QWidget *parent)
     m_detailsView->setAllColumnsShowFocus(true);
     m_iconView->setResizeMode(QListView::Adjust);
     m_iconView->setMovement(QListView::Static);
-    m_iconView->setUniformItemSizes(true);
+    // Each caption sizes its own item: one uniform size taken from the first
+    // item cut longer captions ("Tab...").
+    m_iconView->setUniformItemSizes(false);
     setFocusProxy(m_iconView);
     setViewStyle(List);
 }
@@ -56,7 +61,6 @@ void TObjectListView::setViewStyle(int style)
         m_iconView->setFlow(QListView::LeftToRight);
         m_iconView->setWrapping(true);
         m_iconView->setIconSize(QSize(32, 32));
-        m_iconView->setGridSize(QSize(96, 64));
         m_iconView->setWordWrap(true);
         break;
     case SmallIcons:
@@ -64,18 +68,17 @@ void TObjectListView::setViewStyle(int style)
         m_iconView->setFlow(QListView::LeftToRight);
         m_iconView->setWrapping(true);
         m_iconView->setIconSize(QSize(16, 16));
-        m_iconView->setGridSize(QSize(160, 20));
         break;
     case List:
         m_iconView->setViewMode(QListView::ListMode);
         m_iconView->setFlow(QListView::TopToBottom);
         m_iconView->setWrapping(true);
         m_iconView->setIconSize(QSize(16, 16));
-        m_iconView->setGridSize(QSize());
         break;
     default:
         break;
     }
+    fitGrid();
     QAbstractItemView *view = currentView();
     const bool hadFocus = m_stack->currentWidget() && m_stack->currentWidget()->hasFocus();
     m_stack->setCurrentWidget(view);
@@ -112,6 +115,7 @@ void TObjectListView::setContents(const QList<Column> &columns, const QList<Item
             row << new QStandardItem(c == 1 ? item.subItem : QString());
         m_model->appendRow(row);
     }
+    fitGrid();
     QHeaderView *header = m_detailsView->header();
     for (int c = 0; c < int(columns.size()); ++c) {
         if (columns[c].width > 0) {
@@ -119,6 +123,30 @@ void TObjectListView::setContents(const QList<Column> &columns, const QList<Item
         } else {
             header->resizeSection(c, header->sectionSizeHint(c));
         }
+    }
+}
+
+void TObjectListView::fitGrid()
+{
+    const QFontMetrics metrics(m_iconView->font());
+    int widest = 0;
+    for (int r = 0; r < m_model->rowCount(); ++r)
+        widest = std::max(widest, metrics.horizontalAdvance(m_model->item(r, 0)->text()));
+    switch (m_style) {
+    case LargeIcons: {
+        // Captions wrap under the icon in cells wide enough for most names whole.
+        const int width = std::clamp(widest + 16, 96, 320);
+        const int lines = std::clamp((widest + width - 17) / (width - 16), 1, 4);
+        m_iconView->setGridSize(QSize(width, 44 + lines * metrics.lineSpacing()));
+        break;
+    }
+    case SmallIcons:
+        // Icon, gap and margins beside the caption.
+        m_iconView->setGridSize(QSize(std::max(widest, 60) + 40, std::max(20, metrics.lineSpacing() + 4)));
+        break;
+    default:
+        m_iconView->setGridSize(QSize());
+        break;
     }
 }
 

@@ -54,6 +54,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Grid cells as wide as the longest caption needs, for the icon styles.
+    void fitGrid();
+
     QStandardItemModel *m_model;
     QListView *m_iconView;
     QTreeView *m_detailsView;

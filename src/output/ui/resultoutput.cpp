@@ -5,7 +5,6 @@
 #include "app/shell.h"
 #include "db/dbquery.h"
 #include "output/exportwriter.h"
-#include "output/printchoice.h"
 #include "output/textrender.h"
 #include "output/ui/textprinter.h"
 #include "workspace/ui/sqleditwidget.h"
@@ -15,7 +14,6 @@
 #include <QPrinter>
 #include <QTableView>
 
-#include <optional>
 #include <stdexcept>
 
 namespace quodlin {
@@ -81,49 +79,60 @@ void QueryToRichEdit(IShell &shell, DbQuery &dataSet, QPlainTextEdit *richEdit, 
     shell.setStatusText({});
 }
 
-bool PrintRichEdits(IShell &shell, QWidget *from, const QString &title, const QList<QPlainTextEdit *> &editors)
+namespace {
+
+// The title (when not empty), then the blocks, on the printer or its preview.
+bool printBlocks(IShell &shell, QWidget *from, const QString &title, const QFont &font, QList<PrintBlock> blocks)
 {
-    QList<std::optional<QStringList>> parts;
-    for (QPlainTextEdit *editor : editors)
-        parts << (editor ? std::optional<QStringList>(PlainTextSqlEditor(editor).lines()) : std::nullopt);
-    const QFont font = !editors.isEmpty() && editors.first() ? editors.first()->font() : QFont();
-    const QStringList lines = PrintDocumentLines(title, parts);
+    if (!title.isEmpty())
+        blocks.prepend(QStringList{title});
     QPrinter &printer = shell.printer();
     if (shell.printPreviewing()) {
         QPrintPreviewDialog preview(&printer, from->window());
         preview.setObjectName(QStringLiteral("PrintPreviewDialog"));
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                         [&](QPrinter *target) { PrintTextLines(*target, font, lines); });
+                         [&](QPrinter *target) { PrintDocument(*target, font, blocks); });
         return preview.exec() == QDialog::Accepted;
     }
     if (!Dialogs().printDialog(&printer, from->window()))
         return false;
-    if (!PrintTextLines(printer, font, lines))
+    if (!PrintDocument(printer, font, blocks))
         throw std::runtime_error("The printer could not be opened.");
     return true;
+}
+
+} // namespace
+
+bool PrintRichEdits(IShell &shell, QWidget *from, const QString &title, const QList<QPlainTextEdit *> &editors)
+{
+    QList<PrintBlock> blocks;
+    for (QPlainTextEdit *editor : editors)
+        if (editor)
+            blocks << PrintBlock(PlainTextSqlEditor(editor).lines());
+    const QFont font = !editors.isEmpty() && editors.first() ? editors.first()->font() : QFont();
+    return printBlocks(shell, from, title, font, blocks);
 }
 
 bool PrintQuery(IShell &shell, QWidget *from, DbQuery *dataSet, QPlainTextEdit *sqlEditor, QPlainTextEdit *pane,
                 QTableView *grid, const QString &title)
 {
-    const bool render = dataSet && dataSet->isOpen() && pane && !pane->isVisibleTo(pane->parentWidget());
-    if (render)
-        QueryToRichEdit(shell, *dataSet, pane, grid);
-    struct Clear {
-        QPlainTextEdit *pane;
-        ~Clear()
-        {
-            if (pane)
-                pane->clear();
-        }
-    } clearAfter{render ? pane : nullptr};
-    if (dataSet && sqlEditor && pane)
-        return PrintRichEdits(shell, from, title, {sqlEditor, pane});
-    if (pane)
-        return PrintRichEdits(shell, from, title, {pane});
+    if (!dataSet || !dataSet->isOpen() || !pane) {
+        if (pane && sqlEditor && dataSet)
+            return PrintRichEdits(shell, from, title, {sqlEditor, pane});
+        if (pane || sqlEditor)
+            return PrintRichEdits(shell, from, title, {pane ? pane : sqlEditor});
+        return false;
+    }
+    // The rows are laid out for the page whole, not as the pane's cut columns.
+    QList<PrintBlock> blocks;
     if (sqlEditor)
-        return PrintRichEdits(shell, from, title, {sqlEditor});
-    return false;
+        blocks << PrintBlock(PlainTextSqlEditor(sqlEditor).lines());
+    {
+        shell.paintStatusText(QStringLiteral("Generating output..."));
+        const GridDetach detach(grid);
+        blocks << PrintBlock(QueryToPrintTable(*dataSet));
+    }
+    return printBlocks(shell, from, title, (sqlEditor ? sqlEditor : pane)->font(), blocks);
 }
 
 void QueryToScriptFile(IShell &shell, QWidget *from, DbQuery &dataSet, QTableView *grid)

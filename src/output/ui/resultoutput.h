@@ -27,8 +27,9 @@ void QueryToRichEdit(IShell &shell, DbQuery &dataSet, QPlainTextEdit *richEdit, 
 // and the editors' lines (absent entries skipped, a blank line between).
 // False when cancelled; raises when the printer cannot be written.
 bool PrintRichEdits(IShell &shell, QWidget *from, const QString &title, const QList<QPlainTextEdit *> &editors);
-// Prints an SQL editor with a result pane, rendering a hidden pane's rows
-// first and clearing it again after. False when cancelled.
+// Prints an SQL editor with the result set's rows laid out whole for the
+// page (the pane's font); without an open result set, the pane's lines.
+// False when cancelled.
 bool PrintQuery(IShell &shell, QWidget *from, DbQuery *dataSet, QPlainTextEdit *sqlEditor, QPlainTextEdit *pane,
                 QTableView *grid, const QString &title);
 

@@ -1,12 +1,16 @@
 #include "output/ui/textprinter.h"
 
-#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPrinter>
+
+#include <cmath>
 
 namespace quodlin {
 
-bool PrintTextLines(QPagedPaintDevice &device, const QFont &font, const QStringList &lines)
+bool PrintDocument(QPagedPaintDevice &device, const QFont &font, const QList<PrintBlock> &blocks)
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -16,21 +20,38 @@ bool PrintTextLines(QPagedPaintDevice &device, const QFont &font, const QStringL
     QFont printFont(font);
     if (font.pixelSize() > 0)
         printFont.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
-    painter.setFont(QFont(printFont, &device));
-    const QFontMetrics metrics = painter.fontMetrics();
-    const int lineHeight = metrics.lineSpacing();
+    printFont = QFont(printFont, &device);
     const QRect page = painter.viewport();
+    // The widest of a few letters, so a font that is not quite fixed-pitch
+    // still fits what the layout counted.
+    auto charWidth = [&](const QFont &f) {
+        const QFontMetricsF metrics(f, &device);
+        qreal widest = 0;
+        for (QChar c : QStringLiteral("MW0_"))
+            widest = std::max(widest, metrics.horizontalAdvance(c));
+        return std::max<qreal>(widest, 1);
+    };
+    const PrintedDocument doc = LayoutForPrint(blocks, int(page.width() / charWidth(printFont)));
+    if (doc.scale < 1)
+        printFont.setPointSizeF(printFont.pointSizeF() * doc.scale);
+    painter.setFont(printFont);
+    painter.setPen(Qt::black);
+    const int lineHeight = painter.fontMetrics().lineSpacing();
     int y = 0;
-    for (const QString &line : lines) {
+    for (const QString &line : doc.lines) {
         if (y > 0 && y + lineHeight > page.height()) {
             device.newPage();
             y = 0;
         }
-        painter.drawText(QRect(0, y, page.width(), lineHeight), Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs,
-                         line);
+        painter.drawText(QRect(0, y, page.width(), lineHeight), Qt::AlignLeft | Qt::AlignTop, line);
         y += lineHeight;
     }
     return painter.end();
+}
+
+void SetUpNewPrinter(QPrinter &printer)
+{
+    printer.setPageMargins(DefaultPrintMargins(), QPageLayout::Millimeter);
 }
 
 } // namespace quodlin

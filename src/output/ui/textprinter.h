@@ -1,16 +1,22 @@
 #pragma once
-// Prints plain text lines on a paint device the way a line printer does: one
-// font, no wrapping (a long line is cut at the page edge), a new page when
-// the next line does not fit. The print dialog only chooses the printer; the
-// tests print into a PDF.
+// Prints a document laid out by the core (output/printlayout.h) on a paint
+// device in one fixed-pitch font: the page is measured in characters of the
+// font, the layout may shrink the type, and a new page starts when the next
+// line does not fit. Ink is dark on white whatever the desktop's theme. The
+// print dialog only chooses the printer; the tests print into a PDF.
+#include "output/printlayout.h"
+
 #include <QFont>
-#include <QStringList>
 
 class QPagedPaintDevice;
+class QPrinter;
 
 namespace quodlin {
 
 // False when the device cannot be painted on (a PDF that cannot be written).
-bool PrintTextLines(QPagedPaintDevice &device, const QFont &font, const QStringList &lines);
+bool PrintDocument(QPagedPaintDevice &device, const QFont &font, const QList<PrintBlock> &blocks);
+
+// A new printer's page set-up: margins a printer can print inside.
+void SetUpNewPrinter(QPrinter &printer);
 
 } // namespace quodlin

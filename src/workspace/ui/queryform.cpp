@@ -11,6 +11,7 @@
 #include "db/dbquerymodel.h"
 #include "db/dbsession.h"
 #include "db/ui/dbnavigator.h"
+#include "db/ui/gridcolumns.h"
 #include "output/editorfiles.h"
 #include "output/exportwriter.h"
 #include "output/ui/resultoutput.h"
@@ -164,6 +165,7 @@ void TfrmQuery::buildWidgets()
     m_gridResults = new QTableView(m_pageResults);
     m_gridResults->setObjectName(QStringLiteral("gridResults"));
     m_gridResults->setModel(m_model);
+    new GridColumnSizer(m_gridResults, m_model);
     m_gridResults->verticalHeader()->setDefaultSectionSize(m_gridResults->fontMetrics().height() + 6);
     resultsLayout->addWidget(m_gridResults, 1);
     static_cast<TDbNavigator *>(m_dbnavResults)->setGrid(m_gridResults, m_model);

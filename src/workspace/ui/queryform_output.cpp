@@ -75,18 +75,10 @@ void TfrmQuery::print()
     try {
         bool printed = false;
         if (m_tabQuery->currentWidget() == m_pageResults) {
-            const bool render = !m_rtfResults->isVisibleTo(m_pageResults) && m_qryQuery->isOpen() && !running();
-            if (render)
-                QueryToRichEdit(m_shell, *m_qryQuery, m_rtfResults, m_gridResults);
-            try {
-                printed = PrintRichEdits(m_shell, this, QStringLiteral("Query and Results"), {m_rtfSQL, m_rtfResults});
-            } catch (...) {
-                if (render)
-                    m_rtfResults->clear();
-                throw;
-            }
-            if (render)
-                m_rtfResults->clear();
+            const QString title = QStringLiteral("Query and Results");
+            // A running query's cursor belongs to the run, so its pane is printed as it stands.
+            printed = running() ? PrintRichEdits(m_shell, this, title, {m_rtfSQL, m_rtfResults})
+                                : PrintQuery(m_shell, this, m_qryQuery.get(), m_rtfSQL, m_rtfResults, m_gridResults, title);
         } else if (m_tabQuery->currentWidget() == m_pageSQL) {
             printed = PrintRichEdits(m_shell, this, QStringLiteral("Query"), {m_rtfSQL});
         }
