@@ -6,6 +6,7 @@
 #include "app/settingdefs.h"
 #include "app/templates.h"
 #include "app/ui/comboboxes.h"
+#include "app/ui/theme.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,6 +65,7 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("MainForm"));
     g_mainForm = this;
+    ApplyTheme(Settings::read(Settings::Theme));
 
     QFont formFont(QStringLiteral("Arial"), 8);
     formFont.setStyleHint(QFont::SansSerif);

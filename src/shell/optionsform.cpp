@@ -3,9 +3,11 @@
 #include "app/externalprograms.h"
 #include "app/settingdefs.h"
 #include "app/settings.h"
+#include "app/ui/theme.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -154,11 +156,24 @@ QWidget *TfrmOptions::createDisplayPage()
         groupLayout->addWidget(radio);
     }
 
+    // Indexed by the setting's value.
+    cboTheme = new QComboBox(page);
+    cboTheme->setObjectName(QStringLiteral("cboTheme"));
+    cboTheme->addItems({QStringLiteral("System"), QStringLiteral("Light"), QStringLiteral("Dark")});
+    auto *themeLabel = new QLabel(QStringLiteral("&Theme"), page);
+    themeLabel->setObjectName(QStringLiteral("lblTheme"));
+    themeLabel->setBuddy(cboTheme);
+    auto *themeRow = new QHBoxLayout;
+    themeRow->addWidget(themeLabel);
+    themeRow->addWidget(cboTheme);
+    themeRow->addStretch();
+
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(chkQuerytogrid);
     layout->addWidget(chkDisplayOwner);
     layout->addWidget(group);
     layout->addWidget(chkQueryMonoFont);
+    layout->addLayout(themeRow);
     layout->addStretch();
     return page;
 }
@@ -195,6 +210,8 @@ void TfrmOptions::loadSettings()
     chkQuerytogrid->setChecked(Settings::read(Settings::QueryResultsToGrid));
     chkDisplayOwner->setChecked(Settings::read(Settings::DisplayOwner));
     chkQueryMonoFont->setChecked(Settings::read(Settings::QueryMonoFont));
+    const int theme = Settings::read(Settings::Theme);
+    cboTheme->setCurrentIndex(theme >= 0 && theme < cboTheme->count() ? theme : Settings::Theme.def);
     // A value outside the three items (edited by hand) shows the default item.
     QAbstractButton *radio = m_ownerFormat->button(Settings::read(Settings::DisplayOwnerFormat));
     if (!radio)
@@ -232,6 +249,7 @@ void TfrmOptions::btnOKClick()
         Settings::write(Settings::QueryMonoFont, chkQueryMonoFont->isChecked());
         Settings::write(Settings::SaveSettingsOnExit, chkSaveSettings->isChecked());
         Settings::write(Settings::DisplayOwnerFormat, displayOwnerFormatIndex());
+        Settings::write(Settings::Theme, cboTheme->currentIndex());
         if (!m_connectionName.isEmpty()) {
             Settings::writeConnection(m_connectionName, Settings::ConnSqexplnFile, editConnSqexplnFile->text());
             Settings::writeConnection(m_connectionName, Settings::ConnSqexplnViewer, editConnSqexplnViewer->text());
@@ -241,6 +259,7 @@ void TfrmOptions::btnOKClick()
         ShowErrorBox(e.message());
         return;
     }
+    ApplyTheme(cboTheme->currentIndex());
     accept();
 }
 

@@ -7,6 +7,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -47,6 +48,7 @@ private:
     QCheckBox *chkDisplayOwner = nullptr;
     QButtonGroup *m_ownerFormat = nullptr;
     QCheckBox *chkQueryMonoFont = nullptr;
+    QComboBox *cboTheme = nullptr;
     QLineEdit *editConnID = nullptr;
     QLineEdit *editConnUser = nullptr;
     QLineEdit *editConnSqexplnViewer = nullptr;

@@ -184,7 +184,7 @@ void InstallBrowserWorkspaceHooks()
         BrowserEditors editors(browser);
         RefreshBrowser(editors, prompt);
     };
-    hooks.decorateEditor = [](QPlainTextEdit *editor) { new SqlHighlighter(editor->document()); };
+    hooks.decorateEditor = [](QPlainTextEdit *editor) { new SqlHighlighter(editor); };
     hooks.openQueryText = [](TfrmDbObjects &browser, const QString &text) {
         if (!queryWindowFactory())
             return;

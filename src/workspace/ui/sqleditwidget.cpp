@@ -7,13 +7,29 @@
 
 namespace quodlin {
 
-SqlHighlighter::SqlHighlighter(QTextDocument *document) : QSyntaxHighlighter(document)
+SqlHighlighter::SqlHighlighter(QPlainTextEdit *editor) : QSyntaxHighlighter(editor->document()), m_editor(editor)
 {
-    setDarkBackground(false);
+    applyColours(editor->palette().color(QPalette::Base).lightness() < 128);
+    editor->installEventFilter(this);
 }
 
-void SqlHighlighter::setDarkBackground(bool dark)
+bool SqlHighlighter::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_editor && event->type() == QEvent::PaletteChange)
+        followPalette();
+    return QSyntaxHighlighter::eventFilter(watched, event);
+}
+
+void SqlHighlighter::followPalette()
+{
+    const bool dark = m_editor->palette().color(QPalette::Base).lightness() < 128;
+    if (dark != m_dark)
+        applyColours(dark);
+}
+
+void SqlHighlighter::applyColours(bool dark)
+{
+    m_dark = dark;
     // Two sets chosen for contrast above 4.5:1 against white and against #1e1e1e.
     m_keyword.setForeground(dark ? QColor(0x56, 0x9c, 0xd6) : QColor(0x00, 0x00, 0xa0));
     m_keyword.setFontWeight(QFont::Bold);
@@ -21,7 +37,8 @@ void SqlHighlighter::setDarkBackground(bool dark)
     m_number.setForeground(dark ? QColor(0xb5, 0xce, 0xa8) : QColor(0x09, 0x6b, 0x5a));
     m_comment.setForeground(dark ? QColor(0x8a, 0xb8, 0x7a) : QColor(0x00, 0x70, 0x00));
     m_comment.setFontItalic(true);
-    rehighlight();
+    if (!document()->isEmpty())
+        rehighlight();
 }
 
 void SqlHighlighter::highlightBlock(const QString &text)
@@ -57,10 +74,8 @@ void SetupSqlEditor(QPlainTextEdit *editor, bool highlight)
     editor->setTabChangesFocus(false);
     editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    if (highlight) {
-        auto *highlighter = new SqlHighlighter(editor->document());
-        highlighter->setDarkBackground(editor->palette().color(QPalette::Base).lightness() < 128);
-    }
+    if (highlight)
+        new SqlHighlighter(editor);
 }
 
 int PlainTextSqlEditor::lineCount() const

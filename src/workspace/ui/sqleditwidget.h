@@ -9,19 +9,24 @@
 
 namespace quodlin {
 
-// Colours keywords, strings, numbers and comments; the colours are picked
-// from the palette's lightness so they read on light and dark themes.
+// Colours an editor's keywords, strings, numbers and comments with one of
+// two sets, picked by the lightness of the editor's base colour, and picks
+// again when the editor's palette changes (a theme change).
 class SqlHighlighter : public QSyntaxHighlighter {
     Q_OBJECT
 public:
-    explicit SqlHighlighter(QTextDocument *document);
-    // Re-reads the palette (a theme change).
-    void setDarkBackground(bool dark);
+    explicit SqlHighlighter(QPlainTextEdit *editor);
 
 protected:
     void highlightBlock(const QString &text) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void followPalette();
+    void applyColours(bool dark);
+
+    QPlainTextEdit *m_editor;
+    bool m_dark = false;
     QTextCharFormat m_keyword;
     QTextCharFormat m_string;
     QTextCharFormat m_number;
