@@ -52,6 +52,8 @@ inline constexpr BoolSetting LastConnectDirect{"Last Connect Direct", false};
 inline constexpr StringSetting DbAlias{"DB Alias", ""};             // empty: the login dialog takes the first alias
 inline constexpr StringSetting DirectConnect{"Direct Connect", ""}; // server\database
 inline constexpr BoolSetting SavePassword{"Save Password", false};
+// Seconds an ODBC connect waits for a server that does not answer (0: the driver's own wait).
+inline constexpr IntSetting LoginTimeout{"Login Timeout", 15};
 inline constexpr StringSetting SchemaEditor{"Schema Editor", "", &SchemaEditorDefault};
 inline constexpr StringSetting Editor{"Editor", "", &EditorDefault};
 inline constexpr StringSetting InformixHelpFile{"Informix Find Error Help File", "", &InformixHelpFileDefault};

@@ -125,6 +125,12 @@ ObjectTree LoadObjectTree(TdmDbObjects &module, const QString &connectionName, c
 {
     TreeBuilder b(module, display, reselectCaption, status);
     const int root = b.add(-1, TNodeInfo{KindCategory, {}, {}, connectionName}, connectionName, ImageConnection);
+    if (!module.HasInformixCatalog()) {
+        b.add(root, TNodeInfo{KindCategory, {}, {}, kNoInformixCatalog}, kNoInformixCatalog, ImageConnection);
+        ObjectTree tree = b.finish();
+        tree.nodes[size_t(root)].expanded = true;
+        return tree;
+    }
     QList<int> expanded{root};
     for (const ObjectKindDesc &kind : ObjectKinds()) {
         const int category = b.category(root, kind.category, kind.category, kind.image);

@@ -61,8 +61,11 @@ struct ObjectTree {
 // members get them (a role's users, labelled by the member's user name;
 // their record's Name stays the role name). The target
 // is the last node (not the root) whose record caption equals
-// `reselectCaption`, else the root. `status` receives "Loading [...]..." as
+// `reselectCaption`, else the root. A database without the Informix catalog
+// gets the root and one node that says so. `status` receives "Loading [...]..." as
 // each list starts. Raises the layer's failures; the queries are closed after.
+inline const QString kNoInformixCatalog = QStringLiteral("This database has no Informix system catalog");
+
 ObjectTree LoadObjectTree(TdmDbObjects &module, const QString &connectionName, const OwnerDisplay &display,
                           const QString &reselectCaption = {},
                           const std::function<void(const QString &)> &status = {});

@@ -257,6 +257,21 @@ int TdmDbObjects::UserTableCount()
     return count;
 }
 
+bool TdmDbObjects::HasInformixCatalog()
+{
+    DbQuery query(session());
+    query.setDatabaseName(GetDatabaseName());
+    query.setSql(QStringLiteral("select tabname from systables where tabid = 1"));
+    try {
+        query.open();
+        return !query.isEmpty();
+    } catch (const DbEngineError &) {
+        if (m_db->connectionLost())
+            throw;
+        return false;
+    }
+}
+
 void TdmDbObjects::LoadObject(int kind, const QString &name, const QString &owner, int id)
 {
     const ObjectKindDesc *desc = FindObjectKind(kind);

@@ -57,6 +57,10 @@ public:
 
     // The number of user tables (tabid >= 100) in the catalog. Raises the layer's failures.
     int UserTableCount();
+    // Whether the database has the Informix system catalog (systables' own
+    // row): other servers reached through ODBC have catalogs of their own.
+    // Raises the failure of a lost connection; any other failure means no.
+    bool HasInformixCatalog();
 
     DbDatabase &dbDb() { return *m_db; }
     DbSession &session() const { return m_db->session(); }

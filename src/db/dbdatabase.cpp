@@ -113,6 +113,12 @@ void DbDatabase::close()
     m_connection.reset();
 }
 
+void DbDatabase::reconnect()
+{
+    close();
+    open();
+}
+
 void DbDatabase::interrupt()
 {
     if (IDbConnection *c = m_connection.get())

@@ -43,6 +43,11 @@ public:
     // Closes every query running on this component first; harmless when closed.
     void close();
     bool connected() const { return m_connection != nullptr; }
+    // Connected, but the server has gone away (see IDbConnection).
+    bool connectionLost() const { return m_connection && m_connection->connectionLost(); }
+    // Closes (queries included) and opens again with the same alias or
+    // parameters. Raises as open does; then it stays closed.
+    void reconnect();
     // Stops the running statement (a Stop command); callable from any thread.
     void interrupt();
     // Set while a worker thread runs statements on this component: a

@@ -77,6 +77,10 @@ public:
     // Stops the statement running on this connection; safe from any thread.
     // The statement fails with the server's "interrupted" error.
     virtual void interrupt() {}
+    // Whether the server went away under the connection (stopped, the session
+    // killed, the network gone): nothing more runs until it is made anew.
+    // Raises nothing.
+    virtual bool connectionLost() const { return false; }
 };
 
 class DbRerunStatement : public IDbStatement {

@@ -50,6 +50,8 @@ QString DbErrorReport(const std::exception &failure, const QString &context)
             lines << QStringLiteral("  Error Code: ") + numberWithHex(e.errorCode, e.errorCode);
             lines << QStringLiteral("  Native Code: ")
                     + numberWithHex(e.nativeCode, static_cast<quint32>(e.nativeCode));
+            if (!e.sqlState.isEmpty())
+                lines << QStringLiteral("  SQLSTATE: ") + e.sqlState;
             lines << QStringLiteral("  Error: ") + e.message;
         }
     }

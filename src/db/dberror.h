@@ -25,9 +25,12 @@ enum DbErrorCode : quint16 {
 };
 
 struct DbErrorEntry {
-    quint16 errorCode = 0;
-    qint32 nativeCode = 0;
+    DbErrorEntry(quint16 code = 0, qint32 native = 0, QString text = {}, QString state = {})
+        : errorCode(code), nativeCode(native), message(std::move(text)), sqlState(std::move(state)) {}
+    quint16 errorCode;
+    qint32 nativeCode;
     QString message;
+    QString sqlState;       // the ODBC driver's five-character SQLSTATE; empty from the engine
 };
 
 class DbError : public std::exception {
@@ -65,7 +68,8 @@ private:
 
 // The multi-line report (CR LF between lines, none at the end). A failure that
 // carries an error stack gets the "Database Error in [context]:" header and
-// three lines per entry; any other failure is the single "  Error: " line.
+// three lines per entry (four with an SQLSTATE); any other failure is the
+// single "  Error: " line.
 QString DbErrorReport(const std::exception &failure, const QString &context);
 
 } // namespace quodlin

@@ -1,5 +1,6 @@
 #include "db/odbcdriver.h"
 
+#include "app/settingdefs.h"
 #include "db/dberror.h"
 #include "db/sqlparams.h"
 
@@ -44,16 +45,35 @@ QList<DbErrorEntry> diagnostics(SQLSMALLINT type, SQLHANDLE handle, quint16 code
         if (!succeeded(SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message, &length)))
             break;
         stack << DbErrorEntry{native != 0 ? code : quint16(kDbErrDriver), native,
-                              QString::fromUtf8(reinterpret_cast<const char *>(message))};
+                              QString::fromUtf8(reinterpret_cast<const char *>(message)),
+                              QString::fromLatin1(reinterpret_cast<const char *>(state))};
     }
     return stack;
 }
 
-[[noreturn]] void raise(SQLSMALLINT type, SQLHANDLE handle, quint16 code, const QString &fallback)
+// SQLSTATEs of a connection that is gone: class 08 (connection exception)
+// and the server's own shutdown and termination states.
+bool lostConnectionState(const QString &state)
+{
+    return state.startsWith(QLatin1String("08")) || state == QLatin1String("57P01")
+        || state == QLatin1String("57P02") || state == QLatin1String("57P03");
+}
+
+const QString kLostMessage = QStringLiteral("The connection to the database server was lost; reconnect to go on.");
+
+// Raises the handle's diagnostics; a lost connection is said first and in
+// plain words, and marks `lost`.
+[[noreturn]] void raise(SQLSMALLINT type, SQLHANDLE handle, quint16 code, const QString &fallback,
+                        std::atomic<bool> *lost = nullptr)
 {
     QList<DbErrorEntry> stack = diagnostics(type, handle, code);
     if (stack.isEmpty())
         stack << DbErrorEntry{kDbErrDriver, 0, fallback};
+    if (lostConnectionState(stack.first().sqlState)) {
+        if (lost)
+            *lost = true;
+        stack.prepend(DbErrorEntry{kDbErrConnect, 0, kLostMessage});
+    }
     throw DbEngineError(stack.first().message, stack);
 }
 
@@ -243,8 +263,8 @@ private:
 
 class OdbcCursor : public IDbCursor {
 public:
-    OdbcCursor(std::unique_ptr<Statement> stmt, QList<DbColumn> columns)
-        : m_stmt(std::move(stmt)), m_columns(std::move(columns)) {}
+    OdbcCursor(std::unique_ptr<Statement> stmt, QList<DbColumn> columns, std::shared_ptr<std::atomic<bool>> lost)
+        : m_stmt(std::move(stmt)), m_columns(std::move(columns)), m_lost(std::move(lost)) {}
     const QList<DbColumn> &columns() const override { return m_columns; }
     // Moves to the next row; false at the end.
     bool nextRow()
@@ -253,7 +273,7 @@ public:
         if (rc == SQL_NO_DATA)
             return false;
         if (!succeeded(rc))
-            raise(SQL_HANDLE_STMT, m_stmt->handle(), kDbErrServer, QStringLiteral("Fetch failed"));
+            raise(SQL_HANDLE_STMT, m_stmt->handle(), kDbErrServer, QStringLiteral("Fetch failed"), m_lost.get());
         return true;
     }
     bool fetch(QVariantList &row) override
@@ -287,6 +307,7 @@ public:
 private:
     std::unique_ptr<Statement> m_stmt;
     QList<DbColumn> m_columns;
+    std::shared_ptr<std::atomic<bool>> m_lost;
     QByteArray m_text;
 };
 
@@ -312,7 +333,16 @@ void bindParam(SQLHSTMT stmt, SQLUSMALLINT index, const QVariant &value, ParamBu
         b.indicator = SQL_NULL_DATA;
     } else {
         switch (text ? QMetaType::QString : value.typeId()) {
-        case QMetaType::Bool: case QMetaType::Int: case QMetaType::UInt:
+        case QMetaType::Bool:
+            // BIT, not a number: servers with a BOOLEAN type refuse integers for it.
+            b.integer = value.toBool() ? 1 : 0;
+            b.bytes = QByteArray(1, char(b.integer));
+            ctype = SQL_C_BIT;
+            sqltype = SQL_BIT;
+            data = b.bytes.data();
+            length = 1;
+            break;
+        case QMetaType::Int: case QMetaType::UInt:
         case QMetaType::LongLong: case QMetaType::Short:
             b.integer = value.toLongLong();
             ctype = SQL_C_SBIGINT;
@@ -402,7 +432,7 @@ public:
     {
         // As the server does for a session that goes; some drivers refuse to
         // disconnect with a transaction open.
-        if (m_inTransaction)
+        if (m_inTransaction && !*m_lost)
             SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK);
         SQLDisconnect(m_dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
@@ -465,6 +495,15 @@ public:
     {
         if (SQLHSTMT running = m_running.load())
             SQLCancel(running);
+    }
+    // Our own record of a lost connection, else the driver's (ODBC 3.5).
+    bool connectionLost() const override
+    {
+        if (*m_lost)
+            return true;
+        SQLUINTEGER dead = SQL_CD_FALSE;
+        return SQL_SUCCEEDED(SQLGetConnectAttr(m_dbc, SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr))
+            && dead == SQL_CD_TRUE;
     }
     QStringList uniqueKey(const QString &owner, const QString &table) override
     {
@@ -544,7 +583,7 @@ private:
                 refuse(-535, "Already in transaction.");
             if (!succeeded(SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT,
                                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER)))
-                raise(SQL_HANDLE_DBC, m_dbc, kDbErrServer, QStringLiteral("Cannot begin a transaction"));
+                raise(SQL_HANDLE_DBC, m_dbc, kDbErrServer, QStringLiteral("Cannot begin a transaction"), m_lost.get());
             m_inTransaction = true;
             return;
         }
@@ -552,7 +591,7 @@ private:
             refuse(-255, "Not in transaction.");
         const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, m_dbc, step == Transaction::Commit ? SQL_COMMIT : SQL_ROLLBACK);
         if (!succeeded(rc))
-            raise(SQL_HANDLE_DBC, m_dbc, kDbErrServer, QStringLiteral("Cannot end the transaction"));
+            raise(SQL_HANDLE_DBC, m_dbc, kDbErrServer, QStringLiteral("Cannot end the transaction"), m_lost.get());
         m_inTransaction = false;
         SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
     }
@@ -581,7 +620,7 @@ private:
         const SQLRETURN rc = SQLExecDirect(stmt->handle(), sqlText(text), SQLINTEGER(text.size()));
         m_running = SQL_NULL_HSTMT;
         if (!succeeded(rc) && rc != SQL_NO_DATA)
-            raise(SQL_HANDLE_STMT, stmt->handle(), kDbErrServer, QStringLiteral("The statement failed"));
+            raise(SQL_HANDLE_STMT, stmt->handle(), kDbErrServer, QStringLiteral("The statement failed"), m_lost.get());
         SQLSMALLINT columnCount = 0;
         SQLNumResultCols(stmt->handle(), &columnCount);
         if (columnCount == 0) {
@@ -594,12 +633,13 @@ private:
         QList<DbColumn> columns;
         for (SQLSMALLINT i = 1; i <= columnCount; ++i)
             columns << describe(stmt->handle(), SQLUSMALLINT(i));
-        return std::make_unique<OdbcCursor>(std::move(stmt), std::move(columns));
+        return std::make_unique<OdbcCursor>(std::move(stmt), std::move(columns), m_lost);
     }
 
     std::shared_ptr<OdbcEnvironment> m_env;
     SQLHDBC m_dbc;
     std::atomic<SQLHSTMT> m_running{SQL_NULL_HSTMT};
+    std::shared_ptr<std::atomic<bool>> m_lost = std::make_shared<std::atomic<bool>>(false);
     DbSqlca m_sqlca;
     qint64 m_rows = 0;
     DbFormatting m_formatting;
@@ -700,6 +740,12 @@ std::unique_ptr<IDbConnection> OdbcDriver::connect(const QStringList &params)
     SQLHDBC dbc = SQL_NULL_HDBC;
     if (!succeeded(SQLAllocHandle(SQL_HANDLE_DBC, m_env->handle, &dbc)))
         raise(SQL_HANDLE_ENV, m_env->handle, kDbErrConnect, QStringLiteral("Cannot allocate a connection"));
+    // A server that does not answer fails the connect after this long
+    // instead of hanging the window; 0 waits as long as the driver does.
+    bool numeric = false;
+    const int timeout = DbParamValue(params, QStringLiteral("LOGIN TIMEOUT")).toInt(&numeric);
+    const SQLULEN seconds = SQLULEN(qMax(0, numeric ? timeout : Settings::read(Settings::LoginTimeout)));
+    SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds), SQL_IS_UINTEGER);
     QByteArray text = connectionString(params).toUtf8();
     SQLCHAR out[1024] = {};
     SQLSMALLINT outLength = 0;

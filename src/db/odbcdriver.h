@@ -6,7 +6,11 @@
 // PASSWORD become UID and PWD. Named :parameters are bound by position;
 // every diagnostic record of a failure becomes one error stack entry with
 // the driver's native error (the Informix error number) as native code.
-// ODBC reports no error offset: the SQL communication area gives -1.
+// ODBC reports no error offset: the SQL communication area gives -1. Each
+// entry keeps the record's SQLSTATE; a failure whose SQLSTATE says the
+// connection is gone starts with a plain "connection ... was lost" entry and
+// leaves the connection marked lost. A connect waits LOGIN TIMEOUT= seconds
+// (else the Login Timeout setting) for a server that does not answer.
 #include "db/dbdriver.h"
 
 #include <memory>

@@ -1,7 +1,9 @@
 #include "workspace/ui/runpanel.h"
 
+#include "app/dialogs.h"
 #include "app/externalprograms.h"
 #include "db/dbdatabase.h"
+#include "db/dberror.h"
 #include "db/dbquery.h"
 #include "workspace/ui/sqleditwidget.h"
 
@@ -86,6 +88,7 @@ bool RunPanel::execute(DbDatabase *database, const ExecOptions &options)
         return false;
     }
     m_outcome = ExecOutcome{};
+    m_database = database;
     const bool started = m_runner.start(database, [this, plan = m_plan](const std::atomic<bool> &stopFlag) {
         m_outcome = RunExec(plan, m_query, m_explainQuery, &stopFlag);
     });
@@ -155,9 +158,28 @@ void RunPanel::showOutcome(const ExecPlan &plan, const ExecOutcome &outcome)
         PlainTextSqlEditor editor(m_editor);
         ShowErrorPosition(editor, outcome.errorOffset);
         m_editor->setFocus();
+        offerReconnect();
     }
     if (view.showExplain && m_hooks.showExplain)
         m_hooks.showExplain();
+}
+
+// The server went away (stopped, restarted, the session killed): once it is
+// back the window goes on over a new connection, without a restart.
+void RunPanel::offerReconnect()
+{
+    if (!m_database || !m_database->connectionLost())
+        return;
+    if (Dialogs().question(QStringLiteral("Connection Lost"),
+                           QStringLiteral("The connection to the database server was lost. Reconnect now?"),
+                           QuestionButtons::YesNo) != DialogAnswer::Yes)
+        return;
+    try {
+        m_database->reconnect();
+        setStatus(QStringLiteral("Reconnected."));
+    } catch (const std::exception &failure) {
+        ShowErrorBox(DbErrorReport(failure, QStringLiteral("Reconnect")));
+    }
 }
 
 } // namespace quodlin

@@ -6,7 +6,8 @@
 // outcome: status line, rendered text, error box with the caret on the fault,
 // the explain file, the tree's refresh. What differs between the windows
 // (their pages, grid, status line, caption, tree) comes in as hooks; what to
-// show is decided by the core's ViewOfOutcome.
+// show is decided by the core's ViewOfOutcome. A run that lost the
+// connection offers to connect again.
 #include "db/statementrunner.h"
 #include "workspace/queryexec.h"
 
@@ -76,6 +77,7 @@ private:
     void finished();
     void showOutcome(const ExecPlan &plan, const ExecOutcome &outcome);
     void setStatus(const QString &text);
+    void offerReconnect();
 
     QPlainTextEdit *m_editor;
     QPlainTextEdit *m_resultText;
@@ -85,6 +87,7 @@ private:
     QWidget *m_progressLine = nullptr;
     QLabel *m_progressLabel = nullptr;
     QTimer m_progressTimer;
+    DbDatabase *m_database = nullptr;
     ExecPlan m_plan;
     ExecOutcome m_outcome;
     // Declared last: gone (its worker waited for) before the plan and outcome it writes.
