@@ -16,6 +16,8 @@ PACKAGES=(
   unixodbc-dev odbcinst libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils  # pdftotext: the printing tests read their PDFs back
+  # The ODBC tests against a real networked server start a private one.
+  postgresql odbc-postgresql
 )
 if [ "${1:-}" = "ci" ]; then
   PACKAGES+=(

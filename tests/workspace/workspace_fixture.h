@@ -15,13 +15,18 @@ namespace quodlin::test {
 class StubBrowser : public QMdiSubWindow, public IObjectBrowserWindow {
 public:
     explicit StubBrowser(const QString &database)
+        : StubBrowser(QString(), QStringLiteral("SERVER NAME=local\nDATABASE NAME=") + database
+                                     + QStringLiteral("\nUSER NAME=tester\nPASSWORD="),
+                      QStringLiteral("local\\") + database)
+    {
+    }
+    // Over an alias (an ODBC data source) with its parameter lines.
+    StubBrowser(const QString &alias, const QString &params, const QString &directName = {})
     {
         setAttribute(Qt::WA_DeleteOnClose);
         static int counter = 0;
         module.SetDatabaseName(QStringLiteral("QuodlinTest%1").arg(++counter));
-        module.Open(QString(), QStringLiteral("local\\") + database, QStringLiteral("tester"),
-                    QStringLiteral("SERVER NAME=local\nDATABASE NAME=") + database
-                        + QStringLiteral("\nUSER NAME=tester\nPASSWORD="));
+        module.Open(alias, directName, QStringLiteral("tester"), params);
         module.setFinishedConnecting(true);
     }
     void connectDatabase(const QString &, const QString &, const QString &, const QString &) override {}
