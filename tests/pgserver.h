@@ -163,16 +163,18 @@ private:
         return run(QStringLiteral("runuser"), QStringList{QStringLiteral("-u"), QStringLiteral("nobody"),
                                                           QStringLiteral("--"), program} + args);
     }
-    // Stops the server once this process is gone, even after a crash.
+    // Stops the server and removes its folder once this process is gone,
+    // even after a crash.
     void watch() const
     {
         const QString stopLine = (geteuid() == 0 ? QStringLiteral("runuser -u nobody -- ") : QString())
             + m_bin + QStringLiteral("/pg_ctl -D '") + m_data + QStringLiteral("' -m immediate stop");
-        QProcess::startDetached(QStringLiteral("sh"),
-                                {QStringLiteral("-c"),
-                                 QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 1; done; %2 >/dev/null 2>&1")
-                                     .arg(QCoreApplication::applicationPid())
-                                     .arg(stopLine)});
+        QProcess::startDetached(
+            QStringLiteral("sh"),
+            {QStringLiteral("-c"),
+             QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 1; done; %2 >/dev/null 2>&1; rm -rf '%3'")
+                 .arg(QCoreApplication::applicationPid())
+                 .arg(stopLine, m_dir.path())});
     }
 
     QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/quodlin-pg-XXXXXX")};
