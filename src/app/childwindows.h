@@ -53,6 +53,8 @@ public:
     virtual void saveAs() = 0;
     virtual void saveAsScript() = 0;
     virtual void saveAsSqd() = 0;
+    virtual void saveAsCsv() = 0;
+    virtual void saveAsUnload() = 0;
     virtual void print() = 0;
     virtual void explainQuery() = 0;
     virtual void refreshData() = 0;

@@ -48,7 +48,7 @@ MenuState ComputeMenuState(const FrameSnapshot &frame)
     set({Command::SaveAsScript},
         (browser && showsAny(frame, &VisiblePage::exportsData))
             || (browser && frame.resultOpen) || (query && frame.resultOpen));
-    set({Command::SaveAsSqd}, m.enabled(Command::SaveAsScript));
+    set({Command::SaveAsSqd, Command::SaveAsCsv, Command::SaveAsUnload}, m.enabled(Command::SaveAsScript));
     set({Command::RefreshData}, query || (browser && showsAny(frame, &VisiblePage::refreshesData)));
     set({Command::Edit, Command::ExternalEdit, Command::Open}, m.enabled(Command::PasteQuery));
     // The browser's Edit brings an object's definition page to front, so it
@@ -68,6 +68,7 @@ MenuState ComputeMenuState(const FrameSnapshot &frame)
     set({Command::Stop}, frame.running);
     if (frame.running)
         set({Command::Execute, Command::RefreshData, Command::Compile, Command::SaveAsScript, Command::SaveAsSqd,
+             Command::SaveAsCsv, Command::SaveAsUnload,
              Command::Refresh, Command::Back, Command::Previous},
             false);
     return m;

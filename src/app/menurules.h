@@ -16,7 +16,7 @@ namespace quodlin {
 enum class Command {
     Connect, Disconnect, New, NewProc, NewView, NewTrigger, NewSynonym, Query,
     Execute, ExplainQuery, Edit, ExternalEdit, Compile, Open, Save, SaveAs,
-    SaveAsScript, SaveAsSqd, Print, PrintSetup, Exit,
+    SaveAsScript, SaveAsSqd, SaveAsCsv, SaveAsUnload, Print, PrintSetup, Exit,
     Cut, Copy, Paste, PasteQuery, MemorizeQuery, Refresh, RefreshData,
     Find, Replace, SearchAgain,
     LiveData, ExplainEnabled, ToolbarCaptions, ResetTemplates, Options,

@@ -22,4 +22,17 @@ QList<QRect> CascadeGeometry(QSize client, int count, QPoint offset)
     return rects;
 }
 
+QRect NewWindowGeometry(QSize client, QSize preferred, int index, QPoint offset)
+{
+    if (client.isEmpty())
+        return QRect(QPoint(0, 0), preferred);
+    const QSize size(std::clamp(std::max(preferred.width(), client.width() * 2 / 3), 1, client.width()),
+                     std::clamp(std::max(preferred.height(), client.height() * 2 / 3), 1, client.height()));
+    const int dx = std::max(1, offset.x());
+    const int dy = std::max(1, offset.y());
+    const int fitting = std::min((client.width() - size.width()) / dx, (client.height() - size.height()) / dy);
+    const int step = std::max(0, index) % (fitting + 1);
+    return QRect(QPoint(step * dx, step * dy), size);
+}
+
 } // namespace quodlin

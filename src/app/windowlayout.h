@@ -16,4 +16,10 @@ namespace quodlin {
 // top-left corner.
 QList<QRect> CascadeGeometry(QSize client, int count, QPoint offset);
 
+// Where a new window opens among `index` others: `index` offsets down and
+// right of the top-left corner, starting over before it would leave the
+// client area, at the preferred size grown to two thirds of the area (room
+// for a result) and never larger than the area.
+QRect NewWindowGeometry(QSize client, QSize preferred, int index, QPoint offset);
+
 } // namespace quodlin

@@ -21,7 +21,7 @@ PageDesc gridPage(const char *name, const char *caption, const char *grid, const
 
 PageDesc editorPage(const char *name, const char *editor, const char *bodyQuery)
 {
-    return PageDesc{s(name), s("&Edit"), PageContent::DefinitionEditor, {}, s(editor), s(bodyQuery), {}, {}};
+    return PageDesc{s(name), s("Ed&it"), PageContent::DefinitionEditor, {}, s(editor), s(bodyQuery), {}, {}};
 }
 
 PageDesc propertiesPage(const char *name, const char *caption, const char *query, const char *ds,
@@ -43,7 +43,7 @@ QList<PageSetDesc> buildPageSets()
                         {PageDesc{s("pageListItems"), s("&Items"), PageContent::List, {}, s("lvwList"), {}, {}, {}},
                          sqlPage("pageListSQL", "S&QL")}};
 
-    PageDesc depends = gridPage("pageTableDepends", "D&epends", "gridTableDepends", "qryTableDepends",
+    PageDesc depends = gridPage("pageTableDepends", "De&pends", "gridTableDepends", "qryTableDepends",
                                 "dsTableDepends", "Depends for");
     depends.buttons << GotoButton{s("btnTableDependsGoto"), s("&Go"), s("qryTableDepends"), s("dtabname"),
                                   s("downer"), s("qryTableDepends")};
@@ -56,7 +56,7 @@ QList<PageSetDesc> buildPageSets()
          gridPage("pageTableColumns", "&Columns", "gridTableColumns", "qryTableColumns", "dsTableColumns",
                   "Columns for"),
          editorPage("pageTableEdit", "rtfViewText", "qryViewBody"),
-         gridPage("pageTableIndexes", "&Indexes", "gridTableIndexes", "qryTableIndexes", "dsTableIndexes",
+         gridPage("pageTableIndexes", "I&ndexes", "gridTableIndexes", "qryTableIndexes", "dsTableIndexes",
                   "Indexes for"),
          gridPage("pageTableTriggers", "T&riggers", "gridTableTriggers", "qryTableTriggers", "dsTableTriggers",
                   "Triggers for"),
@@ -79,7 +79,7 @@ QList<PageSetDesc> buildPageSets()
     triggerTable.gotoButton = s("btnTriggerGoto");
     sets << PageSetDesc{
         s("tabTrigger"),
-        {propertiesPage("pageTrigger", "&Trigger", "qryTrigger", "dsTrigger",
+        {propertiesPage("pageTrigger", "T&rigger", "qryTrigger", "dsTrigger",
                         {box("Name:", "qryTrigger", "trigname"), box("Owner:", "qryTrigger", "owner"),
                          box("ID:", "qryTrigger", "trigid"), box("Mode:", "qryTrigger", "modedescr"),
                          box("Event:", "qryTrigger", "eventdescr"), triggerTable,
@@ -88,13 +88,13 @@ QList<PageSetDesc> buildPageSets()
          editorPage("pageTriggerEdit", "rtfTriggerText", "qryTrigBody"), sqlPage("pageTriggerSQL", "S&QL")},
         s("rtfTriggerText")};
 
-    PageDesc synonymSql = sqlPage("pageSynSQL", "&SQL");
+    PageDesc synonymSql = sqlPage("pageSynSQL", "S&QL");
     synonymSql.executeHidden = true;
     EditBox synTable{s("Table:"), s("qrySyn"), s("stabname"), s("qrySynLocalTable"), s("stabname"), s("btnSynGoto")};
     EditBox synOwner{s("Owner:"), s("qrySyn"), s("sowner"), s("qrySynLocalTable"), s("sowner"), {}};
     sets << PageSetDesc{
         s("tabSyn"),
-        {propertiesPage("pageSyn", "&Synonym", "qrySyn", "dsSyn",
+        {propertiesPage("pageSyn", "S&ynonym", "qrySyn", "dsSyn",
                         {box("Name:", "qrySyn", "synname"), box("Owner:", "qrySyn", "owner"),
                          box("ID:", "qrySyn", "tabid"), box("Server:", "qrySyn", "sservername"),
                          box("Database:", "qrySyn", "sdbname"), synTable, synOwner,
@@ -103,7 +103,7 @@ QList<PageSetDesc> buildPageSets()
                                     s("qrySynLocalTable")}}),
          synonymSql}};
 
-    sets << PageSetDesc{s("tabOther"), {sqlPage("pageOtherSQL", "&SQL")}};
+    sets << PageSetDesc{s("tabOther"), {sqlPage("pageOtherSQL", "S&QL")}};
     return sets;
 }
 

@@ -85,7 +85,7 @@ const PageSetDesc *FindPageSet(const QString &objectName);
 struct PageView {
     QString pageSet;             // "tabTable"
     QStringList hiddenPages;     // pages whose tab is hidden for this kind
-    QString firstTabCaption;     // "&Table"/"&View" for tabTable; empty: keep the design caption
+    QString firstTabCaption;     // "T&able"/"&View" for tabTable; empty: keep the design caption
     QString captionPrefix;       // caption bar: prefix + record caption ("Table: ")
     bool definitionText = false; // the kind has a rebuilt definition text
 };

@@ -26,7 +26,7 @@ QList<ObjectKindDesc> buildKinds()
     table.lists = {list("System", "System Tables", "qrySystemTables"), list("User", "User Tables", "qryUserTables")};
     table.pageSet = s("tabTable");
     table.hiddenPages = {s("pageTableEdit")};
-    table.firstTabCaption = s("&Table");
+    table.firstTabCaption = s("T&able");
     table.captionPrefix = s("Table: ");
     table.title = s("Table");
     table.masterQuery = s("qryTable");

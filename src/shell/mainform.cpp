@@ -16,6 +16,7 @@
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
@@ -140,6 +141,8 @@ void TMainForm::FormCreate()
     on(Command::SaveAs, [this] { routeToChild(&IChildWindow::saveAs); });
     on(Command::SaveAsScript, [this] { routeToChild(&IChildWindow::saveAsScript); });
     on(Command::SaveAsSqd, [this] { routeToChild(&IChildWindow::saveAsSqd); });
+    on(Command::SaveAsCsv, [this] { routeToChild(&IChildWindow::saveAsCsv); });
+    on(Command::SaveAsUnload, [this] { routeToChild(&IChildWindow::saveAsUnload); });
     on(Command::Print, [this] { mnuFilePrintClick(); });
     on(Command::PrintSetup, [this] { mnuFilePrintSetupClick(); });
     on(Command::Exit, [this] { close(); });
@@ -307,7 +310,22 @@ QList<IChildWindow *> TMainForm::children() const
     return list;
 }
 
-void TMainForm::addChild(QMdiSubWindow *window) { m_mdiArea->addSubWindow(window); }
+void TMainForm::addChild(QMdiSubWindow *window)
+{
+    m_mdiArea->addSubWindow(window);
+    // A child's window menu gives up the keys the frame's commands use
+    // (Ctrl+W is External Edit; Close keeps Ctrl+F4).
+    if (QMenu *menu = window->systemMenu()) {
+        for (QAction *item : menu->actions()) {
+            QList<QKeySequence> keys = item->shortcuts();
+            keys.removeIf([this](const QKeySequence &key) {
+                return std::any_of(m_actions.begin(), m_actions.end(),
+                                   [&key](const QAction *a) { return a && a->shortcuts().contains(key); });
+            });
+            item->setShortcuts(keys);
+        }
+    }
+}
 
 IQueryWindow *TMainForm::openQueryWindow()
 {

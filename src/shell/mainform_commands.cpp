@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 #include "app/externalprograms.h"
 #include "app/templates.h"
+#include "app/ui/mdistep.h"
 #include "app/windowlayout.h"
 #include "output/ui/textprinter.h"
 #include "shell/aboutbox.h"
@@ -17,8 +18,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QStyle>
-#include <QStyleOptionTitleBar>
 
 #include <exception>
 
@@ -174,11 +173,7 @@ void TMainForm::mnuWindowCascadeClick()
             windows << *it;
     if (windows.isEmpty())
         return;
-    // One title bar further per window, as a cascade shows each caption.
-    QStyleOptionTitleBar option;
-    option.initFrom(windows.front());
-    const int step = windows.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, windows.front())
-        + windows.front()->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, windows.front());
+    const int step = TitleBarStep(windows.front());
     const QList<QRect> rects = CascadeGeometry(m_mdiArea->viewport()->size(), int(windows.size()), QPoint(step, step));
     for (int i = 0; i < windows.size(); ++i) {
         if (windows[i]->isMaximized())

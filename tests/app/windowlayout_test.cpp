@@ -35,3 +35,16 @@ TEST(CascadeGeometry, DegenerateInputs)
     EXPECT_EQ(CascadeGeometry(QSize(30, 30), 2, QPoint(20, 20)),
               (QList<QRect>{QRect(0, 0, 30, 30), QRect(0, 0, 30, 30)}));
 }
+
+TEST(NewWindowGeometry, CascadesInsideTheClientAreaAtAWorkingSize)
+{
+    const QSize client(900, 600);
+    // Small remembered sizes grow to two thirds of the area; larger ones stay.
+    EXPECT_EQ(NewWindowGeometry(client, QSize(550, 350), 1, QPoint(30, 30)), QRect(30, 30, 600, 400));
+    EXPECT_EQ(NewWindowGeometry(client, QSize(700, 450), 0, QPoint(30, 30)), QRect(0, 0, 700, 450));
+    // 200 / 30 = 6 offsets fit below; the eighth window starts over.
+    EXPECT_EQ(NewWindowGeometry(client, QSize(550, 350), 6, QPoint(30, 30)).bottomRight(), QPoint(779, 579));
+    EXPECT_EQ(NewWindowGeometry(client, QSize(550, 350), 7, QPoint(30, 30)).topLeft(), QPoint(0, 0));
+    // Never larger than the area.
+    EXPECT_EQ(NewWindowGeometry(QSize(400, 300), QSize(550, 350), 3, QPoint(30, 30)), QRect(0, 0, 400, 300));
+}

@@ -162,7 +162,7 @@ TEST_F(BrowserWindowTest, TablesAndViewsShowTheirOwnTabsAndDecodedColumns)
     TfrmDbObjects *w = connect();
     ASSERT_TRUE(w);
     w->gotoNode(QStringLiteral("acct.t"));
-    EXPECT_EQ(visibleTabs(w, "tabTable"), QStringList({"&Table", "&Columns", "&Indexes", "T&riggers", "D&epends",
+    EXPECT_EQ(visibleTabs(w, "tabTable"), QStringList({"T&able", "&Columns", "I&ndexes", "T&riggers", "De&pends",
                                                        "&Data", "S&QL", "DD&L"}));
     EXPECT_EQ(child<QLineEdit>(w, "editTabname")->text(), QStringLiteral("t"));
     EXPECT_EQ(child<QLineEdit>(w, "editOwner")->text(), QStringLiteral("acct"));
@@ -178,7 +178,7 @@ TEST_F(BrowserWindowTest, TablesAndViewsShowTheirOwnTabsAndDecodedColumns)
     EXPECT_EQ(child<QWidget>(w, "pnlSQL")->parentWidget()->objectName(), QStringLiteral("pageTableSQL"));
 
     w->gotoNode(QStringLiteral("tester.v1"));
-    EXPECT_EQ(visibleTabs(w, "tabTable"), QStringList({"&View", "&Columns", "&Edit", "D&epends", "&Data", "S&QL"}));
+    EXPECT_EQ(visibleTabs(w, "tabTable"), QStringList({"&View", "&Columns", "Ed&it", "De&pends", "&Data", "S&QL"}));
     EXPECT_EQ(child<QStatusBar>(w, "sbrListCaption")->currentMessage(), QStringLiteral("View: tester.v1"));
     EXPECT_TRUE(w->definitionText().startsWith(QStringLiteral("CREATE VIEW v1 (a) AS\r\n")));
     EXPECT_EQ(child<QPlainTextEdit>(w, "rtfViewText")->toPlainText(),

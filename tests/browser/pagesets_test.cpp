@@ -85,7 +85,6 @@ TEST(PageSets, EveryBindingNamesADeclaredField)
         }
     }
     EXPECT_EQ(FindPageSet(QStringLiteral("tabTable"))->indexOf(QStringLiteral("pageTableData")), 6);
-    EXPECT_EQ(FindPageSet(QStringLiteral("tabSyn"))->pages.last().caption, QStringLiteral("&SQL"));
 }
 
 TEST(ListPage, ColumnsFollowTheFirstChild)

@@ -215,6 +215,24 @@ TEST_F(BrowserWorkspaceTest, FunctionsAndOverloadsCompileRestoreAndDropAlone)
     EXPECT_EQ(dialogs->messages.size(), 1);
 }
 
+// Compiled under a new name, the view becomes the selected node: the tree
+// and the caption bar name it, and the old view stays.
+TEST_F(BrowserWorkspaceTest, ViewCompiledUnderANewNameIsSelected)
+{
+    w->gotoNode(QStringLiteral("tester.region_sales"));
+    auto *text = child<QPlainTextEdit>("rtfViewText");
+    QString definition = text->toPlainText();
+    const qsizetype at = definition.indexOf(QStringLiteral("region_sales"));
+    ASSERT_GE(at, 0) << definition.toStdString();
+    text->setPlainText(definition.insert(at + 12, QStringLiteral("_2")));
+    popupTree("mnuTreeCompile");
+    EXPECT_EQ(status(), QStringLiteral("Object compiled successfully."));
+    EXPECT_TRUE(selected().endsWith(QStringLiteral(".region_sales_2"))) << selected().toStdString();
+    EXPECT_EQ(child<QStatusBar>("sbrListCaption")->currentMessage(), QStringLiteral("View: ") + selected());
+    EXPECT_TRUE(listed(QStringLiteral("region_sales")));
+    EXPECT_TRUE(dialogs->questions.isEmpty()) << dialogs->questions.join(QLatin1Char('\n')).toStdString();
+}
+
 TEST_F(BrowserWorkspaceTest, TableDdlOnItsPageOnTheClipboardAndInAQueryWindow)
 {
     w->gotoNode(QStringLiteral("tester.region"));
@@ -277,6 +295,14 @@ TEST_F(BrowserWorkspaceTest, ClosingABrowserClosesTheQueryWindowsBoundToIt)
     QPointer<TfrmQuery> mine = dynamic_cast<TfrmQuery *>(shell->openQueryWindow());
     QPointer<TfrmQuery> rebound = dynamic_cast<TfrmQuery *>(shell->openQueryWindow());
     ASSERT_TRUE(mine && rebound);
+    // Cascaded over the browser, inside the visible area, at a working size.
+    const QRect area(QPoint(0, 0), shell->area.viewport()->size());
+    for (TfrmQuery *q : {mine.data(), rebound.data()}) {
+        EXPECT_TRUE(area.contains(q->geometry())) << q->x() << ',' << q->y();
+        EXPECT_GE(q->width(), area.width() * 2 / 3);
+    }
+    EXPECT_GT(mine->y(), 0);
+    EXPECT_GT(rebound->pos().y(), mine->pos().y());
     auto *combo = rebound->findChild<QComboBox *>(QStringLiteral("cboDatabaseAlias"));
     rebound->fillConnectionList();
     combo->setCurrentText(second->connection()->ConnectionDisplayName());

@@ -13,10 +13,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -133,6 +135,15 @@ TEST_F(QueryFormTest, RunsSelectInsertAndFaultyStatements)
     EXPECT_EQ(status(q), QStringLiteral("Query executed successfully."));
     EXPECT_EQ(dialogs->messages.last(),
               QStringLiteral("Message: Explain file not specified. See Connection tab in File|Options menu."));
+    // Set in Options meanwhile: the run and F10 take it as it is now.
+    const QString connection = browser->module.ConnectionName();
+    Settings::writeConnection(connection, Settings::ConnSqexplnFile, QDir::temp().filePath(QStringLiteral("wx.out")));
+    Settings::writeConnection(connection, Settings::ConnSqexplnViewer, QStringLiteral("true"));
+    const qsizetype shown = dialogs->messages.size();
+    run(q, QStringLiteral("select name from parts where id = 1"));
+    q->explainQuery();
+    EXPECT_EQ(dialogs->messages.size(), shown) << dialogs->messages.last().toStdString();
+    Settings::writeConnection(connection, Settings::ConnSqexplnFile, QString());
 }
 
 TEST_F(QueryFormTest, LiveCaptionAndGridFollowTheSwitchAndTheMode)
@@ -196,6 +207,11 @@ TEST_F(QueryFormTest, BindingRestoresTheLastStatementForTheFirstWindowOnly)
     TfrmQuery *first = openQuery();
     EXPECT_EQ(first->sqlEditor()->toPlainText(), QStringLiteral("select 1 from parts"));
     EXPECT_FALSE(first->sqlEditor()->document()->isModified());
+    // Selected: typing replaces it, Undo brings it back.
+    QTest::keyClicks(first->sqlEditor(), QStringLiteral("x"));
+    EXPECT_EQ(first->sqlEditor()->toPlainText(), QStringLiteral("x"));
+    first->sqlEditor()->undo();
+    EXPECT_EQ(first->sqlEditor()->toPlainText(), QStringLiteral("select 1 from parts"));
     TfrmQuery *second = openQuery();
     EXPECT_EQ(second->sqlEditor()->toPlainText(), QString());
 }
@@ -368,8 +384,16 @@ TEST_F(QueryFormTest, ResultExportsFromThePopupMenuWriteTheFileOrReportAFailure)
     RunSql(browser->module, QStringLiteral("create unique index ix_parts on parts (id, name)"));
     browser->module.LoadTable(QStringLiteral("parts"), QStringLiteral("tester"));
     QTemporaryDir dir;
+    Settings::write(Settings::QueryResultsToGrid, true);
     TfrmQuery *q = openQuery();
     run(q, QStringLiteral("select id, name from parts"));
+    // The grid's context menu offers every export; the text pane's own entries stay away.
+    auto *grid = child<QTableView>(q, "gridResults");
+    auto *menu = child<QMenu>(q, "popupResults");
+    emit grid->customContextMenuRequested(QPoint(4, 4));
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_FALSE(child<QAction>(q, "mnuResultsCopy")->isVisible());
+    menu->hide();
     struct Export {
         const char *action, *file, *title;
         QByteArray start;
@@ -380,7 +404,9 @@ TEST_F(QueryFormTest, ResultExportsFromThePopupMenuWriteTheFileOrReportAFailure)
                             Export{"mnuResultsSaveAsUnload", "parts.unl", "Save as UNLOAD", "1|bolt|\n"}}) {
         const QString path = dir.filePath(QLatin1String(e.file));
         dialogs->savePath = path;
-        child<QAction>(q, e.action)->trigger();
+        QAction *item = child<QAction>(q, e.action);
+        EXPECT_TRUE(menu->actions().contains(item) && item->isVisible()) << e.action;
+        item->trigger();
         EXPECT_EQ(dialogs->fileRequests.last().title, QLatin1String(e.title));
         EXPECT_EQ(dialogs->fileRequests.last().fileName, QLatin1String(e.file));
         EXPECT_EQ(shell->status, QStringLiteral("Query saved to file [") + path + QStringLiteral("]."));

@@ -48,6 +48,8 @@ public:
     void saveAs() override {}
     void saveAsScript() override {}
     void saveAsSqd() override {}
+    void saveAsCsv() override {}
+    void saveAsUnload() override {}
     void print() override {}
     void explainQuery() override {}
     void refreshData() override {}

@@ -1,6 +1,7 @@
 #include "app/ui/widgetdialogs.h"
 
 #include <QDir>
+#include <QFontMetrics>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -53,6 +54,30 @@ QString runFileDialog(const FileDialogRequest &request, void *owner, QFileDialog
 
 } // namespace
 
+void FitTitle(QWidget *dialog)
+{
+    // Applied as the window shows: a dialog's layout may set its sizes itself then.
+    class Widen : public QObject {
+    public:
+        using QObject::QObject;
+
+    protected:
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (event->type() == QEvent::Show) {
+                auto *window = static_cast<QWidget *>(watched);
+                QFont font = window->font();
+                font.setBold(true);
+                const int width = QFontMetrics(font).horizontalAdvance(window->windowTitle()) + 160;
+                if (window->width() < width)
+                    window->resize(width, window->height());
+            }
+            return false;
+        }
+    };
+    dialog->installEventFilter(new Widen(dialog));
+}
+
 void WidgetDialogs::message(const QString &caption, const QString &text, MessageIcon icon, void *owner)
 {
     QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, ownerWidget(owner));
@@ -80,12 +105,15 @@ DialogAnswer WidgetDialogs::question(const QString &caption, const QString &text
 
 bool WidgetDialogs::inputBox(const QString &caption, const QString &prompt, QString &value, void *owner)
 {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(ownerWidget(owner), caption, prompt, QLineEdit::Normal,
-                                                 value, &ok);
-    if (ok)
-        value = answer;
-    return ok;
+    QInputDialog dialog(ownerWidget(owner));
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(value);
+    FitTitle(&dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    value = dialog.textValue();
+    return true;
 }
 
 QString WidgetDialogs::openFile(const FileDialogRequest &request, void *owner)

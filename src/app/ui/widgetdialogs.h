@@ -3,7 +3,13 @@
 // QFileDialog, QPrintDialog and QPageSetupDialog. main() installs it.
 #include "app/dialogs.h"
 
+class QWidget;
+
 namespace quodlin {
+
+// Widens a dialog so the window manager's title bar shows its whole caption
+// (the caption in a bold font, and room for the icon and the buttons).
+void FitTitle(QWidget *dialog);
 
 class WidgetDialogs final : public IDialogs {
 public:

@@ -98,7 +98,7 @@ void TfrmDbObjects::createOutputMenus()
             e->viewport()->update();
         }
     });
-    connect(menuItem(m_popupEdit, "mnuSelectAll", QStringLiteral("Select &All")), &QAction::triggered, this,
+    connect(menuItem(m_popupEdit, "mnuSelectAll", QStringLiteral("Select A&ll")), &QAction::triggered, this,
             [this] { selectAll(activeEditor()); });
     m_popupEdit->addSeparator();
     connect(menuItem(m_popupEdit, "mnuSave", QStringLiteral("&Save")), &QAction::triggered, this, &TfrmDbObjects::save);
@@ -117,10 +117,10 @@ void TfrmDbObjects::createOutputMenus()
 
     m_popupResults = new QMenu(this);
     m_popupResults->setObjectName(QStringLiteral("popupResults"));
-    connect(menuItem(m_popupResults, "mnuRCopy", QStringLiteral("&Copy")), &QAction::triggered, m_rtfResults,
-            &QPlainTextEdit::copy);
-    connect(menuItem(m_popupResults, "mnuRSelectAll", QStringLiteral("Select &All")), &QAction::triggered, this,
-            [this] { selectAll(m_rtfResults); });
+    QAction *copy = menuItem(m_popupResults, "mnuRCopy", QStringLiteral("&Copy"));
+    connect(copy, &QAction::triggered, m_rtfResults, &QPlainTextEdit::copy);
+    QAction *all = menuItem(m_popupResults, "mnuRSelectAll", QStringLiteral("Select A&ll"));
+    connect(all, &QAction::triggered, this, [this] { selectAll(m_rtfResults); });
     m_popupResults->addSeparator();
     connect(menuItem(m_popupResults, "mnuRSave", QStringLiteral("&Save")), &QAction::triggered, this,
             [this] { saveEditor(false, true); });
@@ -131,12 +131,13 @@ void TfrmDbObjects::createOutputMenus()
     connect(menuItem(m_popupResults, "mnuRSaveAsSQD", QStringLiteral("Save as SQD...")), &QAction::triggered, this,
             &TfrmDbObjects::saveAsSqd);
     connect(menuItem(m_popupResults, "mnuRSaveAsCSV", QStringLiteral("Save as CSV...")), &QAction::triggered, this,
-            [this] { exportResults(ExportFormat::Csv); });
+            &TfrmDbObjects::saveAsCsv);
     connect(menuItem(m_popupResults, "mnuRSaveAsUnload", QStringLiteral("Save as UNLOAD...")), &QAction::triggered,
-            this, [this] { exportResults(ExportFormat::Unload); });
-    m_rtfResults->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_rtfResults, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { m_popupResults->popup(m_rtfResults->mapToGlobal(at)); });
+            this, &TfrmDbObjects::saveAsUnload);
+    // The grids offer the same exports.
+    for (QWidget *view : {static_cast<QWidget *>(m_rtfResults), static_cast<QWidget *>(m_gridResults),
+                          static_cast<QWidget *>(findChild<QTableView *>(QStringLiteral("gridTableData")))})
+        ShowResultsMenu(m_popupResults, view, {copy, all});
 }
 
 void TfrmDbObjects::exportResults(ExportFormat format)
@@ -160,6 +161,10 @@ void TfrmDbObjects::exportResults(ExportFormat format)
 void TfrmDbObjects::saveAsScript() { exportResults(ExportFormat::Script); }
 
 void TfrmDbObjects::saveAsSqd() { exportResults(ExportFormat::Sqd); }
+
+void TfrmDbObjects::saveAsCsv() { exportResults(ExportFormat::Csv); }
+
+void TfrmDbObjects::saveAsUnload() { exportResults(ExportFormat::Unload); }
 
 void TfrmDbObjects::openFile()
 {

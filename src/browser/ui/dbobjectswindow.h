@@ -156,6 +156,8 @@ public:
     void saveAs() override { saveEditor(true, false); }
     void saveAsScript() override;
     void saveAsSqd() override;
+    void saveAsCsv() override;
+    void saveAsUnload() override;
     void print() override;
     void explainQuery() override;
     void refreshData() override { reloadDataPage(); }

@@ -9,6 +9,8 @@
 #include "output/ui/textprinter.h"
 #include "workspace/ui/sqleditwidget.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -181,6 +183,19 @@ void QueryToFile(IShell &shell, QWidget *from, ExportFormat format, DbQuery &dat
     // Nothing replaced the old file, so the status does not claim it was saved.
     ShowErrorBox(result.report(QLatin1String(dialog.context)));
     shell.setStatusText(QStringLiteral("Error saving query to file."));
+}
+
+void ShowResultsMenu(QMenu *menu, QWidget *view, const QList<QAction *> &textOnly)
+{
+    if (!view)
+        return;
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(view, &QWidget::customContextMenuRequested, menu, [menu, view, textOnly](const QPoint &at) {
+        const bool text = qobject_cast<QPlainTextEdit *>(view) != nullptr;
+        for (QAction *a : textOnly)
+            a->setVisible(text);
+        menu->popup(view->mapToGlobal(at));
+    });
 }
 
 } // namespace quodlin

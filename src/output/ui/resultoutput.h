@@ -10,6 +10,8 @@
 
 #include <functional>
 
+class QAction;
+class QMenu;
 class QPlainTextEdit;
 class QTableView;
 class QWidget;
@@ -39,6 +41,10 @@ using KeyColumnsLookup = std::function<QStringList(const QString &table)>;
 // the old file stays.
 void QueryToFile(IShell &shell, QWidget *from, ExportFormat format, DbQuery &dataSet, QTableView *grid,
                  const KeyColumnsLookup &primaryKey);
+// The results menu on a view's context-menu request; `textOnly` entries
+// (Copy, Select All) show over a text pane only. Nothing for a null view.
+void ShowResultsMenu(QMenu *menu, QWidget *view, const QList<QAction *> &textOnly);
+
 void QueryToScriptFile(IShell &shell, QWidget *from, DbQuery &dataSet, QTableView *grid);
 void QueryToSQDFile(IShell &shell, QWidget *from, DbQuery &dataSet, QTableView *grid,
                     const KeyColumnsLookup &primaryKey);

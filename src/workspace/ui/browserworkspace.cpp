@@ -125,7 +125,8 @@ void compileObject(TfrmDbObjects &browser, const TNodeInfo &node)
     PlainTextSqlEditor editor(editorWidget);
     QString loaded = loadedDefinition(browser, node);
     CompileHooks hooks;
-    hooks.status = [&browser](const QString &text) { browser.shell().setStatusText(text); };
+    QString said;
+    hooks.status = [&browser, &said](const QString &text) { browser.shell().setStatusText(said = text); };
     hooks.showError = [](const QString &report) { ShowErrorBox(report); };
     hooks.showErrorPosition = [&](int offset) {
         ShowErrorPosition(editor, offset);
@@ -133,8 +134,28 @@ void compileObject(TfrmDbObjects &browser, const TNodeInfo &node)
         editorWidget->setFocus();
     };
     const CompileResult result = ExecDropCreate(editor, browser.module().qryCompile(), loaded, hooks);
-    if (result.compiled)
+    if (!result.compiled)
+        return;
+    // Compiled under another name or owner: the browser moves to the new
+    // object, so its tree and caption bar name what was compiled. The text
+    // is in the database now, and the new node's page shows it.
+    const std::optional<CreatedObject> created = CreatedObjectOf(editor);
+    if (!created || (created->name == node.Name && (created->owner.isEmpty() || created->owner == node.Owner))) {
         browser.setProperty(compiledProperty(node).constData(), loaded);
+        return;
+    }
+    editor.setModified(false);
+    browser.reloadTree(QString(node.Caption));  // a copy: the reload replaces the node
+    const std::vector<ObjectTreeNode> &nodes = browser.tree().nodes;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        const TNodeInfo &info = nodes[i].info;
+        if (info.Kind == created->kind && info.Name == created->name
+            && (created->owner.isEmpty() || info.Owner == created->owner)) {
+            browser.gotoNode(int(i));
+            break;
+        }
+    }
+    browser.shell().setStatusText(said);  // the reload wrote over it
 }
 
 void dropObject(TfrmDbObjects &browser, const TNodeInfo &node)

@@ -1,5 +1,6 @@
 #include "workspace/ui/memorizedqueriesform.h"
 
+#include "app/ui/widgetdialogs.h"
 #include "workspace/memorizedqueries.h"
 
 #include <QDate>
@@ -7,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace quodlin {
@@ -16,7 +18,6 @@ TfrmMemorizedQueries::TfrmMemorizedQueries(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmMemorizedQueries"));
     setWindowTitle(QStringLiteral("Memorized Queries"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(287, 210);
 
     auto *group = new QGroupBox(this);
     m_lstItems = new QListWidget(group);
@@ -46,12 +47,16 @@ TfrmMemorizedQueries::TfrmMemorizedQueries(QWidget *parent) : QDialog(parent)
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_btnRemove, &QPushButton::clicked, this, &TfrmMemorizedQueries::btnRemoveClick);
     fillList();
+    FitTitle(this);
 }
 
 void TfrmMemorizedQueries::fillList()
 {
     m_lstItems->clear();
     m_lstItems->addItems(MemorizedQueryEntries());
+    // Wide enough for the longest description.
+    m_lstItems->setMinimumWidth(m_lstItems->sizeHintForColumn(0) + 2 * m_lstItems->frameWidth()
+                                + m_lstItems->verticalScrollBar()->sizeHint().width());
     updateButtons();
 }
 

@@ -5,6 +5,8 @@
 #include "app/settingdefs.h"
 #include "app/templates.h"
 #include "app/ui/comboboxes.h"
+#include "app/ui/mdistep.h"
+#include "app/windowlayout.h"
 #include "catalog/dbobjectsmodule.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
@@ -42,7 +44,6 @@
 #include <QVBoxLayout>
 
 #include <exception>
-#include <tuple>
 
 namespace quodlin {
 
@@ -217,7 +218,7 @@ void TfrmQuery::buildMenus()
         m_rtfSQL->paste();
         m_rtfSQL->viewport()->update();
     });
-    connect(menuItem(m_popupEdit, "mnuEditSelectAll", QStringLiteral("Select &All")), &QAction::triggered, this,
+    connect(menuItem(m_popupEdit, "mnuEditSelectAll", QStringLiteral("Select A&ll")), &QAction::triggered, this,
             [this] { selectAll(m_rtfSQL); });
     m_popupEdit->addSeparator();
     connect(menuItem(m_popupEdit, "mnuEditSave", QStringLiteral("&Save")), &QAction::triggered, this, &TfrmQuery::save);
@@ -240,7 +241,7 @@ void TfrmQuery::buildMenus()
          "Save as default Stored Procedure template", &kTemplateStoredProcedure},
         {"mnuNewViewTemplate", "New &View template", "mnuSaveViewTemplate", "Save as default View template",
          &kTemplateView},
-        {"mnuNewTriggerTemplate", "New &Trigger template", "mnuSaveTriggerTemplate",
+        {"mnuNewTriggerTemplate", "New T&rigger template", "mnuSaveTriggerTemplate",
          "Save as default Trigger template", &kTemplateTrigger},
         {"mnuNewSynTemplate", "New S&ynonym template", "mnuSaveSynTemplate", "Save as default Synonym template",
          &kTemplateSynonym},
@@ -262,10 +263,10 @@ void TfrmQuery::buildMenus()
 
     m_popupResults = new QMenu(this);
     m_popupResults->setObjectName(QStringLiteral("popupResults"));
-    connect(menuItem(m_popupResults, "mnuResultsCopy", QStringLiteral("&Copy")), &QAction::triggered, m_rtfResults,
-            &QPlainTextEdit::copy);
-    connect(menuItem(m_popupResults, "mnuResultsSelectAll", QStringLiteral("Select &All")), &QAction::triggered, this,
-            [this] { selectAll(m_rtfResults); });
+    QAction *copy = menuItem(m_popupResults, "mnuResultsCopy", QStringLiteral("&Copy"));
+    connect(copy, &QAction::triggered, m_rtfResults, &QPlainTextEdit::copy);
+    QAction *all = menuItem(m_popupResults, "mnuResultsSelectAll", QStringLiteral("Select A&ll"));
+    connect(all, &QAction::triggered, this, [this] { selectAll(m_rtfResults); });
     m_popupResults->addSeparator();
     connect(menuItem(m_popupResults, "mnuResultsSave", QStringLiteral("&Save")), &QAction::triggered, this,
             &TfrmQuery::save);
@@ -275,18 +276,13 @@ void TfrmQuery::buildMenus()
             &QAction::triggered, this, &TfrmQuery::saveAsScript);
     connect(menuItem(m_popupResults, "mnuResultsSaveAsSQD", QStringLiteral("Save as SQD...")), &QAction::triggered,
             this, &TfrmQuery::saveAsSqd);
-    for (const auto &[name, caption, format] : {std::tuple{"mnuResultsSaveAsCSV", "Save as CSV...", ExportFormat::Csv},
-                                                std::tuple{"mnuResultsSaveAsUnload", "Save as UNLOAD...",
-                                                           ExportFormat::Unload}}) {
-        connect(menuItem(m_popupResults, name, QLatin1String(caption)), &QAction::triggered, this,
-                [this, format = format] {
-                    if (resultOpen())
-                        QueryToFile(m_shell, this, format, *m_qryQuery, m_gridResults, keyColumns());
-                });
-    }
-    m_rtfResults->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_rtfResults, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { m_popupResults->popup(m_rtfResults->mapToGlobal(at)); });
+    connect(menuItem(m_popupResults, "mnuResultsSaveAsCSV", QStringLiteral("Save as CSV...")), &QAction::triggered,
+            this, &TfrmQuery::saveAsCsv);
+    connect(menuItem(m_popupResults, "mnuResultsSaveAsUnload", QStringLiteral("Save as UNLOAD...")),
+            &QAction::triggered, this, &TfrmQuery::saveAsUnload);
+    // The result's exports whatever shows it, grid or text.
+    ShowResultsMenu(m_popupResults, m_rtfResults, {copy, all});
+    ShowResultsMenu(m_popupResults, m_gridResults, {copy, all});
 }
 
 void TfrmQuery::readSettings()
@@ -378,11 +374,6 @@ void TfrmQuery::bindConnection(IConnection *connection)
         fillConnectionList();
         m_tabQuery->setVisible(true);
         m_rtfSQL->setFocus();
-        m_explainFile = Settings::readConnection(connection->ConnectionName(), Settings::ConnSqexplnFile);
-        m_explainViewer = Settings::readConnection(connection->ConnectionName(), Settings::ConnSqexplnViewer);
-    } else {
-        m_explainFile.clear();
-        m_explainViewer.clear();
     }
     m_bound = true;
     updateMenus();
@@ -395,6 +386,8 @@ void TfrmQuery::bindConnection(IConnection *connection)
             if (last != editor.text())
                 editor.setText(last);
             editor.setModified(false);
+            // Selected, so what the user types replaces it (and Undo brings it back).
+            m_rtfSQL->selectAll();
         }
         m_lastStatementLoaded = true;
     }
@@ -429,8 +422,6 @@ void TfrmQuery::cboDatabaseAliasChange()
     if (found && found != m_connection) {
         m_connection = found;
         attachQueries(found);
-        m_explainFile = Settings::readConnection(found->ConnectionName(), Settings::ConnSqexplnFile);
-        m_explainViewer = Settings::readConnection(found->ConnectionName(), Settings::ConnSqexplnViewer);
         showSqlPage();
         m_shell.SetCurrentConnection(found);
     }
@@ -485,7 +476,7 @@ void TfrmQuery::ExecSQL()
     options.liveChecked = m_chkLiveQuery->isChecked();
     options.gridVisible = m_resultsToGrid;
     options.explain = explainEnabled();
-    options.explainFile = m_explainFile;
+    options.explainFile = connectionSetting(Settings::ConnSqexplnFile);
     options.context = QStringLiteral("TfrmQuery.ExecSQL");
     options.autoRefresh = m_autoRefresh;
     options.explainImmediate = m_showExplainImmediate;
@@ -513,7 +504,17 @@ void TfrmQuery::showResult(bool rows)
     }
 }
 
-void TfrmQuery::ShowExplainFile() { ViewExplainOutput(explainEnabled(), m_explainFile, m_explainViewer); }
+void TfrmQuery::ShowExplainFile()
+{
+    ViewExplainOutput(explainEnabled(), connectionSetting(Settings::ConnSqexplnFile),
+                      connectionSetting(Settings::ConnSqexplnViewer));
+}
+
+QString TfrmQuery::connectionSetting(const Settings::StringSetting &setting) const
+{
+    // Read when used: the Options dialog may have changed it since the binding.
+    return m_connection ? Settings::readConnection(m_connection->ConnectionName(), setting) : QString();
+}
 
 bool TfrmQuery::resultOpen() const { return !running() && m_qryQuery->isOpen(); }
 
@@ -666,6 +667,12 @@ void InstallQueryWindowFactory()
     SetQueryWindowFactory([](IShell &shell) -> IQueryWindow * {
         auto *window = new TfrmQuery(shell);
         shell.addChild(window);
+        // Cascaded over the windows already open, inside the visible area.
+        if (QMdiArea *area = window->mdiArea()) {
+            const int step = TitleBarStep(window);
+            window->setGeometry(NewWindowGeometry(area->viewport()->size(), window->size(),
+                                                  int(shell.children().size()) - 1, QPoint(step, step)));
+        }
         window->show();
         window->bindConnection(shell.CurrentConnection());
         return window;

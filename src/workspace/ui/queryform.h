@@ -29,6 +29,9 @@ class QWidget;
 
 namespace quodlin {
 
+namespace Settings {
+struct StringSetting;
+}
 class DbDatabase;
 class DbQuery;
 class DbQueryModel;
@@ -73,6 +76,8 @@ public:
     void saveAs() override { saveEditor(true); }
     void saveAsScript() override;
     void saveAsSqd() override;
+    void saveAsCsv() override;
+    void saveAsUnload() override;
     void print() override;
     QPlainTextEdit *activeEditor() const override;
     QString sqlFileName() const { return m_sqlFileName; }
@@ -102,6 +107,8 @@ private:
     // The SQD key line's source: the catalog module of the bound connection.
     std::function<QStringList(const QString &table)> keyColumns() const;
     DbDatabase *database() const;
+    // A per-connection setting of the bound connection, as stored now.
+    QString connectionSetting(const Settings::StringSetting &setting) const;
     void setStatus(const QString &text);
     RunPanelHooks runHooks();
     // After a run: the results page with the grid or text, else the SQL page.
@@ -142,8 +149,6 @@ private:
     bool m_showExplainImmediate = false;
     bool m_autoRefresh = true;
     bool m_resultsToGrid = false;
-    QString m_explainFile;
-    QString m_explainViewer;
     QString m_templateKind;
     QString m_sqlFileName;
     QString m_resultsFileName;

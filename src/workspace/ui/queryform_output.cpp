@@ -5,6 +5,7 @@
 #include "db/dberror.h"
 #include "db/dbquery.h"
 #include "output/editorfiles.h"
+#include "output/exportwriter.h"
 #include "output/ui/resultoutput.h"
 #include "workspace/ui/sqleditwidget.h"
 
@@ -67,6 +68,18 @@ void TfrmQuery::saveAsSqd()
 {
     if (resultOpen())
         QueryToSQDFile(m_shell, this, *m_qryQuery, m_gridResults, keyColumns());
+}
+
+void TfrmQuery::saveAsCsv()
+{
+    if (resultOpen())
+        QueryToFile(m_shell, this, ExportFormat::Csv, *m_qryQuery, m_gridResults, keyColumns());
+}
+
+void TfrmQuery::saveAsUnload()
+{
+    if (resultOpen())
+        QueryToFile(m_shell, this, ExportFormat::Unload, *m_qryQuery, m_gridResults, keyColumns());
 }
 
 void TfrmQuery::print()
