@@ -1,9 +1,9 @@
 #include "browser/objectdetails.h"
 
 #include "app/textutil.h"
-#include "browser/definitiontext.h"
 #include "browser/pagesets.h"
 #include "catalog/dbobjectsmodule.h"
+#include "catalog/definitiontext.h"
 #include "db/dbquery.h"
 
 #include <vector>

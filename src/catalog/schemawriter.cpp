@@ -1,9 +1,9 @@
 #include "catalog/schemawriter.h"
 
 #include "app/textutil.h"
-#include "browser/definitiontext.h"
 #include "catalog/catalogdecoders.h"
 #include "catalog/dbobjectsmodule.h"
+#include "catalog/definitiontext.h"
 #include "db/dbquery.h"
 #include "db/sqlname.h"
 

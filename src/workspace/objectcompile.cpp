@@ -1,8 +1,8 @@
 #include "workspace/objectcompile.h"
 
-#include "browser/definitiontext.h"
 #include "catalog/catalogdecoders.h"
 #include "catalog/dbobjectsmodule.h"
+#include "catalog/definitiontext.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
 #include "workspace/builtstatement.h"

@@ -1,12 +1,12 @@
 // The browser's layout, its six page sets built from their description, and
 // what each kind of node loads into them.
-#include "browser/definitiontext.h"
 #include "browser/objectdetails.h"
 #include "browser/pagesets.h"
 #include "browser/ui/dbobjectswindow.h"
 #include "browser/ui/nodeimages.h"
 #include "browser/ui/objectlistview.h"
 #include "catalog/dbobjectsmodule.h"
+#include "catalog/definitiontext.h"
 #include "app/externalprograms.h"
 #include "db/dberror.h"
 #include "db/dbdatabase.h"

@@ -1,6 +1,6 @@
 // Definition texts rebuilt from catalog rows: the hand-made rows of the
 // known cases, then the rows a real catalog stores.
-#include "browser/definitiontext.h"
+#include "catalog/definitiontext.h"
 
 #include "catalogfixture.h"
 

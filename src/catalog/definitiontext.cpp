@@ -1,4 +1,4 @@
-#include "browser/definitiontext.h"
+#include "catalog/definitiontext.h"
 
 #include "app/textutil.h"
 #include "db/dbquery.h"
