@@ -5,7 +5,6 @@
 #include "app/outputfile.h"
 #include "app/textutil.h"
 #include "db/dberror.h"
-#include "workspace/sqlanalysis.h"
 
 #include <QFile>
 #include <QFileInfo>

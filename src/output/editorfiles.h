@@ -10,7 +10,7 @@
 // file, and the failure is reported. Lines end in CR LF; text is written as
 // UTF-8 and read as UTF-8, or as Latin-1 when the bytes are not valid UTF-8
 // (files from 8-bit Windows editors).
-#include "workspace/sqleditor.h"
+#include "app/sqleditor.h"
 
 #include <QString>
 #include <QStringList>

@@ -4,8 +4,8 @@
 // taking the first occurrence in the first line that has one; it never wraps
 // round, and a search text spanning a line break is never found. Positions
 // are the editor's own, a line break counting as one character.
+#include "app/sqleditor.h"
 #include "app/textutil.h"  // ReplaceInText
-#include "workspace/sqleditor.h"
 
 #include <QString>
 

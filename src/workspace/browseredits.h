@@ -4,8 +4,8 @@
 // window, each modified editor is offered for saving (Yes saves, No drops
 // the change, Cancel stays); a refresh asked for while the browser is not
 // the active window waits in a pending flag until it is.
+#include "app/sqleditor.h"
 #include "catalog/objectkinds.h"
-#include "workspace/sqleditor.h"
 
 namespace quodlin {
 

@@ -17,9 +17,9 @@
 // decides. A database without transactions (BEGIN WORK refused other than
 // for the lock or Stop: -256 on Informix) is dropped, created and restored
 // statement by statement.
+#include "app/sqleditor.h"
 #include "browser/objecttree.h"
 #include "db/sqlname.h"
-#include "workspace/sqleditor.h"
 
 #include <functional>
 #include <optional>

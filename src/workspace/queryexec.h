@@ -8,8 +8,8 @@
 //                error position from the outcome.
 // Every statement is opened; a statement without rows has run when the open
 // fails with "Error creating cursor handle". Object DDL is not run here.
+#include "app/sqleditor.h"
 #include "output/textrender.h"
-#include "workspace/sqleditor.h"
 #include "workspace/statementsplitter.h"
 
 #include <QStringList>

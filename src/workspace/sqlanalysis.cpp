@@ -75,36 +75,6 @@ std::optional<QStringList> routineSignature(const QString &text, qsizetype at)
 
 } // namespace
 
-const QStringList &PlaceholderNames()
-{
-    static const QStringList names = {
-        QStringLiteral("<new>.sql"), QStringLiteral("<tr_new>"), QStringLiteral("<sp_new>"),
-        QStringLiteral("<vw_new>"),  QStringLiteral("<sy_new>"), QStringLiteral("tr_new"),
-        QStringLiteral("sp_new"),    QStringLiteral("vw_new"),   QStringLiteral("sy_new"),
-    };
-    return names;
-}
-
-QString TrimSql(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start].unicode() <= 32)
-        ++start;
-    while (end > start && text[end - 1].unicode() <= 32)
-        --end;
-    return text.mid(start, end - start);
-}
-
-QString UpperAscii(const QString &text)
-{
-    QString result = text;
-    for (QChar &c : result)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
-    return result;
-}
-
 bool IsObjectDDL(const ISqlEditor &editor)
 {
     const int n = editor.lineCount();
@@ -138,53 +108,6 @@ bool IsRowReturning(const ISqlEditor &editor)
         return false;
     const QString upper = UpperAscii(editor.text());
     return upper.contains(QLatin1String("SELECT ")) || upper.contains(QLatin1String("EXECUTE PROC"));
-}
-
-QString GetCreateObjectName(const ISqlEditor &editor)
-{
-    const QString written = editor.text();
-    const QString upper = UpperAscii(written);
-    struct Kind {
-        const char *create;
-        const char *dbaCreate;
-        const char *keyword;
-        QChar terminator;
-    };
-    static const Kind kinds[] = {
-        {"CREATE TRIGGER", "CREATE DBA TRIGGER", "TRIGGER ", QLatin1Char(' ')},
-        {"CREATE PROCEDURE", "CREATE DBA PROCEDURE", "PROCEDURE ", QLatin1Char('(')},
-        {"CREATE FUNCTION", "CREATE DBA FUNCTION", "FUNCTION ", QLatin1Char('(')},
-        {"CREATE VIEW", "CREATE DBA VIEW", "VIEW ", QLatin1Char(' ')},
-        {"CREATE SYNONYM", "CREATE DBA SYNONYM", "SYNONYM ", QLatin1Char(' ')},
-    };
-    for (const Kind &kind : kinds) {
-        if (!upper.contains(QLatin1String(kind.create)) && !upper.contains(QLatin1String(kind.dbaCreate)))
-            continue;
-        const QLatin1String keyword(kind.keyword);
-        const qsizetype at = upper.indexOf(keyword);
-        if (at < 0)
-            return {};
-        QString name = written.mid(at + keyword.size(), 255);
-        // The keyword's line ends at CR; a bare LF ends it as well.
-        const qsizetype lineEnd = name.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")));
-        if (lineEnd >= 0)
-            name.truncate(lineEnd);
-        name = TrimSql(name);
-        if (const qsizetype cut = name.indexOf(kind.terminator); cut >= 0)
-            name.truncate(cut);
-        return TrimSql(name);
-    }
-    return {};
-}
-
-QString GetUnqualifiedObjectName(const ISqlEditor &editor)
-{
-    QString name = GetCreateObjectName(editor);
-    if (UpperAscii(name).startsWith(QLatin1String("INFORMIX.")))
-        name.remove(0, 9);
-    if (UpperAscii(name).startsWith(QLatin1String("\"INFORMIX\".")))
-        name.remove(0, 11);
-    return name;
 }
 
 std::optional<CreatedObject> CreatedObjectOf(const ISqlEditor &editor)

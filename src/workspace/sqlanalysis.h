@@ -7,8 +7,8 @@
 //
 // Keywords match in capitals only where the operations say so; that is how
 // the query window tells DDL apart, and tests hold the cases.
+#include "app/sqleditor.h"
 #include "db/sqlname.h"
-#include "workspace/sqleditor.h"
 
 #include <QStringList>
 
@@ -18,20 +18,9 @@ namespace quodlin {
 
 class DbQuery;
 
-// "<new>.sql", "<tr_new>", "<sp_new>", "<vw_new>", "<sy_new>", "tr_new",
-// "sp_new", "vw_new", "sy_new", in the order they are replaced.
-const QStringList &PlaceholderNames();
-
-// A trimmed line (codes 0..32 removed at both ends).
-QString TrimSql(const QString &text);
-// Upper-cases a-z only, keeping the length.
-QString UpperAscii(const QString &text);
-
 bool IsObjectDDL(const ISqlEditor &editor);
 bool IsMultiStatement(const ISqlEditor &editor);
 bool IsRowReturning(const ISqlEditor &editor);
-QString GetCreateObjectName(const ISqlEditor &editor);
-QString GetUnqualifiedObjectName(const ISqlEditor &editor);
 
 // The object a text creates. The statement is the one on the first line that
 // begins with "CREATE " in capitals (the line that decides whether a compile

@@ -1,8 +1,8 @@
 #pragma once
-// What the statement analysis, execution and compile code needs of an SQL
-// editor: its lines, its whole text and its caret. The windows adapt their
-// plain-text editors to it; the command-line tool and the tests use the
-// in-memory SqlTextBuffer.
+// What the statement analysis, execution and compile code, the editor files
+// and find/replace need of an SQL editor: its lines, its whole text and its
+// caret. The windows adapt their plain-text editors to it; the command-line
+// tool and the tests use the in-memory SqlTextBuffer.
 //
 // The whole text is the lines joined by CR LF. The caret is a 0-based
 // character index counted in the editor's own way, where a line break is one
@@ -57,5 +57,22 @@ private:
 
 // Splits a text into lines at CR LF, LF or CR; an empty text has no lines.
 QStringList SplitEditorLines(const QString &text);
+
+// The template placeholders: "<new>.sql", "<tr_new>", "<sp_new>",
+// "<vw_new>", "<sy_new>", "tr_new", "sp_new", "vw_new", "sy_new", in the
+// order they are replaced.
+const QStringList &PlaceholderNames();
+
+// A trimmed line (codes 0..32 removed at both ends).
+QString TrimSql(const QString &text);
+// Upper-cases a-z only, keeping the length.
+QString UpperAscii(const QString &text);
+
+// The name a CREATE TRIGGER, PROCEDURE, FUNCTION, VIEW or SYNONYM text
+// gives its object, as written on the keyword's line; the query window's
+// compile and the save dialogs' proposed file name both read it. The
+// unqualified name drops an "informix." owner.
+QString GetCreateObjectName(const ISqlEditor &editor);
+QString GetUnqualifiedObjectName(const ISqlEditor &editor);
 
 } // namespace quodlin
