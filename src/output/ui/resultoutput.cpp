@@ -3,11 +3,11 @@
 #include "app/dialogs.h"
 #include "app/externalprograms.h"
 #include "app/shell.h"
+#include "app/ui/plaintexteditor.h"
 #include "db/dbquery.h"
 #include "output/exportwriter.h"
 #include "output/textrender.h"
 #include "output/ui/textprinter.h"
-#include "workspace/ui/sqleditwidget.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,7 +1,7 @@
 #pragma once
 // The SQL editors of the windows: a plain-text editor in the program's SQL
-// font with syntax colouring, and its adapter to the core's ISqlEditor.
-#include "workspace/sqleditor.h"
+// font with syntax colouring (its adapter to the core's ISqlEditor comes along).
+#include "app/ui/plaintexteditor.h"
 
 #include <QPlainTextEdit>
 #include <QSyntaxHighlighter>
@@ -35,22 +35,5 @@ private:
 
 // "Courier New" at 13 pixels, no word wrap, tabs accepted, coloured.
 void SetupSqlEditor(QPlainTextEdit *editor, bool highlight = true);
-
-class PlainTextSqlEditor : public ISqlEditor {
-public:
-    explicit PlainTextSqlEditor(QPlainTextEdit *editor) : m_editor(editor) {}
-    // An empty document has no lines.
-    int lineCount() const override;
-    QString line(int index) const override;
-    void setLine(int index, const QString &text) override;
-    void setText(const QString &text) override;
-    int caret() const override;
-    void setCaret(int position) override;
-    bool modified() const override;
-    void setModified(bool on) override;
-
-private:
-    QPlainTextEdit *m_editor;
-};
 
 } // namespace quodlin
