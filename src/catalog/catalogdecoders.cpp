@@ -1,20 +1,10 @@
 #include "catalog/catalogdecoders.h"
 
-#include <array>
+#include "engine/timeunits.h"
 
 namespace quodlin {
 
 namespace {
-
-// The Informix time-unit codes; odd codes below 11 name no unit.
-QString unitName(int code)
-{
-    static const std::array<const char *, 16> names = {
-        "YEAR", nullptr, "MONTH", nullptr, "DAY", nullptr, "HOUR", nullptr, "MINUTE", nullptr,
-        "SECOND", "FRACTION(1)", "FRACTION(2)", "FRACTION(3)", "FRACTION(4)", "FRACTION(5)"};
-    const char *name = names[size_t(code & 15)];
-    return name ? QString::fromLatin1(name) : QString();
-}
 
 QString byLetter(const QString &letter, std::initializer_list<std::pair<char, const char *>> table)
 {
@@ -35,8 +25,8 @@ QString pair(int first, int second)
 
 QString DateTimeQualifierText(int collength)
 {
-    const QString start = unitName((collength & 240) >> 4);
-    const QString end = unitName(collength & 15);
+    const QLatin1String start(engine::timeUnitName((collength & 240) >> 4, false));
+    const QLatin1String end(engine::timeUnitName(collength & 15, true));
     QString text;
     if (!start.isEmpty())
         text += QLatin1Char(' ') + start + QStringLiteral(" TO ");

@@ -3,6 +3,7 @@
 #include "engine/file_access.h"
 #include "engine/session.h"
 #include "engine/sqlite_util.h"
+#include "engine/timeunits.h"
 
 #include <sqlite3.h>
 
@@ -286,32 +287,16 @@ private:
 
 // ---------------------------------------------------------------- predicate text
 
-std::string unitName(int code)
-{
-    switch (code) {
-    case ast::UnitYear: return "YEAR";
-    case ast::UnitMonth: return "MONTH";
-    case ast::UnitDay: return "DAY";
-    case ast::UnitHour: return "HOUR";
-    case ast::UnitMinute: return "MINUTE";
-    case ast::UnitSecond: return "SECOND";
-    case ast::UnitFraction: return "FRACTION";
-    default:
-        if (code > ast::UnitSecond && code <= 15)
-            return "FRACTION(" + std::to_string(code - 10) + ")";
-        return {};
-    }
-}
-
 std::string qualifierText(const ast::DtQualifier &q)
 {
     if (!q.valid())
         return {};
-    std::string s = " " + unitName(q.start);
+    std::string s = std::string(" ") + timeUnitName(q.start, false);
     if (q.leading >= 0)
         s += "(" + std::to_string(q.leading) + ")";
-    if (q.end >= 0 && q.end != q.start)
-        s += " TO " + unitName(q.end);
+    // A single unit stands alone, but FRACTION always names its end's digits.
+    if (q.end >= 0 && (q.end != q.start || q.start == ast::UnitFraction))
+        s += std::string(" TO ") + timeUnitName(q.end, true);
     return s;
 }
 
@@ -435,7 +420,7 @@ private:
         }
         case EK::Datetime: return "DATETIME (" + e.text + ")" + qualifierText(e.qualifier);
         case EK::Interval: return "INTERVAL (" + e.text + ")" + qualifierText(e.qualifier);
-        case EK::Units: return sub(arg(0), true) + " UNITS " + unitName(e.qualifier.start);
+        case EK::Units: return sub(arg(0), true) + " UNITS " + timeUnitName(e.qualifier.start, false);
         case EK::Sequence: return e.table + "." + e.text;
         case EK::Trim: {
             std::string s = "TRIM(" + e.text + " ";

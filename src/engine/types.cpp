@@ -1,6 +1,7 @@
 #include "engine/types.h"
 
 #include "engine/error.h"
+#include "engine/timeunits.h"
 
 namespace quodlin::engine {
 
@@ -48,19 +49,6 @@ bool validUnit(int u, bool asEnd)
     if (asEnd)
         return u >= 11 && u <= 15;
     return u == UFraction;
-}
-
-const char *unitName(int u)
-{
-    switch (u) {
-    case UYear: return "YEAR";
-    case UMonth: return "MONTH";
-    case UDay: return "DAY";
-    case UHour: return "HOUR";
-    case UMinute: return "MINUTE";
-    case USecond: return "SECOND";
-    default: return "FRACTION";
-    }
 }
 
 } // namespace
@@ -116,19 +104,12 @@ Qualifier decodeQualifier(int collength, bool interval)
 
 std::string qualifierText(int collength, bool interval)
 {
-    Qualifier q = decodeQualifier(collength, interval);
-    std::string s = unitName(q.start);
-    bool defaultLeading = q.leading == (q.start == UYear ? 4 : 2);
-    if (q.start == UFraction) {
-        return "FRACTION TO FRACTION(" + std::to_string(q.end - 10) + ")";
-    }
-    if (interval && !defaultLeading)
+    const Qualifier q = decodeQualifier(collength, interval);
+    std::string s = timeUnitName(q.start, false);
+    // A FRACTION start's digits are the end's.
+    if (interval && q.start != UFraction && q.leading != (q.start == UYear ? 4 : 2))
         s += "(" + std::to_string(q.leading) + ")";
-    s += " TO ";
-    s += unitName(q.end);
-    if (q.end > USecond)
-        s += "(" + std::to_string(q.end - 10) + ")";
-    return s;
+    return s + " TO " + timeUnitName(q.end, true);
 }
 
 TypeDesc typeFromCode(int coltype, int collength, int extendedId)

@@ -68,17 +68,20 @@ INSTANTIATE_TEST_SUITE_P(
         TypeCase{"UnlistedCode", 19, 0, 0, "", ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
-// Every start and end code of the qualifier table; odd codes below 11 name nothing.
+// Every start and end code of the qualifier table; odd codes below 11 name
+// nothing, a FRACTION start has no digits of its own (they are the end's).
 TEST(DateTimeQualifier, EveryUnitCode)
 {
-    const char *units[16] = {"YEAR", "", "MONTH", "", "DAY", "", "HOUR", "", "MINUTE", "",
-                             "SECOND", "FRACTION(1)", "FRACTION(2)", "FRACTION(3)", "FRACTION(4)", "FRACTION(5)"};
+    const char *starts[16] = {"YEAR", "", "MONTH", "", "DAY", "", "HOUR", "", "MINUTE", "",
+                              "SECOND", "", "FRACTION", "", "", ""};
+    const char *ends[16] = {"YEAR", "", "MONTH", "", "DAY", "", "HOUR", "", "MINUTE", "",
+                            "SECOND", "FRACTION(1)", "FRACTION(2)", "FRACTION(3)", "FRACTION(4)", "FRACTION(5)"};
     for (int start = 0; start < 16; ++start) {
         for (int end = 0; end < 16; ++end) {
             QString expected;
-            if (*units[start])
-                expected = QStringLiteral(" %1 TO ").arg(QString::fromLatin1(units[start]));
-            expected += QString::fromLatin1(units[end]);
+            if (*starts[start])
+                expected = QStringLiteral(" %1 TO ").arg(QString::fromLatin1(starts[start]));
+            expected += QString::fromLatin1(ends[end]);
             EXPECT_EQ(DateTimeQualifierText(start * 16 + end), expected) << start << " " << end;
             EXPECT_EQ(ColumnTypeText(10, 0x700 + start * 16 + end), QStringLiteral("DATETIME") + expected);
         }

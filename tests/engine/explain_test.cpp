@@ -145,6 +145,16 @@ TEST_F(ExplainTest, DecimalAndVarcharIndexesServeEqualityAndRange)
     }
 }
 
+// A qualifier is written as the statement wrote it, a FRACTION end with its digits.
+TEST_F(ExplainTest, FiltersKeepTheQualifiersDigits)
+{
+    m_s->execute("create table stamps (at datetime year to fraction(5))");
+    const std::string f = explainOne("select * from stamps where at > datetime(2024-01-01 10:00:00.12) year to fraction(2)"
+                                     " or at < datetime(50) fraction to fraction(2)");
+    expectInOrder(lines(f), {"        Filters: ann.stamps.at > DATETIME (2024-01-01 10:00:00.12) YEAR TO FRACTION(2) OR "
+                             "ann.stamps.at < DATETIME (50) FRACTION TO FRACTION(2)"}, f);
+}
+
 TEST_P(ExplainShape, PlanReadsInInformixTerms)
 {
     m_s->execute("create view ca as select * from customer where state = 'CA'");
