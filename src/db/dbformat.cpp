@@ -2,11 +2,14 @@
 
 #include "db/dberror.h"
 
+#include <QLocale>
 #include <QRegularExpression>
-
 #include <QTime>
 
 #include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace quodlin {
@@ -79,29 +82,33 @@ QString TrimTrailingBlanks(const QString &text)
 
 namespace {
 
-// Whether a decimal text is already at `scale` as drivers send it: an
-// optional minus, digits, and exactly `scale` digits after a point; not a
-// negative zero, whose sign the full path drops. Exports format every cell,
-// so this saves the general path's work on nearly all of them.
-bool isAtScale(const QString &text, int scale)
+char16_t unit(QChar c) { return c.unicode(); }
+char16_t unit(char c) { return uchar(c); }
+
+// Whether a decimal text (QString, or UTF-8 bytes) is already at `scale` as
+// drivers send it: an optional minus, digits, and exactly `scale` digits
+// after a point; not a negative zero, whose sign the full path drops.
+// Exports format every cell, so this saves the general path's work on
+// nearly all of them.
+template <typename Text>
+bool isAtScale(const Text &text, int scale)
 {
+    const auto digit = [&text](qsizetype i) { return unit(text[i]) >= '0' && unit(text[i]) <= '9'; };
     const qsizetype n = text.size();
-    qsizetype i = n > 0 && text[0] == QLatin1Char('-') ? 1 : 0;
+    qsizetype i = n > 0 && unit(text[0]) == '-' ? 1 : 0;
     const qsizetype start = i;
     bool nonZero = false;
-    while (i < n && text[i].isDigit()) {
-        nonZero = nonZero || text[i] != QLatin1Char('0');
-        ++i;
-    }
+    for (; i < n && digit(i); ++i)
+        nonZero = nonZero || unit(text[i]) != '0';
     if (i == start)
         return false;
     if (scale > 0) {
-        if (i >= n || text[i] != QLatin1Char('.') || n - i - 1 != scale)
+        if (i >= n || unit(text[i]) != '.' || n - i - 1 != scale)
             return false;
         for (++i; i < n; ++i) {
-            if (!text[i].isDigit())
+            if (!digit(i))
                 return false;
-            nonZero = nonZero || text[i] != QLatin1Char('0');
+            nonZero = nonZero || unit(text[i]) != '0';
         }
     }
     return i == n && (start == 0 || nonZero);
@@ -494,6 +501,171 @@ QString DbEditText(const DbColumn &column, const QVariant &value, const DbFormat
     if (column.type == DbFieldType::Money && value.isValid())
         return DecimalAtScale(value.toString(), column.scale);
     return DbDisplayText(column, value, fmt);
+}
+
+QString DbValueText(const DbColumn &column, const QVariant &value, const DbFormatting &fmt, DbTextKind kind)
+{
+    if (kind == DbTextKind::File && value.isValid()) {
+        if (column.type == DbFieldType::Float)
+            return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+        if (column.type == DbFieldType::Blob)
+            return QString::fromLatin1(value.toByteArray().toHex());
+    }
+    return kind == DbTextKind::Display ? DbDisplayText(column, value, fmt) : DbEditText(column, value, fmt);
+}
+
+namespace {
+
+// Most stored floats are short decimals (prices, quarters): when `a` is
+// exactly the double nearest m / 10^k for a small k, the smallest such k
+// gives the shortest digits that read back as `a` (m's digits), without the
+// general algorithm. `x` is the first digit's decimal exponent.
+bool shortDecimal(double a, char *digits, int &n, int &x)
+{
+    static constexpr double kPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    if (!(a >= 1e-4 && a < 1e15))
+        return false;
+    for (int k = 0; k < 9; ++k) {
+        const double scaled = a * kPow10[k];
+        // Well below 2^53, so the nearest integer is found despite the
+        // product's rounding.
+        if (scaled >= 1e15)
+            return false;
+        const double m = std::nearbyint(scaled);
+        if (m == 0 || m / kPow10[k] != a)
+            continue;
+        char *const end = std::to_chars(digits, digits + 20, static_cast<long long>(m)).ptr;
+        const int length = int(end - digits);
+        x = length - 1 - k;
+        n = length;
+        while (n > 1 && digits[n - 1] == '0')  // only an integer (k = 0) ends in zeros
+            --n;
+        return true;
+    }
+    return false;
+}
+
+// A double as QString::number(v, 'g', p) writes it, for p the shortest
+// round trip or 15 digits; false where only that call gives it (infinities,
+// NaN, more than 15 digits at 15, subnormals). The shortest digits come from
+// std::to_chars; Qt takes the shorter of the fixed and exponent forms for the
+// shortest, the C rule at a precision, exponents of at least two digits.
+bool appendDouble(std::string &out, double v, bool shortest)
+{
+    if (!std::isfinite(v) || (!shortest && v != 0 && std::fabs(v) < DBL_MIN))
+        return false;
+    if (v == 0) {
+        out += '0';
+        return true;
+    }
+    const bool negative = std::signbit(v);
+    char digits[24];
+    int n = 0;
+    int x = 0;
+    if (!shortDecimal(std::fabs(v), digits, n, x)) {
+        char buffer[40];
+        const char *const end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific).ptr;
+        const char *p = buffer + negative;
+        n = 0;
+        for (; p < end && *p != 'e'; ++p)
+            if (*p != '.')
+                digits[n++] = *p;
+        std::from_chars(p + 1 + (p[1] == '+'), end, x);
+    }
+    if (!shortest && n > 15)
+        return false;
+    const int exponentDigits = std::abs(x) >= 100 ? 3 : 2;
+    const int scientificLength = n + (n > 1) + 2 + exponentDigits;
+    const int fixedLength = x >= n - 1 ? x + 1 : x >= 0 ? n + 1 : n + 1 - x;
+    const bool scientific = shortest ? scientificLength < fixedLength : (x < -4 || x >= 15);
+    if (negative)
+        out += '-';
+    if (scientific) {
+        out += digits[0];
+        if (n > 1) {
+            out += '.';
+            out.append(digits + 1, size_t(n - 1));
+        }
+        out += 'e';
+        out += x < 0 ? '-' : '+';
+        const int a = std::abs(x);
+        if (a >= 100)
+            out += char('0' + a / 100);
+        out += char('0' + a / 10 % 10);
+        out += char('0' + a % 10);
+    } else if (x >= n - 1) {
+        out.append(digits, size_t(n));
+        out.append(size_t(x - n + 1), '0');
+    } else if (x >= 0) {
+        out.append(digits, size_t(x + 1));
+        out += '.';
+        out.append(digits + x + 1, size_t(n - x - 1));
+    } else {
+        out += "0.";
+        out.append(size_t(-x - 1), '0');
+        out.append(digits, size_t(n));
+    }
+    return true;
+}
+
+} // namespace
+
+QByteArrayView DbCellText(const DbColumn &column, const DbCellRow &row, size_t index, const DbFormatting &fmt,
+                          DbTextKind kind, DbTextBuffer &buffer)
+{
+    const DbCell &c = row.cells[index];
+    switch (column.type) {
+    case DbFieldType::SmallInt:
+    case DbFieldType::Integer:
+    case DbFieldType::BigInt:
+        if (c.kind == DbCell::Kind::Integer) {
+            char *const end = std::to_chars(buffer.digits, buffer.digits + sizeof buffer.digits, c.integer).ptr;
+            return {buffer.digits, end - buffer.digits};
+        }
+        break;
+    case DbFieldType::Float:
+        if (c.kind == DbCell::Kind::Float) {
+            buffer.chars.clear();
+            if (appendDouble(buffer.chars, c.real, kind == DbTextKind::File))
+                return {buffer.chars.data(), qsizetype(buffer.chars.size())};
+        }
+        break;
+    case DbFieldType::Decimal:
+    case DbFieldType::Money:
+        // MONEY's display text carries the currency: the general path.
+        if (c.kind == DbCell::Kind::Text && (column.type == DbFieldType::Decimal || kind != DbTextKind::Display)
+            && column.scale >= 0 && isAtScale(row.view(c), column.scale))
+            return row.view(c);
+        break;
+    case DbFieldType::Date:
+        if (c.kind == DbCell::Kind::Date) {
+            buffer.chars.clear();
+            AppendDbDate(buffer.chars, c.integer, fmt.dbdate);
+            return {buffer.chars.data(), qsizetype(buffer.chars.size())};
+        }
+        break;
+    case DbFieldType::Boolean:
+        if (c.kind == DbCell::Kind::Boolean)
+            return c.integer ? "t" : "f";
+        break;
+    case DbFieldType::Blob:
+        if (c.kind == DbCell::Kind::Bytes && kind != DbTextKind::File)
+            return "(BYTE)";
+        if (c.kind == DbCell::Kind::Bytes) {
+            buffer.scratch = row.view(c).toByteArray().toHex();
+            return buffer.scratch;
+        }
+        break;
+    case DbFieldType::Time:
+        break;
+    default:
+        // Text as read, bytes that are not UTF-8 too.
+        if (c.kind == DbCell::Kind::Text)
+            return row.view(c);
+        break;
+    }
+    buffer.scratch = DbValueText(column, row.variant(int(index)), fmt, kind).toUtf8();
+    return buffer.scratch;
 }
 
 int DbDefaultDisplayWidth(const DbColumn &column, const DbFormatting &fmt)

@@ -7,12 +7,34 @@
 // display text only (its edit text is the plain number), BYTE shows "(BYTE)".
 #include "db/dbtypes.h"
 
+#include <QByteArrayView>
 #include <QDate>
+
+#include <string>
 
 namespace quodlin {
 
 QString DbDisplayText(const DbColumn &column, const QVariant &value, const DbFormatting &fmt);
 QString DbEditText(const DbColumn &column, const QVariant &value, const DbFormatting &fmt);
+
+// Which text of a value: the grid's display text, the edit text, or the
+// files' text (the edit text, but floats with every digit and BYTE in hex).
+enum class DbTextKind { Display, Edit, File };
+QString DbValueText(const DbColumn &column, const QVariant &value, const DbFormatting &fmt, DbTextKind kind);
+
+// Where DbCellText makes a text that is not the cell's own bytes.
+struct DbTextBuffer {
+    QByteArray scratch;
+    std::string chars;
+    char digits[24];
+};
+// DbValueText of cell `index` of `row` as UTF-8, made straight from the cell
+// for the common types, without a QVariant or a QString: the exports format
+// every cell this way. Text cells come back as their own bytes, so text that
+// is not UTF-8 keeps them. Valid until `buffer` is used again or the row
+// changes.
+QByteArrayView DbCellText(const DbColumn &column, const DbCellRow &row, size_t index, const DbFormatting &fmt,
+                          DbTextKind kind, DbTextBuffer &buffer);
 int DbDefaultDisplayWidth(const DbColumn &column, const DbFormatting &fmt);
 
 // The value an edit text stands for, the reverse of DbEditText. An empty text

@@ -25,6 +25,12 @@ TEST_P(DbTextTest, FormatsPerType)
     const TextCase &c = GetParam();
     EXPECT_EQ(DbDisplayText(c.column, c.value, c.fmt), c.display);
     EXPECT_EQ(DbEditText(c.column, c.value, c.fmt), c.edit);
+    // The exports make the same texts from the value's cell.
+    DbCellRow row;
+    row.addVariant(c.value);
+    DbTextBuffer buffer;
+    EXPECT_EQ(QString::fromUtf8(DbCellText(c.column, row, 0, c.fmt, DbTextKind::Display, buffer)), c.display);
+    EXPECT_EQ(QString::fromUtf8(DbCellText(c.column, row, 0, c.fmt, DbTextKind::Edit, buffer)), c.edit);
 }
 
 DbColumn col(DbFieldType type, int size = 0, int scale = 0)

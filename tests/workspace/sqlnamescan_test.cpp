@@ -24,7 +24,7 @@ const Allowed kAllowed[] = {
     // The index part columns i.part1 .. i.part16, generated from numbers.
     {"src/catalog/dbobjectsmodule.cpp", "select i.owner, i.idxname, "},
     // m_table is tableSql()'s text, made through SqlName.
-    {"src/output/exportwriter.cpp", "INSERT INTO "},
+    {"src/output/scriptwriter.cpp", "INSERT INTO "},
 };
 
 // A file's own helpers that stand for SqlName in its statements. A checked
