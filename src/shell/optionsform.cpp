@@ -160,7 +160,7 @@ QWidget *TfrmOptions::createDisplayPage()
     cboTheme = new QComboBox(page);
     cboTheme->setObjectName(QStringLiteral("cboTheme"));
     cboTheme->addItems({QStringLiteral("System"), QStringLiteral("Light"), QStringLiteral("Dark")});
-    auto *themeLabel = new QLabel(QStringLiteral("&Theme"), page);
+    auto *themeLabel = new QLabel(QStringLiteral("T&heme"), page);
     themeLabel->setObjectName(QStringLiteral("lblTheme"));
     themeLabel->setBuddy(cboTheme);
     auto *themeRow = new QHBoxLayout;
