@@ -102,7 +102,8 @@ DbColumn toColumn(const engine::ColumnDescription &c)
     case 11:
         d.type = DbFieldType::Blob; break;
     case 41:
-        d.type = c.extendedId == 5 ? DbFieldType::Boolean : DbFieldType::Blob; break;
+        // BOOLEAN, CLOB (read as TEXT is) and BLOB.
+        d.type = c.extendedId == 5 ? DbFieldType::Boolean : c.extendedId == 11 ? DbFieldType::Memo : DbFieldType::Blob; break;
     default:
         d.type = DbFieldType::Unknown; d.size = c.collength; break;
     }
