@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QMap>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <functional>
@@ -413,19 +414,34 @@ public:
     Writer(Catalog &c, const SchemaOptions &o) : m_c(c), m_o(o) {}
 
     QString run();
+    std::vector<SchemaItem> items();
 
 private:
     bool wanted(const QString &owner) const { return m_o.owner.isEmpty() || owner == m_o.owner; }
     void statement(const QString &text) { m_out += TrimTrailingControls(text) + QStringLiteral(";\n\n"); }
-    static QString constraintName(const Constraint &k)
+    // owner.name, or the name alone where owners are left out.
+    QString name(const QString &owner, const QString &objectName) const
     {
-        return QStringLiteral(" constraint ") + qualified(k.owner, k.name);
+        return m_o.owners ? qualified(owner, objectName) : ddlName(objectName);
     }
-    QString foreignKey(const Object &t, const Constraint &k) const;
+    QString constraintName(const Constraint &k) const { return QStringLiteral(" constraint ") + name(k.owner, k.name); }
+    QString columnText(const Column &col) const;
+    // A primary key, unique or check constraint without its name; empty for others.
+    QString keyText(const Object &t, const Constraint &k) const;
+    QString foreignKey(const Object &t, const Constraint &k) const;  // without its name
+    QString tableText(const Object &t, const std::function<bool(const Constraint &)> &inlineKey) const;
+    QString indexText(const Object &t, const Index &ix) const;
+    QString sequenceText(const Object &s) const;
+    QString synonymText(const Object &s) const;
+    // "procedure owner.name(types)"
+    QString routineName(const Routine &r) const
+    {
+        return (r.isproc == QLatin1String("f") ? QStringLiteral("function ") : QStringLiteral("procedure ")) +
+               name(r.owner, r.name) + QLatin1Char('(') + r.paramtypes + QLatin1Char(')');
+    }
+    void tableItems(const Object &t, std::vector<SchemaItem> &out) const;
     void writeTable(const Object &t, bool inlineAllKeys);
     void writeIndexes(const Object &t);
-    void writeSequence(const Object &s);
-    void writeSynonym(const Object &s);
     void writeTableGrants(const Object &t);
     void writeRoutineGrants(const Routine &r);
     void writeDatabaseGrants();
@@ -436,6 +452,28 @@ private:
     QSet<int> m_written;                 // tables written
     std::vector<std::pair<const Object *, const Constraint *>> m_laterKeys;
 };
+
+QString Writer::columnText(const Column &col) const
+{
+    QString line = ddlName(col.name) + QLatin1Char(' ') + DdlColumnTypeText(col.coltype, col.collength, col.extendedId).toLower();
+    if (col.hasDefault)
+        line += QStringLiteral(" default ") + defaultText(col);
+    if (col.coltype & 256)
+        line += QStringLiteral(" not null");
+    return line;
+}
+
+QString Writer::keyText(const Object &t, const Constraint &k) const
+{
+    if (k.type == QLatin1String("P") || k.type == QLatin1String("U")) {
+        const Index *ix = findIndex(t, k.idxname);
+        return (k.type == QLatin1String("P") ? QStringLiteral("primary key (") : QStringLiteral("unique (")) +
+               (ix ? columnList(t, ix->parts, false) : QString()) + QLatin1Char(')');
+    }
+    if (k.type == QLatin1String("C"))
+        return QStringLiteral("check ") + k.checkText;
+    return {};
+}
 
 QString Writer::foreignKey(const Object &t, const Constraint &k) const
 {
@@ -448,11 +486,28 @@ QString Writer::foreignKey(const Object &t, const Constraint &k) const
                 if (const Index *pix = findIndex(*target, pk.idxname))
                     targetCols = columnList(*target, pix->parts, false);
     QString text = QStringLiteral("foreign key (") + (own ? columnList(t, own->parts, false) : QString()) +
-                   QStringLiteral(") references ") + (target ? qualified(target->owner, target->name) : QString()) +
+                   QStringLiteral(") references ") + (target ? name(target->owner, target->name) : QString()) +
                    QStringLiteral(" (") + targetCols + QLatin1Char(')');
     if (k.delrule == QLatin1String("C"))
         text += QStringLiteral(" on delete cascade");
-    return text + constraintName(k);
+    return text;
+}
+
+// CREATE TABLE with the columns and the constraints `inlineKey` takes.
+QString Writer::tableText(const Object &t, const std::function<bool(const Constraint &)> &inlineKey) const
+{
+    QStringList lines;
+    for (const Column &col : t.columns)
+        lines << QStringLiteral("    ") + columnText(col);
+    for (const Constraint &k : t.constraints) {
+        if (k.type == QLatin1String("N") || !inlineKey(k))
+            continue;  // NOT NULL is written on the column
+        const QString text = k.type == QLatin1String("R") ? foreignKey(t, k) : keyText(t, k);
+        if (!text.isEmpty())
+            lines << QStringLiteral("    ") + text + constraintName(k);
+    }
+    return QStringLiteral("create table ") + name(t.owner, t.name) + QStringLiteral("\n  (\n") +
+           lines.join(QStringLiteral(",\n")) + QStringLiteral("\n  )");
 }
 
 void Writer::writeTable(const Object &t, bool inlineAllKeys)
@@ -466,43 +521,31 @@ void Writer::writeTable(const Object &t, bool inlineAllKeys)
         }
     // A '}' in a name would end the comment early and leave the rest to run.
     m_out += QStringLiteral("{ TABLE %1 row size = %2 number of columns = %3 index size = %4 }\n")
-                 .arg(qualified(t.owner, t.name).replace(QLatin1Char('}'), QLatin1Char('?')))
+                 .arg(name(t.owner, t.name).replace(QLatin1Char('}'), QLatin1Char('?')))
                  .arg(t.rowsize)
                  .arg(t.ncols)
                  .arg(indexSize);
-    QStringList lines;
-    for (const Column &col : t.columns) {
-        QString line = QStringLiteral("    ") + ddlName(col.name) + QLatin1Char(' ') +
-                       DdlColumnTypeText(col.coltype, col.collength, col.extendedId).toLower();
-        if (col.hasDefault)
-            line += QStringLiteral(" default ") + defaultText(col);
-        if (col.coltype & 256)
-            line += QStringLiteral(" not null");
-        lines << line;
-    }
-    for (const Constraint &k : t.constraints) {
-        QString line;
-        if (k.type == QLatin1String("P") || k.type == QLatin1String("U")) {
-            const Index *ix = findIndex(t, k.idxname);
-            line = (k.type == QLatin1String("P") ? QStringLiteral("primary key (") : QStringLiteral("unique (")) +
-                   (ix ? columnList(t, ix->parts, false) : QString()) + QLatin1Char(')') + constraintName(k);
-        } else if (k.type == QLatin1String("C")) {
-            line = QStringLiteral("check ") + k.checkText + constraintName(k);
-        } else if (k.type == QLatin1String("R")) {
-            if (!inlineAllKeys && k.ptabid != t.tabid && !m_written.contains(k.ptabid)) {
-                m_laterKeys.emplace_back(&t, &k);
-                continue;
-            }
-            line = foreignKey(t, k);
-        } else {
-            continue;  // NOT NULL is written on the column
+    // A foreign key to a table not written yet waits for an ALTER TABLE.
+    statement(tableText(t, [&](const Constraint &k) {
+        if (k.type == QLatin1String("R") && !inlineAllKeys && k.ptabid != t.tabid && !m_written.contains(k.ptabid)) {
+            m_laterKeys.emplace_back(&t, &k);
+            return false;
         }
-        lines << QStringLiteral("    ") + line;
-    }
-    statement(QStringLiteral("create table ") + qualified(t.owner, t.name) + QStringLiteral("\n  (\n") +
-              lines.join(QStringLiteral(",\n")) + QStringLiteral("\n  )"));
+        return true;
+    }));
     m_written.insert(t.tabid);
     writeIndexes(t);
+}
+
+QString Writer::indexText(const Object &t, const Index &ix) const
+{
+    QString text = QStringLiteral("create ");
+    if (ix.idxtype == QLatin1String("U"))
+        text += QStringLiteral("unique ");
+    if (ix.clustered == QLatin1String("C"))
+        text += QStringLiteral("cluster ");
+    return text + QStringLiteral("index ") + name(ix.owner, ix.name) + QStringLiteral(" on ") + name(t.owner, t.name) +
+           QStringLiteral(" (") + columnList(t, ix.parts, true) + QLatin1Char(')');
 }
 
 void Writer::writeIndexes(const Object &t)
@@ -510,25 +553,16 @@ void Writer::writeIndexes(const Object &t)
     QSet<QString> owned;
     for (const Constraint &k : t.constraints)
         owned.insert(k.idxname);
-    for (const Index &ix : t.indexes) {
-        if (owned.contains(ix.name))
-            continue;
-        QString text = QStringLiteral("create ");
-        if (ix.idxtype == QLatin1String("U"))
-            text += QStringLiteral("unique ");
-        if (ix.clustered == QLatin1String("C"))
-            text += QStringLiteral("cluster ");
-        text += QStringLiteral("index ") + qualified(ix.owner, ix.name) + QStringLiteral(" on ") +
-                qualified(t.owner, t.name) + QStringLiteral(" (") + columnList(t, ix.parts, true) + QLatin1Char(')');
-        statement(text);
-    }
+    for (const Index &ix : t.indexes)
+        if (!owned.contains(ix.name))
+            statement(indexText(t, ix));
 }
 
-void Writer::writeSequence(const Object &s)
+QString Writer::sequenceText(const Object &s) const
 {
     const auto &q = s.sequence;
     const qint64 increment = q.value(QStringLiteral("inc_val")).toLongLong();
-    QString text = QStringLiteral("create sequence ") + qualified(s.owner, s.name) + QStringLiteral(" increment by ") +
+    QString text = QStringLiteral("create sequence ") + name(s.owner, s.name) + QStringLiteral(" increment by ") +
                    QString::number(increment) + QStringLiteral(" start with ") +
                    q.value(QStringLiteral("start_val")).toString();
     // Bounds only where they differ from the defaults of the direction: the
@@ -550,22 +584,22 @@ void Writer::writeSequence(const Object &s)
         text += QStringLiteral(" cache ") + cache.toString();
     if (q.value(QStringLiteral("order")).toString().trimmed() == QLatin1String("1"))
         text += QStringLiteral(" order");
-    statement(text);
+    return text;
 }
 
-void Writer::writeSynonym(const Object &s)
+QString Writer::synonymText(const Object &s) const
 {
     QString target;
     if (const Object *local = m_c.object(s.btabid))
-        target = qualified(local->owner, local->name);
+        target = name(local->owner, local->name);
     else {
         target = ddlName(s.dbname);
         if (!s.servername.isEmpty())
             target += QLatin1Char('@') + ddlName(s.servername);
         target += QLatin1Char(':') + qualified(s.synOwner, s.synTable);
     }
-    statement(QStringLiteral("create ") + (s.type == QLatin1String("P") ? QStringLiteral("private ") : QString()) +
-              QStringLiteral("synonym ") + qualified(s.owner, s.name) + QStringLiteral(" for ") + target);
+    return QStringLiteral("create ") + (s.type == QLatin1String("P") ? QStringLiteral("private ") : QString()) +
+           QStringLiteral("synonym ") + name(s.owner, s.name) + QStringLiteral(" for ") + target;
 }
 
 const std::pair<char, const char *> kTableRights[] = {
@@ -581,6 +615,12 @@ QString grantee(const QString &name)
     return SqlString(name);
 }
 
+QString grantText(const QString &rights, const QString &on, const QString &to, bool grantable, const QString &grantor)
+{
+    return QStringLiteral("grant ") + rights + QStringLiteral(" on ") + on + QStringLiteral(" to ") + grantee(to) +
+           (grantable ? QStringLiteral(" with grant option") : QString()) + QStringLiteral(" as ") + grantee(grantor);
+}
+
 void Writer::writeTableGrants(const Object &t)
 {
     for (const Grant &g : m_c.tabGrants) {
@@ -594,10 +634,7 @@ void Writer::writeTableGrants(const Object &t)
                         rights << QString::fromLatin1(word);
             if (rights.isEmpty())
                 continue;
-            statement(QStringLiteral("grant ") + rights.join(QLatin1Char(',')) + QStringLiteral(" on ") +
-                      qualified(t.owner, t.name) + QStringLiteral(" to ") + grantee(g.grantee) +
-                      (grantable ? QStringLiteral(" with grant option") : QString()) + QStringLiteral(" as ") +
-                      grantee(g.grantor));
+            statement(grantText(rights.join(QLatin1Char(',')), name(t.owner, t.name), g.grantee, grantable, g.grantor));
         }
     }
     // Column privileges: one statement per grantor, grantee, right and grant option.
@@ -612,10 +649,9 @@ void Writer::writeTableGrants(const Object &t)
     }
     for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
         const auto &[grantor, to, right, grantable] = it.key();
-        statement(QStringLiteral("grant ") + QString::fromLatin1(kColumnRights[right].second) + QStringLiteral("(") +
-                  it.value().join(QStringLiteral(", ")) + QStringLiteral(") on ") + qualified(t.owner, t.name) +
-                  QStringLiteral(" to ") + grantee(to) + (grantable ? QStringLiteral(" with grant option") : QString()) +
-                  QStringLiteral(" as ") + grantee(grantor));
+        statement(grantText(QString::fromLatin1(kColumnRights[right].second) + QStringLiteral("(") +
+                              it.value().join(QStringLiteral(", ")) + QLatin1Char(')'),
+                          name(t.owner, t.name), to, grantable, grantor));
     }
 }
 
@@ -624,12 +660,7 @@ void Writer::writeRoutineGrants(const Routine &r)
     for (const Grant &g : m_c.procGrants) {
         if (g.id != r.procid || g.grantee == r.owner)
             continue;
-        const bool grantable = g.auth == QLatin1String("E");
-        statement(QStringLiteral("grant execute on ") +
-                  (r.isproc == QLatin1String("f") ? QStringLiteral("function ") : QStringLiteral("procedure ")) +
-                  qualified(r.owner, r.name) + QLatin1Char('(') + r.paramtypes + QStringLiteral(") to ") +
-                  grantee(g.grantee) + (grantable ? QStringLiteral(" with grant option") : QString()) +
-                  QStringLiteral(" as ") + grantee(g.grantor));
+        statement(grantText(QStringLiteral("execute"), routineName(r), g.grantee, g.auth == QLatin1String("E"), g.grantor));
     }
 }
 
@@ -649,6 +680,232 @@ void Writer::writeDatabaseGrants()
     for (const Catalog::User &u : m_c.users)
         if (!u.defaultRole.isEmpty())
             statement(QStringLiteral("grant default role ") + grantee(u.defaultRole) + QStringLiteral(" to ") + grantee(u.name));
+}
+
+// Views, procedure texts and trigger texts compare by their words, not by their blanks.
+QString wordsOf(const QString &text)
+{
+    QString t = text.simplified();
+    while (t.endsWith(QLatin1Char(';')))
+        t = t.left(t.size() - 1).trimmed();
+    return t;
+}
+
+QString yesNo(bool on)
+{
+    return on ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+// The engine's names for unnamed constraints (u104_7): two databases give
+// the same constraint different ones, so such constraints match by definition.
+bool generatedConstraintName(const QString &name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[pucr][0-9]+_[0-9]+$"));
+    return pattern.match(name).hasMatch();
+}
+
+void Writer::tableItems(const Object &t, std::vector<SchemaItem> &out) const
+{
+    const QString table = name(t.owner, t.name);
+    const auto child = [&](SchemaItem::Kind kind, const QString &owner, const QString &itemName) {
+        SchemaItem item;
+        item.kind = kind;
+        item.owner = owner;
+        item.name = itemName;
+        item.tableOwner = t.owner;
+        item.tableName = t.name;
+        return item;
+    };
+    SchemaItem tableItem;
+    tableItem.kind = SchemaItem::Table;
+    tableItem.owner = t.owner;
+    tableItem.name = t.name;
+    tableItem.create = tableText(t, [](const Constraint &k) { return k.type != QLatin1String("R"); });
+    tableItem.drop = QStringLiteral("drop table ") + table;
+    out.push_back(std::move(tableItem));
+    for (const Column &col : t.columns) {
+        SchemaItem item = child(SchemaItem::Column, QString(), col.name);
+        item.properties = {{QStringLiteral("type"), DdlColumnTypeText(col.coltype, col.collength, col.extendedId).toLower()},
+                           {QStringLiteral("default"), col.hasDefault ? defaultText(col) : QString()},
+                           {QStringLiteral("not null"), yesNo(col.coltype & 256)}};
+        const QString prefix = QStringLiteral("alter table ") + table;
+        item.create = prefix + QStringLiteral(" add (") + columnText(col) + QLatin1Char(')');
+        item.modify = prefix + QStringLiteral(" modify (") + columnText(col) + QLatin1Char(')');
+        item.drop = prefix + QStringLiteral(" drop (") + ddlName(col.name) + QLatin1Char(')');
+        item.inTable = true;
+        out.push_back(std::move(item));
+    }
+    for (const Constraint &k : t.constraints) {
+        const bool foreign = k.type == QLatin1String("R");
+        const QString definition = foreign ? foreignKey(t, k) : keyText(t, k);
+        if (definition.isEmpty())
+            continue;
+        const bool generated = generatedConstraintName(k.name);
+        SchemaItem item = child(foreign ? SchemaItem::ForeignKey : SchemaItem::Constraint, generated ? QString() : k.owner,
+                                generated ? definition : k.name);
+        item.properties = {{QStringLiteral("definition"), definition}};
+        item.create = QStringLiteral("alter table ") + table + QStringLiteral(" add constraint (") + definition +
+                      (generated ? QString() : constraintName(k)) + QLatin1Char(')');
+        item.drop = QStringLiteral("alter table ") + table + QStringLiteral(" drop constraint ") + ddlName(k.name);
+        item.inTable = !foreign;
+        out.push_back(std::move(item));
+    }
+    QSet<QString> owned;
+    for (const Constraint &k : t.constraints)
+        owned.insert(k.idxname);
+    for (const Index &ix : t.indexes) {
+        if (owned.contains(ix.name))
+            continue;
+        SchemaItem item = child(SchemaItem::Index, ix.owner, ix.name);
+        item.properties = {{QStringLiteral("unique"), yesNo(ix.idxtype == QLatin1String("U"))},
+                           {QStringLiteral("cluster"), yesNo(ix.clustered == QLatin1String("C"))},
+                           {QStringLiteral("columns"), columnList(t, ix.parts, true)}};
+        item.create = indexText(t, ix);
+        item.drop = QStringLiteral("drop index ") + name(ix.owner, ix.name);
+        out.push_back(std::move(item));
+    }
+    if (!m_o.grants)
+        return;
+    // One item per right, so that one right revoked is one difference.
+    const auto grant = [&](const QString &right, const QString &revokeRight, const Grant &g, bool grantable) {
+        SchemaItem item = child(SchemaItem::Grant, QString(), right + QStringLiteral(" on ") + table +
+                                                                 QStringLiteral(" to ") + grantee(g.grantee));
+        item.properties = {{QStringLiteral("grant option"), yesNo(grantable)}};
+        if (m_o.owners)
+            item.properties.emplace_back(QStringLiteral("grantor"), g.grantor);
+        item.create = grantText(right, table, g.grantee, grantable, g.grantor);
+        item.drop = QStringLiteral("revoke ") + revokeRight + QStringLiteral(" on ") + table + QStringLiteral(" from ") +
+                    grantee(g.grantee) + QStringLiteral(" as ") + grantee(g.grantor);
+        out.push_back(std::move(item));
+    };
+    for (const Grant &g : m_c.tabGrants) {
+        if (g.id != t.tabid || g.grantee == t.owner)
+            continue;
+        for (const auto &[letter, word] : kTableRights)
+            for (const QChar c : g.auth)
+                if (c.toLower() == QLatin1Char(letter))
+                    grant(QString::fromLatin1(word), QString::fromLatin1(word), g, c.isUpper());
+    }
+    for (const Grant &g : m_c.colGrants) {
+        if (g.id != t.tabid || g.colno < 1 || g.colno > int(t.columns.size()))
+            continue;
+        for (const auto &[letter, word] : kColumnRights)
+            for (const QChar c : g.auth)
+                if (c.toLower() == QLatin1Char(letter))
+                    grant(QString::fromLatin1(word) + QLatin1Char('(') + ddlName(t.columns[size_t(g.colno - 1)].name) +
+                              QLatin1Char(')'),
+                          QString::fromLatin1(word), g, c.isUpper());
+    }
+}
+
+std::vector<SchemaItem> Writer::items()
+{
+    std::vector<SchemaItem> out;
+    const auto add = [&](SchemaItem::Kind kind, const QString &owner, const QString &itemName,
+                         std::vector<std::pair<QString, QString>> properties, const QString &create, const QString &drop) {
+        SchemaItem item;
+        item.kind = kind;
+        item.owner = owner;
+        item.name = itemName;
+        item.properties = std::move(properties);
+        item.create = create;
+        item.drop = drop;
+        out.push_back(std::move(item));
+    };
+    const Object *only = nullptr;
+    for (const Object &o : m_c.objects)
+        if (!m_o.table.isEmpty() && o.type == QLatin1String("T") && o.name == m_o.table && wanted(o.owner) && !only)
+            only = &o;
+    if (m_o.grants && m_o.owner.isEmpty() && !only) {
+        static const std::pair<const char *, const char *> levels[] = {{"D", "dba"}, {"R", "resource"}, {"C", "connect"}};
+        for (const Catalog::User &u : m_c.users) {
+            for (const auto &[type, word] : levels)
+                if (u.type == QLatin1String(type))
+                    add(SchemaItem::DatabaseGrant, {}, grantee(u.name), {{QStringLiteral("level"), QLatin1String(word)}},
+                        QStringLiteral("grant %1 to %2").arg(QLatin1String(word), grantee(u.name)),
+                        QStringLiteral("revoke %1 from %2").arg(QLatin1String(word), grantee(u.name)));
+            if (u.type == QLatin1String("G"))
+                add(SchemaItem::Role, {}, grantee(u.name), {}, QStringLiteral("create role ") + grantee(u.name),
+                    QStringLiteral("drop role ") + grantee(u.name));
+            if (!u.defaultRole.isEmpty())
+                add(SchemaItem::RoleGrant, {}, QStringLiteral("default role to ") + grantee(u.name),
+                    {{QStringLiteral("role"), u.defaultRole}},
+                    QStringLiteral("grant default role ") + grantee(u.defaultRole) + QStringLiteral(" to ") + grantee(u.name),
+                    QStringLiteral("revoke default role from ") + grantee(u.name));
+        }
+        for (const Grant &g : m_c.roleGrants)
+            add(SchemaItem::RoleGrant, {}, grantee(g.grantor) + QStringLiteral(" to ") + grantee(g.grantee),
+                {{QStringLiteral("grant option"), yesNo(g.auth == QLatin1String("Y"))}},
+                QStringLiteral("grant ") + grantee(g.grantor) + QStringLiteral(" to ") + grantee(g.grantee) +
+                    (g.auth == QLatin1String("Y") ? QStringLiteral(" with grant option") : QString()),
+                QStringLiteral("revoke ") + grantee(g.grantor) + QStringLiteral(" from ") + grantee(g.grantee));
+    }
+    for (const Object &o : m_c.objects) {
+        if (!wanted(o.owner) || (only && &o != only))
+            continue;
+        const QString object = name(o.owner, o.name);
+        if (o.type == QLatin1String("T"))
+            tableItems(o, out);
+        else if (o.type == QLatin1String("Q")) {
+            const QString text = sequenceText(o);
+            add(SchemaItem::Sequence, o.owner, o.name, {{QStringLiteral("definition"), text}}, text,
+                QStringLiteral("drop sequence ") + object);
+        } else if (o.type == QLatin1String("V")) {
+            const QString text = ReplaceAllText(TrimTrailingControls(o.text), QStringLiteral("\t"), QStringLiteral("  "));
+            add(SchemaItem::View, o.owner, o.name, {{QStringLiteral("text"), wordsOf(text)}}, text,
+                QStringLiteral("drop view ") + object);
+        } else if (o.type == QLatin1String("S") || o.type == QLatin1String("P")) {
+            const QString text = synonymText(o);
+            add(SchemaItem::Synonym, o.owner, o.name, {{QStringLiteral("definition"), text}}, text,
+                QStringLiteral("drop synonym ") + object);
+        }
+        if (o.type == QLatin1String("V") || o.type == QLatin1String("Q"))
+            if (m_o.grants) {
+                // Views and sequences take their privileges like tables; keep them beside the object.
+                Object bare = o;
+                bare.type = QStringLiteral("T");
+                std::vector<SchemaItem> table;
+                tableItems(bare, table);
+                for (SchemaItem &item : table)
+                    if (item.kind == SchemaItem::Grant)
+                        out.push_back(std::move(item));
+            }
+    }
+    for (const Routine &r : m_c.routines) {
+        if (!wanted(r.owner) || only)
+            continue;
+        add(SchemaItem::Routine, r.owner, r.name + QLatin1Char('(') + r.paramtypes + QLatin1Char(')'),
+            {{QStringLiteral("text"), wordsOf(r.text)}}, r.text, QStringLiteral("drop ") + routineName(r));
+        if (!m_o.grants)
+            continue;
+        for (const Grant &g : m_c.procGrants) {
+            if (g.id != r.procid || g.grantee == r.owner)
+                continue;
+            const bool grantable = g.auth == QLatin1String("E");
+            std::vector<std::pair<QString, QString>> properties{{QStringLiteral("grant option"), yesNo(grantable)}};
+            if (m_o.owners)
+                properties.emplace_back(QStringLiteral("grantor"), g.grantor);
+            add(SchemaItem::Grant, {}, QStringLiteral("execute on ") + routineName(r) + QStringLiteral(" to ") + grantee(g.grantee),
+                std::move(properties), grantText(QStringLiteral("execute"), routineName(r), g.grantee, grantable, g.grantor),
+                QStringLiteral("revoke execute on ") + routineName(r) + QStringLiteral(" from ") + grantee(g.grantee) +
+                    QStringLiteral(" as ") + grantee(g.grantor));
+            out.back().tableOwner = r.owner;  // goes with its routine
+            out.back().tableName = r.name + QLatin1Char('(') + r.paramtypes + QLatin1Char(')');
+        }
+    }
+    for (const Trigger &tr : m_c.triggers) {
+        if (!wanted(tr.owner) || (only && tr.tabid != only->tabid))
+            continue;
+        add(SchemaItem::Trigger, tr.owner, tr.name, {{QStringLiteral("text"), wordsOf(tr.text)}}, tr.text,
+            QStringLiteral("drop trigger ") + name(tr.owner, tr.name));
+        if (const Object *t = m_c.object(tr.tabid)) {
+            out.back().tableOwner = t->owner;
+            out.back().tableName = t->name;
+        }
+    }
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i].order = int(i);
+    return out;
 }
 
 QString Writer::run()
@@ -681,11 +938,11 @@ QString Writer::run()
             written.push_back(&o);
         }
     for (const auto &[t, k] : m_laterKeys)
-        statement(QStringLiteral("alter table ") + qualified(t->owner, t->name) + QStringLiteral(" add constraint (") +
-                  foreignKey(*t, *k) + QLatin1Char(')'));
+        statement(QStringLiteral("alter table ") + name(t->owner, t->name) + QStringLiteral(" add constraint (") +
+                  foreignKey(*t, *k) + constraintName(*k) + QLatin1Char(')'));
     for (const Object &o : m_c.objects)
         if (o.type == QLatin1String("Q") && wanted(o.owner)) {
-            writeSequence(o);
+            statement(sequenceText(o));
             written.push_back(&o);
         }
     // Views and synonyms share the creation counter with tables: its order is the dependency order.
@@ -696,7 +953,7 @@ QString Writer::run()
             statement(ReplaceAllText(TrimTrailingControls(o.text), QStringLiteral("\t"), QStringLiteral("  ")));
             written.push_back(&o);
         } else if (o.type == QLatin1String("S") || o.type == QLatin1String("P"))
-            writeSynonym(o);
+            statement(synonymText(o));
     }
     for (const Routine &r : m_c.routines)
         if (wanted(r.owner))
@@ -739,9 +996,11 @@ QString DdlColumnTypeText(int coltype, int collength, int extendedId)
     return ColumnTypeText(coltype, collength, extendedId);
 }
 
-QString WriteSchema(TdmDbObjects &module, const SchemaOptions &options)
+namespace {
+
+// One table reads only itself and the tables its foreign keys name; empty: the whole database.
+QList<int> tablesToRead(TdmDbObjects &module, const SchemaOptions &options)
 {
-    // One table reads only itself and the tables its foreign keys name.
     QList<int> tabids;
     if (!options.table.isEmpty()) {
         readRows(
@@ -760,7 +1019,20 @@ QString WriteSchema(TdmDbObjects &module, const SchemaOptions &options)
                                         "where k.constrid = r.constrid and k.tabid = %1").arg(tabids.first()),
                  [&](DbQuery &q) { tabids << num(q, "ptabid"); });
     }
-    Catalog catalog = loadCatalog(module, tabids);
+    return tabids;
+}
+
+} // namespace
+
+std::vector<SchemaItem> ReadSchemaItems(TdmDbObjects &module, const SchemaOptions &options)
+{
+    Catalog catalog = loadCatalog(module, tablesToRead(module, options));
+    return Writer(catalog, options).items();
+}
+
+QString WriteSchema(TdmDbObjects &module, const SchemaOptions &options)
+{
+    Catalog catalog = loadCatalog(module, tablesToRead(module, options));
     QString text = Writer(catalog, options).run();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;

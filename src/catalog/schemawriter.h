@@ -7,6 +7,9 @@
 // so both the statement splitter and the server's command-line tool run it.
 #include <QString>
 
+#include <utility>
+#include <vector>
+
 namespace quodlin {
 
 class TdmDbObjects;
@@ -15,7 +18,36 @@ struct SchemaOptions {
     QString table;   // only this table with its indexes, constraints, triggers and grants
     QString owner;   // only objects of this owner
     bool grants = true;
+    bool owners = true;  // names written with their owners
 };
+
+// One object of the schema as a comparison reads it, with the DDL the
+// writer writes for it. Columns, constraints, indexes and table privileges
+// belong to a table; a trigger to the table it fires on.
+struct SchemaItem {
+    // In the order a script creates them.
+    enum Kind {
+        Role, DatabaseGrant, RoleGrant, Sequence, Table, Column, Constraint, Index, ForeignKey,
+        Synonym, View, Routine, Trigger, Grant, KindCount
+    };
+    Kind kind = Table;
+    QString owner;
+    QString name;        // a routine's with its parameter types; a privilege's "right on object to grantee"
+    QString tableOwner;  // the table it belongs to, if any
+    QString tableName;
+    // What is compared, in order: (property, value).
+    std::vector<std::pair<QString, QString>> properties;
+    QString create;      // the statement that makes it, without the semicolon
+    QString drop;        // the statement that removes it
+    QString modify;      // a column's ALTER TABLE MODIFY
+    bool inTable = false;  // created by its table's CREATE TABLE (columns, keys other than foreign keys)
+    int order = 0;       // creation order in its database
+};
+
+// Every object of the database (or of `options.owner`) as comparison items;
+// `options.table` limits them to one table with its indexes, constraints,
+// triggers and privileges. Raises the layer's failures.
+std::vector<SchemaItem> ReadSchemaItems(TdmDbObjects &module, const SchemaOptions &options = {});
 
 // Raises the layer's failures; raises std::runtime_error when `table` names no table.
 QString WriteSchema(TdmDbObjects &module, const SchemaOptions &options = {});

@@ -49,6 +49,10 @@ std::optional<CliOptions> ParseCliOptions(const QStringList &args, QString &erro
             o.noGrants = true;
             continue;
         }
+        if (name == QLatin1String("--ignore-owner") || name == QLatin1String("--drop")) {
+            (name == QLatin1String("--drop") ? o.drop : o.ignoreOwner) = true;
+            continue;
+        }
         QString *target = nullptr;
         std::optional<QString> *optionalTarget = nullptr;
         if (name == QLatin1String("--home"))
@@ -67,6 +71,12 @@ std::optional<CliOptions> ParseCliOptions(const QStringList &args, QString &erro
             target = &o.format;
         else if (name == QLatin1String("--out"))
             target = &o.out;
+        else if (name == QLatin1String("--to"))
+            target = &o.to;
+        else if (name == QLatin1String("--to-file"))
+            target = &o.toFile;
+        else if (name == QLatin1String("--script"))
+            target = &o.script;
         else if (name == QLatin1String("--owner"))
             optionalTarget = &o.owner;
         else if (name == QLatin1String("-u"))

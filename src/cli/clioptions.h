@@ -23,7 +23,12 @@ struct CliOptions {
     QString table;     // schema -t TABLE
     QString out;       // sql and schema --out FILE
     bool noGrants = false;  // schema --no-grants
-    std::optional<QString> owner;  // show and schema --owner OWNER
+    std::optional<QString> owner;  // show, schema and compare --owner OWNER
+    QString to;            // compare --to ALIAS
+    QString toFile;        // compare --to-file FILE
+    QString script;        // compare --script FILE
+    bool ignoreOwner = false;  // compare --ignore-owner
+    bool drop = false;     // compare --drop
     bool help = false;     // --help, -h
     bool version = false;  // --version
     QString command;
@@ -53,6 +58,11 @@ inline const char *const kUsage =
     "                           drop one object; KIND is table, view, procedure, trigger or synonym\n"
     "  schema [-t TABLE] [--owner OWNER] [--no-grants] [--out FILE]\n"
     "                           print the database's DDL (one table, one owner's objects)\n"
+    "  compare (--to ALIAS | --to-file FILE) [-t TABLE] [--owner OWNER] [--ignore-owner]\n"
+    "          [--script FILE] [--drop]\n"
+    "                           list how the target differs from the -d database (exit 1 when\n"
+    "                           it does) and write the script that makes it alike; extra\n"
+    "                           objects are dropped only with --drop\n"
     "Options end at \"--\": sql -- \"-- a comment ...\" runs a text that starts with '-'.\n"
     "The password may also come from QUODLIN_PASSWORD; -u defaults to the login name.\n";
 

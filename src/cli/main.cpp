@@ -25,6 +25,7 @@ const std::pair<const char *, Command> kCommands[] = {
     {"compile", quodlin::cli::RunCompile},
     {"drop", quodlin::cli::RunDrop},
     {"schema", quodlin::cli::RunSchema},
+    {"compare", quodlin::cli::RunCompare},
 };
 
 } // namespace

@@ -533,6 +533,58 @@ TEST_F(CliTest, SchemaWritesTheDatabaseOrOneTable)
     EXPECT_FALSE(r.out.contains("grant "));
 }
 
+// The demo and a copy changed in ten ways: the differences listed, the
+// script makes the copy alike, and a schema file compares like its database.
+TEST_F(CliTest, CompareListsTheDemoCopysChangesAndItsScriptMendsThem)
+{
+    const auto q = [](const char *text) { return QString::fromUtf8(text); };
+    const QString schema = s_home->filePath(q("compare-demo.sql"));
+    ASSERT_EQ(cli({q("-d"), q("demo"), q("schema"), q("--out"), schema}).exitCode, 0);
+    ASSERT_EQ(cli({q("createdb"), q("changed")}).exitCode, 0);
+    ASSERT_EQ(cli({q("-d"), q("changed"), q("sql"), q("-f"), schema}).exitCode, 0);
+    const QString changes =
+        "alter table customer add (mobile char(18));\n"                          // a column added
+        "alter table part modify (description varchar(60));\n"                   // a type widened
+        "drop index ix_customer_postcode;\n"                                     // an index dropped
+        "drop view large_orders;\n"                                              // a view changed
+        "create view large_orders as select order_num, company, invoice_total from order_summary "
+        "where invoice_total > 5000;\n"
+        "drop procedure pd_customer(integer);\n"                                 // a procedure changed
+        "create procedure pd_customer(p_num integer) delete from customer where cust_num = p_num + 0; "
+        "end procedure;\n"
+        "revoke select on order_line from public;\n"                             // a grant revoked
+        "rename table audit_log to audit_trail;\n";                              // a table renamed
+    CliRun r = cli({q("-d"), q("changed"), q("sql"), changes});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString script = s_home->filePath(q("mend.sql"));
+    r = cli({q("-d"), q("demo"), q("compare"), q("--to"), q("changed"), q("--script"), script, q("--drop")});
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), 9) << r.out.toStdString();
+    for (const char *expected :
+         {"extra in target: column informix.customer: mobile", "changed: column informix.part: description (type:",
+          "missing in target: index informix.customer: informix.ix_customer_postcode",
+          "changed: view informix.large_orders (text)", "missing in target: table informix.audit_log",
+          "extra in target: table informix.audit_trail", "missing in target: privilege select on \"informix\".order_line to public"})
+        EXPECT_TRUE(r.out.contains(q(expected))) << expected << "\n" << r.out.toStdString();
+    r = cli({q("-d"), q("changed"), q("sql"), q("-f"), script});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = cli({q("-d"), q("demo"), q("compare"), q("--to"), q("changed")});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(r.out, QString());
+    // The demo's own schema file is alike; a file that does not run and a missing target fail with 2.
+    EXPECT_EQ(cli({q("-d"), q("demo"), q("compare"), q("--to-file"), schema}).exitCode, 0);
+    QFile bad(s_home->filePath(q("bad.sql")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("create tabel t (x integer);\n");
+    bad.close();
+    r = cli({q("-d"), q("demo"), q("compare"), q("--to-file"), bad.fileName()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains(bad.fileName())) << r.err.toStdString();
+    EXPECT_EQ(cli({q("-d"), q("demo"), q("compare"), q("--to"), q("no_such_alias")}).exitCode, 2);
+    EXPECT_EQ(cli({q("-d"), q("demo"), q("compare")}).exitCode, 2);
+}
+
 struct UsageCase {
     const char *name;
     QStringList args;

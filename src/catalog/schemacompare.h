@@ -1,0 +1,93 @@
+#pragma once
+// Two schemas compared object by object, and the script that makes the
+// target like the source. Both sides are read as the schema writer reads a
+// database (ReadSchemaItems), from a connection or from a schema file run
+// into a scratch embedded database; objects match by kind, table, owner and
+// name (or without owners), and the script reuses the writer's DDL.
+#include "catalog/schemawriter.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace quodlin {
+
+class TdmDbObjects;
+
+struct CompareOptions {
+    QString table;             // only this table with what belongs to it
+    QString owner;             // only this owner's objects
+    bool ignoreOwners = false; // match by name alone; the script writes names without owners
+};
+
+struct SchemaDifference {
+    enum Type { MissingInTarget, ExtraInTarget, Changed };
+    Type type = Changed;
+    int source = -1;  // index into SchemaComparison::source, -1 when missing there
+    int target = -1;
+    QStringList properties;  // Changed: the properties that differ
+    // False for the parts of a table missing or extra as a whole: the
+    // table's own difference covers them, the script still makes them.
+    bool listed = true;
+};
+
+struct SchemaComparison {
+    std::vector<SchemaItem> source, target;
+    std::vector<SchemaDifference> differences;  // in the source's order, then the target's extras
+    bool ignoreOwners = false;
+
+    // The listed differences.
+    int count() const;
+    bool equal() const { return count() == 0; }
+    const SchemaItem &item(const SchemaDifference &d) const { return d.source >= 0 ? source[size_t(d.source)] : target[size_t(d.target)]; }
+    // A property's value on one side; empty when that side has no such item.
+    QString value(const SchemaDifference &d, const QString &property, bool sourceSide) const;
+    // The DDL of the difference's object on one side: a table with its
+    // indexes, foreign keys and triggers; empty when that side has none.
+    QString ddl(const SchemaDifference &d, bool sourceSide) const;
+};
+
+SchemaComparison CompareSchemaItems(std::vector<SchemaItem> source, std::vector<SchemaItem> target, bool ignoreOwners);
+// Reads both modules and compares them. Raises the layer's failures.
+SchemaComparison CompareSchemas(TdmDbObjects &source, TdmDbObjects &target, const CompareOptions &options);
+
+// "table", "column", ... for reports and the window's tree.
+QString SchemaKindName(SchemaItem::Kind kind);
+// The object's name as reports show it: owner.name, a table's part as table.part.
+QString SchemaItemLabel(const SchemaItem &item, bool withOwner = true);
+// One line per listed difference: "missing in target: table a.t",
+// "changed: column a.t.c (type: integer -> bigint)".
+QString DifferenceReport(const SchemaComparison &comparison, bool withOwner = true);
+
+struct SchemaScript {
+    QString text;            // statements ended by ";" and a blank line
+    QStringList leftAlone;   // what the script does not change (extra objects without `drop`)
+};
+// The statements that turn the target into the source: what is missing is
+// created, what changed is altered (columns) or dropped and made again,
+// views and routines in the source's order with the views that use a
+// remade view; what is extra is dropped only with `drop`.
+SchemaScript CompareScript(const SchemaComparison &comparison, bool drop);
+
+// An embedded database in a temporary folder filled from a schema file (or
+// text), for comparing a file with a database. Statements run with
+// DELIMIDENT on, as the schema writer's text needs.
+class ScratchSchemaDatabase {
+public:
+    // Raises std::runtime_error naming the file or the statement that failed.
+    static std::unique_ptr<ScratchSchemaDatabase> fromFile(const QString &fileName);
+    static std::unique_ptr<ScratchSchemaDatabase> fromText(const QString &text);
+    ~ScratchSchemaDatabase();
+    TdmDbObjects &module();
+
+private:
+    ScratchSchemaDatabase();
+    struct Data;
+    std::unique_ptr<Data> d;
+};
+
+// Runs `text` statement by statement on the module's database in one
+// transaction; raises the first failure with the statement's number.
+void RunSchemaScript(TdmDbObjects &module, const QString &text);
+
+} // namespace quodlin
