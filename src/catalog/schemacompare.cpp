@@ -354,7 +354,7 @@ struct ScratchSchemaDatabase::Data {
     std::unique_ptr<TdmDbObjects> module;
 };
 
-ScratchSchemaDatabase::ScratchSchemaDatabase() : d(std::make_unique<Data>())
+ScratchSchemaDatabase::ScratchSchemaDatabase(const QString &user) : d(std::make_unique<Data>())
 {
     if (!d->dir.isValid())
         throw std::runtime_error("Cannot make a temporary folder for the scratch database.");
@@ -362,7 +362,6 @@ ScratchSchemaDatabase::ScratchSchemaDatabase() : d(std::make_unique<Data>())
     QDir().mkpath(folder);
     d->session = std::make_unique<DbSession>(d->dir.filePath(QStringLiteral("aliases.conf")));
     auto driver = std::make_unique<EmbeddedDriver>(folder);
-    const QString user = QStringLiteral("informix");
     // The engine keeps what it read of a catalog by database name: each scratch database has its own.
     static std::atomic<int> counter{0};
     const QString name = QStringLiteral("scratch%1").arg(++counter);
@@ -391,20 +390,20 @@ TdmDbObjects &ScratchSchemaDatabase::module()
     return *d->module;
 }
 
-std::unique_ptr<ScratchSchemaDatabase> ScratchSchemaDatabase::fromText(const QString &text)
+std::unique_ptr<ScratchSchemaDatabase> ScratchSchemaDatabase::fromText(const QString &text, const QString &user)
 {
-    std::unique_ptr<ScratchSchemaDatabase> db(new ScratchSchemaDatabase);
+    std::unique_ptr<ScratchSchemaDatabase> db(new ScratchSchemaDatabase(user));
     RunSchemaScript(db->module(), text);
     return db;
 }
 
-std::unique_ptr<ScratchSchemaDatabase> ScratchSchemaDatabase::fromFile(const QString &fileName)
+std::unique_ptr<ScratchSchemaDatabase> ScratchSchemaDatabase::fromFile(const QString &fileName, const QString &user)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(QStringLiteral("Cannot read %1: %2").arg(fileName, file.errorString()).toStdString());
     try {
-        return fromText(QString::fromUtf8(file.readAll()));
+        return fromText(QString::fromUtf8(file.readAll()), user);
     } catch (const std::exception &failure) {
         throw std::runtime_error(QStringLiteral("%1: %2").arg(fileName, QString::fromUtf8(failure.what())).toStdString());
     }

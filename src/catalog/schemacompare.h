@@ -75,13 +75,17 @@ SchemaScript CompareScript(const SchemaComparison &comparison, bool drop);
 class ScratchSchemaDatabase {
 public:
     // Raises std::runtime_error naming the file or the statement that failed.
-    static std::unique_ptr<ScratchSchemaDatabase> fromFile(const QString &fileName);
-    static std::unique_ptr<ScratchSchemaDatabase> fromText(const QString &text);
+    // `user` creates what the text does not give an owner, as it did where
+    // the text was written (a view's grants name its owner).
+    static std::unique_ptr<ScratchSchemaDatabase> fromFile(const QString &fileName,
+                                                           const QString &user = QStringLiteral("informix"));
+    static std::unique_ptr<ScratchSchemaDatabase> fromText(const QString &text,
+                                                           const QString &user = QStringLiteral("informix"));
     ~ScratchSchemaDatabase();
     TdmDbObjects &module();
 
 private:
-    ScratchSchemaDatabase();
+    explicit ScratchSchemaDatabase(const QString &user);
     struct Data;
     std::unique_ptr<Data> d;
 };

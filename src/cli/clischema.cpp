@@ -55,7 +55,7 @@ int RunCompare(const CliOptions &o, QTextStream &out, QTextStream &err)
         std::unique_ptr<ScratchSchemaDatabase> scratch;
         TdmDbObjects *targetModule = &target;
         if (!o.toFile.isEmpty()) {
-            scratch = ScratchSchemaDatabase::fromFile(o.toFile);
+            scratch = ScratchSchemaDatabase::fromFile(o.toFile, CliUser(o));
             targetModule = &scratch->module();
         } else {
             CliOptions other = o;
