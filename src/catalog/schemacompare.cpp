@@ -5,10 +5,8 @@
 #include "db/dbsession.h"
 #include "db/embeddeddriver.h"
 #include "engine/engine.h"
-#include "workspace/statementsplitter.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
 
@@ -322,7 +320,7 @@ SchemaScript CompareScript(const SchemaComparison &c, bool drop)
     return script;
 }
 
-void RunSchemaScript(TdmDbObjects &module, const QString &text)
+void RunSchemaScript(TdmDbObjects &module, const QStringList &statements)
 {
     DbQuery q(module.session());
     q.setDatabaseName(module.GetDatabaseName());
@@ -333,9 +331,9 @@ void RunSchemaScript(TdmDbObjects &module, const QString &text)
     run(QStringLiteral("begin work"));
     int number = 0;
     try {
-        for (const SqlStatementSpan &statement : SplitSqlStatements(text)) {
+        for (const QString &statement : statements) {
             ++number;
-            run(statement.text);
+            run(statement);
         }
         run(QStringLiteral("commit work"));
     } catch (const std::exception &failure) {
@@ -390,23 +388,12 @@ TdmDbObjects &ScratchSchemaDatabase::module()
     return *d->module;
 }
 
-std::unique_ptr<ScratchSchemaDatabase> ScratchSchemaDatabase::fromText(const QString &text, const QString &user)
+std::unique_ptr<ScratchSchemaDatabase> ScratchSchemaDatabase::fromStatements(const QStringList &statements,
+                                                                             const QString &user)
 {
     std::unique_ptr<ScratchSchemaDatabase> db(new ScratchSchemaDatabase(user));
-    RunSchemaScript(db->module(), text);
+    RunSchemaScript(db->module(), statements);
     return db;
-}
-
-std::unique_ptr<ScratchSchemaDatabase> ScratchSchemaDatabase::fromFile(const QString &fileName, const QString &user)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("Cannot read %1: %2").arg(fileName, file.errorString()).toStdString());
-    try {
-        return fromText(QString::fromUtf8(file.readAll()), user);
-    } catch (const std::exception &failure) {
-        throw std::runtime_error(QStringLiteral("%1: %2").arg(fileName, QString::fromUtf8(failure.what())).toStdString());
-    }
 }
 
 } // namespace quodlin

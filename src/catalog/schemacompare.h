@@ -69,18 +69,17 @@ struct SchemaScript {
 // remade view; what is extra is dropped only with `drop`.
 SchemaScript CompareScript(const SchemaComparison &comparison, bool drop);
 
-// An embedded database in a temporary folder filled from a schema file (or
-// text), for comparing a file with a database. Statements run with
-// DELIMIDENT on, as the schema writer's text needs.
+// An embedded database in a temporary folder filled from the statements of
+// a schema file, split by the caller (the workspace's statement splitter),
+// for comparing a file with a database. Statements run with DELIMIDENT on,
+// as the schema writer's text needs.
 class ScratchSchemaDatabase {
 public:
     // Raises std::runtime_error naming the file or the statement that failed.
     // `user` creates what the text does not give an owner, as it did where
     // the text was written (a view's grants name its owner).
-    static std::unique_ptr<ScratchSchemaDatabase> fromFile(const QString &fileName,
-                                                           const QString &user = QStringLiteral("informix"));
-    static std::unique_ptr<ScratchSchemaDatabase> fromText(const QString &text,
-                                                           const QString &user = QStringLiteral("informix"));
+    static std::unique_ptr<ScratchSchemaDatabase> fromStatements(const QStringList &statements,
+                                                                 const QString &user = QStringLiteral("informix"));
     ~ScratchSchemaDatabase();
     TdmDbObjects &module();
 
@@ -90,8 +89,8 @@ private:
     std::unique_ptr<Data> d;
 };
 
-// Runs `text` statement by statement on the module's database in one
-// transaction; raises the first failure with the statement's number.
-void RunSchemaScript(TdmDbObjects &module, const QString &text);
+// Runs the statements on the module's database in one transaction; raises
+// the first failure with the statement's number.
+void RunSchemaScript(TdmDbObjects &module, const QStringList &statements);
 
 } // namespace quodlin

@@ -7,6 +7,9 @@
 #include "catalog/schemacompare.h"
 #include "catalog/schemawriter.h"
 #include "db/dbsession.h"
+#include "workspace/statementsplitter.h"
+
+#include <QFile>
 
 namespace quodlin::cli {
 
@@ -55,7 +58,20 @@ int RunCompare(const CliOptions &o, QTextStream &out, QTextStream &err)
         std::unique_ptr<ScratchSchemaDatabase> scratch;
         TdmDbObjects *targetModule = &target;
         if (!o.toFile.isEmpty()) {
-            scratch = ScratchSchemaDatabase::fromFile(o.toFile, CliUser(o));
+            QFile file(o.toFile);
+            if (!file.open(QIODevice::ReadOnly)) {
+                err << "Cannot read " << o.toFile << ": " << file.errorString() << '\n';
+                return 2;
+            }
+            QStringList statements;
+            for (const SqlStatementSpan &statement : SplitSqlStatements(QString::fromUtf8(file.readAll())))
+                statements << statement.text;
+            try {
+                scratch = ScratchSchemaDatabase::fromStatements(statements, CliUser(o));
+            } catch (const std::exception &failure) {
+                err << o.toFile << ": " << failure.what() << '\n';
+                return 2;
+            }
             targetModule = &scratch->module();
         } else {
             CliOptions other = o;

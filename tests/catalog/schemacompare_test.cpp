@@ -5,14 +5,31 @@
 #include "catalog/dbobjectsmodule.h"
 #include "db/sqlname.h"
 #include "hostilenames.h"
+#include "workspace/statementsplitter.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
 
 namespace quodlin {
 namespace {
+
+QStringList statementsOf(const QString &text)
+{
+    QStringList statements;
+    for (const SqlStatementSpan &statement : SplitSqlStatements(text))
+        statements << statement.text;
+    return statements;
+}
+
+std::unique_ptr<ScratchSchemaDatabase> scratch(const QString &text)
+{
+    return ScratchSchemaDatabase::fromStatements(statementsOf(text));
+}
+
+void run(TdmDbObjects &module, const QString &text)
+{
+    RunSchemaScript(module, statementsOf(text));
+}
 
 const char *const kBase = R"(
 create role clerk;
@@ -59,9 +76,9 @@ TEST_P(SchemaChange, IsReportedAndMendedInBothDirections)
     const QString base = QString::fromUtf8(kBase);
     for (bool onTarget : {true, false}) {
         SCOPED_TRACE(onTarget ? "changed target" : "changed source");
-        auto source = ScratchSchemaDatabase::fromText(base);
-        auto target = ScratchSchemaDatabase::fromText(base);
-        RunSchemaScript((onTarget ? target : source)->module(), QString::fromUtf8(GetParam().change));
+        auto source = scratch(base);
+        auto target = scratch(base);
+        run((onTarget ? target : source)->module(), QString::fromUtf8(GetParam().change));
         const SchemaComparison first = compare(source->module(), target->module());
         const QString report = DifferenceReport(first);
         ASSERT_EQ(first.count(), 1) << report.toStdString();
@@ -69,7 +86,7 @@ TEST_P(SchemaChange, IsReportedAndMendedInBothDirections)
             EXPECT_EQ(report.trimmed(), QString::fromUtf8(GetParam().reported));
         const SchemaScript script = CompareScript(first, true);
         EXPECT_TRUE(script.leftAlone.isEmpty());
-        ASSERT_NO_THROW(RunSchemaScript(target->module(), script.text)) << script.text.toStdString();
+        ASSERT_NO_THROW(run(target->module(), script.text)) << script.text.toStdString();
         const SchemaComparison second = compare(source->module(), target->module());
         EXPECT_TRUE(second.equal()) << DifferenceReport(second).toStdString() << "\nafter\n" << script.text.toStdString();
     }
@@ -122,14 +139,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SchemaCompare, ProcedureChangeRemakesItWithItsPrivileges)
 {
     const QString base = QString::fromUtf8(kBase);
-    auto source = ScratchSchemaDatabase::fromText(base);
-    auto target = ScratchSchemaDatabase::fromText(
+    auto source = scratch(base);
+    auto target = scratch(
         base + QStringLiteral("drop procedure touch(integer);\ncreate procedure touch(a integer) define b integer; "
                               "let b = a; end procedure;\n"));
     const SchemaComparison first = compare(source->module(), target->module());
     ASSERT_EQ(first.count(), 2) << DifferenceReport(first).toStdString();  // the text, and the privilege it lost
     const SchemaScript script = CompareScript(first, false);
-    RunSchemaScript(target->module(), script.text);
+    run(target->module(), script.text);
     EXPECT_TRUE(compare(source->module(), target->module()).equal()) << script.text.toStdString();
 }
 
@@ -137,20 +154,20 @@ TEST(SchemaCompare, ProcedureChangeRemakesItWithItsPrivileges)
 TEST(SchemaCompare, ExtrasStayUnlessDropped)
 {
     const QString base = QString::fromUtf8(kBase);
-    auto source = ScratchSchemaDatabase::fromText(base);
-    auto target = ScratchSchemaDatabase::fromText(base + QStringLiteral("create table spare (k integer);\n"));
+    auto source = scratch(base);
+    auto target = scratch(base + QStringLiteral("create table spare (k integer);\n"));
     const SchemaScript script = CompareScript(compare(source->module(), target->module()), false);
     EXPECT_EQ(script.leftAlone, QStringList{QStringLiteral("extra in target: table informix.spare")});
     EXPECT_TRUE(script.text.startsWith(QStringLiteral("-- Left as it is")));
-    RunSchemaScript(target->module(), script.text);
+    run(target->module(), script.text);
     EXPECT_EQ(compare(source->module(), target->module()).count(), 1);
 }
 
 // Owners differ between the copies: matched by name, the script names no owner.
 TEST(SchemaCompare, IgnoringOwnersMatchesByName)
 {
-    auto source = ScratchSchemaDatabase::fromText(QStringLiteral("create table \"alice\".t (a integer, b integer)"));
-    auto target = ScratchSchemaDatabase::fromText(QStringLiteral("create table \"bob\".t (a integer)"));
+    auto source = scratch(QStringLiteral("create table \"alice\".t (a integer, b integer)"));
+    auto target = scratch(QStringLiteral("create table \"bob\".t (a integer)"));
     EXPECT_EQ(CompareSchemas(source->module(), target->module(), {}).count(), 2);
     const SchemaComparison c = CompareSchemas(source->module(), target->module(), {{}, {}, true});
     ASSERT_EQ(DifferenceReport(c, false), QStringLiteral("missing in target: column t: b\n"));
@@ -169,46 +186,20 @@ TEST_P(HostileCompare, ScriptCreatesAndDropsTheObjects)
                          SqlName(QStringLiteral("ix ") + n.left(100)) + " on " + table + " (" + column + ");\n" +
                          "create synonym " + SqlName(QStringLiteral("s ") + n.left(100)) + " for " + table +
                          ";\ngrant select on " + table + " to " + SqlString(n.left(32)) + ";\n";
-    auto full = ScratchSchemaDatabase::fromText(text);
-    auto empty = ScratchSchemaDatabase::fromText(QStringLiteral("create table victim (x integer)"));
-    auto victimOnly = ScratchSchemaDatabase::fromText(QStringLiteral("create table victim (x integer)"));
+    auto full = scratch(text);
+    auto empty = scratch(QStringLiteral("create table victim (x integer)"));
+    auto victimOnly = scratch(QStringLiteral("create table victim (x integer)"));
     // Empty to full, then full back to empty with dropping.
     const SchemaScript create = CompareScript(compare(full->module(), empty->module()), false);
-    RunSchemaScript(empty->module(), create.text);
+    run(empty->module(), create.text);
     EXPECT_TRUE(compare(full->module(), empty->module()).count() == 1) << create.text.toStdString();  // victim stays
     const SchemaScript drop = CompareScript(compare(victimOnly->module(), empty->module()), true);
-    RunSchemaScript(empty->module(), drop.text);
+    run(empty->module(), drop.text);
     EXPECT_TRUE(compare(victimOnly->module(), empty->module()).equal()) << drop.text.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Compare, HostileCompare, ::testing::ValuesIn(testing::HostileNames()),
                          [](const auto &info) { return std::string(info.param.label); });
-
-TEST(SchemaCompare, FileSourceReadsLikeTheDatabaseItDescribes)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("schema.sql"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(kBase);
-    file.close();
-    auto fromFile = ScratchSchemaDatabase::fromFile(path);
-    auto fromText = ScratchSchemaDatabase::fromText(QString::fromUtf8(kBase));
-    EXPECT_TRUE(compare(fromFile->module(), fromText->module()).equal());
-    // A file that does not run names the file and the statement.
-    QFile bad(dir.filePath(QStringLiteral("bad.sql")));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("create table a (x integer);\ncreate tabel b (y integer);\n");
-    bad.close();
-    try {
-        ScratchSchemaDatabase::fromFile(bad.fileName());
-        ADD_FAILURE() << "no error";
-    } catch (const std::runtime_error &e) {
-        EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith(bad.fileName() + QStringLiteral(": Statement 2 failed")))
-            << e.what();
-    }
-    EXPECT_THROW(ScratchSchemaDatabase::fromFile(dir.filePath(QStringLiteral("none.sql"))), std::runtime_error);
-}
 
 } // namespace
 } // namespace quodlin
