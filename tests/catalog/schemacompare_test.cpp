@@ -82,8 +82,9 @@ TEST_P(SchemaChange, IsReportedAndMendedInBothDirections)
         const SchemaComparison first = compare(source->module(), target->module());
         const QString report = DifferenceReport(first);
         ASSERT_EQ(first.count(), 1) << report.toStdString();
-        if (onTarget)
+        if (onTarget) {
             EXPECT_EQ(report.trimmed(), QString::fromUtf8(GetParam().reported));
+        }
         const SchemaScript script = CompareScript(first, true);
         EXPECT_TRUE(script.leftAlone.isEmpty());
         ASSERT_NO_THROW(run(target->module(), script.text)) << script.text.toStdString();
