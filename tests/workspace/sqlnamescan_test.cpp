@@ -25,6 +25,25 @@ const Allowed kAllowed[] = {
     {"src/catalog/dbobjectsmodule.cpp", "select i.owner, i.idxname, "},
     // m_table is tableSql()'s text, made through SqlName.
     {"src/output/scriptwriter.cpp", "INSERT INTO "},
+    // The schema writer's per-object texts take names from its name() and
+    // ddlName() (both SqlName), often through a local such as `table`.
+    {"src/catalog/schemawriter.cpp", "procedure "},
+    {"src/catalog/schemawriter.cpp", "create table "},
+    {"src/catalog/schemawriter.cpp", "index "},
+    {"src/catalog/schemawriter.cpp", " on "},
+    {"src/catalog/schemawriter.cpp", "create sequence "},
+    {"src/catalog/schemawriter.cpp", "create "},
+    {"src/catalog/schemawriter.cpp", "synonym "},
+    {"src/catalog/schemawriter.cpp", "drop table "},
+    {"src/catalog/schemawriter.cpp", "alter table "},
+    {"src/catalog/schemawriter.cpp", " drop ("},
+    {"src/catalog/schemawriter.cpp", " drop constraint "},
+    {"src/catalog/schemawriter.cpp", "drop index "},
+    {"src/catalog/schemawriter.cpp", "drop sequence "},
+    {"src/catalog/schemawriter.cpp", "drop view "},
+    {"src/catalog/schemawriter.cpp", "drop synonym "},
+    {"src/catalog/schemawriter.cpp", "drop "},
+    {"src/catalog/schemawriter.cpp", "drop trigger "},
 };
 
 // A file's own helpers that stand for SqlName in its statements. A checked
