@@ -11,6 +11,7 @@
 // --benchmark_filter='ParseTranslateCold/4$' --benchmark_min_time=2, then the
 // inclusive cost of parseScript and translate divided by their call counts
 // (the first call also loads the catalog; a few hundred calls amortise it).
+#include "benchscale.h"
 #include "engine/engine.h"
 #include "engine/parser.h"
 #include "engine/session.h"
@@ -30,12 +31,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // QUODLIN_BENCH_SCALE divides both row counts (e.g. 100 for callgrind runs).
-int benchScale()
-{
-    const char *v = std::getenv("QUODLIN_BENCH_SCALE");
-    const int n = v ? std::atoi(v) : 1;
-    return n > 0 ? n : 1;
-}
+using quodlin::bench::benchScale;
 const int kScanRows = 1000000 / benchScale();
 const int kInsertRows = 100000 / benchScale();
 

@@ -4,6 +4,7 @@
 // sum() adds the REAL copy of the same amounts. Run both in one program,
 // alternated (--benchmark_repetitions=3 --benchmark_enable_random_interleaving),
 // so a loaded machine weighs on both alike.
+#include "benchscale.h"
 #include "engine/engine.h"
 
 #include <benchmark/benchmark.h>
@@ -19,12 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int benchScale()
-{
-    const char *v = std::getenv("QUODLIN_BENCH_SCALE");
-    const int n = v ? std::atoi(v) : 1;
-    return n > 0 ? n : 1;
-}
+using quodlin::bench::benchScale;
 const int kRows = 1000000 / benchScale();
 
 struct Fixture {

@@ -4,6 +4,7 @@
 //   WriteWholeSchema - the whole database's DDL on an open connection
 //   WriteOneTable    - one table's DDL (what the DDL page shows)
 // QUODLIN_BENCH_SCALE=N divides the sizes.
+#include "benchscale.h"
 #include "catalog/dbobjectsmodule.h"
 #include "catalog/schemawriter.h"
 #include "db/dbsession.h"
@@ -23,12 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int benchScale()
-{
-    const char *v = std::getenv("QUODLIN_BENCH_SCALE");
-    const int n = v ? std::atoi(v) : 1;
-    return n > 0 ? n : 1;
-}
+using quodlin::bench::benchScale;
 const int kTables = 10000 / benchScale();
 
 std::string numbered(const char *prefix, int i)
