@@ -112,22 +112,13 @@ TEST_F(SessionTest, ReexecutesWithNewBindingsAndSeesOtherSessions)
         ins->bind(0, Value::fromInt(i));
         ins->execute();
     }
-    auto q = a->prepare("select count(*), sum(n) from t");
-    q->execute();
-    ASSERT_TRUE(q->next());
-    EXPECT_EQ(q->value(0).integer, 3);
-    // An open cursor keeps its snapshot; closing it lets the session see others' work.
-    q->close();
+    EXPECT_EQ(rowsText(*a, "select count(*), sum(n) from t"), "3|3\n");
     // DDL of one session is visible to the other's next prepare.
     b->execute("alter table t add (m integer)");
     a->execute("insert into t (n, m) values (9, 9)");
     a->execute("begin work; insert into t values (10, 10)");
     EXPECT_TRUE(a->inTransaction());
-    auto seen = b->prepare("select count(*) from t");
-    seen->execute();
-    ASSERT_TRUE(seen->next());
-    EXPECT_EQ(seen->value(0).integer, 4);
-    seen->close();
+    EXPECT_EQ(firstInt(*b, "select count(*) from t"), 4);
     a->execute("commit work");
     EXPECT_FALSE(a->inTransaction());
 }
@@ -166,23 +157,7 @@ TEST_F(SessionTest, BoundInsertValuesTakeTheirColumnTypes)
     row(Value::fromInt(5), Value::null(), Value::fromText("ab  "), Value::fromDouble(2.5), Value::fromText(" 2.5"),
         Value::fromInt(0));
 
-    auto q = s->prepare("select n, k, c, v, d, b from t order by n");
-    q->execute();
-    ASSERT_TRUE(q->next());
-    EXPECT_EQ(q->value(0).integer, 5);
-    EXPECT_EQ(q->value(1).kind, Value::Kind::Null);
-    EXPECT_EQ(q->value(2).text, "ab");
-    EXPECT_EQ(q->value(3).text, "2.5");
-    EXPECT_EQ(q->value(4).text, "2.50");
-    EXPECT_EQ(q->value(5).integer, 0);
-    ASSERT_TRUE(q->next());
-    EXPECT_EQ(q->value(0).integer, 42);
-    EXPECT_EQ(q->value(1).integer, 7);
-    EXPECT_EQ(q->value(2).text, "7");
-    EXPECT_EQ(q->value(3).text, "abc");
-    EXPECT_EQ(q->value(4).text, "3.14");
-    EXPECT_EQ(q->value(5).integer, 1);
-    EXPECT_FALSE(q->next());
+    EXPECT_EQ(rowsText(*s, "select n, k, c, v, d, b from t order by n"), "5|NULL|ab|2.5|2.50|f\n42|7|7|abc|3.14|t\n");
 }
 
 // A reader of many rows takes them through a sink instead of value(): the
@@ -308,13 +283,7 @@ TEST_F(SessionTest, DdlInsideATransactionReachesPreparedStatements)
     ins->bind(0, Value::fromInt(2));
     ins->execute();
     s->execute("commit work");
-    auto q = s->prepare("select n from t order by n");
-    q->execute();
-    ASSERT_TRUE(q->next());
-    EXPECT_EQ(q->value(0).integer, 1);
-    ASSERT_TRUE(q->next());
-    EXPECT_EQ(q->value(0).integer, 2);
-    EXPECT_FALSE(q->next());
+    EXPECT_EQ(rowsText(*s, "select n from t order by n"), "1\n2\n");
 }
 
 TEST_F(SessionTest, InterruptStopsALongStatement)
@@ -342,9 +311,7 @@ TEST_F(SessionTest, InterruptStopsALongStatement)
     EXPECT_EQ(code, -213);
     EXPECT_EQ(s->sqlca().sqlcode, -213);
     // The session goes on working.
-    auto again = s->prepare("select count(*) from t where n = 1");
-    again->execute();
-    EXPECT_TRUE(again->next());
+    EXPECT_EQ(firstInt(*s, "select count(*) from t where n = 1"), 4096);
 
     // SQLite undoes the whole transaction when a write in it is interrupted:
     // the session must know, so later statements are not committed one by
@@ -360,10 +327,7 @@ TEST_F(SessionTest, InterruptStopsALongStatement)
     writeStopper.join();
     EXPECT_FALSE(s->inTransaction());
     EXPECT_EQ(codeOf([&] { s->execute("rollback work"); }), -255);
-    auto left = s->prepare("select count(*) from u");
-    left->execute();
-    ASSERT_TRUE(left->next());
-    EXPECT_EQ(left->value(0).integer, 0);
+    EXPECT_EQ(firstInt(*s, "select count(*) from u"), 0);
 }
 
 TEST_F(SessionTest, InterruptStopsARunawayRoutineAndRollsItBack)
@@ -378,10 +342,7 @@ TEST_F(SessionTest, InterruptStopsARunawayRoutineAndRollsItBack)
     });
     EXPECT_EQ(codeOf([&] { s->execute("execute procedure forever()"); }), -213);
     stopper.join();
-    auto q = s->prepare("select count(*) from t");
-    q->execute();
-    ASSERT_TRUE(q->next());
-    EXPECT_EQ(q->value(0).integer, 0);
+    EXPECT_EQ(firstInt(*s, "select count(*) from t"), 0);
 }
 
 TEST_F(SessionTest, TriggersCascadeUpToSixtyOneLevels)
@@ -395,12 +356,7 @@ TEST_F(SessionTest, TriggersCascadeUpToSixtyOneLevels)
     s->execute("create table c0 (n integer)");
     for (int i = 0; i < 61; ++i)
         link(i);
-    auto count = [&](const std::string &table) {
-        auto q = s->prepare("select count(*), max(n) from " + table);
-        q->execute();
-        EXPECT_TRUE(q->next());
-        return q->value(0).integer * 1000 + q->value(1).integer;
-    };
+    auto count = [&](const std::string &table) { return firstInt(*s, "select count(*) * 1000 + max(n) from " + table); };
     EXPECT_EQ(codeOf([&] { s->execute("insert into c0 values (0)"); }), 0);
     EXPECT_EQ(count("c61"), 1061);
     link(61);
