@@ -198,7 +198,7 @@ struct SelectStmt {
 // ---------------------------------------------------------------- statements
 
 enum class StmtKind : std::uint8_t {
-    Select, Insert, Update, Delete,
+    Select, Insert, Update, Delete, Merge,
     CreateTable, DropTable, AlterTable, Rename, CreateIndex, DropIndex, AlterIndex,
     CreateSequence, AlterSequence, DropSequence, Truncate,
     Begin, Commit, Rollback,
@@ -266,6 +266,26 @@ struct DeleteStatement : Statement {
     ObjectName table;
     std::string alias;
     ExprPtr where;
+};
+
+// MERGE INTO target USING source ON condition with at most one WHEN MATCHED
+// (UPDATE or DELETE) and one WHEN NOT MATCHED THEN INSERT, in either order.
+struct MergeStatement : Statement {
+    MergeStatement() : Statement(StmtKind::Merge) {}
+    ObjectName table;
+    std::string alias;
+    FromItem source;                      // Table or Derived, with its alias
+    std::vector<ColumnRef> sourceColumns; // USING (query) alias (columns)
+    ExprPtr on;
+    enum class Matched : std::uint8_t { None, Update, Delete };
+    Matched matched = Matched::None;
+    int matchedOffset = 0;
+    std::vector<Assignment> assignments;  // WHEN MATCHED THEN UPDATE SET ..., paired as for UPDATE
+    bool setStar = false;
+    bool insert = false;
+    int insertOffset = 0;
+    std::vector<ColumnRef> insertColumns; // empty: all columns in order
+    std::vector<ExprPtr> values;
 };
 
 // DEFAULT clause of a column.

@@ -122,6 +122,7 @@ const std::unordered_map<int, const char *> &sqlMessages()
         {-9622, "The statement exceeds a limit of the embedded engine: %s."},
         {-9623, "The file (%s) is not a database or is damaged."},
         {-9625, "The embedded engine does not support %s."},
+        {-9626, "MERGE matched a row of table (%s) with more than one source row."},
         {-9624, "Could not write the database file (%s)."},
         {-1200, "A numeric value is too large for a DECIMAL (or MONEY)."},
         {-1201, "A numeric value is too small (underflow)."},

@@ -35,12 +35,23 @@ StatementPtr Parser::updateStatement()
     auto s = std::make_unique<UpdateStatement>();
     s->table = objectName();
     if (!atWord("set")) s->alias = optionalAlias(true);
+    setClause(s->assignments, s->setStar);
+    if (acceptWord("where")) {
+        s->where = atWord("current") && atWord("of", 1) ? currentOf() : expression();
+    }
+    return s;
+}
+
+// SET a = x, (b, c) = (y, z), (d, e) = (SELECT ...) or SET * = (...), of
+// UPDATE and of MERGE's WHEN MATCHED THEN UPDATE.
+void Parser::setClause(std::vector<Assignment> &assignments, bool &setStar)
+{
     expectWord("set");
     do {
         if (at(TokenKind::Star) || at(TokenKind::LParen)) {
             // SET * = (...) or SET (a, b) = (x, y)
             std::vector<ColumnRef> cols;
-            if (accept(TokenKind::Star)) s->setStar = true;
+            if (accept(TokenKind::Star)) setStar = true;
             else cols = columnList();
             expect(TokenKind::Eq);
             const int valuesAt = offset();
@@ -53,29 +64,29 @@ StatementPtr Parser::updateStatement()
                 sub->select = selectStatement(false);
                 expect(TokenKind::RParen);
                 Assignment a;
-                a.column = s->setStar ? ColumnRef{} : cols.front();
-                if (s->setStar) a.column.offset = sub->offset;
+                a.column = setStar ? ColumnRef{} : cols.front();
+                if (setStar) a.column.offset = sub->offset;
                 a.value = std::move(sub);
                 a.rowSubquery = true;
-                a.rowColumns = s->setStar ? 0 : int(cols.size());
-                s->assignments.push_back(std::move(a));
+                a.rowColumns = setStar ? 0 : int(cols.size());
+                assignments.push_back(std::move(a));
                 for (std::size_t i = 1; i < cols.size(); ++i) {
                     Assignment rest;
                     rest.column = cols[i];
-                    s->assignments.push_back(std::move(rest));
+                    assignments.push_back(std::move(rest));
                 }
                 continue;
             }
             std::vector<ExprPtr> values;
             do values.push_back(expression()); while (accept(TokenKind::Comma));
             expect(TokenKind::RParen);
-            if (!s->setStar && cols.size() != values.size()) raise(-236, {}, valuesAt);
+            if (!setStar && cols.size() != values.size()) raise(-236, {}, valuesAt);
             for (std::size_t i = 0; i < values.size(); ++i) {
                 Assignment a;
-                if (!s->setStar) a.column = cols[i];
+                if (!setStar) a.column = cols[i];
                 else a.column.offset = values[i]->offset;
                 a.value = std::move(values[i]);
-                s->assignments.push_back(std::move(a));
+                assignments.push_back(std::move(a));
             }
             continue;
         }
@@ -88,12 +99,8 @@ StatementPtr Parser::updateStatement()
         }
         expect(TokenKind::Eq);
         a.value = expression();
-        s->assignments.push_back(std::move(a));
+        assignments.push_back(std::move(a));
     } while (accept(TokenKind::Comma));
-    if (acceptWord("where")) {
-        s->where = atWord("current") && atWord("of", 1) ? currentOf() : expression();
-    }
-    return s;
 }
 
 // WHERE CURRENT OF cursor: the row the SPL cursor is on, as `rowid = <the
@@ -131,6 +138,63 @@ StatementPtr Parser::deleteStatement()
     if (acceptWord("where")) {
         s->where = atWord("current") && atWord("of", 1) ? currentOf() : expression();
     }
+    return s;
+}
+
+// MERGE [directive comment] INTO target [[AS] alias] USING source [[AS] alias]
+// [(columns)] ON condition, then WHEN MATCHED THEN UPDATE SET ... | DELETE and
+// WHEN NOT MATCHED THEN INSERT [(columns)] VALUES (...), each at most once.
+StatementPtr Parser::mergeStatement()
+{
+    next();
+    expectWord("into");
+    auto s = std::make_unique<MergeStatement>();
+    s->table = objectName();
+    if (!atWord("using")) s->alias = optionalAlias(true);
+    expectWord("using");
+    s->source.offset = offset();
+    if (at(TokenKind::LParen)) {
+        next();
+        s->source.kind = FromItem::Kind::Derived;
+        s->source.derived = selectStatement(false);
+        expect(TokenKind::RParen);
+    } else {
+        s->source.table = objectName();
+    }
+    if (!atWord("on") && !at(TokenKind::LParen)) s->source.alias = optionalAlias(true);
+    if (at(TokenKind::LParen) && !s->source.alias.empty()) s->sourceColumns = columnList();
+    expectWord("on");
+    s->on = expression();
+    while (atWord("when")) {
+        const int clause = offset();
+        next();
+        if (acceptWord("not")) {
+            expectWord("matched");
+            expectWord("then");
+            if (s->insert) failAt(clause);
+            s->insert = true;
+            s->insertOffset = offset();
+            expectWord("insert");
+            if (at(TokenKind::LParen)) s->insertColumns = columnList();
+            expectWord("values");
+            expect(TokenKind::LParen);
+            do s->values.push_back(expression()); while (accept(TokenKind::Comma));
+            expect(TokenKind::RParen);
+            continue;
+        }
+        expectWord("matched");
+        expectWord("then");
+        if (s->matched != MergeStatement::Matched::None) failAt(clause);
+        s->matchedOffset = offset();
+        if (acceptWord("delete")) {
+            s->matched = MergeStatement::Matched::Delete;
+            continue;
+        }
+        expectWord("update");
+        s->matched = MergeStatement::Matched::Update;
+        setClause(s->assignments, s->setStar);
+    }
+    if (!s->insert && s->matched == MergeStatement::Matched::None) fail();
     return s;
 }
 

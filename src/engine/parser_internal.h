@@ -103,6 +103,8 @@ public:
     ast::StatementPtr insertStatement();    // parser_dml.cpp
     ast::StatementPtr updateStatement();
     ast::StatementPtr deleteStatement();
+    ast::StatementPtr mergeStatement();
+    void setClause(std::vector<ast::Assignment> &assignments, bool &setStar);
     ast::ExprPtr currentOf();
     ast::StatementPtr createStatement();    // parser_ddl.cpp
     ast::StatementPtr createTable(bool temp, bool raw);

@@ -223,6 +223,7 @@ StatementPtr Parser::statement()
         return updateStatement();
     }
     if (w == "delete") return deleteStatement();
+    if (w == "merge") return mergeStatement();
     if (w == "create") return createStatement();
     if (w == "drop") return dropStatement();
     if (w == "alter") return alterStatement();
@@ -710,6 +711,7 @@ const char *ast::statementKindName(StmtKind kind)
     case StmtKind::Insert: return "INSERT";
     case StmtKind::Update: return "UPDATE";
     case StmtKind::Delete: return "DELETE";
+    case StmtKind::Merge: return "MERGE";
     case StmtKind::CreateTable: return "CREATE TABLE";
     case StmtKind::DropTable: return "DROP TABLE";
     case StmtKind::AlterTable: return "ALTER TABLE";

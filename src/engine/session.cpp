@@ -807,6 +807,8 @@ void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &te
     case K::UpdateStatistics:
         asDdl([&] { ddl::updateStatistics(*this, static_cast<const ast::UpdateStatisticsStatement &>(stmt)); });
         return;
+    case K::Merge:
+        raise(-9625, "MERGE in SPL routines and triggers", stmt.start);
     default:
         raise(-999, {}, stmt.start);
     }

@@ -281,6 +281,14 @@ void storeTo(sqlite3_context *c, sqlite3_value *v, int code, int collength, int 
     sqlite3_result_value(c, v);
 }
 
+void mergeOnce(sqlite3_context *c, int n, sqlite3_value **v)
+{
+    sqlite3_result_int(c, 1);
+    if (isNull(v[1]) || sqlite3_value_int(v[1]) == 0) return;
+    FunctionContext &f = *static_cast<FunctionContext *>(sqlite3_user_data(c));
+    if (!f.mergeMatched.insert(sqlite3_value_int64(v[0])).second) fail(c, -9626, f.mergeTarget, 0, offsetArg(n, v, 3));
+}
+
 // ------------------------------------------------------------------ registration helpers
 
 using Body = void (*)(sqlite3_context *, int, sqlite3_value **);
@@ -462,6 +470,10 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
     addAt(db, ctx, "ifx_raise", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
         fail(c, sqlite3_value_int(v[0]), {}, 0, offsetArg(n, v, 1));
     });
+    // ifx_merge_once(target rowid, condition, source column): 1; fails when
+    // the condition holds for a target row already matched.
+    add(db, ctx, "ifx_merge_once", 3, mergeOnce, false);
+    add(db, ctx, "ifx_merge_once", 4, mergeOnce, false);
     addAt(db, ctx, "ifx_store", 4, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] {
             storeTo(c, v[0], sqlite3_value_int(v[1]), sqlite3_value_int(v[2]), sqlite3_value_int(v[3]));

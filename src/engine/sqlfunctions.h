@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 struct sqlite3;
 
@@ -33,6 +34,10 @@ struct FunctionContext {
     bool clockValid = false;
     std::int64_t statementDay = 0;
     std::string statementNow;       // YEAR TO FRACTION(5) canonical text
+    // The running MERGE: target rows matched so far (ifx_merge_once) and the
+    // target's name for the error.
+    std::unordered_set<std::int64_t> mergeMatched;
+    std::string mergeTarget;
 };
 
 void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx);

@@ -213,6 +213,7 @@ bool writes(SessionImpl &s, const ast::Statement &stmt)
     case K::Insert: return !temp(static_cast<const ast::InsertStatement &>(stmt).table);
     case K::Update: return !temp(static_cast<const ast::UpdateStatement &>(stmt).table);
     case K::Delete: return !temp(static_cast<const ast::DeleteStatement &>(stmt).table);
+    case K::Merge: return !temp(static_cast<const ast::MergeStatement &>(stmt).table);
     case K::CreateTable: return !static_cast<const ast::CreateTableStatement &>(stmt).temp;
     case K::DropTable: return !temp(static_cast<const ast::ObjectStatement &>(stmt).name);
     default:
@@ -609,26 +610,16 @@ private:
             }
             return;
         }
+        if (stmt.kind == K::Merge) {
+            runMerge(i, stmt);
+            return;
+        }
         if (stmt.kind != K::Select && stmt.kind != K::Insert && stmt.kind != K::Update && stmt.kind != K::Delete) {
             m_s.executeOther(stmt, m_text);
             return;
         }
         Prepared &p = m_prepared[i];
         std::uint64_t stamp = m_s.schemaStamp();
-        auto prepareText = [&](const std::string &sql, sqlite3_stmt **out) {
-            if (sqlite3_prepare_v2(m_s.db(), sql.c_str(), -1, out, nullptr) != SQLITE_OK) {
-                const std::string msg = sqlite3_errmsg(m_s.db());
-                if (const std::string limit = sql::limitReached(msg); !limit.empty())
-                    raise(-9622, limit, stmt.start);
-                if ((sqlite3_errcode(m_s.db()) & 0xFF) == SQLITE_BUSY)
-                    raise(-244, {}, stmt.start, -154);
-                if (sql::isFileFailure(sqlite3_extended_errcode(m_s.db())))
-                    sql::raiseFileFailure(m_s.db(), sqlite3_extended_errcode(m_s.db()), 0, stmt.start);
-                ErrorInfo info = makeError(-999, {}, stmt.start);
-                info.isamMessage = sqlite3_errmsg(m_s.db());
-                throw EngineError(info);
-            }
-        };
         if (!p.stmt || p.stamp != stamp) {
             sqlite3_finalize(p.stmt);
             sqlite3_finalize(p.wrapped);
@@ -649,7 +640,7 @@ private:
                         pp.store = static_cast<int>(k);
                 p.params.push_back(pp);
             }
-            prepareText(t.plainSql.empty() ? t.sql : t.plainSql, &p.stmt);
+            prepareText(t.plainSql.empty() ? t.sql : t.plainSql, &p.stmt, stmt);
             p.stamp = stamp;
         }
         // SET EXPLAIN ON AVOID_EXECUTE: the plan is written, nothing runs.
@@ -681,7 +672,7 @@ private:
         const bool plain = !stores.empty() && converted;
         if (!stores.empty() && !converted) {
             if (!p.wrapped)
-                prepareText(p.translation.sql, &p.wrapped);
+                prepareText(p.translation.sql, &p.wrapped, stmt);
             run = p.wrapped;
         }
         // Every parameter of the statement is bound below, so no clear_bindings.
@@ -721,7 +712,7 @@ private:
                 m_s.raiseSqliteError(code, stmt, tr.targetTabid);
             }
             if (!tr.tempSelect.empty())
-                fillTempTable(tr, p.params, stmt, prepareText);
+                fillTempTable(tr, p.params, stmt);
             // Read before AFTER trigger actions run statements of their own.
             m_rowsAffected = sqlite3_changes64(m_s.db());
         };
@@ -744,16 +735,83 @@ private:
         }
     }
 
+    void prepareText(const std::string &sql, sqlite3_stmt **out, const ast::Statement &stmt)
+    {
+        if (sqlite3_prepare_v2(m_s.db(), sql.c_str(), -1, out, nullptr) == SQLITE_OK)
+            return;
+        const std::string msg = sqlite3_errmsg(m_s.db());
+        if (const std::string limit = sql::limitReached(msg); !limit.empty())
+            raise(-9622, limit, stmt.start);
+        if ((sqlite3_errcode(m_s.db()) & 0xFF) == SQLITE_BUSY)
+            raise(-244, {}, stmt.start, -154);
+        if (sql::isFileFailure(sqlite3_extended_errcode(m_s.db())))
+            sql::raiseFileFailure(m_s.db(), sqlite3_extended_errcode(m_s.db()), 0, stmt.start);
+        ErrorInfo info = makeError(-999, {}, stmt.start);
+        info.isamMessage = sqlite3_errmsg(m_s.db());
+        throw EngineError(info);
+    }
+
+    // MERGE: its steps one after the other under a savepoint of their own,
+    // so a failing step undoes the ones before it also inside a transaction.
+    void runMerge(size_t i, const ast::Statement &stmt)
+    {
+        m_s.splRuntime().syncTriggers();
+        const Translation tr = *m_s.translation(m_text, i, stmt, m_s.schemaStamp());
+        FunctionContext &fc = m_s.functions();
+        fc.mergeMatched.clear();
+        fc.mergeTarget = tr.targetTable;
+        m_s.resetLastSerial();
+        std::int64_t changed = 0;
+        sqlite3 *db = m_s.db();
+        auto run = [&] {
+            sql::exec(db, "SAVEPOINT quodlin_merge");
+            sqlite3_stmt *st = nullptr;
+            try {
+                std::optional<std::int64_t> mark;
+                for (const std::string &step : tr.steps) {
+                    prepareText(step, &st, stmt);
+                    for (size_t g = 0; g < m_params.size(); ++g)
+                        if (m_params[g].statement == static_cast<int>(i))
+                            bindValue(st, m_params[g].local, m_values[g], SQLITE_STATIC);
+                    if (mark)
+                        sqlite3_bind_int64(st, sqlite3_bind_parameter_index(st, ":quodlin_mark"), *mark);
+                    int rc;
+                    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+                        mark = sqlite3_column_int64(st, 0);
+                    if (rc != SQLITE_DONE)
+                        m_s.raiseSqliteError(rc, stmt, tr.targetTabid);
+                    if (!sqlite3_stmt_readonly(st))
+                        changed += sqlite3_changes64(db);
+                    sqlite3_finalize(st);
+                    st = nullptr;
+                }
+            } catch (...) {
+                sqlite3_finalize(st);
+                sqlite3_exec(db, "ROLLBACK TO quodlin_merge", nullptr, nullptr, nullptr);
+                sqlite3_exec(db, "RELEASE quodlin_merge", nullptr, nullptr, nullptr);
+                throw;
+            }
+            sql::exec(db, "RELEASE quodlin_merge");
+        };
+        m_s.splRuntime().runDml(stmt, tr.targetTabid, run);
+        m_rowsAffected = changed;
+        Sqlca &ca = m_s.mutableSqlca();
+        ca.sqlerrd[2] = changed;
+        ca.sqlerrd[1] = m_s.lastSerial();
+        ca.sqlerrd[5] = sqlite3_last_insert_rowid(db);
+        ca.sqlcode = changed == 0 ? 100 : 0;
+        fc.sqlerrd1 = m_s.lastSerial();
+        fc.sqlerrd2 = changed;
+    }
+
     // SELECT ... INTO TEMP: the rows go into the table just declared. A
     // failure drops the table again, so nothing half made remains.
-    template <typename Prepare>
-    void fillTempTable(const Translation &tr, const std::vector<PreparedParam> &params, const ast::Statement &stmt,
-                       Prepare &prepareText)
+    void fillTempTable(const Translation &tr, const std::vector<PreparedParam> &params, const ast::Statement &stmt)
     {
         const std::string table = "temp." + sql::quote(tr.intoTemp);
         sqlite3_stmt *fill = nullptr;
         try {
-            prepareText("INSERT INTO " + table + " " + tr.tempSelect, &fill);
+            prepareText("INSERT INTO " + table + " " + tr.tempSelect, &fill, stmt);
             for (const PreparedParam &pp : params)
                 bindValue(fill, pp.local, m_values[pp.global], SQLITE_STATIC);
             int rc;

@@ -55,6 +55,58 @@ const ColumnInfo &findColumn(const TableInfo &info, const ColumnRef &ref)
 
 } // namespace
 
+Translator::InsertColumns Translator::insertColumns(const TableInfo &named, const ViewTarget *view,
+                                                     const std::vector<ColumnRef> &columns, int offset)
+{
+    const TableInfo &info = view ? *view->base : named;
+    InsertColumns out;
+    std::vector<const ColumnInfo *> &targets = out.targets;
+    // Columns are named as the view or table shows them; view columns
+    // stand for their base columns.
+    auto target = [&](const ColumnInfo &c) {
+        return view ? view->baseColumns[std::size_t(&c - named.columns.data())] : &c;
+    };
+    if (columns.empty()) {
+        // A view may show one base column twice; which value wins is not for
+        // SQLite to pick silently.
+        for (const ColumnInfo &c : named.columns) {
+            if (std::find(targets.begin(), targets.end(), target(c)) != targets.end()) raise(-681, {}, offset);
+            targets.push_back(target(c));
+        }
+    } else {
+        for (const ColumnRef &r : columns) {
+            const ColumnInfo *c = target(findColumn(named, r));
+            for (const ColumnInfo *t : targets)
+                if (t == c) raise(view ? -681 : -201, {}, r.offset);
+            targets.push_back(c);
+        }
+    }
+    // Omitted columns: SERIAL counters and the defaults SQLite cannot compute
+    // (USER, TODAY, CURRENT, DBSERVERNAME) are ours; literal defaults are in
+    // the SQLite table definition already.
+    std::vector<const ColumnInfo *> omitted;
+    for (const ColumnInfo &c : info.columns) {
+        if (std::find(targets.begin(), targets.end(), &c) != targets.end()) continue;
+        const bool computed = c.defaultType == 'U' || c.defaultType == 'T' || c.defaultType == 'C' || c.defaultType == 'S';
+        if (isSerial(c.coltype) || computed) omitted.push_back(&c);
+    }
+    for (const ColumnInfo *c : targets) {
+        if (!out.columnList.empty()) out.columnList += ",";
+        out.columnList += quoteIdent(c->name);
+    }
+    for (const ColumnInfo *c : omitted) {
+        if (!out.columnList.empty()) out.columnList += ",";
+        out.columnList += quoteIdent(c->name);
+        out.extra.push_back(isSerial(c->coltype) ? serialValue(info, *c, "0") : defaultValue(*c));
+    }
+    return out;
+}
+
+std::string Translator::serialValue(const TableInfo &table, const ColumnInfo &c, const std::string &value) const
+{
+    return "quodlin_serial(" + std::to_string(table.tabid) + "," + std::to_string(c.colno) + "," + value + ")";
+}
+
 Translation Translator::insert(const InsertStatement &s)
 {
     const TableInfo &named = lookupTable(s.table);
@@ -79,51 +131,10 @@ Translation Translator::insert(const InsertStatement &s)
     Translation out;
     out.targetTable = info.name;
     out.targetTabid = info.tabid;
-    // Columns are named as the view or table shows them; view columns
-    // stand for their base columns.
-    auto target = [&](const ColumnInfo &c) {
-        return view ? view->baseColumns[std::size_t(&c - named.columns.data())] : &c;
-    };
-    std::vector<const ColumnInfo *> targets;
-    if (s.columns.empty()) {
-        // A view may show one base column twice; which value wins is not for
-        // SQLite to pick silently.
-        for (const ColumnInfo &c : named.columns) {
-            if (std::find(targets.begin(), targets.end(), target(c)) != targets.end()) raise(-681, {}, s.table.offset);
-            targets.push_back(target(c));
-        }
-    } else {
-        for (const ColumnRef &r : s.columns) {
-            const ColumnInfo *c = target(findColumn(named, r));
-            for (const ColumnInfo *t : targets)
-                if (t == c) raise(view ? -681 : -201, {}, r.offset);
-            targets.push_back(c);
-        }
-    }
-    // Omitted columns: SERIAL counters and the defaults SQLite cannot compute
-    // (USER, TODAY, CURRENT, DBSERVERNAME) are ours; literal defaults are in
-    // the SQLite table definition already.
-    std::vector<const ColumnInfo *> omitted;
-    for (const ColumnInfo &c : info.columns) {
-        if (std::find(targets.begin(), targets.end(), &c) != targets.end()) continue;
-        const bool computed = c.defaultType == 'U' || c.defaultType == 'T' || c.defaultType == 'C' || c.defaultType == 'S';
-        if (isSerial(c.coltype) || computed) omitted.push_back(&c);
-    }
-    auto serialWrap = [&](const ColumnInfo &c, const std::string &value) {
-        return "quodlin_serial(" + std::to_string(info.tabid) + "," + std::to_string(c.colno) + "," + value + ")";
-    };
-    std::string cols;
-    for (const ColumnInfo *c : targets) {
-        if (!cols.empty()) cols += ",";
-        cols += quoteIdent(c->name);
-    }
-    for (const ColumnInfo *c : omitted) {
-        if (!cols.empty()) cols += ",";
-        cols += quoteIdent(c->name);
-    }
-    std::string sql = "INSERT INTO " + info.sqliteName + " (" + cols + ") ";
-    std::vector<std::string> extra;
-    for (const ColumnInfo *c : omitted) extra.push_back(isSerial(c->coltype) ? serialWrap(*c, "0") : defaultValue(*c));
+    const InsertColumns ic = insertColumns(named, view ? &*view : nullptr, s.columns, s.table.offset);
+    const std::vector<const ColumnInfo *> &targets = ic.targets;
+    const std::vector<std::string> &extra = ic.extra;
+    std::string sql = "INSERT INTO " + info.sqliteName + " (" + ic.columnList + ") ";
 
     Scope scope;
     if (!s.select) {
@@ -137,7 +148,7 @@ Translation Translator::insert(const InsertStatement &s)
             const ColumnInfo &c = *targets[i];
             Typed v = expr(*s.values[i], scope);
             if (v.aggregate) raise(-201, {}, s.values[i]->offset);
-            std::string value = isSerial(c.coltype) ? serialWrap(c, v.sql) : storeValue(v, c, s.values[i]->offset);
+            std::string value = isSerial(c.coltype) ? serialValue(info, c, v.sql) : storeValue(v, c, s.values[i]->offset);
             if (i) sql += ",", plain += ",";
             sql += value;
             const int code = c.coltype & kTypeMask;
@@ -178,7 +189,7 @@ Translation Translator::insert(const InsertStatement &s)
             // A conversion error points at the select item that gave the value.
             const SelectCore &core = s.select->cores.front();
             const int itemOffset = s.select->cores.size() == 1 && core.items.size() == targets.size() ? core.items[i].expr->offset : s.start;
-            sql += isSerial(c.coltype) ? serialWrap(c, v.sql) : (v.type == c.type() ? v.sql : storeValue(v, c, itemOffset));
+            sql += isSerial(c.coltype) ? serialValue(info, c, v.sql) : (v.type == c.type() ? v.sql : storeValue(v, c, itemOffset));
         }
         for (const std::string &e : extra) sql += "," + e;
         sql += " FROM (" + r.sql + ") AS \"quodlin_sub\"";
@@ -228,22 +239,18 @@ std::string whereClause(const std::string &viewWhere, const std::string &own)
 
 } // namespace
 
-Translation Translator::update(const UpdateStatement &s)
+std::string Translator::setList(const std::vector<Assignment> &assignments, bool setStar, const TableInfo &info,
+                                const ViewTarget *view, Scope &scope, int start)
 {
-    Translation out;
-    Scope scope;
-    std::optional<ViewTarget> view;
-    const TableInfo &info = dmlTarget(s.table, s.alias, out, scope, view, true);
-    const bool starRow = s.setStar && s.assignments.size() == 1 && s.assignments.front().rowSubquery;
-    if (s.setStar && !starRow && s.assignments.size() != info.columns.size())
-        raise(-236, {}, s.assignments.empty() ? s.start : s.assignments.front().value->offset);
-    const TableInfo &base = view ? *view->base : info;
-    std::string sql = "UPDATE " + base.sqliteName + (view || s.alias.empty() ? "" : " AS " + quoteIdent(s.alias)) + " SET ";
+    const bool starRow = setStar && assignments.size() == 1 && assignments.front().rowSubquery;
+    if (setStar && !starRow && assignments.size() != info.columns.size())
+        raise(-236, {}, assignments.empty() ? start : assignments.front().value->offset);
+    std::string sql;
     std::vector<const ColumnInfo *> assigned;
     // The column the i-th assignment (or the i-th column of SET *) changes,
     // checked for being assignable.
     auto target = [&](std::size_t i, const Assignment &a, int offset) {
-        const ColumnInfo *c = s.setStar ? &info.columns[i] : &findColumn(info, a.column);
+        const ColumnInfo *c = setStar ? &info.columns[i] : &findColumn(info, a.column);
         if (view) {
             const ColumnInfo *b = view->baseColumns[std::size_t(c - info.columns.data())];
             if (!b) raise(-234, c->name, offset);
@@ -256,9 +263,8 @@ Translation Translator::update(const UpdateStatement &s)
         return c;
     };
     bool first = true;
-    m_setTable = base.sqliteName;
-    for (std::size_t i = 0; i < s.assignments.size(); ++i) {
-        const Assignment &a = s.assignments[i];
+    for (std::size_t i = 0; i < assignments.size(); ++i) {
+        const Assignment &a = assignments[i];
         if (!first) sql += ", ";
         first = false;
         if (a.rowSubquery) {
@@ -271,7 +277,7 @@ Translation Translator::update(const UpdateStatement &s)
             // an empty set gives.
             std::string cols, values;
             for (std::size_t k = 0; k < n; ++k) {
-                const Assignment &ak = starRow ? a : s.assignments[i + k];
+                const Assignment &ak = starRow ? a : assignments[i + k];
                 const int offset = starRow ? a.value->offset : ak.column.offset;
                 const ColumnInfo *c = target(starRow ? k : i + k, ak, offset);
                 Typed v;
@@ -287,12 +293,25 @@ Translation Translator::update(const UpdateStatement &s)
             if (!starRow) i += n - 1;
             continue;
         }
-        const int offset = s.setStar && view ? a.value->offset : a.column.offset;
+        const int offset = setStar && view ? a.value->offset : a.column.offset;
         const ColumnInfo *c = target(i, a, offset);
         Typed v = expr(*a.value, scope);
         if (v.aggregate) raise(-201, {}, a.value->offset);
         sql += quoteIdent(c->name) + " = " + storeValue(v, *c, a.value->offset);
     }
+    return sql;
+}
+
+Translation Translator::update(const UpdateStatement &s)
+{
+    Translation out;
+    Scope scope;
+    std::optional<ViewTarget> view;
+    const TableInfo &info = dmlTarget(s.table, s.alias, out, scope, view, true);
+    const TableInfo &base = view ? *view->base : info;
+    std::string sql = "UPDATE " + base.sqliteName + (view || s.alias.empty() ? "" : " AS " + quoteIdent(s.alias)) + " SET ";
+    m_setTable = base.sqliteName;
+    sql += setList(s.assignments, s.setStar, info, view ? &*view : nullptr, scope, s.start);
     m_setTable.clear();
     m_whereTable = base.sqliteName;
     std::string own = s.where ? expr(*s.where, scope).sql : std::string();

@@ -154,6 +154,22 @@ public:
     Translation insert(const ast::InsertStatement &s);
     Translation update(const ast::UpdateStatement &s);
     Translation remove(const ast::DeleteStatement &s);
+    // The columns an INSERT (or MERGE's) names, with the omitted SERIAL and
+    // computed-default columns the engine fills (`extra`, their values).
+    struct InsertColumns {
+        std::vector<const ColumnInfo *> targets;
+        std::string columnList;   // targets, then the omitted columns
+        std::vector<std::string> extra;
+    };
+    InsertColumns insertColumns(const TableInfo &named, const ViewTarget *view,
+                                const std::vector<ast::ColumnRef> &columns, int offset);
+    // `value` for a SERIAL column: the next counter value when it is 0.
+    std::string serialValue(const TableInfo &table, const ColumnInfo &c, const std::string &value) const;
+    // The SET list of UPDATE and of MERGE's UPDATE (without the SET).
+    std::string setList(const std::vector<ast::Assignment> &assignments, bool setStar, const TableInfo &info,
+                        const ViewTarget *view, Scope &scope, int start);
+    // translate_merge.cpp
+    Translation merge(const ast::MergeStatement &s);
     // The table an UPDATE or DELETE changes: looked up, recorded in `out`
     // and put in `scope` under its alias.
     // A view in its place is resolved to its base table (`view`), and the

@@ -890,6 +890,7 @@ Translation translate(const ast::Statement &st, TranslationContext &ctx)
     case StmtKind::Insert: out = t.insert(static_cast<const InsertStatement &>(st)); break;
     case StmtKind::Update: out = t.update(static_cast<const UpdateStatement &>(st)); break;
     case StmtKind::Delete: out = t.remove(static_cast<const DeleteStatement &>(st)); break;
+    case StmtKind::Merge: out = t.merge(static_cast<const MergeStatement &>(st)); break;
     default: raise(-201, {}, st.start);
     }
     out.parameterCount = int(st.params.size());

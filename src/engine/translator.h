@@ -53,9 +53,14 @@ struct Translation {
         TypeDesc type;
     };
     std::vector<StoredParam> storeTypes;
+    // MERGE: its SQLite statements, run in order as one statement (`sql`
+    // stays empty). A step that returns a row (the target's highest rowid
+    // before anything is inserted) hands its value to the later steps as
+    // :quodlin_mark.
+    std::vector<std::string> steps;
 };
 
-// Translates SELECT, INSERT, UPDATE and DELETE; other statement kinds are
+// Translates SELECT, INSERT, UPDATE, DELETE and MERGE; other statement kinds are
 // the session's (raises -201 when handed one).
 Translation translate(const ast::Statement &statement, TranslationContext &ctx);
 

@@ -260,19 +260,33 @@ void Interpreter::runDml(const ast::Statement &stmt, int tabid, const std::funct
         return;
     }
     using K = ast::StmtKind;
-    const char event = stmt.kind == K::Insert ? 'I' : stmt.kind == K::Update ? 'U' : 'D';
+    // The events the statement makes; MERGE makes those of its clauses.
+    std::string events;
     // UPDATE OF columns: only an UPDATE that sets one of them fires.
     std::set<std::string> setColumns;
     bool setAll = false;
-    if (stmt.kind == K::Update) {
-        const auto &up = static_cast<const ast::UpdateStatement &>(stmt);
-        setAll = up.setStar;
-        for (const ast::Assignment &a : up.assignments)
+    auto setting = [&](const std::vector<ast::Assignment> &assignments, bool star) {
+        setAll = star;
+        for (const ast::Assignment &a : assignments)
             setColumns.insert(a.column.name);
+    };
+    if (stmt.kind == K::Merge) {
+        const auto &m = static_cast<const ast::MergeStatement &>(stmt);
+        if (m.insert) events += 'I';
+        if (m.matched == ast::MergeStatement::Matched::Update) events += 'U';
+        if (m.matched == ast::MergeStatement::Matched::Delete) events += 'D';
+        setting(m.assignments, m.setStar);
+    } else {
+        events = stmt.kind == K::Insert ? "I" : stmt.kind == K::Update ? "U" : "D";
+        if (stmt.kind == K::Update) {
+            const auto &up = static_cast<const ast::UpdateStatement &>(stmt);
+            setting(up.assignments, up.setStar);
+        }
     }
     std::vector<std::shared_ptr<CompiledTrigger>> firing;
     for (const auto &t : it->second) {
-        if (std::toupper(static_cast<unsigned char>(t->event)) != event)
+        const char event = static_cast<char>(std::toupper(static_cast<unsigned char>(t->event)));
+        if (events.find(event) == std::string::npos)
             continue;
         if (event == 'U' && !t->updateColumns.empty() && !setAll
             && std::none_of(t->updateColumns.begin(), t->updateColumns.end(),
