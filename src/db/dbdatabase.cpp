@@ -125,6 +125,13 @@ void DbDatabase::interrupt()
         c->interrupt();
 }
 
+void DbDatabase::setBusy(bool busy)
+{
+    if (IDbConnection *c = m_connection.get())
+        c->clearInterrupt();
+    m_busy = busy;
+}
+
 DbSqlca DbDatabase::sqlca() const
 {
     return m_connection ? m_connection->sqlca() : m_failedOpen;

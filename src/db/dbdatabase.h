@@ -52,8 +52,9 @@ public:
     void interrupt();
     // Set while a worker thread runs statements on this component: a
     // connection serves one thread at a time, so grids on the window's thread
-    // read no further rows meanwhile.
-    void setBusy(bool busy) { m_busy = busy; }
+    // read no further rows meanwhile. A Stop left from before is forgotten
+    // as a run starts and as it ends.
+    void setBusy(bool busy);
     bool busy() const { return m_busy; }
 
     // The SQL communication area after the last statement or failed open.

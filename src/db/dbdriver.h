@@ -75,8 +75,11 @@ public:
     // SqlName writes names for it. Raises nothing.
     virtual bool delimitedIdentifiers() const { return false; }
     // Stops the statement running on this connection; safe from any thread.
-    // The statement fails with the server's "interrupted" error.
+    // The statement fails with the server's "interrupted" error. A Stop that
+    // comes before a statement has begun stops the next one to begin, until
+    // clearInterrupt forgets it.
     virtual void interrupt() {}
+    virtual void clearInterrupt() {}
     // Whether the server went away under the connection (stopped, the session
     // killed, the network gone): nothing more runs until it is made anew.
     // Raises nothing.

@@ -342,6 +342,7 @@ public:
         }
     }
     void interrupt() override { m_session->interrupt(); }
+    void clearInterrupt() override { m_session->clearInterrupt(); }
     // A whole script of statements, as the engine runs it.
     void runScript(const std::string &script)
     {

@@ -493,6 +493,7 @@ public:
     }
     void interrupt() override
     {
+        m_stopRequested = true;
         if (SQLHSTMT running = m_running.load())
             SQLCancel(running);
     }
@@ -505,6 +506,7 @@ public:
         return SQL_SUCCEEDED(SQLGetConnectAttr(m_dbc, SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr))
             && dead == SQL_CD_TRUE;
     }
+    void clearInterrupt() override { m_stopRequested = false; }
     QStringList uniqueKey(const QString &owner, const QString &table) override
     {
         try {
@@ -616,11 +618,21 @@ private:
             }
         }
         QByteArray text = scan.positionalSql.toUtf8();
+        // SQLCancel on a statement not yet executing does nothing in most
+        // drivers: a Stop that came first is honoured here. The handle is
+        // published before the check, so a Stop after it reaches SQLCancel.
         m_running = stmt->handle();
+        if (m_stopRequested.exchange(false)) {
+            m_running = SQL_NULL_HSTMT;
+            const QString interrupted = QStringLiteral("Statement interrupted by user.");
+            throw DbEngineError(interrupted, {{kDbErrServer, -213, interrupted}});
+        }
         const SQLRETURN rc = SQLExecDirect(stmt->handle(), sqlText(text), SQLINTEGER(text.size()));
         m_running = SQL_NULL_HSTMT;
-        if (!succeeded(rc) && rc != SQL_NO_DATA)
+        if (!succeeded(rc) && rc != SQL_NO_DATA) {
+            m_stopRequested = false;  // used up by the statement it stopped
             raise(SQL_HANDLE_STMT, stmt->handle(), kDbErrServer, QStringLiteral("The statement failed"), m_lost.get());
+        }
         SQLSMALLINT columnCount = 0;
         SQLNumResultCols(stmt->handle(), &columnCount);
         if (columnCount == 0) {
@@ -640,6 +652,7 @@ private:
     SQLHDBC m_dbc;
     std::atomic<SQLHSTMT> m_running{SQL_NULL_HSTMT};
     std::shared_ptr<std::atomic<bool>> m_lost = std::make_shared<std::atomic<bool>>(false);
+    std::atomic<bool> m_stopRequested{false};
     DbSqlca m_sqlca;
     qint64 m_rows = 0;
     DbFormatting m_formatting;

@@ -97,7 +97,11 @@ public:
     virtual void execute(const std::string &text) = 0;
 
     // Stops the statement running in this session from any thread (-213).
+    // A Stop that comes before a statement has begun stops the next one to
+    // begin: it holds until a statement fails with -213 or clearInterrupt.
     virtual void interrupt() = 0;
+    // Forgets a Stop no statement has seen (a new run begins, or one ended).
+    virtual void clearInterrupt() = 0;
 
     virtual const Sqlca &sqlca() const = 0;
     virtual const Environment &environment() const = 0;

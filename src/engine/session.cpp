@@ -326,6 +326,9 @@ void SessionImpl::recordError(const ErrorInfo &e)
     m_sqlca.sqlerrd[4] = e.offset < 0 ? 0 : e.offset;
     // sqlerrm carries only what filled the message's %s.
     m_sqlca.sqlerrm = messageArgument(e).value_or(std::string());
+    // The Stop is used up by the statement it stopped.
+    if (e.sqlCode == -213)
+        m_interrupted = false;
 }
 
 // ---------------------------------------------------------------- transactions

@@ -39,6 +39,7 @@ public:
     std::unique_ptr<Statement> prepare(const std::string &text) override;
     void execute(const std::string &text) override;
     void interrupt() override;
+    void clearInterrupt() override { m_interrupted = false; }
     const Sqlca &sqlca() const override { return m_sqlca; }
     const Environment &environment() const override { return m_env; }
     void setEnvironment(const Environment &env) override;
@@ -58,7 +59,6 @@ public:
     void recordError(const ErrorInfo &e);
     bool interruptRequested() const { return m_interrupted.load(); }
     ExplainSettings &explainSettings() { return m_explain; }
-    void clearInterrupt() { m_interrupted = false; }
 
     // Parses (cached by text and DELIMIDENT).
     std::shared_ptr<const ast::Script> parse(const std::string &text);

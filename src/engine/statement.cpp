@@ -476,14 +476,12 @@ public:
         close();
         Sqlca &ca = m_s.mutableSqlca();
         ca = Sqlca{};
-        m_s.clearInterrupt();
         m_rowsAffected = 0;
         try {
             for (size_t i = 0; i < m_script->size(); ++i) {
-                if (m_s.interruptRequested()) {
-                    m_s.clearInterrupt();
+                // A Stop that came before this statement began.
+                if (m_s.interruptRequested())
                     raise(-213, {}, (*m_script)[i]->start);
-                }
                 const ast::Statement &stmt = *(*m_script)[i];
                 const bool opened = writes(m_s, stmt) && m_s.beginWrite(stmt.start);
                 try {

@@ -293,6 +293,14 @@ TEST_F(SessionTest, InterruptStopsALongStatement)
     s->execute("insert into t values (1)");
     for (int i = 0; i < 12; ++i)
         s->execute("insert into t select n from t");
+    // A Stop before a statement has begun stops the next one, and only it;
+    // one cleared (a new run) stops nothing.
+    s->interrupt();
+    EXPECT_EQ(codeOf([&] { s->execute("insert into t values (2)"); }), -213);
+    s->interrupt();
+    s->clearInterrupt();
+    s->execute("insert into t values (2)");
+    s->execute("delete from t where n = 2");
     auto q = s->prepare("select count(*) from t a, t b, t c");
     std::thread stopper([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -132,8 +132,6 @@ TEST_F(BrowserWorkspaceTest, ARunHoldsTheTreeAndPagesUntilStopEndsIt)
     w->gotoNode(QStringLiteral("tester.part"));
     EXPECT_EQ(selected(), QStringLiteral("tester.customer"));
 
-    QTest::qWait(300);
-    ASSERT_TRUE(w->running()) << "the statement ended by itself; the test needs a longer one";
     QElapsedTimer clock;
     clock.start();
     w->stop();
