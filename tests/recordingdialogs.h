@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace quodlin {
@@ -75,6 +76,21 @@ public:
     bool printAnswer = false;
     int printAsked = 0;
     int setupAsked = 0;
+};
+
+// Recording dialogs installed for the object's lifetime; a fixture member
+// declared before its windows outlives them, so closing them still records.
+class ScopedDialogs {
+public:
+    ScopedDialogs() : m_previous(SetDialogs(m_dialogs)) {}
+    ~ScopedDialogs() { SetDialogs(m_previous); }
+    ScopedDialogs(const ScopedDialogs &) = delete;
+    ScopedDialogs &operator=(const ScopedDialogs &) = delete;
+    RecordingDialogs *operator->() const { return m_dialogs.get(); }
+
+private:
+    std::shared_ptr<RecordingDialogs> m_dialogs = std::make_shared<RecordingDialogs>();
+    std::shared_ptr<IDialogs> m_previous;
 };
 
 } // namespace quodlin

@@ -37,11 +37,9 @@ protected:
         m_oldTmp = qgetenv("TMPDIR");
         qputenv("QUODLIN_HOME", m_home.path().toLocal8Bit());
         qputenv("TMPDIR", m_tmp.path().toLocal8Bit());
-        m_previous = SetDialogs(m_dialogs);
     }
     void TearDown() override
     {
-        SetDialogs(m_previous);
         qputenv("QUODLIN_HOME", m_oldHome);
         m_oldTmp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", m_oldTmp);
     }
@@ -59,8 +57,7 @@ protected:
     QTemporaryDir m_tmp;
     QByteArray m_oldHome;
     QByteArray m_oldTmp;
-    std::shared_ptr<RecordingDialogs> m_dialogs = std::make_shared<RecordingDialogs>();
-    std::shared_ptr<IDialogs> m_previous;
+    ScopedDialogs m_dialogs;
 };
 
 } // namespace

@@ -72,13 +72,11 @@ protected:
     void SetUp() override
     {
         QFile::remove(SettingsFilePath());
-        m_oldDialogs = SetDialogs(m_dialogs);
         m_shell = std::make_unique<test::FakeShell>();
     }
     void TearDown() override
     {
         m_shell.reset();
-        SetDialogs(m_oldDialogs);
         QFile::remove(SettingsFilePath());
     }
 
@@ -123,8 +121,7 @@ protected:
         tab->setCurrentWidget(tab->findChild<QWidget *>(QLatin1String(page)));
     }
 
-    std::shared_ptr<RecordingDialogs> m_dialogs = std::make_shared<RecordingDialogs>();
-    std::shared_ptr<IDialogs> m_oldDialogs;
+    ScopedDialogs m_dialogs;
     std::unique_ptr<test::FakeShell> m_shell;
 };
 

@@ -40,8 +40,6 @@ protected:
     void SetUp() override
     {
         QFile::remove(SettingsFilePath());
-        m_dialogs = std::make_shared<RecordingDialogs>();
-        m_oldDialogs = SetDialogs(m_dialogs);
         InstallAppConnector();
         test::AliasedDatabase(QStringLiteral("shop"), QStringLiteral("browser/fixture.sql"));
     }
@@ -49,13 +47,11 @@ protected:
     {
         SetConnector(nullptr);
         SetDatabaseToolLauncher({});
-        SetDialogs(m_oldDialogs);
         QFile::remove(SettingsFilePath());
     }
     static QList<QMdiSubWindow *> windows(TMainForm &form) { return form.mdiArea()->subWindowList(); }
 
-    std::shared_ptr<RecordingDialogs> m_dialogs;
-    std::shared_ptr<IDialogs> m_oldDialogs;
+    ScopedDialogs m_dialogs;
 };
 
 TEST_F(LoginConnectTest, ConnectsToAnAliasAndDisconnects)

@@ -19,8 +19,6 @@ const QString kProcTemplate = QStringLiteral("-- Name...... <sp_new>\n"
 
 class EditorFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_previous = SetDialogs(m_dialogs); }
-    void TearDown() override { SetDialogs(m_previous); }
     QString path(const QString &name) const { return m_dir.filePath(name); }
     static QByteArray bytes(const QString &file)
     {
@@ -36,8 +34,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    std::shared_ptr<RecordingDialogs> m_dialogs = std::make_shared<RecordingDialogs>();
-    std::shared_ptr<IDialogs> m_previous;
+    ScopedDialogs m_dialogs;
     QStringList statuses;
 };
 

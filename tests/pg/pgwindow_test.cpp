@@ -22,19 +22,12 @@ class PgWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dialogs = std::make_shared<RecordingDialogs>();
-        previous = SetDialogs(dialogs);
         shell = std::make_unique<FakeShell>();
         const QStringList params = PgServer::params().mid(1);
         browser = new StubBrowser(QLatin1String(PgServer::kDsn), params.join(QLatin1Char('\n')));
         shell->addChild(browser);
         browser->show();
         shell->SetCurrentConnection(&browser->module);
-    }
-    void TearDown() override
-    {
-        shell.reset();
-        SetDialogs(previous);
     }
     TfrmQuery *openQuery()
     {
@@ -56,8 +49,7 @@ protected:
         return q->findChild<QPlainTextEdit *>(QStringLiteral("rtfResults"))->toPlainText();
     }
 
-    std::shared_ptr<RecordingDialogs> dialogs;
-    std::shared_ptr<IDialogs> previous;
+    ScopedDialogs dialogs;
     std::unique_ptr<FakeShell> shell;
     StubBrowser *browser = nullptr;
 };

@@ -45,14 +45,10 @@ class BrowserEditsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dialogs = std::make_shared<RecordingDialogs>();
-        previous = SetDialogs(dialogs);
         browser.view.setModified(false);
         browser.trigger.setModified(false);
     }
-    void TearDown() override { SetDialogs(previous); }
-    std::shared_ptr<RecordingDialogs> dialogs;
-    std::shared_ptr<IDialogs> previous;
+    ScopedDialogs dialogs;
     FakeBrowser browser;
 };
 

@@ -37,8 +37,6 @@ protected:
     {
         AliasedDatabase(QStringLiteral("panel"));  // a fresh copy of the demo
         Settings::write(Settings::QueryResultsToGrid, false);
-        dialogs = std::make_shared<RecordingDialogs>();
-        previous = SetDialogs(dialogs);
         InstallBrowserWorkspaceHooks();
         InstallQueryWindowFactory();
         shell = std::make_unique<FakeShell>();
@@ -54,7 +52,6 @@ protected:
     {
         shell.reset();
         SetQueryWindowFactory({});
-        SetDialogs(previous);
     }
     template <class W> W *child(const char *name) { return w->findChild<W *>(QLatin1String(name)); }
     QString status() { return shell->status; }
@@ -86,8 +83,7 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
-    std::shared_ptr<RecordingDialogs> dialogs;
-    std::shared_ptr<IDialogs> previous;
+    ScopedDialogs dialogs;
     std::unique_ptr<FakeShell> shell;
     TfrmDbObjects *w = nullptr;
 };

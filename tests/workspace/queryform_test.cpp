@@ -39,8 +39,6 @@ class QueryFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dialogs = std::make_shared<RecordingDialogs>();
-        previous = SetDialogs(dialogs);
         CreateEmbeddedDatabase(QStringLiteral("shop"));
         shell = std::make_unique<FakeShell>();
         browser = addBrowser(QStringLiteral("shop"));
@@ -49,11 +47,6 @@ protected:
         Settings::write(Settings::QueryResultsToGrid, false);
         Settings::write(Settings::EditExplainImmediate, false);
         Settings::writeConnection(browser->module.ConnectionName(), Settings::ConnLastSqlStatementQuery, QString());
-    }
-    void TearDown() override
-    {
-        shell.reset();
-        SetDialogs(previous);
     }
     StubBrowser *addBrowser(const QString &database)
     {
@@ -81,8 +74,7 @@ protected:
     static QString status(TfrmQuery *q) { return child<QStatusBar>(q, "StatusBar")->currentMessage(); }
     static QString page(TfrmQuery *q) { return child<QTabWidget>(q, "tabQuery")->currentWidget()->objectName(); }
 
-    std::shared_ptr<RecordingDialogs> dialogs;
-    std::shared_ptr<IDialogs> previous;
+    ScopedDialogs dialogs;
     std::unique_ptr<FakeShell> shell;
     StubBrowser *browser = nullptr;
 };

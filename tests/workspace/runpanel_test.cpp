@@ -29,8 +29,6 @@ class RunPanelTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dialogs = std::make_shared<RecordingDialogs>();
-        previous = SetDialogs(dialogs);
         CreateEmbeddedDatabase(QStringLiteral("runs"));
         static int counter = 0;
         module.SetDatabaseName(QStringLiteral("QuodlinRunPanel%1").arg(++counter));
@@ -57,11 +55,7 @@ protected:
         layout->addWidget(panel->progressLine());
         host.show();
     }
-    void TearDown() override
-    {
-        panel.reset();
-        SetDialogs(previous);
-    }
+    void TearDown() override { panel.reset(); }
     bool start(const QString &sql)
     {
         editor->setPlainText(sql);
@@ -88,8 +82,7 @@ protected:
     }
     QWidget *progressLine() const { return host.findChild<QWidget *>(QStringLiteral("pnlProgress")); }
 
-    std::shared_ptr<RecordingDialogs> dialogs;
-    std::shared_ptr<IDialogs> previous;
+    ScopedDialogs dialogs;
     TdmDbObjects module;
     std::unique_ptr<DbQuery> query, explain;
     QWidget host;
