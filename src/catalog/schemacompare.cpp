@@ -138,10 +138,20 @@ QString SchemaComparison::ddl(const SchemaDifference &d, bool sourceSide) const
     return text;
 }
 
-SchemaComparison CompareSchemas(TdmDbObjects &source, TdmDbObjects &target, const CompareOptions &options)
+SchemaComparison CompareSchemas(TdmDbObjects &source, TdmDbObjects &target, const CompareOptions &options,
+                                const std::function<void(bool source)> &reading)
 {
-    const SchemaOptions read{options.table, options.owner, true, !options.ignoreOwners};
-    return CompareSchemaItems(ReadSchemaItems(source, read), ReadSchemaItems(target, read), options.ignoreOwners);
+    // A table on one side alone is a difference; on neither, a mistyped name.
+    const SchemaOptions read{options.table, options.owner, true, !options.ignoreOwners, true};
+    if (reading)
+        reading(true);
+    std::vector<SchemaItem> sourceItems = ReadSchemaItems(source, read);
+    if (reading)
+        reading(false);
+    std::vector<SchemaItem> targetItems = ReadSchemaItems(target, read);
+    if (!options.table.isEmpty() && sourceItems.empty() && targetItems.empty())
+        throw std::runtime_error(QStringLiteral("No table named %1.").arg(options.table).toStdString());
+    return CompareSchemaItems(std::move(sourceItems), std::move(targetItems), options.ignoreOwners);
 }
 
 QString SchemaKindName(SchemaItem::Kind kind)
@@ -164,6 +174,23 @@ QString SchemaItemLabel(const SchemaItem &item, bool withOwner)
     return oneLine(qualified(item.tableOwner, item.tableName) + QStringLiteral(": ") + own);
 }
 
+QString DifferenceTypeText(SchemaDifference::Type type)
+{
+    static const char *const types[] = {"missing in target", "extra in target", "changed"};
+    return QString::fromLatin1(types[type]);
+}
+
+QStringList DifferenceChanges(const SchemaComparison &c, const SchemaDifference &d)
+{
+    QStringList changes;
+    for (const QString &p : d.properties) {
+        const QString from = oneLine(c.value(d, p, false)), to = oneLine(c.value(d, p, true));
+        changes << (from.size() > kShownValue || to.size() > kShownValue ? p : p + QStringLiteral(": ") + from +
+                                                                                   QStringLiteral(" -> ") + to);
+    }
+    return changes;
+}
+
 QString DifferenceReport(const SchemaComparison &c, bool withOwner)
 {
     QString text;
@@ -171,16 +198,9 @@ QString DifferenceReport(const SchemaComparison &c, bool withOwner)
         if (!d.listed)
             continue;
         const SchemaItem &item = c.item(d);
-        static const char *const types[] = {"missing in target", "extra in target", "changed"};
-        text += QString::fromLatin1(types[d.type]) + QStringLiteral(": ") + SchemaKindName(item.kind) +
-                QLatin1Char(' ') + SchemaItemLabel(item, withOwner);
-        QStringList changes;
-        // Short values with the property; long texts (views, routines) by name alone.
-        for (const QString &p : d.properties) {
-            const QString from = oneLine(c.value(d, p, false)), to = oneLine(c.value(d, p, true));
-            changes << (from.size() > kShownValue || to.size() > kShownValue ? p : p + QStringLiteral(": ") + from +
-                                                                                       QStringLiteral(" -> ") + to);
-        }
+        text += DifferenceTypeText(d.type) + QStringLiteral(": ") + SchemaKindName(item.kind) + QLatin1Char(' ') +
+                SchemaItemLabel(item, withOwner);
+        const QStringList changes = DifferenceChanges(c, d);
         if (!changes.isEmpty())
             text += QStringLiteral(" (") + changes.join(QStringLiteral("; ")) + QLatin1Char(')');
         text += QLatin1Char('\n');
@@ -320,7 +340,7 @@ SchemaScript CompareScript(const SchemaComparison &c, bool drop)
     return script;
 }
 
-void RunSchemaScript(TdmDbObjects &module, const QStringList &statements)
+void RunSchemaScript(TdmDbObjects &module, const QStringList &statements, const std::atomic<bool> *stop)
 {
     DbQuery q(module.session());
     q.setDatabaseName(module.GetDatabaseName());
@@ -333,6 +353,8 @@ void RunSchemaScript(TdmDbObjects &module, const QStringList &statements)
     try {
         for (const QString &statement : statements) {
             ++number;
+            if (stop && *stop)
+                throw std::runtime_error("Stopped.");
             run(statement);
         }
         run(QStringLiteral("commit work"));
@@ -342,6 +364,8 @@ void RunSchemaScript(TdmDbObjects &module, const QStringList &statements)
         } catch (const std::exception &) {
             // the first failure is the one to report
         }
+        if (stop && *stop)
+            throw std::runtime_error("Stopped.");
         throw std::runtime_error(QStringLiteral("Statement %1 failed: %2").arg(number).arg(QString::fromUtf8(failure.what())).toStdString());
     }
 }
@@ -389,10 +413,11 @@ TdmDbObjects &ScratchSchemaDatabase::module()
 }
 
 std::unique_ptr<ScratchSchemaDatabase> ScratchSchemaDatabase::fromStatements(const QStringList &statements,
-                                                                             const QString &user)
+                                                                             const QString &user,
+                                                                             const std::atomic<bool> *stop)
 {
     std::unique_ptr<ScratchSchemaDatabase> db(new ScratchSchemaDatabase(user));
-    RunSchemaScript(db->module(), statements);
+    RunSchemaScript(db->module(), statements, stop);
     return db;
 }
 

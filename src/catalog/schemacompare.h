@@ -8,6 +8,8 @@
 
 #include <QStringList>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 
 namespace quodlin {
@@ -48,13 +50,21 @@ struct SchemaComparison {
 };
 
 SchemaComparison CompareSchemaItems(std::vector<SchemaItem> source, std::vector<SchemaItem> target, bool ignoreOwners);
-// Reads both modules and compares them. Raises the layer's failures.
-SchemaComparison CompareSchemas(TdmDbObjects &source, TdmDbObjects &target, const CompareOptions &options);
+// Reads both modules and compares them; `reading` hears each side's turn
+// (true: the source). Raises the layer's failures, and "No table named"
+// when `options.table` names a table neither side has.
+SchemaComparison CompareSchemas(TdmDbObjects &source, TdmDbObjects &target, const CompareOptions &options,
+                                const std::function<void(bool source)> &reading = {});
 
 // "table", "column", ... for reports and the window's tree.
 QString SchemaKindName(SchemaItem::Kind kind);
 // The object's name as reports show it: owner.name, a table's part as table.part.
 QString SchemaItemLabel(const SchemaItem &item, bool withOwner = true);
+// "missing in target", "extra in target", "changed".
+QString DifferenceTypeText(SchemaDifference::Type type);
+// A changed object's properties as "type: integer -> bigint" (target's value,
+// then the source's); long texts (views, routines) by the property's name.
+QStringList DifferenceChanges(const SchemaComparison &comparison, const SchemaDifference &difference);
 // One line per listed difference: "missing in target: table a.t",
 // "changed: column a.t.c (type: integer -> bigint)".
 QString DifferenceReport(const SchemaComparison &comparison, bool withOwner = true);
@@ -79,7 +89,8 @@ public:
     // `user` creates what the text does not give an owner, as it did where
     // the text was written (a view's grants name its owner).
     static std::unique_ptr<ScratchSchemaDatabase> fromStatements(const QStringList &statements,
-                                                                 const QString &user = QStringLiteral("informix"));
+                                                                 const QString &user = QStringLiteral("informix"),
+                                                                 const std::atomic<bool> *stop = nullptr);
     ~ScratchSchemaDatabase();
     TdmDbObjects &module();
 
@@ -90,7 +101,7 @@ private:
 };
 
 // Runs the statements on the module's database in one transaction; raises
-// the first failure with the statement's number.
-void RunSchemaScript(TdmDbObjects &module, const QStringList &statements);
+// the first failure with the statement's number. `stop` set: "Stopped." before the next one.
+void RunSchemaScript(TdmDbObjects &module, const QStringList &statements, const std::atomic<bool> *stop = nullptr);
 
 } // namespace quodlin

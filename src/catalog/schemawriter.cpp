@@ -1010,6 +1010,8 @@ QList<int> tablesToRead(TdmDbObjects &module, const SchemaOptions &options)
                     tabids << num(q, "tabid");
             },
             {{QStringLiteral("name"), options.table}});
+        if (tabids.isEmpty() && options.absentTableIsEmpty)
+            return {};
         if (tabids.isEmpty())
             throw std::runtime_error(QStringLiteral("No table named %1.").arg(options.table).toStdString());
         if (tabids.size() > 1)
@@ -1026,7 +1028,10 @@ QList<int> tablesToRead(TdmDbObjects &module, const SchemaOptions &options)
 
 std::vector<SchemaItem> ReadSchemaItems(TdmDbObjects &module, const SchemaOptions &options)
 {
-    Catalog catalog = loadCatalog(module, tablesToRead(module, options));
+    const QList<int> tabids = tablesToRead(module, options);
+    if (!options.table.isEmpty() && tabids.isEmpty())
+        return {};
+    Catalog catalog = loadCatalog(module, tabids);
     return Writer(catalog, options).items();
 }
 

@@ -19,6 +19,7 @@ struct SchemaOptions {
     QString owner;   // only objects of this owner
     bool grants = true;
     bool owners = true;  // names written with their owners
+    bool absentTableIsEmpty = false;  // `table` absent reads as no items instead of failing
 };
 
 // One object of the schema as a comparison reads it, with the DDL the
@@ -46,7 +47,8 @@ struct SchemaItem {
 
 // Every object of the database (or of `options.owner`) as comparison items;
 // `options.table` limits them to one table with its indexes, constraints,
-// triggers and privileges. Raises the layer's failures.
+// triggers and privileges (none when it is absent and `absentTableIsEmpty`).
+// Raises the layer's failures.
 std::vector<SchemaItem> ReadSchemaItems(TdmDbObjects &module, const SchemaOptions &options = {});
 
 // Raises the layer's failures; raises std::runtime_error when `table` names no table.

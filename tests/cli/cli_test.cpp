@@ -573,18 +573,66 @@ TEST_F(CliTest, CompareListsTheDemoCopysChangesAndItsScriptMendsThem)
     r = cli({q("-d"), q("demo"), q("compare"), q("--to"), q("changed")});
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_EQ(r.out, QString());
-    // The demo's own schema file is alike; a file that does not run and a missing target fail with 2.
-    EXPECT_EQ(cli({q("-d"), q("demo"), q("compare"), q("--to-file"), schema}).exitCode, 0);
-    QFile bad(s_home->filePath(q("bad.sql")));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("create tabel t (x integer);\n");
-    bad.close();
-    r = cli({q("-d"), q("demo"), q("compare"), q("--to-file"), bad.fileName()});
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(r.err.contains(bad.fileName())) << r.err.toStdString();
-    EXPECT_EQ(cli({q("-d"), q("demo"), q("compare"), q("--to"), q("no_such_alias")}).exitCode, 2);
-    EXPECT_EQ(cli({q("-d"), q("demo"), q("compare")}).exitCode, 2);
 }
+
+struct CompareCase {
+    const char *name;
+    QStringList args;  // %1: the demo's schema file, %2: a file that does not run, %3: a script file
+    int exitCode;
+    const char *out;     // all of standard output
+    const char *err;     // in standard error
+    const char *script;  // in the script written
+};
+
+void PrintTo(const CompareCase &c, std::ostream *os) { *os << c.name; }
+
+class CliCompareTest : public CliTest, public ::testing::WithParamInterface<CompareCase> {};
+
+// Exit codes: 0 alike, 1 different, 2 when the comparison cannot run; a
+// table on one side alone is a difference, on neither an error.
+TEST_P(CliCompareTest, ReportsAndExits)
+{
+    static bool made = false;
+    if (!made) {
+        made = cli({"-d", "demo", "schema", "--out", s_home->filePath("compare-demo.sql")}).exitCode == 0 &&
+               cli({"createdb", "cmpnone"}).exitCode == 0;
+        writeFile("bad.sql", "create tabel t (x integer);\n");
+    }
+    ASSERT_TRUE(made);
+    QStringList args;
+    for (const QString &arg : GetParam().args)
+        args << QString(arg).replace("%1", s_home->filePath("compare-demo.sql"))
+                    .replace("%2", s_home->filePath("bad.sql"))
+                    .replace("%3", s_home->filePath("compare-script.sql"));
+    QFile::remove(s_home->filePath("compare-script.sql"));
+    const CliRun r = cli(args);
+    EXPECT_EQ(r.exitCode, GetParam().exitCode) << r.err.toStdString();
+    EXPECT_EQ(r.out, QString::fromUtf8(GetParam().out));
+    EXPECT_TRUE(r.err.contains(QString(QString::fromUtf8(GetParam().err)).replace("%2", s_home->filePath("bad.sql"))))
+        << r.err.toStdString();
+    QFile script(s_home->filePath("compare-script.sql"));
+    if (*GetParam().script) {
+        ASSERT_TRUE(script.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(script.readAll().contains(GetParam().script));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliCompareTest,
+    ::testing::Values(
+        CompareCase{"SchemaFileAlike", {"-d", "demo", "compare", "--to-file", "%1"}, 0, "", "", ""},
+        CompareCase{"TableMissingInTarget",
+                    {"-d", "demo", "compare", "-t", "audit_log", "--to", "cmpnone", "--ignore-owner", "--script", "%3"},
+                    1, "missing in target: table audit_log\n", "", "create table audit_log"},
+        CompareCase{"TableOnlyInTarget",
+                    {"-d", "cmpnone", "compare", "-t", "audit_log", "--to", "demo", "--ignore-owner", "--script", "%3", "--drop"},
+                    1, "extra in target: table audit_log\n", "", "drop table audit_log"},
+        CompareCase{"TableInNeither", {"-d", "demo", "compare", "-t", "no_such_table", "--to", "cmpnone"}, 2, "",
+                    "No table named no_such_table", ""},
+        CompareCase{"FileThatFails", {"-d", "demo", "compare", "--to-file", "%2"}, 2, "", "%2", ""},
+        CompareCase{"UnknownAlias", {"-d", "demo", "compare", "--to", "no_such_alias"}, 2, "", "no_such_alias", ""},
+        CompareCase{"NoTarget", {"-d", "demo", "compare"}, 2, "", "usage: quodlin-cli", ""}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 struct UsageCase {
     const char *name;
