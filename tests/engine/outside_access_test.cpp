@@ -114,10 +114,7 @@ TEST_F(OutsideAccess, RoutinesOfTheDatabaseCannotWriteOutside)
     EXPECT_EQ(failureOf([&] { m_s->execute("insert into t values (2)"); }).sqlCode(), -648);
     EXPECT_EQ(failureOf([&] { m_s->execute("select * from v"); }).sqlCode(), -648);
     EXPECT_FALSE(fs::exists(target));
-    auto count = m_s->prepare("select count(*) from t");
-    count->execute();
-    ASSERT_TRUE(count->next());
-    EXPECT_EQ(count->value(0).integer, 1) << "the INSERT was undone with its trigger";
+    EXPECT_EQ(firstInt(*m_s, "select count(*) from t"), 1) << "the INSERT was undone with its trigger";
 }
 
 TEST_F(OutsideAccess, SystemRunsOnlyWithTheSwitch)
