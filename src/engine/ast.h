@@ -76,6 +76,8 @@ enum class ExprKind : std::uint8_t {
     Units,        // args[0] UNITS qualifier.start
     Sequence,     // table = sequence name, text = nextval|currval
     Trim,         // text = both|leading|trailing; args[0] source, args[1] pad (optional)
+    Prior,        // PRIOR args[0] (CONNECT BY: the parent row's value)
+    ConnectByRoot, // CONNECT_BY_ROOT args[0] (the root row's value)
 };
 
 struct Expr {
@@ -168,6 +170,10 @@ struct SelectCore {
     ExprPtr where;
     std::vector<ExprPtr> groupBy;
     ExprPtr having;
+    // START WITH / CONNECT BY [NOCYCLE] of a hierarchical query.
+    ExprPtr startWith, connectBy;
+    bool noCycle = false;
+    int connectOffset = 0;
     // A parenthesised combined query in the place of this block
     // (`a UNION (b INTERSECT c)`); the fields above are then unused.
     std::unique_ptr<SelectStmt> nested;
@@ -189,6 +195,7 @@ struct SelectStmt {
     std::vector<SelectCore> cores;
     std::vector<SetOp> setOps;    // cores.size() - 1 entries
     std::vector<OrderItem> orderBy;
+    bool orderSiblings = false;   // ORDER SIBLINGS BY: orderBy orders the children of each row
     ExprPtr limit;                // trailing LIMIT n
     std::string intoTemp;         // INTO TEMP name
     int intoTempOffset = 0;

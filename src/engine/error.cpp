@@ -114,6 +114,7 @@ const std::unordered_map<int, const char *> &sqlMessages()
         {-944, "Cannot use \"first\", \"limit\", \"top\" or \"skip\" in this context."},
         {-958, "Temp table (%s) already exists in session."},
         {-999, "Not implemented yet."},
+        {-26079, "CONNECT BY query resulted in a loop/cycle."},
         {-8301, "Invalid sequence parameters."},
         {-8315, "Sequence (%s) CURRVAL is not yet defined in this session."},
         {-8316, "Sequence (%s) exhausted."},

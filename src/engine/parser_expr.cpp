@@ -584,6 +584,14 @@ ExprPtr Parser::wordPrimary()
         const bool call = at(TokenKind::LParen);
         const bool dotted = at(TokenKind::Dot);
         if (t.isWord("null") && !dotted) return make(ExprKind::Null, start);
+        // PRIOR x and CONNECT_BY_ROOT x of hierarchical queries bind as a sign does.
+        if ((t.isWord("prior") || t.isWord("connect_by_root")) && !dotted
+            && ((atName() && !isClauseWord(peek())) || at(TokenKind::LParen) || at(TokenKind::Integer)
+                || at(TokenKind::String))) {
+            auto e = make(t.isWord("prior") ? ExprKind::Prior : ExprKind::ConnectByRoot, start);
+            e->args.push_back(unary());
+            return e;
+        }
         if (t.isWord("case") && !dotted) {
             auto e = make(ExprKind::Case, start);
             if (!atWord("when")) {

@@ -1,6 +1,6 @@
 // SELECT: WITH common tables, SKIP/FIRST/LIMIT, UNIQUE/DISTINCT, labels with
 // or without AS, comma joins with Informix OUTER groups, ANSI joins, derived
-// tables, GROUP BY, HAVING, UNION [ALL], INTERSECT, MINUS/EXCEPT, ORDER BY,
+// tables, START WITH / CONNECT BY, GROUP BY, HAVING, UNION [ALL], INTERSECT, MINUS/EXCEPT, ORDER BY,
 // trailing LIMIT and INTO TEMP.
 #include "engine/parser_internal.h"
 
@@ -50,8 +50,10 @@ std::unique_ptr<SelectStmt> Parser::selectStatement(bool allowInto)
         s->setOps.push_back(op);
         core();
     }
-    if (atWord("order") && atWord("by", 1)) {
-        next(); next();
+    if (atWord("order") && (atWord("by", 1) || (atWord("siblings", 1) && atWord("by", 2)))) {
+        next();
+        s->orderSiblings = acceptWord("siblings");
+        next();
         do {
             OrderItem o;
             o.expr = expression();
@@ -157,6 +159,19 @@ SelectCore Parser::selectCore()
         do c.from.push_back(fromItem()); while (accept(TokenKind::Comma));
     }
     if (acceptWord("where")) c.where = expression();
+    // The hierarchical clause: START WITH and CONNECT BY in either order.
+    for (int part = 0; part < 2; ++part) {
+        if (!c.startWith && atWord("start") && atWord("with", 1)) {
+            next(); next();
+            c.startWith = expression();
+        } else if (!c.connectBy && atWord("connect") && atWord("by", 1)) {
+            c.connectOffset = next().offset;
+            next();
+            c.noCycle = acceptWord("nocycle");
+            c.connectBy = expression();
+        }
+    }
+    if (c.startWith && !c.connectBy) fail();
     if (atWord("group") && atWord("by", 1)) {
         next(); next();
         do c.groupBy.push_back(expression()); while (accept(TokenKind::Comma));
@@ -169,6 +184,8 @@ std::string Parser::optionalAlias(bool allowAs)
 {
     if (allowAs && acceptWord("as")) return name();
     if (peek().kind == TokenKind::DelimIdent) return next().text;
+    // START WITH and CONNECT BY end a table reference as clause words do.
+    if ((atWord("start") && atWord("with", 1)) || (atWord("connect") && atWord("by", 1))) return {};
     if (peek().kind == TokenKind::Identifier && !isClauseWord(peek())) return next().text;
     return {};
 }

@@ -137,6 +137,7 @@ std::string expressionName(const Expr &e)
 Typed Translator::column(const Expr &e, Scope &scope)
 {
     Typed out;
+    if (hierarchyColumn(e, scope, out)) return out;
     // A qualifier names an alias (or an unaliased table) of any enclosing
     // query before it names an aliased table by its table name: in a
     // correlated subquery "t.a" is the outer t, not an inner "t t2".
@@ -824,7 +825,11 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         return out;
     }
     case ExprKind::Function:
+        if (e.text == "sys_connect_by_path") return hierarchyValue(e, scope);
         return function(e, scope);
+    case ExprKind::Prior:
+    case ExprKind::ConnectByRoot:
+        return hierarchyValue(e, scope);
     case ExprKind::Case: {
         std::size_t i = 0;
         out.sql = "(CASE";

@@ -31,6 +31,8 @@ struct Typed {
     std::uint16_t wrapPrefix = 0, wrapSuffix = 0;
 };
 
+struct Hierarchy;
+
 // One table (or derived table) visible in a query block.
 struct ScopeTable {
     std::string alias;        // what qualifiers match: the alias, else the table name
@@ -54,6 +56,16 @@ struct Scope {
     // Collects this block's columns that a subquery reads outside aggregates
     // (SQL and reference), for the grouping check of select items.
     std::vector<std::pair<std::string, const ast::Expr *>> *outerRefs = nullptr;
+    const Hierarchy *hierarchy = nullptr;    // a hierarchical query's block: its pseudo columns
+};
+
+// What the pseudo columns and operators of a hierarchical query stand for
+// where they are translated (translate_hierarchy.cpp); an empty text is
+// not available there (-201).
+struct Hierarchy {
+    std::string level, isLeaf, isCycle;
+    std::map<const ast::Expr *, Typed> computed;  // CONNECT_BY_ROOT and SYS_CONNECT_BY_PATH nodes
+    Scope *prior = nullptr;                       // the parent row, inside CONNECT BY
 };
 
 // Counts a recursion's depth (per thread, so translations started inside a
@@ -168,6 +180,16 @@ public:
     // The SET list of UPDATE and of MERGE's UPDATE (without the SET).
     std::string setList(const std::vector<ast::Assignment> &assignments, bool setStar, const TableInfo &info,
                         const ViewTarget *view, Scope &scope, int start);
+    // translate_hierarchy.cpp: the FROM of a block with CONNECT BY, and the
+    // pseudo columns (LEVEL, CONNECT_BY_ISLEAF, CONNECT_BY_ISCYCLE; false
+    // when `e` is none or outside a hierarchical query) and operators.
+    void hierarchyFrom(const ast::SelectCore &c, Scope &scope, std::string &from, std::string &where);
+    bool hierarchyColumn(const ast::Expr &e, Scope &scope, Typed &out);
+    Typed hierarchyValue(const ast::Expr &e, Scope &scope);
+    std::deque<Hierarchy> m_hierarchies;
+    int m_hierarchyCount = 0;
+    // ORDER SIBLINGS BY of the statement whose first block is being translated.
+    const std::vector<ast::OrderItem> *m_siblingOrder = nullptr;
     // translate_merge.cpp
     Translation merge(const ast::MergeStatement &s);
     // The table an UPDATE or DELETE changes: looked up, recorded in `out`

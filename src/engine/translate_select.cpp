@@ -620,7 +620,8 @@ Translator::SelectResult Translator::selectCore(const SelectCore &c, Scope &scop
     std::string from, where;
     // Tables are added one by one; each move of a ScopeTable costs its strings.
     scope.tables.reserve(scope.tables.size() + c.from.size() + 8);
-    if (!c.from.empty()) fromClause(c, scope, from, where);
+    if (c.connectBy) hierarchyFrom(c, scope, from, where);
+    else if (!c.from.empty()) fromClause(c, scope, from, where);
     std::string list;
     auto emit = [&](const std::string &sql, const TypeDesc &type, std::string name, bool nullable,
                     const std::string &table, const std::string &label) {
@@ -745,6 +746,11 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
         r.grouped.clear();
         return r;
     };
+    // ORDER SIBLINGS BY orders a lone hierarchical block's rows as it builds them.
+    if (s.orderSiblings) {
+        if (s.cores.size() != 1 || !s.cores.front().connectBy) raise(-201, {}, s.orderBy.front().expr->offset);
+        m_siblingOrder = &s.orderBy;
+    }
     for (std::size_t i = 0; i < s.cores.size(); ++i) {
         const SelectCore &core = s.cores[i];
         if (i > 0 && (core.skip || core.first)) raise(-944, {}, core.offset);
@@ -774,7 +780,7 @@ Translator::SelectResult Translator::select(const SelectStmt &s, Scope *parent,
         coreSql.insert(coreSql.begin(), std::move(result.sql));
         result.sql = regroupedCompound(coreSql, s.setOps);
     }
-    if (!s.orderBy.empty()) {
+    if (!s.orderBy.empty() && !s.orderSiblings) {
         result.sql += " ORDER BY ";
         for (std::size_t i = 0; i < s.orderBy.size(); ++i) {
             const OrderItem &o = s.orderBy[i];
