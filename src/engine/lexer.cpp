@@ -57,6 +57,24 @@ std::vector<Token> tokenize(std::string_view s, const LexOptions &opts)
     return out;
 }
 
+namespace {
+
+// A brace opens a collection literal (SET{1, 2}) right after SET, MULTISET
+// or LIST, or after a blank where such a word follows `(`, `,` or `=`;
+// anywhere else it opens a comment (UPDATE t SET {note} a = 1 stays one).
+bool collectionBrace(const std::vector<Token> &out, int at)
+{
+    if (out.empty()) return false;
+    const Token &word = out.back();
+    if (!word.isWord("set") && !word.isWord("multiset") && !word.isWord("list")) return false;
+    if (word.offset + word.length == at) return true;
+    if (out.size() < 2) return false;
+    const TokenKind before = out[out.size() - 2].kind;
+    return before == TokenKind::LParen || before == TokenKind::Comma || before == TokenKind::Eq;
+}
+
+} // namespace
+
 void tokenizeInto(std::string_view s, const LexOptions &opts, std::vector<Token> &out)
 {
     out.clear();
@@ -70,11 +88,24 @@ void tokenizeInto(std::string_view s, const LexOptions &opts, std::vector<Token>
         t.length = len;
         return t;
     };
+    int braces = 0;  // collection literals open
     while (i < n) {
         const unsigned char c = s[i];
         if (kClasses.c[c] & kBlank) { ++i; continue; }
         if (c == '-' && i + 1 < n && s[i + 1] == '-') {
             while (i < n && s[i] != '\n') ++i;
+            continue;
+        }
+        if (c == '{' && collectionBrace(out, i)) {
+            push(TokenKind::LBrace, i, 1);
+            ++i;
+            ++braces;
+            continue;
+        }
+        if (c == '}' && braces > 0) {
+            push(TokenKind::RBrace, i, 1);
+            ++i;
+            --braces;
             continue;
         }
         if (c == '{') {

@@ -96,6 +96,7 @@ public:
     ast::SelectCore selectCore();
     ast::FromItem fromItem();
     ast::FromItem fromPrimary();
+    ast::FromItem collectionTable();
     std::string optionalAlias(bool allowAs);
 
     // --- statements

@@ -220,10 +220,60 @@ FromItem Parser::fromPrimary()
         expect(TokenKind::RParen);
         return inner;
     }
-    if (atWord("table") && at(TokenKind::LParen, 1)) raise(-999, {}, offset());
+    if (atWord("table") && at(TokenKind::LParen, 1)) return collectionTable();
     f.kind = FromItem::Kind::Table;
     f.table = objectName();
     f.alias = optionalAlias(true);
+    return f;
+}
+
+// TABLE(SET{...}), TABLE(MULTISET{...}), TABLE(LIST{...}) [[AS] alias [(column)]]:
+// a literal collection as a derived table of one column, its elements the
+// blocks of a UNION (SET: distinct) or UNION ALL (in order) over sysdual.
+FromItem Parser::collectionTable()
+{
+    FromItem f;
+    f.offset = offset();
+    next();
+    next();
+    const int kindAt = offset();
+    const bool set = atWord("set");
+    if (!set && !atWord("multiset") && !atWord("list")) raise(-9625, "collection-derived tables other than literal collections", kindAt);
+    next();
+    expect(TokenKind::LBrace);
+    auto stmt = std::make_unique<SelectStmt>();
+    if (!at(TokenKind::RBrace)) {
+        do {
+            SelectCore core;
+            core.offset = offset();
+            SelectItem item;
+            item.offset = core.offset;
+            item.expr = expression();
+            core.items.push_back(std::move(item));
+            FromItem dual;
+            dual.table.database = "sysmaster";
+            dual.table.name = "sysdual";
+            dual.table.offset = core.offset;
+            dual.offset = core.offset;
+            core.from.push_back(std::move(dual));
+            if (!stmt->cores.empty()) stmt->setOps.push_back(set ? SetOp::Union : SetOp::UnionAll);
+            stmt->cores.push_back(std::move(core));
+        } while (accept(TokenKind::Comma));
+    }
+    // An empty collection has no element type to show.
+    if (stmt->cores.empty()) raise(-9625, "empty collection literals", offset());
+    expect(TokenKind::RBrace);
+    expect(TokenKind::RParen);
+    f.kind = FromItem::Kind::Derived;
+    f.alias = optionalAlias(true);
+    std::string column = "(expression)";
+    if (!f.alias.empty() && at(TokenKind::LParen)) {
+        const std::vector<ColumnRef> names = columnList();
+        if (names.size() != 1) failAt(names[1].offset);
+        column = names.front().name;
+    }
+    for (SelectCore &core : stmt->cores) core.items.front().alias = column;
+    f.derived = std::move(stmt);
     return f;
 }
 

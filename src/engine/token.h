@@ -17,7 +17,7 @@ enum class TokenKind : std::uint8_t {
     Integer,          // digits only
     Number,           // digits with a point or an exponent
     Param,            // ? (text empty) or :name (text = name, lower case)
-    LParen, RParen, LBracket, RBracket, Comma, Dot, Semicolon, Colon, DoubleColon, At,
+    LParen, RParen, LBracket, RBracket, LBrace, RBrace, Comma, Dot, Semicolon, Colon, DoubleColon, At,
     Plus, Minus, Star, Slash, Concat,
     Eq, Ne, Lt, Le, Gt, Ge,
 };
