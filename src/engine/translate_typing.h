@@ -3,11 +3,20 @@
 // units: type shorthands, the numeric result of two operands, the common
 // type of CASE/NVL/DECODE branches, and decimal collation.
 #include "engine/decimal.h"
+#include "engine/error.h"
 #include "engine/translate_internal.h"
 
 #include <algorithm>
 
 namespace quodlin::engine::typing {
+
+// The error `e` raised again pointing at `offset`.
+[[noreturn]] inline void reraise(const EngineError &e, int offset)
+{
+    ErrorInfo info = e.info();
+    info.offset = offset;
+    throw EngineError(info);
+}
 
 inline TypeDesc type(int code, int collength, int xid = 0) { return TypeDesc{code, collength, xid}; }
 inline const TypeDesc kInteger{TInteger, 4, 0};
