@@ -6,6 +6,7 @@
 #include "shell/application.h"
 #include "shell/mainform.h"
 #include "workspace/ui/browserworkspace.h"
+#include "workspace/queryhistory.h"
 #include "workspace/ui/queryform.h"
 
 #include <exception>
@@ -21,7 +22,10 @@ int main(int argc, char **argv)
     try {
         quodlin::TMainForm form;
         form.show();
-        return app.exec();
+        const int status = app.exec();
+        // The last runs' entries reach the store before the program ends.
+        quodlin::WaitForHistory();
+        return status;
     } catch (const std::exception &failure) {
         // Only a failure while the main window is created gets here (for
         // example an unreadable settings value); without it there is nothing to run.

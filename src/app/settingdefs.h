@@ -67,6 +67,7 @@ inline constexpr BoolSetting EditOnDblClick{"Edit on DblClick", false};
 inline constexpr BoolSetting EditExplainImmediate{"Edit Explain Immediate", false};
 inline constexpr BoolSetting SaveSettingsOnExit{"Save Settings on Exit", true};
 inline constexpr IntSetting Theme{"Theme", 0}; // 0 the desktop's, 1 light, 2 dark
+inline constexpr IntSetting HistorySize{"History Size", 10000}; // entries the query history keeps; 0 none
 // Object browser geometry and pages; the defaults are the browser's design values.
 inline constexpr IntSetting ChildWindowState{"Child WindowState", 0};
 inline constexpr IntSetting TreeViewWidth{"TreeView Width", 200};

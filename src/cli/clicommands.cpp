@@ -13,8 +13,11 @@
 #include "output/editorfiles.h"
 #include "output/exportwriter.h"
 #include "workspace/loadunload.h"
+#include "workspace/queryexec.h"
+#include "workspace/queryhistory.h"
 #include "workspace/statementsplitter.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 namespace quodlin::cli {
@@ -82,7 +85,7 @@ QStringList keyColumnsOf(DbDatabase &db, const ExportTable &tableRead)
 // rows of each go to `out` in the format asked for, UNLOAD and LOAD run on
 // the client. The first failure stops the run.
 int runStatements(DbDatabase &db, const QString &text, QIODevice &out, ExportFormat format, QTextStream &err,
-                  const QString &context)
+                  const QString &context, HistoryEntry &history)
 {
     bool printedResult = false;
     for (const SqlStatementSpan &statement : SplitSqlStatements(text)) {
@@ -93,6 +96,7 @@ int runStatements(DbDatabase &db, const QString &text, QIODevice &out, ExportFor
                 continue;
             }
         } catch (const std::exception &failure) {
+            NoteHistoryFailure(history, failure);
             err << report(failure, context) << '\n';
             return 1;
         }
@@ -103,8 +107,10 @@ int runStatements(DbDatabase &db, const QString &text, QIODevice &out, ExportFor
             query.setSql(statement.text);
             query.open();
         } catch (const DbNoResultSet &) {
+            history.rows = RowCountText(statement.text, 0).isEmpty() ? -1 : query.rowsAffected();
             continue;
         } catch (const std::exception &failure) {
+            NoteHistoryFailure(history, failure);
             err << report(failure, context) << '\n';
             return 1;
         }
@@ -117,7 +123,15 @@ int runStatements(DbDatabase &db, const QString &text, QIODevice &out, ExportFor
         options.table = ExportTableOf(statement.text);
         options.primaryKey = [&](const QString &) { return keyColumnsOf(db, options.table); };
         const ExportResult written = WriteQuery(query, out, options);
+        history.rows = written.records;
         if (written.failure) {
+            try {
+                std::rethrow_exception(written.failure);
+            } catch (const std::exception &failure) {
+                NoteHistoryFailure(history, failure);
+            } catch (...) {
+                history.outcome = HistoryOutcome::Error;
+            }
             err << written.report(context).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << '\n';
             return 1;
         }
@@ -283,13 +297,27 @@ int RunSql(const CliOptions &o, QTextStream &out, QTextStream &err)
         return 1;
     }
     out.flush();
+    // The text is recorded as the windows record a run, whatever became of the output.
+    HistoryEntry history;
+    history.text = RedactSecrets(text);
+    history.connection = HistoryConnectionName(db);
+    history.started = QDateTime::currentDateTimeUtc();
+    QElapsedTimer clock;
+    clock.start();
+    const auto run = [&](QIODevice &device) {
+        const int status = runStatements(db, text, device, *format, err, context, history);
+        history.durationMs = clock.elapsed();
+        RecordHistory(history);
+        WaitForHistory();
+        return status;
+    };
     if (o.out.isEmpty()) {
         QFile standardOutput;
         if (!standardOutput.open(stdout, QIODevice::WriteOnly)) {
             err << "Cannot write the standard output\n";
             return 1;
         }
-        return runStatements(db, text, standardOutput, *format, err, context);
+        return run(standardOutput);
     }
     // A file appears only when every statement ran and every row was written
     // (a device or FIFO is written as the rows come).
@@ -298,7 +326,7 @@ int RunSql(const CliOptions &o, QTextStream &out, QTextStream &err)
         err << "Cannot create " << o.out << ": " << file.errorString() << '\n';
         return 1;
     }
-    const int status = runStatements(db, text, file, *format, err, context);
+    const int status = run(file);
     if (status != 0) {
         file.cancel();
         return status;

@@ -26,6 +26,8 @@ int RunDrop(const CliOptions &options, QTextStream &out, QTextStream &err);
 int RunSchema(const CliOptions &options, QTextStream &out, QTextStream &err);
 // Compares the -d database with another or a schema file; 0 alike, 1 different, 2 failure (clischema.cpp).
 int RunCompare(const CliOptions &options, QTextStream &out, QTextStream &err);
+// Prints the newest entries of the query history (clihistory.cpp).
+int RunHistory(const CliOptions &options, QTextStream &out, QTextStream &err);
 
 // Shared by the commands that connect.
 // -u, else the login name.

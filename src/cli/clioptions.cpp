@@ -77,6 +77,10 @@ std::optional<CliOptions> ParseCliOptions(const QStringList &args, QString &erro
             target = &o.toFile;
         else if (name == QLatin1String("--script"))
             target = &o.script;
+        else if (name == QLatin1String("--grep"))
+            target = &o.grep;
+        else if (name == QLatin1String("-n"))
+            target = &o.count;
         else if (name == QLatin1String("--owner"))
             optionalTarget = &o.owner;
         else if (name == QLatin1String("-u"))

@@ -29,6 +29,8 @@ struct CliOptions {
     QString script;        // compare --script FILE
     bool ignoreOwner = false;  // compare --ignore-owner
     bool drop = false;     // compare --drop
+    QString grep;          // history --grep TEXT
+    QString count;         // history -n N
     bool help = false;     // --help, -h
     bool version = false;  // --version
     QString command;
@@ -63,6 +65,9 @@ inline const char *const kUsage =
     "                           list how the target differs from the -d database (exit 1 when\n"
     "                           it does) and write the script that makes it alike; extra\n"
     "                           objects are dropped only with --drop\n"
+    "  history [--grep TEXT] [-n N]\n"
+    "                           print the newest N (default 20) statements of the query\n"
+    "                           history, oldest first; --grep keeps those containing TEXT\n"
     "Options end at \"--\": sql -- \"-- a comment ...\" runs a text that starts with '-'.\n"
     "The password may also come from QUODLIN_PASSWORD; -u defaults to the login name.\n";
 

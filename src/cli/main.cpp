@@ -26,6 +26,7 @@ const std::pair<const char *, Command> kCommands[] = {
     {"drop", quodlin::cli::RunDrop},
     {"schema", quodlin::cli::RunSchema},
     {"compare", quodlin::cli::RunCompare},
+    {"history", quodlin::cli::RunHistory},
 };
 
 } // namespace

@@ -61,4 +61,14 @@ QString DbErrorReport(const std::exception &failure, const QString &context)
     return text;
 }
 
+FailureSummary SummarizeFailure(const std::exception &failure)
+{
+    if (const auto *engineError = dynamic_cast<const DbEngineError *>(&failure))
+        return {engineError->nativeCode(),
+                engineError->stack().isEmpty() ? engineError->message() : engineError->stack().first().message};
+    if (const auto *error = dynamic_cast<const DbError *>(&failure))
+        return {0, error->message()};
+    return {0, QString::fromLocal8Bit(failure.what())};
+}
+
 } // namespace quodlin

@@ -66,6 +66,14 @@ private:
     int m_errorOffset;
 };
 
+// The server's error number (0 when the failure has none) and the failure's
+// first message, for one-line summaries.
+struct FailureSummary {
+    qint32 code = 0;
+    QString message;
+};
+FailureSummary SummarizeFailure(const std::exception &failure);
+
 // The multi-line report (CR LF between lines, none at the end). A failure that
 // carries an error stack gets the "Database Error in [context]:" header and
 // three lines per entry (four with an SQLSTATE); any other failure is the

@@ -151,6 +151,7 @@ void TMainForm::FormCreate()
     on(Command::Paste, [this] { editorCommand(Command::Paste); });
     on(Command::PasteQuery, [this] { routeToChild(&IChildWindow::pasteQuery); });
     on(Command::MemorizeQuery, [this] { routeToChild(&IChildWindow::memorizeQuery); });
+    on(Command::QueryHistory, [this] { mnuEditQueryHistoryClick(); });
     on(Command::Refresh, [this] { routeToBrowser(&IObjectBrowserWindow::refresh); });
     on(Command::RefreshData, [this] { routeToChild(&IChildWindow::refreshData); });
     on(Command::Find, [this] { mnuSearchFindClick(); });

@@ -77,6 +77,7 @@ public:
     void FormShow();
 
     // Find and replace over the active child's active editor.
+    void mnuEditQueryHistoryClick();
     void mnuSearchFindClick();
     void mnuSearchReplaceClick();
     void mnuSearchAgainClick();

@@ -65,6 +65,8 @@ const CommandDef kEditMenu[] = {
     {Command::Paste, "mnuEditPaste", "&Paste", "", "Paste from clipboard", true, false},
     {Command::PasteQuery, "mnuEditPasteQuery", "Paste &Query...", "F7", "", true, false},
     {Command::MemorizeQuery, "mnuEditMemorizeQuery", "&Memorize Query...", "F8", "", true, false},
+    {Command::QueryHistory, "mnuEditQueryHistory", "Query &History...", "Ctrl+Shift+H",
+     "Find a statement run before and open it again", false, false},
     {Command::Refresh, "mnuEditRefresh", "&Refresh", "F5", "", true, false},
     {Command::RefreshData, "mnuEditRefreshData", "Refresh &Data", "F6", "", true, false},
 };

@@ -10,6 +10,7 @@
 #include "output/ui/textprinter.h"
 #include "shell/aboutbox.h"
 #include "shell/optionsform.h"
+#include "workspace/ui/queryhistoryform.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -113,6 +114,12 @@ void TMainForm::mnuSettingsResetTemplatesClick()
 {
     ResetTemplates();
     setStatusText(QStringLiteral("Templates reset."));
+}
+
+void TMainForm::mnuEditQueryHistoryClick()
+{
+    TfrmQueryHistory history(*this, this);
+    history.exec();
 }
 
 void TMainForm::mnuSettingsOptionsClick()

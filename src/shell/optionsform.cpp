@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -116,6 +117,17 @@ QWidget *TfrmOptions::createGeneralPage()
     addRow(form, QStringLiteral("&Informix Help"), "lblIfmxHelp", editIfmxHelp);
     addRow(form, QStringLiteral("&Schema Editor"), "lblEditSchema", editEditSchema);
     addRow(form, QStringLiteral("User I&nitials"), "lblInitials", editInitials);
+    spnHistorySize = new QSpinBox(page);
+    spnHistorySize->setObjectName(QStringLiteral("spnHistorySize"));
+    spnHistorySize->setRange(0, 1000000);
+    spnHistorySize->setSingleStep(1000);
+    spnHistorySize->setGroupSeparatorShown(true);
+    spnHistorySize->setSpecialValueText(QStringLiteral("Off"));
+    spnHistorySize->setToolTip(QStringLiteral("Statements the query history keeps (0: none)"));
+    auto *historyLabel = new QLabel(QStringLiteral("Histor&y size"), page);
+    historyLabel->setObjectName(QStringLiteral("lblHistorySize"));
+    historyLabel->setBuddy(spnHistorySize);
+    form->addRow(historyLabel, spnHistorySize);
 
     chkAutoConnect = makeCheck(page, "chkAutoConnect", QStringLiteral("&Auto connect to last database"));
     chkEditOnDblClick = makeCheck(page, "chkEditOnDblClick", QStringLiteral("Call external editor on TreeView double-click"));
@@ -207,6 +219,7 @@ void TfrmOptions::loadSettings()
     chkEditExplainImmediate->setChecked(Settings::read(Settings::EditExplainImmediate));
     chkAutoRefresh->setChecked(Settings::read(Settings::QueryAutoRefresh));
     chkSaveSettings->setChecked(Settings::read(Settings::SaveSettingsOnExit));
+    spnHistorySize->setValue(Settings::read(Settings::HistorySize));
     chkQuerytogrid->setChecked(Settings::read(Settings::QueryResultsToGrid));
     chkDisplayOwner->setChecked(Settings::read(Settings::DisplayOwner));
     chkQueryMonoFont->setChecked(Settings::read(Settings::QueryMonoFont));
@@ -248,6 +261,7 @@ void TfrmOptions::btnOKClick()
         Settings::write(Settings::QueryAutoRefresh, chkAutoRefresh->isChecked());
         Settings::write(Settings::QueryMonoFont, chkQueryMonoFont->isChecked());
         Settings::write(Settings::SaveSettingsOnExit, chkSaveSettings->isChecked());
+        Settings::write(Settings::HistorySize, spnHistorySize->value());
         Settings::write(Settings::DisplayOwnerFormat, displayOwnerFormatIndex());
         Settings::write(Settings::Theme, cboTheme->currentIndex());
         if (!m_connectionName.isEmpty()) {

@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 class QWidget;
 
@@ -44,6 +45,7 @@ private:
     QCheckBox *chkEditExplainImmediate = nullptr;
     QCheckBox *chkAutoRefresh = nullptr;
     QCheckBox *chkSaveSettings = nullptr;
+    QSpinBox *spnHistorySize = nullptr;
     QCheckBox *chkQuerytogrid = nullptr;
     QCheckBox *chkDisplayOwner = nullptr;
     QButtonGroup *m_ownerFormat = nullptr;

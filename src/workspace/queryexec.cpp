@@ -8,6 +8,7 @@
 #include "workspace/sqlanalysis.h"
 #include "workspace/statementsplitter.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -87,10 +88,21 @@ void renderRows(const ExecPlan &plan, DbQuery &query, ExecOutcome &outcome, cons
     outcome.textLines = QueryToTextLines(query, goOn);
 }
 
+void countRows(DbQuery &query, ExecOutcome &outcome)
+{
+    if (outcome.result != ExecResult::Rows)
+        return;
+    outcome.rows = query.fetchedRowCount();
+    outcome.moreRows = !query.allFetched();
+}
+
 void fail(const ExecPlan &plan, DbQuery &query, ExecOutcome &outcome, const std::exception &failure, int shift)
 {
     outcome.result = ExecResult::Failed;
     outcome.report = DbErrorReport(failure, plan.context);
+    const FailureSummary summary = SummarizeFailure(failure);
+    outcome.errorCode = summary.code;
+    outcome.errorMessage = summary.message;
     const int offset = FailureErrorOffset(failure);
     outcome.errorOffset = offset > 0 ? offset + shift : offset;
     query.close();
@@ -121,8 +133,10 @@ ExecOutcome runWithClientStatements(const ExecPlan &plan, DbQuery &query, const 
                 query.fetchMore(kFirstGridRows);
             outcome.result = ExecResult::Rows;
         } catch (const DbNoResultSet &) {
-            if (const QString count = RowCountText(span.text, query.rowsAffected()); !count.isEmpty())
+            if (const QString count = RowCountText(span.text, query.rowsAffected()); !count.isEmpty()) {
                 messages << count;
+                outcome.rows = query.rowsAffected();
+            }
         } catch (const std::exception &failure) {
             fail(plan, query, outcome, failure, span.offset);
             outcome.message = messages.join(QLatin1Char(' '));
@@ -134,17 +148,14 @@ ExecOutcome runWithClientStatements(const ExecPlan &plan, DbQuery &query, const 
     outcome.message = messages.join(QLatin1Char(' '));
     outcome.changesCatalog = plan.changesCatalog;
     renderRows(plan, query, outcome, stop, progress);
+    countRows(query, outcome);
     return outcome;
 }
 
-} // namespace
-
-ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery, const std::atomic<bool> *stop,
+ExecOutcome runPlan(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery, const std::atomic<bool> *stop,
                     const RenderProgress &progress)
 {
     ExecOutcome outcome;
-    if (plan.empty || plan.objectDdl)
-        return outcome;
     if (plan.clientStatements)
         return runWithClientStatements(plan, query, stop, progress);
     try {
@@ -181,6 +192,8 @@ ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery,
             // A text run whole reports the count of its last statement only.
             if (!plan.statements.isEmpty())
                 outcome.message = RowCountText(plan.statements.last().text, query.rowsAffected());
+            if (!outcome.message.isEmpty())
+                outcome.rows = query.rowsAffected();
         } else {
             fail(plan, query, outcome, failure, 0);
             return outcome;
@@ -188,6 +201,23 @@ ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery,
     }
     outcome.changesCatalog = plan.changesCatalog;
     renderRows(plan, query, outcome, stop, progress);
+    countRows(query, outcome);
+    return outcome;
+}
+
+} // namespace
+
+ExecOutcome RunExec(const ExecPlan &plan, DbQuery &query, DbQuery &explainQuery, const std::atomic<bool> *stop,
+                    const RenderProgress &progress)
+{
+    if (plan.empty || plan.objectDdl)
+        return {};
+    const QDateTime started = QDateTime::currentDateTimeUtc();
+    QElapsedTimer clock;
+    clock.start();
+    ExecOutcome outcome = runPlan(plan, query, explainQuery, stop, progress);
+    outcome.started = started;
+    outcome.elapsedMs = clock.elapsed();
     return outcome;
 }
 

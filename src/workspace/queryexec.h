@@ -12,6 +12,7 @@
 #include "output/textrender.h"
 #include "workspace/statementsplitter.h"
 
+#include <QDateTime>
 #include <QStringList>
 
 #include <atomic>
@@ -64,6 +65,13 @@ struct ExecOutcome {
     // What UNLOAD, LOAD, INSERT, UPDATE, DELETE and MERGE did ("12 row(s)
     // loaded.", "3 row(s) updated."), for the status line.
     QString message;
+    // For the query history.
+    QDateTime started;             // UTC
+    qint64 elapsedMs = 0;
+    qint64 rows = -1;              // rows read, or changed by the last DML statement; -1 unknown
+    bool moreRows = false;         // rows remain unread (the grid reads on demand)
+    int errorCode = 0;             // the server's error number of a failure
+    QString errorMessage;          // its first message
 };
 
 // Runs FixCommentColons on the editor and reads its text, its statements and the rules.

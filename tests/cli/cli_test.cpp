@@ -116,6 +116,29 @@ TEST_F(CliTest, SqlPrintsATextTableOrTheReport)
     EXPECT_TRUE(r.out.contains(QRegularExpression("\\n *1\\n$"))) << r.out.toStdString();
 }
 
+// `sql` records each text it ran, a secret statement without its literals;
+// `history` prints the newest matching entries, oldest first.
+TEST_F(CliTest, HistoryPrintsTheNewestMatchingRuns)
+{
+    for (const char *sql : {"select tabid from systables where tabname = 'hist_a'",
+                            "select nosuch from systables where tabname = 'hist_b'",
+                            "select tabid from systables where tabname = 'hist_c'",
+                            "select 'Tiger' as password from systables where tabid = 1"})
+        cli({"-d", "cat", "sql", sql});
+    const QRegularExpression header("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  cat  \\d+ ms  ",
+                                    QRegularExpression::MultilineOption);
+    CliRun r = cli({"history", "--grep", "HIST_", "-n", "2"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.count(header), 2) << r.out.toStdString();
+    EXPECT_EQ(r.out.remove(header),
+              "error -217: Column (nosuch) not found in any table in the query (or SLV is undefined).\n"
+              "    select nosuch from systables where tabname = 'hist_b'\n"
+              "0 rows  ok\n"
+              "    select tabid from systables where tabname = 'hist_c'\n");
+    r = cli({"history", "--grep", "password"});
+    EXPECT_EQ(r.out.remove(header), "1 row  ok\n    select ? as password from systables where tabid = ?\n");
+}
+
 TEST_F(CliTest, CreatesADatabaseRunsScriptsAndNeverOverwrites)
 {
     EXPECT_EQ(cli({"aliases"}).out, "cat\ndemo\n");
@@ -662,6 +685,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"DropUnknownKind", {"-d", "cat", "drop", "index", "i1"}},
                       UsageCase{"DropWithoutDatabase", {"drop", "table", "t"}},
                       UsageCase{"SchemaWithArgument", {"-d", "demo", "schema", "x"}},
+                      UsageCase{"HistoryCountNotANumber", {"history", "-n", "x"}},
                       UsageCase{"UnknownFormat", {"-d", "cat", "sql", "--format", "xml", "select 1 from systables"}}),
     [](const auto &info) { return std::string(info.param.name); });
 

@@ -1,11 +1,14 @@
 // The query window under a fake shell with stand-in browsers over embedded
 // databases: execution and its outcomes, Stop, binding, closing, templates;
-// and the main window's find and replace over its editors.
+// the query history dialog over its runs; and the main window's find and
+// replace over its editors.
 #include "app/settingdefs.h"
 #include "app/templates.h"
 #include "shell/mainform.h"
 #include "output/ui/finddialogs.h"
+#include "workspace/queryhistory.h"
 #include "workspace/ui/queryform.h"
+#include "workspace/ui/queryhistoryform.h"
 #include "pdftext.h"
 #include "workspace_fixture.h"
 #include "combopick.h"
@@ -416,4 +419,57 @@ TEST_F(QueryFormTest, ResultExportsFromThePopupMenuWriteTheFileOrReportAFailure)
     ASSERT_EQ(dialogs->messages.size(), 1);
     EXPECT_TRUE(dialogs->messages[0].startsWith(QStringLiteral("Error: "))) << dialogs->messages[0].toStdString();
     EXPECT_EQ(shell->status, QStringLiteral("Error saving query to file."));
+}
+
+// A statement run in the window is recorded; the history dialog finds it by
+// outcome and text, Delete drops an entry, and Enter opens the statement in
+// a new query window on the connection it ran on, not the current one.
+TEST_F(QueryFormTest, TheHistoryDialogReopensAStatementOnItsConnection)
+{
+    InstallQueryWindowFactory();
+    WaitForHistory();
+    HistoryStore().clear();
+    TfrmQuery *q = openQuery();
+    run(q, QStringLiteral("select id from parts where id = 1"));
+    run(q, QStringLiteral("select nosuch from parts"));
+    run(q, QStringLiteral("select name from parts"));
+    CreateEmbeddedDatabase(QStringLiteral("depot"));
+    addBrowser(QStringLiteral("depot"));
+    WaitForHistory();
+
+    TfrmQueryHistory dialog(*shell);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto *list = dialog.findChild<QTableView *>(QStringLiteral("lvHistory"));
+    const auto firstLines = [&] {
+        QStringList lines;
+        for (int row = 0; row < list->model()->rowCount(); ++row)
+            lines << list->model()->index(row, 5).data().toString();
+        return lines;
+    };
+    EXPECT_EQ(list->model()->index(0, 1).data().toString(), QStringLiteral("local\\shop"));
+    dialog.findChild<QComboBox *>(QStringLiteral("cboOutcome"))->setCurrentIndex(2);
+    EXPECT_EQ(firstLines(), QStringList{QStringLiteral("select nosuch from parts")});
+    dialog.findChild<QComboBox *>(QStringLiteral("cboOutcome"))->setCurrentIndex(0);
+    list->setFocus();
+    list->selectRow(0);
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(firstLines(), QStringList({QStringLiteral("select nosuch from parts"),
+                                         QStringLiteral("select id from parts where id = 1")}));
+    QTest::keyClicks(dialog.findChild<QLineEdit *>(QStringLiteral("edtFilter")), QStringLiteral("ID = 1"));
+    dialog.refill();
+    EXPECT_EQ(firstLines(), QStringList{QStringLiteral("select id from parts where id = 1")});
+    EXPECT_EQ(dialog.findChild<QPlainTextEdit *>(QStringLiteral("rtfStatement"))->toPlainText(),
+              QStringLiteral("select id from parts where id = 1"));
+
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    TfrmQuery *reopened = nullptr;
+    for (IChildWindow *window : shell->children())
+        if (auto *other = dynamic_cast<TfrmQuery *>(window); other && other != q)
+            reopened = other;
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->connection(), &browser->module);
+    EXPECT_EQ(reopened->sqlEditor()->toPlainText(), QStringLiteral("select id from parts where id = 1"));
 }

@@ -1,7 +1,9 @@
 // The run panel in a plain widget host over an embedded database: what each
 // kind of run shows (status, rendered rows, row counts, error box and caret,
-// tree refresh), the busy connection, and Stop and Esc with the progress line.
+// tree refresh, the query history's entry), the busy connection, and Stop
+// and Esc with the progress line.
 #include "db/statementrunner.h"
+#include "workspace/queryhistory.h"
 #include "workspace/ui/runpanel.h"
 #include "workspace_fixture.h"
 
@@ -54,6 +56,8 @@ protected:
         panel = std::make_unique<RunPanel>(&host, editor, results, *query, *explain, hooks);
         layout->addWidget(panel->progressLine());
         host.show();
+        WaitForHistory();
+        HistoryStore().clear();
     }
     void TearDown() override { panel.reset(); }
     bool start(const QString &sql)
@@ -80,6 +84,15 @@ protected:
         while (clock.elapsed() < ms)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
+    // The recorded runs, newest first: "outcome|rows" (the outcome up to its message).
+    static QStringList history()
+    {
+        WaitForHistory();
+        QStringList runs;
+        for (const HistoryEntry &entry : HistoryStore().find())
+            runs << HistoryOutcomeText(entry).section(QLatin1Char(':'), 0, 0) + QLatin1Char('|') + HistoryRowsText(entry);
+        return runs;
+    }
     QWidget *progressLine() const { return host.findChild<QWidget *>(QStringLiteral("pnlProgress")); }
 
     ScopedDialogs dialogs;
@@ -104,6 +117,7 @@ struct OutcomeCase {
     const char *errorPrefix;  // of the error box; empty: none
     int caret;                // on the fault; -1: not checked
     int refreshes;
+    const char *history;      // the entry recorded: "outcome|rows"; empty: none
 };
 
 class RunPanelOutcome : public RunPanelTest, public ::testing::WithParamInterface<OutcomeCase> {};
@@ -127,6 +141,7 @@ TEST_P(RunPanelOutcome, Shown)
         EXPECT_EQ(editor->textCursor().position(), c.caret);
     }
     EXPECT_EQ(refreshes, c.refreshes);
+    EXPECT_EQ(history(), *c.history ? QStringList{QString::fromUtf8(c.history)} : QStringList());
     EXPECT_EQ(ends, *c.status ? 1 : 0);
     EXPECT_FALSE(editor->isReadOnly());
 }
@@ -135,22 +150,22 @@ INSTANTIATE_TEST_SUITE_P(
     Runs, RunPanelOutcome,
     ::testing::Values(
         OutcomeCase{"Select", "select id, name from parts where id = 2", true, "Query executed successfully.", true,
-                    "id name ----------- ------------ 2 bolt", "", -1, 0},
+                    "id name ----------- ------------ 2 bolt", "", -1, 0, "ok|1 row"},
         OutcomeCase{"Update", "update parts set name = 'nut' where id > 1", true, "2 row(s) updated.", false, "", "",
-                    -1, 0},
+                    -1, 0, "ok|2 rows"},
         OutcomeCase{"TextRunWholeCountsItsLastStatement",
                     "insert into parts values (9, 'pin');\ndelete from parts where id > 1", true, "3 row(s) deleted.",
-                    false, "", "", -1, 0},
+                    false, "", "", -1, 0, "ok|3 rows"},
         OutcomeCase{"UnloadThenInsert",
                     "unload to '%1/p.unl' select * from parts;\ninsert into parts select * from parts", true,
-                    "3 row(s) unloaded. 3 row(s) inserted.", false, "", "", -1, 0},
+                    "3 row(s) unloaded. 3 row(s) inserted.", false, "", "", -1, 0, "ok|3 rows"},
         OutcomeCase{"Fault", "select id,\n  nosuch from parts", true, "Query compiled with errors.", false, "",
-                    "Error: Database Error in [TestRun]:", 13, 0},
+                    "Error: Database Error in [TestRun]:", 13, 0, "error -217|"},
         OutcomeCase{"CatalogChange", "create table fresh (a integer)", true, "Query compiled successfully.", false, "",
-                    "", -1, 1},
+                    "", -1, 1, "ok|"},
         OutcomeCase{"ObjectDdlIsNotSent", "CREATE PROCEDURE p1() END PROCEDURE", false,
-                    "Compile option disabled in this version.", false, "", "", -1, 0},
-        OutcomeCase{"EmptyEditor", "", false, "", false, "", "", -1, 0}),
+                    "Compile option disabled in this version.", false, "", "", -1, 0, ""},
+        OutcomeCase{"EmptyEditor", "", false, "", false, "", "", -1, 0, ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RunPanelTest, StopAndEscEndALongRunAndTheProgressLineComesAndGoes)
@@ -199,6 +214,7 @@ TEST_F(RunPanelTest, StopAndEscEndALongRunAndTheProgressLineComesAndGoes)
     panel->wait();
     EXPECT_EQ(statuses.last(), QStringLiteral("Query executed successfully."));
     EXPECT_TRUE(results->toPlainText().simplified().endsWith(QStringLiteral(" 3"))) << results->toPlainText().toStdString();
+    EXPECT_EQ(history(), QStringList({"ok|1 row", "stopped|", "stopped|", "stopped|"}));
 }
 
 TEST_F(RunPanelTest, ABusyConnectionRunsNothingAndKeepsTheShownResult)
@@ -229,6 +245,7 @@ TEST_F(RunPanelTest, AbandonedRunShowsNothing)
     EXPECT_TRUE(dialogs->messages.isEmpty());
     EXPECT_EQ(ends, 0);
     EXPECT_FALSE(module.dbDb().busy());
+    EXPECT_EQ(history(), QStringList{"stopped|"});
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "db/dbdatabase.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
+#include "workspace/queryhistory.h"
 #include "workspace/ui/sqleditwidget.h"
 
 #include <QHBoxLayout>
@@ -125,8 +126,11 @@ void RunPanel::wait() { m_runner.wait(); }
 void RunPanel::abandon()
 {
     const QSignalBlocker quiet(&m_runner);
+    const bool wasRunning = running();
     m_runner.stop();
     m_runner.wait();
+    if (wasRunning)
+        recordHistory();
     m_progressTimer.stop();
     m_progressLine->setVisible(false);
     m_editor->setReadOnly(false);
@@ -137,7 +141,14 @@ void RunPanel::finished()
     m_progressTimer.stop();
     m_progressLine->setVisible(false);
     m_editor->setReadOnly(false);
+    recordHistory();
     showOutcome(m_plan, m_outcome);
+}
+
+void RunPanel::recordHistory()
+{
+    if (m_database && m_outcome.result != ExecResult::NotRun)
+        RecordHistory(HistoryEntryOfRun(HistoryConnectionName(*m_database), m_plan, m_outcome));
 }
 
 void RunPanel::showOutcome(const ExecPlan &plan, const ExecOutcome &outcome)

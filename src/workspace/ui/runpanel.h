@@ -4,7 +4,8 @@
 // connection for the run, shows the progress line (pnlProgress: lblProgress,
 // btnStop) half a second into a run, stops on Stop or Esc, and shows the
 // outcome: status line, rendered text, error box with the caret on the fault,
-// the explain file, the tree's refresh. What differs between the windows
+// the explain file, the tree's refresh; and records the run in the query
+// history. What differs between the windows
 // (their pages, grid, status line, caption, tree) comes in as hooks; what to
 // show is decided by the core's ViewOfOutcome. A run that lost the
 // connection offers to connect again.
@@ -78,6 +79,8 @@ private:
     void showOutcome(const ExecPlan &plan, const ExecOutcome &outcome);
     void setStatus(const QString &text);
     void offerReconnect();
+    // Every run that reached the server goes to the query history.
+    void recordHistory();
 
     QPlainTextEdit *m_editor;
     QPlainTextEdit *m_resultText;
