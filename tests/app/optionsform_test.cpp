@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -73,6 +74,7 @@ TEST_F(OptionsForm, FreshStoreShowsTheDefaults)
     EXPECT_TRUE(checked(form, "chkDisplayOwner"));
     EXPECT_FALSE(checked(form, "chkQueryMonoFont"));
     EXPECT_EQ(form.displayOwnerFormatIndex(), 1);
+    EXPECT_EQ(child<QSpinBox>(form, "spnHistorySize")->value(), 10000);
     EXPECT_TRUE(child<QPushButton>(form, "btnOK")->isDefault());
     EXPECT_EQ(child<QPushButton>(form, "btnOK")->text(), QStringLiteral("&OK"));
     EXPECT_EQ(child<QPushButton>(form, "btnCancel")->text(), QStringLiteral("&Cancel"));
@@ -122,6 +124,7 @@ TEST_F(OptionsForm, OkWritesEveryValueAsTyped)
                              "chkSaveSettings", "chkQuerytogrid", "chkDisplayOwner", "chkQueryMonoFont"})
         child<QCheckBox>(form, name)->toggle();
     child<QRadioButton>(form, "rgrpDisplayOwnerFormat_2")->setChecked(true);
+    child<QSpinBox>(form, "spnHistorySize")->setValue(500);
     child<QLineEdit>(form, "editConnSqexplnFile")->setText(QStringLiteral("/tmp/x.out"));
     child<QLineEdit>(form, "editConnSqexplnViewer")->setText(QStringLiteral("less"));
     child<QPushButton>(form, "btnOK")->click();
@@ -140,6 +143,7 @@ TEST_F(OptionsForm, OkWritesEveryValueAsTyped)
     EXPECT_FALSE(Settings::read(Settings::DisplayOwner));
     EXPECT_TRUE(Settings::read(Settings::QueryMonoFont));
     EXPECT_EQ(Settings::read(Settings::DisplayOwnerFormat), 2);
+    EXPECT_EQ(Settings::read(Settings::HistorySize), 500);
     EXPECT_EQ(Settings::readConnection(QStringLiteral("srv\\db"), Settings::ConnSqexplnFile), QStringLiteral("/tmp/x.out"));
     EXPECT_EQ(Settings::readConnection(QStringLiteral("srv\\db"), Settings::ConnSqexplnViewer), QStringLiteral("less"));
 

@@ -457,13 +457,13 @@ TEST_F(QueryFormTest, TheHistoryDialogReopensAStatementOnItsConnection)
     QTest::keyClick(list, Qt::Key_Delete);
     EXPECT_EQ(firstLines(), QStringList({QStringLiteral("select nosuch from parts"),
                                          QStringLiteral("select id from parts where id = 1")}));
-    QTest::keyClicks(dialog.findChild<QLineEdit *>(QStringLiteral("edtFilter")), QStringLiteral("ID = 1"));
-    dialog.refill();
-    EXPECT_EQ(firstLines(), QStringList{QStringLiteral("select id from parts where id = 1")});
     EXPECT_EQ(dialog.findChild<QPlainTextEdit *>(QStringLiteral("rtfStatement"))->toPlainText(),
-              QStringLiteral("select id from parts where id = 1"));
+              QStringLiteral("select nosuch from parts"));
 
-    QTest::keyClick(list, Qt::Key_Return);
+    // Enter at once after the text: what the text finds is opened.
+    auto *filter = dialog.findChild<QLineEdit *>(QStringLiteral("edtFilter"));
+    QTest::keyClicks(filter, QStringLiteral("ID = 1"));
+    QTest::keyClick(filter, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     TfrmQuery *reopened = nullptr;
     for (IChildWindow *window : shell->children())

@@ -90,9 +90,19 @@ TfrmQueryHistory::TfrmQueryHistory(IShell &shell, QWidget *parent) : QDialog(par
     m_rtfStatement->setObjectName(QStringLiteral("rtfStatement"));
     SetupSqlEditor(m_rtfStatement);
     m_rtfStatement->setReadOnly(true);
+    // An error's whole message above the statement that caused it.
+    m_lblOutcome = new QLabel(this);
+    m_lblOutcome->setObjectName(QStringLiteral("lblOutcome"));
+    m_lblOutcome->setWordWrap(true);
+    m_lblOutcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *details = new QWidget(this);
+    auto *detailsLayout = new QVBoxLayout(details);
+    detailsLayout->setContentsMargins(0, 0, 0, 0);
+    detailsLayout->addWidget(m_lblOutcome);
+    detailsLayout->addWidget(m_rtfStatement, 1);
     auto *splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(m_lvHistory);
-    splitter->addWidget(m_rtfStatement);
+    splitter->addWidget(details);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
 
@@ -172,9 +182,17 @@ void TfrmQueryHistory::refill()
     m_model.setEntries(std::move(entries));
     m_lvHistory->resizeColumnsToContents();
     m_lblCount->setText(QStringLiteral("%1 statement(s)").arg(m_model.rowCount()));
-    if (m_model.rowCount() > 0)
-        m_lvHistory->selectRow(0);
+    selectOnly(0);
     showCurrent();
+}
+
+// Not selectRow: that follows the keys held, and the dialog opens with Ctrl+Shift held.
+void TfrmQueryHistory::selectOnly(int row)
+{
+    if (row < 0 || row >= m_model.rowCount())
+        return;
+    m_lvHistory->selectionModel()->setCurrentIndex(
+        m_model.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 QList<qint64> TfrmQueryHistory::selectedIds() const
@@ -191,6 +209,8 @@ void TfrmQueryHistory::showCurrent()
     const HistoryEntry *entry = m_model.entryAt(m_lvHistory->currentIndex().row());
     const bool selected = entry && m_lvHistory->selectionModel()->isRowSelected(m_lvHistory->currentIndex().row());
     m_rtfStatement->setPlainText(selected ? entry->text : QString());
+    m_lblOutcome->setText(selected && entry->outcome == HistoryOutcome::Error ? HistoryOutcomeText(*entry) : QString());
+    m_lblOutcome->setVisible(!m_lblOutcome->text().isEmpty());
     updateButtons();
 }
 
@@ -204,6 +224,9 @@ void TfrmQueryHistory::updateButtons()
 
 void TfrmQueryHistory::openSelected()
 {
+    // Enter typed right after the filter text opens what that text finds.
+    if (m_filterDelay.isActive())
+        refill();
     const QModelIndex current = m_lvHistory->currentIndex();
     const HistoryEntry *entry = m_model.entryAt(current.row());
     if (!entry || !m_lvHistory->selectionModel()->isRowSelected(current.row()))
@@ -241,8 +264,7 @@ void TfrmQueryHistory::deleteSelected()
     fillConnections();
     refill();
     // The selection stays where it was, on the entry that followed.
-    if (m_model.rowCount() > 0)
-        m_lvHistory->selectRow(qMin(row, m_model.rowCount() - 1));
+    selectOnly(qMin(row, m_model.rowCount() - 1));
 }
 
 void TfrmQueryHistory::clearAll()

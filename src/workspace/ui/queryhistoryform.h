@@ -34,6 +34,7 @@ public:
 private:
     QList<qint64> selectedIds() const;
     void showCurrent();
+    void selectOnly(int row);
     void fillConnections();
     void updateButtons();
     void showFailure(const std::exception &failure);
@@ -47,6 +48,7 @@ private:
     QTableView *m_lvHistory = nullptr;
     QPlainTextEdit *m_rtfStatement = nullptr;
     QLabel *m_lblCount = nullptr;
+    QLabel *m_lblOutcome = nullptr;
     QPushButton *m_btnOpen = nullptr;
     QPushButton *m_btnDelete = nullptr;
     QPushButton *m_btnClear = nullptr;
