@@ -682,6 +682,13 @@ void SessionImpl::raiseSqliteError(int rc, const ast::Statement &stmt, int targe
 
 // ---------------------------------------------------------------- other statements
 
+void SessionImpl::releaseReaders()
+{
+    // readRest unregisters its reader.
+    while (!m_readers.empty())
+        m_readers.back()->readRest();
+}
+
 void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &text)
 {
     m_catalog.forgetSchemaVersion();
@@ -700,6 +707,13 @@ void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &te
         releaseSavepoint();
         m_catalog.bumpVersion();
     };
+    switch (stmt.kind) {
+    case K::DropTable: case K::AlterTable: case K::Rename: case K::Truncate: case K::DropIndex: case K::AlterIndex:
+        releaseReaders();
+        break;
+    default:
+        break;
+    }
     switch (stmt.kind) {
     case K::CreateTable:
         asDdl([&] { ddl::createTable(*this, static_cast<const ast::CreateTableStatement &>(stmt), text); });

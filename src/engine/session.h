@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 struct sqlite3;
 
@@ -28,6 +29,20 @@ namespace spl { class Runtime; }
 
 // Tabids of session temp tables start here so they never meet catalog tabids.
 inline constexpr int kTempTabidBase = 0x40000000;
+
+// A statement of the session part way through its rows. SQLite destroys no
+// b-tree (DROP TABLE, DROP INDEX, a table ALTER rebuilds) while any statement
+// of the connection reads, even an unrelated one, and fails with
+// SQLITE_LOCKED; Informix drops regardless. So before such a statement each
+// open reader takes its remaining rows into memory and lets go of SQLite,
+// and hands them out as before.
+class OpenReader {
+public:
+    virtual void readRest() = 0;
+
+protected:
+    ~OpenReader() = default;
+};
 
 class SessionImpl : public Session {
 public:
@@ -114,6 +129,12 @@ public:
     // failing statement reports it instead of SQLite's message.
     void setPendingError(ErrorInfo e) { m_pendingError = std::move(e); }
 
+    // Readers register while they have rows left in SQLite.
+    void addReader(OpenReader *r) { m_readers.push_back(r); }
+    void removeReader(OpenReader *r) { std::erase(m_readers, r); }
+    // Before a statement that destroys storage: every open reader reads its rest.
+    void releaseReaders();
+
     // Maps a SQLite failure of a translated statement to an Informix error.
     [[noreturn]] void raiseSqliteError(int rc, const ast::Statement &stmt, int targetTabid);
 
@@ -147,6 +168,7 @@ private:
     std::unordered_map<std::string, CachedTranslation> m_translationCache;
     std::unique_ptr<spl::Runtime> m_spl;
     std::optional<ErrorInfo> m_pendingError;
+    std::vector<OpenReader *> m_readers;
 };
 
 // DDL units (ddl_table.cpp, ddl_index.cpp, ddl_sequence.cpp).

@@ -382,6 +382,83 @@ struct Running {
     }
 };
 
+// A FOREACH query's rows: stepped from SQLite until a statement of the loop
+// body is about to destroy storage, then from memory (see OpenReader).
+class ForeachRows final : private OpenReader {
+public:
+    ForeachRows(SessionImpl &s, sqlite3_stmt *st, const ast::Statement &stmt, std::size_t columns)
+        : m_s(s), m_st(st), m_stmt(stmt), m_row(columns)
+    {
+        m_s.addReader(this);
+    }
+    ~ForeachRows()
+    {
+        if (m_st)
+            m_s.removeReader(this);
+    }
+    ForeachRows(const ForeachRows &) = delete;
+    ForeachRows &operator=(const ForeachRows &) = delete;
+
+    // The next row; nullptr after the last.
+    const std::vector<Value> *next()
+    {
+        if (!m_st) {
+            if (m_pos < m_rest.size())
+                return &m_rest[m_pos++];
+            if (m_failure) {
+                const ErrorInfo e = *m_failure;
+                m_failure.reset();
+                throw EngineError(e);
+            }
+            return nullptr;
+        }
+        const int rc = sqlite3_step(m_st);
+        if (rc == SQLITE_DONE) {
+            release();
+            return nullptr;
+        }
+        if (rc != SQLITE_ROW)
+            m_s.raiseSqliteError(rc, m_stmt, 0);
+        for (std::size_t i = 0; i < m_row.size(); ++i)
+            m_row[i] = readValue(m_st, static_cast<int>(i));
+        return &m_row;
+    }
+
+private:
+    void readRest() override
+    {
+        int rc;
+        while ((rc = sqlite3_step(m_st)) == SQLITE_ROW) {
+            std::vector<Value> &row = m_rest.emplace_back(m_row.size());
+            for (std::size_t i = 0; i < row.size(); ++i)
+                row[i] = readValue(m_st, static_cast<int>(i));
+        }
+        if (rc != SQLITE_DONE) {
+            try {
+                m_s.raiseSqliteError(rc, m_stmt, 0);
+            } catch (const EngineError &e) {
+                m_failure = e.info();
+            }
+        }
+        release();
+    }
+
+    void release()
+    {
+        sqlite3_reset(m_st);
+        m_st = nullptr;
+        m_s.removeReader(this);
+    }
+
+    SessionImpl &m_s;
+    sqlite3_stmt *m_st;
+    const ast::Statement &m_stmt;
+    std::vector<Value> m_row;
+    std::vector<std::vector<Value>> m_rest;
+    std::size_t m_pos = 0;
+    std::optional<ErrorInfo> m_failure;
+};
+
 } // namespace
 
 std::vector<Value> Interpreter::values(SqlPart &p, Frame &f, std::vector<TypeDesc> *types)
@@ -832,14 +909,10 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
         std::vector<TypeDesc> types;
         for (const ColumnDescription &c : p.tr.columns)
             types.push_back(typeOf(c));
-        for (;;) {
-            const int rc = sqlite3_step(run.st);
-            if (rc == SQLITE_DONE)
-                break;
-            if (rc != SQLITE_ROW)
-                m_s.raiseSqliteError(rc, *p.stmt, 0);
+        ForeachRows rows(m_s, run.st, *p.stmt, s.targets.size());
+        while (const std::vector<Value> *row = rows.next()) {
             for (std::size_t i = 0; i < s.targets.size(); ++i)
-                store(f, s.targets[i], readValue(run.st, static_cast<int>(i)), types[i]);
+                store(f, s.targets[i], (*row)[i], types[i]);
             bool stop = false;
             const Flow flow = loopBody(s, f, "foreach", stop);
             if (flow != Flow::Next)

@@ -425,7 +425,7 @@ struct Prepared {
     sqlite3_stmt *wrapped = nullptr;    // translation.sql next to a plainSql, prepared on first need
 };
 
-class StatementImpl : public Statement {
+class StatementImpl final : public Statement, private OpenReader {
 public:
     StatementImpl(SessionImpl &s, std::string text) : m_s(s), m_text(std::move(text))
     {
@@ -442,6 +442,8 @@ public:
 
     ~StatementImpl() override
     {
+        if (m_cursor)
+            m_s.removeReader(this);
         for (Prepared &p : m_prepared) {
             sqlite3_finalize(p.stmt);
             sqlite3_finalize(p.wrapped);
@@ -513,8 +515,14 @@ private:
         if (m_routineRows) {
             Sqlca &ca = m_s.mutableSqlca();
             if (m_routinePos >= m_routineResult.rows.size()) {
-                ca.sqlcode = 100;
                 m_routineRows = false;
+                if (m_restFailure) {
+                    const ErrorInfo e = *m_restFailure;
+                    m_restFailure.reset();
+                    fail(e);
+                    throw EngineError(e);
+                }
+                ca.sqlcode = 100;
                 return false;
             }
             m_row = std::move(m_routineResult.rows[m_routinePos++]);
@@ -549,12 +557,10 @@ private:
         }
         if (rc == SQLITE_DONE) {
             ca.sqlcode = 100;
-            sqlite3_reset(m_cursor);
-            m_cursor = nullptr;
+            dropCursor();
             return false;
         }
-        sqlite3_reset(m_cursor);
-        m_cursor = nullptr;
+        dropCursor();
         try {
             m_s.raiseSqliteError(rc, *(*m_script)[m_cursorIndex], 0);
         } catch (const EngineError &e) {
@@ -566,12 +572,11 @@ private:
 public:
     void close() override
     {
-        if (m_cursor)
-            sqlite3_reset(m_cursor);
-        m_cursor = nullptr;
+        dropCursor();
         m_noRows = false;
         m_routineRows = false;
         m_routineResult = {};
+        m_restFailure.reset();
         m_columns.clear();
         m_row.clear();
         m_fetched = 0;
@@ -587,6 +592,39 @@ private:
     };
 
     void fail(const ErrorInfo &e) { m_s.recordError(e); }
+
+    void dropCursor()
+    {
+        if (!m_cursor)
+            return;
+        sqlite3_reset(m_cursor);
+        m_cursor = nullptr;
+        m_s.removeReader(this);
+    }
+
+    // The cursor's remaining rows go where a routine's rows wait to be
+    // handed out; a failure on the way is raised after the rows before it.
+    void readRest() override
+    {
+        std::vector<std::vector<Value>> rows;
+        int rc;
+        while ((rc = sqlite3_step(m_cursor)) == SQLITE_ROW) {
+            std::vector<Value> &row = rows.emplace_back(m_columns.size());
+            for (size_t c = 0; c < m_columns.size(); ++c)
+                convertInto(row[c], m_cursor, static_cast<int>(c), m_plans[c]);
+        }
+        if (rc != SQLITE_DONE) {
+            try {
+                m_s.raiseSqliteError(rc, *(*m_script)[m_cursorIndex], 0);
+            } catch (const EngineError &e) {
+                m_restFailure = e.info();
+            }
+        }
+        dropCursor();
+        m_routineResult.rows = std::move(rows);
+        m_routinePos = 0;
+        m_routineRows = true;
+    }
 
     void runOne(size_t i, bool last)
     {
@@ -693,6 +731,7 @@ private:
                 return;
             }
             m_cursor = run;
+            m_s.addReader(this);
             m_cursorIndex = i;
             m_columns = tr.columns;
             m_row.assign(m_columns.size(), Value::null());
@@ -839,6 +878,7 @@ private:
     bool m_routineRows = false;
     spl::ResultRows m_routineResult;
     size_t m_routinePos = 0;
+    std::optional<ErrorInfo> m_restFailure;  // where the rows read ahead by readRest stopped
     size_t m_cursorIndex = 0;
     std::vector<ColumnDescription> m_columns;
     std::vector<FetchPlan> m_plans;  // one per column of m_columns while a cursor is open

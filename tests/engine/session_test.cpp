@@ -286,6 +286,44 @@ TEST_F(SessionTest, DdlInsideATransactionReachesPreparedStatements)
     EXPECT_EQ(rowsText(*s, "select n from t order by n"), "1\n2\n");
 }
 
+// SQLite destroys no b-tree while any statement of the connection reads,
+// however unrelated; Informix drops and rebuilds regardless. A cursor part
+// way through its rows gives the rest as before.
+TEST_F(SessionTest, OpenCursorGoesOnAcrossDropsOfItsOwnSession)
+{
+    const struct {
+        const char *name;
+        const char *setup;
+        const char *change;
+    } cases[] = {
+        {"drop table", "create table other (k integer)", "drop table other"},
+        {"drop temp table", "create temp table other (k integer)", "drop table other"},
+        {"drop index of the table read", "create index ix on t (c)", "drop index ix"},
+        {"alter rebuilds a table", "create table other (k integer)", "alter table other add (m integer)"},
+    };
+    int file = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = (m_dir / ("case" + std::to_string(++file) + ".db")).string();
+        Session::createDatabase(path, "ann");
+        auto s = Session::open(path, "ann");
+        s->execute("create table t (n integer, c char(4)); insert into t values (1, 'a');"
+                   "insert into t values (2, 'b'); insert into t values (3, 'c')");
+        s->execute(c.setup);
+        auto q = s->prepare("select n, c from t order by n");
+        q->execute();
+        ASSERT_TRUE(q->next());
+        EXPECT_EQ(codeOf([&] { s->execute(c.change); }), 0);
+        std::string rest;
+        while (q->next())
+            rest += std::to_string(q->value(0).integer) + q->value(1).text;
+        EXPECT_EQ(rest, "2b3c");
+        EXPECT_EQ(s->sqlca().sqlcode, 100);
+        q->execute();
+        EXPECT_TRUE(q->next());
+    }
+}
+
 TEST_F(SessionTest, InterruptStopsALongStatement)
 {
     auto s = Session::open(m_path, "ann");
