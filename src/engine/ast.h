@@ -524,6 +524,7 @@ struct RoutineStatement : Statement {
     std::string specificName;             // CREATE routine: SPECIFIC name
     int specificOffset = -1;
     bool specific = false;                // DROP SPECIFIC ...: name is the specific name
+    char dropKind = 'R';                  // DROP: P procedure, F function, R routine
     bool ifExists = false;                // DROP routine IF EXISTS
     bool hasSignature = false;            // DROP routine name (types): the list was written
 };

@@ -119,8 +119,12 @@ void dropRoutine(SessionImpl &s, const ast::RoutineStatement &st)
 {
     const std::string types = paramTypes(st.signature);
     std::vector<int> ids;
+    // DROP PROCEDURE takes procedures (and what CREATE PROCEDURE made with
+    // RETURNING, which the catalog keeps as a procedure), DROP FUNCTION
+    // functions: a routine of the other kind is no routine of that name.
     for (const Routine &r : routines(s, st.name.name, st.name.owner, st.specific))
-        if (st.specific || !st.hasSignature || r.types == types)
+        if ((st.specific || !st.hasSignature || r.types == types) && (st.dropKind != 'P' || r.isProc)
+            && (st.dropKind != 'F' || !r.isProc))
             ids.push_back(r.procid);
     if (ids.empty() && st.ifExists)
         return;

@@ -460,10 +460,15 @@ StatementPtr Parser::dropStatement()
     else if (w == "database") kind = StmtKind::DropDatabase;
     else if (w == "procedure" || w == "function" || w == "routine" || w == "specific") {
         auto s = std::make_unique<RoutineStatement>(StmtKind::DropRoutine);
+        std::string what = w;
         if (w == "specific") {
-            if (!acceptWord("procedure") && !acceptWord("function") && !acceptWord("routine")) fail();
+            if (acceptWord("procedure")) what = "procedure";
+            else if (acceptWord("function")) what = "function";
+            else if (acceptWord("routine")) what = "routine";
+            else fail();
         }
         s->isFunction = w == "function";
+        s->dropKind = what == "procedure" ? 'P' : what == "function" ? 'F' : 'R';
         s->specific = w == "specific";
         if (acceptWord("if")) {
             expectWord("exists");
