@@ -11,7 +11,8 @@ set -euo pipefail
 
 PACKAGES=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev
+  libgraphviz-dev  # lays out the table diagrams and plan pictures
   libsqlite3-dev libboost-dev sqlite3
   unixodbc-dev odbcinst libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -109,6 +109,8 @@ public:
 
     TdmDbObjects &module() { return *m_module; }
     DbSession &session() { return *m_session; }
+    // The embedded driver's data folder (the database, the explain files).
+    QString dataFolder() const { return m_dir.filePath(QStringLiteral("databases")); }
 
 private:
     CatalogFixture(const QString &script, const QString *sql, bool delimident = false)

@@ -83,6 +83,8 @@ public:
     virtual void previous() = 0;
     virtual void queryTab() = 0;
     virtual void reloadDataPage() = 0;
+    // The picture of the database's tables and their foreign keys.
+    virtual void databaseDiagram() {}
 
     // State the menu rules read.
     virtual QList<VisiblePage> visiblePages() const = 0;
@@ -96,6 +98,8 @@ public:
     virtual void pasteTemplate(const QString &kind) = 0;
     // Bound to this connection, whether or not its browser still lists it.
     virtual bool boundTo(const IConnection *connection) const = 0;
+    // The Plan page: the last explained run's plan as text and as a picture.
+    virtual void viewPlan() {}
 };
 
 } // namespace quodlin

@@ -64,12 +64,14 @@ MenuState ComputeMenuState(const FrameSnapshot &frame)
     set({Command::Back}, browser && frame.hasPreviousNode);
     set({Command::NextWindow}, n >= 2);
     set({Command::QueryTab}, browser);
+    set({Command::ViewPlan}, query);
+    set({Command::DatabaseDiagram}, browser);
     // A running statement owns the connection: what would use it waits for Stop or the end.
     set({Command::Stop}, frame.running);
     if (frame.running)
         set({Command::Execute, Command::RefreshData, Command::Compile, Command::SaveAsScript, Command::SaveAsSqd,
              Command::SaveAsCsv, Command::SaveAsUnload,
-             Command::Refresh, Command::Back, Command::Previous},
+             Command::Refresh, Command::Back, Command::Previous, Command::DatabaseDiagram},
             false);
     return m;
 }

@@ -15,12 +15,12 @@ namespace quodlin {
 // One id per main-window command; the actions carry "mnu..." object names.
 enum class Command {
     Connect, Disconnect, New, NewProc, NewView, NewTrigger, NewSynonym, Query,
-    Execute, ExplainQuery, Edit, ExternalEdit, Compile, Open, Save, SaveAs,
+    Execute, ExplainQuery, ViewPlan, Edit, ExternalEdit, Compile, Open, Save, SaveAs,
     SaveAsScript, SaveAsSqd, SaveAsCsv, SaveAsUnload, Print, PrintSetup, Exit,
     Cut, Copy, Paste, PasteQuery, MemorizeQuery, QueryHistory, Refresh, RefreshData,
     Find, Replace, SearchAgain,
     LiveData, ExplainEnabled, ToolbarCaptions, ResetTemplates, Options,
-    EditSchema, BdeConfiguration, SetNet32,
+    EditSchema, BdeConfiguration, SetNet32, DatabaseDiagram,
     Cascade, Tile, ArrangeIcons, MinimizeAll, NextWindow, Previous, Back, QueryTab,
     About, FindError, Stop,
     Count_

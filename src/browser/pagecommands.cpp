@@ -72,6 +72,8 @@ BrowserPrintChoice ChooseBrowserPrint(const QList<VisiblePage> &visible, const Q
         break;
     case PageContent::DefinitionEditor:
         return {C::EditorText, objectTitle + bracketed, page.widgetName, {}};
+    case PageContent::Diagram:
+        return {C::Picture, page.printTitle + bracketed, page.widgetName, {}};
     default:
         break;
     }

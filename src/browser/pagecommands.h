@@ -20,6 +20,8 @@ struct BrowserPrintChoice {
         EditorText,
         // The query named `source` rendered as a text table (its grid `grid`).
         CatalogList,
+        // The picture of the view named `source`.
+        Picture,
     };
     Kind kind = Nothing;
     QString title;

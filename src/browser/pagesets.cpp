@@ -64,7 +64,9 @@ QList<PageSetDesc> buildPageSets()
          PageDesc{s("pageTableData"), s("&Data"), PageContent::Data, {}, s("gridTableData"), s("qryTableData"),
                   s("dsTableData"), {}, s("Data for")},
          sqlPage("pageTableSQL", "S&QL"),
-         PageDesc{s("pageTableDDL"), s("DD&L"), PageContent::Ddl, {}, s("rtfTableDDL"), {}, {}, {}, s("DDL for")}}};
+         PageDesc{s("pageTableDDL"), s("DD&L"), PageContent::Ddl, {}, s("rtfTableDDL"), {}, {}, {}, s("DDL for")},
+         PageDesc{s("pageTableDiagram"), s("Dia&gram"), PageContent::Diagram, {}, s("viewTableDiagram"), {}, {}, {},
+                  s("Diagram for")}}};
 
     sets << PageSetDesc{
         s("tabProc"),

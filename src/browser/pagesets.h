@@ -21,7 +21,8 @@
 namespace quodlin {
 
 // Ddl: a table's schema as DDL, read-only, written when the page is shown.
-enum class PageContent { List, Properties, Grid, DefinitionEditor, Data, Sql, Ddl };
+// Diagram: a table's relations as a picture, drawn when the page is shown.
+enum class PageContent { List, Properties, Grid, DefinitionEditor, Data, Sql, Ddl, Diagram };
 
 // A Go button: builds the caption of a table node (kind 1) from the current
 // row's name and owner fields of `query` and goes to the node with that label.

@@ -306,4 +306,17 @@ void TdmDbObjects::LoadProc(const QString &name, const QString &owner) { LoadObj
 void TdmDbObjects::LoadTrigger(const QString &name, const QString &owner) { LoadObject(KindTrigger, name, owner); }
 void TdmDbObjects::LoadSynonym(const QString &name, const QString &owner) { LoadObject(KindSynonym, name, owner); }
 
+void TdmDbObjects::ForEachRow(const QString &sql, const std::function<void(DbQuery &)> &row, const QVariantMap &params)
+{
+    DbQuery q(session());
+    q.setDatabaseName(GetDatabaseName());
+    q.setSql(sql);
+    for (auto it = params.cbegin(); it != params.cend(); ++it)
+        q.setParam(it.key(), it.value());
+    q.open();
+    for (q.first(); !q.eof(); q.next())
+        row(q);
+    q.close();
+}
+
 } // namespace quodlin

@@ -42,7 +42,7 @@ QList<ObjectKindDesc> buildKinds()
     view.image = ImageView;
     view.icon = s("1-view");
     view.lists = {list("", "Views", "qryViews")};
-    view.hiddenPages = {s("pageTableIndexes"), s("pageTableTriggers"), s("pageTableDDL")};
+    view.hiddenPages = {s("pageTableIndexes"), s("pageTableTriggers"), s("pageTableDDL"), s("pageTableDiagram")};
     view.firstTabCaption = s("&View");
     view.captionPrefix = s("View: ");
     view.title = s("View");

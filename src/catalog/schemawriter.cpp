@@ -100,15 +100,7 @@ struct Catalog {
 void readRows(TdmDbObjects &module, const QString &sql, const std::function<void(DbQuery &)> &row,
               const QVariantMap &params = {})
 {
-    DbQuery q(module.session());
-    q.setDatabaseName(module.GetDatabaseName());
-    q.setSql(sql);
-    for (auto it = params.cbegin(); it != params.cend(); ++it)
-        q.setParam(it.key(), it.value());
-    q.open();
-    for (q.first(); !q.eof(); q.next())
-        row(q);
-    q.close();
+    module.ForEachRow(sql, row, params);
 }
 
 QString str(DbQuery &q, const char *field)

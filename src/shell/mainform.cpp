@@ -173,6 +173,11 @@ void TMainForm::FormCreate()
     on(Command::Previous, [this] { routeToBrowser(&IObjectBrowserWindow::previous); });
     on(Command::Back, [this] { routeToBrowser(&IObjectBrowserWindow::back); });
     on(Command::QueryTab, [this] { routeToBrowser(&IObjectBrowserWindow::queryTab); });
+    on(Command::DatabaseDiagram, [this] { routeToBrowser(&IObjectBrowserWindow::databaseDiagram); });
+    on(Command::ViewPlan, [this] {
+        if (auto *query = activeAs<IQueryWindow>())
+            query->viewPlan();
+    });
     on(Command::About, [this] { mnuHelpAboutClick(); });
     on(Command::FindError, [this] { mnuHelpFindErrorClick(); });
     connect(m_cboDatabaseAlias, &QComboBox::activated, this, [this] { cboDatabaseAliasChange(); });

@@ -38,6 +38,8 @@ const CommandDef kFileMenu[] = {
     {Command::Query, "mnuFileQuery", "&Query", "Ctrl+Q", "", true, false},
     {Command::Execute, "mnuFileExecute", "&Execute", "Ctrl+E", "", true, false},
     {Command::ExplainQuery, "mnuFileExplainQuery", "Explain Query", "F10", "", true, false},
+    {Command::ViewPlan, "mnuFileViewPlan", "&View Plan", "Ctrl+F10", "The last explained statement's plan as a picture",
+     true, false},
     {Command::Stop, "mnuFileStop", "S&top", "", "Stop the running statement", true, false},
     {Command::Edit, "mnuFileEdit", "Ed&it", "Ctrl+D", "", true, false},
     {Command::ExternalEdit, "mnuFileExternalEdit", "Externa&l Edit", "Ctrl+W", "", true, false},
@@ -86,6 +88,8 @@ const CommandDef kToolsMenu[] = {
     {Command::EditSchema, "mnuToolsEditSchema", "&Edit Schema", "", "", false, false},
     {Command::BdeConfiguration, "mnuToolsBDEConfig", "&BDE Configuration", "", "", false, false},
     {Command::SetNet32, "mnuToolsSetNet32", "&Informix SetNet32", "", "", false, false},
+    {Command::DatabaseDiagram, "mnuToolsDatabaseDiagram", "Database &Diagram", "",
+     "The tables of the database and their foreign keys as a picture", true, false},
 };
 const CommandDef kWindowMenu[] = {
     {Command::Cascade, "mnuWindowCascade", "&Cascade", "", "Arrange windows to overlap", false, false},

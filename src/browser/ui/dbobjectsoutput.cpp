@@ -261,6 +261,9 @@ void TfrmDbObjects::print()
         case BrowserPrintChoice::EditorText:
             printed = PrintRichEdits(m_shell, this, choice.title, {editorNamed(choice.source)});
             break;
+        case BrowserPrintChoice::Picture:
+            printed = printTableDiagram(choice.title);
+            break;
         case BrowserPrintChoice::CatalogList: {
             DbQuery &list = choice.source == QLatin1String("qryTableData") ? *m_qryTableData
                                                                            : m_module->query(choice.source);

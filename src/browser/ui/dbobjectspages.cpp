@@ -14,6 +14,7 @@
 #include "db/dbquerymodel.h"
 #include "db/ui/dbnavigator.h"
 #include "db/ui/gridcolumns.h"
+#include "output/ui/graphpicture.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -137,6 +138,9 @@ void TfrmDbObjects::createLayout()
     QAction *treeCopyDdl = named(m_popupTree->addAction(QStringLiteral("Copy DD&L")),
                                  QStringLiteral("mnuTreeCopyDDL"));
     connect(treeCopyDdl, &QAction::triggered, this, [this] { copyDdl(m_history.current()); });
+    QAction *diagram = named(m_popupTree->addAction(QStringLiteral("Database Dia&gram...")),
+                             QStringLiteral("mnuTreeDiagram"));
+    connect(diagram, &QAction::triggered, this, [this] { databaseDiagram(); });
     m_popupTree->addSeparator();
     named(m_popupTree->addAction(QStringLiteral("Cancel")), QStringLiteral("mnuTreeCancel"));
     connect(compile, &QAction::triggered, this, [this] {
@@ -357,6 +361,9 @@ QWidget *TfrmDbObjects::createPage(const PageDesc &page)
     case PageContent::Sql:
         bareLayout(widget);
         break;
+    case PageContent::Diagram:
+        createDiagramPage(widget, page.widgetName);
+        break;
     case PageContent::Ddl: {
         auto *layout = bareLayout(widget);
         auto *editor = named(new QPlainTextEdit, page.widgetName);
@@ -513,6 +520,10 @@ void TfrmDbObjects::loadTableView(const TNodeInfo &info)
     if (auto *ddl = findChild<QPlainTextEdit *>(QStringLiteral("rtfTableDDL")))
         ddl->clear();
     showTableDdlIfShown();
+    m_diagramLoaded = false;
+    if (m_diagramView)
+        m_diagramView->clearPicture();
+    showTableDiagramIfShown();
 
     if (const ObjectKindDesc *kind = FindObjectKind(info.Kind); kind && kind->definition != DefinitionLayout::None) {
         m_definitionText = RebuildDefinitionText(kind->definition, m_module->query(kind->bodyQuery));
@@ -550,6 +561,7 @@ void TfrmDbObjects::tabTableChange()
     updateMenus();
     openDataPageIfShown();
     showTableDdlIfShown();
+    showTableDiagramIfShown();
 }
 
 void TfrmDbObjects::reloadDataPage()

@@ -464,6 +464,8 @@ void TfrmDbObjects::popupTreePopup()
             a->setVisible(drop);
         else if (name == QLatin1String("mnuTreeCopyDDL"))
             a->setVisible(kind == KindTable);
+        else if (name == QLatin1String("mnuTreeDiagram"))
+            a->setVisible(m_connected && !running());
         else
             a->setVisible(false);
     }

@@ -27,6 +27,8 @@
 #include <optional>
 
 class QAction;
+class QComboBox;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -43,6 +45,7 @@ namespace quodlin {
 
 class DbQuery;
 enum class ExportFormat;
+class GraphPictureView;
 class DbQueryModel;
 struct GotoButton;
 struct PageDesc;
@@ -122,6 +125,8 @@ public:
     QString tableDdl(const TNodeInfo &table);
     // Copy DDL of the tree and list menus: the table's DDL to the clipboard.
     void copyDdl(int node);
+    // The whole database's diagram in a window of its own (dbobjectsdiagram.cpp).
+    void databaseDiagram() override;
 
     // Selects the first node labelled `caption` (tree order) or the given node;
     // nothing happens when none matches.
@@ -224,6 +229,10 @@ private:
     void tabTableChange();
     void connectionBusyChanged(bool busy);
     void showTableDdlIfShown();
+    // The Diagram page: built once, drawn when shown for the table (dbobjectsdiagram.cpp).
+    void createDiagramPage(QWidget *page, const QString &viewName);
+    void showTableDiagramIfShown();
+    bool printTableDiagram(const QString &title);
     RunPanelHooks runHooks();
     // Attaches the result query to the grid (grid mode) once a run has ended.
     void showResultGrid(bool attach);
@@ -266,6 +275,10 @@ private:
     bool m_destroying = false;
     bool m_shown = false;
     bool m_ddlLoaded = false;  // the DDL page holds the shown table's text
+    bool m_diagramLoaded = false;  // the Diagram page shows the shown table
+    GraphPictureView *m_diagramView = nullptr;
+    QComboBox *m_diagramDepth = nullptr;
+    QDialog *m_databaseDiagram = nullptr;
     QString m_tableDataFailure;  // why the shown table's data page has no statement
 
     QSplitter *m_splitterExplorer = nullptr;

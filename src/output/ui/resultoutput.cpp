@@ -10,6 +10,7 @@
 #include "output/ui/textprinter.h"
 
 #include <QAction>
+#include <QPainter>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
@@ -83,24 +84,31 @@ void QueryToRichEdit(IShell &shell, DbQuery &dataSet, QPlainTextEdit *richEdit, 
 
 namespace {
 
-// The title (when not empty), then the blocks, on the printer or its preview.
-bool printBlocks(IShell &shell, QWidget *from, const QString &title, const QFont &font, QList<PrintBlock> blocks)
+// The shell's printer through its preview or the print dialog; `paint`
+// is false when the printer cannot be painted on.
+bool printPages(IShell &shell, QWidget *from, const std::function<bool(QPrinter &)> &paint)
 {
-    if (!title.isEmpty())
-        blocks.prepend(QStringList{title});
     QPrinter &printer = shell.printer();
     if (shell.printPreviewing()) {
         QPrintPreviewDialog preview(&printer, from->window());
         preview.setObjectName(QStringLiteral("PrintPreviewDialog"));
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                         [&](QPrinter *target) { PrintDocument(*target, font, blocks); });
+                         [&](QPrinter *target) { paint(*target); });
         return preview.exec() == QDialog::Accepted;
     }
     if (!Dialogs().printDialog(&printer, from->window()))
         return false;
-    if (!PrintDocument(printer, font, blocks))
+    if (!paint(printer))
         throw std::runtime_error("The printer could not be opened.");
     return true;
+}
+
+// The title (when not empty), then the blocks, on the printer or its preview.
+bool printBlocks(IShell &shell, QWidget *from, const QString &title, const QFont &font, QList<PrintBlock> blocks)
+{
+    if (!title.isEmpty())
+        blocks.prepend(QStringList{title});
+    return printPages(shell, from, [&](QPrinter &printer) { return PrintDocument(printer, font, blocks); });
 }
 
 } // namespace
@@ -113,6 +121,27 @@ bool PrintRichEdits(IShell &shell, QWidget *from, const QString &title, const QL
             blocks << PrintBlock(PlainTextSqlEditor(editor).lines());
     const QFont font = !editors.isEmpty() && editors.first() ? editors.first()->font() : QFont();
     return printBlocks(shell, from, title, font, blocks);
+}
+
+bool PrintPicture(IShell &shell, QWidget *from, const QString &title, const QFont &font,
+                  const std::function<void(QPainter &, const QRectF &)> &paint)
+{
+    return printPages(shell, from, [&](QPrinter &printer) {
+        QPainter painter;
+        if (!painter.begin(&printer))
+            return false;
+        const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+        const QRectF area(QPointF(0, 0), page.size());
+        QFont titleFont = font;
+        titleFont.setBold(true);
+        painter.setFont(titleFont);
+        painter.setPen(Qt::black);
+        const QRectF titleBox = painter.boundingRect(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, title);
+        painter.drawText(titleBox, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, title);
+        const double gap = titleBox.height() / 2;
+        paint(painter, area.adjusted(0, titleBox.height() + gap, 0, 0));
+        return painter.end();
+    });
 }
 
 bool PrintQuery(IShell &shell, QWidget *from, DbQuery *dataSet, QPlainTextEdit *sqlEditor, QPlainTextEdit *pane,

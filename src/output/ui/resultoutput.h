@@ -11,6 +11,9 @@
 #include <functional>
 
 class QAction;
+class QFont;
+class QPainter;
+class QRectF;
 class QMenu;
 class QPlainTextEdit;
 class QTableView;
@@ -29,6 +32,10 @@ void QueryToRichEdit(IShell &shell, DbQuery &dataSet, QPlainTextEdit *richEdit, 
 // and the editors' lines (absent entries skipped, a blank line between).
 // False when cancelled; raises when the printer cannot be written.
 bool PrintRichEdits(IShell &shell, QWidget *from, const QString &title, const QList<QPlainTextEdit *> &editors);
+// The print dialog (or the shell's preview), then the title in `font` and
+// below it what `paint` draws into the rest of the page (a picture, fitted).
+bool PrintPicture(IShell &shell, QWidget *from, const QString &title, const QFont &font,
+                  const std::function<void(QPainter &, const QRectF &)> &paint);
 // Prints an SQL editor with the result set's rows laid out whole for the
 // page (the pane's font); without an open result set, the pane's lines.
 // False when cancelled.

@@ -16,10 +16,12 @@
 #include "db/ui/gridcolumns.h"
 #include "output/editorfiles.h"
 #include "output/exportwriter.h"
+#include "output/ui/graphpicture.h"
 #include "output/ui/resultoutput.h"
 #include "workspace/memorizedqueries.h"
 #include "workspace/sqlanalysis.h"
 #include "workspace/ui/memorizedqueriesform.h"
+#include "workspace/ui/queryplanpage.h"
 #include "workspace/ui/sqleditwidget.h"
 
 #include <QAction>
@@ -176,6 +178,10 @@ void TfrmQuery::buildWidgets()
     SetupSqlEditor(m_rtfResults, false);
     resultsLayout->addWidget(m_rtfResults, 1);
     m_tabQuery->addTab(m_pageResults, QStringLiteral("&Results"));
+    m_pagePlan = new QueryPlanPage;
+    m_pagePlan->setObjectName(QStringLiteral("pagePlan"));
+    m_pagePlan->view()->setPrintHandler([this] { print(); });
+    m_tabQuery->addTab(m_pagePlan, QStringLiteral("&Plan"));
     layout->addWidget(m_tabQuery, 1);
 
     m_runPanel = std::make_unique<RunPanel>(this, m_rtfSQL, m_rtfResults, *m_qryQuery, *m_qryExplain, runHooks());
@@ -458,6 +464,7 @@ RunPanelHooks TfrmQuery::runHooks()
         updateMenus();
         if (!outcome || !m_connection)
             return;
+        refreshPlan();
         const bool failed = outcome->result == ExecResult::Failed || outcome->result == ExecResult::NoRows;
         setWindowTitle(QueryCaption(m_connection->ConnectionDisplayName(), !failed && m_chkLiveQuery->isChecked(),
                                     plan.firstLine));
@@ -609,7 +616,27 @@ void TfrmQuery::updateMenus()
     m_shell.UpdateMenus();
 }
 
-void TfrmQuery::pageChanged() { updateMenus(); }
+void TfrmQuery::pageChanged()
+{
+    updateMenus();
+    refreshPlan();
+}
+
+void TfrmQuery::viewPlan()
+{
+    m_tabQuery->setCurrentWidget(m_pagePlan);
+    m_pagePlan->view()->setFocus();
+}
+
+void TfrmQuery::refreshPlan()
+{
+    if (m_tabQuery->currentWidget() != m_pagePlan || running())
+        return;
+    const QString why = explainEnabled() ? QString()
+                                         : tr("No plan to show: turn on Settings > Explain Query Enabled "
+                                              "and execute the statement.");
+    m_pagePlan->showExplainFile(connectionSetting(Settings::ConnSqexplnFile), why);
+}
 
 void TfrmQuery::showEvent(QShowEvent *event)
 {

@@ -35,6 +35,7 @@ struct StringSetting;
 class DbDatabase;
 class DbQuery;
 class DbQueryModel;
+class QueryPlanPage;
 
 class TfrmQuery : public QMdiSubWindow, public IQueryWindow, public IEditorHost {
     Q_OBJECT
@@ -82,6 +83,7 @@ public:
     QPlainTextEdit *activeEditor() const override;
     QString sqlFileName() const { return m_sqlFileName; }
     void explainQuery() override { ShowExplainFile(); }
+    void viewPlan() override;
     void refreshData() override { ExecSQL(); }
     // The Memorized Queries dialog; the chosen text replaces the SQL.
     void pasteQuery() override;
@@ -114,6 +116,8 @@ private:
     // After a run: the results page with the grid or text, else the SQL page.
     void showResult(bool rows);
     void pageChanged();
+    // The Plan page from the explain file, when it shows.
+    void refreshPlan();
     void subWindowActivated(QMdiSubWindow *window);
     void updateMenus();
     // Save or Save As of the SQL editor, or of the results on the results
@@ -132,6 +136,7 @@ private:
     QTabWidget *m_tabQuery = nullptr;
     QWidget *m_pageSQL = nullptr;
     QWidget *m_pageResults = nullptr;
+    QueryPlanPage *m_pagePlan = nullptr;
     QPlainTextEdit *m_rtfSQL = nullptr;
     QCheckBox *m_chkLiveQuery = nullptr;
     QWidget *m_dbnavResults = nullptr;

@@ -6,7 +6,9 @@
 #include "db/dbquery.h"
 #include "output/editorfiles.h"
 #include "output/exportwriter.h"
+#include "output/ui/graphpicture.h"
 #include "output/ui/resultoutput.h"
+#include "workspace/ui/queryplanpage.h"
 #include "workspace/ui/sqleditwidget.h"
 
 #include <QApplication>
@@ -94,6 +96,8 @@ void TfrmQuery::print()
                                 : PrintQuery(m_shell, this, m_qryQuery.get(), m_rtfSQL, m_rtfResults, m_gridResults, title);
         } else if (m_tabQuery->currentWidget() == m_pageSQL) {
             printed = PrintRichEdits(m_shell, this, QStringLiteral("Query"), {m_rtfSQL});
+        } else if (m_tabQuery->currentWidget() == m_pagePlan) {
+            printed = PrintPictureView(m_shell, m_pagePlan->view(), QStringLiteral("Plan"));
         }
         // A cancelled dialog printed nothing, so it does not claim it did.
         m_shell.setStatusText(printed ? QStringLiteral("Printing complete.") : QString());
