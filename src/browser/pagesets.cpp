@@ -65,7 +65,7 @@ QList<PageSetDesc> buildPageSets()
                   s("dsTableData"), {}, s("Data for")},
          sqlPage("pageTableSQL", "S&QL"),
          PageDesc{s("pageTableDDL"), s("DD&L"), PageContent::Ddl, {}, s("rtfTableDDL"), {}, {}, {}, s("DDL for")},
-         PageDesc{s("pageTableDiagram"), s("Dia&gram"), PageContent::Diagram, {}, s("viewTableDiagram"), {}, {}, {},
+         PageDesc{s("pageTableDiagram"), s("Diagra&m"), PageContent::Diagram, {}, s("viewTableDiagram"), {}, {}, {},
                   s("Diagram for")}}};
 
     sets << PageSetDesc{

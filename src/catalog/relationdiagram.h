@@ -3,8 +3,6 @@
 // key marks, and the foreign keys between them as arrows from the
 // referencing table to the referenced one, labelled with the constraint's
 // name. Read from the catalog through the connection (embedded or ODBC).
-#include "output/graphlayout.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -53,10 +51,5 @@ RelationDiagram ReadTableDiagram(TdmDbObjects &module, const QString &owner, con
 RelationDiagram ReadDatabaseDiagram(TdmDbObjects &module, const QString &owner = {});
 // The owners of user tables, sorted.
 QStringList DiagramOwners(TdmDbObjects &module);
-
-// The picture: a box per table titled owner.name (the diagram's table
-// emphasized), a row per column marked PK, FK, PK FK or U, an arrow per
-// foreign key labelled with its constraint.
-GraphPicture DiagramPicture(const RelationDiagram &diagram);
 
 } // namespace quodlin

@@ -38,7 +38,7 @@ const CommandDef kFileMenu[] = {
     {Command::Query, "mnuFileQuery", "&Query", "Ctrl+Q", "", true, false},
     {Command::Execute, "mnuFileExecute", "&Execute", "Ctrl+E", "", true, false},
     {Command::ExplainQuery, "mnuFileExplainQuery", "Explain Query", "F10", "", true, false},
-    {Command::ViewPlan, "mnuFileViewPlan", "&View Plan", "Ctrl+F10", "The last explained statement's plan as a picture",
+    {Command::ViewPlan, "mnuFileViewPlan", "Sho&w Plan", "Ctrl+F10", "The last explained statement's plan as a picture",
      true, false},
     {Command::Stop, "mnuFileStop", "S&top", "", "Stop the running statement", true, false},
     {Command::Edit, "mnuFileEdit", "Ed&it", "Ctrl+D", "", true, false},

@@ -160,7 +160,7 @@ TEST_F(BrowserWindowTest, TablesAndViewsShowTheirOwnTabsAndDecodedColumns)
     ASSERT_TRUE(w);
     w->gotoNode(QStringLiteral("acct.t"));
     EXPECT_EQ(visibleTabs(w, "tabTable"), QStringList({"T&able", "&Columns", "I&ndexes", "T&riggers", "De&pends",
-                                                       "&Data", "S&QL", "DD&L"}));
+                                                       "&Data", "S&QL", "DD&L", "Diagra&m"}));
     EXPECT_EQ(child<QLineEdit>(w, "editTabname")->text(), QStringLiteral("t"));
     EXPECT_EQ(child<QLineEdit>(w, "editOwner")->text(), QStringLiteral("acct"));
     auto *columns = child<QTableView>(w, "gridTableColumns");

@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, PageViewTest,
     ::testing::Values(
         KindCase{"Category", KindCategory, {"Items", "SQL"}, "o.x"},
-        KindCase{"Table", KindTable, {"Table", "Columns", "Indexes", "Triggers", "Depends", "Data", "SQL", "DDL"},
+        KindCase{"Table", KindTable, {"Table", "Columns", "Indexes", "Triggers", "Depends", "Data", "SQL", "DDL", "Diagram"},
                  "Table: o.x"},
         KindCase{"View", KindView, {"View", "Columns", "Edit", "Depends", "Data", "SQL"}, "View: o.x"},
         KindCase{"Procedure", KindProcedure, {"Procedure", "Edit", "SQL"}, "Proc: o.x"},
@@ -132,6 +132,7 @@ TEST(PageCommands, PrintEditAndFileEditorByPage)
         {"tabTable", "pageTableDepends", KindView, C::CatalogList, "Depends for [orders]", "qryTableDepends", "", "rtfSQL"},
         {"tabTable", "pageTableData", KindTable, C::CatalogList, "Data for [orders]", "qryTableData", "", "rtfSQL"},
         {"tabTable", "pageTableDDL", KindTable, C::EditorText, "DDL for [orders]", "rtfTableDDL", "", "rtfSQL"},
+        {"tabTable", "pageTableDiagram", KindTable, C::Picture, "Diagram for [orders]", "viewTableDiagram", "", "rtfSQL"},
         {"tabTable", "pageTableTable", KindTable, C::QueryAndResults, "Query and Results", "", "", "rtfSQL"},
         {"tabSyn", "pageSyn", KindSynonym, C::QueryAndResults, "Query and Results", "", "", "rtfSQL"},
         {"tabProc", "pageProcEdit", KindProcedure, C::EditorText, "Stored Procedure [orders]", "rtfProcText",

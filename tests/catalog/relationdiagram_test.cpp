@@ -2,6 +2,7 @@
 // diagram holds at each depth, the arrows among them (both directions, a
 // cycle, a table referencing itself), key marks, and the whole database.
 #include "catalog/relationdiagram.h"
+#include "output/relationpicture.h"
 
 #include "catalogfixture.h"
 

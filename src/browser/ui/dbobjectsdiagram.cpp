@@ -5,6 +5,7 @@
 #include "browser/ui/dbobjectswindow.h"
 #include "catalog/dbobjectsmodule.h"
 #include "catalog/relationdiagram.h"
+#include "output/relationpicture.h"
 #include "db/dberror.h"
 #include "output/ui/graphpicture.h"
 
@@ -44,7 +45,7 @@ void TfrmDbObjects::createDiagramPage(QWidget *page, const QString &viewName)
     m_diagramDepth->setObjectName(QStringLiteral("cboDiagramDepth"));
     m_diagramDepth->addItem(tr("1 step"), 1);
     m_diagramDepth->addItem(tr("2 steps"), 2);
-    auto *label = new QLabel(tr("D&epth:"));
+    auto *label = new QLabel(tr("Depth:"));
     label->setBuddy(m_diagramDepth);
     connect(m_diagramDepth, &QComboBox::currentIndexChanged, this, [this] {
         m_diagramLoaded = false;
