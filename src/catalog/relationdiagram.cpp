@@ -61,8 +61,7 @@ RelationDiagram readDiagram(TdmDbObjects &m, const QList<int> &tabids, const QSt
                             const QHash<int, int> &distance, const QList<ForeignKey> &keys)
 {
     RelationDiagram d;
-    const QString where = scope(tabids);
-    m.ForEachRow(QStringLiteral("select tabid, tabname, owner from systables where tabtype = 'T' and ") + where,
+    m.ForEachRow(QStringLiteral("select tabid, tabname, owner from systables where tabtype = 'T' and ") + scope(tabids),
                  [&](DbQuery &q) {
                      DiagramTable t;
                      t.tabid = num(q, "tabid");
@@ -80,7 +79,7 @@ RelationDiagram readDiagram(TdmDbObjects &m, const QList<int> &tabids, const QSt
         index.insert(d.tables[i].tabid, int(i));
 
     m.ForEachRow(QStringLiteral("select tabid, colno, colname, coltype, collength, extended_id from syscolumns where ")
-                     + where + QStringLiteral(" order by tabid, colno"),
+                     + scope(tabids) + QStringLiteral(" order by tabid, colno"),
                  [&](DbQuery &q) {
                      const auto it = index.constFind(num(q, "tabid"));
                      if (it != index.constEnd())
@@ -93,7 +92,7 @@ RelationDiagram readDiagram(TdmDbObjects &m, const QList<int> &tabids, const QSt
     QString partList;
     for (int i = 1; i <= kIndexParts; ++i)
         partList += QStringLiteral(", part%1").arg(i);
-    m.ForEachRow(QStringLiteral("select tabid, idxname") + partList + QStringLiteral(" from sysindexes where ") + where,
+    m.ForEachRow(QStringLiteral("select tabid, idxname") + partList + QStringLiteral(" from sysindexes where ") + scope(tabids),
                  [&](DbQuery &q) {
                      QList<int> cols;
                      for (int i = 1; i <= kIndexParts; ++i)
@@ -118,7 +117,7 @@ RelationDiagram readDiagram(TdmDbObjects &m, const QList<int> &tabids, const QSt
                 c.*flag = true;
     };
     m.ForEachRow(QStringLiteral("select tabid, constrtype, idxname from sysconstraints where constrtype in ('P', 'U') and ")
-                     + where,
+                     + scope(tabids),
                  [&](DbQuery &q) {
                      const int tabid = num(q, "tabid");
                      mark(tabid, columnsOf(tabid, str(q, "idxname")),

@@ -79,21 +79,11 @@ TEST(DiagramPictureTest, SceneFilesAndTheirFailure)
 
 class DiagramWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        test::AliasedDatabase(QStringLiteral("demo_pic"));
-        m_oldDialogs = SetDialogs(m_dialogs);
-        m_shell = std::make_unique<test::FakeShell>();
-    }
-    void TearDown() override
-    {
-        m_shell.reset();
-        SetDialogs(m_oldDialogs);
-    }
+    void SetUp() override { test::AliasedDatabase(QStringLiteral("demo_pic")); }
 
-    std::shared_ptr<RecordingDialogs> m_dialogs = std::make_shared<RecordingDialogs>();
-    std::shared_ptr<IDialogs> m_oldDialogs;
-    std::unique_ptr<test::FakeShell> m_shell;
+    ScopedDialogs m_dialogs;
+    // Declared after the dialogs: its windows go first.
+    std::unique_ptr<test::FakeShell> m_shell = std::make_unique<test::FakeShell>();
 };
 
 TEST_F(DiagramWindowTest, PageDepthWholeDatabaseAndPrint)

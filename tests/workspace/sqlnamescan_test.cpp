@@ -23,6 +23,7 @@ struct Allowed {
 const Allowed kAllowed[] = {
     // The index part columns i.part1 .. i.part16, generated from numbers.
     {"src/catalog/dbobjectsmodule.cpp", "select i.owner, i.idxname, "},
+    {"src/catalog/relationdiagram.cpp", "select tabid, idxname"},
     // m_table is tableSql()'s text, made through SqlName.
     {"src/output/scriptwriter.cpp", "INSERT INTO "},
     // The schema writer's per-object texts take names from its name() and
@@ -58,6 +59,7 @@ const NameWriter kNameWriters[] = {
     {"src/catalog/schemawriter.cpp", "grantee", true},
     // Writes "tabid >= 100" or a list of tabid numbers, never a name.
     {"src/catalog/schemawriter.cpp", "scope", false},
+    {"src/catalog/relationdiagram.cpp", "scope", false},
 };
 
 // The body of `QString function(...)` in src, up to its closing brace at the
