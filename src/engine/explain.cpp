@@ -927,7 +927,10 @@ bool beforeRun(SessionImpl &s, const ast::Statement &stmt, const std::string &te
         return false;
     std::string e;
     try {
-        e = entry(s, stmt, text, !tr.tempSelect.empty() ? tr.tempSelect : tr.plainSql.empty() ? tr.sql : tr.plainSql);
+        // MERGE runs as several SQLite statements: its entry names it without a plan.
+        e = stmt.kind == ast::StmtKind::Merge
+            ? header(stmt, text)
+            : entry(s, stmt, text, !tr.tempSelect.empty() ? tr.tempSelect : tr.plainSql.empty() ? tr.sql : tr.plainSql);
     } catch (const std::exception &) {
         // A plan that cannot be described must not stop the statement; the
         // entry then names the statement only.

@@ -794,6 +794,8 @@ private:
     {
         m_s.splRuntime().syncTriggers();
         const Translation tr = *m_s.translation(m_text, i, stmt, m_s.schemaStamp());
+        if (m_s.explainSettings().on && explain::beforeRun(m_s, stmt, m_text, tr))
+            return;
         FunctionContext &fc = m_s.functions();
         fc.mergeMatched.clear();
         fc.mergeTarget = tr.targetTable;

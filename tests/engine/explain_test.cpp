@@ -284,11 +284,12 @@ TEST_F(ExplainTest, AvoidExecuteWritesPlansButRunsNothing)
     EXPECT_EQ(m_s->sqlca().sqlcode, 100);
     m_s->execute("delete from orders; update customer set state = 'XX'; insert into orders (customer_num) values (5)");
     m_s->execute("select * from customer into temp tc");
+    m_s->execute("merge into orders o using customer c on o.customer_num = c.customer_num when matched then delete");
     m_s->execute("set explain on");
     EXPECT_EQ(number("select count(*) from orders"), 40);
     EXPECT_EQ(number("select count(*) from customer where state = 'XX'"), 0);
     EXPECT_EQ(codeOf([&] { m_s->execute("select * from tc"); }), -206);
-    EXPECT_EQ(count(read(m_default), "QUERY:"), 5 + 1);
+    EXPECT_EQ(count(read(m_default), "QUERY:"), 6 + 1);
 }
 
 TEST_F(ExplainTest, DefaultFileWithoutEnvironmentIsSqexplainOutInTheWorkingFolder)
