@@ -87,14 +87,27 @@ void AppendChunk(QString &text, const QString &row, int width)
 {
     // The rows are CHAR columns, so the width counts UTF-8 bytes: a row
     // holding letters beyond ASCII has fewer characters.
+    const auto size = [](char16_t c) { return c < 0x80 ? 1 : c < 0x800 || QChar::isSurrogate(c) ? 2 : 3; };
+    // The previous row ended short when this row's leading blanks and first
+    // letter beyond ASCII would not have fitted in the blanks that padded it.
+    qsizetype letter = 0;
+    while (letter < row.size() && row.at(letter) == QLatin1Char(' '))
+        ++letter;
+    if (letter < row.size() && row.at(letter).unicode() >= 0x80) {
+        const qsizetype needs = letter + (row.at(letter).isHighSurrogate() ? 4 : size(row.at(letter).unicode()));
+        qsizetype padded = 0;
+        while (padded < needs && padded < text.size() && text.at(text.size() - 1 - padded) == QLatin1Char(' '))
+            ++padded;
+        if (padded < needs)
+            text.chop(padded);
+    }
     int bytes = 0;
     qsizetype n = 0;
     for (; n < row.size(); ++n) {
-        const char16_t c = row.at(n).unicode();
-        const int size = c < 0x80 ? 1 : c < 0x800 || QChar::isSurrogate(c) ? 2 : 3;
-        if (bytes + size > width)
+        const int bytesOf = size(row.at(n).unicode());
+        if (bytes + bytesOf > width)
             break;
-        bytes += size;
+        bytes += bytesOf;
     }
     text += row.left(n);
     for (; bytes < width; ++bytes)

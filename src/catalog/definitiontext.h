@@ -3,8 +3,8 @@
 // the catalog's fixed-width rows, with a view's text laid out on several
 // lines (never inside a quoted literal or a comment) and tabs turned into two
 // blanks. The layer returns a row without its trailing blanks, but the
-// catalog cuts a statement at exact chunk boundaries, so each row is padded
-// back to the chunk width first. Line breaks are CR LF. The browser puts the result into the object's Edit page
+// catalog cuts a statement at chunk boundaries, so each row is padded back
+// to the chunk width first (see AppendChunk). Line breaks are CR LF. The browser puts the result into the object's Edit page
 // editor and keeps it as its definition text; quodlin-cli show prints it.
 #include "catalog/objectkinds.h"
 
@@ -20,7 +20,10 @@ inline constexpr int kViewChunkWidth = 64;
 inline constexpr int kBodyChunkWidth = 256;
 
 // Appends `row` padded with blanks to `width` and cut to it, counted in
-// UTF-8 bytes as the catalog's CHAR columns count.
+// UTF-8 bytes as the catalog's CHAR columns count. The catalog ends a row at
+// a character boundary, and short of the width before the blanks and letter
+// beyond ASCII that would not fit (the engine's ddl_common.h): the blanks
+// that padded the row before are taken back when this row begins so.
 void AppendChunk(QString &text, const QString &row, int width);
 
 // Rows of sysviews.viewtext in seqno order.

@@ -24,6 +24,18 @@ auto at(int offset, F &&f) -> decltype(f())
     }
 }
 
+// Catalog texts (view, routine, trigger, check) are kept in CHAR rows of
+// `width` bytes, which readers get back without their trailing blanks. A row
+// ends at a character boundary; where the next letter is beyond ASCII and
+// would not fit, the row ends short, before any blanks that precede that
+// letter. So a reader pads a row to the width unless the next row's leading
+// blanks and first letter beyond ASCII would not have fitted after it. Texts
+// of ASCII are cut as before. (A run of nearly a row of blanks before such a
+// letter at a cut is the one case left ambiguous.)
+std::vector<std::string> textChunks(const std::string &text, std::size_t width);
+// The rows glued back by that rule.
+std::string joinChunks(const std::vector<std::string> &rows, std::size_t width);
+
 // The SQLite literal a DEFAULT of the column stores; empty when the default is
 // not a constant (USER, TODAY, CURRENT ... are filled by the INSERT translation).
 std::string defaultLiteral(const ColumnInfo &c, const Environment &env);

@@ -95,10 +95,10 @@ int addConstraint(SessionImpl &s, TableInfo &t, const ast::Constraint &k, const 
         d.run();
     }
     if (type == 'C') {
-        std::string body = k.checkText;
-        for (size_t pos = 0, seq = 0; pos < body.size(); pos += 32, ++seq) {
+        int seq = 0;
+        for (const std::string &row : textChunks(k.checkText, 32)) {
             sql::Stmt q(s.db(), "INSERT INTO syschecks (constrid, type, seqno, checktext) VALUES (?1, 'T', ?2, ?3)");
-            q.bind(1, constrid).bind(2, static_cast<int>(seq)).bind(3, body.substr(pos, 32));
+            q.bind(1, constrid).bind(2, seq++).bind(3, row);
             q.run();
         }
         std::vector<std::string> names;

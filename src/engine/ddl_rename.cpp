@@ -259,8 +259,7 @@ std::string renameCorrelated(const std::string &text, const std::vector<std::str
 }
 
 // Reads and rewrites the chunked text of one object (the rows of `keyCol` =
-// `key` when a key column is given). Chunks are padded to their width first,
-// where the storage dropped the blanks that ended one.
+// `key` when a key column is given).
 void rewriteChunks(SessionImpl &s, const std::string &table, const std::string &idCol, const std::string &textCol,
                    const std::string &keyCol, char key, int id, std::size_t width,
                    const std::function<std::string(const std::string &)> &change)
@@ -278,12 +277,7 @@ void rewriteChunks(SessionImpl &s, const std::string &table, const std::string &
         while (q.step())
             chunks.push_back(q.text(0));
     }
-    std::string text;
-    for (std::size_t i = 0; i < chunks.size(); ++i) {
-        if (i + 1 < chunks.size())
-            chunks[i].resize(std::max(chunks[i].size(), width), ' ');
-        text += chunks[i];
-    }
+    const std::string text = joinChunks(chunks, width);
     const std::string changed = change(text);
     if (changed == text)
         return;
@@ -293,9 +287,9 @@ void rewriteChunks(SessionImpl &s, const std::string &table, const std::string &
     sql::Stmt w(s.db(), "INSERT INTO " + table + " (" + idCol + ", seqno, " + textCol
                             + (keyCol.empty() ? ") VALUES (?1, ?3, ?4)" : ", " + keyCol + ") VALUES (?1, ?3, ?4, ?2)"));
     int seq = 0;
-    for (std::size_t pos = 0; pos < changed.size(); pos += width, ++seq) {
+    for (const std::string &row : textChunks(changed, width)) {
         bindKeys(w);
-        w.bind(3, seq).bind(4, changed.substr(pos, width));
+        w.bind(3, seq++).bind(4, row);
         w.run();
         w.reset();
     }

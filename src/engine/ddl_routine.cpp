@@ -45,14 +45,76 @@ std::vector<Routine> routines(SessionImpl &s, const std::string &name, const std
 
 } // namespace
 
+namespace {
+
+// The UTF-8 length of the character `lead` begins; 1 for a stray byte.
+std::size_t utf8Size(unsigned char lead)
+{
+    return lead >= 0xF0 && lead < 0xF8 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+}
+
+} // namespace
+
+// Where the blanks that follow `pos` end, and the size of the character
+// there (0 at the end of the text).
+std::pair<std::size_t, std::size_t> blanksThenCharacter(const std::string &text, std::size_t pos)
+{
+    while (pos < text.size() && text[pos] == ' ')
+        ++pos;
+    return {pos, pos < text.size() ? utf8Size(static_cast<unsigned char>(text[pos])) : 0};
+}
+
+std::vector<std::string> textChunks(const std::string &text, std::size_t width)
+{
+    std::vector<std::string> rows;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = std::min(pos + width, text.size());
+        if (end < text.size()) {
+            // Back to the start of a character cut in two (continuation bytes are 10xxxxxx).
+            std::size_t lead = end;
+            while (lead > pos && (static_cast<unsigned char>(text[lead]) & 0xC0) == 0x80)
+                --lead;
+            if (lead > pos && lead + utf8Size(static_cast<unsigned char>(text[lead])) > end)
+                end = lead;
+            // Blanks ending a row are dropped by the CHAR column; before a
+            // letter beyond ASCII that would not fit after them, a reader
+            // could not tell how many there were. They begin the next row.
+            std::size_t kept = end;
+            while (kept > pos && text[kept - 1] == ' ')
+                --kept;
+            const auto [letter, size] = blanksThenCharacter(text, end);
+            if (kept > pos && kept < end && size > 1 && letter + size > pos + width && letter + size - kept <= width)
+                end = kept;
+        }
+        rows.push_back(text.substr(pos, end - pos));
+        pos = end;
+    }
+    return rows;
+}
+
+std::string joinChunks(const std::vector<std::string> &rows, std::size_t width)
+{
+    std::string text;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        text += rows[i];
+        if (i + 1 == rows.size() || rows[i].size() >= width)
+            continue;
+        const auto [letter, size] = blanksThenCharacter(rows[i + 1], 0);
+        if (size < 2 || rows[i].size() + letter + size <= width)
+            text.append(width - rows[i].size(), ' ');
+    }
+    return text;
+}
+
 void writeChunks(SessionImpl &s, const char *table, const char *idColumn, int id, char key,
                  const std::string &text, int firstSeqno)
 {
     sql::Stmt q(s.db(), std::string("INSERT INTO ") + table + " (" + idColumn
                             + ", datakey, seqno, data) VALUES (?1, ?2, ?3, ?4)");
     int seq = firstSeqno;
-    for (std::size_t pos = 0; pos < text.size(); pos += kBodyChunk, ++seq) {
-        q.bind(1, id).bind(2, std::string(1, key)).bind(3, seq).bind(4, text.substr(pos, kBodyChunk));
+    for (const std::string &row : textChunks(text, kBodyChunk)) {
+        q.bind(1, id).bind(2, std::string(1, key)).bind(3, seq++).bind(4, row);
         q.run();
         q.reset();
     }
@@ -89,7 +151,7 @@ void createRoutine(SessionImpl &s, const ast::RoutineStatement &st, const std::s
     int seq = 0;
     for (const std::string &d : st.documents) {
         writeChunks(s, "sysprocbody", "procid", procid, 'D', d, seq);
-        seq += static_cast<int>((d.size() + kBodyChunk - 1) / kBodyChunk);
+        seq += static_cast<int>(textChunks(d, kBodyChunk).size());
     }
     // Parameters (IN), then RETURNING values (3 when several, 5 when one), paramid from 1.
     if (st.headerParsed && st.signature.size() == st.paramNames.size()) {

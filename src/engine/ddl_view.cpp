@@ -206,8 +206,9 @@ void createView(SessionImpl &s, const ast::CreateViewStatement &st, const std::s
     const std::string body = text.substr(static_cast<std::size_t>(st.start),
                                          static_cast<std::size_t>(st.end - st.start));
     sql::Stmt v(s.db(), "INSERT INTO sysviews (tabid, seqno, viewtext) VALUES (?1, ?2, ?3)");
-    for (std::size_t pos = 0, seq = 0; pos < body.size(); pos += kViewChunk, ++seq) {
-        v.bind(1, tabid).bind(2, static_cast<int>(seq)).bind(3, body.substr(pos, kViewChunk));
+    int seq = 0;
+    for (const std::string &row : textChunks(body, kViewChunk)) {
+        v.bind(1, tabid).bind(2, seq++).bind(3, row);
         v.run();
         v.reset();
     }

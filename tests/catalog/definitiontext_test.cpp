@@ -136,4 +136,26 @@ TEST(DefinitionTextFromCatalog, ViewProcedureAndTrigger)
               QStringLiteral("create trigger tr_ins insert on items\r\nafter (insert into audit values (1))"));
 }
 
+// Letters beyond ASCII that fall on a row boundary stay whole.
+TEST(DefinitionTextFromCatalog, TextsBeyondAsciiComeBackWhole)
+{
+    test::CatalogFixture fx(QStringLiteral("schema/everything.sql"));
+    TdmDbObjects &m = fx.module();
+    m.LoadTable(QStringLiteral("vue_café"), QStringLiteral("tester"));
+    EXPECT_TRUE(RebuildViewText(m.qryViewBody())
+                    .contains(QStringLiteral("\r\n   WHERE prix_ñ <> 'déjà vu €€€ ééé ¿qué? ★★★ ñandú — fin'")));
+
+    m.LoadProc(QStringLiteral("procédure"), QStringLiteral("tester"));
+    const QString procedure = RebuildProcedureText(m.qryProcBody());
+    EXPECT_TRUE(procedure.contains(QStringLiteral("'Ελληνικά κείμενα · русский текст · 日本語のテキスト';\n")))
+        << procedure.toStdString();
+    EXPECT_TRUE(procedure.trimmed().endsWith(QStringLiteral("values (a, x);\nend procedure")));
+
+    m.LoadTrigger(QStringLiteral("déclencheur"), QStringLiteral("tester"));
+    const QString trigger = RebuildTriggerText(m.qryTrigBody());
+    for (const QString &literal : {QStringLiteral("'Ελληνικά κείμενα · русский текст · 日本語のテキスト · ñandú €€€ ✓✓✓ ¿qué?'"),
+                                   QStringLiteral("'ÀÉÎÕÜ àéîõü ÇÑ çñ ßẞ ŒÆ œæ ★☆ ♠♣♥♦ ✓✗ ←→↑↓ €£¥ ‰ … “” ‘’ ¡¿ fin'))")})
+        EXPECT_TRUE(trigger.contains(literal)) << trigger.toStdString();
+}
+
 } // namespace

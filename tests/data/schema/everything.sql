@@ -115,3 +115,16 @@ grant default role watchers to carol;
 create table late (l integer);
 grant select on v_parent to ann;
 grant insert on late to ann;
+
+-- Texts beyond ASCII: each is stored in rows that would cut a character in two.
+create table café (k integer, prix_ñ varchar(40));
+create table journal_é (k integer, note varchar(255));
+create view vue_café (k, prix) as select k, prix_ñ from café where prix_ñ <> 'déjà vu €€€ ééé ¿qué? ★★★ ñandú — fin';
+create procedure procédure(a integer)
+  define x varchar(255);
+  let x = 'Ça coûte 12,50 € — «très» cher, ¿verdad? ★★★ ñandú';
+  let x = 'Größe: ø 30 mm · Gewicht ≈ 2 kg · Preis €€€ · Ölkännchen ✓';
+  let x = 'Ελληνικά κείμενα · русский текст · 日本語のテキスト';
+  insert into journal_é values (a, x);
+end procedure;
+create trigger déclencheur insert on café referencing new as n for each row (insert into journal_é values (n.k, 'Ça coûte 12 € — «très» cher, ¿verdad? ★★★ ñandú · Größe: ø 30 mm · Gewicht ≈ 2 kg'), insert into journal_é values (n.k, 'Ελληνικά κείμενα · русский текст · 日本語のテキスト · ñandú €€€ ✓✓✓ ¿qué?'), insert into journal_é values (n.k, 'ÀÉÎÕÜ àéîõü ÇÑ çñ ßẞ ŒÆ œæ ★☆ ♠♣♥♦ ✓✗ ←→↑↓ €£¥ ‰ … “” ‘’ ¡¿ fin'));
