@@ -80,6 +80,7 @@ TfrmQueryHistory::TfrmQueryHistory(IShell &shell, QWidget *parent) : QDialog(par
     m_lvHistory->verticalHeader()->setDefaultSectionSize(m_lvHistory->fontMetrics().height() + 6);
     m_lvHistory->horizontalHeader()->setStretchLastSection(true);
     m_lvHistory->horizontalHeader()->setHighlightSections(false);
+    m_lvHistory->horizontalHeader()->setResizeContentsPrecision(200);
     auto *deleteAction = new QAction(QStringLiteral("Delete"), m_lvHistory);
     deleteAction->setShortcut(QKeySequence::Delete);
     deleteAction->setShortcutContext(Qt::WidgetShortcut);
@@ -180,7 +181,11 @@ void TfrmQueryHistory::refill()
         showFailure(failure);
     }
     m_model.setEntries(std::move(entries));
-    m_lvHistory->resizeColumnsToContents();
+    // Sized once, from the first rows: the columns stay put while the user filters.
+    if (!m_columnsSized && m_model.rowCount() > 0) {
+        m_lvHistory->resizeColumnsToContents();
+        m_columnsSized = true;
+    }
     m_lblCount->setText(QStringLiteral("%1 statement(s)").arg(m_model.rowCount()));
     selectOnly(0);
     showCurrent();

@@ -42,6 +42,7 @@ private:
     IShell &m_shell;
     HistoryTableModel m_model;
     QTimer m_filterDelay;
+    bool m_columnsSized = false;
     QLineEdit *m_edtFilter = nullptr;
     QComboBox *m_cboConnection = nullptr;
     QComboBox *m_cboOutcome = nullptr;

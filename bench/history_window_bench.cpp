@@ -6,12 +6,19 @@
 //   SearchFiltered    - text, connection and outcome together
 //   NewestTwenty      - the CLI's default
 //   Record            - one entry added with the store's trimming to 10,000
+//   DialogOpen        - the Query History dialog built and filled with all
+//   DialogFilter      - a text typed into its Find box: the list filled anew
 // QUODLIN_BENCH_SCALE=N divides the entries.
 #include "benchscale.h"
+#include "shell/mainform.h"
 #include "workspace/queryhistory.h"
+#include "workspace/ui/queryhistoryform.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 
 using namespace quodlin;
@@ -44,9 +51,11 @@ HistoryEntry generated(int i)
     return e;
 }
 
+TMainForm *g_frame = nullptr;
+
+// The store the program uses, in QUODLIN_HOME (a scratch folder, set by main).
 struct FullStore {
-    QTemporaryDir folder;
-    QString path = folder.filePath(QStringLiteral("history.db"));
+    QString path = HistoryStorePath();
     FullStore()
     {
         HistoryStore store(path);
@@ -99,12 +108,54 @@ void Record(benchmark::State &state)
         store.add(generated(i++), kEntries);
 }
 
+void DialogOpen(benchmark::State &state)
+{
+    fullStore();
+    int rows = 0;
+    for (auto _ : state) {
+        TfrmQueryHistory dialog(*g_frame);
+        rows = dialog.findChild<QTableView *>(QStringLiteral("lvHistory"))->model()->rowCount();
+    }
+    state.counters["entries"] = rows;
+}
+
+void DialogFilter(benchmark::State &state)
+{
+    fullStore();
+    TfrmQueryHistory dialog(*g_frame);
+    auto *filter = dialog.findChild<QLineEdit *>(QStringLiteral("edtFilter"));
+    int i = 0;
+    for (auto _ : state) {
+        filter->setText(QStringLiteral("customer_num = %1").arg(++i % 100));
+        dialog.refill();
+    }
+    state.counters["entries"] = dialog.findChild<QTableView *>(QStringLiteral("lvHistory"))->model()->rowCount();
+}
+
 BENCHMARK(SearchText)->Unit(benchmark::kMillisecond);
 BENCHMARK(SearchRare)->Unit(benchmark::kMillisecond);
 BENCHMARK(SearchFiltered)->Unit(benchmark::kMillisecond);
 BENCHMARK(NewestTwenty)->Unit(benchmark::kMillisecond);
 BENCHMARK(Record)->Unit(benchmark::kMillisecond);
+BENCHMARK(DialogOpen)->Unit(benchmark::kMillisecond);
+BENCHMARK(DialogFilter)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    qputenv("QUODLIN_HOME", home.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    {
+        TMainForm frame;
+        g_frame = &frame;
+        benchmark::RunSpecifiedBenchmarks();
+        g_frame = nullptr;
+    }
+    benchmark::Shutdown();
+    return 0;
+}
