@@ -181,12 +181,10 @@ void dropRoutine(SessionImpl &s, const ast::RoutineStatement &st)
 {
     const std::string types = paramTypes(st.signature);
     std::vector<int> ids;
-    // DROP PROCEDURE takes procedures (and what CREATE PROCEDURE made with
-    // RETURNING, which the catalog keeps as a procedure), DROP FUNCTION
-    // functions: a routine of the other kind is no routine of that name.
+    // DROP FUNCTION takes functions only: a procedure is no function of that
+    // name. DROP PROCEDURE also drops an SPL function, as Informix allows.
     for (const Routine &r : routines(s, st.name.name, st.name.owner, st.specific))
-        if ((st.specific || !st.hasSignature || r.types == types) && (st.dropKind != 'P' || r.isProc)
-            && (st.dropKind != 'F' || !r.isProc))
+        if ((st.specific || !st.hasSignature || r.types == types) && (st.dropKind != 'F' || !r.isProc))
             ids.push_back(r.procid);
     if (ids.empty() && st.ifExists)
         return;
