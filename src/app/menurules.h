@@ -20,7 +20,7 @@ enum class Command {
     Cut, Copy, Paste, PasteQuery, MemorizeQuery, QueryHistory, Refresh, RefreshData,
     Find, Replace, SearchAgain,
     LiveData, ExplainEnabled, ToolbarCaptions, ResetTemplates, Options,
-    EditSchema, BdeConfiguration, SetNet32, DatabaseDiagram,
+    EditSchema, CompareSchema, BdeConfiguration, SetNet32, DatabaseDiagram,
     Cascade, Tile, ArrangeIcons, MinimizeAll, NextWindow, Previous, Back, QueryTab,
     About, FindError, Stop,
     Count_

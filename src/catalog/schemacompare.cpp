@@ -124,10 +124,21 @@ QString SchemaComparison::value(const SchemaDifference &d, const QString &proper
 
 QString SchemaComparison::ddl(const SchemaDifference &d, bool sourceSide) const
 {
-    const int index = sourceSide ? d.source : d.target;
+    const std::vector<SchemaItem> &items = sourceSide ? source : target;
+    int index = sourceSide ? d.source : d.target;
+    // A part of a table shows its table on either side, the part there or not.
+    const SchemaItem &of = item(d);
+    if (of.kind == SchemaItem::Column || of.kind == SchemaItem::Constraint || of.kind == SchemaItem::Index ||
+        of.kind == SchemaItem::ForeignKey || of.kind == SchemaItem::Trigger) {
+        index = -1;
+        for (int i = 0; i < int(items.size()) && index < 0; ++i) {
+            const SchemaItem &t = items[size_t(i)];
+            if (t.kind == SchemaItem::Table && t.name == of.tableName && (ignoreOwners || t.owner == of.tableOwner))
+                index = i;
+        }
+    }
     if (index < 0)
         return {};
-    const std::vector<SchemaItem> &items = sourceSide ? source : target;
     const SchemaItem &item = items[size_t(index)];
     QString text = item.create + QStringLiteral(";\n");
     if (item.kind == SchemaItem::Table)

@@ -45,7 +45,8 @@ struct SchemaComparison {
     // A property's value on one side; empty when that side has no such item.
     QString value(const SchemaDifference &d, const QString &property, bool sourceSide) const;
     // The DDL of the difference's object on one side: a table with its
-    // indexes, foreign keys and triggers; empty when that side has none.
+    // indexes, foreign keys and triggers, also for a difference in one of
+    // them; empty when that side has none.
     QString ddl(const SchemaDifference &d, bool sourceSide) const;
 };
 

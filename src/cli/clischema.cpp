@@ -7,9 +7,8 @@
 #include "catalog/schemacompare.h"
 #include "catalog/schemawriter.h"
 #include "db/dbsession.h"
-#include "workspace/statementsplitter.h"
-
-#include <QFile>
+#include "db/dberror.h"
+#include "workspace/schemacomparejob.h"
 
 namespace quodlin::cli {
 
@@ -53,51 +52,42 @@ int RunCompare(const CliOptions &o, QTextStream &out, QTextStream &err)
     TdmDbObjects source(DbSession::defaultSession());
     if (!OpenBrowseModule(source, o, err, context))
         return 2;
+    CompareRequest request;
+    request.target.user = CliUser(o);
+    request.target.file = o.toFile;
+    if (o.toFile.isEmpty()) {
+        CliOptions other = o;
+        other.alias = o.to;
+        other.server.clear();
+        other.database.clear();
+        request.target = {o.to, CliUser(other), ConnectionParams(other).join(QLatin1Char('\n')), {}};
+    }
+    request.options = {o.table, o.owner.value_or(QString()), o.ignoreOwner};
+    CompareOutcome outcome;
     try {
-        TdmDbObjects target(DbSession::defaultSession());
-        std::unique_ptr<ScratchSchemaDatabase> scratch;
-        TdmDbObjects *targetModule = &target;
-        if (!o.toFile.isEmpty()) {
-            QFile file(o.toFile);
-            if (!file.open(QIODevice::ReadOnly)) {
-                err << "Cannot read " << o.toFile << ": " << file.errorString() << '\n';
-                return 2;
-            }
-            QStringList statements;
-            for (const SqlStatementSpan &statement : SplitSqlStatements(QString::fromUtf8(file.readAll())))
-                statements << statement.text;
-            try {
-                scratch = ScratchSchemaDatabase::fromStatements(statements, CliUser(o));
-            } catch (const std::exception &failure) {
-                err << o.toFile << ": " << failure.what() << '\n';
-                return 2;
-            }
-            targetModule = &scratch->module();
-        } else {
-            CliOptions other = o;
-            other.alias = o.to;
-            other.server.clear();
-            other.database.clear();
-            target.SetDatabaseName(QStringLiteral("QuodlinCompareTarget"));
-            target.Open(o.to, QString(), CliUser(other), ConnectionParams(other).join(QLatin1Char('\n')));
-        }
-        const SchemaComparison comparison =
-            CompareSchemas(source, *targetModule, {o.table, o.owner.value_or(QString()), o.ignoreOwner});
-        out << DifferenceReport(comparison, !o.ignoreOwner);
-        if (!o.script.isEmpty()) {
-            const SchemaScript script = CompareScript(comparison, o.drop);
-            // Written whole or not at all: a failed run leaves an earlier file as it was.
-            QString error;
-            if (!WriteWholeFile(o.script, script.text.toUtf8(), &error)) {
-                err << error << '\n';
-                return 2;
-            }
-        }
-        return comparison.equal() ? 0 : 1;
+        CompareSource sourceSide(source);
+        CompareSource targetSide(request.target, QStringLiteral("QuodlinCompareTarget"));
+        const std::atomic<bool> never{false};
+        outcome = RunCompare(sourceSide, targetSide, request, never, [](const QString &) {}, context);
     } catch (const std::exception &failure) {
-        err << CliReport(failure, context) << '\n';
+        outcome.error = DbErrorReport(failure, context);
+    }
+    if (!outcome.error.isEmpty()) {
+        err << outcome.error.replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << '\n';
         return 2;
     }
+    const SchemaComparison &comparison = outcome.comparison;
+    out << DifferenceReport(comparison, !o.ignoreOwner);
+    if (!o.script.isEmpty()) {
+        const SchemaScript script = CompareScript(comparison, o.drop);
+        // Written whole or not at all: a failed run leaves an earlier file as it was.
+        QString error;
+        if (!WriteWholeFile(o.script, script.text.toUtf8(), &error)) {
+            err << error << '\n';
+            return 2;
+        }
+    }
+    return comparison.equal() ? 0 : 1;
 }
 
 } // namespace quodlin::cli

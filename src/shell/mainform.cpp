@@ -163,6 +163,7 @@ void TMainForm::FormCreate()
     on(Command::ResetTemplates, [this] { mnuSettingsResetTemplatesClick(); });
     on(Command::Options, [this] { mnuSettingsOptionsClick(); });
     on(Command::EditSchema, [this] { mnuToolsEditSchemaClick(); });
+    on(Command::CompareSchema, [this] { mnuToolsCompareSchemaClick(); });
     on(Command::BdeConfiguration, [this] { mnuToolsBDEConfigClick(); });
     on(Command::SetNet32, [this] { mnuToolsSetNet32Click(); });
     on(Command::Cascade, [this] { mnuWindowCascadeClick(); });

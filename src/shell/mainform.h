@@ -28,6 +28,7 @@ class QToolBar;
 namespace quodlin {
 
 class TFindDialog;
+class TfrmCompareSchema;
 class TMainForm;
 
 // The one main window, or null before it exists and after it is gone.
@@ -123,6 +124,7 @@ private:
     void mnuSettingsResetTemplatesClick();
     void mnuSettingsOptionsClick();
     void mnuToolsEditSchemaClick();
+    void mnuToolsCompareSchemaClick();
     void mnuToolsBDEConfigClick();
     void mnuToolsSetNet32Click();
     void mnuWindowMinimizeAllClick();
@@ -156,6 +158,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     TFindDialog *m_findDialog = nullptr;
     TFindDialog *m_replaceDialog = nullptr;
+    QPointer<TfrmCompareSchema> m_compareSchema;
     QString m_schemaEditorPath;
     QString m_databaseToolPath;
 };

@@ -86,6 +86,8 @@ const CommandDef kSettingsMenu[] = {
 };
 const CommandDef kToolsMenu[] = {
     {Command::EditSchema, "mnuToolsEditSchema", "&Edit Schema", "", "", false, false},
+    {Command::CompareSchema, "mnuToolsCompareSchema", "&Compare Schema...", "", "Compare two databases or schema files",
+     false, false},
     {Command::BdeConfiguration, "mnuToolsBDEConfig", "&BDE Configuration", "", "", false, false},
     {Command::SetNet32, "mnuToolsSetNet32", "&Informix SetNet32", "", "", false, false},
     {Command::DatabaseDiagram, "mnuToolsDatabaseDiagram", "Database &Diagram", "",

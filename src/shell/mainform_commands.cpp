@@ -6,11 +6,14 @@
 #include "app/externalprograms.h"
 #include "app/templates.h"
 #include "app/ui/mdistep.h"
+#include "app/ui/plaintexteditor.h"
 #include "app/windowlayout.h"
 #include "output/ui/textprinter.h"
 #include "shell/aboutbox.h"
 #include "shell/optionsform.h"
 #include "workspace/ui/queryhistoryform.h"
+#include "workspace/ui/queryform.h"
+#include "workspace/ui/schemacompareform.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -143,6 +146,32 @@ void TMainForm::mnuToolsEditSchemaClick()
 {
     if (!m_schemaEditorPath.isEmpty())
         StartSchemaEditor(m_schemaEditorPath);
+}
+
+void TMainForm::mnuToolsCompareSchemaClick()
+{
+    // One window, kept while open; the source starts as the current connection.
+    if (!m_compareSchema) {
+        QString alias, user;
+        if (IConnection *current = CurrentConnection()) {
+            alias = current->ConnectionName();
+            user = current->loginUser();
+        }
+        const auto openScript = [this](const QString &text) {
+            auto *window = dynamic_cast<TfrmQuery *>(openQueryWindow());
+            if (!window)
+                return;
+            PlainTextSqlEditor editor(window->sqlEditor());
+            editor.setText(text);
+            editor.setCaret(0);
+            window->setFocus();
+        };
+        m_compareSchema = new TfrmCompareSchema(openScript, alias, user, this);
+        m_compareSchema->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_compareSchema->show();
+    m_compareSchema->raise();
+    m_compareSchema->activateWindow();
 }
 
 void TMainForm::mnuToolsBDEConfigClick()

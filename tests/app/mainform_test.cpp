@@ -345,6 +345,22 @@ TEST_F(MainFormTest, OptionsReReadsActiveChildSettingsWhateverTheButton)
     }
 }
 
+// Tools > Compare Schema opens one window, its source the current connection.
+TEST_F(MainFormTest, CompareSchemaOpensOneWindowOnTheCurrentConnection)
+{
+    TMainForm form;
+    form.show();
+    TestConnection connection(QStringLiteral("stores"), QStringLiteral("Quodlin1"));
+    form.SetCurrentConnection(&connection);
+    trigger(form, "mnuToolsCompareSchema");
+    trigger(form, "mnuToolsCompareSchema");
+    const QList<QDialog *> windows = form.findChildren<QDialog *>(QStringLiteral("frmCompareSchema"));
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(windows.first()->isVisible());
+    EXPECT_EQ(windows.first()->findChild<QComboBox *>(QStringLiteral("cboSourceAlias"))->currentText(), QStringLiteral("stores"));
+    EXPECT_EQ(windows.first()->findChild<QLineEdit *>(QStringLiteral("editSourceUser"))->text(), QStringLiteral("informix"));
+}
+
 TEST_F(MainFormTest, ClipboardCommandsOnlyReachPlainTextEditors)
 {
     TMainForm form;

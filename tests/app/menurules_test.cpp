@@ -174,7 +174,7 @@ TEST(MenuRules, LeavesUnlistedItemsAlone)
 {
     const MenuState state = ComputeMenuState(queryWindow(2, true, true));
     for (Command c : {Command::PrintSetup, Command::Exit, Command::LiveData, Command::ToolbarCaptions,
-                      Command::ResetTemplates, Command::Options, Command::EditSchema,
+                      Command::ResetTemplates, Command::Options, Command::EditSchema, Command::CompareSchema,
                       Command::BdeConfiguration, Command::SetNet32, Command::About, Command::FindError,
                       Command::NewProc})
         EXPECT_FALSE(state.governsEnabled(c) || state.governsChecked(c)) << static_cast<int>(c);

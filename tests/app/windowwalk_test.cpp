@@ -21,6 +21,7 @@
 #include "shell/optionsform.h"
 #include "workspace/ui/memorizedqueriesform.h"
 #include "workspace/ui/queryform.h"
+#include "workspace/ui/schemacompareform.h"
 
 #include <gtest/gtest.h>
 
@@ -290,6 +291,8 @@ TEST(WindowWalk, KeysLeadToOneCommandAndCaptionsShowWhole)
         found << dialogFaults(&memorized, QStringLiteral("memorized queries"));
         TfrmAliasEditor aliases(DbSession::defaultSession());
         found << dialogFaults(&aliases, QStringLiteral("alias editor"));
+        TfrmCompareSchema compare({}, QStringLiteral("keys"), QStringLiteral("tester"));
+        found << dialogFaults(&compare, QStringLiteral("compare schema"));
         TAboutBox about;
         found << dialogFaults(&about, QStringLiteral("about"));
         QTimer::singleShot(0, [&found] {
