@@ -39,7 +39,7 @@ MenuState ComputeMenuState(const FrameSnapshot &frame)
     set({Command::Compile}, false);
     set({Command::Execute}, query || BrowserSqlPageShown(frame));
     set({Command::PasteQuery}, m.enabled(Command::Execute));
-    set({Command::MemorizeQuery, Command::Cut, Command::Copy, Command::Paste},
+    set({Command::MemorizeQuery, Command::Cut, Command::Copy, Command::Paste, Command::CompleteWord},
         m.enabled(Command::PasteQuery));
 
     m.setChecked(Command::ExplainEnabled, (query || browser) && frame.explainFlag);

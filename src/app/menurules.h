@@ -17,7 +17,7 @@ enum class Command {
     Connect, Disconnect, New, NewProc, NewView, NewTrigger, NewSynonym, Query,
     Execute, ExplainQuery, ViewPlan, Edit, ExternalEdit, Compile, Open, Save, SaveAs,
     SaveAsScript, SaveAsSqd, SaveAsCsv, SaveAsUnload, Print, PrintSetup, Exit,
-    Cut, Copy, Paste, PasteQuery, MemorizeQuery, QueryHistory, Refresh, RefreshData,
+    Cut, Copy, Paste, CompleteWord, PasteQuery, MemorizeQuery, QueryHistory, Refresh, RefreshData,
     Find, Replace, SearchAgain,
     LiveData, ExplainEnabled, ToolbarCaptions, ResetTemplates, Options,
     EditSchema, CompareSchema, BdeConfiguration, SetNet32, DatabaseDiagram,

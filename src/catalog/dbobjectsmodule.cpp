@@ -232,7 +232,22 @@ void TdmDbObjects::Open(const QString &alias, const QString &directName, const Q
     m_db->open();
 }
 
-void TdmDbObjects::Close() { m_db->close(); }
+void TdmDbObjects::Close()
+{
+    m_completion.stop();
+    m_db->close();
+}
+
+void TdmDbObjects::refreshCompletionCatalog()
+{
+    if (!m_db->connected())
+        return;
+    try {
+        m_completion.start(m_db->connector());
+    } catch (const std::exception &) {
+        // Nothing to connect again with: completion offers keywords only.
+    }
+}
 
 QString TdmDbObjects::ConnectionName() const
 {

@@ -12,6 +12,7 @@
 // grids and edit boxes to (visible fields in field order, field labels as
 // titles, display texts as cell texts). The module runs no SQL by itself.
 #include "app/childwindows.h"
+#include "catalog/catalogsnapshot.h"
 #include "db/dbdatabase.h"
 
 #include <QVariantMap>
@@ -63,6 +64,15 @@ public:
     // row): other servers reached through ODBC have catalogs of their own.
     // Raises the failure of a lost connection; any other failure means no.
     bool HasInformixCatalog();
+
+    // The editors' completion catalog, read again in the background on a
+    // connection of its own (the browser asks when its tree loads or
+    // refreshes). A component opened over a ready connection has no alias to
+    // connect again with and keeps none.
+    void refreshCompletionCatalog();
+    // The latest complete snapshot; null until the first read ends.
+    std::shared_ptr<const CatalogSnapshot> completionCatalog() const { return m_completion.snapshot(); }
+    CatalogSnapshotLoader &completionLoader() { return m_completion; }
 
     DbDatabase &dbDb() { return *m_db; }
     DbSession &session() const { return m_db->session(); }
@@ -137,6 +147,7 @@ private:
     // the table qryTableIndexes shows, read once when such a cell is shown.
     int m_descendingTable = -1;
     std::map<std::pair<QString, int>, QString> m_descendingParts;
+    CatalogSnapshotLoader m_completion;  // last: its read stops before the rest goes
 };
 
 } // namespace quodlin

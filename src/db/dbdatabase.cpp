@@ -98,6 +98,16 @@ void DbDatabase::open()
     }
 }
 
+std::function<std::unique_ptr<IDbConnection>()> DbDatabase::connector() const
+{
+    const auto [driverName, lines] = resolve();
+    IDbDriver *driver = m_session->driver(driverName);
+    if (!driver)
+        connectFailure(QStringLiteral("The %1 driver is not available").arg(driverName));
+    // The session's drivers live as long as the session, which outlives its components' work.
+    return [driver, lines = lines] { return driver->connect(lines); };
+}
+
 void DbDatabase::open(std::unique_ptr<IDbConnection> connection)
 {
     close();

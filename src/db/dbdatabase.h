@@ -10,6 +10,7 @@
 #include <QList>
 
 #include <atomic>
+#include <functional>
 
 namespace quodlin {
 
@@ -40,6 +41,11 @@ public:
     void open();
     // Opens over a ready connection (tools and tests bring their own).
     void open(std::unique_ptr<IDbConnection> connection);
+    // Opens a further connection with this component's alias or parameters,
+    // for reads beside it on another thread (the completion catalog). The
+    // alias is resolved now; the returned function connects, on any thread,
+    // and raises as open does. Raises DbEngineError when nothing resolves.
+    std::function<std::unique_ptr<IDbConnection>()> connector() const;
     // Closes every query running on this component first; harmless when closed.
     void close();
     bool connected() const { return m_connection != nullptr; }

@@ -149,6 +149,7 @@ void TMainForm::FormCreate()
     on(Command::Cut, [this] { editorCommand(Command::Cut); });
     on(Command::Copy, [this] { editorCommand(Command::Copy); });
     on(Command::Paste, [this] { editorCommand(Command::Paste); });
+    on(Command::CompleteWord, [this] { editorCommand(Command::CompleteWord); });
     on(Command::PasteQuery, [this] { routeToChild(&IChildWindow::pasteQuery); });
     on(Command::MemorizeQuery, [this] { routeToChild(&IChildWindow::memorizeQuery); });
     on(Command::QueryHistory, [this] { mnuEditQueryHistoryClick(); });

@@ -65,6 +65,8 @@ const CommandDef kEditMenu[] = {
     {Command::Cut, "mnuEditCut", "Cu&t", "", "Cut to clipboard", true, false},
     {Command::Copy, "mnuEditCopy", "&Copy", "", "Copy to clipboard", true, false},
     {Command::Paste, "mnuEditPaste", "&Paste", "", "Paste from clipboard", true, false},
+    {Command::CompleteWord, "mnuEditCompleteWord", "Complete &Word", "Ctrl+Space",
+     "Complete the word at the caret from the keywords and the catalog", true, false},
     {Command::PasteQuery, "mnuEditPasteQuery", "Paste &Query...", "F7", "", true, false},
     {Command::MemorizeQuery, "mnuEditMemorizeQuery", "&Memorize Query...", "F8", "", true, false},
     {Command::QueryHistory, "mnuEditQueryHistory", "Query &History...", "Ctrl+Shift+H",

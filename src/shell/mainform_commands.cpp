@@ -14,6 +14,7 @@
 #include "workspace/ui/queryhistoryform.h"
 #include "workspace/ui/queryform.h"
 #include "workspace/ui/schemacompareform.h"
+#include "workspace/ui/sqlcompleter.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -85,6 +86,10 @@ void TMainForm::editorCommand(Command command)
     case Command::Paste:
         editor->paste();
         editor->viewport()->update();
+        break;
+    case Command::CompleteWord:
+        if (SqlCompleter *completer = SqlCompleter::of(editor))
+            completer->complete();
         break;
     default:
         break;

@@ -85,6 +85,16 @@ SqlTokenKind kindOf(int state)
 
 } // namespace
 
+const QStringList &SqlKeywords()
+{
+    static const QStringList sorted = [] {
+        QStringList list = keywords().values();
+        list.sort();
+        return list;
+    }();
+    return sorted;
+}
+
 bool IsSqlKeyword(QStringView word)
 {
     if (word.size() > 16)

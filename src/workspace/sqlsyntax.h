@@ -5,6 +5,7 @@
 // highlighter only re-reads the lines that changed.
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 namespace quodlin {
@@ -29,6 +30,8 @@ enum SqlLineState : int {
 
 // Case-insensitive.
 bool IsSqlKeyword(QStringView word);
+// The keywords the editor colours, upper case, sorted (completion offers them).
+const QStringList &SqlKeywords();
 
 // Appends the line's tokens to `tokens`; returns the state at its end.
 int TokenizeSqlLine(QStringView line, int state, QList<SqlToken> &tokens);

@@ -25,7 +25,7 @@ const Command kGoverned[] = {
     Command::Connect, Command::Disconnect, Command::Query, Command::New, Command::Cascade,
     Command::Tile, Command::ArrangeIcons, Command::MinimizeAll, Command::Refresh, Command::Compile,
     Command::Execute, Command::PasteQuery, Command::MemorizeQuery, Command::Cut, Command::Copy,
-    Command::Paste, Command::ExplainQuery, Command::SaveAsScript, Command::SaveAsSqd,
+    Command::Paste, Command::CompleteWord, Command::ExplainQuery, Command::SaveAsScript, Command::SaveAsSqd,
     Command::SaveAsCsv, Command::SaveAsUnload, Command::RefreshData, Command::Edit, Command::ExternalEdit, Command::Open, Command::Save,
     Command::SaveAs, Command::Print, Command::Find, Command::Replace, Command::SearchAgain,
     Command::Previous, Command::Back, Command::NextWindow, Command::QueryTab,
@@ -36,7 +36,7 @@ const Set kAnyChild = {Command::Connect, Command::Disconnect, Command::Query, Co
                        Command::Cascade, Command::Tile, Command::ArrangeIcons, Command::MinimizeAll};
 // Everything that follows from Execute being available.
 const Set kEditing = {Command::Execute, Command::PasteQuery, Command::MemorizeQuery, Command::Cut,
-                      Command::Copy, Command::Paste, Command::Edit, Command::ExternalEdit, Command::Open,
+                      Command::Copy, Command::Paste, Command::CompleteWord, Command::Edit, Command::ExternalEdit, Command::Open,
                       Command::Save, Command::SaveAs, Command::Print, Command::Find, Command::Replace,
                       Command::SearchAgain};
 const Set kExport = {Command::SaveAsScript, Command::SaveAsSqd, Command::SaveAsCsv, Command::SaveAsUnload, Command::Save, Command::SaveAs,

@@ -1,7 +1,7 @@
 // The query window under a fake shell with stand-in browsers over embedded
 // databases: execution and its outcomes, Stop, binding, closing, templates;
-// the query history dialog over its runs; and the main window's find and
-// replace over its editors.
+// the query history dialog over its runs; completion in the editor; and the
+// main window's find and replace over its editors.
 #include "app/settingdefs.h"
 #include "app/templates.h"
 #include "shell/mainform.h"
@@ -9,6 +9,7 @@
 #include "workspace/queryhistory.h"
 #include "workspace/ui/queryform.h"
 #include "workspace/ui/queryhistoryform.h"
+#include "workspace/ui/sqlcompleter.h"
 #include "pdftext.h"
 #include "workspace_fixture.h"
 #include "combopick.h"
@@ -29,7 +30,9 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QAbstractItemModelTester>
 #include <QTest>
+#include <QTreeView>
 
 static void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
@@ -138,6 +141,41 @@ TEST_F(QueryFormTest, RunsSelectInsertAndFaultyStatements)
     q->explainQuery();
     EXPECT_EQ(dialogs->messages.size(), shown) << dialogs->messages.last().toStdString();
     Settings::writeConnection(connection, Settings::ConnSqexplnFile, QString());
+}
+
+TEST_F(QueryFormTest, CtrlSpaceAndADotOpenTheCompletionListThatEnterAndEscClose)
+{
+    browser->module.refreshCompletionCatalog();
+    browser->module.completionLoader().wait();
+    TfrmQuery *q = openQuery();
+    QPlainTextEdit *editor = q->sqlEditor();
+    editor->setPlainText(QStringLiteral("select * from pa"));
+    editor->moveCursor(QTextCursor::End);
+    editor->setFocus();
+    QTreeView *popup = SqlCompleter::of(editor)->popup();
+    QAbstractItemModelTester tester(popup->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+
+    QTest::keyClick(editor, Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->model()->rowCount(), 1);
+    EXPECT_EQ(popup->model()->index(0, 0).data().toString(), QStringLiteral("parts"));
+    EXPECT_EQ(popup->model()->index(0, 1).data().toString(), QStringLiteral("table"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(editor->toPlainText(), QStringLiteral("select * from parts"));
+
+    // A dot after an alias lists its columns; typing narrows them; Esc closes.
+    QTest::keyClicks(editor, QStringLiteral(" p where p"));
+    QTest::keyClick(editor, Qt::Key_Period);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->model()->rowCount(), 2);
+    EXPECT_EQ(popup->model()->index(1, 2).data().toString(), QStringLiteral("CHAR(12)"));
+    QTest::keyClick(editor, Qt::Key_N);
+    EXPECT_EQ(popup->model()->rowCount(), 1);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(editor->toPlainText(), QStringLiteral("select * from parts p where p.n"));
 }
 
 TEST_F(QueryFormTest, LiveCaptionAndGridFollowTheSwitchAndTheMode)

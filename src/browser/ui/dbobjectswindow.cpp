@@ -114,7 +114,7 @@ void TfrmDbObjects::FormCreate()
     if (hooks().decorateEditor)
         for (const char *name : {"rtfSQL", "rtfViewText", "rtfProcText", "rtfTriggerText", "rtfTableDDL"})
             if (auto *editor = findChild<QPlainTextEdit *>(QLatin1String(name)))
-                hooks().decorateEditor(editor);
+                hooks().decorateEditor(*this, editor);
 
     const PageSetDesc *table = FindPageSet(QStringLiteral("tabTable"));
     m_rememberedTablePage = table->indexOf(QStringLiteral("pageTableColumns"));
@@ -223,6 +223,7 @@ void TfrmDbObjects::loadTree(const QString &reselectCaption)
     }
     m_tree = LoadObjectTree(*m_module, m_connectionName, m_ownerDisplay, reselectCaption,
                             [this](const QString &text) { setStatus(text); });
+    m_module->refreshCompletionCatalog();
     fillTreeWidget();
     QTreeWidgetItem *target = itemOf(m_tree.target);
     if (!target)

@@ -70,8 +70,8 @@ struct BrowserHooks {
     std::function<bool(TfrmDbObjects &)> closeCheck;
     // Refresh(prompt): unset reloads the tree at once.
     std::function<void(TfrmDbObjects &, bool prompt)> refresh;
-    // Dresses each SQL and definition editor (syntax colouring) once, at creation.
-    std::function<void(QPlainTextEdit *)> decorateEditor;
+    // Dresses each SQL and definition editor (syntax colouring, completion) once, at creation.
+    std::function<void(TfrmDbObjects &, QPlainTextEdit *)> decorateEditor;
 };
 void SetBrowserHooks(BrowserHooks hooks);
 const BrowserHooks &browserHooks();

@@ -9,6 +9,7 @@
 #include "db/dbquery.h"
 #include "workspace/browseredits.h"
 #include "workspace/objectcompile.h"
+#include "workspace/ui/sqlcompleter.h"
 #include "workspace/queryexec.h"
 #include "workspace/builtstatement.h"
 #include "workspace/sqlanalysis.h"
@@ -205,7 +206,10 @@ void InstallBrowserWorkspaceHooks()
         BrowserEditors editors(browser);
         RefreshBrowser(editors, prompt);
     };
-    hooks.decorateEditor = [](QPlainTextEdit *editor) { new SqlHighlighter(editor); };
+    hooks.decorateEditor = [](TfrmDbObjects &browser, QPlainTextEdit *editor) {
+        new SqlHighlighter(editor);
+        new SqlCompleter(editor, [&browser] { return browser.module().completionCatalog(); });
+    };
     hooks.openQueryText = [](TfrmDbObjects &browser, const QString &text) {
         if (!queryWindowFactory())
             return;

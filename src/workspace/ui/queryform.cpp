@@ -22,6 +22,7 @@
 #include "workspace/sqlanalysis.h"
 #include "workspace/ui/memorizedqueriesform.h"
 #include "workspace/ui/queryplanpage.h"
+#include "workspace/ui/sqlcompleter.h"
 #include "workspace/ui/sqleditwidget.h"
 
 #include <QAction>
@@ -130,6 +131,10 @@ void TfrmQuery::buildWidgets()
     m_rtfSQL = new QPlainTextEdit(m_pageSQL);
     m_rtfSQL->setObjectName(QStringLiteral("rtfSQL"));
     SetupSqlEditor(m_rtfSQL);
+    new SqlCompleter(m_rtfSQL, [this] {
+        auto *module = dynamic_cast<TdmDbObjects *>(connection());
+        return module ? module->completionCatalog() : nullptr;
+    });
     sqlLayout->addWidget(m_rtfSQL, 1);
     auto *pnlOptions = new QWidget(m_pageSQL);
     pnlOptions->setObjectName(QStringLiteral("pnlOptions"));
