@@ -2,7 +2,7 @@
 // 2,000 procedures, views and synonyms): what the editors' popup waits for.
 //   ReadSnapshot      - the background read: every list, column and parameter
 //   TablesAfterFrom   - "select * from |": every table, view and synonym
-//   TablesByPrefix    - "select * from t12|"
+//   TablesByPrefix    - "select * from t001|"
 //   ColumnsOfAlias    - "select b.| from t00001 a join t00099 b on ..."
 //   EverywhereElse    - "select | from ...": the statement's columns, the
 //                       routines and the keywords
@@ -58,9 +58,10 @@ Fixture &fixture()
 
 void ReadSnapshot(benchmark::State &state)
 {
+    Fixture &built = fixture();  // the database is made before the clock starts
     std::size_t relations = 0;
     for (auto _ : state)
-        relations = fixture().read().relations.size();
+        relations = built.read().relations.size();
     state.counters["relations"] = double(relations);
 }
 BENCHMARK(ReadSnapshot)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -80,7 +81,7 @@ void complete(benchmark::State &state, const char *marked)
 }
 
 void TablesAfterFrom(benchmark::State &state) { complete(state, "select * from |"); }
-void TablesByPrefix(benchmark::State &state) { complete(state, "select * from t12|"); }
+void TablesByPrefix(benchmark::State &state) { complete(state, "select * from t001|"); }
 void ColumnsOfAlias(benchmark::State &state)
 {
     complete(state, "select a.id, b.| from t00001 a join t00099 b on a.id = b.id where a.name > 'x'");

@@ -16,6 +16,7 @@ namespace {
 // Every column and every routine parameter of the database, in one statement each.
 const QString kAllColumns = QStringLiteral(
     "select tabid, colname, coltype, collength, extended_id from syscolumns order by tabid, colno");
+const QString kRoutineKinds = QStringLiteral("select procid, isproc from sysprocedures");
 const QString kAllParameters = QStringLiteral(
     "select procid, paramname, paramtype, paramlen, paramxid, paramattr from sysproccolumns"
     " order by procid, paramid");
@@ -107,9 +108,14 @@ CatalogSnapshot readSnapshot(IDbConnection &connection, const std::atomic<bool> 
     struct Signature {
         QStringList params;
         QStringList returns;
+        bool function = false;
     };
     QHash<int, Signature> signatures;
     try {
+        // isproc tells a function from a procedure, which may return values too.
+        forEachRow(connection, kRoutineKinds, cancelled, [&](const QVariantList &row) {
+            signatures[row.value(0).toInt()].function = text(row.value(1)).compare(QLatin1String("f"), Qt::CaseInsensitive) == 0;
+        });
         forEachRow(connection, kAllParameters, cancelled, [&](const QVariantList &row) {
             Signature &s = signatures[row.value(0).toInt()];
             const QString type = ColumnTypeText(row.value(2).toInt(), row.value(3).toInt(), row.value(4).toInt());
@@ -125,9 +131,9 @@ CatalogSnapshot readSnapshot(IDbConnection &connection, const std::atomic<bool> 
     }
     for (SnapshotRoutine &r : snapshot.routines) {
         const Signature s = signatures.value(r.signature.toInt());
-        r.function = !s.returns.isEmpty();
+        r.function = s.function;
         r.signature = QLatin1Char('(') + s.params.join(QStringLiteral(", ")) + QLatin1Char(')');
-        if (r.function)
+        if (!s.returns.isEmpty())
             r.signature += QStringLiteral(" RETURNING ") + s.returns.join(QStringLiteral(", "));
     }
     snapshot.finish();

@@ -45,7 +45,7 @@ struct SnapshotRelation {
 struct SnapshotRoutine {
     QString name;
     QString owner;
-    bool function = false;    // has RETURNING values
+    bool function = false;    // created as a FUNCTION
     QString signature;        // "(p_id INTEGER, p_since DATE) RETURNING DECIMAL(12,2)"
     QString written;
 };

@@ -28,7 +28,7 @@ create table "sam".stock (stock_num smallint);
 create view big_orders as select ship_date from orders;
 create synonym ord for orders;
 create function order_total(p_order integer) returning decimal(12,2); return 1; end function;
-create procedure touch(p_id integer, p_name char(10)) end procedure;
+create procedure touch(p_id integer, p_name char(10)) returning integer; return 1; end procedure;
 )")});
     TdmDbObjects &module = fx.module();
     module.refreshCompletionCatalog();
@@ -60,7 +60,8 @@ create procedure touch(p_id integer, p_name char(10)) end procedure;
         routines << r.written + (r.function ? QStringLiteral(" function ") : QStringLiteral(" procedure ")) + r.signature;
     EXPECT_TRUE(routines.contains(QStringLiteral("order_total function (p_order INTEGER) RETURNING DECIMAL(12,2)")))
         << routines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(routines.contains(QStringLiteral("touch procedure (p_id INTEGER, p_name CHAR(10))")));
+    // A procedure that returns values is still a procedure.
+    EXPECT_TRUE(routines.contains(QStringLiteral("touch procedure (p_id INTEGER, p_name CHAR(10)) RETURNING INTEGER")));
 
     // A refresh reads the catalog again.
     fx.run(QStringLiteral("create table later (x integer)"));

@@ -146,12 +146,12 @@ bool SqlCompleter::update()
 void SqlCompleter::showPopup()
 {
     const QFontMetrics metrics(m_popup->font());
-    const int rowHeight = qMax(metrics.height(), 16) + 2;
+    const int rowHeight = qMax(m_popup->sizeHintForRow(0), metrics.height());
     const int rows = qMin(kVisibleRows, m_model->rowCount());
     const int frame = 2 * m_popup->frameWidth();
     m_popup->setColumnWidth(0, metrics.horizontalAdvance(QLatin1Char('x')) * 28 + 24);
     m_popup->setColumnWidth(1, metrics.horizontalAdvance(QStringLiteral("procedure")) + 16);
-    const QSize size(m_popup->columnWidth(0) + m_popup->columnWidth(1) + metrics.horizontalAdvance(QLatin1Char('x')) * 24
+    const QSize size(m_popup->columnWidth(0) + m_popup->columnWidth(1) + metrics.horizontalAdvance(QLatin1Char('x')) * 34
                          + m_popup->verticalScrollBar()->sizeHint().width() + frame,
                      rows * rowHeight + frame);
     QTextCursor at = m_editor->textCursor();
