@@ -101,7 +101,7 @@ GraphLayout LayOutGraph(const GraphPicture &picture, const NodeMeasure &measure,
         EdgeGeometry geometry;
         if (const splines *spl = ED_spl(edge); spl && spl->size > 0) {
             const bezier &bz = spl->list[0];
-            for (size_t k = 0; k < bz.size; ++k)
+            for (int k = 0; k < bz.size; ++k)
                 geometry.path << point(bz.list[k]);
             geometry.arrowTip = bz.eflag ? point(bz.ep) : geometry.path.value(geometry.path.size() - 1);
         }
