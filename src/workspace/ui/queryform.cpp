@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 #include "app/externalprograms.h"
 #include "app/settingdefs.h"
+#include "app/settings.h"
 #include "app/templates.h"
 #include "app/ui/comboboxes.h"
 #include "app/ui/mdistep.h"
@@ -640,7 +641,11 @@ void TfrmQuery::refreshPlan()
     const QString why = explainEnabled() ? QString()
                                          : tr("No plan to show: turn on Settings > Explain Query Enabled "
                                               "and execute the statement.");
-    m_pagePlan->showExplainFile(connectionSetting(Settings::ConnSqexplnFile), why);
+    // Until the Options name a file, the embedded driver writes the default one.
+    QString file = connectionSetting(Settings::ConnSqexplnFile);
+    if (file.isEmpty() && m_connection)
+        file = DefaultExplainFile(m_connection->loginUser());
+    m_pagePlan->showExplainFile(file, why);
 }
 
 void TfrmQuery::showEvent(QShowEvent *event)

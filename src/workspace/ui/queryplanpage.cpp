@@ -45,6 +45,7 @@ QueryPlanPage::QueryPlanPage(QWidget *parent) : QWidget(parent)
     pictureLayout->addWidget(m_view, 1);
     splitter->addWidget(picture);
     splitter->setStretchFactor(1, 2);
+    splitter->setSizes({360, 720});
     layout->addWidget(splitter);
     connect(m_statements, &QComboBox::currentIndexChanged, this, &QueryPlanPage::drawStatement);
 }
