@@ -179,6 +179,12 @@ void createView(SessionImpl &s, const ast::CreateViewStatement &st, const std::s
     std::string colSql;
     for (const ColumnInfo &c : columns)
         colSql += (colSql.empty() ? "" : ", ") + sql::quote(c.name);
+    // SQLite checks a view's query only when something reads the view.
+    sqlite3_stmt *check = nullptr;
+    const int rc = sqlite3_prepare_v2(s.db(), tr.sql.c_str(), -1, &check, nullptr);
+    sqlite3_finalize(check);
+    if (rc != SQLITE_OK && (rc & 0xFF) == SQLITE_ERROR)
+        sql::raiseRefused(sqlite3_errmsg(s.db()), std::string_view(text).substr(std::size_t(st.start), std::size_t(st.end - st.start)), st.start);
     sql::exec(s.db(), "CREATE VIEW main." + sql::quote(st.name.name) + " (" + colSql + ") AS " + tr.sql);
 
     const int tabid = static_cast<int>(s.nextCounter("tabid"));

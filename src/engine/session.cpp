@@ -385,7 +385,9 @@ void SessionImpl::endWrite(bool opened, bool ok, const ast::Statement &stmt)
     }
     if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
         raise(-244, {}, stmt.start, -154);
-    ErrorInfo info = makeError(-999, {}, stmt.start);
+    // Whatever else stops COMMIT leaves the statement's changes unwritten.
+    const char *file = sqlite3_db_filename(m_db, "main");
+    ErrorInfo info = makeError(-9624, file ? file : m_path, stmt.start);
     info.isamMessage = "commit: " + std::string(sqlite3_errstr(rc));
     throw EngineError(info);
 }

@@ -343,9 +343,8 @@ sqlite3_stmt *Interpreter::prepare(SqlPart &p, bool &fresh)
     if (sqlite3_prepare_v2(m_s.db(), p.tr.sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
         if (sql::isFileFailure(sqlite3_extended_errcode(m_s.db())))
             sql::raiseFileFailure(m_s.db(), sqlite3_extended_errcode(m_s.db()), 0, -1);
-        ErrorInfo info = makeError(-999, {}, -1);
-        info.isamMessage = sqlite3_errmsg(m_s.db());
-        throw EngineError(info);
+        // The routine's text is not at hand here: the caller places the error.
+        sql::raiseRefused(sqlite3_errmsg(m_s.db()), {}, -1);
     }
     if (!p.cached) {
         p.cached = st;

@@ -2,6 +2,7 @@
 
 #include "engine/sqlfunctions.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -27,6 +28,125 @@ std::string limitReached(const std::string &msg)
         if (msg.find(text) != std::string::npos)
             return limit;
     return {};
+}
+
+namespace {
+
+bool startsWith(const std::string &s, std::string_view prefix)
+{
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The name a message gives after `lead` up to "()" or its end, without the
+// engine's "ifx_" prefix and a schema qualifier.
+std::string nameAfter(const std::string &msg, std::string_view lead)
+{
+    std::string name = msg.substr(lead.size());
+    if (const auto paren = name.find('('); paren != std::string::npos)
+        name.resize(paren);
+    if (startsWith(name, "ifx_"))
+        name.erase(0, 4);
+    if (const auto dot = name.rfind('.'); dot != std::string::npos)
+        name.erase(0, dot + 1);
+    return name;
+}
+
+bool isWordChar(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// Where `text` holds `word` as a whole word (a call when `call`: followed by
+// "("), ignoring case, the last one when `last`; npos when nowhere.
+std::size_t findWord(std::string_view text, const std::string &word, bool call, bool last = false)
+{
+    if (word.empty() || word.size() > text.size())
+        return std::string_view::npos;
+    std::size_t found = std::string_view::npos;
+    for (std::size_t i = 0; i + word.size() <= text.size(); ++i) {
+        bool same = (i == 0 || !isWordChar(text[i - 1]));
+        for (std::size_t k = 0; same && k < word.size(); ++k)
+            same = std::tolower(static_cast<unsigned char>(text[i + k])) == std::tolower(static_cast<unsigned char>(word[k]));
+        if (!same)
+            continue;
+        std::size_t j = i + word.size();
+        if (j < text.size() && isWordChar(text[j]))
+            continue;
+        if (call) {
+            while (j < text.size() && std::isspace(static_cast<unsigned char>(text[j])))
+                ++j;
+            if (j >= text.size() || text[j] != '(')
+                continue;
+        }
+        found = i;
+        if (!last)
+            break;
+    }
+    return found;
+}
+
+} // namespace
+
+std::optional<ErrorInfo> refusal(const std::string &msg, std::string_view text, int start)
+{
+    struct Case {
+        std::string_view lead;  // the message starts so
+        int code;
+        bool named;             // the message names the culprit after `lead`
+        bool call;              // ... a function
+        bool last;              // the last one the statement holds is the culprit
+        const char *word;       // else: the word to point at
+        const char *arg;        // the %s of -9625
+    };
+    // Aggregates where SQLite has no group (ORDER BY of an ungrouped query,
+    // DELETE's WHERE, UPDATE's SET) mix columns with aggregates as WHERE
+    // does (-303); a window function outside the select list and ORDER BY
+    // is no syntax Informix has (-201). Both misuses come in a later clause
+    // than the allowed uses: the last call of the name is the culprit.
+    static const Case cases[] = {
+        {"misuse of aggregate function ", -303, true, true, true, nullptr, nullptr},
+        {"misuse of aggregate: ", -303, true, true, true, nullptr, nullptr},
+        {"misuse of window function ", -201, true, true, true, nullptr, nullptr},
+        {"RANGE with offset PRECEDING/FOLLOWING requires one ORDER BY expression", -201, false, false, false, "range", nullptr},
+        {"recursive aggregate queries not supported", -9625, false, false, false, nullptr, "aggregates in a recursive or hierarchical query"},
+        {"no such column: ", -217, true, false, false, nullptr, nullptr},
+        {"no such table: ", -206, true, false, false, nullptr, nullptr},
+        {"ambiguous column name: ", -324, true, false, false, nullptr, nullptr},
+        {"no such function: ", -674, true, true, false, nullptr, nullptr},
+        {"wrong number of arguments to function ", -674, true, true, false, nullptr, nullptr},
+        {"too many levels of trigger recursion", -748, false, false, false, nullptr, nullptr},
+    };
+    for (const Case &c : cases) {
+        if (!startsWith(msg, c.lead))
+            continue;
+        const std::string name = c.named ? nameAfter(msg, c.lead) : std::string(c.word ? c.word : "");
+        const std::size_t at = findWord(text, name, c.call, c.last);
+        const int offset = at == std::string_view::npos ? start : start + static_cast<int>(at);
+        const bool showsName = c.code == -217 || c.code == -206 || c.code == -324 || c.code == -674;
+        ErrorInfo e = makeError(c.code, c.arg ? std::string(c.arg) : showsName ? name : std::string(), offset);
+        e.isamMessage = msg;
+        return e;
+    }
+    return std::nullopt;
+}
+
+void raiseRefused(const std::string &msg, std::string_view text, int start)
+{
+    if (auto e = refusal(msg, text, start))
+        throw EngineError(*e);
+    int offset = start;
+    // "near "x": syntax error": point at the token when the statement has it.
+    if (startsWith(msg, "near \"")) {
+        const auto close = msg.find('"', 6);
+        const std::string token = close == std::string::npos ? std::string() : msg.substr(6, close - 6);
+        const bool word = !token.empty() && isWordChar(token[0]);
+        const std::size_t at = word ? findWord(text, token, false) : text.find(token);
+        if (!token.empty() && at != std::string_view::npos)
+            offset = start + static_cast<int>(at);
+    }
+    ErrorInfo e = makeError(-201, {}, offset);
+    e.isamMessage = msg;
+    throw EngineError(e);
 }
 
 bool isFileFailure(int rc)
@@ -89,6 +209,9 @@ void fail(sqlite3 *db, const std::string &what)
             throw EngineError(*e);
     if (const std::string limit = limitReached(db ? sqlite3_errmsg(db) : ""); !limit.empty())
         raise(-9622, limit);
+    if (db)
+        if (auto e = refusal(sqlite3_errmsg(db)))
+            throw EngineError(*e);
     ErrorInfo info = makeError(-999);
     info.isamMessage = what + ": " + (db ? sqlite3_errmsg(db) : "no database");
     throw EngineError(info);
@@ -112,6 +235,8 @@ void exec(sqlite3 *db, const std::string &text)
             throw EngineError(*e);
         if (const std::string limit = limitReached(msg); !limit.empty())
             raise(-9622, limit);
+        if (auto e = refusal(msg))
+            throw EngineError(*e);
         ErrorInfo info = makeError(-999);
         info.isamMessage = msg + " in " + text.substr(0, 200);
         throw EngineError(info);

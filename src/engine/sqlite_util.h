@@ -1,15 +1,18 @@
 #pragma once
 // Thin RAII helpers over the SQLite C API for the engine's own catalog work.
-// Failures here are engine faults, reported as -999 with the SQLite text kept
-// out of the message (it goes to the ISAM text only for diagnosis), except
-// those of the file itself (full disk, I/O error, damage: raiseFileFailure),
-// interrupts, locks and read-only files.
+// Failures of the engine's own statements are engine faults, reported as
+// -999 with the SQLite text kept out of the message (it goes to the ISAM
+// text only for diagnosis), except those of the file itself (full disk, I/O
+// error, damage: raiseFileFailure), interrupts, locks, read-only files and
+// the statements SQLite refuses to prepare (refusal).
 #include "engine/engine.h"
 
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace quodlin::engine::sql {
 
@@ -30,6 +33,17 @@ bool isFileFailure(int rc);
 // The limit of SQLite's a failure message reports, in words for -9622
 // ("at most 64 tables in one query"); empty when it reports none.
 std::string limitReached(const std::string &sqliteMessage);
+
+// The Informix error for a statement SQLite refuses to prepare although the
+// engine's parser took it (an aggregate or window function where SQLite has
+// none, a RANGE frame it cannot order, a name it cannot resolve); nullopt
+// when `sqliteMessage` is none of these. `text` is the user's statement,
+// which starts at `start` in the whole text: the offset points at the name
+// the message gives where the statement holds it, else at `start`.
+std::optional<ErrorInfo> refusal(const std::string &sqliteMessage, std::string_view text = {}, int start = -1);
+// refusal(), or -201 at `start` for any other message (the translator passed
+// on what SQLite cannot parse); SQLite's text is the ISAM message.
+[[noreturn]] void raiseRefused(const std::string &sqliteMessage, std::string_view text, int start);
 
 void exec(sqlite3 *db, const std::string &text);
 

@@ -783,9 +783,10 @@ private:
             raise(-244, {}, stmt.start, -154);
         if (sql::isFileFailure(sqlite3_extended_errcode(m_s.db())))
             sql::raiseFileFailure(m_s.db(), sqlite3_extended_errcode(m_s.db()), 0, stmt.start);
-        ErrorInfo info = makeError(-999, {}, stmt.start);
-        info.isamMessage = sqlite3_errmsg(m_s.db());
-        throw EngineError(info);
+        if ((sqlite3_errcode(m_s.db()) & 0xFF) == SQLITE_NOMEM)
+            raise(-208, {}, stmt.start);
+        const std::string_view text = std::string_view(m_text).substr(std::size_t(stmt.start), std::size_t(stmt.end - stmt.start));
+        sql::raiseRefused(msg, text, stmt.start);
     }
 
     // MERGE: its steps one after the other under a savepoint of their own,

@@ -425,6 +425,23 @@ std::string Translator::joinSql(const FromItem &item, Scope &scope, int group, b
     raise(-201, {}, item.offset);
 }
 
+namespace {
+
+// Where the first aggregate of `e` is (subqueries keep theirs).
+int aggregateOffset(const Expr &e)
+{
+    auto first = [](auto &self, const Expr &x) -> const Expr * {
+        if (x.kind == ExprKind::Function && expressionName(x) != "(expression)") return &x;
+        for (const ExprPtr &a : x.args)
+            if (const Expr *f = a ? self(self, *a) : nullptr) return f;
+        return nullptr;
+    };
+    const Expr *agg = first(first, e);
+    return agg ? agg->offset : e.offset;
+}
+
+} // namespace
+
 // Aggregates belong to groups, which WHERE comes before (-303); SQLite
 // refuses them too, but without an Informix error.
 std::string Translator::whereCondition(const Expr &e, Scope &scope)
@@ -432,17 +449,7 @@ std::string Translator::whereCondition(const Expr &e, Scope &scope)
     Typed t = expr(e, scope);
     // A subquery's WHERE may aggregate a column of an enclosing query (in a
     // HAVING subquery); SQLite still refuses the rest.
-    if (t.aggregate && !scope.parent) {
-        // Point at the aggregate (subqueries keep theirs).
-        auto first = [](auto &self, const Expr &x) -> const Expr * {
-            if (x.kind == ExprKind::Function && expressionName(x) != "(expression)") return &x;
-            for (const ExprPtr &a : x.args)
-                if (const Expr *f = self(self, *a)) return f;
-            return nullptr;
-        };
-        const Expr *agg = first(first, e);
-        raise(-303, {}, agg ? agg->offset : e.offset);
-    }
+    if (t.aggregate && !scope.parent) raise(-303, {}, aggregateOffset(e));
     return std::move(t.sql);
 }
 
@@ -913,9 +920,21 @@ std::string translateExpression(const Expr &e, const TableInfo &table, Translati
     st.tableName = table.name;
     st.owner = table.owner;
     scope.tables.push_back(std::move(st));
+    // A CHECK condition sees its own row only: no subquery, no window
+    // function (-201), no aggregate (-303, as in WHERE).
+    auto refuse = [](auto &self, const Expr &x) -> void {
+        const bool query = x.kind == ExprKind::InSelect || x.kind == ExprKind::Exists
+                           || x.kind == ExprKind::Subquery || x.kind == ExprKind::Quantified;
+        if (query && x.select && !x.select->cores.empty()) raise(-201, {}, x.select->cores.front().offset);
+        if (query || x.over) raise(-201, {}, x.offset);
+        for (const ExprPtr &a : x.args)
+            if (a) self(self, *a);
+    };
+    refuse(refuse, e);
     // CHECK constraints and defaults name columns bare (empty sqlRef).
-    std::string sql = t.expr(e, scope).sql;
-    return sql;
+    Typed typed = t.expr(e, scope);
+    if (typed.aggregate) raise(-303, {}, aggregateOffset(e));
+    return std::move(typed.sql);
 }
 
 } // namespace quodlin::engine
