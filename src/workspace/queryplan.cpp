@@ -130,12 +130,15 @@ private:
         } else if (l.startsWith(QLatin1String("ON-Filters:")) || l.startsWith(QLatin1String("Dynamic Hash Filters:"))
                    || l.startsWith(QLatin1String("Merge Filters:"))) {
             keep(t->joinFilters, after(l, QStringLiteral("Filters:")));
+        } else if (l.startsWith(QLatin1String("PostJoin-Filters:"))) {
+            keep(t->postJoinFilters, after(l, QStringLiteral("Filters:")));
         } else if (l.contains(QLatin1String("JOIN")) && l.at(0).isUpper() && !l.contains(QLatin1Char(':'))) {
             t->join = l;
             m_continued = nullptr;
         } else if (m_continued && !m_continued->isEmpty()) {
-            // A long filter goes on over the next lines.
-            m_continued->last() += QLatin1Char(' ') + l;
+            // A long filter goes on over the next lines; the server may start it on the next one.
+            QString &filter = m_continued->last();
+            filter = filter.isEmpty() ? l : filter + QLatin1Char(' ') + l;
         }
     }
 
@@ -179,6 +182,8 @@ int addAccess(GraphPicture &p, const PlanTable &t, int parent)
     addRows(node, QStringLiteral("lower"), t.lowerFilters);
     addRows(node, QStringLiteral("upper"), t.upperFilters);
     addRows(node, QStringLiteral("filter"), t.filters);
+    if (t.join.isEmpty())
+        addRows(node, QStringLiteral("after"), t.postJoinFilters);
     return add(p, node, parent);
 }
 
@@ -193,6 +198,7 @@ void addJoin(GraphPicture &p, const QList<PlanTable> &tables, qsizetype last, in
     GraphNode node;
     node.title = t.join.isEmpty() ? QStringLiteral("JOIN") : t.join;
     addRows(node, QStringLiteral("on"), t.joinFilters);
+    addRows(node, QStringLiteral("after"), t.postJoinFilters);
     const int join = add(p, node, parent);
     addJoin(p, tables, last - 1, join);
     addAccess(p, t, join);

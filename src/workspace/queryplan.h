@@ -29,6 +29,7 @@ struct PlanTable {
     QStringList filters;
     QString join;            // how it joins the tables before it ("NESTED LOOP JOIN"); empty for the first
     QStringList joinFilters; // hash, merge and ON filters of that join
+    QStringList postJoinFilters; // WHERE filters applied after an outer join
 };
 
 struct PlanQuery {

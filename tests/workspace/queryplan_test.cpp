@@ -25,7 +25,8 @@ QStringList summary(const PlanQuery &q)
                    .arg(t.table, t.access, t.indexName, t.keyColumns.join(QLatin1Char(' ')),
                         t.keyOnly ? QStringLiteral(" key-only") : QString(), t.lowerFilters.join(QLatin1Char(';')),
                         t.upperFilters.join(QLatin1Char(';')), t.filters.join(QLatin1Char(';')))
-                   .arg(t.join, t.joinFilters.join(QLatin1Char(';')));
+                   .arg(t.join, t.joinFilters.join(QLatin1Char(';')))
+               + (t.postJoinFilters.isEmpty() ? QString() : QStringLiteral(" P[%1]").arg(t.postJoinFilters.join(';')));
     return out;
 }
 
@@ -125,7 +126,40 @@ INSTANTIATE_TEST_SUITE_P(
                     "2 informix.o AUTOINDEX PATH [(Auto Index)] [customer_num] "
                     "L[informix.c.customer_num = informix.o.customer_num] U[] F[] "
                     "J[NESTED LOOP JOIN(LEFT OUTER JOIN)|informix.c.customer_num = informix.o.customer_num]"},
-                   1}),
+                   1},
+        // As the server's performance guide prints them: directives, a
+        // parallel scan, an index filter that starts on the next line, the
+        // thread count after the plan.
+        SampleCase{"DirectivesParallelScanAndFilterOnTheNextLine",
+                   "QUERY: (OPTIMIZATION TIMESTAMP: 06-30-2025 09:12:44)\n------\n"
+                   "select --+ explain avoid_execute\n  p.part_num, s.qty from part p, stock s\n"
+                   "  where p.part_num = s.part_num\n\n"
+                   "DIRECTIVES FOLLOWED:\nEXPLAIN\nAVOID_EXECUTE\nDIRECTIVES NOT FOLLOWED:\n\n"
+                   "Estimated Cost: 15\nEstimated # of Rows Returned: 120\nMaximum Threads: 3\n\n"
+                   "  1) informix.s: SEQUENTIAL SCAN  (Parallel, fragments: ALL)\n\n"
+                   "  2) informix.p: INDEX PATH\n\n"
+                   "    (1) Index Keys: part_num   (Key-Only)  (Serial, fragments: ALL)\n"
+                   "        Lower Index Filter: \n          informix.p.part_num = informix.s.part_num\n"
+                   "NESTED LOOP JOIN\n\n# of Secondary Threads = 2\n",
+                   15, 120, {},
+                   {"1 informix.s SEQUENTIAL SCAN [] [] L[] U[] F[] J[|]",
+                    "2 informix.p INDEX PATH [] [part_num key-only] L[informix.p.part_num = informix.s.part_num] "
+                    "U[] F[] J[NESTED LOOP JOIN|]"},
+                   0},
+        SampleCase{"AnsiOuterJoinWithAPostJoinFilter",
+                   "QUERY:\n------\nselect c.cust_num from customer c left outer join cust_call k\n"
+                   "  on c.cust_num = k.cust_num where k.cust_num is null\n\n"
+                   "Estimated Cost: 6\nEstimated # of Rows Returned: 3\n\n"
+                   "  1) informix.c: SEQUENTIAL SCAN\n\n  2) informix.k: SEQUENTIAL SCAN\n\n"
+                   "ON-Filters:informix.c.cust_num = informix.k.cust_num \n"
+                   "PostJoin-Filters:informix.k.cust_num IS NULL \n\n"
+                   "NESTED LOOP JOIN(LEFT OUTER JOIN)\n",
+                   6, 3, {},
+                   {"1 informix.c SEQUENTIAL SCAN [] [] L[] U[] F[] J[|]",
+                    "2 informix.k SEQUENTIAL SCAN [] [] L[] U[] F[] "
+                    "J[NESTED LOOP JOIN(LEFT OUTER JOIN)|informix.c.cust_num = informix.k.cust_num] "
+                    "P[informix.k.cust_num IS NULL]"},
+                   0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(QueryPlanTest, TheEnginesExplainFileOfAJoinAndItsPicture)
