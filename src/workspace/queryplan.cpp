@@ -182,8 +182,6 @@ int addAccess(GraphPicture &p, const PlanTable &t, int parent)
     addRows(node, QStringLiteral("lower"), t.lowerFilters);
     addRows(node, QStringLiteral("upper"), t.upperFilters);
     addRows(node, QStringLiteral("filter"), t.filters);
-    if (t.join.isEmpty())
-        addRows(node, QStringLiteral("after"), t.postJoinFilters);
     return add(p, node, parent);
 }
 
