@@ -1,10 +1,12 @@
 // The theme chosen in Options: the application palette follows it, the SQL
-// colours stay readable on the editor's ground in both, System gives the
-// desktop's palette back, and paper stays dark on white.
+// colours stay readable on the editor's ground in both, so do the window
+// titles and the main window's ground, System gives the desktop's palette
+// back, and paper stays dark on white.
 #include "app/settingdefs.h"
 #include "app/settings.h"
 #include "app/ui/theme.h"
 #include "output/ui/textprinter.h"
+#include "shell/mainform.h"
 #include "shell/optionsform.h"
 #include "workspace/ui/sqleditwidget.h"
 
@@ -13,10 +15,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QMdiArea>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QStyleOptionTitleBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -56,11 +61,36 @@ QColor colourAt(const QPlainTextEdit &editor, int start)
     return {};
 }
 
+// The white pixels of an active window's title as the application style draws it.
+int whiteTitlePixels()
+{
+    QStyleOptionTitleBar title;
+    title.rect = QRect(0, 0, 320, 24);
+    title.text = QStringLiteral("Query [demo] - select * from customer");
+    title.palette = QApplication::palette();
+    title.state = QStyle::State_Active | QStyle::State_Enabled;
+    title.titleBarState = QStyle::State_Active;
+    title.titleBarFlags = Qt::Window | Qt::WindowTitleHint;
+    title.subControls = QStyle::SC_TitleBarLabel;
+    QImage image(title.rect.size(), QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        QApplication::style()->drawComplexControl(QStyle::CC_TitleBar, &title, &painter);
+    }
+    int white = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            white += image.pixel(x, y) == qRgb(255, 255, 255);
+    return white;
+}
+
 } // namespace
 
 TEST(Theme, OptionsSwitchThePaletteAndTheSqlColoursStayReadable)
 {
     const QPalette desktop = QApplication::palette();
+    TMainForm form;
+    QMap<int, int> titleWhite;
     QPlainTextEdit editor;
     SetupSqlEditor(&editor);
     editor.setPlainText(QStringLiteral("select 'bolt' -- parts"));
@@ -73,7 +103,14 @@ TEST(Theme, OptionsSwitchThePaletteAndTheSqlColoursStayReadable)
         EXPECT_EQ(base.lightness() < 128, theme == ThemeDark);
         for (int start : {0, 7, 14})  // keyword, string, comment
             EXPECT_GE(contrast(colourAt(editor, start), base), 4.5) << "at " << start;
+        const QColor ground = form.mdiArea()->background().color();
+        EXPECT_EQ(ground, QApplication::palette().color(QPalette::Mid));
+        EXPECT_EQ(ground.lightness() < 128, theme == ThemeDark);
+        titleWhite[theme] = whiteTitlePixels();
     }
+    // The title's text, not a light shadow smeared under it.
+    EXPECT_GT(titleWhite[ThemeLight], 0);
+    EXPECT_LE(titleWhite[ThemeDark], titleWhite[ThemeLight] * 5 / 4);
     chooseTheme(ThemeSystem);
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), desktop.color(QPalette::Window));
     EXPECT_EQ(QApplication::palette().color(QPalette::Base), desktop.color(QPalette::Base));

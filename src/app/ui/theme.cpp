@@ -1,8 +1,12 @@
 #include "app/ui/theme.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QMdiArea>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOptionTitleBar>
 
 namespace quodlin {
 
@@ -20,6 +24,44 @@ const DesktopLook &desktopLook()
                                   QApplication::style() ? QApplication::style()->name() : QString()};
     return look;
 }
+
+// Fusion, whose active window titles draw their text over a copy of it one
+// pixel down and right in the palette's text colour: a shadow on a light
+// palette, a light smear on a dark one. The copy is drawn black in both.
+class ThemeStyle : public QProxyStyle {
+public:
+    ThemeStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
+                            const QWidget *widget) const override
+    {
+        const auto *title = control == CC_TitleBar ? qstyleoption_cast<const QStyleOptionTitleBar *>(option) : nullptr;
+        if (!title || !(title->titleBarState & State_Active))
+            return QProxyStyle::drawComplexControl(control, option, painter, widget);
+        QStyleOptionTitleBar shadowed(*title);
+        shadowed.palette.setColor(QPalette::Text, Qt::black);
+        QProxyStyle::drawComplexControl(control, &shadowed, painter, widget);
+    }
+};
+
+class BackgroundFollower : public QObject {
+public:
+    explicit BackgroundFollower(QMdiArea *area) : QObject(area), m_area(area)
+    {
+        follow();
+        area->installEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_area && event->type() == QEvent::PaletteChange)
+            follow();
+        return false;
+    }
+
+private:
+    void follow() { m_area->setBackground(m_area->palette().brush(QPalette::Mid)); }
+    QMdiArea *m_area;
+};
 
 void setStyleNamed(const QString &name)
 {
@@ -71,6 +113,8 @@ QPalette DarkPalette()
     return p;
 }
 
+void FollowThemeBackground(QMdiArea *area) { new BackgroundFollower(area); }
+
 bool IsDarkPalette(const QPalette &palette)
 {
     return palette.color(QPalette::Window).lightness() < 128;
@@ -82,7 +126,8 @@ void ApplyTheme(int choice)
     const DesktopLook &desktop = desktopLook();
     if (choice == ThemeLight || choice == ThemeDark) {
         // Some platform styles draw with their own colours and ignore the palette.
-        setStyleNamed(QStringLiteral("Fusion"));
+        if (!dynamic_cast<ThemeStyle *>(QApplication::style()))
+            QApplication::setStyle(new ThemeStyle);
         QApplication::setPalette(choice == ThemeDark ? DarkPalette() : LightPalette());
         ownPalette = true;
         return;

@@ -5,6 +5,8 @@
 // printed output is drawn on a light palette whatever the theme.
 #include <QPalette>
 
+class QMdiArea;
+
 namespace quodlin {
 
 // The values of the "Theme" setting.
@@ -21,5 +23,9 @@ QPalette DarkPalette();
 inline QPalette PrintPalette() { return LightPalette(); }
 // True when text is light on a dark ground.
 bool IsDarkPalette(const QPalette &palette);
+
+// Keeps the area's background (a fixed grey of Qt's otherwise) on the
+// palette's mid colour, through theme changes.
+void FollowThemeBackground(QMdiArea *area);
 
 } // namespace quodlin
