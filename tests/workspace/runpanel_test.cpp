@@ -179,7 +179,9 @@ TEST_F(RunPanelTest, StopAndEscEndALongRunAndTheProgressLineComesAndGoes)
     EXPECT_FALSE(progressLine()->isHidden());
     EXPECT_TRUE(host.findChild<QLabel *>(QStringLiteral("lblProgress"))->text().startsWith(QStringLiteral("Running... ")));
 
-    host.findChild<QPushButton *>(QStringLiteral("btnStop"))->click();
+    QPushButton *stop = host.findChild<QPushButton *>(QStringLiteral("btnStop"));
+    EXPECT_EQ(stop->toolTip(), QStringLiteral("Stop the running statement (Esc)"));
+    stop->click();
     EXPECT_LT(waitForEnd(), 1000);
     EXPECT_EQ(statuses.last(), QStringLiteral("Query compiled with errors."));
     ASSERT_EQ(dialogs->messages.size(), 1);

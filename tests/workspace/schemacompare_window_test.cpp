@@ -122,6 +122,8 @@ TEST_F(CompareWindowTest, ComparesTwoFilesShowsTheDdlAndHandsOnTheScript)
         window.findChild<QRadioButton *>(QStringLiteral("rb%1File").arg(QLatin1String(prefix)))->setChecked(true);
         window.findChild<QLineEdit *>(QStringLiteral("edit%1File").arg(QLatin1String(prefix)))->setText(path);
     }
+    EXPECT_EQ(window.findChild<QPushButton *>(QStringLiteral("btnStop"))->toolTip(),
+              QStringLiteral("Stop the comparison (Esc)"));
     auto *save = window.findChild<QPushButton *>(QStringLiteral("btnSaveScript"));
     EXPECT_FALSE(save->isEnabled());
     window.btnCompareClick();

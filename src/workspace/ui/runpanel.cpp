@@ -42,6 +42,7 @@ RunPanel::RunPanel(QWidget *window, QPlainTextEdit *editor, QPlainTextEdit *resu
     m_progressLabel->setObjectName(QStringLiteral("lblProgress"));
     auto *stopButton = new QPushButton(QStringLiteral("Stop"), m_progressLine);
     stopButton->setObjectName(QStringLiteral("btnStop"));
+    stopButton->setToolTip(QStringLiteral("Stop the running statement (Esc)"));
     connect(stopButton, &QPushButton::clicked, this, [this] { m_hooks.stop(); });
     layout->addWidget(m_progressLabel, 1);
     layout->addWidget(stopButton);

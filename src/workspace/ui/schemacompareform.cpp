@@ -99,6 +99,7 @@ TfrmCompareSchema::TfrmCompareSchema(std::function<void(const QString &)> openSc
     progress->setContentsMargins(0, 0, 0, 0);
     m_lblProgress = named(new QLabel, QStringLiteral("lblProgress"));
     auto *btnStop = named(new QPushButton(QStringLiteral("Stop")), QStringLiteral("btnStop"));
+    btnStop->setToolTip(QStringLiteral("Stop the comparison (Esc)"));
     progress->addWidget(m_lblProgress, 1);
     progress->addWidget(btnStop);
     m_progressLine->setVisible(false);
