@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
@@ -171,6 +172,8 @@ TEST_F(QueryFormTest, CtrlSpaceAndADotOpenTheCompletionListThatEnterAndEscClose)
     ASSERT_TRUE(popup->isVisible());
     EXPECT_EQ(popup->model()->rowCount(), 2);
     EXPECT_EQ(popup->model()->index(1, 2).data().toString(), QStringLiteral("CHAR(12)"));
+    // A column has a (blank) picture too, so its name lines up with the tables'.
+    EXPECT_FALSE(qvariant_cast<QIcon>(popup->model()->index(1, 0).data(Qt::DecorationRole)).isNull());
     QTest::keyClick(editor, Qt::Key_N);
     EXPECT_EQ(popup->model()->rowCount(), 1);
     QTest::keyClick(editor, Qt::Key_Escape);

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
@@ -25,10 +26,15 @@ QIcon kindIcon(CompletionKind kind)
     case CompletionKind::Synonym: objectKind = KindSynonym; break;
     case CompletionKind::Procedure:
     case CompletionKind::Function: objectKind = KindProcedure; break;
-    default: return {};
+    default: break;
     }
-    const ObjectKindDesc *desc = FindObjectKind(objectKind);
-    return desc ? QIcon(QStringLiteral(":/icons/node-%1-16.png").arg(desc->icon)) : QIcon();
+    const ObjectKindDesc *desc = objectKind ? FindObjectKind(objectKind) : nullptr;
+    if (desc)
+        return QIcon(QStringLiteral(":/icons/node-%1-16.png").arg(desc->icon));
+    // A blank of the same size, so every name starts at the same place.
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    return QIcon(blank);
 }
 
 constexpr int kVisibleRows = 12;
