@@ -379,6 +379,28 @@ std::string decimalText(const Decimal &v, int scale)
 
 int compareDecimalText(std::string_view a, std::string_view b)
 {
+    // Two values of one fixed-scale column mostly share a shape: same sign,
+    // same length, the point in the same place. Their numeric order is then
+    // their byte order (reversed below zero), found in one pass.
+    if (a.size() == b.size() && !a.empty() && (a[0] == '-') == (b[0] == '-')) {
+        const bool negative = a[0] == '-';
+        int c = 0, points = 0;
+        bool digits = false, plain = true;
+        for (std::size_t i = negative ? 1 : 0; i < a.size(); ++i) {
+            const char x = a[i], y = b[i];
+            if (x == '.' && y == '.') {
+                ++points;
+                continue;
+            }
+            if (!isDigit(x) || !isDigit(y)) {
+                plain = false;
+                break;
+            }
+            digits = true;
+            if (c == 0 && x != y) c = x < y ? -1 : 1;
+        }
+        if (plain && digits && points <= 1) return negative ? -c : c;
+    }
     PlainParts pa, pb;
     const bool na = splitPlain(a, pa), nb = splitPlain(b, pb);
     if (!na || !nb) {
@@ -526,6 +548,66 @@ Decimal DecimalSum::value() const
 {
     Decimal small(fromInt128(m_small), m_scale);
     return m_big ? m_total + small : small;
+}
+
+
+// ------------------------------------------------------------------ fast paths
+
+namespace {
+
+int digitCount(Int128 v)
+{
+    if (v < 0) v = -v;
+    int n = 1;
+    while (v >= 10) { v /= 10; ++n; }
+    return n;
+}
+
+// What Decimal(v, scale).text() shows, for a 128-bit coefficient.
+std::string smallText(Int128 v, int scale)
+{
+    const bool negative = v < 0;
+    if (negative) v = -v;
+    char buf[48];
+    int n = 0;
+    do {
+        buf[n++] = char('0' + int(v % 10));
+        v /= 10;
+    } while (v != 0);
+    std::string out;
+    out.reserve(std::size_t(n + scale + 3));
+    if (negative && !(n == 1 && buf[0] == '0')) out += '-';
+    if (n <= scale) {
+        out += "0.";
+        out.append(std::size_t(scale - n), '0');
+        for (int i = n - 1; i >= 0; --i) out += buf[i];
+        return out;
+    }
+    for (int i = n - 1; i >= 0; --i) {
+        out += buf[i];
+        if (i == scale && scale > 0) out += '.';
+    }
+    return out;
+}
+
+} // namespace
+
+std::string decimalSumText(std::string_view a, std::string_view b, bool subtract)
+{
+    Int128 x = 0, y = 0;
+    int sx = 0, sy = 0;
+    if (parseSmall(a, x, sx) && parseSmall(b, y, sy)) {
+        const int s = std::max(sx, sy);
+        // Aligned, both stay below 10^36 and their sum far from Int128's limit.
+        if (digitCount(x) + s - sx <= 36 && digitCount(y) + s - sy <= 36) {
+            x *= pow10Small(s - sx);
+            y *= pow10Small(s - sy);
+            const Int128 r = subtract ? x - y : x + y;
+            if (digitCount(r) <= kMaxDecimalDigits) return smallText(r, s);
+        }
+    }
+    const Decimal x1 = Decimal::parseOrRaise(a), y1 = Decimal::parseOrRaise(b);
+    return expressionResult(subtract ? x1 - y1 : x1 + y1).text();
 }
 
 } // namespace quodlin::engine

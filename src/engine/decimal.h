@@ -105,6 +105,11 @@ std::string storedText(double number, int collength);
 // `v` as a fixed-scale column of `scale` shows it, or as it is for scale 255.
 std::string decimalText(const Decimal &v, int scale);
 
+// a + b (or a - b) of two numbers given as text, as an expression's result
+// shows it (expressionResult(...).text()); on 128-bit integers when both fit.
+// -1213 when either is not a number.
+std::string decimalSumText(std::string_view a, std::string_view b, bool subtract);
+
 // Numeric order of two plain decimal texts ("-1.50" vs "-1.5" is 0) without
 // building numbers; texts that are not plain decimals sort after numbers, by
 // their bytes. The ifx_decimal collation.

@@ -6,6 +6,7 @@
 #include "engine/sqlfunctions.h"
 #include "engine/types.h"
 
+#include <charconv>
 #include <cmath>
 #include <new>
 
@@ -50,8 +51,38 @@ void binaryOp(sqlite3_context *c, int n, sqlite3_value **v)
     guarded(c, n, v, [&] { resultDecimal(c, Op(decimalOf(v[0]), decimalOf(v[1]))); }, true, 2);
 }
 
-Decimal plus(const Decimal &a, const Decimal &b) { return a + b; }
-Decimal minus(const Decimal &a, const Decimal &b) { return a - b; }
+// A number's text without building a Decimal: an INTEGER's digits, TEXT as
+// stored; false for a REAL (its shortest form goes through fromDouble).
+bool numberText(sqlite3_value *v, char (&buf)[24], std::string_view &out)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        out = std::string_view(buf, std::size_t(std::to_chars(buf, buf + sizeof buf, sqlite3_value_int64(v)).ptr - buf));
+        return true;
+    case SQLITE_FLOAT: return false;
+    default:
+        out = std::string_view(reinterpret_cast<const char *>(sqlite3_value_text(v)), std::size_t(sqlite3_value_bytes(v)));
+        return true;
+    }
+}
+
+// + and - on the texts themselves: UPDATE ... SET amt = amt + 0.01 runs
+// this once a row.
+template <bool Subtract>
+void sumOp(sqlite3_context *c, int n, sqlite3_value **v)
+{
+    guarded(c, n, v, [&] {
+        char ba[24], bb[24];
+        std::string_view a, b;
+        if (numberText(v[0], ba, a) && numberText(v[1], bb, b)) {
+            resultText(c, decimalSumText(a, b, Subtract));
+            return;
+        }
+        const Decimal x = decimalOf(v[0]), y = decimalOf(v[1]);
+        resultDecimal(c, Subtract ? x - y : x + y);
+    }, true, 2);
+}
+
 Decimal times(const Decimal &a, const Decimal &b) { return a * b; }
 Decimal remainder(const Decimal &a, const Decimal &b)
 {
@@ -159,8 +190,8 @@ void registerDecimalFunctions(sqlite3 *db)
     add(db, "ifx_dec", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
         guarded(c, n, v, [&] { resultDecimal(c, decimalOf(v[0])); }, true, 1);
     });
-    add(db, "ifx_dec_add", 2, binaryOp<plus>);
-    add(db, "ifx_dec_sub", 2, binaryOp<minus>);
+    add(db, "ifx_dec_add", 2, sumOp<false>);
+    add(db, "ifx_dec_sub", 2, sumOp<true>);
     add(db, "ifx_dec_mul", 2, binaryOp<times>);
     add(db, "ifx_dec_div", 2, binaryOp<divide>);
     add(db, "ifx_dec_mod", 2, binaryOp<remainder>);

@@ -2,6 +2,7 @@
 // in SQL become typed parameters), integer expressions made native, and the
 // ON EXCEPTION handlers of each block gathered.
 #include "engine/spl_internal.h"
+#include "engine/decimal.h"
 
 #include "engine/parser.h"
 #include "engine/sqlite_util.h"
@@ -129,14 +130,26 @@ std::unique_ptr<Native> Compiler::native(const Expr &e) const
         n->op = Native::Op::Const;
         n->value = std::stoll(e.text);
         return n;
+    case ExprKind::Number:
+        // An exact literal, as the translator spells it; FLOAT ones go to SQL.
+        if (e.text.find_first_of("eE") != std::string::npos)
+            return nullptr;
+        n->op = Native::Op::Const;
+        n->decimal = true;
+        n->text = Decimal::parseOrRaise(e.text).normalized().text();
+        return n;
     case ExprKind::Column: {
         if (!e.table.empty() || !e.owner.empty())
             return nullptr;
         const int slot = scopes.find(e.text);
-        if (slot < 0 || !isIntegerType(m_vars[static_cast<std::size_t>(slot)].type.code))
+        if (slot < 0)
+            return nullptr;
+        const int code = m_vars[static_cast<std::size_t>(slot)].type.code;
+        if (!isIntegerType(code) && code != TDecimal && code != TMoney)
             return nullptr;
         n->op = Native::Op::Var;
         n->slot = slot;
+        n->decimal = !isIntegerType(code);
         return n;
     }
     case ExprKind::Unary:

@@ -1,6 +1,8 @@
 // Running compiled SPL: statements, loops, handlers, assignments and the
 // SQL parts with variables bound.
 #include "engine/spl_internal.h"
+#include "engine/decimal.h"
+#include "engine/translate_typing.h"
 
 #include "engine/file_access.h"
 #include "engine/sqlite_util.h"
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include "engine/values.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
 
@@ -178,6 +181,14 @@ Value Interpreter::convert(const Value &v, const TypeDesc &from, const TypeDesc 
     }
     if (from == to && from.code != TNull)
         return v;
+    if ((to.code == TDecimal || to.code == TMoney) && v.kind != Value::Kind::Blob) {
+        // What ifx_store does for a DECIMAL/MONEY store, without a statement.
+        if (v.kind == Value::Kind::Integer)
+            return Value::fromText(storedText(v.integer, to.collength));
+        if (v.kind == Value::Kind::Float)
+            return Value::fromText(storedText(v.real, to.collength));
+        return Value::fromText(storedText(v.text, to.collength));
+    }
     Value in = v;
     if (isCharCode(to)) {
         // What a character column stores of a typed value: its display text.
@@ -231,19 +242,70 @@ void Interpreter::store(Frame &f, int slot, const Value &v, const TypeDesc &from
         trace("LET " + d.name + " = " + valueText(*f.ref[i]));
 }
 
+namespace {
+
+// The type of a native result: INT8, or a decimal of up to 32 digits.
+TypeDesc nativeType(const Value &v)
+{
+    return v.kind == Value::Kind::Text ? typing::decimalFloat() : TypeDesc{TInt8, 10, 0};
+}
+
+// An integer or decimal operand as decimal text.
+std::string_view decimalOperand(const Value &v, char (&buf)[24])
+{
+    if (v.kind == Value::Kind::Text)
+        return v.text;
+    return std::string_view(buf, std::size_t(std::to_chars(buf, buf + sizeof buf, v.integer).ptr - buf));
+}
+
+// Arithmetic and comparison where either side is a decimal, as the SQL
+// functions compute them; false for what SQL must do (division).
+bool decimalNative(const Native &n, const Value &a, const Value &b, Value &out)
+{
+    char ba[24], bb[24];
+    const std::string_view x = decimalOperand(a, ba), y = decimalOperand(b, bb);
+    using Op = Native::Op;
+    switch (n.op) {
+    case Op::Add:
+    case Op::Sub:
+        out = Value::fromText(decimalSumText(x, y, n.op == Op::Sub));
+        return true;
+    case Op::Mul:
+        out = Value::fromText(expressionResult(Decimal::parseOrRaise(x) * Decimal::parseOrRaise(y)).text());
+        return true;
+    case Op::Cmp: {
+        const int c = compare(Decimal::parseOrRaise(x), Decimal::parseOrRaise(y));
+        switch (n.cmp) {
+        case TokenKind::Eq: out = Value::fromInt(c == 0); return true;
+        case TokenKind::Ne: out = Value::fromInt(c != 0); return true;
+        case TokenKind::Lt: out = Value::fromInt(c < 0); return true;
+        case TokenKind::Le: out = Value::fromInt(c <= 0); return true;
+        case TokenKind::Gt: out = Value::fromInt(c > 0); return true;
+        case TokenKind::Ge: out = Value::fromInt(c >= 0); return true;
+        default: return false;
+        }
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool Interpreter::native(const Native &n, Frame &f, Value &out)
 {
     using Op = Native::Op;
     switch (n.op) {
     case Op::Const:
-        out = Value::fromInt(n.value);
+        out = n.decimal ? Value::fromText(n.text) : Value::fromInt(n.value);
         return true;
     case Op::Var: {
         const auto i = static_cast<std::size_t>(n.slot);
         if (!f.defined[i])
             raise(-696, (*f.vars)[i].name);
         out = *f.ref[i];
-        return out.kind == Value::Kind::Integer || out.kind == Value::Kind::Null;
+        return out.kind == Value::Kind::Integer || out.kind == Value::Kind::Null
+            || (n.decimal && out.kind == Value::Kind::Text);
     }
     default:
         break;
@@ -251,18 +313,26 @@ bool Interpreter::native(const Native &n, Frame &f, Value &out)
     Value a, b;
     if (!native(*n.a, f, a))
         return false;
+    // Decimal operands take part in arithmetic, comparison and IS NULL only.
+    const bool decimalA = a.kind == Value::Kind::Text;
     if (n.op == Op::Neg) {
         if (a.isNull()) { out = a; return true; }
+        if (decimalA) {
+            out = Value::fromText(expressionResult(Decimal::parseOrRaise(a.text).negated()).text());
+            return true;
+        }
         if (a.integer == INT64_MIN) return false;
         out = Value::fromInt(-a.integer);
         return true;
     }
-    if (n.op == Op::Not) {
-        out = a.isNull() ? a : Value::fromInt(a.integer == 0 ? 1 : 0);
-        return true;
-    }
     if (n.op == Op::IsNull) {
         out = Value::fromInt(a.isNull() != n.negated ? 1 : 0);
+        return true;
+    }
+    if (decimalA && n.op != Op::Add && n.op != Op::Sub && n.op != Op::Mul && n.op != Op::Cmp)
+        return false;
+    if (n.op == Op::Not) {
+        out = a.isNull() ? a : Value::fromInt(a.integer == 0 ? 1 : 0);
         return true;
     }
     if (n.op == Op::And || n.op == Op::Or) {
@@ -272,7 +342,7 @@ bool Interpreter::native(const Native &n, Frame &f, Value &out)
             out = Value::fromInt(isAnd ? 0 : 1);
             return true;
         }
-        if (!native(*n.b, f, b))
+        if (!native(*n.b, f, b) || b.kind == Value::Kind::Text)
             return false;
         if (!b.isNull() && (b.integer != 0) != isAnd) {
             out = Value::fromInt(isAnd ? 0 : 1);
@@ -287,6 +357,8 @@ bool Interpreter::native(const Native &n, Frame &f, Value &out)
         out = Value::null();
         return true;
     }
+    if (decimalA || b.kind == Value::Kind::Text)
+        return decimalNative(n, a, b, out);
     std::int64_t r = 0;
     switch (n.op) {
     case Op::Add:
@@ -795,7 +867,7 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
         const auto slot = static_cast<std::size_t>(s.targets[0]);
         Value v;
         if (e.native && native(*e.native, f, v)) {
-            store(f, s.targets[0], v, TypeDesc{TInt8, 10, 0});
+            store(f, s.targets[0], v, nativeType(v));
             return Flow::Next;
         }
         *f.ref[slot] = values(*e.sql, f).front();
@@ -939,7 +1011,7 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
                 CExpr &e = const_cast<CExpr &>(s.exprs[i]);
                 Value v;
                 if (e.native && native(*e.native, f, v)) {
-                    row.push_back(convert(v, TypeDesc{TInt8, 10, 0}, r->returning[i]));
+                    row.push_back(convert(v, nativeType(v), r->returning[i]));
                 } else {
                     std::vector<TypeDesc> types;
                     const Value raw = values(*e.sql, f, &types).front();

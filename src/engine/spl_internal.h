@@ -52,13 +52,17 @@ struct SqlPart {
     ~SqlPart() { sqlite3_finalize(cached); }
 };
 
-// Integer arithmetic and comparisons over integer variables and literals.
+// Arithmetic and comparisons over INTEGER, INT8, DECIMAL and MONEY
+// variables and exact literals. Decimals are plain texts (as Value carries
+// them) computed by the engine's decimal code, as the SQL functions do.
 struct Native {
     enum class Op : std::uint8_t { Const, Var, Add, Sub, Mul, Neg, Cmp, And, Or, Not, IsNull };
     Op op = Op::Const;
     TokenKind cmp = TokenKind::Eq;
     bool negated = false;
+    bool decimal = false;  // Const: `text` is the value; Var: a DECIMAL/MONEY variable
     std::int64_t value = 0;
+    std::string text;
     int slot = -1;
     std::unique_ptr<Native> a, b;
 };
