@@ -6,6 +6,7 @@
 #include "engine/parser.h"
 #include "engine/sqlite_util.h"
 #include "engine/spl_runtime.h"
+#include "engine/temp_vfs.h"
 #include "engine/values.h"
 
 #include <sqlite3.h>
@@ -136,10 +137,11 @@ int progressHandler(void *session)
 
 // Opens `target` and reads the catalog's version row; SQLITE_OK when the file
 // is a database of ours, else the failing SQLite code (db closed).
-int openProbed(const std::string &target, int flags, sqlite3 **db)
+int openProbed(const std::string &target, int flags, sqlite3 **db, const char *vfs = nullptr)
 {
     *db = nullptr;
-    int rc = sqlite3_open_v2(target.c_str(), db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    configureTempSpill();
+    int rc = sqlite3_open_v2(target.c_str(), db, flags | SQLITE_OPEN_NOMUTEX, vfs);
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(*db, 5000);
         sqlite3_stmt *probe = nullptr;
@@ -198,7 +200,7 @@ std::unique_ptr<Session> Session::open(const std::string &path, const std::strin
     sqlite3 *db = nullptr;
     int rc = SQLITE_READONLY;
     if (writePermitted(path))
-        rc = openProbed(path, SQLITE_OPEN_READWRITE, &db);
+        rc = openProbed(path, SQLITE_OPEN_READWRITE, &db, tempFolderVfs(path));
     if (rc == SQLITE_OK)
         return std::make_unique<SessionImpl>(db, path, user, env);
     auto notDatabase = [](int code) { return (code & 0xFF) == SQLITE_NOTADB || (code & 0xFF) == SQLITE_CORRUPT; };
@@ -227,8 +229,8 @@ SessionImpl::SessionImpl(sqlite3 *db, std::string path, std::string user, const 
 {
     sqlite3_busy_handler(m_db, busyHandler, this);
     sqlite3_progress_handler(m_db, 1000, progressHandler, this);
-    if (!m_readOnly)
-        sql::exec(m_db, "PRAGMA journal_mode=WAL");
+    // A read-only database's folder may take no files: its sorts stay in memory.
+    sql::exec(m_db, m_readOnly ? "PRAGMA temp_store=MEMORY" : "PRAGMA journal_mode=WAL");
     sql::exec(m_db, "PRAGMA foreign_keys=OFF; PRAGMA recursive_triggers=OFF;"
                     "CREATE TEMP TABLE quodlin_tempindexes AS SELECT * FROM sysindexes WHERE 0");
     m_functions.env = &m_env;

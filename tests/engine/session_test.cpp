@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <set>
 #include <thread>
 
 using namespace quodlin::engine;
@@ -56,6 +58,55 @@ TEST_F(SessionTest, DatabaseInAFolderThatTakesNoNewFilesIsReadable)
     fs::create_directory(m_path + "-wal");
     auto s = Session::open(m_path, "ann");
     expectReadOnly(*s);
+}
+
+// Statement journals and sorts past their memory bound spill into files in
+// the database's folder, unlinked at once; SQLite's own temporary files
+// (etilqs_*, in the system's temporary folder) never appear. A watcher reads
+// the process's open files while the statements run.
+TEST_F(SessionTest, SpilledTemporaryFilesStayInTheDatabaseFolder)
+{
+    auto s = Session::open(m_path, "ann");
+    s->execute("create table big (id integer, t char(250))");
+    s->execute("begin work");
+    auto ins = s->prepare("insert into big values (?, ?)");
+    for (int i = 0; i < 12000; ++i) {
+        ins->bind(0, Value::fromInt(i));
+        ins->bind(1, Value::fromText("row " + std::to_string(i * 7919 % 12000) + std::string(200, 'x')));
+        ins->execute();
+    }
+    s->execute("commit work");
+    std::atomic<bool> done{false};
+    std::set<std::string> seen;
+    std::thread watcher([&] {
+        while (!done) {
+            std::error_code ec;
+            for (const auto &e : fs::directory_iterator("/proc/self/fd", ec)) {
+                const fs::path target = fs::read_symlink(e.path(), ec);
+                if (!ec && target.string().find("(deleted)") != std::string::npos)
+                    seen.insert(target.string());
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    s->execute("begin work");
+    s->execute("update big set t = 'changed ' || t");
+    s->execute("commit work");
+    auto sorted = s->prepare("select t from big order by t desc");
+    sorted->execute();
+    ASSERT_TRUE(sorted->next());
+    EXPECT_TRUE(sorted->value(0).text.starts_with("changed row 9x")) << sorted->value(0).text;
+    sorted.reset();
+    done = true;
+    watcher.join();
+    bool inFolder = false;
+    for (const std::string &path : seen) {
+        EXPECT_EQ(path.find("etilqs_"), std::string::npos) << path;
+        inFolder = inFolder || path.starts_with((m_dir / ".quodlin-tmp-").string());
+    }
+    EXPECT_TRUE(inFolder) << "the update's journal should have spilled";
+    for (const auto &e : fs::directory_iterator(m_dir))
+        EXPECT_EQ(e.path().filename().string().find(".quodlin-tmp-"), std::string::npos) << e.path();
 }
 
 TEST_F(SessionTest, ParametersByNameAndPositionWithTypedValues)
