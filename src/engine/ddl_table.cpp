@@ -160,12 +160,14 @@ void createSqliteIndex(SessionImpl &s, const TableInfo &t, const IndexInfo &ix, 
         return;
     // Informix treats NULL keys as equal in a unique index; SQLite lets any
     // number of them in, so keys holding a NULL are checked by triggers.
+    // Keys of NOT NULL columns only (primary keys) never hold one.
     std::string anyNull, sameKey;
     for (int part : ix.parts)
         for (const ColumnInfo &ci : t.columns)
             if (ci.colno == std::abs(part)) {
                 const std::string q = sql::quote(ci.name);
-                anyNull += (anyNull.empty() ? "" : " OR ") + std::string("NEW.") + q + " IS NULL";
+                if (!ci.notNull)
+                    anyNull += (anyNull.empty() ? "" : " OR ") + std::string("NEW.") + q + " IS NULL";
                 sameKey += " AND x." + q + " IS NEW." + q;
             }
     if (anyNull.empty())
