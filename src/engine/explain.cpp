@@ -1,4 +1,5 @@
 #include "engine/explain.h"
+#include "engine/sqlfunctions.h"
 #include "engine/explain_plan.h"
 
 #include "engine/file_access.h"
@@ -691,6 +692,19 @@ private:
             a.upper.push_back(print(*e.args[0]) + " <= " + print(*e.args[2]));
             a.indexed.push_back(&c);
             return;
+        }
+        // A constant pattern's literal prefix is a range of the index (see the translator).
+        if (indexPath && !e.negated && (e.kind == EK::Like || e.kind == EK::Matches) && keyColumn(a, *e.args[0], c.core)
+            && e.args[1]->kind == EK::String) {
+            const ast::Expr *escape = e.args.size() > 2 ? e.args[2].get() : nullptr;
+            if (!escape || (escape->kind == EK::String && escape->text.size() <= 1)) {
+                const char esc = !escape ? '\\' : escape->text.empty() ? 0 : escape->text[0];
+                if (!patternPrefix(e.args[1]->text, e.kind == EK::Matches, esc).empty()) {
+                    a.lower.push_back(print(e));
+                    a.indexed.push_back(&c);
+                    return;
+                }
+            }
         }
         if (indexPath && !e.negated && (e.kind == EK::InList || e.kind == EK::InSelect)
             && keyColumn(a, *e.args[0], c.core)) {

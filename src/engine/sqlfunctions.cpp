@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -170,7 +171,7 @@ bool unitMatches(const PatternUnit &u, char ch)
 }
 
 // Greedy matching with backtracking to the last `*`: linear for patterns with one star.
-bool run(const std::vector<PatternUnit> &p, const std::string &s)
+bool run(const std::vector<PatternUnit> &p, std::string_view s)
 {
     std::size_t pi = 0, si = 0, starP = std::string::npos, starS = 0;
     while (si < s.size()) {
@@ -198,15 +199,42 @@ char escapeOf(sqlite3_context *c, int argc, sqlite3_value **argv, bool &ok)
     return e[0];
 }
 
+// A compiled pattern kept with the statement while its pattern argument is
+// constant: compiling it again for every row cost as much as matching.
+struct CompiledPattern {
+    std::string pattern;
+    char escape = 0;
+    std::vector<PatternUnit> units;
+};
+
 void fnPattern(sqlite3_context *c, int argc, sqlite3_value **argv, bool matches)
 {
     if (anyNull(argc, argv)) { sqlite3_result_null(c); return; }
     bool ok;
     const char esc = escapeOf(c, argc, argv, ok);
     if (!ok) return;
-    std::string s = text(argv[0]);
-    const bool r = matches ? matchesPattern(s, text(argv[1]), esc) : likePattern(s, text(argv[1]), esc);
-    sqlite3_result_int(c, r ? 1 : 0);
+    // As text() reads them (a FLOAT in its display form), without a copy per row.
+    std::string patternCopy, valueCopy;
+    auto view = [](sqlite3_value *v, std::string &copy) -> std::string_view {
+        if (sqlite3_value_type(v) == SQLITE_FLOAT) return copy = text(v);
+        return {reinterpret_cast<const char *>(sqlite3_value_text(v)), std::size_t(sqlite3_value_bytes(v))};
+    };
+    const std::string_view pattern = view(argv[1], patternCopy);
+    auto *cached = static_cast<CompiledPattern *>(sqlite3_get_auxdata(c, 1));
+    if (!cached || cached->pattern != pattern || cached->escape != esc) {
+        auto fresh = std::make_unique<CompiledPattern>();
+        fresh->pattern = pattern;
+        fresh->escape = esc;
+        fresh->units = compile(fresh->pattern, matches, esc);
+        sqlite3_set_auxdata(c, 1, fresh.release(), [](void *p) { delete static_cast<CompiledPattern *>(p); });
+        // SQLite may drop the data at once (a pattern that is not constant).
+        cached = static_cast<CompiledPattern *>(sqlite3_get_auxdata(c, 1));
+        if (!cached) {
+            sqlite3_result_int(c, run(compile(std::string(pattern), matches, esc), view(argv[0], valueCopy)) ? 1 : 0);
+            return;
+        }
+    }
+    sqlite3_result_int(c, run(cached->units, view(argv[0], valueCopy)) ? 1 : 0);
 }
 
 // ------------------------------------------------------------------ conversion
@@ -407,6 +435,16 @@ bool matchesPattern(const std::string &text, const std::string &pattern, char es
 bool likePattern(const std::string &text, const std::string &pattern, char escape)
 {
     return run(compile(pattern, false, escape), text);
+}
+
+std::string patternPrefix(const std::string &pattern, bool matches, char escape)
+{
+    std::string prefix;
+    for (const PatternUnit &u : compile(pattern, matches, escape)) {
+        if (u.kind != PatternUnit::Literal) break;
+        prefix += u.c;
+    }
+    return prefix;
 }
 
 std::optional<ErrorInfo> functionError(const std::string &msg)

@@ -53,5 +53,8 @@ std::optional<ErrorInfo> functionError(const std::string &sqliteMessage);
 // Pattern matchers (exposed for tests). NUL escape = none.
 bool matchesPattern(const std::string &text, const std::string &pattern, char escape);
 bool likePattern(const std::string &text, const std::string &pattern, char escape);
+// The literal characters a pattern starts with: every value it matches
+// begins with them (empty when it starts with a wildcard or class).
+std::string patternPrefix(const std::string &pattern, bool matches, char escape);
 
 } // namespace quodlin::engine

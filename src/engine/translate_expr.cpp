@@ -420,10 +420,10 @@ Typed Translator::expr(const Expr &e, Scope &scope)
     case ExprKind::Matches: {
         Typed a = expr(*e.args[0], scope);
         Typed p = expr(*e.args[1], scope);
-        out.sql = std::string(e.negated ? "(NOT " : "(") + (e.kind == ExprKind::Like ? "ifx_like(" : "ifx_matches(")
-            + a.sql + "," + p.sql;
-        if (e.args.size() > 2) out.sql += "," + expr(*e.args[2], scope).sql;
-        out.sql += "))";
+        std::optional<Typed> esc;
+        if (e.args.size() > 2) esc = expr(*e.args[2], scope);
+        out.sql = patternSql(a, p, esc ? &*esc : nullptr, e.args.size() > 2 ? e.args[2].get() : nullptr,
+                             e.kind == ExprKind::Matches, e.negated);
         out.type = kBoolean;
         out.aggregate = a.aggregate;
         return out;

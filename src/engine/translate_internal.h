@@ -254,5 +254,10 @@ std::string expressionName(const ast::Expr &e);
 // about 100 open parentheses, and its expression depth (at most 1000) counts
 // every operand of a flat run. Empty for no parts.
 std::string groupedChain(std::vector<std::string> parts, const char *op);
+// LIKE / MATCHES of `value` against `pattern` (escape: the ESCAPE operand, or
+// null), with a range on the pattern's literal prefix where an index on a
+// character column can serve it.
+std::string patternSql(const Typed &value, const Typed &pattern, const Typed *escape, const ast::Expr *escapeExpr,
+                       bool matches, bool negated);
 
 } // namespace quodlin::engine
