@@ -1,13 +1,21 @@
 // Plans read from explain-file texts: the server's own forms (a table of
 // real-looking samples) and the embedded engine's file for a join run with
-// SET EXPLAIN ON; and the plan's tree picture.
+// SET EXPLAIN ON; the plan's tree picture, and the Plan page showing a
+// chosen statement's text beside its picture.
+#include "output/ui/graphpicture.h"
 #include "workspace/queryplan.h"
+#include "workspace/ui/queryplanpage.h"
 
 #include "catalogfixture.h"
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDir>
+#include <QGraphicsItem>
+#include <QGraphicsScene>
+#include <QPlainTextEdit>
+#include <QTextBlock>
 
 using namespace quodlin;
 
@@ -194,6 +202,35 @@ TEST(QueryPlanTest, TheEnginesExplainFileOfAJoinAndItsPicture)
     EXPECT_EQ(titles.size(), 1 + q.temporaryFor.size() + 2 + 3);
     EXPECT_EQ(picture.edges.size(), picture.nodes.size() - 1);
     EXPECT_TRUE(picture.nodes[0].emphasized);
+}
+
+TEST(QueryPlanTest, ThePageShowsTheChosenStatementsTextBesideItsPicture)
+{
+    QueryPlanPage page;
+    page.showExplainText(QStringLiteral("QUERY:\n------\nselect * from region\n\n"
+                                        "Estimated Cost: 2\nEstimated # of Rows Returned: 9\n\n"
+                                        "  1) informix.region: SEQUENTIAL SCAN\n\n"
+                                        "QUERY:\n------\nselect * from maker\n\n"
+                                        "Estimated Cost: 3\nEstimated # of Rows Returned: 12\n\n"
+                                        "  1) informix.maker: SEQUENTIAL SCAN\n"));
+    auto *statements = page.findChild<QComboBox *>(QStringLiteral("cboPlanStatement"));
+    auto *text = page.findChild<QPlainTextEdit *>(QStringLiteral("rtfPlanText"));
+    auto boxes = [&] {
+        QStringList titles;
+        for (const QGraphicsItem *item : page.view()->scene()->items())
+            if (item->data(kPictureRole).toString() == QLatin1String("node"))
+                titles << item->data(kPictureTextRole).toString();
+        titles.sort();
+        return titles;
+    };
+    ASSERT_EQ(statements->count(), 2);
+    EXPECT_EQ(statements->currentIndex(), 1);
+    EXPECT_EQ(text->textCursor().blockNumber(), 9);
+    EXPECT_EQ(boxes(), QStringList({"1) informix.maker", "QUERY"}));
+
+    statements->setCurrentIndex(0);
+    EXPECT_EQ(text->textCursor().blockNumber(), 0);
+    EXPECT_EQ(boxes(), QStringList({"1) informix.region", "QUERY"}));
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -81,6 +83,15 @@ void QueryPlanPage::drawStatement(int index)
     if (index < 0 || index >= plans.size()) {
         m_view->clearPicture();
         return;
+    }
+    // The text beside the picture shows the same statement, its QUERY line on top.
+    int seen = -1;
+    for (QTextBlock block = m_text->document()->firstBlock(); block.isValid(); block = block.next()) {
+        if (!block.text().trimmed().startsWith(QLatin1String("QUERY:")) || ++seen < index)
+            continue;
+        m_text->setTextCursor(QTextCursor(block));
+        m_text->verticalScrollBar()->setValue(block.firstLineNumber());
+        break;
     }
     try {
         m_view->setPicture(PlanPicture(plans[index]));
