@@ -144,7 +144,7 @@ TEST_F(QueryFormTest, RunsSelectInsertAndFaultyStatements)
     Settings::writeConnection(connection, Settings::ConnSqexplnFile, QString());
 }
 
-TEST_F(QueryFormTest, CtrlSpaceAndADotOpenTheCompletionListThatEnterAndEscClose)
+TEST_F(QueryFormTest, CtrlSpaceAndADotOpenTheCompletionListThatEnterEscAndAFullNameClose)
 {
     browser->module.refreshCompletionCatalog();
     browser->module.completionLoader().wait();
@@ -176,9 +176,18 @@ TEST_F(QueryFormTest, CtrlSpaceAndADotOpenTheCompletionListThatEnterAndEscClose)
     EXPECT_FALSE(qvariant_cast<QIcon>(popup->model()->index(1, 0).data(Qt::DecorationRole)).isNull());
     QTest::keyClick(editor, Qt::Key_N);
     EXPECT_EQ(popup->model()->rowCount(), 1);
+    // The name typed out in full closes the list, so Enter ends the line.
+    QTest::keyClicks(editor, QStringLiteral("ame"));
+    EXPECT_FALSE(popup->isVisible());
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(editor->toPlainText(), QStringLiteral("select * from parts p where p.name\n"));
+    QTest::keyClicks(editor, QStringLiteral("and p"));
+    QTest::keyClick(editor, Qt::Key_Period);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(popup->isVisible());
     QTest::keyClick(editor, Qt::Key_Escape);
     EXPECT_FALSE(popup->isVisible());
-    EXPECT_EQ(editor->toPlainText(), QStringLiteral("select * from parts p where p.n"));
+    EXPECT_EQ(editor->toPlainText(), QStringLiteral("select * from parts p where p.name\nand p."));
 }
 
 TEST_F(QueryFormTest, LiveCaptionAndGridFollowTheSwitchAndTheMode)

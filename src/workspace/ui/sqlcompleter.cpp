@@ -143,6 +143,10 @@ bool SqlCompleter::update()
         return false;
     if (completion.entries.isEmpty())
         return false;
+    // A name typed out in full leaves nothing to choose, and Enter then ends the line.
+    if (completion.entries.size() == 1
+        && completion.entries.first().text.compare(completion.prefix, Qt::CaseInsensitive) == 0)
+        return false;
     m_start = completion.start;
     m_model->setEntries(std::move(completion.entries));
     m_popup->setCurrentIndex(m_model->index(0, 0));
