@@ -75,20 +75,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "  1) informix.customer: SEQUENTIAL SCAN\n\n        Filters: informix.customer.zipcode > '9' \n",
                    4, 9, {"Order By", "Group By"},
                    {"1 informix.customer SEQUENTIAL SCAN [] [] L[] U[] F[informix.customer.zipcode > '9'] J[|]"}, 0},
-        SampleCase{"IndexPathNestedLoop",
-                   "QUERY:\n------\nselect * from customer c, orders o where c.customer_num = o.customer_num\n\n"
-                   "Estimated Cost: 7\nEstimated # of Rows Returned: 23\n\n"
-                   "  1) informix.o: SEQUENTIAL SCAN\n\n"
-                   "  2) informix.c: INDEX PATH\n\n"
-                   "    (1) Index Name: informix. 100_1\n"
-                   "        Index Keys: customer_num   (Serial, fragments: ALL)\n"
-                   "        Lower Index Filter: informix.c.customer_num = informix.o.customer_num \n"
-                   "NESTED LOOP JOIN\n",
-                   7, 23, {},
-                   {"1 informix.o SEQUENTIAL SCAN [] [] L[] U[] F[] J[|]",
-                    "2 informix.c INDEX PATH [informix. 100_1] [customer_num] "
-                    "L[informix.c.customer_num = informix.o.customer_num] U[] F[] J[NESTED LOOP JOIN|]"},
-                   0},
         SampleCase{"HashJoinKeyOnlyRangeAndWrappedFilter",
                    "QUERY: (OPTIMIZATION TIMESTAMP: 11-02-2025 08:00:00)\n------\n"
                    "select o.order_num from orders o, items i where o.order_num = i.order_num and i.stock_num between 5 and 9\n\n"
