@@ -555,37 +555,61 @@ Decimal DecimalSum::value() const
 
 namespace {
 
+// 128-bit division is a library call: digits are counted by comparison and
+// printed through at most two 64-bit conversions.
+const Int128 *powersOfTen()
+{
+    static const auto table = [] {
+        std::array<Int128, 39> t{};
+        t[0] = 1;
+        for (std::size_t i = 1; i < t.size(); ++i) t[i] = t[i - 1] * 10;
+        return t;
+    }();
+    return table.data();
+}
+
 int digitCount(Int128 v)
 {
     if (v < 0) v = -v;
+    const Int128 *p = powersOfTen();
     int n = 1;
-    while (v >= 10) { v /= 10; ++n; }
+    while (n < 39 && v >= p[n]) ++n;
     return n;
 }
 
-// What Decimal(v, scale).text() shows, for a 128-bit coefficient.
+// What Decimal(v, scale).text() shows, for a coefficient below 10^38.
 std::string smallText(Int128 v, int scale)
 {
     const bool negative = v < 0;
     if (negative) v = -v;
     char buf[48];
-    int n = 0;
-    do {
-        buf[n++] = char('0' + int(v % 10));
-        v /= 10;
-    } while (v != 0);
+    char *end = buf;
+    if (v >= Int128(10000000000000000000ULL)) {
+        const std::uint64_t low = std::uint64_t(v % Int128(10000000000000000000ULL));
+        end = std::to_chars(buf, buf + 24, std::uint64_t(v / Int128(10000000000000000000ULL))).ptr;
+        char tail[24];
+        char *t = std::to_chars(tail, tail + sizeof tail, low).ptr;
+        const std::size_t n = std::size_t(t - tail);
+        std::memset(end, '0', 19 - n);
+        std::memcpy(end + (19 - n), tail, n);
+        end += 19;
+    } else {
+        end = std::to_chars(buf, buf + sizeof buf, std::uint64_t(v)).ptr;
+    }
+    const int n = int(end - buf);
     std::string out;
     out.reserve(std::size_t(n + scale + 3));
-    if (negative && !(n == 1 && buf[0] == '0')) out += '-';
+    if (negative) out += '-';
     if (n <= scale) {
         out += "0.";
         out.append(std::size_t(scale - n), '0');
-        for (int i = n - 1; i >= 0; --i) out += buf[i];
+        out.append(buf, std::size_t(n));
         return out;
     }
-    for (int i = n - 1; i >= 0; --i) {
-        out += buf[i];
-        if (i == scale && scale > 0) out += '.';
+    out.append(buf, std::size_t(n - scale));
+    if (scale > 0) {
+        out += '.';
+        out.append(buf + (n - scale), std::size_t(scale));
     }
     return out;
 }
@@ -608,6 +632,20 @@ std::string decimalSumText(std::string_view a, std::string_view b, bool subtract
     }
     const Decimal x1 = Decimal::parseOrRaise(a), y1 = Decimal::parseOrRaise(b);
     return expressionResult(subtract ? x1 - y1 : x1 + y1).text();
+}
+
+bool isStoredForm(std::string_view t, int collength)
+{
+    const int p = decimalPrecision(collength), s = decimalScale(collength);
+    if (s == 255 || !hasPlainScale(t, s)) return false;
+    const bool negative = t[0] == '-';
+    const std::string_view digits = t.substr(negative ? 1 : 0);
+    const std::size_t whole = s > 0 ? digits.size() - std::size_t(s) - 1 : digits.size();
+    // "0.25" but not "00.25" or "-0.00": what storedText would write differently.
+    if (whole > 1 && digits[0] == '0') return false;
+    if (negative && digits.find_first_not_of("0.") == std::string_view::npos) return false;
+    const bool zeroWhole = whole == 1 && digits[0] == '0';
+    return zeroWhole || int(whole) <= p - s;
 }
 
 } // namespace quodlin::engine

@@ -110,6 +110,10 @@ std::string decimalText(const Decimal &v, int scale);
 // -1213 when either is not a number.
 std::string decimalSumText(std::string_view a, std::string_view b, bool subtract);
 
+// True when `text` is already what a DECIMAL/MONEY column of `collength`
+// stores for it (storedText would return it unchanged).
+bool isStoredForm(std::string_view text, int collength);
+
 // Numeric order of two plain decimal texts ("-1.50" vs "-1.5" is 0) without
 // building numbers; texts that are not plain decimals sort after numbers, by
 // their bytes. The ifx_decimal collation.

@@ -136,7 +136,7 @@ std::unique_ptr<Native> Compiler::native(const Expr &e) const
             return nullptr;
         n->op = Native::Op::Const;
         n->decimal = true;
-        n->text = Decimal::parseOrRaise(e.text).normalized().text();
+        n->constant = Value::fromText(Decimal::parseOrRaise(e.text).normalized().text());
         return n;
     case ExprKind::Column: {
         if (!e.table.empty() || !e.owner.empty())

@@ -187,6 +187,8 @@ Value Interpreter::convert(const Value &v, const TypeDesc &from, const TypeDesc 
             return Value::fromText(storedText(v.integer, to.collength));
         if (v.kind == Value::Kind::Float)
             return Value::fromText(storedText(v.real, to.collength));
+        if (isStoredForm(v.text, to.collength))
+            return v;
         return Value::fromText(storedText(v.text, to.collength));
     }
     Value in = v;
@@ -292,12 +294,30 @@ bool decimalNative(const Native &n, const Value &a, const Value &b, Value &out)
 
 } // namespace
 
+// A variable's or constant's value in place (no copy of its text), else
+// the operand computed into `tmp`; null when it is not native.
+const Value *Interpreter::operand(const Native &n, Frame &f, Value &tmp)
+{
+    if (n.op == Native::Op::Var) {
+        const auto i = static_cast<std::size_t>(n.slot);
+        if (!f.defined[i])
+            raise(-696, (*f.vars)[i].name);
+        const Value *v = f.ref[i];
+        const bool ok = v->kind == Value::Kind::Integer || v->kind == Value::Kind::Null
+            || (n.decimal && v->kind == Value::Kind::Text);
+        return ok ? v : nullptr;
+    }
+    if (n.op == Native::Op::Const && n.decimal)
+        return &n.constant;
+    return native(n, f, tmp) ? &tmp : nullptr;
+}
+
 bool Interpreter::native(const Native &n, Frame &f, Value &out)
 {
     using Op = Native::Op;
     switch (n.op) {
     case Op::Const:
-        out = n.decimal ? Value::fromText(n.text) : Value::fromInt(n.value);
+        out = n.decimal ? n.constant : Value::fromInt(n.value);
         return true;
     case Op::Var: {
         const auto i = static_cast<std::size_t>(n.slot);
@@ -310,9 +330,11 @@ bool Interpreter::native(const Native &n, Frame &f, Value &out)
     default:
         break;
     }
-    Value a, b;
-    if (!native(*n.a, f, a))
+    Value ta, tb;
+    const Value *pa = operand(*n.a, f, ta);
+    if (!pa)
         return false;
+    const Value &a = *pa;
     // Decimal operands take part in arithmetic, comparison and IS NULL only.
     const bool decimalA = a.kind == Value::Kind::Text;
     if (n.op == Op::Neg) {
@@ -342,8 +364,10 @@ bool Interpreter::native(const Native &n, Frame &f, Value &out)
             out = Value::fromInt(isAnd ? 0 : 1);
             return true;
         }
-        if (!native(*n.b, f, b) || b.kind == Value::Kind::Text)
+        const Value *pb = operand(*n.b, f, tb);
+        if (!pb || pb->kind == Value::Kind::Text)
             return false;
+        const Value &b = *pb;
         if (!b.isNull() && (b.integer != 0) != isAnd) {
             out = Value::fromInt(isAnd ? 0 : 1);
             return true;
@@ -351,8 +375,10 @@ bool Interpreter::native(const Native &n, Frame &f, Value &out)
         out = a.isNull() || b.isNull() ? Value::null() : Value::fromInt(isAnd ? 1 : 0);
         return true;
     }
-    if (!native(*n.b, f, b))
+    const Value *pb = operand(*n.b, f, tb);
+    if (!pb)
         return false;
+    const Value &b = *pb;
     if (a.isNull() || b.isNull()) {
         out = Value::null();
         return true;

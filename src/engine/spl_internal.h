@@ -60,9 +60,9 @@ struct Native {
     Op op = Op::Const;
     TokenKind cmp = TokenKind::Eq;
     bool negated = false;
-    bool decimal = false;  // Const: `text` is the value; Var: a DECIMAL/MONEY variable
+    bool decimal = false;  // Const: `constant` is the value; Var: a DECIMAL/MONEY variable
     std::int64_t value = 0;
-    std::string text;
+    Value constant;
     int slot = -1;
     std::unique_ptr<Native> a, b;
 };
@@ -244,6 +244,7 @@ private:
     Flow loopBody(const CStmt &s, Frame &f, const char *kind, bool &stop);
     Value eval(CExpr &e, Frame &f);
     bool native(const Native &n, Frame &f, Value &out);
+    const Value *operand(const Native &n, Frame &f, Value &tmp);
     void store(Frame &f, int slot, const Value &v, const TypeDesc &from);
     std::shared_ptr<CompiledRoutine> invoke(CallPart &c, Frame &f, Rows &rows);
     void bind(sqlite3_stmt *st, SqlPart &p, Frame &f);

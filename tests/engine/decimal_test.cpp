@@ -78,23 +78,44 @@ INSTANTIATE_TEST_SUITE_P(Cases, DecimalStore,
     [](const testing::TestParamInfo<ValueCase> &i) { return std::string(i.param.name); });
 
 // The 64-bit path must store exactly what the general path stores.
-TEST(DecimalStoreRandom, SmallPathAgreesWithDecimalPath)
+// The fast paths on texts (store, comparison, + and -) against the same
+// operations on Decimal: random plain texts, half the pairs of one shape (one
+// column's stored values), lengths past 64 and 128 bits.
+TEST(DecimalFastPathsRandom, AgreeWithDecimalPath)
 {
     std::mt19937 rng(7);
+    auto number = [&](int whole, int fraction, bool negative) {
+        std::string t = negative ? "-" : "";
+        for (int i = 0; i < whole; ++i) t += char('0' + rng() % 10);
+        if (whole == 0) t += '0';
+        if (fraction) t += '.';
+        for (int i = 0; i < fraction; ++i) t += char('0' + rng() % 10);
+        return t;
+    };
     for (int n = 0; n < 20000; ++n) {
         const int p = 1 + int(rng() % 20), s = int(rng() % unsigned(p + 1));
-        std::string in = rng() % 2 ? "-" : "";
-        const int whole = int(rng() % 12), fraction = int(rng() % 8);
-        for (int i = 0; i < whole; ++i) in += char('0' + rng() % 10);
-        if (whole == 0) in += '0';
-        if (fraction) in += '.';
-        for (int i = 0; i < fraction; ++i) in += char('0' + rng() % 10);
+        const int whole = int(rng() % (n % 4 ? 12 : 30)), fraction = int(rng() % (n % 4 ? 8 : 20));
+        const bool negative = rng() % 2;
+        const std::string in = number(whole, fraction, negative);
         const int collength = encodeDecimal(p, s);
         std::string general;
         const int generalCode = enginetest::codeOf([&] { general = decimalText(fitColumn(Decimal::parseOrRaise(in), collength), s); });
         std::string fast;
         EXPECT_EQ(enginetest::codeOf([&] { fast = storedText(std::string_view(in), collength); }), generalCode) << in << " " << p << "," << s;
         EXPECT_EQ(fast, general) << in << " " << p << "," << s;
+        if (isStoredForm(in, collength)) {
+            EXPECT_EQ(fast, in) << p << "," << s;
+        }
+        if (generalCode == 0) {
+            EXPECT_TRUE(isStoredForm(fast, collength)) << fast << " " << p << "," << s;
+        }
+
+        const std::string other = rng() % 2 ? number(whole, fraction, negative)
+                                             : number(int(rng() % 30), int(rng() % 20), rng() % 2);
+        const Decimal a = Decimal::parseOrRaise(in), b = Decimal::parseOrRaise(other);
+        EXPECT_EQ(compareDecimalText(in, other), compare(a, b)) << in << " vs " << other;
+        EXPECT_EQ(decimalSumText(in, other, false), expressionResult(a + b).text()) << in << " + " << other;
+        EXPECT_EQ(decimalSumText(in, other, true), expressionResult(a - b).text()) << in << " - " << other;
     }
 }
 
