@@ -103,6 +103,13 @@ QList<Token> tokenize(const QString &text, int caret, bool &caretHidden)
     return tokens;
 }
 
+// A table the statement names, with the alias it gives it.
+struct SqlTableRef {
+    QString owner;
+    QString name;       // bare names folded to lower case, delimited ones as written
+    QString alias;
+};
+
 bool isPunct(const Token &t, char c) { return t.kind == Tok::Punct && t.text[0] == QLatin1Char(c); }
 bool isWord(const Token &t, const char *word) { return t.kind == Tok::Word && t.text == QLatin1String(word); }
 bool isName(const Token &t) { return t.kind == Tok::Word || t.kind == Tok::Quoted; }
@@ -374,14 +381,6 @@ QString CompletionKindName(CompletionKind kind)
     case CompletionKind::Keyword: return QStringLiteral("keyword");
     }
     return {};
-}
-
-QList<SqlTableRef> StatementTables(const QString &text, int caret)
-{
-    bool hidden = false;
-    const QList<Token> tokens = tokenize(text, caret, hidden);
-    const auto [first, last] = statementRange(tokens, caret);
-    return tablesIn(tokens, first, last);
 }
 
 Completion CompleteSql(const QString &text, int caret, const CatalogSnapshot *catalog)

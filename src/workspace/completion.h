@@ -42,15 +42,4 @@ Completion CompleteSql(const QString &text, int caret, const CatalogSnapshot *ca
 // "column", "table", ... as the popup shows the kind.
 QString CompletionKindName(CompletionKind kind);
 
-// A table the statement names, with the alias it gives it.
-struct SqlTableRef {
-    QString owner;
-    QString name;       // bare names folded to lower case, delimited ones as written
-    QString alias;
-    bool operator==(const SqlTableRef &) const = default;
-};
-// The tables of the statement around `caret` (between the semicolons that
-// bound it), in the order the statement names them.
-QList<SqlTableRef> StatementTables(const QString &text, int caret);
-
 } // namespace quodlin

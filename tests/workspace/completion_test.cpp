@@ -1,5 +1,5 @@
 // Completion: what is offered at a caret (marked '|') over a small catalog,
-// and the tables and aliases read from the statement around it.
+// the tables and aliases read from the statement around it included.
 #include "catalog/catalogsnapshot.h"
 #include "catalog/objectkinds.h"
 #include "workspace/completion.h"
@@ -98,6 +98,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ObjectsAfterAnOwner", "select * from informix.|", {"stock table informix", "pi_customer"}, {"customer"}},
         Case{"TheAliasOfTheCaretsOwnStatement", "select * from orders o;\nselect o.| from customer o", {"fname"},
              {"order_num"}},
+        Case{"AnAliasAfterInformixsOuter", "select o.| from customer c, outer orders o", {"order_num"}, {"fname"}},
+        Case{"AnAliasOfADatabaseAndOwnerQualifiedTable", "select s.| from db:informix.stock s", {"stock_num"}, {}},
+        Case{"ADelimitedAliasOfADelimitedName", "select \"T\".| from \"My Table\" \"T\"", {"a column INTEGER"}, {}},
+        Case{"AnAliasAfterASubqueryInTheFromList", "select x.| from customer, (select 1 from orders) sub, informix.stock x",
+             {"stock_num"}, {"order_num", "fname"}},
+        Case{"TheInsertTargetsColumns", "insert into orders (|", {"order_num", "ship_date"}, {"fname"}},
         Case{"AnUnknownAliasOffersNothing", "select z.| from customer c", {}, kNothing},
         Case{"StatementColumnsEverywhereElse", "select | from orders where ship_date > today",
              {"order_num", "ship_date column DATE", "order_total function (p_order INTEGER) RETURNING DECIMAL(12,2)",
@@ -128,44 +134,5 @@ TEST(CompletionContexts, ReplacesTheWordBeforeTheCaret)
     // Without a catalog, keywords are still offered.
     EXPECT_FALSE(CompleteSql(QStringLiteral("sel"), 3, nullptr).entries.isEmpty());
 }
-
-struct TablesCase {
-    const char *name;
-    const char *text;
-    QList<SqlTableRef> expected;
-};
-
-class StatementTablesTest : public ::testing::TestWithParam<TablesCase> {};
-
-TEST_P(StatementTablesTest, ReadsNamesAndAliases)
-{
-    const QString text = QString::fromUtf8(GetParam().text);
-    const QList<SqlTableRef> refs = StatementTables(text, int(text.size()));
-    ASSERT_EQ(refs.size(), GetParam().expected.size());
-    for (qsizetype i = 0; i < refs.size(); ++i) {
-        EXPECT_EQ(refs[i].owner, GetParam().expected[i].owner) << i;
-        EXPECT_EQ(refs[i].name, GetParam().expected[i].name) << i;
-        EXPECT_EQ(refs[i].alias, GetParam().expected[i].alias) << i;
-    }
-}
-
-QString s(const char *text) { return QString::fromUtf8(text); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Completion, StatementTablesTest,
-    ::testing::Values(
-        TablesCase{"InformixOuterList", "select * from Customer c, outer orders o where",
-                   {{{}, s("customer"), s("c")}, {{}, s("orders"), s("o")}}},
-        TablesCase{"JoinsWithAndWithoutAs", "select * from a join b as bb on a.x = bb.x left outer join c on 1 = 1",
-                   {{{}, s("a"), {}}, {{}, s("b"), s("bb")}, {{}, s("c"), {}}}},
-        TablesCase{"DatabaseAndOwnerQualified", "select * from db:informix.stock s where",
-                   {{s("informix"), s("stock"), s("s")}}},
-        TablesCase{"DelimitedKeepTheirCase", "select * from \"My Table\" \"T\"", {{{}, s("My Table"), s("T")}}},
-        TablesCase{"SubqueriesAndTheListAroundThem", "select * from t1, (select 1 from t2) sub, t3 x where",
-                   {{{}, s("t1"), {}}, {{}, s("t2"), {}}, {{}, s("t3"), s("x")}}},
-        TablesCase{"UpdateAndInsertTargets", "update customer set a = 1;\ninsert into orders (a) select a from c2",
-                   {{{}, s("orders"), {}}, {{}, s("c2"), {}}}},
-        TablesCase{"KeywordsAreNoAliases", "select * from customer where a = 1 order by a", {{{}, s("customer"), {}}}}),
-    [](const ::testing::TestParamInfo<TablesCase> &info) { return std::string(info.param.name); });
 
 } // namespace
