@@ -505,7 +505,8 @@ std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
     }
     sql::Stmt q(m_db, m_catalog.statement("SELECT value FROM quodlin_serials WHERE tabid = ?1 AND colno = ?2"));
     q.bind(1, tabid).bind(2, colno);
-    std::int64_t counter = q.step() ? q.integer(0) : 0;
+    const bool stored = q.step();
+    std::int64_t counter = stored ? q.integer(0) : 0;
     std::int64_t newCounter = counter;
     if (value == 0) {
         value = counter + 1;
@@ -528,7 +529,9 @@ std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
         newCounter = value;
     }
     if (newCounter != counter) {
-        sql::Stmt up(m_db, m_catalog.statement("INSERT OR REPLACE INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)"));
+        // Once a row a LOAD: the counter's row changed in place, not replaced.
+        sql::Stmt up(m_db, m_catalog.statement(stored ? "UPDATE quodlin_serials SET value = ?3 WHERE tabid = ?1 AND colno = ?2"
+                                                      : "INSERT INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)"));
         up.bind(1, tabid).bind(2, colno).bind(3, newCounter);
         up.run();
     }
