@@ -279,7 +279,12 @@ void storeTo(sqlite3_context *c, sqlite3_value *v, int code, int collength, int 
     case TDecimal: case TMoney: {
         if (type == SQLITE_INTEGER) resultText(c, storedText(std::int64_t(sqlite3_value_int64(v)), collength));
         else if (type == SQLITE_FLOAT) resultText(c, storedText(sqlite3_value_double(v), collength));
-        else resultText(c, storedText(text(v), collength));
+        else {
+            // Most values arrive in their stored form (a column's own, a sum at its scale).
+            const std::string_view t(reinterpret_cast<const char *>(sqlite3_value_text(v)), std::size_t(sqlite3_value_bytes(v)));
+            if (isStoredForm(t, collength)) sqlite3_result_value(c, v);
+            else resultText(c, storedText(t, collength));
+        }
         return;
     }
     case TDate:
