@@ -59,7 +59,13 @@ QString ColumnTypeText(int coltype, int collength, int extendedId)
     case 17: return QStringLiteral("INT8");
     case 18: return QStringLiteral("SERIAL8");
     case 40: return extendedId == 1 ? QStringLiteral("LVARCHAR(%1)").arg(collength) : QString();
-    case 41: return extendedId == 5 ? QStringLiteral("BOOLEAN") : QString();
+    case 19: return QStringLiteral("SET");
+    case 20: return QStringLiteral("MULTISET");
+    case 21: return QStringLiteral("LIST");
+    case 22: return QStringLiteral("ROW");
+    case 41:
+        return extendedId == 5 ? QStringLiteral("BOOLEAN") : extendedId == 10 ? QStringLiteral("BLOB")
+             : extendedId == 11 ? QStringLiteral("CLOB") : QString();
     case 43: return QStringLiteral("LVARCHAR(%1)").arg(collength);
     case 45: return QStringLiteral("BOOLEAN");
     case 52: return QStringLiteral("BIGINT");

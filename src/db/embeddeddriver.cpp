@@ -74,6 +74,9 @@ DbColumn toColumn(const engine::ColumnDescription &c)
         d.type = DbFieldType::String; d.size = c.collength; d.blankPadded = true; break;
     case 40: case 43:
         d.type = DbFieldType::String; d.size = c.collength; break;
+    // SET, MULTISET, LIST and ROW values come as their text: SET{1,2}.
+    case 19: case 20: case 21: case 22:
+        d.type = DbFieldType::String; d.size = c.collength; break;
     case 13: case 16:
         d.type = DbFieldType::String; d.size = c.collength & 0xFF; break;
     case 12:

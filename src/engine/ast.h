@@ -37,6 +37,11 @@ struct TypeName {
     DtQualifier qualifier;   // DATETIME / INTERVAL as written
     bool floatingDecimal = false;  // DECIMAL without scale (DECIMAL(p) floating point)
     std::string spelling;    // lower case, e.g. "double precision", "int"
+    // SET/MULTISET/LIST: the element type; ROW(...): the fields, named in
+    // fieldNames; a named ROW type: its name (the catalog resolves it).
+    std::vector<TypeName> members;
+    std::vector<std::string> fieldNames;
+    std::string rowTypeName;
 };
 
 struct SelectStmt;
@@ -78,6 +83,8 @@ enum class ExprKind : std::uint8_t {
     Trim,         // text = both|leading|trailing; args[0] source, args[1] pad (optional)
     Prior,        // PRIOR args[0] (CONNECT BY: the parent row's value)
     ConnectByRoot, // CONNECT_BY_ROOT args[0] (the root row's value)
+    Collection,   // text = set|multiset|list; args = elements
+    RowValue,     // ROW(args)
 };
 
 struct Expr {
@@ -214,6 +221,7 @@ enum class StmtKind : std::uint8_t {
     // Recognised; carried out by a later stage of the engine.
     CreateView, DropView, CreateSynonym, DropSynonym, CreateRoutine, DropRoutine,
     CreateTrigger, DropTrigger, CreateRole, DropRole, Grant, Revoke, ExecuteRoutine, SetRole,
+    CreateRowType, DropRowType,
 };
 
 struct Param {
@@ -476,6 +484,14 @@ struct CreateViewStatement : Statement {
     std::vector<ColumnRef> columns;
     std::unique_ptr<SelectStmt> select;
     bool withCheckOption = false;
+};
+
+// CREATE ROW TYPE name (field type, ...): `fields` is an unnamed ROW type.
+struct CreateRowTypeStatement : Statement {
+    CreateRowTypeStatement() : Statement(StmtKind::CreateRowType) {}
+    ObjectName name;
+    bool ifNotExists = false;
+    TypeName fields;
 };
 
 struct CreateSynonymStatement : Statement {

@@ -1,6 +1,7 @@
 // ALTER TABLE: columns added, dropped and modified, constraints added and
 // dropped, and the rebuild of the SQLite table that most of them need.
 #include "engine/decimal.h"
+#include "engine/complex_types.h"
 #include "engine/ddl_common.h"
 #include "engine/ddl_objects.h"
 
@@ -347,6 +348,7 @@ void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::s
                 rebuildTableObjects(s, *child);
     refreshTableCounts(s, tabid);
     dropBrokenViews(s, tabid);
+    deleteUnusedComplexTypes(s.db());
     sql::Stmt v(s.db(), "UPDATE systables SET version = version + 1 WHERE tabid = ?1");
     v.bind(1, tabid);
     v.run();

@@ -4,6 +4,8 @@
 // neither catalog rows nor SQLite objects behind.
 #include "engine/decimal.h"
 #include "engine/ddl_common.h"
+
+#include "engine/complex_types.h"
 #include "engine/ddl_objects.h"
 
 #include "engine/lexer.h"
@@ -236,8 +238,11 @@ void writeColumn(SessionImpl &s, int tabid, const ColumnInfo &c)
 {
     sql::Stmt q(s.db(), "INSERT INTO syscolumns (colname, tabid, colno, coltype, collength, extended_id,"
                         " seclabelid, colattr) VALUES (?1, ?2, ?3, ?4, ?5, ?6, 0, 0)");
-    q.bind(1, c.name).bind(2, tabid).bind(3, c.colno).bind(4, c.coltype + (c.notNull ? kNotNullFlag : 0))
-        .bind(5, c.collength).bind(6, c.extendedId);
+    int coltype = c.coltype + (c.notNull ? kNotNullFlag : 0);
+    if (c.coltype == TRow)
+        if (std::optional<ComplexType> ct = loadComplexType(s.db(), c.extendedId); ct && !ct->name.empty())
+            coltype += kNamedRowFlag;
+    q.bind(1, c.name).bind(2, tabid).bind(3, c.colno).bind(4, coltype).bind(5, c.collength).bind(6, c.extendedId);
     q.run();
     if (c.defaultType) {
         sql::Stmt d(s.db(), "INSERT INTO sysdefaults (tabid, colno, type, \"default\", class) VALUES (?1, ?2, ?3, ?4, 'T')");
@@ -264,6 +269,12 @@ ColumnInfo columnFromDef(SessionImpl &s, const ast::ColumnDef &def, int colno)
     c.coltype = def.type.desc.code;
     c.collength = def.type.desc.collength;
     c.extendedId = def.type.desc.extendedId;
+    if (isComplex(c.coltype)) {
+        // A named ROW type is shared; a collection or unnamed ROW gets its own rows.
+        const ComplexType ct = complexTypeOf(s.db(), def.type);
+        c.collength = complexCollength(ct);
+        c.extendedId = ct.name.empty() ? registerComplexType(s.db(), ct) : ct.extendedId;
+    }
     c.notNull = isSerial(c.coltype);
     for (const ast::Constraint &k : def.constraints)
         if (k.kind == ast::Constraint::Kind::NotNull || k.kind == ast::Constraint::Kind::PrimaryKey)
@@ -319,6 +330,9 @@ void createTable(SessionImpl &s, const ast::CreateTableStatement &st, const std:
         const ast::ColumnDef &def = st.columns[i];
         if (t.column(def.name))
             raise(-328, def.name, def.offset);
+        // Temp tables keep no catalog rows, where these types live.
+        if (st.temp && isComplex(def.type.desc.code))
+            raise(-9625, "collection and ROW columns in temporary tables", def.type.offset);
         ColumnInfo c = columnFromDef(s, def, static_cast<int>(i + 1));
         if (c.coltype == TSerial && ++serials > 1)
             raise(-362, {}, def.offset);
@@ -499,6 +513,7 @@ void dropTable(SessionImpl &s, const ast::ObjectStatement &st)
     dropSynonymsOf(s, tabid);
     del("DELETE FROM sysdepend WHERE btabid = ?1");
     del("DELETE FROM systables WHERE tabid = ?1");
+    deleteUnusedComplexTypes(s.db());
     sql::exec(s.db(), "DROP TABLE " + t->sqliteName);
     touched.insert(touched.end(), parents.begin(), parents.end());
     std::sort(touched.begin(), touched.end());

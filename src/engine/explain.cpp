@@ -420,6 +420,12 @@ private:
         case EK::Sequence: return e.table + "." + e.text;
         case EK::Prior: return "PRIOR " + text(arg(0));
         case EK::ConnectByRoot: return "CONNECT_BY_ROOT " + text(arg(0));
+        case EK::Collection: {
+            std::string word = e.text;
+            for (char &c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            return word + "{" + list(e.args, 0) + "}";
+        }
+        case EK::RowValue: return "ROW(" + list(e.args, 0) + ")";
         case EK::Trim: {
             std::string s = "TRIM(" + e.text + " ";
             if (e.args.size() > 1)

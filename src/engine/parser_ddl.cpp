@@ -126,12 +126,34 @@ TypeName Parser::typeName()
     } else if (w == "blob" || w == "clob") {
         // Smart large objects, kept in the row as BYTE and TEXT are.
         t.desc = {TUdtFixed, 72, w == "blob" ? kXidBlob : kXidClob};
-    } else if (w == "set" || w == "multiset" || w == "list" || w == "row") {
-        raise(-9625, (w == "row" ? "ROW" : "collection") + std::string(" types (") + w + ")", t.offset);
+    } else if ((w == "set" || w == "multiset" || w == "list") && at(TokenKind::LParen)) {
+        next();
+        t.desc = {w == "set" ? TSet : w == "multiset" ? TMultiset : TList, 0, 0};
+        t.members.push_back(typeName());
+        // Informix requires elements NOT NULL.
+        if (!acceptWord("not")) failAt(offset());
+        expectWord("null");
+        expect(TokenKind::RParen);
+    } else if (w == "row" && at(TokenKind::LParen)) {
+        t.desc = {TRow, 0, 0};
+        rowFields(t);
     } else {
-        failAt(t.offset);
+        // A named ROW type, resolved against the catalog where it is used.
+        t.desc = {TRow, 0, 0};
+        t.rowTypeName = w;
     }
     return t;
+}
+
+void Parser::rowFields(TypeName &t)
+{
+    expect(TokenKind::LParen);
+    do {
+        t.fieldNames.push_back(name());
+        t.members.push_back(typeName());
+        if (acceptWord("not")) expectWord("null");
+    } while (accept(TokenKind::Comma));
+    expect(TokenKind::RParen);
 }
 
 StatementPtr Parser::createStatement()
@@ -153,6 +175,18 @@ StatementPtr Parser::createStatement()
     if (atWord("dba") && (atWord("procedure", 1) || atWord("function", 1))) { next(); return createRoutine(true); }
     if (atWord("procedure") || atWord("function")) return createRoutine(false);
     if (acceptWord("trigger")) return createTrigger();
+    if (atWord("row") && atWord("type", 1)) {
+        next();
+        next();
+        auto s = std::make_unique<CreateRowTypeStatement>();
+        if (atWord("if") && atWord("not", 1)) { next(); next(); expectWord("exists"); s->ifNotExists = true; }
+        s->name = objectName();
+        s->fields.offset = offset();
+        s->fields.desc = {TRow, 0, 0};
+        rowFields(s->fields);
+        if (atWord("under")) raise(-9625, "ROW type inheritance (UNDER)", offset());
+        return s;
+    }
     if (acceptWord("role")) {
         auto s = std::make_unique<ObjectStatement>(StmtKind::CreateRole);
         if (acceptWord("if")) { expectWord("not"); expectWord("exists"); s->ifExists = true; }
@@ -458,6 +492,7 @@ StatementPtr Parser::dropStatement()
     else if (w == "trigger") kind = StmtKind::DropTrigger;
     else if (w == "role") kind = StmtKind::DropRole;
     else if (w == "database") kind = StmtKind::DropDatabase;
+    else if (w == "row" && acceptWord("type")) kind = StmtKind::DropRowType;
     else if (w == "procedure" || w == "function" || w == "routine" || w == "specific") {
         auto s = std::make_unique<RoutineStatement>(StmtKind::DropRoutine);
         std::string what = w;
@@ -502,6 +537,8 @@ StatementPtr Parser::dropStatement()
     if (acceptWord("cascade")) s->mode = DropMode::Cascade;
     else if (acceptWord("restrict")) s->mode = DropMode::Restrict;
     if (kind == StmtKind::DropIndex) acceptWord("online");
+    // DROP ROW TYPE takes RESTRICT, and nothing else.
+    if (kind == StmtKind::DropRowType && s->mode != DropMode::Restrict) failAt(offset());
     return s;
 }
 

@@ -592,6 +592,23 @@ ExprPtr Parser::wordPrimary()
             e->args.push_back(unary());
             return e;
         }
+        if ((t.isWord("set") || t.isWord("multiset") || t.isWord("list")) && at(TokenKind::LBrace)) {
+            auto e = make(ExprKind::Collection, start);
+            e->text = std::string(t.text);
+            next();
+            if (!at(TokenKind::RBrace)) {
+                do e->args.push_back(expression()); while (accept(TokenKind::Comma));
+            }
+            expect(TokenKind::RBrace);
+            return e;
+        }
+        if (t.isWord("row") && call) {
+            auto e = make(ExprKind::RowValue, start);
+            next();
+            do e->args.push_back(expression()); while (accept(TokenKind::Comma));
+            expect(TokenKind::RParen);
+            return e;
+        }
         if (t.isWord("case") && !dotted) {
             auto e = make(ExprKind::Case, start);
             if (!atWord("when")) {

@@ -88,6 +88,7 @@ public:
     ast::DtQualifier qualifier(bool interval);
     std::string parenthesisedText();   // DATETIME (...) contents as written
     ast::TypeName typeName();          // parser_ddl.cpp
+    void rowFields(ast::TypeName &t);  // (field type, ...) of a ROW type
 
     // --- queries (parser_select.cpp)
     std::unique_ptr<ast::SelectStmt> selectStatement(bool allowInto);

@@ -722,6 +722,8 @@ const char *ast::statementKindName(StmtKind kind)
     case StmtKind::CreateSequence: return "CREATE SEQUENCE";
     case StmtKind::AlterSequence: return "ALTER SEQUENCE";
     case StmtKind::DropSequence: return "DROP SEQUENCE";
+    case StmtKind::CreateRowType: return "CREATE ROW TYPE";
+    case StmtKind::DropRowType: return "DROP ROW TYPE";
     case StmtKind::Truncate: return "TRUNCATE";
     case StmtKind::Begin: return "BEGIN WORK";
     case StmtKind::Commit: return "COMMIT WORK";

@@ -755,6 +755,12 @@ void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &te
     case K::DropSequence:
         asDdl([&] { ddl::dropSequence(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
         return;
+    case K::CreateRowType:
+        asDdl([&] { ddl::createRowType(*this, static_cast<const ast::CreateRowTypeStatement &>(stmt)); });
+        return;
+    case K::DropRowType:
+        asDdl([&] { ddl::dropRowType(*this, static_cast<const ast::ObjectStatement &>(stmt)); });
+        return;
     case K::CreateView:
         asDdl([&] { ddl::createView(*this, static_cast<const ast::CreateViewStatement &>(stmt), text); });
         return;

@@ -184,6 +184,8 @@ void alterIndex(SessionImpl &s, const ast::AlterIndexStatement &st);
 void createSequence(SessionImpl &s, const ast::SequenceStatement &st);
 void alterSequence(SessionImpl &s, const ast::SequenceStatement &st);
 void dropSequence(SessionImpl &s, const ast::ObjectStatement &st);
+void createRowType(SessionImpl &s, const ast::CreateRowTypeStatement &st);
+void dropRowType(SessionImpl &s, const ast::ObjectStatement &st);
 // Registers the table a SELECT ... INTO TEMP created.
 void registerTempTable(SessionImpl &s, const std::string &name, std::vector<ColumnInfo> columns, int offset);
 // Recreates the SQLite indexes and referential triggers of a table from the catalog.

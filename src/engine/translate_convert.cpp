@@ -4,6 +4,7 @@
 #include "engine/translate_internal.h"
 #include "engine/translate_typing.h"
 
+#include "engine/complex_types.h"
 #include "engine/decimal.h"
 #include "engine/error.h"
 #include "engine/values.h"
@@ -15,9 +16,35 @@ namespace quodlin::engine {
 using namespace ast;
 using namespace typing;
 
+std::string Translator::complexValue(const Typed &v, const TypeDesc &t, const std::string &column, int offset,
+                                     const ComplexType *given)
+{
+    if (v.type.code == TNull && v.sql == "NULL") return v.sql;
+    std::optional<ComplexType> ct = given ? std::optional(*given)
+        : t.extendedId ? loadComplexType(m_ctx.catalog.db(), t.extendedId) : std::nullopt;
+    const std::string name = column.empty() && ct ? complexTypeText(*ct) : column;
+    // A literal, or a string written as one ('SET{1,2}').
+    if (v.literal && (isText(v.type) || isComplex(v.type.code))) {
+        const std::optional<ComplexText> text = parseComplexText(v.literalText);
+        if (!text) raise(-9632, name, offset);
+        try {
+            return quoteString(complexValueText(*text, ct ? *ct : literalComplexType(*text), m_ctx.env, name));
+        } catch (const EngineError &e) {
+            reraise(e, offset);
+        }
+    }
+    // A value of the same type, as another column of it holds it.
+    if (isComplex(v.type.code) && v.type.code == t.code) {
+        std::optional<ComplexType> from = v.type.extendedId ? loadComplexType(m_ctx.catalog.db(), v.type.extendedId) : std::nullopt;
+        if (!ct || (from && complexTypeText(*from) == complexTypeText(*ct) && from->fieldNames == ct->fieldNames)) return v.sql;
+    }
+    raise(-9632, name, offset);
+}
+
 std::string Translator::convertTo(const Typed &v, const TypeDesc &t, int offset)
 {
     if (v.type.code == TNull && !v.literal && v.sql == "NULL") return v.sql;
+    if (isComplex(t.code)) return complexValue(v, t, {}, offset);
     const bool stringLiteral = v.literal && isText(v.type);
     try {
         switch (t.code) {
@@ -77,6 +104,7 @@ std::string Translator::storeValue(const Typed &v, const ColumnInfo &col, int of
     if (v.type.code == TNull && v.sql == "NULL") return v.sql;
     if (t.code == TByte || t.code == TText || (t.code == TUdtFixed && (t.extendedId == kXidBlob || t.extendedId == kXidClob)))
         return v.sql;
+    if (isComplex(t.code)) return complexValue(v, t, col.name, offset);
     if (isDateLike(t.code) || isBool(t)) return convertTo(v, t, offset);
     if (v.literal && isNumeric(t.code) && isText(v.type)) {
         Typed number = v;

@@ -3,6 +3,8 @@
 // translate_operator.cpp, conversions in translate_convert.cpp, functions
 // in translate_function.cpp.
 #include "engine/translate_internal.h"
+
+#include "engine/complex_types.h"
 #include "engine/translate_typing.h"
 #include "engine/spl_resolve.h"
 
@@ -461,6 +463,17 @@ Typed Translator::expr(const Expr &e, Scope &scope)
     }
     case ExprKind::Cast: {
         Typed a = expr(*e.args[0], scope);
+        if (isComplex(e.castType->desc.code)) {
+            const ComplexType ct = complexTypeOf(m_ctx.catalog.db(), *e.castType);
+            out.type = type(ct.code, complexCollength(ct));
+            out.type.extendedId = ct.extendedId;
+            out.sql = complexValue(a, out.type, {}, e.offset, &ct);
+            if (a.literal) {
+                out.literal = true;
+                out.literalText = a.literalText;
+            }
+            return out;
+        }
         const TypeDesc &t = e.castType->desc;
         ColumnInfo col;
         col.coltype = t.code;
@@ -543,6 +556,30 @@ Typed Translator::expr(const Expr &e, Scope &scope)
         if (!m_ctx.catalog.findSequence(e.table)) raise(-206, e.table, e.offset, -111);
         out.sql = std::string(e.text == "nextval" ? "quodlin_nextval(" : "quodlin_currval(") + quoteString(e.table) + ")";
         out.type = kInt8;
+        return out;
+    }
+    case ExprKind::Collection:
+    case ExprKind::RowValue: {
+        // Literal elements only: the value is its text, made at translation.
+        ComplexText v;
+        v.code = e.kind == ExprKind::RowValue ? TRow : e.text == "set" ? TSet : e.text == "multiset" ? TMultiset : TList;
+        for (const ExprPtr &a : e.args) {
+            const bool minus = a->kind == ExprKind::Unary && a->op == TokenKind::Minus && !a->args.empty()
+                && (a->args[0]->kind == ExprKind::Integer || a->args[0]->kind == ExprKind::Number);
+            const Expr &x = minus ? *a->args[0] : *a;
+            if (x.kind != ExprKind::Integer && x.kind != ExprKind::Number && x.kind != ExprKind::String)
+                raise(-9625, "collection and ROW elements other than literals", a->offset);
+            v.items.push_back((minus ? "-" : "") + x.text);
+            v.quoted.push_back(x.kind == ExprKind::String);
+        }
+        try {
+            out.literalText = complexValueText(v, literalComplexType(v), m_ctx.env, {});
+        } catch (const EngineError &err) {
+            reraise(err, e.offset);
+        }
+        out.literal = true;
+        out.sql = quoteString(out.literalText);
+        out.type = type(v.code, 0);
         return out;
     }
     case ExprKind::Trim: {

@@ -32,6 +32,7 @@ struct Typed {
 };
 
 struct Hierarchy;
+struct ComplexType;
 
 // One table (or derived table) visible in a query block.
 struct ScopeTable {
@@ -126,6 +127,9 @@ public:
     std::string asNumber(const std::string &sql, int offset);
     // `value` converted for a place of `type` (a column, or the other side of a comparison).
     std::string convertTo(const Typed &value, const TypeDesc &type, int offset);
+    // A value for a collection or ROW type `type` (of `column`, when stored).
+    std::string complexValue(const Typed &value, const TypeDesc &type, const std::string &column, int offset,
+                             const ComplexType *given = nullptr);
     std::string storeValue(const Typed &value, const ColumnInfo &col, int offset);
     // `value` as exact decimal text (decimal.h): literals converted now,
     // other numbers and numeric text by ifx_dec (-1213 at `offset`).

@@ -194,7 +194,7 @@ Typed Translator::compare(const Expr &e, Scope &scope)
     auto fit = [&](Typed &x, const Typed &other, int offset) {
         if (other.type.code == TNull) return;
         if (x.literal || x.type.code == TNull || (isText(x.type) && !isText(other.type) && !isNumeric(other.type.code))) {
-            if (isDateLike(other.type.code) || isBool(other.type) || (isChar(other.type.code) && x.literal)
+            if (isDateLike(other.type.code) || isBool(other.type) || (isChar(other.type.code) && x.literal) || isComplex(other.type.code)
                 || (isNumeric(other.type.code) && x.literal && isText(x.type)))
                 x.sql = convertTo(x, other.type, offset);
             else if (isChar(other.type.code) && x.type.code == TNull && x.sql.rfind("?", 0) == 0)

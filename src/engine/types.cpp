@@ -167,6 +167,11 @@ std::string typeText(int coltype, int collength, int extendedId)
             return "CLOB";
         break;
     case TNull: return "NULL";
+    // The members are in the catalog: complex_types.h spells them.
+    case TSet: return "SET";
+    case TMultiset: return "MULTISET";
+    case TList: return "LIST";
+    case TRow: return "ROW";
     default: break;
     }
     return "UNKNOWN(" + n(code) + ")";
@@ -221,6 +226,12 @@ bool isNumeric(int code)
     }
 }
 
+bool isComplex(int code)
+{
+    code &= kTypeMask;
+    return code == TSet || code == TMultiset || code == TList || code == TRow;
+}
+
 bool isBoolean(int code, int extendedId)
 {
     code &= kTypeMask;
@@ -247,6 +258,7 @@ int storageSize(int code, int collength, int extendedId)
     case TByte: case TText: return 56;
     case TUdtVar: case TLVarCharClient: return collength + 3;
     case TUdtFixed: case TBooleanClient: return extendedId == kXidBoolean ? 2 : 72;
+    case TSet: case TMultiset: case TList: case TRow: return collength;
     default: return 0;
     }
 }

@@ -10,12 +10,15 @@ enum TypeCode : int {
     TChar = 0, TSmallInt = 1, TInteger = 2, TFloat = 3, TSmallFloat = 4, TDecimal = 5,
     TSerial = 6, TDate = 7, TMoney = 8, TNull = 9, TDateTime = 10, TByte = 11, TText = 12,
     TVarChar = 13, TInterval = 14, TNChar = 15, TNVarChar = 16, TInt8 = 17, TSerial8 = 18,
+    TSet = 19, TMultiset = 20, TList = 21, TRow = 22,
     TUdtVar = 40, TUdtFixed = 41, TLVarCharClient = 43, TBooleanClient = 45,
     TBigInt = 52, TBigSerial = 53,
 };
 
 inline constexpr int kNotNullFlag = 256;
 inline constexpr int kTypeMask = 0xFF;
+// syscolumns.coltype of a column of a named ROW type: 0x1000 + 22.
+inline constexpr int kNamedRowFlag = 0x1000;
 inline constexpr int kXidLVarChar = 1;
 inline constexpr int kXidBoolean = 5;
 inline constexpr int kXidBlob = 10;
@@ -73,6 +76,8 @@ bool isCharacter(int code, int extendedId = 0);   // CHAR, VARCHAR, NCHAR, NVARC
 bool isSerial(int code);
 bool isNumeric(int code);
 bool isBoolean(int code, int extendedId);
+// SET, MULTISET, LIST or ROW: kept as their text (complex_types.h).
+bool isComplex(int code);
 // Bytes the column takes in a row, as systables.rowsize adds them up.
 int storageSize(int code, int collength, int extendedId = 0);
 

@@ -63,9 +63,13 @@ INSTANTIATE_TEST_SUITE_P(
         TypeCase{"OtherVariableOpaque", 40, 300, 7, "", ""},
         TypeCase{"LvarcharDescribed", 43, 2048, 0, "LVARCHAR(2048)", ""},
         TypeCase{"BooleanStored", 41, 1, 5, "BOOLEAN", ""},
-        TypeCase{"OtherFixedOpaque", 41, 72, 10, "", ""},
+        TypeCase{"BlobStored", 41, 72, 10, "BLOB", ""},
+        TypeCase{"ClobStored", 41, 72, 11, "CLOB", ""},
+        TypeCase{"OtherFixedOpaque", 41, 72, 7, "", ""},
         TypeCase{"BooleanDescribed", 45, 1, 0, "BOOLEAN", ""},
-        TypeCase{"UnlistedCode", 19, 0, 0, "", ""}),
+        TypeCase{"SetNotNull", 275, 4, 2048, "SET", "Reqd"},
+        TypeCase{"NamedRow", 4118, 25, 2049, "ROW", ""},
+        TypeCase{"UnlistedCode", 23, 0, 0, "", ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Every start and end code of the qualifier table; odd codes below 11 name
