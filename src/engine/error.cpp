@@ -126,6 +126,8 @@ const std::unordered_map<int, const char *> &sqlMessages()
         {-9628, "Type (%s) not found."},
         {-9632, "Value does not match the type of column (%s)."},
         {-9627, "Cannot drop type (%s): a column uses it."},
+        {-9629, "Cannot read or write the file (%s)."},
+        {-9630, "%s reads and writes files only in a statement run directly, not inside a routine, trigger or view (QUODLIN_SPL_SYSTEM=1 allows it)."},
         {-9626, "MERGE matched a row of table (%s) with more than one source row."},
         {-9624, "Could not write the database file (%s)."},
         {-1200, "A numeric value is too large for a DECIMAL (or MONEY)."},

@@ -672,6 +672,7 @@ void Interpreter::call(const CompiledRoutine &r, std::vector<Value> args, const 
     if (depth >= kMaxDepth)
         raise(-208);
     DepthGuard guard(depth);
+    DepthGuard stored(m_s.functions().storedCodeDepth);
     Frame f;
     f.setup(r.vars);
     f.routine = &r;

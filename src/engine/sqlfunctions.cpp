@@ -966,6 +966,7 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
 
     registerDecimalFunctions(db);
     registerModernFunctions(db);
+    registerLobFileFunctions(db, ctx);
     // Window functions too: the final step only reads the state.
     sqlite3_create_window_function(db, "ifx_variance", 1, SQLITE_UTF8, ctx, varianceStep,
                                    [](sqlite3_context *c) { varianceFinal(c, false); },

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 struct sqlite3;
@@ -38,11 +39,20 @@ struct FunctionContext {
     // target's name for the error.
     std::unordered_set<std::int64_t> mergeMatched;
     std::string mergeTarget;
+    // Routines and trigger actions running (spl_exec.cpp, trigger_fire.cpp):
+    // the files of FILETOBLOB and LOTOFILE are not theirs to choose.
+    int storedCodeDepth = 0;
 };
 
 void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx);
 // Exact decimals: the ifx_decimal collation and the decimal functions (decimal.h).
 void registerDecimalFunctions(sqlite3 *db);
+// FILETOBLOB, FILETOCLOB and LOTOFILE (lob_files.cpp).
+void registerLobFileFunctions(sqlite3 *db, FunctionContext *ctx);
+// The file LOTOFILE writes for `value` given `path`: path.<hex id>. The
+// engine keeps no smart-large-object ids; the id is a 64-bit FNV-1a hash of
+// the value, so the same value gets the same name.
+std::string loFileName(const std::string &path, std::string_view value);
 // Bitwise, ASCII/CHR, CHARINDEX/INSTR with positions, numeric TO_CHAR/TO_NUMBER.
 void registerModernFunctions(sqlite3 *db);
 

@@ -115,6 +115,8 @@ std::optional<ErrorInfo> refusal(const std::string &msg, std::string_view text, 
         {"no such function: ", -674, true, true, false, nullptr, nullptr},
         {"wrong number of arguments to function ", -674, true, true, false, nullptr, nullptr},
         {"too many levels of trigger recursion", -748, false, false, false, nullptr, nullptr},
+        // A file function kept in a view, trigger or constraint (lob_files.cpp).
+        {"unsafe use of ", -9630, true, true, false, nullptr, nullptr},
     };
     for (const Case &c : cases) {
         if (!startsWith(msg, c.lead))
@@ -122,8 +124,11 @@ std::optional<ErrorInfo> refusal(const std::string &msg, std::string_view text, 
         const std::string name = c.named ? nameAfter(msg, c.lead) : std::string(c.word ? c.word : "");
         const std::size_t at = findWord(text, name, c.call, c.last);
         const int offset = at == std::string_view::npos ? start : start + static_cast<int>(at);
-        const bool showsName = c.code == -217 || c.code == -206 || c.code == -324 || c.code == -674;
-        ErrorInfo e = makeError(c.code, c.arg ? std::string(c.arg) : showsName ? name : std::string(), offset);
+        const bool showsName = c.code == -217 || c.code == -206 || c.code == -324 || c.code == -674 || c.code == -9630;
+        std::string shown = name;
+        if (c.code == -9630)
+            for (char &ch : shown) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        ErrorInfo e = makeError(c.code, c.arg ? std::string(c.arg) : showsName ? shown : std::string(), offset);
         e.isamMessage = msg;
         return e;
     }

@@ -2,6 +2,8 @@
 // numbers and bits mapped onto SQLite's functions and the dialect functions
 // of sqlfunctions.h, each with Informix's result type; then SPL functions.
 #include "engine/translate_internal.h"
+
+#include "engine/file_access.h"
 #include "engine/translate_typing.h"
 #include "engine/spl_resolve.h"
 
@@ -266,6 +268,33 @@ Typed Translator::function(const Expr &e, Scope &scope)
         if (args.size() == 2) out.sql = "instr(" + args[1].sql + "," + args[0].sql + ")";
         else out.sql = call("ifx_charindex", true);
         out.type = kInteger;
+        return out;
+    }
+    // Files are the user's to name: only in a statement run directly (lob_files.cpp).
+    if ((f == "filetoblob" || f == "filetoclob" || f == "lotofile") && !m_ctx.errorOffsets && !outsideAccessAllowed()) {
+        std::string name = f;
+        for (char &c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        raise(-9630, name, e.offset);
+    }
+    if (f == "filetoblob" || f == "filetoclob") {
+        // The optional table and column pick storage options Informix has and the engine has not.
+        argc(2, 4);
+        for (const Typed &a : args)
+            if (!isText(a.type) && a.type.code != TNull) raise(-674, f, e.offset);
+        out.sql = std::string(f == "filetoblob" ? "ifx_filetoblob(" : "ifx_filetoclob(") + args[0].sql + "," + args[1].sql + at(e.offset) + ")";
+        out.type = type(TUdtFixed, 72);
+        out.type.extendedId = f == "filetoblob" ? kXidBlob : kXidClob;
+        return out;
+    }
+    if (f == "lotofile") {
+        argc(3, 3);
+        const TypeDesc &lob = args[0].type;
+        if (!(lob.code == TUdtFixed && (lob.extendedId == kXidBlob || lob.extendedId == kXidClob)) || !isText(args[1].type)
+            || !isText(args[2].type))
+            raise(-674, f, e.offset);
+        out.sql = call("ifx_lotofile", true);
+        out.type = type(TUdtVar, 2048);
+        out.type.extendedId = kXidLVarChar;
         return out;
     }
     if (f == "ascii") {

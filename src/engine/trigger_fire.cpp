@@ -231,6 +231,11 @@ void Interpreter::runActions(CompiledTrigger &t, char part, Frame &f)
         std::int64_t serial;
         ~Restore() { s.restoreLastSerial(serial); }
     } restore{m_s, serial};
+    struct Stored {
+        int &depth;
+        explicit Stored(int &d) : depth(d) { ++depth; }
+        ~Stored() { --depth; }
+    } stored(m_s.functions().storedCodeDepth);
     try {
         for (CompiledTrigger::Action &a : t.actions) {
             if (a.part != part)

@@ -1,12 +1,17 @@
 // What SQL and SPL may reach outside the database file: the files SET
-// EXPLAIN FILE TO and SET DEBUG FILE TO name, and SYSTEM's commands. Without
+// EXPLAIN FILE TO and SET DEBUG FILE TO name, SYSTEM's commands, and the
+// files FILETOBLOB, FILETOCLOB and LOTOFILE read and write. Without
 // QUODLIN_SPL_SYSTEM=1 only the explain folder is written and no command
-// runs, whoever asks: a statement typed, a routine, a trigger, a view.
+// runs, whoever asks: a statement typed, a routine, a trigger, a view; the
+// large-object functions work in a statement typed and nowhere else.
 #include "scratch.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <fstream>
 
 using namespace quodlin::engine;
 using namespace enginetest;
@@ -115,6 +120,77 @@ TEST_F(OutsideAccess, RoutinesOfTheDatabaseCannotWriteOutside)
     EXPECT_EQ(failureOf([&] { m_s->execute("select * from v"); }).sqlCode(), -648);
     EXPECT_FALSE(fs::exists(target));
     EXPECT_EQ(firstInt(*m_s, "select count(*) from t"), 1) << "the INSERT was undone with its trigger";
+}
+
+TEST_F(OutsideAccess, LargeObjectsGoToAndFromTheFilesAStatementNames)
+{
+    const std::string picture("GIF89a\0\x01\xff", 9);
+    { std::ofstream(path("pic.gif"), std::ios::binary) << picture; }
+    { std::ofstream(path("notes.txt"), std::ios::binary) << "first line\nsecond"; }
+    m_s->execute("create table pics (name varchar(10), picture blob, notes clob);"
+                 "insert into pics values ('a', filetoblob('" + path("pic.gif") + "', 'client'),"
+                 " filetoclob('" + path("notes.txt") + "', 'SERVER'))");
+    auto q = m_s->prepare("select picture, notes, lotofile(picture, '" + path("out") + "', 'client'),"
+                          " lotofile(notes, '" + path("out") + "', 'client'), lotofile(picture, '" + path("out") + "', 'client')"
+                          " from pics");
+    q->execute();
+    ASSERT_TRUE(q->next());
+    EXPECT_EQ(q->value(0).text, picture);
+    EXPECT_EQ(q->value(1).text, "first line\nsecond");
+    const std::string blobFile = q->value(2).text, clobFile = q->value(3).text;
+    // file.<hex id>: the same value names the same file, another value another.
+    const std::string prefix = path("out") + ".";
+    ASSERT_EQ(blobFile.rfind(prefix, 0), 0u) << blobFile;
+    const std::string hex = blobFile.substr(prefix.size());
+    EXPECT_TRUE(!hex.empty() && hex.size() <= 17 && hex.find_first_not_of("0123456789abcdef") == std::string::npos) << hex;
+    EXPECT_EQ(q->value(4).text, blobFile);
+    EXPECT_NE(clobFile, blobFile);
+    EXPECT_EQ(readFile(blobFile), picture);
+    EXPECT_EQ(readFile(clobFile), "first line\nsecond");
+    q->close();
+
+    const EngineError missing = failureOf([&] { m_s->execute("select filetoblob('" + path("none") + "', 'client') from pics"); });
+    EXPECT_EQ(missing.sqlCode(), -9629);
+    EXPECT_EQ(missing.info().isamCode, -ENOENT);
+    EXPECT_EQ(m_s->sqlca().sqlerrm, path("none"));
+    EXPECT_EQ(codeOf([&] { m_s->execute("select lotofile(picture, '" + path("x") + "', 'disk') from pics"); }), -9629);
+    EXPECT_EQ(codeOf([&] { m_s->execute("select lotofile(name, '" + path("x") + "', 'client') from pics"); }), -674);
+    EXPECT_EQ(codeOf([&] { m_s->execute("select lotofile(picture, '" + path("no/such/dir/x") + "', 'client') from pics"); }), -9629);
+}
+
+// A routine, a trigger or a view of the database, or SQL planted in the
+// SQLite file itself, reads and writes no file of its choosing.
+TEST_F(OutsideAccess, LargeObjectFilesAreNotForTheDatabasesOwnCode)
+{
+    const std::string target = path("owned");
+    const std::string write = "lotofile(filetoblob('" + path("explain/ann.out") + "', 'client'), '" + target + "', 'client')";
+    { std::ofstream(path("explain/ann.out")) << "x"; }
+    m_s->execute("create procedure plant() define f lvarchar; let f = (select " + write + " from t); end procedure;"
+                 "create table log (n integer);"
+                 "create trigger t_ins insert on log for each row (insert into t select n from t where " + write + " is null)");
+    const EngineError routine = failureOf([&] { m_s->execute("execute procedure plant()"); });
+    EXPECT_EQ(routine.sqlCode(), -9630);
+    EXPECT_NE(routine.info().message.find("QUODLIN_SPL_SYSTEM=1"), std::string::npos) << routine.info().message;
+    EXPECT_EQ(codeOf([&] { m_s->execute("insert into log values (1)"); }), -9630);
+    EXPECT_EQ(codeOf([&] { m_s->execute("create view v (f) as select " + write + " from t"); }), -9630);
+
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(m_path.c_str(), &db), SQLITE_OK);
+    const std::string planted = "CREATE TRIGGER main.planted AFTER INSERT ON \"t\" BEGIN SELECT ifx_lotofile(x'41', '"
+                                + target + "', 'client'); END";
+    EXPECT_EQ(sqlite3_exec(db, planted.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    auto other = open();
+    EXPECT_EQ(codeOf([&] { other->execute("insert into t values (5)"); }), -9630);
+    for (const auto &e : fs::directory_iterator(m_dir))
+        EXPECT_EQ(e.path().filename().string().rfind("owned", 0), std::string::npos) << e.path();
+
+    SwitchedOn on;
+    m_s->execute("execute procedure plant()");
+    bool written = false;
+    for (const auto &e : fs::directory_iterator(m_dir))
+        written = written || e.path().filename().string().rfind("owned.", 0) == 0;
+    EXPECT_TRUE(written);
 }
 
 TEST_F(OutsideAccess, SystemRunsOnlyWithTheSwitch)
