@@ -6,12 +6,12 @@
 //   CompareWithScript - both catalogs read, compared, the script made and written
 // QUODLIN_BENCH_SCALE=N divides the sizes, down to 1,000 tables (the changes stay 100).
 #include "app/outputfile.h"
+#include "benchdatabase.h"
 #include "benchscale.h"
 #include "catalog/dbobjectsmodule.h"
 #include "catalog/schemacompare.h"
 #include "db/dbsession.h"
 #include "db/embeddeddriver.h"
-#include "engine/engine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -106,14 +106,12 @@ struct Fixture {
         const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
         dir = base / ("quodlin_compare_bench_" + std::to_string(QCoreApplication::applicationPid()));
         fs::create_directories(dir / "databases");
-        for (const char *name : {"source", "target"}) {
-            const std::string path = (dir / "databases" / (std::string(name) + ".db")).string();
-            engine::Session::createDatabase(path, "bench");
-            auto db = engine::Session::open(path, "bench");
-            db->execute(schemaScript());
-            if (std::string(name) == "target")
-                db->execute(changes());
-        }
+        // The source is built once, in one transaction; the target is its
+        // copy with the changes applied.
+        const fs::path sourceFile = dir / "databases" / "source.db", targetFile = dir / "databases" / "target.db";
+        bench::buildDatabase(sourceFile.string(), schemaScript());
+        fs::copy_file(sourceFile, targetFile);
+        bench::buildDatabase(targetFile.string(), changes(), false);
         session = std::make_unique<DbSession>(QString::fromStdString((dir / "aliases.conf").string()));
         session->registerDriver(std::make_unique<EmbeddedDriver>(QString::fromStdString((dir / "databases").string())));
         source = open("source");

@@ -3,13 +3,13 @@
 // views, synonyms, triggers, procedures and grants.
 //   WriteWholeSchema - the whole database's DDL on an open connection
 //   WriteOneTable    - one table's DDL (what the DDL page shows)
-// QUODLIN_BENCH_SCALE=N divides the sizes.
+// QUODLIN_BENCH_SCALE=N divides the sizes; QUODLIN_BENCH_TABLES=N sets the table count.
+#include "benchdatabase.h"
 #include "benchscale.h"
 #include "catalog/dbobjectsmodule.h"
 #include "catalog/schemawriter.h"
 #include "db/dbsession.h"
 #include "db/embeddeddriver.h"
-#include "engine/engine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,8 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using quodlin::bench::benchScale;
-const int kTables = 10000 / benchScale();
+const int kTables = quodlin::bench::benchTables(10000);
 
 std::string numbered(const char *prefix, int i)
 {
@@ -69,9 +68,7 @@ struct Fixture {
         const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
         dir = base / ("quodlin_schema_bench_" + std::to_string(QCoreApplication::applicationPid()));
         fs::create_directories(dir / "databases");
-        const std::string path = (dir / "databases" / "big.db").string();
-        engine::Session::createDatabase(path, "bench");
-        engine::Session::open(path, "bench")->execute(schemaScript());
+        bench::buildDatabase((dir / "databases" / "big.db").string(), schemaScript());
         session = std::make_unique<DbSession>(QString::fromStdString((dir / "aliases.conf").string()));
         session->registerDriver(std::make_unique<EmbeddedDriver>(QString::fromStdString((dir / "databases").string())));
         module = std::make_unique<TdmDbObjects>(*session);
