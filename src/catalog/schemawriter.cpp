@@ -87,7 +87,17 @@ struct Catalog {
         QString name, type, defaultRole;
     };
     std::vector<User> users;
-    std::vector<Grant> roleGrants, tabGrants, colGrants, procGrants;
+    std::vector<Grant> roleGrants;
+    // By table or routine id, each in the order read: walking every grant
+    // for every table made a 50,000-table schema quadratic.
+    QHash<int, std::vector<Grant>> tabGrants, colGrants, procGrants;
+
+    static const std::vector<Grant> &grantsOf(const QHash<int, std::vector<Grant>> &grants, int id)
+    {
+        static const std::vector<Grant> none;
+        const auto it = grants.constFind(id);
+        return it == grants.cend() ? none : *it;
+    }
 
     Object *object(int tabid)
     {
@@ -178,7 +188,7 @@ void loadDatabaseObjects(TdmDbObjects &m, Catalog &c)
     readRows(m, QStringLiteral("select grantor, grantee, procid, procauth from sysprocauth order by procid, grantor, grantee"),
              [&](DbQuery &q) {
                  if (routineIndex.contains(num(q, "procid")))
-                     c.procGrants.push_back(
+                     c.procGrants[num(q, "procid")].push_back(
                          {str(q, "grantor"), str(q, "grantee"), str(q, "procauth"), num(q, "procid"), 0});
              });
 }
@@ -307,12 +317,13 @@ Catalog loadCatalog(TdmDbObjects &m, const QList<int> &tabids)
     readRows(m, QStringLiteral("select grantor, grantee, tabid, tabauth from systabauth where ") + scope("") +
                     QStringLiteral(" order by tabid, grantor, grantee"),
              [&](DbQuery &q) {
-                 c.tabGrants.push_back({str(q, "grantor"), str(q, "grantee"), str(q, "tabauth"), num(q, "tabid"), 0});
+                 c.tabGrants[num(q, "tabid")].push_back(
+                     {str(q, "grantor"), str(q, "grantee"), str(q, "tabauth"), num(q, "tabid"), 0});
              });
     readRows(m, QStringLiteral("select grantor, grantee, tabid, colno, colauth from syscolauth where ") + scope("") +
                     QStringLiteral(" order by tabid, grantor, grantee, colno"),
              [&](DbQuery &q) {
-                 c.colGrants.push_back(
+                 c.colGrants[num(q, "tabid")].push_back(
                      {str(q, "grantor"), str(q, "grantee"), str(q, "colauth"), num(q, "tabid"), num(q, "colno")});
              });
     return c;
@@ -615,8 +626,8 @@ QString grantText(const QString &rights, const QString &on, const QString &to, b
 
 void Writer::writeTableGrants(const Object &t)
 {
-    for (const Grant &g : m_c.tabGrants) {
-        if (g.id != t.tabid || g.grantee == t.owner)
+    for (const Grant &g : Catalog::grantsOf(m_c.tabGrants, t.tabid)) {
+        if (g.grantee == t.owner)
             continue;
         for (bool grantable : {false, true}) {
             QStringList rights;
@@ -631,8 +642,8 @@ void Writer::writeTableGrants(const Object &t)
     }
     // Column privileges: one statement per grantor, grantee, right and grant option.
     QMap<std::tuple<QString, QString, int, bool>, QStringList> columns;
-    for (const Grant &g : m_c.colGrants) {
-        if (g.id != t.tabid || g.colno < 1 || g.colno > int(t.columns.size()))
+    for (const Grant &g : Catalog::grantsOf(m_c.colGrants, t.tabid)) {
+        if (g.colno < 1 || g.colno > int(t.columns.size()))
             continue;
         for (int i = 0; i < int(std::size(kColumnRights)); ++i)
             for (const QChar c : g.auth)
@@ -649,8 +660,8 @@ void Writer::writeTableGrants(const Object &t)
 
 void Writer::writeRoutineGrants(const Routine &r)
 {
-    for (const Grant &g : m_c.procGrants) {
-        if (g.id != r.procid || g.grantee == r.owner)
+    for (const Grant &g : Catalog::grantsOf(m_c.procGrants, r.procid)) {
+        if (g.grantee == r.owner)
             continue;
         statement(grantText(QStringLiteral("execute"), routineName(r), g.grantee, g.auth == QLatin1String("E"), g.grantor));
     }
@@ -770,16 +781,16 @@ void Writer::tableItems(const Object &t, std::vector<SchemaItem> &out) const
                     grantee(g.grantee) + QStringLiteral(" as ") + grantee(g.grantor);
         out.push_back(std::move(item));
     };
-    for (const Grant &g : m_c.tabGrants) {
-        if (g.id != t.tabid || g.grantee == t.owner)
+    for (const Grant &g : Catalog::grantsOf(m_c.tabGrants, t.tabid)) {
+        if (g.grantee == t.owner)
             continue;
         for (const auto &[letter, word] : kTableRights)
             for (const QChar c : g.auth)
                 if (c.toLower() == QLatin1Char(letter))
                     grant(QString::fromLatin1(word), QString::fromLatin1(word), g, c.isUpper());
     }
-    for (const Grant &g : m_c.colGrants) {
-        if (g.id != t.tabid || g.colno < 1 || g.colno > int(t.columns.size()))
+    for (const Grant &g : Catalog::grantsOf(m_c.colGrants, t.tabid)) {
+        if (g.colno < 1 || g.colno > int(t.columns.size()))
             continue;
         for (const auto &[letter, word] : kColumnRights)
             for (const QChar c : g.auth)
@@ -870,8 +881,8 @@ std::vector<SchemaItem> Writer::items()
             {{QStringLiteral("text"), wordsOf(r.text)}}, r.text, QStringLiteral("drop ") + routineName(r));
         if (!m_o.grants)
             continue;
-        for (const Grant &g : m_c.procGrants) {
-            if (g.id != r.procid || g.grantee == r.owner)
+        for (const Grant &g : Catalog::grantsOf(m_c.procGrants, r.procid)) {
+            if (g.grantee == r.owner)
                 continue;
             const bool grantable = g.auth == QLatin1String("E");
             std::vector<std::pair<QString, QString>> properties{{QStringLiteral("grant option"), yesNo(grantable)}};
