@@ -7,14 +7,33 @@
 // transaction, and the default again before it is measured.
 #include "engine/engine.h"
 
+#include <QCoreApplication>
+
 #include <sqlite3.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
 namespace quodlin::bench {
+
+// Where a benchmark keeps its databases: with QUODLIN_BENCH_DATA=DIR, in
+// DIR/`name` for this and later runs (remove it after changing the script or
+// the engine's files); otherwise in a folder of this run that the caller
+// removes (`kept` false).
+inline std::filesystem::path dataFolder(const std::string &name, bool *kept)
+{
+    namespace fs = std::filesystem;
+    const char *keep = std::getenv("QUODLIN_BENCH_DATA");
+    *kept = keep && *keep;
+    if (*kept)
+        return fs::path(keep) / name;
+    const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    return base / ("quodlin_" + name + "_" + std::to_string(QCoreApplication::applicationPid()));
+}
 
 inline void suggestCacheSize(const std::string &path, int pages)
 {

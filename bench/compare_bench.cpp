@@ -5,6 +5,8 @@
 // procedures changed.
 //   CompareWithScript - both catalogs read, compared, the script made and written
 // QUODLIN_BENCH_SCALE=N divides the sizes, down to 1,000 tables (the changes stay 100).
+// Setup at 10,000 tables takes minutes: SQLite scans its whole schema table
+// for every DDL statement.
 #include "app/outputfile.h"
 #include "benchdatabase.h"
 #include "benchscale.h"
@@ -36,21 +38,55 @@ std::string numbered(const char *prefix, int i)
     return buffer;
 }
 
-std::string schemaScript()
+const int kStep = kTables / 200 > 0 ? kTables / 200 : 1;
+
+// The tables the changes give a column (1) or widen one of (2); 0 for the others.
+int alteration(int i)
 {
-    std::string s = "create role clerk;";
-    for (int i = 0; i < kTables; ++i) {
-        const std::string t = numbered("t", i);
-        s += "create table " + t + " (id serial not null, name char(20), amount decimal(10,2) default 0, "
-             "since date default today, ref integer";
-        if (i % 10 == 1)
-            s += ", foreign key (ref) references " + numbered("t", i - 1) + " (id)";
-        s += ", primary key (id));";
-        if (i % 10 == 0)
-            s += "create index " + numbered("ix", i) + " on " + t + " (name, amount desc);";
-        if (i % 10 == 0)
-            s += "grant select on " + t + " to clerk;";
+    for (int k = 0; k < 20; ++k) {
+        if (i == (5 + k * 10 * kStep) % kTables)
+            return 1;
+        if (i == (7 + k * 10 * kStep) % kTables)
+            return 2;
     }
+    return 0;
+}
+
+// Table i, `changed` as the target has it.
+std::string table(int i, bool changed)
+{
+    const std::string t = numbered("t", i);
+    const int alter = changed ? alteration(i) : 0;
+    std::string s = "create table " + t + " (id serial not null, name char(" + (alter == 2 ? "30" : "20") +
+                    "), amount decimal(10,2) default 0, since date default today, ref integer";
+    if (alter == 1)
+        s += ", note varchar(40)";
+    if (i % 10 == 1)
+        s += ", foreign key (ref) references " + numbered("t", i - 1) + " (id)";
+    s += ", primary key (id));";
+    if (i % 10 == 0)
+        s += "create index " + numbered("ix", i) + " on " + t + " (name, amount desc);";
+    if (i % 10 == 0)
+        s += "grant select on " + t + " to clerk;";
+    return s;
+}
+
+// `altered`: the tables the changes alter (in the source's or the target's
+// form), else all others. ALTER TABLE rebuilds SQLite's whole schema (16 s a
+// statement at 10,000 tables), so the target gets those tables made as the
+// changes leave them instead.
+std::string tables(bool altered, bool changed)
+{
+    std::string s = altered ? "" : "create role clerk;";
+    for (int i = 0; i < kTables; ++i)
+        if ((alteration(i) != 0) == altered)
+            s += table(i, changed);
+    return s;
+}
+
+std::string otherObjects()
+{
+    std::string s;
     for (int i = 0; i < kTables / 50; ++i) {
         s += "create view " + numbered("v", i) + " as select id, name from " + numbered("t", i) + " where id > 0;";
         s += "create synonym " + numbered("s", i) + " for " + numbered("t", i) + ";";
@@ -59,19 +95,14 @@ std::string schemaScript()
     return s;
 }
 
-// 100 changes, spread over the database.
+// The changes besides the 20 columns added and 20 widened, spread over the database.
 std::string changes()
 {
     std::string s;
-    const int step = kTables / 200 > 0 ? kTables / 200 : 1;
     for (int k = 0; k < 20; ++k)
-        s += "alter table " + numbered("t", (5 + k * 10 * step) % kTables) + " add (note varchar(40));";
-    for (int k = 0; k < 20; ++k)
-        s += "alter table " + numbered("t", (7 + k * 10 * step) % kTables) + " modify (name char(30));";
-    for (int k = 0; k < 20; ++k)
-        s += "drop index " + numbered("ix", (k * 10 * step + 30) % kTables / 10 * 10) + ";";
+        s += "drop index " + numbered("ix", (k * 10 * kStep + 30) % kTables / 10 * 10) + ";";
     for (int k = 0; k < 10; ++k)
-        s += "drop table " + numbered("t", (kTables / 2 + k * 10 * step) % kTables / 10 * 10 + 9) + ";";  // none has a view
+        s += "drop table " + numbered("t", (kTables / 2 + k * 10 * kStep) % kTables / 10 * 10 + 9) + ";";  // none has a view
     for (int k = 0; k < 10; ++k)
         s += "create table " + numbered("n", k) + " (k integer, primary key (k));";
     for (int k = 0; k < 10; ++k) {
@@ -91,6 +122,20 @@ struct Fixture {
     std::unique_ptr<DbSession> session;
     std::unique_ptr<TdmDbObjects> source, target;
 
+    bool kept = false;
+
+    static void build(const fs::path &sourceFile, const fs::path &targetFile)
+    {
+        // What both share is built once and copied; each then gets the
+        // altered tables in its form and the rest, the target the changes.
+        fs::remove(sourceFile);
+        fs::remove(targetFile);
+        bench::buildDatabase(sourceFile.string(), tables(false, false));
+        fs::copy_file(sourceFile, targetFile);
+        bench::buildDatabase(sourceFile.string(), tables(true, false) + otherObjects(), false);
+        bench::buildDatabase(targetFile.string(), tables(true, true) + otherObjects() + changes(), false);
+    }
+
     std::unique_ptr<TdmDbObjects> open(const char *name)
     {
         auto module = std::make_unique<TdmDbObjects>(*session);
@@ -103,15 +148,11 @@ struct Fixture {
 
     Fixture()
     {
-        const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        dir = base / ("quodlin_compare_bench_" + std::to_string(QCoreApplication::applicationPid()));
+        dir = bench::dataFolder("compare_bench_" + std::to_string(kTables), &kept);
         fs::create_directories(dir / "databases");
-        // The source is built once, in one transaction; the target is its
-        // copy with the changes applied.
         const fs::path sourceFile = dir / "databases" / "source.db", targetFile = dir / "databases" / "target.db";
-        bench::buildDatabase(sourceFile.string(), schemaScript());
-        fs::copy_file(sourceFile, targetFile);
-        bench::buildDatabase(targetFile.string(), changes(), false);
+        if (!kept || !fs::exists(targetFile))
+            build(sourceFile, targetFile);
         session = std::make_unique<DbSession>(QString::fromStdString((dir / "aliases.conf").string()));
         session->registerDriver(std::make_unique<EmbeddedDriver>(QString::fromStdString((dir / "databases").string())));
         source = open("source");
@@ -122,7 +163,8 @@ struct Fixture {
         source.reset();
         target.reset();
         session.reset();
-        fs::remove_all(dir);
+        if (!kept)
+            fs::remove_all(dir);
     }
 };
 

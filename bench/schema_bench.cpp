@@ -62,13 +62,17 @@ struct Fixture {
     fs::path dir;
     std::unique_ptr<DbSession> session;
     std::unique_ptr<TdmDbObjects> module;
+    bool kept = false;
 
     Fixture()
     {
-        const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        dir = base / ("quodlin_schema_bench_" + std::to_string(QCoreApplication::applicationPid()));
+        dir = bench::dataFolder("schema_bench_" + std::to_string(kTables), &kept);
         fs::create_directories(dir / "databases");
-        bench::buildDatabase((dir / "databases" / "big.db").string(), schemaScript());
+        const fs::path file = dir / "databases" / "big.db";
+        if (!kept || !fs::exists(file)) {
+            fs::remove(file);
+            bench::buildDatabase(file.string(), schemaScript());
+        }
         session = std::make_unique<DbSession>(QString::fromStdString((dir / "aliases.conf").string()));
         session->registerDriver(std::make_unique<EmbeddedDriver>(QString::fromStdString((dir / "databases").string())));
         module = std::make_unique<TdmDbObjects>(*session);
@@ -80,7 +84,8 @@ struct Fixture {
     {
         module.reset();
         session.reset();
-        fs::remove_all(dir);
+        if (!kept)
+            fs::remove_all(dir);
     }
 };
 
