@@ -174,13 +174,18 @@ QString SchemaKindName(SchemaItem::Kind kind)
     return QString::fromLatin1(names[kind]);
 }
 
+QString SchemaKindName(const SchemaItem &item)
+{
+    return item.kindName.isEmpty() ? SchemaKindName(item.kind) : item.kindName;
+}
+
 QString SchemaItemLabel(const SchemaItem &item, bool withOwner)
 {
     const auto qualified = [&](const QString &owner, const QString &name) {
         return withOwner && !owner.isEmpty() ? owner + QLatin1Char('.') + name : name;
     };
-    const QString own = qualified(item.owner, item.name);
-    if (item.tableName.isEmpty() || item.kind == SchemaItem::Grant)
+    const QString own = item.label.isEmpty() ? qualified(item.owner, item.name) : item.label;
+    if (item.tableName.isEmpty())
         return oneLine(own);
     return oneLine(qualified(item.tableOwner, item.tableName) + QStringLiteral(": ") + own);
 }
@@ -209,7 +214,7 @@ QString DifferenceReport(const SchemaComparison &c, bool withOwner)
         if (!d.listed)
             continue;
         const SchemaItem &item = c.item(d);
-        text += DifferenceTypeText(d.type) + QStringLiteral(": ") + SchemaKindName(item.kind) + QLatin1Char(' ') +
+        text += DifferenceTypeText(d.type) + QStringLiteral(": ") + SchemaKindName(item) + QLatin1Char(' ') +
                 SchemaItemLabel(item, withOwner);
         const QStringList changes = DifferenceChanges(c, d);
         if (!changes.isEmpty())
@@ -247,7 +252,7 @@ SchemaScript CompareScript(const SchemaComparison &c, bool drop)
             if (drop)
                 remove[size_t(d.target)] = true;
             else
-                script.leftAlone << QStringLiteral("extra in target: ") + SchemaKindName(item.kind) + QLatin1Char(' ') +
+                script.leftAlone << QStringLiteral("extra in target: ") + SchemaKindName(item) + QLatin1Char(' ') +
                                         SchemaItemLabel(item);
             break;
         }

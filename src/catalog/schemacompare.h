@@ -59,7 +59,10 @@ SchemaComparison CompareSchemas(TdmDbObjects &source, TdmDbObjects &target, cons
 
 // "table", "column", ... for reports and the window's tree.
 QString SchemaKindName(SchemaItem::Kind kind);
-// The object's name as reports show it: owner.name, a table's part as table.part.
+// The item's kind as reports name it: a privilege's "table privilege", ...
+QString SchemaKindName(const SchemaItem &item);
+// The object's name as reports show it: owner.name, a table's part as
+// "table: part", a privilege as "object: right to grantee".
 QString SchemaItemLabel(const SchemaItem &item, bool withOwner = true);
 // "missing in target", "extra in target", "changed".
 QString DifferenceTypeText(SchemaDifference::Type type);

@@ -694,6 +694,12 @@ QString wordsOf(const QString &text)
     return t;
 }
 
+// A privilege as reports show it beside its object, names as they are.
+QString privilegeLabel(const QString &right, const QString &grantee)
+{
+    return right + QStringLiteral(" to ") + grantee;
+}
+
 QString yesNo(bool on)
 {
     return on ? QStringLiteral("yes") : QStringLiteral("no");
@@ -770,9 +776,14 @@ void Writer::tableItems(const Object &t, std::vector<SchemaItem> &out) const
     if (!m_o.grants)
         return;
     // One item per right, so that one right revoked is one difference.
-    const auto grant = [&](const QString &right, const QString &revokeRight, const Grant &g, bool grantable) {
+    // `column`: a column privilege's column.
+    const auto grant = [&](const QString &revokeRight, const Grant &g, bool grantable, const QString &column) {
+        const QString right = column.isEmpty() ? revokeRight : revokeRight + QLatin1Char('(') + ddlName(column) + QLatin1Char(')');
         SchemaItem item = child(SchemaItem::Grant, QString(), right + QStringLiteral(" on ") + table +
                                                                  QStringLiteral(" to ") + grantee(g.grantee));
+        item.label = privilegeLabel(column.isEmpty() ? right : revokeRight + QLatin1Char('(') + column + QLatin1Char(')'),
+                                    g.grantee);
+        item.kindName = column.isEmpty() ? QStringLiteral("table privilege") : QStringLiteral("column privilege");
         item.properties = {{QStringLiteral("grant option"), yesNo(grantable)}};
         if (m_o.owners)
             item.properties.emplace_back(QStringLiteral("grantor"), g.grantor);
@@ -787,7 +798,7 @@ void Writer::tableItems(const Object &t, std::vector<SchemaItem> &out) const
         for (const auto &[letter, word] : kTableRights)
             for (const QChar c : g.auth)
                 if (c.toLower() == QLatin1Char(letter))
-                    grant(QString::fromLatin1(word), QString::fromLatin1(word), g, c.isUpper());
+                    grant(QString::fromLatin1(word), g, c.isUpper(), {});
     }
     for (const Grant &g : Catalog::grantsOf(m_c.colGrants, t.tabid)) {
         if (g.colno < 1 || g.colno > int(t.columns.size()))
@@ -795,9 +806,7 @@ void Writer::tableItems(const Object &t, std::vector<SchemaItem> &out) const
         for (const auto &[letter, word] : kColumnRights)
             for (const QChar c : g.auth)
                 if (c.toLower() == QLatin1Char(letter))
-                    grant(QString::fromLatin1(word) + QLatin1Char('(') + ddlName(t.columns[size_t(g.colno - 1)].name) +
-                              QLatin1Char(')'),
-                          QString::fromLatin1(word), g, c.isUpper());
+                    grant(QString::fromLatin1(word), g, c.isUpper(), t.columns[size_t(g.colno - 1)].name);
     }
 }
 
@@ -894,6 +903,8 @@ std::vector<SchemaItem> Writer::items()
                     QStringLiteral(" as ") + grantee(g.grantor));
             out.back().tableOwner = r.owner;  // goes with its routine
             out.back().tableName = r.name + QLatin1Char('(') + r.paramtypes + QLatin1Char(')');
+            out.back().label = privilegeLabel(QStringLiteral("execute"), g.grantee);
+            out.back().kindName = QStringLiteral("routine privilege");
         }
     }
     for (const Trigger &tr : m_c.triggers) {

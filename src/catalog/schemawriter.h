@@ -34,8 +34,12 @@ struct SchemaItem {
     Kind kind = Table;
     QString owner;
     QString name;        // a routine's with its parameter types; a privilege's "right on object to grantee"
-    QString tableOwner;  // the table it belongs to, if any
+    QString tableOwner;  // the table (view, sequence, routine) it belongs to, if any
     QString tableName;
+    // A privilege as reports show it beside its object ("update to alice"),
+    // and its kind ("table privilege", "column privilege", "routine privilege").
+    QString label;
+    QString kindName;
     // What is compared, in order: (property, value).
     std::vector<std::pair<QString, QString>> properties;
     QString create;      // the statement that makes it, without the semicolon

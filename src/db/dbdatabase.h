@@ -67,6 +67,11 @@ public:
     DbSqlca sqlca() const;
     int errorOffset() const { return sqlca().errorOffset(); }
 
+    // A connection a tool makes for itself (a comparison's sides) stays out
+    // of the session's list of database names, which the login offers.
+    void setListed(bool listed) { m_listed = listed; }
+    bool listed() const { return m_listed; }
+
     IDbConnection *connection() const { return m_connection.get(); }
     DbSession &session() const { return *m_session; }
 
@@ -86,6 +91,7 @@ private:
     DbSqlca m_failedOpen;
     QList<DbQuery *> m_queries;
     std::atomic<bool> m_busy{false};
+    bool m_listed = true;
 };
 
 } // namespace quodlin

@@ -43,7 +43,7 @@ QStringList DbSession::databaseNames() const
         for (const QString &source : driver->dataSources())
             addName(source);
     for (const DbDatabase *db : m_databases)
-        if (db->connected())
+        if (db->connected() && db->listed())
             addName(db->databaseName());
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         const int c = a.compare(b, Qt::CaseInsensitive);

@@ -2,7 +2,7 @@
 // The access layer's session: the drivers, the alias configuration and the
 // database components of the program. Its list of database names is what the
 // login offers: configured aliases, ODBC data sources and the unique names of
-// open database components, sorted.
+// open database components (but those a tool keeps to itself), sorted.
 #include "db/aliasconfig.h"
 #include "db/dbdriver.h"
 

@@ -33,6 +33,7 @@ CompareSource::CompareSource(const CompareSide &side, const QString &componentNa
         return;
     m_connection = std::make_unique<TdmDbObjects>(DbSession::defaultSession());
     m_connection->SetDatabaseName(componentName);
+    m_connection->dbDb().setListed(false);
 }
 
 CompareSource::CompareSource(TdmDbObjects &connected) : m_connected(&connected) {}
@@ -183,14 +184,14 @@ void SchemaCompareRunner::onThreadFinished()
 
 std::vector<DifferenceNode> DifferenceTree(const SchemaComparison &c, bool withOwner)
 {
-    std::map<int, DifferenceNode> kinds;  // in the script's order of kinds
+    std::map<std::pair<int, QString>, DifferenceNode> kinds;  // in the script's order of kinds
     for (int i = 0; i < int(c.differences.size()); ++i) {
         const SchemaDifference &d = c.differences[size_t(i)];
         if (!d.listed)
             continue;
         const SchemaItem &item = c.item(d);
-        DifferenceNode &kind = kinds[item.kind];
-        kind.text = SchemaKindName(item.kind);
+        DifferenceNode &kind = kinds[{item.kind, SchemaKindName(item)}];
+        kind.text = SchemaKindName(item);
         DifferenceNode object{DifferenceTypeText(d.type) + QStringLiteral(": ") + SchemaItemLabel(item, withOwner), i, {}};
         for (const QString &change : DifferenceChanges(c, d))
             object.children.push_back({change, i, {}});

@@ -130,9 +130,11 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeCase{"DatabaseLevelRaised", "revoke connect from alice; grant resource to alice",
                    "changed: database privilege alice (level: resource -> connect)"},
         ChangeCase{"TableRightRevoked", "revoke update on customer from alice",
-                   "missing in target: privilege update on \"informix\".customer to alice"},
+                   "missing in target: table privilege informix.customer: update to alice"},
+        ChangeCase{"ColumnRightGranted", "grant update (city) on customer to bob",
+                   "extra in target: column privilege informix.customer: update(city) to bob"},
         ChangeCase{"RoutineRightGranted", "grant execute on function twice(integer) to bob",
-                   "extra in target: privilege execute on function \"informix\".twice(integer) to bob"},
+                   "extra in target: routine privilege informix.twice(integer): execute to bob"},
         ChangeCase{"TableAdded", "create table extra_t (k integer primary key, v char(3)); create index ix_v on extra_t (v)",
                    "extra in target: table informix.extra_t"}),
     [](const auto &info) { return std::string(info.param.name); });

@@ -585,7 +585,7 @@ TEST_F(CliTest, CompareListsTheDemoCopysChangesAndItsScriptMendsThem)
     EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
     EXPECT_EQ(r.out, q("changed: column part: description (type: varchar(60) -> char(30))\n"
                        "missing in target: index customer: ix_customer_postcode\n"
-                       "missing in target: privilege select on order_line to public\n"
+                       "missing in target: table privilege order_line: select to public\n"
                        "missing in target: table audit_log\n"
                        "changed: view large_orders (text)\n"
                        "changed: routine pd_customer(integer) (text)\n"

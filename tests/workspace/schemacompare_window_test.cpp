@@ -2,6 +2,9 @@
 // tree, the lines two DDL texts do not share, a comparison stopped, and the
 // window comparing two schema files, showing an object's DDL on both sides
 // and handing its script to a file and to a query window.
+#include "catalog/dbobjectsmodule.h"
+#include "db/dbsession.h"
+#include "db/embeddeddriver.h"
 #include "recordingdialogs.h"
 #include "workspace/schemacomparejob.h"
 #include "workspace/ui/schemacompareform.h"
@@ -45,14 +48,27 @@ QStringList treeTexts(const std::vector<DifferenceNode> &nodes, const QString &i
     return lines;
 }
 
+SchemaItem privilege(const char *label, const char *kindName)
+{
+    SchemaItem i = item(SchemaItem::Grant, label);
+    i.owner.clear();
+    i.label = QString::fromLatin1(label);
+    i.kindName = QString::fromLatin1(kindName);
+    return i;
+}
+
+// Privileges group by what they are on, each shown beside its object.
 TEST(SchemaCompareTree, KindsThenObjectsThenProperties)
 {
     const SchemaComparison c = CompareSchemaItems(
         {item(SchemaItem::Table, "t"), item(SchemaItem::Column, "a", "integer"), item(SchemaItem::Column, "b", "char(1)")},
-        {item(SchemaItem::Table, "t"), item(SchemaItem::Column, "a", "bigint"), item(SchemaItem::Index, "ix")}, false);
+        {item(SchemaItem::Table, "t"), item(SchemaItem::Column, "a", "bigint"), item(SchemaItem::Index, "ix"),
+         privilege("select to bob", "table privilege"), privilege("update(a) to bob", "column privilege")}, false);
     EXPECT_EQ(treeTexts(DifferenceTree(c)),
               QStringList({"column (2)", "  changed: o.t: a", "    type: bigint -> integer", "  missing in target: o.t: b",
-                           "index (1)", "  extra in target: o.t: o.ix"}));
+                           "index (1)", "  extra in target: o.t: o.ix", "column privilege (1)",
+                           "  extra in target: o.t: update(a) to bob", "table privilege (1)",
+                           "  extra in target: o.t: select to bob"}));
 }
 
 struct LinesCase {
@@ -111,6 +127,25 @@ TEST_F(CompareWindowTest, StoppedBeforeItBeginsReportsStoppedAndReadsNothing)
     EXPECT_TRUE(outcome.stopped);
     EXPECT_EQ(outcome.error, QStringLiteral("Stopped."));
     EXPECT_TRUE(steps.isEmpty());
+}
+
+// The sides' connections are the comparison's own: the login does not offer them.
+TEST_F(CompareWindowTest, ItsConnectionsStayOutOfTheDatabaseList)
+{
+    DbSession &session = DbSession::defaultSession();
+    static_cast<EmbeddedDriver *>(session.driver(QStringLiteral("EMBEDDED")))
+        ->createDatabase(QStringLiteral("cmpside"), QStringLiteral("informix"));
+    AliasConfig config = session.aliasConfig();
+    config.aliases << DbAlias{QStringLiteral("cmpside"), QStringLiteral("EMBEDDED"), {QStringLiteral("DATABASE NAME=cmpside")}};
+    config.save(session.aliasFile());
+    CompareSide side;
+    side.alias = QStringLiteral("cmpside");
+    side.user = QStringLiteral("informix");
+    CompareSource source(side, QStringLiteral("QuodlinCompareSource"));
+    source.open();
+    ASSERT_TRUE(source.module().dbDb().connected());
+    EXPECT_TRUE(session.databaseNames().contains(QStringLiteral("cmpside")));
+    EXPECT_FALSE(session.databaseNames().contains(QStringLiteral("QuodlinCompareSource")));
 }
 
 TEST_F(CompareWindowTest, ComparesTwoFilesShowsTheDdlAndHandsOnTheScript)
