@@ -423,11 +423,12 @@ private:
     bool wanted(const QString &owner) const { return m_o.owner.isEmpty() || owner == m_o.owner; }
     void statement(const QString &text) { m_out += TrimTrailingControls(text) + QStringLiteral(";\n\n"); }
     // owner.name, or the name alone where owners are left out.
-    QString name(const QString &owner, const QString &objectName) const
+    QString writtenName(const QString &owner, const QString &objectName) const
     {
         return m_o.owners ? qualified(owner, objectName) : ddlName(objectName);
     }
-    QString constraintName(const Constraint &k) const { return QStringLiteral(" constraint ") + name(k.owner, k.name); }
+    QString alterTable(const Object &t) const { return QStringLiteral("alter table ") + writtenName(t.owner, t.name); }
+    QString constraintName(const Constraint &k) const { return QStringLiteral(" constraint ") + writtenName(k.owner, k.name); }
     QString columnText(const Column &col) const;
     // A primary key, unique or check constraint without its name; empty for others.
     QString keyText(const Object &t, const Constraint &k) const;
@@ -440,7 +441,7 @@ private:
     QString routineName(const Routine &r) const
     {
         return (r.isproc == QLatin1String("f") ? QStringLiteral("function ") : QStringLiteral("procedure ")) +
-               name(r.owner, r.name) + QLatin1Char('(') + r.paramtypes + QLatin1Char(')');
+               writtenName(r.owner, r.name) + QLatin1Char('(') + r.paramtypes + QLatin1Char(')');
     }
     void tableItems(const Object &t, std::vector<SchemaItem> &out) const;
     void writeTable(const Object &t, bool inlineAllKeys);
@@ -489,7 +490,7 @@ QString Writer::foreignKey(const Object &t, const Constraint &k) const
                 if (const Index *pix = findIndex(*target, pk.idxname))
                     targetCols = columnList(*target, pix->parts, false);
     QString text = QStringLiteral("foreign key (") + (own ? columnList(t, own->parts, false) : QString()) +
-                   QStringLiteral(") references ") + (target ? name(target->owner, target->name) : QString()) +
+                   QStringLiteral(") references ") + (target ? writtenName(target->owner, target->name) : QString()) +
                    QStringLiteral(" (") + targetCols + QLatin1Char(')');
     if (k.delrule == QLatin1String("C"))
         text += QStringLiteral(" on delete cascade");
@@ -509,7 +510,7 @@ QString Writer::tableText(const Object &t, const std::function<bool(const Constr
         if (!text.isEmpty())
             lines << QStringLiteral("    ") + text + constraintName(k);
     }
-    return QStringLiteral("create table ") + name(t.owner, t.name) + QStringLiteral("\n  (\n") +
+    return QStringLiteral("create table ") + writtenName(t.owner, t.name) + QStringLiteral("\n  (\n") +
            lines.join(QStringLiteral(",\n")) + QStringLiteral("\n  )");
 }
 
@@ -524,7 +525,7 @@ void Writer::writeTable(const Object &t, bool inlineAllKeys)
         }
     // A '}' in a name would end the comment early and leave the rest to run.
     m_out += QStringLiteral("{ TABLE %1 row size = %2 number of columns = %3 index size = %4 }\n")
-                 .arg(name(t.owner, t.name).replace(QLatin1Char('}'), QLatin1Char('?')))
+                 .arg(writtenName(t.owner, t.name).replace(QLatin1Char('}'), QLatin1Char('?')))
                  .arg(t.rowsize)
                  .arg(t.ncols)
                  .arg(indexSize);
@@ -547,7 +548,7 @@ QString Writer::indexText(const Object &t, const Index &ix) const
         text += QStringLiteral("unique ");
     if (ix.clustered == QLatin1String("C"))
         text += QStringLiteral("cluster ");
-    return text + QStringLiteral("index ") + name(ix.owner, ix.name) + QStringLiteral(" on ") + name(t.owner, t.name) +
+    return text + QStringLiteral("index ") + writtenName(ix.owner, ix.name) + QStringLiteral(" on ") + writtenName(t.owner, t.name) +
            QStringLiteral(" (") + columnList(t, ix.parts, true) + QLatin1Char(')');
 }
 
@@ -565,7 +566,7 @@ QString Writer::sequenceText(const Object &s) const
 {
     const auto &q = s.sequence;
     const qint64 increment = q.value(QStringLiteral("inc_val")).toLongLong();
-    QString text = QStringLiteral("create sequence ") + name(s.owner, s.name) + QStringLiteral(" increment by ") +
+    QString text = QStringLiteral("create sequence ") + writtenName(s.owner, s.name) + QStringLiteral(" increment by ") +
                    QString::number(increment) + QStringLiteral(" start with ") +
                    q.value(QStringLiteral("start_val")).toString();
     // Bounds only where they differ from the defaults of the direction: the
@@ -594,7 +595,7 @@ QString Writer::synonymText(const Object &s) const
 {
     QString target;
     if (const Object *local = m_c.object(s.btabid))
-        target = name(local->owner, local->name);
+        target = writtenName(local->owner, local->name);
     else {
         target = ddlName(s.dbname);
         if (!s.servername.isEmpty())
@@ -602,7 +603,7 @@ QString Writer::synonymText(const Object &s) const
         target += QLatin1Char(':') + qualified(s.synOwner, s.synTable);
     }
     return QStringLiteral("create ") + (s.type == QLatin1String("P") ? QStringLiteral("private ") : QString()) +
-           QStringLiteral("synonym ") + name(s.owner, s.name) + QStringLiteral(" for ") + target;
+           QStringLiteral("synonym ") + writtenName(s.owner, s.name) + QStringLiteral(" for ") + target;
 }
 
 const std::pair<char, const char *> kTableRights[] = {
@@ -637,7 +638,7 @@ void Writer::writeTableGrants(const Object &t)
                         rights << QString::fromLatin1(word);
             if (rights.isEmpty())
                 continue;
-            statement(grantText(rights.join(QLatin1Char(',')), name(t.owner, t.name), g.grantee, grantable, g.grantor));
+            statement(grantText(rights.join(QLatin1Char(',')), writtenName(t.owner, t.name), g.grantee, grantable, g.grantor));
         }
     }
     // Column privileges: one statement per grantor, grantee, right and grant option.
@@ -654,7 +655,7 @@ void Writer::writeTableGrants(const Object &t)
         const auto &[grantor, to, right, grantable] = it.key();
         statement(grantText(QString::fromLatin1(kColumnRights[right].second) + QStringLiteral("(") +
                               it.value().join(QStringLiteral(", ")) + QLatin1Char(')'),
-                          name(t.owner, t.name), to, grantable, grantor));
+                          writtenName(t.owner, t.name), to, grantable, grantor));
     }
 }
 
@@ -715,7 +716,7 @@ bool generatedConstraintName(const QString &name)
 
 void Writer::tableItems(const Object &t, std::vector<SchemaItem> &out) const
 {
-    const QString table = name(t.owner, t.name);
+    const QString table = writtenName(t.owner, t.name);
     const auto child = [&](SchemaItem::Kind kind, const QString &owner, const QString &itemName) {
         SchemaItem item;
         item.kind = kind;
@@ -730,17 +731,16 @@ void Writer::tableItems(const Object &t, std::vector<SchemaItem> &out) const
     tableItem.owner = t.owner;
     tableItem.name = t.name;
     tableItem.create = tableText(t, [](const Constraint &k) { return k.type != QLatin1String("R"); });
-    tableItem.drop = QStringLiteral("drop table ") + table;
+    tableItem.drop = QStringLiteral("drop table ") + writtenName(t.owner, t.name);
     out.push_back(std::move(tableItem));
     for (const Column &col : t.columns) {
         SchemaItem item = child(SchemaItem::Column, QString(), col.name);
         item.properties = {{QStringLiteral("type"), DdlColumnTypeText(col.coltype, col.collength, col.extendedId).toLower()},
                            {QStringLiteral("default"), col.hasDefault ? defaultText(col) : QString()},
                            {QStringLiteral("not null"), yesNo(col.coltype & 256)}};
-        const QString prefix = QStringLiteral("alter table ") + table;
-        item.create = prefix + QStringLiteral(" add (") + columnText(col) + QLatin1Char(')');
-        item.modify = prefix + QStringLiteral(" modify (") + columnText(col) + QLatin1Char(')');
-        item.drop = prefix + QStringLiteral(" drop (") + ddlName(col.name) + QLatin1Char(')');
+        item.create = alterTable(t) + QStringLiteral(" add (") + columnText(col) + QLatin1Char(')');
+        item.modify = alterTable(t) + QStringLiteral(" modify (") + columnText(col) + QLatin1Char(')');
+        item.drop = alterTable(t) + QStringLiteral(" drop (") + ddlName(col.name) + QLatin1Char(')');
         item.inTable = true;
         out.push_back(std::move(item));
     }
@@ -753,9 +753,9 @@ void Writer::tableItems(const Object &t, std::vector<SchemaItem> &out) const
         SchemaItem item = child(foreign ? SchemaItem::ForeignKey : SchemaItem::Constraint, generated ? QString() : k.owner,
                                 generated ? definition : k.name);
         item.properties = {{QStringLiteral("definition"), definition}};
-        item.create = QStringLiteral("alter table ") + table + QStringLiteral(" add constraint (") + definition +
+        item.create = alterTable(t) + QStringLiteral(" add constraint (") + definition +
                       (generated ? QString() : constraintName(k)) + QLatin1Char(')');
-        item.drop = QStringLiteral("alter table ") + table + QStringLiteral(" drop constraint ") + ddlName(k.name);
+        item.drop = alterTable(t) + QStringLiteral(" drop constraint ") + ddlName(k.name);
         item.inTable = !foreign;
         out.push_back(std::move(item));
     }
@@ -770,7 +770,7 @@ void Writer::tableItems(const Object &t, std::vector<SchemaItem> &out) const
                            {QStringLiteral("cluster"), yesNo(ix.clustered == QLatin1String("C"))},
                            {QStringLiteral("columns"), columnList(t, ix.parts, true)}};
         item.create = indexText(t, ix);
-        item.drop = QStringLiteral("drop index ") + name(ix.owner, ix.name);
+        item.drop = QStringLiteral("drop index ") + writtenName(ix.owner, ix.name);
         out.push_back(std::move(item));
     }
     if (!m_o.grants)
@@ -855,21 +855,20 @@ std::vector<SchemaItem> Writer::items()
     for (const Object &o : m_c.objects) {
         if (!wanted(o.owner) || (only && &o != only))
             continue;
-        const QString object = name(o.owner, o.name);
         if (o.type == QLatin1String("T"))
             tableItems(o, out);
         else if (o.type == QLatin1String("Q")) {
             const QString text = sequenceText(o);
             add(SchemaItem::Sequence, o.owner, o.name, {{QStringLiteral("definition"), text}}, text,
-                QStringLiteral("drop sequence ") + object);
+                QStringLiteral("drop sequence ") + writtenName(o.owner, o.name));
         } else if (o.type == QLatin1String("V")) {
             const QString text = ReplaceAllText(TrimTrailingControls(o.text), QStringLiteral("\t"), QStringLiteral("  "));
             add(SchemaItem::View, o.owner, o.name, {{QStringLiteral("text"), wordsOf(text)}}, text,
-                QStringLiteral("drop view ") + object);
+                QStringLiteral("drop view ") + writtenName(o.owner, o.name));
         } else if (o.type == QLatin1String("S") || o.type == QLatin1String("P")) {
             const QString text = synonymText(o);
             add(SchemaItem::Synonym, o.owner, o.name, {{QStringLiteral("definition"), text}}, text,
-                QStringLiteral("drop synonym ") + object);
+                QStringLiteral("drop synonym ") + writtenName(o.owner, o.name));
         }
         if (o.type == QLatin1String("V") || o.type == QLatin1String("Q"))
             if (m_o.grants) {
@@ -911,7 +910,7 @@ std::vector<SchemaItem> Writer::items()
         if (!wanted(tr.owner) || (only && tr.tabid != only->tabid))
             continue;
         add(SchemaItem::Trigger, tr.owner, tr.name, {{QStringLiteral("text"), wordsOf(tr.text)}}, tr.text,
-            QStringLiteral("drop trigger ") + name(tr.owner, tr.name));
+            QStringLiteral("drop trigger ") + writtenName(tr.owner, tr.name));
         if (const Object *t = m_c.object(tr.tabid)) {
             out.back().tableOwner = t->owner;
             out.back().tableName = t->name;
@@ -952,7 +951,7 @@ QString Writer::run()
             written.push_back(&o);
         }
     for (const auto &[t, k] : m_laterKeys)
-        statement(QStringLiteral("alter table ") + name(t->owner, t->name) + QStringLiteral(" add constraint (") +
+        statement(alterTable(*t) + QStringLiteral(" add constraint (") +
                   foreignKey(*t, *k) + constraintName(*k) + QLatin1Char(')'));
     for (const Object &o : m_c.objects)
         if (o.type == QLatin1String("Q") && wanted(o.owner)) {

@@ -26,29 +26,11 @@ const Allowed kAllowed[] = {
     {"src/catalog/relationdiagram.cpp", "select tabid, idxname"},
     // m_table is tableSql()'s text, made through SqlName.
     {"src/output/scriptwriter.cpp", "INSERT INTO "},
-    // The schema writer's per-object texts take names from its name() and
-    // ddlName() (both SqlName), often through a local such as `table`.
-    {"src/catalog/schemawriter.cpp", "procedure "},
-    {"src/catalog/schemawriter.cpp", "create table "},
-    {"src/catalog/schemawriter.cpp", "index "},
-    {"src/catalog/schemawriter.cpp", " on "},
-    {"src/catalog/schemawriter.cpp", "create sequence "},
-    {"src/catalog/schemawriter.cpp", "create "},
-    {"src/catalog/schemawriter.cpp", "synonym "},
-    {"src/catalog/schemawriter.cpp", "drop table "},
-    {"src/catalog/schemawriter.cpp", "alter table "},
-    {"src/catalog/schemawriter.cpp", " drop ("},
-    {"src/catalog/schemawriter.cpp", " drop constraint "},
-    {"src/catalog/schemawriter.cpp", "drop index "},
-    {"src/catalog/schemawriter.cpp", "drop sequence "},
-    {"src/catalog/schemawriter.cpp", "drop view "},
-    {"src/catalog/schemawriter.cpp", "drop synonym "},
-    {"src/catalog/schemawriter.cpp", "drop "},
-    {"src/catalog/schemawriter.cpp", "drop trigger "},
 };
 
 // A file's own helpers that stand for SqlName in its statements. A checked
-// helper's definition must itself call SqlName or SqlString.
+// helper's definition must itself call SqlName or SqlString, or another
+// checked helper of its file.
 struct NameWriter {
     const char *file;
     const char *function;
@@ -56,22 +38,35 @@ struct NameWriter {
 };
 const NameWriter kNameWriters[] = {
     {"src/catalog/schemawriter.cpp", "qualified", true},
+    {"src/catalog/schemawriter.cpp", "ddlName", true},
     {"src/catalog/schemawriter.cpp", "grantee", true},
+    {"src/catalog/schemawriter.cpp", "writtenName", true},
+    {"src/catalog/schemawriter.cpp", "alterTable", true},
+    {"src/catalog/schemawriter.cpp", "routineName", true},
+    {"src/catalog/schemawriter.cpp", "constraintName", true},
     // Writes "tabid >= 100" or a list of tabid numbers, never a name.
     {"src/catalog/schemawriter.cpp", "scope", false},
     {"src/catalog/relationdiagram.cpp", "scope", false},
 };
 
-// The body of `QString function(...)` in src, up to its closing brace at the
-// start of a line.
+// The body of `QString function(...)` in src, a member's in its class too,
+// up to its closing brace at the indentation of its start (a one-line
+// member: that line).
 QString definition(const QString &src, const QString &function)
 {
-    const qsizetype at = src.indexOf(QStringLiteral("\nQString ") + function + QLatin1Char('('));
-    if (at < 0)
+    const QRegularExpression head(QStringLiteral("\\n( *)QString ") + function + QStringLiteral("\\([^\\n]*\\n?"));
+    const QRegularExpressionMatch m = head.match(src);
+    if (!m.hasMatch())
         return {};
-    const qsizetype end = src.indexOf(QStringLiteral("\n}\n"), at);
-    return src.mid(at, end < 0 ? -1 : end - at);
+    if (m.captured().contains(QLatin1Char('}')))
+        return m.captured();
+    const qsizetype end = src.indexOf(QLatin1Char('\n') + m.captured(1) + QLatin1Char('}'), m.capturedEnd());
+    return src.mid(m.capturedStart(), end < 0 ? -1 : end - m.capturedStart());
 }
+
+// Whether the file's helper `function` writes names through SqlName or
+// SqlString, itself or through another checked helper.
+bool writesNames(const QString &file, const QString &src, const QString &function, int depth = 0);
 
 struct Literal {
     qsizetype start;  // the opening quote
@@ -163,6 +158,19 @@ bool buildsSql(const QString &literal)
     return head.match(literal).hasMatch() || tail.match(literal).hasMatch();
 }
 
+bool writesNames(const QString &file, const QString &src, const QString &function, int depth)
+{
+    const QString body = definition(src, function);
+    if (body.contains(QLatin1String("SqlName(")) || body.contains(QLatin1String("SqlString(")))
+        return true;
+    for (const NameWriter &w : kNameWriters)
+        if (depth < 3 && w.checked && file == QLatin1String(w.file) && function != QLatin1String(w.function) &&
+            body.contains(QLatin1String(w.function) + QLatin1Char('(')) &&
+            writesNames(file, src, QLatin1String(w.function), depth + 1))
+            return true;
+    return false;
+}
+
 // Each joined statement outside SqlName, as "file:line: literal".
 QStringList pastedNames(const QString &file, const QString &src)
 {
@@ -178,10 +186,8 @@ QStringList pastedNames(const QString &file, const QString &src)
             continue;
         bool allowed = false;
         for (const NameWriter &w : kNameWriters) {
-            if (file != QLatin1String(w.file) || !statement.contains(QLatin1String(w.function) + QLatin1Char('(')))
-                continue;
-            const QString body = definition(src, QLatin1String(w.function));
-            allowed = allowed || !w.checked || body.contains(QLatin1String("SqlName(")) || body.contains(QLatin1String("SqlString("));
+            if (file == QLatin1String(w.file) && statement.contains(QLatin1String(w.function) + QLatin1Char('(')))
+                allowed = allowed || !w.checked || writesNames(file, src, QLatin1String(w.function));
         }
         for (const Allowed &a : kAllowed)
             allowed = allowed || (file == QLatin1String(a.file) && lit.text == QLatin1String(a.literal));
