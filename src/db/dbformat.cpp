@@ -490,7 +490,7 @@ QString DbDisplayText(const DbColumn &column, const QVariant &value, const DbFor
     case DbFieldType::Boolean:
         return value.toBool() ? QStringLiteral("t") : QStringLiteral("f");
     case DbFieldType::Blob:
-        return QStringLiteral("(BYTE)");
+        return column.smartLob ? QStringLiteral("(BLOB)") : QStringLiteral("(BYTE)");
     default:
         return value.toString();
     }
@@ -650,7 +650,7 @@ QByteArrayView DbCellText(const DbColumn &column, const DbCellRow &row, size_t i
         break;
     case DbFieldType::Blob:
         if (c.kind == DbCell::Kind::Bytes && kind != DbTextKind::File)
-            return "(BYTE)";
+            return column.smartLob ? "(BLOB)" : "(BYTE)";
         if (c.kind == DbCell::Kind::Bytes) {
             buffer.scratch = row.view(c).toByteArray().toHex();
             return buffer.scratch;

@@ -33,6 +33,8 @@ struct DbColumn {
     // CHAR and NCHAR: blank-padded to their length, so trailing blanks are
     // padding and the layer drops them; VARCHAR, LVARCHAR and TEXT keep theirs.
     bool blankPadded = false;
+    // A BLOB (a smart large object) rather than BYTE: the placeholder names it.
+    bool smartLob = false;
 };
 
 struct DbParam {

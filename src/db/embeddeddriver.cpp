@@ -106,7 +106,9 @@ DbColumn toColumn(const engine::ColumnDescription &c)
         d.type = DbFieldType::Blob; break;
     case 41:
         // BOOLEAN, CLOB (read as TEXT is) and BLOB.
-        d.type = c.extendedId == 5 ? DbFieldType::Boolean : c.extendedId == 11 ? DbFieldType::Memo : DbFieldType::Blob; break;
+        d.type = c.extendedId == 5 ? DbFieldType::Boolean : c.extendedId == 11 ? DbFieldType::Memo : DbFieldType::Blob;
+        d.smartLob = c.extendedId == 10;
+        break;
     default:
         d.type = DbFieldType::Unknown; d.size = c.collength; break;
     }

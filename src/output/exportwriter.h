@@ -22,7 +22,9 @@
 //          table and field names through SqlName (a name that needs it
 //          delimited, for a session with DELIMIDENT), all fields, NULL unquoted, strings, dates, times, date-times,
 //          intervals, TEXT and booleans quoted with inner quotes doubled;
-//          BYTE, which has no SQL literal, as its edit text "(BYTE)".
+//          BYTE and BLOB, which have no SQL literal, as their edit texts
+//          "(BYTE)" and "(BLOB)", so the statement fails rather than insert
+//          something else; CLOB is text.
 //  Sqd     the "ZRTSQD1" header with the table and key line, a column line
 //          and one line per record, cells padded to the larger of display
 //          width and name length and joined by ", ", CR LF; inner quotes are
@@ -32,7 +34,7 @@
 //  Unload  Informix UNLOAD: each value followed by the delimiter, LF;
 //          backslash escapes the delimiter, a backslash and a newline; NULL an
 //          empty field, an empty string a backslash and a blank; dates in
-//          DBDATE, DECIMAL and MONEY at scale without currency, BYTE in hex.
+//          DBDATE, DECIMAL and MONEY at scale without currency, BYTE and BLOB in hex.
 // Numbers are written exactly (floats in their shortest round-trip form).
 #include <QChar>
 #include <QString>

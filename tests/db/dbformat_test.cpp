@@ -69,7 +69,9 @@ INSTANTIATE_TEST_SUITE_P(
                  DbFormatting{"XYZ", "$."}, "03/09/2024", "03/09/2024"},
         TextCase{"Time", col(DbFieldType::Time), QTime(7, 5, 3), usual, "07:05:03", "07:05:03"},
         TextCase{"Boolean", col(DbFieldType::Boolean), true, usual, "t", "t"},
-        TextCase{"Blob", col(DbFieldType::Blob), QByteArray("\x01\x02"), usual, "(BYTE)", "(BYTE)"}),
+        TextCase{"Blob", col(DbFieldType::Blob), QByteArray("\x01\x02"), usual, "(BYTE)", "(BYTE)"},
+        TextCase{"SmartBlob", [] { DbColumn c = col(DbFieldType::Blob); c.smartLob = true; return c; }(),
+                 QByteArray("\x01"), usual, "(BLOB)", "(BLOB)"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(DbDefaultDisplayWidth, FitsTheWidestValue)
