@@ -74,9 +74,11 @@ DbColumn toColumn(const engine::ColumnDescription &c)
         d.type = DbFieldType::String; d.size = c.collength; d.blankPadded = true; break;
     case 40: case 43:
         d.type = DbFieldType::String; d.size = c.collength; break;
-    // SET, MULTISET, LIST and ROW values come as their text: SET{1,2}.
+    // SET, MULTISET, LIST and ROW values come as their text: SET{1,2}. Its
+    // length has no bound in the column (collength sums the members' storage),
+    // so it is shown as a text of unknown length, never cut to collength.
     case 19: case 20: case 21: case 22:
-        d.type = DbFieldType::String; d.size = c.collength; break;
+        d.type = DbFieldType::Memo; break;
     case 13: case 16:
         d.type = DbFieldType::String; d.size = c.collength & 0xFF; break;
     case 12:

@@ -570,6 +570,20 @@ TEST_F(CliTest, LargeObjectColumnsExportAndLoadBack)
     EXPECT_TRUE(r.out.endsWith("\n1\n")) << r.out.toStdString();
 }
 
+// A collection's or row's text is as long as its elements make it, whatever
+// the column's storage size says.
+TEST_F(CliTest, CollectionAndRowValuesShowWhole)
+{
+    const QStringList sql{"-d", "rows", "sql"};
+    ASSERT_EQ(cli({"createdb", "rows"}).exitCode, 0);
+    CliRun r = cli(sql, "create table c (s set(integer not null), r row(n varchar(10), a int));\n"
+                        "insert into c values (SET{300, 1, 20}, ROW('abcdefghij', 1234567890))");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = cli(sql + QStringList{"select * from c"});
+    EXPECT_TRUE(r.out.contains("SET{1,20,300}")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("ROW('abcdefghij',1234567890)")) << r.out.toStdString();
+}
+
 // The round trip of the demo is schemawriter_test.cpp's; here the command
 // writes it to --out, picks a table and leaves the grants out.
 TEST_F(CliTest, SchemaWritesTheDatabaseOrOneTable)
