@@ -397,7 +397,10 @@ Completion CompleteSql(const QString &text, int caret, const CatalogSnapshot *ca
     const QList<Token> tokens = tokenize(text, caret, hidden);
     if (hidden)
         return result;
-    const auto [first, last] = statementRange(tokens, caret);
+    // Plain locals, not a structured binding: the lambda below captures them
+    // (clang before 16 refuses to capture bindings).
+    const std::pair<int, int> range = statementRange(tokens, caret);
+    const int first = range.first, last = range.second;
     // The statement's tokens before the word being completed.
     int before = first;
     while (before < last && tokens[before].end <= start)
