@@ -326,6 +326,8 @@ void TdmDbObjects::ForEachRow(const QString &sql, const std::function<void(DbQue
     DbQuery q(session());
     q.setDatabaseName(GetDatabaseName());
     q.setSql(sql);
+    // Rows are read once, in order: none is kept behind the current one.
+    q.setForwardOnly(true);
     for (auto it = params.cbegin(); it != params.cend(); ++it)
         q.setParam(it.key(), it.value());
     q.open();

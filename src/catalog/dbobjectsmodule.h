@@ -80,7 +80,8 @@ public:
     // A query of the module by its name ("qryTable"); raises DbError for an unknown name.
     DbQuery &query(const QString &name) const;
     // Runs `sql` (with its :parameters) on the database in a query of its
-    // own and calls `row` with the open query at each row.
+    // own and calls `row` with the open query at each row; the query reads
+    // forward only (DbRowReader reads its rows fast).
     void ForEachRow(const QString &sql, const std::function<void(DbQuery &)> &row, const QVariantMap &params = {});
     // Every query, in the order of CatalogQueries().
     std::vector<DbQuery *> queries() const;

@@ -6,6 +6,7 @@
 #include "db/dbdatabase.h"
 #include "db/dberror.h"
 #include "db/dbquery.h"
+#include "db/dbrowreader.h"
 #include "db/dbsession.h"
 #include "db/embeddeddriver.h"
 #include "db/odbcdriver.h"
@@ -125,6 +126,39 @@ TEST_P(DriverContract, ParametersTypesNullsAndBlanks)
     auto missing = query("select * from items where id = :id");
     EXPECT_THROW(missing->open(), DbError);
     EXPECT_THROW(missing->setParam("other", 1), DbError);
+}
+
+// A row reader gives what the fields' values give, from a forward-only
+// walk's cells and from kept rows alike, NULLs and calculated fields included.
+TEST_P(DriverContract, RowReaderGivesWhatTheFieldsGive)
+{
+    auto ins = query("insert into items values (:id, :name, :code, :born, :price, :ratio)");
+    for (int id : {1, 2}) {
+        ins->setParam("id", id);
+        ins->setParam("name", id == 1 ? QVariant(QString::fromUtf8("caf\xc3\xa9")) : QVariant());
+        ins->setParam("code", QString("ab   "));
+        ins->setParam("born", id == 1 ? QVariant(QDate(2024, 2, 29)) : QVariant());
+        ins->setParam("price", QString("-12.5"));
+        ins->setParam("ratio", id == 1 ? QVariant(0.25) : QVariant());
+        ins->execSQL();
+    }
+    for (bool forwardOnly : {true, false}) {
+        auto q = query("select id, name, code, born, price, ratio from items order by id");
+        q->setForwardOnly(forwardOnly);
+        q->addCalculatedField("twice", {}, 8, [](const DbRowRef &row) { return QString::number(row.value("id").toInt() * 2); });
+        q->open();
+        const DbRowReader reader(*q);
+        int rows = 0;
+        for (q->first(); !q->eof(); q->next(), ++rows)
+            for (const char *name : {"id", "name", "code", "born", "price", "ratio", "twice"}) {
+                const QVariant value = q->fieldByName(QLatin1String(name)).value();
+                EXPECT_EQ(reader.text(name), value.toString()) << name;
+                EXPECT_EQ(reader.integer(name), value.toInt()) << name;
+                EXPECT_EQ(reader.value(name), value) << name;
+            }
+        EXPECT_EQ(rows, 2);
+        EXPECT_THROW(reader.text("nothing"), DbError);
+    }
 }
 
 TEST_P(DriverContract, StatementWithoutRowsRunsAndSignals)
