@@ -5,6 +5,7 @@
 #include "catalog/dbobjectsmodule.h"
 #include "catalog/definitiontext.h"
 #include "db/dbquery.h"
+#include "db/dbrowreader.h"
 #include "db/sqlname.h"
 
 #include <QHash>
@@ -14,7 +15,10 @@
 
 #include <functional>
 #include <limits>
+#include <map>
+#include <optional>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 namespace quodlin {
@@ -106,21 +110,29 @@ struct Catalog {
     }
 };
 
-// Runs `sql` on the module's database and calls `row` with the open query at each row.
-void readRows(TdmDbObjects &module, const QString &sql, const std::function<void(DbQuery &)> &row,
+// Runs `sql` on the module's database and calls `row` with each row in turn.
+void readRows(TdmDbObjects &module, const QString &sql, const std::function<void(const DbRowReader &)> &row,
               const QVariantMap &params = {})
 {
-    module.ForEachRow(sql, row, params);
+    std::optional<DbRowReader> reader;
+    module.ForEachRow(
+        sql,
+        [&](DbQuery &q) {
+            if (!reader)
+                reader.emplace(q);
+            row(*reader);
+        },
+        params);
 }
 
-QString str(DbQuery &q, const char *field)
+QString str(const DbRowReader &q, const char *field)
 {
-    return TrimTrailingControls(q.fieldByName(QString::fromLatin1(field)).value().toString());
+    return TrimTrailingControls(q.text(field));
 }
 
-int num(DbQuery &q, const char *field)
+int num(const DbRowReader &q, const char *field)
 {
-    return q.fieldByName(QString::fromLatin1(field)).value().toInt();
+    return q.integer(field);
 }
 
 // The header and the actions as stored; the browser's text puts a line break
@@ -141,13 +153,13 @@ QString triggerText(const QList<TriggerBodyRow> &rows)
 void loadDatabaseObjects(TdmDbObjects &m, Catalog &c)
 {
     readRows(m, QStringLiteral("select tabid, seqno, viewtext from sysviews where tabid >= 100 order by tabid, seqno"),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  if (Object *o = c.object(num(q, "tabid")))
-                     AppendChunk(o->text, q.fieldByName(QStringLiteral("viewtext")).value().toString(),
+                     AppendChunk(o->text, q.text("viewtext"),
                                  kViewChunkWidth);
              });
     readRows(m, QStringLiteral("select tabid, servername, dbname, owner, tabname, btabid from syssyntable"),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  Object *o = c.object(num(q, "tabid"));
                  if (!o)
                      return;
@@ -159,17 +171,17 @@ void loadDatabaseObjects(TdmDbObjects &m, Catalog &c)
              });
     readRows(m, QStringLiteral("select s.tabid, s.start_val, s.inc_val, s.max_val, s.min_val, s.cycle, s.cache, s.order "
                                "from syssequences s"),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  Object *o = c.object(num(q, "tabid"));
                  if (!o)
                      return;
                  for (const char *f : {"start_val", "inc_val", "max_val", "min_val", "cycle", "cache", "order"})
-                     o->sequence.insert(QString::fromLatin1(f), q.fieldByName(QString::fromLatin1(f)).value());
+                     o->sequence.insert(QString::fromLatin1(f), q.value(f));
              });
     QHash<int, size_t> routineIndex;
     readRows(m, QStringLiteral("select procid, procname, owner, isproc, paramtypes from sysprocedures "
                                "where mode <> 'P' order by procid"),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  routineIndex.insert(num(q, "procid"), c.routines.size());
                  c.routines.push_back({num(q, "procid"), str(q, "procname"), str(q, "owner"), str(q, "isproc"),
                                        str(q, "paramtypes"), {}});
@@ -177,16 +189,16 @@ void loadDatabaseObjects(TdmDbObjects &m, Catalog &c)
     {
         QHash<int, QStringList> bodies;
         readRows(m, QStringLiteral("select procid, seqno, data from sysprocbody where datakey = 'T' order by procid, seqno"),
-                 [&](DbQuery &q) { bodies[num(q, "procid")] << q.fieldByName(QStringLiteral("data")).value().toString(); });
+                 [&](const DbRowReader &q) { bodies[num(q, "procid")] << q.text("data"); });
         for (Routine &r : c.routines)
             r.text = RebuildProcedureText(bodies.value(r.procid));
     }
     readRows(m, QStringLiteral("select username, usertype, defrole from sysusers order by username"),
-             [&](DbQuery &q) { c.users.push_back({str(q, "username"), str(q, "usertype"), str(q, "defrole")}); });
+             [&](const DbRowReader &q) { c.users.push_back({str(q, "username"), str(q, "usertype"), str(q, "defrole")}); });
     readRows(m, QStringLiteral("select rolename, grantee, is_grantable from sysroleauth order by rolename, grantee"),
-             [&](DbQuery &q) { c.roleGrants.push_back({str(q, "rolename"), str(q, "grantee"), str(q, "is_grantable"), 0, 0}); });
+             [&](const DbRowReader &q) { c.roleGrants.push_back({str(q, "rolename"), str(q, "grantee"), str(q, "is_grantable"), 0, 0}); });
     readRows(m, QStringLiteral("select grantor, grantee, procid, procauth from sysprocauth order by procid, grantor, grantee"),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  if (routineIndex.contains(num(q, "procid")))
                      c.procGrants[num(q, "procid")].push_back(
                          {str(q, "grantor"), str(q, "grantee"), str(q, "procauth"), num(q, "procid"), 0});
@@ -209,7 +221,7 @@ Catalog loadCatalog(TdmDbObjects &m, const QList<int> &tabids)
     };
     readRows(m, QStringLiteral("select tabid, tabname, owner, tabtype, rowsize, ncols from systables "
                                "where ") + scope("") + QStringLiteral(" order by tabid"),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  Object o;
                  o.tabid = num(q, "tabid");
                  o.name = str(q, "tabname");
@@ -222,13 +234,13 @@ Catalog loadCatalog(TdmDbObjects &m, const QList<int> &tabids)
              });
     readRows(m, QStringLiteral("select tabid, colno, colname, coltype, collength, extended_id from syscolumns "
                                "where ") + scope("") + QStringLiteral(" order by tabid, colno"),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  if (Object *o = c.object(num(q, "tabid")))
                      o->columns.push_back({str(q, "colname"), num(q, "coltype"), num(q, "collength"),
                                            num(q, "extended_id"), {}, {}, false});
              });
     readRows(m, QStringLiteral("select d.tabid, d.colno, d.type, d.default from sysdefaults d where ") + scope("d."),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  Object *o = c.object(num(q, "tabid"));
                  const int colno = num(q, "colno");
                  if (!o || colno < 1 || colno > int(o->columns.size()))
@@ -239,62 +251,64 @@ Catalog loadCatalog(TdmDbObjects &m, const QList<int> &tabids)
                  col.defaultText = str(q, "default");
              });
     QString parts;
-    for (int i = 1; i <= kIndexParts; ++i)
-        parts += QStringLiteral(", part%1").arg(i);
+    std::vector<QByteArray> partFields;
+    for (int i = 1; i <= kIndexParts; ++i) {
+        partFields.push_back("part" + QByteArray::number(i));
+        parts += QStringLiteral(", ") + QLatin1String(partFields.back());
+    }
     readRows(m, QStringLiteral("select idxname, owner, tabid, idxtype, clustered") + parts +
                     QStringLiteral(" from sysindexes where ") + scope("") + QStringLiteral(" order by tabid, idxname"),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  Object *o = c.object(num(q, "tabid"));
                  if (!o)
                      return;
                  Index ix{str(q, "idxname"), str(q, "owner"), str(q, "idxtype"), str(q, "clustered"), {}};
-                 for (int i = 1; i <= kIndexParts; ++i) {
-                     const int part = q.fieldByName(QStringLiteral("part%1").arg(i)).value().toInt();
+                 for (const QByteArray &field : partFields) {
+                     const int part = q.integer(field.constData());
                      if (part)
                          ix.parts.push_back(part);
                  }
                  o->indexes.push_back(std::move(ix));
              });
-    QHash<int, Constraint> constraints;
-    QList<int> constraintOrder;
+    // In the order read, each beside the table that owns it, found by id.
+    std::vector<Constraint> constraints;
+    std::vector<int> owningTable;
+    QHash<int, size_t> constraintIndex;
     readRows(m, QStringLiteral("select constrid, constrname, owner, tabid, constrtype, idxname from sysconstraints "
                                "where ") + scope("") + QStringLiteral(" order by constrid"),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  Constraint k;
                  k.id = num(q, "constrid");
                  k.name = str(q, "constrname");
                  k.owner = str(q, "owner");
                  k.type = str(q, "constrtype");
                  k.idxname = str(q, "idxname");
-                 k.ptabid = num(q, "tabid");  // the owning table until the reference fills it
-                 constraints.insert(k.id, k);
-                 constraintOrder << k.id;
+                 constraintIndex.insert(k.id, constraints.size());
+                 owningTable.push_back(num(q, "tabid"));
+                 constraints.push_back(std::move(k));
              });
+    const auto constraint = [&](int id) -> Constraint * {
+        const auto it = constraintIndex.constFind(id);
+        return it == constraintIndex.cend() ? nullptr : &constraints[*it];
+    };
     readRows(m, QStringLiteral("select constrid, seqno, checktext from syschecks where type = 'T' order by constrid, seqno"),
-             [&](DbQuery &q) {
-                 auto it = constraints.find(num(q, "constrid"));
-                 if (it != constraints.end())
-                     AppendChunk(it->checkText, q.fieldByName(QStringLiteral("checktext")).value().toString(),
-                                 kCheckChunkWidth);
+             [&](const DbRowReader &q) {
+                 if (Constraint *k = constraint(num(q, "constrid")))
+                     AppendChunk(k->checkText, q.text("checktext"), kCheckChunkWidth);
              });
-    QHash<int, int> owningTable;
-    for (auto it = constraints.begin(); it != constraints.end(); ++it)
-        owningTable.insert(it.key(), it->ptabid);
-    for (auto it = constraints.begin(); it != constraints.end(); ++it)
-        it->ptabid = 0;
-    readRows(m, QStringLiteral("select constrid, primary, ptabid, delrule from sysreferences"), [&](DbQuery &q) {
-        auto it = constraints.find(num(q, "constrid"));
-        if (it == constraints.end())
+    readRows(m, QStringLiteral("select constrid, primary, ptabid, delrule from sysreferences"), [&](const DbRowReader &q) {
+        Constraint *k = constraint(num(q, "constrid"));
+        if (!k)
             return;
-        it->primary = num(q, "primary");
-        it->ptabid = num(q, "ptabid");
-        it->delrule = str(q, "delrule");
+        k->primary = num(q, "primary");
+        k->ptabid = num(q, "ptabid");
+        k->delrule = str(q, "delrule");
     });
-    for (int id : constraintOrder) {
-        Constraint &k = constraints[id];
+    for (size_t i = 0; i < constraints.size(); ++i) {
+        Constraint &k = constraints[i];
         k.checkText = TrimTrailingControls(k.checkText);
-        if (Object *o = c.object(owningTable.value(id)))
-            o->constraints.push_back(k);
+        if (Object *o = c.object(owningTable[i]))
+            o->constraints.push_back(std::move(k));
     }
     if (whole)
         loadDatabaseObjects(m, c);
@@ -302,27 +316,27 @@ Catalog loadCatalog(TdmDbObjects &m, const QList<int> &tabids)
         QHash<int, QList<TriggerBodyRow>> bodies;
         readRows(m, QStringLiteral("select trigid, trigname, owner, tabid from systriggers where ") + scope("") +
                         QStringLiteral(" order by trigid"),
-                 [&](DbQuery &q) {
+                 [&](const DbRowReader &q) {
                      c.triggers.push_back({num(q, "trigid"), num(q, "tabid"), str(q, "trigname"), str(q, "owner"), {}});
                  });
         readRows(m, QStringLiteral("select trigid, datakey, seqno, data from systrigbody where datakey in ('D', 'A') "
                                    "order by trigid, datakey desc, seqno"),
-                 [&](DbQuery &q) {
+                 [&](const DbRowReader &q) {
                      bodies[num(q, "trigid")] << TriggerBodyRow{str(q, "datakey"),
-                                                                q.fieldByName(QStringLiteral("data")).value().toString()};
+                                                                q.text("data")};
                  });
         for (Trigger &t : c.triggers)
             t.text = triggerText(bodies.value(t.trigid));
     }
     readRows(m, QStringLiteral("select grantor, grantee, tabid, tabauth from systabauth where ") + scope("") +
                     QStringLiteral(" order by tabid, grantor, grantee"),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  c.tabGrants[num(q, "tabid")].push_back(
                      {str(q, "grantor"), str(q, "grantee"), str(q, "tabauth"), num(q, "tabid"), 0});
              });
     readRows(m, QStringLiteral("select grantor, grantee, tabid, colno, colauth from syscolauth where ") + scope("") +
                     QStringLiteral(" order by tabid, grantor, grantee, colno"),
-             [&](DbQuery &q) {
+             [&](const DbRowReader &q) {
                  c.colGrants[num(q, "tabid")].push_back(
                      {str(q, "grantor"), str(q, "grantee"), str(q, "colauth"), num(q, "tabid"), num(q, "colno")});
              });
@@ -421,19 +435,49 @@ public:
 
 private:
     bool wanted(const QString &owner) const { return m_o.owner.isEmpty() || owner == m_o.owner; }
-    void statement(const QString &text) { m_out += TrimTrailingControls(text) + QStringLiteral(";\n\n"); }
+    void statement(const QString &text)
+    {
+        m_out += text;
+        endStatement(m_out.size() - text.size());
+    }
+    // Ends the statement appended to m_out from `start` on: trailing blanks
+    // and controls go, the semicolon and the blank line follow.
+    void endStatement(qsizetype start)
+    {
+        qsizetype end = m_out.size();
+        while (end > start && m_out.at(end - 1).unicode() <= 32)
+            --end;
+        m_out.truncate(end);
+        m_out += QLatin1String(";\n\n");
+    }
     // owner.name, or the name alone where owners are left out.
     QString writtenName(const QString &owner, const QString &objectName) const
     {
         return m_o.owners ? qualified(owner, objectName) : ddlName(objectName);
     }
-    QString alterTable(const Object &t) const { return QStringLiteral("alter table ") + writtenName(t.owner, t.name); }
+    // A table's (view's, sequence's) written name, made once: every statement on it names it.
+    QString tableName(const Object &t) const
+    {
+        auto it = m_tableNames.constFind(t.tabid);
+        if (it == m_tableNames.cend())
+            it = m_tableNames.insert(t.tabid, writtenName(t.owner, t.name));
+        return *it;
+    }
+    QString alterTable(const Object &t) const { return QStringLiteral("alter table ") + tableName(t); }
     QString constraintName(const Constraint &k) const { return QStringLiteral(" constraint ") + writtenName(k.owner, k.name); }
-    QString columnText(const Column &col) const;
+    // The column's type as DDL writes it, in lower case; made once per type.
+    const QString &typeText(const Column &col) const;
+    void appendColumnText(QString &out, const Column &col) const;
+    QString columnText(const Column &col) const
+    {
+        QString text;
+        appendColumnText(text, col);
+        return text;
+    }
     // A primary key, unique or check constraint without its name; empty for others.
     QString keyText(const Object &t, const Constraint &k) const;
     QString foreignKey(const Object &t, const Constraint &k) const;  // without its name
-    QString tableText(const Object &t, const std::function<bool(const Constraint &)> &inlineKey) const;
+    void appendTableText(QString &out, const Object &t, const std::function<bool(const Constraint &)> &inlineKey) const;
     QString indexText(const Object &t, const Index &ix) const;
     QString sequenceText(const Object &s) const;
     QString synonymText(const Object &s) const;
@@ -454,17 +498,31 @@ private:
     const SchemaOptions &m_o;
     QString m_out;
     QSet<int> m_written;                 // tables written
+    mutable QHash<int, QString> m_tableNames;  // by tabid
+    mutable std::map<std::tuple<int, int, int>, QString> m_typeTexts;  // by coltype, collength, extended id
     std::vector<std::pair<const Object *, const Constraint *>> m_laterKeys;
 };
 
-QString Writer::columnText(const Column &col) const
+const QString &Writer::typeText(const Column &col) const
 {
-    QString line = ddlName(col.name) + QLatin1Char(' ') + DdlColumnTypeText(col.coltype, col.collength, col.extendedId).toLower();
-    if (col.hasDefault)
-        line += QStringLiteral(" default ") + defaultText(col);
+    const auto key = std::make_tuple(col.coltype, col.collength, col.extendedId);
+    auto it = m_typeTexts.find(key);
+    if (it == m_typeTexts.end())
+        it = m_typeTexts.emplace(key, DdlColumnTypeText(col.coltype, col.collength, col.extendedId).toLower()).first;
+    return it->second;
+}
+
+void Writer::appendColumnText(QString &out, const Column &col) const
+{
+    out += ddlName(col.name);
+    out += QLatin1Char(' ');
+    out += typeText(col);
+    if (col.hasDefault) {
+        out += QLatin1String(" default ");
+        out += defaultText(col);
+    }
     if (col.coltype & 256)
-        line += QStringLiteral(" not null");
-    return line;
+        out += QLatin1String(" not null");
 }
 
 QString Writer::keyText(const Object &t, const Constraint &k) const
@@ -490,7 +548,7 @@ QString Writer::foreignKey(const Object &t, const Constraint &k) const
                 if (const Index *pix = findIndex(*target, pk.idxname))
                     targetCols = columnList(*target, pix->parts, false);
     QString text = QStringLiteral("foreign key (") + (own ? columnList(t, own->parts, false) : QString()) +
-                   QStringLiteral(") references ") + (target ? writtenName(target->owner, target->name) : QString()) +
+                   QStringLiteral(") references ") + (target ? tableName(*target) : QString()) +
                    QStringLiteral(" (") + targetCols + QLatin1Char(')');
     if (k.delrule == QLatin1String("C"))
         text += QStringLiteral(" on delete cascade");
@@ -498,20 +556,29 @@ QString Writer::foreignKey(const Object &t, const Constraint &k) const
 }
 
 // CREATE TABLE with the columns and the constraints `inlineKey` takes.
-QString Writer::tableText(const Object &t, const std::function<bool(const Constraint &)> &inlineKey) const
+void Writer::appendTableText(QString &out, const Object &t, const std::function<bool(const Constraint &)> &inlineKey) const
 {
-    QStringList lines;
-    for (const Column &col : t.columns)
-        lines << QStringLiteral("    ") + columnText(col);
+    out += QLatin1String("create table ") + tableName(t) + QLatin1String("\n  (\n");
+    const QLatin1String separator(",\n    ");
+    const QLatin1String first("    ");
+    bool any = false;
+    for (const Column &col : t.columns) {
+        out += any ? separator : first;
+        appendColumnText(out, col);
+        any = true;
+    }
     for (const Constraint &k : t.constraints) {
         if (k.type == QLatin1String("N") || !inlineKey(k))
             continue;  // NOT NULL is written on the column
         const QString text = k.type == QLatin1String("R") ? foreignKey(t, k) : keyText(t, k);
-        if (!text.isEmpty())
-            lines << QStringLiteral("    ") + text + constraintName(k);
+        if (text.isEmpty())
+            continue;
+        out += any ? separator : first;
+        out += text;
+        out += constraintName(k);
+        any = true;
     }
-    return QStringLiteral("create table ") + writtenName(t.owner, t.name) + QStringLiteral("\n  (\n") +
-           lines.join(QStringLiteral(",\n")) + QStringLiteral("\n  )");
+    out += QLatin1String("\n  )");
 }
 
 void Writer::writeTable(const Object &t, bool inlineAllKeys)
@@ -524,19 +591,20 @@ void Writer::writeTable(const Object &t, bool inlineAllKeys)
                 indexSize += keyBytes(t.columns[size_t(colno - 1)]);
         }
     // A '}' in a name would end the comment early and leave the rest to run.
-    m_out += QStringLiteral("{ TABLE %1 row size = %2 number of columns = %3 index size = %4 }\n")
-                 .arg(writtenName(t.owner, t.name).replace(QLatin1Char('}'), QLatin1Char('?')))
-                 .arg(t.rowsize)
-                 .arg(t.ncols)
-                 .arg(indexSize);
+    m_out += QLatin1String("{ TABLE ") + tableName(t).replace(QLatin1Char('}'), QLatin1Char('?'));
+    m_out += QLatin1String(" row size = ") + QString::number(t.rowsize) + QLatin1String(" number of columns = ") +
+             QString::number(t.ncols) + QLatin1String(" index size = ") + QString::number(indexSize) +
+             QLatin1String(" }\n");
     // A foreign key to a table not written yet waits for an ALTER TABLE.
-    statement(tableText(t, [&](const Constraint &k) {
+    const qsizetype start = m_out.size();
+    appendTableText(m_out, t, [&](const Constraint &k) {
         if (k.type == QLatin1String("R") && !inlineAllKeys && k.ptabid != t.tabid && !m_written.contains(k.ptabid)) {
             m_laterKeys.emplace_back(&t, &k);
             return false;
         }
         return true;
-    }));
+    });
+    endStatement(start);
     m_written.insert(t.tabid);
     writeIndexes(t);
 }
@@ -548,7 +616,7 @@ QString Writer::indexText(const Object &t, const Index &ix) const
         text += QStringLiteral("unique ");
     if (ix.clustered == QLatin1String("C"))
         text += QStringLiteral("cluster ");
-    return text + QStringLiteral("index ") + writtenName(ix.owner, ix.name) + QStringLiteral(" on ") + writtenName(t.owner, t.name) +
+    return text + QStringLiteral("index ") + writtenName(ix.owner, ix.name) + QStringLiteral(" on ") + tableName(t) +
            QStringLiteral(" (") + columnList(t, ix.parts, true) + QLatin1Char(')');
 }
 
@@ -631,14 +699,20 @@ void Writer::writeTableGrants(const Object &t)
         if (g.grantee == t.owner)
             continue;
         for (bool grantable : {false, true}) {
-            QStringList rights;
-            for (const auto &[letter, word] : kTableRights)
+            QString rights;
+            for (const auto &[letter, word] : kTableRights) {
+                // A right held with the grant option is the upper-case letter.
+                const char16_t wanted = grantable ? char16_t(letter - 'a' + 'A') : char16_t(letter);
                 for (const QChar c : g.auth)
-                    if (c == QLatin1Char(grantable ? QChar(letter).toUpper().toLatin1() : letter))
-                        rights << QString::fromLatin1(word);
+                    if (c.unicode() == wanted) {
+                        if (!rights.isEmpty())
+                            rights += QLatin1Char(',');
+                        rights += QLatin1String(word);
+                    }
+            }
             if (rights.isEmpty())
                 continue;
-            statement(grantText(rights.join(QLatin1Char(',')), writtenName(t.owner, t.name), g.grantee, grantable, g.grantor));
+            statement(grantText(rights, tableName(t), g.grantee, grantable, g.grantor));
         }
     }
     // Column privileges: one statement per grantor, grantee, right and grant option.
@@ -655,7 +729,7 @@ void Writer::writeTableGrants(const Object &t)
         const auto &[grantor, to, right, grantable] = it.key();
         statement(grantText(QString::fromLatin1(kColumnRights[right].second) + QStringLiteral("(") +
                               it.value().join(QStringLiteral(", ")) + QLatin1Char(')'),
-                          writtenName(t.owner, t.name), to, grantable, grantor));
+                          tableName(t), to, grantable, grantor));
     }
 }
 
@@ -716,7 +790,7 @@ bool generatedConstraintName(const QString &name)
 
 void Writer::tableItems(const Object &t, std::vector<SchemaItem> &out) const
 {
-    const QString table = writtenName(t.owner, t.name);
+    const QString table = tableName(t);
     const auto child = [&](SchemaItem::Kind kind, const QString &owner, const QString &itemName) {
         SchemaItem item;
         item.kind = kind;
@@ -730,12 +804,12 @@ void Writer::tableItems(const Object &t, std::vector<SchemaItem> &out) const
     tableItem.kind = SchemaItem::Table;
     tableItem.owner = t.owner;
     tableItem.name = t.name;
-    tableItem.create = tableText(t, [](const Constraint &k) { return k.type != QLatin1String("R"); });
-    tableItem.drop = QStringLiteral("drop table ") + writtenName(t.owner, t.name);
+    appendTableText(tableItem.create, t, [](const Constraint &k) { return k.type != QLatin1String("R"); });
+    tableItem.drop = QStringLiteral("drop table ") + tableName(t);
     out.push_back(std::move(tableItem));
     for (const Column &col : t.columns) {
         SchemaItem item = child(SchemaItem::Column, QString(), col.name);
-        item.properties = {{QStringLiteral("type"), DdlColumnTypeText(col.coltype, col.collength, col.extendedId).toLower()},
+        item.properties = {{QStringLiteral("type"), typeText(col)},
                            {QStringLiteral("default"), col.hasDefault ? defaultText(col) : QString()},
                            {QStringLiteral("not null"), yesNo(col.coltype & 256)}};
         item.create = alterTable(t) + QStringLiteral(" add (") + columnText(col) + QLatin1Char(')');
@@ -1018,7 +1092,7 @@ QList<int> tablesToRead(TdmDbObjects &module, const SchemaOptions &options)
     if (!options.table.isEmpty()) {
         readRows(
             module, QStringLiteral("select tabid, owner from systables where tabtype = 'T' and tabname = :name order by tabid"),
-            [&](DbQuery &q) {
+            [&](const DbRowReader &q) {
                 if (options.owner.isEmpty() || str(q, "owner") == options.owner)
                     tabids << num(q, "tabid");
             },
@@ -1032,7 +1106,7 @@ QList<int> tablesToRead(TdmDbObjects &module, const SchemaOptions &options)
                 QStringLiteral("Several tables are named %1; give the owner.").arg(options.table).toStdString());
         readRows(module, QStringLiteral("select r.ptabid from sysreferences r, sysconstraints k "
                                         "where k.constrid = r.constrid and k.tabid = %1").arg(tabids.first()),
-                 [&](DbQuery &q) { tabids << num(q, "ptabid"); });
+                 [&](const DbRowReader &q) { tabids << num(q, "ptabid"); });
     }
     return tabids;
 }

@@ -197,5 +197,15 @@ TEST(SchemaOptions, SelectWhatIsWritten)
     EXPECT_THROW(WriteSchema(fx.module(), {QStringLiteral("v_parent"), {}, true}), std::runtime_error);
 }
 
+// The comment before a table gives its figures after its name as it is, a
+// "%1" in the name being no place for a figure.
+TEST(SchemaTableComment, FiguresFollowTheNameAsItIs)
+{
+    CatalogFixture fx(CatalogFixture::Text{QStringLiteral("create table \"p%1 %2\" (a integer, b char(10))"), true});
+    const QRegularExpression comment(QStringLiteral("^\\{ TABLE .*$"), QRegularExpression::MultilineOption);
+    EXPECT_EQ(comment.match(WriteSchema(fx.module())).captured(),
+              QStringLiteral("{ TABLE \"tester\".\"p%1 %2\" row size = 14 number of columns = 2 index size = 0 }"));
+}
+
 } // namespace
 } // namespace quodlin

@@ -42,6 +42,7 @@ const NameWriter kNameWriters[] = {
     {"src/catalog/schemawriter.cpp", "grantee", true},
     {"src/catalog/schemawriter.cpp", "writtenName", true},
     {"src/catalog/schemawriter.cpp", "alterTable", true},
+    {"src/catalog/schemawriter.cpp", "tableName", true},
     {"src/catalog/schemawriter.cpp", "routineName", true},
     {"src/catalog/schemawriter.cpp", "constraintName", true},
     // Writes "tabid >= 100" or a list of tabid numbers, never a name.
