@@ -219,6 +219,15 @@ Catalog loadCatalog(TdmDbObjects &m, const QList<int> &tabids)
         const QString column = QString::fromLatin1(alias) + QStringLiteral("tabid");
         return whole ? column + QStringLiteral(" >= 100") : column + QStringLiteral(" in (") + idTexts.join(QLatin1Char(',')) + QLatin1Char(')');
     };
+    // For a statement without a tabid of its own, the rows of the tables read
+    // through `table`'s `column`: one table's DDL reads its own check texts,
+    // keys and trigger bodies, not the whole database's. `joiner`: " where " or " and ".
+    const auto ofTables = [&](const char *joiner, const char *column, const char *table) {
+        if (whole)
+            return QString();
+        return QLatin1String(joiner) + QLatin1String(column) + QStringLiteral(" in (select ") + QLatin1String(column) +
+               QStringLiteral(" from ") + QLatin1String(table) + QStringLiteral(" where ") + scope("") + QLatin1Char(')');
+    };
     readRows(m, QStringLiteral("select tabid, tabname, owner, tabtype, rowsize, ncols from systables "
                                "where ") + scope("") + QStringLiteral(" order by tabid"),
              [&](const DbRowReader &q) {
@@ -291,12 +300,14 @@ Catalog loadCatalog(TdmDbObjects &m, const QList<int> &tabids)
         const auto it = constraintIndex.constFind(id);
         return it == constraintIndex.cend() ? nullptr : &constraints[*it];
     };
-    readRows(m, QStringLiteral("select constrid, seqno, checktext from syschecks where type = 'T' order by constrid, seqno"),
+    readRows(m, QStringLiteral("select constrid, seqno, checktext from syschecks where type = 'T'") +
+                    ofTables(" and ", "constrid", "sysconstraints") + QStringLiteral(" order by constrid, seqno"),
              [&](const DbRowReader &q) {
                  if (Constraint *k = constraint(num(q, "constrid")))
                      AppendChunk(k->checkText, q.text("checktext"), kCheckChunkWidth);
              });
-    readRows(m, QStringLiteral("select constrid, primary, ptabid, delrule from sysreferences"), [&](const DbRowReader &q) {
+    readRows(m, QStringLiteral("select constrid, primary, ptabid, delrule from sysreferences") +
+                    ofTables(" where ", "constrid", "sysconstraints"), [&](const DbRowReader &q) {
         Constraint *k = constraint(num(q, "constrid"));
         if (!k)
             return;
@@ -319,8 +330,8 @@ Catalog loadCatalog(TdmDbObjects &m, const QList<int> &tabids)
                  [&](const DbRowReader &q) {
                      c.triggers.push_back({num(q, "trigid"), num(q, "tabid"), str(q, "trigname"), str(q, "owner"), {}});
                  });
-        readRows(m, QStringLiteral("select trigid, datakey, seqno, data from systrigbody where datakey in ('D', 'A') "
-                                   "order by trigid, datakey desc, seqno"),
+        readRows(m, QStringLiteral("select trigid, datakey, seqno, data from systrigbody where datakey in ('D', 'A')") +
+                        ofTables(" and ", "trigid", "systriggers") + QStringLiteral(" order by trigid, datakey desc, seqno"),
                  [&](const DbRowReader &q) {
                      bodies[num(q, "trigid")] << TriggerBodyRow{str(q, "datakey"),
                                                                 q.text("data")};

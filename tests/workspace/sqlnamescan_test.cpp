@@ -47,6 +47,8 @@ const NameWriter kNameWriters[] = {
     {"src/catalog/schemawriter.cpp", "constraintName", true},
     // Writes "tabid >= 100" or a list of tabid numbers, never a name.
     {"src/catalog/schemawriter.cpp", "scope", false},
+    // A subquery on a catalog table the caller names by a literal, over scope's tabids.
+    {"src/catalog/schemawriter.cpp", "ofTables", false},
     {"src/catalog/relationdiagram.cpp", "scope", false},
 };
 
