@@ -7,18 +7,14 @@
 
 namespace quodlin {
 
-namespace {
-
-// The current row's cell of `field`, where the query reads cells; null otherwise.
-const DbCell *cellOf(const DbQuery &query, const DbField &field, const DbCellRow **row)
+DbRowReader::Current DbRowReader::current(const char *name) const
 {
-    *row = field.isCalculated() ? nullptr : query.currentCells();
-    if (!*row || field.index() >= int((*row)->cells.size()))
-        return nullptr;
-    return &(*row)->cells[size_t(field.index())];
+    Current c{&find(name), nullptr, nullptr};
+    c.row = c.field->isCalculated() ? nullptr : m_query.currentCells();
+    if (c.row && c.field->index() < int(c.row->cells.size()))
+        c.cell = &c.row->cells[size_t(c.field->index())];
+    return c;
 }
-
-} // namespace
 
 const DbField &DbRowReader::find(const char *name) const
 {
@@ -40,42 +36,38 @@ const DbField &DbRowReader::find(const char *name) const
 
 QString DbRowReader::text(const char *name) const
 {
-    const DbField &field = find(name);
-    const DbCellRow *row = nullptr;
-    const DbCell *cell = cellOf(m_query, field, &row);
-    if (!cell)
-        return field.value().toString();
-    switch (cell->kind) {
+    const Current c = current(name);
+    if (!c.cell)
+        return c.field->value().toString();
+    switch (c.cell->kind) {
     case DbCell::Kind::Null: return {};
-    case DbCell::Kind::Text: return QString::fromUtf8(row->view(*cell));
-    case DbCell::Kind::Integer: return QString::number(cell->integer);
-    default: return row->variant(field.index()).toString();
+    case DbCell::Kind::Text: return QString::fromUtf8(c.row->view(*c.cell));
+    case DbCell::Kind::Integer: return QString::number(c.cell->integer);
+    default: return c.row->variant(c.field->index()).toString();
     }
 }
 
 int DbRowReader::integer(const char *name) const
 {
-    const DbField &field = find(name);
-    const DbCellRow *row = nullptr;
-    const DbCell *cell = cellOf(m_query, field, &row);
-    if (!cell)
-        return field.value().toInt();
-    switch (cell->kind) {
+    const Current c = current(name);
+    if (!c.cell)
+        return c.field->value().toInt();
+    const qint64 v = c.cell->integer;
+    switch (c.cell->kind) {
     case DbCell::Kind::Null: return 0;
     case DbCell::Kind::Integer:
-        if (cell->integer >= std::numeric_limits<int>::min() && cell->integer <= std::numeric_limits<int>::max())
-            return int(cell->integer);
-        return QVariant(qlonglong(cell->integer)).toInt();
-    default: return row->variant(field.index()).toInt();
+        if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
+            return int(v);
+        break;
+    default: break;
     }
+    return c.row->variant(c.field->index()).toInt();
 }
 
 QVariant DbRowReader::value(const char *name) const
 {
-    const DbField &field = find(name);
-    const DbCellRow *row = nullptr;
-    const DbCell *cell = cellOf(m_query, field, &row);
-    return cell ? row->variant(field.index()) : field.value();
+    const Current c = current(name);
+    return c.cell ? c.row->variant(c.field->index()) : c.field->value();
 }
 
 } // namespace quodlin

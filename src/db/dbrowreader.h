@@ -15,6 +15,8 @@ namespace quodlin {
 
 class DbField;
 class DbQuery;
+struct DbCell;
+struct DbCellRow;
 
 class DbRowReader {
 public:
@@ -31,6 +33,13 @@ private:
         QByteArray name;
         const DbField *field;
     };
+    // The field of `name` and, where the query reads cells, the current row and its cell.
+    struct Current {
+        const DbField *field;
+        const DbCellRow *row;
+        const DbCell *cell;
+    };
+    Current current(const char *name) const;
     const DbField &find(const char *name) const;
 
     const DbQuery &m_query;
