@@ -186,6 +186,15 @@ std::optional<TableInfo> Catalog::loadTable(const std::string &name, const std::
     }
     t.sqliteName = "main." + sql::quote(t.name);
     loadColumns(*this, m_db, t);
+    if (t.tabtype == 'T' && t.tabid >= 100) {
+        // The layout SQLite really has, not what the constraints would give:
+        // older files keep the key in a separate index.
+        sql::Stmt k(m_db, statement("SELECT name FROM pragma_table_info(?1, 'main') WHERE pk = 1"));
+        k.bind(1, t.name);
+        if (k.step())
+            if (const ColumnInfo *c = t.column(k.text(0)))
+                t.rowKey = c->colno;
+    }
     return t;
 }
 

@@ -62,6 +62,10 @@ struct TableInfo {
     std::string sqliteName;  // "main"."name" or "temp"."name"
     std::vector<ColumnInfo> columns;
     int btabid = 0;          // synonyms: the local base object (0 remote)
+    // colno of the column SQLite keeps as the table's row id (its INTEGER
+    // PRIMARY KEY: a single-column integer primary key); 0 in files made
+    // before keys were laid out so, and for tables without such a key.
+    int rowKey = 0;
 
     const ColumnInfo *column(const std::string &lowerName) const;
     int serialColumn() const;  // colno of the SERIAL/SERIAL8/BIGSERIAL column or 0

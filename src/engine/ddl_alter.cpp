@@ -17,21 +17,42 @@
 
 namespace quodlin::engine::ddl {
 
-void rebuildTable(SessionImpl &s, const TableInfo &before, const TableInfo &after)
+void rebuildTable(SessionImpl &s, const TableInfo &before, const TableInfo &afterAsIs)
 {
+    TableInfo after = afterAsIs;
+    after.rowKey = rowKeyOf(s, after);
     const std::string schema = after.temp ? "temp." : "main.";
     const std::string scratch = "quodlin_rebuild";
     sql::exec(s.db(), "DROP TABLE IF EXISTS " + schema + sql::quote(scratch));
     auto checks = checkSql(s, after);
-    sql::exec(s.db(), tableSql(schema + sql::quote(scratch), after.columns, checks, s.environment()));
-    std::string into = "rowid", from = "rowid";
+    sql::exec(s.db(), tableSql(schema + sql::quote(scratch), after.columns, checks, s.environment(), after.rowKey));
+    // A row key is the rowid itself: its column carries the rows' ids over.
+    // SQLite would number a NULL key silently, so one is refused here.
+    std::string into = after.rowKey ? "" : "rowid", from = into;
+    if (after.rowKey) {
+        const ColumnInfo *key = nullptr;
+        for (const ColumnInfo &c : after.columns)
+            if (c.colno == after.rowKey)
+                key = &c;
+        const ColumnInfo *old = key ? before.column(key->name) : nullptr;
+        bool nullKey = !old;
+        if (old) {
+            sql::Stmt q(s.db(), "SELECT 1 FROM " + before.sqliteName + " WHERE " + sql::quote(old->name) + " IS NULL LIMIT 1");
+            nullKey = q.step();
+        }
+        if (nullKey && key) {
+            sql::Stmt q(s.db(), "SELECT 1 FROM " + before.sqliteName + " LIMIT 1");
+            if (q.step())
+                raise(-391, after.name + "." + key->name);
+        }
+    }
     TranslationContext ctx = s.translationContext();
     Translator convert(ctx);
     for (const ColumnInfo &c : after.columns) {
         const ColumnInfo *old = before.column(c.name);
         if (!old)
             continue;
-        into += ", " + sql::quote(c.name);
+        into += (into.empty() ? "" : ", ") + sql::quote(c.name);
         // A column whose type changed keeps its values converted as an
         // UPDATE would store them; one that does not convert fails the ALTER.
         Typed v;
@@ -51,7 +72,7 @@ void rebuildTable(SessionImpl &s, const TableInfo &before, const TableInfo &afte
                 v.column = nullptr;
             }
         }
-        from += ", " + (old->type() == c.type() ? v.sql : convert.storeValue(v, c, -1));
+        from += (from.empty() ? "" : ", ") + (old->type() == c.type() ? v.sql : convert.storeValue(v, c, -1));
     }
     char *err = nullptr;
     std::string copy = "INSERT INTO " + schema + sql::quote(scratch) + " (" + into + ") SELECT " + from + " FROM "
@@ -70,6 +91,8 @@ void rebuildTable(SessionImpl &s, const TableInfo &before, const TableInfo &afte
             auto c = s.catalog().findConstraint(what);
             raise(-530, c ? c->owner + "." + what : what);
         }
+        if (ext == SQLITE_CONSTRAINT_PRIMARYKEY)
+            raise(-371);
         sql::fail(s.db(), "rebuild");
     }
     sql::exec(s.db(), "DROP TABLE " + before.sqliteName);
@@ -311,7 +334,9 @@ void alterTable(SessionImpl &s, const ast::AlterTableStatement &st, const std::s
                 if (!c || c->tabid != tabid)
                     raise(-623, r.name, r.offset);
                 dropConstraint(s, *c, touched);
-                if (c->type == 'C' || c->type == 'N')
+                // Without its primary key the row key no longer holds the
+                // table's rows unique: back to a separate index, if any.
+                if (c->type == 'C' || c->type == 'N' || (c->type == 'P' && t.rowKey))
                     rebuild = true;
             }
             break;

@@ -40,9 +40,14 @@ std::string joinChunks(const std::vector<std::string> &rows, std::size_t width);
 // not a constant (USER, TODAY, CURRENT ... are filled by the INSERT translation).
 std::string defaultLiteral(const ColumnInfo &c, const Environment &env);
 
-// CREATE TABLE text for SQLite from catalog facts.
+// CREATE TABLE text for SQLite from catalog facts; column `rowKey` (a colno,
+// 0 for none) becomes the table's INTEGER PRIMARY KEY.
 std::string tableSql(const std::string &qualifiedName, const std::vector<ColumnInfo> &columns,
-                     const std::vector<std::pair<std::string, std::string>> &checks, const Environment &env);
+                     const std::vector<std::pair<std::string, std::string>> &checks, const Environment &env,
+                     int rowKey = 0);
+// The column a table's constraints make its row key: the column of a
+// single-column primary key of an integer type, else 0.
+int rowKeyOf(SessionImpl &s, const TableInfo &t);
 
 // Check constraints of a table as (name, SQLite condition), from syschecks.
 std::vector<std::pair<std::string, std::string>> checkSql(SessionImpl &s, const TableInfo &t);
@@ -66,7 +71,8 @@ void refreshTableCounts(SessionImpl &s, int tabid);
 int addConstraint(SessionImpl &s, TableInfo &t, const ast::Constraint &c, const std::vector<int> &colnos,
                   const std::string &text);
 
-// Rewrites the SQLite table of `t` from the catalog keeping rowids.
+// Rewrites the SQLite table of `t` from the catalog keeping rowids, in the
+// layout its constraints give now (the row key may come or go).
 void rebuildTable(SessionImpl &s, const TableInfo &before, const TableInfo &after);
 
 std::string lower(std::string s);

@@ -26,7 +26,8 @@ void tableStatistics(SessionImpl &s, const TableInfo &t)
     sql::Stmt idx(s.db(), "UPDATE sysindexes SET nunique = ?1, levels = 1, leaves = ?2"
                           " WHERE tabid = ?3 AND idxname = ?4");
     for (const IndexInfo &ix : indexes) {
-        long long nunique = 0;
+        // A row key has no index of its own to analyse; every row is a key.
+        long long nunique = ix.parts == std::vector<int>{t.rowKey} ? rows : 0;
         sql::Stmt stat(s.db(), "SELECT stat FROM main.sqlite_stat1 WHERE tbl = ?1 AND idx = ?2");
         stat.bind(1, t.name).bind(2, sqliteIndexName(ix.name));
         if (stat.step()) {

@@ -88,12 +88,18 @@ std::string defaultLiteral(const ColumnInfo &c, const Environment &env)
 }
 
 std::string tableSql(const std::string &qualifiedName, const std::vector<ColumnInfo> &columns,
-                     const std::vector<std::pair<std::string, std::string>> &checks, const Environment &env)
+                     const std::vector<std::pair<std::string, std::string>> &checks, const Environment &env,
+                     int rowKey)
 {
     std::string out = "CREATE TABLE " + qualifiedName + " (";
     for (size_t i = 0; i < columns.size(); ++i) {
         const ColumnInfo &c = columns[i];
         out += (i ? ", " : "") + sql::quote(c.name) + " " + sqliteStorage(c.coltype, c.extendedId);
+        // The key is then the b-tree's own key: no second index to keep and
+        // descend. SQLite would fill in a NULL here instead of refusing it,
+        // so the INSERT translation refuses NULL keys itself.
+        if (c.colno == rowKey)
+            out += " PRIMARY KEY";
         if (c.notNull)
             out += " NOT NULL";
         std::string d = defaultLiteral(c, env);
@@ -103,6 +109,20 @@ std::string tableSql(const std::string &qualifiedName, const std::vector<ColumnI
     for (const auto &[name, cond] : checks)
         out += ", CONSTRAINT " + sql::quote(name) + " CHECK (" + cond + ")";
     return out + ")";
+}
+
+int rowKeyOf(SessionImpl &s, const TableInfo &t)
+{
+    if (t.temp)
+        return t.rowKey;
+    for (const ConstraintInfo &c : s.catalog().constraints(t.tabid)) {
+        if (c.type != 'P' || c.columns.size() != 1)
+            continue;
+        for (const ColumnInfo &col : t.columns)
+            if (col.colno == c.columns.front() && isRowKeyType(col.coltype))
+                return col.colno;
+    }
+    return 0;
 }
 
 std::vector<std::pair<std::string, std::string>> checkSql(SessionImpl &s, const TableInfo &t)
@@ -137,6 +157,9 @@ std::string sqliteIndexName(const std::string &idxname)
 
 void createSqliteIndex(SessionImpl &s, const TableInfo &t, const IndexInfo &ix, int offset)
 {
+    // The row key is unique and never NULL by itself.
+    if (t.rowKey && ix.idxtype == 'U' && ix.parts.size() == 1 && ix.parts.front() == t.rowKey)
+        return;
     std::string cols;
     for (int part : ix.parts) {
         const ColumnInfo *c = nullptr;
@@ -352,6 +375,22 @@ void createTable(SessionImpl &s, const ast::CreateTableStatement &st, const std:
                     c.notNull = true;
     }
 
+    // A single-column integer primary key becomes the row key.
+    auto keyColumn = [&](const ast::Constraint &k, const ast::ColumnDef *def) -> const ColumnInfo * {
+        if (k.kind != ast::Constraint::Kind::PrimaryKey)
+            return nullptr;
+        if (def)
+            return k.columns.empty() ? t.column(def->name) : nullptr;
+        return k.columns.size() == 1 ? t.column(k.columns.front().name) : nullptr;
+    };
+    for (const ast::ColumnDef &def : st.columns)
+        for (const ast::Constraint &k : def.constraints)
+            if (const ColumnInfo *c = keyColumn(k, &def); c && isRowKeyType(c->coltype))
+                t.rowKey = c->colno;
+    for (const ast::Constraint &k : st.constraints)
+        if (const ColumnInfo *c = keyColumn(k, nullptr); c && isRowKeyType(c->coltype))
+            t.rowKey = c->colno;
+
     int rowsize = 0;
     for (const ColumnInfo &c : t.columns)
         rowsize += storageSize(c.coltype, c.collength, c.extendedId);
@@ -396,7 +435,7 @@ void createTable(SessionImpl &s, const ast::CreateTableStatement &st, const std:
         for (const ast::Constraint &k : st.constraints)
             addCheck(k);
     }
-    sql::exec(s.db(), tableSql(t.sqliteName, t.columns, checks, s.environment()));
+    sql::exec(s.db(), tableSql(t.sqliteName, t.columns, checks, s.environment(), t.rowKey));
     if (t.temp)
         cat.addTemp(t);
 

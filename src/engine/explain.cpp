@@ -455,10 +455,36 @@ public:
                 m_m.tables[a.table].placed = a.pos;
             else
                 a.table = again(a.name);  // a table read twice, as a FULL JOIN's right side is
+            keyAccess(a);
             m_accesses.push_back(&a);
         }
         for (Block &c : b.children)
             place(c);
+    }
+
+    // A table's row key read by its rowid is the primary key's index to the
+    // user, as it was when the key had an index of its own.
+    void keyAccess(Access &a) const
+    {
+        if (a.kind != Access::Kind::Rowid || a.table < 0 || a.uses.size() != 1 || !m_m.tables[a.table].info)
+            return;
+        const TableInfo &t = *m_m.tables[a.table].info;
+        const ColumnInfo *key = nullptr;
+        for (const ColumnInfo &c : t.columns)
+            if (c.colno == t.rowKey)
+                key = &c;
+        if (!key)
+            return;
+        for (const IndexInfo &ix : m_s.catalog().indexes(t.tabid))
+            if (ix.idxtype == 'U' && ix.parts == std::vector<int>{t.rowKey}) {
+                a.kind = Access::Kind::Index;
+                IndexUse &u = a.uses.front();
+                u.sqliteName = "ix$" + ix.name;
+                for (std::string &c : u.columns)
+                    if (c == "rowid")
+                        c = key->name;
+                return;
+            }
     }
 
     // A view's base table appears in the plan under its own name; the

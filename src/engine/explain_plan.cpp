@@ -55,6 +55,7 @@ Access parseAccess(std::string d)
     use.equalities = equalities;
     if (startsWith(rest, "INTEGER PRIMARY KEY")) {
         a.kind = Access::Kind::Rowid;
+        a.uses.push_back(std::move(use));  // "rowid": a row key's column to the reader
         return a;
     }
     if (startsWith(rest, "AUTOMATIC")) {

@@ -632,6 +632,15 @@ void SessionImpl::raiseSqliteError(int rc, const ast::Statement &stmt, int targe
     const bool update = stmt.kind == ast::StmtKind::Update;
     if (ext == SQLITE_CONSTRAINT_NOTNULL)
         raise(update ? -391 : -391, afterColon(msg), offset);
+    // A NULL set into a row key: SQLite takes nothing but integers there, and
+    // the engine's conversions let nothing else through.
+    if ((rc & 0xFF) == SQLITE_MISMATCH) {
+        if (std::optional<TableInfo> t = targetTabid ? m_catalog.tableById(targetTabid) : std::nullopt; t && t->rowKey)
+            for (const ColumnInfo &c : t->columns)
+                if (c.colno == t->rowKey)
+                    raise(-391, t->name + "." + c.name, offset);
+        raise(-391, {}, offset);
+    }
     if (ext == SQLITE_CONSTRAINT_CHECK) {
         std::string name = afterColon(msg);
         auto c = m_catalog.findConstraint(name);

@@ -319,6 +319,10 @@ void mergeOnce(sqlite3_context *c, int n, sqlite3_value **v)
     sqlite3_result_int(c, 1);
     if (isNull(v[1]) || sqlite3_value_int(v[1]) == 0) return;
     FunctionContext &f = *static_cast<FunctionContext *>(sqlite3_user_data(c));
+    if (f.mergeInserted.count(sqlite3_value_int64(v[0]))) {
+        sqlite3_result_int(c, 0);
+        return;
+    }
     if (!f.mergeMatched.insert(sqlite3_value_int64(v[0])).second) fail(c, -9626, f.mergeTarget, 0, offsetArg(n, v, 3));
 }
 
@@ -513,8 +517,16 @@ void registerDialectFunctions(sqlite3 *db, FunctionContext *ctx)
     addAt(db, ctx, "ifx_raise", 1, [](sqlite3_context *c, int n, sqlite3_value **v) {
         fail(c, sqlite3_value_int(v[0]), {}, 0, offsetArg(n, v, 1));
     });
-    // ifx_merge_once(target rowid, condition, source column): 1; fails when
-    // the condition holds for a target row already matched.
+    // ifx_not_null(value, 'table.column'): the value; -391 when NULL.
+    add(db, ctx, "ifx_not_null", 2, [](sqlite3_context *c, int, sqlite3_value **v) {
+        if (isNull(v[0]))
+            fail(c, -391, text(v[1]));
+        else
+            sqlite3_result_value(c, v[0]);
+    });
+    // ifx_merge_once(target rowid, condition, source column): 1, or 0 for a
+    // row the MERGE inserted; fails when the condition holds for a target
+    // row already matched.
     add(db, ctx, "ifx_merge_once", 3, mergeOnce, false);
     add(db, ctx, "ifx_merge_once", 4, mergeOnce, false);
     addAt(db, ctx, "ifx_store", 4, [](sqlite3_context *c, int n, sqlite3_value **v) {

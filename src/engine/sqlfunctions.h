@@ -35,9 +35,10 @@ struct FunctionContext {
     bool clockValid = false;
     std::int64_t statementDay = 0;
     std::string statementNow;       // YEAR TO FRACTION(5) canonical text
-    // The running MERGE: target rows matched so far (ifx_merge_once) and the
-    // target's name for the error.
+    // The running MERGE: target rows matched so far (ifx_merge_once), the
+    // rows it inserted (never matched) and the target's name for the error.
     std::unordered_set<std::int64_t> mergeMatched;
+    std::unordered_set<std::int64_t> mergeInserted;
     std::string mergeTarget;
     // Routines and trigger actions running (spl_exec.cpp, trigger_fire.cpp):
     // the files of FILETOBLOB and LOTOFILE are not theirs to choose.

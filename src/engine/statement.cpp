@@ -698,7 +698,10 @@ private:
             pp.converted = false;
             if (pp.store < 0)
                 continue;
-            const Stored r = storeBound(m_values[pp.global], stores[pp.store].type, m_s.environment(), m_bound[pp.global]);
+            const Value &in = m_values[pp.global];
+            const Stored r = stores[pp.store].rowKey && in.kind == Value::Kind::Null
+                ? Stored::Failed
+                : storeBound(in, stores[pp.store].type, m_s.environment(), m_bound[pp.global]);
             if (r == Stored::Failed) {
                 converted = false;
                 break;
@@ -799,6 +802,7 @@ private:
             return;
         FunctionContext &fc = m_s.functions();
         fc.mergeMatched.clear();
+        fc.mergeInserted.clear();
         fc.mergeTarget = tr.targetTable;
         m_s.resetLastSerial();
         std::int64_t changed = 0;
@@ -807,17 +811,14 @@ private:
             sql::exec(db, "SAVEPOINT quodlin_merge");
             sqlite3_stmt *st = nullptr;
             try {
-                std::optional<std::int64_t> mark;
                 for (const std::string &step : tr.steps) {
                     prepareText(step, &st, stmt);
                     for (size_t g = 0; g < m_params.size(); ++g)
                         if (m_params[g].statement == static_cast<int>(i))
                             bindValue(st, m_params[g].local, m_values[g], SQLITE_STATIC);
-                    if (mark)
-                        sqlite3_bind_int64(st, sqlite3_bind_parameter_index(st, ":quodlin_mark"), *mark);
                     int rc;
                     while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-                        mark = sqlite3_column_int64(st, 0);
+                        fc.mergeInserted.insert(sqlite3_column_int64(st, 0));
                     if (rc != SQLITE_DONE)
                         m_s.raiseSqliteError(rc, stmt, tr.targetTabid);
                     if (!sqlite3_stmt_readonly(st))

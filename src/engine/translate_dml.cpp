@@ -88,23 +88,34 @@ Translator::InsertColumns Translator::insertColumns(const TableInfo &named, cons
     for (const ColumnInfo &c : info.columns) {
         if (std::find(targets.begin(), targets.end(), &c) != targets.end()) continue;
         const bool computed = c.defaultType == 'U' || c.defaultType == 'T' || c.defaultType == 'C' || c.defaultType == 'S';
-        if (isSerial(c.coltype) || computed) omitted.push_back(&c);
+        // SQLite numbers a row key left out, default or not: its default or
+        // a NULL to refuse is given instead.
+        if (isSerial(c.coltype) || computed || c.colno == info.rowKey) omitted.push_back(&c);
     }
     for (const ColumnInfo *c : targets) {
         if (!out.columnList.empty()) out.columnList += ",";
         out.columnList += quoteIdent(c->name);
     }
+    out.omitted = omitted;
     for (const ColumnInfo *c : omitted) {
         if (!out.columnList.empty()) out.columnList += ",";
         out.columnList += quoteIdent(c->name);
-        out.extra.push_back(isSerial(c->coltype) ? serialValue(info, *c, "0") : defaultValue(*c));
+        out.extra.push_back(isSerial(c->coltype) ? serialValue(info, *c, "0")
+                            : keyChecked(info, *c, defaultValue(*c)));
     }
     return out;
 }
 
 std::string Translator::serialValue(const TableInfo &table, const ColumnInfo &c, const std::string &value) const
 {
-    return "quodlin_serial(" + std::to_string(table.tabid) + "," + std::to_string(c.colno) + "," + value + ")";
+    return keyChecked(table, c, "quodlin_serial(" + std::to_string(table.tabid) + "," + std::to_string(c.colno) + "," + value + ")");
+}
+
+std::string Translator::keyChecked(const TableInfo &table, const ColumnInfo &c, std::string value) const
+{
+    if (c.colno != table.rowKey || (!value.empty() && value.find_first_not_of("0123456789") == std::string::npos))
+        return value;
+    return "ifx_not_null(" + value + "," + sql::literal(table.name + "." + c.name) + ")";
 }
 
 Translation Translator::insert(const InsertStatement &s)
@@ -139,25 +150,38 @@ Translation Translator::insert(const InsertStatement &s)
     Scope scope;
     if (!s.select) {
         if (s.values.size() != targets.size()) raise(-236, {}, s.values.empty() ? s.start : s.values.front()->offset);
+        const std::size_t head = sql.size();
         sql += "VALUES (";
         std::string plain = sql;
         // A parameter is bound already converted when it is the whole value
         // and appears nowhere else in the statement.
         bool otherParams = false;
+        // SQLite computes a row key given in VALUES twice when the table has
+        // BEFORE triggers: a SERIAL counter or a sequence would step twice.
+        // A SELECT hands it over computed once.
+        auto once = [](const std::string &v) { return v.find('(') == std::string::npos; };
+        bool keyOnce = true, plainKeyOnce = true;
+        for (std::size_t i = 0; i < ic.extra.size(); ++i)
+            if (ic.omitted[i]->colno == info.rowKey) keyOnce = plainKeyOnce = false;
         for (std::size_t i = 0; i < targets.size(); ++i) {
             const ColumnInfo &c = *targets[i];
             Typed v = expr(*s.values[i], scope);
             if (v.aggregate) raise(-201, {}, s.values[i]->offset);
             std::string value = isSerial(c.coltype) ? serialValue(info, c, v.sql) : storeValue(v, c, s.values[i]->offset);
-            if (i) sql += ",", plain += ",";
-            sql += value;
             const int code = c.coltype & kTypeMask;
             const bool fast = s.values[i]->kind == ExprKind::Param && !isSerial(c.coltype)
                 && value.rfind("ifx_store(", 0) == 0
                 && (isCharacter(code, c.extendedId) || isNumeric(code) || isBoolean(code, c.extendedId)
                     || code == TDate || code == TDateTime || code == TInterval);
+            if (!isSerial(c.coltype)) value = keyChecked(info, c, std::move(value));
+            if (c.colno == info.rowKey) {
+                keyOnce = once(value);
+                plainKeyOnce = fast || keyOnce;
+            }
+            if (i) sql += ",", plain += ",";
+            sql += value;
             if (fast) {
-                out.storeTypes.push_back({s.values[i]->paramIndex, c.type()});
+                out.storeTypes.push_back({s.values[i]->paramIndex, c.type(), c.colno == info.rowKey});
                 plain += v.sql;
             } else {
                 otherParams = otherParams || value.find('?') != std::string::npos;
@@ -167,6 +191,11 @@ Translation Translator::insert(const InsertStatement &s)
         for (const std::string &e : extra) sql += "," + e, plain += "," + e;
         sql += ")";
         plain += ")";
+        auto asSelect = [head](std::string &text) {
+            text = text.substr(0, head) + "SELECT " + text.substr(head + 8, text.size() - head - 9);
+        };
+        if (!keyOnce) asSelect(sql);
+        if (!plainKeyOnce) asSelect(plain);
         for (std::size_t a = 0; a < out.storeTypes.size() && !otherParams; ++a)
             for (std::size_t b = 0; b < a; ++b)
                 otherParams = otherParams || out.storeTypes[a].param == out.storeTypes[b].param;
@@ -189,7 +218,8 @@ Translation Translator::insert(const InsertStatement &s)
             // A conversion error points at the select item that gave the value.
             const SelectCore &core = s.select->cores.front();
             const int itemOffset = s.select->cores.size() == 1 && core.items.size() == targets.size() ? core.items[i].expr->offset : s.start;
-            sql += isSerial(c.coltype) ? serialValue(info, c, v.sql) : (v.type == c.type() ? v.sql : storeValue(v, c, itemOffset));
+            sql += isSerial(c.coltype) ? serialValue(info, c, v.sql)
+                                       : keyChecked(info, c, v.type == c.type() ? v.sql : storeValue(v, c, itemOffset));
         }
         for (const std::string &e : extra) sql += "," + e;
         sql += " FROM (" + r.sql + ") AS \"quodlin_sub\"";

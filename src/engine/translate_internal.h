@@ -176,11 +176,15 @@ public:
         std::vector<const ColumnInfo *> targets;
         std::string columnList;   // targets, then the omitted columns
         std::vector<std::string> extra;
+        std::vector<const ColumnInfo *> omitted;  // the columns `extra` fills
     };
     InsertColumns insertColumns(const TableInfo &named, const ViewTarget *view,
                                 const std::vector<ast::ColumnRef> &columns, int offset);
     // `value` for a SERIAL column: the next counter value when it is 0.
     std::string serialValue(const TableInfo &table, const ColumnInfo &c, const std::string &value) const;
+    // `value` stored into column `c`, refused when NULL if `c` is the table's
+    // row key (SQLite would number the row instead).
+    std::string keyChecked(const TableInfo &table, const ColumnInfo &c, std::string value) const;
     // The SET list of UPDATE and of MERGE's UPDATE (without the SET).
     std::string setList(const std::vector<ast::Assignment> &assignments, bool setStar, const TableInfo &info,
                         const ViewTarget *view, Scope &scope, int start);

@@ -1,8 +1,9 @@
 // MERGE: the source joined to the target once per action, the actions run
 // as one statement. The INSERT of the unmatched source rows runs first,
 // against the target as it was; the UPDATE or DELETE of the matched rows
-// then leaves alone the rows just inserted (a rowid above the mark read
-// before), as Informix never changes a row the same MERGE inserted.
+// then leaves alone the rows just inserted (the INSERT returns their rowids,
+// which a row key makes the keys given, not numbers above the last), as
+// Informix never changes a row the same MERGE inserted.
 // ifx_merge_once fails the statement when a target row meets a second
 // source row, which SQLite's UPDATE ... FROM would settle by picking one.
 #include "engine/translate_internal.h"
@@ -54,7 +55,6 @@ Translation Translator::merge(const MergeStatement &s)
     const std::string on = "(" + whereCondition(*s.on, both) + ")";
 
     const bool mark = s.insert && s.matched != MergeStatement::Matched::None;
-    if (mark) out.steps.push_back("SELECT max(rowid) FROM " + info.sqliteName);
     if (s.insert) {
         const InsertColumns ic = insertColumns(info, nullptr, s.insertColumns, s.insertOffset);
         if (s.values.size() != ic.targets.size())
@@ -65,12 +65,13 @@ Translation Translator::merge(const MergeStatement &s)
             // Nothing of the target exists for a row not matched.
             Typed v = expr(*s.values[i], source);
             if (v.aggregate) raise(-201, {}, s.values[i]->offset);
-            values += (i ? "," : "") + (isSerial(c.coltype) ? serialValue(info, c, v.sql) : storeValue(v, c, s.values[i]->offset));
+            values += (i ? "," : "") + (isSerial(c.coltype) ? serialValue(info, c, v.sql)
+                                                            : keyChecked(info, c, storeValue(v, c, s.values[i]->offset)));
         }
         for (const std::string &e : ic.extra) values += "," + e;
         out.steps.push_back("INSERT INTO " + info.sqliteName + " (" + ic.columnList + ") SELECT " + values + " FROM "
                             + sourceSql + " WHERE NOT EXISTS (SELECT 1 FROM " + info.sqliteName + " AS " + targetRef
-                            + " WHERE " + on + ")");
+                            + " WHERE " + on + ")" + (mark ? " RETURNING rowid" : ""));
     }
     if (s.matched != MergeStatement::Matched::None) {
         // The condition again inside the check: SQLite tests a term holding a
@@ -78,8 +79,7 @@ Translation Translator::merge(const MergeStatement &s)
         // condition turns down later. The source column makes it a test of
         // each pair even when the condition reads the target alone.
         const std::string firstSource = src.sqlRef + "." + quoteIdent(src.columns().front().name);
-        const std::string matched = on + (mark ? " AND " + targetRef + ".rowid <= :quodlin_mark" : std::string())
-            + " AND ifx_merge_once(" + targetRef + ".rowid," + on + "," + firstSource + at(s.matchedOffset) + ")";
+        const std::string matched = on + " AND ifx_merge_once(" + targetRef + ".rowid," + on + "," + firstSource + at(s.matchedOffset) + ")";
         if (s.matched == MergeStatement::Matched::Update) {
             out.steps.push_back("UPDATE " + info.sqliteName + " AS " + targetRef + " SET "
                                 + setList(s.assignments, s.setStar, info, nullptr, both, s.matchedOffset)

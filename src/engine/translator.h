@@ -51,12 +51,12 @@ struct Translation {
     struct StoredParam {
         int param = 0;  // N of ?N
         TypeDesc type;
+        bool rowKey = false;  // a NULL goes through `sql`, which refuses it
     };
     std::vector<StoredParam> storeTypes;
     // MERGE: its SQLite statements, run in order as one statement (`sql`
-    // stays empty). A step that returns a row (the target's highest rowid
-    // before anything is inserted) hands its value to the later steps as
-    // :quodlin_mark.
+    // stays empty). The rowids a step returns (its INSERT's) are the rows
+    // the later steps leave alone.
     std::vector<std::string> steps;
 };
 

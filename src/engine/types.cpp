@@ -215,6 +215,16 @@ bool isSerial(int code)
     return code == TSerial || code == TSerial8 || code == TBigSerial;
 }
 
+bool isRowKeyType(int code)
+{
+    switch (code & kTypeMask) {
+    case TInteger: case TSerial: case TInt8: case TSerial8: case TBigInt: case TBigSerial:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool isNumeric(int code)
 {
     switch (code & kTypeMask) {

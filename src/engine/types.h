@@ -74,6 +74,8 @@ const char *sqliteStorage(int code, int extendedId = 0);
 
 bool isCharacter(int code, int extendedId = 0);   // CHAR, VARCHAR, NCHAR, NVARCHAR, LVARCHAR
 bool isSerial(int code);
+// Integer types a single-column primary key keeps as SQLite's row id.
+bool isRowKeyType(int code);
 bool isNumeric(int code);
 bool isBoolean(int code, int extendedId);
 // SET, MULTISET, LIST or ROW: kept as their text (complex_types.h).

@@ -22,13 +22,15 @@ protected:
         m_s->execute("create table customer (customer_num serial, lname char(15), state char(2));"
                      "create unique index c_num on customer (customer_num);"
                      "create table orders (order_num serial, customer_num integer, ship_date date);"
-                     "create index o_cust on orders (customer_num)");
+                     "create index o_cust on orders (customer_num);"
+                     "create table stock (stock_num integer primary key, descr char(10))");
         std::string rows;
         for (int i = 1; i <= 20; ++i)
             rows += "insert into customer (lname, state) values ('n" + std::to_string(i) + "', '"
                 + (i % 4 ? "NY" : "CA") + "');";
         for (int i = 1; i <= 40; ++i)
-            rows += "insert into orders (customer_num) values (" + std::to_string(i % 20 + 1) + ");";
+            rows += "insert into orders (customer_num) values (" + std::to_string(i % 20 + 1) + ");"
+                "insert into stock values (" + std::to_string(i) + ", 's');";
         m_s->execute(rows);
     }
 
@@ -208,6 +210,15 @@ INSTANTIATE_TEST_SUITE_P(Plans, ExplainShape,
         ShapeCase{"OrderedUnionAll", "select lname from customer union all select lname from customer order by 1",
                   {"Temporary Files Required For: Order By", "  1) ann.customer: SEQUENTIAL SCAN", "    Union Query:",
                    "      1) ann.customer: SEQUENTIAL SCAN"}},
+        // A primary key kept as the table's row key reads as its index did.
+        ShapeCase{"RowKeyLookup", "select * from stock where stock_num = 7",
+                  {"Estimated # of Rows Returned: 1", "  1) ann.stock: INDEX PATH", "^    (1) Index Name: ann. ",
+                   "        Index Keys: stock_num", "        Lower Index Filter: ann.stock.stock_num = 7"}},
+        ShapeCase{"RowKeyJoin", "select * from orders o, stock s where s.stock_num = o.order_num and o.customer_num = 3",
+                  {"  1) ann.o: INDEX PATH", "  2) ann.s: INDEX PATH", "        Index Keys: stock_num",
+                   "        Lower Index Filter: ann.s.stock_num = ann.o.order_num", "NESTED LOOP JOIN"}},
+        ShapeCase{"RowKeyRange", "select * from stock where stock_num > 30",
+                  {"  1) ann.stock: INDEX PATH", "        Lower Index Filter: ann.stock.stock_num > 30"}},
         ShapeCase{"OrKeptTogether", "select * from customer where state = 'CA' or lname = 'x'",
                   {"        Filters: ann.customer.state = 'CA' OR ann.customer.lname = 'x'"}}),
     [](const testing::TestParamInfo<ShapeCase> &i) { return std::string(i.param.name); });
