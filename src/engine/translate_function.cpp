@@ -342,8 +342,15 @@ Typed Translator::function(const Expr &e, Scope &scope)
     if (f == "mod") {
         argc(2, 2);
         out.type = numericResult(args[0].type, args[1].type);
+        const std::string &divisor = args[1].sql;
+        const bool constantDivisor = args[1].literal && !divisor.empty()
+            && divisor.find_first_not_of("0123456789") == std::string::npos && divisor.find_first_not_of('0') != std::string::npos;
         if (isDecimal(out.type))
             out.sql = collated("ifx_dec_mod(" + decimalSql(args[0], e.args[0]->offset) + "," + decimalSql(args[1], e.args[1]->offset) + at(e.offset) + ")");
+        else if (isInteger(args[0].type.code) && isInteger(args[1].type.code) && constantDivisor)
+            // SQLite's remainder of integers takes the dividend's sign as
+            // ifx_mod does; a nonzero constant divisor leaves nothing to check.
+            out.sql = "(" + args[0].sql + "%" + divisor + ")";
         else
             out.sql = call("ifx_mod", true);
         return out;
