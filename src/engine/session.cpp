@@ -447,6 +447,7 @@ bool SessionImpl::syncTransaction()
 void SessionImpl::afterRollback()
 {
     m_inTransaction = false;
+    m_serials.clear();
     m_savepointDepth = 0;
     forgetTemporaryTriggers();
     // Temp tables created inside the transaction are gone with it.
@@ -503,39 +504,60 @@ std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
         }
         return value;
     }
-    sql::Stmt q(m_db, m_catalog.statement("SELECT value FROM quodlin_serials WHERE tabid = ?1 AND colno = ?2"));
-    q.bind(1, tabid).bind(2, colno);
-    const bool stored = q.step();
-    std::int64_t counter = stored ? q.integer(0) : 0;
-    std::int64_t newCounter = counter;
-    if (value == 0) {
-        value = counter + 1;
-        newCounter = value;
+    const auto key = std::make_pair(tabid, colno);
+    auto held = m_serials.find(key);
+    SerialCounter counter;
+    if (held != m_serials.end()) {
+        counter = held->second;
+    } else {
+        sql::Stmt q(m_db, m_catalog.statement("SELECT value FROM quodlin_serials WHERE tabid = ?1 AND colno = ?2"));
+        q.bind(1, tabid).bind(2, colno);
+        counter.stored = q.step();
+        counter.value = counter.stored ? q.integer(0) : 0;
         // sqlerrd[1] reports SERIAL values; SERIAL8/BIGSERIAL go to DBINFO('serial8'/'bigserial').
-        auto t = m_catalog.tableById(tabid);
-        const ColumnInfo *c = nullptr;
-        if (t)
+        if (std::optional<TableInfo> t = m_catalog.tableById(tabid))
             for (const ColumnInfo &ci : t->columns)
                 if (ci.colno == colno)
-                    c = &ci;
-        if (c && c->coltype != TSerial) {
-            m_functions.lastSerial8 = value;
-        } else {
-            if (value > 2147483647)
-                raise(-1215);
-            m_lastSerial = value;
-        }
-    } else if (value > counter) {
-        newCounter = value;
+                    counter.serial4 = ci.coltype == TSerial;
     }
-    if (newCounter != counter) {
-        // Once a row a LOAD: the counter's row changed in place, not replaced.
-        sql::Stmt up(m_db, m_catalog.statement(stored ? "UPDATE quodlin_serials SET value = ?3 WHERE tabid = ?1 AND colno = ?2"
-                                                      : "INSERT INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)"));
-        up.bind(1, tabid).bind(2, colno).bind(3, newCounter);
+    const std::int64_t before = counter.value;
+    if (value == 0) {
+        value = counter.value + 1;
+        if (counter.serial4 && value > 2147483647)
+            raise(-1215);
+        counter.value = value;
+        (counter.serial4 ? m_lastSerial : m_functions.lastSerial8) = value;
+    } else if (value > counter.value) {
+        counter.value = value;
+    }
+    counter.changed = counter.changed || counter.value != before;
+    if (m_inTransaction && !m_readOnly) {
+        m_serials[key] = counter;
+        return value;
+    }
+    if (counter.changed) {
+        // Once a row a LOAD outside a transaction: the counter's row changed in place, not replaced.
+        sql::Stmt up(m_db, m_catalog.statement(counter.stored ? "UPDATE quodlin_serials SET value = ?3 WHERE tabid = ?1 AND colno = ?2"
+                                                              : "INSERT INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)"));
+        up.bind(1, tabid).bind(2, colno).bind(3, counter.value);
         up.run();
     }
     return value;
+}
+
+void SessionImpl::flushSerialCounters()
+{
+    // Emptied first: a failing write must not be retried by every later statement.
+    auto held = std::move(m_serials);
+    m_serials.clear();
+    for (const auto &[key, counter] : held) {
+        if (!counter.changed)
+            continue;
+        sql::Stmt up(m_db, m_catalog.statement(counter.stored ? "UPDATE quodlin_serials SET value = ?3 WHERE tabid = ?1 AND colno = ?2"
+                                                              : "INSERT INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)"));
+        up.bind(1, key.first).bind(2, key.second).bind(3, counter.value);
+        up.run();
+    }
 }
 
 void SessionImpl::setSerialCounter(int tabid, int colno, std::int64_t lastValue)
@@ -707,6 +729,9 @@ void SessionImpl::releaseReaders()
 
 void SessionImpl::executeOther(const ast::Statement &stmt, const std::string &text)
 {
+    // DDL reads and rewrites the counters; COMMIT keeps them. After ROLLBACK
+    // their rows are as they were before the transaction, as before.
+    flushSerialCounters();
     m_catalog.forgetSchemaVersion();
     using K = ast::StmtKind;
     auto asDdl = [&](auto &&run) {

@@ -113,6 +113,9 @@ public:
     // SERIAL hook and sequences (registered as SQLite functions).
     std::int64_t serialValue(int tabid, int colno, std::int64_t value);
     void setSerialCounter(int tabid, int colno, std::int64_t lastValue);
+    // Writes the SERIAL counters held in memory during the transaction back
+    // to quodlin_serials and forgets them (before any statement but DML).
+    void flushSerialCounters();
     std::int64_t nextval(const std::string &sequence);
     std::int64_t currval(const std::string &sequence);
     std::int64_t lastSerial() const { return m_lastSerial; }
@@ -159,6 +162,16 @@ private:
     int m_tempCounter = 0;
     std::int64_t m_lastSerial = 0;
     std::map<std::pair<int, int>, std::int64_t> m_tempSerials;
+    // SERIAL counters inside BEGIN WORK ... COMMIT: read once, stepped in
+    // memory (the session holds the write lock, nobody else can change
+    // them) and written back by flushSerialCounters.
+    struct SerialCounter {
+        std::int64_t value = 0;
+        bool stored = false;   // the row exists in quodlin_serials
+        bool changed = false;
+        bool serial4 = true;   // SERIAL (sqlerrd[1], 32 bits), not SERIAL8/BIGSERIAL
+    };
+    std::map<std::pair<int, int>, SerialCounter> m_serials;
     std::map<int, std::int64_t> m_currval;  // by the sequence's tabid
     std::unordered_map<std::string, std::shared_ptr<const ast::Script>> m_parseCache;
     struct CachedTranslation {

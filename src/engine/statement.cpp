@@ -692,6 +692,7 @@ private:
         // not convert sends the whole row through the wrapped statement.
         sqlite3_stmt *run = p.stmt;
         const auto &stores = p.translation.storeTypes;
+        m_s.resetLastSerial();
         bool converted = true;
         for (size_t k = 0; k < p.params.size() && !stores.empty(); ++k) {
             PreparedParam &pp = p.params[k];
@@ -699,14 +700,30 @@ private:
             if (pp.store < 0)
                 continue;
             const Value &in = m_values[pp.global];
-            const Stored r = stores[pp.store].rowKey && in.kind == Value::Kind::Null
+            const Translation::StoredParam &sp = stores[pp.store];
+            // A SERIAL's counter is stepped here only inside a transaction,
+            // where it is held in memory; otherwise quodlin_serial steps it
+            // within the statement's own write.
+            const Stored r = ((sp.rowKey || sp.serialColno) && in.kind == Value::Kind::Null)
+                    || (sp.serialColno && !m_s.inTransaction())
                 ? Stored::Failed
-                : storeBound(in, stores[pp.store].type, m_s.environment(), m_bound[pp.global]);
+                : storeBound(in, sp.type, m_s.environment(), m_bound[pp.global]);
             if (r == Stored::Failed) {
                 converted = false;
                 break;
             }
             pp.converted = r == Stored::Converted;
+        }
+        // Counters step once every value has converted, so a row sent
+        // through the wrapped statement does not step them twice.
+        for (size_t k = 0; k < p.params.size() && converted; ++k) {
+            PreparedParam &pp = p.params[k];
+            if (pp.store < 0 || !stores[pp.store].serialColno)
+                continue;
+            const Translation::StoredParam &sp = stores[pp.store];
+            const std::int64_t given = (pp.converted ? m_bound[pp.global] : m_values[pp.global]).integer;
+            m_bound[pp.global] = Value::fromInt(m_s.serialValue(sp.serialTabid, sp.serialColno, given));
+            pp.converted = true;
         }
         const bool plain = !stores.empty() && converted;
         if (!stores.empty() && !converted) {
@@ -722,7 +739,6 @@ private:
         for (const PreparedParam &pp : p.params)
             bindValue(run, pp.local, plain && pp.converted ? m_bound[pp.global] : m_values[pp.global], keep);
         FunctionContext &fc = m_s.functions();
-        m_s.resetLastSerial();
         const Translation &tr = p.translation;
         if (tr.returnsRows && tr.intoTemp.empty()) {
             if (!last) {

@@ -169,10 +169,11 @@ Translation Translator::insert(const InsertStatement &s)
             if (v.aggregate) raise(-201, {}, s.values[i]->offset);
             std::string value = isSerial(c.coltype) ? serialValue(info, c, v.sql) : storeValue(v, c, s.values[i]->offset);
             const int code = c.coltype & kTypeMask;
-            const bool fast = s.values[i]->kind == ExprKind::Param && !isSerial(c.coltype)
-                && value.rfind("ifx_store(", 0) == 0
-                && (isCharacter(code, c.extendedId) || isNumeric(code) || isBoolean(code, c.extendedId)
-                    || code == TDate || code == TDateTime || code == TInterval);
+            const bool serialParam = s.values[i]->kind == ExprKind::Param && isSerial(c.coltype);
+            const bool fast = serialParam
+                || (s.values[i]->kind == ExprKind::Param && !isSerial(c.coltype) && value.rfind("ifx_store(", 0) == 0
+                    && (isCharacter(code, c.extendedId) || isNumeric(code) || isBoolean(code, c.extendedId)
+                        || code == TDate || code == TDateTime || code == TInterval));
             if (!isSerial(c.coltype)) value = keyChecked(info, c, std::move(value));
             if (c.colno == info.rowKey) {
                 keyOnce = once(value);
@@ -181,7 +182,8 @@ Translation Translator::insert(const InsertStatement &s)
             if (i) sql += ",", plain += ",";
             sql += value;
             if (fast) {
-                out.storeTypes.push_back({s.values[i]->paramIndex, c.type(), c.colno == info.rowKey});
+                out.storeTypes.push_back({s.values[i]->paramIndex, c.type(), c.colno == info.rowKey,
+                                          serialParam ? info.tabid : 0, serialParam ? c.colno : 0});
                 plain += v.sql;
             } else {
                 otherParams = otherParams || value.find('?') != std::string::npos;

@@ -52,6 +52,8 @@ struct Translation {
         int param = 0;  // N of ?N
         TypeDesc type;
         bool rowKey = false;  // a NULL goes through `sql`, which refuses it
+        // A SERIAL column's value: the counter steps as quodlin_serial would.
+        int serialTabid = 0, serialColno = 0;
     };
     std::vector<StoredParam> storeTypes;
     // MERGE: its SQLite statements, run in order as one statement (`sql`
