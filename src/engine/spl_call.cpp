@@ -302,6 +302,11 @@ void Runtime::syncTriggers()
     m_interpreter->syncTriggers();
 }
 
+bool Runtime::hasTriggers(int tabid) const
+{
+    return m_interpreter->hasTriggers(tabid);
+}
+
 void Runtime::forgetTriggers()
 {
     m_interpreter->forgetTriggers();

@@ -229,6 +229,7 @@ public:
     // Brings the SQLite triggers in line with the catalog's.
     void syncTriggers();
     void forgetTriggers() { m_triggerStamp = ~std::uint64_t(0); }
+    bool hasTriggers(int tabid) const { return m_tableTriggers.count(tabid) != 0; }
     // A rolled-back transaction takes its routines with it, and their procids
     // are given out again: a cached routine may no longer be the stored one.
     void forgetRoutines() { m_routines.clear(); }

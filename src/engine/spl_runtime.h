@@ -40,6 +40,8 @@ public:
 
     // Before DML is prepared: SQLite's triggers as the catalog's are.
     void syncTriggers();
+    // Whether table `tabid` has triggers (after syncTriggers).
+    bool hasTriggers(int tabid) const;
     // After a rollback: the next statement checks SQLite's triggers again and
     // compiles the routines it calls anew.
     void forgetTriggers();

@@ -221,6 +221,27 @@ bool writes(SessionImpl &s, const ast::Statement &stmt)
     }
 }
 
+// An INSERT, UPDATE or DELETE of a table without triggers is one SQLite
+// statement, which SQLite keeps atomic by itself outside a transaction. In a
+// transaction opened for it SQLite would copy every page it changes once
+// more into a statement journal, because a function of the statement may
+// fail half way (an UPDATE of 20,000 rows: 30% more time).
+bool atomicAlone(SessionImpl &s, const ast::Statement &stmt)
+{
+    using K = ast::StmtKind;
+    const ast::ObjectName *name = stmt.kind == K::Insert ? &static_cast<const ast::InsertStatement &>(stmt).table
+        : stmt.kind == K::Update ? &static_cast<const ast::UpdateStatement &>(stmt).table
+        : stmt.kind == K::Delete ? &static_cast<const ast::DeleteStatement &>(stmt).table
+                                 : nullptr;
+    if (!name || s.inTransaction())
+        return false;
+    std::shared_ptr<const TableInfo> t = s.catalog().findTableShared(name->name, name->owner);
+    if (!t || t->tabtype != 'T' || t->temp)
+        return false;
+    s.splRuntime().syncTriggers();
+    return !s.splRuntime().hasTriggers(t->tabid);
+}
+
 enum class Stored { Failed, AsGiven, Converted };
 
 // Whether `t` is already the canonical form of a YEAR TO DAY, HOUR, MINUTE
@@ -485,7 +506,7 @@ public:
                 if (m_s.interruptRequested())
                     raise(-213, {}, (*m_script)[i]->start);
                 const ast::Statement &stmt = *(*m_script)[i];
-                const bool opened = writes(m_s, stmt) && m_s.beginWrite(stmt.start);
+                const bool opened = writes(m_s, stmt) && !atomicAlone(m_s, stmt) && m_s.beginWrite(stmt.start);
                 try {
                     runOne(i, i + 1 == m_script->size());
                 } catch (...) {
