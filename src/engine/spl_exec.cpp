@@ -170,7 +170,7 @@ void Interpreter::trace(const std::string &line)
 
 // ------------------------------------------------------------ values
 
-Value Interpreter::convert(const Value &v, const TypeDesc &from, const TypeDesc &to)
+Value Interpreter::convert(Value v, const TypeDesc &from, const TypeDesc &to)
 {
     if (v.isNull())
         return v;
@@ -191,15 +191,15 @@ Value Interpreter::convert(const Value &v, const TypeDesc &from, const TypeDesc 
             return v;
         return Value::fromText(storedText(v.text, to.collength));
     }
-    Value in = v;
+    Value in = std::move(v);
     if (isCharCode(to)) {
         // What a character column stores of a typed value: its display text.
-        if (from.code == TDate && v.kind == Value::Kind::Integer)
-            in = Value::fromText(formatDate(v.integer, m_s.environment()));
-        else if ((from.code == TDecimal || from.code == TMoney) && v.kind != Value::Kind::Text)
-            in = Value::fromText(clientValue(v, describeType(from, {})).text);
-        else if (isBoolean(from.code, from.extendedId) && v.kind == Value::Kind::Integer)
-            in = Value::fromText(v.integer ? "t" : "f");
+        if (from.code == TDate && in.kind == Value::Kind::Integer)
+            in = Value::fromText(formatDate(in.integer, m_s.environment()));
+        else if ((from.code == TDecimal || from.code == TMoney) && in.kind != Value::Kind::Text)
+            in = Value::fromText(clientValue(in, describeType(from, {})).text);
+        else if (isBoolean(from.code, from.extendedId) && in.kind == Value::Kind::Integer)
+            in = Value::fromText(in.integer ? "t" : "f");
         if (in.kind == Value::Kind::Text && (isCharCode(from) || from.code != TNull || true)) {
             const int max = (to.code == TVarChar || to.code == TNVarChar) ? varcharMax(to.collength)
                             : to.code == TUdtVar ? 0 : to.collength;
@@ -234,11 +234,11 @@ Value Interpreter::convert(const Value &v, const TypeDesc &from, const TypeDesc 
     return out;
 }
 
-void Interpreter::store(Frame &f, int slot, const Value &v, const TypeDesc &from)
+void Interpreter::store(Frame &f, int slot, Value v, const TypeDesc &from)
 {
     const auto i = static_cast<std::size_t>(slot);
     const VarDecl &d = (*f.vars)[i];
-    *f.ref[i] = convert(v, from, d.type);
+    *f.ref[i] = convert(std::move(v), from, d.type);
     f.defined[i] = 1;
     if (m_traceMode == 1)
         trace("LET " + d.name + " = " + valueText(*f.ref[i]));
@@ -496,8 +496,8 @@ public:
     ForeachRows(const ForeachRows &) = delete;
     ForeachRows &operator=(const ForeachRows &) = delete;
 
-    // The next row; nullptr after the last.
-    const std::vector<Value> *next()
+    // The next row, the caller's to take apart; nullptr after the last.
+    std::vector<Value> *next()
     {
         if (!m_st) {
             if (m_pos < m_rest.size())
@@ -894,7 +894,8 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
         const auto slot = static_cast<std::size_t>(s.targets[0]);
         Value v;
         if (e.native && native(*e.native, f, v)) {
-            store(f, s.targets[0], v, nativeType(v));
+            const TypeDesc type = nativeType(v);
+            store(f, s.targets[0], std::move(v), type);
             return Flow::Next;
         }
         *f.ref[slot] = values(*e.sql, f).front();
@@ -1008,9 +1009,11 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
         for (const ColumnDescription &c : p.tr.columns)
             types.push_back(typeOf(c));
         ForeachRows rows(m_s, run.st, *p.stmt, s.targets.size());
-        while (const std::vector<Value> *row = rows.next()) {
+        // The fetched values move into the variables: the next fetch
+        // overwrites the row anyway.
+        while (std::vector<Value> *row = rows.next()) {
             for (std::size_t i = 0; i < s.targets.size(); ++i)
-                store(f, s.targets[i], (*row)[i], types[i]);
+                store(f, s.targets[i], std::move((*row)[i]), types[i]);
             bool stop = false;
             const Flow flow = loopBody(s, f, "foreach", stop);
             if (flow != Flow::Next)

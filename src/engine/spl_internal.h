@@ -212,7 +212,7 @@ public:
     // Runs a block in a prepared frame (trigger actions).
     void runBlock(const CBlock &b, Frame &f);
     // The stored form of `v` (of type `from`) in type `to`.
-    Value convert(const Value &v, const TypeDesc &from, const TypeDesc &to);
+    Value convert(Value v, const TypeDesc &from, const TypeDesc &to);
     // Runs a FROM-less SqlPart and returns its one row.
     std::vector<Value> values(SqlPart &p, Frame &f, std::vector<TypeDesc> *types = nullptr);
     // Runs an INSERT/UPDATE/DELETE or other statement of a part.
@@ -246,7 +246,7 @@ private:
     Value eval(CExpr &e, Frame &f);
     bool native(const Native &n, Frame &f, Value &out);
     const Value *operand(const Native &n, Frame &f, Value &tmp);
-    void store(Frame &f, int slot, const Value &v, const TypeDesc &from);
+    void store(Frame &f, int slot, Value v, const TypeDesc &from);
     std::shared_ptr<CompiledRoutine> invoke(CallPart &c, Frame &f, Rows &rows);
     void bind(sqlite3_stmt *st, SqlPart &p, Frame &f);
     sqlite3_stmt *prepare(SqlPart &p, bool &fresh);
