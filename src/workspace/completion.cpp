@@ -331,9 +331,13 @@ public:
             }
         }
     }
-    void routines(const CatalogSnapshot &catalog, const QString &owner)
+    // `functionsOnly`: after FUNCTION (EXECUTE, DROP), where a procedure
+    // would be refused.
+    void routines(const CatalogSnapshot &catalog, const QString &owner, bool functionsOnly = false)
     {
         for (const SnapshotRoutine &r : catalog.routines) {
+            if (functionsOnly && !r.function)
+                continue;
             const CompletionKind kind = r.function ? CompletionKind::Function : CompletionKind::Procedure;
             if (owner.isEmpty())
                 add(r.name, r.written, kind, r.signature);
@@ -474,7 +478,7 @@ Completion CompleteSql(const QString &text, int caret, const CatalogSnapshot *ca
             collect.relations(*catalog, QString());
     } else if (routines) {
         if (catalog)
-            collect.routines(*catalog, QString());
+            collect.routines(*catalog, QString(), prevIs("function"));
     } else if (before == first) {
         // A statement's first word.
         collect.keywords();

@@ -111,6 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
              {"fname", "customer"}},
         Case{"RoutinesAfterExecute", "execute procedure |",
              {"informix.pi_customer procedure (p_fname CHAR(15))", "order_total"}, {"customer", "SELECT"}},
+        Case{"OnlyFunctionsAfterExecuteFunction", "execute function |", {"order_total"},
+             {"informix.pi_customer", "customer"}},
         Case{"NoNameOfAnObjectBeingCreated", "create table cu|", {}, {"customer"}},
         Case{"NothingInAString", "select * from customer where fname = 'cu|", {}, kNothing},
         Case{"NothingInAComment", "select * from customer -- fn|", {}, kNothing},
