@@ -1,8 +1,9 @@
 // LIKE and MATCHES: the dialect's matcher, and for a character column
 // against a constant pattern that starts with literal characters a range
-// on those characters that an index on the column serves. The range only
+// on those characters that an index on the column serves. The range
 // narrows the rows the matcher sees: every value the pattern matches lies
-// inside it under the column's RTRIM collation, so results are unchanged.
+// inside it under the column's RTRIM collation, so results are unchanged;
+// for a prefix and one trailing wildcard it is the whole test.
 #include "engine/sqlfunctions.h"
 #include "engine/translate_internal.h"
 #include "engine/translate_typing.h"
@@ -58,6 +59,15 @@ std::string patternSql(const Typed &value, const Typed &pattern, const Typed *es
         high.back() = static_cast<char>(static_cast<unsigned char>(high.back()) + 1);
         range += " AND " + value.sql + "<" + bytesLiteral(high);
     }
+    // A pattern that is its prefix and one trailing wildcard selects exactly
+    // the range, so the matcher need not run on each row. Not when a blank
+    // ends the prefix or its bound: CHAR values match padded, and the
+    // collation ignores trailing blanks.
+    const char wild = matches ? '*' : '%';
+    const std::string &raw = pattern.literalText;
+    if (!high.empty() && high.back() != ' ' && low.back() != ' ' && esc != wild && raw.size() == low.size() + 1
+        && raw.back() == wild && raw.compare(0, low.size(), low) == 0)
+        return "(" + range + ")";
     return "(" + range + " AND " + match + ")";
 }
 
