@@ -535,14 +535,19 @@ std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
         m_serials[key] = counter;
         return value;
     }
-    if (counter.changed) {
-        // Once a row a LOAD outside a transaction: the counter's row changed in place, not replaced.
-        sql::Stmt up(m_db, m_catalog.statement(counter.stored ? "UPDATE quodlin_serials SET value = ?3 WHERE tabid = ?1 AND colno = ?2"
-                                                              : "INSERT INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)"));
-        up.bind(1, tabid).bind(2, colno).bind(3, counter.value);
-        up.run();
-    }
+    writeSerialCounter(key, counter);
     return value;
+}
+
+void SessionImpl::writeSerialCounter(const std::pair<int, int> &key, const SerialCounter &counter)
+{
+    if (!counter.changed)
+        return;
+    // Once a row a LOAD outside a transaction: the counter's row changed in place, not replaced.
+    sql::Stmt up(m_db, m_catalog.statement(counter.stored ? "UPDATE quodlin_serials SET value = ?3 WHERE tabid = ?1 AND colno = ?2"
+                                                          : "INSERT INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)"));
+    up.bind(1, key.first).bind(2, key.second).bind(3, counter.value);
+    up.run();
 }
 
 void SessionImpl::flushSerialCounters()
@@ -550,14 +555,8 @@ void SessionImpl::flushSerialCounters()
     // Emptied first: a failing write must not be retried by every later statement.
     auto held = std::move(m_serials);
     m_serials.clear();
-    for (const auto &[key, counter] : held) {
-        if (!counter.changed)
-            continue;
-        sql::Stmt up(m_db, m_catalog.statement(counter.stored ? "UPDATE quodlin_serials SET value = ?3 WHERE tabid = ?1 AND colno = ?2"
-                                                              : "INSERT INTO quodlin_serials (tabid, colno, value) VALUES (?1, ?2, ?3)"));
-        up.bind(1, key.first).bind(2, key.second).bind(3, counter.value);
-        up.run();
-    }
+    for (const auto &[key, counter] : held)
+        writeSerialCounter(key, counter);
 }
 
 void SessionImpl::setSerialCounter(int tabid, int colno, std::int64_t lastValue)

@@ -172,6 +172,7 @@ private:
         bool serial4 = true;   // SERIAL (sqlerrd[1], 32 bits), not SERIAL8/BIGSERIAL
     };
     std::map<std::pair<int, int>, SerialCounter> m_serials;
+    void writeSerialCounter(const std::pair<int, int> &key, const SerialCounter &counter);
     std::map<int, std::int64_t> m_currval;  // by the sequence's tabid
     std::unordered_map<std::string, std::shared_ptr<const ast::Script>> m_parseCache;
     struct CachedTranslation {
