@@ -20,6 +20,34 @@
 
 namespace quodlin::bench {
 
+// `prefix` and `i` in five digits (t00042): generated objects sort as made.
+inline std::string numbered(const char *prefix, int i)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%s%05d", prefix, i);
+    return buffer;
+}
+
+// Table i of the generated schemas: a SERIAL key, a default, every tenth a
+// foreign key to the one before and an index; clerk may select every
+// `grantEvery`-th. `nameWidth` and `note` give a changed form of it.
+inline std::string generatedTable(int i, int grantEvery, int nameWidth = 20, bool note = false)
+{
+    const std::string t = numbered("t", i);
+    std::string s = "create table " + t + " (id serial not null, name char(" + std::to_string(nameWidth)
+        + "), amount decimal(10,2) default 0, since date default today, ref integer";
+    if (note)
+        s += ", note varchar(40)";
+    if (i % 10 == 1)
+        s += ", foreign key (ref) references " + numbered("t", i - 1) + " (id)";
+    s += ", primary key (id));";
+    if (i % 10 == 0)
+        s += "create index " + numbered("ix", i) + " on " + t + " (name, amount desc);";
+    if (i % grantEvery == 0)
+        s += "grant select on " + t + " to clerk;";
+    return s;
+}
+
 // Where a benchmark keeps its databases: with QUODLIN_BENCH_DATA=DIR, in
 // DIR/`name` for this and later runs (remove it after changing the script or
 // the engine's files); otherwise in a folder of this run that the caller

@@ -31,12 +31,7 @@ namespace {
 using quodlin::bench::benchScale;
 const int kTables = 10000 / benchScale();
 
-std::string numbered(const char *prefix, int i)
-{
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%s%05d", prefix, i);
-    return buffer;
-}
+using quodlin::bench::numbered;
 
 const int kStep = kTables / 200 > 0 ? kTables / 200 : 1;
 
@@ -55,20 +50,8 @@ int alteration(int i)
 // Table i, `changed` as the target has it.
 std::string table(int i, bool changed)
 {
-    const std::string t = numbered("t", i);
     const int alter = changed ? alteration(i) : 0;
-    std::string s = "create table " + t + " (id serial not null, name char(" + (alter == 2 ? "30" : "20") +
-                    "), amount decimal(10,2) default 0, since date default today, ref integer";
-    if (alter == 1)
-        s += ", note varchar(40)";
-    if (i % 10 == 1)
-        s += ", foreign key (ref) references " + numbered("t", i - 1) + " (id)";
-    s += ", primary key (id));";
-    if (i % 10 == 0)
-        s += "create index " + numbered("ix", i) + " on " + t + " (name, amount desc);";
-    if (i % 10 == 0)
-        s += "grant select on " + t + " to clerk;";
-    return s;
+    return quodlin::bench::generatedTable(i, 10, alter == 2 ? 30 : 20, alter == 1);
 }
 
 // `altered`: the tables the changes alter (in the source's or the target's

@@ -26,28 +26,13 @@ namespace {
 
 const int kTables = quodlin::bench::benchTables(10000);
 
-std::string numbered(const char *prefix, int i)
-{
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%s%05d", prefix, i);
-    return buffer;
-}
+using quodlin::bench::numbered;
 
 std::string schemaScript()
 {
     std::string s;
-    for (int i = 0; i < kTables; ++i) {
-        const std::string t = numbered("t", i);
-        s += "create table " + t + " (id serial not null, name char(20), amount decimal(10,2) default 0, "
-             "since date default today, ref integer";
-        if (i % 10 == 1)
-            s += ", foreign key (ref) references " + numbered("t", i - 1) + " (id)";
-        s += ", primary key (id));";
-        if (i % 10 == 0)
-            s += "create index " + numbered("ix", i) + " on " + t + " (name, amount desc);";
-        if (i % 20 == 0)
-            s += "grant select on " + t + " to clerk;";
-    }
+    for (int i = 0; i < kTables; ++i)
+        s += quodlin::bench::generatedTable(i, 20);
     for (int i = 0; i < kTables / 50; ++i) {
         s += "create view " + numbered("v", i) + " as select id, name from " + numbered("t", i) + " where id > 0;";
         s += "create synonym " + numbered("s", i) + " for " + numbered("t", i) + ";";
