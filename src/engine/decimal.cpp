@@ -616,39 +616,13 @@ std::string smallText(Int128 v, int scale)
 
 } // namespace
 
-// A plain decimal text of at most 18 digits as an integer and its scale.
-static bool parse64(std::string_view t, std::int64_t &value, int &scale)
-{
-    std::size_t i = 0;
-    const bool negative = !t.empty() && t[0] == '-';
-    if (!t.empty() && (t[0] == '-' || t[0] == '+')) ++i;
-    std::uint64_t v = 0;
-    int digits = 0, frac = 0;
-    bool point = false;
-    for (; i < t.size(); ++i) {
-        const char c = t[i];
-        if (isDigit(c)) {
-            if (++digits > 18) return false;
-            v = v * 10 + std::uint64_t(c - '0');
-            frac += point;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
-    }
-    if (digits == 0) return false;
-    value = negative ? -std::int64_t(v) : std::int64_t(v);
-    scale = frac;
-    return true;
-}
-
 std::string decimalSumText(std::string_view a, std::string_view b, bool subtract)
 {
     // Both below 10^18 once aligned (a running total of amounts): int64 suffices.
-    std::int64_t p = 0, q = 0;
-    int sp = 0, sq = 0;
-    if (parse64(a, p, sp) && parse64(b, q, sq)) {
+    Decimal64 da, db;
+    if (parseDecimal64(a, da) && parseDecimal64(b, db)) {
+        const std::int64_t p = da.coef, q = db.coef;
+        const int sp = da.scale, sq = db.scale;
         const int s = std::max(sp, sq);
         const std::uint64_t limit = kPow10[18];
         const std::uint64_t mp = kPow10[s - sp], mq = kPow10[s - sq];
@@ -671,6 +645,8 @@ std::string decimalSumText(std::string_view a, std::string_view b, bool subtract
     const Decimal x1 = Decimal::parseOrRaise(a), y1 = Decimal::parseOrRaise(b);
     return expressionResult(subtract ? x1 - y1 : x1 + y1).text();
 }
+
+std::string decimal64Text(const Decimal64 &v) { return smallText(Int128(v.coef), v.scale); }
 
 bool isStoredForm(std::string_view t, int collength)
 {

@@ -20,6 +20,8 @@
 // Integer types stay SQLite INTEGERs; integer arithmetic that leaves the
 // type's range is -1215 (INTEGER) or -1284 (INT8), FLOAT overflow is -1200,
 // division by zero -1202.
+#include "engine/decimal64.h"
+
 #include <boost/multiprecision/cpp_int.hpp>
 
 #include <cstdint>

@@ -118,6 +118,51 @@ bool isIntegerType(int code)
         || code == TSerial8 || code == TBigSerial;
 }
 
+// Sets Native::exact where Decimal64 can compute a node; true when the
+// node could be computed so (integers alone are, but stay on INT8).
+bool markExact(Native &n, bool &decimal)
+{
+    using Op = Native::Op;
+    switch (n.op) {
+    case Op::Const:
+        decimal = decimal || n.decimal;
+        return !n.decimal || n.exact;
+    case Op::Var:
+        n.exact = n.decimal;
+        decimal = decimal || n.decimal;
+        return true;
+    case Op::Neg:
+    case Op::Add:
+    case Op::Sub:
+    case Op::Mul:
+    case Op::Cmp: {
+        bool here = false;
+        bool ok = markExact(*n.a, here);
+        if (n.b)
+            ok = markExact(*n.b, here) && ok;
+        n.exact = ok && here;
+        decimal = decimal || here;
+        return ok && n.op != Op::Cmp;
+    }
+    default:
+        if (n.a) {
+            bool ignored = false;
+            markExact(*n.a, ignored);
+        }
+        if (n.b) {
+            bool ignored = false;
+            markExact(*n.b, ignored);
+        }
+        return false;
+    }
+}
+
+void markExact(Native &n)
+{
+    bool decimal = false;
+    markExact(n, decimal);
+}
+
 } // namespace
 
 std::unique_ptr<Native> Compiler::native(const Expr &e) const
@@ -137,6 +182,7 @@ std::unique_ptr<Native> Compiler::native(const Expr &e) const
         n->op = Native::Op::Const;
         n->decimal = true;
         n->constant = Value::fromText(Decimal::parseOrRaise(e.text).normalized().text());
+        n->exact = parseDecimal64(n->constant.text, n->exactConstant);
         return n;
     case ExprKind::Column: {
         if (!e.table.empty() || !e.owner.empty())
@@ -305,6 +351,8 @@ CExpr Compiler::expr(ExprPtr e, const TypeDesc *storeAs)
 {
     CExpr out;
     out.native = native(*e);
+    if (out.native)
+        markExact(*out.native);
     std::vector<ExprPtr> one;
     one.push_back(std::move(e));
     out.sql = valuesPart(std::move(one), storeAs ? std::vector<TypeDesc>{*storeAs} : std::vector<TypeDesc>{});

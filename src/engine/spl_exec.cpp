@@ -120,7 +120,8 @@ void Frame::setup(const std::vector<VarDecl> &v)
 {
     vars = &v;
     values.assign(v.size(), Value::null());
-    defined.assign(v.size(), 0);
+    defined.assign(v.size(), kUndefined);
+    exact.assign(v.size(), Decimal64{});
     ref.resize(v.size());
     for (std::size_t i = 0; i < v.size(); ++i)
         ref[i] = &values[i];
@@ -234,12 +235,79 @@ Value Interpreter::convert(Value v, const TypeDesc &from, const TypeDesc &to)
     return out;
 }
 
-void Interpreter::store(Frame &f, int slot, Value v, const TypeDesc &from)
+VarDecl::VarDecl(std::string n, const TypeDesc &t, bool g) : name(std::move(n)), type(t), global(g)
+{
+    const int p = decimalPrecision(t.collength), sc = decimalScale(t.collength);
+    if (!g && (t.code == TDecimal || t.code == TMoney) && sc != 255 && p <= 18 && sc <= p) {
+        exactPrecision = p;
+        exactScale = sc;
+    }
+}
+
+const Value &Interpreter::slotValue(Frame &f, std::size_t i)
+{
+    if (f.defined[i] == Frame::kExact) {
+        *f.ref[i] = Value::fromText(decimal64Text(f.exact[i]));
+        f.defined[i] = Frame::kBoth;
+    }
+    return *f.ref[i];
+}
+
+bool Interpreter::storeExact(Frame &f, int slot, Decimal64 v)
 {
     const auto i = static_cast<std::size_t>(slot);
     const VarDecl &d = (*f.vars)[i];
+    if (!d.exactPrecision || !fitDecimal64(v, d.exactPrecision, d.exactScale))
+        return false;
+    f.exact[i] = v;
+    f.defined[i] = Frame::kExact;
+    if (m_traceMode == 1)
+        trace("LET " + d.name + " = " + valueText(slotValue(f, i)));
+    return true;
+}
+
+bool Interpreter::storeExact(Frame &f, int slot, const Value &v)
+{
+    // What convert() does for these kinds; anything else takes its path.
+    Decimal64 x;
+    if (v.kind == Value::Kind::Integer) {
+        if (v.integer <= -1000000000000000000LL || v.integer >= 1000000000000000000LL)
+            return false;
+        x = {v.integer, 0};
+    } else if (v.kind != Value::Kind::Text || !parseDecimal64(v.text, x)) {
+        return false;
+    }
+    return storeExact(f, slot, x);
+}
+
+bool Interpreter::storeColumn(Frame &f, int slot, sqlite3_stmt *st, int column)
+{
+    if (!(*f.vars)[static_cast<std::size_t>(slot)].exactPrecision)
+        return false;
+    Decimal64 x;
+    switch (sqlite3_column_type(st, column)) {
+    case SQLITE_TEXT:
+        // Read in place: no Value, no copy of the text.
+        if (!parseDecimal64(std::string_view(reinterpret_cast<const char *>(sqlite3_column_text(st, column)),
+                                             static_cast<std::size_t>(sqlite3_column_bytes(st, column))),
+                            x))
+            return false;
+        return storeExact(f, slot, x);
+    case SQLITE_INTEGER:
+        return storeExact(f, slot, Value::fromInt(sqlite3_column_int64(st, column)));
+    default:
+        return false;
+    }
+}
+
+void Interpreter::store(Frame &f, int slot, Value v, const TypeDesc &from)
+{
+    if (storeExact(f, slot, v))
+        return;
+    const auto i = static_cast<std::size_t>(slot);
+    const VarDecl &d = (*f.vars)[i];
     *f.ref[i] = convert(std::move(v), from, d.type);
-    f.defined[i] = 1;
+    f.defined[i] = Frame::kValue;
     if (m_traceMode == 1)
         trace("LET " + d.name + " = " + valueText(*f.ref[i]));
 }
@@ -302,7 +370,7 @@ const Value *Interpreter::operand(const Native &n, Frame &f, Value &tmp)
         const auto i = static_cast<std::size_t>(n.slot);
         if (!f.defined[i])
             raise(-696, (*f.vars)[i].name);
-        const Value *v = f.ref[i];
+        const Value *v = &slotValue(f, i);
         const bool ok = v->kind == Value::Kind::Integer || v->kind == Value::Kind::Null
             || (n.decimal && v->kind == Value::Kind::Text);
         return ok ? v : nullptr;
@@ -323,12 +391,27 @@ bool Interpreter::native(const Native &n, Frame &f, Value &out)
         const auto i = static_cast<std::size_t>(n.slot);
         if (!f.defined[i])
             raise(-696, (*f.vars)[i].name);
-        out = *f.ref[i];
+        out = slotValue(f, i);
         return out.kind == Value::Kind::Integer || out.kind == Value::Kind::Null
             || (n.decimal && out.kind == Value::Kind::Text);
     }
     default:
         break;
+    }
+    if (n.op == Op::Cmp && n.exact) {
+        Decimal64 x, y;
+        if (exact(*n.a, f, x) && exact(*n.b, f, y)) {
+            const int c = compareDecimal64(x, y);
+            switch (n.cmp) {
+            case TokenKind::Eq: out = Value::fromInt(c == 0); return true;
+            case TokenKind::Ne: out = Value::fromInt(c != 0); return true;
+            case TokenKind::Lt: out = Value::fromInt(c < 0); return true;
+            case TokenKind::Le: out = Value::fromInt(c <= 0); return true;
+            case TokenKind::Gt: out = Value::fromInt(c > 0); return true;
+            case TokenKind::Ge: out = Value::fromInt(c >= 0); return true;
+            default: break;
+            }
+        }
     }
     Value ta, tb;
     const Value *pa = operand(*n.a, f, ta);
@@ -414,6 +497,52 @@ bool Interpreter::native(const Native &n, Frame &f, Value &out)
     return true;
 }
 
+bool Interpreter::exact(const Native &n, Frame &f, Decimal64 &out)
+{
+    using Op = Native::Op;
+    Decimal64 a, b;
+    switch (n.op) {
+    case Op::Const:
+        out = n.decimal ? n.exactConstant : Decimal64{n.value, 0};
+        return true;
+    case Op::Var: {
+        const auto i = static_cast<std::size_t>(n.slot);
+        const std::uint8_t state = f.defined[i];
+        if (state == Frame::kUndefined)
+            raise(-696, (*f.vars)[i].name);
+        if (state & Frame::kExact) {
+            out = f.exact[i];
+            return true;
+        }
+        const Value &v = *f.ref[i];
+        if (v.kind == Value::Kind::Integer) {
+            out = {v.integer, 0};
+            return v.integer > -1000000000000000000LL && v.integer < 1000000000000000000LL;
+        }
+        if (v.kind != Value::Kind::Text || !n.decimal || !parseDecimal64(v.text, out))
+            return false;
+        // Read once: a local variable keeps it (another frame may change a global's).
+        if ((*f.vars)[i].exactPrecision) {
+            f.exact[i] = out;
+            f.defined[i] = Frame::kBoth;
+        }
+        return true;
+    }
+    case Op::Neg:
+        if (!exact(*n.a, f, a))
+            return false;
+        out = {-a.coef, a.scale};
+        return true;
+    case Op::Add:
+    case Op::Sub:
+        return exact(*n.a, f, a) && exact(*n.b, f, b) && addDecimal64(a, b, n.op == Op::Sub, out);
+    case Op::Mul:
+        return exact(*n.a, f, a) && exact(*n.b, f, b) && mulDecimal64(a, b, out);
+    default:
+        return false;
+    }
+}
+
 sqlite3_stmt *Interpreter::prepare(SqlPart &p, bool &fresh)
 {
     const std::uint64_t stamp = m_s.schemaStamp();
@@ -460,7 +589,7 @@ void Interpreter::bind(sqlite3_stmt *st, SqlPart &p, Frame &f)
         const auto slot = static_cast<std::size_t>(p.slots[i]);
         if (!f.defined[slot])
             raise(-696, (*f.vars)[slot].name);
-        bindValue(st, static_cast<int>(i + 1), *f.ref[slot]);
+        bindValue(st, static_cast<int>(i + 1), slotValue(f, slot));
     }
 }
 
@@ -484,7 +613,7 @@ struct Running {
 class ForeachRows final : private OpenReader {
 public:
     ForeachRows(SessionImpl &s, sqlite3_stmt *st, const ast::Statement &stmt, std::size_t columns)
-        : m_s(s), m_st(st), m_stmt(stmt), m_row(columns)
+        : m_s(s), m_st(st), m_stmt(stmt), m_columns(columns)
     {
         m_s.addReader(this);
     }
@@ -496,37 +625,41 @@ public:
     ForeachRows(const ForeachRows &) = delete;
     ForeachRows &operator=(const ForeachRows &) = delete;
 
-    // The next row, the caller's to take apart; nullptr after the last.
-    std::vector<Value> *next()
+    // Steps to the next row; false after the last.
+    bool next()
     {
         if (!m_st) {
-            if (m_pos < m_rest.size())
-                return &m_rest[m_pos++];
+            if (m_pos < m_rest.size()) {
+                ++m_pos;
+                return true;
+            }
             if (m_failure) {
                 const ErrorInfo e = *m_failure;
                 m_failure.reset();
                 throw EngineError(e);
             }
-            return nullptr;
+            return false;
         }
         const int rc = sqlite3_step(m_st);
         if (rc == SQLITE_DONE) {
             release();
-            return nullptr;
+            return false;
         }
         if (rc != SQLITE_ROW)
             m_s.raiseSqliteError(rc, m_stmt, 0);
-        for (std::size_t i = 0; i < m_row.size(); ++i)
-            m_row[i] = readValue(m_st, static_cast<int>(i));
-        return &m_row;
+        return true;
     }
+    // The statement positioned on the row, until the rows move to memory.
+    sqlite3_stmt *live() const { return m_st; }
+    // Column i of a row held in memory, the caller's to take.
+    Value &held(std::size_t i) { return m_rest[m_pos - 1][i]; }
 
 private:
     void readRest() override
     {
         int rc;
         while ((rc = sqlite3_step(m_st)) == SQLITE_ROW) {
-            std::vector<Value> &row = m_rest.emplace_back(m_row.size());
+            std::vector<Value> &row = m_rest.emplace_back(m_columns);
             for (std::size_t i = 0; i < row.size(); ++i)
                 row[i] = readValue(m_st, static_cast<int>(i));
         }
@@ -550,7 +683,7 @@ private:
     SessionImpl &m_s;
     sqlite3_stmt *m_st;
     const ast::Statement &m_stmt;
-    std::vector<Value> m_row;
+    std::size_t m_columns;
     std::vector<std::vector<Value>> m_rest;
     std::size_t m_pos = 0;
     std::optional<ErrorInfo> m_failure;
@@ -845,7 +978,7 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
                 g = globals.emplace(d.name, v).first;
             }
             f.ref[i] = &g->second;
-            f.defined[i] = 1;
+            f.defined[i] = Frame::kValue;
         }
         return Flow::Next;
     case Kind::Let: {
@@ -886,12 +1019,22 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
             for (std::size_t i = 0; i < s.targets.size(); ++i) {
                 const auto slot = static_cast<std::size_t>(s.targets[i]);
                 *f.ref[slot] = row[i];
-                f.defined[slot] = 1;
+                f.defined[slot] = Frame::kValue;
             }
             return Flow::Next;
         }
         CExpr &e = const_cast<CExpr &>(s.exprs[0]);
         const auto slot = static_cast<std::size_t>(s.targets[0]);
+        if (e.native && e.native->exact && e.native->op != Native::Op::Cmp) {
+            Decimal64 x;
+            if (exact(*e.native, f, x)) {
+                // The text the Value path would compute, where the target
+                // cannot hold Decimal64 or it does not fit (-1226 then).
+                if (!storeExact(f, s.targets[0], x))
+                    store(f, s.targets[0], Value::fromText(decimal64Text(x)), typing::decimalFloat());
+                return Flow::Next;
+            }
+        }
         Value v;
         if (e.native && native(*e.native, f, v)) {
             const TypeDesc type = nativeType(v);
@@ -899,7 +1042,7 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
             return Flow::Next;
         }
         *f.ref[slot] = values(*e.sql, f).front();
-        f.defined[slot] = 1;
+        f.defined[slot] = Frame::kValue;
         if (m_traceMode == 1)
             trace("LET " + (*f.vars)[slot].name + " = " + valueText(*f.ref[slot]));
         return Flow::Next;
@@ -1009,11 +1152,16 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
         for (const ColumnDescription &c : p.tr.columns)
             types.push_back(typeOf(c));
         ForeachRows rows(m_s, run.st, *p.stmt, s.targets.size());
-        // The fetched values move into the variables: the next fetch
-        // overwrites the row anyway.
-        while (std::vector<Value> *row = rows.next()) {
-            for (std::size_t i = 0; i < s.targets.size(); ++i)
-                store(f, s.targets[i], std::move((*row)[i]), types[i]);
+        while (rows.next()) {
+            for (std::size_t i = 0; i < s.targets.size(); ++i) {
+                const int column = static_cast<int>(i);
+                if (sqlite3_stmt *st = rows.live()) {
+                    if (!storeColumn(f, s.targets[i], st, column))
+                        store(f, s.targets[i], readValue(st, column), types[i]);
+                } else {
+                    store(f, s.targets[i], std::move(rows.held(i)), types[i]);
+                }
+            }
             bool stop = false;
             const Flow flow = loopBody(s, f, "foreach", stop);
             if (flow != Flow::Next)

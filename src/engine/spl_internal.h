@@ -9,6 +9,7 @@
 // a routine means what the same expression means in a SELECT. Integer
 // arithmetic and comparisons on variables are evaluated natively: a SQLite
 // round trip per LET would cap a loop near half a million statements a second.
+#include "engine/decimal64.h"
 #include "engine/session.h"
 #include "engine/spl_ast.h"
 #include "engine/spl_runtime.h"
@@ -28,9 +29,14 @@ namespace quodlin::engine::spl {
 using ast::spl::Kind;
 
 struct VarDecl {
+    VarDecl(std::string n, const TypeDesc &t, bool g);
     std::string name;
     TypeDesc type;
     bool global = false;
+    // A local DECIMAL/MONEY(p <= 18, s) may hold its value in Frame::exact;
+    // not a GLOBAL one, which other frames share. Precision 0: not so.
+    int exactPrecision = 0;
+    int exactScale = 0;
 };
 
 // An SQL statement, or a FROM-less list of expressions, whose variables were
@@ -54,15 +60,21 @@ struct SqlPart {
 
 // Arithmetic and comparisons over INTEGER, INT8, DECIMAL and MONEY
 // variables and exact literals. Decimals are plain texts (as Value carries
-// them) computed by the engine's decimal code, as the SQL functions do.
+// them) computed by the engine's decimal code, as the SQL functions do;
+// where everything fits 18 digits they are first tried on Decimal64, which
+// gives the same results without a text per value.
 struct Native {
     enum class Op : std::uint8_t { Const, Var, Add, Sub, Mul, Neg, Cmp, And, Or, Not, IsNull };
     Op op = Op::Const;
     TokenKind cmp = TokenKind::Eq;
     bool negated = false;
     bool decimal = false;  // Const: `constant` is the value; Var: a DECIMAL/MONEY variable
+    // Decimal arithmetic (or a comparison of it) over integers, decimals and
+    // literals of at most 18 digits: tried on Decimal64 first.
+    bool exact = false;
     std::int64_t value = 0;
     Value constant;
+    Decimal64 exactConstant;  // Const with `decimal`, when it has at most 18 digits
     int slot = -1;
     std::unique_ptr<Native> a, b;
 };
@@ -181,11 +193,17 @@ struct CompiledTrigger {
 
 // One activation's variables. `ref` points at the frame's own value or, for
 // a GLOBAL variable, at the session's.
+//
+// A local DECIMAL/MONEY variable of at most 18 digits (VarDecl::exactPrecision) may hold
+// its value in `exact` instead: `defined` says which of the two is current,
+// and slotValue() writes the text when something needs the Value.
 struct Frame {
+    enum : std::uint8_t { kUndefined = 0, kValue = 1, kExact = 2, kBoth = 3 };
     const std::vector<VarDecl> *vars = nullptr;
     const CompiledRoutine *routine = nullptr;  // null for trigger actions
     std::vector<Value> values;
     std::vector<std::uint8_t> defined;
+    std::vector<Decimal64> exact;
     std::vector<Value *> ref;
     Rows *rows = nullptr;                      // RETURN values go here
     struct Active { const CBlock *block; int id; };
@@ -246,7 +264,18 @@ private:
     Value eval(CExpr &e, Frame &f);
     bool native(const Native &n, Frame &f, Value &out);
     const Value *operand(const Native &n, Frame &f, Value &tmp);
+    // `n` on Decimal64; false when an operand is NULL or not small, or a
+    // result leaves 18 digits (the Value path then decides).
+    bool exact(const Native &n, Frame &f, Decimal64 &out);
+    // The variable's Value, its text written first when only `exact` held it.
+    const Value &slotValue(Frame &f, std::size_t slot);
     void store(Frame &f, int slot, Value v, const TypeDesc &from);
+    // Stores into such a variable without text; false when `v` or
+    // the slot does not allow it (store() then converts as usual).
+    bool storeExact(Frame &f, int slot, const Value &v);
+    bool storeExact(Frame &f, int slot, Decimal64 v);
+    // The same for a fetched column, read without a Value.
+    bool storeColumn(Frame &f, int slot, sqlite3_stmt *st, int column);
     std::shared_ptr<CompiledRoutine> invoke(CallPart &c, Frame &f, Rows &rows);
     void bind(sqlite3_stmt *st, SqlPart &p, Frame &f);
     sqlite3_stmt *prepare(SqlPart &p, bool &fresh);

@@ -363,7 +363,7 @@ void Interpreter::fireRow(int trigid, int argc, sqlite3_value **argv)
             out = Value::fromText(std::string(reinterpret_cast<const char *>(sqlite3_value_text(v)),
                                               static_cast<std::size_t>(sqlite3_value_bytes(v))));
         }
-        f.defined[static_cast<std::size_t>(i)] = 1;
+        f.defined[static_cast<std::size_t>(i)] = Frame::kValue;
     }
     runActions(t, 'R', f);
 }

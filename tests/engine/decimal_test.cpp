@@ -78,8 +78,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, DecimalStore,
     [](const testing::TestParamInfo<ValueCase> &i) { return std::string(i.param.name); });
 
 // The 64-bit path must store exactly what the general path stores.
-// The fast paths on texts (store, comparison, + and -) against the same
-// operations on Decimal: random plain texts, half the pairs of one shape (one
+// The fast paths on texts (store, comparison, + and -) and on Decimal64
+// against the same operations on Decimal: random plain texts, half the pairs of one shape (one
 // column's stored values), lengths past 64 and 128 bits.
 TEST(DecimalFastPathsRandom, AgreeWithDecimalPath)
 {
@@ -92,6 +92,7 @@ TEST(DecimalFastPathsRandom, AgreeWithDecimalPath)
         for (int i = 0; i < fraction; ++i) t += char('0' + rng() % 10);
         return t;
     };
+    int small = 0, fastSums = 0;
     for (int n = 0; n < 20000; ++n) {
         const int p = 1 + int(rng() % 20), s = int(rng() % unsigned(p + 1));
         const int whole = int(rng() % (n % 4 ? 12 : 30)), fraction = int(rng() % (n % 4 ? 8 : 20));
@@ -116,7 +117,35 @@ TEST(DecimalFastPathsRandom, AgreeWithDecimalPath)
         EXPECT_EQ(compareDecimalText(in, other), compare(a, b)) << in << " vs " << other;
         EXPECT_EQ(decimalSumText(in, other, false), expressionResult(a + b).text()) << in << " + " << other;
         EXPECT_EQ(decimalSumText(in, other, true), expressionResult(a - b).text()) << in << " - " << other;
+
+        // Decimal64, which SPL variables of up to 18 digits hold: each result
+        // it gives is Decimal's, and a store fits exactly where fitColumn does.
+        Decimal64 x, y, r;
+        if (!parseDecimal64(in, x) || !parseDecimal64(other, y))
+            continue;
+        ++small;
+        EXPECT_EQ(compareDecimal64(x, y), compare(a, b)) << in << " vs " << other;
+        if (addDecimal64(x, y, false, r)) {
+            EXPECT_EQ(decimal64Text(r), expressionResult(a + b).text()) << in << " + " << other;
+            ++fastSums;
+        }
+        if (addDecimal64(x, y, true, r)) {
+            EXPECT_EQ(decimal64Text(r), expressionResult(a - b).text()) << in << " - " << other;
+        }
+        if (mulDecimal64(x, y, r)) {
+            EXPECT_EQ(decimal64Text(r), expressionResult(a * b).text()) << in << " * " << other;
+        }
+        if (p <= 18) {
+            r = x;
+            const bool fits = fitDecimal64(r, p, s);
+            EXPECT_EQ(fits, generalCode == 0) << in << " " << p << "," << s;
+            if (fits) {
+                EXPECT_EQ(decimal64Text(r), general) << in << " " << p << "," << s;
+            }
+        }
     }
+    EXPECT_GT(small, 5000);
+    EXPECT_GT(fastSums, 5000);
 }
 
 TEST(DecimalSumTest, StaysExactPastOneHundredTwentyEightBits)
