@@ -528,16 +528,33 @@ bool Interpreter::exact(const Native &n, Frame &f, Decimal64 &out)
         }
         return true;
     }
+    default:
+        break;
+    }
+    // Operands that are constants or variables holding Decimal64 (most of
+    // them) are read here, without a call each.
+    const auto operand = [&](const Native &c, Decimal64 &d) {
+        if (c.op == Op::Var && (f.defined[static_cast<std::size_t>(c.slot)] & Frame::kExact)) {
+            d = f.exact[static_cast<std::size_t>(c.slot)];
+            return true;
+        }
+        if (c.op == Op::Const) {
+            d = c.decimal ? c.exactConstant : Decimal64{c.value, 0};
+            return true;
+        }
+        return exact(c, f, d);
+    };
+    switch (n.op) {
     case Op::Neg:
-        if (!exact(*n.a, f, a))
+        if (!operand(*n.a, a))
             return false;
         out = {-a.coef, a.scale};
         return true;
     case Op::Add:
     case Op::Sub:
-        return exact(*n.a, f, a) && exact(*n.b, f, b) && addDecimal64(a, b, n.op == Op::Sub, out);
+        return operand(*n.a, a) && operand(*n.b, b) && addDecimal64(a, b, n.op == Op::Sub, out);
     case Op::Mul:
-        return exact(*n.a, f, a) && exact(*n.b, f, b) && mulDecimal64(a, b, out);
+        return operand(*n.a, a) && operand(*n.b, b) && mulDecimal64(a, b, out);
     default:
         return false;
     }
@@ -869,16 +886,37 @@ void Interpreter::runBlock(const CBlock &b, Frame &f)
     }
 }
 
+bool Interpreter::letExact(const CStmt &s, Frame &f)
+{
+    if (s.call || s.sql)
+        return false;
+    const Native *n = s.exprs[0].native.get();
+    Decimal64 x;
+    if (!n || !n->exact || n->op == Native::Op::Cmp || !exact(*n, f, x))
+        return false;
+    // The text the Value path computes, where the target cannot hold
+    // Decimal64 or the value does not fit it (-1226 then).
+    if (!storeExact(f, s.targets[0], x))
+        store(f, s.targets[0], Value::fromText(decimal64Text(x)), typing::decimalFloat());
+    return true;
+}
+
 Flow Interpreter::block(const CBlock &b, Frame &f)
 {
-    const int id = ++f.nextBlockId;
+    // Only a block with handlers is ever left by a BlockExit: the others
+    // need no id.
+    const int id = b.handlers.empty() ? 0 : ++f.nextBlockId;
     const std::size_t mark = f.handlers.size();
-    if (!b.handlers.empty())
+    if (id)
         f.handlers.push_back({&b, id});
     struct Pop {
         Frame &f;
         std::size_t mark;
-        ~Pop() { f.handlers.resize(mark); }
+        ~Pop()
+        {
+            if (f.handlers.size() != mark)
+                f.handlers.resize(mark);
+        }
     } pop{f, mark};
     try {
         for (std::size_t k = 0; k < b.stmts.size(); ++k) {
@@ -889,7 +927,7 @@ Flow Interpreter::block(const CBlock &b, Frame &f)
             try {
                 if (m_s.interruptRequested())
                     raise(-213);
-                flow = statement(s, f);
+                flow = s.kind == Kind::Let && letExact(s, f) ? Flow::Next : statement(s, f);
             } catch (const EngineError &e) {
                 // The innermost handler whose IN list holds the error.
                 const ErrorInfo info = e.info();
@@ -1025,16 +1063,7 @@ Flow Interpreter::statement(const CStmt &s, Frame &f)
         }
         CExpr &e = const_cast<CExpr &>(s.exprs[0]);
         const auto slot = static_cast<std::size_t>(s.targets[0]);
-        if (e.native && e.native->exact && e.native->op != Native::Op::Cmp) {
-            Decimal64 x;
-            if (exact(*e.native, f, x)) {
-                // The text the Value path would compute, where the target
-                // cannot hold Decimal64 or it does not fit (-1226 then).
-                if (!storeExact(f, s.targets[0], x))
-                    store(f, s.targets[0], Value::fromText(decimal64Text(x)), typing::decimalFloat());
-                return Flow::Next;
-            }
-        }
+        // block() tried letExact() first.
         Value v;
         if (e.native && native(*e.native, f, v)) {
             const TypeDesc type = nativeType(v);

@@ -260,6 +260,9 @@ public:
 private:
     Flow block(const CBlock &b, Frame &f);
     Flow statement(const CStmt &s, Frame &f);
+    // A LET of decimal arithmetic run on Decimal64; false (nothing done)
+    // when an operand or the result does not allow it.
+    bool letExact(const CStmt &s, Frame &f);
     Flow loopBody(const CStmt &s, Frame &f, const char *kind, bool &stop);
     Value eval(CExpr &e, Frame &f);
     bool native(const Native &n, Frame &f, Value &out);
