@@ -356,6 +356,9 @@ Stored storeBound(const Value &in, const TypeDesc &t, const Environment &env, Va
             out.real = number();
             return Stored::Converted;
         case TDecimal: case TMoney: {
+            // One scan instead of a stored text built to compare with.
+            if (in.kind == Value::Kind::Text && isStoredForm(in.text, collength))
+                return Stored::AsGiven;
             out.kind = Value::Kind::Text;
             out.text = in.kind == Value::Kind::Integer ? storedText(in.integer, collength)
                 : in.kind == Value::Kind::Float       ? storedText(in.real, collength)
