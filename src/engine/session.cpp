@@ -261,6 +261,8 @@ spl::Runtime &SessionImpl::splRuntime()
 
 SessionImpl::~SessionImpl()
 {
+    for (const IdleStatement &i : m_idle)
+        sqlite3_finalize(i.st);
     m_spl.reset();
     if (m_inTransaction)
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -286,6 +288,38 @@ void SessionImpl::interrupt()
 std::uint64_t SessionImpl::schemaStamp()
 {
     return m_catalog.version();
+}
+
+sqlite3_stmt *SessionImpl::reusePrepared(const std::string &sql, std::uint64_t stamp)
+{
+    sqlite3_stmt *found = nullptr;
+    // Statements of an older schema go; a match is taken out.
+    for (std::size_t i = m_idle.size(); i-- > 0;) {
+        if (m_idle[i].stamp != stamp) {
+            sqlite3_finalize(m_idle[i].st);
+        } else if (!found && m_idle[i].sql == sql) {
+            found = m_idle[i].st;
+        } else {
+            continue;
+        }
+        m_idle.erase(m_idle.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    return found;
+}
+
+void SessionImpl::keepPrepared(const std::string &sql, std::uint64_t stamp, sqlite3_stmt *st)
+{
+    // The stamp is not read again here: outside a transaction that takes
+    // a read lock of its own. A stale statement goes when the next is sought.
+    if (!st)
+        return;
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    m_idle.push_back({sql, stamp, st});
+    if (m_idle.size() > 16) {
+        sqlite3_finalize(m_idle.front().st);
+        m_idle.erase(m_idle.begin());
+    }
 }
 
 std::shared_ptr<const ast::Script> SessionImpl::parse(const std::string &text)

@@ -75,6 +75,13 @@ public:
     bool interruptRequested() const { return m_interrupted.load(); }
     ExplainSettings &explainSettings() { return m_explain; }
 
+    // SQLite statements of engine statements that ended, by SQL text and
+    // the schema stamp they were prepared under: a query prepared again (a
+    // refresh, a script run in a loop) skips SQLite's prepare. A statement
+    // waiting here is reset and unbound; the newest 16 are kept.
+    sqlite3_stmt *reusePrepared(const std::string &sql, std::uint64_t stamp);
+    void keepPrepared(const std::string &sql, std::uint64_t stamp, sqlite3_stmt *st);
+
     // Parses (cached by text and DELIMIDENT).
     std::shared_ptr<const ast::Script> parse(const std::string &text);
     // Translates statement `index` of `text`, cached by text, schema stamp and environment.
@@ -180,6 +187,12 @@ private:
         std::shared_ptr<const Translation> translation;
     };
     std::unordered_map<std::string, CachedTranslation> m_translationCache;
+    struct IdleStatement {
+        std::string sql;
+        std::uint64_t stamp = 0;
+        sqlite3_stmt *st = nullptr;
+    };
+    std::vector<IdleStatement> m_idle;  // oldest first
     std::unique_ptr<spl::Runtime> m_spl;
     std::optional<ErrorInfo> m_pendingError;
     std::vector<OpenReader *> m_readers;

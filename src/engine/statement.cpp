@@ -469,8 +469,9 @@ public:
         if (m_cursor)
             m_s.removeReader(this);
         for (Prepared &p : m_prepared) {
-            sqlite3_finalize(p.stmt);
-            sqlite3_finalize(p.wrapped);
+            const Translation &t = p.translation;
+            m_s.keepPrepared(t.plainSql.empty() ? t.sql : t.plainSql, p.stamp, p.stmt);
+            m_s.keepPrepared(t.sql, p.stamp, p.wrapped);
         }
     }
 
@@ -700,7 +701,7 @@ private:
                         pp.store = static_cast<int>(k);
                 p.params.push_back(pp);
             }
-            prepareText(t.plainSql.empty() ? t.sql : t.plainSql, &p.stmt, stmt);
+            prepareText(t.plainSql.empty() ? t.sql : t.plainSql, &p.stmt, stmt, stamp);
             p.stamp = stamp;
         }
         // SET EXPLAIN ON AVOID_EXECUTE: the plan is written, nothing runs.
@@ -752,7 +753,7 @@ private:
         const bool plain = !stores.empty() && converted;
         if (!stores.empty() && !converted) {
             if (!p.wrapped)
-                prepareText(p.translation.sql, &p.wrapped, stmt);
+                prepareText(p.translation.sql, &p.wrapped, stmt, p.stamp);
             run = p.wrapped;
         }
         // Every parameter of the statement is bound below, so no clear_bindings.
@@ -815,8 +816,11 @@ private:
         }
     }
 
-    void prepareText(const std::string &sql, sqlite3_stmt **out, const ast::Statement &stmt)
+    void prepareText(const std::string &sql, sqlite3_stmt **out, const ast::Statement &stmt,
+                     std::uint64_t stamp = 0)
     {
+        if (stamp && (*out = m_s.reusePrepared(sql, stamp)))
+            return;
         if (sqlite3_prepare_v2(m_s.db(), sql.c_str(), -1, out, nullptr) == SQLITE_OK)
             return;
         const std::string msg = sqlite3_errmsg(m_s.db());

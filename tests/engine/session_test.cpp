@@ -172,6 +172,33 @@ TEST_F(SessionTest, ReexecutesWithNewBindingsAndSeesOtherSessions)
     EXPECT_EQ(firstInt(*b, "select count(*) from t"), 4);
     a->execute("commit work");
     EXPECT_FALSE(a->inTransaction());
+
+    // The same text prepared again reuses the SQLite statement of one that
+    // ended, even in the middle of its rows: it starts over with its own
+    // bindings, and a schema changed by either session is never run stale.
+    const std::string query = "select n from t where n > ? order by n";
+    auto first = a->prepare(query);
+    first->bind(0, Value::fromInt(0));
+    first->execute();
+    ASSERT_TRUE(first->next());
+    EXPECT_EQ(first->value(0).integer, 1);
+    first.reset();
+    auto again = a->prepare(query);
+    again->bind(0, Value::fromInt(2));
+    again->execute();
+    ASSERT_TRUE(again->next());
+    EXPECT_EQ(again->value(0).integer, 9);
+    again.reset();
+    b->execute("drop table t; create table t (m char(4), n decimal(4,1)); insert into t values ('x', 7.5)");
+    auto stale = a->prepare(query);
+    stale->bind(0, Value::fromInt(2));
+    stale->execute();
+    ASSERT_TRUE(stale->next());
+    EXPECT_EQ(stale->value(0).text, "7.5");
+    EXPECT_FALSE(stale->next());
+    stale.reset();
+    a->execute("drop table t; create table t (n integer)");
+    EXPECT_EQ(rowsText(*a, query.substr(0, query.find(" where"))), "");
 }
 
 // A re-executed INSERT converts each bound value for its column; a value that
