@@ -9,6 +9,7 @@
 // a routine means what the same expression means in a SELECT. Integer
 // arithmetic and comparisons on variables are evaluated natively: a SQLite
 // round trip per LET would cap a loop near half a million statements a second.
+#include "engine/callback.h"
 #include "engine/decimal64.h"
 #include "engine/session.h"
 #include "engine/spl_ast.h"
@@ -243,7 +244,7 @@ public:
     // triggers: BEFORE and AFTER actions around it, FOR EACH ROW actions
     // from the SQLite triggers that call ifx_trigger_row, and everything
     // undone when any part fails.
-    void runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run);
+    void runDml(const ast::Statement &stmt, int tabid, Callback run);
     // Brings the SQLite triggers in line with the catalog's.
     void syncTriggers();
     void forgetTriggers() { m_triggerStamp = ~std::uint64_t(0); }

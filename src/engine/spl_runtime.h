@@ -4,6 +4,7 @@
 // statement, routines called from SQL expressions (ifx_spl_call), GLOBAL
 // variables, and the TRACE debug file.
 #include "engine/ast.h"
+#include "engine/callback.h"
 #include "engine/engine.h"
 
 #include <functional>
@@ -36,7 +37,7 @@ public:
     ResultRows execute(const ast::RoutineStatement &st, const std::vector<Value> &params);
 
     // INSERT, UPDATE or DELETE on `tabid`, run by `run`, with the table's triggers.
-    void runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run);
+    void runDml(const ast::Statement &stmt, int tabid, Callback run);
 
     // Before DML is prepared: SQLite's triggers as the catalog's are.
     void syncTriggers();

@@ -256,7 +256,7 @@ void Interpreter::runActions(CompiledTrigger &t, char part, Frame &f)
     }
 }
 
-void Interpreter::runDml(const ast::Statement &stmt, int tabid, const std::function<void()> &run)
+void Interpreter::runDml(const ast::Statement &stmt, int tabid, Callback run)
 {
     syncTriggers();
     auto it = m_tableTriggers.find(tabid);
