@@ -540,10 +540,10 @@ std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
     }
     const auto key = std::make_pair(tabid, colno);
     auto held = m_serials.find(key);
-    SerialCounter counter;
-    if (held != m_serials.end()) {
-        counter = held->second;
-    } else {
+    SerialCounter loaded;
+    // Held in a transaction: stepped in place (a LOAD's every row comes here).
+    SerialCounter &counter = held != m_serials.end() ? held->second : loaded;
+    if (held == m_serials.end()) {
         sql::Stmt q(m_db, m_catalog.statement("SELECT value FROM quodlin_serials WHERE tabid = ?1 AND colno = ?2"));
         q.bind(1, tabid).bind(2, colno);
         counter.stored = q.step();
@@ -566,7 +566,8 @@ std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
     }
     counter.changed = counter.changed || counter.value != before;
     if (m_inTransaction && !m_readOnly) {
-        m_serials[key] = counter;
+        if (&counter == &loaded)
+            m_serials.emplace(key, counter);
         return value;
     }
     writeSerialCounter(key, counter);

@@ -747,7 +747,9 @@ private:
                 continue;
             const Translation::StoredParam &sp = stores[pp.store];
             const std::int64_t given = (pp.converted ? m_bound[pp.global] : m_values[pp.global]).integer;
-            m_bound[pp.global] = Value::fromInt(m_s.serialValue(sp.serialTabid, sp.serialColno, given));
+            Value &bound = m_bound[pp.global];
+            bound.integer = m_s.serialValue(sp.serialTabid, sp.serialColno, given);
+            bound.kind = Value::Kind::Integer;
             pp.converted = true;
         }
         const bool plain = !stores.empty() && converted;
