@@ -285,16 +285,19 @@ bool Interpreter::storeColumn(Frame &f, int slot, sqlite3_stmt *st, int column)
     if (!(*f.vars)[static_cast<std::size_t>(slot)].exactPrecision)
         return false;
     Decimal64 x;
-    switch (sqlite3_column_type(st, column)) {
+    // One lookup of the column for its three reads; the connection is
+    // opened without a mutex, so its value is read as safely as the column.
+    sqlite3_value *v = sqlite3_column_value(st, column);
+    switch (sqlite3_value_type(v)) {
     case SQLITE_TEXT:
         // Read in place: no Value, no copy of the text.
-        if (!parseDecimal64(std::string_view(reinterpret_cast<const char *>(sqlite3_column_text(st, column)),
-                                             static_cast<std::size_t>(sqlite3_column_bytes(st, column))),
+        if (!parseDecimal64(std::string_view(reinterpret_cast<const char *>(sqlite3_value_text(v)),
+                                             static_cast<std::size_t>(sqlite3_value_bytes(v))),
                             x))
             return false;
         return storeExact(f, slot, x);
     case SQLITE_INTEGER:
-        return storeExact(f, slot, Value::fromInt(sqlite3_column_int64(st, column)));
+        return storeExact(f, slot, Value::fromInt(sqlite3_value_int64(v)));
     default:
         return false;
     }
