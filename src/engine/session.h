@@ -80,6 +80,8 @@ public:
     // refresh, a script run in a loop) skips SQLite's prepare. A statement
     // waiting here is reset and unbound; the newest 16 are kept.
     sqlite3_stmt *reusePrepared(const std::string &sql, std::uint64_t stamp);
+    // Expires with the session: a statement that outlives it must not call it.
+    std::weak_ptr<const bool> lifetime() const { return m_lifetime; }
     void keepPrepared(const std::string &sql, std::uint64_t stamp, sqlite3_stmt *st);
 
     // Parses (cached by text and DELIMIDENT).
@@ -193,6 +195,7 @@ private:
         sqlite3_stmt *st = nullptr;
     };
     std::vector<IdleStatement> m_idle;  // oldest first
+    std::shared_ptr<const bool> m_lifetime = std::make_shared<const bool>(true);
     std::unique_ptr<spl::Runtime> m_spl;
     std::optional<ErrorInfo> m_pendingError;
     std::vector<OpenReader *> m_readers;

@@ -451,7 +451,7 @@ struct Prepared {
 
 class StatementImpl final : public Statement, private OpenReader {
 public:
-    StatementImpl(SessionImpl &s, std::string text) : m_s(s), m_text(std::move(text))
+    StatementImpl(SessionImpl &s, std::string text) : m_s(s), m_sessionLifetime(s.lifetime()), m_text(std::move(text))
     {
         m_script = m_s.parse(m_text);
         m_prepared.resize(m_script->size());
@@ -466,6 +466,15 @@ public:
 
     ~StatementImpl() override
     {
+        // After its session closed, SQLite keeps the connection until its
+        // last statement is finalized here.
+        if (m_sessionLifetime.expired()) {
+            for (Prepared &p : m_prepared) {
+                sqlite3_finalize(p.stmt);
+                sqlite3_finalize(p.wrapped);
+            }
+            return;
+        }
         if (m_cursor)
             m_s.removeReader(this);
         for (Prepared &p : m_prepared) {
@@ -916,6 +925,7 @@ private:
     }
 
     SessionImpl &m_s;
+    std::weak_ptr<const bool> m_sessionLifetime;
     std::string m_text;
     std::shared_ptr<const ast::Script> m_script;
     std::vector<ParamRef> m_params;

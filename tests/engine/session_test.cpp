@@ -367,6 +367,24 @@ TEST_F(SessionTest, DdlInsideATransactionReachesPreparedStatements)
 // SQLite destroys no b-tree while any statement of the connection reads,
 // however unrelated; Informix drops and rebuilds regardless. A cursor part
 // way through its rows gives the rest as before.
+// Statements, an open cursor among them, may be destroyed after their
+// session (the sanitizer build sees any use of the closed session).
+TEST_F(SessionTest, StatementsOutliveTheirSession)
+{
+    auto s = Session::open(m_path, "ann");
+    s->execute("create table t (n integer); insert into t values (1); insert into t values (2)");
+    auto cursor = s->prepare("select n from t order by n");
+    cursor->execute();
+    ASSERT_TRUE(cursor->next());
+    auto insert = s->prepare("insert into t values (?)");
+    insert->bind(0, Value::fromInt(3));
+    insert->execute();
+    s.reset();
+    cursor.reset();
+    insert.reset();
+    EXPECT_EQ(firstInt(*Session::open(m_path, "ann"), "select count(*) from t"), 3);
+}
+
 TEST_F(SessionTest, OpenCursorGoesOnAcrossDropsOfItsOwnSession)
 {
     const struct {
