@@ -331,6 +331,20 @@ std::string_view decimalOperand(const Value &v, char (&buf)[24])
     return std::string_view(buf, std::size_t(std::to_chars(buf, buf + sizeof buf, v.integer).ptr - buf));
 }
 
+// The truth of `op` for an order -1, 0 or 1; false for no comparison.
+bool comparison(TokenKind op, int c, Value &out)
+{
+    switch (op) {
+    case TokenKind::Eq: out = Value::fromInt(c == 0); return true;
+    case TokenKind::Ne: out = Value::fromInt(c != 0); return true;
+    case TokenKind::Lt: out = Value::fromInt(c < 0); return true;
+    case TokenKind::Le: out = Value::fromInt(c <= 0); return true;
+    case TokenKind::Gt: out = Value::fromInt(c > 0); return true;
+    case TokenKind::Ge: out = Value::fromInt(c >= 0); return true;
+    default: return false;
+    }
+}
+
 // Arithmetic and comparison where either side is a decimal, as the SQL
 // functions compute them; false for what SQL must do (division).
 bool decimalNative(const Native &n, const Value &a, const Value &b, Value &out)
@@ -346,18 +360,8 @@ bool decimalNative(const Native &n, const Value &a, const Value &b, Value &out)
     case Op::Mul:
         out = Value::fromText(expressionResult(Decimal::parseOrRaise(x) * Decimal::parseOrRaise(y)).text());
         return true;
-    case Op::Cmp: {
-        const int c = compare(Decimal::parseOrRaise(x), Decimal::parseOrRaise(y));
-        switch (n.cmp) {
-        case TokenKind::Eq: out = Value::fromInt(c == 0); return true;
-        case TokenKind::Ne: out = Value::fromInt(c != 0); return true;
-        case TokenKind::Lt: out = Value::fromInt(c < 0); return true;
-        case TokenKind::Le: out = Value::fromInt(c <= 0); return true;
-        case TokenKind::Gt: out = Value::fromInt(c > 0); return true;
-        case TokenKind::Ge: out = Value::fromInt(c >= 0); return true;
-        default: return false;
-        }
-    }
+    case Op::Cmp:
+        return comparison(n.cmp, compare(Decimal::parseOrRaise(x), Decimal::parseOrRaise(y)), out);
     default:
         return false;
     }
@@ -403,18 +407,8 @@ bool Interpreter::native(const Native &n, Frame &f, Value &out)
     }
     if (n.op == Op::Cmp && n.exact) {
         Decimal64 x, y;
-        if (exact(*n.a, f, x) && exact(*n.b, f, y)) {
-            const int c = compareDecimal64(x, y);
-            switch (n.cmp) {
-            case TokenKind::Eq: out = Value::fromInt(c == 0); return true;
-            case TokenKind::Ne: out = Value::fromInt(c != 0); return true;
-            case TokenKind::Lt: out = Value::fromInt(c < 0); return true;
-            case TokenKind::Le: out = Value::fromInt(c <= 0); return true;
-            case TokenKind::Gt: out = Value::fromInt(c > 0); return true;
-            case TokenKind::Ge: out = Value::fromInt(c >= 0); return true;
-            default: break;
-            }
-        }
+        if (exact(*n.a, f, x) && exact(*n.b, f, y) && comparison(n.cmp, compareDecimal64(x, y), out))
+            return true;
     }
     Value ta, tb;
     const Value *pa = operand(*n.a, f, ta);
