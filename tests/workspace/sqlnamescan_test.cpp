@@ -1,7 +1,7 @@
 // No path pastes a name into SQL text: the sources under src/ are searched for
 // string literals that start a statement ("DROP ", "SELECT * FROM ", ...) or
 // end in a word a name follows ("... FROM ", "TABLE "), joined to other text
-// with + or .arg(). Such a statement passes only when it writes through
+// with +, += or .arg(). Such a statement passes only when it writes through
 // SqlName or SqlString; sqlname.cpp itself is where names become text.
 #include <gtest/gtest.h>
 
@@ -124,10 +124,24 @@ bool isPlus(const QString &src, qsizetype at)
         && (at == 0 || src[at - 1] != QLatin1Char('+'));
 }
 
+// The variable a literal is appended to (`sql += "DROP TABLE "`, also through
+// QStringLiteral(...) and the like), else empty.
+QString appendedTo(const QString &src, const Literal &lit)
+{
+    const qsizetype from = src.lastIndexOf(QLatin1Char('\n'), lit.start) + 1;
+    static const QRegularExpression head(
+        QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_.>-]*)\\s*\\+=\\s*(?:Q[A-Za-z0-9_:]+\\(\\s*)?$"));
+    const QRegularExpressionMatch m = head.match(src.mid(from, lit.start - from));
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
 // Whether the literal is joined to something: "..." + x, x + "...", "...".arg(x),
-// also through QStringLiteral(...) and the like.
+// s += "..." (the statement goes on in the next appends), also through
+// QStringLiteral(...) and the like.
 bool joined(const QString &src, const Literal &lit)
 {
+    if (!appendedTo(src, lit).isEmpty())
+        return true;
     qsizetype k = lit.end;
     while (k < src.size() && (src[k].isSpace() || src[k] == QLatin1Char(')')))
         ++k;
@@ -183,7 +197,18 @@ QStringList pastedNames(const QString &file, const QString &src)
             continue;
         // The statement: from the literal's line to the next semicolon.
         const qsizetype from = src.lastIndexOf(QLatin1Char('\n'), lit.start) + 1;
-        const qsizetype to = src.indexOf(QLatin1Char(';'), lit.end);
+        qsizetype to = src.indexOf(QLatin1Char(';'), lit.end);
+        // Appended piece by piece: the appends to the same variable that follow.
+        if (const QString target = appendedTo(src, lit); !target.isEmpty()) {
+            const QRegularExpression next(QStringLiteral("^\\s*") + QRegularExpression::escape(target) +
+                                          QStringLiteral("\\s*\\+="));
+            while (to >= 0) {
+                const qsizetype after = src.indexOf(QLatin1Char(';'), to + 1);
+                if (after < 0 || !next.match(src.mid(to + 1, after - to - 1)).hasMatch())
+                    break;
+                to = after;
+            }
+        }
         const QString statement = src.mid(from, to < 0 ? -1 : to - from);
         if (statement.contains(QLatin1String("SqlName(")) || statement.contains(QLatin1String("SqlString(")))
             continue;
@@ -204,12 +229,14 @@ TEST(SqlNameScan, FindsAPastedNameAndPassesSqlName)
 {
     const QString pasted = QStringLiteral("q.setSql(QStringLiteral(\"DROP TABLE \") + name);\n"
                                           "q.setSql(QStringLiteral(\"SELECT %1 FROM %2\")\n    .arg(cols, table));\n"
-                                          "q.setSql(\"select * from \" + t);\n");
-    EXPECT_EQ(pastedNames(QStringLiteral("x.cpp"), pasted).size(), 3) << pastedNames(QStringLiteral("x.cpp"), pasted).join('\n').toStdString();
+                                          "q.setSql(\"select * from \" + t);\n"
+                                          "sql += QStringLiteral(\"DELETE FROM \");\nsql += name;\n");
+    EXPECT_EQ(pastedNames(QStringLiteral("x.cpp"), pasted).size(), 4) << pastedNames(QStringLiteral("x.cpp"), pasted).join('\n').toStdString();
     const QString written = QStringLiteral("q.setSql(QStringLiteral(\"DROP TABLE \") + SqlName(owner, name, style));\n"
                                            "// \"DROP \" + name in a comment\n"
                                            "if (line.startsWith(QLatin1String(\"CREATE \")))\n    ++first;\n"
-                                           "ask(QStringLiteral(\"Are you sure you want to drop [\") + name);\n");
+                                           "ask(QStringLiteral(\"Are you sure you want to drop [\") + name);\n"
+                                           "sql += QStringLiteral(\"DELETE FROM \");\n  sql += SqlName(owner, name, style);\n");
     EXPECT_EQ(pastedNames(QStringLiteral("x.cpp"), written), QStringList());
 }
 
