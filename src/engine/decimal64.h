@@ -33,6 +33,13 @@ inline bool scaleUp(std::int64_t v, int by, std::int64_t &out)
 }
 } // namespace detail
 
+// An integer of at most 18 digits.
+inline bool decimal64FromInt(std::int64_t v, Decimal64 &out)
+{
+    out = {v, 0};
+    return detail::small64(v);
+}
+
 // A plain decimal text ("-12.50", "+.5", "7") of at most 18 digits.
 inline bool parseDecimal64(std::string_view t, Decimal64 &out)
 {

@@ -270,14 +270,9 @@ bool Interpreter::storeExact(Frame &f, int slot, const Value &v)
 {
     // What convert() does for these kinds; anything else takes its path.
     Decimal64 x;
-    if (v.kind == Value::Kind::Integer) {
-        if (v.integer <= -1000000000000000000LL || v.integer >= 1000000000000000000LL)
-            return false;
-        x = {v.integer, 0};
-    } else if (v.kind != Value::Kind::Text || !parseDecimal64(v.text, x)) {
-        return false;
-    }
-    return storeExact(f, slot, x);
+    const bool small = v.kind == Value::Kind::Integer ? decimal64FromInt(v.integer, x)
+                     : v.kind == Value::Kind::Text && parseDecimal64(v.text, x);
+    return small && storeExact(f, slot, x);
 }
 
 bool Interpreter::storeColumn(Frame &f, int slot, sqlite3_stmt *st, int column)
@@ -512,10 +507,8 @@ bool Interpreter::exact(const Native &n, Frame &f, Decimal64 &out)
             return true;
         }
         const Value &v = *f.ref[i];
-        if (v.kind == Value::Kind::Integer) {
-            out = {v.integer, 0};
-            return v.integer > -1000000000000000000LL && v.integer < 1000000000000000000LL;
-        }
+        if (v.kind == Value::Kind::Integer)
+            return decimal64FromInt(v.integer, out);
         if (v.kind != Value::Kind::Text || !n.decimal || !parseDecimal64(v.text, out))
             return false;
         // Read once: a local variable keeps it (another frame may change a global's).
