@@ -177,23 +177,18 @@ TEST_F(SessionTest, ReexecutesWithNewBindingsAndSeesOtherSessions)
     // ended, even in the middle of its rows: it starts over with its own
     // bindings, and a schema changed by either session is never run stale.
     const std::string query = "select n from t where n > ? order by n";
-    auto first = a->prepare(query);
-    first->bind(0, Value::fromInt(0));
-    first->execute();
-    ASSERT_TRUE(first->next());
-    EXPECT_EQ(first->value(0).integer, 1);
-    first.reset();
-    auto again = a->prepare(query);
-    again->bind(0, Value::fromInt(2));
-    again->execute();
-    ASSERT_TRUE(again->next());
-    EXPECT_EQ(again->value(0).integer, 9);
-    again.reset();
+    // Positioned on its first row; destroyed there when the caller drops it.
+    auto opened = [&](int above) {
+        auto q = a->prepare(query);
+        q->bind(0, Value::fromInt(above));
+        q->execute();
+        EXPECT_TRUE(q->next());
+        return q;
+    };
+    EXPECT_EQ(opened(0)->value(0).integer, 1);
+    EXPECT_EQ(opened(2)->value(0).integer, 9);
     b->execute("drop table t; create table t (m char(4), n decimal(4,1)); insert into t values ('x', 7.5)");
-    auto stale = a->prepare(query);
-    stale->bind(0, Value::fromInt(2));
-    stale->execute();
-    ASSERT_TRUE(stale->next());
+    auto stale = opened(2);
     EXPECT_EQ(stale->value(0).text, "7.5");
     EXPECT_FALSE(stale->next());
     stale.reset();
