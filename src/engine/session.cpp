@@ -140,7 +140,6 @@ int progressHandler(void *session)
 int openProbed(const std::string &target, int flags, sqlite3 **db, const char *vfs = nullptr)
 {
     *db = nullptr;
-    configureTempSpill();
     int rc = sqlite3_open_v2(target.c_str(), db, flags | SQLITE_OPEN_NOMUTEX, vfs);
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(*db, 5000);

@@ -13,10 +13,6 @@ namespace quodlin::engine {
 
 namespace {
 
-// A statement journal stays in memory up to this size; sorts are bounded by
-// the page cache (cache_size).
-constexpr int kStatementJournalSpill = 1 << 20;
-
 struct FolderVfs {
     sqlite3_vfs vfs{};
     sqlite3_vfs *base = nullptr;
@@ -132,12 +128,6 @@ const char *tempFolderVfs(const std::string &databasePath)
         return nullptr;
     }
     return v.name.c_str();
-}
-
-void configureTempSpill()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_STMTJRNL_SPILL, kStatementJournalSpill); });
 }
 
 } // namespace quodlin::engine
