@@ -445,6 +445,7 @@ struct Prepared {
     std::uint64_t stamp = 0;
     Translation translation;
     std::vector<PreparedParam> params;
+    bool serials = false;               // a parameter is stored into a SERIAL column
     sqlite3_stmt *stmt = nullptr;       // translation.plainSql when there is one
     sqlite3_stmt *wrapped = nullptr;    // translation.sql next to a plainSql, prepared on first need
 };
@@ -519,7 +520,9 @@ public:
                 if (m_s.interruptRequested())
                     raise(-213, {}, (*m_script)[i]->start);
                 const ast::Statement &stmt = *(*m_script)[i];
-                const bool opened = writes(m_s, stmt) && !atomicAlone(m_s, stmt) && m_s.beginWrite(stmt.start);
+                // Inside a transaction nothing is opened: no lookups of the table.
+                const bool opened = !m_s.inTransaction() && writes(m_s, stmt) && !atomicAlone(m_s, stmt)
+                    && m_s.beginWrite(stmt.start);
                 try {
                     runOne(i, i + 1 == m_script->size());
                 } catch (...) {
@@ -609,7 +612,8 @@ public:
         dropCursor();
         m_noRows = false;
         m_routineRows = false;
-        m_routineResult = {};
+        if (!m_routineResult.rows.empty() || !m_routineResult.columns.empty()) [[unlikely]]
+            m_routineResult = {};
         m_restFailure.reset();
         m_columns.clear();
         m_row.clear();
@@ -660,27 +664,75 @@ private:
         m_routineRows = true;
     }
 
+    // What runs once per preparation or only for some statements stays out
+    // of runOne's line: a LOAD runs runOne for every row, and the code it
+    // passes through competes with SQLite's own for the instruction cache.
+    [[gnu::noinline]] void runRoutine(size_t i, const ast::Statement &stmt, bool last)
+    {
+        std::vector<Value> params;
+        for (size_t g = 0; g < m_params.size(); ++g)
+            if (m_params[g].statement == static_cast<int>(i))
+                params.push_back(m_values[g]);
+        spl::ResultRows result = m_s.splRuntime().execute(static_cast<const ast::RoutineStatement &>(stmt), params);
+        if (last && result.hasResultSet) {
+            m_routineResult = std::move(result);
+            m_routinePos = 0;
+            m_routineRows = true;
+            m_columns = m_routineResult.columns;
+            m_row.assign(m_columns.size(), Value::null());
+        }
+    }
+
+    [[gnu::noinline]] void prepareOne(size_t i, const ast::Statement &stmt, Prepared &p, std::uint64_t stamp)
+    {
+        sqlite3_finalize(p.stmt);
+        sqlite3_finalize(p.wrapped);
+        p.stmt = p.wrapped = nullptr;
+        if (stmt.kind != ast::StmtKind::Select)
+            m_s.splRuntime().syncTriggers();
+        p.translation = *m_s.translation(m_text, i, stmt, stamp);
+        const Translation &t = p.translation;
+        p.params.clear();
+        p.serials = false;
+        for (size_t g = 0; g < m_params.size(); ++g) {
+            if (m_params[g].statement != static_cast<int>(i))
+                continue;
+            PreparedParam pp;
+            pp.global = static_cast<int>(g);
+            pp.local = m_params[g].local;
+            for (size_t k = 0; k < t.storeTypes.size(); ++k)
+                if (t.storeTypes[k].param == pp.local && pp.store < 0)
+                    pp.store = static_cast<int>(k);
+            p.serials = p.serials || (pp.store >= 0 && t.storeTypes[size_t(pp.store)].serialColno);
+            p.params.push_back(pp);
+        }
+        prepareText(t.plainSql.empty() ? t.sql : t.plainSql, &p.stmt, stmt, stamp);
+        p.stamp = stamp;
+    }
+
+    // SET EXPLAIN ON: the plan is written; true when nothing is to run (AVOID_EXECUTE).
+    [[gnu::noinline]] bool explainOnly(const ast::Statement &stmt, const Prepared &p, bool last)
+    {
+        if (!explain::beforeRun(m_s, stmt, m_text, p.translation))
+            return false;
+        if (p.translation.returnsRows && p.translation.intoTemp.empty() && last) {
+            m_columns = p.translation.columns;
+            m_row.assign(m_columns.size(), Value::null());
+            m_noRows = true;
+        }
+        return true;
+    }
+
     void runOne(size_t i, bool last)
     {
         const ast::Statement &stmt = *(*m_script)[i];
         using K = ast::StmtKind;
         m_s.functions().clockValid = false;
-        if (stmt.kind == K::ExecuteRoutine) {
-            std::vector<Value> params;
-            for (size_t g = 0; g < m_params.size(); ++g)
-                if (m_params[g].statement == static_cast<int>(i))
-                    params.push_back(m_values[g]);
-            spl::ResultRows result = m_s.splRuntime().execute(static_cast<const ast::RoutineStatement &>(stmt), params);
-            if (last && result.hasResultSet) {
-                m_routineResult = std::move(result);
-                m_routinePos = 0;
-                m_routineRows = true;
-                m_columns = m_routineResult.columns;
-                m_row.assign(m_columns.size(), Value::null());
-            }
+        if (stmt.kind == K::ExecuteRoutine) [[unlikely]] {
+            runRoutine(i, stmt, last);
             return;
         }
-        if (stmt.kind == K::Merge) {
+        if (stmt.kind == K::Merge) [[unlikely]] {
             runMerge(i, stmt);
             return;
         }
@@ -690,38 +742,10 @@ private:
         }
         Prepared &p = m_prepared[i];
         std::uint64_t stamp = m_s.schemaStamp();
-        if (!p.stmt || p.stamp != stamp) {
-            sqlite3_finalize(p.stmt);
-            sqlite3_finalize(p.wrapped);
-            p.stmt = p.wrapped = nullptr;
-            if (stmt.kind != K::Select)
-                m_s.splRuntime().syncTriggers();
-            p.translation = *m_s.translation(m_text, i, stmt, stamp);
-            const Translation &t = p.translation;
-            p.params.clear();
-            for (size_t g = 0; g < m_params.size(); ++g) {
-                if (m_params[g].statement != static_cast<int>(i))
-                    continue;
-                PreparedParam pp;
-                pp.global = static_cast<int>(g);
-                pp.local = m_params[g].local;
-                for (size_t k = 0; k < t.storeTypes.size(); ++k)
-                    if (t.storeTypes[k].param == pp.local && pp.store < 0)
-                        pp.store = static_cast<int>(k);
-                p.params.push_back(pp);
-            }
-            prepareText(t.plainSql.empty() ? t.sql : t.plainSql, &p.stmt, stmt, stamp);
-            p.stamp = stamp;
-        }
-        // SET EXPLAIN ON AVOID_EXECUTE: the plan is written, nothing runs.
-        if (m_s.explainSettings().on && explain::beforeRun(m_s, stmt, m_text, p.translation)) {
-            if (p.translation.returnsRows && p.translation.intoTemp.empty() && last) {
-                m_columns = p.translation.columns;
-                m_row.assign(m_columns.size(), Value::null());
-                m_noRows = true;
-            }
+        if (!p.stmt || p.stamp != stamp) [[unlikely]]
+            prepareOne(i, stmt, p, stamp);
+        if (m_s.explainSettings().on && explainOnly(stmt, p, last)) [[unlikely]]
             return;
-        }
         // Parameters stored into columns are converted here; one that does
         // not convert sends the whole row through the wrapped statement.
         sqlite3_stmt *run = p.stmt;
@@ -750,7 +774,7 @@ private:
         }
         // Counters step once every value has converted, so a row sent
         // through the wrapped statement does not step them twice.
-        for (size_t k = 0; k < p.params.size() && converted; ++k) {
+        for (size_t k = 0; k < p.params.size() && converted && p.serials; ++k) {
             PreparedParam &pp = p.params[k];
             if (pp.store < 0 || !stores[pp.store].serialColno)
                 continue;
@@ -776,23 +800,8 @@ private:
             bindValue(run, pp.local, plain && pp.converted ? m_bound[pp.global] : m_values[pp.global], keep);
         FunctionContext &fc = m_s.functions();
         const Translation &tr = p.translation;
-        if (tr.returnsRows && tr.intoTemp.empty()) {
-            if (!last) {
-                int rc;
-                while ((rc = sqlite3_step(run)) == SQLITE_ROW) {
-                }
-                if (rc != SQLITE_DONE)
-                    m_s.raiseSqliteError(rc, stmt, 0);
-                return;
-            }
-            m_cursor = run;
-            m_s.addReader(this);
-            m_cursorIndex = i;
-            m_columns = tr.columns;
-            m_row.assign(m_columns.size(), Value::null());
-            m_plans.clear();
-            for (const ColumnDescription &c : m_columns)
-                m_plans.push_back(fetchPlan(c));
+        if (tr.returnsRows && tr.intoTemp.empty()) [[unlikely]] {
+            startRows(i, stmt, run, tr, last);
             return;
         }
         auto step = [&] {
@@ -819,12 +828,35 @@ private:
         ca.sqlcode = (m_rowsAffected == 0 && stmt.kind != K::Insert && stmt.kind != K::Select) ? 100 : 0;
         fc.sqlerrd1 = m_s.lastSerial();
         fc.sqlerrd2 = m_rowsAffected;
-        if (!tr.intoTemp.empty()) {
+        if (!tr.intoTemp.empty()) [[unlikely]] {
             m_s.catalog().forgetSchemaVersion();
             ddl::registerTempTable(m_s, tr.intoTemp, tr.tempColumns, stmt.start);
             sqlite3_finalize(p.stmt);
             p.stmt = nullptr;
         }
+    }
+
+    // A SELECT's rows: the last statement's become the cursor, an earlier
+    // one's are read and dropped.
+    [[gnu::noinline]] void startRows(size_t i, const ast::Statement &stmt, sqlite3_stmt *run, const Translation &tr,
+                                     bool last)
+    {
+        if (!last) {
+            int rc;
+            while ((rc = sqlite3_step(run)) == SQLITE_ROW) {
+            }
+            if (rc != SQLITE_DONE)
+                m_s.raiseSqliteError(rc, stmt, 0);
+            return;
+        }
+        m_cursor = run;
+        m_s.addReader(this);
+        m_cursorIndex = i;
+        m_columns = tr.columns;
+        m_row.assign(m_columns.size(), Value::null());
+        m_plans.clear();
+        for (const ColumnDescription &c : m_columns)
+            m_plans.push_back(fetchPlan(c));
     }
 
     void prepareText(const std::string &sql, sqlite3_stmt **out, const ast::Statement &stmt,
