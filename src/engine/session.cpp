@@ -523,6 +523,21 @@ std::int64_t SessionImpl::nextCounter(const std::string &name)
 
 // ---------------------------------------------------------------- SERIAL and sequences
 
+SessionImpl::SerialCounter SessionImpl::readSerialCounter(int tabid, int colno)
+{
+    SerialCounter counter;
+    sql::Stmt q(m_db, m_catalog.statement("SELECT value FROM quodlin_serials WHERE tabid = ?1 AND colno = ?2"));
+    q.bind(1, tabid).bind(2, colno);
+    counter.stored = q.step();
+    counter.value = counter.stored ? q.integer(0) : 0;
+    // sqlerrd[1] reports SERIAL values; SERIAL8/BIGSERIAL go to DBINFO('serial8'/'bigserial').
+    if (std::optional<TableInfo> t = m_catalog.tableById(tabid))
+        for (const ColumnInfo &ci : t->columns)
+            if (ci.colno == colno)
+                counter.serial4 = ci.coltype == TSerial;
+    return counter;
+}
+
 std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
 {
     if (value < 0)
@@ -542,17 +557,8 @@ std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
     SerialCounter loaded;
     // Held in a transaction: stepped in place (a LOAD's every row comes here).
     SerialCounter &counter = held != m_serials.end() ? held->second : loaded;
-    if (held == m_serials.end()) {
-        sql::Stmt q(m_db, m_catalog.statement("SELECT value FROM quodlin_serials WHERE tabid = ?1 AND colno = ?2"));
-        q.bind(1, tabid).bind(2, colno);
-        counter.stored = q.step();
-        counter.value = counter.stored ? q.integer(0) : 0;
-        // sqlerrd[1] reports SERIAL values; SERIAL8/BIGSERIAL go to DBINFO('serial8'/'bigserial').
-        if (std::optional<TableInfo> t = m_catalog.tableById(tabid))
-            for (const ColumnInfo &ci : t->columns)
-                if (ci.colno == colno)
-                    counter.serial4 = ci.coltype == TSerial;
-    }
+    if (held == m_serials.end()) [[unlikely]]
+        loaded = readSerialCounter(tabid, colno);
     const std::int64_t before = counter.value;
     if (value == 0) {
         value = counter.value + 1;

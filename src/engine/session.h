@@ -182,6 +182,7 @@ private:
     };
     std::map<std::pair<int, int>, SerialCounter> m_serials;
     void writeSerialCounter(const std::pair<int, int> &key, const SerialCounter &counter);
+    [[gnu::noinline]] SerialCounter readSerialCounter(int tabid, int colno);
     std::map<int, std::int64_t> m_currval;  // by the sequence's tabid
     std::unordered_map<std::string, std::shared_ptr<const ast::Script>> m_parseCache;
     struct CachedTranslation {
