@@ -284,7 +284,7 @@ void SessionImpl::interrupt()
     m_interrupted = true;
 }
 
-std::uint64_t SessionImpl::schemaStamp()
+[[gnu::hot]] std::uint64_t SessionImpl::schemaStamp()
 {
     return m_catalog.version();
 }
@@ -400,7 +400,7 @@ bool SessionImpl::beginWrite(int offset)
     sql::fail(m_db, "begin");
 }
 
-void SessionImpl::endWrite(bool opened, bool ok, const ast::Statement &stmt)
+[[gnu::hot]] void SessionImpl::endWrite(bool opened, bool ok, const ast::Statement &stmt)
 {
     if (!opened)
         return;
@@ -538,7 +538,7 @@ SessionImpl::SerialCounter SessionImpl::readSerialCounter(int tabid, int colno)
     return counter;
 }
 
-std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
+[[gnu::hot]] std::int64_t SessionImpl::serialValue(int tabid, int colno, std::int64_t value)
 {
     if (value < 0)
         return value;  // stored as given, the counter stays

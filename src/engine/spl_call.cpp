@@ -313,7 +313,7 @@ void Runtime::forgetTriggers()
     m_interpreter->forgetRoutines();
 }
 
-void Runtime::runDml(const ast::Statement &stmt, int tabid, Callback run)
+[[gnu::hot]] void Runtime::runDml(const ast::Statement &stmt, int tabid, Callback run)
 {
     m_interpreter->runDml(stmt, tabid, run);
 }

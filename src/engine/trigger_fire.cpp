@@ -135,7 +135,7 @@ std::shared_ptr<CompiledTrigger> Interpreter::compileTrigger(int trigid)
 
 // The SQLite triggers follow the catalog: checked whenever the schema stamp
 // moved (any DDL of any session), changed only where they differ.
-void Interpreter::syncTriggers()
+[[gnu::hot]] void Interpreter::syncTriggers()
 {
     // Not while triggers run: their compiled actions are in use, and SQLite
     // changes no trigger of a table a running statement writes.
@@ -256,7 +256,7 @@ void Interpreter::runActions(CompiledTrigger &t, char part, Frame &f)
     }
 }
 
-void Interpreter::runDml(const ast::Statement &stmt, int tabid, Callback run)
+[[gnu::hot]] void Interpreter::runDml(const ast::Statement &stmt, int tabid, Callback run)
 {
     syncTriggers();
     auto it = m_tableTriggers.find(tabid);
